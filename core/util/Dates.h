@@ -1,0 +1,20 @@
+#pragma once
+
+// Dates are points on the system clock. The distant past stands for "no date known".
+
+#include <chrono>
+#include <cstdint>
+
+namespace tavelin {
+
+using Date = std::chrono::system_clock::time_point;
+
+// 1700-01-01 00:00:00 UTC: far before any file's time, and within the clock's nanosecond range.
+inline constexpr Date kDistantPast{std::chrono::seconds(-8'520'336'000)};
+
+double secondsSince1970(Date date);
+Date dateFromSecondsSince1970(double seconds);
+// Whole milliseconds since 1970, rounded toward the past.
+int64_t wholeMillisecondsSince1970(Date date);
+
+} // namespace tavelin

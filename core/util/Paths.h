@@ -1,0 +1,23 @@
+#pragma once
+
+// Path texts as the scan tree spells them: absolute, "/"-separated, no trailing slash.
+
+#include <string>
+#include <string_view>
+
+namespace tavelin {
+
+// Resolves "." and "..", collapses repeated slashes and removes a trailing "/"; "/" stays "/".
+// ".." at the top of an absolute path stays at "/"; a relative path keeps leading "..".
+std::string standardizedPath(std::string_view path);
+
+// "c" for "/a/b/c"; "/" for "/"; the text itself when it has no "/".
+std::string lastPathComponent(std::string_view path);
+
+// "/a/b" for "/a/b/c"; "/" for "/a" and for "/"; "" for a name without "/".
+std::string parentPath(std::string_view path);
+
+// A child's path: parent, "/" and name, except that under "/" it is just "/" and the name.
+std::string joinPath(std::string_view parent, std::string_view name);
+
+} // namespace tavelin

@@ -1,0 +1,71 @@
+#include "util/Text.h"
+
+#include <cwctype>
+#include <locale>
+
+namespace tavelin {
+namespace {
+
+// Decodes the first UTF-8 sequence; returns its length, or 0 when it is not valid UTF-8.
+size_t decodeFirst(std::string_view text, char32_t& codePoint) {
+    auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+    unsigned char lead = byte(0);
+    size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+    if (length == 0 || length > text.size())
+        return 0;
+    codePoint = length == 1 ? lead : lead & (0xFF >> (length + 1));
+    for (size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80)
+            return 0;
+        codePoint = (codePoint << 6) | (byte(i) & 0x3F);
+    }
+    return length;
+}
+
+std::string encode(char32_t c) {
+    std::string out;
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return out;
+}
+
+// Case mapping that does not depend on the user's locale: glibc's built-in C.UTF-8 knows
+// every script.
+const std::locale& unicodeLocale() {
+    static const std::locale locale = [] {
+        try {
+            return std::locale("C.UTF-8");
+        } catch (const std::runtime_error&) {
+            return std::locale::classic();
+        }
+    }();
+    return locale;
+}
+
+} // namespace
+
+std::string capitalizedFirst(std::string_view utf8) {
+    if (utf8.empty())
+        return {};
+    char32_t first = 0;
+    size_t length = decodeFirst(utf8, first);
+    if (length == 0)
+        return std::string(utf8);
+    auto upper = static_cast<char32_t>(std::toupper(static_cast<wchar_t>(first), unicodeLocale()));
+    return encode(upper) + std::string(utf8.substr(length));
+}
+
+} // namespace tavelin

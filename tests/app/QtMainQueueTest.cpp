@@ -1,0 +1,77 @@
+#include "QtMainQueue.h"
+#include "window/MainWindow.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <thread>
+
+using namespace tavelin;
+using namespace std::chrono_literals;
+
+namespace {
+
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        static int argc = 1;
+        static char name[] = "tavelin-app-tests";
+        static char* argv[] = {name, nullptr};
+        app_ = std::make_unique<QApplication>(argc, argv);
+    }
+    void TearDown() override { app_.reset(); }
+
+private:
+    std::unique_ptr<QApplication> app_;
+};
+
+const auto* const kQtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+} // namespace
+
+TEST(QtMainQueue, RunsWorkFromOtherThreadsOnTheUiThreadInOrder) {
+    QtMainQueue queue;
+    std::vector<int> order;
+    bool onUiThread = true;
+    auto ui = std::this_thread::get_id();
+    std::thread worker([&] {
+        for (int i = 0; i < 5; ++i)
+            queue.post([&, i] {
+                order.push_back(i);
+                onUiThread = onUiThread && std::this_thread::get_id() == ui;
+            });
+    });
+    worker.join();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return order.size() == 5; }, 5000));
+    EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 4}));
+    EXPECT_TRUE(onUiThread);
+}
+
+TEST(QtMainQueue, DelayedWorkWaitsItsTime) {
+    QtMainQueue queue;
+    QElapsedTimer timer;
+    timer.start();
+    qint64 ranAfter = -1;
+    std::thread worker([&] { queue.postAfter(80ms, [&] { ranAfter = timer.elapsed(); }); });
+    worker.join();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ranAfter >= 0; }, 5000));
+    EXPECT_GE(ranAfter, 75);
+}
+
+TEST(QtMainQueue, WorkLeftWhenTheQueueGoesNeverRuns) {
+    bool ran = false;
+    {
+        QtMainQueue queue;
+        queue.post([&] { ran = true; });
+        queue.postAfter(10ms, [&] { ran = true; });
+    }
+    QTest::qWait(50);
+    EXPECT_FALSE(ran);
+}
+
+TEST(MainWindow, IsTitledTavelinAndKeepsTheLaunchPath) {
+    MainWindow window(LaunchOptions{QStringLiteral("/srv/data")});
+    EXPECT_EQ(window.windowTitle(), "Tavelin");
+    EXPECT_EQ(window.launchOptions().scanPath, "/srv/data");
+}

@@ -1,0 +1,86 @@
+#include "util/ManualQueue.h"
+#include "util/WorkerPool.h"
+
+#include <atomic>
+#include <gtest/gtest.h>
+#include <thread>
+
+using namespace tavelin;
+using namespace std::chrono_literals;
+
+TEST(ManualQueue, RunsPostedWorkInOrderOnTheCallingThread) {
+    ManualQueue queue;
+    std::vector<int> order;
+    auto caller = std::this_thread::get_id();
+    bool sameThread = true;
+    for (int i = 0; i < 3; ++i)
+        queue.post([&, i] {
+            order.push_back(i);
+            sameThread = sameThread && std::this_thread::get_id() == caller;
+        });
+    EXPECT_EQ(queue.runPending(), 3);
+    EXPECT_EQ(order, (std::vector<int>{0, 1, 2}));
+    EXPECT_TRUE(sameThread);
+}
+
+TEST(ManualQueue, DelayedWorkRunsWhenDueAndInDueOrder) {
+    ManualQueue queue;
+    std::vector<std::string> order;
+    queue.postAfter(60ms, [&] { order.push_back("late"); });
+    queue.postAfter(20ms, [&] { order.push_back("early"); });
+    queue.postAfter(20ms, [&] { order.push_back("early, posted second"); });
+    queue.post([&] { order.push_back("now"); });
+    EXPECT_EQ(queue.runPending(), 1);
+    EXPECT_TRUE(queue.runUntil([&] { return order.size() == 4; }, 2s));
+    EXPECT_EQ(order, (std::vector<std::string>{"now", "early", "early, posted second", "late"}));
+}
+
+TEST(ManualQueue, RunUntilGivesUpAtItsDeadline) {
+    ManualQueue queue;
+    bool ran = false;
+    queue.postAfter(10s, [&] { ran = true; });
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(queue.runUntil([&] { return ran; }, 50ms));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 50ms);
+    EXPECT_FALSE(ran);
+}
+
+TEST(ManualQueue, WakesForWorkPostedFromAnotherThread) {
+    ManualQueue queue;
+    bool done = false;
+    std::thread poster([&] {
+        std::this_thread::sleep_for(20ms);
+        queue.post([&] { done = true; });
+    });
+    EXPECT_TRUE(queue.runUntil([&] { return done; }, 5s));
+    poster.join();
+}
+
+TEST(WorkerPool, RunsTasksOnBackgroundThreadsAndFinishesThemBeforeItGoes) {
+    std::atomic<int> count = 0;
+    std::atomic<bool> offCaller = true;
+    auto caller = std::this_thread::get_id();
+    {
+        WorkerPool pool(2);
+        EXPECT_EQ(pool.threadCount(), 2);
+        for (int i = 0; i < 100; ++i)
+            pool.submit([&] {
+                if (std::this_thread::get_id() == caller)
+                    offCaller = false;
+                ++count;
+            });
+    }
+    EXPECT_EQ(count, 100);
+    EXPECT_TRUE(offCaller);
+}
+
+TEST(WorkerPool, HandsResultsBackThroughTheMainQueue) {
+    ManualQueue queue;
+    WorkerPool pool(2);
+    std::vector<int> results;
+    for (int i = 0; i < 10; ++i)
+        pool.submit([&, i] { queue.post([&, i] { results.push_back(i * i); }); });
+    EXPECT_TRUE(queue.runUntil([&] { return results.size() == 10; }, 5s));
+    std::sort(results.begin(), results.end());
+    EXPECT_EQ(results.back(), 81);
+}

@@ -1,0 +1,32 @@
+#include "util/Dates.h"
+#include "util/Text.h"
+
+#include <gtest/gtest.h>
+
+using namespace tavelin;
+
+TEST(Text, CapitalizesTheFirstCharacterInAnyScript) {
+    EXPECT_EQ(capitalizedFirst("last used 3 months ago"), "Last used 3 months ago");
+    EXPECT_EQ(capitalizedFirst("élan"), "Élan");
+    EXPECT_EQ(capitalizedFirst("ßx"), "ßx") << "no single upper-case letter exists";
+    EXPECT_EQ(capitalizedFirst("ѣ"), "Ѣ");
+    EXPECT_EQ(capitalizedFirst(""), "");
+    EXPECT_EQ(capitalizedFirst("1 file"), "1 file");
+}
+
+TEST(Text, InvalidUtf8IsLeftAsItIs) {
+    EXPECT_EQ(capitalizedFirst("\xff" "abc"), "\xff" "abc");
+    EXPECT_EQ(capitalizedFirst("\xc3"), "\xc3");
+}
+
+TEST(Dates, SecondsSince1970RoundTripWithFractions) {
+    Date date = dateFromSecondsSince1970(1'700'000'000.25);
+    EXPECT_DOUBLE_EQ(secondsSince1970(date), 1'700'000'000.25);
+    EXPECT_EQ(wholeMillisecondsSince1970(date), 1'700'000'000'250);
+    EXPECT_EQ(wholeMillisecondsSince1970(dateFromSecondsSince1970(-0.0005)), -1);
+}
+
+TEST(Dates, DistantPastIsBeforeAnyFileTime) {
+    EXPECT_LT(kDistantPast, dateFromSecondsSince1970(-2'000'000'000.0));
+    EXPECT_EQ(dateFromSecondsSince1970(secondsSince1970(kDistantPast)), kDistantPast);
+}

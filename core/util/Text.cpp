@@ -55,17 +55,40 @@ const std::locale& unicodeLocale() {
     return locale;
 }
 
+template <typename Map>
+std::string mapped(std::string_view text, size_t count, Map map) {
+    std::string out;
+    out.reserve(text.size());
+    while (!text.empty()) {
+        char32_t c = 0;
+        size_t length = decodeFirst(text, c);
+        if (length == 0) {
+            out += text.front();
+            text.remove_prefix(1);
+            continue;
+        }
+        out += count > 0 ? encode(map(c)) : std::string(text.substr(0, length));
+        count -= count > 0 ? 1 : 0;
+        text.remove_prefix(length);
+    }
+    return out;
+}
+
 } // namespace
 
+std::string lowercased(std::string_view utf8) {
+    return mapped(utf8, utf8.size(), [](char32_t c) {
+        return static_cast<char32_t>(std::tolower(static_cast<wchar_t>(c), unicodeLocale()));
+    });
+}
+
 std::string capitalizedFirst(std::string_view utf8) {
-    if (utf8.empty())
-        return {};
     char32_t first = 0;
-    size_t length = decodeFirst(utf8, first);
-    if (length == 0)
+    if (utf8.empty() || decodeFirst(utf8, first) == 0)
         return std::string(utf8);
-    auto upper = static_cast<char32_t>(std::toupper(static_cast<wchar_t>(first), unicodeLocale()));
-    return encode(upper) + std::string(utf8.substr(length));
+    return mapped(utf8, 1, [](char32_t c) {
+        return static_cast<char32_t>(std::toupper(static_cast<wchar_t>(c), unicodeLocale()));
+    });
 }
 
 } // namespace tavelin

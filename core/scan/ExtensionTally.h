@@ -1,0 +1,47 @@
+#pragma once
+
+// Bytes and file counts per lower-cased file extension, for a whole scan.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+namespace tavelin {
+
+class ExtensionTally {
+public:
+    struct Entry {
+        int64_t bytes = 0;
+        int64_t files = 0;
+        bool operator==(const Entry&) const = default;
+    };
+
+    struct KeyHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
+    };
+    using Entries = std::unordered_map<std::string, Entry, KeyHash, std::equal_to<>>;
+
+    // Counts one file under its extension key: the text after the last dot, lower-cased, when
+    // that dot is not the first character and the extension is at most 12 bytes; otherwise the
+    // empty key. Known keys cost no allocation.
+    void add(std::string_view name, int64_t bytes);
+    void merge(const ExtensionTally& other);
+
+    const Entries& entries() const { return entries_; }
+
+    // The key `add` files a name under.
+    static std::string key(std::string_view name);
+
+private:
+    Entries entries_;
+};
+
+// A tally a background walker fills and hands back to the UI thread.
+struct TallyBox {
+    ExtensionTally value;
+};
+
+} // namespace tavelin

@@ -1,0 +1,215 @@
+#include "scan/Node.h"
+
+#include "util/Format.h"
+#include "util/Paths.h"
+
+#include <algorithm>
+
+namespace tavelin {
+
+Node::Node(std::string name, Kind kind) : name(std::move(name)), kind_(kind) {}
+
+Node::~Node() {
+    for (Node* pseudo : {smallFilesNode_.get(), remainderNode_.get()})
+        if (pseudo)
+            pseudo->parent_ = nullptr;
+    // Tear the subtree down with a list instead of recursion, so deep trees cannot exhaust the
+    // stack; children that someone else still holds keep their own subtrees.
+    std::vector<Ptr> pending = std::move(children_);
+    while (!pending.empty()) {
+        Ptr child = std::move(pending.back());
+        pending.pop_back();
+        child->parent_ = nullptr;
+        if (child.use_count() == 1) {
+            for (auto& grandchild : child->children_)
+                pending.push_back(std::move(grandchild));
+            child->children_.clear();
+        }
+    }
+}
+
+Node::Ptr Node::makeRoot(std::string name, std::string rootPath,
+                         std::optional<int64_t> expectedSize) {
+    auto root = make(std::move(name), Kind::directory);
+    root->rootPath_ = std::move(rootPath);
+    root->expectedSize = expectedSize;
+    return root;
+}
+
+std::string Node::path() const {
+    std::vector<const Node*> chain;
+    const Node* top = this;
+    while (!top->rootPath_ && top->parent_) {
+        chain.push_back(top);
+        top = top->parent_;
+    }
+    std::string result = top->rootPath_ ? *top->rootPath_ : top->name;
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it)
+        if (!(*it)->isPseudo())
+            result = joinPath(result, (*it)->name);
+    return result;
+}
+
+int64_t Node::shared() const { return std::max<int64_t>(size - unique, 0); }
+
+int64_t Node::displaySize() const { return std::max(size, expectedSize.value_or(0)); }
+
+int64_t Node::displayValue(Measure measure) {
+    if (measure == Measure::allocated)
+        return displaySize();
+    Ptr rest = remainder();
+    return unique + (rest ? rest->unique : 0);
+}
+
+Node::Ptr& Node::pseudoNode(Ptr& cache, Kind kind) {
+    if (!cache) {
+        cache = make({}, kind);
+        cache->parent_ = this;
+    }
+    return cache;
+}
+
+Node::Ptr Node::remainder() {
+    if (!expectedSize || size >= *expectedSize)
+        return nullptr;
+    Ptr& rest = pseudoNode(remainderNode_, Kind::remainder);
+    int64_t missing = *expectedSize - size;
+    rest->size = missing;
+    rest->isScanning = isScanning;
+    rest->unique = isScanning ? missing : 0;
+    rest->name = isScanning ? "Not scanned yet" : "Other used space";
+    return rest;
+}
+
+void Node::insertBySize(std::vector<Ptr>& list, Ptr node) {
+    auto smaller = std::find_if(list.begin(), list.end(),
+                                [&](const Ptr& entry) { return entry->size < node->size; });
+    list.insert(smaller, std::move(node));
+}
+
+std::vector<Node::Ptr> Node::items() {
+    std::vector<Ptr> list = children_;
+    if (smallFileCount >= 1) {
+        Ptr& small = pseudoNode(smallFilesNode_, Kind::smallFiles);
+        small->size = smallFileSize;
+        small->unique = smallFileUnique;
+        small->fileCount = smallFileCount;
+        small->name = smallFileCount == 1 ? "1 smaller file"
+                                          : formatCount(smallFileCount) + " smaller files";
+        insertBySize(list, small);
+    }
+    if (Ptr rest = remainder())
+        insertBySize(list, std::move(rest));
+    return list;
+}
+
+std::vector<Node*> Node::lineage() {
+    std::vector<Node*> chain;
+    for (Node* node = this; node; node = node->parent_)
+        chain.push_back(node);
+    std::reverse(chain.begin(), chain.end());
+    return chain;
+}
+
+bool Node::isAttached() const {
+    const Node* node = this;
+    while (node->parent_) {
+        const Node* parent = node->parent_;
+        bool listed = node->isPseudo() ||
+                      std::any_of(parent->children_.begin(), parent->children_.end(),
+                                  [&](const Ptr& child) { return child.get() == node; });
+        if (!listed)
+            return false;
+        node = parent;
+    }
+    return node->isRoot();
+}
+
+Node* Node::descendant(std::string_view atPath) {
+    std::string own = path();
+    if (!atPath.starts_with(own))
+        return nullptr;
+    std::string_view rest = atPath.substr(own.size());
+    if (rest.empty())
+        return this;
+    if (!rest.starts_with('/') && own != "/")
+        return nullptr;
+    if (rest.starts_with('/'))
+        rest.remove_prefix(1);
+    Node* node = this;
+    while (!rest.empty()) {
+        size_t slash = rest.find('/');
+        std::string_view piece = rest.substr(0, slash);
+        rest = slash == std::string_view::npos ? std::string_view{} : rest.substr(slash + 1);
+        if (piece.empty())
+            continue;
+        auto found = std::find_if(node->children_.begin(), node->children_.end(),
+                                  [&](const Ptr& child) { return child->name == piece; });
+        if (found == node->children_.end())
+            return nullptr;
+        node = found->get();
+    }
+    return node;
+}
+
+void Node::append(Ptr child) {
+    child->parent_ = this;
+    children_.push_back(std::move(child));
+}
+
+void Node::absorb(Node& other) {
+    size = other.size;
+    unique = other.unique;
+    fileCount = other.fileCount;
+    modified = other.modified;
+    smallFileCount = other.smallFileCount;
+    smallFileSize = other.smallFileSize;
+    smallFileUnique = other.smallFileUnique;
+    isUnreadable = other.isUnreadable;
+    needsAccess = other.needsAccess;
+    for (auto& old : children_)
+        old->parent_ = nullptr;
+    children_ = std::move(other.children_);
+    other.children_.clear();
+    for (auto& child : children_)
+        child->parent_ = this;
+    isScanning = false;
+}
+
+void Node::adjustAncestors(int64_t sizeDelta, int64_t uniqueDelta, int64_t filesDelta) {
+    for (Node* ancestor = parent_; ancestor; ancestor = ancestor->parent_) {
+        ancestor->size += sizeDelta;
+        ancestor->unique += uniqueDelta;
+        ancestor->fileCount += filesDelta;
+        ancestor->sortChildren();
+    }
+}
+
+void Node::detach() {
+    Node* parent = parent_;
+    if (!parent)
+        return;
+    if (kind_ == Kind::smallFiles) {
+        int64_t s = parent->smallFileSize, u = parent->smallFileUnique, f = parent->smallFileCount;
+        parent->size -= s;
+        parent->unique -= u;
+        parent->fileCount -= f;
+        parent->adjustAncestors(-s, -u, -f);
+        parent->smallFileSize = parent->smallFileUnique = parent->smallFileCount = 0;
+    } else {
+        Ptr self = shared_from_this(); // keeps this node alive while it leaves the list
+        std::erase_if(parent->children_, [&](const Ptr& child) { return child.get() == this; });
+        parent->size -= size;
+        parent->unique -= unique;
+        parent->fileCount -= fileCount;
+        parent->adjustAncestors(-size, -unique, -fileCount);
+    }
+    parent_ = nullptr;
+}
+
+void Node::sortChildren() {
+    std::stable_sort(children_.begin(), children_.end(),
+                     [](const Ptr& a, const Ptr& b) { return a->size > b->size; });
+}
+
+} // namespace tavelin

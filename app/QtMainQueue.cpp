@@ -5,7 +5,8 @@
 
 namespace tavelin {
 
-QtMainQueue::QtMainQueue() : context_(std::make_unique<QObject>()) {}
+QtMainQueue::QtMainQueue()
+    : context_(std::make_unique<QObject>()) {}
 
 QtMainQueue::~QtMainQueue() = default;
 

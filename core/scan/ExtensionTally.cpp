@@ -20,7 +20,9 @@ std::string_view extensionOf(std::string_view name) {
 
 } // namespace
 
-std::string ExtensionTally::key(std::string_view name) { return lowercased(extensionOf(name)); }
+std::string ExtensionTally::key(std::string_view name) {
+    return lowercased(extensionOf(name));
+}
 
 void ExtensionTally::add(std::string_view name, int64_t bytes) {
     std::string_view extension = extensionOf(name);

@@ -2,8 +2,9 @@
 
 // Bytes and file counts per lower-cased file extension, for a whole scan.
 
+#include "util/StringHash.h"
+
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -18,11 +19,7 @@ public:
         bool operator==(const Entry&) const = default;
     };
 
-    struct KeyHash {
-        using is_transparent = void;
-        size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
-    };
-    using Entries = std::unordered_map<std::string, Entry, KeyHash, std::equal_to<>>;
+    using Entries = std::unordered_map<std::string, Entry, StringHash, std::equal_to<>>;
 
     // Counts one file under its extension key: the text after the last dot, lower-cased, when
     // that dot is not the first character and the extension is at most 12 bytes; otherwise the

@@ -7,7 +7,9 @@
 
 namespace tavelin {
 
-Node::Node(std::string name, Kind kind) : name(std::move(name)), kind_(kind) {}
+Node::Node(std::string name, Kind kind)
+    : name(std::move(name))
+    , kind_(kind) {}
 
 Node::~Node() {
     for (Node* pseudo : {smallFilesNode_.get(), remainderNode_.get()})
@@ -50,9 +52,13 @@ std::string Node::path() const {
     return result;
 }
 
-int64_t Node::shared() const { return std::max<int64_t>(size - unique, 0); }
+int64_t Node::shared() const {
+    return std::max<int64_t>(size - unique, 0);
+}
 
-int64_t Node::displaySize() const { return std::max(size, expectedSize.value_or(0)); }
+int64_t Node::displaySize() const {
+    return std::max(size, expectedSize.value_or(0));
+}
 
 int64_t Node::displayValue(Measure measure) {
     if (measure == Measure::allocated)
@@ -94,8 +100,8 @@ std::vector<Node::Ptr> Node::items() {
         small->size = smallFileSize;
         small->unique = smallFileUnique;
         small->fileCount = smallFileCount;
-        small->name = smallFileCount == 1 ? "1 smaller file"
-                                          : formatCount(smallFileCount) + " smaller files";
+        small->name =
+            smallFileCount == 1 ? "1 smaller file" : formatCount(smallFileCount) + " smaller files";
         insertBySize(list, small);
     }
     if (Ptr rest = remainder())
@@ -115,9 +121,9 @@ bool Node::isAttached() const {
     const Node* node = this;
     while (node->parent_) {
         const Node* parent = node->parent_;
-        bool listed = node->isPseudo() ||
-                      std::any_of(parent->children_.begin(), parent->children_.end(),
-                                  [&](const Ptr& child) { return child.get() == node; });
+        bool listed =
+            node->isPseudo() || std::any_of(parent->children_.begin(), parent->children_.end(),
+                                            [&](const Ptr& child) { return child.get() == node; });
         if (!listed)
             return false;
         node = parent;

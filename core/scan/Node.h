@@ -32,7 +32,9 @@ public:
     Node(const Node&) = delete;
     Node& operator=(const Node&) = delete;
 
-    static Ptr make(std::string name, Kind kind) { return std::make_shared<Node>(std::move(name), kind); }
+    static Ptr make(std::string name, Kind kind) {
+        return std::make_shared<Node>(std::move(name), kind);
+    }
     static Ptr makeRoot(std::string name, std::string rootPath,
                         std::optional<int64_t> expectedSize = std::nullopt);
 

@@ -16,6 +16,11 @@ Date dateFromSecondsSince1970(double seconds) {
         std::chrono::seconds(static_cast<int64_t>(whole)) + std::chrono::nanoseconds(nanoseconds)));
 }
 
+Date dateFromTimespec(int64_t seconds, uint32_t nanoseconds) {
+    return Date(std::chrono::duration_cast<Date::duration>(std::chrono::seconds(seconds) +
+                                                           std::chrono::nanoseconds(nanoseconds)));
+}
+
 int64_t wholeMillisecondsSince1970(Date date) {
     return std::chrono::floor<std::chrono::milliseconds>(date.time_since_epoch()).count();
 }

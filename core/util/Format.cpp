@@ -12,7 +12,8 @@ struct Unit {
     int decimals;
 };
 
-constexpr std::array<Unit, 6> kUnits{{{"KB", 0}, {"MB", 1}, {"GB", 2}, {"TB", 2}, {"PB", 2}, {"EB", 2}}};
+constexpr std::array<Unit, 6> kUnits{
+    {{"KB", 0}, {"MB", 1}, {"GB", 2}, {"TB", 2}, {"PB", 2}, {"EB", 2}}};
 
 class EnglishPunctuation : public std::numpunct<char> {
 protected:

@@ -33,8 +33,9 @@ private:
 
     std::mutex lock_;
     std::condition_variable wake_;
-    std::deque<std::function<void()>> ready_;                                // guarded by lock_
-    std::multimap<std::pair<Clock::time_point, uint64_t>, std::function<void()>> delayed_; // guarded by lock_
+    std::deque<std::function<void()>> ready_; // guarded by lock_
+    std::multimap<std::pair<Clock::time_point, uint64_t>, std::function<void()>>
+        delayed_;           // guarded by lock_
     uint64_t sequence_ = 0; // guarded by lock_; keeps equal due times in posting order
 };
 

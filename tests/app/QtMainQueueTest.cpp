@@ -1,4 +1,5 @@
 #include "QtMainQueue.h"
+
 #include "window/MainWindow.h"
 
 #include <QApplication>

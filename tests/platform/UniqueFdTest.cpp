@@ -7,7 +7,9 @@
 using tavelin::platform::UniqueFd;
 
 namespace {
-bool isOpen(int fd) { return ::fcntl(fd, F_GETFD) != -1; }
+bool isOpen(int fd) {
+    return ::fcntl(fd, F_GETFD) != -1;
+}
 } // namespace
 
 TEST(UniqueFd, ClosesOnceWhenMovedAndDestroyed) {

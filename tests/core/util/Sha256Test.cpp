@@ -1,5 +1,6 @@
-#include "support/TemporaryFolder.h"
 #include "util/Sha256.h"
+
+#include "support/TemporaryFolder.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

@@ -15,7 +15,10 @@ TEST(Text, CapitalizesTheFirstCharacterInAnyScript) {
 }
 
 TEST(Text, InvalidUtf8IsLeftAsItIs) {
-    EXPECT_EQ(capitalizedFirst("\xff" "abc"), "\xff" "abc");
+    EXPECT_EQ(capitalizedFirst("\xff"
+                               "abc"),
+              "\xff"
+              "abc");
     EXPECT_EQ(capitalizedFirst("\xc3"), "\xc3");
 }
 

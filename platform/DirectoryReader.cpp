@@ -1,0 +1,23 @@
+#include "platform/DirectoryReader.h"
+
+#include <cerrno>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace tavelin::platform {
+
+DirectoryReader::DirectoryReader()
+    : buffer_(std::make_unique_for_overwrite<std::byte[]>(kBufferSize)) {}
+
+bool DirectoryReader::next(int directoryFd) {
+    for (;;) {
+        long got = ::syscall(SYS_getdents64, directoryFd, buffer_.get(), kBufferSize);
+        if (got < 0 && errno == EINTR)
+            continue;
+        filled_ = got > 0 ? static_cast<size_t>(got) : 0;
+        error_ = got < 0 ? errno : 0;
+        return got > 0;
+    }
+}
+
+} // namespace tavelin::platform

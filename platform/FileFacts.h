@@ -1,0 +1,32 @@
+#pragma once
+
+// What a walk needs to know of one directory entry, read with a single statx relative to its
+// directory, without following a final symbolic link and without syncing remote file systems.
+
+#include <cstdint>
+#include <optional>
+#include <sys/types.h>
+
+namespace tavelin::platform {
+
+struct FileFacts {
+    bool isDirectory = false;
+    bool isRegular = false;
+    // The mount the entry lies on: walks stay on one mount. Falls back to the device number on
+    // kernels that cannot tell the mount.
+    uint64_t mount = 0;
+    uint64_t device = 0; // with `inode`, identifies a hard-linked file
+    uint64_t inode = 0;
+    uint32_t linkCount = 1;
+    int64_t allocated = 0; // blocks × 512
+    int64_t modifiedSeconds = 0;
+    uint32_t modifiedNanoseconds = 0;
+};
+
+// Facts of `name` inside the open directory `directoryFd` (or of an absolute path with
+// AT_FDCWD). Returns 0, or the system's error number.
+int readFileFacts(int directoryFd, const char* name, FileFacts& facts);
+// Facts of an absolute path.
+int readFileFacts(const char* path, FileFacts& facts);
+
+} // namespace tavelin::platform

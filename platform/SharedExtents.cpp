@@ -1,0 +1,91 @@
+#include "platform/SharedExtents.h"
+
+#include "platform/FileFacts.h"
+#include "platform/UniqueFd.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <fcntl.h>
+#include <linux/fiemap.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/vfs.h>
+
+namespace tavelin::platform {
+namespace {
+
+constexpr long kBtrfsMagic = 0x9123683E;
+constexpr long kXfsMagic = 0x58465342;
+constexpr long kBcachefsMagic = 0xCA451A4E;
+constexpr unsigned kExtentsPerCall = 64;
+
+constexpr size_t kMapBytes = sizeof(struct fiemap) + kExtentsPerCall * sizeof(struct fiemap_extent);
+
+std::optional<SharingFacts> mapExtents(int fd, int64_t allocated) {
+    SharingFacts facts;
+    int64_t sharedBytes = 0;
+    uint64_t start = 0;
+    bool first = true;
+    for (;;) {
+        alignas(struct fiemap) std::byte buffer[kMapBytes] = {};
+        auto* map = reinterpret_cast<struct fiemap*>(buffer);
+        map->fm_start = start;
+        map->fm_length = FIEMAP_MAX_OFFSET - start;
+        map->fm_extent_count = kExtentsPerCall;
+        if (::ioctl(fd, FS_IOC_FIEMAP, map) != 0)
+            return std::nullopt;
+        unsigned mapped = map->fm_mapped_extents;
+        const struct fiemap_extent* extents = map->fm_extents;
+        for (unsigned i = 0; i < mapped; ++i) {
+            bool shared = extents[i].fe_flags & FIEMAP_EXTENT_SHARED;
+            if (shared)
+                sharedBytes += static_cast<int64_t>(extents[i].fe_length);
+            if (first && shared)
+                facts.cloneId = extents[i].fe_physical;
+            first = false;
+        }
+        if (mapped < kExtentsPerCall || (extents[mapped - 1].fe_flags & FIEMAP_EXTENT_LAST))
+            break;
+        start = extents[mapped - 1].fe_logical + extents[mapped - 1].fe_length;
+    }
+    facts.mayShareBlocks = sharedBytes > 0;
+    facts.privateSize = std::max<int64_t>(allocated - sharedBytes, 0);
+    return facts;
+}
+
+UniqueFd openFile(int directoryFd, const char* name) {
+    return UniqueFd(
+        ::openat(directoryFd, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+}
+
+} // namespace
+
+bool canShareExtents(int fd) {
+    struct statfs info;
+    if (::fstatfs(fd, &info) != 0)
+        return false;
+    auto type = static_cast<long>(info.f_type);
+    return type == kBtrfsMagic || type == kXfsMagic || type == kBcachefsMagic;
+}
+
+std::optional<SharingFacts> readSharingFacts(int directoryFd, const char* name, int64_t allocated) {
+    UniqueFd file = openFile(directoryFd, name);
+    if (!file)
+        return std::nullopt;
+    return mapExtents(file.get(), allocated);
+}
+
+PathSharing readPathSharing(const char* path, int64_t allocated) {
+    FileFacts facts;
+    if (readFileFacts(path, facts) != 0)
+        return {};
+    PathSharing result{.readable = true, .facts = std::nullopt};
+    if (!facts.isRegular)
+        return result;
+    UniqueFd file = openFile(AT_FDCWD, path);
+    if (file && canShareExtents(file.get()))
+        result.facts = mapExtents(file.get(), allocated);
+    return result;
+}
+
+} // namespace tavelin::platform

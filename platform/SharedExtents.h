@@ -1,0 +1,34 @@
+#pragma once
+
+// What deleting a file would free on file systems where files can share data (reflink clones),
+// read from the file's extent map.
+
+#include <cstdint>
+#include <optional>
+
+namespace tavelin::platform {
+
+struct SharingFacts {
+    int64_t privateSize = 0;     // allocated bytes that no other file shares
+    bool mayShareBlocks = false; // some extent is shared
+    uint64_t cloneId = 0;        // physical address of the first extent when it is shared, else 0
+};
+
+// Whether the file system of an open descriptor can share extents (btrfs, XFS, bcachefs).
+// Elsewhere a file's unique size is its allocated size and no extent map is worth reading.
+bool canShareExtents(int fd);
+
+// The sharing facts of regular file `name` inside `directoryFd` (or an absolute path with
+// AT_FDCWD), given its allocated size; nothing when it cannot be opened or mapped.
+std::optional<SharingFacts> readSharingFacts(int directoryFd, const char* name, int64_t allocated);
+
+// The sharing facts of one path, not following a final symbolic link: `readable` is false when
+// the path cannot be examined; `facts` is absent where files cannot share data or the path is
+// not a regular file.
+struct PathSharing {
+    bool readable = false;
+    std::optional<SharingFacts> facts;
+};
+PathSharing readPathSharing(const char* path, int64_t allocated);
+
+} // namespace tavelin::platform

@@ -1,0 +1,35 @@
+#pragma once
+
+// A small btrfs file system in an image file, mounted on a loop device for the life of the
+// object, so tests can make real reflink clones. Mounting needs root and loop devices; where
+// either is refused, `mounted()` is false and `whyNot()` says why.
+
+#include <filesystem>
+#include <string>
+
+namespace tavelin::test {
+
+class BtrfsImage {
+public:
+    explicit BtrfsImage(const std::filesystem::path& folder);
+    ~BtrfsImage();
+    BtrfsImage(const BtrfsImage&) = delete;
+    BtrfsImage& operator=(const BtrfsImage&) = delete;
+
+    bool mounted() const { return mounted_; }
+    const std::string& whyNot() const { return whyNot_; }
+    const std::filesystem::path& mountPoint() const { return mountPoint_; }
+
+private:
+    std::filesystem::path image_;
+    std::filesystem::path mountPoint_;
+    bool mounted_ = false;
+    std::string whyNot_;
+};
+
+// Runs a shell command line; returns its exit status (-1 when it could not run).
+int runCommand(const std::string& commandLine);
+// Quotes a text for the shell.
+std::string shellQuoted(const std::string& text);
+
+} // namespace tavelin::test

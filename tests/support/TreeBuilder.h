@@ -1,0 +1,43 @@
+#pragma once
+
+// Builds real file trees for tests, in code: folders, files with real data blocks, sparse
+// files, hard and symbolic links, and names with any bytes in them.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace tavelin::test {
+
+class TreeBuilder {
+public:
+    explicit TreeBuilder(std::filesystem::path root);
+
+    const std::filesystem::path& root() const { return root_; }
+    std::string path(const std::string& relative) const { return (root_ / relative).string(); }
+
+    // Each returns the absolute path it made; parent folders are created as needed.
+    std::string folder(const std::string& relative);
+    // A file holding `bytes` bytes of non-zero data, so its blocks are really allocated.
+    std::string file(const std::string& relative, int64_t bytes);
+    // A file of `bytes` apparent size with no data blocks.
+    std::string sparseFile(const std::string& relative, int64_t bytes);
+    std::string hardLink(const std::string& existing, const std::string& relative);
+    std::string symlink(const std::string& target, const std::string& relative);
+
+private:
+    std::filesystem::path root_;
+};
+
+// The allocated bytes (blocks × 512) and count of every non-folder entry beneath `root`, hard
+// links once, on `root`'s device only: an independent measure for the walker's figures.
+struct DiskUsage {
+    int64_t bytes = 0;
+    int64_t files = 0;
+};
+DiskUsage independentUsage(const std::string& root);
+
+// The allocated bytes of one path (blocks × 512, not following links).
+int64_t allocatedBytes(const std::string& path);
+
+} // namespace tavelin::test

@@ -1,0 +1,138 @@
+#!/usr/bin/env python3
+"""Times whole-tree scans of the trees make-tree.py built, prints a table and saves it as JSON.
+
+Usage: compare.py [--tavelin BIN] --runs N --out FILE TREES_DIR
+
+Every tool scans every tree once untimed, which warms the cache, then N more times, timed, the
+tools taking turns so that drift on the machine spreads over all of them. Wall time is measured
+here; CPU time and peak resident memory come from GNU time, whose own footprint is below any
+scanner's.
+"""
+
+import argparse
+import json
+import os
+import platform
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+from dataclasses import dataclass
+from typing import Callable, Optional
+
+
+@dataclass
+class Tool:
+    name: str
+    argv: list  # the tree's path goes last
+    total: Optional[Callable[[str], int]]  # reads the total bytes from the tool's output
+
+
+def first_number(output):
+    return int(output.split()[0])
+
+
+def tools(tavelin):
+    found = [Tool("tavelin", [tavelin], lambda out: json.loads(out)["bytes"])] if tavelin else []
+    return found + [
+        Tool("du", ["du", "-s", "-B1"], first_number),
+        # -0: no progress lines, which would otherwise go to standard output.
+        Tool("ncdu", ["ncdu", "-0", "-x", "-o", "/dev/null"], None),
+        Tool("gdu", ["gdu", "-n", "-x", "-s", "--no-prefix"], first_number),
+    ]
+
+
+def run(argv):
+    with tempfile.NamedTemporaryFile("r") as report:
+        start = time.perf_counter()
+        done = subprocess.run(["/usr/bin/time", "-f", "%U %S %M", "-o", report.name, *argv],
+                              capture_output=True, text=True)
+        wall = time.perf_counter() - start
+        if done.returncode != 0:
+            sys.exit(f"bench: {' '.join(argv)} failed with status {done.returncode}:\n"
+                     f"{done.stderr.strip()}")
+        user, system, rss_kb = report.read().split()
+    return {"wall": wall, "cpu": float(user) + float(system), "rss_mb": int(rss_kb) / 1024,
+            "output": done.stdout}
+
+
+def measure(trees, tool_list, runs):
+    results = {tree: {tool.name: [] for tool in tool_list} for tree in trees}
+    for round_ in range(runs + 1):
+        for tree, path in trees.items():
+            for tool in tool_list:
+                outcome = run(tool.argv + [path])
+                if round_ > 0:  # round 0 warms the cache
+                    results[tree][tool.name].append(outcome)
+    return results
+
+
+def summarise(tool, outcomes):
+    keys = ("wall", "cpu", "rss_mb")
+    medians = {key: statistics.median(o[key] for o in outcomes) for key in keys}
+    return {
+        "tool": tool.name,
+        "command": tool.argv + ["PATH"],
+        **medians,
+        "bytes": tool.total(outcomes[0]["output"]) if tool.total else None,
+        "runs": [{key: o[key] for key in keys} for o in outcomes],
+    }
+
+
+def table(name, info, rows):
+    lines = [f"{name} tree: {info['path']}  ({info['files']:,} files, {info['folders']:,} folders, "
+             f"{info['hard_links']:,} hard links)",
+             f"{'tool':8} {'wall s':>8} {'cpu s':>7} {'peak MB':>8} {'wall x':>7} {'cpu x':>6} "
+             f"{'mem x':>6} {'bytes':>15}"]
+    base = next((row for row in rows if row["tool"] == "tavelin"), None)
+    for row in rows:
+        # GNU time counts CPU in hundredths, so a tiny tree can show Tavelin at zero.
+        ratios = [f"{row[k] / base[k]:.2f}" if base and base[k] else "-"
+                  for k in ("wall", "cpu", "rss_mb")]
+        total = f"{row['bytes']:,}" if row["bytes"] is not None else "-"
+        lines.append(f"{row['tool']:8} {row['wall']:8.3f} {row['cpu']:7.2f} {row['rss_mb']:8.1f} "
+                     f"{ratios[0]:>7} {ratios[1]:>6} {ratios[2]:>6} {total:>15}")
+    if base:
+        fastest = min((row for row in rows if row is not base), key=lambda row: row["wall"])
+        lines.append(f"tavelin wall time / fastest peer's ({fastest['tool']}): "
+                     f"{base['wall'] / fastest['wall']:.2f}")
+    return "\n".join(lines)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--tavelin", help="the tavelin-scan program; without it, no Tavelin row")
+    parser.add_argument("--runs", type=int, required=True)
+    parser.add_argument("--out", required=True)
+    parser.add_argument("trees_dir")
+    args = parser.parse_args()
+
+    with open(os.path.join(args.trees_dir, "stamp.json")) as f:
+        stamp = json.load(f)
+    trees = {name: os.path.join(args.trees_dir, name) for name in stamp["trees"]}
+    tool_list = tools(args.tavelin)
+    print(f"bench: {args.runs} timed runs of {', '.join(t.name for t in tool_list)} on each tree, "
+          "after one warm-up run", flush=True)
+    results = measure(trees, tool_list, args.runs)
+
+    report = {"date": time.strftime("%Y-%m-%dT%H:%M:%S%z"), "cores": os.cpu_count(),
+              "kernel": platform.release(), "runs": args.runs, "params": stamp["params"],
+              "trees": []}
+    for name, path in trees.items():
+        info = {"name": name, "path": path, **stamp["trees"][name]}
+        rows = [summarise(tool, results[name][tool.name]) for tool in tool_list]
+        print()
+        print(table(name, info, rows))
+        report["trees"].append({**info, "results": rows})
+    print("\nwall and cpu are medians in seconds; x columns divide by tavelin's figure; bytes is "
+          "each tool's total as it prints it")
+
+    os.makedirs(os.path.dirname(os.path.abspath(args.out)), exist_ok=True)
+    with open(args.out, "w") as f:
+        json.dump(report, f, indent=1)
+    print(f"bench: results written to {args.out}")
+
+
+if __name__ == "__main__":
+    main()

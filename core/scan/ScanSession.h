@@ -1,0 +1,158 @@
+#pragma once
+
+// One scan of one folder or disk. Lists the top folder at once, cuts the tree below into jobs
+// (folders down to depth 3 are only listed, depth-4 folders are walked whole), runs the jobs on
+// background walkers, and grafts each finished subtree into the shown tree on the UI thread.
+// Folders still being measured show live figures from their job's counter.
+//
+// Threads: every member function runs on the UI thread (the thread that runs `queue`), and
+// so do `onChange` and `onFinish`. Walkers touch only their own subtree and the shared
+// LinkSet, ScanCounter and CancelFlag; the UI thread never waits on them. Held by a
+// shared_ptr: background results find the session through a weak reference and are dropped
+// once it is gone.
+
+#include "scan/CancelFlag.h"
+#include "scan/ExtensionTally.h"
+#include "scan/LinkSet.h"
+#include "scan/Node.h"
+#include "scan/ScanCounter.h"
+#include "util/Dates.h"
+#include "util/MainQueue.h"
+#include "util/StringHash.h"
+#include "util/WorkerPool.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace tavelin {
+
+class ScanSession : public std::enable_shared_from_this<ScanSession> {
+public:
+    // A change smaller than this is not worth showing.
+    static constexpr int64_t visibleChange = 1'000'000;
+
+    struct Job {
+        Node::Ptr node;
+        int depth = 1;
+        Job* parent = nullptr;
+        int index = 0;
+        bool split = true;
+        std::shared_ptr<ScanCounter> counter = std::make_shared<ScanCounter>();
+        std::shared_ptr<TallyBox> tally = std::make_shared<TallyBox>();
+        bool done = false;
+        bool listed = false;
+        int pending = 0;
+        struct {
+            int64_t size = 0;
+            int64_t unique = 0;
+            int64_t files = 0;
+        } own;
+    };
+
+    // Where the session runs its parts: the UI thread's queue, the pool its walkers run on, and
+    // how many walkers may run at once.
+    struct Context {
+        std::shared_ptr<MainQueue> queue;
+        std::shared_ptr<WorkerPool> pool;
+        int workerCount = 2;
+    };
+
+    ScanSession(const std::string& path, std::optional<std::string> name, PathSet skip,
+                std::optional<int64_t> expectedSize, int64_t largeFileThreshold, Context context);
+    ~ScanSession();
+    ScanSession(const ScanSession&) = delete;
+    ScanSession& operator=(const ScanSession&) = delete;
+
+    // Walkers to run at once for a number of active processor cores: two fewer, from 2 to 8.
+    static int workerCount(int activeCores);
+
+    void start();
+    void cancel();
+    void pauseTreeUpdates();
+    void resumeTreeUpdates();
+    // Takes a node out of the shown tree and the totals (after the user deleted or moved it).
+    void remove(const Node::Ptr& node);
+    double elapsed() const;
+
+    std::function<void()> onChange;
+    std::function<void(const Node::Ptr&)> onFinish;
+
+    const Node::Ptr& root() const { return root_; }
+    const std::string& path() const { return path_; }
+    bool isRunning() const { return isRunning_; }
+    bool isPaused() const { return isPaused_; }
+    Date startDate() const { return startDate_; }
+    std::optional<Date> endDate() const { return endDate_; }
+    int64_t files() const { return files_; }
+    int64_t bytes() const { return bytes_; }
+    int64_t errors() const { return errors_; }
+    const std::string& currentPath() const { return currentPath_; }
+    const PathSet& skipped() const { return *skipped_; }
+    const ExtensionTally& kinds() const { return kinds_; }
+    int64_t threshold() const { return threshold_; }
+    int splitDepth() const { return splitDepth_; }
+    std::optional<uint64_t> volumeDevice() const { return volumeDevice_; }
+    const std::vector<std::unique_ptr<Job>>& jobs() const { return jobs_; }
+    const std::vector<Job*>& topJobs() const { return topJobs_; }
+    size_t heldCount() const { return held_.size(); }
+    int64_t baseSize() const { return baseSize_; }
+
+private:
+    using Result = std::pair<int, Node::Ptr>;
+
+    void listRoot();
+    Job& addJob(const Node::Ptr& node, Job* parent);
+    void pump();
+    void launch(Job& job);
+    void receive(int index, Node::Ptr result);
+    void handle(const Result& result);
+    void complete(Job& job);
+    void sumListedJob(Job& job);
+    void refreshTotals();
+    void changed();
+    void tick();
+    void finish();
+    bool cancelled() const { return cancelFlag_->isSet(); }
+
+    Context context_;
+    std::string path_;
+    Node::Ptr root_;
+    bool isRunning_ = false;
+    Date startDate_;
+    std::optional<Date> endDate_;
+    int64_t files_ = 0;
+    int64_t bytes_ = 0;
+    int64_t errors_ = 0;
+    std::string currentPath_;
+    std::shared_ptr<const PathSet> skipped_;
+    ExtensionTally kinds_;
+    std::vector<Result> held_;
+    bool isPaused_ = false;
+    std::vector<Node::Ptr> heldRemovals_;
+    int splitDepth_ = 4;
+    int64_t threshold_;
+    std::shared_ptr<LinkSet> links_ = std::make_shared<LinkSet>();
+    std::shared_ptr<CancelFlag> cancelFlag_ = std::make_shared<CancelFlag>();
+    std::vector<std::unique_ptr<Job>> jobs_;
+    std::vector<Job*> topJobs_;
+    std::optional<uint64_t> volumeDevice_;
+    int64_t baseSize_ = 0;
+    int64_t baseFiles_ = 0;
+    int64_t baseUnique_ = 0;
+    int64_t baseErrors_ = 0;
+
+    // The runner: jobs wait in `queue_` from `cursor_` on; `inFlight_` walkers are running.
+    std::vector<Job*> queue_;
+    size_t cursor_ = 0;
+    int inFlight_ = 0;
+    // Jobs not yet done, oldest first, so totals cost what is still running; the errors of done
+    // jobs are folded into `finishedErrors_` once.
+    std::vector<Job*> active_;
+    int64_t finishedErrors_ = 0;
+};
+
+} // namespace tavelin

@@ -1,0 +1,126 @@
+#include "history/ScanRecord.h"
+
+#include "history/RecordText.h"
+
+#include <limits>
+#include <nlohmann/json.hpp>
+#include <utility>
+#include <vector>
+
+namespace tavelin {
+namespace {
+
+using Json = nlohmann::json;
+
+// Dates a record may carry: the span the clock can hold with room to spare (1700 to 2239).
+constexpr double kLatestSeconds = 8'520'336'000;
+
+std::optional<int64_t> int64From(const Json& value) {
+    if (!value.is_number_integer())
+        return std::nullopt;
+    if (value.is_number_unsigned() &&
+        value.get<uint64_t>() > static_cast<uint64_t>(std::numeric_limits<int64_t>::max()))
+        return std::nullopt;
+    return value.get<int64_t>();
+}
+
+std::optional<Date> dateFrom(const Json& value) {
+    if (!value.is_number())
+        return std::nullopt;
+    double seconds = value.get<double>();
+    if (!(seconds >= -kLatestSeconds && seconds <= kLatestSeconds))
+        return std::nullopt;
+    return dateFromSecondsSince1970(seconds);
+}
+
+std::optional<std::map<std::string, int64_t>> sizesFrom(const Json& value) {
+    if (!value.is_object())
+        return std::nullopt;
+    std::map<std::string, int64_t> sizes;
+    for (const auto& [key, entry] : value.items()) {
+        std::optional<int64_t> size = int64From(entry);
+        if (!size)
+            return std::nullopt;
+        sizes.emplace(key, *size);
+    }
+    return sizes;
+}
+
+std::string childKey(const std::string& parentKey, const std::string& name) {
+    return parentKey.empty() ? name : parentKey + "/" + name;
+}
+
+} // namespace
+
+ScanRecord ScanRecord::of(const Node& root, Date date) {
+    ScanRecord record{History::recordText(root.path()),
+                      date,
+                      root.size,
+                      root.unique,
+                      root.fileCount,
+                      {{"", root.size}}};
+    std::vector<std::pair<const Node*, std::string>> pending{{&root, ""}};
+    while (!pending.empty()) {
+        auto [node, key] = std::move(pending.back());
+        pending.pop_back();
+        for (const Node::Ptr& child : node->children()) {
+            int64_t floor = child->kind() == Node::Kind::file ? fileFloor : folderFloor;
+            if (child->size < floor)
+                continue;
+            std::string childPath = childKey(key, History::recordText(child->name));
+            record.sizes[childPath] = child->size;
+            if (child->isDirectory())
+                pending.emplace_back(child.get(), std::move(childPath));
+        }
+    }
+    return record;
+}
+
+std::string ScanRecord::relativePath(const Node& node, const Node& root) {
+    if (&node == &root)
+        return {};
+    std::string rootPath = root.path();
+    std::string prefix = rootPath == "/" ? rootPath : rootPath + "/";
+    std::string path = node.path();
+    if (path.starts_with(prefix))
+        path.erase(0, prefix.size());
+    return History::recordText(path);
+}
+
+std::optional<int64_t> ScanRecord::sizeOf(const Node& node, const Node& root) const {
+    if (node.isPseudo())
+        return std::nullopt;
+    auto entry = sizes.find(relativePath(node, root));
+    if (entry == sizes.end())
+        return std::nullopt;
+    return entry->second;
+}
+
+std::string ScanRecord::encoded() const {
+    Json json = {{"root", root},   {"date", secondsSince1970(date)},
+                 {"size", size},   {"unique", unique},
+                 {"files", files}, {"sizes", sizes}};
+    return json.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+std::optional<ScanRecord> ScanRecord::decoded(std::string_view text) {
+    Json json = Json::parse(text, nullptr, false);
+    if (json.is_discarded() || !json.is_object())
+        return std::nullopt;
+    for (const char* key : {"root", "date", "size", "unique", "files", "sizes"})
+        if (!json.contains(key))
+            return std::nullopt;
+    if (!json["root"].is_string())
+        return std::nullopt;
+    auto date = dateFrom(json["date"]);
+    auto size = int64From(json["size"]);
+    auto unique = int64From(json["unique"]);
+    auto files = int64From(json["files"]);
+    auto sizes = sizesFrom(json["sizes"]);
+    if (!date || !size || !unique || !files || !sizes)
+        return std::nullopt;
+    return ScanRecord{
+        json["root"].get<std::string>(), *date, *size, *unique, *files, std::move(*sizes)};
+}
+
+} // namespace tavelin

@@ -1,0 +1,48 @@
+#pragma once
+
+// The stored summary of one finished scan: the root's totals and the allocated sizes of its
+// big folders and files, keyed by their path relative to the scanned root. Small enough to keep
+// twenty per location even for a whole-disk scan.
+
+#include "scan/Node.h"
+#include "util/Dates.h"
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tavelin {
+
+struct ScanRecord {
+    // Smaller folders and files are left out, folders with everything beneath them.
+    static constexpr int64_t folderFloor = 10'000'000;
+    static constexpr int64_t fileFloor = 100'000'000;
+
+    std::string root; // the scanned root's path
+    Date date = kDistantPast;
+    int64_t size = 0;
+    int64_t unique = 0;
+    int64_t files = 0;
+    std::map<std::string, int64_t> sizes; // by relative path; the root under ""
+
+    // The summary of a finished tree, dated `date`.
+    static ScanRecord of(const Node& root, Date date);
+
+    // "" for the root itself; the path below the root for a node inside it; the whole path for
+    // a node outside it.
+    static std::string relativePath(const Node& node, const Node& root);
+
+    // The recorded size of the node of the tree under `root`; nothing when the record has no
+    // entry for it, and for pseudo nodes, which are never recorded.
+    std::optional<int64_t> sizeOf(const Node& node, const Node& root) const;
+
+    // JSON with the keys "root", "date" (fractional seconds since 1970), "size", "unique",
+    // "files" and "sizes".
+    std::string encoded() const;
+    // Nothing unless the text is such an object with all six keys of the right types.
+    static std::optional<ScanRecord> decoded(std::string_view json);
+};
+
+} // namespace tavelin

@@ -1,0 +1,77 @@
+#include "history/History.h"
+
+#include <gtest/gtest.h>
+
+using tavelin::Change;
+using tavelin::ScanRecord;
+using tavelin::History::changes;
+
+namespace {
+
+constexpr int64_t kMB = 1'000'000;
+constexpr int64_t kFloor = 50 * kMB;
+constexpr int kLimit = 60;
+
+ScanRecord recordOf(std::map<std::string, int64_t> sizes) {
+    ScanRecord record;
+    record.root = "/data";
+    record.sizes = std::move(sizes);
+    return record;
+}
+
+std::vector<std::string> pathsOf(const std::vector<Change>& list) {
+    std::vector<std::string> paths;
+    for (const Change& change : list)
+        paths.push_back(change.path);
+    return paths;
+}
+
+using Paths = std::vector<std::string>;
+
+} // namespace
+
+TEST(HistoryChanges, AChildCarryingEightyPercentStandsForItsParent) {
+    auto before = recordOf({{"", 0}, {"a", 100 * kMB}, {"a/b", 100 * kMB}});
+    EXPECT_EQ(
+        pathsOf(changes(before, recordOf({{"a", 160 * kMB}, {"a/b", 155 * kMB}}), kFloor, kLimit)),
+        Paths{"a/b"});
+    // Exactly 80 % still explains the parent; a byte less does not.
+    EXPECT_EQ(
+        pathsOf(changes(before, recordOf({{"a", 200 * kMB}, {"a/b", 180 * kMB}}), kFloor, kLimit)),
+        Paths{"a/b"});
+    EXPECT_EQ(pathsOf(changes(before, recordOf({{"a", 200 * kMB}, {"a/b", 180 * kMB - 1}}), kFloor,
+                              kLimit)),
+              (Paths{"a", "a/b"}));
+    // A chain that follows one deep child collapses to that child.
+    auto deep =
+        changes(recordOf({}), recordOf({{"x", 90 * kMB}, {"x/y", 90 * kMB}, {"x/y/z", 90 * kMB}}),
+                kFloor, kLimit);
+    EXPECT_EQ(pathsOf(deep), Paths{"x/y/z"});
+}
+
+TEST(HistoryChanges, AParentStaysWhenItsChildIsTooSmallOrMovedTheOtherWay) {
+    auto before =
+        recordOf({{"a", 100 * kMB}, {"a/b", 100 * kMB}, {"c", 300 * kMB}, {"c/d", 200 * kMB}});
+    auto after =
+        recordOf({{"a", 160 * kMB}, {"a/b", 140 * kMB}, {"c", 360 * kMB}, {"c/d", 100 * kMB}});
+    EXPECT_EQ(pathsOf(changes(before, after, kFloor, kLimit)), (Paths{"c/d", "a", "c"}));
+}
+
+TEST(HistoryChanges, TheFloorIsInclusiveAndTheRootNeverListed) {
+    auto before = recordOf({{"", 1'000 * kMB}, {"even", 100 * kMB}, {"short", 100 * kMB}});
+    auto after = recordOf({{"", 3'000 * kMB}, {"even", 150 * kMB}, {"short", 150 * kMB - 1}});
+    EXPECT_EQ(pathsOf(changes(before, after, kFloor, kLimit)), Paths{"even"});
+}
+
+TEST(HistoryChanges, NewAndGoneItemsCountInFullLargestFirstUpToTheLimit) {
+    auto before = recordOf({{"gone", 70 * kMB}, {"grew", 100 * kMB}});
+    auto after = recordOf({{"new", 60 * kMB}, {"grew", 180 * kMB}});
+    auto list = changes(before, after, kFloor, kLimit);
+    ASSERT_EQ(pathsOf(list), (Paths{"grew", "gone", "new"}));
+    EXPECT_EQ(list[1].delta(), -70 * kMB);
+    EXPECT_EQ(list[1].after, std::nullopt);
+    EXPECT_EQ(list[2].delta(), 60 * kMB);
+    EXPECT_EQ(list[2].before, std::nullopt);
+    EXPECT_EQ(pathsOf(changes(before, after, kFloor, 2)), (Paths{"grew", "gone"}));
+    EXPECT_TRUE(changes(before, after, kFloor, 0).empty());
+}

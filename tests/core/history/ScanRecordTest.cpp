@@ -1,0 +1,126 @@
+#include "history/ScanRecord.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+using tavelin::Node;
+using tavelin::ScanRecord;
+
+namespace {
+
+Node::Ptr add(Node& parent, const std::string& name, Node::Kind kind, int64_t size) {
+    auto node = Node::make(name, kind);
+    node->size = size;
+    node->unique = size / 2;
+    parent.append(node);
+    return node;
+}
+
+const tavelin::Date kFinished = tavelin::dateFromSecondsSince1970(1'700'000'000.25);
+
+} // namespace
+
+TEST(ScanRecord, KeepsFoldersAndFilesFromTheirFloorsAndSkipsSmallSubtrees) {
+    auto root = Node::makeRoot("Data", "/data");
+    root->size = 900'000'000;
+    root->unique = 700'000'000;
+    root->fileCount = 42;
+    auto projects = add(*root, "projects", Node::Kind::directory, 10'000'000);
+    add(*projects, "app", Node::Kind::directory, 10'000'000);
+    add(*root, "video.mov", Node::Kind::file, 100'000'000);
+    add(*root, "clip.mov", Node::Kind::file, 99'999'999);
+    auto tiny = add(*root, "tiny", Node::Kind::directory, 9'999'999);
+    add(*tiny, "inner", Node::Kind::directory, 9'999'999);
+
+    ScanRecord record = ScanRecord::of(*root, kFinished);
+    EXPECT_EQ(record.root, "/data");
+    EXPECT_EQ(record.date, kFinished);
+    EXPECT_EQ(record.size, 900'000'000);
+    EXPECT_EQ(record.unique, 700'000'000);
+    EXPECT_EQ(record.files, 42);
+    EXPECT_EQ(record.sizes, (std::map<std::string, int64_t>{{"", 900'000'000},
+                                                            {"projects", 10'000'000},
+                                                            {"projects/app", 10'000'000},
+                                                            {"video.mov", 100'000'000}}));
+}
+
+TEST(ScanRecord, SizeOfFindsNodesByTheirPathBelowTheRoot) {
+    auto root = Node::makeRoot("Computer", "/");
+    root->size = 50'000'000;
+    auto home = add(*root, "home", Node::Kind::directory, 40'000'000);
+    auto user = add(*home, "ann", Node::Kind::directory, 30'000'000);
+    auto small = add(*home, "notes", Node::Kind::directory, 1'000);
+    home->smallFileCount = 3;
+    ScanRecord record = ScanRecord::of(*root, kFinished);
+
+    EXPECT_EQ(ScanRecord::relativePath(*user, *root), "home/ann");
+    EXPECT_EQ(record.sizeOf(*root, *root), 50'000'000);
+    EXPECT_EQ(record.sizeOf(*user, *root), 30'000'000);
+    EXPECT_EQ(record.sizeOf(*small, *root), std::nullopt);
+    // The small-files node shares its folder's path but is never recorded itself.
+    EXPECT_EQ(record.sizeOf(*home->items().back(), *root), std::nullopt);
+
+    auto data = Node::makeRoot("Data", "/data");
+    auto other = Node::makeRoot("Backup", "/database");
+    auto stranger = add(*other, "x", Node::Kind::directory, 1);
+    EXPECT_EQ(ScanRecord::relativePath(*stranger, *data), "/database/x");
+}
+
+TEST(ScanRecord, RoundTripsThroughJson) {
+    auto root = Node::makeRoot("Data", "/data");
+    root->size = 300'000'000;
+    root->fileCount = 7;
+    add(*root, "big", Node::Kind::directory, 200'000'000);
+    ScanRecord record = ScanRecord::of(*root, kFinished);
+
+    auto decoded = ScanRecord::decoded(record.encoded());
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->root, record.root);
+    // Seconds in a double resolve about a quarter of a microsecond today.
+    EXPECT_LT(abs(decoded->date - record.date), std::chrono::microseconds(1));
+    EXPECT_EQ(decoded->size, record.size);
+    EXPECT_EQ(decoded->unique, record.unique);
+    EXPECT_EQ(decoded->files, record.files);
+    EXPECT_EQ(decoded->sizes, record.sizes);
+    EXPECT_DOUBLE_EQ(nlohmann::json::parse(record.encoded())["date"].get<double>(),
+                     1'700'000'000.25);
+}
+
+TEST(ScanRecord, DecodingNeedsAllSixKeysWithTheirTypes) {
+    const nlohmann::json valid = {{"root", "/data"}, {"date", 1.5}, {"size", 10},
+                                  {"unique", 5},     {"files", 2},  {"sizes", {{"", 10}}}};
+    ASSERT_TRUE(ScanRecord::decoded(valid.dump()));
+    for (const auto& entry : valid.items()) {
+        nlohmann::json missing = valid;
+        missing.erase(entry.key());
+        EXPECT_FALSE(ScanRecord::decoded(missing.dump())) << "without " << entry.key();
+    }
+    for (auto [key, value] : std::vector<std::pair<std::string, nlohmann::json>>{
+             {"root", 5},
+             {"date", "yesterday"},
+             {"date", 1e300},
+             {"size", 1.5},
+             {"size", "10"},
+             {"files", 18'446'744'073'709'551'615ull},
+             {"sizes", nlohmann::json::array()},
+             {"sizes", {{"a", "big"}}}}) {
+        nlohmann::json wrong = valid;
+        wrong[key] = value;
+        EXPECT_FALSE(ScanRecord::decoded(wrong.dump())) << key << " = " << value.dump();
+    }
+    EXPECT_FALSE(ScanRecord::decoded("{\"root\": "));
+    EXPECT_FALSE(ScanRecord::decoded("[]"));
+}
+
+TEST(ScanRecord, NamesThatAreNotUtf8MatchAfterARoundTrip) {
+    auto root = Node::makeRoot("Data", "/data");
+    root->size = 20'000'000;
+    auto odd = add(*root, "caf\xe9", Node::Kind::directory, 20'000'000);
+    ScanRecord built = ScanRecord::of(*root, kFinished);
+
+    auto decoded = ScanRecord::decoded(built.encoded());
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->sizes, built.sizes);
+    EXPECT_EQ(decoded->sizeOf(*odd, *root), 20'000'000);
+    EXPECT_EQ(built.sizes.count("caf\xef\xbf\xbd"), 1u);
+}

@@ -1,0 +1,20 @@
+#include "platform/Account.h"
+
+#include <algorithm>
+#include <pwd.h>
+#include <unistd.h>
+#include <vector>
+
+namespace tavelin::platform {
+
+std::optional<std::string> passwordHome() {
+    std::vector<char> buffer(std::max<long>(::sysconf(_SC_GETPW_R_SIZE_MAX), 16'384));
+    struct passwd entry;
+    struct passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found ||
+        !found->pw_dir || !*found->pw_dir)
+        return std::nullopt;
+    return std::string(found->pw_dir);
+}
+
+} // namespace tavelin::platform

@@ -1,0 +1,63 @@
+#pragma once
+
+// The mounted disks a user would recognise: real file systems read from the mount table, one entry
+// per device, with their capacity. Pseudo file systems (proc, tmpfs, overlay, squashfs…) and
+// extra mounts of a device already listed (bind mounts) are left out.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavelin::platform {
+
+struct Volume {
+    std::string id; // the mount path
+    std::string name;
+    std::string scanPath; // the mount path
+    int64_t total = 0;
+    int64_t free = 0; // available to unprivileged users
+    bool isBoot = false;
+    bool isReadOnly = false;
+    bool operator==(const Volume&) const = default;
+};
+
+struct VolumeCapacity {
+    int64_t total = 0;
+    int64_t free = 0;
+};
+
+// What parsing needs from the system, injectable so that tests can supply their own figures.
+struct VolumeLookups {
+    // The capacity of the file system mounted at a path; nothing when it cannot be read.
+    std::function<std::optional<VolumeCapacity>(const std::string& mountPath)> capacity;
+    // The file system label of a mount source such as "/dev/sda1"; nothing when it has none.
+    std::function<std::optional<std::string>(const std::string& source)> label;
+};
+
+// The volumes described by the text of /proc/self/mountinfo: for each device the mount with the
+// shortest path, kept when its capacity is known and at least 1 byte. Named by label, else
+// "Computer" for "/", else the mount path's last component. Ordered boot first, then writable,
+// then read-only volumes, each group by name. Malformed lines are skipped.
+std::vector<Volume> parseVolumes(std::string_view mountinfo, const VolumeLookups& lookups);
+
+// The volumes mounted now, with labels from /dev/disk/by-label and capacities from statvfs.
+std::vector<Volume> readVolumes();
+
+// Labels found in a folder of symbolic links named after labels (udev's /dev/disk/by-label), keyed
+// by the canonical path of the device each link resolves to; "\xHH" escapes in names are decoded.
+// Empty when the folder cannot be read.
+std::map<std::string, std::string> readLabels(const std::filesystem::path& folder);
+
+// The capacity of the file system holding `path`, from statvfs: total blocks and the blocks
+// available to unprivileged users, in bytes. Nothing when the path cannot be examined.
+std::optional<VolumeCapacity> readCapacity(const std::string& path);
+
+// The bytes available to unprivileged users on the file system holding `path`.
+std::optional<int64_t> availableBytes(const std::string& path);
+
+} // namespace tavelin::platform

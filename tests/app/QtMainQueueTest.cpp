@@ -2,7 +2,6 @@
 
 #include "window/MainWindow.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -10,26 +9,6 @@
 
 using namespace tavelin;
 using namespace std::chrono_literals;
-
-namespace {
-
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "tavelin-app-tests";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-
-const auto* const kQtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-} // namespace
 
 TEST(QtMainQueue, RunsWorkFromOtherThreadsOnTheUiThreadInOrder) {
     QtMainQueue queue;

@@ -1,0 +1,15 @@
+#pragma once
+
+// The keys of the application's settings, each with the default its readers apply.
+
+namespace tavelin::SettingsKeys {
+
+inline constexpr const char* measure = "measure";                       // "allocated"
+inline constexpr const char* inspectorShown = "inspectorShown";         // true
+inline constexpr const char* inspectorTab = "inspectorTab";             // "advisor"
+inline constexpr const char* recents = "recents";                       // empty
+inline constexpr const char* scansWithoutAccess = "scansWithoutAccess"; // false
+inline constexpr const char* sharingIntroduced = "sharingIntroduced";   // false
+inline constexpr const char* scan = "scan";                             // none
+
+} // namespace tavelin::SettingsKeys

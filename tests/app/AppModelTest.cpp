@@ -1,0 +1,303 @@
+#include "AppModel.h"
+
+#include "QtMainQueue.h"
+#include "support/TemporaryFolder.h"
+#include "support/TreeBuilder.h"
+
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace tavelin;
+using test::TreeBuilder;
+
+namespace {
+
+class AppModelTest : public ::testing::Test {
+protected:
+    void SetUp() override { QSettings().clear(); }
+
+    std::unique_ptr<AppModel> makeModel() {
+        AppModel::Environment environment;
+        environment.queue = std::make_shared<QtMainQueue>();
+        environment.pool = std::make_shared<WorkerPool>(3);
+        environment.accessProbe = [this] { return granted; };
+        environment.readVolumes = [this] { return volumes; };
+        environment.openFile = [this](const std::string& path) { opened.push_back(path); };
+        environment.reveal = [](const std::vector<std::string>&) {};
+        environment.historyDirectory = (data.path() / "History").string();
+        environment.userHome = home.root().string();
+        return std::make_unique<AppModel>(environment);
+    }
+
+    bool scanned(AppModel& model, const std::string& path) {
+        model.scan(path);
+        return model.session() &&
+               QTest::qWaitFor([&] { return !model.session()->isRunning(); }, 20000);
+    }
+
+    static Node::Ptr child(const Node::Ptr& node, const std::string& name) {
+        for (const auto& entry : node->children())
+            if (entry->name == name)
+                return entry;
+        return nullptr;
+    }
+
+    test::TemporaryFolder data;
+    TreeBuilder home{data.path() / "home"};
+    TreeBuilder tree{data.path() / "tree"};
+    bool granted = true;
+    std::vector<platform::Volume> volumes;
+    std::vector<std::string> opened;
+};
+
+} // namespace
+
+TEST_F(AppModelTest, NavigationKeepsBackAndForwardHistories) {
+    tree.file("a/b/c/file", 2'000'000);
+    tree.file("a/other/file", 1'000'000);
+    auto model = makeModel();
+    ASSERT_TRUE(scanned(*model, tree.root().string()));
+    Node::Ptr root = model->current();
+    Node::Ptr a = child(root, "a");
+    Node::Ptr b = child(a, "b");
+    Node::Ptr other = child(a, "other");
+
+    model->open(a, QRectF(0, 0, 10, 10));
+    EXPECT_EQ(model->zoomFrom(), QRectF(0, 0, 10, 10));
+    model->open(a);
+    EXPECT_EQ(model->backStack(), std::vector<Node::Ptr>{root})
+        << "opening the shown folder changes nothing";
+    model->open(b);
+    model->back();
+    EXPECT_EQ(model->current(), a);
+    EXPECT_FALSE(model->zoomFrom());
+    EXPECT_EQ(model->forwardStack(), std::vector<Node::Ptr>{b});
+    model->forward();
+    EXPECT_EQ(model->current(), b);
+    model->back();
+    model->open(other);
+    EXPECT_TRUE(model->forwardStack().empty())
+        << "opening after going back drops the forward history";
+
+    model->setSelection({child(other, "file")});
+    model->up();
+    EXPECT_EQ(model->current(), a);
+    EXPECT_EQ(model->selection(), NodeSet{other}) << "the folder just left is selected";
+    EXPECT_EQ(model->backStack().back(), other);
+    model->up();
+    model->up();
+    EXPECT_EQ(model->current(), root);
+    size_t depth = model->backStack().size();
+    model->up();
+    EXPECT_EQ(model->backStack().size(), depth) << "up at the root does nothing";
+
+    model->activate(child(b, "c"));
+    EXPECT_EQ(model->current()->name, "c");
+    model->activate(child(model->current(), "file"));
+    EXPECT_EQ(opened, std::vector<std::string>{tree.path("a/b/c/file")});
+}
+
+TEST_F(AppModelTest, ShowOpensTheParentAndSelectsByPathOrNode) {
+    tree.file("a/b/big", 2'000'000);
+    auto model = makeModel();
+    ASSERT_TRUE(scanned(*model, tree.root().string()));
+    EXPECT_TRUE(model->exists("a/b/big"));
+    EXPECT_TRUE(model->exists(""));
+    EXPECT_FALSE(model->exists("a/nothing"));
+    model->show(std::string("a/b/big"));
+    EXPECT_EQ(model->current()->name, "b");
+    ASSERT_EQ(model->selectedNodes().size(), 1u);
+    EXPECT_EQ(model->selectedNodes().front()->name, "big");
+}
+
+TEST_F(AppModelTest, SearchNeedsTwoCharactersAndReturnsAtMost400LargestFirst) {
+    for (int i = 0; i < 450; ++i)
+        tree.file("many/deeper/match " + std::to_string(i), 1'000'000 + i * 4096);
+    tree.file("x/y", 10);
+    auto model = makeModel();
+    ASSERT_TRUE(scanned(*model, tree.root().string()));
+
+    model->setSearchText(QStringLiteral("  m  "));
+    EXPECT_TRUE(model->searchResults().empty());
+    EXPECT_EQ(model->rows().size(), model->current()->items().size());
+
+    model->setSearchText(QStringLiteral("MATCH"));
+    auto results = model->searchResults();
+    ASSERT_EQ(results.size(), 400u);
+    EXPECT_EQ(results.front()->name, "match 449");
+    EXPECT_GE(results[0]->size, results[399]->size);
+    EXPECT_EQ(model->rows().size(), 400u);
+
+    model->setSearchText(QStringLiteral("deep"));
+    ASSERT_EQ(model->searchResults().size(), 1u);
+    EXPECT_TRUE(model->searchResults().front()->isDirectory());
+}
+
+TEST_F(AppModelTest, KindsGroupExtensionsAndPutUnknownOnesUnderOther) {
+    tree.file("photo.JPG", 5000);
+    tree.file("more.jpeg", 3000);
+    tree.file("README", 100);
+    tree.file("data.zzqxw", 100);
+    auto model = makeModel();
+    EXPECT_TRUE(model->kindTotals().empty());
+    ASSERT_TRUE(scanned(*model, tree.root().string()));
+    auto kinds = model->kindTotals();
+    ASSERT_EQ(kinds.size(), 2u);
+    EXPECT_EQ(kinds[0].name, "Images");
+    EXPECT_EQ(kinds[0].files, 2);
+    EXPECT_EQ(kinds[0].extensions.front().ext, ".jpg");
+    EXPECT_EQ(kinds[1].name, "Other");
+    EXPECT_EQ(kinds[1].symbol, "doc");
+    std::vector<QString> others;
+    for (const auto& extension : kinds[1].extensions)
+        others.push_back(extension.ext);
+    EXPECT_EQ(others, (std::vector<QString>{"(none)", ".zzqxw"}));
+}
+
+TEST_F(AppModelTest, EqualValuesNotifyNobody) {
+    auto model = makeModel();
+    QSignalSpy volumesSpy(model.get(), &AppModel::volumesChanged);
+    QSignalSpy selectionSpy(model.get(), &AppModel::selectionChanged);
+    model->setVolumes(volumes);
+    model->setSelection({});
+    EXPECT_EQ(volumesSpy.count(), 0);
+    EXPECT_EQ(selectionSpy.count(), 0);
+    auto node = Node::make("n", Node::Kind::directory);
+    model->setSelection({node});
+    model->setSelection({node});
+    EXPECT_EQ(selectionSpy.count(), 1);
+}
+
+TEST_F(AppModelTest, MeasureResortsAndIsRemembered) {
+    QSettings().setValue("measure", "unique");
+    auto model = makeModel();
+    EXPECT_EQ(model->measure(), Measure::unique);
+    EXPECT_EQ(model->sortOrder(), (std::vector<SortComparator>{{SortKey::size, false}}));
+    model->setMeasure(Measure::allocated);
+    EXPECT_EQ(QSettings().value("measure").toString(), "allocated");
+    EXPECT_EQ(model->sortOrder(), (std::vector<SortComparator>{{SortKey::size, false}}));
+    model->setMeasure(Measure::unique);
+    EXPECT_EQ(model->sortOrder(), (std::vector<SortComparator>{{SortKey::unique, false}}));
+}
+
+TEST_F(AppModelTest, RecentsKeepSixWithoutDisksHomeOrDuplicates) {
+    for (int i = 0; i < 8; ++i)
+        tree.folder("f" + std::to_string(i));
+    volumes.push_back({tree.path("f7"), "Disk", tree.path("f7"), 1000, 500, false, false});
+    auto model = makeModel();
+    for (int i = 0; i < 7; ++i)
+        ASSERT_TRUE(scanned(*model, tree.path("f" + std::to_string(i))));
+    ASSERT_TRUE(scanned(*model, tree.path("f2")));
+    ASSERT_TRUE(scanned(*model, tree.path("f7")));
+    ASSERT_TRUE(scanned(*model, home.root().string()));
+    std::vector<std::string> expected{tree.path("f2"), tree.path("f6"), tree.path("f5"),
+                                      tree.path("f4"), tree.path("f3"), tree.path("f1")};
+    EXPECT_EQ(model->recents(), expected);
+    EXPECT_EQ(QSettings().value("recents").toStringList().size(), 6);
+    EXPECT_EQ(makeModel()->recents(), expected) << "read back from the settings";
+}
+
+TEST_F(AppModelTest, AWholeDiskScanUsesTheDiskNameAndItsUsedSpace) {
+    tree.file("file", 2'000'000);
+    volumes.push_back({tree.root().string(), "Data Disk", tree.root().string(), 100'000'000'000,
+                       40'000'000'000, false, false});
+    auto model = makeModel();
+    model->scan(tree.root().string());
+    ASSERT_TRUE(model->session());
+    EXPECT_EQ(model->current()->name, "Data Disk");
+    EXPECT_EQ(model->current()->expectedSize, 60'000'000'000);
+    EXPECT_TRUE(model->subtitle().startsWith("Scanning… ")) << model->subtitle().toStdString();
+    EXPECT_TRUE(model->subtitle().endsWith(" of 60 GB used"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model->session()->isRunning(); }, 20000));
+    EXPECT_TRUE(model->recents().empty());
+}
+
+TEST_F(AppModelTest, WithoutAccessScanningHomeAsksFirstAndStartsOnceGranted) {
+    home.file("Documents/letter", 10);
+    home.file("Desktop/note", 10);
+    home.file("Code/file", 10);
+    granted = false;
+    auto model = makeModel();
+    ASSERT_TRUE(scanned(*model, home.path("Documents")))
+        << "a protected folder itself is scanned at once";
+    ASSERT_TRUE(model->session());
+    EXPECT_EQ(model->session()->path(), home.path("Documents"));
+    auto shown = model->session();
+
+    model->scan(home.root().string());
+    EXPECT_TRUE(model->isAskingForAccess());
+    EXPECT_EQ(model->session(), shown) << "the sheet comes instead of the scan";
+    ASSERT_TRUE(model->pendingScan());
+    EXPECT_EQ(model->pendingScan()->path, home.root().string());
+
+    granted = true;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->session() != shown; }, 3000));
+    EXPECT_FALSE(model->isAskingForAccess());
+    EXPECT_TRUE(model->session()->skipped().empty()) << "access granted: nothing is skipped";
+}
+
+TEST_F(AppModelTest, ClosingTheAccessSheetStartsNothingAndScanningWithoutAccessSkips) {
+    home.file("Desktop/note", 2'000'000);
+    home.file("Code/file", 10);
+    granted = false;
+    auto model = makeModel();
+    model->scan(home.root().string());
+    ASSERT_TRUE(model->isAskingForAccess());
+    model->cancelAccessRequest();
+    granted = true;
+    QTest::qWait(1300);
+    EXPECT_FALSE(model->session());
+
+    granted = false;
+    model->scan(home.root().string());
+    ASSERT_TRUE(model->isAskingForAccess());
+    model->scanWithoutAccess();
+    ASSERT_TRUE(model->session());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model->session()->isRunning(); }, 20000));
+    Node::Ptr desktop = child(model->session()->root(), "Desktop");
+    ASSERT_TRUE(desktop);
+    EXPECT_TRUE(desktop->needsAccess);
+    EXPECT_TRUE(model->showAccessBanner());
+    EXPECT_TRUE(QSettings().value("scansWithoutAccess").toBool());
+    model->scan(home.root().string());
+    EXPECT_FALSE(model->isAskingForAccess()) << "never asked again";
+}
+
+TEST_F(AppModelTest, SharedSpaceIsExplainedOnlyWhenItIsWorthIt) {
+    constexpr int64_t GB = 1'000'000'000;
+    EXPECT_TRUE(AppModel::sharingWorthExplaining(10 * GB, 10 * GB - 1'500'000'000));
+    EXPECT_FALSE(AppModel::sharingWorthExplaining(40 * GB, 40 * GB - 1'500'000'000));
+    EXPECT_TRUE(AppModel::sharingWorthExplaining(40 * GB, 38 * GB));
+    EXPECT_FALSE(AppModel::sharingWorthExplaining(10 * GB, 10 * GB));
+}
+
+TEST_F(AppModelTest, ASecondScanListsWhatGrew) {
+    tree.file("grows/first", 20'000'000);
+    tree.file("steady/file", 15'000'000);
+    auto model = makeModel();
+    ASSERT_TRUE(scanned(*model, tree.root().string()));
+    EXPECT_FALSE(model->previousRecord());
+    EXPECT_TRUE(model->changes().empty());
+    auto folder = data.path() / "History";
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            std::error_code error;
+            auto it = std::filesystem::recursive_directory_iterator(folder, error);
+            return !error && std::any_of(begin(it), end(it),
+                                         [](const auto& entry) { return entry.is_regular_file(); });
+        },
+        5000));
+
+    tree.file("grows/second", 60'000'000);
+    QTest::qWait(5);
+    ASSERT_TRUE(scanned(*model, tree.root().string()));
+    ASSERT_TRUE(model->previousRecord());
+    ASSERT_EQ(model->changes().size(), 1u);
+    const Change& change = model->changes().front();
+    EXPECT_EQ(change.path, "grows");
+    EXPECT_NEAR(static_cast<double>(change.delta()), 60e6, 1e6);
+    EXPECT_NEAR(static_cast<double>(*model->growth(*child(model->current(), "grows"))), 60e6, 1e6);
+    EXPECT_FALSE(model->growth(*child(model->current(), "steady")).value_or(1) != 0);
+}

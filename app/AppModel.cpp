@@ -435,6 +435,11 @@ int64_t AppModel::freeSpace() const {
     return platform::availableBytes(session_ ? session_->path() : std::string("/")).value_or(0);
 }
 
+bool AppModel::isWholeDiskScan() const {
+    // Only a scan of one of the disks gives its root the disk's used space to expect.
+    return session_ && session_->root()->expectedSize.has_value();
+}
+
 std::optional<int64_t> AppModel::growth(const Node& node) const {
     if (!previousRecord_ || !session_ || node.isPseudo() || node.isScanning)
         return std::nullopt;

@@ -106,6 +106,7 @@ public:
     bool isAskingForAccess() const { return isAskingForAccess_; }
     const std::optional<PendingScan>& pendingScan() const { return pendingScan_; }
     bool isScanning() const { return isScanning_; }
+    const std::string& userHome() const { return environment_.userHome; }
 
     void setMeasure(Measure measure);
     void setSortOrder(std::vector<SortComparator> order);
@@ -144,6 +145,8 @@ public:
     std::optional<double> scanFraction() const;
     bool showAccessBanner() const;
     int64_t freeSpace() const;
+    // Whether the shown scan is of a whole disk rather than a folder.
+    bool isWholeDiskScan() const;
     // How much a node grew since the previous scan of this location (the change column).
     std::optional<int64_t> growth(const Node& node) const;
 
@@ -158,6 +161,13 @@ public:
     void reveal(const std::vector<Node::Ptr>& nodes) const;
 
     // Scan driving.
+    // Scans the shown root again from the start.
+    void rescan();
+    // Cancels the running scan; what was measured so far stays shown.
+    void stopScanning();
+    // A folder of the shown tree whose data is partly shared with copies, the one sharing the
+    // most, to explain shared space with; nullptr when no folder shares anything.
+    Node::Ptr sharingExample() const;
     void scan(const std::string& path, std::optional<std::string> name = std::nullopt);
     void chooseFolder(QWidget* parent);
     void askForAccess(std::optional<std::string> thenScan = std::nullopt,

@@ -71,6 +71,36 @@ void AppModel::scan(const std::string& path, std::optional<std::string> name) {
     start(path, std::move(name));
 }
 
+void AppModel::rescan() {
+    if (session_)
+        scan(session_->path(), session_->root()->name);
+}
+
+void AppModel::stopScanning() {
+    if (!session_ || !session_->isRunning())
+        return;
+    session_->cancel();
+    treeChanged();
+}
+
+Node::Ptr AppModel::sharingExample() const {
+    if (!session_)
+        return nullptr;
+    Node::Ptr best;
+    std::vector<Node::Ptr> stack{session_->root()};
+    while (!stack.empty()) {
+        Node::Ptr node = std::move(stack.back());
+        stack.pop_back();
+        if (node != session_->root() && node->shared() > 0 &&
+            (!best || node->shared() > best->shared()))
+            best = node;
+        for (const auto& child : node->children())
+            if (child->isDirectory())
+                stack.push_back(child);
+    }
+    return best;
+}
+
 void AppModel::chooseFolder(QWidget* parent) {
     QFileDialog dialog(parent, QStringLiteral("Choose a folder or disk to scan."));
     dialog.setFileMode(QFileDialog::Directory);

@@ -1,8 +1,4 @@
-#include "AppModel.h"
-
-#include "QtMainQueue.h"
-#include "support/TemporaryFolder.h"
-#include "support/TreeBuilder.h"
+#include "app/ModelFixture.h"
 
 #include <QSettings>
 #include <QSignalSpy>
@@ -10,49 +6,8 @@
 #include <gtest/gtest.h>
 
 using namespace tavelin;
-using test::TreeBuilder;
 
-namespace {
-
-class AppModelTest : public ::testing::Test {
-protected:
-    void SetUp() override { QSettings().clear(); }
-
-    std::unique_ptr<AppModel> makeModel() {
-        AppModel::Environment environment;
-        environment.queue = std::make_shared<QtMainQueue>();
-        environment.pool = std::make_shared<WorkerPool>(3);
-        environment.accessProbe = [this] { return granted; };
-        environment.readVolumes = [this] { return volumes; };
-        environment.openFile = [this](const std::string& path) { opened.push_back(path); };
-        environment.reveal = [](const std::vector<std::string>&) {};
-        environment.historyDirectory = (data.path() / "History").string();
-        environment.userHome = home.root().string();
-        return std::make_unique<AppModel>(environment);
-    }
-
-    bool scanned(AppModel& model, const std::string& path) {
-        model.scan(path);
-        return model.session() &&
-               QTest::qWaitFor([&] { return !model.session()->isRunning(); }, 20000);
-    }
-
-    static Node::Ptr child(const Node::Ptr& node, const std::string& name) {
-        for (const auto& entry : node->children())
-            if (entry->name == name)
-                return entry;
-        return nullptr;
-    }
-
-    test::TemporaryFolder data;
-    TreeBuilder home{data.path() / "home"};
-    TreeBuilder tree{data.path() / "tree"};
-    bool granted = true;
-    std::vector<platform::Volume> volumes;
-    std::vector<std::string> opened;
-};
-
-} // namespace
+using AppModelTest = test::ModelFixture;
 
 TEST_F(AppModelTest, NavigationKeepsBackAndForwardHistories) {
     tree.file("a/b/c/file", 2'000'000);

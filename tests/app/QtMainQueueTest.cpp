@@ -1,7 +1,5 @@
 #include "QtMainQueue.h"
 
-#include "window/MainWindow.h"
-
 #include <QElapsedTimer>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -48,10 +46,4 @@ TEST(QtMainQueue, WorkLeftWhenTheQueueGoesNeverRuns) {
     }
     QTest::qWait(50);
     EXPECT_FALSE(ran);
-}
-
-TEST(MainWindow, IsTitledTavelinAndKeepsTheLaunchPath) {
-    MainWindow window(LaunchOptions{QStringLiteral("/srv/data")});
-    EXPECT_EQ(window.windowTitle(), "Tavelin");
-    EXPECT_EQ(window.launchOptions().scanPath, "/srv/data");
 }

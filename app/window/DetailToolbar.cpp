@@ -1,0 +1,99 @@
+#include "window/DetailToolbar.h"
+
+#include "AppModel.h"
+#include "window/SymbolIcons.h"
+#include "window/TavelinCommands.h"
+
+#include <QActionGroup>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QToolButton>
+
+namespace tavelin {
+
+DetailToolbar::DetailToolbar(AppModel& model, TavelinCommands& commands, QWidget* parent)
+    : QToolBar(QStringLiteral("Toolbar"), parent)
+    , model_(model) {
+    setMovable(false);
+    setToolButtonStyle(Qt::ToolButtonIconOnly);
+    addAction(commands.back);
+    addAction(commands.forward);
+    addSeparator();
+    stop_ = addAction(symbolIcon("stop.fill"), QStringLiteral("Stop scanning"));
+    connect(stop_, &QAction::triggered, &model_, &AppModel::stopScanning);
+    scanningLabel_ = addWidget(new QLabel(QStringLiteral("Scanning"), this));
+    rescan_ = addAction(symbolIcon("arrow.clockwise"), QStringLiteral("Rescan"));
+    connect(rescan_, &QAction::triggered, &model_, &AppModel::rescan);
+    addSeparator();
+    addAction(commands.showInFileManager);
+    addAction(commands.moveToTrash);
+
+    auto* menu = new QMenu(QStringLiteral("Size By"), this);
+    auto* group = new QActionGroup(menu);
+    allocated_ = menu->addAction(QStringLiteral("Size on Disk"));
+    unique_ = menu->addAction(QStringLiteral("Space Freed by Deleting"));
+    for (QAction* choice : {allocated_, unique_}) {
+        choice->setCheckable(true);
+        group->addAction(choice);
+    }
+    menu->addSeparator();
+    QAction* difference = menu->addAction(QStringLiteral("What’s the Difference?"));
+    measure_ = new QToolButton(this);
+    measure_->setMenu(menu);
+    measure_->setPopupMode(QToolButton::InstantPopup);
+    measure_->setToolTip(
+        QStringLiteral("Size the map by space on disk, or by what deleting would give back"));
+    addWidget(measure_);
+    connect(allocated_, &QAction::triggered, this,
+            [this] { model_.setMeasure(Measure::allocated); });
+    connect(unique_, &QAction::triggered, this, [this] { model_.setMeasure(Measure::unique); });
+    connect(difference, &QAction::triggered, this, &DetailToolbar::explainSharing);
+
+    insights_ = addAction(symbolIcon("sidebar.right"), QStringLiteral("Insights"));
+    insights_->setCheckable(true);
+    insights_->setToolTip(QStringLiteral("Show or hide Reclaim, Changes, Disk and Kinds"));
+    connect(insights_, &QAction::toggled, &model_, &AppModel::setInspectorShown);
+    connect(&model_, &AppModel::inspectorShownChanged, this,
+            [this] { insights_->setChecked(model_.inspectorShown()); });
+    insights_->setChecked(model_.inspectorShown());
+
+    auto* spacer = new QWidget(this);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    addWidget(spacer);
+    search_ = new QLineEdit(this);
+    search_->setPlaceholderText(QStringLiteral("Find by name"));
+    search_->setClearButtonEnabled(true);
+    search_->setMaximumWidth(260);
+    addWidget(search_);
+    connect(search_, &QLineEdit::textChanged, &model_, &AppModel::setSearchText);
+    connect(&model_, &AppModel::searchTextChanged, this, [this] {
+        if (search_->text() != model_.searchText())
+            search_->setText(model_.searchText());
+    });
+
+    connect(&model_, &AppModel::isScanningChanged, this, &DetailToolbar::refreshScanning);
+    connect(&model_, &AppModel::currentChanged, this, &DetailToolbar::refreshScanning);
+    connect(&model_, &AppModel::measureChanged, this, &DetailToolbar::refreshMeasure);
+    refreshScanning();
+    refreshMeasure();
+}
+
+void DetailToolbar::refreshScanning() {
+    bool scanning = model_.isScanning();
+    stop_->setVisible(scanning);
+    scanningLabel_->setVisible(scanning);
+    rescan_->setVisible(!scanning);
+    rescan_->setEnabled(model_.current() != nullptr);
+}
+
+void DetailToolbar::refreshMeasure() {
+    bool unique = model_.measure() == Measure::unique;
+    allocated_->setChecked(!unique);
+    unique_->setChecked(unique);
+    measure_->setText(unique ? QStringLiteral("Space Freed by Deleting")
+                             : QStringLiteral("Size on Disk"));
+    measure_->setToolButtonStyle(Qt::ToolButtonTextOnly);
+}
+
+} // namespace tavelin

@@ -1,0 +1,144 @@
+#include "window/SidebarView.h"
+
+#include "AppModel.h"
+#include "window/LocationRow.h"
+#include "window/SymbolIcons.h"
+
+#include <QHeaderView>
+#include <QPainter>
+#include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace tavelin {
+namespace {
+
+enum Role { kPathRole = Qt::UserRole + 1, kDetailRole, kFractionRole };
+
+// Draws a location with its detail line and, for writable disks, a bar of the used share.
+class LocationDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        if (index.data(kDetailRole).isValid())
+            size.setHeight(size.height() + option.fontMetrics.height() + 8);
+        return size;
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QVariant detail = index.data(kDetailRole);
+        if (!detail.isValid()) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        QStyleOptionViewItem top = option;
+        top.rect.setHeight(option.rect.height() - option.fontMetrics.height() - 8);
+        QStyledItemDelegate::paint(painter, top, index);
+        QRect below(option.rect.left() + 28, top.rect.bottom() + 1, option.rect.width() - 36,
+                    option.fontMetrics.height());
+        painter->save();
+        QFont small = option.font;
+        small.setPointSizeF(small.pointSizeF() * 0.85);
+        painter->setFont(small);
+        painter->setPen(option.palette.color(QPalette::PlaceholderText));
+        painter->drawText(below, Qt::AlignLeft | Qt::AlignVCenter, detail.toString());
+        QVariant fraction = index.data(kFractionRole);
+        if (fraction.isValid()) {
+            QRectF bar(below.left(), below.bottom() + 3, below.width(), 3);
+            painter->setPen(Qt::NoPen);
+            painter->setBrush(option.palette.color(QPalette::Mid));
+            painter->drawRoundedRect(bar, 1.5, 1.5);
+            painter->setBrush(option.palette.color(QPalette::Highlight));
+            painter->drawRoundedRect(
+                QRectF(bar.topLeft(), QSizeF(bar.width() * fraction.toDouble(), 3)), 1.5, 1.5);
+        }
+        painter->restore();
+    }
+};
+
+QTreeWidgetItem* section(QTreeWidget* list, const QString& title) {
+    auto* item = new QTreeWidgetItem(list, {title});
+    item->setFlags(Qt::ItemIsEnabled);
+    QFont font = item->font(0);
+    font.setBold(true);
+    item->setFont(0, font);
+    item->setExpanded(true);
+    return item;
+}
+
+void addRows(QTreeWidgetItem* parent, const std::vector<LocationRow>& rows) {
+    for (const auto& row : rows) {
+        auto* item = new QTreeWidgetItem(parent, {row.title});
+        item->setIcon(0, row.icon);
+        item->setData(0, kPathRole, QString::fromStdString(row.scanPath));
+        item->setToolTip(0, QString::fromStdString(row.scanPath));
+        if (row.detail)
+            item->setData(0, kDetailRole, *row.detail);
+        if (row.fraction)
+            item->setData(0, kFractionRole, *row.fraction);
+    }
+}
+
+} // namespace
+
+SidebarView::SidebarView(AppModel& model, QWidget* parent)
+    : QWidget(parent)
+    , model_(model)
+    , list_(new QTreeWidget(this)) {
+    list_->setHeaderHidden(true);
+    list_->setRootIsDecorated(false);
+    list_->setItemDelegate(new LocationDelegate(list_));
+    list_->setFrameShape(QFrame::NoFrame);
+    auto* scanFolder =
+        new QPushButton(symbolIcon("folder.badge.plus"), QStringLiteral("Scan Folder…"), this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 8);
+    layout->addWidget(list_);
+    layout->addWidget(scanFolder);
+
+    connect(scanFolder, &QPushButton::clicked, this, [this] { model_.chooseFolder(window()); });
+    connect(list_, &QTreeWidget::itemClicked, this, &SidebarView::chosen);
+    connect(list_, &QTreeWidget::itemActivated, this, &SidebarView::chosen);
+    connect(&model_, &AppModel::volumesChanged, this, &SidebarView::rebuild);
+    connect(&model_, &AppModel::recentsChanged, this, &SidebarView::rebuild);
+    connect(&model_, &AppModel::sidebarSelectionChanged, this, &SidebarView::highlight);
+    rebuild();
+}
+
+void SidebarView::rebuild() {
+    rebuilding_ = true;
+    list_->clear();
+    addRows(section(list_, QStringLiteral("Locations")), locationRows(model_));
+    auto recents = recentRows(model_);
+    if (!recents.empty())
+        addRows(section(list_, QStringLiteral("Recent")), recents);
+    list_->expandAll();
+    rebuilding_ = false;
+    highlight();
+}
+
+void SidebarView::highlight() {
+    QString wanted =
+        model_.sidebarSelection() ? QString::fromStdString(*model_.sidebarSelection()) : QString();
+    rebuilding_ = true;
+    list_->clearSelection();
+    for (QTreeWidgetItemIterator it(list_); *it; ++it)
+        if (!wanted.isEmpty() && (*it)->data(0, kPathRole).toString() == wanted) {
+            list_->setCurrentItem(*it);
+            break;
+        }
+    rebuilding_ = false;
+}
+
+void SidebarView::chosen(QTreeWidgetItem* item) {
+    QVariant path = item ? item->data(0, kPathRole) : QVariant();
+    if (rebuilding_ || !path.isValid())
+        return;
+    model_.scan(path.toString().toStdString());
+}
+
+} // namespace tavelin

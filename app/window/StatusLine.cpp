@@ -1,0 +1,71 @@
+#include "window/StatusLine.h"
+
+#include "AppModel.h"
+#include "util/Format.h"
+
+#include <cmath>
+
+namespace tavelin {
+namespace {
+
+QString bytes(int64_t value) {
+    return QString::fromStdString(formatBytes(value));
+}
+
+QString percent(int64_t part, int64_t whole) {
+    double share = whole > 0 ? 100.0 * static_cast<double>(part) / static_cast<double>(whole) : 0;
+    return QString::number(std::lround(share)) + QLatin1Char('%');
+}
+
+QString hoverText(const AppModel& model, const TreemapTile& tile) {
+    const Node& folder = *model.current();
+    QString label = QString::fromStdString(tile.label);
+    QString size = bytes(tile.size);
+    QString share = percent(tile.size, folder.value(model.measure())) + QStringLiteral(" of ") +
+                    QString::fromStdString(folder.name);
+    const Node* node = tile.node();
+    if (node && node->kind() == Node::Kind::remainder) {
+        if (node->isScanning)
+            return size + QStringLiteral(" of this disk’s used space not scanned yet");
+        return label + QStringLiteral(" — ") + size +
+               QStringLiteral(": macOS, snapshots, and folders that couldn’t be read");
+    }
+    if (node && node->needsAccess)
+        return label + QStringLiteral(" — skipped, needs Full Disk Access");
+    if (node && node->size > node->unique)
+        return label + QStringLiteral(" — ") + bytes(node->size) +
+               QStringLiteral(" on disk; deleting it frees ") + bytes(node->unique) +
+               QStringLiteral(" (the rest is shared with copies) · ") + share;
+    if (node && node->isScanning)
+        return label + QStringLiteral(" — scanning, ") + bytes(node->size) +
+               QStringLiteral(" so far");
+    return label + QStringLiteral(" — ") + size + QStringLiteral(" · ") + share;
+}
+
+} // namespace
+
+QString elapsedText(double seconds) {
+    if (seconds < 60)
+        return QString::asprintf("%.1f s", seconds);
+    auto whole = static_cast<int64_t>(seconds);
+    return QString::number(whole / 60) + QStringLiteral(" min ") + QString::number(whole % 60) +
+           QStringLiteral(" s");
+}
+
+QString statusLine(const AppModel& model) {
+    if (const TreemapTile* tile = model.hoveredTile(); tile && model.current())
+        return hoverText(model, *tile);
+    const auto& session = model.session();
+    if (session && session->isRunning())
+        return QString::fromStdString(formatCount(session->files())) + QStringLiteral(" files · ") +
+               bytes(session->bytes()) + QStringLiteral(" · ") +
+               QString::fromStdString(session->currentPath());
+    if (model.notice())
+        return *model.notice();
+    if (session && session->endDate())
+        return QString::fromStdString(formatCount(session->files())) +
+               QStringLiteral(" files in ") + elapsedText(session->elapsed());
+    return {};
+}
+
+} // namespace tavelin

@@ -1,0 +1,138 @@
+#include "window/TavelinCommands.h"
+
+#include "AppModel.h"
+#include "window/SymbolIcons.h"
+
+#include <QAction>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace tavelin {
+
+TavelinCommands::TavelinCommands(AppModel& model, QMainWindow& window)
+    : QObject(&window)
+    , model_(model)
+    , window_(window) {
+    scanFolder = command(QStringLiteral("Scan Folder…"), QKeySequence(Qt::CTRL | Qt::Key_O),
+                         &TavelinCommands::doScanFolder);
+    scanHome =
+        command(QStringLiteral("Scan Home Folder"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H),
+                &TavelinCommands::doScanHome);
+    showInFileManager = command(QStringLiteral("Show in File Manager"),
+                                QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R),
+                                &TavelinCommands::doShowInFileManager);
+    copyPath = command(QStringLiteral("Copy Path"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_C),
+                       &TavelinCommands::doCopyPath);
+    // Moving to the Trash arrives with applying actions; until then the command stays off.
+    moveToTrash =
+        command(QStringLiteral("Move to Trash"), QKeySequence(Qt::CTRL | Qt::Key_Delete), nullptr);
+    rescan = command(QStringLiteral("Rescan"), QKeySequence(Qt::CTRL | Qt::Key_R),
+                     &TavelinCommands::doRescan);
+    stopScanning = command(QStringLiteral("Stop Scanning"), QKeySequence(Qt::CTRL | Qt::Key_Period),
+                           &TavelinCommands::doStopScanning);
+    back = command(QStringLiteral("Back"), QKeySequence(Qt::CTRL | Qt::Key_BracketLeft),
+                   &TavelinCommands::doBack);
+    forward = command(QStringLiteral("Forward"), QKeySequence(Qt::CTRL | Qt::Key_BracketRight),
+                      &TavelinCommands::doForward);
+    enclosingFolder =
+        command(QStringLiteral("Enclosing Folder"), QKeySequence(Qt::CTRL | Qt::Key_Up),
+                &TavelinCommands::doEnclosingFolder);
+    open = command(QStringLiteral("Open"), QKeySequence(Qt::CTRL | Qt::Key_Down),
+                   &TavelinCommands::doOpen);
+
+    back->setIcon(symbolIcon("chevron.left"));
+    forward->setIcon(symbolIcon("chevron.right"));
+    rescan->setIcon(symbolIcon("arrow.clockwise"));
+    stopScanning->setIcon(symbolIcon("stop.fill"));
+    showInFileManager->setIcon(symbolIcon("folder"));
+    moveToTrash->setIcon(symbolIcon("trash"));
+    moveToTrash->setToolTip(QStringLiteral("Move the selection to the Trash"));
+    buildMenus(window.menuBar());
+
+    for (auto signal :
+         {&AppModel::stacksChanged, &AppModel::selectionChanged, &AppModel::isScanningChanged,
+          &AppModel::currentChanged, &AppModel::sessionChanged})
+        connect(&model_, signal, this, &TavelinCommands::updateEnabled);
+    updateEnabled();
+}
+
+QAction* TavelinCommands::command(const QString& title, const QKeySequence& shortcut,
+                                  void (TavelinCommands::*run)()) {
+    auto* action = new QAction(title, this);
+    action->setShortcut(shortcut);
+    action->setShortcutContext(Qt::WindowShortcut);
+    if (run)
+        connect(action, &QAction::triggered, this, [this, run] {
+            if (window_.isActiveWindow())
+                (this->*run)();
+        });
+    return action;
+}
+
+void TavelinCommands::buildMenus(QMenuBar* bar) {
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    file->addActions({scanFolder, scanHome});
+    file->addSeparator();
+    file->addActions({showInFileManager, copyPath, moveToTrash});
+    file->addSeparator();
+    QAction* quit = file->addAction(QStringLiteral("Quit"));
+    quit->setShortcut(QKeySequence::Quit);
+    connect(quit, &QAction::triggered, &window_, &QMainWindow::close);
+
+    QMenu* view = bar->addMenu(QStringLiteral("&View"));
+    view->addActions({rescan, stopScanning});
+    view->addSeparator();
+
+    QMenu* go = bar->addMenu(QStringLiteral("&Go"));
+    go->addActions({back, forward, enclosingFolder, open});
+}
+
+void TavelinCommands::updateEnabled() {
+    bool selected = !model_.selection().empty();
+    showInFileManager->setEnabled(selected);
+    copyPath->setEnabled(selected);
+    open->setEnabled(selected);
+    moveToTrash->setEnabled(false);
+    rescan->setEnabled(model_.current() != nullptr);
+    stopScanning->setEnabled(model_.isScanning());
+    back->setEnabled(!model_.backStack().empty());
+    forward->setEnabled(!model_.forwardStack().empty());
+    enclosingFolder->setEnabled(model_.current() && model_.current()->parent());
+}
+
+void TavelinCommands::doScanFolder() {
+    model_.chooseFolder(&window_);
+}
+void TavelinCommands::doScanHome() {
+    model_.scan(model_.userHome());
+}
+void TavelinCommands::doShowInFileManager() {
+    model_.reveal(model_.selectedNodes());
+}
+void TavelinCommands::doCopyPath() {
+    model_.copyPaths(model_.selectedNodes());
+}
+void TavelinCommands::doRescan() {
+    model_.rescan();
+}
+void TavelinCommands::doStopScanning() {
+    model_.stopScanning();
+}
+void TavelinCommands::doBack() {
+    model_.back();
+}
+void TavelinCommands::doForward() {
+    model_.forward();
+}
+void TavelinCommands::doEnclosingFolder() {
+    model_.up();
+}
+
+void TavelinCommands::doOpen() {
+    auto selected = model_.selectedNodes();
+    if (!selected.empty())
+        model_.activate(selected.front());
+}
+
+} // namespace tavelin

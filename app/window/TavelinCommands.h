@@ -1,0 +1,55 @@
+#pragma once
+
+// The window's menu commands with their shortcuts, enabled only when they can act on the
+// window's model. Each command acts only while its window is the active one.
+
+#include <QObject>
+
+class QAction;
+class QMainWindow;
+class QMenuBar;
+
+namespace tavelin {
+
+class AppModel;
+
+class TavelinCommands : public QObject {
+    Q_OBJECT
+public:
+    TavelinCommands(AppModel& model, QMainWindow& window);
+
+    QAction* scanFolder;
+    QAction* scanHome;
+    QAction* showInFileManager;
+    QAction* copyPath;
+    QAction* moveToTrash;
+    QAction* rescan;
+    QAction* stopScanning;
+    QAction* back;
+    QAction* forward;
+    QAction* enclosingFolder;
+    QAction* open;
+
+    void updateEnabled();
+
+private:
+    QAction* command(const QString& title, const QKeySequence& shortcut,
+                     void (TavelinCommands::*run)());
+    void buildMenus(QMenuBar* bar);
+
+    void doScanFolder();
+    void doScanHome();
+    void doShowInFileManager();
+    void doCopyPath();
+    void doRescan();
+    void doStopScanning();
+    void doBack();
+    void doForward();
+    void doEnclosingFolder();
+    void doOpen();
+
+    AppModel& model_;
+    QMainWindow& window_;
+};
+
+} // namespace tavelin

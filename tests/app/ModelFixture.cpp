@@ -1,0 +1,41 @@
+#include "app/ModelFixture.h"
+
+#include "QtMainQueue.h"
+
+#include <QSettings>
+#include <QTest>
+
+namespace tavelin::test {
+
+void ModelFixture::SetUp() {
+    QSettings().clear();
+}
+
+std::unique_ptr<AppModel> ModelFixture::makeModel() {
+    AppModel::Environment environment;
+    environment.queue = std::make_shared<QtMainQueue>();
+    environment.pool = std::make_shared<WorkerPool>(3);
+    environment.accessProbe = [this] { return granted; };
+    environment.readVolumes = [this] { return volumes; };
+    environment.openFile = [this](const std::string& path) { opened.push_back(path); };
+    environment.reveal = [this](const std::vector<std::string>& paths) {
+        revealed.insert(revealed.end(), paths.begin(), paths.end());
+    };
+    environment.historyDirectory = (data.path() / "History").string();
+    environment.userHome = home.root().string();
+    return std::make_unique<AppModel>(environment);
+}
+
+bool ModelFixture::scanned(AppModel& model, const std::string& path) {
+    model.scan(path);
+    return model.session() && QTest::qWaitFor([&] { return !model.session()->isRunning(); }, 20000);
+}
+
+Node::Ptr ModelFixture::child(const Node::Ptr& node, const std::string& name) {
+    for (const auto& entry : node->children())
+        if (entry->name == name)
+            return entry;
+    return nullptr;
+}
+
+} // namespace tavelin::test

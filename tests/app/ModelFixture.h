@@ -1,0 +1,31 @@
+#pragma once
+
+// A test AppModel over fixture trees: settings cleared, history and home in a temporary
+// folder, disks and access as the test sets them.
+
+#include "AppModel.h"
+#include "support/TemporaryFolder.h"
+#include "support/TreeBuilder.h"
+
+#include <gtest/gtest.h>
+
+namespace tavelin::test {
+
+class ModelFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    std::unique_ptr<AppModel> makeModel();
+    // Scans `path` and waits for the scan to end; false when it did not start or finish.
+    bool scanned(AppModel& model, const std::string& path);
+    static Node::Ptr child(const Node::Ptr& node, const std::string& name);
+
+    TemporaryFolder data;
+    TreeBuilder home{data.path() / "home"};
+    TreeBuilder tree{data.path() / "tree"};
+    bool granted = true;
+    std::vector<platform::Volume> volumes;
+    std::vector<std::string> opened;
+    std::vector<std::string> revealed;
+};
+
+} // namespace tavelin::test

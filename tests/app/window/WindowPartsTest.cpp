@@ -1,0 +1,128 @@
+#include "app/ModelFixture.h"
+#include "util/Format.h"
+#include "window/DroppedFolder.h"
+#include "window/LocationRow.h"
+#include "window/StatusLine.h"
+#include "window/TavelinCommands.h"
+
+#include <QAction>
+#include <QMainWindow>
+#include <QMimeData>
+#include <QTest>
+#include <QUrl>
+
+using namespace tavelin;
+
+using WindowParts = test::ModelFixture;
+
+namespace {
+
+std::optional<int> tileIndexOf(AppModel& model, const std::string& name) {
+    const auto& tiles = model.tiles(800, 600);
+    for (size_t i = 0; i < tiles.size(); ++i)
+        if (tiles[i].node() && tiles[i].node()->name == name)
+            return static_cast<int>(i);
+    return std::nullopt;
+}
+
+} // namespace
+
+TEST_F(WindowParts, StatusLineFollowsHoverScanNoticeAndTheFinishedScan) {
+    tree.file("big/file", 3'000'000);
+    tree.file("other/file", 1'000'000);
+    auto model = makeModel();
+    EXPECT_EQ(statusLine(*model), "") << "nothing before any scan";
+    ASSERT_TRUE(scanned(*model, tree.root().string()));
+    EXPECT_TRUE(statusLine(*model).startsWith("2 files in ")) << statusLine(*model).toStdString();
+    EXPECT_TRUE(statusLine(*model).endsWith(" s"));
+
+    model->setHoverIndex(tileIndexOf(*model, "big"));
+    Node::Ptr big = test::ModelFixture::child(model->current(), "big");
+    QString expected = QStringLiteral("big — ") + QString::fromStdString(formatBytes(big->size)) +
+                       QStringLiteral(" · ");
+    EXPECT_TRUE(statusLine(*model).startsWith(expected)) << statusLine(*model).toStdString();
+    EXPECT_TRUE(statusLine(*model).endsWith("% of tree"));
+
+    big->unique = big->size / 2;
+    EXPECT_TRUE(statusLine(*model).contains(" on disk; deleting it frees "))
+        << statusLine(*model).toStdString();
+    big->needsAccess = true;
+    EXPECT_EQ(statusLine(*model), "big — skipped, needs Full Disk Access");
+
+    model->setHoverIndex(std::nullopt);
+    model->setNotice(QStringLiteral("Moved 2 items to the Trash."));
+    EXPECT_EQ(statusLine(*model), "Moved 2 items to the Trash.");
+}
+
+TEST_F(WindowParts, StatusLineNamesTheRemainderWhileAndAfterScanning) {
+    tree.file("file", 2'000'000);
+    volumes.push_back(
+        {tree.root().string(), "Disk", tree.root().string(), 100'000'000'000, 0, false, false});
+    auto model = makeModel();
+    ASSERT_TRUE(scanned(*model, tree.root().string()));
+    auto rest = tileIndexOf(*model, "Other used space");
+    ASSERT_TRUE(rest);
+    model->setHoverIndex(rest);
+    EXPECT_TRUE(statusLine(*model).startsWith("Other used space — "));
+    EXPECT_TRUE(
+        statusLine(*model).endsWith(": macOS, snapshots, and folders that couldn’t be read"));
+}
+
+TEST(StatusLine, ElapsedTimeUsesSecondsThenMinutes) {
+    EXPECT_EQ(elapsedText(4.24), "4.2 s");
+    EXPECT_EQ(elapsedText(59.94), "59.9 s");
+    EXPECT_EQ(elapsedText(60.0), "1 min 0 s");
+    EXPECT_EQ(elapsedText(185.7), "3 min 5 s");
+}
+
+TEST_F(WindowParts, ReadOnlyDisksShowNoFreeSpaceBar) {
+    volumes.push_back({"/", "Computer", "/", 500'000'000'000, 100'000'000'000, true, false});
+    volumes.push_back({"/media/disc", "Disc", "/media/disc", 4'000'000'000, 0, false, true});
+    auto model = makeModel();
+    auto rows = locationRows(*model);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].detail, "100 GB free of 500 GB");
+    EXPECT_DOUBLE_EQ(*rows[0].fraction, 0.8);
+    EXPECT_EQ(rows[1].detail, "Read-only · 4 GB");
+    EXPECT_FALSE(rows[1].fraction);
+    EXPECT_EQ(rows[2].title, "Home folder");
+    EXPECT_EQ(rows[2].scanPath, home.root().string());
+}
+
+TEST_F(WindowParts, CommandsFollowTheModelAndActOnlyInTheActiveWindow) {
+    tree.file("a/file", 2'000'000);
+    auto model = makeModel();
+    QMainWindow window;
+    TavelinCommands commands(*model, window);
+    EXPECT_FALSE(commands.back->isEnabled());
+    EXPECT_FALSE(commands.rescan->isEnabled());
+    EXPECT_FALSE(commands.open->isEnabled());
+    ASSERT_TRUE(scanned(*model, tree.root().string()));
+    model->open(test::ModelFixture::child(model->current(), "a"));
+    EXPECT_TRUE(commands.back->isEnabled());
+    EXPECT_TRUE(commands.enclosingFolder->isEnabled());
+    EXPECT_FALSE(commands.moveToTrash->isEnabled());
+
+    commands.back->trigger();
+    EXPECT_EQ(model->current()->name, "a") << "an inactive window's command does nothing";
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    commands.back->trigger();
+    EXPECT_EQ(model->current(), model->session()->root());
+    EXPECT_FALSE(commands.back->isEnabled());
+    EXPECT_TRUE(commands.forward->isEnabled());
+}
+
+TEST_F(WindowParts, OnlyADroppedFolderIsScanned) {
+    std::string file = tree.file("plain.txt", 10);
+    std::string folder = tree.folder("folder");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file))});
+    EXPECT_TRUE(droppedFolder(data).isEmpty());
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(folder)),
+                  QUrl::fromLocalFile(QString::fromStdString(file))});
+    EXPECT_EQ(droppedFolder(data), QString::fromStdString(folder));
+    data.setUrls({QUrl(QStringLiteral("https://example.org/x"))});
+    EXPECT_TRUE(droppedFolder(data).isEmpty());
+}

@@ -214,8 +214,10 @@ void Node::detach() {
 }
 
 void Node::sortChildren() {
-    std::stable_sort(children_.begin(), children_.end(),
-                     [](const Ptr& a, const Ptr& b) { return a->size > b->size; });
+    auto larger = [](const Ptr& a, const Ptr& b) { return a->size > b->size; };
+    // Most folders are already in order; a stable sort would allocate a buffer for nothing.
+    if (!std::is_sorted(children_.begin(), children_.end(), larger))
+        std::stable_sort(children_.begin(), children_.end(), larger);
 }
 
 } // namespace tavelin

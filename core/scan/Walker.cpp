@@ -20,30 +20,32 @@ Walker::Walker(Settings settings, ScanCounter& counter, LinkSet& links, const Pa
 void Walker::walk(int fd, Node& node, std::string& path) {
     // All names of a folder are read before any sub-folder is entered: the listing buffer is
     // shared, and only one descriptor per level stays open.
-    std::vector<Node*> subfolders;
+    size_t firstSubfolder = subfolders_.size();
     while (reader_.next(fd)) {
-        bool whole = reader_.forEach(
-            [&](std::string_view name) { return visit(fd, node, path, name, subfolders); });
-        if (!whole)
+        bool whole =
+            reader_.forEach([&](std::string_view name) { return visit(fd, node, path, name); });
+        if (!whole) {
+            subfolders_.resize(firstSubfolder);
             return;
+        }
     }
     if (reader_.error() != 0) {
         ++pending_.errors;
         node.isUnreadable = true;
     }
     if (settings_.descend)
-        enter(fd, node, path, subfolders);
+        enter(fd, node, path, firstSubfolder);
+    subfolders_.resize(firstSubfolder);
     if (!cancelled_)
         node.sortChildren();
 }
 
-bool Walker::visit(int fd, Node& node, std::string& path, std::string_view name,
-                   std::vector<Node*>& subfolders) {
+bool Walker::visit(int fd, Node& node, std::string& path, std::string_view name) {
     platform::FileFacts facts;
     if (platform::readFileFacts(fd, name.data(), facts) != 0)
         ++pending_.errors;
     else if (facts.isDirectory)
-        addDirectory(node, path, name, facts, subfolders);
+        addDirectory(node, path, name, facts);
     else
         addFile(fd, node, name, facts);
 
@@ -57,7 +59,7 @@ bool Walker::visit(int fd, Node& node, std::string& path, std::string_view name,
 }
 
 void Walker::addDirectory(Node& node, const std::string& path, std::string_view name,
-                          const platform::FileFacts& facts, std::vector<Node*>& subfolders) {
+                          const platform::FileFacts& facts) {
     if (facts.mount != settings_.mount)
         return;
     auto folder = Node::make(std::string(name), Node::Kind::directory);
@@ -67,7 +69,7 @@ void Walker::addDirectory(Node& node, const std::string& path, std::string_view 
     if (!skip_.empty() && skip_.contains(joinPath(path, name)))
         raw->needsAccess = true;
     else
-        subfolders.push_back(raw);
+        subfolders_.push_back(raw);
 }
 
 void Walker::addFile(int fd, Node& node, std::string_view name, const platform::FileFacts& facts) {
@@ -100,8 +102,10 @@ void Walker::addFile(int fd, Node& node, std::string_view name, const platform::
     pending_.unique += unique;
 }
 
-void Walker::enter(int fd, Node& node, std::string& path, const std::vector<Node*>& subfolders) {
-    for (Node* folder : subfolders) {
+void Walker::enter(int fd, Node& node, std::string& path, size_t firstSubfolder) {
+    // Indexes, not iterators: deeper levels append to the same list while this one walks it.
+    for (size_t i = firstSubfolder; i < subfolders_.size(); ++i) {
+        Node* folder = subfolders_[i];
         if (cancelled_)
             return;
         platform::UniqueFd folderFd = platform::openSubdirectory(fd, folder->name.c_str());

@@ -46,12 +46,11 @@ public:
     static constexpr int kPublishEvery = 4096;
 
 private:
-    bool visit(int fd, Node& node, std::string& path, std::string_view name,
-               std::vector<Node*>& subfolders);
+    bool visit(int fd, Node& node, std::string& path, std::string_view name);
     void addDirectory(Node& node, const std::string& path, std::string_view name,
-                      const platform::FileFacts& facts, std::vector<Node*>& subfolders);
+                      const platform::FileFacts& facts);
     void addFile(int fd, Node& node, std::string_view name, const platform::FileFacts& facts);
-    void enter(int fd, Node& node, std::string& path, const std::vector<Node*>& subfolders);
+    void enter(int fd, Node& node, std::string& path, size_t firstSubfolder);
 
     Settings settings_;
     ScanCounter& counter_;
@@ -62,6 +61,9 @@ private:
     ExtensionTally tally_;
     platform::DirectoryReader reader_;
     ScanCounter::Snapshot pending_;
+    // Sub-folders still to enter, for every level being walked: each level's own run starts
+    // where the list ended when the level began, so no level allocates a list of its own.
+    std::vector<Node*> subfolders_;
     int steps_ = 0;
 };
 

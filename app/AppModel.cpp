@@ -72,6 +72,8 @@ AppModel::AppModel(Environment environment, QObject* parent)
     hasFullDiskAccess_ = environment_.isDemonstration || environment_.accessProbe();
     accessPoll_.setInterval(1000);
     connect(&accessPoll_, &QTimer::timeout, this, &AppModel::pollAccess);
+    treeChangeTimer_.setSingleShot(true);
+    connect(&treeChangeTimer_, &QTimer::timeout, this, &AppModel::treeChanged);
 }
 
 AppModel::~AppModel() {
@@ -504,6 +506,7 @@ void AppModel::reveal(const std::vector<Node::Ptr>& nodes) const {
 }
 
 void AppModel::treeChanged() {
+    lastTreeChange_ = std::chrono::steady_clock::now();
     ++version_;
     Q_EMIT versionChanged();
     setIsScanning(session_ && session_->isRunning());

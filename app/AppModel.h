@@ -97,6 +97,9 @@ public:
     InspectorTab inspectorTab() const { return inspectorTab_; }
     const std::optional<ScanRecord>& previousRecord() const { return previousRecord_; }
     const std::vector<Change>& changes() const { return changes_; }
+    // Whether `changes` compares the shown scan with the previous record: only once a scan
+    // that has one finishes, never for a stopped scan.
+    bool changesCompared() const { return changesCompared_; }
     const QString& searchText() const { return searchText_; }
     const std::optional<QUrl>& previewURL() const { return previewURL_; }
     const std::optional<QRectF>& zoomFrom() const { return zoomFrom_; }
@@ -226,6 +229,7 @@ private:
     void introduceSharing(const Node& root);
     void recordScan(const Node& root);
     void setIsScanning(bool scanning);
+    void scheduleTreeChange();
     void setAskingForAccess(bool asking);
     void pollAccess();
     const platform::Volume* volumeScanning(const std::string& path) const;
@@ -253,6 +257,7 @@ private:
     std::chrono::steady_clock::time_point volumesRead_{};
     std::optional<ScanRecord> previousRecord_;
     std::vector<Change> changes_;
+    bool changesCompared_ = false;
     QString searchText_;
     std::optional<QUrl> previewURL_;
     std::optional<QRectF> zoomFrom_;
@@ -266,6 +271,8 @@ private:
     QTimer accessPoll_;
     bool isScanning_ = false;
     bool launchPathScanned_ = false;
+    QTimer treeChangeTimer_;
+    std::chrono::steady_clock::time_point lastTreeChange_{};
 };
 
 } // namespace tavelin

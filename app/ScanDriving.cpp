@@ -24,6 +24,7 @@ namespace {
 constexpr int64_t kLargeFileThreshold = 1'000'000;
 constexpr int kKeptRecords = 20;
 constexpr int kMaxRecents = 6;
+constexpr std::chrono::milliseconds kViewRefresh(250);
 
 std::string expandTilde(const std::string& path, const std::string& home) {
     if (path == "~")
@@ -69,6 +70,18 @@ void AppModel::scan(const std::string& path, std::optional<std::string> name) {
         return;
     }
     start(path, std::move(name));
+}
+
+void AppModel::scheduleTreeChange() {
+    // Walkers can finish many jobs between two frames. Views refresh at most four times a
+    // second while a scan runs, so the UI thread stays free to hand out the next jobs.
+    if (treeChangeTimer_.isActive())
+        return;
+    auto since = std::chrono::steady_clock::now() - lastTreeChange_;
+    auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(kViewRefresh - since);
+    bool running = session_ && session_->isRunning();
+    treeChangeTimer_.start(running ? std::max<std::chrono::milliseconds>(wait, {})
+                                   : std::chrono::milliseconds(0));
 }
 
 void AppModel::rescan() {
@@ -137,7 +150,7 @@ void AppModel::start(const std::string& path, std::optional<std::string> name) {
     ScanSession* raw = session.get();
     session->onChange = [model, raw] {
         if (model && model->session_.get() == raw)
-            model->treeChanged();
+            model->scheduleTreeChange();
     };
     session->onFinish = [model, raw](const Node::Ptr& root) {
         if (model && model->session_.get() == raw)
@@ -165,6 +178,7 @@ void AppModel::resetPerScanState(const std::string& path) {
     // Each later subsystem (advisor, applying, disk breakdown, live updates) clears its
     // per-scan state here with its own issue.
     changes_.clear();
+    changesCompared_ = false;
     setSearchText({});
     History::Store store(environment_.historyDirectory, kKeptRecords);
     previousRecord_ = store.latest(standardizedPath(path), std::chrono::system_clock::now());
@@ -212,6 +226,7 @@ void AppModel::recordScan(const Node& root) {
     ScanRecord record = ScanRecord::of(root, std::chrono::system_clock::now());
     if (previousRecord_) {
         changes_ = History::changes(*previousRecord_, record, 50'000'000, 60);
+        changesCompared_ = true;
         Q_EMIT changesChanged();
     }
     environment_.pool->submit(

@@ -1,3 +1,4 @@
+#include "AppModel.h"
 #include "LaunchOptions.h"
 #include "NumberLocale.h"
 #include "window/MainWindow.h"
@@ -10,7 +11,10 @@ int main(int argc, char* argv[]) {
     QApplication::setOrganizationName(QStringLiteral("Tavelin"));
     tavelin::installNumberLocale();
 
-    tavelin::MainWindow window(tavelin::LaunchOptions::parse(QApplication::arguments()));
+    auto launch = tavelin::LaunchOptions::parse(QApplication::arguments());
+    tavelin::MainWindow window(
+        std::make_unique<tavelin::AppModel>(tavelin::AppModel::Environment::live()),
+        launch.scanPath);
     window.show();
     return QApplication::exec();
 }

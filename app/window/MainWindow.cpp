@@ -1,17 +1,79 @@
 #include "window/MainWindow.h"
 
-#include <QLabel>
+#include "AppModel.h"
+#include "window/DetailToolbar.h"
+#include "window/DetailView.h"
+#include "window/DroppedFolder.h"
+#include "window/SharingExplainer.h"
+#include "window/SidebarView.h"
+#include "window/TavelinCommands.h"
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QSplitter>
 
 namespace tavelin {
 
-MainWindow::MainWindow(LaunchOptions launch, QWidget* parent)
+MainWindow::MainWindow(std::unique_ptr<AppModel> model, QString launchPath, QWidget* parent)
     : QMainWindow(parent)
-    , launch_(std::move(launch)) {
+    , model_(std::move(model))
+    , launchPath_(std::move(launchPath))
+    , commands_(new TavelinCommands(*model_, *this))
+    , detail_(new DetailView(*model_, this)) {
     setWindowTitle(QStringLiteral("Tavelin"));
-    auto* welcome = new QLabel(tr("Choose a disk or folder to see where its space goes."), this);
-    welcome->setAlignment(Qt::AlignCenter);
-    setCentralWidget(welcome);
-    resize(1100, 720);
+    auto* toolbar = new DetailToolbar(*model_, *commands_, this);
+    addToolBar(toolbar);
+    setUnifiedTitleAndToolBarOnMac(true);
+    auto* split = new QSplitter(Qt::Horizontal, this);
+    split->addWidget(new SidebarView(*model_, split));
+    split->addWidget(detail_);
+    split->setStretchFactor(1, 1);
+    split->setSizes({240, 1240});
+    setCentralWidget(split);
+    setAcceptDrops(true);
+    resize(1480, 900);
+
+    connect(toolbar, &DetailToolbar::explainSharing, this,
+            [this] { model_->setExplainingSharing(true); });
+    connect(model_.get(), &AppModel::isExplainingSharingChanged, this, &MainWindow::explainSharing);
+    connect(qApp, &QApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive)
+            model_->recheckAccess();
+    });
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!launchPath_.isEmpty())
+        model_->scanLaunchPath(std::exchange(launchPath_, QString()).toStdString());
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedFolder(*event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    QString folder = droppedFolder(*event->mimeData());
+    if (folder.isEmpty())
+        return;
+    event->acceptProposedAction();
+    model_->scan(folder.toStdString());
+}
+
+void MainWindow::explainSharing() {
+    if (!model_->isExplainingSharing())
+        return;
+    // Window-modal without a nested event loop, so the scan keeps running behind it.
+    auto* explainer = new SharingExplainer(*model_, this);
+    explainer->setAttribute(Qt::WA_DeleteOnClose);
+    explainer->setWindowModality(Qt::WindowModal);
+    connect(explainer, &QDialog::finished, this, [this] { model_->setExplainingSharing(false); });
+    explainer->open();
 }
 
 } // namespace tavelin

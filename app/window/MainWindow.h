@@ -1,20 +1,40 @@
 #pragma once
 
-#include "LaunchOptions.h"
-
 #include <QMainWindow>
+#include <memory>
 
 namespace tavelin {
 
+class AppModel;
+class DetailToolbar;
+class DetailView;
+class TavelinCommands;
+
+// One main window: the sidebar beside the detail column, the toolbar and the menus, all over
+// the window's own model.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit MainWindow(LaunchOptions launch, QWidget* parent = nullptr);
+    // `launchPath` is scanned the first time the window shows, when it exists.
+    MainWindow(std::unique_ptr<AppModel> model, QString launchPath, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
-    const LaunchOptions& launchOptions() const { return launch_; }
+    AppModel& model() const { return *model_; }
+    TavelinCommands& commands() const { return *commands_; }
+    const DetailView& detail() const { return *detail_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
-    LaunchOptions launch_;
+    void explainSharing();
+
+    std::unique_ptr<AppModel> model_;
+    QString launchPath_;
+    TavelinCommands* commands_;
+    DetailView* detail_;
 };
 
 } // namespace tavelin

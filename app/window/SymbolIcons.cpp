@@ -47,6 +47,7 @@ constexpr Mapping kMappings[] = {
     {"info.circle", "dialog-information", QStyle::SP_MessageBoxInformation},
     {"square.stack.3d.up", "view-list-details", QStyle::SP_FileDialogListView},
     {"clock.arrow.circlepath", "document-open-recent", QStyle::SP_BrowserReload},
+    {"sparkles", "starred", QStyle::SP_DialogHelpButton},
 };
 
 } // namespace

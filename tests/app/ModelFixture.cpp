@@ -28,7 +28,9 @@ std::unique_ptr<AppModel> ModelFixture::makeModel() {
 
 bool ModelFixture::scanned(AppModel& model, const std::string& path) {
     model.scan(path);
-    return model.session() && QTest::qWaitFor([&] { return !model.session()->isRunning(); }, 20000);
+    return model.session() &&
+           QTest::qWaitFor([&] { return !model.session()->isRunning() && !model.isScanning(); },
+                           20000);
 }
 
 Node::Ptr ModelFixture::child(const Node::Ptr& node, const std::string& name) {

@@ -1,0 +1,174 @@
+#include "window/InfoPopover.h"
+
+#include "AppModel.h"
+#include "util/Format.h"
+
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace tavelin {
+namespace {
+
+QString bytes(int64_t value) {
+    return QString::fromStdString(formatBytes(value));
+}
+
+QString quoted(const std::string& name) {
+    return QStringLiteral("“") + QString::fromStdString(name) + QStringLiteral("”");
+}
+
+QString lastComponent(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    return QString::fromStdString(slash == std::string::npos ? path : path.substr(slash + 1));
+}
+
+} // namespace
+
+bool InfoPopover::explains(const Node& node) {
+    return node.isPseudo() || (node.isDirectory() && node.needsAccess);
+}
+
+InfoPopover::Content InfoPopover::contentFor(const AppModel& model, const Node& node) {
+    Content content;
+    switch (node.kind()) {
+    case Node::Kind::smallFiles: {
+        content.title = QString::fromStdString(node.name);
+        const Node* folder = node.parent();
+        int64_t count = std::max<int64_t>(node.fileCount, 1);
+        content.paragraphs << QString::fromStdString(formatCount(node.fileCount)) +
+                                  (node.fileCount == 1 ? QStringLiteral(" small file lies")
+                                                       : QStringLiteral(" small files lie")) +
+                                  QStringLiteral(" directly in ") +
+                                  (folder ? quoted(folder->name) : QStringLiteral("this folder")) +
+                                  QStringLiteral(", ") + bytes(node.size / count) +
+                                  QStringLiteral(" each on average.");
+        if (node.shared() > 0)
+            content.paragraphs << bytes(node.shared()) +
+                                      QStringLiteral(" of them is shared with copies.");
+        content.paragraphs << QStringLiteral(
+            "To see them one by one, show the folder in the file manager.");
+        break;
+    }
+    case Node::Kind::remainder:
+        if (node.isScanning) {
+            content.title = QStringLiteral("Not scanned yet");
+            content.paragraphs << bytes(node.size) +
+                                      QStringLiteral(" of this disk’s used space not scanned yet.");
+            break;
+        }
+        content.title = QStringLiteral("Other used space");
+        content.paragraphs << bytes(node.size) +
+                                  QStringLiteral(" of used space is not in any folder the scan "
+                                                 "could read. It is usually:");
+        content.reasons << QStringLiteral("macOS itself, on its sealed system volume")
+                        << QStringLiteral("Local Time Machine snapshots")
+                        << QStringLiteral(
+                               "Swap, sleep image and recovery volumes that share the disk");
+        if (const auto& session = model.session()) {
+            std::vector<std::string> skipped(session->skipped().begin(), session->skipped().end());
+            std::sort(skipped.begin(), skipped.end());
+            for (const std::string& path : skipped)
+                content.reasons << QStringLiteral("“") + lastComponent(path) +
+                                       QStringLiteral("”, a protected folder that was skipped");
+            if (session->errors() > 0)
+                content.reasons << QString::fromStdString(formatCount(session->errors())) +
+                                       (session->errors() == 1
+                                            ? QStringLiteral(" item that couldn’t be read")
+                                            : QStringLiteral(" items that couldn’t be read"));
+        }
+        break;
+    case Node::Kind::directory:
+    case Node::Kind::file:
+        content.title = QStringLiteral("Skipped: protected folder");
+        content.paragraphs << QStringLiteral("macOS protects ") + quoted(node.name) +
+                                  QStringLiteral(
+                                      ". Without Full Disk Access, reading it would make macOS ask "
+                                      "you for permission, so Tavelin left it out of this scan.")
+                           << QStringLiteral(
+                                  "Full Disk Access lets Tavelin include protected folders.");
+        content.offersAccess = true;
+        break;
+    }
+    return content;
+}
+
+InfoPopover::InfoPopover(AppModel& model, Node::Ptr node, QWidget* parent)
+    : QFrame(parent, Qt::Popup)
+    , model_(model)
+    , node_(std::move(node))
+    , content_(contentFor(model, *node_)) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFrameShape(QFrame::StyledPanel);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(14, 12, 14, 12);
+    auto* title = new QLabel(content_.title, this);
+    QFont bold = title->font();
+    bold.setWeight(QFont::DemiBold);
+    title->setFont(bold);
+    layout->addWidget(title);
+    auto addText = [&](const QString& text) {
+        auto* label = new QLabel(text, this);
+        label->setWordWrap(true);
+        label->setTextFormat(Qt::PlainText);
+        layout->addWidget(label);
+    };
+    for (const QString& paragraph : content_.paragraphs)
+        addText(paragraph);
+    for (const QString& reason : content_.reasons)
+        addText(QStringLiteral("• ") + reason);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    AppModel* target = &model_;
+    Node::Ptr shown = node_;
+    if (content_.offersAccess) {
+        auto* allow = new QPushButton(QStringLiteral("Allow Full Disk Access…"), this);
+        connect(allow, &QPushButton::clicked, this, [this, target] {
+            close();
+            target->askForAccess();
+        });
+        buttons->addWidget(allow);
+    }
+    auto* reveal = new QPushButton(QStringLiteral("Show in File Manager"), this);
+    connect(reveal, &QPushButton::clicked, this, [this, target, shown] {
+        close();
+        target->reveal({shown});
+    });
+    buttons->addWidget(reveal);
+    layout->addLayout(buttons);
+    setFixedWidth(340);
+}
+
+InfoPopover::~InfoPopover() = default;
+
+void InfoPopover::showAt(QWidget* anchor, const QRectF& rect) {
+    adjustSize();
+    QPoint below = anchor->mapToGlobal(
+        QPoint(static_cast<int>(rect.center().x()), static_cast<int>(rect.bottom())));
+    QPoint origin(below.x() - width() / 2, below.y() + 4);
+    if (QScreen* screen = anchor->screen()) {
+        QRect area = screen->availableGeometry();
+        if (origin.y() + height() > area.bottom())
+            origin.setY(anchor->mapToGlobal(QPoint(0, static_cast<int>(rect.top()))).y() -
+                        height() - 4);
+        origin.setX(
+            std::clamp(origin.x(), area.left(), std::max(area.left(), area.right() - width())));
+        origin.setY(std::max(origin.y(), area.top()));
+    }
+    move(origin);
+    model_.setInfoItem(node_);
+    show();
+}
+
+void InfoPopover::hideEvent(QHideEvent* event) {
+    if (model_.infoItem() == node_)
+        model_.setInfoItem(nullptr);
+    QFrame::hideEvent(event);
+}
+
+} // namespace tavelin

@@ -1,0 +1,226 @@
+#include "window/ItemTableModel.h"
+
+#include "util/Format.h"
+#include "window/ChangeCell.h"
+#include "window/DateText.h"
+#include "window/InfoButton.h"
+#include "window/InfoPopover.h"
+#include "window/SymbolIcons.h"
+
+#include <QLocale>
+#include <cmath>
+#include <unordered_map>
+
+namespace tavelin {
+namespace {
+
+const QString kChangeHelp = QStringLiteral("Change since the previous scan of this location");
+
+QString bytes(int64_t value) {
+    return QString::fromStdString(formatBytes(value));
+}
+
+bool isUnreadableFolder(const Node& node) {
+    return node.isDirectory() && node.isUnreadable;
+}
+
+QString shareText(int64_t part, int64_t whole) {
+    if (whole <= 0 || part <= 0)
+        return {};
+    double percent = 100.0 * static_cast<double>(part) / static_cast<double>(whole);
+    if (percent < 0.5)
+        return QStringLiteral("< 1%");
+    return QLocale().toString(std::lround(percent)) + QStringLiteral("%");
+}
+
+QString freedHelp(const Node& node) {
+    if (node.shared() == 0)
+        return QStringLiteral("Deleting frees all of it (once any local snapshot holding it "
+                              "expires).");
+    return bytes(node.shared()) +
+           QStringLiteral(" of it is shared with clones, so deleting frees ") + bytes(node.unique) +
+           QStringLiteral("…");
+}
+
+} // namespace
+
+ItemTableModel::ItemTableModel(AppModel& model, QObject* parent)
+    : QAbstractTableModel(parent)
+    , model_(model) {
+    for (auto signal :
+         {&AppModel::versionChanged, &AppModel::currentChanged, &AppModel::searchTextChanged,
+          &AppModel::sortOrderChanged, &AppModel::measureChanged, &AppModel::changesChanged})
+        connect(&model_, signal, this, &ItemTableModel::refresh);
+    rows_ = model_.rows();
+}
+
+int ItemTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int ItemTableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : columnCountTotal;
+}
+
+int ItemTableModel::rowOf(const Node::Ptr& node) const {
+    auto found = std::find(rows_.begin(), rows_.end(), node);
+    return found == rows_.end() ? -1 : static_cast<int>(found - rows_.begin());
+}
+
+void ItemTableModel::refresh() {
+    std::vector<Node::Ptr> next = model_.rows();
+    if (next == rows_) {
+        if (!rows_.empty())
+            Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, columnCountTotal - 1));
+        return;
+    }
+    std::unordered_map<const Node*, int> nextRows;
+    for (size_t row = 0; row < next.size(); ++row)
+        nextRows.emplace(next[row].get(), static_cast<int>(row));
+    bool sameItems = next.size() == rows_.size() &&
+                     std::all_of(rows_.begin(), rows_.end(), [&](const Node::Ptr& node) {
+                         return nextRows.contains(node.get());
+                     });
+    if (!sameItems) {
+        beginResetModel();
+        rows_ = std::move(next);
+        endResetModel();
+        return;
+    }
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    for (const QModelIndex& old : before)
+        after << index(nextRows.at(rows_[static_cast<size_t>(old.row())].get()), old.column());
+    rows_ = std::move(next);
+    changePersistentIndexList(before, after);
+    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+QVariant ItemTableModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    const Node& node = *rows_[static_cast<size_t>(index.row())];
+    int column = index.column();
+    switch (role) {
+    case Qt::DisplayRole:
+        return display(node, column);
+    case Qt::DecorationRole:
+        if (column != nameColumn)
+            return {};
+        return isUnreadableFolder(node) ? symbolIcon("lock") : model_.icon(node);
+    case Qt::ForegroundRole:
+        if (column == changeColumn)
+            if (auto cell = ChangeCell::of(model_.growth(node)))
+                return cell->color;
+        return {};
+    case Qt::ToolTipRole:
+        return toolTip(node, column);
+    case Qt::TextAlignmentRole:
+        if (column == nameColumn)
+            return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    case noteRole:
+        if (column == nameColumn && isUnreadableFolder(node))
+            return QStringLiteral("Couldn’t be read");
+        return {};
+    case infoRole:
+        return column == nameColumn && InfoPopover::explains(node);
+    default:
+        return {};
+    }
+}
+
+QVariant ItemTableModel::display(const Node& node, int column) const {
+    Measure measure = model_.measure();
+    switch (column) {
+    case nameColumn:
+        return QString::fromStdString(node.name);
+    case sizeColumn:
+        return bytes(node.value(measure));
+    case uniqueColumn:
+        return bytes(node.unique);
+    case shareColumn:
+        return model_.current()
+                   ? shareText(node.value(measure), model_.current()->displayValue(measure))
+                   : QString();
+    case changeColumn:
+        if (auto cell = ChangeCell::of(model_.growth(node)))
+            return cell->text;
+        return {};
+    case filesColumn:
+        if (node.kind() == Node::Kind::remainder)
+            return {};
+        return QString::fromStdString(formatCount(node.fileCount));
+    case modifiedColumn:
+        return DateText::abbreviated(node.modified);
+    default:
+        return {};
+    }
+}
+
+QVariant ItemTableModel::toolTip(const Node& node, int column) const {
+    if (column == nameColumn)
+        return InfoButton::help(node);
+    if (column == uniqueColumn)
+        return freedHelp(node);
+    if (column == changeColumn && ChangeCell::of(model_.growth(node)))
+        return kChangeHelp;
+    return {};
+}
+
+QVariant ItemTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal)
+        return {};
+    if (role == Qt::ToolTipRole && section == changeColumn)
+        return kChangeHelp;
+    if (role != Qt::DisplayRole)
+        return {};
+    static const std::array<QString, columnCountTotal> kTitles{QStringLiteral("Name"),
+                                                               QStringLiteral("Size"),
+                                                               QStringLiteral("Freed by Deleting"),
+                                                               QStringLiteral("Share of Folder"),
+                                                               QStringLiteral("Change"),
+                                                               QStringLiteral("Files"),
+                                                               QStringLiteral("Modified")};
+    return section >= 0 && section < columnCountTotal ? kTitles[static_cast<size_t>(section)]
+                                                      : QVariant();
+}
+
+SortKey ItemTableModel::sortKey(int column, Measure measure) {
+    SortKey measured = measure == Measure::unique ? SortKey::unique : SortKey::size;
+    switch (column) {
+    case nameColumn:
+        return SortKey::name;
+    case uniqueColumn:
+        return SortKey::unique;
+    case changeColumn:
+        return SortKey::change;
+    case filesColumn:
+        return SortKey::files;
+    case modifiedColumn:
+        return SortKey::modified;
+    default:
+        return measured;
+    }
+}
+
+int ItemTableModel::columnOf(SortKey key, Measure measure) {
+    switch (key) {
+    case SortKey::name:
+        return nameColumn;
+    case SortKey::size:
+        return sizeColumn;
+    case SortKey::unique:
+        return measure == Measure::unique ? sizeColumn : uniqueColumn;
+    case SortKey::change:
+        return changeColumn;
+    case SortKey::files:
+        return filesColumn;
+    case SortKey::modified:
+        return modifiedColumn;
+    }
+    return sizeColumn;
+}
+
+} // namespace tavelin

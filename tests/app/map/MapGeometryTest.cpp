@@ -1,0 +1,191 @@
+// The map's pure rules: label placement, hit-testing, arrow-key neighbours, fill colours,
+// label visibility and the zoom spring.
+
+#include "map/MapGeometry.h"
+
+#include "map/HoverLabel.h"
+#include "map/MapPalette.h"
+#include "map/TreemapRenderer.h"
+#include "map/ZoomFromRect.h"
+
+#include <gtest/gtest.h>
+
+using namespace tavelin;
+using MapGeometry::Direction;
+
+namespace {
+
+TreemapTile tile(Node::Ptr node, Rect rect, int depth = 0, int colorIndex = 0) {
+    TreemapTile result;
+    result.label = node ? node->name : "3 small items";
+    if (node)
+        result.content = std::move(node);
+    else
+        result.content = TreemapTile::Other{3};
+    result.rect = rect;
+    result.depth = depth;
+    result.colorIndex = colorIndex;
+    return result;
+}
+
+Node::Ptr fileNode(const std::string& name) {
+    return Node::make(name, Node::Kind::file);
+}
+
+Node::Ptr folderNode(const std::string& name) {
+    return Node::make(name, Node::Kind::directory);
+}
+
+void expectColor(const QColor& actual, const QColor& expected) {
+    EXPECT_NEAR(actual.red(), expected.red(), 1);
+    EXPECT_NEAR(actual.green(), expected.green(), 1);
+    EXPECT_NEAR(actual.blue(), expected.blue(), 1);
+    EXPECT_NEAR(actual.alpha(), expected.alpha(), 1);
+}
+
+} // namespace
+
+TEST(HoverLabel, SitsBelowAndRightOfThePointer) {
+    HoverLabel label{QStringLiteral("Movies · 2 GB"), QPointF(100, 40), QSizeF(800, 600)};
+    double half = (13 * 7 + 16) / 2.0;
+    EXPECT_EQ(label.center(), QPointF(100 + 14 + half, 70));
+}
+
+TEST(HoverLabel, NearTheRightEdgeEndsFourPointsInside) {
+    HoverLabel label{QStringLiteral("Movies · 2 GB"), QPointF(780, 40), QSizeF(800, 600)};
+    EXPECT_DOUBLE_EQ(label.center().x() + label.width() / 2, 796);
+    EXPECT_DOUBLE_EQ(label.frame().right(), 796);
+}
+
+TEST(HoverLabel, NearTheLeftEdgeStartsFourPointsInside) {
+    HoverLabel label{QString(200, QLatin1Char('x')), QPointF(0, 40), QSizeF(300, 600)};
+    EXPECT_DOUBLE_EQ(label.width(), 292) << "never wider than the map less 8";
+    EXPECT_DOUBLE_EQ(label.frame().left(), 4);
+}
+
+TEST(HoverLabel, NearTheBottomSits18PointsAboveThePointer) {
+    HoverLabel label{QStringLiteral("a"), QPointF(10, 560), QSizeF(800, 600)};
+    EXPECT_DOUBLE_EQ(label.center().y(), 542);
+    HoverLabel boundary{QStringLiteral("a"), QPointF(10, 558), QSizeF(800, 600)};
+    EXPECT_DOUBLE_EQ(boundary.center().y(), 588) << "exactly at height - 12 stays below";
+}
+
+TEST(HoverLabel, TextIsNameAndSizeInTheMeasure) {
+    auto node = fileNode("Movie.mov");
+    node->size = 2'000'000'000;
+    node->unique = 1'500'000'000;
+    EXPECT_EQ(HoverLabel::textFor(*node, Measure::allocated), QStringLiteral("Movie.mov · 2 GB"));
+    EXPECT_EQ(HoverLabel::textFor(*node, Measure::unique), QStringLiteral("Movie.mov · 1.5 GB"));
+}
+
+TEST(MapGeometry, TileAtFindsTheTopmostTileChildBeforeParent) {
+    std::vector<TreemapTile> tiles{tile(folderNode("parent"), {0, 0, 100, 100}),
+                                   tile(fileNode("child"), {3, 20, 50, 50}, 1),
+                                   tile(fileNode("beside"), {100, 0, 50, 100})};
+    EXPECT_EQ(MapGeometry::tileAt(tiles, {10, 30}), 1);
+    EXPECT_EQ(MapGeometry::tileAt(tiles, {10, 10}), 0);
+    EXPECT_EQ(MapGeometry::tileAt(tiles, {100, 10}), 2) << "a shared edge belongs to the right";
+    EXPECT_EQ(MapGeometry::tileAt(tiles, {151, 10}), std::nullopt);
+}
+
+TEST(MapGeometry, ArrowKeysMoveToTheNearestTopLevelTileOnThatSide) {
+    // a | b over c | d, with a nested child and the other tile that arrows never pick.
+    std::vector<TreemapTile> tiles{
+        tile(folderNode("a"), {0, 0, 100, 50}), tile(fileNode("a1"), {3, 20, 40, 20}, 1),
+        tile(fileNode("b"), {100, 0, 100, 50}), tile(fileNode("c"), {0, 50, 120, 50}),
+        tile(fileNode("d"), {120, 50, 60, 50}), tile(nullptr, {180, 50, 20, 50}),
+    };
+    EXPECT_EQ(MapGeometry::neighbour(tiles, std::nullopt, Direction::down), 0)
+        << "with nothing selected the first candidate";
+    EXPECT_EQ(MapGeometry::neighbour(tiles, 0, Direction::right), 2);
+    EXPECT_EQ(MapGeometry::neighbour(tiles, 0, Direction::down), 3);
+    EXPECT_EQ(MapGeometry::neighbour(tiles, 2, Direction::down), 4);
+    EXPECT_EQ(MapGeometry::neighbour(tiles, 4, Direction::left), 3);
+    EXPECT_EQ(MapGeometry::neighbour(tiles, 2, Direction::right), std::nullopt)
+        << "nothing to the right of the rightmost tile";
+    EXPECT_EQ(MapGeometry::neighbour(tiles, 4, Direction::right), std::nullopt)
+        << "the other tile is no candidate";
+    EXPECT_EQ(MapGeometry::neighbour(tiles, 0, Direction::up), std::nullopt);
+}
+
+TEST(MapGeometry, ArrowTiesGoToTheFirstTile) {
+    std::vector<TreemapTile> tiles{tile(fileNode("left"), {0, 25, 50, 50}),
+                                   tile(fileNode("upper"), {50, 0, 50, 50}),
+                                   tile(fileNode("lower"), {50, 50, 50, 50})};
+    EXPECT_EQ(MapGeometry::neighbour(tiles, 0, Direction::right), 1);
+}
+
+TEST(TreemapRenderer, FillsFoldersDarkerWhenNestedAndLighterWhenDeeper) {
+    using namespace MapPalette;
+    QColor orange = tileColor(3);
+    EXPECT_EQ(orange, QColor::fromRgb(kTileColors[3]));
+    auto deep = tile(folderNode("deep"), {0, 0, 100, 100}, 2, 3);
+    expectColor(TreemapRenderer::fill(deep), blend(orange, Qt::white, 0.2));
+    auto nested = tile(folderNode("nested"), {0, 0, 100, 100}, 1, 13);
+    nested.isNested = true;
+    expectColor(TreemapRenderer::fill(nested),
+                blend(blend(orange, Qt::black, 0.22), Qt::white, 0.1));
+}
+
+TEST(TreemapRenderer, MutesFilesAndGreysOtherAndRemainder) {
+    using namespace MapPalette;
+    expectColor(TreemapRenderer::fill(tile(fileNode("f"), {0, 0, 10, 10}, 0, 10)),
+                blend(tileColor(0), whiteLevel(0.55), 0.5));
+    QColor other = QColor::fromRgb(kSystemGrey);
+    other.setAlphaF(0.55f);
+    expectColor(TreemapRenderer::fill(tile(nullptr, {0, 0, 10, 10})), other);
+
+    auto root = Node::makeRoot("disk", "/", 1000);
+    root->isScanning = true;
+    expectColor(TreemapRenderer::fill(tile(root->remainder(), {0, 0, 10, 10})), whiteLevel(0.52));
+    root->isScanning = false;
+    expectColor(TreemapRenderer::fill(tile(root->remainder(), {0, 0, 10, 10})), whiteLevel(0.44));
+}
+
+TEST(TreemapRenderer, LabelsNeedMoreThan34PointsAndSizesMoreThan90) {
+    auto narrow = tile(fileNode("f"), {0, 0, 36, 40});
+    auto sixty = tile(fileNode("f"), {0, 0, 62, 40});
+    auto wide = tile(fileNode("f"), {0, 0, 102, 40});
+    EXPECT_FALSE(TreemapRenderer::showsLabel(narrow)) << "drawn 34 wide";
+    EXPECT_TRUE(TreemapRenderer::showsLabel(sixty));
+    EXPECT_FALSE(TreemapRenderer::showsSize(sixty));
+    EXPECT_TRUE(TreemapRenderer::showsSize(wide));
+    auto low = tile(fileNode("f"), {0, 0, 100, 14});
+    EXPECT_FALSE(TreemapRenderer::showsLabel(low)) << "a strip of 12 points is too low";
+    auto strip = tile(fileNode("f"), {0, 0, 100, 15});
+    EXPECT_TRUE(TreemapRenderer::showsLabel(strip)) << "a strip of 13 points is enough";
+    auto nested = tile(folderNode("n"), {0, 0, 100, 100}, 1);
+    nested.isNested = true;
+    nested.headerHeight = 17;
+    EXPECT_DOUBLE_EQ(TreemapRenderer::stripHeight(nested), 17);
+}
+
+TEST(TreemapRenderer, SkipsTilesDrawnBelowOneAndAHalfPoints) {
+    EXPECT_TRUE(TreemapRenderer::drawnRect(tile(fileNode("f"), {0, 0, 3.4, 50})).isEmpty());
+    EXPECT_EQ(TreemapRenderer::drawnRect(tile(fileNode("f"), {10, 10, 3.5, 50})),
+              QRectF(11, 11, 1.5, 48));
+}
+
+TEST(ZoomFromRect, SpringRisesWithoutOvershootAndEndsAtOne) {
+    EXPECT_EQ(ZoomFromRect::spring(0), 0);
+    EXPECT_EQ(ZoomFromRect::spring(1), 1);
+    double previous = 0;
+    for (int step = 1; step <= 100; ++step) {
+        double value = ZoomFromRect::spring(step / 100.0);
+        EXPECT_GE(value, previous) << "at " << step;
+        EXPECT_LE(value, 1.0);
+        previous = value;
+    }
+    EXPECT_GT(ZoomFromRect::spring(0.5), 0.8) << "most of the way by half time";
+}
+
+TEST(ZoomFromRect, GrowsFromTheTileToTheWholeMap) {
+    ZoomFromRect zoom{QRectF(0.5, 0.25, 0.5, 0.5)};
+    EXPECT_EQ(zoom.at(0), QRectF(0.5, 0.25, 0.5, 0.5));
+    EXPECT_EQ(zoom.at(1), QRectF(0, 0, 1, 1));
+    QTransform start = ZoomFromRect::transform(zoom.at(0), QSizeF(800, 400));
+    EXPECT_EQ(start.map(QPointF(0, 0)), QPointF(400, 100));
+    EXPECT_EQ(start.map(QPointF(800, 400)), QPointF(800, 300));
+    QTransform flat = ZoomFromRect::transform(QRectF(0, 0, 0, 0), QSizeF(800, 400));
+    EXPECT_DOUBLE_EQ(flat.m11(), 0.001);
+}

@@ -1,0 +1,341 @@
+// The map as the user drives it: real mouse and key events on an offscreen window, and the
+// view rendered into an image.
+
+#include "map/TreemapView.h"
+
+#include "MapFixture.h"
+#include "map/EmptyFolderView.h"
+#include "map/MapPalette.h"
+#include "map/TreemapRenderer.h"
+#include "window/InfoPopover.h"
+
+#include <QCursor>
+#include <QImage>
+#include <QPainter>
+#include <QTest>
+
+using namespace tavelin;
+
+namespace {
+
+class TreemapViewTest : public test::MapFixture {
+protected:
+    // Opens `root` in a fresh model and shows a map of the given size on it.
+    void showMap(const Node::Ptr& root, QSize size) {
+        // The cursor is global: park it away so the first move of a test is a real move.
+        QCursor::setPos(-1000, -1000);
+        QApplication::processEvents();
+        model = makeModel();
+        model->open(root);
+        view = std::make_unique<TreemapView>(*model);
+        view->resize(size);
+        view->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+    }
+
+    // The centre of the tile showing `node`.
+    QPoint centreOf(const Node::Ptr& node) {
+        for (const auto& tile : model->tiles(view->width(), view->height()))
+            if (tile.node() == node.get())
+                return MapGeometry::toQRectF(tile.rect).center().toPoint();
+        ADD_FAILURE() << "no tile for " << node->name;
+        return {};
+    }
+
+    const TreemapTile* tileOf(const Node* node) {
+        for (const auto& tile : model->tiles(view->width(), view->height()))
+            if (tile.node() == node)
+                return &tile;
+        return nullptr;
+    }
+
+    // Three files side by side in a 300 × 100 map, a at the left.
+    void showThreeTiles() {
+        root = Node::makeRoot("root", "/fixture");
+        a = file(root, "a", 3'000'000);
+        b = file(root, "b", 3'000'000);
+        c = file(root, "c", 3'000'000);
+        showMap(root, QSize(300, 100));
+    }
+
+    Node::Ptr root, a, b, c;
+    std::unique_ptr<AppModel> model;
+    std::unique_ptr<TreemapView> view;
+};
+
+} // namespace
+
+TEST_F(TreemapViewTest, LabelShowsAfterResting600MillisecondsWhereThePointerWasThen) {
+    showThreeTiles();
+    ASSERT_EQ(centreOf(c), QPoint(250, 50)) << "the fixture's third tile is on the right";
+    QTest::mouseMove(view.get(), QPoint(50, 50));
+    QTest::qWait(400);
+    QTest::mouseMove(view.get(), QPoint(150, 50));
+    QTest::qWait(400);
+    EXPECT_FALSE(view->labelShown()) << "entering another tile restarts the wait";
+    QTest::mouseMove(view.get(), QPoint(250, 50));
+    QTest::qWait(300);
+    QTest::mouseMove(view.get(), QPoint(230, 40));
+    EXPECT_FALSE(view->labelShown());
+    EXPECT_EQ(model->hoveredTile()->node(), c.get());
+    QTest::qWait(450);
+    ASSERT_TRUE(view->labelShown()) << "moving within a tile does not restart the wait";
+    EXPECT_EQ(view->hoverLabel()->pointer, QPointF(230, 40));
+    EXPECT_EQ(view->hoverLabel()->text, QStringLiteral("c · 3 MB"));
+
+    QTest::mouseMove(view.get(), QPoint(240, 45));
+    EXPECT_EQ(view->hoverLabel()->pointer, QPointF(230, 40)) << "the label stays anchored";
+}
+
+TEST_F(TreemapViewTest, LabelNearTheRightEdgeEndsInsideAndNearTheBottomSitsAbove) {
+    showThreeTiles();
+    QTest::mouseMove(view.get(), QPoint(290, 90));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->labelShown(); }, 2000));
+    QRectF frame = view->hoverLabel()->frame();
+    EXPECT_DOUBLE_EQ(frame.right(), 296);
+    EXPECT_DOUBLE_EQ(view->hoverLabel()->center().y(), 72);
+}
+
+TEST_F(TreemapViewTest, LeavingTheMapClearsHoverAndLabel) {
+    showThreeTiles();
+    QTest::mouseMove(view.get(), QPoint(50, 50));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->labelShown(); }, 2000));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(view.get(), &leave);
+    EXPECT_FALSE(view->labelShown());
+    EXPECT_FALSE(model->hoverIndex());
+}
+
+TEST_F(TreemapViewTest, ClickSelectsAFileAndControlClickToggles) {
+    showThreeTiles();
+    QTest::mouseClick(view.get(), Qt::LeftButton, {}, centreOf(a));
+    EXPECT_EQ(model->selection(), NodeSet{a});
+    QTest::mouseClick(view.get(), Qt::LeftButton, Qt::ControlModifier, centreOf(b));
+    EXPECT_EQ(model->selection(), (NodeSet{a, b}));
+    QTest::mouseClick(view.get(), Qt::LeftButton, Qt::ControlModifier, centreOf(a));
+    EXPECT_EQ(model->selection(), NodeSet{b}) << "a second Ctrl-click deselects";
+    QTest::mouseClick(view.get(), Qt::LeftButton, {}, centreOf(c));
+    EXPECT_EQ(model->selection(), NodeSet{c}) << "a plain click selects only that file";
+    EXPECT_TRUE(view->hasFocus());
+}
+
+TEST_F(TreemapViewTest, ClickOnTheOtherTileClearsTheSelection) {
+    root = Node::makeRoot("root", "/fixture");
+    a = file(root, "a", 1'000'000'000);
+    b = file(root, "b", 1'000'000'000);
+    for (int i = 0; i < 300; ++i)
+        file(root, "small " + std::to_string(i), 1'000'000);
+    showMap(root, QSize(300, 100));
+    const auto& tiles = model->tiles(300, 100);
+    ASSERT_EQ(tiles.size(), 3u);
+    ASSERT_EQ(tiles.back().node(), nullptr) << "the small files fold into the other tile";
+    QPoint other = MapGeometry::toQRectF(tiles.back().rect).center().toPoint();
+
+    model->setSelection({a, b});
+    QTest::mouseClick(view.get(), Qt::LeftButton, Qt::ControlModifier, other);
+    EXPECT_TRUE(model->selection().empty()) << "Ctrl-click on the other tile is a plain click";
+    model->setSelection({a});
+    QTest::mouseClick(view.get(), Qt::LeftButton, {}, other);
+    EXPECT_TRUE(model->selection().empty());
+}
+
+TEST_F(TreemapViewTest, ArrowKeysMoveBetweenTopLevelTilesAndStopAtTheEdge) {
+    showThreeTiles();
+    view->setFocus();
+    QTest::keyClick(view.get(), Qt::Key_Right);
+    EXPECT_EQ(model->selection(), NodeSet{a}) << "with nothing selected, the first tile";
+    QTest::keyClick(view.get(), Qt::Key_Right);
+    EXPECT_EQ(model->selection(), NodeSet{b});
+    QTest::keyClick(view.get(), Qt::Key_Right);
+    EXPECT_EQ(model->selection(), NodeSet{c});
+    QTest::keyClick(view.get(), Qt::Key_Right);
+    EXPECT_EQ(model->selection(), NodeSet{c}) << "right of the rightmost tile changes nothing";
+    QTest::keyClick(view.get(), Qt::Key_Up);
+    EXPECT_EQ(model->selection(), NodeSet{c});
+    QTest::keyClick(view.get(), Qt::Key_Left);
+    EXPECT_EQ(model->selection(), NodeSet{b});
+}
+
+TEST_F(TreemapViewTest, ClickingAFolderOpensItZoomingFromItsTile) {
+    root = Node::makeRoot("root", "/fixture");
+    Node::Ptr movies = folder(root, "Movies");
+    file(movies, "one.mov", 4'000'000);
+    file(movies, "two.mov", 3'000'000);
+    file(root, "notes", 1'000'000);
+    showMap(root, QSize(400, 200));
+    const TreemapTile* tile = tileOf(movies.get());
+    ASSERT_TRUE(tile && tile->isNested);
+    QRectF expected(tile->rect.x / 400, tile->rect.y / 200, tile->rect.width / 400,
+                    tile->rect.height / 200);
+
+    QTest::mouseClick(
+        view.get(), Qt::LeftButton, {},
+        QPoint(static_cast<int>(tile->rect.x + 10), static_cast<int>(tile->rect.y + 8)));
+    EXPECT_EQ(model->current(), movies);
+    EXPECT_EQ(model->zoomFrom(), expected);
+    EXPECT_TRUE(view->isTransitioning());
+    EXPECT_EQ(view->zoomOrigin(), expected);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !view->isTransitioning(); }, 2000));
+
+    model->back();
+    EXPECT_TRUE(view->isTransitioning());
+    EXPECT_FALSE(view->zoomOrigin()) << "going back cross-fades";
+}
+
+TEST_F(TreemapViewTest, ReturnOpensTheSelectedFolderAndIsUnhandledWithoutSelection) {
+    root = Node::makeRoot("root", "/fixture");
+    Node::Ptr movies = folder(root, "Movies");
+    file(movies, "one.mov", 4'000'000);
+    Node::Ptr notes = file(root, "notes", 1'000'000);
+    showMap(root, QSize(400, 200));
+    view->setFocus();
+    QKeyEvent unhandled(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(view.get(), &unhandled);
+    EXPECT_FALSE(unhandled.isAccepted());
+
+    model->setSelection({notes});
+    QTest::keyClick(view.get(), Qt::Key_Return);
+    EXPECT_EQ(opened, std::vector<std::string>{"/fixture/notes"});
+    model->setSelection({movies});
+    QTest::keyClick(view.get(), Qt::Key_Return);
+    EXPECT_EQ(model->current(), movies);
+    EXPECT_TRUE(model->zoomFrom()) << "a folder with a tile zooms from it";
+}
+
+TEST_F(TreemapViewTest, DoubleClickOpensAFileAndSpaceTogglesThePreview) {
+    showThreeTiles();
+    // A real double click: press and release, then the double-click press and its release.
+    QTest::mouseClick(view.get(), Qt::LeftButton, {}, centreOf(b));
+    QTest::mouseDClick(view.get(), Qt::LeftButton, {}, centreOf(b));
+    QTest::mouseRelease(view.get(), Qt::LeftButton, {}, centreOf(b));
+    EXPECT_EQ(opened, std::vector<std::string>{"/fixture/b"});
+    EXPECT_EQ(model->selection(), NodeSet{b});
+    QTest::keyClick(view.get(), Qt::Key_Space);
+    EXPECT_EQ(model->previewURL(), QUrl::fromLocalFile(QStringLiteral("/fixture/b")));
+    QTest::keyClick(view.get(), Qt::Key_Space);
+    EXPECT_FALSE(model->previewURL());
+}
+
+TEST_F(TreemapViewTest, ClickingSmallFilesSelectsThemAndOpensTheInfoPopover) {
+    root = Node::makeRoot("root", "/fixture");
+    file(root, "big", 4'000'000);
+    root->smallFileCount = 40;
+    root->smallFileSize = 3'000'000;
+    root->smallFileUnique = 3'000'000;
+    root->size += 3'000'000;
+    showMap(root, QSize(300, 100));
+    Node::Ptr small = root->items().at(1);
+    ASSERT_EQ(small->kind(), Node::Kind::smallFiles);
+    QTest::mouseClick(view.get(), Qt::LeftButton, {}, centreOf(small));
+    EXPECT_EQ(model->selection(), NodeSet{small});
+    ASSERT_TRUE(view->infoPopover());
+    EXPECT_TRUE(view->infoPopover()->isVisible());
+    EXPECT_EQ(model->infoItem(), small);
+    EXPECT_EQ(view->infoPopover()->content().title, QStringLiteral("40 smaller files"));
+    view->infoPopover()->close();
+    EXPECT_FALSE(model->infoItem()) << "closing the popover clears the model's info item";
+}
+
+TEST_F(TreemapViewTest, ContextMenuActsOnTheSelectionOnlyWhenTheHoveredNodeIsInIt) {
+    showThreeTiles();
+    model->setSelection({a, b});
+    QTest::mouseMove(view.get(), centreOf(a));
+    EXPECT_EQ(view->contextNodes().size(), 2u);
+    QTest::mouseMove(view.get(), centreOf(c));
+    EXPECT_EQ(view->contextNodes(), std::vector<Node::Ptr>{c});
+}
+
+TEST_F(TreemapViewTest, EmptyFolderShowsItsState) {
+    root = Node::makeRoot("root", "/fixture");
+    showMap(root, QSize(300, 100));
+    ASSERT_FALSE(view->emptyFolderView()->isHidden());
+    EXPECT_EQ(view->emptyFolderView()->title(), QStringLiteral("Empty Folder"));
+    EXPECT_EQ(view->emptyFolderView()->description(),
+              QStringLiteral("Nothing here takes up space."));
+
+    root->isScanning = true;
+    root->size = 12'000;
+    model->treeChanged();
+    EXPECT_EQ(view->emptyFolderView()->title(), QStringLiteral("Scanning “root”…"));
+    EXPECT_EQ(view->emptyFolderView()->description(), QStringLiteral("12 KB so far"));
+
+    root->isScanning = false;
+    root->isUnreadable = true;
+    model->treeChanged();
+    EXPECT_EQ(view->emptyFolderView()->title(), QStringLiteral("Can’t Read This Folder"));
+    EXPECT_EQ(view->emptyFolderView()->description(),
+              QStringLiteral("Tavelin needs Full Disk Access to look inside “root”."));
+
+    file(root, "now", 5'000'000);
+    model->treeChanged();
+    EXPECT_TRUE(view->emptyFolderView()->isHidden());
+}
+
+TEST_F(TreemapViewTest, RendersTileColoursFromThePalette) {
+    // Four top-level items: three files and a folder whose nested chain reaches depth 2.
+    root = Node::makeRoot("root", "/fixture");
+    Node::Ptr first = file(root, "first", 4'000'000'000);
+    file(root, "second", 3'000'000'000);
+    file(root, "third", 2'000'000'000);
+    Node::Ptr d = folder(root, "fourth");
+    Node::Ptr d1 = folder(d, "inner");
+    Node::Ptr d2 = folder(d1, "deepest");
+    file(d2, "payload", 1'500'000'000);
+    for (int i = 0; i < 300; ++i)
+        file(root, "crumb " + std::to_string(i), 100'000);
+    showMap(root, QSize(800, 600));
+
+    const TreemapTile* deepest = tileOf(d2.get());
+    ASSERT_TRUE(deepest);
+    ASSERT_EQ(deepest->depth, 2);
+    ASSERT_EQ(deepest->colorIndex, 3);
+    const TreemapTile* other = nullptr;
+    for (const auto& tile : model->tiles(800, 600))
+        if (!tile.node() && tile.depth == 0)
+            other = &tile;
+    ASSERT_TRUE(other);
+
+    QImage image(view->size(), QImage::Format_ARGB32);
+    view->render(&image);
+    auto pixelAt = [&](const TreemapTile& tile) {
+        return image.pixelColor(MapGeometry::toQRectF(tile.rect).center().toPoint());
+    };
+    auto expectNear = [](const QColor& actual, const QColor& expected, const char* what) {
+        EXPECT_NEAR(actual.red(), expected.red(), 3) << what;
+        EXPECT_NEAR(actual.green(), expected.green(), 3) << what;
+        EXPECT_NEAR(actual.blue(), expected.blue(), 3) << what;
+    };
+    using namespace MapPalette;
+    expectNear(pixelAt(*deepest), blend(tileColor(3), Qt::white, 0.2),
+               "a depth-2 folder of colour 3 is orange lightened by 20 % white");
+    expectNear(pixelAt(*tileOf(first.get())), blend(tileColor(0), whiteLevel(0.55), 0.5),
+               "a file is its colour muted by grey");
+    expectNear(pixelAt(*other),
+               blend(view->palette().color(QPalette::Window), QColor::fromRgb(kSystemGrey), 0.55),
+               "the other tile is grey at 55 % over the background");
+}
+
+TEST_F(TreemapViewTest, LabelsAppearAt60PointsWideAndNotAt34) {
+    auto labelPixels = [](double width) {
+        auto node = Node::make("Movies", Node::Kind::file);
+        TreemapTile tile;
+        tile.content = node;
+        tile.rect = {0, 0, width + 2, 40};
+        tile.label = node->name;
+        QImage image(120, 42, QImage::Format_ARGB32);
+        image.fill(Qt::black);
+        QPainter painter(&image);
+        TreemapRenderer::draw(painter, {tile});
+        painter.end();
+        int bright = 0;
+        for (int y = 1; y < 19; ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                QColor pixel = image.pixelColor(x, y);
+                if (pixel.red() > 200 && pixel.green() > 200 && pixel.blue() > 200)
+                    ++bright;
+            }
+        return bright;
+    };
+    EXPECT_EQ(labelPixels(34), 0);
+    EXPECT_GT(labelPixels(60), 0);
+}

@@ -1,0 +1,162 @@
+#include "window/ChangesPane.h"
+
+#include "app/ModelFixture.h"
+#include "history/Store.h"
+#include "util/Format.h"
+#include "window/ChangeRow.h"
+#include "window/DateText.h"
+#include "window/PaneMessage.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QTest>
+
+using namespace tavelin;
+
+namespace {
+
+class ChangesPaneTest : public test::ModelFixture {
+protected:
+    // A record of the tree an hour and a day ago, holding folders that have since shrunk,
+    // dropped under the record's floor, or gone.
+    void rememberAnEarlierScan(std::map<std::string, int64_t> sizes) {
+        sizes[""] = 200'000'000;
+        ScanRecord record{tree.root().string(), earlier, 200'000'000,
+                          200'000'000,          10,      std::move(sizes)};
+        ASSERT_FALSE(History::Store(data.path() / "History", 20).save(record));
+    }
+
+    Date earlier = std::chrono::system_clock::now() - std::chrono::hours(25);
+};
+
+} // namespace
+
+TEST_F(ChangesPaneTest, ExplainsItselfBeforeAnyScanAndOnTheFirstScanOfALocation) {
+    tree.file("folder/file", 2'000'000);
+    auto model = makeModel();
+    ChangesPane pane(*model);
+    EXPECT_EQ(pane.message().title(), "Nothing Scanned");
+    EXPECT_EQ(pane.message().text(), "Scan a disk or folder to track how it changes.");
+
+    ASSERT_TRUE(scanned(*model, tree.root().string()));
+    EXPECT_EQ(pane.message().title(), "First Scan Here");
+    EXPECT_EQ(pane.message().text(),
+              "Tavelin remembers this scan. Next time, what grew or shrank since shows here.");
+}
+
+TEST_F(ChangesPaneTest, WaitsForTheScanThenListsWhatMovedAndShowsItInTheMap) {
+    tree.file("shrinks/data", 12'000'000);
+    tree.file("dwindled/data", 1'000'000);
+    rememberAnEarlierScan(
+        {{"shrinks", 80'000'000}, {"dwindled", 60'000'000}, {"vanished", 55'000'000}});
+    auto model = makeModel();
+    ChangesPane pane(*model);
+    pane.show();
+
+    model->scan(tree.root().string());
+    EXPECT_FALSE(pane.message().isVisibleTo(&pane));
+    EXPECT_EQ(pane.headline(), "Scanning…");
+    EXPECT_EQ(pane.bodyMessage().title(), "Comparing After the Scan");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model->isScanning(); }, 20000));
+
+    int64_t now = model->session()->root()->size;
+    EXPECT_EQ(pane.headline(), "Shrank " + QString::fromStdString(formatBytes(200'000'000 - now)));
+    EXPECT_EQ(pane.since(), "Since the scan yesterday (" + DateText::abbreviated(earlier) + ")");
+    EXPECT_FALSE(pane.bodyMessage().isVisibleTo(&pane));
+
+    auto rows = pane.rows();
+    ASSERT_EQ(rows.size(), 3u);
+    std::vector<std::string> paths;
+    std::vector<QString> details;
+    for (ChangeRow* row : rows) {
+        paths.push_back(row->change().path);
+        details.push_back(ChangeRow::detailText(row->change(), model->exists(row->change().path)));
+    }
+    EXPECT_EQ(paths, (std::vector<std::string>{"shrinks", "dwindled", "vanished"}));
+    Node::Ptr shrinks = child(model->current(), "shrinks");
+    EXPECT_EQ(details,
+              (std::vector<QString>{"80 MB → " + QString::fromStdString(formatBytes(shrinks->size)),
+                                    "Now under 10 MB", "Gone"}));
+    EXPECT_EQ(rows[0]->toolTip(), "shrinks");
+
+    QTest::mouseDClick(rows[1], Qt::LeftButton);
+    EXPECT_EQ(model->selection(), NodeSet{child(model->current(), "dwindled")});
+
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                            rows[0]->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(rows[0], &event);
+    ASSERT_TRUE(rows[0]->menu()->isVisible());
+    ASSERT_EQ(rows[0]->menu()->actions().size(), 1);
+    EXPECT_EQ(rows[0]->menu()->actions().front()->text(), "Show in Map");
+    rows[0]->menu()->actions().front()->trigger();
+    rows[0]->menu()->close();
+    EXPECT_EQ(model->selection(), NodeSet{shrinks});
+
+    rows[2]->setFocus();
+    QTest::keyClick(rows[2], Qt::Key_Return);
+    EXPECT_EQ(model->selection(), NodeSet{shrinks}) << "what is gone cannot be shown";
+}
+
+TEST_F(ChangesPaneTest, SaysNothingMovedWhenNoFolderChangedEnough) {
+    tree.file("steady/data", 12'000'000);
+    rememberAnEarlierScan({{"steady", 40'000'000}});
+    auto model = makeModel();
+    ChangesPane pane(*model);
+    ASSERT_TRUE(scanned(*model, tree.root().string()));
+    EXPECT_EQ(pane.bodyMessage().title(), "Nothing Moved Much");
+    EXPECT_EQ(pane.bodyMessage().text(), "No folder grew or shrank by 50 MB or more.");
+    EXPECT_TRUE(pane.rows().empty());
+}
+
+TEST_F(ChangesPaneTest, AStoppedScanClaimsNoDifference) {
+    tree.file("steady/data", 12'000'000);
+    rememberAnEarlierScan({{"steady", 300'000'000}});
+    auto model = makeModel();
+    ChangesPane pane(*model);
+    pane.show();
+    model->scan(tree.root().string());
+    model->session()->cancel();
+    model->treeChanged();
+    ASSERT_FALSE(model->isScanning());
+    QTest::qWait(50);
+    EXPECT_FALSE(model->changesCompared());
+    EXPECT_EQ(pane.headline(), "") << "a partial tree gives no difference";
+    EXPECT_EQ(pane.bodyMessage().title(), "Comparing After the Scan")
+        << "a part of the tree must not read as nothing having moved";
+    EXPECT_TRUE(pane.rows().empty());
+}
+
+TEST_F(ChangesPaneTest, RowsNameTheKindOfChange) {
+    Change added{"a/new", std::nullopt, 70'000'000};
+    Change gone{"old", 60'000'000, std::nullopt};
+    Change grew{"a/b", 10'000'000, 70'000'000};
+    Change same{"c", 70'000'000, 70'000'000};
+    EXPECT_STREQ(ChangeRow::symbolOf(added), "plus.circle.fill");
+    EXPECT_STREQ(ChangeRow::symbolOf(gone), "minus.circle.fill");
+    EXPECT_STREQ(ChangeRow::symbolOf(grew), "arrow.up.circle.fill");
+    EXPECT_STREQ(ChangeRow::symbolOf(same), "arrow.down.circle.fill");
+    EXPECT_EQ(ChangeRow::detailText(added, true), "New");
+    EXPECT_EQ(ChangeRow::detailText(gone, true), "Now under 10 MB");
+    EXPECT_EQ(ChangeRow::detailText(gone, false), "Gone");
+    EXPECT_EQ(ChangeRow::detailText(grew, true), "10 MB → 70 MB");
+}
+
+TEST(DateText, NamesRelativeDatesInWholeUnits) {
+    Date now = std::chrono::system_clock::now();
+    auto ago = [&](int64_t seconds) {
+        return DateText::relative(now - std::chrono::seconds(seconds), now);
+    };
+    EXPECT_EQ(ago(0), "now");
+    EXPECT_EQ(ago(1), "1 second ago");
+    EXPECT_EQ(ago(59), "59 seconds ago");
+    EXPECT_EQ(ago(60), "1 minute ago");
+    EXPECT_EQ(ago(86'399), "23 hours ago");
+    EXPECT_EQ(ago(86'400), "yesterday");
+    EXPECT_EQ(ago(2 * 86'400), "2 days ago");
+    EXPECT_EQ(ago(7 * 86'400), "last week");
+    EXPECT_EQ(ago(400 * 86'400), "last year");
+    EXPECT_EQ(ago(-7'200), "in 2 hours");
+    EXPECT_EQ(DateText::abbreviated(kDistantPast), "");
+}

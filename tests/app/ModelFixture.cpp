@@ -1,6 +1,7 @@
 #include "app/ModelFixture.h"
 
 #include "QtMainQueue.h"
+#include "support/NodeLookup.h"
 
 #include <QSettings>
 #include <QTest>
@@ -34,10 +35,8 @@ bool ModelFixture::scanned(AppModel& model, const std::string& path) {
 }
 
 Node::Ptr ModelFixture::child(const Node::Ptr& node, const std::string& name) {
-    for (const auto& entry : node->children())
-        if (entry->name == name)
-            return entry;
-    return nullptr;
+    Node* found = childNamed(*node, name);
+    return found ? found->shared_from_this() : nullptr;
 }
 
 } // namespace tavelin::test

@@ -2,6 +2,7 @@
 #include "scan/ScanCounter.h"
 #include "scan/TreeScanner.h"
 #include "support/BtrfsImage.h"
+#include "support/NodeLookup.h"
 #include "support/TemporaryFolder.h"
 #include "support/TreeBuilder.h"
 
@@ -15,13 +16,6 @@ using namespace tavelin;
 namespace {
 
 constexpr int64_t MB = 1'048'576;
-
-Node* child(Node& node, const std::string& name) {
-    for (const auto& entry : node.children())
-        if (entry->name == name)
-            return entry.get();
-    return nullptr;
-}
 
 void rewriteOneMegabyte(const std::string& path) {
     std::vector<char> data(MB, 'y');
@@ -56,9 +50,9 @@ TEST(ClonedFiles, UniqueSizeIsWhatDeletingWouldFree) {
     auto root = TreeScanner::scan(tree.root().string(), counter, links, 1'000'000, skip, true,
                                   nullptr, std::nullopt, [] { return false; });
     ASSERT_TRUE(root);
-    Node* cloned = child(*root, "clone");
-    Node* rewritten = child(*root, "edited clone");
-    Node* first = child(*root, "original");
+    Node* cloned = test::childNamed(*root, "clone");
+    Node* rewritten = test::childNamed(*root, "edited clone");
+    Node* first = test::childNamed(*root, "original");
     ASSERT_TRUE(cloned && rewritten && first);
     EXPECT_EQ(cloned->size, 8 * MB);
     EXPECT_EQ(cloned->unique, 0) << "every block is shared with the original";

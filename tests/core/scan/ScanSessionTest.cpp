@@ -3,6 +3,7 @@
 #include "scan/LinkSet.h"
 #include "scan/ScanProgress.h"
 #include "scan/TreeScanner.h"
+#include "support/NodeLookup.h"
 #include "support/TemporaryFolder.h"
 #include "support/TreeBuilder.h"
 #include "util/ManualQueue.h"
@@ -38,13 +39,6 @@ struct Harness {
         return runUntil([&] { return !session->isRunning(); });
     }
 };
-
-Node* child(Node& node, const std::string& name) {
-    for (const auto& entry : node.children())
-        if (entry->name == name)
-            return entry.get();
-    return nullptr;
-}
 
 int64_t walkerTotal(const std::string& path) {
     ScanCounter counter;
@@ -89,7 +83,7 @@ TEST(ScanSession, TotalsEqualOneWalkerOverTheSameTreeWithHardLinksOnce) {
         EXPECT_TRUE(job->done);
         EXPECT_FALSE(job->node->isScanning) << job->node->path();
     }
-    Node* top = child(*harness.session->root(), "top0");
+    Node* top = test::childNamed(*harness.session->root(), "top0");
     ASSERT_TRUE(top);
     EXPECT_EQ(top->descendant(temp.string() + "/top0/a/b/c/d/e")->fileCount, 1);
 }
@@ -136,7 +130,7 @@ TEST(ScanSession, ASkippedFirstLevelFolderCountsOnlyItsOwnBlocks) {
     Harness harness(temp.string(), PathSet{tree.path("Private")});
     harness.session->start();
     ASSERT_TRUE(harness.runToEnd());
-    Node* skipped = child(*harness.session->root(), "Private");
+    Node* skipped = test::childNamed(*harness.session->root(), "Private");
     ASSERT_TRUE(skipped);
     EXPECT_TRUE(skipped->needsAccess);
     EXPECT_EQ(skipped->size, test::allocatedBytes(tree.path("Private")));
@@ -155,7 +149,7 @@ TEST(ScanSession, HeldResultsAreGraftedOnlyAfterResume) {
     harness.session->pauseTreeUpdates();
     harness.session->start();
     ASSERT_TRUE(harness.runUntil([&] { return harness.session->heldCount() == 1; }));
-    Node* only = child(*harness.session->root(), "only");
+    Node* only = test::childNamed(*harness.session->root(), "only");
     ASSERT_TRUE(only);
     EXPECT_TRUE(only->children().empty()) << "nothing is grafted while paused";
     harness.queue->runUntil([] { return false; }, 300ms);
@@ -184,7 +178,7 @@ TEST(ScanSession, CancellingWhilePausedGraftsNothingAndNeverFinishes) {
     EXPECT_FALSE(harness.session->endDate().has_value());
     EXPECT_EQ(harness.session->heldCount(), 0u);
     EXPECT_EQ(harness.session->jobs().size(), 1u) << "the held listing made no new jobs";
-    EXPECT_TRUE(child(*harness.session->root(), "a")->children().empty());
+    EXPECT_TRUE(test::childNamed(*harness.session->root(), "a")->children().empty());
 }
 
 TEST(ScanSession, RemovingAFirstLevelFolderWithARunningJobDropsItFromTheTotal) {
@@ -215,7 +209,7 @@ TEST(ScanSession, RemovingAFirstLevelFolderWithARunningJobDropsItFromTheTotal) {
     EXPECT_EQ(harness.session->root()->size,
               test::allocatedBytes(temp.string()) + test::allocatedBytes(tree.path("kept/big")));
     EXPECT_EQ(harness.session->root()->fileCount, 1);
-    EXPECT_EQ(child(*harness.session->root(), "gone"), nullptr);
+    EXPECT_EQ(test::childNamed(*harness.session->root(), "gone"), nullptr);
 }
 
 TEST(ScanSession, RemovalsWhilePausedWaitForResume) {

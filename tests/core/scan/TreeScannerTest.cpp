@@ -3,6 +3,7 @@
 #include "scan/ExtensionTally.h"
 #include "scan/LinkSet.h"
 #include "scan/ScanCounter.h"
+#include "support/NodeLookup.h"
 #include "support/TemporaryFolder.h"
 #include "support/TreeBuilder.h"
 
@@ -35,13 +36,6 @@ struct Scan {
                                  isCancelled);
     }
 };
-
-Node* child(Node& node, const std::string& name) {
-    for (const auto& entry : node.children())
-        if (entry->name == name)
-            return entry.get();
-    return nullptr;
-}
 
 // Every folder's figures are the sum of its small files, file children and sub-folders.
 void expectSumsHold(const Node& node) {
@@ -90,13 +84,15 @@ TEST(TreeScanner, FiguresMatchAnIndependentCountOfTheSameTree) {
     EXPECT_EQ(root->unique, root->size) << "ext4 shares no data between files";
     expectSumsHold(*root);
 
-    ASSERT_TRUE(child(*root, "at threshold")) << "a file of exactly the threshold has a node";
-    EXPECT_FALSE(child(*root, "one block below"));
+    ASSERT_TRUE(test::childNamed(*root, "at threshold"))
+        << "a file of exactly the threshold has a node";
+    EXPECT_FALSE(test::childNamed(*root, "one block below"));
     EXPECT_EQ(root->smallFileSize, test::allocatedBytes(tree.path("one block below")));
-    Node* odd = child(*root, "odd");
+    Node* odd = test::childNamed(*root, "odd");
     ASSERT_TRUE(odd);
     EXPECT_EQ(odd->smallFileCount, 3);
-    EXPECT_EQ(child(*child(*root, "a"), "sparse.img"), nullptr) << "a sparse file holds no blocks";
+    EXPECT_EQ(test::childNamed(*test::childNamed(*root, "a"), "sparse.img"), nullptr)
+        << "a sparse file holds no blocks";
 
     auto snapshot = scan.counter.snapshot();
     EXPECT_EQ(snapshot.files, expected.files);
@@ -136,7 +132,9 @@ TEST(TreeScanner, HardLinksCountOnceEvenWhenTwoWalkersMeetThemAtOnce) {
     auto expected = test::independentUsage(tree.path("left"));
     EXPECT_EQ(left->fileCount + right->fileCount, expected.files);
     EXPECT_EQ(left->size + right->size, expected.bytes);
-    EXPECT_EQ((child(*left, "big") != nullptr) + (child(*right, "big") != nullptr), 1);
+    EXPECT_EQ((test::childNamed(*left, "big") != nullptr) +
+                  (test::childNamed(*right, "big") != nullptr),
+              1);
     int64_t tallied = 0;
     for (const auto* tally : {&leftTally, &rightTally})
         for (const auto& [key, entry] : tally->value.entries())
@@ -153,7 +151,7 @@ TEST(TreeScanner, SkippedFoldersAreMarkedAndNotEntered) {
     scan.skip.insert(tree.path("private"));
     auto root = scan.run(temp.string());
     ASSERT_TRUE(root);
-    Node* skipped = child(*root, "private");
+    Node* skipped = test::childNamed(*root, "private");
     ASSERT_TRUE(skipped);
     EXPECT_TRUE(skipped->needsAccess);
     EXPECT_EQ(skipped->size, 0);
@@ -171,7 +169,7 @@ TEST(TreeScanner, WithoutDescendingSubFoldersStayEmptyButTopFilesCount) {
     scan.descend = false;
     auto root = scan.run(temp.string());
     ASSERT_TRUE(root);
-    Node* sub = child(*root, "sub");
+    Node* sub = test::childNamed(*root, "sub");
     ASSERT_TRUE(sub);
     EXPECT_EQ(sub->size, 0);
     EXPECT_EQ(sub->fileCount, 0);
@@ -228,7 +226,7 @@ TEST(TreeScanner, AMountInsideTheTreeDoesNotAppear) {
     auto root = scan.run(temp.string());
     ::umount(mountPoint.c_str());
     ASSERT_TRUE(root);
-    EXPECT_EQ(child(*root, "mounted"), nullptr);
+    EXPECT_EQ(test::childNamed(*root, "mounted"), nullptr);
     EXPECT_EQ(root->fileCount, 1);
 }
 
@@ -254,7 +252,7 @@ TEST(TreeScanner, UnreadableFoldersAreMarkedAndCounted) {
         auto root = scan.run(tree.root().string());
         int64_t report[3] = {root ? 1 : 0, 0, scan.counter.snapshot().errors};
         if (root)
-            if (Node* node = child(*root, "locked"))
+            if (Node* node = test::childNamed(*root, "locked"))
                 report[1] = node->isUnreadable ? 1 : 0;
         ::_exit(::write(pipeFds[1], report, sizeof report) == sizeof report ? 0 : 3);
     }

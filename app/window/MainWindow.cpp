@@ -4,6 +4,7 @@
 #include "window/DetailToolbar.h"
 #include "window/DetailView.h"
 #include "window/DroppedFolder.h"
+#include "window/QuickPreview.h"
 #include "window/SharingExplainer.h"
 #include "window/SidebarView.h"
 #include "window/TavelinCommands.h"
@@ -33,6 +34,7 @@ MainWindow::MainWindow(std::unique_ptr<AppModel> model, QString launchPath, QWid
     split->setSizes({240, 1240});
     setCentralWidget(split);
     setAcceptDrops(true);
+    new QuickPreview(*model_, this);
     resize(1480, 900);
 
     connect(toolbar, &DetailToolbar::explainSharing, this,

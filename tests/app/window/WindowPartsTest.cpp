@@ -2,14 +2,18 @@
 #include "util/Format.h"
 #include "window/DroppedFolder.h"
 #include "window/LocationRow.h"
+#include "window/QuickPreview.h"
 #include "window/StatusLine.h"
 #include "window/TavelinCommands.h"
 
 #include <QAction>
+#include <QImage>
 #include <QMainWindow>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QTest>
 #include <QUrl>
+#include <fstream>
 
 using namespace tavelin;
 
@@ -125,4 +129,30 @@ TEST_F(WindowParts, OnlyADroppedFolderIsScanned) {
     EXPECT_EQ(droppedFolder(data), QString::fromStdString(folder));
     data.setUrls({QUrl(QStringLiteral("https://example.org/x"))});
     EXPECT_TRUE(droppedFolder(data).isEmpty());
+}
+
+TEST_F(WindowParts, QuickPreviewFollowsThePreviewLocation) {
+    std::string notes = tree.file("notes.txt", 0);
+    std::ofstream(notes) << "first line\nsecond line\n";
+    std::string picture = tree.path("picture.png");
+    QImage(40, 20, QImage::Format_RGB32).save(QString::fromStdString(picture));
+    auto model = makeModel();
+    QuickPreview preview(*model);
+
+    model->setPreviewURL(QUrl::fromLocalFile(QString::fromStdString(notes)));
+    ASSERT_TRUE(preview.isVisible());
+    auto* text = preview.findChild<QPlainTextEdit*>();
+    ASSERT_TRUE(text);
+    EXPECT_TRUE(text->isVisible());
+    EXPECT_TRUE(text->toPlainText().startsWith("first line"));
+
+    model->setPreviewURL(QUrl::fromLocalFile(QString::fromStdString(picture)));
+    EXPECT_FALSE(text->isVisible()) << "a picture shows as a picture";
+    EXPECT_EQ(preview.windowTitle(), "picture.png");
+
+    preview.close();
+    EXPECT_FALSE(model->previewURL()) << "closing the window ends the preview";
+    model->setPreviewURL(QUrl::fromLocalFile(QString::fromStdString(notes)));
+    model->setPreviewURL(std::nullopt);
+    EXPECT_FALSE(preview.isVisible());
 }

@@ -2,9 +2,9 @@
 
 #include "KindCatalog.h"
 #include "SettingsKeys.h"
+#include "Texts.h"
 #include "scan/ScanProgress.h"
 #include "treemap/Treemap.h"
-#include "util/Format.h"
 #include "util/Paths.h"
 
 #include <QClipboard>
@@ -176,24 +176,21 @@ void AppModel::goTo(const Node::Ptr& node) {
 }
 
 void AppModel::back() {
-    if (backStack_.empty())
-        return;
-    Node::Ptr target = backStack_.back();
-    backStack_.pop_back();
-    setZoomFrom(std::nullopt);
-    if (current_)
-        forwardStack_.push_back(current_);
-    goTo(target);
+    step(backStack_, forwardStack_);
 }
 
 void AppModel::forward() {
-    if (forwardStack_.empty())
+    step(forwardStack_, backStack_);
+}
+
+void AppModel::step(std::vector<Node::Ptr>& from, std::vector<Node::Ptr>& to) {
+    if (from.empty())
         return;
-    Node::Ptr target = forwardStack_.back();
-    forwardStack_.pop_back();
+    Node::Ptr target = from.back();
+    from.pop_back();
     setZoomFrom(std::nullopt);
     if (current_)
-        backStack_.push_back(current_);
+        to.push_back(current_);
     goTo(target);
 }
 
@@ -227,21 +224,21 @@ void AppModel::show(const Node::Ptr& node) {
     setSelection({node});
 }
 
-void AppModel::show(const std::string& relativePath) {
+Node* AppModel::nodeAt(const std::string& relativePath) const {
     if (!session_)
-        return;
-    std::string full = relativePath.empty() ? session_->root()->path()
-                                            : joinPath(session_->root()->path(), relativePath);
-    if (Node* found = session_->root()->descendant(full))
+        return nullptr;
+    const Node::Ptr& root = session_->root();
+    return root->descendant(relativePath.empty() ? root->path()
+                                                 : joinPath(root->path(), relativePath));
+}
+
+void AppModel::show(const std::string& relativePath) {
+    if (Node* found = nodeAt(relativePath))
         show(found->shared_from_this());
 }
 
 bool AppModel::exists(const std::string& relativePath) const {
-    if (!session_)
-        return false;
-    std::string full = relativePath.empty() ? session_->root()->path()
-                                            : joinPath(session_->root()->path(), relativePath);
-    return session_->root()->descendant(full) != nullptr;
+    return nodeAt(relativePath) != nullptr;
 }
 
 // Derived values.
@@ -352,22 +349,21 @@ QString AppModel::subtitle() const {
     if (!current_)
         return {};
     const Node& node = *current_;
-    auto bytes = [](int64_t value) { return text(formatBytes(value)); };
     if (node.isScanning) {
-        QString line = QStringLiteral("Scanning… ") + bytes(node.size);
+        QString line = QStringLiteral("Scanning… ") + bytesText(node.size);
         if (node.expectedSize)
-            return line + QStringLiteral(" of ") + bytes(*node.expectedSize) +
+            return line + QStringLiteral(" of ") + bytesText(*node.expectedSize) +
                    QStringLiteral(" used");
         return line + QStringLiteral(" so far");
     }
-    QString line = bytes(node.size) + QStringLiteral(" · ") + text(formatCount(node.fileCount)) +
+    QString line = bytesText(node.size) + QStringLiteral(" · ") + countText(node.fileCount) +
                    QStringLiteral(" files");
     int64_t shared = node.size - node.unique;
     if (shared > node.size / 50) {
         if (node.expectedSize)
-            line += QStringLiteral(" · ") + bytes(shared) + QStringLiteral(" shared by copies");
+            line += QStringLiteral(" · ") + bytesText(shared) + QStringLiteral(" shared by copies");
         else
-            line += QStringLiteral(" · deleting it frees ") + bytes(node.unique);
+            line += QStringLiteral(" · deleting it frees ") + bytesText(node.unique);
     }
     return line;
 }

@@ -221,6 +221,11 @@ private:
     };
 
     void goTo(const Node::Ptr& node);
+    // Back and forward: leave for the last folder of `from`, keeping the current one in `to`.
+    void step(std::vector<Node::Ptr>& from, std::vector<Node::Ptr>& to);
+    // The node at a path relative to the scanned root ("" for the root), or nullptr.
+    Node* nodeAt(const std::string& relativePath) const;
+    void startPendingScan();
     void setCurrent(Node::Ptr node);
     void start(const std::string& path, std::optional<std::string> name);
     void resetPerScanState(const std::string& path);

@@ -273,14 +273,16 @@ void AppModel::recheckAccess() {
     if (had || !hasFullDiskAccess_ || !isAskingForAccess_ || !pendingScan_)
         return;
     setAskingForAccess(false);
-    PendingScan pending = std::move(*pendingScan_);
-    pendingScan_.reset();
-    start(pending.path, pending.name);
+    startPendingScan();
 }
 
 void AppModel::scanWithoutAccess() {
     QSettings().setValue(SettingsKeys::scansWithoutAccess, true);
     setAskingForAccess(false);
+    startPendingScan();
+}
+
+void AppModel::startPendingScan() {
     if (!pendingScan_)
         return;
     PendingScan pending = std::move(*pendingScan_);

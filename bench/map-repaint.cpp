@@ -69,6 +69,22 @@ std::unique_ptr<AppModel> makeModel() {
     return std::make_unique<AppModel>(environment);
 }
 
+// A map view showing the generated tree, and an image to render it into.
+struct MapScene {
+    explicit MapScene(benchmark::State& state)
+        : root(homeLikeTree(state))
+        , model(makeModel())
+        , view(*model) {
+        model->open(root);
+        view.resize(kWidth, kHeight);
+    }
+
+    tavelin::Node::Ptr root;
+    std::unique_ptr<AppModel> model;
+    tavelin::TreemapView view;
+    QImage image{kWidth, kHeight, QImage::Format_ARGB32_Premultiplied};
+};
+
 void drawAllTiles(benchmark::State& state) {
     auto root = homeLikeTree(state);
     auto model = makeModel();
@@ -86,33 +102,23 @@ BENCHMARK(drawAllTiles)->Args({12, 8, 4})->Args({40, 12, 8})->Unit(benchmark::kM
 
 // The view after a tree change: a new layout, the tile layer drawn again, highlights on top.
 void viewAfterTreeChange(benchmark::State& state) {
-    auto root = homeLikeTree(state);
-    auto model = makeModel();
-    model->open(root);
-    tavelin::TreemapView view(*model);
-    view.resize(kWidth, kHeight);
-    QImage image(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);
+    MapScene scene(state);
     for (auto _ : state) {
-        model->treeChanged();
-        view.render(&image);
+        scene.model->treeChanged();
+        scene.view.render(&scene.image);
     }
-    state.counters["tiles"] = static_cast<double>(model->tiles(kWidth, kHeight).size());
+    state.counters["tiles"] = static_cast<double>(scene.model->tiles(kWidth, kHeight).size());
 }
 BENCHMARK(viewAfterTreeChange)->Args({12, 8, 4})->Args({40, 12, 8})->Unit(benchmark::kMillisecond);
 
 // Hovering: the same layout, a new hovered tile; only the cached layer and highlights draw.
 void viewOnHover(benchmark::State& state) {
-    auto root = homeLikeTree(state);
-    auto model = makeModel();
-    model->open(root);
-    tavelin::TreemapView view(*model);
-    view.resize(kWidth, kHeight);
-    QImage image(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);
-    int count = static_cast<int>(model->tiles(kWidth, kHeight).size());
+    MapScene scene(state);
+    int count = static_cast<int>(scene.model->tiles(kWidth, kHeight).size());
     int index = 0;
     for (auto _ : state) {
-        model->setHoverIndex(index++ % count);
-        view.render(&image);
+        scene.model->setHoverIndex(index++ % count);
+        scene.view.render(&scene.image);
     }
 }
 BENCHMARK(viewOnHover)->Args({12, 8, 4})->Args({40, 12, 8})->Unit(benchmark::kMillisecond);

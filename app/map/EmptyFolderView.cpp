@@ -1,6 +1,6 @@
 #include "map/EmptyFolderView.h"
 
-#include "util/Format.h"
+#include "Texts.h"
 
 #include <QIcon>
 #include <QLabel>
@@ -37,7 +37,7 @@ EmptyFolderView::Texts EmptyFolderView::textsFor(const Node& folder) {
     switch (stateOf(folder)) {
     case State::scanning:
         return {QStringLiteral("Scanning ") + quoted(folder.name) + QStringLiteral("…"),
-                QString::fromStdString(formatBytes(folder.size)) + QStringLiteral(" so far"),
+                bytesText(folder.size) + QStringLiteral(" so far"),
                 {}};
     case State::unreadable:
         return {QStringLiteral("Can’t Read This Folder"),

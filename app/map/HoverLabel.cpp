@@ -1,6 +1,6 @@
 #include "map/HoverLabel.h"
 
-#include "util/Format.h"
+#include "Texts.h"
 
 #include <QApplication>
 #include <QFontMetricsF>
@@ -21,7 +21,7 @@ QFont calloutFont() {
 
 QString HoverLabel::textFor(const Node& node, Measure measure) {
     return QString::fromStdString(node.name) + QStringLiteral(" · ") +
-           QString::fromStdString(formatBytes(node.value(measure)));
+           bytesText(node.value(measure));
 }
 
 double HoverLabel::width() const {

@@ -1,8 +1,8 @@
 #include "map/TreemapRenderer.h"
 
+#include "Texts.h"
 #include "map/MapGeometry.h"
 #include "map/MapPalette.h"
-#include "util/Format.h"
 
 #include <QApplication>
 #include <QFontMetricsF>
@@ -66,8 +66,7 @@ void drawLabel(QPainter& painter, const TreemapTile& tile, const QRectF& r,
         x += nameMetrics.horizontalAdvance(name + QStringLiteral("  "));
         painter.setFont(fonts.size);
         drawShadowedText(painter, QPointF(x, baseline(fonts.sizeMetrics, r.top(), strip)),
-                         QString::fromStdString(formatBytes(tile.size)),
-                         QColor(255, 255, 255, 199)); // 78 %
+                         bytesText(tile.size), QColor(255, 255, 255, 199)); // 78 %
     }
     painter.restore();
 }

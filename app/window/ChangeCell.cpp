@@ -1,6 +1,6 @@
 #include "window/ChangeCell.h"
 
-#include "util/Format.h"
+#include "Texts.h"
 
 #include <cstdlib>
 
@@ -14,7 +14,7 @@ std::optional<ChangeCell> ChangeCell::of(std::optional<int64_t> growth) {
 
 QString ChangeCell::signedBytes(int64_t delta) {
     QString sign = delta > 0 ? QStringLiteral("+") : QStringLiteral("\u2212");
-    return sign + QString::fromStdString(formatBytes(std::llabs(delta)));
+    return sign + bytesText(std::llabs(delta));
 }
 
 QColor ChangeCell::colorOf(int64_t delta) {

@@ -1,7 +1,7 @@
 #include "window/ChangeRow.h"
 
 #include "AppModel.h"
-#include "util/Format.h"
+#include "Texts.h"
 #include "util/Paths.h"
 #include "window/ChangeCell.h"
 #include "window/SymbolIcons.h"
@@ -40,10 +40,6 @@ protected:
 private:
     QString full_;
 };
-
-QString bytes(int64_t value) {
-    return QString::fromStdString(formatBytes(value));
-}
 
 QPixmap tinted(const QIcon& icon, const QColor& color, int size) {
     QPixmap pixmap = icon.pixmap(size, size);
@@ -119,7 +115,7 @@ QString ChangeRow::detailText(const Change& change, bool stillThere) {
         return QStringLiteral("New");
     if (!change.after)
         return stillThere ? QStringLiteral("Now under 10 MB") : QStringLiteral("Gone");
-    return bytes(*change.before) + QStringLiteral(" → ") + bytes(*change.after);
+    return bytesText(*change.before) + QStringLiteral(" → ") + bytesText(*change.after);
 }
 
 void ChangeRow::showInMap() {

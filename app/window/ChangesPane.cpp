@@ -1,7 +1,7 @@
 #include "window/ChangesPane.h"
 
 #include "AppModel.h"
-#include "util/Format.h"
+#include "Texts.h"
 #include "window/ChangeRow.h"
 #include "window/DateText.h"
 #include "window/PaneMessage.h"
@@ -87,7 +87,7 @@ void ChangesPane::refreshHeader() {
     } else if (model_.changesCompared()) {
         int64_t difference = model_.session()->root()->size - previous.size;
         headline_->setText((difference < 0 ? QStringLiteral("Shrank ") : QStringLiteral("Grew ")) +
-                           QString::fromStdString(formatBytes(std::llabs(difference))));
+                           bytesText(std::llabs(difference)));
     } else {
         headline_->clear();
     }

@@ -1,5 +1,7 @@
 #include "window/CloneDiagram.h"
 
+#include "map/MapPalette.h"
+
 #include <QPainter>
 
 namespace tavelin {
@@ -40,9 +42,9 @@ void CloneDiagram::paintEvent(QPaintEvent*) {
     QRectF original(w * 0.05, 8, w * 0.38, 34);
     QRectF copy(w * 0.57, 8, w * 0.38, 34);
     QRectF shared(w * 0.2, 86, w * 0.6, 34);
-    box(painter, original, QColor(0, 122, 255), QStringLiteral("Original"));
-    box(painter, copy, QColor(175, 82, 222), QStringLiteral("Copy (clone)"));
-    box(painter, shared, QColor(99, 99, 102), QStringLiteral("Shared data, stored once"));
+    box(painter, original, MapPalette::tileColor(0), QStringLiteral("Original"));
+    box(painter, copy, MapPalette::tileColor(1), QStringLiteral("Copy (clone)"));
+    box(painter, shared, MapPalette::whiteLevel(0.4), QStringLiteral("Shared data, stored once"));
     QColor ink = palette().color(QPalette::WindowText);
     arrow(painter, ink, {original.center().x(), original.bottom()},
           {shared.left() + shared.width() * 0.3, shared.top()});

@@ -1,7 +1,8 @@
 #include "window/InfoPopover.h"
 
 #include "AppModel.h"
-#include "util/Format.h"
+#include "Texts.h"
+#include "util/Paths.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -14,17 +15,8 @@
 namespace tavelin {
 namespace {
 
-QString bytes(int64_t value) {
-    return QString::fromStdString(formatBytes(value));
-}
-
 QString quoted(const std::string& name) {
     return QStringLiteral("“") + QString::fromStdString(name) + QStringLiteral("”");
-}
-
-QString lastComponent(const std::string& path) {
-    size_t slash = path.find_last_of('/');
-    return QString::fromStdString(slash == std::string::npos ? path : path.substr(slash + 1));
 }
 
 } // namespace
@@ -40,15 +32,15 @@ InfoPopover::Content InfoPopover::contentFor(const AppModel& model, const Node& 
         content.title = QString::fromStdString(node.name);
         const Node* folder = node.parent();
         int64_t count = std::max<int64_t>(node.fileCount, 1);
-        content.paragraphs << QString::fromStdString(formatCount(node.fileCount)) +
+        content.paragraphs << countText(node.fileCount) +
                                   (node.fileCount == 1 ? QStringLiteral(" small file lies")
                                                        : QStringLiteral(" small files lie")) +
                                   QStringLiteral(" directly in ") +
                                   (folder ? quoted(folder->name) : QStringLiteral("this folder")) +
-                                  QStringLiteral(", ") + bytes(node.size / count) +
+                                  QStringLiteral(", ") + bytesText(node.size / count) +
                                   QStringLiteral(" each on average.");
         if (node.shared() > 0)
-            content.paragraphs << bytes(node.shared()) +
+            content.paragraphs << bytesText(node.shared()) +
                                       QStringLiteral(" of them is shared with copies.");
         content.paragraphs << QStringLiteral(
             "To see them one by one, show the folder in the file manager.");
@@ -57,12 +49,12 @@ InfoPopover::Content InfoPopover::contentFor(const AppModel& model, const Node& 
     case Node::Kind::remainder:
         if (node.isScanning) {
             content.title = QStringLiteral("Not scanned yet");
-            content.paragraphs << bytes(node.size) +
+            content.paragraphs << bytesText(node.size) +
                                       QStringLiteral(" of this disk’s used space not scanned yet.");
             break;
         }
         content.title = QStringLiteral("Other used space");
-        content.paragraphs << bytes(node.size) +
+        content.paragraphs << bytesText(node.size) +
                                   QStringLiteral(" of used space is not in any folder the scan "
                                                  "could read. It is usually:");
         content.reasons << QStringLiteral("macOS itself, on its sealed system volume")
@@ -73,10 +65,11 @@ InfoPopover::Content InfoPopover::contentFor(const AppModel& model, const Node& 
             std::vector<std::string> skipped(session->skipped().begin(), session->skipped().end());
             std::sort(skipped.begin(), skipped.end());
             for (const std::string& path : skipped)
-                content.reasons << QStringLiteral("“") + lastComponent(path) +
+                content.reasons << QStringLiteral("“") +
+                                       QString::fromStdString(lastPathComponent(path)) +
                                        QStringLiteral("”, a protected folder that was skipped");
             if (session->errors() > 0)
-                content.reasons << QString::fromStdString(formatCount(session->errors())) +
+                content.reasons << countText(session->errors()) +
                                        (session->errors() == 1
                                             ? QStringLiteral(" item that couldn’t be read")
                                             : QStringLiteral(" items that couldn’t be read"));

@@ -1,6 +1,6 @@
 #include "window/ItemTableModel.h"
 
-#include "util/Format.h"
+#include "Texts.h"
 #include "window/ChangeCell.h"
 #include "window/DateText.h"
 #include "window/InfoButton.h"
@@ -15,10 +15,6 @@ namespace tavelin {
 namespace {
 
 const QString kChangeHelp = QStringLiteral("Change since the previous scan of this location");
-
-QString bytes(int64_t value) {
-    return QString::fromStdString(formatBytes(value));
-}
 
 bool isUnreadableFolder(const Node& node) {
     return node.isDirectory() && node.isUnreadable;
@@ -37,9 +33,9 @@ QString freedHelp(const Node& node) {
     if (node.shared() == 0)
         return QStringLiteral("Deleting frees all of it (once any local snapshot holding it "
                               "expires).");
-    return bytes(node.shared()) +
-           QStringLiteral(" of it is shared with clones, so deleting frees ") + bytes(node.unique) +
-           QStringLiteral("…");
+    return bytesText(node.shared()) +
+           QStringLiteral(" of it is shared with clones, so deleting frees ") +
+           bytesText(node.unique) + QStringLiteral("…");
 }
 
 } // namespace
@@ -137,9 +133,9 @@ QVariant ItemTableModel::display(const Node& node, int column) const {
     case nameColumn:
         return QString::fromStdString(node.name);
     case sizeColumn:
-        return bytes(node.value(measure));
+        return bytesText(node.value(measure));
     case uniqueColumn:
-        return bytes(node.unique);
+        return bytesText(node.unique);
     case shareColumn:
         return model_.current()
                    ? shareText(node.value(measure), model_.current()->displayValue(measure))
@@ -151,7 +147,7 @@ QVariant ItemTableModel::display(const Node& node, int column) const {
     case filesColumn:
         if (node.kind() == Node::Kind::remainder)
             return {};
-        return QString::fromStdString(formatCount(node.fileCount));
+        return countText(node.fileCount);
     case modifiedColumn:
         return DateText::abbreviated(node.modified);
     default:

@@ -1,7 +1,7 @@
 #include "window/KindsPane.h"
 
 #include "AppModel.h"
-#include "util/Format.h"
+#include "Texts.h"
 #include "window/PaneMessage.h"
 #include "window/SymbolIcons.h"
 
@@ -15,10 +15,6 @@
 
 namespace tavelin {
 namespace {
-
-QString bytes(int64_t value) {
-    return QString::fromStdString(formatBytes(value));
-}
 
 // Draws a kind's share of the total as a bar.
 class ShareBarDelegate : public QStyledItemDelegate {
@@ -131,7 +127,7 @@ void KindsPane::fill() {
     int64_t total = 0;
     for (const KindTotal& kind : kinds)
         total += kind.bytes;
-    heading_->setText(bytes(total) + QStringLiteral(" by kind of file"));
+    heading_->setText(bytesText(total) + QStringLiteral(" by kind of file"));
     fillTree(kinds, total);
 }
 
@@ -151,16 +147,15 @@ void KindsPane::fillTree(const std::vector<KindTotal>& kinds, int64_t total) {
         row->setData(shareColumn, fractionRole,
                      total > 0 ? static_cast<double>(kind.bytes) / static_cast<double>(total)
                                : 0.0);
-        row->setText(bytesColumn, bytes(kind.bytes));
+        row->setText(bytesColumn, bytesText(kind.bytes));
         row->setTextAlignment(bytesColumn, Qt::AlignRight | Qt::AlignVCenter);
         resizeChildren(row, kind.extensions.size());
         for (size_t index = 0; index < kind.extensions.size(); ++index) {
             const KindTotal::Extension& extension = kind.extensions[index];
             QTreeWidgetItem* line = row->child(static_cast<int>(index));
             line->setText(nameColumn, extension.ext);
-            line->setText(bytesColumn, bytes(extension.bytes));
-            line->setText(filesColumn, QString::fromStdString(formatCount(extension.files)) +
-                                           QStringLiteral(" files"));
+            line->setText(bytesColumn, bytesText(extension.bytes));
+            line->setText(filesColumn, countText(extension.files) + QStringLiteral(" files"));
             line->setTextAlignment(bytesColumn, Qt::AlignRight | Qt::AlignVCenter);
             line->setTextAlignment(filesColumn, Qt::AlignRight | Qt::AlignVCenter);
         }

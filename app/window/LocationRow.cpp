@@ -1,8 +1,8 @@
 #include "window/LocationRow.h"
 
 #include "AppModel.h"
+#include "Texts.h"
 #include "privacy/Privacy.h"
-#include "util/Format.h"
 
 #include <QFileIconProvider>
 #include <QFileInfo>
@@ -11,20 +11,16 @@
 namespace tavelin {
 namespace {
 
-QString bytes(int64_t value) {
-    return QString::fromStdString(formatBytes(value));
-}
-
 LocationRow diskRow(const platform::Volume& volume) {
     static const QFileIconProvider provider;
     LocationRow row{
         QIcon::fromTheme(QStringLiteral("drive-harddisk"), provider.icon(QFileIconProvider::Drive)),
         QString::fromStdString(volume.name), std::nullopt, std::nullopt, volume.scanPath};
     if (volume.isReadOnly) {
-        row.detail = QStringLiteral("Read-only · ") + bytes(volume.total);
+        row.detail = QStringLiteral("Read-only · ") + bytesText(volume.total);
         return row;
     }
-    row.detail = bytes(volume.free) + QStringLiteral(" free of ") + bytes(volume.total);
+    row.detail = bytesText(volume.free) + QStringLiteral(" free of ") + bytesText(volume.total);
     if (volume.total > 0)
         row.fraction = std::max(0.0, static_cast<double>(volume.total - volume.free) /
                                          static_cast<double>(volume.total));

@@ -1,7 +1,7 @@
 #include "window/QuickPreview.h"
 
 #include "AppModel.h"
-#include "util/Format.h"
+#include "Texts.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -86,9 +86,7 @@ void QuickPreview::showItem(const QString& path) {
     }
     static const QFileIconProvider icons;
     icon_->setPixmap(icons.icon(info).pixmap(96, 96));
-    QString size = info.isFile()
-                       ? QStringLiteral(" · ") + QString::fromStdString(formatBytes(info.size()))
-                       : QString();
+    QString size = info.isFile() ? QStringLiteral(" · ") + bytesText(info.size()) : QString();
     caption_->setText(info.fileName() + size);
     pages_->setCurrentWidget(summary_);
 }

@@ -1,7 +1,7 @@
 #include "window/SharingExplainer.h"
 
 #include "AppModel.h"
-#include "util/Format.h"
+#include "Texts.h"
 #include "window/CloneDiagram.h"
 
 #include <QDialogButtonBox>
@@ -11,10 +11,6 @@
 
 namespace tavelin {
 namespace {
-
-QString bytes(int64_t value) {
-    return QString::fromStdString(formatBytes(value)).toHtmlEscaped();
-}
 
 QLabel* paragraph(const QString& html, QWidget* parent) {
     auto* label = new QLabel(html, parent);
@@ -31,9 +27,9 @@ QString SharingExplainer::exampleText(const AppModel& model) {
         return {};
     return QStringLiteral("On this disk, <b>") +
            QString::fromStdString(folder->name).toHtmlEscaped() + QStringLiteral("</b> is ") +
-           bytes(folder->size) + QStringLiteral(" on disk, but deleting it frees ") +
-           bytes(folder->unique) + QStringLiteral(". The other ") + bytes(folder->shared()) +
-           QStringLiteral(" is shared with copies elsewhere.");
+           bytesText(folder->size) + QStringLiteral(" on disk, but deleting it frees ") +
+           bytesText(folder->unique) + QStringLiteral(". The other ") +
+           bytesText(folder->shared()) + QStringLiteral(" is shared with copies elsewhere.");
 }
 
 SharingExplainer::SharingExplainer(AppModel& model, QWidget* parent)

@@ -138,7 +138,11 @@ void SidebarView::chosen(QTreeWidgetItem* item) {
     QVariant path = item ? item->data(0, kPathRole) : QVariant();
     if (rebuilding_ || !path.isValid())
         return;
-    model_.scan(path.toString().toStdString());
+    std::string chosenPath = path.toString().toStdString();
+    // A double click both clicks and activates a row; the scan it started keeps running.
+    if (model_.isScanning() && model_.sidebarSelection() == chosenPath)
+        return;
+    model_.scan(chosenPath);
 }
 
 } // namespace tavelin

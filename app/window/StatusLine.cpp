@@ -1,16 +1,12 @@
 #include "window/StatusLine.h"
 
 #include "AppModel.h"
-#include "util/Format.h"
+#include "Texts.h"
 
 #include <cmath>
 
 namespace tavelin {
 namespace {
-
-QString bytes(int64_t value) {
-    return QString::fromStdString(formatBytes(value));
-}
 
 QString percent(int64_t part, int64_t whole) {
     double share = whole > 0 ? 100.0 * static_cast<double>(part) / static_cast<double>(whole) : 0;
@@ -20,7 +16,7 @@ QString percent(int64_t part, int64_t whole) {
 QString hoverText(const AppModel& model, const TreemapTile& tile) {
     const Node& folder = *model.current();
     QString label = QString::fromStdString(tile.label);
-    QString size = bytes(tile.size);
+    QString size = bytesText(tile.size);
     QString share = percent(tile.size, folder.value(model.measure())) + QStringLiteral(" of ") +
                     QString::fromStdString(folder.name);
     const Node* node = tile.node();
@@ -33,11 +29,11 @@ QString hoverText(const AppModel& model, const TreemapTile& tile) {
     if (node && node->needsAccess)
         return label + QStringLiteral(" — skipped, needs Full Disk Access");
     if (node && node->size > node->unique)
-        return label + QStringLiteral(" — ") + bytes(node->size) +
-               QStringLiteral(" on disk; deleting it frees ") + bytes(node->unique) +
+        return label + QStringLiteral(" — ") + bytesText(node->size) +
+               QStringLiteral(" on disk; deleting it frees ") + bytesText(node->unique) +
                QStringLiteral(" (the rest is shared with copies) · ") + share;
     if (node && node->isScanning)
-        return label + QStringLiteral(" — scanning, ") + bytes(node->size) +
+        return label + QStringLiteral(" — scanning, ") + bytesText(node->size) +
                QStringLiteral(" so far");
     return label + QStringLiteral(" — ") + size + QStringLiteral(" · ") + share;
 }
@@ -57,14 +53,14 @@ QString statusLine(const AppModel& model) {
         return hoverText(model, *tile);
     const auto& session = model.session();
     if (session && session->isRunning())
-        return QString::fromStdString(formatCount(session->files())) + QStringLiteral(" files · ") +
-               bytes(session->bytes()) + QStringLiteral(" · ") +
+        return countText(session->files()) + QStringLiteral(" files · ") +
+               bytesText(session->bytes()) + QStringLiteral(" · ") +
                QString::fromStdString(session->currentPath());
     if (model.notice())
         return *model.notice();
     if (session && session->endDate())
-        return QString::fromStdString(formatCount(session->files())) +
-               QStringLiteral(" files in ") + elapsedText(session->elapsed());
+        return countText(session->files()) + QStringLiteral(" files in ") +
+               elapsedText(session->elapsed());
     return {};
 }
 

@@ -45,27 +45,19 @@ void expectColor(const QColor& actual, const QColor& expected) {
 
 } // namespace
 
-TEST(HoverLabel, SitsBelowAndRightOfThePointer) {
-    HoverLabel label{QStringLiteral("Movies · 2 GB"), QPointF(100, 40), QSizeF(800, 600)};
-    double half = (13 * 7 + 16) / 2.0;
-    EXPECT_EQ(label.center(), QPointF(100 + 14 + half, 70));
-}
+TEST(HoverLabel, SitsBelowRightOfThePointerAndStaysFourPointsInsideTheMap) {
+    HoverLabel free{QStringLiteral("Movies · 2 GB"), QPointF(100, 40), QSizeF(800, 600)};
+    EXPECT_EQ(free.center(), QPointF(100 + 14 + (13 * 7 + 16) / 2.0, 70));
 
-TEST(HoverLabel, NearTheRightEdgeEndsFourPointsInside) {
-    HoverLabel label{QStringLiteral("Movies · 2 GB"), QPointF(780, 40), QSizeF(800, 600)};
-    EXPECT_DOUBLE_EQ(label.center().x() + label.width() / 2, 796);
-    EXPECT_DOUBLE_EQ(label.frame().right(), 796);
-}
+    HoverLabel right{QStringLiteral("Movies · 2 GB"), QPointF(780, 40), QSizeF(800, 600)};
+    EXPECT_DOUBLE_EQ(right.frame().right(), 796);
 
-TEST(HoverLabel, NearTheLeftEdgeStartsFourPointsInside) {
-    HoverLabel label{QString(200, QLatin1Char('x')), QPointF(0, 40), QSizeF(300, 600)};
-    EXPECT_DOUBLE_EQ(label.width(), 292) << "never wider than the map less 8";
-    EXPECT_DOUBLE_EQ(label.frame().left(), 4);
-}
+    HoverLabel wide{QString(200, QLatin1Char('x')), QPointF(0, 40), QSizeF(300, 600)};
+    EXPECT_DOUBLE_EQ(wide.width(), 292) << "never wider than the map less 8";
+    EXPECT_DOUBLE_EQ(wide.frame().left(), 4);
 
-TEST(HoverLabel, NearTheBottomSits18PointsAboveThePointer) {
-    HoverLabel label{QStringLiteral("a"), QPointF(10, 560), QSizeF(800, 600)};
-    EXPECT_DOUBLE_EQ(label.center().y(), 542);
+    HoverLabel bottom{QStringLiteral("a"), QPointF(10, 560), QSizeF(800, 600)};
+    EXPECT_DOUBLE_EQ(bottom.center().y(), 542) << "18 points above the pointer";
     HoverLabel boundary{QStringLiteral("a"), QPointF(10, 558), QSizeF(800, 600)};
     EXPECT_DOUBLE_EQ(boundary.center().y(), 588) << "exactly at height - 12 stays below";
 }

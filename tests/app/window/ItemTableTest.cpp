@@ -21,6 +21,15 @@ namespace {
 
 class ItemTableTest : public test::ModelFixture {
 protected:
+    // A shown table over a fresh model, both kept by the fixture as `model` and `table_`.
+    ItemTable& shownTable() {
+        model = makeModel();
+        table_ = std::make_unique<ItemTable>(*model);
+        table_->resize(900, 400);
+        table_->show();
+        return *table_;
+    }
+
     // A folder of `count` files, largest first ("f000" is the largest), shown without a scan.
     Node::Ptr showFolder(AppModel& model, int count) {
         Node::Ptr root = Node::makeRoot("root", (data.path() / "root").string());
@@ -68,6 +77,9 @@ protected:
     QString cell(const ItemTable& table, int row, int column, int role = Qt::DisplayRole) {
         return table.items().index(row, column).data(role).toString();
     }
+
+    std::unique_ptr<AppModel> model;
+    std::unique_ptr<ItemTable> table_;
 };
 
 } // namespace
@@ -161,10 +173,7 @@ TEST_F(ItemTableTest, ChangeColumnComparesWithThePreviousScanOfTheLocation) {
 }
 
 TEST_F(ItemTableTest, HeaderClicksSetTheModelsSortOrderAndRowsFollowIt) {
-    auto model = makeModel();
-    ItemTable table(*model);
-    table.resize(900, 400);
-    table.show();
+    ItemTable& table = shownTable();
     Node::Ptr root = showFolder(*model, 3);
     root->children()[0]->name = "b";
     root->children()[1]->name = "c";
@@ -197,10 +206,7 @@ TEST_F(ItemTableTest, HeaderClicksSetTheModelsSortOrderAndRowsFollowIt) {
 }
 
 TEST_F(ItemTableTest, SelectionIsTheModelsSelectionBothWays) {
-    auto model = makeModel();
-    ItemTable table(*model);
-    table.resize(900, 400);
-    table.show();
+    ItemTable& table = shownTable();
     showFolder(*model, 5);
     const auto rows = table.items().nodes();
 
@@ -246,10 +252,7 @@ TEST_F(ItemTableTest, RefreshesKeepSelectionAndScrollPosition) {
 }
 
 TEST_F(ItemTableTest, DoubleClickAndReturnActivateAndSpacePreviews) {
-    auto model = makeModel();
-    ItemTable table(*model);
-    table.resize(900, 400);
-    table.show();
+    ItemTable& table = shownTable();
     Node::Ptr root = showFolder(*model, 2);
     Node::Ptr file = root->children()[0];
     auto folder = Node::make("inner", Node::Kind::directory);
@@ -273,10 +276,7 @@ TEST_F(ItemTableTest, DoubleClickAndReturnActivateAndSpacePreviews) {
 }
 
 TEST_F(ItemTableTest, ContextMenuActsOnTheSelectionOrTheClickedRowOutsideIt) {
-    auto model = makeModel();
-    ItemTable table(*model);
-    table.resize(900, 400);
-    table.show();
+    ItemTable& table = shownTable();
     showFolder(*model, 3);
     const auto rows = table.items().nodes();
     auto rightClickAndReveal = [&](int row) {

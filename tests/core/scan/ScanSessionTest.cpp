@@ -35,6 +35,12 @@ struct Harness {
     }
 
     bool runUntil(const std::function<bool()>& done) { return queue->runUntil(done, 20s); }
+    // Starts paused and waits until the first listing is held back.
+    bool startPausedUntilHeld() {
+        session->pauseTreeUpdates();
+        session->start();
+        return runUntil([&] { return session->heldCount() == 1; });
+    }
     bool runToEnd() {
         return runUntil([&] { return !session->isRunning(); });
     }
@@ -146,9 +152,7 @@ TEST(ScanSession, HeldResultsAreGraftedOnlyAfterResume) {
     TreeBuilder tree(temp.path());
     tree.file("only/file", 2'000'000);
     Harness harness(temp.string());
-    harness.session->pauseTreeUpdates();
-    harness.session->start();
-    ASSERT_TRUE(harness.runUntil([&] { return harness.session->heldCount() == 1; }));
+    ASSERT_TRUE(harness.startPausedUntilHeld());
     Node* only = test::childNamed(*harness.session->root(), "only");
     ASSERT_TRUE(only);
     EXPECT_TRUE(only->children().empty()) << "nothing is grafted while paused";
@@ -167,9 +171,7 @@ TEST(ScanSession, CancellingWhilePausedGraftsNothingAndNeverFinishes) {
     TreeBuilder tree(temp.path());
     tree.file("a/b/file", 2'000'000);
     Harness harness(temp.string());
-    harness.session->pauseTreeUpdates();
-    harness.session->start();
-    ASSERT_TRUE(harness.runUntil([&] { return harness.session->heldCount() == 1; }));
+    ASSERT_TRUE(harness.startPausedUntilHeld());
     harness.session->cancel();
     EXPECT_FALSE(harness.session->isRunning());
     harness.session->resumeTreeUpdates();

@@ -1,10 +1,10 @@
 #include "platform/Volumes.h"
 
+#include "platform/Files.h"
+
 #include <algorithm>
 #include <charconv>
-#include <fstream>
 #include <span>
-#include <sstream>
 #include <sys/statvfs.h>
 #include <tuple>
 #include <unordered_map>
@@ -14,6 +14,9 @@ namespace tavelin::platform {
 namespace {
 
 namespace fs = std::filesystem;
+
+// Far more than any real mount table, even with thousands of container mounts.
+constexpr size_t kMountTableLimit = 64 << 20;
 
 // Never disks, even when their source names a device (squashfs images on /dev/loopN).
 constexpr std::string_view kPseudoFileSystems[] = {
@@ -136,13 +139,6 @@ bool listedBefore(const Volume& a, const Volume& b) {
     return std::tuple(rank(a), a.name, a.id) < std::tuple(rank(b), b.name, b.id);
 }
 
-std::string readWholeFile(const char* path) {
-    std::ifstream file(path);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
 } // namespace
 
 std::vector<Volume> parseVolumes(std::string_view mountinfo, const VolumeLookups& lookups) {
@@ -173,7 +169,8 @@ std::vector<Volume> readVolumes() {
             return std::nullopt;
         return found->second;
     };
-    return parseVolumes(readWholeFile("/proc/self/mountinfo"), {readCapacity, labelOf});
+    return parseVolumes(readRegularFile("/proc/self/mountinfo", kMountTableLimit).value_or(""),
+                        {readCapacity, labelOf});
 }
 
 std::map<std::string, std::string> readLabels(const fs::path& folder) {

@@ -1,7 +1,8 @@
 // The advisor runs the reclaim rules about four times a minute while a scan runs, so one pass
 // over a tree of a million files must stay far below the 250 ms between tree refreshes.
-// The tree is the one scripts/bench compares scans on (bench/make-tree.py), scanned once with a
-// full scan session; it is looked for in $TAVELIN_BENCH_DIR/full (default /var/tmp/tavelin-bench).
+// The tree is the wide one scripts/bench compares scans on (bench/make-tree.py), scanned once
+// with a full scan session; it is looked for in $TAVELIN_BENCH_DIR/full/wide (default
+// /var/tmp/tavelin-bench).
 
 #include "advisor/Reclaim.h"
 
@@ -19,7 +20,7 @@ namespace {
 
 using namespace tavelin;
 
-std::string treePath() {
+std::string treesPath() {
     const char* base = std::getenv("TAVELIN_BENCH_DIR");
     return std::string(base ? base : "/var/tmp/tavelin-bench") + "/full";
 }
@@ -34,9 +35,10 @@ int64_t countNodes(const Node& node) {
 // Scanned once for every benchmark; nothing when the tree has not been made.
 const Node::Ptr& scannedTree() {
     static const Node::Ptr root = []() -> Node::Ptr {
-        std::string path = treePath();
-        if (!std::filesystem::exists(path + "/stamp.json"))
+        // The stamp is written once every tree is complete.
+        if (!std::filesystem::exists(treesPath() + "/stamp.json"))
             return nullptr;
+        std::string path = treesPath() + "/wide";
         int workers =
             ScanSession::workerCount(static_cast<int>(std::thread::hardware_concurrency()));
         auto queue = std::make_shared<ManualQueue>();
@@ -64,7 +66,7 @@ void reclaimFind(benchmark::State& state) {
     const Node::Ptr& root = scannedTree();
     if (!root) {
         state.SkipWithError(
-            ("no benchmark tree: python3 bench/make-tree.py " + treePath()).c_str());
+            ("no benchmark tree: python3 bench/make-tree.py " + treesPath()).c_str());
         return;
     }
     auto context = liveContext(root);
@@ -80,7 +82,7 @@ void reclaimDetector(benchmark::State& state) {
     const Node::Ptr& root = scannedTree();
     if (!root) {
         state.SkipWithError(
-            ("no benchmark tree: python3 bench/make-tree.py " + treePath()).c_str());
+            ("no benchmark tree: python3 bench/make-tree.py " + treesPath()).c_str());
         return;
     }
     auto context = liveContext(root);

@@ -52,7 +52,9 @@ void UsageBar::paintEvent(QPaintEvent*) {
     double x = track.left();
     std::vector<double> spans = widths(track.width());
     for (size_t at = 0; at < parts_.size(); ++at) {
-        painter.fillRect(QRectF(x, track.top(), spans[at], track.height()), parts_[at].color);
+        // A part without a colour of its own (the free space) shows the track.
+        if (parts_[at].color.isValid())
+            painter.fillRect(QRectF(x, track.top(), spans[at], track.height()), parts_[at].color);
         x += spans[at];
     }
 }

@@ -17,7 +17,7 @@ public:
     struct Part {
         QString name;
         int64_t bytes = 0;
-        QColor color;
+        QColor color; // none: the empty track's colour
     };
 
     explicit UsageBar(QWidget* parent = nullptr);

@@ -92,10 +92,6 @@ std::string unescaped(std::string_view text, std::string_view lead, size_t digit
     return result;
 }
 
-std::string fromMountTable(std::string_view text) {
-    return unescaped(text, "\\", 3, 8);
-}
-
 std::string fromLinkName(std::string_view text) {
     return unescaped(text, "\\x", 2, 16);
 }
@@ -112,8 +108,8 @@ std::optional<Mount> parseMountLine(std::string_view line) {
     if (error != std::errc() || end != fields[0].data() + fields[0].size())
         return std::nullopt;
     std::string_view superOptions = std::distance(separator, fields.end()) > 3 ? separator[3] : "";
-    return Mount{{id, fromMountTable(fields[3]), fromMountTable(fields[4]),
-                  std::string(separator[1]), fromMountTable(separator[2])},
+    return Mount{{id, decodedTableField(fields[3]), decodedTableField(fields[4]),
+                  std::string(separator[1]), decodedTableField(separator[2])},
                  std::string(fields[2]),
                  hasFlag(fields[5], "ro") || hasFlag(superOptions, "ro")};
 }
@@ -186,6 +182,10 @@ std::optional<MountFacts> findMount(std::string_view mountinfo, uint64_t id) {
         if (mount.id == id)
             return std::move(mount);
     return std::nullopt;
+}
+
+std::string decodedTableField(std::string_view field) {
+    return unescaped(field, "\\", 3, 8);
 }
 
 std::vector<MountFacts> readMounts() {

@@ -57,6 +57,10 @@ std::optional<MountFacts> findMount(std::string_view mountinfo, uint64_t id);
 // The mounts of this process now.
 std::vector<MountFacts> readMounts();
 
+// A field of the kernel's mount or swap table with its octal escapes ("\040" for a space)
+// decoded.
+std::string decodedTableField(std::string_view field);
+
 // The mount holding `path` (the path's own mount id, so bind mounts and btrfs subvolumes are
 // told apart); nothing when the path cannot be examined.
 std::optional<MountFacts> mountOf(const std::string& path);

@@ -64,24 +64,6 @@ bool has(const std::vector<std::string>& list, std::string_view value) {
     return std::find(list.begin(), list.end(), value) != list.end();
 }
 
-// Octal escapes of /proc/swaps ("\040" for a space).
-std::string unescaped(std::string_view field) {
-    std::string result;
-    for (size_t i = 0; i < field.size(); ++i) {
-        unsigned value = 0;
-        if (field[i] == '\\' && i + 3 < field.size() &&
-            std::from_chars(field.data() + i + 1, field.data() + i + 4, value, 8).ptr ==
-                field.data() + i + 4 &&
-            value < 256) {
-            result += static_cast<char>(value);
-            i += 3;
-        } else {
-            result += field[i];
-        }
-    }
-    return result;
-}
-
 std::vector<std::string_view> words(std::string_view line) {
     std::vector<std::string_view> result;
     size_t at = 0;
@@ -206,7 +188,7 @@ std::vector<SwapFile> parseSwapFiles(std::string_view text) {
                 fields[2].data() + fields[2].size() ||
             kibibytes < 0 || kibibytes > INT64_MAX / 1024)
             continue;
-        files.push_back({unescaped(fields[0]), kibibytes * 1024});
+        files.push_back({platform::decodedTableField(fields[0]), kibibytes * 1024});
     }
     return files;
 }

@@ -12,7 +12,7 @@ void ModelFixture::SetUp() {
     QSettings().clear();
 }
 
-std::unique_ptr<AppModel> ModelFixture::makeModel() {
+AppModel::Environment ModelFixture::environment() {
     AppModel::Environment environment;
     environment.queue = std::make_shared<QtMainQueue>();
     environment.pool = std::make_shared<WorkerPool>(3);
@@ -24,7 +24,11 @@ std::unique_ptr<AppModel> ModelFixture::makeModel() {
     };
     environment.historyDirectory = (data.path() / "History").string();
     environment.userHome = home.root().string();
-    return std::make_unique<AppModel>(environment);
+    return environment;
+}
+
+std::unique_ptr<AppModel> ModelFixture::makeModel() {
+    return std::make_unique<AppModel>(environment());
 }
 
 bool ModelFixture::scanned(AppModel& model, const std::string& path) {

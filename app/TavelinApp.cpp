@@ -80,10 +80,10 @@ void TavelinApp::showAdvisor() {
 }
 
 FreeSpaceChart& TavelinApp::showHistory() {
-    if (!chart_)
-        chart_ = std::make_unique<FreeSpaceChart>(*watch_);
     // The chart may be the first to ask: a reading now rather than in up to a minute.
     watch_->refresh();
+    if (!chart_)
+        chart_ = std::make_unique<FreeSpaceChart>(*watch_);
     chart_->show();
     chart_->raise();
     chart_->activateWindow();

@@ -57,10 +57,12 @@ void DiskWatch::track() {
     if (environment_.isDemonstration || !disk)
         return;
     Date now = environment_.now();
-    if (!history_)
+    bool loaded = !history_;
+    if (loaded)
         history_.emplace(environment_.directory, FreeSpaceHistory::defaultInterval,
                          FreeSpaceHistory::defaultRetention);
-    if (history_->record(disk->free, disk->total, now))
+    // Loading brings earlier samples even when this reading comes too soon to be kept.
+    if (history_->record(disk->free, disk->total, now) || loaded)
         Q_EMIT samplesChanged();
     if (Notifications::isEnabled() && notifications_.inBundle())
         warnIfNeeded(*disk, now);

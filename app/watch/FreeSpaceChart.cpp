@@ -34,6 +34,18 @@ Date afterHours(Date date, double hours) {
                       std::chrono::duration<double, std::ratio<3600>>(hours));
 }
 
+// Whole local days around the span, one tick a day or every few days, so every tick falls on a
+// midnight and carries its date.
+void setDayRange(QDateTimeAxis& axis, Date start, Date end) {
+    QDate firstDay = QDateTime::fromMSecsSinceEpoch(wholeMillisecondsSince1970(start)).date();
+    QDateTime last = QDateTime::fromMSecsSinceEpoch(wholeMillisecondsSince1970(end));
+    qint64 days = std::max<qint64>(1, firstDay.daysTo(last.date()) + 1);
+    qint64 step = days <= 8 ? 1 : days <= 16 ? 2 : days <= 32 ? 4 : 7;
+    qint64 ticks = (days + step - 1) / step;
+    axis.setRange(firstDay.startOfDay(), firstDay.addDays(ticks * step).startOfDay());
+    axis.setTickCount(static_cast<int>(ticks) + 1);
+}
+
 QLineSeries* series(const QString& name, const QPen& pen, QChart* chart) {
     auto* line = new QLineSeries(chart);
     line->setName(name);
@@ -54,20 +66,20 @@ FreeSpaceChart::FreeSpaceChart(DiskWatch& watch, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , watch_(watch)
     , chart_(new QChart)
+    , days_(new QDateTimeAxis(chart_))
+    , bytes_(new QValueAxis(chart_))
     , free_(series(QStringLiteral("Free space"), QPen(QColor(0x1F, 0x77, 0xD0), 2), chart_))
     , forecast_(series(QStringLiteral("Forecast"), dashed(QColor(0xF0, 0x8A, 0x00)), chart_))
     , floor_(series(QStringLiteral("Full"), dashed(QColor(0xD9, 0x30, 0x25)), chart_))
     , caption_(new QLabel(this)) {
     setWindowTitle(QStringLiteral("Free-Space History"));
     resize(720, 440);
-    auto* xAxis = new QDateTimeAxis(chart_);
-    xAxis->setFormat(QStringLiteral("d MMM"));
-    auto* yAxis = new QValueAxis(chart_);
-    chart_->addAxis(xAxis, Qt::AlignBottom);
-    chart_->addAxis(yAxis, Qt::AlignLeft);
+    days_->setFormat(QStringLiteral("d MMM"));
+    chart_->addAxis(days_, Qt::AlignBottom);
+    chart_->addAxis(bytes_, Qt::AlignLeft);
     for (QLineSeries* line : {free_, forecast_, floor_}) {
-        line->attachAxis(xAxis);
-        line->attachAxis(yAxis);
+        line->attachAxis(days_);
+        line->attachAxis(bytes_);
     }
     chart_->legend()->setAlignment(Qt::AlignBottom);
     auto* view = new QChartView(chart_, this);
@@ -130,13 +142,12 @@ void FreeSpaceChart::update() {
         floorLine = {{chartTime(start), floor / kGigabyte}, {chartTime(end), floor / kGigabyte}};
     floor_->replace(floorLine);
 
-    auto* xAxis = static_cast<QDateTimeAxis*>(chart_->axes(Qt::Horizontal).front());
-    xAxis->setRange(QDateTime::fromMSecsSinceEpoch(wholeMillisecondsSince1970(start)),
-                    QDateTime::fromMSecsSinceEpoch(wholeMillisecondsSince1970(end)));
-    auto* yAxis = static_cast<QValueAxis*>(chart_->axes(Qt::Vertical).front());
-    double top = std::max(highest, static_cast<double>(floor)) * 1.1 / kGigabyte;
-    yAxis->setRange(0, std::max(top, 1.0));
-    yAxis->setLabelFormat(top < 10 ? QStringLiteral("%.1f GB") : QStringLiteral("%.0f GB"));
+    setDayRange(*days_, start, end);
+    double top = std::max(highest, static_cast<double>(floor)) * 1.05 / kGigabyte;
+    bytes_->setRange(0, std::max(top, 1.0));
+    bytes_->applyNiceNumbers();
+    bytes_->setLabelFormat(bytes_->max() < 10 ? QStringLiteral("%.1f GB")
+                                              : QStringLiteral("%.0f GB"));
     caption_->setText(boot ? forecastCaption(trend, name, now)
                            : QStringLiteral("Tavelin found no startup disk to watch."));
 }

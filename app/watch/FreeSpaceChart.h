@@ -3,8 +3,10 @@
 #include <QWidget>
 
 class QChart;
+class QDateTimeAxis;
 class QLabel;
 class QLineSeries;
+class QValueAxis;
 
 namespace tavelin {
 
@@ -28,6 +30,8 @@ private:
 
     DiskWatch& watch_;
     QChart* chart_;
+    QDateTimeAxis* days_;
+    QValueAxis* bytes_;
     QLineSeries* free_;
     QLineSeries* forecast_;
     QLineSeries* floor_;

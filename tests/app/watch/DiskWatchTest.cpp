@@ -9,7 +9,9 @@
 #include "watch/Notifications.h"
 
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTest>
+#include <fstream>
 #include <gtest/gtest.h>
 
 using namespace tavelin;
@@ -62,6 +64,20 @@ TEST_F(DiskWatchTest, RecordsTheStartupDiskEveryFiveMinutesWithoutWarningOutside
     EXPECT_EQ(watch.boot()->free, 8 * kGB);
     EXPECT_TRUE(fs::exists(folder.path() / FreeSpaceHistory::fileName));
     EXPECT_FALSE(fs::exists(folder.path() / AlertState::fileName));
+}
+
+TEST_F(DiskWatchTest, TheFirstTickShowsEarlierSamplesEvenWhenItKeepsNoNewOne) {
+    std::ofstream(folder.path() / FreeSpaceHistory::fileName)
+        << R"({"v": 1, "s": [[1699999880, 10000000000, 100000000000]]})";
+    Notifications notifications(detached());
+    DiskWatch watch(environment(), notifications);
+    QSignalSpy changed(&watch, &DiskWatch::samplesChanged);
+    watch.refresh();
+    EXPECT_EQ(watch.samples().size(), 1u) << "two minutes after the stored one";
+    EXPECT_EQ(changed.count(), 1);
+    advance(std::chrono::seconds(60));
+    watch.refresh();
+    EXPECT_EQ(changed.count(), 1);
 }
 
 TEST_F(DiskWatchTest, NothingIsRecordedWithoutAStartupDiskOrInTheDemonstration) {

@@ -22,7 +22,7 @@ constexpr double kGigabyte = 1e9;
 // The forecast is drawn at most this far ahead, so a date months away does not squeeze the
 // history into a corner; the caption still names it.
 constexpr auto kFurthestAhead = std::chrono::hours(24 * 14);
-
+// The chart never spans less, so a fresh history is not stretched across the whole width.
 constexpr auto kShortestSpan = std::chrono::hours(6);
 
 qreal chartTime(Date date) {
@@ -32,6 +32,48 @@ qreal chartTime(Date date) {
 Date afterHours(Date date, double hours) {
     return date + std::chrono::duration_cast<Date::duration>(
                       std::chrono::duration<double, std::ratio<3600>>(hours));
+}
+
+qreal gigabytes(int64_t bytes) {
+    return static_cast<qreal>(bytes) / kGigabyte;
+}
+
+// From the first reading of the last two weeks, but never less than the last few hours.
+Date chartStart(const std::vector<FreeSpaceSample>& samples, Date now) {
+    Date start = now - kShortestSpan;
+    auto first = std::ranges::find_if(samples, [&](const FreeSpaceSample& sample) {
+        return sample.date >= now - FreeSpaceHistory::defaultRetention;
+    });
+    return first == samples.end() ? start : std::min(start, first->date);
+}
+
+QList<QPointF> historyPoints(const std::vector<FreeSpaceSample>& samples, Date start, Date now) {
+    QList<QPointF> points;
+    for (const FreeSpaceSample& sample : samples)
+        if (sample.date >= start && sample.date <= now)
+            points.append({chartTime(sample.date), gigabytes(sample.free)});
+    return points;
+}
+
+struct ForecastLine {
+    QList<QPointF> points; // from now to the floor, or to the furthest the chart shows
+    Date end;              // where the chart ends
+    int64_t floor = 0;     // none without readings
+};
+
+ForecastLine forecastLine(const std::vector<FreeSpaceSample>& samples,
+                          const std::optional<Trend>& trend, Date now) {
+    if (samples.empty())
+        return {{}, now, 0};
+    if (!trend || !trend->hoursUntilFull)
+        return {{}, now, Forecast::floor(samples.back().total)};
+    double from = static_cast<double>(samples.back().free);
+    Date end = std::min(afterHours(now, *trend->hoursUntilFull), now + kFurthestAhead);
+    double hours = std::chrono::duration<double, std::ratio<3600>>(end - now).count();
+    double reached = from + trend->bytesPerDay / 24 * hours;
+    return {{{chartTime(now), from / kGigabyte}, {chartTime(end), reached / kGigabyte}},
+            end,
+            trend->floor};
 }
 
 // Whole local days around the span, one tick a day or every few days, so every tick falls on a
@@ -105,46 +147,24 @@ void FreeSpaceChart::update() {
                         : QStringLiteral("Free-Space History"));
     const std::vector<FreeSpaceSample>& samples = watch_.samples();
     Date now = watch_.now();
-    // From the first reading of the last two weeks, but never less than the last few hours.
-    Date start = now - kShortestSpan;
-    for (const FreeSpaceSample& sample : samples)
-        if (sample.date >= now - FreeSpaceHistory::defaultRetention) {
-            start = std::min(start, sample.date);
-            break;
-        }
+    Date start = chartStart(samples, now);
     std::optional<Trend> trend = Forecast::trend(samples, now);
 
-    QList<QPointF> points;
-    double highest = 0;
-    for (const FreeSpaceSample& sample : samples) {
-        if (sample.date < start || sample.date > now)
-            continue;
-        points.append({chartTime(sample.date), static_cast<double>(sample.free) / kGigabyte});
-        highest = std::max(highest, static_cast<double>(sample.free));
-    }
-    free_->replace(points);
-
-    Date end = now;
-    QList<QPointF> forecast;
-    int64_t floor = samples.empty() ? 0 : Forecast::floor(samples.back().total);
-    if (trend && trend->hoursUntilFull && !samples.empty()) {
-        floor = trend->floor;
-        double from = static_cast<double>(samples.back().free);
-        Date full = afterHours(now, *trend->hoursUntilFull);
-        end = std::min(full, now + kFurthestAhead);
-        double hours = std::chrono::duration<double, std::ratio<3600>>(end - now).count();
-        double reached = from + trend->bytesPerDay / 24 * hours;
-        forecast = {{chartTime(now), from / kGigabyte}, {chartTime(end), reached / kGigabyte}};
-    }
-    forecast_->replace(forecast);
+    QList<QPointF> history = historyPoints(samples, start, now);
+    free_->replace(history);
+    ForecastLine forecast = forecastLine(samples, trend, now);
+    forecast_->replace(forecast.points);
     QList<QPointF> floorLine;
-    if (floor > 0)
-        floorLine = {{chartTime(start), floor / kGigabyte}, {chartTime(end), floor / kGigabyte}};
+    if (forecast.floor > 0)
+        floorLine = {{chartTime(start), gigabytes(forecast.floor)},
+                     {chartTime(forecast.end), gigabytes(forecast.floor)}};
     floor_->replace(floorLine);
 
-    setDayRange(*days_, start, end);
-    double top = std::max(highest, static_cast<double>(floor)) * 1.05 / kGigabyte;
-    bytes_->setRange(0, std::max(top, 1.0));
+    setDayRange(*days_, start, forecast.end);
+    double highest = gigabytes(forecast.floor);
+    for (const QPointF& point : history)
+        highest = std::max(highest, point.y());
+    bytes_->setRange(0, std::max(highest * 1.05, 1.0));
     bytes_->applyNiceNumbers();
     bytes_->setLabelFormat(bytes_->max() < 10 ? QStringLiteral("%.1f GB")
                                               : QStringLiteral("%.0f GB"));

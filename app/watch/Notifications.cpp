@@ -16,17 +16,6 @@ namespace {
 // The action a service reports when the notification itself is clicked.
 const QString kDefaultAction = QStringLiteral("default");
 
-std::optional<QString> advisorLine() {
-    QVariant stored = QSettings().value(SettingsKeys::advisorSafeBytes);
-    bool isNumber = false;
-    qlonglong bytes = stored.toLongLong(&isNumber);
-    auto sentence = DiskAlert::advisorSentence(
-        stored.isValid() && isNumber ? std::optional<int64_t>(bytes) : std::nullopt);
-    if (!sentence)
-        return std::nullopt;
-    return QString::fromStdString(*sentence);
-}
-
 // Calls `done` with the finished call once its answer is in, on the UI thread.
 void whenAnswered(const QDBusPendingCall& call, QObject* context,
                   std::function<void(const QDBusPendingCall&)> done) {
@@ -44,7 +33,7 @@ Notifications::Setup Notifications::Setup::live() {
     Setup setup;
     setup.bus = QDBusConnection::sessionBus();
     setup.inBundle = true;
-    setup.extraLine = [](AlertKind) { return advisorLine(); };
+    setup.extraLine = [](AlertKind) { return Notifications::advisorLine(); };
     setup.settingsCommand =
         settingsCommandFor(qEnvironmentVariable("XDG_CURRENT_DESKTOP"), [](const QString& name) {
             return QStandardPaths::findExecutable(name);
@@ -62,6 +51,17 @@ Notifications::Notifications(Setup setup, QObject* parent)
 }
 
 Notifications::~Notifications() = default;
+
+std::optional<QString> Notifications::advisorLine() {
+    QVariant stored = QSettings().value(SettingsKeys::advisorSafeBytes);
+    bool isNumber = false;
+    qlonglong bytes = stored.toLongLong(&isNumber);
+    auto sentence = DiskAlert::advisorSentence(
+        stored.isValid() && isNumber ? std::optional<int64_t>(bytes) : std::nullopt);
+    if (!sentence)
+        return std::nullopt;
+    return QString::fromStdString(*sentence);
+}
 
 bool Notifications::isEnabled() {
     QVariant stored = QSettings().value(SettingsKeys::diskWarnings);

@@ -45,6 +45,9 @@ public:
 
     // Whether free-space warnings are wanted ("diskWarnings", on unless turned off).
     static bool isEnabled();
+    // The sentence a warning ends with when the last whole-disk scan found space that can go
+    // safely ("advisorSafeBytes"); nothing before such a scan.
+    static std::optional<QString> advisorLine();
     bool inBundle() const { return setup_.inBundle; }
 
     // After a finished scan: the first time only, with warnings wanted, checks that the desktop

@@ -33,8 +33,11 @@ protected:
         std::string samples;
         for (int minutes = -24 * 60; minutes < 0; minutes += 5) {
             int64_t seconds = 1'700'000'000 + minutes * 60;
-            samples += (samples.empty() ? "[" : ",[") + std::to_string(seconds) + "," +
-                       std::to_string(26 * kGB - minutes * kGB / 60) + ",500000000000]";
+            samples.append(samples.empty() ? "[" : ",[")
+                .append(std::to_string(seconds))
+                .append(",")
+                .append(std::to_string(26 * kGB - minutes * kGB / 60))
+                .append(",500000000000]");
         }
         std::ofstream(folder.path() / FreeSpaceHistory::fileName)
             << R"({"v": 1, "s": [)" << samples << "]}";

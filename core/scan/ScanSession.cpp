@@ -1,7 +1,6 @@
 #include "scan/ScanSession.h"
 
-#include "platform/FileFacts.h"
-#include "scan/TreeScanner.h"
+#include "platform/Directories.h"
 #include "util/Paths.h"
 
 #include <algorithm>
@@ -48,57 +47,83 @@ void ScanSession::start() {
 }
 
 // The first level is listed here, on the UI thread, so that it shows at once; every folder in
-// it becomes a job, except skipped ones, whose own blocks count at the root.
+// it becomes a job, except skipped ones, whose own blocks count at the root. The root may be
+// reached through a symbolic link; nothing beneath it is.
 void ScanSession::listRoot() {
+    rootFolder_ = std::make_shared<const platform::UniqueFd>(platform::openFolder(path_.c_str()));
     platform::FileFacts top;
-    if (platform::readFileFacts(path_.c_str(), top) != 0) {
+    if (!*rootFolder_ || platform::readFileFacts(rootFolder_->get(), "", top) != 0) {
         root_->isUnreadable = true;
         baseErrors_ += 1;
         finish();
         return;
     }
-    root_->modified = dateFromTimespec(top.modifiedSeconds, top.modifiedNanoseconds);
-    baseSize_ = baseUnique_ = top.allocated;
     volumeDevice_ = top.mount;
 
     ScanCounter counter;
     TallyBox tally;
-    auto listing = TreeScanner::scan(path_, counter, *links_, threshold_, *skipped_, false, &tally,
-                                     volumeDevice_, [] { return false; });
+    std::vector<TreeScanner::ListedFolder> subfolders;
+    auto listing = TreeScanner::scan(path_, {.counter = counter,
+                                             .links = *links_,
+                                             .skip = *skipped_,
+                                             .threshold = threshold_,
+                                             .descend = false,
+                                             .tally = &tally,
+                                             .mount = volumeDevice_,
+                                             .base = rootFolder_->get(),
+                                             .beneath = ".",
+                                             .expected = top.id(),
+                                             .subfolders = &subfolders});
     baseErrors_ += counter.snapshot().errors;
-    if (!listing || listing->isUnreadable) {
-        baseErrors_ += listing ? 0 : 1;
+    // A listing that broke off partway keeps what it listed, its error counted; only a root
+    // that could not be listed at all ends the scan.
+    bool nothingListed =
+        listing && listing->isUnreadable && listing->children().empty() && listing->fileCount == 0;
+    if (!listing || nothingListed) {
         root_->isUnreadable = true;
         finish();
         return;
     }
+    rootListed_ = true;
     root_->absorb(*listing);
     root_->isScanning = true;
     kinds_.merge(tally.value);
     for (const auto& child : root_->children()) {
-        if (!child->isDirectory())
-            continue;
         if (child->needsAccess) {
-            platform::FileFacts own;
-            if (platform::readFileFacts(joinPath(path_, child->name).c_str(), own) == 0)
-                child->size = child->unique = own.allocated;
             baseSize_ += child->size;
             baseUnique_ += child->unique;
-            continue;
         }
-        child->isScanning = true;
-        Job& job = addJob(child, nullptr);
-        topJobs_.push_back(&job);
-        queue_.push_back(&job);
     }
+    addJobs(nullptr, *root_, subfolders);
     baseSize_ += root_->size;
     baseUnique_ += root_->unique;
     baseFiles_ = root_->fileCount;
 }
 
-ScanSession::Job& ScanSession::addJob(const Node::Ptr& node, Job* parent) {
+// A job for every sub-folder of a listed folder that is to be measured, in the folder's order.
+void ScanSession::addJobs(Job* parent, const Node& folder,
+                          const std::vector<TreeScanner::ListedFolder>& subfolders) {
+    std::unordered_map<const Node*, platform::FileId> identities;
+    identities.reserve(subfolders.size());
+    for (const auto& listed : subfolders)
+        identities.emplace(listed.node, listed.id);
+    for (const auto& child : folder.children()) {
+        if (!child->isDirectory() || child->needsAccess || child->isUnreadable)
+            continue;
+        child->isScanning = true;
+        Job& job = addJob(child, parent, identities[child.get()]);
+        if (!parent)
+            topJobs_.push_back(&job);
+        else
+            ++parent->pending;
+        queue_.push_back(&job);
+    }
+}
+
+ScanSession::Job& ScanSession::addJob(const Node::Ptr& node, Job* parent, platform::FileId folder) {
     auto job = std::make_unique<Job>();
     job->node = node;
+    job->folder = folder;
     job->parent = parent;
     job->depth = parent ? parent->depth + 1 : 1;
     job->split = job->depth < splitDepth_;
@@ -113,12 +138,18 @@ void ScanSession::pump() {
         cursor_ = queue_.size();
         held_.clear();
     }
-    while (inFlight_ < context_.workerCount && cursor_ < queue_.size())
-        launch(*queue_[cursor_++]);
+    while (inFlight_ < context_.workerCount && cursor_ < queue_.size()) {
+        Job& job = *queue_[cursor_++];
+        // A folder removed before its turn is not walked: its path no longer leads anywhere.
+        if (inShownTree(*job.node))
+            launch(job);
+        else
+            complete(job);
+    }
     if (!isPaused_ && !held_.empty()) {
         auto held = std::move(held_);
         held_.clear();
-        for (const auto& result : held)
+        for (auto& result : held)
             handle(result);
         refreshTotals();
         changed();
@@ -133,30 +164,40 @@ void ScanSession::pump() {
 void ScanSession::launch(Job& job) {
     ++inFlight_;
     std::weak_ptr<ScanSession> weak = weak_from_this();
-    auto queue = context_.queue;
-    auto counter = job.counter;
-    auto tally = job.tally;
-    auto links = links_;
-    auto skip = skipped_;
-    auto cancel = cancelFlag_;
-    context_.pool->submit([=, path = job.node->path(), index = job.index, descend = !job.split,
-                           threshold = threshold_, device = volumeDevice_] {
-        auto result = TreeScanner::scan(path, *counter, *links, threshold, *skip, descend,
-                                        tally.get(), device, [&] { return cancel->isSet(); });
-        queue->post([weak, index, result = std::move(result)] {
+    std::string path = job.node->path();
+    std::string beneath = path.substr(path_ == "/" ? 1 : path_.size() + 1);
+    context_.pool->submit([weak, queue = context_.queue, counter = job.counter, tally = job.tally,
+                           links = links_, skip = skipped_, cancel = cancelFlag_,
+                           rootFolder = rootFolder_, path = std::move(path),
+                           beneath = std::move(beneath), index = job.index, split = job.split,
+                           folder = job.folder, threshold = threshold_, mount = volumeDevice_] {
+        Result result{.index = index};
+        result.node = TreeScanner::scan(path, {.counter = *counter,
+                                               .links = *links,
+                                               .skip = *skip,
+                                               .isCancelled = [&] { return cancel->isSet(); },
+                                               .threshold = threshold,
+                                               .descend = !split,
+                                               .tally = tally.get(),
+                                               .mount = mount,
+                                               .base = rootFolder->get(),
+                                               .beneath = beneath,
+                                               .expected = folder,
+                                               .subfolders = split ? &result.subfolders : nullptr});
+        queue->post([weak, result = std::move(result)] {
             if (auto session = weak.lock())
-                session->receive(index, result);
+                session->receive(result);
         });
     });
 }
 
-void ScanSession::receive(int index, Node::Ptr result) {
+void ScanSession::receive(Result result) {
     --inFlight_;
     if (!cancelled()) {
         if (isPaused_) {
-            held_.emplace_back(index, std::move(result));
+            held_.push_back(std::move(result));
         } else {
-            handle({index, std::move(result)});
+            handle(result);
             refreshTotals();
             changed();
         }
@@ -164,34 +205,39 @@ void ScanSession::receive(int index, Node::Ptr result) {
     pump();
 }
 
-void ScanSession::handle(const Result& result) {
-    Job& job = *jobs_[static_cast<size_t>(result.first)];
-    const Node::Ptr& scanned = result.second;
+void ScanSession::handle(Result& result) {
+    Job& job = *jobs_[static_cast<size_t>(result.index)];
     kinds_.merge(job.tally->value);
-    if (!scanned) {
-        // The folder vanished, stopped being a folder, or could not be walked.
+    if (!inShownTree(*job.node)) {
+        // Removed while its walker ran: nothing to graft, and nothing beneath it to walk.
+        complete(job);
+        return;
+    }
+    if (!result.node) {
+        // The folder vanished, stopped being the folder listed, or could not be walked.
         job.node->isUnreadable = true;
         complete(job);
         return;
     }
-    job.node->absorb(*scanned);
+    job.node->absorb(*result.node);
     if (!job.split) {
         complete(job);
         return;
     }
     job.node->isScanning = true;
-    job.own = {scanned->size, scanned->unique, scanned->fileCount};
+    job.own = {result.node->size, result.node->unique, result.node->fileCount};
     job.listed = true;
     // The listing already left out folders on other mounts.
-    for (const auto& child : job.node->children()) {
-        if (!child->isDirectory() || child->needsAccess || child->isUnreadable)
-            continue;
-        child->isScanning = true;
-        queue_.push_back(&addJob(child, &job));
-        ++job.pending;
-    }
+    addJobs(&job, *job.node, result.subfolders);
     if (job.pending == 0)
         complete(job);
+}
+
+bool ScanSession::inShownTree(const Node& node) const {
+    const Node* top = &node;
+    while (top->parent())
+        top = top->parent();
+    return top == root_.get();
 }
 
 void ScanSession::complete(Job& job) {
@@ -279,7 +325,7 @@ void ScanSession::finish() {
     isRunning_ = false;
     endDate_ = std::chrono::system_clock::now();
     currentPath_.clear();
-    if (!root_->isUnreadable && !cancelled() && onFinish)
+    if (rootListed_ && !cancelled() && onFinish)
         onFinish(root_);
     changed();
 }
@@ -316,6 +362,8 @@ void ScanSession::remove(const Node::Ptr& node) {
     int64_t unique = small && parent ? parent->smallFileUnique : node->unique;
     int64_t files = small && parent ? parent->smallFileCount : node->fileCount;
     node->detach();
+    if (!node->isDirectory())
+        lowerOwnFigures(parent, size, unique, files);
     if (atRoot) {
         auto top = std::find_if(topJobs_.begin(), topJobs_.end(),
                                 [&](const Job* job) { return job->node == node; });
@@ -330,6 +378,18 @@ void ScanSession::remove(const Node::Ptr& node) {
     bytes_ = root_->size;
     files_ = root_->fileCount;
     changed();
+}
+
+// A listed folder's figures are rebuilt from its own files and its sub-folders until its job is
+// done, so files taken out of it must leave its own figures as well.
+void ScanSession::lowerOwnFigures(const Node* folder, int64_t size, int64_t unique, int64_t files) {
+    for (Job* job : active_) {
+        if (job->node.get() != folder || !job->listed || job->done)
+            continue;
+        job->own.size -= size;
+        job->own.unique -= unique;
+        job->own.files -= files;
+    }
 }
 
 double ScanSession::elapsed() const {

@@ -11,11 +11,14 @@
 // shared_ptr: background results find the session through a weak reference and are dropped
 // once it is gone.
 
+#include "platform/FileFacts.h"
+#include "platform/UniqueFd.h"
 #include "scan/CancelFlag.h"
 #include "scan/ExtensionTally.h"
 #include "scan/LinkSet.h"
 #include "scan/Node.h"
 #include "scan/ScanCounter.h"
+#include "scan/TreeScanner.h"
 #include "util/Dates.h"
 #include "util/MainQueue.h"
 #include "util/StringHash.h"
@@ -37,6 +40,7 @@ public:
 
     struct Job {
         Node::Ptr node;
+        platform::FileId folder; // the folder its parent's listing met
         int depth = 1;
         Job* parent = nullptr;
         int index = 0;
@@ -102,14 +106,24 @@ public:
     int64_t baseSize() const { return baseSize_; }
 
 private:
-    using Result = std::pair<int, Node::Ptr>;
+    // What a job's walker hands back: its subtree (nothing when the folder could not be opened
+    // or the walk was cancelled) and, for a listing, the identities of the sub-folders it met.
+    struct Result {
+        int index = 0;
+        Node::Ptr node{};
+        std::vector<TreeScanner::ListedFolder> subfolders{};
+    };
 
     void listRoot();
-    Job& addJob(const Node::Ptr& node, Job* parent);
+    void addJobs(Job* parent, const Node& folder,
+                 const std::vector<TreeScanner::ListedFolder>& subfolders);
+    Job& addJob(const Node::Ptr& node, Job* parent, platform::FileId folder);
     void pump();
     void launch(Job& job);
-    void receive(int index, Node::Ptr result);
-    void handle(const Result& result);
+    void receive(Result result);
+    void handle(Result& result);
+    bool inShownTree(const Node& node) const;
+    void lowerOwnFigures(const Node* folder, int64_t size, int64_t unique, int64_t files);
     void complete(Job& job);
     void sumListedJob(Job& job);
     void refreshTotals();
@@ -128,6 +142,10 @@ private:
     int64_t bytes_ = 0;
     int64_t errors_ = 0;
     std::string currentPath_;
+    // The root folder, opened once: jobs open their folders beneath it, so a link swapped into
+    // a path or a root path near the length limit cannot mislead them.
+    std::shared_ptr<const platform::UniqueFd> rootFolder_;
+    bool rootListed_ = false;
     std::shared_ptr<const PathSet> skipped_;
     ExtensionTally kinds_;
     std::vector<Result> held_;

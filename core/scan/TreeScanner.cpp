@@ -1,7 +1,6 @@
 #include "scan/TreeScanner.h"
 
 #include "platform/Directories.h"
-#include "platform/FileFacts.h"
 #include "scan/ExtensionTally.h"
 #include "scan/ScanCounter.h"
 #include "scan/Walker.h"
@@ -9,35 +8,41 @@
 
 namespace tavelin::TreeScanner {
 
-Node::Ptr scan(const std::string& path, ScanCounter& counter, LinkSet& links, int64_t threshold,
-               const PathSet& skip, bool descend, TallyBox* tally, std::optional<uint64_t> device,
-               const std::function<bool()>& isCancelled) {
+Node::Ptr scan(const std::string& path, const Options& options) {
     platform::raiseOpenFileLimitOnce();
+    platform::UniqueFd place = options.base >= 0
+                                   ? platform::openFolderBeneath(options.base, options.beneath)
+                                   : platform::openFolder(path.c_str());
     platform::FileFacts top;
-    if (platform::readFileFacts(path.c_str(), top) != 0 || !top.isDirectory)
+    if (!place || platform::readFileFacts(place.get(), "", top) != 0 ||
+        (options.expected && *options.expected != top.id())) {
+        options.counter.addErrors(1);
         return nullptr;
+    }
     auto root = Node::makeRoot(lastPathComponent(path), path);
     root->modified = dateFromTimespec(top.modifiedSeconds, top.modifiedNanoseconds);
-    if (device && *device != top.mount)
+    if (options.mount && *options.mount != top.mount)
         return root;
 
-    platform::UniqueFd fd = platform::openDirectory(path.c_str());
-    if (!fd) {
-        root->isUnreadable = true;
-        counter.addErrors(1);
-        return root;
-    }
     Walker::Settings settings{.mount = top.mount,
-                              .threshold = threshold,
-                              .descend = descend,
-                              .shareAware = platform::canShareExtents(fd.get())};
-    Walker walker(settings, counter, links, skip, isCancelled);
-    std::string walkPath = path;
-    walker.walk(fd.get(), *root, walkPath);
-    fd.reset();
+                              .threshold = options.threshold,
+                              .descend = options.descend,
+                              .shareAware = platform::canShareExtents(place.get())};
+    Walker walker(settings, options.counter, options.links, options.skip, options.isCancelled);
+    walker.countOwnBlocks(*root, top.allocated);
+    platform::UniqueFd listing = platform::openListing(place.get());
+    place.reset();
+    if (listing) {
+        walker.walk(std::move(listing), *root, path);
+    } else {
+        root->isUnreadable = true;
+        options.counter.addErrors(1);
+    }
     walker.flush(nullptr);
-    if (tally)
-        tally->value.merge(walker.tally());
+    if (options.tally)
+        options.tally->value.merge(walker.tally());
+    if (options.subfolders)
+        *options.subfolders = walker.subfolders();
     return walker.cancelled() ? nullptr : root;
 }
 

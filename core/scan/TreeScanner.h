@@ -2,6 +2,7 @@
 
 // Measures one folder subtree on the calling thread and returns it as a detached tree.
 
+#include "platform/FileFacts.h"
 #include "platform/SharedExtents.h"
 #include "scan/Node.h"
 #include "util/StringHash.h"
@@ -9,6 +10,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace tavelin {
 
@@ -18,15 +21,39 @@ struct TallyBox;
 
 namespace TreeScanner {
 
-// Walks `path` (absolute): returns its subtree root (named after the last component, with
-// `rootPath` = path), or nothing when the path is not a folder, cannot be examined, or the walk
-// was cancelled. A folder that cannot be opened comes back empty and `isUnreadable`, with one
-// error counted; a folder on another mount than `device` comes back empty. `descend` false
-// lists the folder only: its sub-folders come back as empty nodes. Folders in `skip` are
-// marked `needsAccess` and not entered. The subtree's extension tally is merged into `tally`.
-Node::Ptr scan(const std::string& path, ScanCounter& counter, LinkSet& links, int64_t threshold,
-               const PathSet& skip, bool descend, TallyBox* tally, std::optional<uint64_t> device,
-               const std::function<bool()>& isCancelled);
+// A sub-folder as its parent's listing met it.
+struct ListedFolder {
+    Node* node = nullptr;
+    platform::FileId id;
+};
+
+struct Options {
+    ScanCounter& counter; // where running figures and errors are published
+    LinkSet& links;       // hard-linked files met so far in the scan
+    const PathSet& skip;  // folders marked `needsAccess` and not entered
+    std::function<bool()> isCancelled = [] { return false; };
+    int64_t threshold = 0;           // files at or above it get a node of their own
+    bool descend = true;             // false: list the folder only; its sub-folders come back empty
+    TallyBox* tally = nullptr;       // receives the subtree's extension tally
+    std::optional<uint64_t> mount{}; // the mount the scan stays on
+    // With an open folder as `base`, the folder opened is the one at `beneath` inside it,
+    // reached through no symbolic link and no other mount; without, `path` is opened as given,
+    // following symbolic links (a folder the user named).
+    int base = -1;
+    std::string_view beneath{};
+    std::optional<platform::FileId> expected{}; // the folder must be this one
+    // Filled, when the folder is only listed, with its sub-folders in listing order.
+    std::vector<ListedFolder>* subfolders = nullptr;
+};
+
+// Walks the folder `path` names (absolute; it names the nodes and the skip checks): returns its
+// subtree root (named after the last component, with `rootPath` = path), with the folder's own
+// blocks counted. Nothing, with one error counted, when the folder cannot be opened (missing,
+// not a folder, reached through a link, on another mount, or not the one `expected`), and
+// nothing when the walk was cancelled. A folder that cannot be listed comes back empty and
+// `isUnreadable`, with one error counted; a folder on another mount than `mount` comes back
+// empty.
+Node::Ptr scan(const std::string& path, const Options& options);
 
 // The bytes deleting one file would free, given its allocated size; nothing when the path
 // cannot be examined.

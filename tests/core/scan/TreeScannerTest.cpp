@@ -7,10 +7,13 @@
 #include "support/TemporaryFolder.h"
 #include "support/TreeBuilder.h"
 
+#include <array>
 #include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
+#include <pthread.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -31,9 +34,15 @@ struct Scan {
     int64_t threshold = kThreshold;
     std::function<bool()> isCancelled = [] { return false; };
 
-    Node::Ptr run(const std::string& path, std::optional<uint64_t> device = std::nullopt) {
-        return TreeScanner::scan(path, counter, links, threshold, skip, descend, &tally, device,
-                                 isCancelled);
+    Node::Ptr run(const std::string& path, std::optional<uint64_t> mount = std::nullopt) {
+        return TreeScanner::scan(path, {.counter = counter,
+                                        .links = links,
+                                        .skip = skip,
+                                        .isCancelled = isCancelled,
+                                        .threshold = threshold,
+                                        .descend = descend,
+                                        .tally = &tally,
+                                        .mount = mount});
     }
 };
 
@@ -52,6 +61,42 @@ void expectSumsHold(const Node& node) {
     EXPECT_EQ(node.fileCount, files) << node.path();
     for (size_t i = 1; i < node.children().size(); ++i)
         EXPECT_GE(node.children()[i - 1]->size, node.children()[i]->size) << node.path();
+}
+
+// How deep the first chain of folders under `node` goes.
+int depthOf(const Node& node) {
+    int depth = 0;
+    for (const Node* at = &node; !at->children().empty(); at = at->children().front().get())
+        ++depth;
+    return depth;
+}
+
+struct ChildOutcome {
+    int status = -1; // the child's exit status; 2 when it could not prepare
+    std::array<int64_t, 3> report{};
+};
+
+// Runs `work` in a child process, for what must not change this one (dropped privileges, a
+// lowered open-file limit); `work` reports three figures, or ends the child with status 2.
+ChildOutcome inChildProcess(const std::function<std::array<int64_t, 3>()>& work) {
+    ChildOutcome outcome;
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0)
+        return outcome;
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(pipeFds[0]);
+        std::array<int64_t, 3> report = work();
+        ::_exit(::write(pipeFds[1], report.data(), sizeof report) == sizeof report ? 0 : 3);
+    }
+    ::close(pipeFds[1]);
+    ssize_t got = ::read(pipeFds[0], outcome.report.data(), sizeof outcome.report);
+    ::close(pipeFds[0]);
+    int status = 0;
+    if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status))
+        outcome.status =
+            got == sizeof outcome.report ? WEXITSTATUS(status) : WEXITSTATUS(status) | 4;
+    return outcome;
 }
 
 } // namespace
@@ -87,7 +132,16 @@ TEST(TreeScanner, FiguresMatchAnIndependentCountOfTheSameTree) {
     ASSERT_TRUE(test::childNamed(*root, "at threshold"))
         << "a file of exactly the threshold has a node";
     EXPECT_FALSE(test::childNamed(*root, "one block below"));
-    EXPECT_EQ(root->smallFileSize, test::allocatedBytes(tree.path("one block below")));
+    EXPECT_EQ(root->smallFileSize, test::allocatedBytes(tree.path("one block below")) +
+                                       test::allocatedBytes(tree.root().string()))
+        << "a folder's own blocks count with its small files";
+    Node* empty = test::childNamed(*root, "empty");
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(empty->size, test::allocatedBytes(tree.path("empty")));
+    EXPECT_EQ(empty->unique, empty->size);
+    EXPECT_EQ(empty->fileCount, 0);
+    EXPECT_EQ(empty->smallFileCount, 0);
+    EXPECT_TRUE(empty->items().empty()) << "an empty folder shows no items";
     Node* odd = test::childNamed(*root, "odd");
     ASSERT_TRUE(odd);
     EXPECT_EQ(odd->smallFileCount, 3);
@@ -116,22 +170,22 @@ TEST(TreeScanner, HardLinksCountOnceEvenWhenTwoWalkersMeetThemAtOnce) {
     ScanCounter leftCounter, rightCounter;
     TallyBox leftTally, rightTally;
     PathSet skip;
-    std::function<bool()> never = [] { return false; };
     Node::Ptr left, right;
-    std::thread a([&] {
-        left = TreeScanner::scan(tree.path("left"), leftCounter, links, kThreshold, skip, true,
-                                 &leftTally, std::nullopt, never);
-    });
-    std::thread b([&] {
-        right = TreeScanner::scan(tree.path("right"), rightCounter, links, kThreshold, skip, true,
-                                  &rightTally, std::nullopt, never);
-    });
+    auto walk = [&](const std::string& path, ScanCounter& counter, TallyBox& tally) {
+        return TreeScanner::scan(path, {.counter = counter,
+                                        .links = links,
+                                        .skip = skip,
+                                        .threshold = kThreshold,
+                                        .tally = &tally});
+    };
+    std::thread a([&] { left = walk(tree.path("left"), leftCounter, leftTally); });
+    std::thread b([&] { right = walk(tree.path("right"), rightCounter, rightTally); });
     a.join();
     b.join();
     ASSERT_TRUE(left && right);
     auto expected = test::independentUsage(tree.path("left"));
     EXPECT_EQ(left->fileCount + right->fileCount, expected.files);
-    EXPECT_EQ(left->size + right->size, expected.bytes);
+    EXPECT_EQ(left->size + right->size, expected.bytes + test::allocatedBytes(tree.path("right")));
     EXPECT_EQ((test::childNamed(*left, "big") != nullptr) +
                   (test::childNamed(*right, "big") != nullptr),
               1);
@@ -154,7 +208,7 @@ TEST(TreeScanner, SkippedFoldersAreMarkedAndNotEntered) {
     Node* skipped = test::childNamed(*root, "private");
     ASSERT_TRUE(skipped);
     EXPECT_TRUE(skipped->needsAccess);
-    EXPECT_EQ(skipped->size, 0);
+    EXPECT_EQ(skipped->size, test::allocatedBytes(tree.path("private"))) << "only its own blocks";
     EXPECT_TRUE(skipped->children().empty());
     EXPECT_EQ(root->fileCount, 1);
 }
@@ -171,12 +225,14 @@ TEST(TreeScanner, WithoutDescendingSubFoldersStayEmptyButTopFilesCount) {
     ASSERT_TRUE(root);
     Node* sub = test::childNamed(*root, "sub");
     ASSERT_TRUE(sub);
-    EXPECT_EQ(sub->size, 0);
+    EXPECT_EQ(sub->size, test::allocatedBytes(tree.path("sub"))) << "only its own blocks";
     EXPECT_EQ(sub->fileCount, 0);
     EXPECT_TRUE(sub->children().empty());
     EXPECT_EQ(root->fileCount, 2);
-    EXPECT_EQ(root->size, test::allocatedBytes(tree.path("top-big")) +
-                              test::allocatedBytes(tree.path("top-small")));
+    EXPECT_EQ(root->size, test::allocatedBytes(temp.string()) +
+                              test::allocatedBytes(tree.path("top-big")) +
+                              test::allocatedBytes(tree.path("top-small")))
+        << "sub-folders are left to the caller";
 }
 
 TEST(TreeScanner, CancellingTakesEffectAtThePublicationAndReturnsNothing) {
@@ -202,9 +258,15 @@ TEST(TreeScanner, PathsThatAreNotFoldersGiveNothingAndForeignMountsGiveAnEmptyNo
     TreeBuilder tree(temp.path());
     tree.file("plain", 10);
     tree.file("sub/x", 2'000'000);
+    tree.symlink(tree.path("sub"), "link");
     Scan scan;
     EXPECT_FALSE(scan.run(tree.path("missing")));
     EXPECT_FALSE(scan.run(tree.path("plain")));
+    EXPECT_EQ(scan.counter.snapshot().errors, 2) << "each failure counts";
+    auto linked = scan.run(tree.path("link"));
+    ASSERT_TRUE(linked) << "a folder named through a link is walked";
+    EXPECT_EQ(linked->fileCount, 1);
+    EXPECT_EQ(linked->name, "link");
     auto empty = scan.run(tree.path("sub"), 0xFFFF'FFFF'FFFFull);
     ASSERT_TRUE(empty);
     EXPECT_EQ(empty->size, 0);
@@ -213,21 +275,75 @@ TEST(TreeScanner, PathsThatAreNotFoldersGiveNothingAndForeignMountsGiveAnEmptyNo
     EXPECT_EQ(empty->name, "sub");
 }
 
-TEST(TreeScanner, AMountInsideTheTreeDoesNotAppear) {
+TEST(TreeScanner, MountsInsideTheTreeAreLeftOutFoldersAndFilesAlike) {
     test::TemporaryFolder temp;
-    TreeBuilder tree(temp.path());
+    TreeBuilder tree(temp.path() / "tree");
     tree.file("kept", 2'000'000);
     std::string mountPoint = tree.folder("mounted");
+    std::string boundFile = tree.file("bound", 0);
+    std::string elsewhere = TreeBuilder(temp.path() / "elsewhere").file("big", 10'000'000);
     if (::mount("tavelin-test", mountPoint.c_str(), "tmpfs", 0, "size=16m") != 0)
         GTEST_SKIP() << "mounting a tmpfs was refused here: " << std::strerror(errno);
     TreeBuilder(mountPoint).file("inside", 4'000'000);
+    bool bound = ::mount(elsewhere.c_str(), boundFile.c_str(), nullptr, MS_BIND, nullptr) == 0;
 
     Scan scan;
-    auto root = scan.run(temp.string());
+    auto root = scan.run(tree.root().string());
     ::umount(mountPoint.c_str());
+    if (bound)
+        ::umount(boundFile.c_str());
+    ASSERT_TRUE(bound) << "bind-mounting a file was refused: " << std::strerror(errno);
     ASSERT_TRUE(root);
     EXPECT_EQ(test::childNamed(*root, "mounted"), nullptr);
-    EXPECT_EQ(root->fileCount, 1);
+    EXPECT_EQ(root->fileCount, 1) << "the file bound from elsewhere is not counted";
+    EXPECT_EQ(root->size,
+              test::allocatedBytes(tree.root().string()) + test::allocatedBytes(tree.path("kept")));
+}
+
+TEST(TreeScanner, DepthCostsNoStackAndBeyondTheOpenFileLimitIsOneError) {
+    test::TemporaryFolder temp;
+    TreeBuilder tree(temp.path());
+    constexpr int kDepth = 2'000;
+    tree.chain("top", kDepth, "d");
+
+    // A thread with a small stack: a walk that recursed per level would overflow it.
+    struct Work {
+        Scan scan;
+        std::string path;
+        Node::Ptr root;
+    } work{{}, tree.path("top"), nullptr};
+    pthread_attr_t attributes;
+    ASSERT_EQ(::pthread_attr_init(&attributes), 0);
+    ASSERT_EQ(::pthread_attr_setstacksize(&attributes, 256 * 1024), 0);
+    pthread_t thread;
+    auto body = [](void* argument) -> void* {
+        auto* work = static_cast<Work*>(argument);
+        work->root = work->scan.run(work->path);
+        return nullptr;
+    };
+    ASSERT_EQ(::pthread_create(&thread, &attributes, body, &work), 0);
+    ::pthread_join(thread, nullptr);
+    ::pthread_attr_destroy(&attributes);
+    ASSERT_TRUE(work.root);
+    EXPECT_EQ(depthOf(*work.root), kDepth);
+    EXPECT_EQ(work.scan.counter.snapshot().errors, 0);
+    EXPECT_EQ(work.root->size, test::duBytes(tree.path("top")));
+
+    ChildOutcome limited = inChildProcess([&] {
+        struct rlimit limit {
+            64, 64
+        };
+        if (::setrlimit(RLIMIT_NOFILE, &limit) != 0)
+            ::_exit(2);
+        Scan scan;
+        auto root = scan.run(tree.path("top"));
+        return std::array<int64_t, 3>{root ? 1 : 0, root ? depthOf(*root) : 0,
+                                      scan.counter.snapshot().errors};
+    });
+    ASSERT_EQ(limited.status, 0);
+    EXPECT_EQ(limited.report[0], 1) << "the walk returns a tree";
+    EXPECT_LT(limited.report[1], 64);
+    EXPECT_EQ(limited.report[2], 1) << "the level that could not be opened is one error";
 }
 
 TEST(TreeScanner, UnreadableFoldersAreMarkedAndCounted) {
@@ -240,33 +356,20 @@ TEST(TreeScanner, UnreadableFoldersAreMarkedAndCounted) {
     std::filesystem::permissions(locked, std::filesystem::perms::none);
 
     // Root reads everything, so the walk runs in a child that has given up root.
-    int pipeFds[2];
-    ASSERT_EQ(::pipe(pipeFds), 0);
-    pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        ::close(pipeFds[0]);
+    ChildOutcome outcome = inChildProcess([&] {
         if (::getuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
             ::_exit(2);
         Scan scan;
         auto root = scan.run(tree.root().string());
-        int64_t report[3] = {root ? 1 : 0, 0, scan.counter.snapshot().errors};
-        if (root)
-            if (Node* node = test::childNamed(*root, "locked"))
-                report[1] = node->isUnreadable ? 1 : 0;
-        ::_exit(::write(pipeFds[1], report, sizeof report) == sizeof report ? 0 : 3);
-    }
-    ::close(pipeFds[1]);
-    int64_t report[3] = {};
-    ssize_t got = ::read(pipeFds[0], report, sizeof report);
-    ::close(pipeFds[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
+        Node* node = root ? test::childNamed(*root, "locked") : nullptr;
+        return std::array<int64_t, 3>{root ? 1 : 0, node && node->isUnreadable ? 1 : 0,
+                                      scan.counter.snapshot().errors};
+    });
     std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
-    if (WEXITSTATUS(status) == 2)
+    if (outcome.status == 2)
         GTEST_SKIP() << "could not drop root privileges to make a folder unreadable";
-    ASSERT_EQ(got, static_cast<ssize_t>(sizeof report));
-    EXPECT_EQ(report[0], 1) << "the walk returns a tree";
-    EXPECT_EQ(report[1], 1) << "the locked folder is marked unreadable";
-    EXPECT_EQ(report[2], 1) << "one error is counted";
+    ASSERT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.report[0], 1) << "the walk returns a tree";
+    EXPECT_EQ(outcome.report[1], 1) << "the locked folder is marked unreadable";
+    EXPECT_EQ(outcome.report[2], 1) << "one error is counted";
 }

@@ -4,6 +4,8 @@
 #include "window/MainWindow.h"
 
 #include <QApplication>
+#include <string>
+#include <vector>
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
@@ -11,7 +13,8 @@ int main(int argc, char* argv[]) {
     QApplication::setOrganizationName(QStringLiteral("Tavelin"));
     tavelin::installNumberLocale();
 
-    auto launch = tavelin::LaunchOptions::parse(QApplication::arguments());
+    // The raw arguments, which Qt has stripped of its own: decoding them could change a path.
+    auto launch = tavelin::LaunchOptions::parse(std::vector<std::string>(argv, argv + argc));
     tavelin::MainWindow window(
         std::make_unique<tavelin::AppModel>(tavelin::AppModel::Environment::live()),
         launch.scanPath);

@@ -2,7 +2,7 @@
 // {"path", "files", "bytes", "unique", "errors", "nodes", "seconds"}. Benchmarks and
 // acceptance checks run it; it is not part of the product.
 
-#include "platform/FileFacts.h"
+#include "scan/FolderProblem.h"
 #include "scan/ScanSession.h"
 #include "util/ManualQueue.h"
 
@@ -10,13 +10,21 @@
 #include <iostream>
 #include <nlohmann/json.hpp>
 #include <thread>
+#include <vector>
 
 namespace {
 
-int64_t countNodes(const tavelin::Node& node) {
-    int64_t count = 1;
-    for (const auto& child : node.children())
-        count += countNodes(*child);
+// With a list, not recursion: trees may be many thousands of levels deep.
+int64_t countNodes(const tavelin::Node& root) {
+    int64_t count = 0;
+    std::vector<const tavelin::Node*> pending{&root};
+    while (!pending.empty()) {
+        const tavelin::Node* node = pending.back();
+        pending.pop_back();
+        ++count;
+        for (const auto& child : node->children())
+            pending.push_back(child.get());
+    }
     return count;
 }
 
@@ -28,9 +36,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::string path = argv[1];
-    tavelin::platform::FileFacts facts;
-    if (tavelin::platform::readFileFacts(path.c_str(), facts) != 0 || !facts.isDirectory) {
-        std::cerr << "tavelin-scan: " << path << " is not a folder\n";
+    if (auto problem = tavelin::folderProblem(path)) {
+        std::cerr << "tavelin-scan: " << *problem << "\n";
         return 1;
     }
 

@@ -4,8 +4,76 @@
 #include "util/Paths.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace tavelin {
+
+// Gives a whole walk's sub-folders to idle workers, from the walker threads. Every walk of the
+// job, given folders included, publishes into the job's counter and may give away in turn.
+class ScanSession::Sharer final : public TreeScanner::Sharing,
+                                  public std::enable_shared_from_this<Sharer> {
+public:
+    struct Walk {
+        std::weak_ptr<ScanSession> session;
+        std::shared_ptr<MainQueue> queue;
+        // The pool the walks run on; `give` runs on it too, and a pool outlives its tasks.
+        WorkerPool* pool = nullptr;
+        std::shared_ptr<IdleWorkers> idle;
+        std::shared_ptr<ScanCounter> counter;
+        std::shared_ptr<LinkSet> links;
+        std::shared_ptr<const PathSet> skip;
+        std::shared_ptr<CancelFlag> cancel;
+        int64_t threshold = 0;
+        std::optional<uint64_t> mount;
+        int index = 0;
+    };
+
+    explicit Sharer(Walk walk)
+        : walk_(std::move(walk)) {}
+
+    bool wanted() const override { return walk_.idle->wantedForSharing(); }
+    bool give(TreeScanner::SharedFolders& folders) override;
+    // How many times folders were given; final once every walk of the job has reported.
+    int given() const { return given_.load(std::memory_order_relaxed); }
+
+    TreeScanner::Options options(TallyBox* tally) {
+        return {.counter = *walk_.counter,
+                .links = *walk_.links,
+                .skip = *walk_.skip,
+                .isCancelled = [cancel = walk_.cancel] { return cancel->isSet(); },
+                .threshold = walk_.threshold,
+                .tally = tally,
+                .mount = walk_.mount,
+                .sharing = this};
+    }
+
+private:
+    Walk walk_;
+    std::atomic<int> given_{0};
+};
+
+bool ScanSession::Sharer::give(TreeScanner::SharedFolders& folders) {
+    if (!walk_.idle->takeForSharing())
+        return false;
+    // Counted before the giving walk reports, so its report finds the count complete.
+    given_.fetch_add(1, std::memory_order_relaxed);
+    auto gift = std::make_shared<TreeScanner::SharedFolders>(std::move(folders));
+    walk_.pool->submit([self = shared_from_this(), gift] {
+        TallyBox tally;
+        SharedResult back;
+        back.nodes = TreeScanner::scanShared(*gift, self->options(&tally));
+        back.tally = std::move(tally.value);
+        for (auto& folder : gift->folders)
+            back.places.push_back(std::move(folder.node));
+        self->walk_.idle->release();
+        self->walk_.queue->post(
+            [session = self->walk_.session, index = self->walk_.index, back = std::move(back)] {
+                if (auto owner = session.lock())
+                    owner->receiveShared(index, back);
+            });
+    });
+    return true;
+}
 
 ScanSession::ScanSession(const std::string& path, std::optional<std::string> name, PathSet skip,
                          std::optional<int64_t> expectedSize, int64_t largeFileThreshold,
@@ -14,7 +82,8 @@ ScanSession::ScanSession(const std::string& path, std::optional<std::string> nam
     , path_(path == "/" ? path : standardizedPath(path))
     , startDate_(std::chrono::system_clock::now())
     , skipped_(std::make_shared<const PathSet>(std::move(skip)))
-    , threshold_(largeFileThreshold) {
+    , threshold_(largeFileThreshold)
+    , idle_(std::make_shared<IdleWorkers>(context_.workerCount)) {
     root_ = Node::makeRoot(name.value_or(lastPathComponent(path_)), path_, expectedSize);
 }
 
@@ -129,7 +198,6 @@ ScanSession::Job& ScanSession::addJob(const Node::Ptr& node, Job* parent, platfo
     job->split = job->depth < splitDepth_;
     job->index = static_cast<int>(jobs_.size());
     jobs_.push_back(std::move(job));
-    active_.push_back(jobs_.back().get());
     return *jobs_.back();
 }
 
@@ -138,14 +206,20 @@ void ScanSession::pump() {
         cursor_ = queue_.size();
         held_.clear();
     }
-    while (inFlight_ < context_.workerCount && cursor_ < queue_.size()) {
-        Job& job = *queue_[cursor_++];
+    while (cursor_ < queue_.size()) {
+        Job& job = *queue_[cursor_];
         // A folder removed before its turn is not walked: its path no longer leads anywhere.
-        if (inShownTree(*job.node))
-            launch(job);
-        else
+        if (!inShownTree(*job.node)) {
+            ++cursor_;
             complete(job);
+            continue;
+        }
+        if (!idle_->take())
+            break;
+        ++cursor_;
+        launch(job);
     }
+    idle_->setJobsWaiting(cursor_ < queue_.size());
     if (!isPaused_ && !held_.empty()) {
         auto held = std::move(held_);
         held_.clear();
@@ -163,14 +237,30 @@ void ScanSession::pump() {
 
 void ScanSession::launch(Job& job) {
     ++inFlight_;
-    std::weak_ptr<ScanSession> weak = weak_from_this();
+    active_.push_back(&job);
     std::string path = job.node->path();
     std::string beneath = path.substr(path_ == "/" ? 1 : path_.size() + 1);
-    context_.pool->submit([weak, queue = context_.queue, counter = job.counter, tally = job.tally,
-                           links = links_, skip = skipped_, cancel = cancelFlag_,
-                           rootFolder = rootFolder_, path = std::move(path),
-                           beneath = std::move(beneath), index = job.index, split = job.split,
-                           folder = job.folder, threshold = threshold_, mount = volumeDevice_] {
+    std::shared_ptr<Sharer> sharer;
+    if (!job.split) {
+        sharer = std::make_shared<Sharer>(Sharer::Walk{.session = weak_from_this(),
+                                                       .queue = context_.queue,
+                                                       .pool = context_.pool.get(),
+                                                       .idle = idle_,
+                                                       .counter = job.counter,
+                                                       .links = links_,
+                                                       .skip = skipped_,
+                                                       .cancel = cancelFlag_,
+                                                       .threshold = threshold_,
+                                                       .mount = volumeDevice_,
+                                                       .index = job.index});
+        walking_[job.index].sharer = sharer;
+    }
+    context_.pool->submit([weak = weak_from_this(), queue = context_.queue, idle = idle_,
+                           counter = job.counter, tally = job.tally, links = links_,
+                           skip = skipped_, cancel = cancelFlag_, rootFolder = rootFolder_, sharer,
+                           path = std::move(path), beneath = std::move(beneath), index = job.index,
+                           split = job.split, folder = job.folder, threshold = threshold_,
+                           mount = volumeDevice_] {
         Result result{.index = index};
         result.node = TreeScanner::scan(path, {.counter = *counter,
                                                .links = *links,
@@ -183,7 +273,9 @@ void ScanSession::launch(Job& job) {
                                                .base = rootFolder->get(),
                                                .beneath = beneath,
                                                .expected = folder,
-                                               .subfolders = split ? &result.subfolders : nullptr});
+                                               .subfolders = split ? &result.subfolders : nullptr,
+                                               .sharing = sharer.get()});
+        idle->release();
         queue->post([weak, result = std::move(result)] {
             if (auto session = weak.lock())
                 session->receive(result);
@@ -192,6 +284,36 @@ void ScanSession::launch(Job& job) {
 }
 
 void ScanSession::receive(Result result) {
+    auto walking = walking_.find(result.index);
+    if (walking == walking_.end()) {
+        accept(std::move(result));
+        return;
+    }
+    walking->second.result = std::move(result);
+    collect(walking->first);
+}
+
+void ScanSession::receiveShared(int index, SharedResult shared) {
+    auto walking = walking_.find(index);
+    if (walking == walking_.end())
+        return;
+    walking->second.shared.push_back(std::move(shared));
+    collect(index);
+}
+
+// A whole walk goes on once it and every walk of what it gave away have reported.
+void ScanSession::collect(int index) {
+    auto walking = walking_.find(index);
+    Walking& parts = walking->second;
+    if (!parts.result || static_cast<int>(parts.shared.size()) != parts.sharer->given())
+        return;
+    Result result = std::move(*parts.result);
+    result.shared = std::move(parts.shared);
+    walking_.erase(walking);
+    accept(std::move(result));
+}
+
+void ScanSession::accept(Result result) {
     --inFlight_;
     if (!cancelled()) {
         if (isPaused_) {
@@ -208,6 +330,8 @@ void ScanSession::receive(Result result) {
 void ScanSession::handle(Result& result) {
     Job& job = *jobs_[static_cast<size_t>(result.index)];
     kinds_.merge(job.tally->value);
+    for (const SharedResult& shared : result.shared)
+        kinds_.merge(shared.tally);
     if (!inShownTree(*job.node)) {
         // Removed while its walker ran: nothing to graft, and nothing beneath it to walk.
         complete(job);
@@ -219,6 +343,8 @@ void ScanSession::handle(Result& result) {
         complete(job);
         return;
     }
+    for (SharedResult& shared : result.shared)
+        graftShared(shared);
     job.node->absorb(*result.node);
     if (!job.split) {
         complete(job);
@@ -231,6 +357,24 @@ void ScanSession::handle(Result& result) {
     addJobs(&job, *job.node, result.subfolders);
     if (job.pending == 0)
         complete(job);
+}
+
+// Puts what another worker measured in place of the placeholders the giving walk left, whose
+// ancestors (still the walk's own tree) take the difference.
+void ScanSession::graftShared(SharedResult& shared) {
+    for (size_t i = 0; i < shared.places.size(); ++i) {
+        Node& place = *shared.places[i];
+        Node* walked = i < shared.nodes.size() ? shared.nodes[i].get() : nullptr;
+        if (!walked) {
+            place.isUnreadable = true;
+            continue;
+        }
+        int64_t size = place.size;
+        int64_t unique = place.unique;
+        int64_t files = place.fileCount;
+        place.absorb(*walked);
+        place.adjustAncestors(place.size - size, place.unique - unique, place.fileCount - files);
+    }
 }
 
 bool ScanSession::inShownTree(const Node& node) const {

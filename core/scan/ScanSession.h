@@ -3,7 +3,9 @@
 // One scan of one folder or disk. Lists the top folder at once, cuts the tree below into jobs
 // (folders down to depth 3 are only listed, depth-4 folders are walked whole), runs the jobs on
 // background walkers, and grafts each finished subtree into the shown tree on the UI thread.
-// Folders still being measured show live figures from their job's counter.
+// Folders still being measured show live figures from their job's counter. A walker that sees
+// another one idle hands it sub-folders itself, without the UI thread; a job is grafted once
+// everything it gave away is back, so results and progress are as one walker would give them.
 //
 // Threads: every member function runs on the UI thread (the thread that runs `queue`), and
 // so do `onChange` and `onFinish`. Walkers touch only their own subtree and the shared
@@ -15,6 +17,7 @@
 #include "platform/UniqueFd.h"
 #include "scan/CancelFlag.h"
 #include "scan/ExtensionTally.h"
+#include "scan/IdleWorkers.h"
 #include "scan/LinkSet.h"
 #include "scan/Node.h"
 #include "scan/ScanCounter.h"
@@ -106,12 +109,28 @@ public:
     int64_t baseSize() const { return baseSize_; }
 
 private:
+    // What a walker that took sub-folders of a job hands back: each folder's placeholder in the
+    // giving walk's tree, and its subtree (nothing when it could not be walked).
+    struct SharedResult {
+        std::vector<Node::Ptr> places{};
+        std::vector<Node::Ptr> nodes{};
+        ExtensionTally tally{};
+    };
     // What a job's walker hands back: its subtree (nothing when the folder could not be opened
-    // or the walk was cancelled) and, for a listing, the identities of the sub-folders it met.
+    // or the walk was cancelled), for a listing the identities of the sub-folders it met, and
+    // what came back of the sub-folders its walks gave away.
     struct Result {
         int index = 0;
         Node::Ptr node{};
         std::vector<TreeScanner::ListedFolder> subfolders{};
+        std::vector<SharedResult> shared{};
+    };
+    class Sharer;
+    // A whole walk of a job, held until everything it gave away is back.
+    struct Walking {
+        std::shared_ptr<Sharer> sharer;
+        std::optional<Result> result;
+        std::vector<SharedResult> shared;
     };
 
     void listRoot();
@@ -121,7 +140,11 @@ private:
     void pump();
     void launch(Job& job);
     void receive(Result result);
+    void receiveShared(int index, SharedResult shared);
+    void collect(int index);
+    void accept(Result result);
     void handle(Result& result);
+    static void graftShared(SharedResult& shared);
     bool inShownTree(const Node& node) const;
     void lowerOwnFigures(const Node* folder, int64_t size, int64_t unique, int64_t files);
     void complete(Job& job);
@@ -163,12 +186,15 @@ private:
     int64_t baseUnique_ = 0;
     int64_t baseErrors_ = 0;
 
-    // The runner: jobs wait in `queue_` from `cursor_` on; `inFlight_` walkers are running.
+    // The runner: jobs wait in `queue_` from `cursor_` on; `inFlight_` jobs are being walked,
+    // on at most as many workers as `idle_` hands out.
     std::vector<Job*> queue_;
     size_t cursor_ = 0;
     int inFlight_ = 0;
-    // Jobs not yet done, oldest first, so totals cost what is still running; the errors of done
-    // jobs are folded into `finishedErrors_` once.
+    std::shared_ptr<IdleWorkers> idle_;
+    std::unordered_map<int, Walking> walking_;
+    // Jobs launched and not yet done, in launch order, so totals cost what is still running;
+    // the errors of done jobs are folded into `finishedErrors_` once.
     std::vector<Job*> active_;
     int64_t finishedErrors_ = 0;
 };

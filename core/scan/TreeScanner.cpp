@@ -7,6 +7,30 @@
 #include "util/Paths.h"
 
 namespace tavelin::TreeScanner {
+namespace {
+
+Walker makeWalker(const platform::FileFacts& top, int fd, const Options& options) {
+    Walker::Settings settings{.mount = top.mount,
+                              .threshold = options.threshold,
+                              .descend = options.descend,
+                              .shareAware = platform::canShareExtents(fd),
+                              .sharing = options.sharing};
+    return Walker(settings, options.counter, options.links, options.skip, options.isCancelled);
+}
+
+Node::Ptr makeTop(const std::string& path, const platform::FileFacts& top) {
+    auto root = Node::makeRoot(lastPathComponent(path), path);
+    root->modified = dateFromTimespec(top.modifiedSeconds, top.modifiedNanoseconds);
+    return root;
+}
+
+void finishWalk(Walker& walker, const Options& options) {
+    walker.flush(nullptr);
+    if (options.tally)
+        options.tally->value.merge(walker.tally());
+}
+
+} // namespace
 
 Node::Ptr scan(const std::string& path, const Options& options) {
     platform::raiseOpenFileLimitOnce();
@@ -19,16 +43,11 @@ Node::Ptr scan(const std::string& path, const Options& options) {
         options.counter.addErrors(1);
         return nullptr;
     }
-    auto root = Node::makeRoot(lastPathComponent(path), path);
-    root->modified = dateFromTimespec(top.modifiedSeconds, top.modifiedNanoseconds);
+    auto root = makeTop(path, top);
     if (options.mount && *options.mount != top.mount)
         return root;
 
-    Walker::Settings settings{.mount = top.mount,
-                              .threshold = options.threshold,
-                              .descend = options.descend,
-                              .shareAware = platform::canShareExtents(place.get())};
-    Walker walker(settings, options.counter, options.links, options.skip, options.isCancelled);
+    Walker walker = makeWalker(top, place.get(), options);
     walker.countOwnBlocks(*root, top.allocated);
     platform::UniqueFd listing = platform::openListing(place.get());
     place.reset();
@@ -38,12 +57,43 @@ Node::Ptr scan(const std::string& path, const Options& options) {
         root->isUnreadable = true;
         options.counter.addErrors(1);
     }
-    walker.flush(nullptr);
-    if (options.tally)
-        options.tally->value.merge(walker.tally());
+    finishWalk(walker, options);
     if (options.subfolders)
         *options.subfolders = walker.subfolders();
     return walker.cancelled() ? nullptr : root;
+}
+
+std::vector<Node::Ptr> scanShared(const SharedFolders& shared, const Options& options) {
+    platform::FileFacts parent;
+    if (platform::readFileFacts(shared.parent->get(), "", parent) != 0) {
+        options.counter.addErrors(static_cast<int64_t>(shared.folders.size()));
+        return std::vector<Node::Ptr>(shared.folders.size());
+    }
+    Walker walker = makeWalker(parent, shared.parent->get(), options);
+    std::vector<Node::Ptr> results;
+    results.reserve(shared.folders.size());
+    for (const SharedFolders::Folder& folder : shared.folders) {
+        platform::UniqueFd fd =
+            platform::openSubdirectory(shared.parent->get(), folder.node->name.c_str());
+        platform::FileFacts top;
+        if (!fd || platform::readFileFacts(fd.get(), "", top) != 0 || top.id() != folder.id) {
+            options.counter.addErrors(1);
+            results.emplace_back();
+            continue;
+        }
+        std::string path = shared.parentPath;
+        appendPathComponent(path, folder.node->name);
+        Node::Ptr root = makeTop(path, top);
+        if (top.mount == parent.mount) {
+            walker.countOwnBlocks(*root, top.allocated);
+            walker.walk(std::move(fd), *root, path);
+        }
+        results.push_back(std::move(root));
+        if (walker.cancelled())
+            return {};
+    }
+    finishWalk(walker, options);
+    return results;
 }
 
 std::optional<int64_t> uniqueSize(const std::string& atPath, int64_t allocated) {

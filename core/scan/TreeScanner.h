@@ -4,10 +4,12 @@
 
 #include "platform/FileFacts.h"
 #include "platform/SharedExtents.h"
+#include "platform/UniqueFd.h"
 #include "scan/Node.h"
 #include "util/StringHash.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,6 +29,30 @@ struct ListedFolder {
     platform::FileId id;
 };
 
+// Sub-folders a walk gives to another worker, as the walk's listing met them: beneath the open
+// folder `parent`, each with its node in the giving walk's tree, which counts only the folder's
+// own blocks; the rest arrives with the other worker's walk.
+struct SharedFolders {
+    struct Folder {
+        Node::Ptr node;
+        platform::FileId id;
+    };
+    std::shared_ptr<const platform::UniqueFd> parent;
+    std::string parentPath;
+    std::vector<Folder> folders;
+};
+
+// Lets a walk hand sub-folders to idle workers. Called on the walking thread.
+class Sharing {
+public:
+    virtual ~Sharing() = default;
+    // Asked before each sub-folder is entered, so it must be cheap: whether a worker is idle.
+    virtual bool wanted() const = 0;
+    // Walks the folders on an idle worker; false, and the folders stay with the caller, when
+    // none is idle any more.
+    virtual bool give(SharedFolders& folders) = 0;
+};
+
 struct Options {
     ScanCounter& counter; // where running figures and errors are published
     LinkSet& links;       // hard-linked files met so far in the scan
@@ -44,6 +70,9 @@ struct Options {
     std::optional<platform::FileId> expected{}; // the folder must be this one
     // Filled, when the folder is only listed, with its sub-folders in listing order.
     std::vector<ListedFolder>* subfolders = nullptr;
+    // When set, a walk that sees an idle worker gives it the later half of the sub-folders it
+    // has yet to enter at that level.
+    Sharing* sharing = nullptr;
 };
 
 // Walks the folder `path` names (absolute; it names the nodes and the skip checks): returns its
@@ -54,6 +83,12 @@ struct Options {
 // `isUnreadable`, with one error counted; a folder on another mount than `mount` comes back
 // empty.
 Node::Ptr scan(const std::string& path, const Options& options);
+
+// Walks folders another walk gave away, each opened beneath `shared.parent` without following a
+// link and checked to be the folder listed: a subtree per folder, in order, or nothing for one
+// that could not be opened (its error counted). Empty when the walk was cancelled.
+// `options.base`, `beneath`, `expected` and `subfolders` do not apply.
+std::vector<Node::Ptr> scanShared(const SharedFolders& shared, const Options& options);
 
 // The bytes deleting one file would free, given its allocated size; nothing when the path
 // cannot be examined.

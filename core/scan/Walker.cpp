@@ -44,10 +44,16 @@ void Walker::walk(platform::UniqueFd fd, Node& node, std::string_view path) {
     }
     while (!levels_.empty() && !cancelled_) {
         Level& level = levels_.back();
-        if (level.next < subfolders_.size())
-            enterNextSubfolder(level);
-        else
+        if (level.next == subfolders_.size()) {
             leave();
+            continue;
+        }
+        if (shareDue_ && settings_.sharing && subfolders_.size() - level.next >= 2 &&
+            settings_.sharing->wanted()) {
+            shareDue_ = false;
+            shareLaterHalf(level);
+        }
+        enterNextSubfolder(level);
     }
     // A cancelled walk closes the folders it still holds; its tree is dropped unsorted.
     levels_.clear();
@@ -75,6 +81,25 @@ void Walker::enterNextSubfolder(Level& level) {
     }
     appendPathComponent(path_, folder.name);
     enter(std::move(fd), folder);
+}
+
+void Walker::shareLaterHalf(Level& level) {
+    size_t kept = level.next + (subfolders_.size() - level.next + 1) / 2;
+    TreeScanner::SharedFolders gift;
+    gift.parent = std::make_shared<const platform::UniqueFd>(level.fd.duplicate());
+    if (!*gift.parent)
+        return;
+    gift.parentPath = path_;
+    for (size_t i = kept; i < subfolders_.size(); ++i)
+        if (!subfolders_[i].node->needsAccess)
+            gift.folders.push_back({subfolders_[i].node->shared_from_this(), subfolders_[i].id});
+    if (gift.folders.empty() || !settings_.sharing->give(gift))
+        return;
+    // The given folders count their own blocks here, as skipped ones do; the other walk brings
+    // the rest.
+    for (size_t i = kept; i < subfolders_.size(); ++i)
+        addFigures(*level.node, *subfolders_[i].node);
+    subfolders_.resize(kept);
 }
 
 void Walker::leave() {
@@ -114,6 +139,7 @@ bool Walker::visit(int fd, Node& node, std::string_view name) {
     if (++steps_ < kPublishEvery)
         return true;
     steps_ = 0;
+    shareDue_ = true;
     std::string_view shown = path_;
     flush(&shown);
     cancelled_ = isCancelled_();

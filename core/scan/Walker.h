@@ -8,7 +8,9 @@
 // The inner loop is the hottest code of the product: per small file it makes no heap
 // allocation and, beyond the statx, no system call (except the extent map where files can
 // share data). Depth costs no stack: the folders being walked are kept on an explicit stack,
-// one open descriptor per level.
+// one open descriptor per level. When a worker is idle, a walk gives it half of the sub-folders
+// it has yet to enter at its current level (at most once per publication), so one long walk
+// does not keep the others waiting.
 
 #include "platform/DirectoryReader.h"
 #include "platform/FileFacts.h"
@@ -31,10 +33,11 @@ class LinkSet;
 class Walker {
 public:
     struct Settings {
-        uint64_t mount = 0;      // the mount the walk stays on
-        int64_t threshold = 0;   // files at or above it get a node of their own
-        bool descend = true;     // false: list the top folder only
-        bool shareAware = false; // the file system can share data between files
+        uint64_t mount = 0;                      // the mount the walk stays on
+        int64_t threshold = 0;                   // files at or above it get a node of their own
+        bool descend = true;                     // false: list the top folder only
+        bool shareAware = false;                 // the file system can share data between files
+        TreeScanner::Sharing* sharing = nullptr; // takes sub-folders for idle workers
     };
 
     Walker(Settings settings, ScanCounter& counter, LinkSet& links, const PathSet& skip,
@@ -68,6 +71,7 @@ private:
 
     void enter(platform::UniqueFd fd, Node& node);
     void enterNextSubfolder(Level& level);
+    void shareLaterHalf(Level& level);
     void leave();
     void list(int fd, Node& node);
     bool visit(int fd, Node& node, std::string_view name);
@@ -91,6 +95,9 @@ private:
     // where the list ended when the level began, so no level allocates a list of its own.
     std::vector<TreeScanner::ListedFolder> subfolders_;
     int steps_ = 0;
+    // Sub-folders are given away at most once per publication, so that gifts stay worth the
+    // hand-over however small the folders are.
+    bool shareDue_ = true;
 };
 
 } // namespace tavelin

@@ -318,6 +318,43 @@ TEST(ScanProgress, FractionUsesTheFirstPositiveEstimateAndNeverReachesOne) {
     EXPECT_EQ(ScanProgress::fraction(50, 0, 0), std::nullopt);
 }
 
+TEST(ScanSession, ALongWalkSharedWithIdleWorkersGivesTheSameTree) {
+    test::TemporaryFolder temp;
+    TreeBuilder tree(temp.path());
+    // One job walks everything below depth 4, while the other worker would sit idle.
+    for (int i = 0; i < 30; ++i)
+        for (int j = 0; j < 4; ++j) {
+            std::string folder = "a/b/c/d/s" + std::to_string(i) + "/t" + std::to_string(j);
+            tree.file(folder + "/file", j == 0 ? 1'000'000 : 5000);
+            tree.file(folder + "/small.txt", 100);
+            tree.folder(folder + "/u/v/w");
+        }
+    tree.hardLink("a/b/c/d/s0/t0/file", "a/b/c/d/s29/t3/again");
+
+    Harness harness(temp.string());
+    harness.session->start();
+    ASSERT_TRUE(harness.runToEnd());
+    const Node& root = *harness.session->root();
+    EXPECT_EQ(root.size, test::duBytes(temp.string()));
+    EXPECT_EQ(root.fileCount, 30 * 4 * 2);
+    EXPECT_EQ(harness.session->kinds().entries().at("txt").files, 30 * 4);
+    EXPECT_EQ(harness.session->errors(), 0);
+    EXPECT_EQ(harness.finishes, 1);
+    std::vector<const Node*> pending{&root};
+    while (!pending.empty()) {
+        const Node* node = pending.back();
+        pending.pop_back();
+        EXPECT_FALSE(node->isScanning) << node->path();
+        int64_t size = node->smallFileSize;
+        for (const auto& child : node->children()) {
+            size += child->size;
+            if (child->isDirectory())
+                pending.push_back(child.get());
+        }
+        EXPECT_EQ(node->size, size) << node->path();
+    }
+}
+
 TEST(ScanSession, ARootReachedThroughASymbolicLinkIsScannedLikeTheFolder) {
     test::TemporaryFolder temp;
     TreeBuilder tree(temp.path());

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <pthread.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -70,6 +71,19 @@ int depthOf(const Node& node) {
         ++depth;
     return depth;
 }
+
+// Takes the first gift a walk offers and keeps it, as an idle worker would before walking it.
+struct KeepFirstGift : TreeScanner::Sharing {
+    bool wanted() const override { return !gift; }
+    bool give(TreeScanner::SharedFolders& folders) override {
+        if (refuse)
+            return false;
+        gift = std::move(folders);
+        return true;
+    }
+    bool refuse = false;
+    std::optional<TreeScanner::SharedFolders> gift;
+};
 
 struct ChildOutcome {
     int status = -1; // the child's exit status; 2 when it could not prepare
@@ -153,6 +167,71 @@ TEST(TreeScanner, FiguresMatchAnIndependentCountOfTheSameTree) {
     EXPECT_EQ(snapshot.bytes, expected.bytes);
     EXPECT_EQ(snapshot.errors, 0);
     EXPECT_EQ(scan.tally.value.entries().at("txt").files, 2);
+}
+
+TEST(TreeScanner, AWalkGivesTheLaterHalfOfItsSubFoldersToAnIdleWorker) {
+    test::TemporaryFolder temp;
+    TreeBuilder tree(temp.path() / "top");
+    for (int i = 0; i < 10; ++i) {
+        tree.file("s" + std::to_string(i) + "/inner/big", 1'500'000);
+        tree.file("s" + std::to_string(i) + "/small.txt", 100);
+    }
+    std::string top = tree.root().string();
+
+    Scan refused;
+    KeepFirstGift declining;
+    declining.refuse = true;
+    auto whole = TreeScanner::scan(top, {.counter = refused.counter,
+                                         .links = refused.links,
+                                         .skip = refused.skip,
+                                         .threshold = kThreshold,
+                                         .sharing = &declining});
+    ASSERT_TRUE(whole);
+    EXPECT_EQ(whole->size, test::duBytes(top)) << "a refused gift is walked by the giver";
+
+    Scan giver;
+    KeepFirstGift sharing;
+    auto root = TreeScanner::scan(top, {.counter = giver.counter,
+                                        .links = giver.links,
+                                        .skip = giver.skip,
+                                        .threshold = kThreshold,
+                                        .tally = &giver.tally,
+                                        .sharing = &sharing});
+    ASSERT_TRUE(root && sharing.gift);
+    const TreeScanner::SharedFolders& gift = *sharing.gift;
+    EXPECT_EQ(gift.parentPath, top);
+    ASSERT_EQ(gift.folders.size(), 5u) << "the first folder is entered, then half the other nine";
+    int64_t given = 0;
+    for (const auto& folder : gift.folders) {
+        EXPECT_EQ(folder.node->parent(), root.get());
+        EXPECT_EQ(folder.node->size, test::allocatedBytes(tree.path(folder.node->name)))
+            << "a given folder counts only its own blocks in the giving walk";
+        given += test::duBytes(tree.path(folder.node->name)) - folder.node->size;
+    }
+    EXPECT_EQ(root->size + given, test::duBytes(top));
+    expectSumsHold(*root);
+
+    // The receiving walk measures them as the giver would have, and refuses a swapped folder.
+    std::filesystem::rename(tree.path(gift.folders[0].node->name), temp.path() / "moved");
+    tree.folder(gift.folders[0].node->name);
+    Scan receiver;
+    auto walked = TreeScanner::scanShared(gift, {.counter = receiver.counter,
+                                                 .links = giver.links,
+                                                 .skip = receiver.skip,
+                                                 .threshold = kThreshold,
+                                                 .tally = &receiver.tally});
+    ASSERT_EQ(walked.size(), 5u);
+    EXPECT_FALSE(walked[0]) << "not the folder that was listed";
+    EXPECT_EQ(receiver.counter.snapshot().errors, 1);
+    for (size_t i = 1; i < walked.size(); ++i) {
+        ASSERT_TRUE(walked[i]);
+        EXPECT_EQ(walked[i]->size, test::duBytes(tree.path(gift.folders[i].node->name)));
+        EXPECT_EQ(walked[i]->fileCount, 2);
+        expectSumsHold(*walked[i]);
+    }
+    EXPECT_EQ(giver.tally.value.entries().at("txt").files +
+                  receiver.tally.value.entries().at("txt").files,
+              9);
 }
 
 TEST(TreeScanner, HardLinksCountOnceEvenWhenTwoWalkersMeetThemAtOnce) {

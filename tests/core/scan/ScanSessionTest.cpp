@@ -3,6 +3,7 @@
 #include "scan/LinkSet.h"
 #include "scan/ScanProgress.h"
 #include "scan/TreeScanner.h"
+#include "support/BtrfsImage.h"
 #include "support/NodeLookup.h"
 #include "support/TemporaryFolder.h"
 #include "support/TreeBuilder.h"
@@ -299,6 +300,29 @@ TEST(ScanSession, AMissingRootIsUnreadableAndNeverReportedAsFinished) {
     EXPECT_EQ(harness.session->errors(), 1);
     EXPECT_EQ(harness.finishes, 0);
     EXPECT_EQ(harness.changes, 1);
+}
+
+TEST(ScanSession, ARootWhoseListingBreaksOffPartwayKeepsWhatWasListed) {
+    test::TemporaryFolder temp;
+    test::BtrfsImage image(temp.path());
+    if (!image.mounted())
+        GTEST_SKIP() << image.whyNot();
+    TreeBuilder tree(image.mountPoint() / "root");
+    constexpr int kEntries = 3000;
+    for (int i = 0; i < kEntries; ++i)
+        tree.sparseFile("entry " + std::to_string(i) + std::string(60, '.'), 0);
+    if (!image.breakListingPartway(tree.root().string()))
+        GTEST_SKIP() << "the image's metadata could not be damaged here";
+
+    Harness harness(tree.root().string());
+    harness.session->start();
+    ASSERT_TRUE(harness.runToEnd());
+    const Node& root = *harness.session->root();
+    EXPECT_TRUE(root.isUnreadable);
+    EXPECT_EQ(harness.session->errors(), 1);
+    EXPECT_GT(root.fileCount, 0) << "what was listed is kept";
+    EXPECT_LT(root.fileCount, kEntries);
+    EXPECT_EQ(harness.finishes, 1) << "the scan goes on and ends as usual";
 }
 
 TEST(ScanSession, WorkerCountLeavesTwoCoresFreeWithinTwoToEight) {

@@ -93,7 +93,7 @@ ScanSession::~ScanSession() {
 }
 
 int ScanSession::workerCount(int activeCores) {
-    return std::clamp(activeCores - 2, 2, 8);
+    return std::clamp(8 * activeCores, 8, 16);
 }
 
 void ScanSession::start() {

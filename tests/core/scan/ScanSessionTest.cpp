@@ -325,12 +325,11 @@ TEST(ScanSession, ARootWhoseListingBreaksOffPartwayKeepsWhatWasListed) {
     EXPECT_EQ(harness.finishes, 1) << "the scan goes on and ends as usual";
 }
 
-TEST(ScanSession, WorkerCountLeavesTwoCoresFreeWithinTwoToEight) {
-    EXPECT_EQ(ScanSession::workerCount(1), 2);
-    EXPECT_EQ(ScanSession::workerCount(4), 2);
-    EXPECT_EQ(ScanSession::workerCount(7), 5);
-    EXPECT_EQ(ScanSession::workerCount(10), 8);
-    EXPECT_EQ(ScanSession::workerCount(64), 8);
+TEST(ScanSession, WorkerCountIsEightPerCoreWithinEightToSixteen) {
+    EXPECT_EQ(ScanSession::workerCount(0), 8) << "an unknown core count";
+    EXPECT_EQ(ScanSession::workerCount(1), 8);
+    EXPECT_EQ(ScanSession::workerCount(2), 16);
+    EXPECT_EQ(ScanSession::workerCount(64), 16);
 }
 
 TEST(ScanProgress, FractionUsesTheFirstPositiveEstimateAndNeverReachesOne) {

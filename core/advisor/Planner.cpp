@@ -1,7 +1,13 @@
 #include "advisor/Planner.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <limits>
+#include <queue>
+#include <set>
+#include <string_view>
+#include <unordered_map>
 
 namespace tavelin::Planner {
 namespace {
@@ -31,6 +37,120 @@ double doubt(double confidence) {
     return 1 - std::min(confidence, 1.0);
 }
 
+constexpr std::array<Rung, 4> kPlannedRungs{Rung::lossless, Rung::ownerTool, Rung::rebuildable,
+                                            Rung::archive};
+
+bool isEligible(const Candidate& candidate) {
+    return !candidate.blocked && candidate.rung != Rung::review && candidate.freed >= 1 &&
+           !candidate.action.is<AdvisorAction::Guide>();
+}
+
+// Candidates of one project are spread against each other, the rest by category.
+std::string groupKey(const Candidate& candidate) {
+    if (candidate.project)
+        return candidate.project->root;
+    return std::string(rawValue(candidate.category));
+}
+
+struct Entry {
+    const Candidate* candidate;
+    size_t index; // in the input: ties go to the earliest
+    double cost;
+    double ratio; // GB ÷ (cost + 0.05)
+    std::string group;
+};
+
+double damped(double ratio, int earlierPicks) {
+    return ratio * std::pow(0.8, earlierPicks);
+}
+
+// The paths of the picked candidates, to keep a folder and something inside it from both
+// being picked.
+class PickedPaths {
+public:
+    bool overlaps(const std::vector<std::string>& paths) const {
+        return std::ranges::any_of(paths, [&](const std::string& path) { return overlaps(path); });
+    }
+    void add(const std::vector<std::string>& paths) { paths_.insert(paths.begin(), paths.end()); }
+
+private:
+    bool overlaps(std::string_view path) const {
+        // The path itself or a folder it lies in.
+        for (size_t end = path.size(); end > 0 && end != std::string_view::npos;
+             end = path.rfind('/', end - 1))
+            if (paths_.contains(path.substr(0, end)))
+                return true;
+        // Something picked inside it.
+        std::string folder = std::string(path) + "/";
+        auto after = paths_.lower_bound(folder);
+        return after != paths_.end() && after->starts_with(folder);
+    }
+
+    std::set<std::string, std::less<>> paths_;
+};
+
+// The eligible candidates of one rung by group, each group best first; the heap offers the
+// group whose best candidate has the highest damped score, the earliest on a tie.
+class RungPool {
+public:
+    RungPool(std::vector<Entry*> entries, const std::unordered_map<std::string, int>& picks)
+        : picks_(picks) {
+        std::ranges::stable_sort(entries, std::greater{}, &Entry::ratio);
+        for (Entry* entry : entries)
+            groups_[entry->group].push_back(entry);
+        for (auto& [key, members] : groups_)
+            push(members, 0);
+    }
+
+    bool isEmpty() const { return heap_.empty(); }
+
+    // The next candidate to consider; `advance` must follow before the next call.
+    Entry* top() const { return heap_.top().entry; }
+
+    void advance() {
+        Offer offer = heap_.top();
+        heap_.pop();
+        push(groups_.at(offer.entry->group), offer.position + 1);
+    }
+
+private:
+    struct Offer {
+        double score;
+        Entry* entry;
+        size_t position; // in its group
+        bool operator<(const Offer& other) const {
+            if (score != other.score)
+                return score < other.score;
+            return entry->index > other.entry->index;
+        }
+    };
+
+    void push(const std::vector<Entry*>& members, size_t position) {
+        if (position >= members.size())
+            return;
+        Entry* entry = members[position];
+        auto known = picks_.find(entry->group);
+        int earlier = known == picks_.end() ? 0 : known->second;
+        heap_.push({damped(entry->ratio, earlier), entry, position});
+    }
+
+    const std::unordered_map<std::string, int>& picks_;
+    std::unordered_map<std::string, std::vector<Entry*>> groups_;
+    std::priority_queue<Offer> heap_;
+};
+
+// Gives back the costliest picks that the goal does not need, keeping free ones.
+void trim(std::vector<Entry*>& picked, int64_t& freed, int64_t target) {
+    std::vector<Entry*> byCost = picked;
+    std::ranges::stable_sort(byCost, std::greater{}, &Entry::cost);
+    for (Entry* entry : byCost) {
+        if (entry->cost <= 0 || freed - entry->candidate->freed < target)
+            continue;
+        freed -= entry->candidate->freed;
+        std::erase(picked, entry);
+    }
+}
+
 } // namespace
 
 double cost(const Candidate& candidate) {
@@ -47,6 +167,57 @@ std::vector<Candidate> scored(std::vector<Candidate> candidates) {
     for (Candidate& candidate : candidates)
         candidate.cost = cost(candidate);
     return candidates;
+}
+
+Plan plan(const std::vector<Candidate>& candidates, const Goal& goal) {
+    bool safe = goal.isAsMuchAsSafe();
+    int64_t target = goal.byteCount().value_or(std::numeric_limits<int64_t>::max());
+
+    std::vector<Entry> entries;
+    for (size_t index = 0; index < candidates.size(); ++index) {
+        const Candidate& candidate = candidates[index];
+        if (!isEligible(candidate))
+            continue;
+        double itsCost = cost(candidate);
+        entries.push_back({&candidate, index, itsCost, gigabytes(candidate) / (itsCost + 0.05),
+                           groupKey(candidate)});
+    }
+
+    int64_t freed = 0;
+    std::vector<Entry*> picked;
+    PickedPaths pickedPaths;
+    std::unordered_map<std::string, int> picks; // by group key
+    for (Rung rung : kPlannedRungs) {
+        if (freed >= target || (safe && rung == Rung::archive))
+            break;
+        std::vector<Entry*> ofRung;
+        for (Entry& entry : entries)
+            if (entry.candidate->rung == rung)
+                ofRung.push_back(&entry);
+        RungPool pool(std::move(ofRung), picks);
+        while (freed < target && !pool.isEmpty()) {
+            Entry* entry = pool.top();
+            std::vector<std::string> paths = entry->candidate->paths();
+            bool tooCostly = safe && rung == Rung::rebuildable && entry->ratio < 1.0;
+            if (!tooCostly && !pickedPaths.overlaps(paths)) {
+                picked.push_back(entry);
+                pickedPaths.add(paths);
+                freed += entry->candidate->freed;
+                ++picks[entry->group];
+            }
+            pool.advance();
+        }
+    }
+
+    if (!safe && freed > target)
+        trim(picked, freed, target);
+
+    Plan result{.freed = freed, .reachesGoal = safe || freed >= target};
+    for (const Entry* entry : picked) {
+        result.selected.push_back(entry->candidate->id);
+        result.cost += entry->cost;
+    }
+    return result;
 }
 
 } // namespace tavelin::Planner

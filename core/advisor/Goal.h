@@ -1,0 +1,48 @@
+#pragma once
+
+// How much space the user wants back: a number of bytes, or everything that costs next to
+// nothing. The goal picker offers a few steps; the default follows how full the disk is.
+
+#include "util/Hashing.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+namespace tavelin {
+
+class Goal {
+public:
+    static Goal bytes(int64_t count) { return Goal(count); }
+    static Goal asMuchAsSafe() { return Goal(std::nullopt); }
+
+    bool isAsMuchAsSafe() const { return !bytes_; }
+    // The bytes to free; nothing for "as much as safe".
+    std::optional<int64_t> byteCount() const { return bytes_; }
+
+    // The byte goals offered to the user, smallest first.
+    static constexpr std::array<int64_t, 4> kSteps{10'000'000'000, 25'000'000'000, 50'000'000'000,
+                                                   100'000'000'000};
+
+    // The goal for a disk of `total` bytes with `free` available: enough to bring free space
+    // back to 15 % of the disk, rounded up to the next step (the largest when none is enough),
+    // or "as much as safe" when 15 % or more is already free.
+    static Goal forDisk(int64_t total, int64_t free);
+
+    bool operator==(const Goal&) const = default;
+
+private:
+    explicit Goal(std::optional<int64_t> count)
+        : bytes_(count) {}
+
+    std::optional<int64_t> bytes_;
+};
+
+} // namespace tavelin
+
+template <>
+struct std::hash<tavelin::Goal> {
+    size_t operator()(const tavelin::Goal& goal) const {
+        return tavelin::hashValues(goal.byteCount());
+    }
+};

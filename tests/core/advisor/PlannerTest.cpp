@@ -1,0 +1,248 @@
+#include "advisor/Planner.h"
+
+#include "util/Paths.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+using namespace tavelin;
+
+namespace {
+
+constexpr int64_t GB = 1'000'000'000;
+
+struct Item {
+    std::string id;
+    Rung rung = Rung::lossless;
+    double gb = 1;
+    double minutes = 0; // with full confidence, a rebuildable item costs 0.1 × minutes + 0.01 × GB
+    AdvisorCategory category = AdvisorCategory::caches;
+    std::optional<std::string> project{};
+    std::vector<std::string> paths{};
+    double confidence = 1;
+};
+
+Candidate candidate(const Item& item) {
+    std::optional<Project> project;
+    if (item.project)
+        project = Project{*item.project, lastPathComponent(*item.project)};
+    return Candidate(
+        {.id = item.id,
+         .detector = "test",
+         .title = item.id,
+         .category = item.category,
+         .rung = item.rung,
+         .action = AdvisorAction::trash(
+             item.paths.empty() ? std::vector<std::string>{"/data/" + item.id} : item.paths),
+         .freed = static_cast<int64_t>(item.gb * GB),
+         .project = project,
+         .confidence = item.confidence,
+         .rebuildMinutes = item.minutes});
+}
+
+std::vector<Candidate> candidates(const std::vector<Item>& items) {
+    std::vector<Candidate> list;
+    for (const Item& item : items)
+        list.push_back(candidate(item));
+    return list;
+}
+
+struct PlanCase {
+    std::string name;
+    std::vector<Item> items;
+    Goal goal;
+    std::vector<std::string> selected;
+    double freedGB;
+    bool reachesGoal;
+};
+
+} // namespace
+
+TEST(Planner, PicksTheCheapestStepsTowardTheGoal) {
+    const std::vector<PlanCase> cases{
+        {"the goal is reached on the lossless rung; free picks are never trimmed",
+         {{"four", Rung::lossless, 4},
+          {"eight", Rung::lossless, 8},
+          {"three", Rung::rebuildable, 3, 1}},
+         Goal::bytes(10 * GB),
+         {"eight", "four"},
+         12,
+         true},
+        {"a category's second pick is damped, and trimming keeps what the goal needs",
+         {{"eight", Rung::rebuildable, 8, 9.2}, {"six", Rung::rebuildable, 6, 1.4}},
+         Goal::bytes(10 * GB),
+         {"six", "eight"},
+         14,
+         true},
+        {"damping lets another category go before a second pick from the same one",
+         {{"a1", Rung::rebuildable, 10, 9.49},
+          {"a2", Rung::rebuildable, 9, 9.41},
+          {"b", Rung::rebuildable, 8.5, 9.415, AdvisorCategory::developer}},
+         Goal::bytes(1000 * GB),
+         {"a1", "b", "a2"},
+         27.5,
+         false},
+        {"a project is its own group, apart from its category",
+         {{"a1", Rung::rebuildable, 10, 9.49},
+          {"a2", Rung::rebuildable, 9, 9.41, AdvisorCategory::caches, "/home/u/app"},
+          {"b", Rung::rebuildable, 8.5, 9.415, AdvisorCategory::developer}},
+         Goal::bytes(1000 * GB),
+         {"a1", "a2", "b"},
+         27.5,
+         false},
+        {"equal scores go to the earliest candidate",
+         {{"first", Rung::lossless, 2, 0, AdvisorCategory::caches},
+          {"second", Rung::lossless, 2, 0, AdvisorCategory::developer}},
+         Goal::bytes(1 * GB),
+         {"first"},
+         2,
+         true},
+        {"a cheaper rung comes first even when a later one returns more for its cost",
+         {{"tool", Rung::ownerTool, 1, 0, AdvisorCategory::developer, {}, {}, 0.5},
+          {"build", Rung::rebuildable, 5}},
+         Goal::bytes(1 * GB),
+         {"tool"},
+         1,
+         true},
+        {"the costliest pick is given back once later ones make it unneeded",
+         {{"a", Rung::rebuildable, 3, 2.2, AdvisorCategory::caches},
+          {"b", Rung::rebuildable, 2, 1.3, AdvisorCategory::developer},
+          {"c", Rung::rebuildable, 8, 8.7, AdvisorCategory::downloads}},
+         Goal::bytes(10 * GB),
+         {"b", "c"},
+         10,
+         true},
+        {"an unreachable goal takes every eligible step, archives too",
+         {{"lossless", Rung::lossless, 1}, {"moved", Rung::archive, 2}},
+         Goal::bytes(100 * GB),
+         {"lossless", "moved"},
+         3,
+         false},
+        {"as much as safe: no archives, and rebuilds only when they return a gigabyte a unit",
+         {{"free", Rung::lossless, 0.5},
+          {"moved", Rung::archive, 50},
+          {"dear", Rung::rebuildable, 0.1, 4.99},
+          {"worth", Rung::rebuildable, 2, 1}},
+         Goal::asMuchAsSafe(),
+         {"free", "worth"},
+         2.5,
+         true},
+        {"nothing eligible still plans: a byte goal is not reached, safe always is",
+         {},
+         Goal::bytes(1),
+         {},
+         0,
+         false},
+        {"nothing eligible under the safe goal reaches it", {}, Goal::asMuchAsSafe(), {}, 0, true},
+    };
+    for (const PlanCase& test : cases) {
+        SCOPED_TRACE(test.name);
+        Plan plan = Planner::plan(candidates(test.items), test.goal);
+        EXPECT_EQ(plan.selected, test.selected);
+        EXPECT_EQ(plan.freed, static_cast<int64_t>(test.freedGB * GB));
+        EXPECT_EQ(plan.reachesGoal, test.reachesGoal);
+        double cost = 0;
+        for (const Candidate& scored : Planner::scored(candidates(test.items)))
+            if (std::ranges::find(plan.selected, scored.id) != plan.selected.end())
+                cost += scored.cost;
+        EXPECT_DOUBLE_EQ(plan.cost, cost);
+    }
+}
+
+TEST(Planner, NeverPlansWhatNeedsTheUsersJudgementOrCannotBeApplied) {
+    auto list = candidates({{"review", Rung::review, 5},
+                            {"empty", Rung::lossless, 0},
+                            {"blocked", Rung::lossless, 5},
+                            {"guide", Rung::lossless, 5},
+                            {"ok", Rung::lossless, 1}});
+    list[2].blocked = "Close the app first.";
+    list[3].action = AdvisorAction::guide("file:///", "Open it");
+    EXPECT_EQ(Planner::plan(list, Goal::bytes(100 * GB)).selected, std::vector<std::string>{"ok"});
+    EXPECT_EQ(Planner::plan(list, Goal::asMuchAsSafe()).selected, std::vector<std::string>{"ok"});
+}
+
+TEST(Planner, NestedItemsArePlannedOnce) {
+    auto plan = Planner::plan(candidates({{"modules",
+                                           Rung::lossless,
+                                           3,
+                                           0,
+                                           AdvisorCategory::developer,
+                                           {},
+                                           {"/home/u/Projects/app/node_modules"}},
+                                          {"app",
+                                           Rung::lossless,
+                                           5,
+                                           0,
+                                           AdvisorCategory::developer,
+                                           {},
+                                           {"/home/u/Projects/app"}},
+                                          {"deeper",
+                                           Rung::lossless,
+                                           1,
+                                           0,
+                                           AdvisorCategory::caches,
+                                           {},
+                                           {"/home/u/Projects/app/node_modules/x"}},
+                                          {"same",
+                                           Rung::lossless,
+                                           1,
+                                           0,
+                                           AdvisorCategory::trash,
+                                           {},
+                                           {"/elsewhere", "/home/u/Projects/app"}},
+                                          {"sibling",
+                                           Rung::lossless,
+                                           1,
+                                           0,
+                                           AdvisorCategory::music,
+                                           {},
+                                           {"/home/u/Projects/application"}}}),
+                              Goal::asMuchAsSafe());
+    EXPECT_EQ(plan.selected, (std::vector<std::string>{"app", "sibling"}));
+    EXPECT_EQ(plan.freed, 6 * GB);
+}
+
+TEST(Planner, ManyCandidatesPlanLikeOneAtATime) {
+    // The planner offers each group's best through a heap; a long list with repeated groups
+    // and equal scores must still pick in the order of the one-by-one rule.
+    std::vector<Item> items;
+    for (int index = 0; index < 60; ++index)
+        items.push_back({"c" + std::to_string(index), Rung::rebuildable, 1.0 + index % 7,
+                         static_cast<double>(index % 5), kAllCategories[index % 3]});
+    auto list = candidates(items);
+    auto scored = Planner::scored(list);
+    std::vector<std::string> expected;
+    std::map<AdvisorCategory, int> picks;
+    std::vector<bool> taken(scored.size());
+    for (size_t round = 0; round < scored.size(); ++round) {
+        size_t best = scored.size();
+        double bestScore = -1;
+        for (size_t index = 0; index < scored.size(); ++index) {
+            if (taken[index])
+                continue;
+            double score =
+                Planner::value(scored[index]) * std::pow(0.8, picks[scored[index].category]);
+            if (score > bestScore) {
+                best = index;
+                bestScore = score;
+            }
+        }
+        taken[best] = true;
+        ++picks[scored[best].category];
+        expected.push_back(scored[best].id);
+    }
+    EXPECT_EQ(Planner::plan(list, Goal::bytes(10'000 * GB)).selected, expected);
+}
+
+TEST(Goal, DefaultFollowsHowFullTheDiskIs) {
+    EXPECT_EQ(Goal::forDisk(500 * GB, 40 * GB), Goal::bytes(50 * GB)) << "35 GB needed";
+    EXPECT_EQ(Goal::forDisk(500 * GB, 80 * GB), Goal::asMuchAsSafe()) << "16 % free";
+    EXPECT_EQ(Goal::forDisk(500 * GB, 75 * GB), Goal::asMuchAsSafe()) << "exactly 15 % free";
+    EXPECT_EQ(Goal::forDisk(1000 * GB, 1 * GB), Goal::bytes(100 * GB)) << "149 GB needed";
+    EXPECT_EQ(Goal::forDisk(100 * GB, 5 * GB), Goal::bytes(10 * GB)) << "exactly a step";
+    EXPECT_EQ(Goal::forDisk(0, 0), Goal::asMuchAsSafe());
+}

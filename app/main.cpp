@@ -12,9 +12,8 @@ int main(int argc, char* argv[]) {
     tavelin::installNumberLocale();
 
     auto launch = tavelin::LaunchOptions::parse(QApplication::arguments());
-    tavelin::MainWindow window(
-        std::make_unique<tavelin::AppModel>(tavelin::AppModel::Environment::live()),
-        launch.scanPath);
+    tavelin::MainWindow window(std::make_unique<tavelin::AppModel>(tavelin::AppEnvironment::live()),
+                               launch.scanPath);
     window.show();
     return QApplication::exec();
 }

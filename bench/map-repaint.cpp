@@ -57,7 +57,7 @@ Node::Ptr homeLikeTree(const benchmark::State& state) {
 }
 
 std::unique_ptr<AppModel> makeModel() {
-    AppModel::Environment environment;
+    tavelin::AppEnvironment environment;
     environment.queue = std::make_shared<tavelin::QtMainQueue>();
     environment.pool = std::make_shared<tavelin::WorkerPool>(1);
     environment.accessProbe = [] { return true; };

@@ -1,11 +1,11 @@
 #include "map/TreemapView.h"
 
+#include "items/InfoPopover.h"
+#include "items/ItemMenu.h"
 #include "map/EmptyFolderView.h"
 #include "map/TreemapHighlights.h"
 #include "map/TreemapRenderer.h"
 #include "map/ZoomFromRect.h"
-#include "window/InfoPopover.h"
-#include "window/ItemMenu.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>

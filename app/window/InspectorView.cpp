@@ -1,6 +1,7 @@
 #include "window/InspectorView.h"
 
 #include "AppModel.h"
+#include "LinuxWordings.h"
 #include "window/ChangesPane.h"
 #include "window/KindsPane.h"
 #include "window/PaneMessage.h"
@@ -97,8 +98,7 @@ void InspectorView::refreshMessages() {
                                  "cost you."));
     disk_->setVisible(!model_.isWholeDiskScan());
     disk_->set(QStringLiteral("Scan a Whole Disk"), "internaldrive",
-               QStringLiteral("This shows where a disk’s space goes beyond your files: macOS, "
-                              "snapshots, swap and recovery. Pick a disk in the sidebar."));
+               LinuxWordings::diskPlaceholder.text());
 }
 
 } // namespace tavelin

@@ -1,6 +1,7 @@
 #include "window/StatusLine.h"
 
 #include "AppModel.h"
+#include "LinuxWordings.h"
 #include "Texts.h"
 
 #include <cmath>
@@ -23,11 +24,10 @@ QString hoverText(const AppModel& model, const TreemapTile& tile) {
     if (node && node->kind() == Node::Kind::remainder) {
         if (node->isScanning)
             return size + QStringLiteral(" of this disk’s used space not scanned yet");
-        return label + QStringLiteral(" — ") + size +
-               QStringLiteral(": macOS, snapshots, and folders that couldn’t be read");
+        return label + QStringLiteral(" — ") + size + LinuxWordings::remainderStatus.text();
     }
     if (node && node->needsAccess)
-        return label + QStringLiteral(" — skipped, needs Full Disk Access");
+        return label + LinuxWordings::skippedStatus.text();
     if (node && node->size > node->unique)
         return label + QStringLiteral(" — ") + bytesText(node->size) +
                QStringLiteral(" on disk; deleting it frees ") + bytesText(node->unique) +

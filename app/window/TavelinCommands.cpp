@@ -1,7 +1,9 @@
 #include "window/TavelinCommands.h"
 
 #include "AppModel.h"
-#include "window/SymbolIcons.h"
+#include "LinuxWordings.h"
+#include "SymbolIcons.h"
+#include "window/FolderChooser.h"
 
 #include <QAction>
 #include <QMainWindow>
@@ -19,7 +21,7 @@ TavelinCommands::TavelinCommands(AppModel& model, QMainWindow& window)
     scanHome =
         command(QStringLiteral("Scan Home Folder"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H),
                 &TavelinCommands::doScanHome);
-    showInFileManager = command(QStringLiteral("Show in File Manager"),
+    showInFileManager = command(LinuxWordings::showInFileManager.text(),
                                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R),
                                 &TavelinCommands::doShowInFileManager);
     copyPath = command(QStringLiteral("Copy Path"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_C),
@@ -102,7 +104,8 @@ void TavelinCommands::updateEnabled() {
 }
 
 void TavelinCommands::doScanFolder() {
-    model_.chooseFolder(&window_);
+    if (auto folder = chooseFolder(&window_))
+        model_.scan(*folder);
 }
 void TavelinCommands::doScanHome() {
     model_.scan(model_.userHome());

@@ -1,4 +1,6 @@
-#include "window/InfoButton.h"
+#include "items/InfoButton.h"
+
+#include "LinuxWordings.h"
 
 namespace tavelin::InfoButton {
 
@@ -10,12 +12,10 @@ QString help(const Node& node) {
         if (node.isScanning)
             return QStringLiteral(
                 "Used space on this disk the scan hasn’t reached yet. Click for details.");
-        return QStringLiteral("Used space not found in any folder: macOS, snapshots, swap and "
-                              "unreadable folders. Click for details.");
+        return LinuxWordings::remainderHelp.text();
     case Node::Kind::directory:
         if (node.needsAccess)
-            return QStringLiteral(
-                "Skipped: macOS protects this folder. Click to allow Full Disk Access.");
+            return LinuxWordings::skippedHelp.text();
         return {};
     case Node::Kind::file:
         return {};

@@ -1,0 +1,33 @@
+#include "AppEnvironment.h"
+
+#include "FileManager.h"
+#include "QtMainQueue.h"
+#include "privacy/Privacy.h"
+#include "scan/ScanSession.h"
+
+#include <QStandardPaths>
+#include <thread>
+
+namespace tavelin {
+
+AppEnvironment AppEnvironment::live() {
+    int workers = ScanSession::workerCount(static_cast<int>(std::thread::hardware_concurrency()));
+    AppEnvironment environment;
+    environment.queue = std::make_shared<QtMainQueue>();
+    environment.pool = std::make_shared<WorkerPool>(workers + 1);
+    environment.workerCount = workers;
+    // Linux has no permission that guards protected folders: access counts as granted.
+    environment.accessProbe = [] { return true; };
+    environment.readVolumes = [] { return platform::readVolumes(); };
+    if (!qEnvironmentVariableIsEmpty("APP_SANDBOX_CONTAINER_ID"))
+        environment.askFolderAccess = [](const std::string&) { return true; };
+    environment.openFile = FileManager::openFile;
+    environment.reveal = FileManager::reveal;
+    environment.historyDirectory =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).toStdString() +
+        "/Tavelin/History";
+    environment.userHome = Privacy::userHome();
+    return environment;
+}
+
+} // namespace tavelin

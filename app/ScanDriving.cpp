@@ -120,6 +120,8 @@ void AppModel::start(const std::string& path, std::optional<std::string> name) {
     resetPerScanState(path, session->root());
     session_ = session;
     Q_EMIT sessionChanged();
+    // The new tree fades in: the zoom of the last folder change belongs to the old one.
+    setZoomFrom(std::nullopt);
     setCurrent(session->root());
     backStack_.clear();
     forwardStack_.clear();

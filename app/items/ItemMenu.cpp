@@ -25,6 +25,8 @@ void fill(QMenu& menu, AppModel& model, const std::vector<Node::Ptr>& nodes) {
     }
     menu.addSeparator();
     add(LinuxWordings::showInFileManager.text(), [target, nodes] { target->reveal(nodes); });
+    if (!first->isPseudo())
+        add(QStringLiteral("Quick Look"), [target, first] { target->preview(*first); });
     add(QStringLiteral("Copy Path"), [target, nodes] { target->copyPaths(nodes); });
 }
 

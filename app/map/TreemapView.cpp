@@ -69,6 +69,13 @@ const std::vector<TreemapTile>& TreemapView::tiles() {
     return model_.tiles(width(), height());
 }
 
+Node::Ptr TreemapView::nodeAt(QPointF point) {
+    const auto& shown = tiles();
+    std::optional<int> index = MapGeometry::tileAt(shown, point);
+    const Node::Ptr* node = index ? nodeOf(shown[static_cast<size_t>(*index)]) : nullptr;
+    return node ? *node : nullptr;
+}
+
 QRectF TreemapView::unitRect(const Rect& rect) const {
     double w = width();
     double h = height();
@@ -198,9 +205,10 @@ void TreemapView::folderChanged() {
 void TreemapView::treeChanged() {
     searchStale_ = true;
     refreshEmptyView();
-    // The tiles may have moved under a resting pointer.
-    if (underMouse())
-        hover(latest_);
+    // The tiles may have moved under a pointer resting on the map; a pointer that never moved
+    // over it hovers nothing.
+    if (latest_)
+        hover(*latest_);
     update();
 }
 
@@ -229,9 +237,9 @@ void TreemapView::hideLabel() {
 }
 
 void TreemapView::showLabel() {
-    if (popover_ && popover_->isVisible())
+    if (!latest_ || (popover_ && popover_->isVisible()))
         return;
-    pointer_ = latest_;
+    pointer_ = *latest_;
     labelShown_ = true;
     update();
 }
@@ -241,6 +249,7 @@ void TreemapView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TreemapView::leaveEvent(QEvent* event) {
+    latest_.reset();
     model_.setHoverIndex(std::nullopt);
     hideLabel();
     QWidget::leaveEvent(event);
@@ -251,6 +260,7 @@ void TreemapView::leaveEvent(QEvent* event) {
 void TreemapView::mousePressEvent(QMouseEvent* event) {
     setFocus(Qt::MouseFocusReason);
     pressed_ = event->button() == Qt::LeftButton;
+    pressedNode_ = nodeAt(event->position());
     event->accept();
 }
 
@@ -268,13 +278,11 @@ void TreemapView::mouseDoubleClickEvent(QMouseEvent* event) {
     swallowRelease_ = true;
     if (event->button() != Qt::LeftButton)
         return;
-    const auto& shown = tiles();
-    std::optional<int> index = MapGeometry::tileAt(shown, event->position());
-    if (!index)
-        return;
-    const Node::Ptr* node = nodeOf(shown[static_cast<size_t>(*index)]);
-    if (node && (*node)->kind() == Node::Kind::file)
-        model_.activate(*node);
+    // The first click may have opened a folder: the second then lands on another layout, and
+    // what lies under it now was never clicked.
+    Node::Ptr node = nodeAt(event->position());
+    if (node && node == pressedNode_ && node->kind() == Node::Kind::file)
+        model_.activate(node);
 }
 
 void TreemapView::click(QPointF at, Qt::KeyboardModifiers modifiers) {

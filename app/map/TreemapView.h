@@ -67,6 +67,8 @@ private:
     const std::vector<TreemapTile>& tiles();
     const QPixmap& tileLayer(const std::vector<TreemapTile>& tiles);
     const std::set<const Node*>& searchHits();
+    // The node of the topmost tile under a point; nothing over the other tile or empty space.
+    Node::Ptr nodeAt(QPointF point);
     QRectF unitRect(const Rect& rect) const;
 
     void hover(QPointF at);
@@ -82,7 +84,8 @@ private:
     void refreshEmptyView();
 
     AppModel& model_;
-    QPointF latest_;  // the most recent pointer location; moving it alone redraws nothing
+    // The pointer's location since it last moved over the map; moving it alone redraws nothing.
+    std::optional<QPointF> latest_;
     QPointF pointer_; // where the shown label is anchored
     bool labelShown_ = false;
     QTimer labelTimer_;
@@ -96,6 +99,7 @@ private:
     std::set<const Node*> searchHits_;
     bool searchStale_ = true;
     bool pressed_ = false;
+    Node::Ptr pressedNode_; // under the last press; a double click must land on it again
     bool swallowRelease_ = false;
 };
 

@@ -293,6 +293,20 @@ TEST_F(AppModelTest, SharedSpaceIsExplainedOnlyWhenItIsWorthIt) {
     EXPECT_FALSE(AppModel::sharingWorthExplaining(10 * GB, 10 * GB));
 }
 
+TEST_F(AppModelTest, ANewScanStartsAtItsRootWithoutTheLastZoom) {
+    tree.file("a/file", 2'000'000);
+    auto model = makeModel();
+    ASSERT_TRUE(scanned(*model, tree.root().string()));
+    model->open(child(model->current(), "a"), QRectF(0.5, 0, 0.5, 1));
+    std::optional<QRectF> zoomWhenShown = QRectF();
+    QObject::connect(model.get(), &AppModel::currentChanged, model.get(),
+                     [&] { zoomWhenShown = model->zoomFrom(); });
+    model->scan(tree.root().string());
+    EXPECT_EQ(zoomWhenShown, std::nullopt) << "the new tree must not zoom from the old tile";
+    EXPECT_EQ(model->current(), model->session()->root());
+    EXPECT_TRUE(model->backStack().empty());
+}
+
 TEST_F(AppModelTest, TheHistoryIsReadOffTheUiThreadAndComparedOnceBothScansAreThere) {
     tree.file("grows/data", 60'000'000);
     rememberAnEarlierScan();

@@ -50,14 +50,26 @@ protected:
 
 } // namespace
 
-TEST_F(ItemMenuTest, OffersOpenOnlyForFolders) {
-    EXPECT_EQ(entries({movies}), (QStringList{"Open", "Show in File Manager", "Copy Path"}));
-    EXPECT_EQ(entries({notes}), (QStringList{"Show in File Manager", "Copy Path"}));
+TEST_F(ItemMenuTest, OffersOpenForFoldersAndQuickLookForWhatIsOnDisk) {
+    EXPECT_EQ(entries({movies}),
+              (QStringList{"Open", "Show in File Manager", "Quick Look", "Copy Path"}));
+    EXPECT_EQ(entries({notes}), (QStringList{"Show in File Manager", "Quick Look", "Copy Path"}));
+    root->smallFileCount = 2;
+    root->smallFileSize = 500'000;
+    ASSERT_EQ(root->items().back()->kind(), Node::Kind::smallFiles);
+    EXPECT_FALSE(entries({root->items().back()}).contains("Quick Look"))
+        << "the small files of a folder are nothing to preview";
     EXPECT_TRUE(entries({}).isEmpty());
+
+    entries({notes, movies});
+    entry("Quick Look")->trigger();
+    EXPECT_EQ(model->previewURL(), QUrl::fromLocalFile("/fixture/notes"))
+        << "the clicked item, selected or not";
     entries({movies});
     entry("Open")->trigger();
     EXPECT_EQ(model->current(), movies);
 }
+
 TEST_F(ItemMenuTest, ShowInMapOnlyForASearchResult) {
     model->setSearchText(QStringLiteral("clip"));
     EXPECT_TRUE(entries({clip}).contains(QStringLiteral("Show in Map")));

@@ -95,6 +95,23 @@ TEST_F(TreemapViewTest, LabelNearTheRightEdgeEndsInsideAndNearTheBottomSitsAbove
     EXPECT_DOUBLE_EQ(view->hoverLabel()->center().y(), 72);
 }
 
+TEST_F(TreemapViewTest, HoverFollowsPointerMovementOnly) {
+    showThreeTiles();
+    // The window appeared under a pointer that has not moved since.
+    view->setAttribute(Qt::WA_UnderMouse);
+    model->treeChanged();
+    EXPECT_FALSE(model->hoverIndex()) << "a pointer that never moved hovers nothing";
+
+    QTest::mouseMove(view.get(), QPoint(250, 50));
+    ASSERT_EQ(model->hoveredTile()->node(), c.get());
+    a->size = a->unique = 100'000'000;
+    root->size += 97'000'000;
+    root->sortChildren();
+    model->treeChanged();
+    ASSERT_NE(centreOf(c), QPoint(250, 50)) << "the tiles moved under the resting pointer";
+    EXPECT_EQ(model->hoveredTile()->node(), a.get()) << "the tile now under the pointer";
+}
+
 TEST_F(TreemapViewTest, LeavingTheMapClearsHoverAndLabel) {
     showThreeTiles();
     QTest::mouseMove(view.get(), QPoint(50, 50));
@@ -213,6 +230,22 @@ TEST_F(TreemapViewTest, DoubleClickOpensAFileAndSpaceTogglesThePreview) {
     EXPECT_EQ(model->previewURL(), QUrl::fromLocalFile(QStringLiteral("/fixture/b")));
     QTest::keyClick(view.get(), Qt::Key_Space);
     EXPECT_FALSE(model->previewURL());
+}
+
+TEST_F(TreemapViewTest, DoubleClickOnAFolderOpensItAndNoFileInIt) {
+    root = Node::makeRoot("root", "/fixture");
+    Node::Ptr movies = folder(root, "Movies");
+    file(movies, "one.mov", 4'000'000);
+    file(movies, "two.mov", 3'000'000);
+    file(root, "notes", 1'000'000);
+    showMap(root, QSize(400, 200));
+    const TreemapTile* tile = tileOf(movies.get());
+    ASSERT_TRUE(tile && tile->isNested);
+    QPoint header(static_cast<int>(tile->rect.x + 10), static_cast<int>(tile->rect.y + 8));
+    // Through the window system, as a user's double click arrives.
+    QTest::mouseDClick(view->windowHandle(), Qt::LeftButton, {}, header);
+    EXPECT_EQ(model->current(), movies) << "the first click opens the folder";
+    EXPECT_TRUE(opened.empty()) << "the second lands on the folder's files, never clicked";
 }
 
 TEST_F(TreemapViewTest, ClickingSmallFilesSelectsThemAndOpensTheInfoPopover) {

@@ -110,18 +110,18 @@ std::vector<Node::Ptr> TreemapView::contextNodes() const {
 
 // Drawing.
 
-const QPixmap& TreemapView::tileLayer(const std::vector<TreemapTile>& tiles) {
+const QImage& TreemapView::tileLayer(const std::vector<TreemapTile>& tiles) {
     qreal ratio = devicePixelRatioF();
     LayerKey key{
         model_.current().get(), model_.version(), model_.measure(), width(), height(), ratio};
     if (layerKey_ == key)
         return layer_;
     layerKey_ = key;
-    layer_ = QPixmap(QSize(qRound(width() * ratio), qRound(height() * ratio)));
+    layer_ = QImage(QSize(qRound(width() * ratio), qRound(height() * ratio)),
+                    QImage::Format_ARGB32_Premultiplied);
     layer_.setDevicePixelRatio(ratio);
     layer_.fill(palette().color(QPalette::Window));
-    QPainter painter(&layer_);
-    TreemapRenderer::draw(painter, tiles);
+    TreemapRenderer::draw(layer_, tiles, labels_);
     return layer_;
 }
 
@@ -140,14 +140,14 @@ void TreemapView::paintEvent(QPaintEvent*) {
         return;
     QPainter painter(this);
     const auto& shown = tiles();
-    const QPixmap& layer = tileLayer(shown);
+    const QImage& layer = tileLayer(shown);
     if (isTransitioning()) {
         painter.fillRect(rect(), palette().color(QPalette::Window));
         double time = double(transition_.currentTime()) / transition_.duration();
         double progress = transition_.currentValue().toDouble();
         if (!outgoing_.isNull()) {
             painter.setOpacity(1 - time);
-            painter.drawPixmap(0, 0, outgoing_);
+            painter.drawImage(0, 0, outgoing_);
         }
         if (zoom_) {
             painter.setOpacity(1);
@@ -156,10 +156,10 @@ void TreemapView::paintEvent(QPaintEvent*) {
         } else {
             painter.setOpacity(progress);
         }
-        painter.drawPixmap(0, 0, layer);
+        painter.drawImage(0, 0, layer);
         return;
     }
-    painter.drawPixmap(0, 0, layer);
+    painter.drawImage(0, 0, layer);
     TreemapHighlights::draw(painter, shown,
                             {&model_.selection(), &searchHits(), model_.hoverIndex(),
                              palette().color(QPalette::Highlight)});
@@ -188,7 +188,7 @@ void TreemapView::folderChanged() {
     searchStale_ = true;
     transition_.stop();
     // The layer still shows the folder being left; it fades out under the new one.
-    outgoing_ = layerKey_ ? layer_ : QPixmap();
+    outgoing_ = layerKey_ ? layer_ : QImage();
     zoom_ = model_.zoomFrom();
     if (zoom_) {
         QEasingCurve spring;

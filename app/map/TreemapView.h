@@ -12,8 +12,9 @@
 #include "AppModel.h"
 #include "map/HoverLabel.h"
 #include "map/MapGeometry.h"
+#include "map/TileLabels.h"
 
-#include <QPixmap>
+#include <QImage>
 #include <QPointer>
 #include <QTimer>
 #include <QVariantAnimation>
@@ -65,7 +66,7 @@ private:
     using LayerKey = std::tuple<const Node*, int64_t, Measure, int, int, qreal>;
 
     const std::vector<TreemapTile>& tiles();
-    const QPixmap& tileLayer(const std::vector<TreemapTile>& tiles);
+    const QImage& tileLayer(const std::vector<TreemapTile>& tiles);
     const std::set<const Node*>& searchHits();
     // The node of the topmost tile under a point; nothing over the other tile or empty space.
     Node::Ptr nodeAt(QPointF point);
@@ -89,9 +90,10 @@ private:
     QPointF pointer_; // where the shown label is anchored
     bool labelShown_ = false;
     QTimer labelTimer_;
-    QPixmap layer_;
+    TileLabels labels_;
+    QImage layer_;
     std::optional<LayerKey> layerKey_;
-    QPixmap outgoing_;
+    QImage outgoing_;
     QVariantAnimation transition_;
     std::optional<QRectF> zoom_;
     EmptyFolderView* empty_;

@@ -6,11 +6,11 @@
 #include "app/ModelFixture.h"
 #include "items/InfoPopover.h"
 #include "map/EmptyFolderView.h"
+#include "map/TileLabels.h"
 #include "map/TreemapRenderer.h"
 
 #include <QCursor>
 #include <QImage>
-#include <QPainter>
 #include <QTest>
 
 using namespace tavelin;
@@ -356,11 +356,10 @@ TEST_F(TreemapViewTest, LabelsAppearAt60PointsWideAndNotAt34) {
         tile.content = node;
         tile.rect = {0, 0, width + 2, 40};
         tile.label = node->name;
-        QImage image(120, 42, QImage::Format_ARGB32);
+        QImage image(120, 42, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::black);
-        QPainter painter(&image);
-        TreemapRenderer::draw(painter, {tile});
-        painter.end();
+        TileLabels labels;
+        TreemapRenderer::draw(image, {tile}, labels);
         int bright = 0;
         for (int y = 1; y < 19; ++y)
             for (int x = 0; x < image.width(); ++x) {

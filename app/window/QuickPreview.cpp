@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMimeDatabase>
 #include <QPlainTextEdit>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -46,6 +47,10 @@ QuickPreview::QuickPreview(AppModel& model, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(pages_);
     resize(kPreviewSize);
+    // As Space opened it, Space closes it again; so does Escape.
+    for (auto key : {Qt::Key_Space, Qt::Key_Escape})
+        new QShortcut(QKeySequence(key), this, this, &QWidget::close,
+                      Qt::WidgetWithChildrenShortcut);
     connect(&model_, &AppModel::previewURLChanged, this, &QuickPreview::follow);
 }
 

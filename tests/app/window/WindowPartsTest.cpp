@@ -211,4 +211,10 @@ TEST_F(WindowParts, QuickPreviewFollowsThePreviewLocation) {
     model->setPreviewURL(QUrl::fromLocalFile(QString::fromStdString(notes)));
     model->setPreviewURL(std::nullopt);
     EXPECT_FALSE(preview.isVisible());
+
+    model->setPreviewURL(QUrl::fromLocalFile(QString::fromStdString(notes)));
+    preview.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&preview));
+    QTest::keyClick(text, Qt::Key_Escape);
+    EXPECT_FALSE(model->previewURL()) << "Escape closes the preview";
 }

@@ -1,11 +1,11 @@
 #include "window/QuickPreview.h"
 
 #include "AppModel.h"
+#include "FileIcons.h"
 #include "Texts.h"
 
 #include <QCloseEvent>
 #include <QFile>
-#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QLabel>
@@ -89,8 +89,7 @@ void QuickPreview::showItem(const QString& path) {
             return;
         }
     }
-    static const QFileIconProvider icons;
-    icon_->setPixmap(icons.icon(info).pixmap(96, 96));
+    icon_->setPixmap(fileIcon(info).pixmap(96, 96));
     QString size = info.isFile() ? QStringLiteral(" · ") + bytesText(info.size()) : QString();
     caption_->setText(info.fileName() + size);
     pages_->setCurrentWidget(summary_);

@@ -6,10 +6,13 @@
 //
 // Lives on the UI thread. Each concern with state and rules of its own (the folder-access flow,
 // the comparison with the previous scan, and later the advisor, applying, live updates, the
-// disk breakdown and the agents) is a helper object the model owns, in a file of its own,
-// reached through an accessor such as `history()`. A field's change signal comes from the
-// object that holds the field: the model for its own fields, the helper for the helper's. The
-// model tells its helpers when a scan starts and finishes; helpers never reach back into it.
+// disk breakdown and the agents) is a QObject helper the model owns, in a file of its own,
+// made in the model's constructor from the parts of the environment it needs and reached
+// through an accessor such as `history()`. A field's change signal comes from the object that
+// holds the field: the model for its own fields, the helper for the helper's, so views connect
+// to `model.history()` for the changes. The model tells its helpers when a scan starts
+// (`resetPerScanState`) and ends (`scanFinished`); helpers never call into the model, and what
+// they decide for it comes back as a signal the model acts on (`AccessFlow::released`).
 // Every setter given an equal value notifies nobody.
 
 #include "AccessFlow.h"

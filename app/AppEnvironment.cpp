@@ -1,11 +1,11 @@
 #include "AppEnvironment.h"
 
+#include "DataFolder.h"
 #include "FileManager.h"
 #include "QtMainQueue.h"
 #include "privacy/Privacy.h"
 #include "scan/ScanSession.h"
 
-#include <QStandardPaths>
 #include <thread>
 
 namespace tavelin {
@@ -23,10 +23,9 @@ AppEnvironment AppEnvironment::live() {
         environment.askFolderAccess = [](const std::string&) { return true; };
     environment.openFile = FileManager::openFile;
     environment.reveal = FileManager::reveal;
-    environment.historyDirectory =
-        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).toStdString() +
-        "/Tavelin/History";
+    environment.historyDirectory = (dataFolder() / "History").string();
     environment.userHome = Privacy::userHome();
+    environment.disk = BreakdownState::Services::live();
     return environment;
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 
 // The services a window's model uses that differ between the running program and tests: the
-// UI thread's queue, the worker pool, the access probe, the disks, the desktop, and where the
-// scan history lives.
+// UI thread's queue, the worker pool, the access probe, the disks and their tools, the desktop,
+// and where the scan history lives.
 
+#include "BreakdownState.h"
 #include "platform/Volumes.h"
 #include "util/MainQueue.h"
 #include "util/WorkerPool.h"
@@ -28,7 +29,11 @@ struct AppEnvironment {
     std::function<void(const std::vector<std::string>&)> reveal;
     std::string historyDirectory;
     std::string userHome;
+    BreakdownState::Services disk;
     bool isDemonstration = false;
+    // Called when a scan finishes: notifications ask their permission once, at that moment
+    // rather than at launch. May be empty.
+    std::function<void()> askNotificationPermission;
 
     // The program's own: the Qt event loop, the real disks, the XDG data folder.
     static AppEnvironment live();

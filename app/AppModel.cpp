@@ -72,7 +72,9 @@ AppModel::AppModel(AppEnvironment environment, QObject* parent)
           },
           this))
     , history_(new HistoryComparison(
-          {environment_.queue, environment_.pool, environment_.historyDirectory}, this)) {
+          {environment_.queue, environment_.pool, environment_.historyDirectory}, this))
+    , breakdown_(
+          new BreakdownState(environment_.disk, environment_.queue, environment_.pool, this)) {
     QSettings settings;
     measure_ = measureFromRawValue(settings.value(SettingsKeys::measure).toString().toStdString())
                    .value_or(Measure::allocated);

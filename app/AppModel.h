@@ -5,8 +5,8 @@
 // Views read it and call its operations; results of background work land in it.
 //
 // Lives on the UI thread. Each concern with state and rules of its own (the folder-access flow,
-// the comparison with the previous scan, and later the advisor, applying, live updates, the
-// disk breakdown and the agents) is a QObject helper the model owns, in a file of its own,
+// the comparison with the previous scan, the disk breakdown, and later the advisor, applying,
+// live updates and the agents) is a QObject helper the model owns, in a file of its own,
 // made in the model's constructor from the parts of the environment it needs and reached
 // through an accessor such as `history()`. A field's change signal comes from the object that
 // holds the field: the model for its own fields, the helper for the helper's, so views connect
@@ -17,6 +17,7 @@
 
 #include "AccessFlow.h"
 #include "AppEnvironment.h"
+#include "BreakdownState.h"
 #include "HistoryComparison.h"
 #include "KindTotal.h"
 #include "platform/Volumes.h"
@@ -89,6 +90,7 @@ public:
     const AccessFlow& access() const { return *access_; }
     HistoryComparison& history() { return *history_; }
     const HistoryComparison& history() const { return *history_; }
+    const BreakdownState& breakdown() const { return *breakdown_; }
 
     void setMeasure(Measure measure);
     void setSortOrder(std::vector<SortComparator> order);
@@ -142,6 +144,9 @@ public:
     void preview(const Node& node);
     void copyPaths(const std::vector<Node::Ptr>& nodes) const;
     void reveal(const std::vector<Node::Ptr>& nodes) const;
+
+    // Deletes the shown disk's local snapshots, then reloads its breakdown.
+    void deleteLocalSnapshots();
 
     // Scan driving.
     // Scans the shown root again from the start.
@@ -241,6 +246,7 @@ private:
     std::map<QString, QIcon> iconCache_;
     AccessFlow* access_;
     HistoryComparison* history_;
+    BreakdownState* breakdown_;
     bool isScanning_ = false;
     bool launchPathScanned_ = false;
     QTimer treeChangeTimer_;

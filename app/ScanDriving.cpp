@@ -138,10 +138,21 @@ void AppModel::start(const std::string& path, std::optional<std::string> name) {
 }
 
 void AppModel::resetPerScanState(const std::string& path, const Node::Ptr& root) {
-    // Each later helper (advisor, applying, disk breakdown, live updates) clears its per-scan
-    // state here with its own issue.
+    // Each later helper (advisor, applying, live updates) clears its per-scan state here with
+    // its own issue.
     setSearchText({});
     history_->begin(path, root);
+    breakdown_->reset(path, volumeScanning(path) != nullptr);
+}
+
+void AppModel::deleteLocalSnapshots() {
+    if (!session_)
+        return;
+    QPointer<AppModel> model(this);
+    breakdown_->deleteLocalSnapshots(session_->path(), [model] {
+        if (model)
+            model->treeChanged();
+    });
 }
 
 void AppModel::remember(const std::string& path) {
@@ -161,8 +172,10 @@ void AppModel::remember(const std::string& path) {
 void AppModel::scanFinished(const Node::Ptr& root) {
     introduceSharing(*root);
     history_->finish(*root);
-    // The advisor run, the safe-bytes figure, the notification permission request and the
-    // folder watcher follow here, each with its own issue.
+    // The advisor run and the safe-bytes figure come here, each with its own issue.
+    if (environment_.askNotificationPermission)
+        environment_.askNotificationPermission();
+    // The folder watcher starts here, with its own issue.
 }
 
 void AppModel::introduceSharing(const Node& root) {

@@ -1,6 +1,7 @@
 #include "platform/Account.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <pwd.h>
 #include <unistd.h>
 #include <vector>
@@ -15,6 +16,13 @@ std::optional<std::string> passwordHome() {
         !found->pw_dir || !*found->pw_dir)
         return std::nullopt;
     return std::string(found->pw_dir);
+}
+
+std::optional<std::string> dataHomeOverride() {
+    const char* folder = std::getenv("XDG_DATA_HOME");
+    if (!folder || folder[0] != '/')
+        return std::nullopt;
+    return std::string(folder);
 }
 
 } // namespace tavelin::platform

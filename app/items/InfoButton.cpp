@@ -1,6 +1,6 @@
 #include "items/InfoButton.h"
 
-#include "LinuxWordings.h"
+#include "Texts.h"
 
 namespace tavelin::InfoButton {
 
@@ -12,10 +12,12 @@ QString help(const Node& node) {
         if (node.isScanning)
             return QStringLiteral(
                 "Used space on this disk the scan hasn’t reached yet. Click for details.");
-        return LinuxWordings::remainderHelp.text();
+        return linuxText("Used space not found in any folder: macOS, snapshots, swap and "
+                         "unreadable folders. Click for details.");
     case Node::Kind::directory:
         if (node.needsAccess)
-            return LinuxWordings::skippedHelp.text();
+            return linuxText(
+                "Skipped: macOS protects this folder. Click to allow Full Disk Access.");
         return {};
     case Node::Kind::file:
         return {};

@@ -1,7 +1,6 @@
 #include "items/InfoPopover.h"
 
 #include "AppModel.h"
-#include "LinuxWordings.h"
 #include "Texts.h"
 #include "util/Paths.h"
 
@@ -36,7 +35,7 @@ InfoPopover::Content InfoPopover::contentFor(const AppModel& model, const Node& 
         if (node.shared() > 0)
             content.paragraphs << bytesText(node.shared()) +
                                       QStringLiteral(" of them is shared with copies.");
-        content.paragraphs << LinuxWordings::smallFilesOneByOne.text();
+        content.paragraphs << linuxText("To see them one by one, show the folder in Finder.");
         break;
     }
     case Node::Kind::remainder:
@@ -50,9 +49,9 @@ InfoPopover::Content InfoPopover::contentFor(const AppModel& model, const Node& 
         content.paragraphs << bytesText(node.size) +
                                   QStringLiteral(" of used space is not in any folder the scan "
                                                  "could read. It is usually:");
-        content.reasons << LinuxWordings::remainderSystem.text()
-                        << LinuxWordings::remainderSnapshots.text()
-                        << LinuxWordings::remainderSharing.text();
+        content.reasons << linuxText("macOS itself, on its sealed system volume")
+                        << linuxText("Local Time Machine snapshots")
+                        << linuxText("Swap, sleep image and recovery volumes that share the disk");
         if (const auto& session = model.session()) {
             std::vector<std::string> skipped(session->skipped().begin(), session->skipped().end());
             std::sort(skipped.begin(), skipped.end());
@@ -69,9 +68,11 @@ InfoPopover::Content InfoPopover::contentFor(const AppModel& model, const Node& 
     case Node::Kind::directory:
     case Node::Kind::file:
         content.title = QStringLiteral("Skipped: protected folder");
-        content.paragraphs << LinuxWordings::skippedExplained.text(
-                                  QString::fromStdString(node.name))
-                           << LinuxWordings::accessOffered.text();
+        content.paragraphs
+            << linuxText("macOS protects “%1”. Without Full Disk Access, reading it would make "
+                         "macOS ask you for permission, so Tavelin left it out of this scan.")
+                   .arg(QString::fromStdString(node.name))
+            << linuxText("Full Disk Access lets Tavelin include protected folders.");
         content.offersAccess = true;
         break;
     }
@@ -108,14 +109,14 @@ InfoPopover::InfoPopover(AppModel& model, Node::Ptr node, QWidget* parent)
     AppModel* target = &model_;
     Node::Ptr shown = node_;
     if (content_.offersAccess) {
-        auto* allow = new QPushButton(LinuxWordings::allowAccess.text(), this);
+        auto* allow = new QPushButton(linuxText("Allow Full Disk Access…"), this);
         connect(allow, &QPushButton::clicked, this, [this, target] {
             close();
             target->askForAccess();
         });
         buttons->addWidget(allow);
     }
-    auto* reveal = new QPushButton(LinuxWordings::showInFileManager.text(), this);
+    auto* reveal = new QPushButton(linuxText("Show in Finder"), this);
     connect(reveal, &QPushButton::clicked, this, [this, target, shown] {
         close();
         target->reveal({shown});

@@ -1,7 +1,7 @@
 #include "items/ItemMenu.h"
 
 #include "AppModel.h"
-#include "LinuxWordings.h"
+#include "Texts.h"
 
 #include <QMenu>
 #include <algorithm>
@@ -24,7 +24,7 @@ void fill(QMenu& menu, AppModel& model, const std::vector<Node::Ptr>& nodes) {
             add(QStringLiteral("Show in Map"), [target, first] { target->show(first); });
     }
     menu.addSeparator();
-    add(LinuxWordings::showInFileManager.text(), [target, nodes] { target->reveal(nodes); });
+    add(linuxText("Show in Finder"), [target, nodes] { target->reveal(nodes); });
     if (!first->isPseudo())
         add(QStringLiteral("Quick Look"), [target, first] { target->preview(*first); });
     add(QStringLiteral("Copy Path"), [target, nodes] { target->copyPaths(nodes); });

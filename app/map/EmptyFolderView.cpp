@@ -1,6 +1,5 @@
 #include "map/EmptyFolderView.h"
 
-#include "LinuxWordings.h"
 #include "SymbolIcons.h"
 #include "Texts.h"
 
@@ -25,7 +24,9 @@ EmptyFolderView::Texts EmptyFolderView::textsFor(const Node& folder) {
                 {}};
     case State::unreadable:
         return {QStringLiteral("Can’t Read This Folder"),
-                LinuxWordings::unreadableFolder.text(QString::fromStdString(folder.name)), "lock"};
+                linuxText("Tavelin needs Full Disk Access to look inside “%1”.")
+                    .arg(QString::fromStdString(folder.name)),
+                "lock"};
     case State::empty:
         break;
     }

@@ -1,7 +1,6 @@
 #include "window/StatusLine.h"
 
 #include "AppModel.h"
-#include "LinuxWordings.h"
 #include "Texts.h"
 
 #include <cmath>
@@ -24,10 +23,11 @@ QString hoverText(const AppModel& model, const TreemapTile& tile) {
     if (node && node->kind() == Node::Kind::remainder) {
         if (node->isScanning)
             return size + QStringLiteral(" of this disk’s used space not scanned yet");
-        return label + QStringLiteral(" — ") + size + LinuxWordings::remainderStatus.text();
+        return label + QStringLiteral(" — ") + size +
+               linuxText(": macOS, snapshots, and folders that couldn’t be read");
     }
     if (node && node->needsAccess)
-        return label + LinuxWordings::skippedStatus.text();
+        return label + linuxText(" — skipped, needs Full Disk Access");
     if (node && node->size > node->unique)
         return label + QStringLiteral(" — ") + bytesText(node->size) +
                QStringLiteral(" on disk; deleting it frees ") + bytesText(node->unique) +

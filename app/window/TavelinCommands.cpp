@@ -1,11 +1,12 @@
 #include "window/TavelinCommands.h"
 
 #include "AppModel.h"
-#include "LinuxWordings.h"
 #include "SymbolIcons.h"
+#include "Texts.h"
 #include "window/FolderChooser.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -21,9 +22,9 @@ TavelinCommands::TavelinCommands(AppModel& model, QMainWindow& window)
     scanHome =
         command(QStringLiteral("Scan Home Folder"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H),
                 &TavelinCommands::doScanHome);
-    showInFileManager = command(LinuxWordings::showInFileManager.text(),
-                                QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R),
-                                &TavelinCommands::doShowInFileManager);
+    showInFileManager =
+        command(linuxText("Show in Finder"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R),
+                &TavelinCommands::doShowInFileManager);
     copyPath = command(QStringLiteral("Copy Path"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_C),
                        &TavelinCommands::doCopyPath);
     // Moving to the Trash arrives with applying actions; until then the command stays off.
@@ -42,6 +43,7 @@ TavelinCommands::TavelinCommands(AppModel& model, QMainWindow& window)
                 &TavelinCommands::doEnclosingFolder);
     open = command(QStringLiteral("Open"), QKeySequence(Qt::CTRL | Qt::Key_Down),
                    &TavelinCommands::doOpen);
+    freeSpaceHistory = new QAction(QStringLiteral("Free-Space History…"), this);
 
     back->setIcon(symbolIcon("chevron.left"));
     forward->setIcon(symbolIcon("chevron.right"));
@@ -80,11 +82,13 @@ void TavelinCommands::buildMenus(QMenuBar* bar) {
     file->addSeparator();
     QAction* quit = file->addAction(QStringLiteral("Quit"));
     quit->setShortcut(QKeySequence::Quit);
-    connect(quit, &QAction::triggered, &window_, &QMainWindow::close);
+    // Quits the whole program, the tray item included, not just this window.
+    connect(quit, &QAction::triggered, this, [] { QCoreApplication::quit(); });
 
     QMenu* view = bar->addMenu(QStringLiteral("&View"));
     view->addActions({rescan, stopScanning});
     view->addSeparator();
+    view->addAction(freeSpaceHistory);
 
     QMenu* go = bar->addMenu(QStringLiteral("&Go"));
     go->addActions({back, forward, enclosingFolder, open});

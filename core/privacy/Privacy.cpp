@@ -11,9 +11,6 @@ namespace tavelin::Privacy {
 
 namespace {
 
-// Where the boot disk's data volume shows the same folders again.
-constexpr std::string_view kDataVolume = "/System/Volumes/Data";
-
 std::vector<std::string> protectedPaths(const std::string& home) {
     std::vector<std::string> paths;
     paths.reserve(kProtectedFolders.size() * 2);

@@ -7,6 +7,10 @@
 
 namespace tavelin {
 
+// Where the boot disk's data volume shows the user's folders a second time; a scan of the whole
+// disk may reach them either way, so lookups try both.
+inline constexpr std::string_view kDataVolume = "/System/Volumes/Data";
+
 // Resolves "." and "..", collapses repeated slashes and removes a trailing "/"; "/" stays "/".
 // ".." at the top of an absolute path stays at "/"; a relative path keeps leading "..".
 std::string standardizedPath(std::string_view path);

@@ -23,6 +23,11 @@ size_t decodeFirst(std::string_view text, char32_t& codePoint) {
             return 0;
         codePoint = (codePoint << 6) | (byte(i) & 0x3F);
     }
+    constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    bool overlong = codePoint < kSmallest[length];
+    bool surrogate = codePoint >= 0xD800 && codePoint <= 0xDFFF;
+    if (overlong || surrogate || codePoint > 0x10FFFF)
+        return 0;
     return length;
 }
 
@@ -79,6 +84,27 @@ std::string mapped(std::string_view text, size_t count, Map map) {
 }
 
 } // namespace
+
+bool isValidUtf8(std::string_view bytes) {
+    while (!bytes.empty()) {
+        char32_t c = 0;
+        size_t length = decodeFirst(bytes, c);
+        if (length == 0)
+            return false;
+        bytes.remove_prefix(length);
+    }
+    return true;
+}
+
+std::string listText(const std::vector<std::string>& names) {
+    std::string text;
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (i > 0)
+            text += i + 1 == names.size() ? " and " : ", ";
+        text += names[i];
+    }
+    return text;
+}
 
 std::string lowercased(std::string_view utf8) {
     return mapped(utf8, utf8.size(), [](char32_t c) {

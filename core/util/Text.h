@@ -2,11 +2,18 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tavelin {
 
 // The text with its first character upper-cased (any script); invalid UTF-8 is left as it is.
 std::string capitalizedFirst(std::string_view utf8);
+
+// Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF).
+bool isValidUtf8(std::string_view bytes);
+
+// Names joined as an English list: "A", "A and B", "A, B and C".
+std::string listText(const std::vector<std::string>& names);
 
 // The text with every character lower-cased (any script); invalid UTF-8 bytes are kept.
 std::string lowercased(std::string_view utf8);

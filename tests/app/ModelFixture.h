@@ -8,6 +8,7 @@
 #include "support/TemporaryFolder.h"
 #include "support/TreeBuilder.h"
 
+#include <atomic>
 #include <gtest/gtest.h>
 
 namespace tavelin::test {
@@ -15,6 +16,8 @@ namespace tavelin::test {
 class ModelFixture : public ::testing::Test {
 protected:
     void SetUp() override;
+    // What a model of the fixture sees: its disks, access, history folder and home.
+    AppEnvironment environment();
     std::unique_ptr<AppModel> makeModel();
     // Scans `path` and waits until the scan and its comparison with the history are done;
     // false when it did not start or finish.
@@ -32,6 +35,11 @@ protected:
     std::vector<platform::Volume> volumes;
     std::vector<std::string> opened;
     std::vector<std::string> revealed;
+    // What the disk tools answer, read on a worker thread: set them before scanning.
+    std::optional<DiskBreakdown> diskBreakdown;
+    std::string diskDevice = "sda2";
+    std::optional<std::string> deletionError;
+    std::atomic<int> deletions = 0;
 };
 
 } // namespace tavelin::test

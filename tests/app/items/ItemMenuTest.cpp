@@ -2,7 +2,7 @@
 
 #include "items/ItemMenu.h"
 
-#include "LinuxWordings.h"
+#include "Texts.h"
 #include "app/ModelFixture.h"
 #include "items/InfoPopover.h"
 
@@ -102,9 +102,11 @@ TEST_F(ItemMenuTest, PopoverExplainsPseudoNodesAndSkippedFoldersInTheirOwnWords)
     disk->isScanning = false;
     content = InfoPopover::contentFor(*model, *disk->remainder());
     EXPECT_EQ(content.title, QStringLiteral("Other used space"));
-    EXPECT_EQ(content.reasons, (QStringList{LinuxWordings::remainderSystem.text(),
-                                            LinuxWordings::remainderSnapshots.text(),
-                                            LinuxWordings::remainderSharing.text()}))
+    EXPECT_EQ(
+        content.reasons,
+        (QStringList{linuxText("macOS itself, on its sealed system volume"),
+                     linuxText("Local Time Machine snapshots"),
+                     linuxText("Swap, sleep image and recovery volumes that share the disk")}))
         << "without a scan, no skipped or unreadable items to name";
 
     auto mail = folder(root, "Mail %1");

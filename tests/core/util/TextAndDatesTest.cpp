@@ -22,6 +22,23 @@ TEST(Text, InvalidUtf8IsLeftAsItIs) {
     EXPECT_EQ(capitalizedFirst("\xc3"), "\xc3");
 }
 
+TEST(Text, Utf8ValidityRejectsMalformedAndOverlongForms) {
+    EXPECT_TRUE(isValidUtf8(""));
+    EXPECT_TRUE(isValidUtf8("gitdir: /home/ünïcode/😀\n"));
+    EXPECT_FALSE(isValidUtf8("\xff"));
+    EXPECT_FALSE(isValidUtf8("ok\xc3")) << "cut short";
+    EXPECT_FALSE(isValidUtf8("\xc0\xaf")) << "overlong slash";
+    EXPECT_FALSE(isValidUtf8("\xed\xa0\x80")) << "surrogate";
+    EXPECT_FALSE(isValidUtf8("\xf4\x90\x80\x80")) << "past U+10FFFF";
+}
+
+TEST(Text, ListsJoinTheLastNameWithAnd) {
+    EXPECT_EQ(listText({}), "");
+    EXPECT_EQ(listText({"A"}), "A");
+    EXPECT_EQ(listText({"A", "B"}), "A and B");
+    EXPECT_EQ(listText({"A", "B", "C"}), "A, B and C");
+}
+
 TEST(Dates, SecondsSince1970RoundTripWithFractions) {
     Date date = dateFromSecondsSince1970(1'700'000'000.25);
     EXPECT_DOUBLE_EQ(secondsSince1970(date), 1'700'000'000.25);

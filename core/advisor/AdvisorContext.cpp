@@ -1,0 +1,60 @@
+#include "advisor/AdvisorContext.h"
+
+#include "advisor/Spotlight.h"
+#include "platform/Files.h"
+#include "util/Paths.h"
+#include "util/Text.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace tavelin {
+namespace {
+
+constexpr size_t kReadLimit = 16 << 20;
+
+std::optional<std::string> readUtf8File(const std::string& path) {
+    auto content = platform::readRegularFile(path.c_str(), kReadLimit);
+    if (!content || !isValidUtf8(*content))
+        return std::nullopt;
+    return content;
+}
+
+} // namespace
+
+AdvisorContext AdvisorContext::live(Node::Ptr root, std::string_view home, Date now) {
+    return {
+        .root = std::move(root),
+        .home = standardizedPath(home),
+        .sandboxed = std::getenv("APP_SANDBOX_CONTAINER_ID") != nullptr,
+        .now = now,
+        .lastUsed = Spotlight::lastUsed,
+        .fileExists = [](const std::string& path) { return platform::pathExists(path.c_str()); },
+        .readFile = readUtf8File,
+        .installedBundleIDs = [] { return std::unordered_set<std::string>{}; },
+        .cloudProviders = [] { return std::vector<CloudProvider>{}; },
+    };
+}
+
+std::vector<std::string> AdvisorContext::places(std::string_view location, std::string_view home) {
+    std::string data(kDataVolume);
+    if (location.starts_with('/'))
+        return {std::string(location), data + std::string(location)};
+    return {joinPath(home, location),
+            joinPath(standardizedPath(data + std::string(home)), location)};
+}
+
+Node* AdvisorContext::node(Node& root, std::string_view location, std::string_view home) {
+    for (const std::string& place : places(location, home))
+        if (Node* found = root.descendant(place))
+            return found;
+    return nullptr;
+}
+
+int AdvisorContext::daysSince(Date date) const {
+    // In seconds apart: the distant past lies further back than nanoseconds can span.
+    double seconds = secondsSince1970(now) - secondsSince1970(date);
+    return static_cast<int>(std::trunc((seconds + 60) / 86'400));
+}
+
+} // namespace tavelin

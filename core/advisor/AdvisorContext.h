@@ -1,0 +1,60 @@
+#pragma once
+
+// Everything a detector may consult: the scanned tree, a few facts about the user, and
+// callbacks for the little it needs from the machine, so that a whole advisor run can work on a
+// synthetic tree with substitute callbacks. Copyable: background passes run on a copy. The tree
+// is shared and only read.
+
+#include "advisor/CloudProvider.h"
+#include "scan/Node.h"
+#include "util/Dates.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+namespace tavelin {
+
+struct AdvisorContext {
+    using FileExists = std::function<bool(const std::string& path)>;
+    using ReadFile = std::function<std::optional<std::string>(const std::string& path)>;
+
+    Node::Ptr root{};
+    std::string home{}; // without a trailing "/"
+    bool sandboxed = false;
+    Date now = kDistantPast; // when the run started; ages are measured against it
+    std::function<std::optional<Date>(const std::string& path)> lastUsed{};
+    FileExists fileExists{}; // whether anything is at the path
+    ReadFile readFile{};     // the whole file as UTF-8 text; nothing when unreadable or not UTF-8
+    // Names and identifiers of the installed applications.
+    std::function<std::unordered_set<std::string>()> installedBundleIDs{};
+    std::function<std::vector<CloudProvider>()> cloudProviders{};
+
+    // The context of a run on this machine: last-used dates from Spotlight's cache, existence and
+    // reading through the platform layer (files over 16 MiB count as unreadable: detectors read
+    // only marker and settings files), the sandbox from "APP_SANDBOX_CONTAINER_ID". Installed
+    // applications and cloud folders start empty; the run sets the callbacks that find them.
+    static AdvisorContext live(Node::Ptr root, std::string_view home, Date now);
+
+    // Where a location can appear in a tree: for "/"-rooted locations the location itself and
+    // the same under the data volume; for others the location below `home`, then below the
+    // home folder as the data volume shows it.
+    static std::vector<std::string> places(std::string_view location, std::string_view home);
+    std::vector<std::string> places(std::string_view location) const {
+        return places(location, home);
+    }
+
+    // The node at the first of the location's places that lies inside `root` (at or below its
+    // path, on a component boundary) and exists in the tree; nullptr when none does.
+    static Node* node(Node& root, std::string_view location, std::string_view home);
+    Node* node(std::string_view location) const { return node(*root, location, home); }
+
+    // Whole days from `date` to `now`, with a minute's allowance: (seconds + 60) ÷ 86,400,
+    // truncated toward zero (negative for dates after `now`).
+    int daysSince(Date date) const;
+};
+
+} // namespace tavelin

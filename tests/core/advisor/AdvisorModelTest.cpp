@@ -1,0 +1,136 @@
+#include "advisor/Candidate.h"
+#include "advisor/Planner.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+#include <unordered_set>
+
+using namespace tavelin;
+
+namespace {
+
+constexpr int64_t GB = 1'000'000'000;
+
+Candidate candidate(Rung rung, int64_t freed, double confidence, double value = 0,
+                    double minutes = 0, double download = 0) {
+    return Candidate({.id = "c",
+                      .detector = "test",
+                      .title = "Item",
+                      .rung = rung,
+                      .action = AdvisorAction::trash({"/a"}),
+                      .freed = freed,
+                      .confidence = confidence,
+                      .rebuildMinutes = minutes,
+                      .redownloadGB = download,
+                      .value = value});
+}
+
+} // namespace
+
+TEST(Rung, OrdersByRawValueAndRejectsUnknownValues) {
+    EXPECT_GT(Rung::review, Rung::archive);
+    EXPECT_LT(Rung::lossless, Rung::ownerTool);
+    EXPECT_EQ(rungFromRawValue(0), std::nullopt);
+    EXPECT_EQ(rungFromRawValue(6), std::nullopt);
+    for (Rung rung : kAllRungs)
+        EXPECT_EQ(rungFromRawValue(rawValue(rung)), rung);
+    EXPECT_EQ(label(Rung::review), "Your call");
+    EXPECT_EQ(dotColour(Rung::review), DotColour::pink);
+    EXPECT_EQ(label(Rung::lossless), "No loss");
+    EXPECT_EQ(dotColour(Rung::ownerTool), DotColour::teal);
+}
+
+TEST(AdvisorCategory, RawValuesAreCaseNamesAndRoundTrip) {
+    EXPECT_EQ(rawValue(AdvisorCategory::backupsInstallers), "backupsInstallers");
+    EXPECT_EQ(title(AdvisorCategory::photosVideos), "Photos & Videos");
+    EXPECT_EQ(symbol(AdvisorCategory::developer), "hammer");
+    EXPECT_EQ(kAllCategories.front(), AdvisorCategory::downloads);
+    EXPECT_EQ(kAllCategories.back(), AdvisorCategory::developer);
+    for (AdvisorCategory category : kAllCategories)
+        EXPECT_EQ(categoryFromRawValue(rawValue(category)), category);
+    EXPECT_EQ(categoryFromRawValue("Developer"), std::nullopt);
+    EXPECT_EQ(evidenceKindFromRawValue("lastUsed"), Evidence::Kind::lastUsed);
+    EXPECT_EQ(evidenceKindFromRawValue("unknown"), std::nullopt);
+}
+
+TEST(Evidence, SharingLineOnlyWhenMoreThanATenthIsShared) {
+    EXPECT_EQ(Evidence::sharing(1000, 900), std::nullopt) << "exactly a tenth";
+    EXPECT_EQ(Evidence::sharing(1000, 899),
+              (Evidence{Evidence::Kind::sharing, "101 bytes shared with copies"}));
+    EXPECT_EQ(Evidence::sharing(3 * GB, GB)->text, "2 GB shared with copies");
+    EXPECT_EQ(Evidence::sharing(0, 0), std::nullopt);
+    EXPECT_EQ(Evidence::capitalized(Evidence::Kind::note, "you already deleted these").text,
+              "You already deleted these");
+}
+
+TEST(AdvisorAction, PathsFollowTheCase) {
+    EXPECT_EQ(AdvisorAction::mergeDuplicates("/a", {"/b", "/c"}).paths(),
+              (std::vector<std::string>{"/a", "/b", "/c"}));
+    EXPECT_EQ(AdvisorAction::archive({"/x"}, ArchiveDestination::drive("/media/d")).paths(),
+              std::vector<std::string>{"/x"});
+    EXPECT_TRUE(
+        AdvisorAction::runTool({"/usr/bin/podman", {"system", "prune"}, "podman"}).paths().empty());
+    EXPECT_TRUE(AdvisorAction::guide("file:///", "Open it").paths().empty());
+    EXPECT_TRUE(AdvisorAction::emptyTrash().paths().empty());
+}
+
+TEST(AdvisorAction, EqualityAndHashingTellCasesWithTheSamePathsApart) {
+    CloudProvider drive{"Dropbox", "/home/u/Dropbox", false};
+    std::vector<AdvisorAction> actions{
+        AdvisorAction::trash({"/a"}),
+        AdvisorAction::makeOnlineOnly({"/a"}, drive),
+        AdvisorAction::archive({"/a"}, ArchiveDestination::cloud(drive)),
+        AdvisorAction::archive({"/a"}, ArchiveDestination::drive("/home/u/Dropbox")),
+        AdvisorAction::mergeDuplicates("/a", {}),
+        AdvisorAction::emptyTrash(),
+    };
+    std::unordered_set<AdvisorAction> distinct(actions.begin(), actions.end());
+    EXPECT_EQ(distinct.size(), actions.size());
+    EXPECT_TRUE(
+        distinct.contains(AdvisorAction::archive({"/a"}, ArchiveDestination::cloud(drive))));
+    EXPECT_NE(AdvisorAction::trash({"/a", "/b"}), AdvisorAction::trash({"/b", "/a"}));
+}
+
+TEST(Candidate, OnDiskDefaultsToFreedAndPathsComeFromTheAction) {
+    Candidate plain = candidate(Rung::rebuildable, 5 * GB, 1);
+    EXPECT_EQ(plain.onDisk, 5 * GB);
+    EXPECT_EQ(plain.paths(), std::vector<std::string>{"/a"});
+    EXPECT_EQ(plain.cost, 0);
+    Candidate shared({.id = "s", .freed = 1, .onDisk = 7});
+    EXPECT_EQ(shared.onDisk, 7);
+    EXPECT_FALSE(shared.blocked);
+    EXPECT_TRUE(shared.evidence.empty());
+}
+
+TEST(PlannerCost, LosslessWithFullConfidenceIsFreeWhateverItsSize) {
+    EXPECT_EQ(Planner::cost(candidate(Rung::lossless, 500 * GB, 1)), 0);
+    EXPECT_EQ(Planner::cost(candidate(Rung::ownerTool, 500 * GB, 1)), 0);
+}
+
+TEST(PlannerCost, FollowsTheRungDoubtAndRebuildTerms) {
+    EXPECT_NEAR(Planner::cost(candidate(Rung::archive, 10 * GB, 1)), 0.7, 1e-12);
+    EXPECT_NEAR(Planner::cost(candidate(Rung::review, 2 * GB, 0.7, 0.5)), 1.2, 1e-12);
+    EXPECT_NEAR(Planner::cost(candidate(Rung::rebuildable, 3 * GB, 1, 0, 40, 2)),
+                0.1 * 40 + 0.3 * 2 + 0.03, 1e-12);
+}
+
+TEST(PlannerCost, MissingOrExcessiveConfidenceIsClamped) {
+    double noDoubt = Planner::cost(candidate(Rung::lossless, 2 * GB, 1));
+    EXPECT_EQ(Planner::cost(candidate(Rung::lossless, 2 * GB, 1.5)), noDoubt);
+    EXPECT_DOUBLE_EQ(Planner::cost(candidate(Rung::lossless, 2 * GB, 0)), 1.0);
+    EXPECT_DOUBLE_EQ(Planner::cost(candidate(Rung::lossless, 2 * GB, -3)), 1.0);
+    EXPECT_DOUBLE_EQ(
+        Planner::cost(candidate(Rung::lossless, 2 * GB, std::numeric_limits<double>::quiet_NaN())),
+        1.0);
+}
+
+TEST(PlannerCost, ScoredFillsCostsInOrderAndValueUsesTheStoredCost) {
+    auto scored = Planner::scored(
+        {candidate(Rung::archive, 10 * GB, 1), candidate(Rung::lossless, 4 * GB, 1)});
+    ASSERT_EQ(scored.size(), 2u);
+    EXPECT_NEAR(scored[0].cost, 0.7, 1e-12);
+    EXPECT_EQ(scored[1].cost, 0);
+    EXPECT_NEAR(Planner::value(scored[0]), 10 / 0.75, 1e-9);
+    EXPECT_NEAR(Planner::value(scored[1]), 4 / 0.05, 1e-9);
+}

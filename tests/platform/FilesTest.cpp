@@ -1,0 +1,63 @@
+#include "platform/Files.h"
+
+#include "support/TemporaryFolder.h"
+#include "support/TreeBuilder.h"
+
+#include <fcntl.h>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace tavelin;
+using namespace tavelin::platform;
+
+TEST(PathExists, CountsEveryKindOfEntryEvenADanglingLink) {
+    test::TemporaryFolder folder;
+    test::TreeBuilder tree(folder.path());
+    std::string file = tree.file("a/file", 10);
+    std::string link = tree.symlink("nowhere", "a/link");
+    EXPECT_TRUE(pathExists(file.c_str()));
+    EXPECT_TRUE(pathExists(link.c_str()));
+    EXPECT_TRUE(pathExists(tree.path("a").c_str()));
+    EXPECT_FALSE(pathExists(tree.path("a/missing").c_str()));
+    EXPECT_FALSE(pathExists(tree.path("a/file/below").c_str()));
+}
+
+TEST(ReadRegularFile, ReadsWholeFilesUpToTheLimitAndNothingElse) {
+    test::TemporaryFolder folder;
+    test::TreeBuilder tree(folder.path());
+    std::string text(100'000, 'x');
+    std::ofstream(tree.path("big")) << text;
+    std::ofstream(tree.path("empty"));
+    ASSERT_EQ(::mkfifo(tree.path("fifo").c_str(), 0600), 0);
+    tree.symlink("big", "link");
+
+    EXPECT_EQ(readRegularFile(tree.path("big").c_str(), 100'000), text);
+    EXPECT_EQ(readRegularFile(tree.path("big").c_str(), 99'999), std::nullopt);
+    EXPECT_EQ(readRegularFile(tree.path("empty").c_str(), 10), "");
+    EXPECT_EQ(readRegularFile(tree.path("link").c_str(), 100'000), text) << "links are followed";
+    EXPECT_EQ(readRegularFile(tree.path("fifo").c_str(), 10), std::nullopt);
+    EXPECT_EQ(readRegularFile(folder.string().c_str(), 10), std::nullopt);
+    EXPECT_EQ(readRegularFile(tree.path("missing").c_str(), 10), std::nullopt);
+    auto mounts = readRegularFile("/proc/self/mountinfo", 1 << 24);
+    ASSERT_TRUE(mounts) << "files that report no size read to their end";
+    EXPECT_NE(mounts->find(" / "), std::string::npos);
+}
+
+TEST(ReadAccessTime, GivesTheAccessTimeOfFilesAndFolders) {
+    test::TemporaryFolder folder;
+    test::TreeBuilder tree(folder.path());
+    std::string file = tree.file("file", 10);
+    struct timespec times[2] = {{1'600'000'000, 250}, {0, UTIME_OMIT}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+    auto access = readAccessTime(file.c_str());
+    ASSERT_TRUE(access) << "the test folder's file system keeps access times";
+    EXPECT_EQ(access->seconds, 1'600'000'000);
+    EXPECT_EQ(access->nanoseconds, 250u);
+    EXPECT_FALSE(access->isDirectory);
+    auto own = readAccessTime(folder.string().c_str());
+    ASSERT_TRUE(own);
+    EXPECT_TRUE(own->isDirectory);
+    EXPECT_EQ(readAccessTime(tree.symlink("file", "link").c_str()), std::nullopt);
+    EXPECT_EQ(readAccessTime(tree.path("missing").c_str()), std::nullopt);
+}

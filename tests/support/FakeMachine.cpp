@@ -1,0 +1,49 @@
+#include "support/FakeMachine.h"
+
+#include <unordered_set>
+
+namespace tavelin::test {
+
+AdvisorContext FakeMachine::context(Node::Ptr root, std::string home, Date now) const {
+    return {
+        .root = root,
+        .home = std::move(home),
+        .sandboxed = false,
+        .now = now,
+        .lastUsed = [this](const std::string& path) -> std::optional<Date> {
+            auto found = lastUsedDates.find(path);
+            return found == lastUsedDates.end() ? std::nullopt : std::optional(found->second);
+        },
+        .fileExists =
+            [this, root](const std::string& path) {
+                return files.contains(path) || texts.contains(path) ||
+                       (root && root->descendant(path));
+            },
+        .readFile = [this](const std::string& path) -> std::optional<std::string> {
+            auto found = texts.find(path);
+            return found == texts.end() ? std::nullopt : std::optional(found->second);
+        },
+        .installedBundleIDs = [] { return std::unordered_set<std::string>{}; },
+        .cloudProviders = [] { return std::vector<CloudProvider>{}; },
+    };
+}
+
+} // namespace tavelin::test
+
+namespace tavelin {
+
+void PrintTo(const Candidate& c, std::ostream* out) {
+    *out << "{id " << c.id << ", detector " << c.detector << ", title " << c.title << ", category "
+         << rawValue(c.category) << ", rung " << rawValue(c.rung) << ", paths [";
+    for (const auto& path : c.paths())
+        *out << path << ";";
+    *out << "], freed " << c.freed << ", onDisk " << c.onDisk << ", project "
+         << (c.project ? c.project->root + " (" + c.project->name + ")" : "none") << ", evidence [";
+    for (const auto& line : c.evidence)
+        *out << rawValue(line.kind) << ": " << line.text << ";";
+    *out << "], blocked " << c.blocked.value_or("no") << ", confidence " << c.confidence
+         << ", minutes " << c.rebuildMinutes << ", download " << c.redownloadGB << ", value "
+         << c.value << ", cost " << c.cost << ", detail " << c.detail << "}";
+}
+
+} // namespace tavelin

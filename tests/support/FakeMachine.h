@@ -1,0 +1,33 @@
+#pragma once
+
+// What the advisor asks of the machine, answered from memory: which paths exist (besides
+// everything in the tree) and what some files hold. Contexts it makes refer back to it, so it
+// must outlive them.
+
+#include "advisor/AdvisorContext.h"
+#include "advisor/Candidate.h"
+
+#include <map>
+#include <ostream>
+#include <set>
+#include <string>
+
+namespace tavelin::test {
+
+struct FakeMachine {
+    std::set<std::string> files;               // paths that exist, besides those in `texts`
+    std::map<std::string, std::string> texts;  // readable files and their content
+    std::map<std::string, Date> lastUsedDates; // paths with a known last use
+
+    // A context over `root` with this machine's answers; no installed apps, no cloud folders.
+    AdvisorContext context(Node::Ptr root, std::string home, Date now) const;
+};
+
+} // namespace tavelin::test
+
+namespace tavelin {
+
+// Readable test failures for whole-candidate comparisons.
+void PrintTo(const Candidate& candidate, std::ostream* out);
+
+} // namespace tavelin

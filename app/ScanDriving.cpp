@@ -4,11 +4,11 @@
 #include "AppModel.h"
 #include "SettingsKeys.h"
 #include "privacy/Privacy.h"
+#include "scan/FolderProblem.h"
 
 #include <QPointer>
 #include <QSettings>
 #include <algorithm>
-#include <filesystem>
 
 namespace tavelin {
 namespace {
@@ -211,9 +211,12 @@ void AppModel::scanLaunchPath(const std::string& path) {
         return;
     launchPathScanned_ = true;
     std::string expanded = expandTilde(path, environment_.userHome);
-    std::error_code error;
-    if (std::filesystem::exists(expanded, error))
-        scan(expanded);
+    // Only a folder is scanned, and so remembered; anything else is said on the status line.
+    if (auto problem = folderProblem(expanded)) {
+        setNotice(QString::fromStdString(*problem));
+        return;
+    }
+    scan(expanded);
 }
 
 } // namespace tavelin

@@ -1,8 +1,9 @@
 #include "window/SidebarView.h"
 
 #include "AppModel.h"
+#include "SymbolIcons.h"
+#include "window/FolderChooser.h"
 #include "window/LocationRow.h"
-#include "window/SymbolIcons.h"
 
 #include <QHeaderView>
 #include <QPainter>
@@ -100,7 +101,10 @@ SidebarView::SidebarView(AppModel& model, QWidget* parent)
     layout->addWidget(list_);
     layout->addWidget(scanFolder);
 
-    connect(scanFolder, &QPushButton::clicked, this, [this] { model_.chooseFolder(window()); });
+    connect(scanFolder, &QPushButton::clicked, this, [this] {
+        if (auto folder = chooseFolder(window()))
+            model_.scan(*folder);
+    });
     connect(list_, &QTreeWidget::itemClicked, this, &SidebarView::chosen);
     connect(list_, &QTreeWidget::itemActivated, this, &SidebarView::chosen);
     connect(&model_, &AppModel::volumesChanged, this, &SidebarView::rebuild);

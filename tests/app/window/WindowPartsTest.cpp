@@ -1,16 +1,24 @@
 #include "app/ModelFixture.h"
+#include "items/InfoButton.h"
+#include "items/InfoPopover.h"
+#include "map/EmptyFolderView.h"
 #include "util/Format.h"
 #include "window/DroppedFolder.h"
 #include "window/LocationRow.h"
+#include "window/MainWindow.h"
 #include "window/QuickPreview.h"
+#include "window/SharingExplainer.h"
 #include "window/StatusLine.h"
 #include "window/TavelinCommands.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QImage>
+#include <QLabel>
 #include <QMainWindow>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QTest>
 #include <QUrl>
 #include <fstream>
@@ -29,7 +37,55 @@ std::optional<int> tileIndexOf(AppModel& model, const std::string& name) {
     return std::nullopt;
 }
 
+// Every text a widget and those inside it show: labels, buttons, actions and their help.
+QStringList textsOf(const QWidget& root) {
+    QStringList texts;
+    for (const auto* label : root.findChildren<QLabel*>())
+        texts << label->text() << label->toolTip();
+    for (const auto* button : root.findChildren<QAbstractButton*>())
+        texts << button->text() << button->toolTip();
+    for (const auto* action : root.findChildren<QAction*>())
+        texts << action->text() << action->toolTip();
+    return texts;
+}
+
 } // namespace
+
+TEST_F(WindowParts, NoTextNamesWhatALinuxUserCannotFind) {
+    tree.file("file", 2'000'000);
+    tree.file("folder/data", 3'000'000);
+    volumes.push_back(
+        {tree.root().string(), "Disk", tree.root().string(), 10'000'000, 0, false, false});
+    MainWindow window(makeModel(), {});
+    AppModel& model = window.model();
+    ASSERT_TRUE(scanned(model, tree.root().string()));
+    Node::Ptr root = model.current();
+    Node::Ptr protectedFolder = child(root, "folder");
+    protectedFolder->needsAccess = true;
+    protectedFolder->isUnreadable = true;
+    root->smallFileCount = 3;
+    root->smallFileSize = 3'000;
+
+    QStringList shown = textsOf(window);
+    for (const Node::Ptr& node : {root->remainder(), protectedFolder, root->items().back()}) {
+        auto content = InfoPopover::contentFor(model, *node);
+        shown << content.title << content.paragraphs << content.reasons << InfoButton::help(*node);
+        shown << textsOf(InfoPopover(model, node, &window));
+    }
+    for (const char* name : {"Other used space", "folder"}) {
+        ASSERT_TRUE(tileIndexOf(model, name)) << name;
+        model.setHoverIndex(tileIndexOf(model, name));
+        shown << statusLine(model);
+    }
+    auto empty = EmptyFolderView::textsFor(*protectedFolder);
+    shown << empty.title << empty.description;
+    shown << textsOf(SharingExplainer(model));
+
+    const QRegularExpression macOnly(QStringLiteral(
+        "macOS|Finder|Full Disk Access|Time Machine|this Mac|APFS|System Settings|Xcode"));
+    for (const QString& text : shown)
+        EXPECT_FALSE(text.contains(macOnly)) << text.toStdString();
+}
 
 TEST_F(WindowParts, StatusLineFollowsHoverScanNoticeAndTheFinishedScan) {
     tree.file("big/file", 3'000'000);
@@ -51,7 +107,7 @@ TEST_F(WindowParts, StatusLineFollowsHoverScanNoticeAndTheFinishedScan) {
     EXPECT_TRUE(statusLine(*model).contains(" on disk; deleting it frees "))
         << statusLine(*model).toStdString();
     big->needsAccess = true;
-    EXPECT_EQ(statusLine(*model), "big — skipped, needs Full Disk Access");
+    EXPECT_EQ(statusLine(*model), "big — skipped, needs access to protected folders");
 
     model->setHoverIndex(std::nullopt);
     model->setNotice(QStringLiteral("Moved 2 items to the Trash."));
@@ -69,7 +125,7 @@ TEST_F(WindowParts, StatusLineNamesTheRemainderWhileAndAfterScanning) {
     model->setHoverIndex(rest);
     EXPECT_TRUE(statusLine(*model).startsWith("Other used space — "));
     EXPECT_TRUE(
-        statusLine(*model).endsWith(": macOS, snapshots, and folders that couldn’t be read"));
+        statusLine(*model).endsWith(": the system, snapshots, and folders that couldn’t be read"));
 }
 
 TEST(StatusLine, ElapsedTimeUsesSecondsThenMinutes) {
@@ -155,4 +211,10 @@ TEST_F(WindowParts, QuickPreviewFollowsThePreviewLocation) {
     model->setPreviewURL(QUrl::fromLocalFile(QString::fromStdString(notes)));
     model->setPreviewURL(std::nullopt);
     EXPECT_FALSE(preview.isVisible());
+
+    model->setPreviewURL(QUrl::fromLocalFile(QString::fromStdString(notes)));
+    preview.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&preview));
+    QTest::keyClick(text, Qt::Key_Escape);
+    EXPECT_FALSE(model->previewURL()) << "Escape closes the preview";
 }

@@ -73,8 +73,14 @@ AppModel::AppModel(AppEnvironment environment, QObject* parent)
           this))
     , history_(new HistoryComparison(
           {environment_.queue, environment_.pool, environment_.historyDirectory}, this))
-    , breakdown_(
-          new BreakdownState(environment_.disk, environment_.queue, environment_.pool, this)) {
+    , breakdown_(new BreakdownState(environment_.disk, environment_.queue, environment_.pool, this))
+    , advisor_(
+          new AdvisorState({.queue = environment_.queue,
+                            .pool = environment_.pool,
+                            .home = environment_.userHome,
+                            .isDemonstration = environment_.isDemonstration,
+                            .diskFor = [this](const std::string& path) { return diskFor(path); }},
+                           this)) {
     QSettings settings;
     measure_ = measureFromRawValue(settings.value(SettingsKeys::measure).toString().toStdString())
                    .value_or(Measure::allocated);
@@ -498,8 +504,19 @@ void AppModel::reveal(const std::vector<Node::Ptr>& nodes) const {
     std::vector<std::string> paths;
     for (const auto& node : nodes)
         paths.push_back(node->path());
+    revealPaths(paths);
+}
+
+void AppModel::revealPaths(const std::vector<std::string>& paths) const {
     if (!paths.empty())
         environment_.reveal(paths);
+}
+
+void AppModel::showPath(const std::string& path) {
+    if (!session_)
+        return;
+    if (Node* found = session_->root()->descendant(path))
+        show(found->shared_from_this());
 }
 
 void AppModel::treeChanged() {
@@ -507,7 +524,8 @@ void AppModel::treeChanged() {
     ++version_;
     Q_EMIT versionChanged();
     setIsScanning(session_ && session_->isRunning());
-    // The advisor's during-scan pass joins the tree-change step here with its own issue.
+    if (isScanning_)
+        advisor_->duringScan();
     auto now = std::chrono::steady_clock::now();
     if (!isScanning_ && now - volumesRead_ > std::chrono::seconds(10)) {
         volumesRead_ = now;

@@ -16,6 +16,7 @@
 // Every setter given an equal value notifies nobody.
 
 #include "AccessFlow.h"
+#include "AdvisorState.h"
 #include "AppEnvironment.h"
 #include "BreakdownState.h"
 #include "HistoryComparison.h"
@@ -91,6 +92,8 @@ public:
     HistoryComparison& history() { return *history_; }
     const HistoryComparison& history() const { return *history_; }
     const BreakdownState& breakdown() const { return *breakdown_; }
+    AdvisorState& advisor() { return *advisor_; }
+    const AdvisorState& advisor() const { return *advisor_; }
 
     void setMeasure(Measure measure);
     void setSortOrder(std::vector<SortComparator> order);
@@ -144,6 +147,9 @@ public:
     void preview(const Node& node);
     void copyPaths(const std::vector<Node::Ptr>& nodes) const;
     void reveal(const std::vector<Node::Ptr>& nodes) const;
+    void revealPaths(const std::vector<std::string>& paths) const;
+    // Selects the item at an absolute path of the shown tree in the map and the table.
+    void showPath(const std::string& path);
 
     // Deletes the shown disk's local snapshots, then reloads its breakdown.
     void deleteLocalSnapshots();
@@ -208,13 +214,15 @@ private:
     Node* nodeAt(const std::string& relativePath) const;
     void setCurrent(Node::Ptr node);
     void start(const std::string& path, std::optional<std::string> name);
-    void resetPerScanState(const std::string& path, const Node::Ptr& root);
+    void resetPerScanState(const std::shared_ptr<ScanSession>& session);
     void remember(const std::string& path);
     void scanFinished(const Node::Ptr& root);
     void introduceSharing(const Node& root);
     void setIsScanning(bool scanning);
     void scheduleTreeChange();
     const platform::Volume* volumeScanning(const std::string& path) const;
+    // The disk a goal is measured on: the scanned one, else the boot disk.
+    std::optional<platform::Volume> diskFor(const std::string& path) const;
     bool sorts(const Node& a, const Node& b) const;
     std::vector<Node::Ptr> sorted(std::vector<Node::Ptr> list) const;
     bool isSandboxed() const { return static_cast<bool>(environment_.askFolderAccess); }
@@ -247,6 +255,7 @@ private:
     AccessFlow* access_;
     HistoryComparison* history_;
     BreakdownState* breakdown_;
+    AdvisorState* advisor_;
     bool isScanning_ = false;
     bool launchPathScanned_ = false;
     QTimer treeChangeTimer_;

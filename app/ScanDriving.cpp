@@ -117,7 +117,7 @@ void AppModel::start(const std::string& path, std::optional<std::string> name) {
         if (model && model->session_.get() == raw)
             model->scanFinished(root);
     };
-    resetPerScanState(path, session->root());
+    resetPerScanState(session);
     session_ = session;
     Q_EMIT sessionChanged();
     // The new tree fades in: the zoom of the last folder change belongs to the old one.
@@ -137,12 +137,21 @@ void AppModel::start(const std::string& path, std::optional<std::string> name) {
     remember(path);
 }
 
-void AppModel::resetPerScanState(const std::string& path, const Node::Ptr& root) {
-    // Each later helper (advisor, applying, live updates) clears its per-scan state here with
-    // its own issue.
+void AppModel::resetPerScanState(const std::shared_ptr<ScanSession>& session) {
+    // Each later helper (applying, live updates) clears its per-scan state here with its own
+    // issue.
+    const std::string& path = session->path();
     setSearchText({});
-    history_->begin(path, root);
+    history_->begin(path, session->root());
     breakdown_->reset(path, volumeScanning(path) != nullptr);
+    advisor_->reset(session);
+}
+
+std::optional<platform::Volume> AppModel::diskFor(const std::string& path) const {
+    if (const platform::Volume* disk = volumeScanning(path))
+        return *disk;
+    auto boot = std::ranges::find_if(volumes_, &platform::Volume::isBoot);
+    return boot == volumes_.end() ? std::nullopt : std::optional(*boot);
 }
 
 void AppModel::deleteLocalSnapshots() {
@@ -172,7 +181,7 @@ void AppModel::remember(const std::string& path) {
 void AppModel::scanFinished(const Node::Ptr& root) {
     introduceSharing(*root);
     history_->finish(*root);
-    // The advisor run and the safe-bytes figure come here, each with its own issue.
+    advisor_->run(root, volumeScanning(session_->path()) != nullptr);
     if (environment_.askNotificationPermission)
         environment_.askNotificationPermission();
     // The folder watcher starts here, with its own issue.

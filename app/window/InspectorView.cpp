@@ -1,10 +1,10 @@
 #include "window/InspectorView.h"
 
 #include "AppModel.h"
+#include "window/AdvisorPane.h"
 #include "window/ChangesPane.h"
 #include "window/DiskPane.h"
 #include "window/KindsPane.h"
-#include "window/PaneMessage.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
@@ -21,14 +21,6 @@ constexpr std::array<InspectorTab, 4> kTabs{InspectorTab::advisor, InspectorTab:
                                             InspectorTab::disk, InspectorTab::kinds};
 constexpr std::array<const char*, 4> kTitles{"Advisor", "Changes", "Disk", "Kinds"};
 
-QWidget* pageWith(QWidget* content) {
-    auto* page = new QWidget;
-    auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(content);
-    return page;
-}
-
 } // namespace
 
 InspectorView::InspectorView(AppModel& model, QWidget* parent)
@@ -36,7 +28,7 @@ InspectorView::InspectorView(AppModel& model, QWidget* parent)
     , model_(model)
     , picker_(new QButtonGroup(this))
     , panes_(new QStackedWidget(this))
-    , advisor_(new PaneMessage(panes_))
+    , advisor_(new AdvisorPane(model, panes_))
     , changes_(new ChangesPane(model, panes_))
     , disk_(new DiskPane(model, panes_))
     , kinds_(new KindsPane(model, panes_)) {
@@ -58,11 +50,8 @@ InspectorView::InspectorView(AppModel& model, QWidget* parent)
     segmentsLayout->addStretch();
     picker_->setExclusive(true);
 
-    // The stack shows and hides its pages itself, so the advisor's message sits inside a page
-    // of its own to be hidden on its own.
-    panes_->addWidget(pageWith(advisor_));
-    for (QWidget* pane : {static_cast<QWidget*>(changes_), static_cast<QWidget*>(disk_),
-                          static_cast<QWidget*>(kinds_)})
+    for (QWidget* pane : {static_cast<QWidget*>(advisor_), static_cast<QWidget*>(changes_),
+                          static_cast<QWidget*>(disk_), static_cast<QWidget*>(kinds_)})
         panes_->addWidget(pane);
 
     auto* layout = new QVBoxLayout(this);
@@ -72,9 +61,7 @@ InspectorView::InspectorView(AppModel& model, QWidget* parent)
     connect(picker_, &QButtonGroup::idClicked, this,
             [this](int id) { model_.setInspectorTab(static_cast<InspectorTab>(id)); });
     connect(&model_, &AppModel::inspectorTabChanged, this, &InspectorView::showTab);
-    connect(&model_, &AppModel::sessionChanged, this, &InspectorView::refreshAdvisor);
     showTab();
-    refreshAdvisor();
 }
 
 QAbstractButton* InspectorView::tabButton(int tab) const {
@@ -89,14 +76,6 @@ void InspectorView::showTab() {
     int tab = static_cast<int>(model_.inspectorTab());
     picker_->button(tab)->setChecked(true);
     panes_->setCurrentIndex(tab);
-}
-
-// The advisor is not built yet: its pane only says what it needs.
-void InspectorView::refreshAdvisor() {
-    advisor_->setVisible(!model_.session());
-    advisor_->set(QStringLiteral("Nothing Scanned"), "sparkles",
-                  QStringLiteral("Scan your disk to see what you can free, and what it would "
-                                 "cost you."));
 }
 
 } // namespace tavelin

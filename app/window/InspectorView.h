@@ -11,11 +11,11 @@ class QStackedWidget;
 
 namespace tavelin {
 
+class AdvisorPane;
 class AppModel;
 class ChangesPane;
 class DiskPane;
 class KindsPane;
-class PaneMessage;
 
 class InspectorView : public QWidget {
     Q_OBJECT
@@ -25,19 +25,18 @@ public:
     QAbstractButton* tabButton(int tab) const;
     // The index of the pane on screen, in the order of `InspectorTab`.
     int currentPane() const;
-    const PaneMessage& advisorMessage() const { return *advisor_; }
+    AdvisorPane& advisorPane() const { return *advisor_; }
     DiskPane& diskPane() const { return *disk_; }
     ChangesPane& changesPane() const { return *changes_; }
     KindsPane& kindsPane() const { return *kinds_; }
 
 private:
     void showTab();
-    void refreshAdvisor();
 
     AppModel& model_;
     QButtonGroup* picker_;
     QStackedWidget* panes_;
-    PaneMessage* advisor_;
+    AdvisorPane* advisor_;
     ChangesPane* changes_;
     DiskPane* disk_;
     KindsPane* kinds_;

@@ -24,6 +24,8 @@ inline constexpr LinuxWording kLinuxWordings[] = {
 
     // Items and the file manager.
     {"Show in Finder", "Show in File Manager"},
+    {"Show Project in Finder", "Show Project in File Manager"},
+    {"Around your Mac", "Around your computer"},
     {"To see them one by one, show the folder in Finder.",
      "To see them one by one, show the folder in the file manager."},
 

@@ -29,16 +29,6 @@ TEST_F(InspectorViewTest, ThePickerAndTheModelsTabFollowEachOther) {
     EXPECT_EQ(inspector.currentPane(), static_cast<int>(InspectorTab::changes));
 }
 
-TEST_F(InspectorViewTest, AdvisorOnlySaysWhatItNeeds) {
-    tree.file("folder/file", 2'000'000);
-    auto model = makeModel();
-    InspectorView inspector(*model);
-    EXPECT_FALSE(inspector.advisorMessage().isHidden());
-
-    ASSERT_TRUE(scanned(*model, tree.path("folder")));
-    EXPECT_TRUE(inspector.advisorMessage().isHidden()) << "nothing that pretends to advise";
-}
-
 TEST_F(InspectorViewTest, KindsPaneListsKindsWithTheirExtensions) {
     tree.file("photo.jpg", 50'000);
     tree.file("more/picture.png", 30'000);

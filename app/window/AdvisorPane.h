@@ -1,0 +1,67 @@
+#pragma once
+
+// The Advisor tab: what could go, grouped by category ("Around your computer") and by project,
+// with the goal picker, the plan summary and the ticked steps. Before a scan, while a scan has
+// found nothing settled yet, and when nothing is found, a message says so instead.
+
+#include "AdvisorState.h"
+
+#include <QWidget>
+#include <string>
+#include <vector>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QScrollArea;
+class QVBoxLayout;
+
+namespace tavelin {
+
+class AppModel;
+class CandidateRow;
+class PaneMessage;
+
+class AdvisorPane : public QWidget {
+    Q_OBJECT
+public:
+    explicit AdvisorPane(AppModel& model, QWidget* parent = nullptr);
+
+    const PaneMessage& message() const { return *message_; }
+    bool showsList() const;
+    QComboBox& goalPicker() const { return *goalPicker_; }
+    QString headline() const;
+    QString goalLine() const;
+    // The texts of the list's headings, group headers and chips, top to bottom.
+    QStringList listTexts() const;
+    std::vector<CandidateRow*> rows() const;
+
+private:
+    void refresh();
+    void rebuildList();
+    void refreshSummary();
+    void addCategoryGroups(const AdvisorState::Layout& layout,
+                           const std::vector<CloudProvider>& providers);
+    void addProjectGroups(const AdvisorState::Layout& layout,
+                          const std::vector<CloudProvider>& providers);
+    void addHiddenEntries();
+    void addHeading(const QString& text);
+
+    AppModel& model_;
+    PaneMessage* message_;
+    QScrollArea* scroll_;
+    QWidget* summary_;
+    QComboBox* goalPicker_;
+    QLabel* headline_;
+    QLabel* caption_;
+    QWidget* rungChips_;
+    QLabel* goalLine_;
+    QPushButton* apply_;
+    QWidget* slowLine_;
+    QWidget* list_ = nullptr;
+    QVBoxLayout* listLayout_ = nullptr;
+    // What the list shows, to rebuild it only when that changes.
+    std::vector<std::string> shown_;
+};
+
+} // namespace tavelin

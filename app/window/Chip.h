@@ -1,0 +1,18 @@
+#pragma once
+
+// A small rounded label: a rung's chip with its dot colour, or a neutral one for evidence.
+
+#include "advisor/Rung.h"
+
+#include <QColor>
+#include <QString>
+#include <optional>
+
+class QLabel;
+
+namespace tavelin {
+
+QColor dotColor(DotColour colour);
+QLabel* makeChip(const QString& text, std::optional<DotColour> colour);
+
+} // namespace tavelin

@@ -1,0 +1,183 @@
+#include "window/AdvisorPane.h"
+
+#include "app/ModelFixture.h"
+#include "window/CandidateRow.h"
+#include "window/PaneMessage.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <atomic>
+#include <thread>
+
+using namespace tavelin;
+
+namespace {
+
+constexpr int64_t GB = 1'000'000'000;
+
+struct AdvisorPaneTest : test::ModelFixture {
+    void TearDown() override { Advisor::resetDetectors(); }
+
+    Candidate step(const std::string& id, Rung rung, int64_t freed,
+                   std::optional<Project> project = std::nullopt) {
+        return Candidate({.id = id,
+                          .detector = "test-" + id,
+                          .title = "Title " + id,
+                          .category = AdvisorCategory::caches,
+                          .rung = rung,
+                          .action = AdvisorAction::trash({tree.path("folder/" + id)}),
+                          .freed = freed,
+                          .project = std::move(project),
+                          .evidence = {{Evidence::Kind::note, "Evidence " + id}},
+                          .confidence = 1});
+    }
+
+    CandidateRow* row(AdvisorPane& pane, const std::string& id) {
+        for (CandidateRow* each : pane.rows())
+            if (each->candidate().id == id)
+                return each;
+        ADD_FAILURE() << "no row " << id;
+        return nullptr;
+    }
+
+    QAction* action(QMenu& menu, const QString& text) {
+        for (QAction* each : menu.actions())
+            if (each->text() == text)
+                return each;
+        ADD_FAILURE() << "no menu item " << text.toStdString();
+        return nullptr;
+    }
+};
+
+} // namespace
+
+TEST_F(AdvisorPaneTest, BeforeAnyScanItSaysNothingWasScanned) {
+    auto model = makeModel();
+    AdvisorPane pane(*model);
+    EXPECT_FALSE(pane.showsList());
+    EXPECT_EQ(pane.message().title(), "Nothing Scanned");
+    EXPECT_EQ(pane.message().text(),
+              "Scan your disk to see what you can free, and what it would cost you.");
+}
+
+TEST_F(AdvisorPaneTest, WhileAScanRunsWithoutSuggestionsItShowsTheProgress) {
+    Advisor::setQuickDetectors({});
+    tree.file("folder/file", 2'000'000);
+    auto model = makeModel();
+    AdvisorPane pane(*model);
+    model->scan(tree.path("folder"));
+    ASSERT_TRUE(model->isScanning());
+    EXPECT_TRUE(pane.message().title().startsWith("Scanning… "));
+    EXPECT_EQ(pane.message().text(), "Suggestions appear here as folders finish scanning.");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model->isScanning(); }, 10000));
+}
+
+TEST_F(AdvisorPaneTest, AFinishedScanWithNothingFoundSaysSo) {
+    Advisor::setQuickDetectors({});
+    tree.file("folder/file", 2'000'000);
+    auto model = makeModel();
+    AdvisorPane pane(*model);
+    ASSERT_TRUE(scanned(*model, tree.path("folder")));
+    EXPECT_FALSE(pane.showsList());
+    EXPECT_EQ(pane.message().title(), "Nothing to Suggest");
+    EXPECT_EQ(pane.message().text(), "Nothing here looks safe to remove or move.");
+}
+
+TEST_F(AdvisorPaneTest, TheListGroupsStepsAndTicksTheCheapestSet) {
+    Advisor::setQuickDetectors({});
+    tree.file("folder/a", 2'000'000);
+    auto model = makeModel();
+    AdvisorPane pane(*model);
+    ASSERT_TRUE(scanned(*model, tree.path("folder")));
+    model->advisor().setGoal(Goal::bytes(10 * GB));
+    model->advisor().adopt({step("cache", Rung::lossless, 4 * GB),
+                            step("yours", Rung::review, 3 * GB),
+                            step("build", Rung::rebuildable, 2 * GB, Project{"/p/app", "app"})});
+    ASSERT_TRUE(pane.showsList());
+    EXPECT_EQ(pane.goalPicker().currentText(), "10 GB");
+    EXPECT_EQ(pane.goalPicker().itemText(4), "Max safe");
+    EXPECT_EQ(pane.headline(), "Selected 6 GB");
+    EXPECT_EQ(pane.goalLine(), "4 GB short of your goal without touching your own files. Items "
+                               "marked “Your call” can make up the rest.");
+    QStringList texts = pane.listTexts();
+    for (const char* expected :
+         {"Around your computer", "Caches", "Title cache", "No loss", "Your call", "Evidence yours",
+          "Projects", "app", "1 of 1 selected"})
+        EXPECT_TRUE(texts.contains(expected)) << expected;
+    EXPECT_LT(texts.indexOf("Around your computer"), texts.indexOf("Projects"));
+
+    QTest::mouseClick(&row(pane, "yours")->tick(), Qt::LeftButton);
+    EXPECT_TRUE(model->advisor().checked().contains("yours"));
+    EXPECT_EQ(pane.headline(), "Selected 9 GB");
+
+    pane.goalPicker().activated(4);
+    EXPECT_EQ(model->advisor().goal(), Goal::asMuchAsSafe());
+    EXPECT_EQ(pane.goalLine(), "Everything that costs you nothing or next to nothing. Tick more "
+                               "below if you like.");
+}
+
+TEST_F(AdvisorPaneTest, TheRowMenuShowsInTheMapAndHides) {
+    Advisor::setQuickDetectors({});
+    tree.file("folder/sub/file", 2'000'000);
+    auto model = makeModel();
+    AdvisorPane pane(*model);
+    ASSERT_TRUE(scanned(*model, tree.path("folder")));
+    model->advisor().adopt({step("sub", Rung::lossless, GB), step("other", Rung::lossless, GB)});
+
+    action(row(pane, "sub")->menu(), "Show in Map")->trigger();
+    ASSERT_EQ(model->selectedNodes().size(), 1u);
+    EXPECT_EQ(model->selectedNodes()[0]->path(), tree.path("folder/sub"));
+    action(row(pane, "sub")->menu(), "Show in File Manager")->trigger();
+    EXPECT_EQ(revealed, std::vector<std::string>{tree.path("folder/sub")});
+
+    action(row(pane, "sub")->menu(), "Hide This Suggestion")->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(pane.rows().size(), 1u);
+    EXPECT_TRUE(pane.listTexts().contains("Title sub")) << "listed among the hidden";
+    QPushButton* show = nullptr;
+    for (QPushButton* button : pane.findChildren<QPushButton*>())
+        if (button->text() == "Show")
+            show = button;
+    QTest::mouseClick(show, Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(pane.rows().size(), 2u);
+}
+
+TEST_F(AdvisorPaneTest, SaysWhileItLooksForDuplicates) {
+    // A slow detector that waits for the test.
+    struct Waiting final : Detector {
+        std::atomic<bool>& release;
+        explicit Waiting(std::atomic<bool>& flag)
+            : release(flag) {}
+        std::string id() const override { return "duplicates"; }
+        bool isSlow() const override { return true; }
+        std::vector<Candidate> candidates(const AdvisorContext&) const override {
+            while (!release)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            return {};
+        }
+    };
+    std::atomic<bool> release = false;
+    Advisor::setQuickDetectors({});
+    Advisor::setSlowDetectors({std::make_shared<Waiting>(release)});
+    tree.file("folder/a", 2'000'000);
+    auto model = makeModel();
+    AdvisorPane pane(*model);
+    ASSERT_TRUE(scanned(*model, tree.path("folder")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->advisor().slowRunning(); }, 10000));
+    model->advisor().adopt({step("a", Rung::lossless, GB)});
+    bool lineShown = false;
+    for (QLabel* label : pane.findChildren<QLabel*>())
+        if (label->text() == "Looking for duplicate files…")
+            lineShown = label->isVisibleTo(&pane);
+    EXPECT_TRUE(lineShown);
+    release = true;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model->advisor().slowRunning(); }, 10000));
+    for (QLabel* label : pane.findChildren<QLabel*>())
+        if (label->text() == "Looking for duplicate files…")
+            EXPECT_FALSE(label->isVisibleTo(&pane));
+}

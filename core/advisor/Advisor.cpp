@@ -13,12 +13,7 @@
 namespace tavelin::Advisor {
 namespace {
 
-struct Lists {
-    std::mutex lock;
-    Detectors quick; // guarded by lock
-    Detectors slow;  // guarded by lock
-};
-
+// The detectors that ship; the everyday, cloud and duplicate detectors join as they land.
 Detectors shippedQuick() {
     return {std::make_shared<ReclaimDetector>()};
 }
@@ -27,8 +22,14 @@ Detectors shippedSlow() {
     return {};
 }
 
+struct Lists {
+    std::mutex lock;
+    Detectors quick = shippedQuick(); // guarded by lock
+    Detectors slow = shippedSlow();   // guarded by lock
+};
+
 Lists& lists() {
-    static Lists shared{.quick = shippedQuick(), .slow = shippedSlow()};
+    static Lists shared;
     return shared;
 }
 

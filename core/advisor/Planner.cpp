@@ -212,7 +212,7 @@ Plan plan(const std::vector<Candidate>& candidates, const Goal& goal) {
     if (!safe && freed > target)
         trim(picked, freed, target);
 
-    Plan result{.freed = freed, .reachesGoal = safe || freed >= target};
+    Plan result{.selected = {}, .freed = freed, .cost = 0, .reachesGoal = safe || freed >= target};
     for (const Entry* entry : picked) {
         result.selected.push_back(entry->candidate->id);
         result.cost += entry->cost;

@@ -2,6 +2,7 @@
 
 #include "util/Paths.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <map>

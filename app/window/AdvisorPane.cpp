@@ -70,7 +70,6 @@ AdvisorPane::AdvisorPane(AppModel& model, QWidget* parent)
     apply_->setEnabled(false);
     QFont headlineFont = headline_->font();
     headlineFont.setPointSizeF(headlineFont.pointSizeF() * 1.3);
-    headlineFont.setFeature(QFont::Tag("tnum"), 1);
     headline_->setFont(headlineFont);
     new QHBoxLayout(rungChips_);
     rungChips_->layout()->setContentsMargins(0, 0, 0, 0);

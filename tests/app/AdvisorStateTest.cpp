@@ -144,7 +144,9 @@ TEST_F(AdvisorStateTest, TheGoalFollowsTheDiskUntilTheUserPicksOne) {
     auto state = make();
     auto session = runningSession();
     state->reset(session);
-    disk = platform::Volume{.total = 500 * GB, .free = 40 * GB};
+    disk = platform::Volume{};
+    disk->total = 500 * GB;
+    disk->free = 40 * GB;
     state->adopt({});
     EXPECT_EQ(state->goal(), Goal::bytes(50 * GB));
     disk->free = 80 * GB;

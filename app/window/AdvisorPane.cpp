@@ -96,6 +96,7 @@ AdvisorPane::AdvisorPane(AppModel& model, QWidget* parent)
     slowLayout->addWidget(secondary(QStringLiteral("Looking for duplicate files…"), slowLine_), 1);
 
     scroll_->setWidgetResizable(true);
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll_->setFrameShape(QFrame::NoFrame);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

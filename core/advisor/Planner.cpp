@@ -5,9 +5,9 @@
 #include <cmath>
 #include <limits>
 #include <queue>
-#include <set>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace tavelin::Planner {
 namespace {
@@ -46,59 +46,79 @@ bool isEligible(const Candidate& candidate) {
 }
 
 // Candidates of one project are spread against each other, the rest by category.
-std::string groupKey(const Candidate& candidate) {
+std::string_view groupKey(const Candidate& candidate) {
     if (candidate.project)
         return candidate.project->root;
-    return std::string(rawValue(candidate.category));
+    return rawValue(candidate.category);
 }
 
 struct Entry {
     const Candidate* candidate;
     size_t index; // in the input: ties go to the earliest
     double cost;
-    double ratio; // GB ÷ (cost + 0.05)
-    std::string group;
+    double ratio;                   // GB ÷ (cost + 0.05)
+    size_t group;                   // numbered by group key, in order of first appearance
+    std::vector<std::string> paths; // read when the entry comes up
 };
 
-double damped(double ratio, int earlierPicks) {
-    return ratio * std::pow(0.8, earlierPicks);
-}
+// 0.8 to the power of a group's earlier picks, computed once per count.
+class Damping {
+public:
+    double operator()(double ratio, int earlierPicks) {
+        while (powers_.size() <= static_cast<size_t>(earlierPicks))
+            powers_.push_back(std::pow(0.8, static_cast<int>(powers_.size())));
+        return ratio * powers_[static_cast<size_t>(earlierPicks)];
+    }
+
+private:
+    std::vector<double> powers_;
+};
 
 // The paths of the picked candidates, to keep a folder and something inside it from both
-// being picked.
+// being picked. Views into the entries' paths, which outlive the plan's making.
 class PickedPaths {
 public:
     bool overlaps(const std::vector<std::string>& paths) const {
         return std::ranges::any_of(paths, [&](const std::string& path) { return overlaps(path); });
     }
-    void add(const std::vector<std::string>& paths) { paths_.insert(paths.begin(), paths.end()); }
+
+    void add(const std::vector<std::string>& paths) {
+        for (std::string_view path : paths) {
+            picked_.insert(path);
+            for (size_t end = path.rfind('/'); end > 0 && end != std::string_view::npos;
+                 end = path.rfind('/', end - 1))
+                holders_.insert(path.substr(0, end));
+        }
+    }
 
 private:
     bool overlaps(std::string_view path) const {
+        if (holders_.contains(path))
+            return true;
         // The path itself or a folder it lies in.
         for (size_t end = path.size(); end > 0 && end != std::string_view::npos;
              end = path.rfind('/', end - 1))
-            if (paths_.contains(path.substr(0, end)))
+            if (picked_.contains(path.substr(0, end)))
                 return true;
-        // Something picked inside it.
-        std::string folder = std::string(path) + "/";
-        auto after = paths_.lower_bound(folder);
-        return after != paths_.end() && after->starts_with(folder);
+        return false;
     }
 
-    std::set<std::string, std::less<>> paths_;
+    std::unordered_set<std::string_view> picked_;
+    std::unordered_set<std::string_view> holders_; // folders with a picked path inside
 };
 
 // The eligible candidates of one rung by group, each group best first; the heap offers the
 // group whose best candidate has the highest damped score, the earliest on a tie.
 class RungPool {
 public:
-    RungPool(std::vector<Entry*> entries, const std::unordered_map<std::string, int>& picks)
-        : picks_(picks) {
+    RungPool(std::vector<Entry*> entries, const std::vector<int>& picks, Damping& damping)
+        : picks_(picks)
+        , damping_(damping)
+        , groups_(picks.size()) {
         std::ranges::stable_sort(entries, std::greater{}, &Entry::ratio);
         for (Entry* entry : entries)
             groups_[entry->group].push_back(entry);
-        for (auto& [key, members] : groups_)
+        for (const auto& members : groups_)
             push(members, 0);
     }
 
@@ -110,7 +130,7 @@ public:
     void advance() {
         Offer offer = heap_.top();
         heap_.pop();
-        push(groups_.at(offer.entry->group), offer.position + 1);
+        push(groups_[offer.entry->group], offer.position + 1);
     }
 
 private:
@@ -129,13 +149,12 @@ private:
         if (position >= members.size())
             return;
         Entry* entry = members[position];
-        auto known = picks_.find(entry->group);
-        int earlier = known == picks_.end() ? 0 : known->second;
-        heap_.push({damped(entry->ratio, earlier), entry, position});
+        heap_.push({damping_(entry->ratio, picks_[entry->group]), entry, position});
     }
 
-    const std::unordered_map<std::string, int>& picks_;
-    std::unordered_map<std::string, std::vector<Entry*>> groups_;
+    const std::vector<int>& picks_; // by group
+    Damping& damping_;
+    std::vector<std::vector<Entry*>> groups_;
     std::priority_queue<Offer> heap_;
 };
 
@@ -174,19 +193,27 @@ Plan plan(const std::vector<Candidate>& candidates, const Goal& goal) {
     int64_t target = goal.byteCount().value_or(std::numeric_limits<int64_t>::max());
 
     std::vector<Entry> entries;
+    entries.reserve(candidates.size());
+    std::unordered_map<std::string_view, size_t> groups;
     for (size_t index = 0; index < candidates.size(); ++index) {
         const Candidate& candidate = candidates[index];
         if (!isEligible(candidate))
             continue;
         double itsCost = cost(candidate);
-        entries.push_back({&candidate, index, itsCost, gigabytes(candidate) / (itsCost + 0.05),
-                           groupKey(candidate)});
+        auto [group, added] = groups.try_emplace(groupKey(candidate), groups.size());
+        entries.push_back({&candidate,
+                           index,
+                           itsCost,
+                           gigabytes(candidate) / (itsCost + 0.05),
+                           group->second,
+                           {}});
     }
 
     int64_t freed = 0;
     std::vector<Entry*> picked;
     PickedPaths pickedPaths;
-    std::unordered_map<std::string, int> picks; // by group key
+    std::vector<int> picks(groups.size()); // by group
+    Damping damping;
     for (Rung rung : kPlannedRungs) {
         if (freed >= target || (safe && rung == Rung::archive))
             break;
@@ -194,14 +221,14 @@ Plan plan(const std::vector<Candidate>& candidates, const Goal& goal) {
         for (Entry& entry : entries)
             if (entry.candidate->rung == rung)
                 ofRung.push_back(&entry);
-        RungPool pool(std::move(ofRung), picks);
+        RungPool pool(std::move(ofRung), picks, damping);
         while (freed < target && !pool.isEmpty()) {
             Entry* entry = pool.top();
-            std::vector<std::string> paths = entry->candidate->paths();
+            entry->paths = entry->candidate->paths();
             bool tooCostly = safe && rung == Rung::rebuildable && entry->ratio < 1.0;
-            if (!tooCostly && !pickedPaths.overlaps(paths)) {
+            if (!tooCostly && !pickedPaths.overlaps(entry->paths)) {
                 picked.push_back(entry);
-                pickedPaths.add(paths);
+                pickedPaths.add(entry->paths);
                 freed += entry->candidate->freed;
                 ++picks[entry->group];
             }

@@ -53,6 +53,11 @@ std::optional<SharingFacts> mapExtents(int fd, int64_t allocated) {
     return facts;
 }
 
+bool isSharingType(const struct statfs& info) {
+    auto type = static_cast<long>(info.f_type);
+    return type == kBtrfsMagic || type == kXfsMagic || type == kBcachefsMagic;
+}
+
 UniqueFd openFile(int directoryFd, const char* name) {
     return UniqueFd(
         ::openat(directoryFd, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
@@ -62,10 +67,27 @@ UniqueFd openFile(int directoryFd, const char* name) {
 
 bool canShareExtents(int fd) {
     struct statfs info;
-    if (::fstatfs(fd, &info) != 0)
-        return false;
-    auto type = static_cast<long>(info.f_type);
-    return type == kBtrfsMagic || type == kXfsMagic || type == kBcachefsMagic;
+    return ::fstatfs(fd, &info) == 0 && isSharingType(info);
+}
+
+bool canShareExtents(const char* path) {
+    struct statfs info;
+    return ::statfs(path, &info) == 0 && isSharingType(info);
+}
+
+bool SharingMounts::canShare(uint64_t mount, const char* pathOnMount) {
+    {
+        std::lock_guard guard(lock_);
+        if (auto known = answers_.find(mount); known != answers_.end())
+            return known->second;
+    }
+    struct statfs info;
+    if (::statfs(pathOnMount, &info) != 0)
+        return false; // the path went away: another path will tell for its mount
+    bool answer = isSharingType(info);
+    std::lock_guard guard(lock_);
+    answers_.emplace(mount, answer);
+    return answer;
 }
 
 std::optional<SharingFacts> readSharingFacts(int directoryFd, const char* name, int64_t allocated) {

@@ -4,7 +4,9 @@
 // read from the file's extent map.
 
 #include <cstdint>
+#include <mutex>
 #include <optional>
+#include <unordered_map>
 
 namespace tavelin::platform {
 
@@ -17,6 +19,19 @@ struct SharingFacts {
 // Whether the file system of an open descriptor can share extents (btrfs, XFS, bcachefs).
 // Elsewhere a file's unique size is its allocated size and no extent map is worth reading.
 bool canShareExtents(int fd);
+bool canShareExtents(const char* path);
+
+// Which mounts can share extents, each asked once (by the file-system type of the first path
+// seen on it). Thread safety: `answers_` is guarded by `lock_`; the file system is asked
+// outside it.
+class SharingMounts {
+public:
+    bool canShare(uint64_t mount, const char* pathOnMount);
+
+private:
+    std::mutex lock_;
+    std::unordered_map<uint64_t, bool> answers_; // guarded by lock_
+};
 
 // The sharing facts of regular file `name` inside `directoryFd` (or an absolute path with
 // AT_FDCWD), given its allocated size; nothing when it cannot be opened or mapped.

@@ -1,8 +1,5 @@
 #include "util/Sha256.h"
 
-#include "support/TemporaryFolder.h"
-
-#include <fstream>
 #include <gtest/gtest.h>
 #include <string_view>
 
@@ -21,21 +18,11 @@ TEST(Sha256, KnownVectors) {
               "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
 }
 
-TEST(Sha256, FileDigestMatchesTheDigestOfItsBytesAcrossChunks) {
-    test::TemporaryFolder folder;
-    std::string content(2'500'000, '\0');
-    for (size_t i = 0; i < content.size(); ++i)
-        content[i] = static_cast<char>(i * 31 % 251);
-    auto path = (folder.path() / "data.bin").string();
-    std::ofstream(path, std::ios::binary) << content;
-
-    auto digest = sha256OfFile(path);
-    ASSERT_TRUE(digest.has_value());
-    EXPECT_EQ(*digest, sha256(bytesOf(content)));
-}
-
-TEST(Sha256, UnreadableFilesGiveNoDigest) {
-    test::TemporaryFolder folder;
-    EXPECT_FALSE(sha256OfFile((folder.path() / "missing").string()).has_value());
-    EXPECT_FALSE(sha256OfFile(folder.string()).has_value()) << "a folder has no content digest";
+TEST(Sha256, PiecesGiveTheDigestOfTheWholeAndNothingAfterwards) {
+    Sha256Hasher hasher;
+    EXPECT_TRUE(hasher.update(bytesOf("a")));
+    EXPECT_TRUE(hasher.update(bytesOf("")));
+    EXPECT_TRUE(hasher.update(bytesOf("bc")));
+    EXPECT_EQ(hasher.finish(), sha256(bytesOf("abc")));
+    EXPECT_FALSE(hasher.finish()) << "a finished digest is not taken twice";
 }

@@ -51,9 +51,11 @@ std::optional<FileIdentity> FileIdentity::of(const std::string& path, SharingMou
 }
 
 std::string FileIdentity::dataKey() const {
-    if (cloneID != 0)
-        return "c" + std::to_string(device) + ":" + std::to_string(cloneID);
-    return "i" + std::to_string(device) + ":" + std::to_string(inode);
+    std::string key(1, cloneID != 0 ? 'c' : 'i');
+    key += std::to_string(device);
+    key += ':';
+    key += std::to_string(cloneID != 0 ? cloneID : inode);
+    return key;
 }
 
 bool FileIdentity::isLocked() const {

@@ -6,6 +6,7 @@
 #include "util/Text.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <ranges>
 #include <set>
@@ -88,6 +89,7 @@ struct Stored {
     const File* reader = nullptr;        // the file its content was read through
     std::pair<uint64_t, uint64_t> edges; // a 128-bit hash of the edge bytes
     std::optional<Sha256Digest> digest;
+    bool chosen = false; // within the budget
 };
 
 std::vector<Stored> storedCopies(const Group& group) {
@@ -109,13 +111,23 @@ size_t distinctKeys(const std::vector<File>& files) {
     return keys.size();
 }
 
-// The edges of one stored copy, through the first of its files that can be read.
-void readEdges(Stored& stored, std::vector<uint8_t>& buffer) {
+// The edges of one stored copy, through the first of its files that can be read. Edges are
+// told apart by a 128-bit hash of their bytes: equal edges always match, and the rare unequal
+// pair that matched would only cost a digest, which decides. A file no longer than its two
+// edges was read whole, so its digest is taken at once and it is not read again.
+void readStoredEdges(Stored& stored, std::vector<uint8_t>& buffer) {
     for (const File* file : stored.files)
         if (ContentHash::edges(file->identity.path, DuplicatesDetector::kEdgeBytes, buffer)) {
             stored.reader = file;
-            XXH128_hash_t hash = XXH3_128bits(buffer.data(), buffer.size());
-            stored.edges = {hash.high64, hash.low64};
+            if (static_cast<int64_t>(buffer.size()) == file->identity.length) {
+                stored.digest = sha256(buffer);
+                uint64_t halves[2];
+                std::memcpy(halves, stored.digest->data(), sizeof halves);
+                stored.edges = {halves[0], halves[1]};
+            } else {
+                XXH128_hash_t hash = XXH3_128bits(buffer.data(), buffer.size());
+                stored.edges = {hash.high64, hash.low64};
+            }
             return;
         }
 }
@@ -136,15 +148,201 @@ std::vector<std::vector<Stored*>> edgeMatches(std::vector<Stored>& stored) {
     return lists;
 }
 
-// A batch of groups on its way through the edge check and the hashing.
+// A group on its way through the edge check and the hashing.
 struct Examined {
     Group* group;
     std::vector<Stored> stored;
-    std::vector<std::vector<Stored*>> matches;
+    std::vector<std::vector<Stored*>> matches; // stored copies with equal edges
 };
 
 std::string parentName(const std::string& path) {
     return lastPathComponent(parentPath(path));
+}
+
+// One run of the detector: files grouped by cheap facts, then examined in batches.
+class Search {
+public:
+    Search(const DuplicatesDetector& detector, const AdvisorContext& context)
+        : detector_(detector)
+        , context_(context)
+        , workers_(context.workers.get()) {}
+
+    DuplicatesDetector::Findings run();
+
+private:
+    bool cancelled() const { return context_.cancelled(); }
+    std::vector<File> identities(std::vector<const Node*> files);
+    void groupByLength(std::vector<File> files);
+    std::vector<Examined> nextBatch();
+    void readEdges(std::vector<Examined>& batch);
+    std::vector<Stored*> chooseWithinBudget(std::vector<Examined>& batch);
+    void hash(std::vector<Stored*> stored);
+    void collect(const Examined& examined);
+
+    const DuplicatesDetector& detector_;
+    const AdvisorContext& context_;
+    WorkerPool* workers_;
+    std::vector<Group> groups_; // in order of promise
+    size_t next_ = 0;           // the first group not yet examined
+    DuplicatesDetector::Findings findings_;
+};
+
+DuplicatesDetector::Findings Search::run() {
+    std::vector<File> files = identities(detector_.personalFiles(context_));
+    if (cancelled())
+        return {};
+    groupByLength(std::move(files));
+    while (next_ < groups_.size() && findings_.hashedBytes < detector_.maxHashBytes) {
+        std::vector<Examined> batch = nextBatch();
+        readEdges(batch);
+        if (cancelled())
+            return {};
+        hash(chooseWithinBudget(batch));
+        if (cancelled())
+            return {};
+        for (const Examined& examined : batch)
+            collect(examined);
+    }
+    return std::move(findings_);
+}
+
+// The identities of files that share their on-disk size with another: only those can be
+// identical.
+std::vector<File> Search::identities(std::vector<const Node*> files) {
+    std::unordered_map<int64_t, int> sizeCounts;
+    for (const Node* node : files)
+        ++sizeCounts[node->size];
+    std::erase_if(files, [&](const Node* node) { return sizeCounts[node->size] < 2; });
+
+    platform::SharingMounts mounts;
+    std::vector<std::optional<File>> read(files.size());
+    parallelFor(workers_, files.size(), [&](size_t i) {
+        if (cancelled())
+            return;
+        if (auto found = detector_.identity(files[i]->path(), mounts))
+            read[i] = File{.identity = std::move(*found), .node = files[i]};
+    });
+    std::vector<File> found;
+    for (auto& file : read)
+        if (file && file->identity.length > 0)
+            found.push_back(std::move(*file));
+    return found;
+}
+
+// Groups of two files or more of one length, in order of promise: what each could free at
+// most. Equal promises keep the tree's order.
+void Search::groupByLength(std::vector<File> files) {
+    std::unordered_map<int64_t, size_t> groupOfLength;
+    for (File& file : files) {
+        auto [at, added] = groupOfLength.emplace(file.identity.length, groups_.size());
+        if (added)
+            groups_.push_back({.length = file.identity.length, .files = {}});
+        groups_[at->second].files.push_back(std::move(file));
+    }
+    std::erase_if(groups_, [](const Group& group) { return group.files.size() < 2; });
+    auto promise = [](const Group& group) {
+        return static_cast<int64_t>(group.files.size() - 1) * group.length;
+    };
+    std::stable_sort(groups_.begin(), groups_.end(),
+                     [&](const Group& a, const Group& b) { return promise(a) > promise(b); });
+}
+
+// The next groups worth reading (two stored copies or more that could free enough, outside
+// the cloud), up to about kBatchBytes of possible hashing.
+std::vector<Examined> Search::nextBatch() {
+    std::vector<Examined> batch;
+    int64_t bytes = 0;
+    while (next_ < groups_.size() && bytes < kBatchBytes) {
+        Group& group = groups_[next_++];
+        size_t keys = distinctKeys(group.files);
+        if (keys < 2 || static_cast<int64_t>(keys - 1) * group.length < detector_.minSetFreed)
+            continue;
+        if (detector_.isInCloud) {
+            std::erase_if(group.files, [&](const File& file) {
+                return detector_.isInCloud(file.identity.path);
+            });
+            if (distinctKeys(group.files) < 2)
+                continue;
+        }
+        batch.push_back({.group = &group, .stored = storedCopies(group), .matches = {}});
+        bytes += static_cast<int64_t>(batch.back().stored.size()) * group.length;
+    }
+    return batch;
+}
+
+// The edges of every stored copy of the batch, each read once.
+void Search::readEdges(std::vector<Examined>& batch) {
+    std::vector<Stored*> stored;
+    for (Examined& examined : batch)
+        for (Stored& copy : examined.stored)
+            stored.push_back(&copy);
+    parallelFor(workers_, (stored.size() + kEdgeSlice - 1) / kEdgeSlice, [&](size_t slice) {
+        std::vector<uint8_t> buffer;
+        size_t end = std::min(stored.size(), (slice + 1) * kEdgeSlice);
+        for (size_t i = slice * kEdgeSlice; i < end && !cancelled(); ++i)
+            readStoredEdges(*stored[i], buffer);
+    });
+}
+
+// The stored copies to hash, group by group in order of promise, while the budget lasts;
+// groups the spent budget never reached leave the batch.
+std::vector<Stored*> Search::chooseWithinBudget(std::vector<Examined>& batch) {
+    std::vector<Stored*> chosen;
+    int64_t& hashed = findings_.hashedBytes;
+    auto examined = batch.begin();
+    for (; examined != batch.end() && hashed < detector_.maxHashBytes; ++examined) {
+        examined->matches = edgeMatches(examined->stored);
+        for (const auto& match : examined->matches)
+            for (Stored* stored : match)
+                if (hashed < detector_.maxHashBytes) {
+                    stored->chosen = true;
+                    chosen.push_back(stored);
+                    hashed += examined->group->length;
+                }
+    }
+    batch.erase(examined, batch.end());
+    return chosen;
+}
+
+void Search::hash(std::vector<Stored*> stored) {
+    std::erase_if(stored, [](const Stored* copy) { return copy->digest.has_value(); });
+    // The biggest first, so the workers finish together.
+    std::stable_sort(stored.begin(), stored.end(), [](const Stored* a, const Stored* b) {
+        return a->reader->identity.length > b->reader->identity.length;
+    });
+    auto stopped = [this] { return cancelled(); };
+    parallelFor(workers_, stored.size(), [&](size_t i) {
+        stored[i]->digest = ContentHash::sha256(stored[i]->reader->identity.path, stopped);
+    });
+}
+
+// Every set of two stored copies or more with one digest, and the suggestion made of it.
+void Search::collect(const Examined& examined) {
+    for (const auto& match : examined.matches) {
+        std::map<Sha256Digest, std::vector<const Stored*>> buckets;
+        std::vector<const std::vector<const Stored*>*> order;
+        for (const Stored* stored : match) {
+            if (!stored->chosen || !stored->digest)
+                continue;
+            auto [at, added] = buckets.try_emplace(*stored->digest);
+            if (added)
+                order.push_back(&at->second);
+            at->second.push_back(stored);
+        }
+        for (const auto* bucket : order) {
+            if (bucket->size() < 2)
+                continue;
+            std::vector<File> set;
+            std::vector<std::string>& paths = findings_.identicalSets.emplace_back();
+            for (const Stored* stored : *bucket)
+                for (const File* file : stored->files) {
+                    set.push_back(*file);
+                    paths.push_back(file->identity.path);
+                }
+            if (auto suggestion = detector_.candidate(set))
+                findings_.candidates.push_back(std::move(*suggestion));
+        }
+    }
 }
 
 } // namespace
@@ -182,133 +380,7 @@ std::vector<const Node*> DuplicatesDetector::personalFiles(const AdvisorContext&
 }
 
 DuplicatesDetector::Findings DuplicatesDetector::find(const AdvisorContext& context) const {
-    WorkerPool* workers = context.workers.get();
-
-    // Same on-disk size first: only those can be identical.
-    std::vector<const Node*> files = personalFiles(context);
-    std::unordered_map<int64_t, int> sizeCounts;
-    for (const Node* node : files)
-        ++sizeCounts[node->size];
-    std::erase_if(files, [&](const Node* node) { return sizeCounts[node->size] < 2; });
-
-    platform::SharingMounts mounts;
-    std::vector<std::optional<File>> read(files.size());
-    parallelFor(workers, files.size(), [&](size_t i) {
-        if (context.cancelled())
-            return;
-        if (auto found = identity(files[i]->path(), mounts))
-            read[i] = File{.identity = std::move(*found), .node = files[i]};
-    });
-    if (context.cancelled())
-        return {};
-
-    // Then the same length, in order of promise: what the group could free at most.
-    std::vector<Group> groups;
-    std::unordered_map<int64_t, size_t> groupOfLength;
-    for (auto& file : read) {
-        if (!file || file->identity.length <= 0)
-            continue;
-        auto [at, added] = groupOfLength.emplace(file->identity.length, groups.size());
-        if (added)
-            groups.push_back({.length = file->identity.length, .files = {}});
-        groups[at->second].files.push_back(std::move(*file));
-    }
-    std::erase_if(groups, [](const Group& group) { return group.files.size() < 2; });
-    auto promise = [](const Group& group) {
-        return static_cast<int64_t>(group.files.size() - 1) * group.length;
-    };
-    std::stable_sort(groups.begin(), groups.end(),
-                     [&](const Group& a, const Group& b) { return promise(a) > promise(b); });
-
-    std::vector<Candidate> found;
-    int64_t hashed = 0;
-    size_t next = 0;
-    while (next < groups.size() && hashed < maxHashBytes) {
-        // A batch of groups worth reading: two stored copies or more, enough to free.
-        std::vector<Examined> batch;
-        int64_t batchBytes = 0;
-        while (next < groups.size() && batchBytes < kBatchBytes) {
-            Group& group = groups[next++];
-            size_t keys = distinctKeys(group.files);
-            if (keys < 2 || static_cast<int64_t>(keys - 1) * group.length < minSetFreed)
-                continue;
-            if (isInCloud) {
-                std::erase_if(group.files,
-                              [&](const File& file) { return isInCloud(file.identity.path); });
-                if (distinctKeys(group.files) < 2)
-                    continue;
-            }
-            batch.push_back({.group = &group, .stored = storedCopies(group), .matches = {}});
-            batchBytes += static_cast<int64_t>(batch.back().stored.size()) * group.length;
-        }
-
-        // Edges, once per stored copy.
-        std::vector<Stored*> toRead;
-        for (Examined& examined : batch)
-            for (Stored& stored : examined.stored)
-                toRead.push_back(&stored);
-        parallelFor(workers, (toRead.size() + kEdgeSlice - 1) / kEdgeSlice, [&](size_t slice) {
-            std::vector<uint8_t> buffer;
-            size_t end = std::min(toRead.size(), (slice + 1) * kEdgeSlice);
-            for (size_t i = slice * kEdgeSlice; i < end && !context.cancelled(); ++i)
-                readEdges(*toRead[i], buffer);
-        });
-        if (context.cancelled())
-            return {};
-
-        // Which stored copies to hash, in order of promise, while the budget lasts.
-        std::vector<Stored*> toHash;
-        size_t examinedCount = 0;
-        for (Examined& examined : batch) {
-            if (hashed >= maxHashBytes)
-                break;
-            ++examinedCount;
-            examined.matches = edgeMatches(examined.stored);
-            for (const auto& match : examined.matches)
-                for (Stored* stored : match)
-                    if (hashed < maxHashBytes) {
-                        toHash.push_back(stored);
-                        hashed += examined.group->length;
-                    }
-        }
-        batch.resize(examinedCount);
-
-        // The biggest first, so the workers finish together.
-        std::stable_sort(toHash.begin(), toHash.end(), [](const Stored* a, const Stored* b) {
-            return a->reader->identity.length > b->reader->identity.length;
-        });
-        auto stopped = [&] { return context.cancelled(); };
-        parallelFor(workers, toHash.size(), [&](size_t i) {
-            toHash[i]->digest = ContentHash::sha256(toHash[i]->reader->identity.path, stopped);
-        });
-        if (context.cancelled())
-            return {};
-
-        for (const Examined& examined : batch)
-            for (const auto& match : examined.matches) {
-                std::map<Sha256Digest, std::vector<const Stored*>> buckets;
-                std::vector<const std::vector<const Stored*>*> order;
-                for (const Stored* stored : match) {
-                    if (!stored->digest)
-                        continue;
-                    auto [at, added] = buckets.try_emplace(*stored->digest);
-                    if (added)
-                        order.push_back(&at->second);
-                    at->second.push_back(stored);
-                }
-                for (const auto* bucket : order) {
-                    if (bucket->size() < 2)
-                        continue;
-                    std::vector<File> set;
-                    for (const Stored* stored : *bucket)
-                        for (const File* file : stored->files)
-                            set.push_back(*file);
-                    if (auto suggestion = candidate(set))
-                        found.push_back(std::move(*suggestion));
-                }
-            }
-    }
-    return {.candidates = std::move(found), .hashedBytes = hashed};
+    return Search(*this, context).run();
 }
 
 std::optional<Candidate> DuplicatesDetector::candidate(const std::vector<File>& set) const {

@@ -58,9 +58,11 @@ public:
         return find(context).candidates;
     }
 
-    // What one run found, and the bytes it read for digests (each stored copy once).
+    // What one run found: the suggestions, every set of identical files with two stored
+    // copies or more (whether or not it is worth a suggestion), and the bytes read for digests.
     struct Findings {
         std::vector<Candidate> candidates;
+        std::vector<std::vector<std::string>> identicalSets;
         int64_t hashedBytes = 0;
     };
     // The run behind `candidates`; a cancelled run finds nothing.

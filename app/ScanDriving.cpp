@@ -2,6 +2,7 @@
 // happens when a scan ends.
 
 #include "AppModel.h"
+#include "DataFolder.h"
 #include "FileManager.h"
 #include "QtMainQueue.h"
 #include "SettingsKeys.h"
@@ -13,7 +14,6 @@
 #include <QFileDialog>
 #include <QPointer>
 #include <QSettings>
-#include <QStandardPaths>
 #include <algorithm>
 #include <filesystem>
 #include <thread>
@@ -49,10 +49,9 @@ AppModel::Environment AppModel::Environment::live() {
         environment.askFolderAccess = [](const std::string&) { return true; };
     environment.openFile = FileManager::openFile;
     environment.reveal = FileManager::reveal;
-    environment.historyDirectory =
-        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).toStdString() +
-        "/Tavelin/History";
+    environment.historyDirectory = (dataFolder() / "History").string();
     environment.userHome = Privacy::userHome();
+    environment.disk = BreakdownState::Services::live();
     return environment;
 }
 
@@ -175,14 +174,25 @@ void AppModel::start(const std::string& path, std::optional<std::string> name) {
 }
 
 void AppModel::resetPerScanState(const std::string& path) {
-    // Each later subsystem (advisor, applying, disk breakdown, live updates) clears its
-    // per-scan state here with its own issue.
+    // Each later subsystem (advisor, applying, live updates) clears its per-scan state here
+    // with its own issue.
     changes_.clear();
     changesCompared_ = false;
     setSearchText({});
     History::Store store(environment_.historyDirectory, kKeptRecords);
     previousRecord_ = store.latest(standardizedPath(path), std::chrono::system_clock::now());
     Q_EMIT changesChanged();
+    breakdown_->reset(path, volumeScanning(path) != nullptr);
+}
+
+void AppModel::deleteLocalSnapshots() {
+    if (!session_)
+        return;
+    QPointer<AppModel> model(this);
+    breakdown_->deleteLocalSnapshots(session_->path(), [model] {
+        if (model)
+            model->treeChanged();
+    });
 }
 
 void AppModel::remember(const std::string& path) {
@@ -202,8 +212,10 @@ void AppModel::remember(const std::string& path) {
 void AppModel::scanFinished(const Node::Ptr& root) {
     introduceSharing(*root);
     recordScan(*root);
-    // The advisor run, the safe-bytes figure, the notification permission request and the
-    // folder watcher follow here, each with its own issue.
+    // The advisor run and the safe-bytes figure come here, each with its own issue.
+    if (environment_.askNotificationPermission)
+        environment_.askNotificationPermission();
+    // The folder watcher starts here, with its own issue.
 }
 
 void AppModel::introduceSharing(const Node& root) {

@@ -23,6 +23,7 @@ constexpr Mapping kMappings[] = {
     {"trash", "user-trash", QStyle::SP_TrashIcon},
     {"sidebar.right", "view-right-pane", QStyle::SP_FileDialogDetailedView},
     {"internaldrive", "drive-harddisk", QStyle::SP_DriveHDIcon},
+    {"exclamationmark.triangle.fill", "dialog-warning", QStyle::SP_MessageBoxWarning},
     {"externaldrive", "drive-removable-media", QStyle::SP_DriveHDIcon},
     {"doc", "text-x-generic", QStyle::SP_FileIcon},
     {"doc.on.doc", "edit-copy", QStyle::SP_FileIcon},
@@ -48,6 +49,10 @@ constexpr Mapping kMappings[] = {
     {"square.stack.3d.up", "view-list-details", QStyle::SP_FileDialogListView},
     {"clock.arrow.circlepath", "document-open-recent", QStyle::SP_BrowserReload},
     {"sparkles", "starred", QStyle::SP_DialogHelpButton},
+    {"person.crop.circle", "user-home", QStyle::SP_DirHomeIcon},
+    {"apple.logo", "computer", QStyle::SP_ComputerIcon},
+    {"leaf", "edit-clear", QStyle::SP_DialogResetButton},
+    {"circle.dashed", "drive-harddisk", QStyle::SP_DriveHDIcon},
 };
 
 } // namespace

@@ -16,6 +16,10 @@ struct LinuxWording {
 inline constexpr LinuxWording kLinuxWordings[] = {
     {"Removing the downloaded copy frees the space on this Mac; ",
      "Removing the downloaded copy frees the space on this computer; "},
+    {"Your Mac will run out of space ", "Your computer will run out of space "},
+    {"Notifications for Tavelin are turned off in System Settings.",
+     "Notifications for Tavelin are unavailable on this desktop."},
+    {"Open System Settings…", "Open Notification Settings…"},
 };
 
 // The Linux text for an original listed above; any other text fails to compile.

@@ -12,7 +12,7 @@ void ModelFixture::SetUp() {
     QSettings().clear();
 }
 
-std::unique_ptr<AppModel> ModelFixture::makeModel() {
+AppModel::Environment ModelFixture::environment() {
     AppModel::Environment environment;
     environment.queue = std::make_shared<QtMainQueue>();
     environment.pool = std::make_shared<WorkerPool>(3);
@@ -24,7 +24,19 @@ std::unique_ptr<AppModel> ModelFixture::makeModel() {
     };
     environment.historyDirectory = (data.path() / "History").string();
     environment.userHome = home.root().string();
-    return std::make_unique<AppModel>(environment);
+    environment.disk.load = [this](const std::string&) { return diskBreakdown; };
+    environment.disk.device = [this](const std::string&) { return diskDevice; };
+    environment.disk.deleteSnapshots = [this](const std::string&) {
+        ++deletions;
+        if (!deletionError && diskBreakdown)
+            diskBreakdown->snapshots.clear();
+        return deletionError;
+    };
+    return environment;
+}
+
+std::unique_ptr<AppModel> ModelFixture::makeModel() {
+    return std::make_unique<AppModel>(environment());
 }
 
 bool ModelFixture::scanned(AppModel& model, const std::string& path) {

@@ -7,6 +7,7 @@
 #include "support/TemporaryFolder.h"
 #include "support/TreeBuilder.h"
 
+#include <atomic>
 #include <gtest/gtest.h>
 
 namespace tavelin::test {
@@ -14,6 +15,8 @@ namespace tavelin::test {
 class ModelFixture : public ::testing::Test {
 protected:
     void SetUp() override;
+    // What a model of the fixture sees: its disks, access, history folder and home.
+    AppModel::Environment environment();
     std::unique_ptr<AppModel> makeModel();
     // Scans `path` and waits for the scan to end; false when it did not start or finish.
     bool scanned(AppModel& model, const std::string& path);
@@ -26,6 +29,11 @@ protected:
     std::vector<platform::Volume> volumes;
     std::vector<std::string> opened;
     std::vector<std::string> revealed;
+    // What the disk tools answer, read on a worker thread: set them before scanning.
+    std::optional<DiskBreakdown> diskBreakdown;
+    std::string diskDevice = "sda2";
+    std::optional<std::string> deletionError;
+    std::atomic<int> deletions = 0;
 };
 
 } // namespace tavelin::test

@@ -45,8 +45,7 @@ std::optional<FileIdentity> FileIdentity::of(const std::string& path, SharingMou
     identity.canShareExtents = mounts ? mounts->canShare(identity.mount, path.c_str())
                                       : platform::canShareExtents(path.c_str());
     if (identity.canShareExtents)
-        if (auto facts = readSharingFacts(AT_FDCWD, path.c_str(), identity.allocated))
-            identity.cloneID = facts->cloneId;
+        identity.cloneID = readCloneId(path.c_str());
     return identity;
 }
 

@@ -25,7 +25,6 @@ std::optional<SharingFacts> mapExtents(int fd, int64_t allocated) {
     SharingFacts facts;
     int64_t sharedBytes = 0;
     uint64_t start = 0;
-    bool first = true;
     for (;;) {
         alignas(struct fiemap) std::byte buffer[kMapBytes] = {};
         auto* map = reinterpret_cast<struct fiemap*>(buffer);
@@ -37,12 +36,8 @@ std::optional<SharingFacts> mapExtents(int fd, int64_t allocated) {
         unsigned mapped = map->fm_mapped_extents;
         const struct fiemap_extent* extents = map->fm_extents;
         for (unsigned i = 0; i < mapped; ++i) {
-            bool shared = extents[i].fe_flags & FIEMAP_EXTENT_SHARED;
-            if (shared)
+            if (extents[i].fe_flags & FIEMAP_EXTENT_SHARED)
                 sharedBytes += static_cast<int64_t>(extents[i].fe_length);
-            if (first && shared)
-                facts.cloneId = extents[i].fe_physical;
-            first = false;
         }
         if (mapped < kExtentsPerCall || (extents[mapped - 1].fe_flags & FIEMAP_EXTENT_LAST))
             break;
@@ -95,6 +90,19 @@ std::optional<SharingFacts> readSharingFacts(int directoryFd, const char* name, 
     if (!file)
         return std::nullopt;
     return mapExtents(file.get(), allocated);
+}
+
+uint64_t readCloneId(const char* path) {
+    UniqueFd file = openFile(AT_FDCWD, path);
+    alignas(struct fiemap)
+        std::byte buffer[sizeof(struct fiemap) + sizeof(struct fiemap_extent)] = {};
+    auto* map = reinterpret_cast<struct fiemap*>(buffer);
+    map->fm_length = FIEMAP_MAX_OFFSET;
+    map->fm_extent_count = 1;
+    if (!file || ::ioctl(file.get(), FS_IOC_FIEMAP, map) != 0 || map->fm_mapped_extents == 0 ||
+        !(map->fm_extents[0].fe_flags & FIEMAP_EXTENT_SHARED))
+        return 0;
+    return map->fm_extents[0].fe_physical;
 }
 
 PathSharing readPathSharing(const char* path, int64_t allocated) {

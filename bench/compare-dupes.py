@@ -59,7 +59,8 @@ def sets_found(name, output):
 
 def data_key(path):
     """What Tavelin's file identity calls the stored data: the first extent's address when that
-    extent is shared (clones agree on it), else the inode (hard links agree on it)."""
+    extent is shared (clones agree on it; the corpus is one file system, where that address is
+    unique), else the device and inode (hard links agree on it)."""
     status = os.lstat(path)
     request = struct.pack("=QQIIII", 0, 0xFFFFFFFFFFFFFFFF, 0, 0, 1, 0) + bytes(56)
     try:
@@ -69,7 +70,7 @@ def data_key(path):
             physical = struct.unpack_from("=Q", answer, 40)[0]
             flags = struct.unpack_from("=I", answer, 72)[0]
             if flags & FIEMAP_EXTENT_SHARED and physical:
-                return ("c", status.st_dev, physical)
+                return ("c", physical)
     except OSError:
         pass
     return ("i", status.st_dev, status.st_ino)

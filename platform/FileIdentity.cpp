@@ -50,10 +50,11 @@ std::optional<FileIdentity> FileIdentity::of(const std::string& path, SharingMou
 }
 
 std::string FileIdentity::dataKey() const {
-    std::string key(1, cloneID != 0 ? 'c' : 'i');
-    key += std::to_string(device);
+    bool cloned = cloneID != 0;
+    std::string key(1, cloned ? 'c' : 'i');
+    key += std::to_string(cloned ? mount : device);
     key += ':';
-    key += std::to_string(cloneID != 0 ? cloneID : inode);
+    key += std::to_string(cloned ? cloneID : inode);
     return key;
 }
 

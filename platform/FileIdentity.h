@@ -27,7 +27,7 @@ struct FileIdentity {
     uint64_t device = 0;
     uint64_t inode = 0;
     uint32_t linkCount = 1; // names the inode has, in any folder
-    uint64_t mount = 0; // the mount id (the device where the kernel cannot tell it)
+    uint64_t mount = 0;     // the mount id (the device where the kernel cannot tell it)
     // Where extents can be shared: the physical address of the first extent when that extent
     // is shared, so clones of one file agree on it; 0 otherwise.
     uint64_t cloneID = 0;
@@ -44,8 +44,10 @@ struct FileIdentity {
     // which mounts can share extents, so a run over many files asks each mount once.
     static std::optional<FileIdentity> of(const std::string& path, SharingMounts* mounts = nullptr);
 
-    // Names the stored data: "c" + device + ":" + cloneID when the file shares its first
-    // extent (clones agree), else "i" + device + ":" + inode (hard links agree).
+    // Names the stored data: "c" + mount + ":" + cloneID when the file shares its first
+    // extent (clones agree), else "i" + device + ":" + inode (hard links agree). Clones go by
+    // the mount because extent addresses span the whole file system while each btrfs
+    // subvolume has a device of its own: a snapshot in the home folder shares its data.
     std::string dataKey() const;
 
     // Immutable or append-only: the file cannot be rewritten in place.

@@ -68,6 +68,8 @@ std::string displayName(std::string_view folder) {
         app = account;
         account = {};
     }
+    if (app.empty())
+        return std::string(folder); // "-": no piece to name it by
     std::string name(app);
     for (const auto& [prefix, shown] : kAppNames)
         if (prefix == app)

@@ -88,4 +88,14 @@ TEST(FileIdentity, ClonesShareADataKeyOnlyWhereExtentsCanBeShared) {
     EXPECT_EQ(first->dataKey().front(), 'c');
     EXPECT_NE(first->dataKey(), copy->dataKey());
     EXPECT_EQ(copy->cloneID, 0u) << "a file sharing nothing is known by its inode";
+
+    std::string across = tree.path("volume/clone");
+    ASSERT_EQ(test::runCommand("btrfs subvolume create " + test::shellQuoted(tree.path("volume")) +
+                               " >/dev/null && cp --reflink=always " + test::shellQuoted(original) +
+                               " " + test::shellQuoted(across) + " && sync"),
+              0);
+    auto inVolume = FileIdentity::of(across, &mounts);
+    ASSERT_TRUE(inVolume);
+    EXPECT_NE(inVolume->device, first->device) << "a subvolume has a device of its own";
+    EXPECT_EQ(inVolume->dataKey(), first->dataKey()) << "yet its clones share the data";
 }

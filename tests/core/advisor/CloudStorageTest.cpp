@@ -53,6 +53,7 @@ TEST(CloudStorage, DisplayNamesComeFromTheAppPartAndTheAccount) {
         << "split once, at the first dash";
     EXPECT_EQ(CloudStorage::displayName("-Work"), "Work");
     EXPECT_EQ(CloudStorage::displayName("Sync-"), "Sync");
+    EXPECT_EQ(CloudStorage::displayName("-"), "-");
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #include "advisor/AdvisorContext.h"
 
+#include "advisor/CloudStorage.h"
 #include "advisor/Spotlight.h"
 #include "platform/Files.h"
 #include "util/Paths.h"
@@ -32,7 +33,7 @@ AdvisorContext AdvisorContext::live(Node::Ptr root, std::string_view home, Date 
         .fileExists = [](const std::string& path) { return platform::pathExists(path.c_str()); },
         .readFile = readUtf8File,
         .installedBundleIDs = [] { return std::unordered_set<std::string>{}; },
-        .cloudProviders = [] { return std::vector<CloudProvider>{}; },
+        .cloudProviders = [home = standardizedPath(home)] { return CloudStorage::providers(home); },
     };
 }
 

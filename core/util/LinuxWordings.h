@@ -14,6 +14,8 @@ struct LinuxWording {
 };
 
 inline constexpr LinuxWording kLinuxWordings[] = {
+    {"Removing the downloaded copy frees the space on this Mac; ",
+     "Removing the downloaded copy frees the space on this computer; "},
     {"Your Mac will run out of space ", "Your computer will run out of space "},
     {"Notifications for Tavelin are turned off in System Settings.",
      "Notifications for Tavelin are unavailable on this desktop."},

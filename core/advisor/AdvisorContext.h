@@ -6,6 +6,8 @@
 // is shared and only read.
 
 #include "advisor/CloudProvider.h"
+#include "platform/InstalledApp.h"
+#include "platform/UserDirectories.h"
 #include "scan/Node.h"
 #include "util/Dates.h"
 
@@ -32,11 +34,20 @@ struct AdvisorContext {
     // Names and identifiers of the installed applications.
     std::function<std::unordered_set<std::string>()> installedBundleIDs{};
     std::function<std::vector<CloudProvider>()> cloudProviders{};
+    // The user's Desktop, Documents, Downloads, Pictures and Videos folders, as locations for
+    // `places` and `node`; English names under the home folder unless set.
+    platform::UserDirectories userFolders{};
+    // The applications the user installed and can remove as one item; none unless set.
+    std::function<std::vector<platform::InstalledApp>()> installedApps = [] {
+        return std::vector<platform::InstalledApp>{};
+    };
 
     // The context of a run on this machine: last-used dates from Spotlight's cache, existence and
     // reading through the platform layer (files over 16 MiB count as unreadable: detectors read
-    // only marker and settings files), the sandbox from "APP_SANDBOX_CONTAINER_ID". Installed
-    // applications and cloud folders start empty; the run sets the callbacks that find them.
+    // only marker and settings files), the sandbox from "APP_SANDBOX_CONTAINER_ID", the user's
+    // folders from the desktop's settings, read now. Installed applications are looked up on
+    // the first question and the answer kept, so a run reads the desktop entries once for all
+    // its detectors. Cloud folders start empty; the run sets the callback that finds them.
     static AdvisorContext live(Node::Ptr root, std::string_view home, Date now);
 
     // Where a location can appear in a tree: for "/"-rooted locations the location itself and

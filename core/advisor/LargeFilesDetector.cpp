@@ -37,10 +37,13 @@ public:
             pending.pop_back();
             for (const auto& child : folder->children()) {
                 const Node& node = *child;
+                // Nothing below a smaller folder can reach the size either.
+                if (node.size < settings_.minSize)
+                    continue;
                 bool document = Everyday::contains(LargeFilesDetector::kDocumentPackages,
                                                    Everyday::extension(node.name));
                 if (node.isDirectory() && !document) {
-                    if (node.size >= settings_.minSize && isEntered(node))
+                    if (isEntered(node))
                         pending.push_back(&node);
                 } else if (auto candidate = judge(node)) {
                     found.push_back(std::move(*candidate));
@@ -80,7 +83,7 @@ private:
     }
 
     std::optional<Candidate> judge(const Node& node) {
-        if (node.size < settings_.minSize || Everyday::hasScreenshotPrefix(node.name))
+        if (Everyday::hasScreenshotPrefix(node.name))
             return std::nullopt;
         const Node* top = topOfDownloads(node);
         if (leftToDownloads(node, top))

@@ -77,9 +77,10 @@ std::vector<Candidate> ScreenshotsDetector::candidates(const AdvisorContext& con
                         pending.push_back(&node);
                     continue;
                 }
+                if (!Everyday::hasScreenshotPrefix(node.name))
+                    continue;
                 std::string extension = Everyday::extension(node.name);
-                if (!Everyday::hasScreenshotPrefix(node.name) ||
-                    !Everyday::contains(kExtensions, extension) ||
+                if (!Everyday::contains(kExtensions, extension) ||
                     context.daysSince(node.modified) < minDays)
                     continue;
                 std::string path = node.path();

@@ -117,6 +117,20 @@ TEST_F(EverydayDetectorsTest, OldDownloadFoldersSayHowManyFilesAndWhenLastOpened
                                "Trash, so you can put it back until you empty it.");
 }
 
+TEST_F(EverydayDetectorsTest, TheDownloadsFolderIsWhereTheUsersFoldersSay) {
+    tree.file("/data/dl/movie.mkv", 90 * MB, std::nullopt, daysAgo(400));
+    tree.file("/data/dl/old.deb", 90 * MB, std::nullopt, daysAgo(400));
+    file("Downloads/ignored.mkv", 90 * MB, 400);
+    file("Downloads/ignored.deb", 90 * MB, 400);
+    machine.userFolders.downloads = "/data/dl";
+    EXPECT_EQ(titles(run(OldDownloadsDetector())), std::set<std::string>{"movie.mkv"});
+    EXPECT_EQ(titles(run(InstallersDetector())), std::set<std::string>{"old.deb"});
+
+    machine.userFolders.downloads = std::nullopt;
+    EXPECT_TRUE(run(OldDownloadsDetector()).empty()) << "a folder turned off holds nothing";
+    EXPECT_TRUE(run(InstallersDetector()).empty());
+}
+
 TEST(InstallersDetectorKind, NamesEachKindOfInstaller) {
     using Installer = InstallersDetector::Kind;
     const std::pair<std::string, std::optional<Installer>> cases[] = {

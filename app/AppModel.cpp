@@ -59,7 +59,9 @@ QString settingOf(InspectorTab tab) {
 
 AppModel::AppModel(Environment environment, QObject* parent)
     : QObject(parent)
-    , environment_(std::move(environment)) {
+    , environment_(std::move(environment))
+    , breakdown_(
+          new BreakdownState(environment_.disk, environment_.queue, environment_.pool, this)) {
     QSettings settings;
     measure_ = measureFromRawValue(settings.value(SettingsKeys::measure).toString().toStdString())
                    .value_or(Measure::allocated);

@@ -7,6 +7,7 @@
 // Lives on the UI thread. Every stored field notifies through its own signal when it changes;
 // a setter given an equal value notifies nobody.
 
+#include "BreakdownState.h"
 #include "KindTotal.h"
 #include "history/Change.h"
 #include "history/ScanRecord.h"
@@ -69,6 +70,7 @@ public:
         std::function<void(const std::vector<std::string>&)> reveal;
         std::string historyDirectory;
         std::string userHome;
+        BreakdownState::Services disk;
         bool isDemonstration = false;
 
         // The program's own: the Qt event loop, the real disks, the XDG data folder.
@@ -110,6 +112,12 @@ public:
     const std::optional<PendingScan>& pendingScan() const { return pendingScan_; }
     bool isScanning() const { return isScanning_; }
     const std::string& userHome() const { return environment_.userHome; }
+    const std::optional<DiskBreakdown>& breakdown() const { return breakdown_->breakdown(); }
+    bool breakdownLoading() const { return breakdown_->isLoading(); }
+    const std::optional<QString>& snapshotNotice() const { return breakdown_->snapshotNotice(); }
+    // The breakdown with its device and deletion state; its `changed` signal covers the three
+    // fields above.
+    const BreakdownState& breakdownState() const { return *breakdown_; }
 
     void setMeasure(Measure measure);
     void setSortOrder(std::vector<SortComparator> order);
@@ -162,6 +170,9 @@ public:
     void previewSelection();
     void copyPaths(const std::vector<Node::Ptr>& nodes) const;
     void reveal(const std::vector<Node::Ptr>& nodes) const;
+
+    // Deletes the shown disk's local snapshots, then reloads its breakdown.
+    void deleteLocalSnapshots();
 
     // Scan driving.
     // Scans the shown root again from the start.
@@ -243,6 +254,7 @@ private:
     bool isSandboxed() const { return static_cast<bool>(environment_.askFolderAccess); }
 
     Environment environment_;
+    BreakdownState* breakdown_;
     std::shared_ptr<ScanSession> session_;
     Node::Ptr current_;
     int64_t version_ = 0;

@@ -53,6 +53,7 @@ AppModel::Environment AppModel::Environment::live() {
         QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).toStdString() +
         "/Tavelin/History";
     environment.userHome = Privacy::userHome();
+    environment.disk = BreakdownState::Services::live();
     return environment;
 }
 
@@ -175,14 +176,25 @@ void AppModel::start(const std::string& path, std::optional<std::string> name) {
 }
 
 void AppModel::resetPerScanState(const std::string& path) {
-    // Each later subsystem (advisor, applying, disk breakdown, live updates) clears its
-    // per-scan state here with its own issue.
+    // Each later subsystem (advisor, applying, live updates) clears its per-scan state here
+    // with its own issue.
     changes_.clear();
     changesCompared_ = false;
     setSearchText({});
     History::Store store(environment_.historyDirectory, kKeptRecords);
     previousRecord_ = store.latest(standardizedPath(path), std::chrono::system_clock::now());
     Q_EMIT changesChanged();
+    breakdown_->reset(path, volumeScanning(path) != nullptr);
+}
+
+void AppModel::deleteLocalSnapshots() {
+    if (!session_)
+        return;
+    QPointer<AppModel> model(this);
+    breakdown_->deleteLocalSnapshots(session_->path(), [model] {
+        if (model)
+            model->treeChanged();
+    });
 }
 
 void AppModel::remember(const std::string& path) {

@@ -1,5 +1,6 @@
 #include "platform/Volumes.h"
 
+#include "platform/FileFacts.h"
 #include "platform/Files.h"
 
 #include <algorithm>
@@ -33,9 +34,8 @@ constexpr std::string_view kDiskFileSystems[] = {
 };
 
 struct Mount {
+    MountFacts facts;
     std::string device; // "major:minor": bind mounts of one file system share it
-    std::string path;
-    std::string source;
     bool isReadOnly = false;
 };
 
@@ -94,10 +94,6 @@ std::string unescaped(std::string_view text, std::string_view lead, size_t digit
     return result;
 }
 
-std::string fromMountTable(std::string_view text) {
-    return unescaped(text, "\\", 3, 8);
-}
-
 std::string fromLinkName(std::string_view text) {
     return unescaped(text, "\\x", 2, 16);
 }
@@ -109,29 +105,37 @@ std::optional<Mount> parseMountLine(std::string_view line) {
         std::find(fields.begin() + std::min<size_t>(6, fields.size()), fields.end(), "-");
     if (std::distance(separator, fields.end()) < 3)
         return std::nullopt;
-    std::string_view type = separator[1];
-    std::string source = fromMountTable(separator[2]);
-    if (!isDiskFileSystem(type, source))
+    uint64_t id = 0;
+    auto [end, error] = std::from_chars(fields[0].data(), fields[0].data() + fields[0].size(), id);
+    if (error != std::errc() || end != fields[0].data() + fields[0].size())
         return std::nullopt;
     std::string_view superOptions = std::distance(separator, fields.end()) > 3 ? separator[3] : "";
-    return Mount{std::string(fields[2]), fromMountTable(fields[4]), std::move(source),
+    return Mount{{id, decodedTableField(fields[3]), decodedTableField(fields[4]),
+                  std::string(separator[1]), decodedTableField(separator[2])},
+                 std::string(fields[2]),
                  hasFlag(fields[5], "ro") || hasFlag(superOptions, "ro")};
 }
 
 std::string volumeName(const Mount& mount, const VolumeLookups& lookups) {
-    if (auto label = lookups.label(mount.source); label && !label->empty())
+    if (auto label = lookups.label(mount.facts.source); label && !label->empty())
         return *label;
-    if (mount.path == "/")
+    if (mount.facts.path == "/")
         return "Computer";
-    return fs::path(mount.path).filename().string();
+    return fs::path(mount.facts.path).filename().string();
 }
 
 std::optional<Volume> makeVolume(const Mount& mount, const VolumeLookups& lookups) {
-    auto capacity = lookups.capacity(mount.path);
+    const std::string& path = mount.facts.path;
+    auto capacity = lookups.capacity(path);
     if (!capacity || capacity->total < 1)
         return std::nullopt;
-    return Volume{mount.path,     volumeName(mount, lookups), mount.path,      capacity->total,
-                  capacity->free, mount.path == "/",          mount.isReadOnly};
+    return Volume{path,
+                  volumeName(mount, lookups),
+                  path,
+                  capacity->total,
+                  capacity->free,
+                  path == "/",
+                  mount.isReadOnly};
 }
 
 bool listedBefore(const Volume& a, const Volume& b) {
@@ -145,10 +149,10 @@ std::vector<Volume> parseVolumes(std::string_view mountinfo, const VolumeLookups
     std::unordered_map<std::string, Mount> shortestByDevice;
     for (std::string_view line : split(mountinfo, '\n')) {
         auto mount = parseMountLine(line);
-        if (!mount)
+        if (!mount || !isDiskFileSystem(mount->facts.type, mount->facts.source))
             continue;
         auto [known, inserted] = shortestByDevice.try_emplace(mount->device, *mount);
-        if (!inserted && mount->path.size() < known->second.path.size())
+        if (!inserted && mount->facts.path.size() < known->second.facts.path.size())
             known->second = std::move(*mount);
     }
     std::vector<Volume> volumes;
@@ -160,6 +164,44 @@ std::vector<Volume> parseVolumes(std::string_view mountinfo, const VolumeLookups
     return volumes;
 }
 
+std::vector<MountFacts> parseMounts(std::string_view mountinfo) {
+    std::vector<MountFacts> mounts;
+    for (std::string_view line : split(mountinfo, '\n'))
+        if (auto mount = parseMountLine(line))
+            mounts.push_back(std::move(mount->facts));
+    return mounts;
+}
+
+std::optional<MountFacts> findMount(std::string_view mountinfo, uint64_t id) {
+    for (MountFacts& mount : parseMounts(mountinfo))
+        if (mount.id == id)
+            return std::move(mount);
+    return std::nullopt;
+}
+
+std::string decodedTableField(std::string_view field) {
+    return unescaped(field, "\\", 3, 8);
+}
+
+namespace {
+
+std::string readMountTable() {
+    return readRegularFile("/proc/self/mountinfo", kMountTableLimit).value_or("");
+}
+
+} // namespace
+
+std::vector<MountFacts> readMounts() {
+    return parseMounts(readMountTable());
+}
+
+std::optional<MountFacts> mountOf(const std::string& path) {
+    FileFacts facts;
+    if (readFileFacts(path.c_str(), facts) != 0)
+        return std::nullopt;
+    return findMount(readMountTable(), facts.mount);
+}
+
 std::vector<Volume> readVolumes() {
     auto labels = readLabels("/dev/disk/by-label");
     auto labelOf = [&labels](const std::string& source) -> std::optional<std::string> {
@@ -169,8 +211,7 @@ std::vector<Volume> readVolumes() {
             return std::nullopt;
         return found->second;
     };
-    return parseVolumes(readRegularFile("/proc/self/mountinfo", kMountTableLimit).value_or(""),
-                        {readCapacity, labelOf});
+    return parseVolumes(readMountTable(), {readCapacity, labelOf});
 }
 
 std::map<std::string, std::string> readLabels(const fs::path& folder) {
@@ -186,13 +227,21 @@ std::map<std::string, std::string> readLabels(const fs::path& folder) {
     return labels;
 }
 
-std::optional<VolumeCapacity> readCapacity(const std::string& path) {
+std::optional<FileSystemFigures> readFileSystemFigures(const std::string& path) {
     struct statvfs figures;
     if (::statvfs(path.c_str(), &figures) != 0)
         return std::nullopt;
     auto blockSize = static_cast<int64_t>(figures.f_frsize);
-    return VolumeCapacity{static_cast<int64_t>(figures.f_blocks) * blockSize,
-                          static_cast<int64_t>(figures.f_bavail) * blockSize};
+    return FileSystemFigures{static_cast<int64_t>(figures.f_blocks) * blockSize,
+                             static_cast<int64_t>(figures.f_bfree) * blockSize,
+                             static_cast<int64_t>(figures.f_bavail) * blockSize};
+}
+
+std::optional<VolumeCapacity> readCapacity(const std::string& path) {
+    auto figures = readFileSystemFigures(path);
+    if (!figures)
+        return std::nullopt;
+    return VolumeCapacity{figures->total, figures->available};
 }
 
 std::optional<int64_t> availableBytes(const std::string& path) {

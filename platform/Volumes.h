@@ -39,6 +39,32 @@ struct VolumeLookups {
     std::function<std::optional<std::string>(const std::string& source)> label;
 };
 
+// One line of the mount table: where a file system is mounted, its type and what it was mounted
+// from ("/dev/sda2", "tmpfs", "server:/export"), with the table's escapes decoded.
+struct MountFacts {
+    uint64_t id = 0;
+    std::string root; // the folder of the file system mounted there ("/@home" for a subvolume)
+    std::string path;
+    std::string type;
+    std::string source;
+    bool operator==(const MountFacts&) const = default;
+};
+
+// Every mount in the text of /proc/self/mountinfo, in its order; malformed lines are skipped.
+std::vector<MountFacts> parseMounts(std::string_view mountinfo);
+// The mount with this id in the text of /proc/self/mountinfo; nothing when no line has it.
+std::optional<MountFacts> findMount(std::string_view mountinfo, uint64_t id);
+// The mounts of this process now.
+std::vector<MountFacts> readMounts();
+
+// A field of the kernel's mount or swap table with its octal escapes ("\040" for a space)
+// decoded.
+std::string decodedTableField(std::string_view field);
+
+// The mount holding `path` (the path's own mount id, so bind mounts and btrfs subvolumes are
+// told apart); nothing when the path cannot be examined.
+std::optional<MountFacts> mountOf(const std::string& path);
+
 // The volumes described by the text of /proc/self/mountinfo: for each device the mount with the
 // shortest path, kept when its capacity is known and at least 1 byte. Named by label, else
 // "Computer" for "/", else the mount path's last component. Ordered boot first, then writable,
@@ -52,6 +78,18 @@ std::vector<Volume> readVolumes();
 // by the canonical path of the device each link resolves to; "\xHH" escapes in names are decoded.
 // Empty when the folder cannot be read.
 std::map<std::string, std::string> readLabels(const std::filesystem::path& folder);
+
+// A file system's blocks in bytes, from statvfs: all of them, the free ones, and the free ones
+// ordinary users may fill (the rest of the free blocks are kept back for root).
+struct FileSystemFigures {
+    int64_t total = 0;
+    int64_t free = 0;
+    int64_t available = 0;
+    bool operator==(const FileSystemFigures&) const = default;
+};
+
+// The figures of the file system holding `path`; nothing when the path cannot be examined.
+std::optional<FileSystemFigures> readFileSystemFigures(const std::string& path);
 
 // The capacity of the file system holding `path`, from statvfs: total blocks and the blocks
 // available to unprivileged users, in bytes. Nothing when the path cannot be examined.

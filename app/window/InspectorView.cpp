@@ -2,6 +2,7 @@
 
 #include "AppModel.h"
 #include "window/ChangesPane.h"
+#include "window/DiskPane.h"
 #include "window/KindsPane.h"
 #include "window/PaneMessage.h"
 
@@ -37,7 +38,7 @@ InspectorView::InspectorView(AppModel& model, QWidget* parent)
     , panes_(new QStackedWidget(this))
     , advisor_(new PaneMessage(panes_))
     , changes_(new ChangesPane(model, panes_))
-    , disk_(new PaneMessage(panes_))
+    , disk_(new DiskPane(model, panes_))
     , kinds_(new KindsPane(model, panes_)) {
     auto* segments = new QWidget(this);
     segments->setAccessibleName(QStringLiteral("Show"));
@@ -57,11 +58,12 @@ InspectorView::InspectorView(AppModel& model, QWidget* parent)
     segmentsLayout->addStretch();
     picker_->setExclusive(true);
 
-    // The stack shows and hides its pages itself, so the two messages sit inside pages of
-    // their own to be hidden on their own.
-    for (QWidget* pane : {static_cast<QWidget*>(advisor_), static_cast<QWidget*>(changes_),
-                          static_cast<QWidget*>(disk_), static_cast<QWidget*>(kinds_)})
-        panes_->addWidget(pane == changes_ || pane == kinds_ ? pane : pageWith(pane));
+    // The stack shows and hides its pages itself, so the advisor's message sits inside a page
+    // of its own to be hidden on its own.
+    panes_->addWidget(pageWith(advisor_));
+    for (QWidget* pane : {static_cast<QWidget*>(changes_), static_cast<QWidget*>(disk_),
+                          static_cast<QWidget*>(kinds_)})
+        panes_->addWidget(pane);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(segments);
@@ -70,9 +72,9 @@ InspectorView::InspectorView(AppModel& model, QWidget* parent)
     connect(picker_, &QButtonGroup::idClicked, this,
             [this](int id) { model_.setInspectorTab(static_cast<InspectorTab>(id)); });
     connect(&model_, &AppModel::inspectorTabChanged, this, &InspectorView::showTab);
-    connect(&model_, &AppModel::sessionChanged, this, &InspectorView::refreshMessages);
+    connect(&model_, &AppModel::sessionChanged, this, &InspectorView::refreshAdvisor);
     showTab();
-    refreshMessages();
+    refreshAdvisor();
 }
 
 QAbstractButton* InspectorView::tabButton(int tab) const {
@@ -89,16 +91,12 @@ void InspectorView::showTab() {
     panes_->setCurrentIndex(tab);
 }
 
-// The advisor and the disk breakdown are not built yet: their panes only say what they need.
-void InspectorView::refreshMessages() {
+// The advisor is not built yet: its pane only says what it needs.
+void InspectorView::refreshAdvisor() {
     advisor_->setVisible(!model_.session());
     advisor_->set(QStringLiteral("Nothing Scanned"), "sparkles",
                   QStringLiteral("Scan your disk to see what you can free, and what it would "
                                  "cost you."));
-    disk_->setVisible(!model_.isWholeDiskScan());
-    disk_->set(QStringLiteral("Scan a Whole Disk"), "internaldrive",
-               QStringLiteral("This shows where a disk’s space goes beyond your files: macOS, "
-                              "snapshots, swap and recovery. Pick a disk in the sidebar."));
 }
 
 } // namespace tavelin

@@ -13,6 +13,7 @@ namespace tavelin {
 
 class AppModel;
 class ChangesPane;
+class DiskPane;
 class KindsPane;
 class PaneMessage;
 
@@ -25,20 +26,20 @@ public:
     // The index of the pane on screen, in the order of `InspectorTab`.
     int currentPane() const;
     const PaneMessage& advisorMessage() const { return *advisor_; }
-    const PaneMessage& diskMessage() const { return *disk_; }
+    DiskPane& diskPane() const { return *disk_; }
     ChangesPane& changesPane() const { return *changes_; }
     KindsPane& kindsPane() const { return *kinds_; }
 
 private:
     void showTab();
-    void refreshMessages();
+    void refreshAdvisor();
 
     AppModel& model_;
     QButtonGroup* picker_;
     QStackedWidget* panes_;
     PaneMessage* advisor_;
     ChangesPane* changes_;
-    PaneMessage* disk_;
+    DiskPane* disk_;
     KindsPane* kinds_;
 };
 

@@ -48,6 +48,10 @@ constexpr Mapping kMappings[] = {
     {"square.stack.3d.up", "view-list-details", QStyle::SP_FileDialogListView},
     {"clock.arrow.circlepath", "document-open-recent", QStyle::SP_BrowserReload},
     {"sparkles", "starred", QStyle::SP_DialogHelpButton},
+    {"person.crop.circle", "user-home", QStyle::SP_DirHomeIcon},
+    {"apple.logo", "computer", QStyle::SP_ComputerIcon},
+    {"leaf", "edit-clear", QStyle::SP_DialogResetButton},
+    {"circle.dashed", "drive-harddisk", QStyle::SP_DriveHDIcon},
 };
 
 } // namespace

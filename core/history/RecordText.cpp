@@ -1,17 +1,11 @@
 #include "history/RecordText.h"
 
-#include <algorithm>
-#include <nlohmann/json.hpp>
+#include "platform/Utf8.h"
 
 namespace tavelin::History {
 
 std::string recordText(std::string_view text) {
-    if (std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; }))
-        return std::string(text);
-    // Let the JSON library apply its own replacement rule, the one used when records are saved.
-    std::string quoted = nlohmann::json(std::string(text))
-                             .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-    return nlohmann::json::parse(quoted).get<std::string>();
+    return platform::validUtf8(text);
 }
 
 } // namespace tavelin::History

@@ -1,6 +1,7 @@
 #include "util/Dates.h"
 
 #include <cmath>
+#include <ctime>
 
 namespace tavelin {
 
@@ -23,6 +24,27 @@ Date dateFromTimespec(int64_t seconds, uint32_t nanoseconds) {
 
 int64_t wholeMillisecondsSince1970(Date date) {
     return std::chrono::floor<std::chrono::milliseconds>(date.time_since_epoch()).count();
+}
+
+std::optional<Date> localDate(int year, int month, int day, int hour, int minute, int second) {
+    using namespace std::chrono;
+    year_month_day date{std::chrono::year(year), std::chrono::month(static_cast<unsigned>(month)),
+                        std::chrono::day(static_cast<unsigned>(day))};
+    if (year < 1900 || year > 9999 || month < 1 || !date.ok() || hour < 0 || hour > 23 ||
+        minute < 0 || minute > 59 || second < 0 || second > 60)
+        return std::nullopt;
+    std::tm fields{};
+    fields.tm_year = year - 1900;
+    fields.tm_mon = month - 1;
+    fields.tm_mday = day;
+    fields.tm_hour = hour;
+    fields.tm_min = minute;
+    fields.tm_sec = second;
+    fields.tm_isdst = -1;
+    std::time_t seconds = std::mktime(&fields);
+    if (seconds == -1) // also one second before 1970 in UTC, never a snapshot's time
+        return std::nullopt;
+    return system_clock::from_time_t(seconds);
 }
 
 } // namespace tavelin

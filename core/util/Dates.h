@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 
 namespace tavelin {
 
@@ -17,5 +18,8 @@ Date dateFromTimespec(int64_t seconds, uint32_t nanoseconds);
 Date dateFromSecondsSince1970(double seconds);
 // Whole milliseconds since 1970, rounded toward the past.
 int64_t wholeMillisecondsSince1970(Date date);
+// A wall-clock time in the local time zone; nothing when a field is out of range (month 13,
+// 30 February, hour 24). A time skipped by a change to summer time reads as the hour after.
+std::optional<Date> localDate(int year, int month, int day, int hour, int minute, int second);
 
 } // namespace tavelin

@@ -24,6 +24,14 @@ std::unique_ptr<AppModel> ModelFixture::makeModel() {
     };
     environment.historyDirectory = (data.path() / "History").string();
     environment.userHome = home.root().string();
+    environment.disk.load = [this](const std::string&) { return diskBreakdown; };
+    environment.disk.device = [this](const std::string&) { return diskDevice; };
+    environment.disk.deleteSnapshots = [this](const std::string&) {
+        ++deletions;
+        if (!deletionError && diskBreakdown)
+            diskBreakdown->snapshots.clear();
+        return deletionError;
+    };
     return std::make_unique<AppModel>(environment);
 }
 

@@ -7,6 +7,7 @@
 #include "support/TemporaryFolder.h"
 #include "support/TreeBuilder.h"
 
+#include <atomic>
 #include <gtest/gtest.h>
 
 namespace tavelin::test {
@@ -26,6 +27,11 @@ protected:
     std::vector<platform::Volume> volumes;
     std::vector<std::string> opened;
     std::vector<std::string> revealed;
+    // What the disk tools answer, read on a worker thread: set them before scanning.
+    std::optional<DiskBreakdown> diskBreakdown;
+    std::string diskDevice = "sda2";
+    std::optional<std::string> deletionError;
+    std::atomic<int> deletions = 0;
 };
 
 } // namespace tavelin::test

@@ -130,3 +130,19 @@ TEST(Volumes, ThisMachineHasABootDiskAndAnswersFreeSpace) {
     EXPECT_TRUE(tavelin::platform::availableBytes(TemporaryFolder().string()).has_value());
     EXPECT_FALSE(tavelin::platform::availableBytes("/no/such/folder/here").has_value());
 }
+
+TEST(Volumes, AnyMountIsFoundByItsIdWithItsRootTypeAndSourceDecoded) {
+    using tavelin::platform::MountFacts;
+    EXPECT_EQ(tavelin::platform::findMount(kMountTable, 50),
+              (MountFacts{50, "/", "/media/user/Backup Drive", "exfat", "/dev/sdb1"}));
+    EXPECT_EQ(tavelin::platform::findMount(kMountTable, 28),
+              (MountFacts{28, "/srv/etc/hosts", "/etc/hosts", "ext4", "/dev/vda"}));
+    EXPECT_EQ(tavelin::platform::findMount(kMountTable, 56)->source, "server:/export");
+    EXPECT_FALSE(tavelin::platform::findMount(kMountTable, 99));
+    EXPECT_EQ(tavelin::platform::parseMounts(kMountTable).size(), 18u)
+        << "every well-formed line, pseudo file systems included";
+
+    auto root = tavelin::platform::mountOf("/");
+    ASSERT_TRUE(root);
+    EXPECT_EQ(root->path, "/");
+}

@@ -29,7 +29,7 @@ TEST_F(InspectorViewTest, ThePickerAndTheModelsTabFollowEachOther) {
     EXPECT_EQ(inspector.currentPane(), static_cast<int>(InspectorTab::changes));
 }
 
-TEST_F(InspectorViewTest, AdvisorAndDiskOnlySayWhatTheyNeed) {
+TEST_F(InspectorViewTest, AdvisorOnlySaysWhatItNeeds) {
     tree.file("folder/file", 2'000'000);
     auto model = makeModel();
     InspectorView inspector(*model);
@@ -37,17 +37,9 @@ TEST_F(InspectorViewTest, AdvisorAndDiskOnlySayWhatTheyNeed) {
     EXPECT_EQ(inspector.advisorMessage().text(),
               "Scan your disk to see what you can free, and what it would cost you.");
     EXPECT_FALSE(inspector.advisorMessage().isHidden());
-    EXPECT_EQ(inspector.diskMessage().title(), "Scan a Whole Disk");
 
     ASSERT_TRUE(scanned(*model, tree.path("folder")));
     EXPECT_TRUE(inspector.advisorMessage().isHidden()) << "nothing that pretends to advise";
-    EXPECT_FALSE(inspector.diskMessage().isHidden()) << "a folder is not a whole disk";
-
-    volumes.push_back({tree.root().string(), "Disk", tree.root().string(), 100'000'000'000,
-                       60'000'000'000, false, false});
-    model->setVolumes(volumes);
-    ASSERT_TRUE(scanned(*model, tree.root().string()));
-    EXPECT_TRUE(inspector.diskMessage().isHidden());
 }
 
 TEST_F(InspectorViewTest, KindsPaneListsKindsWithTheirExtensions) {

@@ -1,0 +1,221 @@
+#include "window/DiskPane.h"
+
+#include "Texts.h"
+#include "app/ModelFixture.h"
+#include "window/DateText.h"
+#include "window/DiskTexts.h"
+#include "window/PaneMessage.h"
+#include "window/UsageBar.h"
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QTest>
+
+using namespace tavelin;
+
+namespace {
+
+constexpr int64_t kGB = 1'000'000'000;
+
+using Volume = DiskBreakdown::Volume;
+
+DiskBreakdown plainDisk() {
+    DiskBreakdown breakdown;
+    breakdown.capacity = 512 * kGB;
+    breakdown.volumes = {{"/boot/efi", {"Preboot"}, kGB / 2, "sda1"},
+                         {"root", {"Data", "System"}, 88 * kGB, "sda2"},
+                         {"sda3", {"VM"}, 8 * kGB, "sda3"}};
+    breakdown.reserved = 24 * kGB;
+    breakdown.structures = 8 * kGB;
+    breakdown.unallocated = 7 * kGB + kGB / 2;
+    breakdown.free = 376 * kGB + breakdown.unallocated;
+    breakdown.snapshotListing = SnapshotListing::unsupported;
+    return breakdown;
+}
+
+class DiskPaneTest : public test::ModelFixture {
+protected:
+    // Scans the fixture tree as a whole disk and waits for its breakdown.
+    void scanDisk(AppModel& model) {
+        volumes = {{tree.root().string(), "Disk", tree.root().string(), 512 * kGB, 376 * kGB, false,
+                    false}};
+        model.setVolumes(volumes);
+        ASSERT_TRUE(scanned(model, tree.root().string()));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !model.breakdownLoading(); }, 5000));
+    }
+
+    // Clicks the delete button, then the confirmation's button with this text.
+    void answerDeletion(DiskPane& pane, const QString& answer) {
+        ASSERT_TRUE(pane.deleteButton());
+        pane.deleteButton()->click();
+        QMessageBox* box = pane.confirmation();
+        ASSERT_TRUE(box);
+        EXPECT_EQ(box->text(), QString::fromUtf8(DiskTexts::kConfirmTitle.shown));
+        EXPECT_EQ(box->informativeText(), QString::fromUtf8(DiskTexts::kConfirmMessage.shown));
+        for (QAbstractButton* button : box->buttons())
+            if (button->text().remove(QLatin1Char('&')) == answer)
+                button->click();
+    }
+};
+
+} // namespace
+
+TEST_F(DiskPaneTest, AFolderScanAsksForAWholeDisk) {
+    tree.file("folder/file", 1000);
+    auto model = makeModel();
+    DiskPane pane(*model);
+    ASSERT_TRUE(scanned(*model, tree.path("folder")));
+    EXPECT_FALSE(model->breakdownLoading());
+    EXPECT_FALSE(model->breakdown());
+    EXPECT_EQ(pane.message().title(), "Scan a Whole Disk");
+    EXPECT_EQ(pane.message().text(),
+              "This shows where a disk’s space goes beyond your files: the system, snapshots, "
+              "swap and boot files. Pick a disk in the sidebar.");
+    EXPECT_FALSE(pane.message().isHidden());
+    EXPECT_FALSE(pane.showsDetails());
+}
+
+TEST_F(DiskPaneTest, AWholeDiskShowsProgressThenWhereItsSpaceGoes) {
+    tree.file("file", 2'000'000);
+    diskBreakdown = plainDisk();
+    auto model = makeModel();
+    DiskPane pane(*model);
+    volumes = {
+        {tree.root().string(), "Disk", tree.root().string(), 512 * kGB, 376 * kGB, false, false}};
+    model->setVolumes(volumes);
+    model->scan(tree.root().string());
+    EXPECT_TRUE(model->breakdownLoading());
+    EXPECT_TRUE(pane.showsProgress());
+    EXPECT_TRUE(pane.message().isHidden());
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model->breakdownLoading(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model->isScanning(); }, 5000));
+    EXPECT_EQ(model->breakdown(), diskBreakdown);
+    EXPECT_FALSE(pane.showsProgress());
+    ASSERT_TRUE(pane.showsDetails());
+    EXPECT_EQ(pane.rowTitles(),
+              (std::vector<QString>{"Data volume in use", "Found by this scan", "Swap",
+                                    "Boot files (/boot/efi)", "Reserved for the system",
+                                    "Disk and file system structures", "Free on this disk",
+                                    "Not yet in any partition"}));
+    EXPECT_EQ(pane.rowValue("Data volume in use"), "88 GB");
+    EXPECT_EQ(pane.rowValue("Found by this scan"), bytesText(model->session()->root()->size));
+    EXPECT_EQ(pane.rowValue("Free on this disk"), "383.5 GB");
+    ASSERT_TRUE(pane.bar());
+    const auto& parts = pane.bar()->parts();
+    ASSERT_EQ(parts.size(), 3u);
+    EXPECT_EQ(parts[0].bytes, 88 * kGB);
+    EXPECT_EQ(parts[1].name, "System and disk");
+    EXPECT_EQ(parts[1].bytes, (8 + 24 + 8) * kGB + kGB / 2);
+    EXPECT_EQ(parts[0].bytes + parts[1].bytes + parts[2].bytes, 512 * kGB)
+        << "every byte of the disk is in one part";
+    EXPECT_EQ(pane.snapshotTexts(),
+              std::vector<QString>{"None. This disk’s file system doesn’t keep snapshots."});
+    EXPECT_FALSE(pane.deleteButton());
+}
+
+TEST_F(DiskPaneTest, ADiskWhoseLayoutCannotBeReadSaysSo) {
+    auto model = makeModel();
+    DiskPane pane(*model);
+    scanDisk(*model);
+    EXPECT_FALSE(model->breakdown());
+    EXPECT_EQ(pane.message().title(), "No Disk Details");
+    EXPECT_FALSE(pane.message().isHidden());
+    EXPECT_FALSE(pane.showsDetails());
+}
+
+TEST_F(DiskPaneTest, ABreakdownForAnEarlierScanIsDropped) {
+    tree.file("folder/file", 1000);
+    diskBreakdown = plainDisk();
+    auto model = makeModel();
+    volumes = {
+        {tree.root().string(), "Disk", tree.root().string(), 512 * kGB, 376 * kGB, false, false}};
+    model->setVolumes(volumes);
+    model->scan(tree.root().string());
+    ASSERT_TRUE(scanned(*model, tree.path("folder")));
+    QTest::qWait(100);
+    EXPECT_FALSE(model->breakdown());
+    EXPECT_FALSE(model->breakdownLoading());
+}
+
+TEST_F(DiskPaneTest, SnapshotsAreCountedAndDeletedAfterConfirmation) {
+    diskBreakdown = plainDisk();
+    diskBreakdown->snapshotListing = SnapshotListing::listed;
+    diskBreakdown->snapshots = {*localDate(2025, 3, 8, 10, 15, 0), *localDate(2025, 3, 9, 9, 0, 0)};
+    auto model = makeModel();
+    DiskPane pane(*model);
+    scanDisk(*model);
+    ASSERT_EQ(pane.snapshotTexts().size(), 1u);
+    EXPECT_EQ(pane.snapshotTexts()[0],
+              "2 btrfs snapshots, the oldest from " +
+                  DateText::abbreviated(*localDate(2025, 3, 8, 10, 15, 0)) +
+                  ". They hold on to files deleted since then; the system doesn’t report how "
+                  "much.");
+
+    answerDeletion(pane, "Cancel");
+    QTest::qWait(50);
+    EXPECT_EQ(deletions, 0);
+
+    answerDeletion(pane, "Delete Snapshots");
+    EXPECT_EQ(pane.snapshotTexts(), std::vector<QString>{"Deleting local snapshots…"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->snapshotNotice().has_value(); }, 5000));
+    EXPECT_EQ(*model->snapshotNotice(), "Local snapshots deleted.");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->breakdown()->snapshots.empty(); }, 5000));
+    EXPECT_EQ(deletions, 1);
+    EXPECT_EQ(pane.snapshotTexts(),
+              (std::vector<QString>{QString::fromUtf8(DiskTexts::kNoSnapshots.shown),
+                                    "Local snapshots deleted."}));
+}
+
+TEST_F(DiskPaneTest, AFailedDeletionShowsTheToolsReasonAndKeepsTheSnapshots) {
+    diskBreakdown = plainDisk();
+    diskBreakdown->snapshotListing = SnapshotListing::listed;
+    diskBreakdown->snapshots = {*localDate(2025, 3, 9, 9, 0, 0)};
+    deletionError = "Not authorized";
+    auto model = makeModel();
+    DiskPane pane(*model);
+    scanDisk(*model);
+    EXPECT_TRUE(pane.snapshotTexts()[0].startsWith("1 btrfs snapshot, the oldest from "));
+    answerDeletion(pane, "Delete Snapshots");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->snapshotNotice().has_value(); }, 5000));
+    EXPECT_EQ(*model->snapshotNotice(), "Couldn’t delete them: Not authorized");
+    QTest::qWait(50);
+    EXPECT_EQ(model->breakdown()->snapshots.size(), 1u);
+    EXPECT_TRUE(pane.deleteButton()) << "the user may try again";
+}
+
+TEST(DiskPaneTexts, VolumesAreLabelledByTheirFirstRole) {
+    EXPECT_EQ(DiskPane::label({"root", {"System"}, 1, "sda2"}), "Linux (root)");
+    EXPECT_EQ(DiskPane::label({"swap", {"VM"}, 1, "sda3"}), "Swap");
+    EXPECT_EQ(DiskPane::label({"/boot", {"Preboot"}, 1, "sda1"}), "Boot files (/boot)");
+    EXPECT_EQ(DiskPane::label({"x", {"Recovery", "System"}, 1, "d"}), "Recovery");
+    EXPECT_EQ(DiskPane::label({"x", {"Update"}, 1, "d"}), "Pending updates");
+    EXPECT_EQ(DiskPane::label({"/home", {}, 1, "d"}), "/home");
+    EXPECT_EQ(DiskPane::label({"Backup", {"Data", "System"}, 1, "d"}), "Backup");
+}
+
+TEST(DiskPaneTexts, EmptySnapshotListsSayWhy) {
+    DiskBreakdown breakdown;
+    breakdown.snapshotListing = SnapshotListing::needsRoot;
+    EXPECT_EQ(DiskPane::snapshotLine(breakdown),
+              "Unknown: listing btrfs snapshots needs administrator rights.");
+    breakdown.snapshotListing = SnapshotListing::failed;
+    EXPECT_EQ(DiskPane::snapshotLine(breakdown), "Unknown: the snapshot tools didn’t answer.");
+    breakdown.snapshotListing = SnapshotListing::listed;
+    EXPECT_EQ(DiskPane::snapshotLine(breakdown),
+              "None. Snapper and backup tools keep btrfs snapshots on this disk, often hourly or "
+              "before updates.");
+}
+
+TEST(DiskPaneTexts, LinuxWordingsNameNothingMacOnly) {
+    using namespace DiskTexts;
+    for (const LinuxWording& wording :
+         {kScanWholeDiskText, kSystemPart, kSystemSection, kSnapshotNoun, kSnapshotsHold,
+          kNoSnapshots, kConfirmTitle, kConfirmMessage, kPurgeableRow, kFreeRow, kSystemLabel,
+          kSwapLabel, kBootLabel}) {
+        std::string shown = wording.shown;
+        for (const char* mac : {"macOS", "Time Machine", "container", "Preboot", "sleep image"})
+            EXPECT_EQ(shown.find(mac), std::string::npos) << shown;
+        EXPECT_NE(std::string(wording.original), shown);
+    }
+}

@@ -1,0 +1,327 @@
+#include "diskinfo/DiskInfo.h"
+
+#include "DiskSamples.h"
+#include "support/BtrfsImage.h"
+#include "support/TemporaryFolder.h"
+
+#include <gtest/gtest.h>
+#include <map>
+
+using namespace tavelin;
+using namespace tavelin::test;
+
+namespace {
+
+using platform::MountFacts;
+using platform::ProcessRequest;
+using platform::ProcessResult;
+
+std::string commandLine(const ProcessRequest& request) {
+    std::string line = request.program;
+    for (const std::string& argument : request.arguments)
+        line += " " + argument;
+    return line;
+}
+
+const std::string kLsblk = "lsblk --json --bytes --output "
+                           "NAME,PATH,TYPE,SIZE,FSTYPE,FSUSED,FSAVAIL,MOUNTPOINTS,LABEL,PKNAME";
+const std::string kOlderLsblk =
+    "lsblk --json --bytes --output NAME,PATH,TYPE,SIZE,FSTYPE,MOUNTPOINT,LABEL,PKNAME";
+
+ProcessResult answer(int status, std::string output) {
+    return {status, std::move(output), 0, false, false};
+}
+ProcessResult missing() {
+    return {-1, "", ENOENT, false, false};
+}
+
+// A system whose tools answer from a script; anything not in it is not installed.
+struct ScriptedSystem {
+    std::map<std::string, ProcessResult> answers;
+    std::vector<std::string> ran;
+    std::map<std::string, MountFacts> mounts; // by path prefix, longest wins
+    platform::FileSystemFigures figures{488 * kGiB, 400 * kGiB, 376 * kGiB};
+    std::string swaps = "Filename Type Size Used Priority\n";
+    bool isRoot = true;
+
+    DiskSystem system() {
+        DiskSystem system;
+        system.run = [this](const ProcessRequest& request) {
+            ran.push_back(commandLine(request));
+            auto found = answers.find(ran.back());
+            return found == answers.end() ? missing() : found->second;
+        };
+        system.mountOf = [this](const std::string& path) -> std::optional<MountFacts> {
+            std::optional<MountFacts> best;
+            for (const auto& [prefix, mount] : mounts)
+                if (path.starts_with(prefix) && (!best || prefix.size() > best->path.size()))
+                    best = mount;
+            return best;
+        };
+        system.mounts = [this] {
+            std::vector<MountFacts> all;
+            for (const auto& [prefix, mount] : mounts)
+                all.push_back(mount);
+            return all;
+        };
+        system.figures = [this](const std::string&) { return figures; };
+        system.swaps = [this] { return swaps; };
+        system.exists = [](const std::string&) { return false; };
+        system.isRoot = isRoot;
+        return system;
+    }
+};
+
+MountFacts mount(std::string path, std::string source, std::string type, std::string root = "/") {
+    return {1, std::move(root), std::move(path), std::move(type), std::move(source)};
+}
+
+ScriptedSystem plainExt4() {
+    ScriptedSystem scripted;
+    scripted.mounts["/"] = mount("/", "/dev/sda2", "ext4");
+    scripted.mounts["/tmp"] = mount("/tmp", "tmpfs", "tmpfs");
+    scripted.answers[kLsblk] = answer(0, kPlainExt4);
+    return scripted;
+}
+
+ScriptedSystem btrfsRoot() {
+    ScriptedSystem scripted;
+    scripted.mounts["/"] = mount("/", "/dev/vda2", "btrfs", "/@");
+    scripted.mounts["/home"] = mount("/home", "/dev/vda2", "btrfs", "/@home");
+    scripted.mounts["/media/usb"] = mount("/media/usb", "/dev/sdb1", "btrfs");
+    scripted.figures = {68449992704, 40 * kGiB, 39 * kGiB};
+    scripted.answers[kLsblk] = answer(0, kBtrfsSubvolumes);
+    return scripted;
+}
+
+const std::string kSubvolumes = "btrfs subvolume list -s -r /";
+const std::string kSnapper = "snapper --jsonout list -a";
+const std::string kTwoSnapshots =
+    "ID 301 gen 40 cgen 40 top level 5 otime 2025-03-09 10:15:00 path @snapshots/2\n"
+    "ID 300 gen 30 cgen 30 top level 5 otime 2025-03-08 10:15:00 path @snapshots/1\n";
+
+} // namespace
+
+TEST(DiskInfo, DeviceOfAPathIsItsMountSourceUnderDev) {
+    ScriptedSystem scripted = plainExt4();
+    DiskSystem system = scripted.system();
+    EXPECT_EQ(DiskInfo::device("/home/user", system), "sda2");
+    EXPECT_FALSE(DiskInfo::device("/tmp/x", system));
+    scripted.mounts.clear();
+    EXPECT_FALSE(DiskInfo::device("/", system));
+}
+
+TEST(DiskInfo, LoadsAnExt4DiskWithoutSnapshots) {
+    ScriptedSystem scripted = plainExt4();
+    auto breakdown = DiskInfo::load("/home/user", scripted.system());
+    ASSERT_TRUE(breakdown);
+    EXPECT_EQ(breakdown->capacity, 512 * kGiB);
+    EXPECT_EQ(breakdown->snapshotListing, SnapshotListing::unsupported);
+    EXPECT_EQ(scripted.ran, std::vector<std::string>{kLsblk}) << "no snapshot tool for ext4";
+}
+
+TEST(DiskInfo, FileSystemsWithoutADeviceHaveNoBreakdown) {
+    ScriptedSystem scripted = plainExt4();
+    scripted.mounts["/net"] = mount("/net", "server:/export", "nfs4");
+    scripted.mounts["/fuse"] = mount("/fuse", "sshfs#me@host:", "fuse.sshfs");
+    scripted.mounts["/overlay"] = mount("/overlay", "overlay", "overlay");
+    for (const char* path : {"/tmp", "/net/a", "/fuse", "/overlay"})
+        EXPECT_FALSE(DiskInfo::load(path, scripted.system())) << path;
+    EXPECT_TRUE(scripted.ran.empty());
+}
+
+TEST(DiskInfo, FallsBackToTheOlderLsblkColumnsAndStopsAtAHang) {
+    ScriptedSystem older = plainExt4();
+    older.answers[kLsblk] = answer(1, "lsblk: unknown column: MOUNTPOINTS");
+    older.answers[kOlderLsblk] = answer(0, kPlainExt4Older);
+    auto breakdown = DiskInfo::load("/", older.system());
+    ASSERT_TRUE(breakdown);
+    EXPECT_EQ(breakdown->capacity, 512 * kGiB);
+
+    ScriptedSystem hanging = plainExt4();
+    hanging.answers[kLsblk] = {-1, "", 0, true, false};
+    EXPECT_FALSE(DiskInfo::load("/", hanging.system()));
+    EXPECT_EQ(hanging.ran.size(), 1u) << "a hanging tool is not asked again";
+
+    ScriptedSystem absent = plainExt4();
+    absent.answers.clear();
+    EXPECT_FALSE(DiskInfo::load("/", absent.system()));
+
+    ScriptedSystem garbled = plainExt4();
+    garbled.answers[kLsblk] = answer(0, "{\"blockdevices\": [{\"name\": ");
+    EXPECT_FALSE(DiskInfo::load("/", garbled.system()));
+
+    ScriptedSystem unreadable = plainExt4();
+    DiskSystem system = unreadable.system();
+    system.figures = [](const std::string&) { return std::nullopt; };
+    EXPECT_FALSE(DiskInfo::load("/", system));
+}
+
+TEST(DiskInfo, SwapFilesOnTheDiskCountAsSwap) {
+    ScriptedSystem scripted = plainExt4();
+    scripted.swaps += "/swapfile file 2097152 0 -2\n/tmp/swap file 1048576 0 -3\n";
+    auto breakdown = DiskInfo::load("/", scripted.system());
+    ASSERT_TRUE(breakdown);
+    EXPECT_EQ(breakdown->volumes.back().device, "/swapfile");
+    EXPECT_EQ(breakdown->volumes.back().inUse, 2 * kGiB);
+    EXPECT_EQ(breakdown->dataVolume("sda2")->inUse, 86 * kGiB)
+        << "a swap file elsewhere is not on this disk";
+}
+
+TEST(DiskInfo, BtrfsSnapshotsComeFromTheBtrfsToolWhenSnapperIsAbsent) {
+    ScriptedSystem scripted = btrfsRoot();
+    scripted.answers[kSubvolumes] = answer(0, kTwoSnapshots);
+    auto breakdown = DiskInfo::load("/", scripted.system());
+    ASSERT_TRUE(breakdown);
+    EXPECT_EQ(breakdown->snapshotListing, SnapshotListing::listed);
+    EXPECT_EQ(breakdown->snapshots, (std::vector<Date>{*localDate(2025, 3, 8, 10, 15, 0),
+                                                       *localDate(2025, 3, 9, 10, 15, 0)}));
+}
+
+TEST(DiskInfo, WithoutRootTheSnapshotListSaysWhyItIsEmpty) {
+    ScriptedSystem scripted = btrfsRoot();
+    scripted.isRoot = false;
+    scripted.answers[kSubvolumes] =
+        answer(1, "ERROR: can't perform the search: Operation not permitted");
+    auto breakdown = DiskInfo::load("/", scripted.system());
+    ASSERT_TRUE(breakdown) << "the rest of the breakdown stands";
+    EXPECT_TRUE(breakdown->snapshots.empty());
+    EXPECT_EQ(breakdown->snapshotListing, SnapshotListing::needsRoot);
+
+    scripted.isRoot = true;
+    EXPECT_EQ(DiskInfo::load("/", scripted.system())->snapshotListing, SnapshotListing::failed);
+}
+
+TEST(DiskInfo, SnapperListsTheSnapshotsOfItsConfigurationsOnThisDisk) {
+    ScriptedSystem scripted = btrfsRoot();
+    scripted.isRoot = false;
+    scripted.answers[kSnapper] = answer(0, R"({
+        "root": [{"subvolume": "/", "number": 0, "date": ""},
+                 {"subvolume": "/", "number": 5, "date": "2025-03-01 08:00:00"}],
+        "home": [{"subvolume": "/home", "number": 2, "date": "2025-02-01 08:00:00"}],
+        "usb": [{"subvolume": "/media/usb", "number": 9, "date": "2025-01-01 08:00:00"}]})");
+    auto breakdown = DiskInfo::load("/", scripted.system());
+    ASSERT_TRUE(breakdown);
+    EXPECT_EQ(breakdown->snapshots.size(), 2u) << "the USB disk's snapshots are not this disk's";
+    EXPECT_EQ(breakdown->snapshotListing, SnapshotListing::listed);
+
+    scripted.answers["snapper -c home delete 2"] = answer(0, "");
+    scripted.answers["snapper -c root delete 5"] = answer(0, "");
+    ASSERT_EQ(DiskInfo::deleteLocalSnapshots("/", scripted.system()), std::nullopt);
+    EXPECT_EQ(scripted.ran.end()[-2], "snapper -c home delete 2");
+    EXPECT_EQ(scripted.ran.end()[-1], "snapper -c root delete 5");
+}
+
+TEST(DiskInfo, SnapperWithoutSnapshotsHereLeavesTheListToBtrfs) {
+    ScriptedSystem scripted = btrfsRoot();
+    scripted.answers[kSnapper] = answer(0, R"({"usb": [{"subvolume": "/media/usb",
+        "number": 9, "date": "2025-01-01 08:00:00"}]})");
+    scripted.answers[kSubvolumes] = answer(0, kTwoSnapshots);
+    EXPECT_EQ(DiskInfo::load("/", scripted.system())->snapshots.size(), 2u);
+
+    scripted.isRoot = false;
+    scripted.answers.erase(kSubvolumes);
+    auto breakdown = DiskInfo::load("/", scripted.system());
+    EXPECT_EQ(breakdown->snapshotListing, SnapshotListing::listed)
+        << "snapper answered: there are none it knows of";
+}
+
+TEST(DiskInfo, DeletingThroughBtrfsUsesIdsKeepsMountedSnapshotsAndAsksForRightsWithoutRoot) {
+    ScriptedSystem scripted = btrfsRoot();
+    scripted.mounts["/mnt/old"] = mount("/mnt/old", "/dev/vda2", "btrfs", "/@snapshots/1");
+    scripted.answers[kSubvolumes] = answer(0, kTwoSnapshots);
+    scripted.answers["btrfs subvolume delete --subvolid 301 /"] = answer(0, "Delete subvolume");
+    EXPECT_FALSE(DiskInfo::deleteLocalSnapshots("/", scripted.system()));
+    EXPECT_EQ(scripted.ran.back(), "btrfs subvolume delete --subvolid 301 /")
+        << "snapshot 300 is mounted at /mnt/old and stays";
+
+    scripted.isRoot = false;
+    scripted.answers["pkexec btrfs subvolume delete --subvolid 301 /"] =
+        answer(126, "Error executing command as another user: Not authorized\n\n");
+    EXPECT_EQ(DiskInfo::deleteLocalSnapshots("/", scripted.system()),
+              "Error executing command as another user: Not authorized");
+}
+
+TEST(DiskInfo, DeletionFailuresAreSentences) {
+    ScriptedSystem scripted = btrfsRoot();
+    scripted.answers[kSubvolumes] = answer(0, kTwoSnapshots);
+    scripted.answers["btrfs subvolume delete --subvolid 300 /"] = answer(1, "  \n");
+    EXPECT_EQ(DiskInfo::deleteLocalSnapshots("/", scripted.system()),
+              "the snapshot tool gave no reason.");
+    scripted.answers["btrfs subvolume delete --subvolid 300 /"] = {-1, "", 0, true, false};
+    EXPECT_EQ(DiskInfo::deleteLocalSnapshots("/", scripted.system()),
+              "the snapshot tool didn’t finish in time.");
+
+    ScriptedSystem ext4 = plainExt4();
+    EXPECT_EQ(DiskInfo::deleteLocalSnapshots("/", ext4.system()),
+              "this disk’s file system keeps no snapshots.");
+
+    ScriptedSystem unlisted = btrfsRoot();
+    unlisted.isRoot = false;
+    EXPECT_EQ(DiskInfo::deleteLocalSnapshots("/", unlisted.system()),
+              "listing btrfs snapshots needs administrator rights.");
+}
+
+TEST(DiskInfo, WithTheApfsToolsTheirListsAreRead) {
+    ScriptedSystem scripted;
+    scripted.mounts["/"] = mount("/", "/dev/disk3s1s1", "apfs");
+    scripted.answers["/usr/sbin/diskutil apfs list -plist"] = answer(0, R"(<plist><dict>
+        <key>Containers</key><array><dict>
+        <key>CapacityCeiling</key><integer>1000</integer>
+        <key>CapacityFree</key><integer>400</integer>
+        <key>Volumes</key><array><dict><key>DeviceIdentifier</key><string>disk3s1</string>
+        <key>CapacityInUse</key><integer>600</integer></dict></array>
+        </dict></array></dict></plist>)");
+    scripted.answers["/usr/bin/tmutil listlocalsnapshots /"] =
+        answer(0, "com.apple.TimeMachine.2025-03-09-101500.local\n");
+    DiskSystem system = scripted.system();
+    system.exists = [](const std::string& path) { return path.starts_with("/usr/"); };
+    auto breakdown = DiskInfo::load("/", system);
+    ASSERT_TRUE(breakdown);
+    EXPECT_EQ(breakdown->capacity, 1000);
+    EXPECT_EQ(breakdown->free, 400);
+    EXPECT_EQ(breakdown->snapshots.size(), 1u);
+
+    scripted.answers["/usr/bin/tmutil deletelocalsnapshots /"] = answer(1, " Not permitted\n");
+    EXPECT_EQ(DiskInfo::deleteLocalSnapshots("/", system), "Not permitted");
+}
+
+TEST(DiskInfo, RealBtrfsImageListsAndDeletesItsReadOnlySnapshots) {
+    TemporaryFolder folder;
+    BtrfsImage image(folder.path());
+    if (!image.mounted())
+        GTEST_SKIP() << image.whyNot();
+    std::string root = image.mountPoint().string();
+    std::string quoted = shellQuoted(root);
+    ASSERT_EQ(runCommand("btrfs subvolume create " + quoted +
+                         "/data >/dev/null && "
+                         "head -c 1000000 /dev/urandom > " +
+                         quoted +
+                         "/data/file && "
+                         "btrfs subvolume snapshot -r " +
+                         quoted + "/data " + quoted +
+                         "/'first snap' >/dev/null && "
+                         "btrfs subvolume snapshot -r " +
+                         quoted + "/data " + quoted +
+                         "/second >/dev/null && "
+                         "btrfs subvolume snapshot " +
+                         quoted + "/data " + quoted + "/writable >/dev/null"),
+              0);
+    DiskSystem system = DiskSystem::live();
+    auto breakdown = DiskInfo::load(root, system);
+    ASSERT_TRUE(breakdown);
+    EXPECT_EQ(breakdown->capacity, 128 * kMiB);
+    EXPECT_EQ(breakdown->snapshots.size(), 2u) << "the writable snapshot is not a backup";
+    std::optional<std::string> device = DiskInfo::device(root, system);
+    ASSERT_TRUE(device);
+    ASSERT_TRUE(breakdown->dataVolume(*device));
+    int64_t sum = breakdown->reserved + breakdown->structures + breakdown->free;
+    for (const auto& volume : breakdown->volumes)
+        sum += volume.inUse;
+    EXPECT_EQ(sum, breakdown->capacity);
+
+    EXPECT_EQ(DiskInfo::deleteLocalSnapshots(root, system), std::nullopt);
+    EXPECT_TRUE(DiskInfo::load(root, system)->snapshots.empty());
+    EXPECT_TRUE(std::filesystem::exists(image.mountPoint() / "writable" / "file"));
+    EXPECT_TRUE(std::filesystem::exists(image.mountPoint() / "data" / "file"));
+}

@@ -1,0 +1,169 @@
+#include "platform/Process.h"
+
+#include "support/TemporaryFolder.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <thread>
+
+using namespace tavelin::platform;
+using namespace std::chrono_literals;
+
+namespace {
+
+ProcessResult run(std::string program, std::vector<std::string> arguments,
+                  std::chrono::milliseconds limit = 10s) {
+    return runProcess(ProcessRequest{std::move(program), std::move(arguments), limit});
+}
+
+// Each argument as the child received it, one per line; separated by NUL so newlines in an
+// argument survive.
+std::vector<std::string> echoedArguments(const std::vector<std::string>& arguments) {
+    std::vector<std::string> full{"%s\\0"};
+    full.insert(full.end(), arguments.begin(), arguments.end());
+    ProcessResult result = run("printf", full);
+    std::vector<std::string> received;
+    std::string current;
+    for (char c : result.output) {
+        if (c == '\0') {
+            received.push_back(current);
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    return received;
+}
+
+} // namespace
+
+TEST(Process, PassesEveryArgumentAsItIsWithoutAShell) {
+    std::vector<std::string> hostile{"",
+                                     "two words",
+                                     "it's \"quoted\"",
+                                     "line\nbreak",
+                                     "$(touch /tmp/tavelin-never) ; rm -rf ~ `id` | cat &",
+                                     "*",
+                                     "--help",
+                                     "-",
+                                     "tab\there",
+                                     std::string(100'000, 'x')};
+    EXPECT_EQ(echoedArguments(hostile), hostile);
+}
+
+TEST(Process, ReportsTheExitStatusAndMergesOutputAndErrorInOrder) {
+    ProcessResult result = run("sh", {"-c", "echo out; echo err >&2; echo again; exit 3"});
+    EXPECT_EQ(result.status, 3);
+    EXPECT_EQ(result.output, "out\nerr\nagain\n");
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_EQ(result.startError, 0);
+}
+
+TEST(Process, AChildKilledByASignalCountsAsFailed) {
+    ProcessResult result = run("sh", {"-c", "echo before; kill -9 $$"});
+    EXPECT_EQ(result.status, -1);
+    EXPECT_EQ(result.output, "before\n");
+    EXPECT_FALSE(result.timedOut);
+}
+
+TEST(Process, AMissingProgramFailsToStartWithItsReason) {
+    ProcessResult byName = run("tavelin-no-such-program", {});
+    EXPECT_EQ(byName.status, -1);
+    EXPECT_EQ(byName.startError, ENOENT);
+    EXPECT_TRUE(byName.output.empty());
+
+    tavelin::test::TemporaryFolder folder;
+    std::string notExecutable = folder.string() + "/script";
+    std::ofstream(notExecutable) << "#!/bin/sh\necho ran\n";
+    ProcessResult byPath = run(notExecutable, {});
+    EXPECT_EQ(byPath.status, -1);
+    EXPECT_EQ(byPath.startError, EACCES);
+}
+
+TEST(Process, InputIsEmptySoAReaderEndsAtOnce) {
+    ProcessResult result = run("cat", {}, 5s);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_TRUE(result.output.empty());
+    EXPECT_FALSE(result.timedOut);
+}
+
+TEST(Process, TheChildGetsTheCallersEnvironment) {
+    ::setenv("TAVELIN_PROCESS_TEST", "value with spaces", 1);
+    ProcessResult result = run("sh", {"-c", "printf %s \"$TAVELIN_PROCESS_TEST\""});
+    ::unsetenv("TAVELIN_PROCESS_TEST");
+    EXPECT_EQ(result.output, "value with spaces");
+}
+
+TEST(Process, InvalidUtf8InTheOutputBecomesReplacementCharacters) {
+    ProcessResult result = run("printf", {"ok \\377 \\303 caf\\303\\251"});
+    EXPECT_EQ(result.output, "ok \xEF\xBF\xBD \xEF\xBF\xBD café");
+}
+
+TEST(Process, HugeOutputIsCutAtTheLimitWhileTheChildRunsToItsEnd) {
+    ProcessRequest request{"head", {"-c", "50000000", "/dev/zero"}, 20s, 1'000'000};
+    ProcessResult result = runProcess(request);
+    EXPECT_EQ(result.status, 0) << "the child was never blocked on a full pipe";
+    EXPECT_EQ(result.output.size(), 1'000'000u);
+    EXPECT_TRUE(result.outputTruncated);
+
+    ProcessResult whole = run("head", {"-c", "3000000", "/dev/zero"});
+    EXPECT_EQ(whole.output.size(), 3'000'000u);
+    EXPECT_FALSE(whole.outputTruncated);
+}
+
+TEST(Process, AChildThatHangsIsKilledAtItsTimeLimitWithWhatItStarted) {
+    tavelin::test::TemporaryFolder folder;
+    std::string pidFile = folder.string() + "/grandchild";
+    auto started = std::chrono::steady_clock::now();
+    ProcessResult result =
+        run("sh", {"-c", "sleep 60 & echo $! > \"$1\"; echo waiting; wait", "sh", pidFile}, 300ms);
+    auto took = std::chrono::steady_clock::now() - started;
+    EXPECT_EQ(result.status, -1);
+    EXPECT_TRUE(result.timedOut);
+    EXPECT_EQ(result.output, "waiting\n");
+    EXPECT_LT(took, 5s);
+
+    pid_t grandchild = 0;
+    std::ifstream(pidFile) >> grandchild;
+    ASSERT_GT(grandchild, 0);
+    // Killed with its group; it may linger for a moment as a zombie of init.
+    bool gone = false;
+    for (int attempt = 0; attempt < 100 && !gone; ++attempt) {
+        std::ifstream stat("/proc/" + std::to_string(grandchild) + "/stat");
+        std::string pid, name, state;
+        gone = !(stat >> pid >> name >> state) || state == "Z";
+        if (!gone)
+            std::this_thread::sleep_for(10ms);
+    }
+    EXPECT_TRUE(gone);
+}
+
+TEST(Process, AChildThatClosesItsOutputButKeepsRunningStillTimesOut) {
+    ProcessResult result = run("sh", {"-c", "exec >/dev/null 2>&1; sleep 60"}, 200ms);
+    EXPECT_TRUE(result.timedOut);
+    EXPECT_EQ(result.status, -1);
+}
+
+TEST(Process, AChildThatEndsWhileItsBackgroundWorkHoldsThePipeIsDone) {
+    auto started = std::chrono::steady_clock::now();
+    ProcessResult result = run("sh", {"-c", "sleep 4 & echo done"}, 20s);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.output, "done\n");
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 3s);
+}
+
+TEST(Process, IgnoredSignalsOfTheCallerAreNotInherited) {
+    struct sigaction previous {};
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGTERM, &ignore, &previous);
+    ProcessResult result = run("sh", {"-c", "kill -TERM $$; echo survived"});
+    ::sigaction(SIGTERM, &previous, nullptr);
+    EXPECT_EQ(result.status, -1);
+    EXPECT_EQ(result.output, "");
+}

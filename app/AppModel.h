@@ -72,6 +72,9 @@ public:
         std::string userHome;
         BreakdownState::Services disk;
         bool isDemonstration = false;
+        // Called when a scan finishes: notifications ask their permission once, at that moment
+        // rather than at launch. May be empty.
+        std::function<void()> askNotificationPermission;
 
         // The program's own: the Qt event loop, the real disks, the XDG data folder.
         static Environment live();

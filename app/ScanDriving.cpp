@@ -2,6 +2,7 @@
 // happens when a scan ends.
 
 #include "AppModel.h"
+#include "DataFolder.h"
 #include "FileManager.h"
 #include "QtMainQueue.h"
 #include "SettingsKeys.h"
@@ -13,7 +14,6 @@
 #include <QFileDialog>
 #include <QPointer>
 #include <QSettings>
-#include <QStandardPaths>
 #include <algorithm>
 #include <filesystem>
 #include <thread>
@@ -49,9 +49,7 @@ AppModel::Environment AppModel::Environment::live() {
         environment.askFolderAccess = [](const std::string&) { return true; };
     environment.openFile = FileManager::openFile;
     environment.reveal = FileManager::reveal;
-    environment.historyDirectory =
-        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).toStdString() +
-        "/Tavelin/History";
+    environment.historyDirectory = (dataFolder() / "History").string();
     environment.userHome = Privacy::userHome();
     environment.disk = BreakdownState::Services::live();
     return environment;
@@ -214,8 +212,10 @@ void AppModel::remember(const std::string& path) {
 void AppModel::scanFinished(const Node::Ptr& root) {
     introduceSharing(*root);
     recordScan(*root);
-    // The advisor run, the safe-bytes figure, the notification permission request and the
-    // folder watcher follow here, each with its own issue.
+    // The advisor run and the safe-bytes figure come here, each with its own issue.
+    if (environment_.askNotificationPermission)
+        environment_.askNotificationPermission();
+    // The folder watcher starts here, with its own issue.
 }
 
 void AppModel::introduceSharing(const Node& root) {

@@ -10,6 +10,11 @@ inline constexpr const char* inspectorTab = "inspectorTab";             // "advi
 inline constexpr const char* recents = "recents";                       // empty
 inline constexpr const char* scansWithoutAccess = "scansWithoutAccess"; // false
 inline constexpr const char* sharingIntroduced = "sharingIntroduced";   // false
+inline constexpr const char* advisorSafeBytes = "advisorSafeBytes";     // 0
 inline constexpr const char* scan = "scan";                             // none
+inline constexpr const char* diskWarnings = "diskWarnings";             // true
+inline constexpr const char* askedForNotificationPermission =
+    "askedForNotificationPermission";                               // false
+inline constexpr const char* showMenuBarExtra = "showMenuBarExtra"; // true
 
 } // namespace tavelin::SettingsKeys

@@ -1,7 +1,6 @@
-#include "AppModel.h"
 #include "LaunchOptions.h"
 #include "NumberLocale.h"
-#include "window/MainWindow.h"
+#include "TavelinApp.h"
 
 #include <QApplication>
 
@@ -12,9 +11,7 @@ int main(int argc, char* argv[]) {
     tavelin::installNumberLocale();
 
     auto launch = tavelin::LaunchOptions::parse(QApplication::arguments());
-    tavelin::MainWindow window(
-        std::make_unique<tavelin::AppModel>(tavelin::AppModel::Environment::live()),
-        launch.scanPath);
-    window.show();
+    tavelin::TavelinApp tavelin(tavelin::TavelinApp::Services::live(), launch.scanPath);
+    tavelin.openMainWindow();
     return QApplication::exec();
 }

@@ -23,6 +23,7 @@ constexpr Mapping kMappings[] = {
     {"trash", "user-trash", QStyle::SP_TrashIcon},
     {"sidebar.right", "view-right-pane", QStyle::SP_FileDialogDetailedView},
     {"internaldrive", "drive-harddisk", QStyle::SP_DriveHDIcon},
+    {"exclamationmark.triangle.fill", "dialog-warning", QStyle::SP_MessageBoxWarning},
     {"externaldrive", "drive-removable-media", QStyle::SP_DriveHDIcon},
     {"doc", "text-x-generic", QStyle::SP_FileIcon},
     {"doc.on.doc", "edit-copy", QStyle::SP_FileIcon},

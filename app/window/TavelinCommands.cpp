@@ -4,6 +4,7 @@
 #include "window/SymbolIcons.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -40,6 +41,7 @@ TavelinCommands::TavelinCommands(AppModel& model, QMainWindow& window)
                 &TavelinCommands::doEnclosingFolder);
     open = command(QStringLiteral("Open"), QKeySequence(Qt::CTRL | Qt::Key_Down),
                    &TavelinCommands::doOpen);
+    freeSpaceHistory = new QAction(QStringLiteral("Free-Space History…"), this);
 
     back->setIcon(symbolIcon("chevron.left"));
     forward->setIcon(symbolIcon("chevron.right"));
@@ -78,11 +80,13 @@ void TavelinCommands::buildMenus(QMenuBar* bar) {
     file->addSeparator();
     QAction* quit = file->addAction(QStringLiteral("Quit"));
     quit->setShortcut(QKeySequence::Quit);
-    connect(quit, &QAction::triggered, &window_, &QMainWindow::close);
+    // Quits the whole program, the tray item included, not just this window.
+    connect(quit, &QAction::triggered, this, [] { QCoreApplication::quit(); });
 
     QMenu* view = bar->addMenu(QStringLiteral("&View"));
     view->addActions({rescan, stopScanning});
     view->addSeparator();
+    view->addAction(freeSpaceHistory);
 
     QMenu* go = bar->addMenu(QStringLiteral("&Go"));
     go->addActions({back, forward, enclosingFolder, open});

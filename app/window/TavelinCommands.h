@@ -29,6 +29,8 @@ public:
     QAction* forward;
     QAction* enclosingFolder;
     QAction* open;
+    // Process-wide: the application object decides what it opens.
+    QAction* freeSpaceHistory;
 
     void updateEnabled();
 

@@ -1,8 +1,8 @@
 #include "history/ScanRecord.h"
 
 #include "history/RecordText.h"
+#include "util/JsonValues.h"
 
-#include <limits>
 #include <nlohmann/json.hpp>
 #include <utility>
 #include <vector>
@@ -11,27 +11,6 @@ namespace tavelin {
 namespace {
 
 using Json = nlohmann::json;
-
-// Dates a record may carry: the span the clock can hold with room to spare (1700 to 2239).
-constexpr double kLatestSeconds = 8'520'336'000;
-
-std::optional<int64_t> int64From(const Json& value) {
-    if (!value.is_number_integer())
-        return std::nullopt;
-    if (value.is_number_unsigned() &&
-        value.get<uint64_t>() > static_cast<uint64_t>(std::numeric_limits<int64_t>::max()))
-        return std::nullopt;
-    return value.get<int64_t>();
-}
-
-std::optional<Date> dateFrom(const Json& value) {
-    if (!value.is_number())
-        return std::nullopt;
-    double seconds = value.get<double>();
-    if (!(seconds >= -kLatestSeconds && seconds <= kLatestSeconds))
-        return std::nullopt;
-    return dateFromSecondsSince1970(seconds);
-}
 
 std::optional<std::map<std::string, int64_t>> sizesFrom(const Json& value) {
     if (!value.is_object())

@@ -1,11 +1,11 @@
 #include "history/Store.h"
 
 #include "history/RecordText.h"
+#include "platform/AtomicFile.h"
 #include "util/Sha256.h"
 
 #include <algorithm>
 #include <fstream>
-#include <random>
 #include <span>
 #include <sstream>
 
@@ -22,38 +22,6 @@ std::optional<std::string> contentsOf(const fs::path& file) {
     if (!(in && text << in.rdbuf()))
         return std::nullopt;
     return std::move(text).str();
-}
-
-// Unique enough that two saves racing on one location never share a temporary file; the name
-// does not end in ".json", so a leftover one is never taken for a record.
-fs::path temporaryFileBeside(const fs::path& file) {
-    std::random_device random;
-    std::uniform_int_distribution<uint64_t> digits;
-    std::string name(1, '.');
-    name += file.filename().string();
-    name += '.';
-    name += std::to_string(digits(random));
-    name += ".tmp";
-    return file.parent_path() / name;
-}
-
-std::error_code writeAtomically(const fs::path& file, const std::string& text) {
-    fs::path temporary = temporaryFileBeside(file);
-    std::error_code error;
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.close();
-        if (!out)
-            error = std::make_error_code(std::errc::io_error);
-    }
-    if (!error)
-        fs::rename(temporary, file, error);
-    if (error) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-    }
-    return error;
 }
 
 } // namespace
@@ -76,7 +44,7 @@ std::error_code Store::save(const ScanRecord& record) const {
     if (error)
         return error;
     fs::path file = folder / (std::to_string(wholeMillisecondsSince1970(record.date)) + ".json");
-    error = writeAtomically(file, record.encoded());
+    error = platform::replaceFile(file, record.encoded());
     return error ? error : prune(folder);
 }
 

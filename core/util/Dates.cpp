@@ -6,7 +6,10 @@
 namespace tavelin {
 
 double secondsSince1970(Date date) {
-    return std::chrono::duration<double>(date.time_since_epoch()).count();
+    // Whole seconds and the fraction apart, so that a quarter second stays exactly a quarter.
+    auto whole = std::chrono::floor<std::chrono::seconds>(date.time_since_epoch());
+    auto fraction = std::chrono::duration<double>(date.time_since_epoch() - whole);
+    return static_cast<double>(whole.count()) + fraction.count();
 }
 
 Date dateFromSecondsSince1970(double seconds) {

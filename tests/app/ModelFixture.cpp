@@ -12,7 +12,7 @@ void ModelFixture::SetUp() {
     QSettings().clear();
 }
 
-std::unique_ptr<AppModel> ModelFixture::makeModel() {
+AppModel::Environment ModelFixture::environment() {
     AppModel::Environment environment;
     environment.queue = std::make_shared<QtMainQueue>();
     environment.pool = std::make_shared<WorkerPool>(3);
@@ -32,7 +32,11 @@ std::unique_ptr<AppModel> ModelFixture::makeModel() {
             diskBreakdown->snapshots.clear();
         return deletionError;
     };
-    return std::make_unique<AppModel>(environment);
+    return environment;
+}
+
+std::unique_ptr<AppModel> ModelFixture::makeModel() {
+    return std::make_unique<AppModel>(environment());
 }
 
 bool ModelFixture::scanned(AppModel& model, const std::string& path) {

@@ -15,6 +15,8 @@ namespace tavelin::test {
 class ModelFixture : public ::testing::Test {
 protected:
     void SetUp() override;
+    // What a model of the fixture sees: its disks, access, history folder and home.
+    AppModel::Environment environment();
     std::unique_ptr<AppModel> makeModel();
     // Scans `path` and waits for the scan to end; false when it did not start or finish.
     bool scanned(AppModel& model, const std::string& path);

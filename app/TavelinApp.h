@@ -1,0 +1,67 @@
+#pragma once
+
+// The parts of Tavelin that live as long as the process: the free-space watch with its
+// notifications and tray item, and the main windows, each with a model of its own. With the
+// tray item shown, closing the last window leaves Tavelin watching from the tray; without it
+// (turned off, or a desktop without a tray) closing the last window quits.
+//
+// Lives on the UI thread.
+
+#include "AppModel.h"
+#include "watch/DiskWatch.h"
+#include "watch/Notifications.h"
+
+#include <QObject>
+#include <QPointer>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace tavelin {
+
+class FreeSpaceChart;
+class MainWindow;
+class TrayItem;
+
+class TavelinApp : public QObject {
+    Q_OBJECT
+public:
+    struct Services {
+        std::function<AppModel::Environment()> modelEnvironment;
+        DiskWatch::Environment watch;
+        Notifications::Setup notifications;
+        bool showsTrayItem = false;
+
+        // The program's own; the tray item when the desktop has a tray and "showMenuBarExtra"
+        // is on.
+        static Services live();
+    };
+
+    // `launchPath` is scanned by the first main window, when it exists.
+    TavelinApp(Services services, QString launchPath, QObject* parent = nullptr);
+    ~TavelinApp() override;
+
+    // Brings the most recently opened main window forward, or opens one.
+    MainWindow& openMainWindow();
+    // A main window forward with the inspector on the advisor: where a warning leads.
+    void showAdvisor();
+    // The window with the startup disk's free-space chart.
+    FreeSpaceChart& showHistory();
+
+    DiskWatch& diskWatch() const { return *watch_; }
+    Notifications& notifications() const { return *notifications_; }
+    // Nothing where the tray item is not shown.
+    TrayItem* trayItem() const { return tray_.get(); }
+    std::vector<MainWindow*> mainWindows() const;
+
+private:
+    Services services_;
+    QString launchPath_;
+    std::unique_ptr<Notifications> notifications_;
+    std::unique_ptr<DiskWatch> watch_;
+    std::unique_ptr<TrayItem> tray_;
+    std::vector<QPointer<MainWindow>> windows_;
+    std::unique_ptr<FreeSpaceChart> chart_;
+};
+
+} // namespace tavelin

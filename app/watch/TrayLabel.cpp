@@ -1,0 +1,16 @@
+#include "watch/TrayLabel.h"
+
+#include "Texts.h"
+#include "freespace/Alerts.h"
+
+namespace tavelin {
+
+TrayLabel TrayLabel::of(const platform::Volume* boot) {
+    if (!boot)
+        return {};
+    return {Alerts::isLow(boot->free, boot->total) ? "exclamationmark.triangle.fill"
+                                                   : "internaldrive",
+            bytesText(boot->free)};
+}
+
+} // namespace tavelin

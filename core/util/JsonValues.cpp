@@ -1,0 +1,31 @@
+#include "util/JsonValues.h"
+
+#include <limits>
+#include <nlohmann/json.hpp>
+
+namespace tavelin {
+namespace {
+
+constexpr double kLatestSeconds = 8'520'336'000;
+
+} // namespace
+
+std::optional<int64_t> int64From(const nlohmann::json& value) {
+    if (!value.is_number_integer())
+        return std::nullopt;
+    if (value.is_number_unsigned() &&
+        value.get<uint64_t>() > static_cast<uint64_t>(std::numeric_limits<int64_t>::max()))
+        return std::nullopt;
+    return value.get<int64_t>();
+}
+
+std::optional<Date> dateFrom(const nlohmann::json& value) {
+    if (!value.is_number())
+        return std::nullopt;
+    double seconds = value.get<double>();
+    if (!(seconds >= -kLatestSeconds && seconds <= kLatestSeconds))
+        return std::nullopt;
+    return dateFromSecondsSince1970(seconds);
+}
+
+} // namespace tavelin

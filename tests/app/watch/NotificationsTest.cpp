@@ -1,0 +1,200 @@
+#include "watch/Notifications.h"
+
+#include "SettingsKeys.h"
+#include "app/watch/FakeNotificationServer.h"
+#include "app/watch/PrivateBus.h"
+#include "watch/TimeOfDay.h"
+
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace tavelin;
+using test::FakeNotificationServer;
+using test::PrivateBus;
+
+namespace {
+
+constexpr int64_t kGB = 1'000'000'000;
+
+DiskAlert alertOf(AlertKind kind) {
+    return {kind, 9 * kGB, 100 * kGB, 30.0, -2 * kGB, SuddenDrop{25 * kGB, {}}};
+}
+
+class NotificationsOnABus : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QSettings().clear();
+        if (!bus.failure().isEmpty())
+            GTEST_SKIP() << bus.failure().toStdString();
+    }
+
+    Notifications::Setup setup() {
+        Notifications::Setup setup;
+        setup.bus = bus.connect();
+        setup.inBundle = true;
+        setup.extraLine = [](AlertKind kind) -> std::optional<QString> {
+            if (kind == AlertKind::critical)
+                return QStringLiteral("Tavelin found 3 GB you can free without losing anything.");
+            return std::nullopt;
+        };
+        return setup;
+    }
+
+    std::unique_ptr<FakeNotificationServer> startServer() {
+        auto server = std::make_unique<FakeNotificationServer>(bus.connect());
+        EXPECT_TRUE(server->registered);
+        return server;
+    }
+
+    // Posts the warning and waits until the service's id for it is in.
+    static bool posted(Notifications& notifications, AlertKind kind,
+                       const FakeNotificationServer& server) {
+        size_t before = server.received.size();
+        notifications.post(alertOf(kind), QStringLiteral("Computer"));
+        return QTest::qWaitFor(
+            [&] {
+                return server.received.size() > before &&
+                       notifications.replaceId(kind) == server.received.back().id;
+            },
+            5000);
+    }
+
+    PrivateBus bus;
+};
+
+} // namespace
+
+TEST_F(NotificationsOnABus, EachKindReplacesItsOwnNotification) {
+    auto server = startServer();
+    Notifications notifications(setup());
+    ASSERT_TRUE(posted(notifications, AlertKind::critical, *server));
+    const FakeNotificationServer::Notification first = server->received[0];
+    EXPECT_EQ(first.appName, "Tavelin");
+    EXPECT_EQ(first.replacesId, 0u);
+    EXPECT_EQ(first.summary, "Only 9 GB left on Computer");
+    EXPECT_EQ(first.body, "Apps can slow down or fail to save when the disk is this full. Open "
+                          "Tavelin to see what you can clear. Tavelin found 3 GB you can free "
+                          "without losing anything.");
+    EXPECT_TRUE(first.actions.contains("default"));
+
+    ASSERT_TRUE(posted(notifications, AlertKind::runningOut, *server));
+    ASSERT_TRUE(posted(notifications, AlertKind::critical, *server));
+    ASSERT_TRUE(posted(notifications, AlertKind::runningOut, *server));
+
+    EXPECT_EQ(server->received[1].summary, "Your computer will run out of space in about a day");
+    EXPECT_EQ(server->received[1].body, "Computer is filling up by about 2 GB a day. Open "
+                                        "Tavelin to see what’s using it.");
+    EXPECT_EQ(server->received[1].replacesId, 0u) << "another kind gets its own notification";
+    EXPECT_EQ(server->received[2].replacesId, first.id);
+    EXPECT_EQ(server->received[3].replacesId, server->received[1].id);
+    EXPECT_NE(first.id, server->received[1].id);
+}
+
+TEST_F(NotificationsOnABus, ClickingOneOfOursOpensTheAdvisor) {
+    auto server = startServer();
+    Notifications notifications(setup());
+    QSignalSpy advisor(&notifications, &Notifications::advisorRequested);
+    ASSERT_TRUE(posted(notifications, AlertKind::suddenDrop, *server));
+    uint id = server->received[0].id;
+
+    server->click(id + 100);
+    server->click(id, QStringLiteral("other"));
+    server->click(id);
+    // Signals arrive in order: by the time the click on ours is in, the others were passed over.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return advisor.count() > 0; }, 5000));
+    EXPECT_EQ(advisor.count(), 1);
+}
+
+TEST_F(NotificationsOnABus, NoServiceOrARefusalCountsAsTurnedOff) {
+    Notifications alone(setup());
+    alone.readStatus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return alone.isDenied().has_value(); }, 5000));
+    EXPECT_TRUE(*alone.isDenied()) << "no notification service on this bus";
+
+    auto server = startServer();
+    Notifications notifications(setup());
+    notifications.readStatus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return notifications.isDenied().has_value(); }, 5000));
+    EXPECT_FALSE(*notifications.isDenied());
+
+    server->refuses = true;
+    notifications.post(alertOf(AlertKind::critical), QStringLiteral("Computer"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return notifications.isDenied() == true; }, 5000));
+    notifications.readStatus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server->capabilityQueries == 2; }, 5000));
+    QTest::qWait(100);
+    EXPECT_EQ(notifications.isDenied(), true) << "still off after the refusal";
+}
+
+TEST_F(NotificationsOnABus, OutsideTheProgramTheBusIsNeverTouched) {
+    auto server = startServer();
+    Notifications::Setup detached = setup();
+    detached.inBundle = false;
+    Notifications notifications(detached);
+    notifications.post(alertOf(AlertKind::critical), QStringLiteral("Computer"));
+    notifications.readStatus();
+    notifications.askOnceIfNeeded();
+    QTest::qWait(200);
+    EXPECT_TRUE(server->received.empty());
+    EXPECT_EQ(server->capabilityQueries, 0);
+    EXPECT_EQ(notifications.isDenied(), true);
+    EXPECT_FALSE(QSettings().contains(SettingsKeys::askedForNotificationPermission));
+}
+
+TEST_F(NotificationsOnABus, AsksOnceAndOnlyWithWarningsWanted) {
+    auto server = startServer();
+    Notifications notifications(setup());
+    QSettings().setValue(SettingsKeys::diskWarnings, false);
+    notifications.askOnceIfNeeded();
+    QTest::qWait(100);
+    EXPECT_FALSE(QSettings().contains(SettingsKeys::askedForNotificationPermission));
+
+    QSettings().setValue(SettingsKeys::diskWarnings, true);
+    notifications.askOnceIfNeeded();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return notifications.isDenied().has_value(); }, 5000));
+    EXPECT_EQ(server->capabilityQueries, 1);
+    EXPECT_TRUE(QSettings().value(SettingsKeys::askedForNotificationPermission).toBool());
+    EXPECT_EQ(notifications.isDenied(), false);
+    notifications.askOnceIfNeeded();
+    QTest::qWait(200);
+    EXPECT_EQ(server->capabilityQueries, 1) << "never asked again";
+}
+
+TEST(Notifications, WarningsEndWithWhatTheLastWholeDiskScanFound) {
+    QSettings().clear();
+    EXPECT_EQ(Notifications::advisorLine(), std::nullopt) << "no whole-disk scan yet";
+    QSettings().setValue(SettingsKeys::advisorSafeBytes, 900'000'000);
+    EXPECT_EQ(Notifications::advisorLine(), std::nullopt);
+    QSettings().setValue(SettingsKeys::advisorSafeBytes, qlonglong{12'345'000'000});
+    EXPECT_EQ(Notifications::advisorLine(),
+              "Tavelin found 12.35 GB you can free without losing anything.");
+    QSettings().setValue(SettingsKeys::advisorSafeBytes, "lots");
+    EXPECT_EQ(Notifications::advisorLine(), std::nullopt);
+}
+
+TEST(Notifications, DesktopSettingsAreFoundForGnomeAndKde) {
+    auto installed = [](QStringList programs) {
+        return [programs](const QString& name) {
+            return programs.contains(name) ? QStringLiteral("/usr/bin/") + name : QString();
+        };
+    };
+    auto gnome = installed({"gnome-control-center"});
+    EXPECT_EQ(Notifications::settingsCommandFor("ubuntu:GNOME", gnome),
+              (QStringList{"/usr/bin/gnome-control-center", "notifications"}));
+    EXPECT_EQ(Notifications::settingsCommandFor("KDE", installed({"systemsettings5"})),
+              (QStringList{"/usr/bin/systemsettings5", "kcm_notifications"}));
+    EXPECT_EQ(Notifications::settingsCommandFor("XFCE", gnome), std::nullopt);
+    EXPECT_EQ(Notifications::settingsCommandFor("GNOME", installed({})), std::nullopt);
+    EXPECT_EQ(Notifications::settingsCommandFor("", gnome), std::nullopt);
+}
+
+TEST(Notifications, TimesOfDayFollowTheZoneAndLocale) {
+    Date date = dateFromSecondsSince1970(1'700'000'000); // 22:13:20 UTC
+    EXPECT_EQ(timeOfDay(date, QTimeZone("Europe/Berlin"), QLocale(QLocale::German)), "23:13");
+    QString american = timeOfDay(date, QTimeZone("America/New_York"),
+                                 QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_TRUE(american.startsWith("5:13")) << american.toStdString();
+    EXPECT_TRUE(american.endsWith("PM")) << american.toStdString();
+}

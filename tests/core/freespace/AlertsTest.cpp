@@ -1,0 +1,211 @@
+#include "freespace/Alerts.h"
+
+#include "core/freespace/SampleSeries.h"
+
+#include <gtest/gtest.h>
+
+using namespace tavelin;
+using test::hoursFromNow;
+using test::kNow;
+using test::linearSeries;
+
+namespace {
+
+constexpr int64_t kGB = 1'000'000'000;
+constexpr int64_t kTerabyte = 1'000 * kGB;
+
+// Readings handed to the rules one at a time, as the disk watch does, with the history growing.
+class Watch {
+public:
+    explicit Watch(int64_t total)
+        : total_(total) {}
+
+    std::optional<AlertKind> read(double hours, int64_t free) {
+        FreeSpaceSample current{hoursFromNow(hours), free, total_};
+        auto alert = Alerts::evaluate(history_, current, state);
+        // As the history does when the clock moves back.
+        std::erase_if(history_, [&](const auto& sample) { return sample.date >= current.date; });
+        history_.push_back(current);
+        if (alert)
+            return alert->kind;
+        return std::nullopt;
+    }
+
+    AlertState state;
+
+private:
+    int64_t total_;
+    std::vector<FreeSpaceSample> history_;
+};
+
+std::optional<AlertKind> once(const std::vector<FreeSpaceSample>& history, int64_t free,
+                              int64_t total, AlertState& state) {
+    auto alert = Alerts::evaluate(history, {kNow, free, total}, state);
+    return alert ? std::optional(alert->kind) : std::nullopt;
+}
+
+} // namespace
+
+TEST(Alerts, CriticalBelowFivePercentAndRearmedOnlyAboveAQuarterMore) {
+    Watch disk(kTerabyte);
+    EXPECT_EQ(disk.read(0, 60 * kGB), std::nullopt) << "60 GB of 1 TB is above 5%";
+    EXPECT_EQ(disk.read(3, 40 * kGB), AlertKind::critical);
+    EXPECT_TRUE(disk.state.disarmed.contains(AlertKind::critical));
+    EXPECT_EQ(disk.read(30, 60 * kGB), std::nullopt);
+    EXPECT_TRUE(disk.state.disarmed.contains(AlertKind::critical)) << "still below 62.5 GB";
+    EXPECT_EQ(disk.read(33, 40 * kGB), std::nullopt) << "still disarmed";
+    EXPECT_EQ(disk.read(36, 63 * kGB), std::nullopt);
+    EXPECT_FALSE(disk.state.disarmed.contains(AlertKind::critical));
+    EXPECT_EQ(disk.read(39, 40 * kGB), AlertKind::critical);
+}
+
+TEST(Alerts, SmallDisksAreCriticalBelowTenGigabytesAtMostOnceADay) {
+    Watch disk(100 * kGB);
+    EXPECT_EQ(disk.read(0, 9 * kGB), AlertKind::critical);
+    EXPECT_EQ(disk.read(7, 9 * kGB), std::nullopt) << "7 hours later: still disarmed";
+    EXPECT_EQ(disk.read(8, 12 * kGB), std::nullopt);
+    EXPECT_TRUE(disk.state.disarmed.contains(AlertKind::critical));
+    EXPECT_EQ(disk.read(9, 12'500'000'000), std::nullopt);
+    EXPECT_FALSE(disk.state.disarmed.contains(AlertKind::critical)) << "re-armed at 12.5 GB";
+    EXPECT_EQ(disk.read(10, 9 * kGB), std::nullopt) << "re-armed, but the day has not passed";
+    EXPECT_EQ(disk.read(23.9, 9 * kGB), std::nullopt);
+    EXPECT_EQ(disk.read(24, 9 * kGB), AlertKind::critical);
+}
+
+TEST(Alerts, OnlyTheFirstOfSimultaneousKindsIsSentAndBothDisarm) {
+    // 1 GB an hour lost for a day, ending at 30 GB of 1 TB: critical and full in about 20 hours.
+    auto history = linearSeries(-24, -0.1, 5, 54 * kGB, -kGB, kTerabyte);
+    AlertState state;
+    auto alert = Alerts::evaluate(history, {kNow, 30 * kGB, kTerabyte}, state);
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->kind, AlertKind::critical);
+    EXPECT_EQ(state.disarmed, (std::set{AlertKind::critical, AlertKind::runningOut}));
+    EXPECT_EQ(state.lastSent, (std::map<AlertKind, Date>{{AlertKind::critical, kNow}}));
+    EXPECT_EQ(state.lastAny, kNow);
+    ASSERT_TRUE(alert->hoursUntilFull && alert->bytesPerDay);
+    EXPECT_NEAR(*alert->hoursUntilFull, 20, 0.2);
+    EXPECT_NEAR(*alert->bytesPerDay, -24 * kGB, 0.1 * kGB);
+    EXPECT_EQ(alert->free, 30 * kGB);
+    EXPECT_FALSE(alert->drop);
+}
+
+TEST(Alerts, AnyWarningHoldsBackEveryKindForSixHours) {
+    // 30 GB lost in the last hour of a 1 TB disk that has been losing 2 GB an hour.
+    auto history = linearSeries(-24, -1, 5, 200 * kGB, -2 * kGB, kTerabyte);
+    AlertState state;
+    EXPECT_EQ(once(history, 124 * kGB, kTerabyte, state), AlertKind::suddenDrop);
+
+    // Five hours later the disk runs out within two days: held back by the six-hour rule.
+    auto later = linearSeries(-24, 4.9, 5, 200 * kGB, -4 * kGB, kTerabyte);
+    auto runningOut = [&](double hours, AlertState& current) {
+        auto alert = Alerts::evaluate(later, {hoursFromNow(hours), 84 * kGB, kTerabyte}, current);
+        return alert ? std::optional(alert->kind) : std::nullopt;
+    };
+    AlertState fresh;
+    ASSERT_EQ(runningOut(5, fresh), AlertKind::runningOut) << "fires without the earlier warning";
+    AlertState afterDrop = state;
+    EXPECT_EQ(runningOut(5, afterDrop), std::nullopt);
+    EXPECT_EQ(runningOut(6, afterDrop), AlertKind::runningOut);
+}
+
+TEST(Alerts, DatesAheadOfNowNeverThrottleAndNonsensicalReadingsDecideNothing) {
+    AlertState state;
+    state.lastAny = hoursFromNow(24);
+    state.lastSent[AlertKind::critical] = hoursFromNow(24);
+    AlertState before = state;
+    EXPECT_EQ(once({}, 0, 0, state), std::nullopt) << "a disk with total 0";
+    EXPECT_EQ(once({}, -1, 100 * kGB, state), std::nullopt);
+    EXPECT_EQ(state, before);
+    EXPECT_EQ(once({}, 1 * kGB, 100 * kGB, state), AlertKind::critical);
+    EXPECT_EQ(state.lastAny, kNow);
+}
+
+TEST(Alerts, NoStormWhileFreeSpaceHoversAtTheLimitsOrTheClockJumps) {
+    // Two weeks of readings every five minutes swinging across every firing and holding limit,
+    // with the clock set back a day halfway through.
+    struct Sent {
+        int week;
+        double hour;
+        AlertKind kind;
+    };
+    Watch disk(100 * kGB);
+    std::vector<Sent> sent;
+    double clock = -24 * 14;
+    for (int minute = 0; minute < 14 * 24 * 60; minute += 5) {
+        int week = minute / (7 * 24 * 60);
+        if (minute == 7 * 24 * 60)
+            clock -= 24;
+        clock += 5.0 / 60;
+        int64_t free = (minute / 5) % 7 < 3 ? 9 * kGB : 40 * kGB - (minute % 120) * kGB / 4;
+        if (auto kind = disk.read(clock, free))
+            sent.push_back({week, clock, *kind});
+    }
+    ASSERT_GE(sent.size(), 14u);
+    for (size_t i = 0; i < sent.size(); ++i) {
+        for (size_t j = i + 1; j < sent.size() && sent[j].week == sent[i].week; ++j) {
+            double apart = sent[j].hour - sent[i].hour;
+            EXPECT_GE(apart, 6) << "warnings at hours " << sent[i].hour << " and " << sent[j].hour;
+            if (sent[i].kind == sent[j].kind) {
+                EXPECT_GE(apart, 24)
+                    << "same kind at hours " << sent[i].hour << " and " << sent[j].hour;
+            }
+        }
+    }
+}
+
+TEST(Alerts, LowWhereFreeSpaceIsShownIsATenthCappedAtFiftyGigabytes) {
+    EXPECT_FALSE(Alerts::isLow(60 * kGB, kTerabyte));
+    EXPECT_TRUE(Alerts::isLow(45 * kGB, kTerabyte));
+    EXPECT_TRUE(Alerts::isLow(24 * kGB, 256 * kGB));
+    EXPECT_FALSE(Alerts::isLow(26 * kGB, 256 * kGB));
+    EXPECT_FALSE(Alerts::isLow(0, 0));
+}
+
+TEST(DiskAlert, WithinRoundsToHoursThenDays) {
+    EXPECT_EQ(DiskAlert::within(1.2), "in about an hour");
+    EXPECT_EQ(DiskAlert::within(1.5), "in about 2 hours");
+    EXPECT_EQ(DiskAlert::within(5.4), "in about 5 hours");
+    EXPECT_EQ(DiskAlert::within(23.4), "in about 23 hours");
+    EXPECT_EQ(DiskAlert::within(23.5), "in about a day");
+    EXPECT_EQ(DiskAlert::within(30), "in about a day");
+    EXPECT_EQ(DiskAlert::within(36), "in about 2 days");
+    EXPECT_EQ(DiskAlert::within(50), "in about 2 days");
+}
+
+TEST(DiskAlert, TitlesAndBodiesOfEachKind) {
+    auto clock = [](Date date) {
+        return date == hoursFromNow(-1.5) ? std::string("13:30") : std::string("?");
+    };
+    DiskAlert critical{AlertKind::critical, 9 * kGB, 100 * kGB, {}, {}, {}};
+    EXPECT_EQ(critical.title("Computer", clock), "Only 9 GB left on Computer");
+    EXPECT_EQ(critical.body("Computer", std::nullopt),
+              "Apps can slow down or fail to save when the disk is this full. Open Tavelin to "
+              "see what you can clear.");
+
+    DiskAlert runningOut{AlertKind::runningOut, 30 * kGB, kTerabyte, 30.0, -2'500'000'000.0, {}};
+    EXPECT_EQ(runningOut.title("Computer", clock),
+              "Your computer will run out of space in about a day");
+    EXPECT_EQ(runningOut.body("Data “2”", std::string("Tavelin found 3 GB you can free.")),
+              "Data “2” is filling up by about 2.5 GB a day. Open Tavelin to see what’s using "
+              "it. Tavelin found 3 GB you can free.");
+    runningOut.hoursUntilFull.reset();
+    EXPECT_EQ(runningOut.title("Computer", clock),
+              "Your computer will run out of space in about an hour");
+
+    DiskAlert drop{AlertKind::suddenDrop,
+                   75 * kGB,
+                   kTerabyte,
+                   {},
+                   {},
+                   SuddenDrop{25 * kGB, hoursFromNow(-1.5)}};
+    EXPECT_EQ(drop.title("Computer", clock), "25 GB used since 13:30");
+    EXPECT_EQ(drop.body("Computer", std::string()),
+              "Something on Computer took a lot of space quickly. Open Tavelin to find out what.");
+}
+
+TEST(DiskAlert, AdvisorSentenceNeedsAGigabyteFound) {
+    EXPECT_EQ(DiskAlert::advisorSentence(std::nullopt), std::nullopt);
+    EXPECT_EQ(DiskAlert::advisorSentence(900'000'000), std::nullopt);
+    EXPECT_EQ(DiskAlert::advisorSentence(1'500'000'000),
+              "Tavelin found 1.5 GB you can free without losing anything.");
+}

@@ -1,0 +1,47 @@
+#include "platform/AtomicFile.h"
+
+#include "support/TemporaryFolder.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+using tavelin::platform::replaceFile;
+using tavelin::test::TemporaryFolder;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string fileText(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+size_t entryCount(const fs::path& folder) {
+    return static_cast<size_t>(std::distance(fs::directory_iterator(folder), {}));
+}
+
+} // namespace
+
+TEST(AtomicFile, ReplacesTheWholeFileAndLeavesNothingBeside) {
+    TemporaryFolder temp;
+    fs::path file = temp.path() / "state.json";
+    ASSERT_FALSE(replaceFile(file, std::string(100'000, 'a')));
+    ASSERT_FALSE(replaceFile(file, "short"));
+    EXPECT_EQ(fileText(file), "short");
+    EXPECT_EQ(entryCount(temp.path()), 1u);
+}
+
+TEST(AtomicFile, AFailedReplaceLeavesTheOldStateAlone) {
+    TemporaryFolder temp;
+    EXPECT_TRUE(replaceFile(temp.path() / "missing" / "state.json", "x"));
+
+    fs::path folderInTheWay = temp.path() / "state.json";
+    fs::create_directory(folderInTheWay);
+    std::error_code error = replaceFile(folderInTheWay, "x");
+    EXPECT_TRUE(error);
+    EXPECT_TRUE(fs::is_directory(folderInTheWay));
+    EXPECT_EQ(entryCount(temp.path()), 1u) << "the temporary file is removed";
+}

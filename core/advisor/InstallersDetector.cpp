@@ -1,13 +1,15 @@
 #include "advisor/InstallersDetector.h"
 
 #include "advisor/InstalledIndex.h"
-#include "advisor/LinuxWordings.h"
+#include "util/LinuxWordings.h"
 #include "util/Text.h"
 
 namespace tavelin {
 namespace {
 
 constexpr int64_t kUnmatchedSizeThreshold = 20'000'000;
+constexpr std::string_view kAlreadyInstalled =
+    linuxWording(" is already on this Mac; the developer's website has the ");
 
 constexpr std::pair<std::string_view, std::string_view> kKindWords[] = {
     {"pkg", "installer"},      {"mpkg", "installer"}, {"run", "installer"},
@@ -32,8 +34,7 @@ Candidate matched(const Node& node, std::string_view kind, const std::string& ap
         .detector = "installers",
         .title = node.name,
         .detail = "The " + word + " you installed " + app + " from. " + app +
-                  std::string(LinuxWordings::kAlreadyInstalled.here) + word +
-                  " again if you ever need it.",
+                  std::string(kAlreadyInstalled) + word + " again if you ever need it.",
         .category = AdvisorCategory::downloads,
         .rung = Rung::rebuildable,
         .action = AdvisorAction::trash({path}),

@@ -1,8 +1,8 @@
 #include "advisor/PhotosLibraryDetector.h"
 
 #include "advisor/Everyday.h"
-#include "advisor/LinuxWordings.h"
 #include "util/Format.h"
+#include "util/LinuxWordings.h"
 
 namespace tavelin {
 
@@ -24,7 +24,7 @@ std::vector<Candidate> PhotosLibraryDetector::candidates(const AdvisorContext& c
             .detail = library.name + " takes " + formatBytes(library.size) +
                       ". With iCloud Photos, Photos can keep the full-size originals in iCloud "
                       "and" +
-                      std::string(LinuxWordings::kSmallerVersions.here) +
+                      std::string(linuxWording(" smaller versions on this Mac.")) +
                       " Needs enough iCloud storage for your library.",
             .category = AdvisorCategory::photosVideos,
             .rung = Rung::lossless,

@@ -1,13 +1,16 @@
 #include "advisor/ScreenshotsDetector.h"
 
 #include "advisor/Everyday.h"
-#include "advisor/LinuxWordings.h"
 #include "util/Format.h"
+#include "util/LinuxWordings.h"
 
 #include <unordered_set>
 
 namespace tavelin {
 namespace {
+
+constexpr std::string_view kFolders =
+    linuxWording(" old, from your Desktop, Documents, Downloads and Pictures.");
 
 struct Found {
     std::vector<std::string> paths;
@@ -103,7 +106,7 @@ std::vector<Candidate> ScreenshotsDetector::candidates(const AdvisorContext& con
         .detector = "screenshots",
         .title = title(found),
         .detail = "Screenshots and screen recordings more than " + Everyday::span(minDays) +
-                  std::string(LinuxWordings::kScreenshotFolders.here) +
+                  std::string(kFolders) +
                   " They move to the Trash, so you can put back any you want to keep.",
         .category = AdvisorCategory::photosVideos,
         .rung = Rung::review,

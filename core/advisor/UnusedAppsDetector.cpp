@@ -1,7 +1,7 @@
 #include "advisor/UnusedAppsDetector.h"
 
 #include "advisor/Everyday.h"
-#include "advisor/LinuxWordings.h"
+#include "util/LinuxWordings.h"
 #include "util/Paths.h"
 
 #include <unordered_set>
@@ -10,6 +10,11 @@ namespace tavelin {
 namespace {
 
 using platform::InstalledApp;
+
+constexpr std::string_view kNeverOpened =
+    linuxWording(" has never been opened on this Mac as far as Spotlight knows.");
+constexpr std::string_view kDownloadAgain =
+    linuxWording("free to download again from the App Store");
 
 // How the app goes: its own uninstaller when it has one, else the Trash, with the user's
 // desktop entry for it, which would otherwise be left pointing at nothing.
@@ -32,7 +37,7 @@ std::string detail(const InstalledApp& app, std::optional<int> daysUnused) {
                           ? " Moves to the Trash; its settings and documents stay."
                           : " Flatpak uninstalls it; its settings and documents stay.";
     if (!daysUnused)
-        return app.name + std::string(LinuxWordings::kNeverOpened.here) + how;
+        return app.name + std::string(kNeverOpened) + how;
     return "You haven't opened " + app.name + " in " + Everyday::span(*daysUnused) + "." + how;
 }
 
@@ -42,7 +47,7 @@ std::vector<Evidence> evidence(const InstalledApp& app, std::optional<Date> open
         Kind::lastUsed, opened ? "last opened " + Everyday::month(*opened, now) : "never opened")};
     if (!app.uninstall.empty())
         lines.push_back(Evidence::capitalized(
-            Kind::rebuild, std::string(LinuxWordings::kDownloadAgain.here) +
+            Kind::rebuild, std::string(kDownloadAgain) +
                                (app.origin.empty() ? "its Flatpak remote" : app.origin)));
     return lines;
 }

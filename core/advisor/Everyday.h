@@ -39,10 +39,11 @@ inline constexpr std::array<std::string_view, 10> kDiskImageExtensions{
 inline constexpr std::array<std::string_view, 9> kArchiveExtensions{
     "zip", "xip", "tar", "gz", "tgz", "bz2", "xz", "7z", "rar",
 };
-// How screenshot tools begin their files' names (compared case by case): "Screenshot from …"
-// and "Screencast from …" on GNOME, "Screenshot_…" from Spectacle and Flameshot.
-inline constexpr std::array<std::string_view, 5> kScreenshotPrefixes{
-    "Screenshot", "Screen Shot", "Screen Recording", "CleanShot", "Screencast",
+// How screenshot tools begin their files' names (compared case by case). "Screenshot" covers
+// GNOME's "Screenshot from …" and the "Screenshot_…" of Spectacle and Flameshot; recordings are
+// GNOME's "Screencast from …" and Spectacle's "Screencast_…".
+inline constexpr std::array<std::string_view, 6> kScreenshotPrefixes{
+    "Screenshot", "Screen Shot", "Screen Recording", "CleanShot", "Screencast from ", "Screencast_",
 };
 
 template <size_t N>

@@ -211,6 +211,8 @@ TEST_F(EverydayDetectorsTest, OldScreenshotsAndRecordingsFromTheUsersFoldersGoTo
     file("Desktop/Screenshot from 2025-05-01 10-00-00.png", 4 * MB, 42);
     file("Pictures/Screenshots/Screenshot_20250503_101010.png", 4 * MB, 43);
     file("Videos/Screencasts/Screencast from 2025-05-02.webm", 5 * MB, 44);
+    file("Videos/Screencasts/Screencast_20250504_101010.mp4", 5 * MB, 41);
+    file("Videos/Screencast tutorial for class.mp4", 5 * MB, 100);
     file("Documents/repo/Screenshot in a repository.png", 4 * MB, 100);
     tree.folder(kHome + "/Documents/repo/.git", 1 * MB);
     file("Documents/.hidden/Screenshot hidden.png", 4 * MB, 100);
@@ -232,10 +234,12 @@ TEST_F(EverydayDetectorsTest, OldScreenshotsAndRecordingsFromTheUsersFoldersGoTo
                   kHome + "/Desktop/Screenshot from 2025-05-01 10-00-00.png",
                   kHome + "/Pictures/Screenshots/Screenshot_20250503_101010.png",
                   kHome + "/Videos/Screencasts/Screencast from 2025-05-02.webm",
+                  kHome + "/Videos/Screencasts/Screencast_20250504_101010.mp4",
               }));
-    EXPECT_EQ(shots.freed, 13 * MB);
-    EXPECT_EQ(shots.evidence, (std::vector<Evidence>{{Kind::count, "2 screenshots and 1 recording"},
-                                                     {Kind::lastUsed, "Taken in May"}}));
+    EXPECT_EQ(shots.freed, 18 * MB);
+    EXPECT_EQ(shots.evidence,
+              (std::vector<Evidence>{{Kind::count, "2 screenshots and 2 recordings"},
+                                     {Kind::lastUsed, "Taken in May"}}));
 }
 
 TEST_F(EverydayDetectorsTest, ScreenshotsWaitUntilTheyAddUpAndCountOnceWhereFoldersNest) {

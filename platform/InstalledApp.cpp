@@ -96,8 +96,14 @@ public:
 
     std::vector<InstalledApp> run() {
         if (auto flatpak = sources_.program("flatpak", "")) {
-            addFlatpaks(sources_.userFlatpak, "--user", *flatpak);
-            addFlatpaks(sources_.systemFlatpak, "--system", *flatpak);
+            addFlatpaks(sources_.userFlatpak, {*flatpak, "uninstall", "--user"});
+            // Run without a terminal, Flatpak must be told not to ask questions, and then it
+            // also never asks for the password a system-wide change needs; pkexec asks for it
+            // instead, where it is there.
+            std::vector<std::string> systemWide{*flatpak, "uninstall", "--system"};
+            if (auto pkexec = sources_.program("pkexec", ""))
+                systemWide.insert(systemWide.begin(), *pkexec);
+            addFlatpaks(sources_.systemFlatpak, std::move(systemWide));
         }
         for (const DesktopEntry& entry : entries_)
             addRunBy(entry);
@@ -162,8 +168,9 @@ private:
         return {};
     }
 
-    void addFlatpaks(const std::string& installation, const std::string& scope,
-                     const std::string& flatpak) {
+    // `uninstall`: the command that uninstalls an app of this installation, without the id.
+    void addFlatpaks(const std::string& installation, std::vector<std::string> uninstall) {
+        uninstall.emplace_back("--noninteractive");
         std::string folder = installation + "/app";
         for (const std::string& id : sortedNames(folder, true)) {
             std::string path = folder + "/" + id;
@@ -171,6 +178,8 @@ private:
             if (fs::is_symlink(path, error))
                 continue;
             const DesktopEntry* own = entry(id);
+            std::vector<std::string> command = uninstall;
+            command.push_back(id);
             add({
                 .kind = InstalledApp::Kind::flatpak,
                 .name = own ? own->name : id.substr(id.rfind('.') + 1),
@@ -178,7 +187,7 @@ private:
                 .path = path,
                 .executable = flatpakProgram(path),
                 .origin = origin(installation, id),
-                .uninstall = {flatpak, "uninstall", scope, "--noninteractive", id},
+                .uninstall = std::move(command),
             });
         }
     }

@@ -24,7 +24,8 @@ struct InstalledApp {
     // The user's own desktop entry for it (in the user's data folder), which goes with it; "".
     std::string desktopEntry{};
     std::string origin{}; // Flatpak: the remote it was installed from; "" when unknown
-    // Flatpak: the command that uninstalls it, program first; empty for the others.
+    // Flatpak: the command that uninstalls it, program first (pkexec for a system-wide app,
+    // where there is one); empty for the others.
     std::vector<std::string> uninstall{};
 
     bool operator==(const InstalledApp&) const = default;

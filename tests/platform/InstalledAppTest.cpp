@@ -121,7 +121,14 @@ TEST_F(AppSourcesTest, FlatpakAppsAreUninstalledByFlatpakFromTheirInstallation) 
     EXPECT_EQ(apps[1].name, "Shared") << "named by its id without an entry";
     EXPECT_EQ(apps[1].executable, "") << "no metadata, no program to date it by";
     EXPECT_EQ(apps[1].origin, "");
-    EXPECT_EQ(apps[1].uninstall[2], "--system");
+    EXPECT_EQ(apps[1].uninstall, (std::vector<std::string>{flatpak, "uninstall", "--system",
+                                                           "--noninteractive", "org.y.Shared"}));
+
+    std::string pkexec = program("bin/pkexec");
+    EXPECT_EQ(InstalledApp::find(sources)[1].uninstall,
+              (std::vector<std::string>{pkexec, flatpak, "uninstall", "--system",
+                                        "--noninteractive", "org.y.Shared"}))
+        << "pkexec asks for the password a system-wide change needs";
 
     std::filesystem::remove(flatpak);
     EXPECT_TRUE(InstalledApp::find(sources).empty()) << "nothing can uninstall them";

@@ -8,12 +8,6 @@
 namespace tavelin {
 namespace {
 
-bool isWordCharacter(char c) {
-    auto byte = static_cast<unsigned char>(c);
-    return byte >= 0x80 || (byte >= '0' && byte <= '9') || (byte >= 'a' && byte <= 'z') ||
-           (byte >= 'A' && byte <= 'Z');
-}
-
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -66,25 +60,18 @@ InstalledIndex::InstalledIndex(const std::unordered_set<std::string>& installed)
 }
 
 std::string InstalledIndex::key(std::string_view text) {
-    std::string lower = lowercased(text);
-    std::erase_if(lower, [](char c) { return !isWordCharacter(c); });
-    return lower;
+    std::string joined;
+    for (std::string_view word : alphanumericWords(text))
+        joined += word;
+    return lowercased(joined);
 }
 
 std::vector<std::string> InstalledIndex::appWords(std::string_view fileName) {
-    std::string_view rest = withoutExtension(fileName);
     std::vector<std::string> words;
-    while (!rest.empty()) {
-        size_t length = 0;
-        while (length < rest.size() && isWordCharacter(rest[length]))
-            ++length;
-        std::string_view word = rest.substr(0, length);
-        rest.remove_prefix(std::min(length + 1, rest.size()));
-        if (word.empty() || isDigit(word.front()) || isVersion(word) ||
-            Everyday::contains(InstallersDetector::kNoise, lowercased(word)))
-            continue;
-        words.emplace_back(word);
-    }
+    for (std::string_view word : alphanumericWords(withoutExtension(fileName)))
+        if (!isDigit(word.front()) && !isVersion(word) &&
+            !Everyday::contains(InstallersDetector::kNoise, lowercased(word)))
+            words.emplace_back(word);
     return words;
 }
 

@@ -20,8 +20,7 @@ public:
     // text is keyed whole and is its own name.
     explicit InstalledIndex(const std::unordered_set<std::string>& installed);
 
-    // The text lower-cased with everything but letters and digits dropped. Characters beyond
-    // ASCII count as letters.
+    // The text lower-cased with everything but letters and digits (of any script) dropped.
     static std::string key(std::string_view text);
 
     // The words of a file name that can name an app, in order and case: the name without its

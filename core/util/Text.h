@@ -18,4 +18,8 @@ std::string listText(const std::vector<std::string>& names);
 // The text with every character lower-cased (any script); invalid UTF-8 bytes are kept.
 std::string lowercased(std::string_view utf8);
 
+// The runs of letters and digits (any script) in the text, in order; every other character, and
+// every byte that is not valid UTF-8, separates them.
+std::vector<std::string_view> alphanumericWords(std::string_view utf8);
+
 } // namespace tavelin

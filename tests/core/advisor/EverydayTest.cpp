@@ -90,11 +90,12 @@ TEST(InstalledIndex, FileNamesLoseVersionsPlatformsAndNoise) {
         {"Obsidian-1.6.7.AppImage", {"Obsidian"}},
         {"zoom_x86_64.rpm", {"zoom"}},
         {"Éditeur V3 Final.run", {"Éditeur", "Final"}},
+        {"Widget–Pro·2.0\xff.dmg", {"Widget", "Pro"}},
         {"README", {"README"}},
     };
     for (const auto& [name, words] : cases)
         EXPECT_EQ(InstalledIndex::appWords(name), words) << name;
-    EXPECT_EQ(InstalledIndex::key("Widget Pro™ 2"), "widgetpro™2") << "beyond ASCII is kept";
+    EXPECT_EQ(InstalledIndex::key("Éditeur Pro™ – 2"), "éditeurpro2") << "letters of any script";
 }
 
 TEST(InstalledIndex, MatchesExactlyOrByALongEnoughPrefix) {
@@ -116,6 +117,7 @@ TEST(InstalledIndex, MatchesExactlyOrByALongEnoughPrefix) {
         {{"a..b.c"}, "abc.zip", "a..b.c"},
         {{"ab"}, "ab.zip", std::nullopt},
         {{"Firefox"}, "firefox-128.0.tar.xz", "Firefox"},
+        {{"Widget Pro™"}, "Widget-Pro-2.3.1-universal.dmg", "Widget Pro™"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(InstalledIndex(c.installed).match(c.file), c.app) << c.file;

@@ -1,6 +1,5 @@
 // Runs every suite with HOME, the XDG folders and the number locale pinned, so that no test
-// reads or writes the real user's files, or finds the system's applications, and formatted
-// figures read the same everywhere.
+// reads or writes the real user's files and formatted figures read the same everywhere.
 
 #include "support/TemporaryFolder.h"
 #include "util/Format.h"
@@ -12,7 +11,7 @@
 int main(int argc, char** argv) {
     tavelin::test::TemporaryFolder home("tavelin-home");
     for (const char* name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME",
-                             "XDG_STATE_HOME", "XDG_RUNTIME_DIR", "XDG_DATA_DIRS"}) {
+                             "XDG_STATE_HOME", "XDG_RUNTIME_DIR"}) {
         auto folder = home.path() / name;
         std::filesystem::create_directories(folder);
         std::filesystem::permissions(folder, std::filesystem::perms::owner_all);

@@ -22,11 +22,6 @@ std::tm localCalendar(Date date) {
     return calendar;
 }
 
-bool isInside(std::string_view path, std::string_view folder) {
-    return path.size() > folder.size() && path.starts_with(folder) &&
-           (folder == "/" || path[folder.size()] == '/');
-}
-
 } // namespace
 
 std::string extension(std::string_view name) {
@@ -88,7 +83,7 @@ std::string month(Date date, Date now) {
 std::optional<std::string> homeRelative(std::string_view path, const AdvisorContext& context) {
     std::string data = standardizedPath(std::string(kDataVolume) + context.home);
     for (const std::string& home : {context.home, data})
-        if (isInside(path, home))
+        if (isBelow(path, home))
             return std::string(path.substr(home == "/" ? 1 : home.size() + 1));
     return std::nullopt;
 }
@@ -112,7 +107,7 @@ double value(double base, int days, int minDays, int64_t size, int64_t minSize) 
 bool holdsInstalledApp(std::string_view path,
                        const std::vector<platform::InstalledApp>& installedApps) {
     return std::ranges::any_of(installedApps, [&](const platform::InstalledApp& app) {
-        return app.path == path || isInside(app.path, path);
+        return app.path == path || isBelow(app.path, path);
     });
 }
 

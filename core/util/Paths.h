@@ -24,4 +24,8 @@ std::string parentPath(std::string_view path);
 // A child's path: parent, "/" and name, except that under "/" it is just "/" and the name.
 std::string joinPath(std::string_view parent, std::string_view name);
 
+// Whether `path` lies below `folder` (not at it), on a component boundary: "/a/b" is below "/a"
+// and "/", "/ab" is not below "/a".
+bool isBelow(std::string_view path, std::string_view folder);
+
 } // namespace tavelin

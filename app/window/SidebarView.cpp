@@ -5,6 +5,7 @@
 #include "window/FolderChooser.h"
 #include "window/LocationRow.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QPainter>
 #include <QPushButton>
@@ -36,16 +37,24 @@ public:
             QStyledItemDelegate::paint(painter, option, index);
             return;
         }
+        // The selection covers the detail line too, as it covers the row's indentation.
+        QStyleOptionViewItem whole = option;
+        initStyleOption(&whole, index);
+        const QWidget* view = option.widget;
+        QStyle* style = view ? view->style() : QApplication::style();
+        style->drawPrimitive(QStyle::PE_PanelItemViewItem, &whole, painter, view);
         QStyleOptionViewItem top = option;
         top.rect.setHeight(option.rect.height() - option.fontMetrics.height() - 8);
         QStyledItemDelegate::paint(painter, top, index);
+        const bool selected = option.state.testFlag(QStyle::State_Selected);
         QRect below(option.rect.left() + 28, top.rect.bottom() + 1, option.rect.width() - 36,
                     option.fontMetrics.height());
         painter->save();
         QFont small = option.font;
         small.setPointSizeF(small.pointSizeF() * 0.85);
         painter->setFont(small);
-        painter->setPen(option.palette.color(QPalette::PlaceholderText));
+        painter->setPen(
+            option.palette.color(selected ? QPalette::HighlightedText : QPalette::PlaceholderText));
         painter->drawText(below, Qt::AlignLeft | Qt::AlignVCenter, detail.toString());
         QVariant fraction = index.data(kFractionRole);
         if (fraction.isValid()) {
@@ -111,6 +120,10 @@ SidebarView::SidebarView(AppModel& model, QWidget* parent)
     connect(&model_, &AppModel::recentsChanged, this, &SidebarView::rebuild);
     connect(&model_, &AppModel::sidebarSelectionChanged, this, &SidebarView::highlight);
     rebuild();
+}
+
+QTreeWidget& SidebarView::list() const {
+    return *list_;
 }
 
 void SidebarView::rebuild() {

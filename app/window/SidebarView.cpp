@@ -59,10 +59,16 @@ public:
         QVariant fraction = index.data(kFractionRole);
         if (fraction.isValid()) {
             QRectF bar(below.left(), below.bottom() + 3, below.width(), 3);
+            // On the selection's colour the used part takes the selected text's colour.
+            QColor used =
+                option.palette.color(selected ? QPalette::HighlightedText : QPalette::Highlight);
+            QColor track = selected ? used : option.palette.color(QPalette::Mid);
+            if (selected)
+                track.setAlphaF(0.35f);
             painter->setPen(Qt::NoPen);
-            painter->setBrush(option.palette.color(QPalette::Mid));
+            painter->setBrush(track);
             painter->drawRoundedRect(bar, 1.5, 1.5);
-            painter->setBrush(option.palette.color(QPalette::Highlight));
+            painter->setBrush(used);
             painter->drawRoundedRect(
                 QRectF(bar.topLeft(), QSizeF(bar.width() * fraction.toDouble(), 3)), 1.5, 1.5);
         }

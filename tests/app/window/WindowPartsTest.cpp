@@ -181,6 +181,11 @@ TEST_F(WindowParts, TheChosenDiskIsHighlightedDownToItsDetailLine) {
     QColor detail = image.pixelColor(row.right() - 2, row.bottom() - 8);
     EXPECT_NE(title, sidebar.palette().color(QPalette::Base));
     EXPECT_EQ(detail, title);
+    // The disk is 80 % full: the bar's used part, at the bottom, stands out from the selection.
+    bool barShows = false;
+    for (int y = row.bottom() - 8; y <= row.bottom(); ++y)
+        barShows = barShows || image.pixelColor(row.left() + 40, y) != title;
+    EXPECT_TRUE(barShows);
 }
 
 TEST_F(WindowParts, CommandsFollowTheModelAndActOnlyInTheActiveWindow) {

@@ -162,7 +162,9 @@ public:
     // A folder of the shown tree whose data is partly shared with copies, the one sharing the
     // most, to explain shared space with; nullptr when no folder shares anything.
     Node::Ptr sharingExample() const;
-    void scan(const std::string& path, std::optional<std::string> name = std::nullopt);
+    // Takes its own copy of the path: callers may pass one that the new scan frees, as the
+    // shown session's own path.
+    void scan(std::string path, std::optional<std::string> name = std::nullopt);
     // Asks for access before scanning `thenScan` (by default the shown scan again, else the
     // home folder).
     void askForAccess(std::optional<std::string> thenScan = std::nullopt,
@@ -213,7 +215,7 @@ private:
     // The node at a path relative to the scanned root ("" for the root), or nullptr.
     Node* nodeAt(const std::string& relativePath) const;
     void setCurrent(Node::Ptr node);
-    void start(const std::string& path, std::optional<std::string> name);
+    void start(std::string path, std::optional<std::string> name);
     void resetPerScanState(const std::shared_ptr<ScanSession>& session);
     void remember(const std::string& path);
     void scanFinished(const Node::Ptr& root);

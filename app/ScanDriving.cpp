@@ -27,19 +27,19 @@ std::string expandTilde(const std::string& path, const std::string& home) {
 
 } // namespace
 
-void AppModel::scan(const std::string& path, std::optional<std::string> name) {
+void AppModel::scan(std::string path, std::optional<std::string> name) {
     if (isSandboxed()) {
         if (environment_.askFolderAccess(path))
-            start(path, std::move(name));
+            start(std::move(path), std::move(name));
         return;
     }
     access_->recheck();
     if (access_->asksBeforeSkipping() &&
         !Privacy::foldersToSkip(path, environment_.userHome).empty()) {
-        askForAccess(path, std::move(name));
+        askForAccess(std::move(path), std::move(name));
         return;
     }
-    start(path, std::move(name));
+    start(std::move(path), std::move(name));
 }
 
 void AppModel::scheduleTreeChange() {
@@ -91,7 +91,7 @@ const platform::Volume* AppModel::volumeScanning(const std::string& path) const 
     return found == volumes_.end() ? nullptr : &*found;
 }
 
-void AppModel::start(const std::string& path, std::optional<std::string> name) {
+void AppModel::start(std::string path, std::optional<std::string> name) {
     if (session_)
         session_->cancel();
     std::optional<int64_t> expected;

@@ -1,5 +1,8 @@
 #include "advisor/Advisor.h"
 
+#include "advisor/CloudOnlineOnlyDetector.h"
+#include "advisor/DuplicatesDetector.h"
+#include "advisor/EverydayDetectors.h"
 #include "advisor/Planner.h"
 #include "advisor/ReclaimDetector.h"
 #include "platform/FileFacts.h"
@@ -13,13 +16,17 @@
 namespace tavelin::Advisor {
 namespace {
 
-// The detectors that ship; the everyday, cloud and duplicate detectors join as they land.
+// The everyday detectors, then cloud files that could be online-only, then the reclaim rules.
 Detectors shippedQuick() {
-    return {std::make_shared<ReclaimDetector>()};
+    Detectors quick = EverydayDetectors::all();
+    quick.push_back(std::make_shared<CloudOnlineOnlyDetector>());
+    quick.push_back(std::make_shared<ReclaimDetector>());
+    return quick;
 }
 
+// Only duplicate finding reads file contents.
 Detectors shippedSlow() {
-    return {};
+    return {std::make_shared<DuplicatesDetector>()};
 }
 
 struct Lists {

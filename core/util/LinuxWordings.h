@@ -16,11 +16,28 @@ struct LinuxWording {
 };
 
 inline constexpr LinuxWording kLinuxWordings[] = {
+    // Cloud folders.
+    {"Removing the downloaded copy frees the space on this Mac; ",
+     "Removing the downloaded copy frees the space on this computer; "},
+
     // Free-space warnings and their settings.
     {"Your Mac will run out of space ", "Your computer will run out of space "},
     {"Notifications for Tavelin are turned off in System Settings.",
      "Notifications for Tavelin are unavailable on this desktop."},
     {"Open System Settings…", "Open Notification Settings…"},
+
+    // The everyday suggestions' sentences, in the pieces that lie between names and figures.
+    {" is already on this Mac; the developer's website has the ",
+     " is already on this computer; the developer's website has the "},
+    // Desktops save screen recordings in Videos, which is searched too.
+    {" old, from your Desktop, Documents, Downloads and Pictures.",
+     " old, from your Desktop, Documents, Downloads, Pictures and Videos."},
+    {" has never been opened on this Mac as far as Spotlight knows.",
+     " has never been opened on this computer as far as the system knows."},
+    // Followed by the Flatpak remote the app came from.
+    {"free to download again from the App Store", "free to download again from "},
+    {" smaller versions on this Mac.", " smaller versions on this computer."},
+
 
     // Items and the file manager.
     {"Show in Finder", "Show in File Manager"},

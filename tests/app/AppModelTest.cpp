@@ -5,12 +5,8 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <condition_variable>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <mutex>
-#include <sys/stat.h>
-#include <thread>
-#include <unistd.h>
 
 using namespace tavelin;
 
@@ -34,42 +30,31 @@ protected:
     }
 };
 
-// A pipe named like the newest record of a location: whoever opens it to read waits until
-// someone opens it to write, as with a stray FIFO in the history folder. It lets the reader go
-// on `release`, and by itself after three seconds, so that no test can hang on it.
-class BlockingRecord {
+// Holds every thread of a worker pool until opened (at the latest when it goes), so that
+// whatever the model hands to the pool meanwhile waits.
+class PoolGate {
 public:
-    explicit BlockingRecord(const std::filesystem::path& folder)
-        : path_(folder / "99999999999999.json") {
-        std::filesystem::create_directories(folder);
-        EXPECT_EQ(::mkfifo(path_.c_str(), 0600), 0);
-        watchdog_ = std::thread([this] {
-            std::unique_lock lock(mutex_);
-            done_.wait_for(lock, 3s, [this] { return finished_; });
-            release();
-        });
+    explicit PoolGate(WorkerPool& pool) {
+        for (int i = 0; i < pool.threadCount(); ++i)
+            pool.submit([this] {
+                std::unique_lock lock(mutex_);
+                opened_.wait(lock, [this] { return open_; });
+            });
     }
-    ~BlockingRecord() {
+    ~PoolGate() { open(); }
+
+    void open() {
         {
             std::lock_guard lock(mutex_);
-            finished_ = true;
+            open_ = true;
         }
-        done_.notify_all();
-        watchdog_.join();
-    }
-
-    void release() const {
-        int fd = ::open(path_.c_str(), O_RDWR | O_NONBLOCK);
-        if (fd >= 0)
-            ::close(fd);
+        opened_.notify_all();
     }
 
 private:
-    std::filesystem::path path_;
     std::mutex mutex_;
-    std::condition_variable done_;
-    bool finished_ = false; // guarded by mutex_
-    std::thread watchdog_;
+    std::condition_variable opened_;
+    bool open_ = false; // guarded by mutex_
 };
 
 } // namespace
@@ -293,6 +278,24 @@ TEST_F(AppModelTest, SharedSpaceIsExplainedOnlyWhenItIsWorthIt) {
     EXPECT_FALSE(AppModel::sharingWorthExplaining(10 * GB, 10 * GB));
 }
 
+TEST_F(AppModelTest, RescanningScansTheSameFolderAgainUnderItsName) {
+    // The path and the name belong to the session that the new scan replaces and frees.
+    tree.file("a folder with a long enough name/file", 2'000'000);
+    const std::string path = tree.path("a folder with a long enough name");
+    auto model = makeModel();
+    model->scan(path, "Shown Name");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model->isScanning(); }, 20000));
+
+    model->rescan();
+    ASSERT_TRUE(model->session());
+    EXPECT_EQ(model->session()->path(), path);
+    EXPECT_EQ(model->session()->root()->name, "Shown Name");
+    EXPECT_EQ(model->sidebarSelection(), path);
+    ASSERT_FALSE(model->recents().empty());
+    EXPECT_EQ(model->recents().front(), path);
+    EXPECT_EQ(model->recents().size(), 1u);
+}
+
 TEST_F(AppModelTest, ANewScanStartsAtItsRootWithoutTheLastZoom) {
     tree.file("a/file", 2'000'000);
     auto model = makeModel();
@@ -310,16 +313,16 @@ TEST_F(AppModelTest, ANewScanStartsAtItsRootWithoutTheLastZoom) {
 TEST_F(AppModelTest, TheHistoryIsReadOffTheUiThreadAndComparedOnceBothScansAreThere) {
     tree.file("grows/data", 60'000'000);
     rememberAnEarlierScan();
-    BlockingRecord blocking(store().locationFolder(tree.root().string()));
-    auto model = makeModel();
-    auto started = std::chrono::steady_clock::now();
-    model->scan(tree.root().string());
-    EXPECT_LT(std::chrono::steady_clock::now() - started, 1s)
-        << "a history file that never answers must not hold up the window";
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !model->isScanning(); }, 20000));
-
-    blocking.release();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return model->history().changesCompared(); }, 5000));
+    AppEnvironment busy = environment();
+    auto model = std::make_unique<AppModel>(busy);
+    {
+        PoolGate gate(*busy.pool);
+        model->scan(tree.root().string());
+        EXPECT_FALSE(model->history().previousRecord()) << "read on the UI thread";
+        EXPECT_TRUE(model->history().isBusy());
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->history().changesCompared(); }, 20000));
+    ASSERT_TRUE(model->history().previousRecord());
     ASSERT_EQ(model->history().changes().size(), 1u);
     EXPECT_EQ(model->history().changes().front().path, "grows");
 }
@@ -328,16 +331,18 @@ TEST_F(AppModelTest, HistoryOfAReplacedScanNeverReachesTheNewOne) {
     tree.file("grows/data", 60'000'000);
     home.file("other", 1'000'000);
     rememberAnEarlierScan();
-    BlockingRecord blocking(store().locationFolder(tree.root().string()));
-    auto model = makeModel();
-    model->scan(tree.root().string());
-    model->scan(home.root().string());
-    blocking.release();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !model->isScanning(); }, 20000));
+    AppEnvironment busy = environment();
+    auto model = std::make_unique<AppModel>(busy);
+    {
+        PoolGate gate(*busy.pool);
+        model->scan(tree.root().string());
+        model->scan(home.root().string());
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model->history().isBusy(); }, 20000));
     QTest::qWait(300); // time for the first scan's read to come back, and be dropped
     EXPECT_FALSE(model->history().previousRecord());
     EXPECT_FALSE(model->history().growth(*model->current()));
-    EXPECT_FALSE(model->history().isBusy());
+    EXPECT_FALSE(model->history().changesCompared());
 }
 
 TEST_F(AppModelTest, ASecondScanListsWhatGrew) {

@@ -8,6 +8,7 @@
 #include "window/MainWindow.h"
 #include "window/QuickPreview.h"
 #include "window/SharingExplainer.h"
+#include "window/SidebarView.h"
 #include "window/StatusLine.h"
 #include "window/TavelinCommands.h"
 
@@ -20,6 +21,7 @@
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTreeWidget>
 #include <QUrl>
 #include <fstream>
 
@@ -56,9 +58,19 @@ TEST_F(WindowParts, NoTextNamesWhatALinuxUserCannotFind) {
     tree.file("folder/data", 3'000'000);
     volumes.push_back(
         {tree.root().string(), "Disk", tree.root().string(), 10'000'000, 0, false, false});
+    // A disk with every kind of volume and a snapshot, so that the Disk tab says all it can.
+    diskBreakdown = DiskBreakdown{};
+    diskBreakdown->capacity = 10'000'000;
+    diskBreakdown->volumes = {{"/boot", {"Preboot"}, 100'000, "sda1"},
+                              {"root", {"Data", "System"}, 5'000'000, "sda2"},
+                              {"swap", {"VM"}, 1'000'000, "sda3"}};
+    diskBreakdown->purgeable = 10'000;
+    diskBreakdown->free = 3'000'000;
+    diskBreakdown->snapshots = {std::chrono::system_clock::now()};
     MainWindow window(makeModel(), {});
     AppModel& model = window.model();
     ASSERT_TRUE(scanned(model, tree.root().string()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.breakdown().breakdown().has_value(); }, 5000));
     Node::Ptr root = model.current();
     Node::Ptr protectedFolder = child(root, "folder");
     protectedFolder->needsAccess = true;
@@ -82,7 +94,9 @@ TEST_F(WindowParts, NoTextNamesWhatALinuxUserCannotFind) {
     shown << textsOf(SharingExplainer(model));
 
     const QRegularExpression macOnly(QStringLiteral(
-        "macOS|Finder|Full Disk Access|Time Machine|this Mac|APFS|System Settings|Xcode"));
+        "macOS|\\bMac\\b|Finder|Full Disk Access|Time Machine|APFS|System Settings|Xcode|"
+        "container|Preboot|sleep image"));
+    ASSERT_TRUE(shown.contains(QStringLiteral("Data volume in use"))) << "the Disk tab is read";
     for (const QString& text : shown)
         EXPECT_FALSE(text.contains(macOnly)) << text.toStdString();
 }
@@ -147,6 +161,31 @@ TEST_F(WindowParts, ReadOnlyDisksShowNoFreeSpaceBar) {
     EXPECT_FALSE(rows[1].fraction);
     EXPECT_EQ(rows[2].title, "Home folder");
     EXPECT_EQ(rows[2].scanPath, home.root().string());
+}
+
+TEST_F(WindowParts, TheChosenDiskIsHighlightedDownToItsDetailLine) {
+    volumes.push_back({"/", "Computer", "/", 500'000'000'000, 100'000'000'000, true, false});
+    auto model = makeModel();
+    model->setSidebarSelection("/");
+    SidebarView sidebar(*model);
+    sidebar.resize(240, 300);
+    QTreeWidgetItem* disk = sidebar.list().currentItem();
+    ASSERT_TRUE(disk);
+    ASSERT_EQ(disk->text(0), "Computer");
+    QImage image(sidebar.size(), QImage::Format_ARGB32);
+    sidebar.render(&image);
+    QRect row = sidebar.list().visualItemRect(disk).translated(
+        sidebar.list().viewport()->mapTo(&sidebar, QPoint()));
+    // Right of the name and of the detail line and its bar, there is only the background.
+    QColor title = image.pixelColor(row.right() - 2, row.top() + 3);
+    QColor detail = image.pixelColor(row.right() - 2, row.bottom() - 8);
+    EXPECT_NE(title, sidebar.palette().color(QPalette::Base));
+    EXPECT_EQ(detail, title);
+    // The disk is 80 % full: the bar's used part, at the bottom, stands out from the selection.
+    bool barShows = false;
+    for (int y = row.bottom() - 8; y <= row.bottom(); ++y)
+        barShows = barShows || image.pixelColor(row.left() + 40, y) != title;
+    EXPECT_TRUE(barShows);
 }
 
 TEST_F(WindowParts, CommandsFollowTheModelAndActOnlyInTheActiveWindow) {

@@ -12,9 +12,9 @@ TEST(LinuxWordings, EachReplacementNamesNothingOnlyAMacHas) {
         EXPECT_TRUE(originals.insert(wording.original).second)
             << "listed twice: " << wording.original;
         EXPECT_NE(wording.original, wording.replacement);
-        for (const char* mac :
-             {"Mac", "Finder", "Full Disk Access", "Time Machine", "System Settings", "APFS",
-              "Applications folder", "container", "Preboot", "sleep image", "Xcode"})
+        for (const char* mac : {"Mac", "Finder", "Full Disk Access", "Time Machine",
+                                "System Settings", "APFS", "Applications folder", "container",
+                                "Preboot", "sleep image", "Xcode", "Spotlight", "App Store"})
             EXPECT_EQ(wording.replacement.find(mac), std::string_view::npos) << wording.replacement;
         // A name put into the sentence must still have its place.
         EXPECT_EQ(wording.original.find("%1") == std::string_view::npos,

@@ -44,12 +44,11 @@ enum class Copied { verified, failed, mismatched };
 
 // Copies `path` to a temporary name, verifies it, then gives it the destination's name.
 Copied copyVerified(const std::string& path, const std::string& destination) {
+    // Nothing at the destination is ever removed: until the last step it is not ours.
     std::error_code error;
     std::filesystem::create_directories(parentPath(destination), error);
-    if (error) {
-        (void)platform::removeItem(destination);
+    if (error)
         return Copied::failed;
-    }
     std::string temporary = temporaryBeside(destination);
     if (platform::copyItem(path, temporary) != 0) {
         (void)platform::removeItem(temporary);

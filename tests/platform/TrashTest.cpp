@@ -215,6 +215,14 @@ TEST(Trash, ErasingStopsAtImmutableFilesAndOtherMounts) {
     EXPECT_TRUE(fs::exists(test::infoFileOf(trashed))) << "the entry is still there";
     std::system(("chattr -i '" + trashed + "/locked'").c_str());
 
+    // An immutable item cannot move at all: it stays, and so does no info file.
+    std::string pinned = tree.file("pinned", "fixed");
+    std::system(("chattr +i '" + pinned + "'").c_str());
+    EXPECT_EQ(moveToTrash(pinned, kNoon).error, EPERM);
+    std::system(("chattr -i '" + pinned + "'").c_str());
+    EXPECT_EQ(contentOf(pinned), "fixed");
+    EXPECT_FALSE(fs::exists(homeTrash() + "/info/pinned.trashinfo"));
+
     // A folder holding a mount point moves to the Trash with it; erasing never enters it.
     test::TmpfsMount mount(folder.path() / "shelf/mounted", 1 << 20);
     if (!mount.mounted())

@@ -37,8 +37,8 @@ struct AdvisorContext {
     // Threads a detector may spread slow work over (it works on the calling thread as well);
     // none means the calling thread alone.
     std::shared_ptr<WorkerPool> workers{};
-    // Whether the run was called off: slow detectors ask between files and then stop at once,
-    // returning nothing. Unset means never.
+    // Whether the run was called off: slow detectors ask between files, from any of the
+    // workers at once, and then stop, returning nothing. Unset means never.
     std::function<bool()> isCancelled{};
 
     bool cancelled() const { return isCancelled && isCancelled(); }

@@ -2,11 +2,11 @@
 
 namespace tavelin {
 
-LaunchOptions LaunchOptions::parse(const QStringList& arguments) {
+LaunchOptions LaunchOptions::parse(const std::vector<std::string>& arguments) {
     LaunchOptions options;
-    // The first entry is the program itself; a later "-scan" wins over an earlier one.
-    for (qsizetype i = 1; i + 1 < arguments.size(); ++i) {
-        if (arguments[i] == QLatin1String("-scan"))
+    // A later "-scan" wins over an earlier one.
+    for (size_t i = 1; i + 1 < arguments.size(); ++i) {
+        if (arguments[i] == "-scan")
             options.scanPath = arguments[++i];
     }
     return options;

@@ -1,15 +1,17 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
+#include <string>
+#include <vector>
 
 namespace tavelin {
 
-// What the command line asked for: "-scan PATH" scans PATH when the first window shows.
+// What the command line asked for: "-scan PATH" scans PATH when the first window shows. Paths
+// are kept as the bytes given: a folder's name need not be valid UTF-8.
 struct LaunchOptions {
-    QString scanPath;
+    std::string scanPath;
 
-    static LaunchOptions parse(const QStringList& arguments);
+    // `arguments` starts with the program itself.
+    static LaunchOptions parse(const std::vector<std::string>& arguments);
 };
 
 } // namespace tavelin

@@ -9,13 +9,13 @@
 #include "history/History.h"
 #include "history/Store.h"
 #include "privacy/Privacy.h"
+#include "scan/FolderProblem.h"
 #include "util/Paths.h"
 
 #include <QFileDialog>
 #include <QPointer>
 #include <QSettings>
 #include <algorithm>
-#include <filesystem>
 #include <thread>
 
 namespace tavelin {
@@ -312,9 +312,12 @@ void AppModel::scanLaunchPath(const std::string& path) {
         return;
     launchPathScanned_ = true;
     std::string expanded = expandTilde(path, environment_.userHome);
-    std::error_code error;
-    if (std::filesystem::exists(expanded, error))
-        scan(expanded);
+    // Only a folder is scanned, and so remembered; anything else is said on the status line.
+    if (auto problem = folderProblem(expanded)) {
+        setNotice(QString::fromStdString(*problem));
+        return;
+    }
+    scan(expanded);
 }
 
 } // namespace tavelin

@@ -22,7 +22,7 @@ TavelinApp::Services TavelinApp::Services::live() {
     return services;
 }
 
-TavelinApp::TavelinApp(Services services, QString launchPath, QObject* parent)
+TavelinApp::TavelinApp(Services services, std::string launchPath, QObject* parent)
     : QObject(parent)
     , services_(std::move(services))
     , launchPath_(std::move(launchPath))
@@ -60,7 +60,7 @@ MainWindow& TavelinApp::openMainWindow() {
             notifications->askOnceIfNeeded();
         };
         window = new MainWindow(std::make_unique<AppModel>(std::move(environment)),
-                                std::exchange(launchPath_, QString()));
+                                std::exchange(launchPath_, std::string()));
         window->setAttribute(Qt::WA_DeleteOnClose);
         connect(window->commands().freeSpaceHistory, &QAction::triggered, this,
                 [this] { showHistory(); });

@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace tavelin {
@@ -37,8 +38,8 @@ public:
         static Services live();
     };
 
-    // `launchPath` is scanned by the first main window, when it exists.
-    TavelinApp(Services services, QString launchPath, QObject* parent = nullptr);
+    // `launchPath` is scanned by the first main window, when it is a folder.
+    TavelinApp(Services services, std::string launchPath, QObject* parent = nullptr);
     ~TavelinApp() override;
 
     // Brings the most recently opened main window forward, or opens one.
@@ -56,7 +57,7 @@ public:
 
 private:
     Services services_;
-    QString launchPath_;
+    std::string launchPath_;
     std::unique_ptr<Notifications> notifications_;
     std::unique_ptr<DiskWatch> watch_;
     std::unique_ptr<TrayItem> tray_;

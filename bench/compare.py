@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
 """Times whole-tree scans of the trees make-tree.py built, prints a table and saves it as JSON.
 
-Usage: compare.py [--tavelin BIN] --runs N --out FILE TREES_DIR
+Usage: compare.py [--tavelin BIN] [--workers 2,4,8] [--cold] --runs N --out FILE TREES_DIR
 
-Every tool scans every tree once untimed, which warms the cache, then N more times, timed, the
-tools taking turns so that drift on the machine spreads over all of them. Wall time is measured
-here; CPU time and peak resident memory come from GNU time, whose own footprint is below any
-scanner's.
+Warm (the default): every tool scans every tree once untimed, which warms the cache, then N more
+times, timed, the tools taking turns so that drift on the machine spreads over all of them.
+Cold (--cold, needs root): before each timed run of each tool, dirty data is written out and the
+kernel's page, dentry and inode caches are dropped, so every scan reads the disk. --workers adds
+a Tavelin row per walker count beside the one its own rule picks. Wall time is measured here;
+CPU time and peak resident memory come from GNU time, whose own footprint is below any scanner's.
 """
 
 import argparse
@@ -33,8 +35,12 @@ def first_number(output):
     return int(output.split()[0])
 
 
-def tools(tavelin):
-    found = [Tool("tavelin", [tavelin], lambda out: json.loads(out)["bytes"])] if tavelin else []
+def tools(tavelin, workers):
+    found = []
+    if tavelin:
+        found.append(Tool("tavelin", [tavelin], lambda out: json.loads(out)["bytes"]))
+        found += [Tool(f"tavelin-{n}", [tavelin, "--workers", str(n)],
+                       lambda out: json.loads(out)["bytes"]) for n in workers]
     return found + [
         Tool("du", ["du", "-s", "-B1"], first_number),
         # -0: no progress lines, which would otherwise go to standard output.
@@ -57,13 +63,21 @@ def run(argv):
             "output": done.stdout}
 
 
-def measure(trees, tool_list, runs):
+def drop_caches():
+    os.sync()
+    with open("/proc/sys/vm/drop_caches", "w") as f:
+        f.write("3\n")
+
+
+def measure(trees, tool_list, runs, cold):
     results = {tree: {tool.name: [] for tool in tool_list} for tree in trees}
-    for round_ in range(runs + 1):
+    for round_ in range(runs + (0 if cold else 1)):
         for tree, path in trees.items():
             for tool in tool_list:
+                if cold:
+                    drop_caches()
                 outcome = run(tool.argv + [path])
-                if round_ > 0:  # round 0 warms the cache
+                if cold or round_ > 0:  # a warm round 0 only fills the cache
                     results[tree][tool.name].append(outcome)
     return results
 
@@ -80,10 +94,10 @@ def summarise(tool, outcomes):
     }
 
 
-def table(name, info, rows):
+def table(name, info, rows, cold):
     lines = [f"{name} tree: {info['path']}  ({info['files']:,} files, {info['folders']:,} folders, "
              f"{info['hard_links']:,} hard links)",
-             f"{'tool':8} {'wall s':>8} {'cpu s':>7} {'peak MB':>8} {'wall x':>7} {'cpu x':>6} "
+             f"{'tool':10} {'wall s':>8} {'cpu s':>7} {'peak MB':>8} {'wall x':>7} {'cpu x':>6} "
              f"{'mem x':>6} {'bytes':>15}"]
     base = next((row for row in rows if row["tool"] == "tavelin"), None)
     for row in rows:
@@ -91,18 +105,26 @@ def table(name, info, rows):
         ratios = [f"{row[k] / base[k]:.2f}" if base and base[k] else "-"
                   for k in ("wall", "cpu", "rss_mb")]
         total = f"{row['bytes']:,}" if row["bytes"] is not None else "-"
-        lines.append(f"{row['tool']:8} {row['wall']:8.3f} {row['cpu']:7.2f} {row['rss_mb']:8.1f} "
+        lines.append(f"{row['tool']:10} {row['wall']:8.3f} {row['cpu']:7.2f} {row['rss_mb']:8.1f} "
                      f"{ratios[0]:>7} {ratios[1]:>6} {ratios[2]:>6} {total:>15}")
-    if base:
-        fastest = min((row for row in rows if row is not base), key=lambda row: row["wall"])
+    peers = [row for row in rows if not row["tool"].startswith("tavelin")]
+    if base and peers:
+        fastest = min(peers, key=lambda row: row["wall"])
         lines.append(f"tavelin wall time / fastest peer's ({fastest['tool']}): "
                      f"{base['wall'] / fastest['wall']:.2f}")
+        gdu = next((row for row in peers if row["tool"] == "gdu"), None)
+        if cold and gdu:
+            lines.append(f"tavelin wall time / gdu's: {base['wall'] / gdu['wall']:.2f}")
     return "\n".join(lines)
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--tavelin", help="the tavelin-scan program; without it, no Tavelin row")
+    parser.add_argument("--workers", default="",
+                        help="walker counts to time Tavelin with, besides its own rule: 2,4,8")
+    parser.add_argument("--cold", action="store_true",
+                        help="drop the kernel's caches before every run (needs root)")
     parser.add_argument("--runs", type=int, required=True)
     parser.add_argument("--out", required=True)
     parser.add_argument("trees_dir")
@@ -111,22 +133,28 @@ def main():
     with open(os.path.join(args.trees_dir, "stamp.json")) as f:
         stamp = json.load(f)
     trees = {name: os.path.join(args.trees_dir, name) for name in stamp["trees"]}
-    tool_list = tools(args.tavelin)
+    workers = [int(n) for n in args.workers.split(",") if n]
+    tool_list = tools(args.tavelin, workers)
+    cache = "each after dropping the caches" if args.cold else "after one warm-up run"
     print(f"bench: {args.runs} timed runs of {', '.join(t.name for t in tool_list)} on each tree, "
-          "after one warm-up run", flush=True)
-    results = measure(trees, tool_list, args.runs)
+          f"{cache}", flush=True)
+    results = measure(trees, tool_list, args.runs, args.cold)
 
     report = {"date": time.strftime("%Y-%m-%dT%H:%M:%S%z"), "cores": os.cpu_count(),
-              "kernel": platform.release(), "runs": args.runs, "params": stamp["params"],
-              "trees": []}
+              "kernel": platform.release(), "runs": args.runs, "cold": args.cold,
+              "load": os.getloadavg(), "trees": []}
     for name, path in trees.items():
+        with open(os.path.join(args.trees_dir, "stamps", f"{name}.json")) as f:
+            params = json.load(f)["params"]
         info = {"name": name, "path": path, **stamp["trees"][name]}
         rows = [summarise(tool, results[name][tool.name]) for tool in tool_list]
         print()
-        print(table(name, info, rows))
-        report["trees"].append({**info, "results": rows})
+        print(table(name, info, rows, args.cold))
+        report["trees"].append({**info, "params": params, "results": rows})
     print("\nwall and cpu are medians in seconds; x columns divide by tavelin's figure; bytes is "
-          "each tool's total as it prints it")
+          "each tool's total as it prints it; tavelin-N walks with N walkers")
+    print(f"load average during the runs: {', '.join(f'{x:.1f}' for x in os.getloadavg())} "
+          f"on {os.cpu_count()} cores")
 
     os.makedirs(os.path.dirname(os.path.abspath(args.out)), exist_ok=True)
     with open(args.out, "w") as f:

@@ -1,41 +1,54 @@
 // Scans one folder with a full scan session and prints its figures as one JSON object:
 // {"path", "files", "bytes", "unique", "errors", "nodes", "seconds"}. Benchmarks and
-// acceptance checks run it; it is not part of the product.
+// acceptance checks run it; it is not part of the product. --workers N runs N walkers instead
+// of the number the product's rule picks for this machine.
 
-#include "platform/FileFacts.h"
+#include "scan/FolderProblem.h"
 #include "scan/ScanSession.h"
 #include "util/ManualQueue.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <iostream>
 #include <nlohmann/json.hpp>
+#include <string_view>
 #include <thread>
+#include <vector>
 
 namespace {
 
-int64_t countNodes(const tavelin::Node& node) {
-    int64_t count = 1;
-    for (const auto& child : node.children())
-        count += countNodes(*child);
+// With a list, not recursion: trees may be many thousands of levels deep.
+int64_t countNodes(const tavelin::Node& root) {
+    int64_t count = 0;
+    std::vector<const tavelin::Node*> pending{&root};
+    while (!pending.empty()) {
+        const tavelin::Node* node = pending.back();
+        pending.pop_back();
+        ++count;
+        for (const auto& child : node->children())
+            pending.push_back(child.get());
+    }
     return count;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: tavelin-scan PATH\n";
+    int workers =
+        tavelin::ScanSession::workerCount(static_cast<int>(std::thread::hardware_concurrency()));
+    std::string_view option = argc == 4 ? argv[1] : "";
+    if (argc == 4 && option == "--workers")
+        workers = std::atoi(argv[2]);
+    if ((argc != 2 && option != "--workers") || workers < 1) {
+        std::cerr << "usage: tavelin-scan [--workers N] PATH\n";
         return 2;
     }
-    std::string path = argv[1];
-    tavelin::platform::FileFacts facts;
-    if (tavelin::platform::readFileFacts(path.c_str(), facts) != 0 || !facts.isDirectory) {
-        std::cerr << "tavelin-scan: " << path << " is not a folder\n";
+    std::string path = argv[argc - 1];
+    if (auto problem = tavelin::folderProblem(path)) {
+        std::cerr << "tavelin-scan: " << *problem << "\n";
         return 1;
     }
 
-    int workers =
-        tavelin::ScanSession::workerCount(static_cast<int>(std::thread::hardware_concurrency()));
     auto queue = std::make_shared<tavelin::ManualQueue>();
     tavelin::ScanSession::Context context{queue, std::make_shared<tavelin::WorkerPool>(workers),
                                           workers};

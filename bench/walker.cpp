@@ -50,8 +50,11 @@ void walkTree(benchmark::State& state) {
         tavelin::LinkSet links;
         tavelin::TallyBox tally;
         tavelin::PathSet skip;
-        auto node = tavelin::TreeScanner::scan(root, counter, links, 1'000'000, skip, true, &tally,
-                                               std::nullopt, [] { return false; });
+        auto node = tavelin::TreeScanner::scan(root, {.counter = counter,
+                                                      .links = links,
+                                                      .skip = skip,
+                                                      .threshold = 1'000'000,
+                                                      .tally = &tally});
         benchmark::DoNotOptimize(node);
         entries += node->fileCount + kFolders + 40;
     }

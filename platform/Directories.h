@@ -1,12 +1,25 @@
 #pragma once
 
+// Opening folders for a walk. A folder is first opened as a place (O_PATH: no permission to read
+// it is needed, so its facts can be read even when it cannot be listed), then for listing.
+
 #include "platform/UniqueFd.h"
+
+#include <string_view>
 
 namespace tavelin::platform {
 
-// Opens a folder for listing (read-only, close-on-exec). Fails with errno set.
-UniqueFd openDirectory(const char* path);
-// Opens a sub-folder relative to an open folder, never through a symbolic link.
+// Opens the folder a user named as a place, following symbolic links: it may be reached
+// through one. Fails with errno set (ENOTDIR when it is not a folder).
+UniqueFd openFolder(const char* path);
+// Opens the folder at `relative` ("a/b/c", or "." for `baseFd` itself) beneath an open folder
+// as a place, never through a symbolic link in any component and never onto another mount, so
+// that a link swapped into the path cannot lead a walk out of its tree. Fails with errno set.
+UniqueFd openFolderBeneath(int baseFd, std::string_view relative);
+// Opens an open folder (a place or not) again for listing. Fails with errno set (EACCES when it
+// cannot be read).
+UniqueFd openListing(int folderFd);
+// Opens a sub-folder relative to an open folder for listing, never through a symbolic link.
 UniqueFd openSubdirectory(int directoryFd, const char* name);
 
 // Raises the soft limit on open files to 10,240 (or the hard limit when that is lower), once per

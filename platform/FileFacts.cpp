@@ -11,7 +11,8 @@ int readFileFacts(int directoryFd, const char* name, FileFacts& facts) {
     constexpr unsigned kWanted =
         STATX_TYPE | STATX_NLINK | STATX_INO | STATX_MTIME | STATX_BLOCKS | STATX_MNT_ID;
     struct statx status;
-    if (::statx(directoryFd, name, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, kWanted, &status) != 0)
+    if (::statx(directoryFd, name, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC | AT_EMPTY_PATH,
+                kWanted, &status) != 0)
         return errno;
     facts.isDirectory = S_ISDIR(status.stx_mode);
     facts.isRegular = S_ISREG(status.stx_mode);

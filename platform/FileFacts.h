@@ -9,6 +9,13 @@
 
 namespace tavelin::platform {
 
+// A file's identity: equal for two names of one file, and for a folder met twice.
+struct FileId {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    bool operator==(const FileId&) const = default;
+};
+
 struct FileFacts {
     bool isDirectory = false;
     bool isRegular = false;
@@ -21,10 +28,13 @@ struct FileFacts {
     int64_t allocated = 0; // blocks × 512
     int64_t modifiedSeconds = 0;
     uint32_t modifiedNanoseconds = 0;
+
+    FileId id() const { return {device, inode}; }
 };
 
 // Facts of `name` inside the open directory `directoryFd` (or of an absolute path with
-// AT_FDCWD). Returns 0, or the system's error number.
+// AT_FDCWD); an empty name gives the facts of the open file itself. Returns 0, or the system's
+// error number.
 int readFileFacts(int directoryFd, const char* name, FileFacts& facts);
 // Facts of an absolute path.
 int readFileFacts(const char* path, FileFacts& facts);

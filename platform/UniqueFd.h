@@ -25,6 +25,8 @@ public:
     UniqueFd& operator=(const UniqueFd&) = delete;
 
     int get() const { return fd_; }
+    // A second descriptor of the same open file (close-on-exec); none when that fails.
+    UniqueFd duplicate() const;
     explicit operator bool() const { return fd_ >= 0; }
     void reset(int fd = -1);
 

@@ -17,7 +17,7 @@
 
 namespace tavelin {
 
-MainWindow::MainWindow(std::unique_ptr<AppModel> model, QString launchPath, QWidget* parent)
+MainWindow::MainWindow(std::unique_ptr<AppModel> model, std::string launchPath, QWidget* parent)
     : QMainWindow(parent)
     , model_(std::move(model))
     , launchPath_(std::move(launchPath))
@@ -50,8 +50,8 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    if (!launchPath_.isEmpty())
-        model_->scanLaunchPath(std::exchange(launchPath_, QString()).toStdString());
+    if (!launchPath_.empty())
+        model_->scanLaunchPath(std::exchange(launchPath_, std::string()));
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {

@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <memory>
+#include <string>
 
 namespace tavelin {
 
@@ -15,8 +16,8 @@ class TavelinCommands;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    // `launchPath` is scanned the first time the window shows, when it exists.
-    MainWindow(std::unique_ptr<AppModel> model, QString launchPath, QWidget* parent = nullptr);
+    // `launchPath` is scanned the first time the window shows, when it is a folder.
+    MainWindow(std::unique_ptr<AppModel> model, std::string launchPath, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     AppModel& model() const { return *model_; }
@@ -32,7 +33,7 @@ private:
     void explainSharing();
 
     std::unique_ptr<AppModel> model_;
-    QString launchPath_;
+    std::string launchPath_;
     TavelinCommands* commands_;
     DetailView* detail_;
 };

@@ -83,8 +83,10 @@ int64_t uniqueBytes(const std::string& path) {
         ScanCounter counter;
         LinkSet links;
         PathSet skip;
-        auto root = TreeScanner::scan(path, counter, links, std::numeric_limits<int64_t>::max(),
-                                      skip, true, nullptr, std::nullopt, [] { return false; });
+        auto root = TreeScanner::scan(path, {.counter = counter,
+                                             .links = links,
+                                             .skip = skip,
+                                             .threshold = std::numeric_limits<int64_t>::max()});
         return root && !root->isUnreadable ? root->unique : 0;
     }
     return TreeScanner::uniqueSize(path, facts.allocated).value_or(facts.allocated);

@@ -12,8 +12,9 @@ struct Change {
     std::optional<int64_t> before; // absent for a new item
     std::optional<int64_t> after;  // absent for an item that is gone (or fell below its floor)
 
-    // Growth in bytes; a new or gone item counts with its full size.
-    int64_t delta() const { return after.value_or(0) - before.value_or(0); }
+    // Growth in bytes; a new or gone item counts with its full size. Saturates: records can be
+    // edited by hand, so the figures may be anything.
+    int64_t delta() const;
     // "Everything" for the root; otherwise the last path component.
     std::string name() const;
 };

@@ -2,12 +2,13 @@
 
 #include "history/RecordText.h"
 #include "platform/AtomicFile.h"
+#include "platform/Files.h"
 #include "util/Sha256.h"
 
 #include <algorithm>
+#include <charconv>
 #include <fstream>
 #include <span>
-#include <sstream>
 
 namespace tavelin::History {
 namespace {
@@ -15,13 +16,20 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr size_t kLocationDigestBytes = 8;
+// Far above any record a real disk yields; a larger file in its place is not one of ours.
+constexpr size_t kRecordLimit = size_t{1} << 29;
 
-std::optional<std::string> contentsOf(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    if (!(in && text << in.rdbuf()))
+// The time a record's file name gives ("1700000000250.json"); nothing for any other name.
+std::optional<int64_t> millisecondsNamed(const std::string& name) {
+    constexpr std::string_view kExtension = ".json";
+    if (!name.ends_with(kExtension))
         return std::nullopt;
-    return std::move(text).str();
+    std::string_view digits(name.data(), name.size() - kExtension.size());
+    int64_t milliseconds = 0;
+    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), milliseconds);
+    if (error != std::errc() || end != digits.data() + digits.size())
+        return std::nullopt;
+    return milliseconds;
 }
 
 } // namespace
@@ -43,33 +51,47 @@ std::error_code Store::save(const ScanRecord& record) const {
     fs::create_directories(folder, error);
     if (error)
         return error;
-    fs::path file = folder / (std::to_string(wholeMillisecondsSince1970(record.date)) + ".json");
+    int64_t saved = wholeMillisecondsSince1970(record.date);
+    fs::path file = folder / (std::to_string(saved) + ".json");
     error = platform::replaceFile(file, record.encoded());
-    return error ? error : prune(folder);
+    return error ? error : prune(folder, saved);
 }
 
-std::vector<fs::path> Store::recordFiles(const fs::path& folder) {
-    std::vector<fs::path> files;
+std::vector<Store::RecordFile> Store::recordFiles(const fs::path& folder) {
+    std::vector<RecordFile> files;
     std::error_code error;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
-        if (it->path().extension() == ".json")
-            files.push_back(it->path());
-    // Names are millisecond counts, so length first and then text is chronological.
-    std::sort(files.begin(), files.end(), [](const fs::path& a, const fs::path& b) {
-        std::string nameA = a.filename().string();
-        std::string nameB = b.filename().string();
-        return nameA.size() != nameB.size() ? nameA.size() < nameB.size() : nameA < nameB;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        std::error_code typeError;
+        if (!it->is_regular_file(typeError) || it->is_symlink(typeError))
+            continue;
+        if (auto milliseconds = millisecondsNamed(it->path().filename().string()))
+            files.push_back({it->path(), *milliseconds});
+    }
+    std::sort(files.begin(), files.end(), [](const RecordFile& a, const RecordFile& b) {
+        return a.milliseconds < b.milliseconds;
     });
     return files;
 }
 
-std::error_code Store::prune(const fs::path& folder) const {
-    std::vector<fs::path> files = recordFiles(folder);
-    size_t surplus = files.size() - std::min(files.size(), static_cast<size_t>(std::max(keep_, 0)));
+std::error_code Store::prune(const fs::path& folder, int64_t saved) const {
+    std::vector<RecordFile> files = recordFiles(folder);
+    size_t keep = static_cast<size_t>(std::max(keep_, 1));
+    if (files.size() <= keep)
+        return {};
+    // Deleted first: records dated after the one just saved, then the oldest. The saved record
+    // itself is never a candidate.
+    std::vector<RecordFile> candidates;
+    for (const RecordFile& file : files)
+        if (file.milliseconds > saved)
+            candidates.push_back(file);
+    for (const RecordFile& file : files)
+        if (file.milliseconds < saved)
+            candidates.push_back(file);
+    size_t surplus = std::min(files.size() - keep, candidates.size());
     std::error_code firstError;
     for (size_t i = 0; i < surplus; ++i) {
         std::error_code error;
-        fs::remove(files[i], error);
+        fs::remove(candidates[i].path, error);
         if (error && !firstError)
             firstError = error;
     }
@@ -78,9 +100,14 @@ std::error_code Store::prune(const fs::path& folder) const {
 
 std::optional<ScanRecord> Store::latest(std::string_view root, Date before) const {
     std::string asked = recordText(root);
-    std::vector<fs::path> files = recordFiles(locationFolder(asked));
+    std::vector<RecordFile> files = recordFiles(locationFolder(asked));
+    int64_t latestName = wholeMillisecondsSince1970(before);
     for (auto file = files.rbegin(); file != files.rend(); ++file) {
-        std::optional<std::string> text = contentsOf(*file);
+        // A record's name is its date: later ones need not be read.
+        if (file->milliseconds > latestName)
+            continue;
+        std::optional<std::string> text =
+            platform::readRegularFile(file->path.c_str(), kRecordLimit);
         std::optional<ScanRecord> record = text ? ScanRecord::decoded(*text) : std::nullopt;
         if (record && record->root == asked && record->date < before)
             return record;

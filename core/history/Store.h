@@ -2,7 +2,11 @@
 
 // Scan records on disk: one folder per scanned location, named by the first 16 hexadecimal
 // digits of the SHA-256 of the root path, holding one JSON file per scan named by its time in
-// whole milliseconds since 1970. Each save keeps only the newest `keep` files of its location.
+// whole milliseconds since 1970. Each save keeps only the newest `keep` records of its location:
+// files whose names are not such times are never counted or deleted, and records dated after the
+// one being saved (a clock that was ahead) are the first to go, so a save never deletes the
+// record it wrote or real records in their favour. Only regular files are read, so nothing
+// placed in the folder can make a read wait.
 //
 // No state beyond its settings: a background save and a read on another thread may share one.
 
@@ -25,8 +29,8 @@ public:
     int keep() const { return keep_; }
 
     // Writes the record atomically (a reader sees the old file set or the new one, never half a
-    // file), then prunes its location. The error when the folder or file cannot be made, or a
-    // prune fails; on a prune failure the record itself is already in place.
+    // file), then prunes its location (above). The error when the folder or file cannot be made, or
+    // a prune fails; on a prune failure the record itself is already in place.
     [[nodiscard]] std::error_code save(const ScanRecord& record) const;
 
     // The newest record of exactly this root dated before `before`; files that cannot be read
@@ -36,9 +40,14 @@ public:
     std::filesystem::path locationFolder(std::string_view root) const;
 
 private:
-    // The location's record files, oldest first.
-    static std::vector<std::filesystem::path> recordFiles(const std::filesystem::path& folder);
-    std::error_code prune(const std::filesystem::path& folder) const;
+    struct RecordFile {
+        std::filesystem::path path;
+        int64_t milliseconds = 0; // from the name
+    };
+
+    // The location's regular files named like records, oldest first.
+    static std::vector<RecordFile> recordFiles(const std::filesystem::path& folder);
+    std::error_code prune(const std::filesystem::path& folder, int64_t saved) const;
 
     std::filesystem::path directory_;
     int keep_;

@@ -8,14 +8,12 @@
 namespace tavelin {
 namespace {
 
-constexpr size_t kMaxExtensionBytes = 12;
-
 std::string_view extensionOf(std::string_view name) {
     size_t dot = name.rfind('.');
     if (dot == std::string_view::npos || dot == 0)
         return {};
     std::string_view extension = name.substr(dot + 1);
-    return extension.size() <= kMaxExtensionBytes ? extension : std::string_view{};
+    return extension.size() <= ExtensionTally::kMaxKeyBytes ? extension : std::string_view{};
 }
 
 } // namespace
@@ -27,7 +25,7 @@ std::string ExtensionTally::key(std::string_view name) {
 void ExtensionTally::add(std::string_view name, int64_t bytes) {
     std::string_view extension = extensionOf(name);
     // Lower-case ASCII in place on the stack; anything beyond ASCII takes the full Unicode path.
-    std::array<char, kMaxExtensionBytes> buffer;
+    std::array<char, kMaxKeyBytes> buffer;
     bool ascii = true;
     for (size_t i = 0; i < extension.size(); ++i) {
         auto c = static_cast<unsigned char>(extension[i]);
@@ -40,11 +38,21 @@ void ExtensionTally::add(std::string_view name, int64_t bytes) {
         unicode = lowercased(extension);
         lookup = unicode;
     }
-    auto found = entries_.find(lookup);
+    Entry& entry = entryFor(lookup);
+    entry.bytes += bytes;
+    entry.files += 1;
+}
+
+ExtensionTally::Entry& ExtensionTally::entryFor(std::string_view key) {
+    if (recent_.entry && key == std::string_view(recent_.key.data(), recent_.length))
+        return *recent_.entry;
+    auto found = entries_.find(key);
     if (found == entries_.end())
-        found = entries_.emplace(std::string(lookup), Entry{}).first;
-    found->second.bytes += bytes;
-    found->second.files += 1;
+        found = entries_.emplace(std::string(key), Entry{}).first;
+    // Keys longer than the array are not remembered (lower-casing can lengthen a key).
+    recent_.entry = key.size() <= recent_.key.size() ? &found->second : nullptr;
+    recent_.length = key.copy(recent_.key.data(), recent_.key.size());
+    return found->second;
 }
 
 void ExtensionTally::merge(const ExtensionTally& other) {

@@ -4,6 +4,7 @@
 
 #include "util/StringHash.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -32,8 +33,27 @@ public:
     // The key `add` files a name under.
     static std::string key(std::string_view name);
 
+    static constexpr size_t kMaxKeyBytes = 12;
+
 private:
+    // The entry the previous file went to: folders hold runs of one extension, and a run then
+    // costs no hash lookup. A copy starts without it, as it would point into another map.
+    struct Recent {
+        Recent() = default;
+        Recent(const Recent&) {}
+        Recent& operator=(const Recent&) {
+            entry = nullptr;
+            return *this;
+        }
+        std::array<char, kMaxKeyBytes> key{};
+        size_t length = 0;
+        Entry* entry = nullptr;
+    };
+
+    Entry& entryFor(std::string_view key);
+
     Entries entries_;
+    Recent recent_;
 };
 
 // A tally a background walker fills and hands back to the UI thread.

@@ -48,7 +48,7 @@ std::string Node::path() const {
     std::string result = top->rootPath_ ? *top->rootPath_ : top->name;
     for (auto it = chain.rbegin(); it != chain.rend(); ++it)
         if (!(*it)->isPseudo())
-            result = joinPath(result, (*it)->name);
+            appendPathComponent(result, (*it)->name);
     return result;
 }
 

@@ -44,6 +44,9 @@ public:
     int64_t unique = 0;    // bytes that deleting would free
     int64_t fileCount = 0; // files counted beneath
     Date modified = kDistantPast;
+    // The files directly in the folder below the large-file threshold. The folder's own blocks
+    // count in the two byte figures too (not in the count): deleting the folder frees them, and
+    // so the folder's figures stay the sum of what lies beneath it.
     int64_t smallFileCount = 0;
     int64_t smallFileSize = 0;
     int64_t smallFileUnique = 0;

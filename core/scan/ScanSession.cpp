@@ -1,12 +1,79 @@
 #include "scan/ScanSession.h"
 
-#include "platform/FileFacts.h"
-#include "scan/TreeScanner.h"
+#include "platform/Directories.h"
 #include "util/Paths.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace tavelin {
+
+// Gives a whole walk's sub-folders to idle workers, from the walker threads. Every walk of the
+// job, given folders included, publishes into the job's counter and may give away in turn.
+class ScanSession::Sharer final : public TreeScanner::Sharing,
+                                  public std::enable_shared_from_this<Sharer> {
+public:
+    struct Walk {
+        std::weak_ptr<ScanSession> session;
+        std::shared_ptr<MainQueue> queue;
+        // The pool the walks run on; `give` runs on it too, and a pool outlives its tasks.
+        WorkerPool* pool = nullptr;
+        std::shared_ptr<IdleWorkers> idle;
+        std::shared_ptr<ScanCounter> counter;
+        std::shared_ptr<LinkSet> links;
+        std::shared_ptr<const PathSet> skip;
+        std::shared_ptr<CancelFlag> cancel;
+        int64_t threshold = 0;
+        std::optional<uint64_t> mount;
+        int index = 0;
+    };
+
+    explicit Sharer(Walk walk)
+        : walk_(std::move(walk)) {}
+
+    bool wanted() const override { return walk_.idle->wantedForSharing(); }
+    bool give(TreeScanner::SharedFolders& folders) override;
+    // How many times folders were given; final once every walk of the job has reported.
+    int given() const { return given_.load(std::memory_order_relaxed); }
+
+    TreeScanner::Options options(TallyBox* tally) {
+        return {.counter = *walk_.counter,
+                .links = *walk_.links,
+                .skip = *walk_.skip,
+                .isCancelled = [cancel = walk_.cancel] { return cancel->isSet(); },
+                .threshold = walk_.threshold,
+                .tally = tally,
+                .mount = walk_.mount,
+                .sharing = this};
+    }
+
+private:
+    Walk walk_;
+    std::atomic<int> given_{0};
+};
+
+bool ScanSession::Sharer::give(TreeScanner::SharedFolders& folders) {
+    if (!walk_.idle->takeForSharing())
+        return false;
+    // Counted before the giving walk reports, so its report finds the count complete.
+    given_.fetch_add(1, std::memory_order_relaxed);
+    auto gift = std::make_shared<TreeScanner::SharedFolders>(std::move(folders));
+    walk_.pool->submit([self = shared_from_this(), gift] {
+        TallyBox tally;
+        SharedResult back;
+        back.nodes = TreeScanner::scanShared(*gift, self->options(&tally));
+        back.tally = std::move(tally.value);
+        for (auto& folder : gift->folders)
+            back.places.push_back(std::move(folder.node));
+        self->walk_.idle->release();
+        self->walk_.queue->post(
+            [session = self->walk_.session, index = self->walk_.index, back = std::move(back)] {
+                if (auto owner = session.lock())
+                    owner->receiveShared(index, back);
+            });
+    });
+    return true;
+}
 
 ScanSession::ScanSession(const std::string& path, std::optional<std::string> name, PathSet skip,
                          std::optional<int64_t> expectedSize, int64_t largeFileThreshold,
@@ -15,7 +82,8 @@ ScanSession::ScanSession(const std::string& path, std::optional<std::string> nam
     , path_(path == "/" ? path : standardizedPath(path))
     , startDate_(std::chrono::system_clock::now())
     , skipped_(std::make_shared<const PathSet>(std::move(skip)))
-    , threshold_(largeFileThreshold) {
+    , threshold_(largeFileThreshold)
+    , idle_(std::make_shared<IdleWorkers>(context_.workerCount)) {
     root_ = Node::makeRoot(name.value_or(lastPathComponent(path_)), path_, expectedSize);
 }
 
@@ -25,7 +93,7 @@ ScanSession::~ScanSession() {
 }
 
 int ScanSession::workerCount(int activeCores) {
-    return std::clamp(activeCores - 2, 2, 8);
+    return std::clamp(8 * activeCores, 8, 16);
 }
 
 void ScanSession::start() {
@@ -48,63 +116,88 @@ void ScanSession::start() {
 }
 
 // The first level is listed here, on the UI thread, so that it shows at once; every folder in
-// it becomes a job, except skipped ones, whose own blocks count at the root.
+// it becomes a job, except skipped ones, whose own blocks count at the root. The root may be
+// reached through a symbolic link; nothing beneath it is.
 void ScanSession::listRoot() {
+    rootFolder_ = std::make_shared<const platform::UniqueFd>(platform::openFolder(path_.c_str()));
     platform::FileFacts top;
-    if (platform::readFileFacts(path_.c_str(), top) != 0) {
+    if (!*rootFolder_ || platform::readFileFacts(rootFolder_->get(), "", top) != 0) {
         root_->isUnreadable = true;
         baseErrors_ += 1;
         finish();
         return;
     }
-    root_->modified = dateFromTimespec(top.modifiedSeconds, top.modifiedNanoseconds);
-    baseSize_ = baseUnique_ = top.allocated;
     volumeDevice_ = top.mount;
 
     ScanCounter counter;
     TallyBox tally;
-    auto listing = TreeScanner::scan(path_, counter, *links_, threshold_, *skipped_, false, &tally,
-                                     volumeDevice_, [] { return false; });
+    std::vector<TreeScanner::ListedFolder> subfolders;
+    auto listing = TreeScanner::scan(path_, {.counter = counter,
+                                             .links = *links_,
+                                             .skip = *skipped_,
+                                             .threshold = threshold_,
+                                             .descend = false,
+                                             .tally = &tally,
+                                             .mount = volumeDevice_,
+                                             .base = rootFolder_->get(),
+                                             .beneath = ".",
+                                             .expected = top.id(),
+                                             .subfolders = &subfolders});
     baseErrors_ += counter.snapshot().errors;
-    if (!listing || listing->isUnreadable) {
-        baseErrors_ += listing ? 0 : 1;
+    // A listing that broke off partway keeps what it listed, its error counted; only a root
+    // that could not be listed at all ends the scan.
+    bool nothingListed =
+        listing && listing->isUnreadable && listing->children().empty() && listing->fileCount == 0;
+    if (!listing || nothingListed) {
         root_->isUnreadable = true;
         finish();
         return;
     }
+    rootListed_ = true;
     root_->absorb(*listing);
     root_->isScanning = true;
     kinds_.merge(tally.value);
     for (const auto& child : root_->children()) {
-        if (!child->isDirectory())
-            continue;
         if (child->needsAccess) {
-            platform::FileFacts own;
-            if (platform::readFileFacts(joinPath(path_, child->name).c_str(), own) == 0)
-                child->size = child->unique = own.allocated;
             baseSize_ += child->size;
             baseUnique_ += child->unique;
-            continue;
         }
-        child->isScanning = true;
-        Job& job = addJob(child, nullptr);
-        topJobs_.push_back(&job);
-        queue_.push_back(&job);
     }
+    addJobs(nullptr, *root_, subfolders);
     baseSize_ += root_->size;
     baseUnique_ += root_->unique;
     baseFiles_ = root_->fileCount;
 }
 
-ScanSession::Job& ScanSession::addJob(const Node::Ptr& node, Job* parent) {
+// A job for every sub-folder of a listed folder that is to be measured, in the folder's order.
+void ScanSession::addJobs(Job* parent, const Node& folder,
+                          const std::vector<TreeScanner::ListedFolder>& subfolders) {
+    std::unordered_map<const Node*, platform::FileId> identities;
+    identities.reserve(subfolders.size());
+    for (const auto& listed : subfolders)
+        identities.emplace(listed.node, listed.id);
+    for (const auto& child : folder.children()) {
+        if (!child->isDirectory() || child->needsAccess || child->isUnreadable)
+            continue;
+        child->isScanning = true;
+        Job& job = addJob(child, parent, identities[child.get()]);
+        if (!parent)
+            topJobs_.push_back(&job);
+        else
+            ++parent->pending;
+        queue_.push_back(&job);
+    }
+}
+
+ScanSession::Job& ScanSession::addJob(const Node::Ptr& node, Job* parent, platform::FileId folder) {
     auto job = std::make_unique<Job>();
     job->node = node;
+    job->folder = folder;
     job->parent = parent;
     job->depth = parent ? parent->depth + 1 : 1;
     job->split = job->depth < splitDepth_;
     job->index = static_cast<int>(jobs_.size());
     jobs_.push_back(std::move(job));
-    active_.push_back(jobs_.back().get());
     return *jobs_.back();
 }
 
@@ -113,12 +206,24 @@ void ScanSession::pump() {
         cursor_ = queue_.size();
         held_.clear();
     }
-    while (inFlight_ < context_.workerCount && cursor_ < queue_.size())
-        launch(*queue_[cursor_++]);
+    while (cursor_ < queue_.size()) {
+        Job& job = *queue_[cursor_];
+        // A folder removed before its turn is not walked: its path no longer leads anywhere.
+        if (!inShownTree(*job.node)) {
+            ++cursor_;
+            complete(job);
+            continue;
+        }
+        if (!idle_->take())
+            break;
+        ++cursor_;
+        launch(job);
+    }
+    idle_->setJobsWaiting(cursor_ < queue_.size());
     if (!isPaused_ && !held_.empty()) {
         auto held = std::move(held_);
         held_.clear();
-        for (const auto& result : held)
+        for (auto& result : held)
             handle(result);
         refreshTotals();
         changed();
@@ -132,31 +237,89 @@ void ScanSession::pump() {
 
 void ScanSession::launch(Job& job) {
     ++inFlight_;
-    std::weak_ptr<ScanSession> weak = weak_from_this();
-    auto queue = context_.queue;
-    auto counter = job.counter;
-    auto tally = job.tally;
-    auto links = links_;
-    auto skip = skipped_;
-    auto cancel = cancelFlag_;
-    context_.pool->submit([=, path = job.node->path(), index = job.index, descend = !job.split,
-                           threshold = threshold_, device = volumeDevice_] {
-        auto result = TreeScanner::scan(path, *counter, *links, threshold, *skip, descend,
-                                        tally.get(), device, [&] { return cancel->isSet(); });
-        queue->post([weak, index, result = std::move(result)] {
+    active_.push_back(&job);
+    std::string path = job.node->path();
+    std::string beneath = path.substr(path_ == "/" ? 1 : path_.size() + 1);
+    std::shared_ptr<Sharer> sharer;
+    if (!job.split) {
+        sharer = std::make_shared<Sharer>(Sharer::Walk{.session = weak_from_this(),
+                                                       .queue = context_.queue,
+                                                       .pool = context_.pool.get(),
+                                                       .idle = idle_,
+                                                       .counter = job.counter,
+                                                       .links = links_,
+                                                       .skip = skipped_,
+                                                       .cancel = cancelFlag_,
+                                                       .threshold = threshold_,
+                                                       .mount = volumeDevice_,
+                                                       .index = job.index});
+        walking_[job.index].sharer = sharer;
+    }
+    context_.pool->submit([weak = weak_from_this(), queue = context_.queue, idle = idle_,
+                           counter = job.counter, tally = job.tally, links = links_,
+                           skip = skipped_, cancel = cancelFlag_, rootFolder = rootFolder_, sharer,
+                           path = std::move(path), beneath = std::move(beneath), index = job.index,
+                           split = job.split, folder = job.folder, threshold = threshold_,
+                           mount = volumeDevice_] {
+        Result result{.index = index};
+        result.node = TreeScanner::scan(path, {.counter = *counter,
+                                               .links = *links,
+                                               .skip = *skip,
+                                               .isCancelled = [&] { return cancel->isSet(); },
+                                               .threshold = threshold,
+                                               .descend = !split,
+                                               .tally = tally.get(),
+                                               .mount = mount,
+                                               .base = rootFolder->get(),
+                                               .beneath = beneath,
+                                               .expected = folder,
+                                               .subfolders = split ? &result.subfolders : nullptr,
+                                               .sharing = sharer.get()});
+        idle->release();
+        queue->post([weak, result = std::move(result)] {
             if (auto session = weak.lock())
-                session->receive(index, result);
+                session->receive(result);
         });
     });
 }
 
-void ScanSession::receive(int index, Node::Ptr result) {
+void ScanSession::receive(Result result) {
+    auto walking = walking_.find(result.index);
+    if (walking == walking_.end()) {
+        accept(std::move(result));
+        return;
+    }
+    walking->second.result = std::move(result);
+    collect(walking->first);
+}
+
+void ScanSession::receiveShared(int index, SharedResult shared) {
+    auto walking = walking_.find(index);
+    if (walking == walking_.end())
+        return;
+    walking->second.shared.push_back(std::move(shared));
+    collect(index);
+}
+
+// A whole walk goes on once it and every walk of what it gave away have reported.
+void ScanSession::collect(int index) {
+    auto walking = walking_.find(index);
+    Walking& parts = walking->second;
+    if (!parts.result || static_cast<int>(parts.shared.size()) != parts.sharer->given())
+        return;
+    Result result = std::move(*parts.result);
+    result.shared = std::move(parts.shared);
+    walking_.erase(walking);
+    accept(std::move(result));
+}
+
+void ScanSession::accept(Result result) {
     --inFlight_;
     if (!cancelled()) {
         if (isPaused_) {
-            held_.emplace_back(index, std::move(result));
+            held_.push_back(std::move(result));
         } else {
-            handle({index, std::move(result)});
+            handle(result);
             refreshTotals();
             changed();
         }
@@ -164,34 +327,61 @@ void ScanSession::receive(int index, Node::Ptr result) {
     pump();
 }
 
-void ScanSession::handle(const Result& result) {
-    Job& job = *jobs_[static_cast<size_t>(result.first)];
-    const Node::Ptr& scanned = result.second;
+void ScanSession::handle(Result& result) {
+    Job& job = *jobs_[static_cast<size_t>(result.index)];
     kinds_.merge(job.tally->value);
-    if (!scanned) {
-        // The folder vanished, stopped being a folder, or could not be walked.
+    for (const SharedResult& shared : result.shared)
+        kinds_.merge(shared.tally);
+    if (!inShownTree(*job.node)) {
+        // Removed while its walker ran: nothing to graft, and nothing beneath it to walk.
+        complete(job);
+        return;
+    }
+    if (!result.node) {
+        // The folder vanished, stopped being the folder listed, or could not be walked.
         job.node->isUnreadable = true;
         complete(job);
         return;
     }
-    job.node->absorb(*scanned);
+    for (SharedResult& shared : result.shared)
+        graftShared(shared);
+    job.node->absorb(*result.node);
     if (!job.split) {
         complete(job);
         return;
     }
     job.node->isScanning = true;
-    job.own = {scanned->size, scanned->unique, scanned->fileCount};
+    job.own = {result.node->size, result.node->unique, result.node->fileCount};
     job.listed = true;
     // The listing already left out folders on other mounts.
-    for (const auto& child : job.node->children()) {
-        if (!child->isDirectory() || child->needsAccess || child->isUnreadable)
-            continue;
-        child->isScanning = true;
-        queue_.push_back(&addJob(child, &job));
-        ++job.pending;
-    }
+    addJobs(&job, *job.node, result.subfolders);
     if (job.pending == 0)
         complete(job);
+}
+
+// Puts what another worker measured in place of the placeholders the giving walk left, whose
+// ancestors (still the walk's own tree) take the difference.
+void ScanSession::graftShared(SharedResult& shared) {
+    for (size_t i = 0; i < shared.places.size(); ++i) {
+        Node& place = *shared.places[i];
+        Node* walked = i < shared.nodes.size() ? shared.nodes[i].get() : nullptr;
+        if (!walked) {
+            place.isUnreadable = true;
+            continue;
+        }
+        int64_t size = place.size;
+        int64_t unique = place.unique;
+        int64_t files = place.fileCount;
+        place.absorb(*walked);
+        place.adjustAncestors(place.size - size, place.unique - unique, place.fileCount - files);
+    }
+}
+
+bool ScanSession::inShownTree(const Node& node) const {
+    const Node* top = &node;
+    while (top->parent())
+        top = top->parent();
+    return top == root_.get();
 }
 
 void ScanSession::complete(Job& job) {
@@ -279,7 +469,7 @@ void ScanSession::finish() {
     isRunning_ = false;
     endDate_ = std::chrono::system_clock::now();
     currentPath_.clear();
-    if (!root_->isUnreadable && !cancelled() && onFinish)
+    if (rootListed_ && !cancelled() && onFinish)
         onFinish(root_);
     changed();
 }
@@ -316,6 +506,8 @@ void ScanSession::remove(const Node::Ptr& node) {
     int64_t unique = small && parent ? parent->smallFileUnique : node->unique;
     int64_t files = small && parent ? parent->smallFileCount : node->fileCount;
     node->detach();
+    if (!node->isDirectory())
+        lowerOwnFigures(parent, size, unique, files);
     if (atRoot) {
         auto top = std::find_if(topJobs_.begin(), topJobs_.end(),
                                 [&](const Job* job) { return job->node == node; });
@@ -330,6 +522,18 @@ void ScanSession::remove(const Node::Ptr& node) {
     bytes_ = root_->size;
     files_ = root_->fileCount;
     changed();
+}
+
+// A listed folder's figures are rebuilt from its own files and its sub-folders until its job is
+// done, so files taken out of it must leave its own figures as well.
+void ScanSession::lowerOwnFigures(const Node* folder, int64_t size, int64_t unique, int64_t files) {
+    for (Job* job : active_) {
+        if (job->node.get() != folder || !job->listed || job->done)
+            continue;
+        job->own.size -= size;
+        job->own.unique -= unique;
+        job->own.files -= files;
+    }
 }
 
 double ScanSession::elapsed() const {

@@ -1,44 +1,99 @@
 #include "scan/TreeScanner.h"
 
 #include "platform/Directories.h"
-#include "platform/FileFacts.h"
 #include "scan/ExtensionTally.h"
 #include "scan/ScanCounter.h"
 #include "scan/Walker.h"
 #include "util/Paths.h"
 
 namespace tavelin::TreeScanner {
+namespace {
 
-Node::Ptr scan(const std::string& path, ScanCounter& counter, LinkSet& links, int64_t threshold,
-               const PathSet& skip, bool descend, TallyBox* tally, std::optional<uint64_t> device,
-               const std::function<bool()>& isCancelled) {
-    platform::raiseOpenFileLimitOnce();
-    platform::FileFacts top;
-    if (platform::readFileFacts(path.c_str(), top) != 0 || !top.isDirectory)
-        return nullptr;
+Walker makeWalker(const platform::FileFacts& top, int fd, const Options& options) {
+    Walker::Settings settings{.mount = top.mount,
+                              .threshold = options.threshold,
+                              .descend = options.descend,
+                              .shareAware = platform::canShareExtents(fd),
+                              .sharing = options.sharing};
+    return Walker(settings, options.counter, options.links, options.skip, options.isCancelled);
+}
+
+Node::Ptr makeTop(const std::string& path, const platform::FileFacts& top) {
     auto root = Node::makeRoot(lastPathComponent(path), path);
     root->modified = dateFromTimespec(top.modifiedSeconds, top.modifiedNanoseconds);
-    if (device && *device != top.mount)
+    return root;
+}
+
+void finishWalk(Walker& walker, const Options& options) {
+    walker.flush(nullptr);
+    if (options.tally)
+        options.tally->value.merge(walker.tally());
+}
+
+} // namespace
+
+Node::Ptr scan(const std::string& path, const Options& options) {
+    platform::raiseOpenFileLimitOnce();
+    platform::UniqueFd place = options.base >= 0
+                                   ? platform::openFolderBeneath(options.base, options.beneath)
+                                   : platform::openFolder(path.c_str());
+    platform::FileFacts top;
+    if (!place || platform::readFileFacts(place.get(), "", top) != 0 ||
+        (options.expected && *options.expected != top.id())) {
+        options.counter.addErrors(1);
+        return nullptr;
+    }
+    auto root = makeTop(path, top);
+    if (options.mount && *options.mount != top.mount)
         return root;
 
-    platform::UniqueFd fd = platform::openDirectory(path.c_str());
-    if (!fd) {
+    Walker walker = makeWalker(top, place.get(), options);
+    walker.countOwnBlocks(*root, top.allocated);
+    platform::UniqueFd listing = platform::openListing(place.get());
+    place.reset();
+    if (listing) {
+        walker.walk(std::move(listing), *root, path);
+    } else {
         root->isUnreadable = true;
-        counter.addErrors(1);
-        return root;
+        options.counter.addErrors(1);
     }
-    Walker::Settings settings{.mount = top.mount,
-                              .threshold = threshold,
-                              .descend = descend,
-                              .shareAware = platform::canShareExtents(fd.get())};
-    Walker walker(settings, counter, links, skip, isCancelled);
-    std::string walkPath = path;
-    walker.walk(fd.get(), *root, walkPath);
-    fd.reset();
-    walker.flush(nullptr);
-    if (tally)
-        tally->value.merge(walker.tally());
+    finishWalk(walker, options);
+    if (options.subfolders)
+        *options.subfolders = walker.subfolders();
     return walker.cancelled() ? nullptr : root;
+}
+
+std::vector<Node::Ptr> scanShared(const SharedFolders& shared, const Options& options) {
+    platform::FileFacts parent;
+    if (platform::readFileFacts(shared.parent->get(), "", parent) != 0) {
+        options.counter.addErrors(static_cast<int64_t>(shared.folders.size()));
+        return std::vector<Node::Ptr>(shared.folders.size());
+    }
+    Walker walker = makeWalker(parent, shared.parent->get(), options);
+    std::vector<Node::Ptr> results;
+    results.reserve(shared.folders.size());
+    for (const SharedFolders::Folder& folder : shared.folders) {
+        platform::UniqueFd fd =
+            platform::openSubdirectory(shared.parent->get(), folder.node->name.c_str());
+        platform::FileFacts top;
+        if (!fd || platform::readFileFacts(fd.get(), "", top) != 0 || top.id() != folder.id) {
+            options.counter.addErrors(1);
+            results.emplace_back();
+            continue;
+        }
+        std::string path = shared.parentPath;
+        appendPathComponent(path, folder.node->name);
+        Node::Ptr root = makeTop(path, top);
+        if (top.mount == parent.mount) {
+            walker.countOwnBlocks(*root, top.allocated);
+            walker.walk(std::move(fd), *root, path);
+        }
+        results.push_back(std::move(root));
+        if (walker.cancelled())
+            return {};
+    }
+    finishWalk(walker, options);
+    return results;
 }
 
 std::optional<int64_t> uniqueSize(const std::string& atPath, int64_t allocated) {

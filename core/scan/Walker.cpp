@@ -1,13 +1,20 @@
 #include "scan/Walker.h"
 
 #include "platform/Directories.h"
-#include "platform/FileFacts.h"
 #include "platform/SharedExtents.h"
 #include "scan/LinkSet.h"
-#include "scan/TreeScanner.h"
 #include "util/Paths.h"
 
 namespace tavelin {
+namespace {
+
+void addFigures(Node& to, const Node& from) {
+    to.size += from.size;
+    to.unique += from.unique;
+    to.fileCount += from.fileCount;
+}
+
+} // namespace
 
 Walker::Walker(Settings settings, ScanCounter& counter, LinkSet& links, const PathSet& skip,
                const std::function<bool()>& isCancelled)
@@ -17,62 +24,151 @@ Walker::Walker(Settings settings, ScanCounter& counter, LinkSet& links, const Pa
     , skip_(skip)
     , isCancelled_(isCancelled) {}
 
-void Walker::walk(int fd, Node& node, std::string& path) {
+void Walker::countOwnBlocks(Node& folder, int64_t allocated) {
+    folder.size += allocated;
+    folder.unique += allocated;
+    folder.smallFileSize += allocated;
+    folder.smallFileUnique += allocated;
+    pending_.bytes += allocated;
+    pending_.unique += allocated;
+}
+
+void Walker::walk(platform::UniqueFd fd, Node& node, std::string_view path) {
+    path_.assign(path);
+    enter(std::move(fd), node);
+    if (!settings_.descend) {
+        levels_.clear();
+        if (!cancelled_)
+            node.sortChildren();
+        return;
+    }
+    while (!levels_.empty() && !cancelled_) {
+        Level& level = levels_.back();
+        if (level.next == subfolders_.size()) {
+            leave();
+            continue;
+        }
+        if (shareDue_ && settings_.sharing && subfolders_.size() - level.next >= 2 &&
+            settings_.sharing->wanted()) {
+            shareDue_ = false;
+            shareLaterHalf(level);
+        }
+        enterNextSubfolder(level);
+    }
+    // A cancelled walk closes the folders it still holds; its tree is dropped unsorted.
+    levels_.clear();
+}
+
+void Walker::enter(platform::UniqueFd fd, Node& node) {
+    size_t first = subfolders_.size();
+    levels_.push_back({std::move(fd), &node, path_.size(), first, first});
+    list(levels_.back().fd.get(), node);
+}
+
+void Walker::enterNextSubfolder(Level& level) {
+    Node& folder = *subfolders_[level.next++].node;
+    if (folder.needsAccess) {
+        addFigures(*level.node, folder);
+        return;
+    }
+    platform::UniqueFd fd = platform::openSubdirectory(level.fd.get(), folder.name.c_str());
+    if (!fd) {
+        // Deeper than the open-file limit ends here too, as one error.
+        ++pending_.errors;
+        folder.isUnreadable = true;
+        addFigures(*level.node, folder);
+        return;
+    }
+    appendPathComponent(path_, folder.name);
+    enter(std::move(fd), folder);
+}
+
+void Walker::shareLaterHalf(Level& level) {
+    size_t kept = level.next + (subfolders_.size() - level.next + 1) / 2;
+    TreeScanner::SharedFolders gift;
+    gift.parent = std::make_shared<const platform::UniqueFd>(level.fd.duplicate());
+    if (!*gift.parent)
+        return;
+    gift.parentPath = path_;
+    for (size_t i = kept; i < subfolders_.size(); ++i)
+        if (!subfolders_[i].node->needsAccess)
+            gift.folders.push_back({subfolders_[i].node->shared_from_this(), subfolders_[i].id});
+    if (gift.folders.empty() || !settings_.sharing->give(gift))
+        return;
+    // The given folders count their own blocks here, as skipped ones do; the other walk brings
+    // the rest.
+    for (size_t i = kept; i < subfolders_.size(); ++i)
+        addFigures(*level.node, *subfolders_[i].node);
+    subfolders_.resize(kept);
+}
+
+void Walker::leave() {
+    Level& level = levels_.back();
+    Node& node = *level.node;
+    node.sortChildren();
+    subfolders_.resize(level.firstSubfolder);
+    levels_.pop_back();
+    if (levels_.empty())
+        return;
+    addFigures(*levels_.back().node, node);
+    path_.resize(levels_.back().pathLength);
+}
+
+void Walker::list(int fd, Node& node) {
     // All names of a folder are read before any sub-folder is entered: the listing buffer is
     // shared, and only one descriptor per level stays open.
-    size_t firstSubfolder = subfolders_.size();
     while (reader_.next(fd)) {
-        bool whole =
-            reader_.forEach([&](std::string_view name) { return visit(fd, node, path, name); });
-        if (!whole) {
-            subfolders_.resize(firstSubfolder);
+        if (!reader_.forEach([&](std::string_view name) { return visit(fd, node, name); }))
             return;
-        }
     }
     if (reader_.error() != 0) {
         ++pending_.errors;
         node.isUnreadable = true;
     }
-    if (settings_.descend)
-        enter(fd, node, path, firstSubfolder);
-    subfolders_.resize(firstSubfolder);
-    if (!cancelled_)
-        node.sortChildren();
 }
 
-bool Walker::visit(int fd, Node& node, std::string& path, std::string_view name) {
+bool Walker::visit(int fd, Node& node, std::string_view name) {
     platform::FileFacts facts;
     if (platform::readFileFacts(fd, name.data(), facts) != 0)
         ++pending_.errors;
     else if (facts.isDirectory)
-        addDirectory(node, path, name, facts);
+        addDirectory(node, name, facts);
     else
         addFile(fd, node, name, facts);
 
     if (++steps_ < kPublishEvery)
         return true;
     steps_ = 0;
-    std::string_view shown = path;
+    shareDue_ = true;
+    std::string_view shown = path_;
     flush(&shown);
     cancelled_ = isCancelled_();
     return !cancelled_;
 }
 
-void Walker::addDirectory(Node& node, const std::string& path, std::string_view name,
-                          const platform::FileFacts& facts) {
+void Walker::addDirectory(Node& node, std::string_view name, const platform::FileFacts& facts) {
     if (facts.mount != settings_.mount)
         return;
     auto folder = Node::make(std::string(name), Node::Kind::directory);
     folder->modified = dateFromTimespec(facts.modifiedSeconds, facts.modifiedNanoseconds);
-    Node* raw = folder.get();
+    countOwnBlocks(*folder, facts.allocated);
+    folder->needsAccess = !skip_.empty() && isSkipped(name);
+    subfolders_.push_back({folder.get(), facts.id()});
     node.append(std::move(folder));
-    if (!skip_.empty() && skip_.contains(joinPath(path, name)))
-        raw->needsAccess = true;
-    else
-        subfolders_.push_back(raw);
+}
+
+bool Walker::isSkipped(std::string_view name) {
+    size_t length = path_.size();
+    appendPathComponent(path_, name);
+    bool skipped = skip_.contains(path_);
+    path_.resize(length);
+    return skipped;
 }
 
 void Walker::addFile(int fd, Node& node, std::string_view name, const platform::FileFacts& facts) {
+    // A file bind-mounted from elsewhere is no more part of this disk than a mounted folder.
+    if (facts.mount != settings_.mount)
+        return;
     if (facts.linkCount >= 2 && !links_.insert({facts.device, facts.inode}))
         return;
     int64_t allocated = facts.allocated;
@@ -100,30 +196,6 @@ void Walker::addFile(int fd, Node& node, std::string_view name, const platform::
     pending_.files += 1;
     pending_.bytes += allocated;
     pending_.unique += unique;
-}
-
-void Walker::enter(int fd, Node& node, std::string& path, size_t firstSubfolder) {
-    // Indexes, not iterators: deeper levels append to the same list while this one walks it.
-    for (size_t i = firstSubfolder; i < subfolders_.size(); ++i) {
-        Node* folder = subfolders_[i];
-        if (cancelled_)
-            return;
-        platform::UniqueFd folderFd = platform::openSubdirectory(fd, folder->name.c_str());
-        if (!folderFd) {
-            ++pending_.errors;
-            folder->isUnreadable = true;
-            continue;
-        }
-        size_t length = path.size();
-        if (path != "/")
-            path += '/';
-        path += folder->name;
-        walk(folderFd.get(), *folder, path);
-        path.resize(length);
-        node.size += folder->size;
-        node.unique += folder->unique;
-        node.fileCount += folder->fileCount;
-    }
 }
 
 void Walker::flush(const std::string_view* path) {

@@ -1,22 +1,29 @@
 #pragma once
 
 // Measures one folder subtree for TreeScanner: lists each folder in bulk, stats every entry
-// relative to its folder, keeps small files as figures on their folder, counts hard-linked
-// files once per scan, stays on one mount, and publishes running figures every 4,096 entries.
+// relative to its folder, keeps small files as figures on their folder, counts each folder's own
+// blocks, counts hard-linked files once per scan, stays on one mount, and publishes running
+// figures every 4,096 entries.
 //
 // The inner loop is the hottest code of the product: per small file it makes no heap
 // allocation and, beyond the statx, no system call (except the extent map where files can
-// share data).
+// share data). Depth costs no stack: the folders being walked are kept on an explicit stack,
+// one open descriptor per level. When a worker is idle, a walk gives it half of the sub-folders
+// it has yet to enter at its current level (at most once per publication), so one long walk
+// does not keep the others waiting.
 
 #include "platform/DirectoryReader.h"
 #include "platform/FileFacts.h"
+#include "platform/UniqueFd.h"
 #include "scan/ExtensionTally.h"
 #include "scan/Node.h"
 #include "scan/ScanCounter.h"
+#include "scan/TreeScanner.h"
 #include "util/StringHash.h"
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tavelin {
@@ -26,31 +33,51 @@ class LinkSet;
 class Walker {
 public:
     struct Settings {
-        uint64_t mount = 0;      // the mount the walk stays on
-        int64_t threshold = 0;   // files at or above it get a node of their own
-        bool descend = true;     // false: list the top folder only
-        bool shareAware = false; // the file system can share data between files
+        uint64_t mount = 0;                      // the mount the walk stays on
+        int64_t threshold = 0;                   // files at or above it get a node of their own
+        bool descend = true;                     // false: list the top folder only
+        bool shareAware = false;                 // the file system can share data between files
+        TreeScanner::Sharing* sharing = nullptr; // takes sub-folders for idle workers
     };
 
     Walker(Settings settings, ScanCounter& counter, LinkSet& links, const PathSet& skip,
            const std::function<bool()>& isCancelled);
 
-    // Fills `node` from the open folder `fd`; `path` is the folder's path and is left as it was.
-    void walk(int fd, Node& node, std::string& path);
+    // Counts a folder's own blocks in its figures (both measures, no file).
+    void countOwnBlocks(Node& folder, int64_t allocated);
+    // Fills `node` from the open folder `fd`, which `path` names: its entries, and when
+    // descending everything beneath it, the sub-folders' figures added to it.
+    void walk(platform::UniqueFd fd, Node& node, std::string_view path);
     // Publishes the pending figures, and the folder being walked when a path is given.
     void flush(const std::string_view* path);
 
     bool cancelled() const { return cancelled_; }
     const ExtensionTally& tally() const { return tally_; }
+    // After a walk that does not descend: the top folder's sub-folders, in listing order.
+    const std::vector<TreeScanner::ListedFolder>& subfolders() const { return subfolders_; }
 
     static constexpr int kPublishEvery = 4096;
 
 private:
-    bool visit(int fd, Node& node, std::string& path, std::string_view name);
-    void addDirectory(Node& node, const std::string& path, std::string_view name,
-                      const platform::FileFacts& facts);
+    // One folder being walked: its sub-folders are `subfolders_` from `firstSubfolder` on, and
+    // `next` is the one to enter next.
+    struct Level {
+        platform::UniqueFd fd;
+        Node* node = nullptr;
+        size_t pathLength = 0;
+        size_t firstSubfolder = 0;
+        size_t next = 0;
+    };
+
+    void enter(platform::UniqueFd fd, Node& node);
+    void enterNextSubfolder(Level& level);
+    void shareLaterHalf(Level& level);
+    void leave();
+    void list(int fd, Node& node);
+    bool visit(int fd, Node& node, std::string_view name);
+    void addDirectory(Node& node, std::string_view name, const platform::FileFacts& facts);
     void addFile(int fd, Node& node, std::string_view name, const platform::FileFacts& facts);
-    void enter(int fd, Node& node, std::string& path, size_t firstSubfolder);
+    bool isSkipped(std::string_view name);
 
     Settings settings_;
     ScanCounter& counter_;
@@ -61,10 +88,16 @@ private:
     ExtensionTally tally_;
     platform::DirectoryReader reader_;
     ScanCounter::Snapshot pending_;
+    // The path of the folder being listed, grown and cut back in place as levels come and go.
+    std::string path_;
+    std::vector<Level> levels_;
     // Sub-folders still to enter, for every level being walked: each level's own run starts
     // where the list ended when the level began, so no level allocates a list of its own.
-    std::vector<Node*> subfolders_;
+    std::vector<TreeScanner::ListedFolder> subfolders_;
     int steps_ = 0;
+    // Sub-folders are given away at most once per publication, so that gifts stay worth the
+    // hand-over however small the folders are.
+    bool shareDue_ = true;
 };
 
 } // namespace tavelin

@@ -1,5 +1,6 @@
 #include "util/Dates.h"
 
+#include <algorithm>
 #include <cmath>
 #include <ctime>
 
@@ -21,8 +22,16 @@ Date dateFromSecondsSince1970(double seconds) {
 }
 
 Date dateFromTimespec(int64_t seconds, uint32_t nanoseconds) {
-    return Date(std::chrono::duration_cast<Date::duration>(std::chrono::seconds(seconds) +
-                                                           std::chrono::nanoseconds(nanoseconds)));
+    // File times reach far beyond the clock's span (about 292 years either side of 1970 in
+    // nanoseconds): clamp, keeping a second of room for the nanoseconds.
+    using std::chrono::duration_cast;
+    constexpr int64_t kLatest =
+        duration_cast<std::chrono::seconds>(Date::duration::max()).count() - 1;
+    constexpr int64_t kEarliest =
+        duration_cast<std::chrono::seconds>(Date::duration::min()).count() + 1;
+    seconds = std::clamp(seconds, kEarliest, kLatest);
+    return Date(duration_cast<Date::duration>(std::chrono::seconds(seconds) +
+                                              std::chrono::nanoseconds(nanoseconds)));
 }
 
 int64_t wholeMillisecondsSince1970(Date date) {

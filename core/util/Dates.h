@@ -14,6 +14,7 @@ using Date = std::chrono::system_clock::time_point;
 inline constexpr Date kDistantPast{std::chrono::seconds(-8'520'336'000)};
 
 double secondsSince1970(Date date);
+// A file time; times beyond the clock's range become its earliest or latest second.
 Date dateFromTimespec(int64_t seconds, uint32_t nanoseconds);
 Date dateFromSecondsSince1970(double seconds);
 // Whole milliseconds since 1970, rounded toward the past.

@@ -60,10 +60,14 @@ std::string joinPath(std::string_view parent, std::string_view name) {
     std::string result;
     result.reserve(parent.size() + name.size() + 1);
     result += parent;
-    if (parent != "/")
-        result += '/';
-    result += name;
+    appendPathComponent(result, name);
     return result;
+}
+
+void appendPathComponent(std::string& path, std::string_view name) {
+    if (path != "/")
+        path += '/';
+    path += name;
 }
 
 } // namespace tavelin

@@ -23,5 +23,7 @@ std::string parentPath(std::string_view path);
 
 // A child's path: parent, "/" and name, except that under "/" it is just "/" and the name.
 std::string joinPath(std::string_view parent, std::string_view name);
+// The same, in place: turns `path` into its child's path (walkers reuse one string for speed).
+void appendPathComponent(std::string& path, std::string_view name);
 
 } // namespace tavelin

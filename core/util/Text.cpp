@@ -1,5 +1,6 @@
 #include "util/Text.h"
 
+#include <algorithm>
 #include <cwctype>
 #include <locale>
 
@@ -83,6 +84,20 @@ std::string mapped(std::string_view text, size_t count, Map map) {
     return out;
 }
 
+bool breaksLines(char32_t c) {
+    return c < 0x20 || c == 0x7F || c == 0x85 || c == 0x2028 || c == 0x2029;
+}
+
+void appendEscapedBytes(std::string& out, std::string_view bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    for (char byte : bytes) {
+        auto value = static_cast<unsigned char>(byte);
+        out += "\\x";
+        out += kDigits[value >> 4];
+        out += kDigits[value & 0xF];
+    }
+}
+
 } // namespace
 
 bool isValidUtf8(std::string_view bytes) {
@@ -104,6 +119,30 @@ std::string listText(const std::vector<std::string>& names) {
         text += names[i];
     }
     return text;
+}
+
+std::string singleLine(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    while (!text.empty()) {
+        char32_t c = 0;
+        size_t length = decodeFirst(text, c);
+        std::string_view sequence = text.substr(0, std::max<size_t>(length, 1));
+        text.remove_prefix(sequence.size());
+        if (length == 0)
+            appendEscapedBytes(out, sequence);
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c == '\r')
+            out += "\\r";
+        else if (breaksLines(c))
+            appendEscapedBytes(out, sequence);
+        else
+            out += sequence;
+    }
+    return out;
 }
 
 std::string lowercased(std::string_view utf8) {

@@ -18,4 +18,9 @@ std::string listText(const std::vector<std::string>& names);
 // The text with every character lower-cased (any script); invalid UTF-8 bytes are kept.
 std::string lowercased(std::string_view utf8);
 
+// The text made safe to show on one line: newlines, tabs and carriage returns become \n, \t
+// and \r; other control characters, line and paragraph separators, and bytes that are not
+// valid UTF-8 become \xHH escapes, byte by byte.
+std::string singleLine(std::string_view text);
+
 } // namespace tavelin

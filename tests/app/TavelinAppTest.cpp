@@ -29,7 +29,7 @@ protected:
 } // namespace
 
 TEST_F(TavelinAppTest, AClickedWarningOpensAWindowOnTheAdvisor) {
-    TavelinApp app(services(), QString());
+    TavelinApp app(services(), std::string());
     EXPECT_TRUE(app.mainWindows().empty());
     app.notifications().openAdvisor();
     ASSERT_EQ(app.mainWindows().size(), 1u);
@@ -50,7 +50,7 @@ TEST_F(TavelinAppTest, AClickedWarningOpensAWindowOnTheAdvisor) {
 
 TEST_F(TavelinAppTest, ThePermissionIsAskedWhenTheFirstScanFinishes) {
     tree.file("file", 1'000);
-    TavelinApp app(services(), QString());
+    TavelinApp app(services(), std::string());
     AppModel& model = app.openMainWindow().model();
     EXPECT_FALSE(QSettings().contains(SettingsKeys::askedForNotificationPermission));
     ASSERT_TRUE(scanned(model, tree.root().string()));
@@ -59,7 +59,7 @@ TEST_F(TavelinAppTest, ThePermissionIsAskedWhenTheFirstScanFinishes) {
 
 TEST_F(TavelinAppTest, TheHistoryWindowIsOpenedOnceAndTheLaunchPathScannedOnce) {
     tree.file("file", 1'000);
-    TavelinApp app(services(), QString::fromStdString(tree.root().string()));
+    TavelinApp app(services(), tree.root().string());
     MainWindow& first = app.openMainWindow();
     EXPECT_TRUE(first.model().session()) << "the first window scans the launch path";
     FreeSpaceChart& chart = app.showHistory();

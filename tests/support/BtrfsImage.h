@@ -19,6 +19,11 @@ public:
     BtrfsImage& operator=(const BtrfsImage&) = delete;
 
     bool mounted() const { return mounted_; }
+    // Makes the listing of `folder` (inside the image) fail partway: the metadata block holding
+    // its third run of entries is zeroed in both copies and the image mounted again read-only,
+    // so the kernel reports an input/output error after the first entries. False when a tool
+    // refuses.
+    bool breakListingPartway(const std::string& folder);
     const std::string& whyNot() const { return whyNot_; }
     const std::filesystem::path& mountPoint() const { return mountPoint_; }
 

@@ -1,5 +1,8 @@
 #include "support/TreeBuilder.h"
 
+#include "support/BtrfsImage.h"
+
+#include <cstdio>
 #include <fcntl.h>
 #include <set>
 #include <stdexcept>
@@ -78,12 +81,29 @@ std::string TreeBuilder::symlink(const std::string& target, const std::string& r
     return path(relative);
 }
 
+std::string TreeBuilder::chain(const std::string& relative, int depth, const std::string& name) {
+    std::string innermost = folder(relative);
+    int fd = ::open(innermost.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (int level = 0; fd >= 0 && level < depth; ++level) {
+        if (::mkdirat(fd, name.c_str(), 0755) != 0)
+            break;
+        int inner = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = inner;
+        innermost += "/" + name;
+    }
+    if (fd < 0 || ::close(fd) != 0 ||
+        innermost.size() != path(relative).size() + static_cast<size_t>(depth) * (name.size() + 1))
+        throw std::runtime_error("cannot make a chain of folders in " + path(relative));
+    return innermost;
+}
+
 DiskUsage independentUsage(const std::string& root) {
     struct stat top;
     if (::lstat(root.c_str(), &top) != 0)
         return {};
     std::set<std::pair<dev_t, ino_t>> links;
-    DiskUsage usage;
+    DiskUsage usage{static_cast<int64_t>(top.st_blocks) * 512, 0};
     for (auto it =
              fs::recursive_directory_iterator(root, fs::directory_options::skip_permission_denied);
          it != fs::recursive_directory_iterator(); ++it) {
@@ -94,8 +114,10 @@ DiskUsage independentUsage(const std::string& root) {
             it.disable_recursion_pending();
             continue;
         }
-        if (S_ISDIR(status.st_mode))
+        if (S_ISDIR(status.st_mode)) {
+            usage.bytes += static_cast<int64_t>(status.st_blocks) * 512;
             continue;
+        }
         if (status.st_nlink >= 2 && !links.insert({status.st_dev, status.st_ino}).second)
             continue;
         usage.bytes += static_cast<int64_t>(status.st_blocks) * 512;
@@ -109,6 +131,17 @@ int64_t allocatedBytes(const std::string& path) {
     if (::lstat(path.c_str(), &status) != 0)
         return -1;
     return static_cast<int64_t>(status.st_blocks) * 512;
+}
+
+int64_t duBytes(const std::string& path) {
+    std::string command = "du -sB1 -x " + shellQuoted(path) + " 2>/dev/null";
+    FILE* output = ::popen(command.c_str(), "r");
+    long long bytes = -1;
+    if (output && std::fscanf(output, "%lld", &bytes) != 1)
+        bytes = -1;
+    if (output)
+        ::pclose(output);
+    return bytes;
 }
 
 } // namespace tavelin::test

@@ -27,13 +27,17 @@ public:
     std::string sparseFile(const std::string& relative, int64_t bytes);
     std::string hardLink(const std::string& existing, const std::string& relative);
     std::string symlink(const std::string& target, const std::string& relative);
+    // The folder `relative` with `depth` folders named `name` nested in it, made through
+    // descriptors so the chain may pass the path limit; returns the innermost one's path.
+    std::string chain(const std::string& relative, int depth, const std::string& name);
 
 private:
     std::filesystem::path root_;
 };
 
-// The allocated bytes (blocks × 512) and count of every non-folder entry beneath `root`, hard
-// links once, on `root`'s device only: an independent measure for the walker's figures.
+// The allocated bytes (blocks × 512) of everything beneath `root`, folders and `root` itself
+// included, and the count of every entry that is not a folder; hard links once, on `root`'s
+// device only: an independent measure for the walker's figures.
 struct DiskUsage {
     int64_t bytes = 0;
     int64_t files = 0;
@@ -42,5 +46,8 @@ DiskUsage independentUsage(const std::string& root);
 
 // The allocated bytes of one path (blocks × 512, not following links).
 int64_t allocatedBytes(const std::string& path);
+
+// What `du -sB1 -x` reports for a path: the yardstick users check totals against.
+int64_t duBytes(const std::string& path);
 
 } // namespace tavelin::test

@@ -1,6 +1,7 @@
 #include "history/History.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 using tavelin::Change;
 using tavelin::ScanRecord;
@@ -74,4 +75,18 @@ TEST(HistoryChanges, NewAndGoneItemsCountInFullLargestFirstUpToTheLimit) {
     EXPECT_EQ(list[2].before, std::nullopt);
     EXPECT_EQ(pathsOf(changes(before, after, kFloor, 2)), (Paths{"grew", "gone"}));
     EXPECT_TRUE(changes(before, after, kFloor, 0).empty());
+}
+
+TEST(HistoryChanges, ExtremeRecordedSizesSaturateInsteadOfWrapping) {
+    constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
+    constexpr int64_t kMin = std::numeric_limits<int64_t>::min();
+    EXPECT_EQ((Change{"a", kMin, kMax}.delta()), kMax);
+    EXPECT_EQ((Change{"a", kMax, kMin}.delta()), kMin);
+    EXPECT_EQ((Change{"a", kMin, std::nullopt}.delta()), kMax);
+    EXPECT_EQ((Change{"a", std::nullopt, kMin}.delta()), kMin);
+    auto list = changes(recordOf({{"grew", -1}, {"shrank", kMax}}),
+                        recordOf({{"grew", kMax}, {"shrank", kMin}}), kFloor, kLimit);
+    ASSERT_EQ(pathsOf(list), (Paths{"shrank", "grew"}));
+    EXPECT_EQ(list[0].delta(), kMin);
+    EXPECT_EQ(list[1].delta(), kMax);
 }

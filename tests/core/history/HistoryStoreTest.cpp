@@ -1,9 +1,13 @@
 #include "history/Store.h"
 #include "support/TemporaryFolder.h"
 
+#include <fcntl.h>
 #include <fstream>
+#include <future>
 #include <gtest/gtest.h>
 #include <set>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using tavelin::Date;
 using tavelin::ScanRecord;
@@ -104,4 +108,53 @@ TEST(HistoryStore, SaveReportsAFolderThatCannotBeMade) {
     Store store(temp.path() / "History", 20);
     EXPECT_TRUE(store.save(recordOf("/data", atMilliseconds(1'000))));
     EXPECT_FALSE(store.latest("/data", kFarFuture));
+}
+
+TEST(HistoryStore, PruningNeverDeletesTheNewRecordOrRealOnesInFavourOfFutureOrStrayFiles) {
+    TemporaryFolder temp;
+    Store store(temp.path(), 20);
+    fs::path folder = store.locationFolder("/data");
+    fs::create_directories(folder);
+    // Twenty records from a clock that was far ahead, and files that only look like records.
+    for (int64_t i = 0; i < 20; ++i) {
+        Date future = atMilliseconds(9'000'000'000'000 + i);
+        writeFile(folder / (std::to_string(9'000'000'000'000 + i) + ".json"),
+                  recordOf("/data", future).encoded());
+    }
+    for (const char* stray : {"notes.json", "12x.json", "+5.json", "1000.json.bak"})
+        writeFile(folder / stray, "{}");
+    for (int64_t ms : {1'000, 2'000, 3'000})
+        ASSERT_FALSE(store.save(recordOf("/data", atMilliseconds(ms))));
+
+    std::set<std::string> names = fileNames(folder);
+    for (const char* kept : {"1000.json", "2000.json", "3000.json", "notes.json", "12x.json",
+                             "+5.json", "1000.json.bak"})
+        EXPECT_TRUE(names.contains(kept)) << kept;
+    EXPECT_EQ(names.size(), 20u + 4u) << "three future-dated records made room";
+    EXPECT_FALSE(names.contains("9000000000000.json")) << "the earliest of them went first";
+    EXPECT_EQ(store.latest("/data", atMilliseconds(4'000))->date, atMilliseconds(3'000));
+}
+
+TEST(HistoryStore, LatestReadsOnlyRegularFilesAndNeverWaitsOnAFifo) {
+    TemporaryFolder temp;
+    Store store(temp.path(), 1);
+    ASSERT_FALSE(store.save(recordOf("/data", atMilliseconds(1'000), 7)));
+    fs::path folder = store.locationFolder("/data");
+    fs::path fifo = folder / "2000.json";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_symlink(folder / "1000.json", folder / "1500.json");
+
+    auto reading =
+        std::async(std::launch::async, [&] { return store.latest("/data", kFarFuture); });
+    if (reading.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        // Let the blocked reader go before failing, so the test program can end.
+        ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+        FAIL() << "reading the history waited on a FIFO";
+    }
+    auto latest = reading.get();
+    ASSERT_TRUE(latest);
+    EXPECT_EQ(latest->date, atMilliseconds(1'000)) << "a symbolic link is not a record either";
+    ASSERT_FALSE(store.save(recordOf("/data", atMilliseconds(5'000))));
+    EXPECT_EQ(fileNames(folder), (std::set<std::string>{"1500.json", "2000.json", "5000.json"}))
+        << "pruning leaves what is not a record alone";
 }

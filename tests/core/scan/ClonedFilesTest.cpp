@@ -47,8 +47,9 @@ TEST(ClonedFiles, UniqueSizeIsWhatDeletingWouldFree) {
     ScanCounter counter;
     LinkSet links;
     PathSet skip;
-    auto root = TreeScanner::scan(tree.root().string(), counter, links, 1'000'000, skip, true,
-                                  nullptr, std::nullopt, [] { return false; });
+    auto root = TreeScanner::scan(
+        tree.root().string(),
+        {.counter = counter, .links = links, .skip = skip, .threshold = 1'000'000});
     ASSERT_TRUE(root);
     Node* cloned = test::childNamed(*root, "clone");
     Node* rewritten = test::childNamed(*root, "edited clone");

@@ -281,4 +281,18 @@ TEST(ExtensionTally, AddCountsFilesAndMergeSumsTallies) {
     EXPECT_EQ(first.entries().at(""), (ExtensionTally::Entry{7, 1}));
     EXPECT_EQ(first.entries().at("png"), (ExtensionTally::Entry{2, 1}));
     EXPECT_EQ(first.entries().at("\xff\xfe"), (ExtensionTally::Entry{1, 1}));
+
+    // Runs of one extension, and a copy that goes on counting on its own.
+    ExtensionTally copy = first;
+    copy.add("e.jpg", 1000);
+    first.add("f.jpg", 10);
+    first.add("g.JPG", 10);
+    copy.add("h.png", 1000);
+    EXPECT_EQ(first.entries().at("jpg"), (ExtensionTally::Entry{171, 5}));
+    EXPECT_EQ(copy.entries().at("jpg"), (ExtensionTally::Entry{1151, 4}));
+    EXPECT_EQ(first.entries().at("png"), (ExtensionTally::Entry{2, 1}));
+    first = copy;
+    first.add("i.png", 1);
+    EXPECT_EQ(copy.entries().at("png"), (ExtensionTally::Entry{1002, 2}));
+    EXPECT_EQ(first.entries().at("png"), (ExtensionTally::Entry{1003, 3}));
 }

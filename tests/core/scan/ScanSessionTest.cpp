@@ -3,18 +3,44 @@
 #include "scan/LinkSet.h"
 #include "scan/ScanProgress.h"
 #include "scan/TreeScanner.h"
+#include "support/BtrfsImage.h"
 #include "support/NodeLookup.h"
 #include "support/TemporaryFolder.h"
 #include "support/TreeBuilder.h"
 #include "util/ManualQueue.h"
 
+#include <fcntl.h>
+#include <future>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace tavelin;
 using namespace std::chrono_literals;
 using test::TreeBuilder;
 
 namespace {
+
+// Holds a pool's threads: work submitted after the gate waits until it opens.
+class Gate {
+public:
+    explicit Gate(WorkerPool& pool) {
+        for (int i = 0; i < pool.threadCount(); ++i)
+            pool.submit([opened = opened_] { opened.wait(); });
+    }
+    ~Gate() { open(); }
+    Gate(const Gate&) = delete;
+    Gate& operator=(const Gate&) = delete;
+    void open() {
+        if (!isOpen_)
+            open_.set_value();
+        isOpen_ = true;
+    }
+
+private:
+    std::promise<void> open_;
+    std::shared_future<void> opened_ = open_.get_future().share();
+    bool isOpen_ = false;
+};
 
 struct Harness {
     std::shared_ptr<ManualQueue> queue = std::make_shared<ManualQueue>();
@@ -24,9 +50,10 @@ struct Harness {
     int finishes = 0;
 
     explicit Harness(const std::string& path, PathSet skip = {},
-                     std::optional<int64_t> expected = std::nullopt) {
-        session = std::make_shared<ScanSession>(path, std::nullopt, std::move(skip), expected,
-                                                1'000'000, ScanSession::Context{queue, pool, 2});
+                     std::optional<int64_t> expected = std::nullopt, int workers = 2) {
+        session =
+            std::make_shared<ScanSession>(path, std::nullopt, std::move(skip), expected, 1'000'000,
+                                          ScanSession::Context{queue, pool, workers});
         session->onChange = [this] { ++changes; };
         session->onFinish = [this](const Node::Ptr& root) {
             EXPECT_EQ(root, session->root());
@@ -44,20 +71,40 @@ struct Harness {
     bool runToEnd() {
         return runUntil([&] { return !session->isRunning(); });
     }
+    // Starts the scan and lets its first-level jobs run; every job launched after them waits at
+    // the gate returned until it opens.
+    std::unique_ptr<Gate> startHoldingDeeperJobs() {
+        Gate first(*pool);
+        session->start();
+        queue->runPending(); // launches the first-level jobs, which wait at `first`
+        auto later = std::make_unique<Gate>(*pool);
+        first.open();
+        return later;
+    }
+    bool runUntilListed(size_t job) {
+        return runUntil(
+            [&] { return session->jobs().size() > job && session->jobs()[job]->listed; });
+    }
+    // Waits for the next refresh of the totals (the ticker's, when nothing else happens).
+    bool runUntilRefreshed() {
+        int before = changes;
+        return runUntil([&] { return changes > before; });
+    }
+    Node* node(const std::string& path) const { return session->root()->descendant(path); }
 };
 
 int64_t walkerTotal(const std::string& path) {
     ScanCounter counter;
     LinkSet links;
     PathSet skip;
-    auto root = TreeScanner::scan(path, counter, links, 1'000'000, skip, true, nullptr,
-                                  std::nullopt, [] { return false; });
+    auto root = TreeScanner::scan(
+        path, {.counter = counter, .links = links, .skip = skip, .threshold = 1'000'000});
     return root ? root->size : -1;
 }
 
 } // namespace
 
-TEST(ScanSession, TotalsEqualOneWalkerOverTheSameTreeWithHardLinksOnce) {
+TEST(ScanSession, TotalsEqualDuWithHardLinksSparseFilesAndManyEmptyFolders) {
     test::TemporaryFolder temp;
     TreeBuilder tree(temp.path());
     for (int i = 0; i < 6; ++i) {
@@ -66,8 +113,14 @@ TEST(ScanSession, TotalsEqualOneWalkerOverTheSameTreeWithHardLinksOnce) {
         tree.file(top + "/a/small", 3000);
         tree.file(top + "/x/y/big", 2'000'000);
         tree.hardLink(top + "/x/y/big", "linked/big" + std::to_string(i));
+        tree.sparseFile(top + "/a/b/sparse", 50'000'000);
     }
+    // Folders own blocks of their own, and a folder of many entries owns more than one.
+    for (int i = 0; i < 400; ++i)
+        tree.folder("empty/" + std::to_string(i % 40) + "/" + std::to_string(i) +
+                    std::string(100, 'e'));
     tree.file("root file", 1'200'000);
+    tree.symlink("nowhere", "dangling");
 
     Harness harness(temp.string());
     harness.session->start();
@@ -75,23 +128,26 @@ TEST(ScanSession, TotalsEqualOneWalkerOverTheSameTreeWithHardLinksOnce) {
     const Node& root = *harness.session->root();
     EXPECT_EQ(harness.finishes, 1);
     EXPECT_GT(harness.changes, 0);
-    EXPECT_EQ(root.size, walkerTotal(temp.string()) + test::allocatedBytes(temp.string()))
-        << "the walker leaves the top folder's own blocks out";
-    EXPECT_EQ(root.fileCount, 6 * 3 + 1);
+    EXPECT_EQ(root.size, test::duBytes(temp.string()));
+    EXPECT_EQ(root.size, walkerTotal(temp.string())) << "jobs add up to one walk";
+    EXPECT_EQ(root.unique, root.size) << "ext4 shares no data between files";
+    EXPECT_EQ(root.fileCount, 6 * 4 + 2);
     EXPECT_EQ(harness.session->bytes(), root.size);
     EXPECT_EQ(harness.session->files(), root.fileCount);
     EXPECT_EQ(harness.session->errors(), 0);
     EXPECT_FALSE(root.isScanning);
     EXPECT_TRUE(harness.session->endDate().has_value());
     EXPECT_TRUE(harness.session->currentPath().empty());
-    EXPECT_EQ(harness.session->kinds().entries().at("").files, 6 * 3 + 1);
+    EXPECT_EQ(harness.session->kinds().entries().at("").files, 6 * 4 + 2);
     for (const auto& job : harness.session->jobs()) {
         EXPECT_TRUE(job->done);
         EXPECT_FALSE(job->node->isScanning) << job->node->path();
     }
-    Node* top = test::childNamed(*harness.session->root(), "top0");
-    ASSERT_TRUE(top);
-    EXPECT_EQ(top->descendant(temp.string() + "/top0/a/b/c/d/e")->fileCount, 1);
+    Node* empty = harness.node(tree.path("empty/7"));
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(empty->fileCount, 0) << "own blocks are not files";
+    EXPECT_EQ(empty->size, test::duBytes(tree.path("empty/7")));
+    EXPECT_EQ(harness.node(tree.path("top0/a/b/c/d/e"))->fileCount, 1);
 }
 
 TEST(ScanSession, FoldersDownToDepthThreeAreListedAndDepthFourIsWalkedWhole) {
@@ -143,6 +199,7 @@ TEST(ScanSession, ASkippedFirstLevelFolderCountsOnlyItsOwnBlocks) {
     EXPECT_EQ(harness.session->jobs().size(), 1u);
     EXPECT_EQ(harness.session->root()->size, test::allocatedBytes(temp.string()) +
                                                  test::allocatedBytes(tree.path("Private")) +
+                                                 test::allocatedBytes(tree.path("Public")) +
                                                  test::allocatedBytes(tree.path("Public/open")));
     EXPECT_EQ(harness.session->root()->fileCount, 1);
 }
@@ -208,8 +265,9 @@ TEST(ScanSession, RemovingAFirstLevelFolderWithARunningJobDropsItFromTheTotal) {
     EXPECT_EQ(harness.session->baseSize(), baseBefore - test::allocatedBytes(loose));
 
     ASSERT_TRUE(harness.runToEnd());
-    EXPECT_EQ(harness.session->root()->size,
-              test::allocatedBytes(temp.string()) + test::allocatedBytes(tree.path("kept/big")));
+    EXPECT_EQ(harness.session->root()->size, test::allocatedBytes(temp.string()) +
+                                                 test::allocatedBytes(tree.path("kept")) +
+                                                 test::allocatedBytes(tree.path("kept/big")));
     EXPECT_EQ(harness.session->root()->fileCount, 1);
     EXPECT_EQ(test::childNamed(*harness.session->root(), "gone"), nullptr);
 }
@@ -244,12 +302,34 @@ TEST(ScanSession, AMissingRootIsUnreadableAndNeverReportedAsFinished) {
     EXPECT_EQ(harness.changes, 1);
 }
 
-TEST(ScanSession, WorkerCountLeavesTwoCoresFreeWithinTwoToEight) {
-    EXPECT_EQ(ScanSession::workerCount(1), 2);
-    EXPECT_EQ(ScanSession::workerCount(4), 2);
-    EXPECT_EQ(ScanSession::workerCount(7), 5);
-    EXPECT_EQ(ScanSession::workerCount(10), 8);
-    EXPECT_EQ(ScanSession::workerCount(64), 8);
+TEST(ScanSession, ARootWhoseListingBreaksOffPartwayKeepsWhatWasListed) {
+    test::TemporaryFolder temp;
+    test::BtrfsImage image(temp.path());
+    if (!image.mounted())
+        GTEST_SKIP() << image.whyNot();
+    TreeBuilder tree(image.mountPoint() / "root");
+    constexpr int kEntries = 3000;
+    for (int i = 0; i < kEntries; ++i)
+        tree.sparseFile("entry " + std::to_string(i) + std::string(60, '.'), 0);
+    if (!image.breakListingPartway(tree.root().string()))
+        GTEST_SKIP() << "the image's metadata could not be damaged here";
+
+    Harness harness(tree.root().string());
+    harness.session->start();
+    ASSERT_TRUE(harness.runToEnd());
+    const Node& root = *harness.session->root();
+    EXPECT_TRUE(root.isUnreadable);
+    EXPECT_EQ(harness.session->errors(), 1);
+    EXPECT_GT(root.fileCount, 0) << "what was listed is kept";
+    EXPECT_LT(root.fileCount, kEntries);
+    EXPECT_EQ(harness.finishes, 1) << "the scan goes on and ends as usual";
+}
+
+TEST(ScanSession, WorkerCountIsEightPerCoreWithinEightToSixteen) {
+    EXPECT_EQ(ScanSession::workerCount(0), 8) << "an unknown core count";
+    EXPECT_EQ(ScanSession::workerCount(1), 8);
+    EXPECT_EQ(ScanSession::workerCount(2), 16);
+    EXPECT_EQ(ScanSession::workerCount(64), 16);
 }
 
 TEST(ScanProgress, FractionUsesTheFirstPositiveEstimateAndNeverReachesOne) {
@@ -259,4 +339,232 @@ TEST(ScanProgress, FractionUsesTheFirstPositiveEstimateAndNeverReachesOne) {
     EXPECT_EQ(ScanProgress::fraction(-5, 100, std::nullopt), 0.0);
     EXPECT_EQ(ScanProgress::fraction(50, std::nullopt, std::nullopt), std::nullopt);
     EXPECT_EQ(ScanProgress::fraction(50, 0, 0), std::nullopt);
+}
+
+TEST(ScanSession, ALongWalkSharedWithIdleWorkersGivesTheSameTree) {
+    test::TemporaryFolder temp;
+    TreeBuilder tree(temp.path());
+    // One job walks everything below depth 4, while the other worker would sit idle.
+    for (int i = 0; i < 30; ++i)
+        for (int j = 0; j < 4; ++j) {
+            std::string folder = "a/b/c/d/s" + std::to_string(i) + "/t" + std::to_string(j);
+            tree.file(folder + "/file", j == 0 ? 1'000'000 : 5000);
+            tree.file(folder + "/small.txt", 100);
+            tree.folder(folder + "/u/v/w");
+        }
+    tree.hardLink("a/b/c/d/s0/t0/file", "a/b/c/d/s29/t3/again");
+
+    Harness harness(temp.string());
+    harness.session->start();
+    ASSERT_TRUE(harness.runToEnd());
+    const Node& root = *harness.session->root();
+    EXPECT_EQ(root.size, test::duBytes(temp.string()));
+    EXPECT_EQ(root.fileCount, 30 * 4 * 2);
+    EXPECT_EQ(harness.session->kinds().entries().at("txt").files, 30 * 4);
+    EXPECT_EQ(harness.session->errors(), 0);
+    EXPECT_EQ(harness.finishes, 1);
+    std::vector<const Node*> pending{&root};
+    while (!pending.empty()) {
+        const Node* node = pending.back();
+        pending.pop_back();
+        EXPECT_FALSE(node->isScanning) << node->path();
+        int64_t size = node->smallFileSize;
+        for (const auto& child : node->children()) {
+            size += child->size;
+            if (child->isDirectory())
+                pending.push_back(child.get());
+        }
+        EXPECT_EQ(node->size, size) << node->path();
+    }
+}
+
+TEST(ScanSession, ARootReachedThroughASymbolicLinkIsScannedLikeTheFolder) {
+    test::TemporaryFolder temp;
+    TreeBuilder tree(temp.path());
+    tree.file("real/a/b/c/d/e/big", 2'000'000);
+    tree.file("real/small", 100);
+    tree.symlink(tree.path("real"), "link");
+
+    Harness harness(tree.path("link") + "/");
+    harness.session->start();
+    ASSERT_TRUE(harness.runToEnd());
+    EXPECT_EQ(harness.session->path(), tree.path("link"));
+    EXPECT_EQ(harness.session->root()->name, "link");
+    EXPECT_EQ(harness.finishes, 1) << "a finished scan is reported, so it is recorded";
+    EXPECT_EQ(harness.session->errors(), 0);
+    EXPECT_EQ(harness.session->root()->size, test::duBytes(tree.path("real")));
+    EXPECT_EQ(harness.session->root()->fileCount, 2);
+    EXPECT_TRUE(harness.node(tree.path("link/a/b/c/d/e/big")));
+}
+
+TEST(ScanSession, WhileJobsRunTotalsComeFromTheirCountersAndTheirListedParents) {
+    test::TemporaryFolder temp;
+    TreeBuilder tree(temp.path());
+    tree.file("top/own", 2'000'000);
+    tree.file("top/first/file", 1'500'000);
+    tree.file("top/second/file", 1'500'000);
+    tree.file("loose", 100);
+
+    Harness harness(temp.string());
+    auto gate = harness.startHoldingDeeperJobs();
+    ASSERT_TRUE(harness.runUntilListed(0));
+    const auto& jobs = harness.session->jobs();
+    ASSERT_EQ(jobs.size(), 3u);
+    ScanSession::Job& top = *jobs[0];
+    ScanSession::Job& older = *jobs[1];
+    ScanSession::Job& newer = *jobs[2];
+    EXPECT_EQ(top.own.size,
+              test::allocatedBytes(tree.path("top")) + test::allocatedBytes(tree.path("top/own")));
+    EXPECT_EQ(top.own.files, 1);
+
+    // What the held-back walkers would have published by now.
+    std::string olderPath = older.node->path() + "/deeper";
+    std::string_view olderShown = olderPath;
+    older.counter->add({.files = 2, .bytes = 5000, .unique = 4000, .errors = 1, .path = {}},
+                       &olderShown);
+    newer.counter->add({.files = 1, .bytes = 3000, .unique = 3000, .errors = 2, .path = {}});
+    ASSERT_TRUE(harness.runUntilRefreshed());
+    EXPECT_EQ(older.node->size, 5000);
+    EXPECT_EQ(older.node->unique, 4000);
+    EXPECT_EQ(newer.node->fileCount, 1);
+    EXPECT_EQ(top.node->size, top.own.size + 5000 + 3000);
+    EXPECT_EQ(top.node->unique, top.own.unique + 4000 + 3000);
+    EXPECT_EQ(top.node->fileCount, 1 + 2 + 1);
+    const Node& root = *harness.session->root();
+    EXPECT_EQ(root.size, test::allocatedBytes(temp.string()) +
+                             test::allocatedBytes(tree.path("loose")) + top.node->size);
+    EXPECT_EQ(harness.session->bytes(), root.size);
+    EXPECT_EQ(harness.session->files(), 1 + 4);
+    EXPECT_EQ(harness.session->errors(), 3) << "errors are summed from every job";
+    EXPECT_EQ(harness.session->currentPath(), olderPath) << "the newer job has shown no path yet";
+
+    std::string newerPath = newer.node->path();
+    std::string_view newerShown = newerPath;
+    newer.counter->add({}, &newerShown);
+    ASSERT_TRUE(harness.runUntilRefreshed());
+    EXPECT_EQ(harness.session->currentPath(), newerPath) << "the newest job's path is shown";
+
+    gate->open();
+    ASSERT_TRUE(harness.runToEnd());
+    EXPECT_EQ(root.size, test::duBytes(temp.string())) << "the walks' results replace the counters";
+    EXPECT_EQ(harness.session->errors(), 3);
+}
+
+TEST(ScanSession, FoldersSwappedRenamedOrReplacedBeforeTheirTurnAreCountedNotFollowed) {
+    test::TemporaryFolder temp;
+    TreeBuilder tree(temp.path() / "scanned");
+    TreeBuilder outside(temp.path() / "outside");
+    for (const char* name : {"swapped", "renamed", "replaced"})
+        tree.file("top/" + std::string(name) + "/file", 1'500'000);
+    outside.file("huge", 20'000'000);
+    outside.file("replacement/file", 3'000'000);
+
+    Harness harness(tree.root().string());
+    auto gate = harness.startHoldingDeeperJobs();
+    ASSERT_TRUE(harness.runUntilListed(0));
+    ASSERT_EQ(harness.session->jobs().size(), 4u);
+    std::filesystem::rename(tree.path("top/swapped"), tree.path("swapped before"));
+    tree.symlink(outside.root().string(), "top/swapped");
+    std::filesystem::rename(tree.path("top/renamed"), tree.path("top/renamed after"));
+    std::filesystem::rename(tree.path("top/replaced"), tree.path("top/replaced before"));
+    std::filesystem::rename(outside.path("replacement"), tree.path("top/replaced"));
+    gate->open();
+    ASSERT_TRUE(harness.runToEnd());
+
+    EXPECT_EQ(harness.session->errors(), 3) << "every folder that could not be walked counts";
+    for (const char* name : {"swapped", "renamed", "replaced"}) {
+        Node* folder = harness.node(tree.path("top/" + std::string(name)));
+        ASSERT_TRUE(folder) << name;
+        EXPECT_TRUE(folder->isUnreadable) << name;
+        EXPECT_FALSE(folder->isScanning) << name;
+        EXPECT_EQ(folder->fileCount, 0) << name;
+    }
+    EXPECT_LT(harness.session->root()->size, 1'000'000) << "nothing outside the tree is counted";
+    EXPECT_EQ(harness.finishes, 1);
+}
+
+TEST(ScanSession, FoldersBeyondThePathLengthLimitAreMeasured) {
+    test::TemporaryFolder temp;
+    TreeBuilder tree(temp.path());
+    std::string root = tree.chain("r", 14, std::string(250, 'n'));
+    ASSERT_LT(root.size(), 4000u);
+    std::string first = std::string(250, 'p');
+    std::string second = std::string(250, 'q');
+    std::string firstPath = TreeBuilder(root).folder(first);
+    // Below here the path passes the 4,096-byte limit: only descriptors reach it.
+    int firstFd = ::open(firstPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(firstFd, 0);
+    ASSERT_EQ(::mkdirat(firstFd, second.c_str(), 0755), 0);
+    int file = ::openat(firstFd, (second + "/file").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    ::close(firstFd);
+    ASSERT_GE(file, 0);
+    std::string data(2'000'000, 'x');
+    ASSERT_EQ(::write(file, data.data(), data.size()), static_cast<ssize_t>(data.size()));
+    ::close(file);
+
+    Harness harness(root);
+    harness.session->start();
+    ASSERT_TRUE(harness.runToEnd());
+    EXPECT_EQ(harness.session->errors(), 0);
+    EXPECT_EQ(harness.session->root()->fileCount, 1);
+    EXPECT_GE(harness.session->root()->size, 2'000'000);
+}
+
+TEST(ScanSession, AFolderRemovedBeforeOrWhileItsJobRunsIsNeverWalked) {
+    test::TemporaryFolder temp;
+    TreeBuilder tree(temp.path() / "scanned");
+    tree.file("kept/inner/file", 1'500'000);
+    tree.file("early/inner/file.xyz", 1'500'000);
+    tree.file("late/inner/file.xyz", 1'500'000);
+    // Were a removed folder walked by its bare name, it would be found here.
+    TreeBuilder decoys(temp.path() / "elsewhere");
+    decoys.file("early/inner/decoy.xyz", 1'500'000);
+    decoys.file("late/inner/decoy.xyz", 1'500'000);
+    int home = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_EQ(::chdir(decoys.root().c_str()), 0);
+    int64_t expected = test::duBytes(tree.root().string()) - test::duBytes(tree.path("early")) -
+                       test::duBytes(tree.path("late"));
+
+    Harness harness(tree.root().string(), {}, std::nullopt, 3);
+    auto take = [&](const char* name) {
+        harness.session->remove(harness.node(tree.path(name))->shared_from_this());
+    };
+    Gate gate(*harness.pool);
+    harness.session->start();
+    take("early"); // still queued
+    harness.queue->runPending();
+    take("late"); // its walker waits at the gate
+    gate.open();
+    bool ended = harness.runToEnd();
+    EXPECT_EQ(::fchdir(home), 0);
+    ::close(home);
+    ASSERT_TRUE(ended);
+
+    EXPECT_FALSE(harness.session->kinds().entries().contains("xyz"));
+    for (const auto& job : harness.session->jobs())
+        EXPECT_TRUE(!job->parent || job->parent->node->name == "kept") << job->node->name;
+    EXPECT_EQ(harness.session->root()->size, expected);
+    EXPECT_EQ(harness.session->errors(), 0);
+    EXPECT_EQ(harness.finishes, 1);
+}
+
+TEST(ScanSession, AFileRemovedFromAListedFolderStaysRemoved) {
+    test::TemporaryFolder temp;
+    TreeBuilder tree(temp.path());
+    std::string big = tree.file("top/big", 3'000'000);
+    tree.file("top/sub/file", 1'500'000);
+
+    Harness harness(temp.string());
+    auto gate = harness.startHoldingDeeperJobs();
+    ASSERT_TRUE(harness.runUntilListed(0));
+    harness.session->remove(harness.node(big)->shared_from_this());
+    ASSERT_TRUE(harness.runUntilRefreshed());
+    Node* top = harness.node(tree.path("top"));
+    EXPECT_EQ(top->size, test::allocatedBytes(tree.path("top")) + top->children().front()->size);
+    gate->open();
+    ASSERT_TRUE(harness.runToEnd());
+    EXPECT_EQ(top->size, test::duBytes(tree.path("top")) - test::allocatedBytes(big));
+    EXPECT_EQ(top->fileCount, 1);
+    EXPECT_EQ(harness.session->root()->size,
+              test::duBytes(temp.string()) - test::allocatedBytes(big));
 }

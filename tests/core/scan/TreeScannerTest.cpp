@@ -7,10 +7,14 @@
 #include "support/TemporaryFolder.h"
 #include "support/TreeBuilder.h"
 
+#include <array>
 #include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
+#include <pthread.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -31,9 +35,15 @@ struct Scan {
     int64_t threshold = kThreshold;
     std::function<bool()> isCancelled = [] { return false; };
 
-    Node::Ptr run(const std::string& path, std::optional<uint64_t> device = std::nullopt) {
-        return TreeScanner::scan(path, counter, links, threshold, skip, descend, &tally, device,
-                                 isCancelled);
+    Node::Ptr run(const std::string& path, std::optional<uint64_t> mount = std::nullopt) {
+        return TreeScanner::scan(path, {.counter = counter,
+                                        .links = links,
+                                        .skip = skip,
+                                        .isCancelled = isCancelled,
+                                        .threshold = threshold,
+                                        .descend = descend,
+                                        .tally = &tally,
+                                        .mount = mount});
     }
 };
 
@@ -52,6 +62,55 @@ void expectSumsHold(const Node& node) {
     EXPECT_EQ(node.fileCount, files) << node.path();
     for (size_t i = 1; i < node.children().size(); ++i)
         EXPECT_GE(node.children()[i - 1]->size, node.children()[i]->size) << node.path();
+}
+
+// How deep the first chain of folders under `node` goes.
+int depthOf(const Node& node) {
+    int depth = 0;
+    for (const Node* at = &node; !at->children().empty(); at = at->children().front().get())
+        ++depth;
+    return depth;
+}
+
+// Takes the first gift a walk offers and keeps it, as an idle worker would before walking it.
+struct KeepFirstGift : TreeScanner::Sharing {
+    bool wanted() const override { return !gift; }
+    bool give(TreeScanner::SharedFolders& folders) override {
+        if (refuse)
+            return false;
+        gift = std::move(folders);
+        return true;
+    }
+    bool refuse = false;
+    std::optional<TreeScanner::SharedFolders> gift;
+};
+
+struct ChildOutcome {
+    int status = -1; // the child's exit status; 2 when it could not prepare
+    std::array<int64_t, 3> report{};
+};
+
+// Runs `work` in a child process, for what must not change this one (dropped privileges, a
+// lowered open-file limit); `work` reports three figures, or ends the child with status 2.
+ChildOutcome inChildProcess(const std::function<std::array<int64_t, 3>()>& work) {
+    ChildOutcome outcome;
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0)
+        return outcome;
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(pipeFds[0]);
+        std::array<int64_t, 3> report = work();
+        ::_exit(::write(pipeFds[1], report.data(), sizeof report) == sizeof report ? 0 : 3);
+    }
+    ::close(pipeFds[1]);
+    ssize_t got = ::read(pipeFds[0], outcome.report.data(), sizeof outcome.report);
+    ::close(pipeFds[0]);
+    int status = 0;
+    if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status))
+        outcome.status =
+            got == sizeof outcome.report ? WEXITSTATUS(status) : WEXITSTATUS(status) | 4;
+    return outcome;
 }
 
 } // namespace
@@ -87,7 +146,16 @@ TEST(TreeScanner, FiguresMatchAnIndependentCountOfTheSameTree) {
     ASSERT_TRUE(test::childNamed(*root, "at threshold"))
         << "a file of exactly the threshold has a node";
     EXPECT_FALSE(test::childNamed(*root, "one block below"));
-    EXPECT_EQ(root->smallFileSize, test::allocatedBytes(tree.path("one block below")));
+    EXPECT_EQ(root->smallFileSize, test::allocatedBytes(tree.path("one block below")) +
+                                       test::allocatedBytes(tree.root().string()))
+        << "a folder's own blocks count with its small files";
+    Node* empty = test::childNamed(*root, "empty");
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(empty->size, test::allocatedBytes(tree.path("empty")));
+    EXPECT_EQ(empty->unique, empty->size);
+    EXPECT_EQ(empty->fileCount, 0);
+    EXPECT_EQ(empty->smallFileCount, 0);
+    EXPECT_TRUE(empty->items().empty()) << "an empty folder shows no items";
     Node* odd = test::childNamed(*root, "odd");
     ASSERT_TRUE(odd);
     EXPECT_EQ(odd->smallFileCount, 3);
@@ -99,6 +167,71 @@ TEST(TreeScanner, FiguresMatchAnIndependentCountOfTheSameTree) {
     EXPECT_EQ(snapshot.bytes, expected.bytes);
     EXPECT_EQ(snapshot.errors, 0);
     EXPECT_EQ(scan.tally.value.entries().at("txt").files, 2);
+}
+
+TEST(TreeScanner, AWalkGivesTheLaterHalfOfItsSubFoldersToAnIdleWorker) {
+    test::TemporaryFolder temp;
+    TreeBuilder tree(temp.path() / "top");
+    for (int i = 0; i < 10; ++i) {
+        tree.file("s" + std::to_string(i) + "/inner/big", 1'500'000);
+        tree.file("s" + std::to_string(i) + "/small.txt", 100);
+    }
+    std::string top = tree.root().string();
+
+    Scan refused;
+    KeepFirstGift declining;
+    declining.refuse = true;
+    auto whole = TreeScanner::scan(top, {.counter = refused.counter,
+                                         .links = refused.links,
+                                         .skip = refused.skip,
+                                         .threshold = kThreshold,
+                                         .sharing = &declining});
+    ASSERT_TRUE(whole);
+    EXPECT_EQ(whole->size, test::duBytes(top)) << "a refused gift is walked by the giver";
+
+    Scan giver;
+    KeepFirstGift sharing;
+    auto root = TreeScanner::scan(top, {.counter = giver.counter,
+                                        .links = giver.links,
+                                        .skip = giver.skip,
+                                        .threshold = kThreshold,
+                                        .tally = &giver.tally,
+                                        .sharing = &sharing});
+    ASSERT_TRUE(root && sharing.gift);
+    const TreeScanner::SharedFolders& gift = *sharing.gift;
+    EXPECT_EQ(gift.parentPath, top);
+    ASSERT_EQ(gift.folders.size(), 5u) << "the first folder is entered, then half the other nine";
+    int64_t given = 0;
+    for (const auto& folder : gift.folders) {
+        EXPECT_EQ(folder.node->parent(), root.get());
+        EXPECT_EQ(folder.node->size, test::allocatedBytes(tree.path(folder.node->name)))
+            << "a given folder counts only its own blocks in the giving walk";
+        given += test::duBytes(tree.path(folder.node->name)) - folder.node->size;
+    }
+    EXPECT_EQ(root->size + given, test::duBytes(top));
+    expectSumsHold(*root);
+
+    // The receiving walk measures them as the giver would have, and refuses a swapped folder.
+    std::filesystem::rename(tree.path(gift.folders[0].node->name), temp.path() / "moved");
+    tree.folder(gift.folders[0].node->name);
+    Scan receiver;
+    auto walked = TreeScanner::scanShared(gift, {.counter = receiver.counter,
+                                                 .links = giver.links,
+                                                 .skip = receiver.skip,
+                                                 .threshold = kThreshold,
+                                                 .tally = &receiver.tally});
+    ASSERT_EQ(walked.size(), 5u);
+    EXPECT_FALSE(walked[0]) << "not the folder that was listed";
+    EXPECT_EQ(receiver.counter.snapshot().errors, 1);
+    for (size_t i = 1; i < walked.size(); ++i) {
+        ASSERT_TRUE(walked[i]);
+        EXPECT_EQ(walked[i]->size, test::duBytes(tree.path(gift.folders[i].node->name)));
+        EXPECT_EQ(walked[i]->fileCount, 2);
+        expectSumsHold(*walked[i]);
+    }
+    EXPECT_EQ(giver.tally.value.entries().at("txt").files +
+                  receiver.tally.value.entries().at("txt").files,
+              9);
 }
 
 TEST(TreeScanner, HardLinksCountOnceEvenWhenTwoWalkersMeetThemAtOnce) {
@@ -116,22 +249,22 @@ TEST(TreeScanner, HardLinksCountOnceEvenWhenTwoWalkersMeetThemAtOnce) {
     ScanCounter leftCounter, rightCounter;
     TallyBox leftTally, rightTally;
     PathSet skip;
-    std::function<bool()> never = [] { return false; };
     Node::Ptr left, right;
-    std::thread a([&] {
-        left = TreeScanner::scan(tree.path("left"), leftCounter, links, kThreshold, skip, true,
-                                 &leftTally, std::nullopt, never);
-    });
-    std::thread b([&] {
-        right = TreeScanner::scan(tree.path("right"), rightCounter, links, kThreshold, skip, true,
-                                  &rightTally, std::nullopt, never);
-    });
+    auto walk = [&](const std::string& path, ScanCounter& counter, TallyBox& tally) {
+        return TreeScanner::scan(path, {.counter = counter,
+                                        .links = links,
+                                        .skip = skip,
+                                        .threshold = kThreshold,
+                                        .tally = &tally});
+    };
+    std::thread a([&] { left = walk(tree.path("left"), leftCounter, leftTally); });
+    std::thread b([&] { right = walk(tree.path("right"), rightCounter, rightTally); });
     a.join();
     b.join();
     ASSERT_TRUE(left && right);
     auto expected = test::independentUsage(tree.path("left"));
     EXPECT_EQ(left->fileCount + right->fileCount, expected.files);
-    EXPECT_EQ(left->size + right->size, expected.bytes);
+    EXPECT_EQ(left->size + right->size, expected.bytes + test::allocatedBytes(tree.path("right")));
     EXPECT_EQ((test::childNamed(*left, "big") != nullptr) +
                   (test::childNamed(*right, "big") != nullptr),
               1);
@@ -154,7 +287,7 @@ TEST(TreeScanner, SkippedFoldersAreMarkedAndNotEntered) {
     Node* skipped = test::childNamed(*root, "private");
     ASSERT_TRUE(skipped);
     EXPECT_TRUE(skipped->needsAccess);
-    EXPECT_EQ(skipped->size, 0);
+    EXPECT_EQ(skipped->size, test::allocatedBytes(tree.path("private"))) << "only its own blocks";
     EXPECT_TRUE(skipped->children().empty());
     EXPECT_EQ(root->fileCount, 1);
 }
@@ -171,12 +304,14 @@ TEST(TreeScanner, WithoutDescendingSubFoldersStayEmptyButTopFilesCount) {
     ASSERT_TRUE(root);
     Node* sub = test::childNamed(*root, "sub");
     ASSERT_TRUE(sub);
-    EXPECT_EQ(sub->size, 0);
+    EXPECT_EQ(sub->size, test::allocatedBytes(tree.path("sub"))) << "only its own blocks";
     EXPECT_EQ(sub->fileCount, 0);
     EXPECT_TRUE(sub->children().empty());
     EXPECT_EQ(root->fileCount, 2);
-    EXPECT_EQ(root->size, test::allocatedBytes(tree.path("top-big")) +
-                              test::allocatedBytes(tree.path("top-small")));
+    EXPECT_EQ(root->size, test::allocatedBytes(temp.string()) +
+                              test::allocatedBytes(tree.path("top-big")) +
+                              test::allocatedBytes(tree.path("top-small")))
+        << "sub-folders are left to the caller";
 }
 
 TEST(TreeScanner, CancellingTakesEffectAtThePublicationAndReturnsNothing) {
@@ -202,9 +337,15 @@ TEST(TreeScanner, PathsThatAreNotFoldersGiveNothingAndForeignMountsGiveAnEmptyNo
     TreeBuilder tree(temp.path());
     tree.file("plain", 10);
     tree.file("sub/x", 2'000'000);
+    tree.symlink(tree.path("sub"), "link");
     Scan scan;
     EXPECT_FALSE(scan.run(tree.path("missing")));
     EXPECT_FALSE(scan.run(tree.path("plain")));
+    EXPECT_EQ(scan.counter.snapshot().errors, 2) << "each failure counts";
+    auto linked = scan.run(tree.path("link"));
+    ASSERT_TRUE(linked) << "a folder named through a link is walked";
+    EXPECT_EQ(linked->fileCount, 1);
+    EXPECT_EQ(linked->name, "link");
     auto empty = scan.run(tree.path("sub"), 0xFFFF'FFFF'FFFFull);
     ASSERT_TRUE(empty);
     EXPECT_EQ(empty->size, 0);
@@ -213,21 +354,75 @@ TEST(TreeScanner, PathsThatAreNotFoldersGiveNothingAndForeignMountsGiveAnEmptyNo
     EXPECT_EQ(empty->name, "sub");
 }
 
-TEST(TreeScanner, AMountInsideTheTreeDoesNotAppear) {
+TEST(TreeScanner, MountsInsideTheTreeAreLeftOutFoldersAndFilesAlike) {
     test::TemporaryFolder temp;
-    TreeBuilder tree(temp.path());
+    TreeBuilder tree(temp.path() / "tree");
     tree.file("kept", 2'000'000);
     std::string mountPoint = tree.folder("mounted");
+    std::string boundFile = tree.file("bound", 0);
+    std::string elsewhere = TreeBuilder(temp.path() / "elsewhere").file("big", 10'000'000);
     if (::mount("tavelin-test", mountPoint.c_str(), "tmpfs", 0, "size=16m") != 0)
         GTEST_SKIP() << "mounting a tmpfs was refused here: " << std::strerror(errno);
     TreeBuilder(mountPoint).file("inside", 4'000'000);
+    bool bound = ::mount(elsewhere.c_str(), boundFile.c_str(), nullptr, MS_BIND, nullptr) == 0;
 
     Scan scan;
-    auto root = scan.run(temp.string());
+    auto root = scan.run(tree.root().string());
     ::umount(mountPoint.c_str());
+    if (bound)
+        ::umount(boundFile.c_str());
+    ASSERT_TRUE(bound) << "bind-mounting a file was refused: " << std::strerror(errno);
     ASSERT_TRUE(root);
     EXPECT_EQ(test::childNamed(*root, "mounted"), nullptr);
-    EXPECT_EQ(root->fileCount, 1);
+    EXPECT_EQ(root->fileCount, 1) << "the file bound from elsewhere is not counted";
+    EXPECT_EQ(root->size,
+              test::allocatedBytes(tree.root().string()) + test::allocatedBytes(tree.path("kept")));
+}
+
+TEST(TreeScanner, DepthCostsNoStackAndBeyondTheOpenFileLimitIsOneError) {
+    test::TemporaryFolder temp;
+    TreeBuilder tree(temp.path());
+    constexpr int kDepth = 2'000;
+    tree.chain("top", kDepth, "d");
+
+    // A thread with a small stack: a walk that recursed per level would overflow it.
+    struct Work {
+        Scan scan;
+        std::string path;
+        Node::Ptr root;
+    } work{{}, tree.path("top"), nullptr};
+    pthread_attr_t attributes;
+    ASSERT_EQ(::pthread_attr_init(&attributes), 0);
+    ASSERT_EQ(::pthread_attr_setstacksize(&attributes, 256 * 1024), 0);
+    pthread_t thread;
+    auto body = [](void* argument) -> void* {
+        auto* work = static_cast<Work*>(argument);
+        work->root = work->scan.run(work->path);
+        return nullptr;
+    };
+    ASSERT_EQ(::pthread_create(&thread, &attributes, body, &work), 0);
+    ::pthread_join(thread, nullptr);
+    ::pthread_attr_destroy(&attributes);
+    ASSERT_TRUE(work.root);
+    EXPECT_EQ(depthOf(*work.root), kDepth);
+    EXPECT_EQ(work.scan.counter.snapshot().errors, 0);
+    EXPECT_EQ(work.root->size, test::duBytes(tree.path("top")));
+
+    ChildOutcome limited = inChildProcess([&] {
+        struct rlimit limit {
+            64, 64
+        };
+        if (::setrlimit(RLIMIT_NOFILE, &limit) != 0)
+            ::_exit(2);
+        Scan scan;
+        auto root = scan.run(tree.path("top"));
+        return std::array<int64_t, 3>{root ? 1 : 0, root ? depthOf(*root) : 0,
+                                      scan.counter.snapshot().errors};
+    });
+    ASSERT_EQ(limited.status, 0);
+    EXPECT_EQ(limited.report[0], 1) << "the walk returns a tree";
+    EXPECT_LT(limited.report[1], 64);
+    EXPECT_EQ(limited.report[2], 1) << "the level that could not be opened is one error";
 }
 
 TEST(TreeScanner, UnreadableFoldersAreMarkedAndCounted) {
@@ -240,33 +435,20 @@ TEST(TreeScanner, UnreadableFoldersAreMarkedAndCounted) {
     std::filesystem::permissions(locked, std::filesystem::perms::none);
 
     // Root reads everything, so the walk runs in a child that has given up root.
-    int pipeFds[2];
-    ASSERT_EQ(::pipe(pipeFds), 0);
-    pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        ::close(pipeFds[0]);
+    ChildOutcome outcome = inChildProcess([&] {
         if (::getuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
             ::_exit(2);
         Scan scan;
         auto root = scan.run(tree.root().string());
-        int64_t report[3] = {root ? 1 : 0, 0, scan.counter.snapshot().errors};
-        if (root)
-            if (Node* node = test::childNamed(*root, "locked"))
-                report[1] = node->isUnreadable ? 1 : 0;
-        ::_exit(::write(pipeFds[1], report, sizeof report) == sizeof report ? 0 : 3);
-    }
-    ::close(pipeFds[1]);
-    int64_t report[3] = {};
-    ssize_t got = ::read(pipeFds[0], report, sizeof report);
-    ::close(pipeFds[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
+        Node* node = root ? test::childNamed(*root, "locked") : nullptr;
+        return std::array<int64_t, 3>{root ? 1 : 0, node && node->isUnreadable ? 1 : 0,
+                                      scan.counter.snapshot().errors};
+    });
     std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
-    if (WEXITSTATUS(status) == 2)
+    if (outcome.status == 2)
         GTEST_SKIP() << "could not drop root privileges to make a folder unreadable";
-    ASSERT_EQ(got, static_cast<ssize_t>(sizeof report));
-    EXPECT_EQ(report[0], 1) << "the walk returns a tree";
-    EXPECT_EQ(report[1], 1) << "the locked folder is marked unreadable";
-    EXPECT_EQ(report[2], 1) << "one error is counted";
+    ASSERT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.report[0], 1) << "the walk returns a tree";
+    EXPECT_EQ(outcome.report[1], 1) << "the locked folder is marked unreadable";
+    EXPECT_EQ(outcome.report[2], 1) << "one error is counted";
 }

@@ -50,3 +50,14 @@ TEST(Dates, DistantPastIsBeforeAnyFileTime) {
     EXPECT_LT(kDistantPast, dateFromSecondsSince1970(-2'000'000'000.0));
     EXPECT_EQ(dateFromSecondsSince1970(secondsSince1970(kDistantPast)), kDistantPast);
 }
+
+TEST(Dates, FileTimesBeyondTheClockAreClampedNotWrapped) {
+    constexpr int64_t k2100 = 4'102'444'800;
+    constexpr int64_t k2400 = 13'569'465'600;
+    EXPECT_GT(dateFromTimespec(k2400, 0), dateFromTimespec(k2100, 0));
+    EXPECT_EQ(dateFromTimespec(k2400, 999'999'999), dateFromTimespec(INT64_MAX, 999'999'999));
+    EXPECT_LT(dateFromTimespec(-k2400, 0), kDistantPast);
+    EXPECT_EQ(dateFromTimespec(-k2400, 0), dateFromTimespec(INT64_MIN, 0));
+    EXPECT_EQ(dateFromTimespec(k2100, 500'000'000) - dateFromTimespec(k2100, 0),
+              std::chrono::milliseconds(500));
+}

@@ -11,10 +11,11 @@ std::span<const uint8_t> bytesOf(std::string_view text) {
 }
 } // namespace
 
-TEST(Sha256, HexStringSpellsEachByteAsTwoLowerCaseDigits) {
-    const uint8_t bytes[] = {0x00, 0x0f, 0xa5, 0xf0, 0xff, 0x9b};
-    EXPECT_EQ(hexString(bytes), "000fa5f0ff9b");
-    EXPECT_EQ(hexString({}), "");
+TEST(Sha256, KnownVectors) {
+    EXPECT_EQ(hexString(sha256(bytesOf(""))),
+              "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    EXPECT_EQ(hexString(sha256(bytesOf("abc"))),
+              "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
 }
 
 TEST(Sha256, PiecesGiveTheDigestOfTheWholeAndNothingAfterwards) {

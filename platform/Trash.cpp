@@ -8,7 +8,6 @@
 #include "platform/UniqueFd.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>

@@ -2,13 +2,19 @@
 // as the home folder, and prints one JSON object: {"sets", "files", "proposals", "freed",
 // "hashedBytes", "scanSeconds", "dupesSeconds"}, where sets and files count the sets of
 // identical files found and proposals the suggestions made of them; with --list, each set's
-// paths as "list": [[path…]…].
+// paths as "list": [[path…]…]. With --merge, it then applies every merge it proposed, as the
+// application would, and adds "merged" (copies now sharing their kept file's data),
+// "mergeFreed" (the bytes the executor expected to free), "freedOnDisk" (the growth of the
+// file system's free space, after a sync), "mergeSeconds" and "mergeErrors" (the executor's
+// messages).
 // Benchmarks and the cross-check against other duplicate finders run it; it is not part of the
-// product.
+// product. --merge changes files: try it on a scratch copy, such as a btrfs image.
 //
-// Usage: tavelin-dupes PATH [--min-bytes N] [--list]   (N, default 1: the smallest file and set)
+// Usage: tavelin-dupes PATH [--min-bytes N] [--list] [--merge]
+//        (N, default 1: the smallest file and set)
 
 #include "advisor/DuplicatesDetector.h"
+#include "executor/Executor.h"
 #include "platform/FileFacts.h"
 #include "scan/ScanSession.h"
 #include "util/ManualQueue.h"
@@ -21,7 +27,9 @@
 #include <iostream>
 #include <nlohmann/json.hpp>
 #include <string_view>
+#include <sys/statvfs.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -35,6 +43,7 @@ struct Options {
     std::string path;
     int64_t minBytes = 1;
     bool list = false;
+    bool merge = false;
 };
 
 std::optional<Options> parse(int argc, char** argv) {
@@ -43,6 +52,8 @@ std::optional<Options> parse(int argc, char** argv) {
         std::string_view argument = argv[i];
         if (argument == "--list") {
             options.list = true;
+        } else if (argument == "--merge") {
+            options.merge = true;
         } else if (argument == "--min-bytes" && i + 1 < argc) {
             std::string_view number = argv[++i];
             auto [end, error] =
@@ -72,12 +83,50 @@ tavelin::Node::Ptr scan(const std::string& path, int64_t threshold,
     return session->root();
 }
 
+// Free bytes of the file system holding the path once pending changes are written; shared data
+// is only released when the file system commits.
+int64_t freeBytesAfterSync(const std::string& path) {
+    ::sync();
+    struct statvfs figures;
+    if (::statvfs(path.c_str(), &figures) != 0)
+        return 0;
+    return static_cast<int64_t>(figures.f_bfree) * static_cast<int64_t>(figures.f_frsize);
+}
+
+// Applies every merge among the suggestions and adds what it did to the report.
+void applyMerges(const std::vector<tavelin::Candidate>& candidates, const std::string& path,
+                 nlohmann::json& report) {
+    auto env = tavelin::ExecutorEnvironment::live();
+    int64_t freeBefore = freeBytesAfterSync(path);
+    auto start = Clock::now();
+    int64_t merged = 0;
+    int64_t expected = 0;
+    std::vector<std::string> errors;
+    for (const auto& candidate : candidates) {
+        const auto* merge =
+            std::get_if<tavelin::AdvisorAction::MergeDuplicates>(&candidate.action.value);
+        if (!merge)
+            continue;
+        tavelin::ActionResult result =
+            tavelin::Executor::mergeDuplicates(merge->keep, merge->copies, env);
+        merged += static_cast<int64_t>(result.applied.size());
+        expected += result.freedEstimate;
+        if (result.error)
+            errors.push_back(*result.error);
+    }
+    report["mergeSeconds"] = secondsSince(start);
+    report["merged"] = merged;
+    report["mergeFreed"] = expected;
+    report["freedOnDisk"] = freeBytesAfterSync(path) - freeBefore;
+    report["mergeErrors"] = errors;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     auto options = parse(argc, argv);
     if (!options) {
-        std::cerr << "usage: tavelin-dupes PATH [--min-bytes N] [--list]\n";
+        std::cerr << "usage: tavelin-dupes PATH [--min-bytes N] [--list] [--merge]\n";
         return 2;
     }
     tavelin::platform::FileFacts facts;
@@ -118,6 +167,8 @@ int main(int argc, char** argv) {
                              {"dupesSeconds", dupesSeconds}};
     if (options->list)
         report["list"] = findings.identicalSets;
+    if (options->merge)
+        applyMerges(findings.candidates, options->path, report);
     std::cout << report.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
     return 0;
 }

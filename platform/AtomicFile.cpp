@@ -1,5 +1,6 @@
 #include "platform/AtomicFile.h"
 
+#include "platform/Descriptors.h"
 #include "platform/UniqueFd.h"
 
 #include <cerrno>
@@ -29,24 +30,11 @@ fs::path temporaryFileBeside(const fs::path& file) {
     return file.parent_path() / name;
 }
 
-std::error_code writeAll(int fd, std::string_view contents) {
-    while (!contents.empty()) {
-        ssize_t written = ::write(fd, contents.data(), contents.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return lastError();
-        }
-        contents.remove_prefix(static_cast<size_t>(written));
-    }
-    return {};
-}
-
 std::error_code writeAndSync(const fs::path& temporary, std::string_view contents) {
     int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0)
         return lastError();
-    std::error_code error = writeAll(fd, contents);
+    std::error_code error(writeAll(fd, contents), std::system_category());
     if (!error && ::fsync(fd) != 0)
         error = lastError();
     // close() can report a write-back failure of its own on network file systems.

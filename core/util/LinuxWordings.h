@@ -38,6 +38,12 @@ inline constexpr LinuxWording kLinuxWordings[] = {
     {"free to download again from the App Store", "free to download again from "},
     {" smaller versions on this Mac.", " smaller versions on this computer."},
 
+    // Applying suggestions: the computer's name when it has none, files waiting for their upload,
+    // and tools, which the sandboxed build never runs.
+    {"this Mac", "this computer"},
+    {" stayed on this Mac because ", " stayed on this computer because "},
+    {" and stay on this Mac for now.", " and stay on this computer for now."},
+    {"Not available in the App Store version", "Not available in the sandboxed version"},
 
     // Items and the file manager.
     {"Show in Finder", "Show in File Manager"},

@@ -22,7 +22,7 @@ std::string shellQuoted(const std::string& text) {
     return quoted + "'";
 }
 
-BtrfsImage::BtrfsImage(const std::filesystem::path& folder)
+BtrfsImage::BtrfsImage(const std::filesystem::path& folder, int64_t bytes)
     : image_(folder / "btrfs.img")
     , mountPoint_(folder / "btrfs") {
     if (::geteuid() != 0) {
@@ -31,8 +31,8 @@ BtrfsImage::BtrfsImage(const std::filesystem::path& folder)
     }
     std::filesystem::create_directories(mountPoint_);
     std::string image = shellQuoted(image_.string());
-    if (runCommand("truncate -s 128M " + image + " && mkfs.btrfs -q " + image +
-                   " >/dev/null 2>&1") != 0) {
+    if (runCommand("truncate -s " + std::to_string(bytes) + " " + image + " && mkfs.btrfs -q " +
+                   image + " >/dev/null 2>&1") != 0) {
         whyNot_ = "mkfs.btrfs is missing or failed";
         return;
     }

@@ -4,6 +4,7 @@
 // object, so tests can make real reflink clones. Mounting needs root and loop devices; where
 // either is refused, `mounted()` is false and `whyNot()` says why.
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -11,7 +12,8 @@ namespace tavelin::test {
 
 class BtrfsImage {
 public:
-    explicit BtrfsImage(const std::filesystem::path& folder);
+    // The image is a sparse file of `bytes` in `folder`.
+    explicit BtrfsImage(const std::filesystem::path& folder, int64_t bytes = 128 << 20);
     ~BtrfsImage();
     BtrfsImage(const BtrfsImage&) = delete;
     BtrfsImage& operator=(const BtrfsImage&) = delete;

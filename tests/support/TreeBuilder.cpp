@@ -33,8 +33,10 @@ std::string TreeBuilder::file(const std::string& relative, int64_t bytes) {
     for (int64_t left = bytes; left > 0;) {
         auto size =
             static_cast<size_t>(std::min<int64_t>(left, static_cast<int64_t>(chunk.size())));
-        if (::write(fd, chunk.data(), size) != static_cast<ssize_t>(size))
+        if (::write(fd, chunk.data(), size) != static_cast<ssize_t>(size)) {
+            ::close(fd);
             throw std::runtime_error("cannot write " + target);
+        }
         left -= static_cast<int64_t>(size);
     }
     ::fsync(fd);
@@ -46,11 +48,14 @@ std::string TreeBuilder::file(const std::string& relative, std::string_view cont
     fs::create_directories((root_ / relative).parent_path());
     std::string target = path(relative);
     int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0 ||
-        ::write(fd, content.data(), content.size()) != static_cast<ssize_t>(content.size()))
+    bool written = fd >= 0 && ::write(fd, content.data(), content.size()) ==
+                                  static_cast<ssize_t>(content.size());
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+    if (!written)
         throw std::runtime_error("cannot write " + target);
-    ::fsync(fd);
-    ::close(fd);
     return target;
 }
 

@@ -1,0 +1,123 @@
+#pragma once
+
+// Carries out advisor actions on the file system and puts things back on request. Nothing
+// leaves its place except through the Trash, or after a verified copy of it exists; only
+// emptying the Trash deletes. Every failure comes back as sentences in the result, naming at
+// most two items by their last path component; one item's failure never stops the others.
+//
+// Stateless. Every operation blocks until it is done and runs off the user-interface thread;
+// within one call the items are handled one after another. The machine is reached through the
+// environment's callbacks and the platform layer.
+
+#include "advisor/AdvisorAction.h"
+#include "executor/ActionResult.h"
+#include "executor/ExecutorEnvironment.h"
+#include "executor/UndoRecord.h"
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavelin::Executor {
+
+// Carries out the action; `sandboxed` keeps tools from running. A guide gives an empty result.
+ActionResult apply(const AdvisorAction& action, bool sandboxed, const ExecutorEnvironment& env);
+
+// Moves each path to the Trash; the undo record lists the items that moved.
+ActionResult trash(const std::vector<std::string>& paths, const ExecutorEnvironment& env);
+
+// Deletes every entry of `env.trashFolder` for good. Never an undo record.
+ActionResult emptyTrash(const ExecutorEnvironment& env);
+
+// Makes each copy share the data of `keep`, after checking that it still has the kept file's
+// length, device and SHA-256 digest and is not locked. Copies that already share it are
+// skipped without a word. Never an undo record: each copy keeps its name, place, content and
+// metadata.
+ActionResult mergeDuplicates(const std::string& keep, const std::vector<std::string>& copies,
+                             const ExecutorEnvironment& env);
+
+// Copies each path to the destination, verifies the copy, and only then moves the original to
+// the Trash. The undo record puts the originals back and trashes their copies.
+ActionResult archive(const std::vector<std::string>& paths, const ArchiveDestination& to,
+                     bool sandboxed, const ExecutorEnvironment& env);
+
+// Runs a tool's own clean-up command; the freed estimate is the growth of free space.
+ActionResult runTool(const ToolCommand& command, bool sandboxed, const ExecutorEnvironment& env);
+
+struct OnlineOnly {
+    ActionResult result;
+    std::vector<std::string> waiting; // files not uploaded yet, left as they are
+};
+// Removes the local copies of the uploaded files under each path, keeping them in the cloud.
+OnlineOnly makeOnlineOnly(const std::vector<std::string>& paths, const CloudProvider& provider,
+                          bool sandboxed, const ExecutorEnvironment& env);
+
+// Waits until every local file under the paths is uploaded (polling every `env.pollInterval`),
+// the timeout passes or `isCancelled` answers true, then makes them online-only.
+ActionResult makeOnlineOnlyWhenUploaded(const std::vector<std::string>& paths,
+                                        const CloudProvider& provider,
+                                        std::chrono::milliseconds timeout, bool sandboxed,
+                                        const ExecutorEnvironment& env,
+                                        const std::function<bool()>& isCancelled = {});
+
+// Reverses a record; nothing when everything was put back, else the sentences saying what not.
+std::optional<std::string> undo(const UndoRecord& record, const ExecutorEnvironment& env);
+
+struct PutBack {
+    std::set<std::string> restored; // originals that are back
+    std::optional<std::string> error;
+};
+// Moves trashed items back to their original paths, never over anything that is there now;
+// missing parent folders are made again.
+PutBack putBack(const std::vector<TrashedItem>& items);
+
+// Runs the program (no shell) with standard output and error in one pipe. Status -1 with the
+// system's description of the failure when it cannot start.
+ProcessOutput runProcess(const std::string& executable, const std::vector<std::string>& arguments);
+
+// Linux has no cloud file states to read: every file is `notInCloud`.
+CloudItemState liveCloudState(const std::string& path);
+
+// Names for messages, in curly quotes: "" for none, “a”, “a” and “b”, “a”, “b” and “c”, and
+// from four on “a”, “b” and N more.
+std::string list(const std::vector<std::string>& names);
+
+// "1 file"; otherwise the count with the locale's grouping and the plural: "1,204 files".
+std::string count(int64_t n, std::string_view noun);
+
+// The bytes deleting the path would free: a folder measured by the scan walker, anything else
+// from its own blocks. 0 when it cannot be examined.
+int64_t uniqueBytes(const std::string& path);
+
+// Whether `path` is `folder` or lies inside it, comparing texts.
+bool isInside(std::string_view path, std::string_view folder);
+
+// Where an archive rebuilds the path: below the home folder for paths inside it, else the
+// whole path without its leading "/".
+std::string relativePath(std::string_view path, std::string_view home);
+
+// The path when nothing is there, else the first free of "name 2.ext", "name 3.ext"…
+// ("name 2" without an extension).
+std::string freeName(const std::string& path);
+
+// Whether two entries hold the same thing, links never followed: regular files of the same
+// length and SHA-256 digest, links with the same target, folders with the same names holding
+// identical entries, and any two other entries of one type. Anything that cannot be read is
+// never identical, so an unverified copy never passes.
+bool identical(const std::string& a, const std::string& b);
+
+struct LocalFile {
+    std::string path;
+    int64_t allocated = 0; // blocks × 512
+    bool operator==(const LocalFile&) const = default;
+};
+// The regular files with data blocks at or under the path: the file itself, or every file
+// beneath a folder. Files kept only in the cloud have no blocks and are left out.
+std::vector<LocalFile> localFiles(const std::string& path);
+
+} // namespace tavelin::Executor

@@ -1,0 +1,12 @@
+#include "executor/RecentAction.h"
+
+#include "util/Uuid.h"
+
+namespace tavelin {
+
+RecentAction RecentAction::make(std::string title, std::vector<std::string> paths, Date date,
+                                int64_t freed, Undo undo) {
+    return {makeUuid(), std::move(title), std::move(paths), date, freed, std::move(undo), false};
+}
+
+} // namespace tavelin

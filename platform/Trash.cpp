@@ -1,0 +1,328 @@
+#include "platform/Trash.h"
+
+#include "platform/Account.h"
+#include "platform/AtomicFile.h"
+#include "platform/Descriptors.h"
+#include "platform/Files.h"
+#include "platform/ItemRemoval.h"
+#include "platform/UniqueFd.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tavelin::platform {
+namespace {
+
+constexpr std::string_view kInfoSuffix = ".trashinfo";
+// Room for the info file's suffix and a number within the system's 255-byte name limit.
+constexpr size_t kLongestName = 255 - kInfoSuffix.size() - 8;
+
+std::string parentOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    return slash == 0 || slash == std::string::npos ? "/" : path.substr(0, slash);
+}
+
+std::string nameOf(const std::string& path) {
+    return path.substr(path.rfind('/') + 1);
+}
+
+std::string joined(const std::string& folder, std::string_view name) {
+    std::string path = folder;
+    if (!path.ends_with('/'))
+        path += '/';
+    path += name;
+    return path;
+}
+
+std::string homeFolder() {
+    const char* home = std::getenv("HOME");
+    if (home && home[0] == '/')
+        return home;
+    return passwordHome().value_or("/");
+}
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+std::string percentDecoded(std::string_view text) {
+    std::string decoded;
+    for (size_t i = 0; i < text.size(); ++i) {
+        int high = i + 2 < text.size() && text[i] == '%' ? hexValue(text[i + 1]) : -1;
+        int low = high >= 0 ? hexValue(text[i + 2]) : -1;
+        if (low >= 0) {
+            decoded += static_cast<char>(high * 16 + low);
+            i += 2;
+        } else {
+            decoded += text[i];
+        }
+    }
+    return decoded;
+}
+
+std::string deletionDate(std::chrono::system_clock::time_point when) {
+    std::time_t seconds = std::chrono::system_clock::to_time_t(when);
+    std::tm local{};
+    ::localtime_r(&seconds, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
+    return text;
+}
+
+// The placement of the deepest part of `path` that exists: where a folder made there would lie.
+std::optional<Placement> placementBelow(std::string path) {
+    for (;;) {
+        if (auto placement = placementOf(AT_FDCWD, path.c_str(), 0))
+            return placement;
+        if (path == "/")
+            return std::nullopt;
+        path = parentOf(path);
+    }
+}
+
+bool makeFolder(const std::string& path) {
+    return ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+// Makes the folder and those above it that are missing, as `mkdir -p` would.
+int makeFolders(const std::string& path) {
+    if (makeFolder(path))
+        return 0;
+    if (errno != ENOENT || path == "/")
+        return errno;
+    if (int error = makeFolders(parentOf(path)))
+        return error;
+    return makeFolder(path) ? 0 : errno;
+}
+
+// A real folder (not a link to one) owned by the user.
+bool isOwnFolder(const std::string& path) {
+    struct stat status;
+    return ::lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
+           status.st_uid == ::getuid();
+}
+
+// Makes `files/` and `info/` in a Trash folder; usable when both are real folders and `files/`
+// lies where the item does, so the item can be renamed into it.
+int prepare(const std::string& root, const Placement& placement) {
+    for (const char* part : {"files", "info"}) {
+        std::string folder = joined(root, part);
+        if (!makeFolder(folder))
+            return errno;
+        if (!isOwnFolder(folder))
+            return ENOTDIR;
+    }
+    auto files = placementOf(AT_FDCWD, joined(root, "files").c_str(), 0);
+    return files && *files == placement ? 0 : EXDEV;
+}
+
+// The highest folder above and including `folder` that still lies on `placement`.
+std::string topdirOf(std::string folder, const Placement& placement) {
+    while (folder != "/") {
+        std::string up = parentOf(folder);
+        auto above = placementOf(AT_FDCWD, up.c_str(), 0);
+        if (!above || *above != placement)
+            break;
+        folder = std::move(up);
+    }
+    return folder;
+}
+
+// The Trash at the top of a mount: the shared $topdir/.Trash/$uid, else $topdir/.Trash-$uid.
+// Sets `error` to the reason when neither can be used.
+std::string topdirTrash(const std::string& topdir, const Placement& placement, int& error) {
+    std::string uid = std::to_string(::getuid());
+    std::string shared = joined(topdir, ".Trash");
+    struct stat status;
+    if (::lstat(shared.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
+        (status.st_mode & S_ISVTX)) {
+        std::string own = joined(shared, uid);
+        if (makeFolder(own) && isOwnFolder(own) && prepare(own, placement) == 0)
+            return own;
+    }
+    std::string own = joined(topdir, ".Trash-" + uid);
+    if (!makeFolder(own)) {
+        error = errno;
+        return {};
+    }
+    if (!isOwnFolder(own)) {
+        error = ENOTDIR;
+        return {};
+    }
+    error = prepare(own, placement);
+    return error == 0 ? own : std::string();
+}
+
+// The name for the n-th try: the item's name cut to fit, with ".n" before its extension from
+// the second try on.
+std::string trashName(std::string name, int attempt) {
+    if (name.size() > kLongestName) {
+        size_t cut = kLongestName;
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+            --cut; // not inside a UTF-8 sequence
+        name.resize(cut);
+    }
+    if (attempt == 1)
+        return name;
+    size_t dot = name.rfind('.');
+    if (dot == 0 || dot == std::string::npos)
+        dot = name.size();
+    return name.substr(0, dot) + "." + std::to_string(attempt) + name.substr(dot);
+}
+
+TrashOutcome moveInto(const std::string& root, const std::string& path, std::string_view recorded,
+                      std::chrono::system_clock::time_point deletedAt) {
+    UniqueFd files(::open(joined(root, "files").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    UniqueFd info(::open(joined(root, "info").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!files || !info)
+        return {{}, errno};
+    std::string text = "[Trash Info]\nPath=";
+    text += trashInfoPath(std::string(recorded));
+    text += "\nDeletionDate=" + deletionDate(deletedAt) + "\n";
+    std::string base = nameOf(path);
+    for (int attempt = 1; attempt < 100'000; ++attempt) {
+        std::string name = trashName(base, attempt);
+        std::string infoName = name + std::string(kInfoSuffix);
+        UniqueFd infoFile(::openat(info.get(), infoName.c_str(),
+                                   O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (!infoFile && errno == EEXIST)
+            continue;
+        if (!infoFile)
+            return {{}, errno};
+        struct stat status;
+        int error = ::fstatat(files.get(), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0
+                        ? EEXIST
+                        : writeAll(infoFile.get(), text);
+        infoFile.reset();
+        if (error == 0)
+            error = renameNoReplace(AT_FDCWD, path.c_str(), files.get(), name.c_str());
+        if (error == 0)
+            return {joined(joined(root, "files"), name), 0};
+        ::unlinkat(info.get(), infoName.c_str(), 0);
+        if (error != EEXIST)
+            return {{}, error};
+    }
+    return {{}, EEXIST};
+}
+
+// Drops what a Trash records beside an entry of its `files/` folder that is gone.
+void forget(const std::string& filesFolder, const std::string& name) {
+    if (nameOf(filesFolder) != "files")
+        return;
+    std::string root = parentOf(filesFolder);
+    ::unlink(joined(joined(root, "info"), name + std::string(kInfoSuffix)).c_str());
+    std::string sizesFile = joined(root, "directorysizes");
+    auto sizes = readRegularFile(sizesFile.c_str(), 16 * 1024 * 1024);
+    if (!sizes)
+        return;
+    // Each line: size, modification time and the percent-encoded name, separated by spaces.
+    std::string kept;
+    bool dropped = false;
+    for (size_t start = 0; start < sizes->size();) {
+        size_t end = sizes->find('\n', start);
+        end = end == std::string::npos ? sizes->size() : end + 1;
+        std::string_view line(sizes->data() + start, end - start);
+        size_t first = line.find(' ');
+        size_t second = first == std::string_view::npos ? first : line.find(' ', first + 1);
+        std::string_view field = second == std::string_view::npos ? "" : line.substr(second + 1);
+        while (field.ends_with('\n') || field.ends_with('\r'))
+            field.remove_suffix(1);
+        if (!field.empty() && percentDecoded(field) == name)
+            dropped = true;
+        else
+            kept += line;
+        start = end;
+    }
+    if (dropped)
+        (void)replaceFile(sizesFile, kept);
+}
+
+} // namespace
+
+std::string homeTrash() {
+    std::string data = dataHomeOverride().value_or(joined(homeFolder(), ".local/share"));
+    return joined(data, "Trash");
+}
+
+std::string trashInfoPath(const std::string& path) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string encoded;
+    for (char c : path) {
+        auto byte = static_cast<unsigned char>(c);
+        bool plain = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+                     (byte >= '0' && byte <= '9') || c == '-' || c == '.' || c == '_' || c == '~' ||
+                     c == '/';
+        if (plain) {
+            encoded += c;
+        } else {
+            encoded += '%';
+            encoded += kHex[byte >> 4];
+            encoded += kHex[byte & 15];
+        }
+    }
+    return encoded;
+}
+
+TrashOutcome moveToTrash(const std::string& path, std::chrono::system_clock::time_point deletedAt) {
+    if (!path.starts_with('/') || path.ends_with('/'))
+        return {{}, EINVAL};
+    auto item = placementOf(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW);
+    if (!item)
+        return {{}, errno};
+    std::string folder = parentOf(path);
+    auto place = placementOf(AT_FDCWD, folder.c_str(), 0);
+    if (!place)
+        return {{}, errno};
+    if (item->mount != place->mount)
+        return {{}, EBUSY};
+
+    // The home Trash is the only Trash of the disk it lies on.
+    std::string home = homeTrash();
+    if (placementBelow(joined(home, "files")) == place) {
+        int error = makeFolders(home);
+        if (error == 0)
+            error = prepare(home, *place);
+        if (error != 0)
+            return {{}, error};
+        return moveInto(home, path, path, deletedAt);
+    }
+    std::string topdir = topdirOf(folder, *place);
+    int error = 0;
+    std::string root = topdirTrash(topdir, *place, error);
+    if (root.empty())
+        return {{}, error};
+    // Relative to the top folder, so the record holds wherever the disk is mounted next.
+    std::string_view recorded = path;
+    if (topdir != "/")
+        recorded.remove_prefix(topdir.size() + 1);
+    else
+        recorded.remove_prefix(1);
+    return moveInto(root, path, recorded, deletedAt);
+}
+
+int eraseFromTrash(const std::string& filesFolder, const std::string& name) {
+    int error = removeItem(joined(filesFolder, name));
+    if (error != 0 && error != ENOENT)
+        return error;
+    forget(filesFolder, name);
+    return 0;
+}
+
+int restoreFromTrash(const std::string& trashed, const std::string& original) {
+    if (int error = renameNoReplace(AT_FDCWD, trashed.c_str(), AT_FDCWD, original.c_str()))
+        return error;
+    forget(parentOf(trashed), nameOf(trashed));
+    return 0;
+}
+
+} // namespace tavelin::platform

@@ -1,0 +1,53 @@
+#pragma once
+
+// The freedesktop.org Trash: items move into a Trash on their own file system, each with an
+// info file that records where it came from and when, so the desktop's file manager can list
+// and restore it too. Nothing is ever copied across file systems or deleted in place of a
+// move: an item no Trash can take stays where it is.
+//
+// Layout: a Trash folder holds `files/` (the items, under names free in that Trash) and `info/`
+// (NAME.trashinfo for each item). The home Trash is in the user's data folder; an item on
+// another file system goes to the Trash at the top of its mount.
+
+#include <chrono>
+#include <string>
+
+namespace tavelin::platform {
+
+// The home Trash folder: $XDG_DATA_HOME/Trash, else ~/.local/share/Trash.
+std::string homeTrash();
+
+struct TrashOutcome {
+    std::string trashed; // the item's path inside `files/`; empty on failure
+    int error = 0;       // the system's error number on failure
+};
+
+// Moves the item at `path` (a symbolic link itself, never its target) into a Trash on the same
+// mount and file system, recorded as deleted at `deletedAt` (local time in the info file):
+// - the home Trash when it lies there (made when missing), and no other;
+// - else $topdir/.Trash/$uid, when $topdir/.Trash is a sticky folder and not a link, where
+//   $topdir is the highest folder above the item on the same mount and device;
+// - else $topdir/.Trash-$uid, created with mode 0700 when missing, used only when it is a
+//   folder of the user's own and not a link.
+// The info file is created first, exclusively, under a name free in both `files/` and `info/`;
+// then the item is renamed into `files/`, never over anything. A failed rename removes the info
+// file again. A mount point cannot be moved (EBUSY); without a usable Trash the error is that
+// of the last Trash tried.
+[[nodiscard]] TrashOutcome moveToTrash(const std::string& path,
+                                       std::chrono::system_clock::time_point deletedAt);
+
+// Deletes the entry `name` of a Trash's `files/` folder for good, with everything inside it,
+// then its info file and its line in the Trash's "directorysizes" cache. Returns 0 or the
+// error that stopped the removal, in which case the info file stays.
+[[nodiscard]] int eraseFromTrash(const std::string& filesFolder, const std::string& name);
+
+// Moves a trashed item back to `original`, only when nothing is there (EEXIST otherwise), then
+// drops its info file and directorysizes line when it sat in a Trash's `files/` folder. The
+// original's folder must exist. Returns 0 or the system's error number.
+[[nodiscard]] int restoreFromTrash(const std::string& trashed, const std::string& original);
+
+// The path as an info file's Path= value: every byte but ASCII letters, digits and "-._~/"
+// percent-encoded, so newlines, "%" and invalid UTF-8 survive the round trip.
+std::string trashInfoPath(const std::string& path);
+
+} // namespace tavelin::platform

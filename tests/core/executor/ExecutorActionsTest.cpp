@@ -1,0 +1,192 @@
+#include "executor/Executor.h"
+#include "support/TemporaryFolder.h"
+#include "support/TrashRecords.h"
+#include "support/TreeBuilder.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace tavelin;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A tool run that reports the given status and output, and frees `freed` bytes while it runs.
+ExecutorEnvironment toolEnvironment(int status, std::string output, int64_t freed,
+                                    std::vector<std::string>* ran = nullptr) {
+    ExecutorEnvironment env = ExecutorEnvironment::live();
+    auto space = std::make_shared<int64_t>(1'000'000);
+    env.freeSpace = [space] { return *space; };
+    env.run = [=](const std::string& executable, const std::vector<std::string>& arguments) {
+        if (ran) {
+            ran->push_back(executable);
+            ran->insert(ran->end(), arguments.begin(), arguments.end());
+        }
+        *space += freed;
+        return ProcessOutput{status, output};
+    };
+    return env;
+}
+
+// A cloud provider whose files are uploaded unless their names begin with "up", and whose
+// evictions fail for names beginning with "stuck".
+struct FakeCloud {
+    std::vector<std::string> evicted;
+    int polls = 0;
+    int uploadedAfterPolls = 0; // "up" files finish uploading after this many looks
+
+    ExecutorEnvironment environment() {
+        ExecutorEnvironment env = ExecutorEnvironment::live();
+        env.canMakeOnlineOnly = [](const CloudProvider&) { return true; };
+        env.cloudState = [this](const std::string& path) {
+            ++polls;
+            bool uploading = fs::path(path).filename().string().starts_with("up");
+            return uploading && polls <= uploadedAfterPolls ? CloudItemState::uploading
+                   : uploading && uploadedAfterPolls == 0   ? CloudItemState::notUploaded
+                                                            : CloudItemState::uploaded;
+        };
+        env.evictICloud = [this](const std::string& path) {
+            if (fs::path(path).filename().string().starts_with("stuck"))
+                return false;
+            evicted.push_back(path);
+            return true;
+        };
+        env.pollInterval = std::chrono::milliseconds(1);
+        return env;
+    }
+};
+
+} // namespace
+
+TEST(ExecutorTool, RunsOnlyAbsoluteToolsOutsideTheSandbox) {
+    std::vector<std::string> ran;
+    ToolCommand clean{"/usr/bin/apt-get", {"clean"}, "apt-get clean"};
+    ActionResult done = Executor::runTool(clean, false, toolEnvironment(0, "", 5000, &ran));
+    EXPECT_EQ(done.applied, (std::vector<std::string>{"apt-get clean"}));
+    EXPECT_EQ(done.freedEstimate, 5000);
+    EXPECT_EQ(ran, (std::vector<std::string>{"/usr/bin/apt-get", "clean"}));
+
+    ran.clear();
+    EXPECT_EQ(Executor::runTool(clean, true, toolEnvironment(0, "", 0, &ran)).error,
+              "Not available in the sandboxed version");
+    EXPECT_EQ(
+        Executor::runTool({"apt-get", {}, "apt-get clean"}, false, toolEnvironment(0, "", 0, &ran))
+            .error,
+        "apt-get clean couldn't be found.");
+    EXPECT_TRUE(ran.empty());
+}
+
+TEST(ExecutorTool, ReportsTheLastLineAToolPrintedWhenItFails) {
+    ToolCommand tool{"/bin/tool", {}, "tool prune"};
+    auto failed =
+        Executor::runTool(tool, false, toolEnvironment(3, "working\nno space left\n\n  \n", -400));
+    EXPECT_EQ(failed.error, "tool prune stopped with an error: no space left");
+    EXPECT_EQ(failed.freedEstimate, 0) << "less free space is not a negative saving";
+    EXPECT_TRUE(failed.applied.empty());
+    EXPECT_EQ(Executor::runTool(tool, false, toolEnvironment(1, "", 0)).error,
+              "tool prune stopped with an error.");
+}
+
+TEST(ExecutorTool, RunProcessMergesOutputAndReportsStartFailures) {
+    ProcessOutput output =
+        Executor::runProcess("/bin/sh", {"-c", "echo out; echo err >&2; printf '\\377'; exit 4"});
+    EXPECT_EQ(output.status, 4);
+    EXPECT_EQ(output.output, "out\nerr\n\uFFFD");
+    ProcessOutput missing = Executor::runProcess("/no/such/tool", {});
+    EXPECT_EQ(missing.status, -1);
+    EXPECT_EQ(missing.output, "No such file or directory");
+    EXPECT_EQ(Executor::runProcess("/bin/sh", {"-c", "read line; echo \"[$line]\""}).output, "[]\n")
+        << "input is empty";
+}
+
+TEST(ExecutorActions, ApplyCarriesOutEachActionAndNeverAGuide) {
+    test::TemporaryFolder folder;
+    test::TreeBuilder tree(folder.path());
+    test::clearHomeTrash();
+    ExecutorEnvironment env = ExecutorEnvironment::live();
+    EXPECT_EQ(Executor::apply(AdvisorAction::guide("https://example.com", "Do it."), false, env),
+              ActionResult{});
+    std::string file = tree.file("old.log", 10);
+    EXPECT_EQ(Executor::apply(AdvisorAction::trash({file}), false, env).applied,
+              (std::vector<std::string>{file}));
+    EXPECT_FALSE(fs::exists(file));
+    EXPECT_EQ(Executor::apply(AdvisorAction::emptyTrash(), false, env).applied.size(), 1u);
+    EXPECT_EQ(Executor::apply(AdvisorAction::runTool({"/bin/true", {}, "true"}), true, env).error,
+              "Not available in the sandboxed version");
+    EXPECT_EQ(
+        Executor::apply(AdvisorAction::runTool({"/bin/true", {}, "true"}), false, env).applied,
+        (std::vector<std::string>{"true"}));
+}
+
+TEST(ExecutorOnlineOnly, UnavailableOnThisComputerTouchesNothing) {
+    test::TemporaryFolder folder;
+    test::TreeBuilder tree(folder.path());
+    CloudProvider dropbox{"Dropbox", tree.folder("Dropbox"), false};
+    std::string file = tree.file("Dropbox/big.mov", 100'000);
+    ExecutorEnvironment env = ExecutorEnvironment::live();
+    ActionResult result =
+        Executor::apply(AdvisorAction::makeOnlineOnly({file}, dropbox), false, env);
+    EXPECT_EQ(result, (ActionResult{{},
+                                    0,
+                                    {},
+                                    "Dropbox can't keep files online-only on this "
+                                    "computer, so nothing was changed.",
+                                    {},
+                                    {}}));
+    EXPECT_EQ(
+        Executor::makeOnlineOnlyWhenUploaded({file}, dropbox, std::chrono::hours(6), false, env),
+        result)
+        << "no waiting for what can never happen";
+    EXPECT_TRUE(fs::exists(file));
+}
+
+TEST(ExecutorOnlineOnly, EvictsUploadedFilesAndNamesTheRest) {
+    test::TemporaryFolder folder;
+    test::TreeBuilder tree(folder.path());
+    CloudProvider drive{"Drive", tree.folder("Drive"), false};
+    std::string done = tree.file("Drive/set/done.mov", 40'000);
+    tree.file("Drive/set/up one.mov", 40'000);
+    tree.file("Drive/set/up two.mov", 40'000);
+    tree.sparseFile("Drive/set/online.mov", 40'000);
+    std::string stuck = tree.file("Drive/stuck.mov", 40'000);
+    std::string outside = tree.file("elsewhere.mov", 40'000);
+    FakeCloud cloud;
+
+    Executor::OnlineOnly result = Executor::makeOnlineOnly({tree.path("Drive/set"), stuck, outside},
+                                                           drive, false, cloud.environment());
+    EXPECT_EQ(result.result.applied, (std::vector<std::string>{tree.path("Drive/set")}));
+    EXPECT_EQ(cloud.evicted, (std::vector<std::string>{done}));
+    EXPECT_EQ(result.result.freedEstimate, test::allocatedBytes(done));
+    EXPECT_EQ(result.waiting.size(), 2u);
+    EXPECT_EQ(result.result.undo, UndoRecord::madeOnlineOnly({done}));
+    EXPECT_EQ(result.result.error,
+              "“elsewhere.mov” isn't in Drive. 2 files stayed on this computer because they "
+              "haven't finished uploading to Drive. Drive didn't remove the local copy of "
+              "“stuck.mov”.");
+}
+
+TEST(ExecutorOnlineOnly, WaitsForUploadsThenEvictsOrSaysWhatIsStillUploading) {
+    test::TemporaryFolder folder;
+    test::TreeBuilder tree(folder.path());
+    CloudProvider drive{"Drive", tree.folder("Drive"), false};
+    std::string file = tree.file("Drive/up.mov", 40'000);
+    FakeCloud finishing;
+    finishing.uploadedAfterPolls = 5;
+    ActionResult result = Executor::makeOnlineOnlyWhenUploaded(
+        {file}, drive, std::chrono::seconds(10), false, finishing.environment());
+    EXPECT_EQ(finishing.evicted, (std::vector<std::string>{file}));
+    EXPECT_FALSE(result.pending);
+
+    FakeCloud never;
+    auto start = std::chrono::steady_clock::now();
+    ActionResult waited = Executor::makeOnlineOnlyWhenUploaded(
+        {file}, drive, std::chrono::milliseconds(30), false, never.environment());
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(30));
+    EXPECT_EQ(waited.pending,
+              "1 file is still uploading to Drive and stay on this computer for now.");
+    EXPECT_TRUE(never.evicted.empty());
+
+    ActionResult cancelled = Executor::makeOnlineOnlyWhenUploaded(
+        {file}, drive, std::chrono::hours(6), false, never.environment(), [] { return true; });
+    EXPECT_TRUE(cancelled.pending) << "a cancelled wait ends at once";
+}

@@ -1,0 +1,266 @@
+#include "executor/Executor.h"
+#include "platform/Trash.h"
+#include "support/Forked.h"
+#include "support/TemporaryFolder.h"
+#include "support/TmpfsMount.h"
+#include "support/TrashRecords.h"
+#include "support/TreeBuilder.h"
+
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <random>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <thread>
+
+using namespace tavelin;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string contentOf(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// A live environment on a fixed day, for a computer called "Ann's PC/2: home", with the home
+// folder given.
+ExecutorEnvironment archiveEnvironment(const std::string& home) {
+    ExecutorEnvironment env = ExecutorEnvironment::live();
+    env.home = home;
+    env.macName = [] { return std::string("Ann's PC/2: home"); };
+    env.now = [] { return *localDate(2025, 3, 9, 12, 0, 0); };
+    return env;
+}
+
+constexpr const char* kBatch = "From Ann's PC-2- home 2025-03-09";
+
+// Every entry below a folder, for checking that nothing is left half-made.
+std::vector<std::string> everything(const fs::path& folder) {
+    std::vector<std::string> found;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        found.push_back(entry.path().lexically_relative(folder).string());
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+} // namespace
+
+TEST(ExecutorArchive, CopiesVerifiesThenTrashesAndUndoesInReverse) {
+    test::TemporaryFolder folder;
+    test::TreeBuilder home(folder.path() / "home");
+    std::string movie = home.file("Movies/trip.mov", 400'000);
+    std::string project = home.folder("Work/old project");
+    home.file("Work/old project/notes.txt", "plans");
+    home.symlink("notes.txt", "Work/old project/latest");
+    ::chmod((project + "/notes.txt").c_str(), 0640);
+    ::setxattr((project + "/notes.txt").c_str(), "user.tag", "blue", 4, 0);
+    struct timespec times[2] = {{1'600'000'000, 0}, {1'500'000'000, 0}};
+    ::utimensat(AT_FDCWD, (project + "/notes.txt").c_str(), times, AT_SYMLINK_NOFOLLOW);
+    std::string drive = (folder.path() / "drive").string();
+    fs::create_directory(drive);
+    ExecutorEnvironment env = archiveEnvironment(home.root().string());
+    int64_t expected = Executor::uniqueBytes(movie) + Executor::uniqueBytes(project);
+
+    ActionResult result =
+        Executor::archive({movie, project}, ArchiveDestination::drive(drive), false, env);
+    EXPECT_FALSE(result.error) << *result.error;
+    std::string base = drive + "/" + kBatch;
+    std::string movieCopy = base + "/Movies/trip.mov";
+    std::string projectCopy = base + "/Work/old project";
+    EXPECT_EQ(result.archived, (std::vector<std::string>{movieCopy, projectCopy}));
+    EXPECT_EQ(result.applied, (std::vector<std::string>{movie, project}));
+    EXPECT_EQ(result.freedEstimate, expected);
+    EXPECT_EQ(everything(base),
+              (std::vector<std::string>{"Movies", "Movies/trip.mov", "Work", "Work/old project",
+                                        "Work/old project/latest", "Work/old project/notes.txt"}));
+    struct stat copied;
+    ASSERT_EQ(::lstat((projectCopy + "/notes.txt").c_str(), &copied), 0);
+    EXPECT_EQ(copied.st_mode & 07777, 0640u);
+    EXPECT_EQ(copied.st_mtim.tv_sec, 1'500'000'000);
+    char tag[8] = {};
+    EXPECT_EQ(::getxattr((projectCopy + "/notes.txt").c_str(), "user.tag", tag, sizeof tag), 4);
+    EXPECT_STREQ(tag, "blue");
+    EXPECT_EQ(fs::read_symlink(projectCopy + "/latest"), "notes.txt");
+    EXPECT_FALSE(fs::exists(movie));
+
+    ASSERT_TRUE(result.undo);
+    const auto& record = std::get<UndoRecord::Archived>(result.undo->value);
+    EXPECT_EQ(record.copies, result.archived);
+    EXPECT_EQ(test::readTrashInfo(test::infoFileOf(record.trashed[0].trashed))->path, movie);
+
+    EXPECT_EQ(Executor::undo(*result.undo, env), std::nullopt);
+    EXPECT_EQ(contentOf(movie).size(), 400'000u);
+    EXPECT_EQ(contentOf(project + "/notes.txt"), "plans");
+    EXPECT_FALSE(fs::exists(movieCopy)) << "the copy went to the Trash once its original was back";
+}
+
+TEST(ExecutorArchive, NamesWhatItCouldNotCopyAndKeepsTheOriginal) {
+    test::TemporaryFolder folder;
+    test::TreeBuilder home(folder.path() / "home");
+    std::string drive = (folder.path() / "drive").string();
+    ExecutorEnvironment env = archiveEnvironment(home.root().string());
+    EXPECT_EQ(Executor::archive({home.file("a", 10)}, ArchiveDestination::drive(drive), false, env),
+              (ActionResult{{}, 0, {}, "The drive isn't connected.", {}, {}}));
+
+    fs::create_directory(drive);
+    std::string photo = home.file("Pictures/cat.jpg", "new cat");
+    home.file("../drive/" + std::string(kBatch) + "/Pictures/cat.jpg", "old cat");
+    std::string selfFolder = home.folder("drive inside");
+    ActionResult result = Executor::archive({photo, home.path("missing"), "/proc/self/mountinfo"},
+                                            ArchiveDestination::drive(drive), false, env);
+    EXPECT_EQ(result.error,
+              "“missing” couldn't be copied, so it stayed where it was. "
+              "The copy of “mountinfo” didn't match the original, so the original stayed.");
+    std::string base = drive + "/" + kBatch;
+    EXPECT_EQ(result.archived, (std::vector<std::string>{base + "/Pictures/cat 2.jpg"}));
+    EXPECT_EQ(contentOf(base + "/Pictures/cat 2.jpg"), "new cat");
+    EXPECT_EQ(contentOf(base + "/Pictures/cat.jpg"), "old cat");
+    EXPECT_FALSE(fs::exists(base + "/proc/self/mountinfo")) << "a mismatching copy goes again";
+    EXPECT_EQ(everything(base + "/proc"), (std::vector<std::string>{"self"}));
+
+    // An item inside the destination folder is never archived into itself.
+    ActionResult inside =
+        Executor::archive({selfFolder}, ArchiveDestination::drive(selfFolder), false, env);
+    EXPECT_EQ(inside.error, "“drive inside” couldn't be copied, so it stayed where it was.");
+    EXPECT_TRUE(fs::is_empty(selfFolder));
+}
+
+TEST(ExecutorArchive, AFullDriveKeepsTheOriginalsAndLeavesNoPartialCopy) {
+    test::TemporaryFolder folder;
+    test::TmpfsMount drive(folder.path() / "drive", 1 << 20);
+    if (!drive.mounted())
+        GTEST_SKIP() << drive.whyNot();
+    test::TreeBuilder home(folder.path() / "home");
+    std::string small = home.file("small.txt", "fits");
+    std::string big = home.file("big.bin", 3 << 20);
+    std::string folderOfMany = home.folder("many");
+    for (int i = 0; i < 8; ++i)
+        home.file("many/part " + std::to_string(i), 200'000);
+    ExecutorEnvironment env = archiveEnvironment(home.root().string());
+
+    ActionResult result = Executor::archive({big, folderOfMany, small},
+                                            ArchiveDestination::drive(drive.string()), false, env);
+    EXPECT_EQ(result.error,
+              "“big.bin” and “many” couldn't be copied, so they stayed where they were.");
+    EXPECT_EQ(result.applied, (std::vector<std::string>{small}));
+    EXPECT_EQ(contentOf(big).size(), static_cast<size_t>(3 << 20));
+    EXPECT_EQ(everything(home.path("many")).size(), 8u);
+    EXPECT_EQ(everything(drive.path()),
+              (std::vector<std::string>{kBatch, std::string(kBatch) + "/small.txt"}))
+        << "the partial copies are gone";
+}
+
+TEST(ExecutorArchive, CloudDestinationsNeedAProviderThatCanGoOnlineOnly) {
+    test::TemporaryFolder folder;
+    test::TreeBuilder home(folder.path());
+    std::string file = home.file("video.mp4", 1000);
+    CloudProvider dropbox{"Dropbox", home.folder("Dropbox"), false};
+    ExecutorEnvironment env = archiveEnvironment(home.root().string());
+    ActionResult refused =
+        Executor::archive({file}, ArchiveDestination::cloud(dropbox), false, env);
+    EXPECT_EQ(refused, (ActionResult{{},
+                                     0,
+                                     {},
+                                     "Moving files to Dropbox wouldn't free space on "
+                                     "this computer, so nothing was moved.",
+                                     {},
+                                     {}}));
+    EXPECT_TRUE(fs::exists(file));
+    EXPECT_TRUE(fs::is_empty(dropbox.root));
+
+    env.canMakeOnlineOnly = [](const CloudProvider&) { return true; };
+    ActionResult result = Executor::archive({file}, ArchiveDestination::cloud(dropbox), false, env);
+    EXPECT_EQ(result.archived, (std::vector<std::string>{dropbox.root + "/Archived by Tavelin/" +
+                                                         kBatch + "/video.mp4"}));
+    EXPECT_EQ(result.pending, "Uploading to Dropbox. Tavelin makes the archived files "
+                              "online-only once the upload finishes.");
+}
+
+TEST(ExecutorArchive, UndoLeavesTheCopyWhereTheOriginalCannotComeBack) {
+    test::TemporaryFolder folder;
+    test::TreeBuilder home(folder.path() / "home");
+    std::string drive = home.folder("../drive");
+    ExecutorEnvironment env = archiveEnvironment(home.root().string());
+    ActionResult result = Executor::archive({home.file("a.txt", "a"), home.file("b.txt", "b")},
+                                            ArchiveDestination::drive(drive), false, env);
+    ASSERT_EQ(result.applied.size(), 2u);
+    home.file("a.txt", "a new a");
+    std::vector<std::string> trashedCopies;
+    env.trash = [&](const std::string& path) -> std::optional<std::string> {
+        trashedCopies.push_back(path);
+        return std::nullopt;
+    };
+    EXPECT_EQ(Executor::undo(*result.undo, env),
+              "Something new is already where “a.txt” was, so it stayed in the Trash. "
+              "The archived copy of b.txt couldn't be moved to the Trash.");
+    EXPECT_EQ(trashedCopies, (std::vector<std::string>{result.archived[1]}));
+    EXPECT_EQ(contentOf(result.archived[0]), "a") << "its original is only in the Trash";
+    EXPECT_EQ(contentOf(home.path("b.txt")), "b");
+}
+
+TEST(ExecutorArchive, KilledAtAnyMomentEveryOriginalIsInPlaceOrHasAVerifiedCopy) {
+    std::mt19937 random(9032025);
+    test::TemporaryFolder calibration;
+    auto setUp = [](const fs::path& root) {
+        test::TreeBuilder home(root / "home");
+        fs::create_directories(root / "drive");
+        std::vector<std::string> paths;
+        for (int i = 0; i < 24; ++i) {
+            std::string name = "item " + std::to_string(i);
+            if (i % 3 == 0) {
+                home.file(name + "/a", 20'000 + i);
+                home.file(name + "/b/c", "deep " + name);
+            } else {
+                home.file(name, 60'000 + i);
+            }
+            paths.push_back(home.path(name));
+        }
+        return paths;
+    };
+    auto work = [](const fs::path& root, const std::vector<std::string>& paths) {
+        return [root, paths] {
+            ExecutorEnvironment env = archiveEnvironment((root / "home").string());
+            (void)Executor::archive(paths, ArchiveDestination::drive((root / "drive").string()),
+                                    false, env);
+            return 0;
+        };
+    };
+    auto undisturbed = work(calibration.path(), setUp(calibration.path()));
+    auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(test::runForked(undisturbed), 0);
+    auto span = std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::now() - start);
+
+    for (int round = 0; round < 50; ++round) {
+        fs::remove_all(platform::homeTrash());
+        test::TemporaryFolder folder;
+        std::vector<std::string> paths = setUp(folder.path());
+        pid_t child = test::forkRunning(work(folder.path(), paths));
+        std::this_thread::sleep_for(std::chrono::microseconds(
+            std::uniform_int_distribution<int64_t>(0, span.count() * 6 / 5)(random)));
+        ::kill(child, SIGKILL);
+        test::waitFor(child);
+
+        std::string base = (folder.path() / "drive" / kBatch).string();
+        for (const std::string& path : paths) {
+            std::string copy = base + "/" + fs::path(path).filename().string();
+            bool copied = fs::exists(copy);
+            if (fs::exists(path)) {
+                EXPECT_TRUE(!copied || Executor::identical(path, copy)) << round << " " << path;
+                continue;
+            }
+            ASSERT_TRUE(copied) << "round " << round << ": " << path << " left without a copy";
+            std::string trashed =
+                platform::homeTrash() + "/files/" + fs::path(path).filename().string();
+            auto info = test::readTrashInfo(test::infoFileOf(trashed));
+            ASSERT_TRUE(info) << path;
+            EXPECT_EQ(info->path, path);
+            EXPECT_TRUE(Executor::identical(trashed, copy)) << path;
+        }
+    }
+}

@@ -1,0 +1,94 @@
+#include "executor/UndoRecord.h"
+
+#include "executor/RecentAction.h"
+
+#include <gtest/gtest.h>
+#include <unordered_set>
+
+using namespace tavelin;
+
+namespace {
+
+const TrashedItem kItem{"/home/ann/a \"b\".txt", "/home/ann/.local/share/Trash/files/a \"b\".txt"};
+
+} // namespace
+
+TEST(UndoRecord, EncodesEachCaseExactly) {
+    EXPECT_EQ(
+        UndoRecord::trashed({kItem}).encoded(),
+        R"({"trashed":{"_0":[{"original":"/home/ann/a \"b\".txt","trashed":"/home/ann/.local/share/Trash/files/a \"b\".txt"}]}})");
+    EXPECT_EQ(
+        UndoRecord::archived({"/media/usb/a"}, {{"/home/ann/a", "/t/a"}}).encoded(),
+        R"({"archived":{"copies":["/media/usb/a"],"trashed":[{"original":"/home/ann/a","trashed":"/t/a"}]}})");
+    EXPECT_EQ(UndoRecord::madeOnlineOnly({"/c/x", "/c/y"}).encoded(),
+              R"({"madeOnlineOnly":{"_0":["/c/x","/c/y"]}})");
+    EXPECT_EQ(UndoRecord::trashed({}).encoded(), R"({"trashed":{"_0":[]}})");
+}
+
+TEST(UndoRecord, DecodesWhatItEncodes) {
+    const UndoRecord records[] = {
+        UndoRecord::trashed({kItem, {"/a\nb", "/t/a\nb"}}),
+        UndoRecord::archived({"/d/1", "/d/2"}, {{"/1", "/t/1"}, {"/2", "/t/2"}}),
+        UndoRecord::madeOnlineOnly({"/c/caf\u00E9"}),
+        UndoRecord::trashed({}),
+    };
+    std::unordered_set<UndoRecord> distinct;
+    for (const UndoRecord& record : records) {
+        auto text = record.encoded();
+        ASSERT_TRUE(text);
+        UndoRecordDecoding decoding = UndoRecord::decoded(*text);
+        ASSERT_TRUE(decoding.record) << decoding.error;
+        EXPECT_EQ(*decoding.record, record);
+        distinct.insert(record);
+    }
+    EXPECT_EQ(distinct.size(), std::size(records));
+    // Keys beside the case and the payload are ignored.
+    auto extra = UndoRecord::decoded(R"({"note":1,"madeOnlineOnly":{"_0":["/x"],"more":true}})");
+    EXPECT_EQ(extra.record, UndoRecord::madeOnlineOnly({"/x"}));
+}
+
+TEST(UndoRecord, PathsThatAreNotUtf8CannotBeEncoded) {
+    EXPECT_EQ(UndoRecord::trashed({{"/bad\xFF", "/t/bad\xFF"}}).encoded(), std::nullopt);
+    EXPECT_EQ(UndoRecord::archived({"/d/\xC3"}, {}).encoded(), std::nullopt);
+    EXPECT_EQ(UndoRecord::madeOnlineOnly({"/\xFE"}).encoded(), std::nullopt);
+}
+
+TEST(UndoRecord, RejectsMalformedRecordsWithAReason) {
+    const std::pair<const char*, const char*> cases[] = {
+        {R"({"trashed":{"_0":[]},"archived":{"copies":[],"trashed":[]}})",
+         "Invalid number of keys found, expected one."},
+        {R"({})", "Invalid number of keys found, expected one."},
+        {R"({"deleted":{"_0":[]}})", "Invalid number of keys found, expected one."},
+        {R"({"trashed":)", "The undo record isn’t valid JSON."},
+        {R"(["trashed"])", "The undo record isn’t a JSON object."},
+        {R"({"trashed":[]})", "The “trashed” record isn’t a JSON object."},
+        {R"({"trashed":{}})", "“_0” of the “trashed” record isn’t a list of trashed items."},
+        {R"({"trashed":{"_0":[{"original":"/a"}]}})",
+         "“_0” of the “trashed” record isn’t a list of trashed items."},
+        {R"({"trashed":{"_0":[{"original":"/a","trashed":7}]}})",
+         "“_0” of the “trashed” record isn’t a list of trashed items."},
+        {R"({"archived":{"copies":"/a","trashed":[]}})",
+         "“copies” of the “archived” record isn’t a list of paths."},
+        {R"({"archived":{"copies":[]}})",
+         "“trashed” of the “archived” record isn’t a list of trashed items."},
+        {R"({"madeOnlineOnly":{"_0":[1]}})",
+         "“_0” of the “madeOnlineOnly” record isn’t a list of paths."},
+    };
+    for (const auto& [json, error] : cases) {
+        UndoRecordDecoding decoding = UndoRecord::decoded(json);
+        EXPECT_FALSE(decoding.record) << json;
+        EXPECT_EQ(decoding.error, error) << json;
+    }
+}
+
+TEST(RecentAction, EachEntryIsItsOwn) {
+    RecentAction first = RecentAction::make("Trash: Old", {"/a"}, {}, 10, nullptr);
+    RecentAction second = RecentAction::make("Trash: Old", {"/a"}, {}, 10, nullptr);
+    EXPECT_NE(first, second) << "same contents, different entries";
+    EXPECT_EQ(first.id.size(), 36u);
+    EXPECT_EQ(first.id[14], '4');
+    EXPECT_FALSE(first.undone);
+    RecentAction copy = first;
+    copy.undone = true;
+    EXPECT_EQ(copy, first);
+}

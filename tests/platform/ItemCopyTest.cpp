@@ -1,0 +1,142 @@
+#include "platform/ItemCopy.h"
+
+#include "platform/ItemRemoval.h"
+#include "support/Forked.h"
+#include "support/TemporaryFolder.h"
+#include "support/TmpfsMount.h"
+#include "support/TreeBuilder.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+using namespace tavelin;
+using namespace tavelin::platform;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string contentOf(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+struct stat statusOf(const std::string& path) {
+    struct stat status {};
+    ::lstat(path.c_str(), &status);
+    return status;
+}
+
+} // namespace
+
+TEST(ItemCopy, CopiesATreeWithItsMetadataOntoAnotherDisk) {
+    test::TemporaryFolder folder;
+    test::TmpfsMount disk(folder.path() / "disk", 16 << 20);
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.whyNot();
+    test::TreeBuilder tree(folder.path() / "source");
+    std::string file = tree.file("tree/file", 3'000'000);
+    tree.file("tree/empty", "");
+    tree.file("tree/odd\nname \xFF", "odd");
+    tree.symlink("file", "tree/link");
+    tree.symlink("/nowhere", "tree/dangling");
+    tree.hardLink(file, "tree/second name");
+    ASSERT_EQ(::mkfifo(tree.path("tree/pipe").c_str(), 0640), 0);
+    std::string locked = tree.folder("tree/read only");
+    tree.file("tree/read only/inside", "kept");
+    ::chown(file.c_str(), 65534, 65534);
+    ::chmod(file.c_str(), 04750);
+    ::setxattr(file.c_str(), "user.origin", "camera", 6, 0);
+    struct timespec times[2] = {{1'600'000'000, 111}, {1'500'000'000, 222}};
+    ::utimensat(AT_FDCWD, file.c_str(), times, 0);
+    ::utimensat(AT_FDCWD, tree.path("tree/link").c_str(), times, AT_SYMLINK_NOFOLLOW);
+    ::chmod(locked.c_str(), 0555);
+    ::utimensat(AT_FDCWD, locked.c_str(), times, 0);
+
+    std::string copy = disk.string() + "/tree";
+    ASSERT_EQ(copyItem(tree.path("tree"), copy), 0);
+    struct stat copied = statusOf(copy + "/file"); // before reading moves its access time
+    EXPECT_EQ(statusOf(file).st_atim.tv_sec, 1'600'000'000) << "copying is no use of the file";
+    EXPECT_EQ(contentOf(copy + "/file"), contentOf(file));
+    EXPECT_EQ(contentOf(copy + "/odd\nname \xFF"), "odd");
+    EXPECT_EQ(copied.st_mode & 07777, 04750u) << "set after the owner, so the set-id bit stays";
+    EXPECT_EQ(copied.st_uid, 65534u);
+    EXPECT_EQ(copied.st_mtim.tv_sec, 1'500'000'000);
+    EXPECT_EQ(copied.st_mtim.tv_nsec, 222);
+    EXPECT_EQ(copied.st_atim.tv_sec, 1'600'000'000);
+    char origin[16] = {};
+    EXPECT_EQ(::getxattr((copy + "/file").c_str(), "user.origin", origin, sizeof origin), 6);
+    EXPECT_EQ(fs::read_symlink(copy + "/link"), "file");
+    EXPECT_EQ(statusOf(copy + "/link").st_mtim.tv_sec, 1'500'000'000);
+    EXPECT_EQ(fs::read_symlink(copy + "/dangling"), "/nowhere");
+    EXPECT_TRUE(S_ISFIFO(statusOf(copy + "/pipe").st_mode));
+    EXPECT_EQ(statusOf(copy + "/pipe").st_mode & 07777, 0640u);
+    EXPECT_EQ(statusOf(copy + "/read only").st_mode & 07777, 0555u);
+    EXPECT_EQ(statusOf(copy + "/read only").st_mtim.tv_sec, 1'500'000'000);
+    EXPECT_EQ(contentOf(copy + "/read only/inside"), "kept");
+    EXPECT_EQ(contentOf(copy + "/second name"), contentOf(file));
+
+    EXPECT_EQ(copyItem(tree.path("tree"), copy), EEXIST) << "never over something";
+    EXPECT_EQ(copyItem(tree.path("missing"), disk.string() + "/x"), ENOENT);
+}
+
+TEST(ItemCopy, AFullDiskFailsTheCopy) {
+    test::TemporaryFolder folder;
+    test::TmpfsMount disk(folder.path() / "disk", 1 << 20);
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.whyNot();
+    test::TreeBuilder tree(folder.path() / "source");
+    tree.file("big", 2 << 20);
+    EXPECT_EQ(copyItem(tree.path("big"), disk.string() + "/big"), ENOSPC);
+}
+
+TEST(ItemCopy, NeverCopiesAnotherMountInsideTheItem) {
+    test::TemporaryFolder folder;
+    test::TreeBuilder tree(folder.path());
+    tree.file("outer/file", "x");
+    test::TmpfsMount inner(folder.path() / "outer/inner", 1 << 20);
+    if (!inner.mounted())
+        GTEST_SKIP() << inner.whyNot();
+    EXPECT_EQ(copyItem(tree.path("outer"), tree.path("copy")), EXDEV);
+}
+
+TEST(ItemRemoval, RemovesWholeTreesButNothingBeyondThem) {
+    test::TemporaryFolder folder;
+    test::TreeBuilder tree(folder.path());
+    std::string target = tree.file("target/precious", "keep");
+    tree.symlink(tree.path("target"), "doomed/link to target");
+    tree.file("doomed/a/b/c", "x");
+    ::chmod(tree.path("doomed/a/b").c_str(), 0500);
+    ::chmod(tree.path("doomed/a").c_str(), 0);
+    EXPECT_EQ(removeItem(tree.path("doomed")), 0);
+    EXPECT_FALSE(fs::exists(tree.path("doomed")));
+    EXPECT_EQ(contentOf(target), "keep") << "links are removed, never followed";
+    EXPECT_EQ(removeItem(tree.path("doomed")), ENOENT);
+
+    test::TmpfsMount mount(folder.path() / "holder/mounted", 1 << 20);
+    if (!mount.mounted())
+        GTEST_SKIP() << mount.whyNot();
+    std::ofstream(mount.path() / "data") << "another disk";
+    tree.file("holder/loose", "y");
+    EXPECT_EQ(removeItem(mount.string()), EBUSY);
+    EXPECT_EQ(removeItem(tree.path("holder")), EBUSY);
+    EXPECT_EQ(contentOf(mount.string() + "/data"), "another disk");
+    EXPECT_FALSE(fs::exists(tree.path("holder/loose")));
+}
+
+TEST(ItemRemoval, OpensFoldersItsUserMayNotChange) {
+    test::TemporaryFolder folder;
+    test::TreeBuilder tree(folder.path());
+    tree.file("cache/module/file", "x");
+    ::chmod(folder.string().c_str(), 0777);
+    for (const char* path : {"cache", "cache/module", "cache/module/file"})
+        ::chown(tree.path(path).c_str(), test::kNobody, test::kNobody);
+    ::chmod(tree.path("cache/module").c_str(), 0555); // as Go's module cache leaves its folders
+    int result = test::runForked([&] { return removeItem(tree.path("cache")); }, test::kNobody);
+    EXPECT_EQ(result, 0);
+    EXPECT_FALSE(fs::exists(tree.path("cache")));
+}

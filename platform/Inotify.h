@@ -1,0 +1,60 @@
+#pragma once
+
+// Folder watches through inotify: one watch per folder, each reporting changes to the folder's
+// entries. One thread reads; `wake` may be called from any other to cut its wait short.
+
+#include "platform/UniqueFd.h"
+
+#include <cstddef>
+#include <memory>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace tavelin::platform {
+
+struct FolderChange {
+    enum class Kind {
+        entries,       // an entry was created, deleted, moved, written, or its attributes changed
+        folderAdded,   // the sub-folder `name` was created or moved in
+        folderRemoved, // the sub-folder `name` was deleted or moved out
+        watchEnded,    // the watch is gone: its folder was deleted or unmounted, or unwatched
+        overflow,      // the kernel's queue overflowed and changes were lost; `watch` is -1
+    };
+    int watch = -1;
+    Kind kind = Kind::entries;
+    std::string_view name{}; // empty when the folder itself changed
+};
+
+class Inotify {
+public:
+    // A new instance; false when the system refuses one.
+    Inotify();
+    explicit operator bool() const { return fd_ && wake_; }
+
+    // Watches the folder open as `folderFd` (any descriptor of it, a place included), never
+    // through a symbolic link. Returns the watch (the one it already has, for a folder watched
+    // before), or the negated error number: -ENOSPC once the user's limit on watches is reached.
+    int watch(int folderFd) const;
+    void unwatch(int watch) const;
+
+    // Waits until changes are queued, `wake` is called or `timeoutMs` passes (no limit when
+    // negative). Returns whether changes are queued.
+    bool wait(int timeoutMs) const;
+    // Sleeps `ms` milliseconds, or less when `wake` is called.
+    void rest(int ms) const;
+    // Ends a wait or a rest early; callable from any thread.
+    void wake() const;
+    // The changes queued now, without waiting; names point into a buffer the next read reuses.
+    std::vector<FolderChange> read();
+
+    // The changes in a buffer of the kernel's inotify records.
+    static std::vector<FolderChange> decode(std::span<const std::byte> records);
+
+private:
+    UniqueFd fd_;
+    UniqueFd wake_;
+    std::unique_ptr<std::byte[]> buffer_;
+};
+
+} // namespace tavelin::platform

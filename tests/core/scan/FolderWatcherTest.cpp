@@ -1,0 +1,157 @@
+#include "scan/FolderWatcher.h"
+
+#include "support/TemporaryFolder.h"
+#include "support/TreeBuilder.h"
+#include "util/ManualQueue.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <set>
+
+using namespace tavelin;
+using namespace std::chrono_literals;
+using Event = FolderWatcher::Event;
+
+namespace {
+
+TEST(FolderWatcher, CoalesceKeepsOnlyWhatNoSubtreeToWalkCovers) {
+    struct Case {
+        const char* name;
+        std::vector<Event> events;
+        FolderWatcher::Coalesced expected;
+    };
+    const std::vector<Case> cases = {
+        {"a subtree covers the folders beneath it",
+         {{"/a", true}, {"/a/b", true}, {"/a/b/c", false}},
+         {{}, {"/a"}}},
+        {"the root covers everything", {{"/x/y", true}, {"/", true}, {"/z", false}}, {{}, {"/"}}},
+        {"a name that only begins like a covered folder is not beneath it",
+         {{"/a", true}, {"/ab", false}, {"/a b/c", false}, {"/a-b", true}},
+         {{"/a b/c", "/ab"}, {"/a", "/a-b"}}},
+        {"duplicates go, a folder both listed and walked is walked, results sorted",
+         {{"/m", false}, {"/c", false}, {"/m", false}, {"/c", true}, {"/c", false}},
+         {{"/m"}, {"/c"}}},
+        {"the folder above a walked one is still listed",
+         {{"/a/new", true}, {"/a", false}},
+         {{"/a"}, {"/a/new"}}},
+        {"names with newlines are paths like others",
+         {{"/a\nb", false}, {"/a\nb/c", false}, {"/a\nb", true}},
+         {{}, {"/a\nb"}}},
+        {"nothing", {}, {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FolderWatcher::coalesce(c.events), c.expected) << c.name;
+}
+
+// A real watcher over a real folder, its batches collected on a manual main queue.
+struct Watching {
+    test::TemporaryFolder temp;
+    test::TreeBuilder tree{temp.path() / "tree"};
+    std::shared_ptr<ManualQueue> queue = std::make_shared<ManualQueue>();
+    std::vector<std::vector<Event>> batches;
+    std::optional<FolderWatcher::Coverage> coverage;
+    std::unique_ptr<FolderWatcher> watcher;
+
+    // By default, from after the tree was made, the slack for coarse clocks included.
+    void start(Date since = FolderWatcher::now() + 2s) {
+        watcher = FolderWatcher::make(
+            tree.root().string(), since, 0.05,
+            [this](std::vector<Event> events) { batches.push_back(std::move(events)); }, queue,
+            {.ready = [this](const FolderWatcher::Coverage& ready) { coverage = ready; },
+             .limitReached = {}});
+        ASSERT_TRUE(watcher);
+        ASSERT_TRUE(queue->runUntil([&] { return coverage.has_value(); }, 10s));
+    }
+    // Every event reported until `wanted` is among them.
+    std::set<std::pair<std::string, bool>> until(const Event& wanted) {
+        std::set<std::pair<std::string, bool>> seen;
+        queue->runUntil(
+            [&] {
+                for (const auto& batch : batches)
+                    for (const auto& event : batch)
+                        seen.emplace(event.path, event.rescanSubtree);
+                batches.clear();
+                return seen.contains({wanted.path, wanted.rescanSubtree});
+            },
+            10s);
+        return seen;
+    }
+};
+
+TEST(FolderWatcher, ReportsChangedFoldersAndWatchesFoldersThatArrive) {
+    Watching watching;
+    auto& tree = watching.tree;
+    tree.file("a/b/old", 10);
+    tree.folder("a/c");
+    tree.folder("../elsewhere/moved/inside");
+    watching.start();
+    EXPECT_EQ(watching.coverage->folders, 4) << "the root, a, a/b and a/c";
+    EXPECT_FALSE(watching.coverage->partial);
+    EXPECT_TRUE(watching.batches.empty()) << "nothing changed since the watcher started";
+
+    tree.file("a/b/new", 10);
+    auto seen = watching.until({tree.path("a/b"), false});
+    EXPECT_FALSE(seen.contains({tree.path("a"), false})) << "only the folder whose entries changed";
+
+    std::filesystem::remove_all(tree.path("a/c"));
+    seen = watching.until({tree.path("a"), false});
+
+    // A folder that arrives is walked whole and watched with everything beneath it.
+    std::filesystem::rename(watching.temp.path() / "elsewhere/moved", tree.path("a/moved"));
+    seen = watching.until({tree.path("a/moved"), true});
+    EXPECT_TRUE(seen.contains({tree.path("a"), false}));
+    tree.file("a/moved/inside/later", 10);
+    watching.until({tree.path("a/moved/inside"), false});
+
+    // One moved out is no longer followed.
+    std::filesystem::rename(tree.path("a/b"), watching.temp.path() / "out");
+    watching.until({tree.path("a"), false});
+    tree.file("a/new/deep/flag", 1);
+    tree.file("../out/after", 10);
+    seen = watching.until({tree.path("a/new"), true});
+    for (const auto& [path, whole] : seen)
+        EXPECT_FALSE(path.starts_with(tree.path("a/b"))) << path;
+}
+
+TEST(FolderWatcher, ReplaysFoldersChangedSinceTheGivenTime) {
+    Watching watching;
+    auto& tree = watching.tree;
+    tree.file("one/file", 10);
+    tree.file("two/file", 10);
+    watching.start();
+    watching.queue->runUntil([] { return false; }, 200ms);
+    EXPECT_TRUE(watching.batches.empty());
+
+    watching.coverage.reset();
+    watching.start(FolderWatcher::now() - 5s);
+    auto seen = watching.until({tree.path("two"), false});
+    EXPECT_TRUE(seen.contains({tree.path("one"), false}));
+    EXPECT_TRUE(seen.contains({tree.root().string(), false}));
+}
+
+TEST(FolderWatcher, ReportsNothingAfterItStops) {
+    Watching watching;
+    watching.tree.folder("a");
+    watching.start();
+    watching.tree.file("a/file", 10);
+    // The change is read and its batch posted before the watcher stops.
+    std::this_thread::sleep_for(300ms);
+    watching.watcher->stop();
+    watching.watcher->stop();
+    watching.queue->runUntil([] { return false; }, 200ms);
+    EXPECT_TRUE(watching.batches.empty());
+}
+
+TEST(FolderWatcher, StopsAtOnceWhileSettingUpManyWatches) {
+    Watching watching;
+    for (int i = 0; i < 500; ++i)
+        watching.tree.folder("wide/" + std::to_string(i % 50) + "/" + std::to_string(i));
+    auto watcher = FolderWatcher::make(
+        watching.tree.root().string(), FolderWatcher::now(), 5.0, [](std::vector<Event>) {},
+        watching.queue);
+    ASSERT_TRUE(watcher);
+    watcher->stop();
+    watching.queue->runUntil([] { return false; }, 50ms);
+}
+
+} // namespace

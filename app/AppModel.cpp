@@ -60,8 +60,10 @@ QString settingOf(InspectorTab tab) {
 AppModel::AppModel(Environment environment, QObject* parent)
     : QObject(parent)
     , environment_(std::move(environment))
-    , breakdown_(
-          new BreakdownState(environment_.disk, environment_.queue, environment_.pool, this)) {
+    , breakdown_(new BreakdownState(environment_.disk, environment_.queue, environment_.pool, this))
+    , live_(new LiveUpdates(
+          {environment_.queue, environment_.historyDirectory, environment_.isDemonstration},
+          this)) {
     QSettings settings;
     measure_ = measureFromRawValue(settings.value(SettingsKeys::measure).toString().toStdString())
                    .value_or(Measure::allocated);
@@ -76,6 +78,7 @@ AppModel::AppModel(Environment environment, QObject* parent)
     connect(&accessPoll_, &QTimer::timeout, this, &AppModel::pollAccess);
     treeChangeTimer_.setSingleShot(true);
     connect(&treeChangeTimer_, &QTimer::timeout, this, &AppModel::treeChanged);
+    connect(live_, &LiveUpdates::notice, this, [this](const QString& text) { setNotice(text); });
 }
 
 AppModel::~AppModel() {
@@ -154,6 +157,7 @@ void AppModel::setIsScanning(bool scanning) {
 }
 
 void AppModel::setCurrent(Node::Ptr node) {
+    currentPath_ = node ? node->path() : std::string();
     assign(this, current_, std::move(node), &AppModel::currentChanged);
 }
 
@@ -194,6 +198,19 @@ void AppModel::step(std::vector<Node::Ptr>& from, std::vector<Node::Ptr>& to) {
     if (current_)
         to.push_back(current_);
     goTo(target);
+}
+
+void AppModel::followWalkedFolders() {
+    if (!session_ || !current_ || current_->isAttached())
+        return;
+    Node* nearest = session_->nearestNode(currentPath_);
+    setCurrent(nearest ? nearest->shared_from_this() : session_->root());
+    auto detached = [](const Node::Ptr& node) { return !node->isAttached(); };
+    std::erase_if(backStack_, detached);
+    std::erase_if(forwardStack_, detached);
+    Q_EMIT stacksChanged();
+    setSelection({});
+    setHoverIndex(std::nullopt);
 }
 
 void AppModel::up() {
@@ -508,6 +525,7 @@ void AppModel::treeChanged() {
     ++version_;
     Q_EMIT versionChanged();
     setIsScanning(session_ && session_->isRunning());
+    followWalkedFolders();
     // The advisor's during-scan pass joins the tree-change step here with its own issue.
     auto now = std::chrono::steady_clock::now();
     if (!isScanning_ && now - volumesRead_ > std::chrono::seconds(10)) {

@@ -9,6 +9,7 @@
 
 #include "BreakdownState.h"
 #include "KindTotal.h"
+#include "LiveUpdates.h"
 #include "history/Change.h"
 #include "history/ScanRecord.h"
 #include "platform/Volumes.h"
@@ -121,6 +122,9 @@ public:
     // The breakdown with its device and deletion state; its `changed` signal covers the three
     // fields above.
     const BreakdownState& breakdownState() const { return *breakdown_; }
+    // The folder watcher and the "liveUpdates" setting.
+    LiveUpdates& liveUpdates() { return *live_; }
+    const LiveUpdates& liveUpdates() const { return *live_; }
 
     void setMeasure(Measure measure);
     void setSortOrder(std::vector<SortComparator> order);
@@ -178,8 +182,9 @@ public:
     void deleteLocalSnapshots();
 
     // Scan driving.
-    // Scans the shown root again from the start.
-    void rescan();
+    // Measures a folder again: the given one, else the open one, in place; the root by a new
+    // scan of the same location.
+    void rescan(const Node::Ptr& node = nullptr);
     // Cancels the running scan; what was measured so far stays shown.
     void stopScanning();
     // A folder of the shown tree whose data is partly shared with copies, the one sharing the
@@ -235,6 +240,9 @@ private:
     };
 
     void goTo(const Node::Ptr& node);
+    // After a folder was walked again in place: the open folder, left out of the tree with
+    // everything beneath the walked one, becomes its new node or the nearest folder still there.
+    void followWalkedFolders();
     // Back and forward: leave for the last folder of `from`, keeping the current one in `to`.
     void step(std::vector<Node::Ptr>& from, std::vector<Node::Ptr>& to);
     // The node at a path relative to the scanned root ("" for the root), or nullptr.
@@ -258,8 +266,10 @@ private:
 
     Environment environment_;
     BreakdownState* breakdown_;
+    LiveUpdates* live_;
     std::shared_ptr<ScanSession> session_;
     Node::Ptr current_;
+    std::string currentPath_;
     int64_t version_ = 0;
     std::vector<Node::Ptr> backStack_;
     std::vector<Node::Ptr> forwardStack_;

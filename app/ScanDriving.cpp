@@ -83,15 +83,21 @@ void AppModel::scheduleTreeChange() {
                                    : std::chrono::milliseconds(0));
 }
 
-void AppModel::rescan() {
-    if (session_)
+void AppModel::rescan(const Node::Ptr& node) {
+    if (!session_)
+        return;
+    Node::Ptr target = node ? node : current_ ? current_ : session_->root();
+    if (target == session_->root())
         scan(session_->path(), session_->root()->name);
+    else
+        session_->rescan(target);
 }
 
 void AppModel::stopScanning() {
     if (!session_ || !session_->isRunning())
         return;
     session_->cancel();
+    live_->stopWatcher();
     treeChanged();
 }
 
@@ -155,6 +161,7 @@ void AppModel::start(const std::string& path, std::optional<std::string> name) {
         if (model && model->session_.get() == raw)
             model->scanFinished(root);
     };
+    live_->scanStarted(session);
     resetPerScanState(path);
     session_ = session;
     Q_EMIT sessionChanged();
@@ -174,8 +181,8 @@ void AppModel::start(const std::string& path, std::optional<std::string> name) {
 }
 
 void AppModel::resetPerScanState(const std::string& path) {
-    // Each later subsystem (advisor, applying, live updates) clears its per-scan state here
-    // with its own issue.
+    // Each later subsystem (advisor, applying) clears its per-scan state here with its own
+    // issue.
     changes_.clear();
     changesCompared_ = false;
     setSearchText({});
@@ -215,7 +222,7 @@ void AppModel::scanFinished(const Node::Ptr& root) {
     // The advisor run and the safe-bytes figure come here, each with its own issue.
     if (environment_.askNotificationPermission)
         environment_.askNotificationPermission();
-    // The folder watcher starts here, with its own issue.
+    live_->restartWatcher();
 }
 
 void AppModel::introduceSharing(const Node& root) {

@@ -12,6 +12,7 @@ inline constexpr const char* scansWithoutAccess = "scansWithoutAccess"; // false
 inline constexpr const char* sharingIntroduced = "sharingIntroduced";   // false
 inline constexpr const char* advisorSafeBytes = "advisorSafeBytes";     // 0
 inline constexpr const char* scan = "scan";                             // none
+inline constexpr const char* liveUpdates = "liveUpdates";               // true
 inline constexpr const char* diskWarnings = "diskWarnings";             // true
 inline constexpr const char* askedForNotificationPermission =
     "askedForNotificationPermission";                               // false

@@ -12,9 +12,12 @@ void fill(QMenu& menu, AppModel& model, const std::vector<Node::Ptr>& nodes) {
         return;
     AppModel* target = &model;
     Node::Ptr first = nodes.front();
-    if (first->isDirectory())
+    if (first->isDirectory()) {
         QObject::connect(menu.addAction(QStringLiteral("Open")), &QAction::triggered, target,
                          [target, first] { target->activate(first); });
+        QObject::connect(menu.addAction(QStringLiteral("Rescan")), &QAction::triggered, target,
+                         [target, first] { target->rescan(first); });
+    }
     if (nodes.size() == 1) {
         auto results = model.searchResults();
         if (std::find(results.begin(), results.end(), first) != results.end())

@@ -101,6 +101,9 @@ public:
     // showing. Nothing while the scan runs; a folder gone is removed. Waits, like `rescan`, for
     // a walk of the folder or one above it. `done` runs once the new sub-folders are walked.
     void refresh(const std::string& directoryAt, std::function<void()> done = {});
+    // The node at the path, else the nearest folder above it in the tree, the root included;
+    // nullptr for a path outside the scanned folder.
+    Node* nearestNode(const std::string& path) const;
     double elapsed() const;
 
     std::function<void()> onChange;
@@ -201,7 +204,6 @@ private:
     // hands the result to `then` on the UI thread while the session lives.
     void walkAgain(const std::string& path, bool descend,
                    std::function<void(ScanSession&, Node::Ptr)> then);
-    Node* nearestNode(const std::string& path) const;
     bool beingRewalked(const std::string& path) const;
     void rewalkEnded(const Node::Ptr& node);
 

@@ -51,8 +51,8 @@ protected:
 
 TEST_F(ItemMenuTest, OffersOpenOnlyForFolders) {
     EXPECT_EQ(entries({movies}),
-              (QStringList{QStringLiteral("Open"), QStringLiteral("Show in File Manager"),
-                           QStringLiteral("Copy Path")}));
+              (QStringList{QStringLiteral("Open"), QStringLiteral("Rescan"),
+                           QStringLiteral("Show in File Manager"), QStringLiteral("Copy Path")}));
     EXPECT_EQ(entries({notes}),
               (QStringList{QStringLiteral("Show in File Manager"), QStringLiteral("Copy Path")}));
     EXPECT_TRUE(entries({}).isEmpty());

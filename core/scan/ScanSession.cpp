@@ -781,20 +781,20 @@ void ScanSession::walkArrived(const std::vector<Node::Ptr>& arrived, Done done) 
 void ScanSession::walkAgain(const std::string& path, bool descend,
                             std::function<void(ScanSession&, Node::Ptr)> then) {
     context_.pool->submit([weak = weak_from_this(), queue = context_.queue,
-                           rootFolder = rootFolder_, skip = skipped_, cancel = cancelFlag_, path,
-                           beneath = beneath(path), descend, threshold = threshold_,
-                           mount = volumeDevice_, then = std::move(then)] {
+                           rootFolder = rootFolder_, links = links_, skip = skipped_,
+                           cancel = cancelFlag_, path, beneath = beneath(path), descend,
+                           threshold = threshold_, mount = volumeDevice_, then = std::move(then)] {
         ScanCounter counter;
-        LinkSet links;
         Node::Ptr result = TreeScanner::scan(path, {.counter = counter,
-                                                    .links = links,
+                                                    .links = *links,
                                                     .skip = *skip,
                                                     .isCancelled = [&] { return cancel->isSet(); },
                                                     .threshold = threshold,
                                                     .descend = descend,
                                                     .mount = mount,
                                                     .base = rootFolder->get(),
-                                                    .beneath = beneath});
+                                                    .beneath = beneath,
+                                                    .claimLinks = true});
         queue->post([weak, then, result = std::move(result)] {
             if (auto session = weak.lock())
                 then(*session, result);

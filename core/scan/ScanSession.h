@@ -91,9 +91,9 @@ public:
     void remove(const Node::Ptr& node);
     // Walks a folder's whole subtree again (the root's too) and grafts it in place, adjusting
     // every ancestor: a folder gone is removed, one that cannot be walked any more is marked
-    // unreadable. Hard links count once within the subtree. Nothing for a folder the scan is
-    // still measuring. While the folder or one above it is being walked again already, waits
-    // for that walk, then walks. `done` runs once it is all over, whatever came of it.
+    // unreadable. Nothing for a folder the scan is still measuring. While the folder or one
+    // above it is being walked again already, waits for that walk, then walks. `done` runs once
+    // it is all over, whatever came of it.
     void rescan(const Node::Ptr& node, std::function<void()> done = {});
     // Lists one folder again: the node at the path, else its nearest ancestor in the tree. Takes
     // its files and its sub-folders as they are now (those that vanished leave, new ones arrive
@@ -200,8 +200,9 @@ private:
                       Done done);
     Relisted reconcile(Node& node, Node& listing);
     void walkArrived(const std::vector<Node::Ptr>& arrived, Done done);
-    // Walks (or only lists) `path` on the pool with a counter and hard-link set of its own, and
-    // hands the result to `then` on the UI thread while the session lives.
+    // Walks (or only lists) `path` on the pool with a counter of its own, claiming files with
+    // several names from the scan's set, and hands the result to `then` on the UI thread while
+    // the session lives.
     void walkAgain(const std::string& path, bool descend,
                    std::function<void(ScanSession&, Node::Ptr)> then);
     bool beingRewalked(const std::string& path) const;

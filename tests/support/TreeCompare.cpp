@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <map>
-#include <vector>
 
 namespace tavelin::test {
 namespace {
@@ -42,26 +41,22 @@ std::map<std::string, const Node*> byName(const Node& node) {
 
 } // namespace
 
+// The deepest difference first: a folder's figures differ whenever something beneath it does.
 std::string treeDifference(const Node& shown, const Node& expected) {
-    std::vector<std::pair<const Node*, const Node*>> pending{{&shown, &expected}};
-    while (!pending.empty()) {
-        auto [a, b] = pending.back();
-        pending.pop_back();
-        if (std::string found = figuresDifference(*a, *b); !found.empty())
-            return a->path() + ": " + found;
-        auto left = byName(*a);
-        auto right = byName(*b);
-        for (const auto& [name, child] : left)
-            if (!right.contains(name))
-                return child->path() + ": not on disk";
-        for (const auto& [name, child] : right) {
-            auto found = left.find(name);
-            if (found == left.end())
-                return a->path() + ": lacks " + name;
-            pending.emplace_back(found->second, child);
-        }
+    auto left = byName(shown);
+    auto right = byName(expected);
+    for (const auto& [name, child] : left)
+        if (!right.contains(name))
+            return child->path() + ": not on disk";
+    for (const auto& [name, child] : right) {
+        auto found = left.find(name);
+        if (found == left.end())
+            return shown.path() + ": lacks " + name;
+        if (std::string difference = treeDifference(*found->second, *child); !difference.empty())
+            return difference;
     }
-    return {};
+    std::string found = figuresDifference(shown, expected);
+    return found.empty() ? found : shown.path() + ": " + found;
 }
 
 Node::Ptr freshScan(const std::string& path) {

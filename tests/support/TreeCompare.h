@@ -8,7 +8,7 @@
 
 namespace tavelin::test {
 
-// The first difference between two trees as "path: what differs", or empty when both hold the
+// The deepest difference between two trees as "path: what differs", or empty when both hold the
 // same folders and large files with the same figures, flags and dates. The roots' names are not
 // compared: a scan names its root for the user.
 std::string treeDifference(const Node& shown, const Node& expected);

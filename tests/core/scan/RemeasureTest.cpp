@@ -209,8 +209,7 @@ TEST(Remeasure, TheRootIsWalkedAgainInPlace) {
     tree.file("a/b/c/d/e/f/second", 2'000'000);
     fs::remove_all(tree.path("a/b/c/d/e/f/file"));
     tree.file("z/file", 10);
-    ASSERT_TRUE(
-        scanned.wait([&](auto done) { scanned.session->rescan(root->shared_from_this(), done); }));
+    ASSERT_TRUE(scanned.rescanned(""));
     EXPECT_EQ(&scanned.root(), root);
     EXPECT_TRUE(root->isRoot());
     EXPECT_EQ(scanned.difference(), "");
@@ -277,6 +276,34 @@ TEST(Remeasure, NothingIsRefreshedWhileTheScanRuns) {
     EXPECT_TRUE(done);
     gate.open();
     ASSERT_TRUE(scanned.queue->runUntil([&] { return !scanned.session->isRunning(); }, 20s));
+}
+
+TEST(Remeasure, AFileWithSeveralNamesStillCountsOnce) {
+    Scanned scanned;
+    auto& tree = scanned.tree;
+    tree.file("one/shared", 3'000'000);
+    tree.hardLink("one/shared", "two/shared");
+    tree.hardLink("one/shared", "three/deep/shared");
+    scanned.scan();
+    int64_t total = scanned.root().size;
+    for (const char* folder : {"one", "two", "three/deep"})
+        ASSERT_TRUE(scanned.refreshed(folder));
+    EXPECT_EQ(scanned.root().size, total) << "counted once, wherever it is listed again";
+    ASSERT_TRUE(scanned.rescanned("three"));
+    ASSERT_TRUE(scanned.rescanned("two"));
+    EXPECT_EQ(scanned.root().size, total) << "or walked again";
+    ASSERT_TRUE(scanned.rescanned(""));
+    EXPECT_EQ(scanned.root().size, total);
+    EXPECT_EQ(scanned.root().fileCount, 1);
+
+    // Whichever name was counted, once it is gone the file counts where a name is left.
+    for (const char* name : {"one/shared", "two/shared"}) {
+        fs::remove(tree.path(name));
+        for (const char* folder : {"one", "two", "three/deep"})
+            ASSERT_TRUE(scanned.refreshed(folder));
+    }
+    EXPECT_EQ(scanned.difference(), "");
+    EXPECT_TRUE(test::childNamed(*scanned.node("three/deep"), "shared"));
 }
 
 } // namespace

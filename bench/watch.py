@@ -7,7 +7,7 @@ TREE is written to (files are made and removed in it): give it a copy of a bench
 never the tree scripts/bench times. Measures, after tavelin-watch has scanned TREE:
 - how long setting up the watches takes after the scan ends, and how many there are;
 - the memory the watcher adds: the process's resident memory, and the kernel's inotify marks
-  (read from /proc/slabinfo, which needs root);
+  (one object per watch, of the size /sys/kernel/slab gives);
 - the time from a file written in the deepest folder to the totals changing;
 - after a burst of 10,000 file creations and 5,000 deletions in 500 folders, whether the
   totals equal those of a fresh scan by tavelin-scan, and how long that took to settle;
@@ -27,20 +27,15 @@ import time
 BURST_FOLDERS = 500
 BURST_FILES = 20  # made in each folder
 BURST_DELETED = 10  # of them deleted again in each folder
-MARK = "inotify_inode_mark"
 
 
-def slab_bytes():
-    """The kernel memory held by inotify marks, or None without access to /proc/slabinfo."""
+def mark_size():
+    """The size of the kernel's object for one inotify watch, or None where it is not shown."""
     try:
-        with open("/proc/slabinfo") as slabs:
-            for line in slabs:
-                fields = line.split()
-                if fields and fields[0] == MARK:
-                    return int(fields[1]) * int(fields[3])
+        with open("/sys/kernel/slab/inotify_inode_mark/object_size") as size:
+            return int(size.read())
     except OSError:
         return None
-    return 0
 
 
 class Watch:
@@ -112,11 +107,9 @@ def main():
     tree = os.path.realpath(args.tree)
     load = os.getloadavg()[0]
 
-    marks_before = slab_bytes()
     watch = Watch(args.watch, tree, args.latency)
     _, scanned = watch.until(lambda line: line.get("scanned"))
     _, ready = watch.until(lambda line: "watches" in line)
-    marks_after = slab_bytes()
     watch.quiet(args.latency + 3)
 
     # A file written deep in the tree, then removed again.
@@ -124,8 +117,8 @@ def main():
     latencies = []
     for trial in range(args.trials):
         path = os.path.join(folder, f"live-update-{trial}")
-        write(path, 4 << 20)
         written = time.monotonic()
+        write(path, 4 << 20)
         at, _ = watch.until(lambda line: "bytes" in line)
         latencies.append(at - written)
         os.remove(path)
@@ -168,7 +161,7 @@ def main():
         "partial": ready["partial"],
         "watchSetupSeconds": ready["seconds"] - scanned["seconds"],
         "watcherResidentBytes": ready["rssBytes"] - scanned["rssBytes"],
-        "kernelMarkBytes": None if marks_before is None else marks_after - marks_before,
+        "kernelMarkBytes": None if mark_size() is None else mark_size() * ready["watches"],
         "writeToTotalSeconds": latencies,
         "burstSeconds": burst_seconds,
         "burstBatches": len(followed),

@@ -3,9 +3,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <poll.h>
 #include <string>
-#include <sys/eventfd.h>
 #include <sys/inotify.h>
 #include <unistd.h>
 
@@ -42,7 +40,6 @@ bool reportedElsewhere(uint32_t mask) {
 
 Inotify::Inotify()
     : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
-    , wake_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
     , buffer_(std::make_unique_for_overwrite<std::byte[]>(kBufferSize)) {}
 
 int Inotify::watch(int folderFd) const {
@@ -55,28 +52,6 @@ int Inotify::watch(int folderFd) const {
 
 void Inotify::unwatch(int watch) const {
     ::inotify_rm_watch(fd_.get(), watch);
-}
-
-bool Inotify::wait(int timeoutMs) const {
-    pollfd waits[2] = {{fd_.get(), POLLIN, 0}, {wake_.get(), POLLIN, 0}};
-    int ready = ::poll(waits, 2, timeoutMs);
-    if (ready > 0 && (waits[1].revents & POLLIN)) {
-        eventfd_t count;
-        ::eventfd_read(wake_.get(), &count);
-    }
-    return ready > 0 && (waits[0].revents & POLLIN);
-}
-
-void Inotify::rest(int ms) const {
-    pollfd wake = {wake_.get(), POLLIN, 0};
-    if (::poll(&wake, 1, ms) > 0) {
-        eventfd_t count;
-        ::eventfd_read(wake_.get(), &count);
-    }
-}
-
-void Inotify::wake() const {
-    ::eventfd_write(wake_.get(), 1);
 }
 
 std::vector<FolderChange> Inotify::read() {

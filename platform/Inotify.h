@@ -1,7 +1,7 @@
 #pragma once
 
 // Folder watches through inotify: one watch per folder, each reporting changes to the folder's
-// entries. One thread reads; `wake` may be called from any other to cut its wait short.
+// entries. Not shared between threads.
 
 #include "platform/UniqueFd.h"
 
@@ -13,6 +13,7 @@
 
 namespace tavelin::platform {
 
+// A change to a folder's entries, from inotify or from a file system's fanotify mark.
 struct FolderChange {
     enum class Kind {
         entries,       // an entry was created, deleted, moved, written, or its attributes changed
@@ -21,16 +22,19 @@ struct FolderChange {
         watchEnded,    // the watch is gone: its folder was deleted or unmounted, or unwatched
         overflow,      // the kernel's queue overflowed and changes were lost; `watch` is -1
     };
-    int watch = -1;
+    int watch = -1; // inotify's watch of the folder
     Kind kind = Kind::entries;
-    std::string_view name{}; // empty when the folder itself changed
+    std::string_view name{};   // empty when the folder itself changed
+    std::string_view folder{}; // a file system mark's path of the folder
 };
 
 class Inotify {
 public:
     // A new instance; false when the system refuses one.
     Inotify();
-    explicit operator bool() const { return fd_ && wake_; }
+    explicit operator bool() const { return static_cast<bool>(fd_); }
+    // Readable when changes are queued.
+    int fd() const { return fd_.get(); }
 
     // Watches the folder open as `folderFd` (any descriptor of it, a place included), never
     // through a symbolic link. Returns the watch (the one it already has, for a folder watched
@@ -38,13 +42,6 @@ public:
     int watch(int folderFd) const;
     void unwatch(int watch) const;
 
-    // Waits until changes are queued, `wake` is called or `timeoutMs` passes (no limit when
-    // negative). Returns whether changes are queued.
-    bool wait(int timeoutMs) const;
-    // Sleeps `ms` milliseconds, or less when `wake` is called.
-    void rest(int ms) const;
-    // Ends a wait or a rest early; callable from any thread.
-    void wake() const;
     // The changes queued now, without waiting; names point into a buffer the next read reuses.
     std::vector<FolderChange> read();
 
@@ -53,7 +50,6 @@ public:
 
 private:
     UniqueFd fd_;
-    UniqueFd wake_;
     std::unique_ptr<std::byte[]> buffer_;
 };
 

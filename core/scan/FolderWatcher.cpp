@@ -3,7 +3,9 @@
 #include "platform/Directories.h"
 #include "platform/DirectoryReader.h"
 #include "platform/FileFacts.h"
+#include "platform/FileSystemMark.h"
 #include "platform/Inotify.h"
+#include "platform/WakeableWait.h"
 #include "util/Paths.h"
 
 #include <atomic>
@@ -64,8 +66,9 @@ public:
     // Callable from any thread.
     void requestStop() {
         stopping_ = true;
-        inotify_.wake();
+        wait_.wake();
     }
+    bool canWait() const { return static_cast<bool>(wait_); }
 
 private:
     struct Level {
@@ -80,6 +83,8 @@ private:
     bool enter(platform::UniqueFd fd, bool replay);
     void readQueued();
     void handle(const platform::FolderChange& change);
+    // The folder a change names, relative; nothing for one outside the root.
+    std::optional<std::string> folderOf(const platform::FolderChange& change) const;
     void unwatchSubtree(const std::string& relative);
     void forget(int watch);
     void noteLimit();
@@ -89,6 +94,8 @@ private:
     void post(Work work);
 
     platform::Inotify inotify_;
+    std::optional<platform::FileSystemMark> mark_;
+    platform::WakeableWait wait_;
     std::string root_;
     Date since_;
     std::chrono::milliseconds latency_;
@@ -101,6 +108,7 @@ private:
     platform::DirectoryReader reader_;
     std::string path_; // the folder being set up, relative
     std::vector<Level> levels_;
+    int64_t walked_ = 0;
     int sinceRead_ = 0;
     std::unordered_map<int, std::string> folderOf_; // watch → folder
     std::map<std::string, int> watchOf_;            // folder → watch, in path order
@@ -123,11 +131,17 @@ void FolderWatcher::Reader::post(Work work) {
 void FolderWatcher::Reader::run() {
     if (!openRoot())
         return;
+    if (platform::isMountRoot(rootFd_.get())) {
+        mark_.emplace(rootFd_.get());
+        if (!*mark_)
+            mark_.reset();
+    }
     watchSubtree("", true);
     if (stopping_)
         return;
-    post([coverage =
-              Coverage{static_cast<int64_t>(folderOf_.size()), limited_}](Delivery& delivery) {
+    Coverage coverage{mark_ ? walked_ : static_cast<int64_t>(folderOf_.size()), limited_,
+                      mark_.has_value()};
+    post([coverage](Delivery& delivery) {
         if (delivery.hooks.ready)
             delivery.hooks.ready(coverage);
     });
@@ -155,10 +169,10 @@ void FolderWatcher::Reader::run() {
         if (due_)
             timeout =
                 static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(*due_ - now).count());
-        if (!inotify_.wait(timeout) || stopping_)
+        if (!wait_.wait(mark_ ? mark_->fd() : inotify_.fd(), timeout) || stopping_)
             continue;
         readQueued();
-        inotify_.rest(kRestMs);
+        wait_.rest(kRestMs);
     }
 }
 
@@ -215,7 +229,8 @@ bool FolderWatcher::Reader::enter(platform::UniqueFd fd, bool replay) {
     platform::FileFacts facts;
     if (platform::readFileFacts(fd.get(), "", facts) != 0 || facts.mount != mount_)
         return false;
-    int watch = limited_ ? -ENOSPC : inotify_.watch(fd.get());
+    ++walked_;
+    int watch = mark_ ? -1 : limited_ ? -ENOSPC : inotify_.watch(fd.get());
     if (watch >= 0) {
         auto [place, added] = folderOf_.try_emplace(watch, path_);
         if (!added && place->second != path_) {
@@ -251,7 +266,7 @@ void FolderWatcher::Reader::noteLimit() {
 
 void FolderWatcher::Reader::readQueued() {
     for (;;) {
-        std::vector<platform::FolderChange> changes = inotify_.read();
+        std::vector<platform::FolderChange> changes = mark_ ? mark_->read() : inotify_.read();
         if (changes.empty())
             return;
         for (const platform::FolderChange& change : changes)
@@ -263,29 +278,48 @@ void FolderWatcher::Reader::handle(const platform::FolderChange& change) {
     using Kind = platform::FolderChange::Kind;
     if (change.kind == Kind::overflow) {
         rescan_.insert("");
-        resync_ = true;
+        // Folders may have arrived unreported: watch everything again. A mark misses nothing.
+        resync_ = !mark_;
     } else if (change.kind == Kind::watchEnded) {
         forget(change.watch);
         return;
     } else {
-        auto found = folderOf_.find(change.watch);
-        if (found == folderOf_.end())
+        std::optional<std::string> folder = folderOf(change);
+        if (!folder)
             return;
-        const std::string& folder = found->second;
-        refresh_.insert(folder);
+        refresh_.insert(*folder);
         if (change.kind != Kind::entries) {
-            std::string child =
-                folder.empty() ? std::string(change.name) : folder + "/" + std::string(change.name);
+            std::string child = folder->empty() ? std::string(change.name)
+                                                : *folder + "/" + std::string(change.name);
             if (change.kind == Kind::folderAdded) {
                 rescan_.insert(child);
-                toWatch_.push_back(std::move(child));
-            } else {
+                if (!mark_)
+                    toWatch_.push_back(std::move(child));
+            } else if (!mark_) {
                 unwatchSubtree(child);
             }
         }
     }
     if (!due_)
         due_ = std::chrono::steady_clock::now() + latency_;
+}
+
+std::optional<std::string>
+FolderWatcher::Reader::folderOf(const platform::FolderChange& change) const {
+    if (!mark_) {
+        auto found = folderOf_.find(change.watch);
+        if (found == folderOf_.end())
+            return std::nullopt;
+        return found->second;
+    }
+    // A mark sees the whole file system: other mounts of it, and folders outside the root.
+    std::string_view folder = change.folder;
+    if (folder == root_)
+        return std::string();
+    std::string_view top = root_ == "/" ? std::string_view() : std::string_view(root_);
+    if (folder.size() <= top.size() + 1 || !folder.starts_with(top) || folder[top.size()] != '/')
+        return std::nullopt;
+    return std::string(folder.substr(top.size() + 1));
 }
 
 void FolderWatcher::Reader::unwatchSubtree(const std::string& relative) {
@@ -348,6 +382,8 @@ std::unique_ptr<FolderWatcher> FolderWatcher::make(const std::string& root, Date
         std::chrono::duration<double>(latency));
     auto reader = std::make_shared<Reader>(std::move(inotify), standardizedPath(root), since, delay,
                                            delivery, std::move(queue));
+    if (!reader->canWait())
+        return nullptr;
     return std::unique_ptr<FolderWatcher>(new FolderWatcher(delivery, std::move(reader)));
 }
 

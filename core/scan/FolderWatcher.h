@@ -7,10 +7,12 @@
 //
 // One inotify watch per folder beneath the root and on its mount, added on the watcher's own
 // thread, which also reads the changes and hands them over in batches, `latency` after the first
-// change of each. When it starts, the watcher reports every folder changed at or after `since`,
-// so what changed while the scan ran is caught. A folder created or moved in is watched as soon
-// as it is reported, one moved out no longer is. When the user's limit on watches is reached,
-// what is watched stays watched, and `limitReached` says so once.
+// change of each. A root at the top of its mount (a whole disk) is followed instead through one
+// fanotify mark on its file system, where the process may do that: no watch per folder. When it
+// starts, the watcher reports every folder changed at or after `since`, so what changed while the
+// scan ran is caught. A folder created or moved in is watched as soon as it is reported, one moved
+// out no longer is. When the user's limit on watches is reached, what is watched stays watched, and
+// `limitReached` says so once.
 //
 // Threads: `make`, `stop` and the destructor on the UI thread (the thread that runs `queue`);
 // the handler and the hooks run there too, never after `stop`.
@@ -39,11 +41,12 @@ public:
         std::vector<std::string> rescan;  // subtrees to walk again, sorted
         bool operator==(const Coalesced&) const = default;
     };
-    // How many folders the watcher watches once its first watches are in place, and whether the
-    // limit on watches left some out.
+    // How many folders the watcher follows once its first watches are in place, whether the
+    // limit on watches left some out, and whether one mark on the file system follows them.
     struct Coverage {
         int64_t folders = 0;
         bool partial = false;
+        bool wholeFileSystem = false;
     };
     using Handler = std::function<void(std::vector<Event>)>;
     struct Hooks {

@@ -1,13 +1,17 @@
 #include "platform/Inotify.h"
 
 #include "platform/Directories.h"
+#include "platform/FileSystemMark.h"
+#include "platform/WakeableWait.h"
 #include "support/TemporaryFolder.h"
 
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sys/inotify.h>
+#include <sys/mount.h>
 
 using namespace tavelin::platform;
 using Kind = FolderChange::Kind;
@@ -55,13 +59,14 @@ TEST(Inotify, DecodesWhatEachRecordMeansForTheTree) {
 TEST(Inotify, WatchesAFolderThroughItsDescriptor) {
     tavelin::test::TemporaryFolder temp;
     Inotify inotify;
-    ASSERT_TRUE(inotify);
+    WakeableWait waiting;
+    ASSERT_TRUE(inotify && waiting);
     UniqueFd folder = openFolder(temp.string().c_str());
     int watch = inotify.watch(folder.get());
     ASSERT_GE(watch, 0);
     EXPECT_EQ(inotify.watch(folder.get()), watch) << "one watch per folder";
     std::filesystem::create_directory(temp.path() / "sub");
-    ASSERT_TRUE(inotify.wait(5000));
+    ASSERT_TRUE(waiting.wait(inotify.fd(), 5000));
     auto changes = inotify.read();
     ASSERT_EQ(changes.size(), 1u);
     EXPECT_EQ(changes[0].watch, watch);
@@ -72,10 +77,41 @@ TEST(Inotify, WatchesAFolderThroughItsDescriptor) {
     UniqueFd link = UniqueFd(::open((temp.path() / "link").c_str(), O_PATH | O_NOFOLLOW));
     EXPECT_EQ(inotify.watch(link.get()), -ENOTDIR) << "a link is never watched as its folder";
 
-    ASSERT_TRUE(inotify.wait(5000));
+    ASSERT_TRUE(waiting.wait(inotify.fd(), 5000));
     EXPECT_EQ(inotify.read().size(), 1u) << "the link's creation";
-    inotify.wake();
-    EXPECT_FALSE(inotify.wait(5000)) << "woken, with nothing more queued";
+    waiting.wake();
+    EXPECT_FALSE(waiting.wait(inotify.fd(), 5000)) << "woken, with nothing more queued";
+}
+
+TEST(FileSystemMark, NamesTheFolderWhoseEntryChangedByItsPath) {
+    tavelin::test::TemporaryFolder temp;
+    std::filesystem::path disk = temp.path() / "disk";
+    std::filesystem::create_directories(disk);
+    if (::mount("tavelin-test", disk.c_str(), "tmpfs", 0, "size=4m") != 0)
+        GTEST_SKIP() << "mounting a tmpfs was refused here: " << std::strerror(errno);
+    std::filesystem::create_directories(disk / "a");
+    UniqueFd top = openFolder(disk.c_str());
+    UniqueFd inner = openFolder((disk / "a").c_str());
+    EXPECT_TRUE(isMountRoot(top.get()));
+    EXPECT_FALSE(isMountRoot(inner.get()));
+    FileSystemMark mark(top.get());
+    if (!mark) {
+        std::string why = std::strerror(errno);
+        ::umount2(disk.c_str(), MNT_DETACH);
+        GTEST_SKIP() << "marking a file system was refused here: " << why;
+    }
+    WakeableWait waiting;
+    std::filesystem::create_directory(disk / "a" / "new\nfolder");
+    std::ofstream(disk / "file") << "x";
+    std::vector<std::pair<std::string, Kind>> seen;
+    while (seen.size() < 2 && waiting.wait(mark.fd(), 5000))
+        for (const FolderChange& change : mark.read())
+            seen.emplace_back(std::string(change.folder) + "|" + std::string(change.name),
+                              change.kind);
+    ::umount2(disk.c_str(), MNT_DETACH);
+    ASSERT_GE(seen.size(), 2u);
+    EXPECT_EQ(seen[0], std::make_pair((disk / "a").string() + "|new\nfolder", Kind::folderAdded));
+    EXPECT_EQ(seen[1].first, disk.string() + "|file");
 }
 
 } // namespace

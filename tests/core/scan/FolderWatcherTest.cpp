@@ -4,9 +4,11 @@
 #include "support/TreeBuilder.h"
 #include "util/ManualQueue.h"
 
+#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <set>
+#include <sys/mount.h>
 
 using namespace tavelin;
 using namespace std::chrono_literals;
@@ -127,6 +129,38 @@ TEST(FolderWatcher, ReplaysFoldersChangedSinceTheGivenTime) {
     auto seen = watching.until({tree.path("two"), false});
     EXPECT_TRUE(seen.contains({tree.path("one"), false}));
     EXPECT_TRUE(seen.contains({tree.root().string(), false}));
+}
+
+// A whole disk: the root is the top of its mount, here a bind mount of part of a tmpfs, so that
+// the one mark on the file system also sees folders outside the root.
+TEST(FolderWatcher, FollowsAWholeDiskThroughOneMarkOnItsFileSystem) {
+    Watching watching;
+    auto disk = watching.temp.path() / "disk";
+    std::filesystem::create_directories(disk);
+    if (::mount("tavelin-test", disk.c_str(), "tmpfs", 0, "size=4m") != 0)
+        GTEST_SKIP() << "mounting a tmpfs was refused here: " << std::strerror(errno);
+    std::filesystem::create_directories(disk / "shown/a");
+    std::filesystem::create_directories(disk / "outside");
+    auto root = watching.tree.root().string();
+    bool bound = ::mount((disk / "shown").c_str(), root.c_str(), nullptr, MS_BIND, nullptr) == 0;
+    std::set<std::pair<std::string, bool>> seen;
+    if (bound) {
+        watching.start();
+        if (watching.coverage->wholeFileSystem) {
+            std::filesystem::create_directories(disk / "outside/ignored");
+            watching.tree.file("a/file", 10);
+            seen = watching.until({watching.tree.path("a"), false});
+        }
+        watching.watcher->stop();
+        ::umount2(root.c_str(), MNT_DETACH);
+    }
+    ::umount2(disk.c_str(), MNT_DETACH);
+    ASSERT_TRUE(bound) << "bind-mounting a folder was refused";
+    if (!watching.coverage->wholeFileSystem)
+        GTEST_SKIP() << "marking a file system was refused here";
+    EXPECT_EQ(watching.coverage->folders, 2) << "the root and a, followed without watches";
+    for (const auto& [path, whole] : seen)
+        EXPECT_TRUE(path.starts_with(root)) << path;
 }
 
 TEST(FolderWatcher, ReportsNothingAfterItStops) {

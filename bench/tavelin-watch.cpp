@@ -2,9 +2,11 @@
 // totals when the scan finishes, {"files", "bytes", "unique", "seconds"} (seconds since the
 // start), and again each time the changes reported so far have been measured. SIGINT or
 // SIGTERM stops it. --latency sets how long changes are batched (5 seconds by default).
-// --timings adds, for benchmarks, a line when the watches are in place ({"watches",
-// "partial", "seconds", "rssBytes"}) and to every later line the longest piece of UI-thread
-// work since the previous one ("longestUiMs"). Not part of the product.
+// --timings adds, for benchmarks, a line when the scan ends ({"scanned", "seconds",
+// "cpuSeconds", "rssBytes"}), one when the watches are in place ({"watches", "partial",
+// "wholeFileSystem", "seconds", "cpuSeconds", "rssBytes"}) and to every later line the longest
+// piece of UI-thread work since the previous one ("longestUiMs"), as well as how long starting
+// the watcher held the UI thread ("watcherStartUiMs"). Not part of the product.
 
 #include "scan/FolderProblem.h"
 #include "scan/LiveUpdater.h"
@@ -20,6 +22,7 @@
 #include <nlohmann/json.hpp>
 #include <pthread.h>
 #include <string_view>
+#include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
 
@@ -54,6 +57,13 @@ private:
     tavelin::ManualQueue inner_;
     double longest_ = 0; // read and written on the UI thread only
 };
+
+double cpuSeconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval& time) { return time.tv_sec + time.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
 
 int64_t residentBytes() {
     std::ifstream status("/proc/self/statm");
@@ -133,10 +143,13 @@ int main(int argc, char** argv) {
                                     .ready =
                                         [&](const tavelin::FolderWatcher::Coverage& coverage) {
                                             if (timings)
-                                                print({{"watches", coverage.folders},
-                                                       {"partial", coverage.partial},
-                                                       {"seconds", seconds()},
-                                                       {"rssBytes", residentBytes()}});
+                                                print(
+                                                    {{"watches", coverage.folders},
+                                                     {"partial", coverage.partial},
+                                                     {"wholeFileSystem", coverage.wholeFileSystem},
+                                                     {"seconds", seconds()},
+                                                     {"cpuSeconds", cpuSeconds()},
+                                                     {"rssBytes", residentBytes()}});
                                         },
                                     .limitReached = {}});
 
@@ -146,9 +159,16 @@ int main(int argc, char** argv) {
     if (stop)
         return 0;
     if (timings)
-        print({{"scanned", true}, {"rssBytes", residentBytes()}, {"seconds", seconds()}});
+        print({{"scanned", true},
+               {"rssBytes", residentBytes()},
+               {"seconds", seconds()},
+               {"cpuSeconds", cpuSeconds()}});
     totals();
+    auto restarting = Clock::now();
     updater->restart(session);
+    if (timings)
+        print({{"watcherStartUiMs",
+                std::chrono::duration<double, std::milli>(Clock::now() - restarting).count()}});
     if (!updater->watcher()) {
         std::cerr << "tavelin-watch: the system cannot watch folders\n";
         return 1;

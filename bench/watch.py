@@ -11,7 +11,7 @@ never the tree scripts/bench times. Measures, after tavelin-watch has scanned TR
 - the time from a file written in the deepest folder to the totals changing;
 - after a burst of 10,000 file creations and 5,000 deletions in 500 folders, whether the
   totals equal those of a fresh scan by tavelin-scan, and how long that took to settle;
-- the longest piece of UI-thread work while following the changes.
+- the longest piece of UI-thread work while following the changes, and starting the watcher.
 """
 
 import argparse
@@ -109,6 +109,7 @@ def main():
 
     watch = Watch(args.watch, tree, args.latency)
     _, scanned = watch.until(lambda line: line.get("scanned"))
+    _, starting = watch.until(lambda line: "watcherStartUiMs" in line)
     _, ready = watch.until(lambda line: "watches" in line)
     watch.quiet(args.latency + 3)
 
@@ -160,6 +161,8 @@ def main():
         "watches": ready["watches"],
         "partial": ready["partial"],
         "watchSetupSeconds": ready["seconds"] - scanned["seconds"],
+        "watchSetupCpuSeconds": ready["cpuSeconds"] - scanned["cpuSeconds"],
+        "wholeFileSystem": ready["wholeFileSystem"],
         "watcherResidentBytes": ready["rssBytes"] - scanned["rssBytes"],
         "kernelMarkBytes": None if mark_size() is None else mark_size() * ready["watches"],
         "writeToTotalSeconds": latencies,
@@ -169,10 +172,13 @@ def main():
         "freshScan": {key: fresh[key] for key in ("files", "bytes", "unique")},
         "burstMatchesFreshScan": same,
         "longestUiMsDuringBurst": longest,
+        "watcherStartUiMs": starting["watcherStartUiMs"],
     }
     print(f"tree {tree} (load {load:.1f} when started)")
-    print(f"watches ready      {results['watchSetupSeconds']:.2f} s after the scan "
-          f"({results['watches']} folders{', partial' if results['partial'] else ''})")
+    how = "one mark on the file system" if results["wholeFileSystem"] else "one watch each"
+    print(f"watches ready      {results['watchSetupSeconds']:.2f} s after the scan, "
+          f"{results['watchSetupCpuSeconds']:.2f} s of processor time "
+          f"({results['watches']} folders, {how}{', partial' if results['partial'] else ''})")
     kernel = results["kernelMarkBytes"]
     print(f"memory added       {results['watcherResidentBytes'] / 1e6:.1f} MB resident"
           + ("" if kernel is None else f", {kernel / 1e6:.1f} MB of kernel inotify marks"))
@@ -183,7 +189,8 @@ def main():
           f"followed in {len(followed)} batches")
     print(f"after the burst    {'equal to' if same else 'DIFFERENT from'} a fresh scan: "
           f"{last} vs {results['freshScan']}")
-    print(f"longest UI work    {longest:.1f} ms while following the burst")
+    print(f"longest UI work    {longest:.1f} ms while following the burst, "
+          f"{starting['watcherStartUiMs']:.1f} ms to start the watcher")
     if args.out:
         with open(args.out, "w") as out:
             json.dump(results, out, indent=1)

@@ -50,6 +50,11 @@ int Inotify::watch(int folderFd) const {
     return watch >= 0 ? watch : -errno;
 }
 
+int Inotify::watch(const char* folderPath) const {
+    int watch = ::inotify_add_watch(fd_.get(), folderPath, kWatched | IN_DONT_FOLLOW);
+    return watch >= 0 ? watch : -errno;
+}
+
 void Inotify::unwatch(int watch) const {
     ::inotify_rm_watch(fd_.get(), watch);
 }

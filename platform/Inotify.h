@@ -40,6 +40,8 @@ public:
     // through a symbolic link. Returns the watch (the one it already has, for a folder watched
     // before), or the negated error number: -ENOSPC once the user's limit on watches is reached.
     int watch(int folderFd) const;
+    // The same for the folder at an absolute path, whose last component is not followed.
+    int watch(const char* folderPath) const;
     void unwatch(int watch) const;
 
     // The changes queued now, without waiting; names point into a buffer the next read reuses.

@@ -54,8 +54,9 @@ class FolderWatcher::Reader {
 public:
     Reader(platform::Inotify inotify, std::string root, Date since,
            std::chrono::milliseconds latency, std::shared_ptr<Delivery> delivery,
-           std::shared_ptr<MainQueue> queue)
+           std::shared_ptr<MainQueue> queue, std::shared_ptr<const KnownFolders> known)
         : inotify_(std::move(inotify))
+        , known_(std::move(known))
         , root_(std::move(root))
         , since_(since - kClockSlack)
         , latency_(latency)
@@ -79,8 +80,13 @@ private:
     };
 
     bool openRoot();
+    void watchKnown();
     void watchSubtree(const std::string& relative, bool replay);
     bool enter(platform::UniqueFd fd, bool replay);
+    // Takes what adding the watch of the folder at `path_` gave.
+    void adopt(int watch);
+    void noteChange(const platform::FileFacts& facts);
+    void readNowAndThen();
     void readQueued();
     void handle(const platform::FolderChange& change);
     // The folder a change names, relative; nothing for one outside the root.
@@ -94,6 +100,7 @@ private:
     void post(Work work);
 
     platform::Inotify inotify_;
+    std::shared_ptr<const KnownFolders> known_;
     std::optional<platform::FileSystemMark> mark_;
     platform::WakeableWait wait_;
     std::string root_;
@@ -110,8 +117,9 @@ private:
     std::vector<Level> levels_;
     int64_t walked_ = 0;
     int sinceRead_ = 0;
-    std::unordered_map<int, std::string> folderOf_; // watch → folder
-    std::map<std::string, int> watchOf_;            // folder → watch, in path order
+    // Each watched folder's path once: a key of `watchOf_`, which `folderOf_` points into.
+    std::map<std::string, int> watchOf_;                   // folder → watch, in path order
+    std::unordered_map<int, const std::string*> folderOf_; // watch → folder
     bool limited_ = false;
     std::vector<std::string> toWatch_; // folders that arrived, to watch with their subtrees
     bool resync_ = false;              // changes were lost: watch everything again
@@ -136,7 +144,10 @@ void FolderWatcher::Reader::run() {
         if (!*mark_)
             mark_.reset();
     }
-    watchSubtree("", true);
+    if (known_ && !known_->folders.empty())
+        watchKnown();
+    else
+        watchSubtree("", true);
     if (stopping_)
         return;
     Coverage coverage{mark_ ? walked_ : static_cast<int64_t>(folderOf_.size()), limited_,
@@ -215,12 +226,69 @@ void FolderWatcher::Reader::watchSubtree(const std::string& relative, bool repla
         path_ += name;
         if (!enter(std::move(sub), replay))
             path_.resize(length);
-        if (++sinceRead_ >= kReadEvery) {
-            sinceRead_ = 0;
-            readQueued();
-        }
+        readNowAndThen();
     }
     levels_.clear();
+}
+
+// The folders the scan found are watched by path, without listing them; those changed since
+// `since_` are listed afterwards, and folders made in them meanwhile watched with everything
+// beneath them.
+void FolderWatcher::Reader::watchKnown() {
+    const auto& folders = known_->folders;
+    std::vector<std::pair<uint32_t, size_t>> open; // folders on the path: index, path length
+    std::vector<std::pair<uint32_t, std::string>> changed;
+    for (uint32_t i = 0; i < folders.size() && !stopping_;) {
+        while (!open.empty() && open.back().first != folders[i].parent)
+            open.pop_back();
+        path_.resize(open.empty() ? 0 : open.back().second);
+        if (i > 0) {
+            if (!path_.empty())
+                path_ += '/';
+            path_ += folders[i].name;
+        }
+        std::string folder = absolute(path_);
+        platform::FileFacts facts;
+        if (platform::readFileFacts(folder.c_str(), facts) != 0 || !facts.isDirectory ||
+            facts.mount != mount_) {
+            i = std::max(folders[i].end, i + 1);
+            continue;
+        }
+        ++walked_;
+        adopt(mark_ ? -1 : limited_ ? -ENOSPC : inotify_.watch(folder.c_str()));
+        if (dateFromTimespec(facts.changedSeconds, facts.changedNanoseconds) >= since_) {
+            noteChange(facts);
+            changed.emplace_back(i, path_);
+        }
+        open.emplace_back(i, path_.size());
+        ++i;
+        readNowAndThen();
+    }
+    for (const auto& [index, relative] : changed) {
+        std::set<std::string_view> known;
+        for (uint32_t j = index + 1; j < folders[index].end; j = std::max(folders[j].end, j + 1))
+            known.insert(folders[j].name);
+        platform::UniqueFd place = platform::openFolderBeneath(rootFd_.get(), relative);
+        platform::UniqueFd fd = place ? platform::openListing(place.get()) : platform::UniqueFd();
+        std::vector<std::string> arrived;
+        while (fd && reader_.next(fd.get()))
+            reader_.forEachFolder([&](std::string_view name) {
+                if (!known.contains(name))
+                    arrived.emplace_back(relative.empty() ? std::string(name)
+                                                          : relative + "/" + std::string(name));
+                return true;
+            });
+        for (const std::string& folder : arrived)
+            watchSubtree(folder, false);
+    }
+    known_.reset();
+}
+
+void FolderWatcher::Reader::readNowAndThen() {
+    if (++sinceRead_ < kReadEvery)
+        return;
+    sinceRead_ = 0;
+    readQueued();
 }
 
 // Watches one open folder and lists its sub-folders; false, with nothing kept, for a folder on
@@ -230,20 +298,9 @@ bool FolderWatcher::Reader::enter(platform::UniqueFd fd, bool replay) {
     if (platform::readFileFacts(fd.get(), "", facts) != 0 || facts.mount != mount_)
         return false;
     ++walked_;
-    int watch = mark_ ? -1 : limited_ ? -ENOSPC : inotify_.watch(fd.get());
-    if (watch >= 0) {
-        auto [place, added] = folderOf_.try_emplace(watch, path_);
-        if (!added && place->second != path_) {
-            // Watched already under another name: the folder was moved.
-            watchOf_.erase(place->second);
-            place->second = path_;
-        }
-        watchOf_[path_] = watch;
-    } else if (watch == -ENOSPC) {
-        noteLimit();
-    }
-    if (replay && dateFromTimespec(facts.changedSeconds, facts.changedNanoseconds) >= since_)
-        refresh_.insert(path_);
+    adopt(mark_ ? -1 : limited_ ? -ENOSPC : inotify_.watch(fd.get()));
+    if (replay)
+        noteChange(facts);
     Level level{std::move(fd), path_.size(), {}, 0};
     while (reader_.next(level.fd.get()))
         reader_.forEachFolder([&](std::string_view name) {
@@ -252,6 +309,29 @@ bool FolderWatcher::Reader::enter(platform::UniqueFd fd, bool replay) {
         });
     levels_.push_back(std::move(level));
     return true;
+}
+
+void FolderWatcher::Reader::adopt(int watch) {
+    if (watch >= 0) {
+        auto [place, inserted] = watchOf_.try_emplace(path_, watch);
+        if (!inserted && place->second != watch) {
+            folderOf_.erase(place->second);
+            place->second = watch;
+        }
+        auto [known, added] = folderOf_.try_emplace(watch, &place->first);
+        if (!added && known->second != &place->first) {
+            // Watched already under another name: the folder was moved.
+            watchOf_.erase(watchOf_.find(*known->second));
+            known->second = &place->first;
+        }
+    } else if (watch == -ENOSPC) {
+        noteLimit();
+    }
+}
+
+void FolderWatcher::Reader::noteChange(const platform::FileFacts& facts) {
+    if (dateFromTimespec(facts.changedSeconds, facts.changedNanoseconds) >= since_)
+        refresh_.insert(path_);
 }
 
 void FolderWatcher::Reader::noteLimit() {
@@ -310,7 +390,7 @@ FolderWatcher::Reader::folderOf(const platform::FolderChange& change) const {
         auto found = folderOf_.find(change.watch);
         if (found == folderOf_.end())
             return std::nullopt;
-        return found->second;
+        return *found->second;
     }
     // A mark sees the whole file system: other mounts of it, and folders outside the root.
     std::string_view folder = change.folder;
@@ -341,10 +421,10 @@ void FolderWatcher::Reader::forget(int watch) {
     auto found = folderOf_.find(watch);
     if (found == folderOf_.end())
         return;
-    auto place = watchOf_.find(found->second);
+    auto place = watchOf_.find(*found->second);
+    folderOf_.erase(found);
     if (place != watchOf_.end() && place->second == watch)
         watchOf_.erase(place);
-    folderOf_.erase(found);
 }
 
 void FolderWatcher::Reader::flush() {
@@ -371,9 +451,31 @@ FolderWatcher::FolderWatcher(std::shared_ptr<Delivery> delivery, std::shared_ptr
     , reader_(std::move(reader))
     , thread_([reader = reader_] { reader->run(); }) {}
 
+std::shared_ptr<const FolderWatcher::KnownFolders>
+FolderWatcher::KnownFolders::of(const Node& root) {
+    auto known = std::make_shared<KnownFolders>();
+    auto& folders = known->folders;
+    std::vector<std::pair<const Node*, uint32_t>> pending{{&root, 0}};
+    while (!pending.empty()) {
+        auto [node, parent] = pending.back();
+        pending.pop_back();
+        auto index = static_cast<uint32_t>(folders.size());
+        folders.push_back({parent, index + 1, node == &root ? std::string() : node->name});
+        const auto& children = node->children();
+        for (auto child = children.rbegin(); child != children.rend(); ++child)
+            if ((*child)->isDirectory() && !(*child)->needsAccess)
+                pending.emplace_back(child->get(), index);
+    }
+    // Each folder's subtree ends where the last of its sub-folders' does.
+    for (size_t i = folders.size(); i-- > 1;)
+        folders[folders[i].parent].end = std::max(folders[folders[i].parent].end, folders[i].end);
+    return known;
+}
+
 std::unique_ptr<FolderWatcher> FolderWatcher::make(const std::string& root, Date since,
                                                    double latency, Handler handler,
-                                                   std::shared_ptr<MainQueue> queue, Hooks hooks) {
+                                                   std::shared_ptr<MainQueue> queue, Hooks hooks,
+                                                   std::shared_ptr<const KnownFolders> known) {
     platform::Inotify inotify;
     if (!inotify)
         return nullptr;
@@ -381,7 +483,7 @@ std::unique_ptr<FolderWatcher> FolderWatcher::make(const std::string& root, Date
     auto delay = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::duration<double>(latency));
     auto reader = std::make_shared<Reader>(std::move(inotify), standardizedPath(root), since, delay,
-                                           delivery, std::move(queue));
+                                           delivery, std::move(queue), std::move(known));
     if (!reader->canWait())
         return nullptr;
     return std::unique_ptr<FolderWatcher>(new FolderWatcher(delivery, std::move(reader)));

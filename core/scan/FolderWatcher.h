@@ -17,6 +17,7 @@
 // Threads: `make`, `stop` and the destructor on the UI thread (the thread that runs `queue`);
 // the handler and the hooks run there too, never after `stop`.
 
+#include "scan/Node.h"
 #include "util/Dates.h"
 #include "util/MainQueue.h"
 
@@ -48,6 +49,20 @@ public:
         bool partial = false;
         bool wholeFileSystem = false;
     };
+    // The folders a scan found beneath the root, the root first and each folder before those
+    // beneath it, so that the watcher need not list them all again to find them: it lists only
+    // those changed since, for folders made meanwhile.
+    struct KnownFolders {
+        struct Folder {
+            uint32_t parent = 0; // the folder it is in; the root's is the root
+            uint32_t end = 0;    // one past the last folder beneath it
+            std::string name;
+        };
+        std::vector<Folder> folders;
+
+        // The folders of a scan tree, left out those the scan did not enter.
+        static std::shared_ptr<const KnownFolders> of(const Node& root);
+    };
     using Handler = std::function<void(std::vector<Event>)>;
     struct Hooks {
         std::function<void(const Coverage&)> ready;
@@ -57,7 +72,8 @@ public:
     // Nothing when the system cannot watch at all.
     static std::unique_ptr<FolderWatcher> make(const std::string& root, Date since, double latency,
                                                Handler handler, std::shared_ptr<MainQueue> queue,
-                                               Hooks hooks = {});
+                                               Hooks hooks = {},
+                                               std::shared_ptr<const KnownFolders> known = {});
     ~FolderWatcher();
     FolderWatcher(const FolderWatcher&) = delete;
     FolderWatcher& operator=(const FolderWatcher&) = delete;

@@ -29,7 +29,7 @@ void LiveUpdater::restart(const std::shared_ptr<ScanSession>& session) {
             if (auto updater = weak.lock())
                 updater->handle(events);
         },
-        context_.queue, std::move(hooks));
+        context_.queue, std::move(hooks), FolderWatcher::KnownFolders::of(*session->root()));
 }
 
 void LiveUpdater::stop() {

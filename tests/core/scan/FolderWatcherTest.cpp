@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <set>
 #include <sys/mount.h>
+#include <tuple>
 
 using namespace tavelin;
 using namespace std::chrono_literals;
@@ -113,6 +114,54 @@ TEST(FolderWatcher, ReportsChangedFoldersAndWatchesFoldersThatArrive) {
     seen = watching.until({tree.path("a/new"), true});
     for (const auto& [path, whole] : seen)
         EXPECT_FALSE(path.starts_with(tree.path("a/b"))) << path;
+}
+
+TEST(FolderWatcher, KnownFoldersListEachFolderBeforeThoseBeneathIt) {
+    auto root = Node::makeRoot("root", "/r");
+    auto folder = [](const Node::Ptr& parent, const std::string& name) {
+        auto node = Node::make(name, Node::Kind::directory);
+        parent->append(node);
+        return node;
+    };
+    auto a = folder(root, "a");
+    folder(folder(a, "b"), "c");
+    folder(a, "d");
+    folder(root, "locked")->needsAccess = true;
+    root->append(Node::make("file", Node::Kind::file));
+    folder(root, "e");
+    auto known = FolderWatcher::KnownFolders::of(*root);
+    std::vector<std::tuple<std::string, uint32_t, uint32_t>> listed;
+    for (const auto& entry : known->folders)
+        listed.emplace_back(entry.name, entry.parent, entry.end);
+    EXPECT_EQ(listed,
+              (std::vector<std::tuple<std::string, uint32_t, uint32_t>>{
+                  {"", 0, 6}, {"a", 0, 5}, {"b", 1, 4}, {"c", 2, 4}, {"d", 1, 5}, {"e", 0, 6}}));
+}
+
+TEST(FolderWatcher, WatchesKnownFoldersAndThoseMadeSince) {
+    Watching watching;
+    auto& tree = watching.tree;
+    tree.folder("a/b");
+    tree.folder("gone");
+    auto root = Node::makeRoot("tree", tree.root().string());
+    for (const char* name : {"a", "gone"})
+        root->append(Node::make(name, Node::Kind::directory));
+    root->children().front()->append(Node::make("b", Node::Kind::directory));
+    std::filesystem::remove(tree.path("gone"));
+    tree.folder("a/made/since");
+    watching.watcher = FolderWatcher::make(
+        tree.root().string(), FolderWatcher::now() - 5s, 0.05,
+        [&](std::vector<Event> events) { watching.batches.push_back(std::move(events)); },
+        watching.queue,
+        {.ready = [&](const FolderWatcher::Coverage& ready) { watching.coverage = ready; },
+         .limitReached = {}},
+        FolderWatcher::KnownFolders::of(*root));
+    ASSERT_TRUE(watching.queue->runUntil([&] { return watching.coverage.has_value(); }, 10s));
+    EXPECT_EQ(watching.coverage->folders, 5)
+        << "the root, a, a/b, and a/made and a/made/since made since; gone is gone";
+    auto seen = watching.until({tree.path("a"), false});
+    tree.file("a/made/since/file", 10);
+    seen = watching.until({tree.path("a/made/since"), false});
 }
 
 TEST(FolderWatcher, ReplaysFoldersChangedSinceTheGivenTime) {

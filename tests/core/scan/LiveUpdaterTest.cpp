@@ -122,6 +122,10 @@ TEST(LiveUpdater, ChangesMadeWhileTheScanRanAreReplayed) {
     tree.file("late/file", 2'000'000);
     live.finishScan();
     EXPECT_EQ(live.caughtUp(), "");
+    // Folders made meanwhile are watched too, though the scan never saw them.
+    tree.file("late/second", 3'000'000);
+    tree.file("many/7/new/deeper/file", 1'000'000);
+    EXPECT_EQ(live.caughtUp(), "");
 }
 
 TEST(LiveUpdater, LostDetailWalksTheWholeRootAgain) {

@@ -1,12 +1,15 @@
 #include "scan/FolderWatcher.h"
 
+#include "support/ChildProcess.h"
 #include "support/TemporaryFolder.h"
 #include "support/TreeBuilder.h"
 #include "util/ManualQueue.h"
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <set>
 #include <sys/mount.h>
 #include <tuple>
@@ -210,6 +213,45 @@ TEST(FolderWatcher, FollowsAWholeDiskThroughOneMarkOnItsFileSystem) {
     EXPECT_EQ(watching.coverage->folders, 2) << "the root and a, followed without watches";
     for (const auto& [path, whole] : seen)
         EXPECT_TRUE(path.starts_with(root)) << path;
+}
+
+// The limit on watches is set low in a user namespace of the test's own, in a child process.
+TEST(FolderWatcher, AtTheLimitOnWatchesKeepsWhatIsWatchedAndSaysSoOnce) {
+    Watching watching;
+    for (int i = 0; i < 12; ++i)
+        watching.tree.folder("f" + std::to_string(i));
+    test::ChildOutcome outcome = test::inChildProcess([&] {
+        auto write = [](const char* file, const std::string& text) {
+            std::ofstream out(file);
+            out << text;
+            return static_cast<bool>(out.flush());
+        };
+        if (::unshare(CLONE_NEWUSER) != 0 || !write("/proc/self/setgroups", "deny") ||
+            !write("/proc/self/uid_map", "0 0 1") || !write("/proc/self/gid_map", "0 0 1") ||
+            !write("/proc/sys/user/max_inotify_watches", "5"))
+            ::_exit(2);
+        int limits = 0;
+        auto watcher = FolderWatcher::make(
+            watching.tree.root().string(), FolderWatcher::now() + 2s, 0.05,
+            [&](std::vector<Event> events) { watching.batches.push_back(std::move(events)); },
+            watching.queue,
+            {.ready = [&](const FolderWatcher::Coverage& ready) { watching.coverage = ready; },
+             .limitReached = [&] { ++limits; }});
+        watching.queue->runUntil([&] { return watching.coverage.has_value(); }, 10s);
+        if (!watching.coverage)
+            return std::array<int64_t, 3>{-1, 0, 0};
+        // The root is watched first; what arrives now finds no watch left.
+        watching.tree.folder("new/inside");
+        watching.until({watching.tree.root().string(), false});
+        return std::array<int64_t, 3>{watching.coverage->folders, watching.coverage->partial,
+                                      limits};
+    });
+    if (outcome.status == 2)
+        GTEST_SKIP() << "a user namespace with its own limit on watches was refused here";
+    ASSERT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.report[0], 5) << "as many as the limit allows";
+    EXPECT_EQ(outcome.report[1], 1) << "partial";
+    EXPECT_EQ(outcome.report[2], 1) << "said once, however many more could not be watched";
 }
 
 TEST(FolderWatcher, ReportsNothingAfterItStops) {

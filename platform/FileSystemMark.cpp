@@ -93,17 +93,21 @@ const std::string* FileSystemMark::pathOf(const void* raw) {
     std::memcpy(copy.data(), key.data(), key.size());
     UniqueFd folder(::open_by_handle_at(mount_.get(), reinterpret_cast<file_handle*>(copy.data()),
                                         O_PATH | O_CLOEXEC));
-    if (folder) {
-        char target[PATH_MAX];
-        std::string link = "/proc/self/fd/" + std::to_string(folder.get());
-        ssize_t size = ::readlink(link.c_str(), target, sizeof target);
-        // A folder removed since reads as "(deleted)"; its parent's change says it went.
-        if (size > 0 && size < static_cast<ssize_t>(sizeof target) && target[0] == '/' &&
-            !std::string_view(target, static_cast<size_t>(size)).ends_with(" (deleted)"))
-            path.assign(target, static_cast<size_t>(size));
-    }
+    if (folder)
+        path = platform::pathOf(folder.get());
     auto& stored = paths_.emplace(std::move(key), std::move(path)).first->second;
     return stored.empty() ? nullptr : &stored;
+}
+
+std::string pathOf(int fd) {
+    char target[PATH_MAX];
+    std::string link = "/proc/self/fd/" + std::to_string(fd);
+    ssize_t size = ::readlink(link.c_str(), target, sizeof target);
+    // A folder removed since reads as "(deleted)"; its parent's change says it went.
+    if (size <= 0 || size >= static_cast<ssize_t>(sizeof target) || target[0] != '/')
+        return {};
+    std::string_view path(target, static_cast<size_t>(size));
+    return path.ends_with(" (deleted)") ? std::string() : std::string(path);
 }
 
 bool isMountRoot(int folderFd) {

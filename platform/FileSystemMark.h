@@ -43,5 +43,8 @@ private:
 
 // Whether the open folder is the top of the mount it belongs to.
 bool isMountRoot(int folderFd);
+// The path of what a descriptor holds open, as seen from here: empty when it has none any more
+// (deleted) or it lies beyond what this process sees.
+std::string pathOf(int fd);
 
 } // namespace tavelin::platform

@@ -104,6 +104,7 @@ private:
     std::optional<platform::FileSystemMark> mark_;
     platform::WakeableWait wait_;
     std::string root_;
+    std::string markedRoot_;
     Date since_;
     std::chrono::milliseconds latency_;
     std::shared_ptr<Delivery> delivery_;
@@ -141,7 +142,10 @@ void FolderWatcher::Reader::run() {
         return;
     if (platform::isMountRoot(rootFd_.get())) {
         mark_.emplace(rootFd_.get());
-        if (!*mark_)
+        // A mark names folders by where they really are, which a root reached through a link
+        // is not.
+        markedRoot_ = platform::pathOf(rootFd_.get());
+        if (!*mark_ || markedRoot_.empty())
             mark_.reset();
     }
     if (known_ && !known_->folders.empty())
@@ -247,15 +251,20 @@ void FolderWatcher::Reader::watchKnown() {
                 path_ += '/';
             path_ += folders[i].name;
         }
+        // The root is reached through its descriptor: its path may be a symbolic link.
         std::string folder = absolute(path_);
         platform::FileFacts facts;
-        if (platform::readFileFacts(folder.c_str(), facts) != 0 || !facts.isDirectory ||
-            facts.mount != mount_) {
+        int found = i == 0 ? platform::readFileFacts(rootFd_.get(), "", facts)
+                           : platform::readFileFacts(folder.c_str(), facts);
+        if (found != 0 || !facts.isDirectory || facts.mount != mount_) {
             i = std::max(folders[i].end, i + 1);
             continue;
         }
         ++walked_;
-        adopt(mark_ ? -1 : limited_ ? -ENOSPC : inotify_.watch(folder.c_str()));
+        adopt(mark_      ? -1
+              : limited_ ? -ENOSPC
+              : i == 0   ? inotify_.watch(rootFd_.get())
+                         : inotify_.watch(folder.c_str()));
         if (dateFromTimespec(facts.changedSeconds, facts.changedNanoseconds) >= since_) {
             noteChange(facts);
             changed.emplace_back(i, path_);
@@ -394,9 +403,9 @@ FolderWatcher::Reader::folderOf(const platform::FolderChange& change) const {
     }
     // A mark sees the whole file system: other mounts of it, and folders outside the root.
     std::string_view folder = change.folder;
-    if (folder == root_)
+    if (folder == markedRoot_)
         return std::string();
-    std::string_view top = root_ == "/" ? std::string_view() : std::string_view(root_);
+    std::string_view top = markedRoot_ == "/" ? std::string_view() : std::string_view(markedRoot_);
     if (folder.size() <= top.size() + 1 || !folder.starts_with(top) || folder[top.size()] != '/')
         return std::nullopt;
     return std::string(folder.substr(top.size() + 1));

@@ -1,6 +1,7 @@
 // Measuring folders again after a scan: ScanSession's rescan and refresh.
 
 #include "scan/ScanSession.h"
+#include "support/ChildProcess.h"
 #include "support/NodeLookup.h"
 #include "support/TemporaryFolder.h"
 #include "support/TreeBuilder.h"
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <future>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace tavelin;
 using namespace std::chrono_literals;
@@ -198,6 +200,35 @@ TEST(Remeasure, FoldersThatVanishOrChangeKindLeaveTheTree) {
     ASSERT_TRUE(scanned.refreshed(""));
     EXPECT_EQ(scanned.difference(), "");
     EXPECT_EQ(scanned.node("kept")->fileCount, 1) << "the link is not followed";
+}
+
+// Root reads everything, so the tree is made, scanned and locked by a child that has given up
+// root, and its worker threads are its own.
+TEST(Remeasure, AFolderThatBecameUnreadableShowsAsANewScanWouldShowIt) {
+    test::ChildOutcome outcome = test::inChildProcess([] {
+        if (::getuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(2);
+        Scanned scanned;
+        auto& tree = scanned.tree;
+        tree.file("open/file", 2'000'000);
+        tree.file("locked/inside/file", 3'000'000);
+        tree.file("locked/file", 2'000'000);
+        scanned.scan();
+        fs::permissions(tree.path("locked"), fs::perms::none);
+        bool refreshed = scanned.refreshed("locked");
+        Node* locked = scanned.node("locked");
+        std::array<int64_t, 3> report{refreshed && locked && locked->isUnreadable,
+                                      locked && locked->children().empty(),
+                                      scanned.difference().empty()};
+        fs::permissions(tree.path("locked"), fs::perms::owner_all);
+        return report;
+    });
+    if (outcome.status == 2)
+        GTEST_SKIP() << "could not drop root privileges to make a folder unreadable";
+    ASSERT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.report[0], 1) << "marked unreadable";
+    EXPECT_EQ(outcome.report[1], 1) << "what it held is no longer counted";
+    EXPECT_EQ(outcome.report[2], 1) << "as a new scan finds it";
 }
 
 TEST(Remeasure, TheRootIsWalkedAgainInPlace) {

@@ -1,14 +1,15 @@
 #include "AppModel.h"
 
+#include "FileIcons.h"
 #include "KindCatalog.h"
 #include "SettingsKeys.h"
+#include "SymbolIcons.h"
 #include "Texts.h"
 #include "scan/ScanProgress.h"
 #include "treemap/Treemap.h"
 #include "util/Paths.h"
 
 #include <QClipboard>
-#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QSettings>
@@ -41,6 +42,11 @@ InspectorTab inspectorTabFromSetting(const QString& raw) {
     return InspectorTab::advisor;
 }
 
+// Only what exists on disk can be previewed: files and folders, not the pseudo nodes.
+bool previewable(const Node& node) {
+    return node.kind() == Node::Kind::file || node.isDirectory();
+}
+
 QString settingOf(InspectorTab tab) {
     switch (tab) {
     case InspectorTab::changes:
@@ -57,9 +63,16 @@ QString settingOf(InspectorTab tab) {
 
 } // namespace
 
-AppModel::AppModel(Environment environment, QObject* parent)
+AppModel::AppModel(AppEnvironment environment, QObject* parent)
     : QObject(parent)
     , environment_(std::move(environment))
+    , access_(new AccessFlow(
+          [probe = environment_.accessProbe, demonstration = environment_.isDemonstration] {
+              return demonstration || probe();
+          },
+          this))
+    , history_(new HistoryComparison(
+          {environment_.queue, environment_.pool, environment_.historyDirectory}, this))
     , breakdown_(new BreakdownState(environment_.disk, environment_.queue, environment_.pool, this))
     , live_(new LiveUpdates(
           {environment_.queue, environment_.historyDirectory, environment_.isDemonstration},
@@ -73,9 +86,8 @@ AppModel::AppModel(Environment environment, QObject* parent)
         if (QFileInfo::exists(path))
             recents_.push_back(path.toStdString());
     volumes_ = environment_.readVolumes();
-    hasFullDiskAccess_ = environment_.isDemonstration || environment_.accessProbe();
-    accessPoll_.setInterval(1000);
-    connect(&accessPoll_, &QTimer::timeout, this, &AppModel::pollAccess);
+    connect(access_, &AccessFlow::released, this,
+            [this](const PendingScan& scan) { start(scan.path, scan.name); });
     treeChangeTimer_.setSingleShot(true);
     connect(&treeChangeTimer_, &QTimer::timeout, this, &AppModel::treeChanged);
     connect(live_, &LiveUpdates::notice, this, [this](const QString& text) { setNotice(text); });
@@ -277,7 +289,7 @@ bool AppModel::sorts(const Node& a, const Node& b) const {
             order = compare(a.unique, b.unique);
             break;
         case SortKey::change:
-            order = compare(growth(a), growth(b));
+            order = compare(history_->growth(a), history_->growth(b));
             break;
         case SortKey::files:
             order = compare(a.fileCount, b.fileCount);
@@ -406,26 +418,23 @@ QIcon AppModel::icon(const Node& node) {
     auto found = iconCache_.find(key);
     if (found != iconCache_.end())
         return found->second;
-    static const QFileIconProvider provider;
     // Folder icons are looked up once per path for the whole process.
     static std::unordered_map<QString, QIcon> folderIcons;
     QIcon icon;
     switch (node.kind()) {
     case Node::Kind::smallFiles:
-        icon =
-            QIcon::fromTheme(QStringLiteral("edit-copy"), provider.icon(QFileIconProvider::File));
+        icon = symbolIcon("doc.on.doc");
         break;
     case Node::Kind::remainder:
-        icon = QIcon::fromTheme(QStringLiteral("drive-harddisk"),
-                                provider.icon(QFileIconProvider::Drive));
+        icon = symbolIcon("internaldrive");
         break;
     case Node::Kind::file:
-        icon = provider.icon(QFileInfo(QStringLiteral("x") + key));
+        icon = fileIcon(QFileInfo(QStringLiteral("x") + key));
         break;
     case Node::Kind::directory: {
         auto& cached = folderIcons[key];
         if (cached.isNull())
-            cached = provider.icon(QFileInfo(key));
+            cached = fileIcon(QFileInfo(key));
         icon = cached;
         break;
     }
@@ -438,14 +447,14 @@ std::optional<double> AppModel::scanFraction() const {
     if (!session_ || !session_->isRunning())
         return std::nullopt;
     std::optional<int64_t> lastScan;
-    if (previousRecord_)
-        lastScan = previousRecord_->size;
+    if (const ScanRecord* previous = history_->previousRecord())
+        lastScan = previous->size;
     return ScanProgress::fraction(session_->bytes(), lastScan, session_->root()->expectedSize);
 }
 
 bool AppModel::showAccessBanner() const {
     return session_ && (session_->errors() > 0 || !session_->skipped().empty()) &&
-           !hasFullDiskAccess_ && !accessBannerDismissed_;
+           !access_->hasFullDiskAccess() && !accessBannerDismissed_;
 }
 
 int64_t AppModel::freeSpace() const {
@@ -455,18 +464,6 @@ int64_t AppModel::freeSpace() const {
 bool AppModel::isWholeDiskScan() const {
     // Only a scan of one of the disks gives its root the disk's used space to expect.
     return session_ && session_->root()->expectedSize.has_value();
-}
-
-std::optional<int64_t> AppModel::growth(const Node& node) const {
-    if (!previousRecord_ || !session_ || node.isPseudo() || node.isScanning)
-        return std::nullopt;
-    const Node& root = *session_->root();
-    if (auto before = previousRecord_->sizeOf(node, root))
-        return node.size - *before;
-    int64_t floor = node.isDirectory() ? ScanRecord::folderFloor : ScanRecord::fileFloor;
-    if (node.size >= floor && node.parent() && previousRecord_->sizeOf(*node.parent(), root))
-        return node.size;
-    return std::nullopt;
 }
 
 const std::vector<TreemapTile>& AppModel::tiles(double width, double height) {
@@ -494,14 +491,16 @@ const TreemapTile* AppModel::hoveredTile() const {
 
 void AppModel::previewSelection() {
     auto selected = selectedNodes();
-    if (selected.empty())
-        return;
-    const Node& node = *selected.front();
-    if (node.kind() != Node::Kind::file && !node.isDirectory())
+    if (selected.empty() || !previewable(*selected.front()))
         return;
     if (previewURL_)
         setPreviewURL(std::nullopt);
     else
+        preview(*selected.front());
+}
+
+void AppModel::preview(const Node& node) {
+    if (previewable(node))
         setPreviewURL(QUrl::fromLocalFile(text(node.path())));
 }
 

@@ -4,21 +4,28 @@
 // folders, the selection, the measure and sort order, the search, the disks, and every panel.
 // Views read it and call its operations; results of background work land in it.
 //
-// Lives on the UI thread. Every stored field notifies through its own signal when it changes;
-// a setter given an equal value notifies nobody.
+// Lives on the UI thread. Each concern with state and rules of its own (the folder-access flow,
+// the comparison with the previous scan, the disk breakdown, live updates, and later the
+// advisor, applying and the agents) is a QObject helper the model owns, in a file of its own,
+// made in the model's constructor from the parts of the environment it needs and reached
+// through an accessor such as `history()`. A field's change signal comes from the object that
+// holds the field: the model for its own fields, the helper for the helper's, so views connect
+// to `model.history()` for the changes. The model tells its helpers when a scan starts
+// (`resetPerScanState`) and ends (`scanFinished`); helpers never call into the model, and what
+// they decide for it comes back as a signal the model acts on (`AccessFlow::released`).
+// Every setter given an equal value notifies nobody.
 
+#include "AccessFlow.h"
+#include "AppEnvironment.h"
 #include "BreakdownState.h"
+#include "HistoryComparison.h"
 #include "KindTotal.h"
 #include "LiveUpdates.h"
-#include "history/Change.h"
-#include "history/ScanRecord.h"
 #include "platform/Volumes.h"
 #include "scan/Measure.h"
 #include "scan/Node.h"
 #include "scan/ScanSession.h"
 #include "treemap/TreemapTile.h"
-#include "util/MainQueue.h"
-#include "util/WorkerPool.h"
 
 #include <QIcon>
 #include <QObject>
@@ -27,7 +34,6 @@
 #include <QTimer>
 #include <QUrl>
 #include <chrono>
-#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -47,41 +53,12 @@ struct SortComparator {
 
 enum class InspectorTab { advisor, changes, disk, kinds };
 
-struct PendingScan {
-    std::string path;
-    std::optional<std::string> name;
-    bool operator==(const PendingScan&) const = default;
-};
-
 using NodeSet = std::set<Node::Ptr>;
 
 class AppModel : public QObject {
     Q_OBJECT
 public:
-    // The services the model uses that differ between the running program and tests.
-    struct Environment {
-        std::shared_ptr<MainQueue> queue;
-        std::shared_ptr<WorkerPool> pool;
-        int workerCount = 2;
-        std::function<bool()> accessProbe;
-        std::function<std::vector<platform::Volume>()> readVolumes;
-        // Set only when the process runs sandboxed: asks access to a folder, answers granted.
-        std::function<bool(const std::string&)> askFolderAccess;
-        std::function<void(const std::string&)> openFile;
-        std::function<void(const std::vector<std::string>&)> reveal;
-        std::string historyDirectory;
-        std::string userHome;
-        BreakdownState::Services disk;
-        bool isDemonstration = false;
-        // Called when a scan finishes: notifications ask their permission once, at that moment
-        // rather than at launch. May be empty.
-        std::function<void()> askNotificationPermission;
-
-        // The program's own: the Qt event loop, the real disks, the XDG data folder.
-        static Environment live();
-    };
-
-    explicit AppModel(Environment environment, QObject* parent = nullptr);
+    explicit AppModel(AppEnvironment environment, QObject* parent = nullptr);
     ~AppModel() override;
 
     // Stored fields.
@@ -101,28 +78,20 @@ public:
     const std::vector<platform::Volume>& volumes() const { return volumes_; }
     bool inspectorShown() const { return inspectorShown_; }
     InspectorTab inspectorTab() const { return inspectorTab_; }
-    const std::optional<ScanRecord>& previousRecord() const { return previousRecord_; }
-    const std::vector<Change>& changes() const { return changes_; }
-    // Whether `changes` compares the shown scan with the previous record: only once a scan
-    // that has one finishes, never for a stopped scan.
-    bool changesCompared() const { return changesCompared_; }
     const QString& searchText() const { return searchText_; }
     const std::optional<QUrl>& previewURL() const { return previewURL_; }
     const std::optional<QRectF>& zoomFrom() const { return zoomFrom_; }
     bool isExplainingSharing() const { return isExplainingSharing_; }
     const std::vector<std::string>& recents() const { return recents_; }
-    bool hasFullDiskAccess() const { return hasFullDiskAccess_; }
-    bool isAskingForAccess() const { return isAskingForAccess_; }
-    const std::optional<PendingScan>& pendingScan() const { return pendingScan_; }
     bool isScanning() const { return isScanning_; }
     const std::string& userHome() const { return environment_.userHome; }
-    const std::optional<DiskBreakdown>& breakdown() const { return breakdown_->breakdown(); }
-    bool breakdownLoading() const { return breakdown_->isLoading(); }
-    const std::optional<QString>& snapshotNotice() const { return breakdown_->snapshotNotice(); }
-    // The breakdown with its device and deletion state; its `changed` signal covers the three
-    // fields above.
-    const BreakdownState& breakdownState() const { return *breakdown_; }
-    // The folder watcher and the "liveUpdates" setting.
+
+    // The helpers, one per concern.
+    AccessFlow& access() { return *access_; }
+    const AccessFlow& access() const { return *access_; }
+    HistoryComparison& history() { return *history_; }
+    const HistoryComparison& history() const { return *history_; }
+    const BreakdownState& breakdown() const { return *breakdown_; }
     LiveUpdates& liveUpdates() { return *live_; }
     const LiveUpdates& liveUpdates() const { return *live_; }
 
@@ -165,8 +134,6 @@ public:
     int64_t freeSpace() const;
     // Whether the shown scan is of a whole disk rather than a folder.
     bool isWholeDiskScan() const;
-    // How much a node grew since the previous scan of this location (the change column).
-    std::optional<int64_t> growth(const Node& node) const;
 
     // The laid-out tiles of the current folder for a map of this size, cached until the
     // folder, the tree version, the measure or the size changes.
@@ -175,6 +142,9 @@ public:
 
     // Item commands.
     void previewSelection();
+    // Shows a file or folder in the preview window, replacing what it shows; nothing for
+    // pseudo nodes.
+    void preview(const Node& node);
     void copyPaths(const std::vector<Node::Ptr>& nodes) const;
     void reveal(const std::vector<Node::Ptr>& nodes) const;
 
@@ -190,13 +160,13 @@ public:
     // A folder of the shown tree whose data is partly shared with copies, the one sharing the
     // most, to explain shared space with; nullptr when no folder shares anything.
     Node::Ptr sharingExample() const;
-    void scan(const std::string& path, std::optional<std::string> name = std::nullopt);
-    void chooseFolder(QWidget* parent);
+    // Takes its own copy of the path: callers may pass one that the new scan frees, as the
+    // shown session's own path.
+    void scan(std::string path, std::optional<std::string> name = std::nullopt);
+    // Asks for access before scanning `thenScan` (by default the shown scan again, else the
+    // home folder).
     void askForAccess(std::optional<std::string> thenScan = std::nullopt,
                       std::optional<std::string> name = std::nullopt);
-    void recheckAccess();
-    void scanWithoutAccess();
-    void cancelAccessRequest();
     // The launch argument: scans its path (a leading "~" is the home folder) the first time
     // it is called, when the path exists.
     void scanLaunchPath(const std::string& path);
@@ -224,13 +194,11 @@ Q_SIGNALS:
     void volumesChanged();
     void inspectorShownChanged();
     void inspectorTabChanged();
-    void changesChanged();
     void searchTextChanged();
     void previewURLChanged();
     void zoomFromChanged();
     void isExplainingSharingChanged();
     void recentsChanged();
-    void accessChanged();
     void isScanningChanged();
 
 private:
@@ -247,26 +215,20 @@ private:
     void step(std::vector<Node::Ptr>& from, std::vector<Node::Ptr>& to);
     // The node at a path relative to the scanned root ("" for the root), or nullptr.
     Node* nodeAt(const std::string& relativePath) const;
-    void startPendingScan();
     void setCurrent(Node::Ptr node);
-    void start(const std::string& path, std::optional<std::string> name);
-    void resetPerScanState(const std::string& path);
+    void start(std::string path, std::optional<std::string> name);
+    void resetPerScanState(const std::string& path, const Node::Ptr& root);
     void remember(const std::string& path);
     void scanFinished(const Node::Ptr& root);
     void introduceSharing(const Node& root);
-    void recordScan(const Node& root);
     void setIsScanning(bool scanning);
     void scheduleTreeChange();
-    void setAskingForAccess(bool asking);
-    void pollAccess();
     const platform::Volume* volumeScanning(const std::string& path) const;
     bool sorts(const Node& a, const Node& b) const;
     std::vector<Node::Ptr> sorted(std::vector<Node::Ptr> list) const;
     bool isSandboxed() const { return static_cast<bool>(environment_.askFolderAccess); }
 
-    Environment environment_;
-    BreakdownState* breakdown_;
-    LiveUpdates* live_;
+    AppEnvironment environment_;
     std::shared_ptr<ScanSession> session_;
     Node::Ptr current_;
     std::string currentPath_;
@@ -285,9 +247,6 @@ private:
     bool inspectorShown_ = true;
     InspectorTab inspectorTab_ = InspectorTab::advisor;
     std::chrono::steady_clock::time_point volumesRead_{};
-    std::optional<ScanRecord> previousRecord_;
-    std::vector<Change> changes_;
-    bool changesCompared_ = false;
     QString searchText_;
     std::optional<QUrl> previewURL_;
     std::optional<QRectF> zoomFrom_;
@@ -295,10 +254,10 @@ private:
     std::vector<std::string> recents_;
     std::optional<TileCache> tileCache_;
     std::map<QString, QIcon> iconCache_;
-    bool hasFullDiskAccess_ = false;
-    bool isAskingForAccess_ = false;
-    std::optional<PendingScan> pendingScan_;
-    QTimer accessPoll_;
+    AccessFlow* access_;
+    HistoryComparison* history_;
+    BreakdownState* breakdown_;
+    LiveUpdates* live_;
     bool isScanning_ = false;
     bool launchPathScanned_ = false;
     QTimer treeChangeTimer_;

@@ -2,27 +2,18 @@
 // happens when a scan ends.
 
 #include "AppModel.h"
-#include "DataFolder.h"
-#include "FileManager.h"
-#include "QtMainQueue.h"
 #include "SettingsKeys.h"
-#include "history/History.h"
-#include "history/Store.h"
 #include "privacy/Privacy.h"
 #include "scan/FolderProblem.h"
-#include "util/Paths.h"
 
-#include <QFileDialog>
 #include <QPointer>
 #include <QSettings>
 #include <algorithm>
-#include <thread>
 
 namespace tavelin {
 namespace {
 
 constexpr int64_t kLargeFileThreshold = 1'000'000;
-constexpr int kKeptRecords = 20;
 constexpr int kMaxRecents = 6;
 constexpr std::chrono::milliseconds kViewRefresh(250);
 
@@ -36,39 +27,19 @@ std::string expandTilde(const std::string& path, const std::string& home) {
 
 } // namespace
 
-AppModel::Environment AppModel::Environment::live() {
-    int workers = ScanSession::workerCount(static_cast<int>(std::thread::hardware_concurrency()));
-    Environment environment;
-    environment.queue = std::make_shared<QtMainQueue>();
-    environment.pool = std::make_shared<WorkerPool>(workers + 1);
-    environment.workerCount = workers;
-    // Linux has no permission that guards protected folders: access counts as granted.
-    environment.accessProbe = [] { return true; };
-    environment.readVolumes = [] { return platform::readVolumes(); };
-    if (!qEnvironmentVariableIsEmpty("APP_SANDBOX_CONTAINER_ID"))
-        environment.askFolderAccess = [](const std::string&) { return true; };
-    environment.openFile = FileManager::openFile;
-    environment.reveal = FileManager::reveal;
-    environment.historyDirectory = (dataFolder() / "History").string();
-    environment.userHome = Privacy::userHome();
-    environment.disk = BreakdownState::Services::live();
-    return environment;
-}
-
-void AppModel::scan(const std::string& path, std::optional<std::string> name) {
+void AppModel::scan(std::string path, std::optional<std::string> name) {
     if (isSandboxed()) {
         if (environment_.askFolderAccess(path))
-            start(path, std::move(name));
+            start(std::move(path), std::move(name));
         return;
     }
-    recheckAccess();
-    if (!hasFullDiskAccess_ &&
-        !QSettings().value(SettingsKeys::scansWithoutAccess, false).toBool() &&
+    access_->recheck();
+    if (access_->asksBeforeSkipping() &&
         !Privacy::foldersToSkip(path, environment_.userHome).empty()) {
-        askForAccess(path, std::move(name));
+        askForAccess(std::move(path), std::move(name));
         return;
     }
-    start(path, std::move(name));
+    start(std::move(path), std::move(name));
 }
 
 void AppModel::scheduleTreeChange() {
@@ -119,15 +90,6 @@ Node::Ptr AppModel::sharingExample() const {
     return best;
 }
 
-void AppModel::chooseFolder(QWidget* parent) {
-    QFileDialog dialog(parent, QStringLiteral("Choose a folder or disk to scan."));
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setOption(QFileDialog::ShowDirsOnly);
-    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Scan"));
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-        scan(dialog.selectedFiles().front().toStdString());
-}
-
 const platform::Volume* AppModel::volumeScanning(const std::string& path) const {
     auto found =
         std::find_if(volumes_.begin(), volumes_.end(),
@@ -135,7 +97,7 @@ const platform::Volume* AppModel::volumeScanning(const std::string& path) const 
     return found == volumes_.end() ? nullptr : &*found;
 }
 
-void AppModel::start(const std::string& path, std::optional<std::string> name) {
+void AppModel::start(std::string path, std::optional<std::string> name) {
     if (session_)
         session_->cancel();
     std::optional<int64_t> expected;
@@ -145,7 +107,7 @@ void AppModel::start(const std::string& path, std::optional<std::string> name) {
             name = disk->name;
     }
     PathSet skip;
-    if (!hasFullDiskAccess_ && !isSandboxed())
+    if (!access_->hasFullDiskAccess() && !isSandboxed())
         skip = Privacy::foldersToSkip(path, environment_.userHome);
     auto session = std::make_shared<ScanSession>(
         path, std::move(name), std::move(skip), expected, kLargeFileThreshold,
@@ -162,9 +124,11 @@ void AppModel::start(const std::string& path, std::optional<std::string> name) {
             model->scanFinished(root);
     };
     live_->scanStarted(session);
-    resetPerScanState(path);
+    resetPerScanState(path, session->root());
     session_ = session;
     Q_EMIT sessionChanged();
+    // The new tree fades in: the zoom of the last folder change belongs to the old one.
+    setZoomFrom(std::nullopt);
     setCurrent(session->root());
     backStack_.clear();
     forwardStack_.clear();
@@ -180,15 +144,10 @@ void AppModel::start(const std::string& path, std::optional<std::string> name) {
     remember(path);
 }
 
-void AppModel::resetPerScanState(const std::string& path) {
-    // Each later subsystem (advisor, applying) clears its per-scan state here with its own
-    // issue.
-    changes_.clear();
-    changesCompared_ = false;
+void AppModel::resetPerScanState(const std::string& path, const Node::Ptr& root) {
+    // Each later helper (advisor, applying) clears its per-scan state here with its own issue.
     setSearchText({});
-    History::Store store(environment_.historyDirectory, kKeptRecords);
-    previousRecord_ = store.latest(standardizedPath(path), std::chrono::system_clock::now());
-    Q_EMIT changesChanged();
+    history_->begin(path, root);
     breakdown_->reset(path, volumeScanning(path) != nullptr);
 }
 
@@ -218,7 +177,7 @@ void AppModel::remember(const std::string& path) {
 
 void AppModel::scanFinished(const Node::Ptr& root) {
     introduceSharing(*root);
-    recordScan(*root);
+    history_->finish(*root);
     // The advisor run and the safe-bytes figure come here, each with its own issue.
     if (environment_.askNotificationPermission)
         environment_.askNotificationPermission();
@@ -241,27 +200,6 @@ bool AppModel::sharingWorthExplaining(int64_t size, int64_t unique) {
     return shared >= 0 && (size > kLargeTree ? shared >= size / 20 : shared >= 1'000'000'000);
 }
 
-void AppModel::recordScan(const Node& root) {
-    ScanRecord record = ScanRecord::of(root, std::chrono::system_clock::now());
-    if (previousRecord_) {
-        changes_ = History::changes(*previousRecord_, record, 50'000'000, 60);
-        changesCompared_ = true;
-        Q_EMIT changesChanged();
-    }
-    environment_.pool->submit(
-        [directory = environment_.historyDirectory, record = std::move(record)] {
-            // A failed save only means the next scan has nothing to compare with.
-            [[maybe_unused]] auto error = History::Store(directory, kKeptRecords).save(record);
-        });
-}
-
-void AppModel::setAskingForAccess(bool asking) {
-    if (isAskingForAccess_ == asking)
-        return;
-    isAskingForAccess_ = asking;
-    Q_EMIT accessChanged();
-}
-
 void AppModel::askForAccess(std::optional<std::string> thenScan, std::optional<std::string> name) {
     std::string path;
     if (thenScan) {
@@ -271,47 +209,7 @@ void AppModel::askForAccess(std::optional<std::string> thenScan, std::optional<s
         if (!name && session_)
             name = session_->root()->name;
     }
-    pendingScan_ = PendingScan{path, name};
-    setAskingForAccess(true);
-    accessPoll_.start();
-}
-
-void AppModel::pollAccess() {
-    if (!isAskingForAccess_) {
-        accessPoll_.stop();
-        return;
-    }
-    recheckAccess();
-}
-
-void AppModel::recheckAccess() {
-    bool had = hasFullDiskAccess_;
-    hasFullDiskAccess_ = environment_.isDemonstration || environment_.accessProbe();
-    if (had != hasFullDiskAccess_)
-        Q_EMIT accessChanged();
-    if (had || !hasFullDiskAccess_ || !isAskingForAccess_ || !pendingScan_)
-        return;
-    setAskingForAccess(false);
-    startPendingScan();
-}
-
-void AppModel::scanWithoutAccess() {
-    QSettings().setValue(SettingsKeys::scansWithoutAccess, true);
-    setAskingForAccess(false);
-    startPendingScan();
-}
-
-void AppModel::startPendingScan() {
-    if (!pendingScan_)
-        return;
-    PendingScan pending = std::move(*pendingScan_);
-    pendingScan_.reset();
-    start(pending.path, pending.name);
-}
-
-void AppModel::cancelAccessRequest() {
-    setAskingForAccess(false);
-    pendingScan_.reset();
+    access_->ask(PendingScan{path, name});
 }
 
 void AppModel::scanLaunchPath(const std::string& path) {

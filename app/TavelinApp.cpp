@@ -14,7 +14,7 @@ namespace tavelin {
 
 TavelinApp::Services TavelinApp::Services::live() {
     Services services;
-    services.modelEnvironment = [] { return AppModel::Environment::live(); };
+    services.modelEnvironment = [] { return AppEnvironment::live(); };
     services.watch = DiskWatch::Environment::live();
     services.notifications = Notifications::Setup::live();
     services.showsTrayItem =
@@ -55,7 +55,7 @@ MainWindow& TavelinApp::openMainWindow() {
     std::erase_if(windows_, [](const QPointer<MainWindow>& window) { return window.isNull(); });
     MainWindow* window = windows_.empty() ? nullptr : windows_.back().data();
     if (!window) {
-        AppModel::Environment environment = services_.modelEnvironment();
+        AppEnvironment environment = services_.modelEnvironment();
         environment.askNotificationPermission = [notifications = notifications_.get()] {
             notifications->askOnceIfNeeded();
         };

@@ -28,7 +28,7 @@ class TavelinApp : public QObject {
     Q_OBJECT
 public:
     struct Services {
-        std::function<AppModel::Environment()> modelEnvironment;
+        std::function<AppEnvironment()> modelEnvironment;
         DiskWatch::Environment watch;
         Notifications::Setup notifications;
         bool showsTrayItem = false;

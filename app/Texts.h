@@ -1,11 +1,16 @@
 #pragma once
 
-// Figures as the interface shows them: core's formatters, as Qt text.
+// Figures, names and texts as the interface shows them: core's formatters and Linux wordings,
+// as Qt text.
 
 #include "util/Format.h"
+#include "util/LinuxWordings.h"
 
 #include <QString>
+#include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace tavelin {
 
@@ -14,6 +19,23 @@ inline QString bytesText(int64_t bytes) {
 }
 inline QString countText(int64_t count) {
     return QString::fromStdString(formatCount(count));
+}
+// A name in typographic quotes, as sentences about an item show it.
+inline QString quoted(const std::string& name) {
+    return QStringLiteral("“") + QString::fromStdString(name) + QStringLiteral("”");
+}
+
+// A text written as first worded, naming a Mac-only thing; it must be listed in
+// util/LinuxWordings.h, or the build fails. `linuxText` shows its Linux wording.
+struct MacText {
+    template <std::size_t N>
+    consteval MacText(const char (&original)[N])
+        : wording(linuxWording(std::string_view(original, N - 1))) {}
+    std::string_view wording;
+};
+
+inline QString linuxText(MacText text) {
+    return QString::fromUtf8(text.wording.data(), static_cast<qsizetype>(text.wording.size()));
 }
 
 } // namespace tavelin

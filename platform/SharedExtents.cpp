@@ -25,7 +25,6 @@ std::optional<SharingFacts> mapExtents(int fd, int64_t allocated) {
     SharingFacts facts;
     int64_t sharedBytes = 0;
     uint64_t start = 0;
-    bool first = true;
     for (;;) {
         alignas(struct fiemap) std::byte buffer[kMapBytes] = {};
         auto* map = reinterpret_cast<struct fiemap*>(buffer);
@@ -37,12 +36,8 @@ std::optional<SharingFacts> mapExtents(int fd, int64_t allocated) {
         unsigned mapped = map->fm_mapped_extents;
         const struct fiemap_extent* extents = map->fm_extents;
         for (unsigned i = 0; i < mapped; ++i) {
-            bool shared = extents[i].fe_flags & FIEMAP_EXTENT_SHARED;
-            if (shared)
+            if (extents[i].fe_flags & FIEMAP_EXTENT_SHARED)
                 sharedBytes += static_cast<int64_t>(extents[i].fe_length);
-            if (first && shared)
-                facts.cloneId = extents[i].fe_physical;
-            first = false;
         }
         if (mapped < kExtentsPerCall || (extents[mapped - 1].fe_flags & FIEMAP_EXTENT_LAST))
             break;
@@ -51,6 +46,11 @@ std::optional<SharingFacts> mapExtents(int fd, int64_t allocated) {
     facts.mayShareBlocks = sharedBytes > 0;
     facts.privateSize = std::max<int64_t>(allocated - sharedBytes, 0);
     return facts;
+}
+
+bool isSharingType(const struct statfs& info) {
+    auto type = static_cast<long>(info.f_type);
+    return type == kBtrfsMagic || type == kXfsMagic || type == kBcachefsMagic;
 }
 
 UniqueFd openFile(int directoryFd, const char* name) {
@@ -62,10 +62,27 @@ UniqueFd openFile(int directoryFd, const char* name) {
 
 bool canShareExtents(int fd) {
     struct statfs info;
-    if (::fstatfs(fd, &info) != 0)
-        return false;
-    auto type = static_cast<long>(info.f_type);
-    return type == kBtrfsMagic || type == kXfsMagic || type == kBcachefsMagic;
+    return ::fstatfs(fd, &info) == 0 && isSharingType(info);
+}
+
+bool canShareExtents(const char* path) {
+    struct statfs info;
+    return ::statfs(path, &info) == 0 && isSharingType(info);
+}
+
+bool SharingMounts::canShare(uint64_t mount, const char* pathOnMount) {
+    {
+        std::lock_guard guard(lock_);
+        if (auto known = answers_.find(mount); known != answers_.end())
+            return known->second;
+    }
+    struct statfs info;
+    if (::statfs(pathOnMount, &info) != 0)
+        return false; // the path went away: another path will tell for its mount
+    bool answer = isSharingType(info);
+    std::lock_guard guard(lock_);
+    answers_.emplace(mount, answer);
+    return answer;
 }
 
 std::optional<SharingFacts> readSharingFacts(int directoryFd, const char* name, int64_t allocated) {
@@ -73,6 +90,19 @@ std::optional<SharingFacts> readSharingFacts(int directoryFd, const char* name, 
     if (!file)
         return std::nullopt;
     return mapExtents(file.get(), allocated);
+}
+
+uint64_t readCloneId(const char* path) {
+    UniqueFd file = openFile(AT_FDCWD, path);
+    alignas(struct fiemap)
+        std::byte buffer[sizeof(struct fiemap) + sizeof(struct fiemap_extent)] = {};
+    auto* map = reinterpret_cast<struct fiemap*>(buffer);
+    map->fm_length = FIEMAP_MAX_OFFSET;
+    map->fm_extent_count = 1;
+    if (!file || ::ioctl(file.get(), FS_IOC_FIEMAP, map) != 0 || map->fm_mapped_extents == 0 ||
+        !(map->fm_extents[0].fe_flags & FIEMAP_EXTENT_SHARED))
+        return 0;
+    return map->fm_extents[0].fe_physical;
 }
 
 PathSharing readPathSharing(const char* path, int64_t allocated) {

@@ -1,30 +1,13 @@
 #include "map/EmptyFolderView.h"
 
+#include "SymbolIcons.h"
 #include "Texts.h"
 
-#include <QIcon>
 #include <QLabel>
 #include <QProgressBar>
-#include <QStyle>
 #include <QVBoxLayout>
 
 namespace tavelin {
-namespace {
-
-QString quoted(const std::string& name) {
-    return QStringLiteral("“") + QString::fromStdString(name) + QStringLiteral("”");
-}
-
-// The named symbols, in the desktop's icon theme.
-QIcon symbolIcon(const QString& symbol, const QStyle& style) {
-    if (symbol == QLatin1String("lock"))
-        return QIcon::fromTheme(QStringLiteral("object-locked"),
-                                style.standardIcon(QStyle::SP_MessageBoxWarning));
-    return QIcon::fromTheme(QStringLiteral("folder"), style.standardIcon(QStyle::SP_DirIcon));
-}
-
-} // namespace
-
 EmptyFolderView::State EmptyFolderView::stateOf(const Node& folder) {
     if (folder.isScanning)
         return State::scanning;
@@ -41,14 +24,14 @@ EmptyFolderView::Texts EmptyFolderView::textsFor(const Node& folder) {
                 {}};
     case State::unreadable:
         return {QStringLiteral("Can’t Read This Folder"),
-                QStringLiteral("Tavelin needs Full Disk Access to look inside ") +
-                    quoted(folder.name) + QStringLiteral("."),
-                QStringLiteral("lock")};
+                linuxText("Tavelin needs Full Disk Access to look inside “%1”.")
+                    .arg(QString::fromStdString(folder.name)),
+                "lock"};
     case State::empty:
         break;
     }
     return {QStringLiteral("Empty Folder"), QStringLiteral("Nothing here takes up space."),
-            QStringLiteral("folder")};
+            "folder"};
 }
 
 EmptyFolderView::EmptyFolderView(QWidget* parent)
@@ -82,9 +65,9 @@ void EmptyFolderView::present(const Node& folder) {
     state_ = stateOf(folder);
     Texts texts = textsFor(folder);
     progress_->setVisible(state_ == State::scanning);
-    symbol_->setVisible(!texts.symbol.isEmpty());
-    if (!texts.symbol.isEmpty())
-        symbol_->setPixmap(symbolIcon(texts.symbol, *style()).pixmap(48, 48));
+    symbol_->setVisible(texts.symbol != nullptr);
+    if (texts.symbol)
+        symbol_->setPixmap(symbolIcon(texts.symbol).pixmap(48, 48));
     title_->setText(texts.title);
     description_->setText(texts.description);
     QWidget::show();

@@ -21,7 +21,7 @@ public:
     struct Texts {
         QString title;
         QString description;
-        QString symbol; // the named symbol; empty while scanning (a progress indicator shows)
+        const char* symbol = nullptr; // none while scanning: a progress indicator shows
     };
 
     static State stateOf(const Node& folder);

@@ -26,7 +26,7 @@ void draw(QPainter& painter, const std::vector<TreemapTile>& tiles, const Marks&
                 painter.setPen(QPen(marks.accent, 3));
                 painter.drawPath(TreemapRenderer::shape(tile));
                 QRectF inner = TreemapRenderer::drawnRect(tile).adjusted(2, 2, -2, -2);
-                double radius = tile.depth == 0 ? 4 : 2;
+                double radius = TreemapRenderer::radius(tile) - 2;
                 painter.setPen(QPen(QColor(255, 255, 255, 230), 1)); // 90 %
                 painter.drawRoundedRect(inner, radius, radius);
             }

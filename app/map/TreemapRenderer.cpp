@@ -1,75 +1,16 @@
 #include "map/TreemapRenderer.h"
 
-#include "Texts.h"
 #include "map/MapGeometry.h"
 #include "map/MapPalette.h"
+#include "map/TileLabels.h"
+#include "map/TileShading.h"
 
-#include <QApplication>
-#include <QFontMetricsF>
-#include <QLinearGradient>
 #include <QPainter>
 #include <algorithm>
+#include <unordered_map>
 
 namespace tavelin::TreemapRenderer {
 namespace {
-
-struct LabelFonts {
-    QFont top;
-    QFont deeper;
-    QFont size;
-    QFontMetricsF topMetrics;
-    QFontMetricsF deeperMetrics;
-    QFontMetricsF sizeMetrics;
-
-    static QFont font(int pixels, QFont::Weight weight) {
-        QFont font = QApplication::font();
-        font.setPixelSize(pixels);
-        font.setWeight(weight);
-        return font;
-    }
-
-    LabelFonts()
-        : top(font(12, QFont::DemiBold))
-        , deeper(font(11, QFont::Medium))
-        , size(font(11, QFont::Normal))
-        , topMetrics(top)
-        , deeperMetrics(deeper)
-        , sizeMetrics(size) {}
-};
-
-// Text centred vertically in a strip: the baseline for a font's metrics.
-double baseline(const QFontMetricsF& metrics, double top, double strip) {
-    return top + (strip - (metrics.ascent() + metrics.descent())) / 2 + metrics.ascent();
-}
-
-void drawShadowedText(QPainter& painter, QPointF at, const QString& text, const QColor& color) {
-    painter.setPen(QColor(0, 0, 0, 115)); // 45 %
-    painter.drawText(at + QPointF(0, 0.5), text);
-    painter.setPen(color);
-    painter.drawText(at, text);
-}
-
-void drawLabel(QPainter& painter, const TreemapTile& tile, const QRectF& r,
-               const LabelFonts& fonts) {
-    double strip = stripHeight(tile);
-    bool top = tile.depth == 0;
-    const QFont& nameFont = top ? fonts.top : fonts.deeper;
-    const QFontMetricsF& nameMetrics = top ? fonts.topMetrics : fonts.deeperMetrics;
-    QString name = QString::fromStdString(tile.label);
-
-    painter.save();
-    painter.setClipRect(QRectF(r.left() + 5, r.top(), r.width() - 10, strip), Qt::IntersectClip);
-    double x = r.left() + 6;
-    painter.setFont(nameFont);
-    drawShadowedText(painter, QPointF(x, baseline(nameMetrics, r.top(), strip)), name, Qt::white);
-    if (showsSize(tile)) {
-        x += nameMetrics.horizontalAdvance(name + QStringLiteral("  "));
-        painter.setFont(fonts.size);
-        drawShadowedText(painter, QPointF(x, baseline(fonts.sizeMetrics, r.top(), strip)),
-                         bytesText(tile.size), QColor(255, 255, 255, 199)); // 78 %
-    }
-    painter.restore();
-}
 
 void drawHatching(QPainter& painter, const QRectF& r, const QPainterPath& path) {
     painter.save();
@@ -89,11 +30,13 @@ QRectF drawnRect(const TreemapTile& tile) {
     return r;
 }
 
+double radius(const TreemapTile& tile) {
+    return tile.depth == 0 ? 6 : 4;
+}
+
 QPainterPath shape(const TreemapTile& tile) {
     QPainterPath path;
-    QRectF r = drawnRect(tile);
-    double radius = tile.depth == 0 ? 6 : 4;
-    path.addRoundedRect(r, radius, radius);
+    path.addRoundedRect(drawnRect(tile), radius(tile), radius(tile));
     return path;
 }
 
@@ -137,30 +80,44 @@ bool showsSize(const TreemapTile& tile) {
     return drawnRect(tile).width() > 90;
 }
 
-void draw(QPainter& painter, const std::vector<TreemapTile>& tiles) {
-    const LabelFonts fonts; // per call: fonts must not outlive the application
-    painter.save();
+void draw(QImage& image, const std::vector<TreemapTile>& tiles, TileLabels& labels) {
+    // A map has a few dozen distinct fills among hundreds of tiles.
+    std::unordered_map<QRgb, TileShading> shadings;
+    auto shadingOf = [&](const TreemapTile& tile) -> const TileShading& {
+        QColor colour = fill(tile);
+        return shadings.try_emplace(colour.rgba(), colour).first->second;
+    };
+    // What each tile's nested tiles cover opaquely: a folder's body is painted only around
+    // them. Nested tiles follow their parent in the list, so a stack finds each one's parent.
+    std::vector<std::vector<QRect>> covered(tiles.size());
+    std::vector<size_t> parents;
+    for (size_t i = 0; i < tiles.size(); ++i) {
+        while (!parents.empty() && tiles[parents.back()].depth >= tiles[i].depth)
+            parents.pop_back();
+        QRectF r = drawnRect(tiles[i]);
+        if (!parents.empty() && !r.isEmpty() && shadingOf(tiles[i]).isOpaque())
+            if (QRect core = TileShading::core(image.devicePixelRatio(), r, radius(tiles[i]));
+                !core.isEmpty())
+                covered[parents.back()].push_back(core);
+        parents.push_back(i);
+    }
+
+    QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    for (const TreemapTile& tile : tiles) {
+    // Tile by tile, so a tile's hatching and label lie under the tiles nested in it.
+    for (size_t i = 0; i < tiles.size(); ++i) {
+        const TreemapTile& tile = tiles[i];
         QRectF r = drawnRect(tile);
         if (r.isEmpty())
             continue;
-        QPainterPath path = shape(tile);
-        painter.fillPath(path, fill(tile));
-
-        QLinearGradient shading(r.topLeft(), r.bottomRight());
-        shading.setColorAt(0, QColor(255, 255, 255, 51)); // 20 %
-        shading.setColorAt(0.5, QColor(0, 0, 0, 0));
-        shading.setColorAt(1, QColor(0, 0, 0, 31)); // 12 %
-        painter.fillPath(path, shading);
-
+        shadingOf(tile).paint(image, r, radius(tile), covered[i]);
         if (const Node* node = tile.node(); node && node->isScanning)
-            drawHatching(painter, r, path);
+            drawHatching(painter, r, shape(tile));
         if (showsLabel(tile))
-            drawLabel(painter, tile, r, fonts);
+            labels.draw(painter, tile, r, stripHeight(tile), showsSize(tile));
     }
-    painter.restore();
+    labels.finishDrawing();
 }
 
 } // namespace tavelin::TreemapRenderer

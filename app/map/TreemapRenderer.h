@@ -1,10 +1,10 @@
 #pragma once
 
-// Draws the laid-out tiles of the map: inset rounded shapes in the
-// palette's colours, the fill for each kind of content, the diagonal shading, the hatching of
-// folders still being scanned, and the labels. Tiles are drawn in list order, so children
-// paint over their parents. The rules that decide colours and labels are free functions, so
-// tests can check them without pixels.
+// Draws the laid-out tiles of the map: inset rounded shapes in the palette's colours, the fill
+// for each kind of content, the diagonal shading (TileShading), the hatching of folders still
+// being scanned, and the labels (TileLabels). Tiles are drawn in list order, so children paint
+// over their parents; a folder's body is left out where its nested tiles cover it. The rules
+// that decide colours and labels are free functions, so tests can check them without pixels.
 
 #include "treemap/TreemapTile.h"
 
@@ -13,7 +13,11 @@
 #include <QRectF>
 #include <vector>
 
-class QPainter;
+class QImage;
+
+namespace tavelin {
+class TileLabels;
+}
 
 namespace tavelin::TreemapRenderer {
 
@@ -21,7 +25,8 @@ namespace tavelin::TreemapRenderer {
 // 1.5 points, and then the tile is not drawn.
 QRectF drawnRect(const TreemapTile& tile);
 
-// The rounded shape of a drawn rectangle: radius 6 at depth 0, 4 deeper.
+// The corner radius of the tile's rounded shape: 6 at depth 0, 4 deeper.
+double radius(const TreemapTile& tile);
 QPainterPath shape(const TreemapTile& tile);
 
 // The tile's fill with its overlays composited: opaque for nodes, the system grey at 55 %
@@ -37,6 +42,8 @@ bool showsLabel(const TreemapTile& tile);
 // Whether the label adds the size: drawn wider than 90 points.
 bool showsSize(const TreemapTile& tile);
 
-void draw(QPainter& painter, const std::vector<TreemapTile>& tiles);
+// Draws the tiles over what the image holds (ARGB32 premultiplied, not shared), in its
+// logical coordinates, with their labels.
+void draw(QImage& image, const std::vector<TreemapTile>& tiles, TileLabels& labels);
 
 } // namespace tavelin::TreemapRenderer

@@ -1,11 +1,11 @@
 #include "map/TreemapView.h"
 
+#include "items/InfoPopover.h"
+#include "items/ItemMenu.h"
 #include "map/EmptyFolderView.h"
 #include "map/TreemapHighlights.h"
 #include "map/TreemapRenderer.h"
 #include "map/ZoomFromRect.h"
-#include "window/InfoPopover.h"
-#include "window/ItemMenu.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
@@ -69,6 +69,13 @@ const std::vector<TreemapTile>& TreemapView::tiles() {
     return model_.tiles(width(), height());
 }
 
+Node::Ptr TreemapView::nodeAt(QPointF point) {
+    const auto& shown = tiles();
+    std::optional<int> index = MapGeometry::tileAt(shown, point);
+    const Node::Ptr* node = index ? nodeOf(shown[static_cast<size_t>(*index)]) : nullptr;
+    return node ? *node : nullptr;
+}
+
 QRectF TreemapView::unitRect(const Rect& rect) const {
     double w = width();
     double h = height();
@@ -103,18 +110,18 @@ std::vector<Node::Ptr> TreemapView::contextNodes() const {
 
 // Drawing.
 
-const QPixmap& TreemapView::tileLayer(const std::vector<TreemapTile>& tiles) {
+const QImage& TreemapView::tileLayer(const std::vector<TreemapTile>& tiles) {
     qreal ratio = devicePixelRatioF();
     LayerKey key{
         model_.current().get(), model_.version(), model_.measure(), width(), height(), ratio};
     if (layerKey_ == key)
         return layer_;
     layerKey_ = key;
-    layer_ = QPixmap(QSize(qRound(width() * ratio), qRound(height() * ratio)));
+    layer_ = QImage(QSize(qRound(width() * ratio), qRound(height() * ratio)),
+                    QImage::Format_ARGB32_Premultiplied);
     layer_.setDevicePixelRatio(ratio);
     layer_.fill(palette().color(QPalette::Window));
-    QPainter painter(&layer_);
-    TreemapRenderer::draw(painter, tiles);
+    TreemapRenderer::draw(layer_, tiles, labels_);
     return layer_;
 }
 
@@ -133,14 +140,14 @@ void TreemapView::paintEvent(QPaintEvent*) {
         return;
     QPainter painter(this);
     const auto& shown = tiles();
-    const QPixmap& layer = tileLayer(shown);
+    const QImage& layer = tileLayer(shown);
     if (isTransitioning()) {
         painter.fillRect(rect(), palette().color(QPalette::Window));
         double time = double(transition_.currentTime()) / transition_.duration();
         double progress = transition_.currentValue().toDouble();
         if (!outgoing_.isNull()) {
             painter.setOpacity(1 - time);
-            painter.drawPixmap(0, 0, outgoing_);
+            painter.drawImage(0, 0, outgoing_);
         }
         if (zoom_) {
             painter.setOpacity(1);
@@ -149,10 +156,10 @@ void TreemapView::paintEvent(QPaintEvent*) {
         } else {
             painter.setOpacity(progress);
         }
-        painter.drawPixmap(0, 0, layer);
+        painter.drawImage(0, 0, layer);
         return;
     }
-    painter.drawPixmap(0, 0, layer);
+    painter.drawImage(0, 0, layer);
     TreemapHighlights::draw(painter, shown,
                             {&model_.selection(), &searchHits(), model_.hoverIndex(),
                              palette().color(QPalette::Highlight)});
@@ -181,7 +188,7 @@ void TreemapView::folderChanged() {
     searchStale_ = true;
     transition_.stop();
     // The layer still shows the folder being left; it fades out under the new one.
-    outgoing_ = layerKey_ ? layer_ : QPixmap();
+    outgoing_ = layerKey_ ? layer_ : QImage();
     zoom_ = model_.zoomFrom();
     if (zoom_) {
         QEasingCurve spring;
@@ -198,9 +205,10 @@ void TreemapView::folderChanged() {
 void TreemapView::treeChanged() {
     searchStale_ = true;
     refreshEmptyView();
-    // The tiles may have moved under a resting pointer.
-    if (underMouse())
-        hover(latest_);
+    // The tiles may have moved under a pointer resting on the map; a pointer that never moved
+    // over it hovers nothing.
+    if (latest_)
+        hover(*latest_);
     update();
 }
 
@@ -229,9 +237,9 @@ void TreemapView::hideLabel() {
 }
 
 void TreemapView::showLabel() {
-    if (popover_ && popover_->isVisible())
+    if (!latest_ || (popover_ && popover_->isVisible()))
         return;
-    pointer_ = latest_;
+    pointer_ = *latest_;
     labelShown_ = true;
     update();
 }
@@ -241,6 +249,7 @@ void TreemapView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TreemapView::leaveEvent(QEvent* event) {
+    latest_.reset();
     model_.setHoverIndex(std::nullopt);
     hideLabel();
     QWidget::leaveEvent(event);
@@ -251,6 +260,7 @@ void TreemapView::leaveEvent(QEvent* event) {
 void TreemapView::mousePressEvent(QMouseEvent* event) {
     setFocus(Qt::MouseFocusReason);
     pressed_ = event->button() == Qt::LeftButton;
+    pressedNode_ = nodeAt(event->position());
     event->accept();
 }
 
@@ -268,13 +278,11 @@ void TreemapView::mouseDoubleClickEvent(QMouseEvent* event) {
     swallowRelease_ = true;
     if (event->button() != Qt::LeftButton)
         return;
-    const auto& shown = tiles();
-    std::optional<int> index = MapGeometry::tileAt(shown, event->position());
-    if (!index)
-        return;
-    const Node::Ptr* node = nodeOf(shown[static_cast<size_t>(*index)]);
-    if (node && (*node)->kind() == Node::Kind::file)
-        model_.activate(*node);
+    // The first click may have opened a folder: the second then lands on another layout, and
+    // what lies under it now was never clicked.
+    Node::Ptr node = nodeAt(event->position());
+    if (node && node == pressedNode_ && node->kind() == Node::Kind::file)
+        model_.activate(node);
 }
 
 void TreemapView::click(QPointF at, Qt::KeyboardModifiers modifiers) {

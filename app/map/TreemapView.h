@@ -12,8 +12,9 @@
 #include "AppModel.h"
 #include "map/HoverLabel.h"
 #include "map/MapGeometry.h"
+#include "map/TileLabels.h"
 
-#include <QPixmap>
+#include <QImage>
 #include <QPointer>
 #include <QTimer>
 #include <QVariantAnimation>
@@ -65,8 +66,10 @@ private:
     using LayerKey = std::tuple<const Node*, int64_t, Measure, int, int, qreal>;
 
     const std::vector<TreemapTile>& tiles();
-    const QPixmap& tileLayer(const std::vector<TreemapTile>& tiles);
+    const QImage& tileLayer(const std::vector<TreemapTile>& tiles);
     const std::set<const Node*>& searchHits();
+    // The node of the topmost tile under a point; nothing over the other tile or empty space.
+    Node::Ptr nodeAt(QPointF point);
     QRectF unitRect(const Rect& rect) const;
 
     void hover(QPointF at);
@@ -82,13 +85,15 @@ private:
     void refreshEmptyView();
 
     AppModel& model_;
-    QPointF latest_;  // the most recent pointer location; moving it alone redraws nothing
+    // The pointer's location since it last moved over the map; moving it alone redraws nothing.
+    std::optional<QPointF> latest_;
     QPointF pointer_; // where the shown label is anchored
     bool labelShown_ = false;
     QTimer labelTimer_;
-    QPixmap layer_;
+    TileLabels labels_;
+    QImage layer_;
     std::optional<LayerKey> layerKey_;
-    QPixmap outgoing_;
+    QImage outgoing_;
     QVariantAnimation transition_;
     std::optional<QRectF> zoom_;
     EmptyFolderView* empty_;
@@ -96,6 +101,7 @@ private:
     std::set<const Node*> searchHits_;
     bool searchStale_ = true;
     bool pressed_ = false;
+    Node::Ptr pressedNode_; // under the last press; a double click must land on it again
     bool swallowRelease_ = false;
 };
 

@@ -1,7 +1,7 @@
 #include "watch/NotificationSettings.h"
 
 #include "SettingsKeys.h"
-#include "util/LinuxWordings.h"
+#include "Texts.h"
 #include "watch/Notifications.h"
 
 #include <QCheckBox>
@@ -12,10 +12,6 @@
 
 namespace tavelin {
 namespace {
-
-QString linuxText(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QLabel* caption(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -33,9 +29,8 @@ NotificationSettings::NotificationSettings(Notifications& notifications, QWidget
     , notifications_(notifications)
     , warnings_(new QCheckBox(QStringLiteral("Warn me before my disk fills up"), this))
     , deniedNotice_(new QLabel(
-          linuxText(linuxWording("Notifications for Tavelin are turned off in System Settings.")),
-          this))
-    , openSettings_(new QPushButton(linuxText(linuxWording("Open System Settings…")), this)) {
+          linuxText("Notifications for Tavelin are turned off in System Settings."), this))
+    , openSettings_(new QPushButton(linuxText("Open System Settings…"), this)) {
     warnings_->setChecked(Notifications::isEnabled());
     deniedNotice_->setWordWrap(true);
     auto* layout = new QVBoxLayout(this);

@@ -1,10 +1,10 @@
 #include "window/ChangeRow.h"
 
 #include "AppModel.h"
+#include "SymbolIcons.h"
 #include "Texts.h"
 #include "util/Paths.h"
 #include "window/ChangeCell.h"
-#include "window/SymbolIcons.h"
 
 #include <QContextMenuEvent>
 #include <QHBoxLayout>

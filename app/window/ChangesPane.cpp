@@ -12,6 +12,15 @@
 #include <cstdlib>
 
 namespace tavelin {
+namespace {
+
+// Until a scan finishes, and its previous record is read, there is nothing to compare.
+void showWaiting(PaneMessage& message) {
+    message.set(QStringLiteral("Comparing After the Scan"), "hourglass",
+                QStringLiteral("What grew or shrank shows here when the scan finishes."));
+}
+
+} // namespace
 
 ChangesPane::ChangesPane(AppModel& model, QWidget* parent)
     : QWidget(parent)
@@ -51,20 +60,26 @@ ChangesPane::ChangesPane(AppModel& model, QWidget* parent)
     layout->addWidget(message_);
     layout->addWidget(compared_);
 
-    for (auto signal : {&AppModel::sessionChanged, &AppModel::versionChanged,
-                        &AppModel::changesChanged, &AppModel::isScanningChanged})
+    for (auto signal :
+         {&AppModel::sessionChanged, &AppModel::versionChanged, &AppModel::isScanningChanged})
         connect(&model_, signal, this, &ChangesPane::refresh);
+    connect(&model_.history(), &HistoryComparison::changed, this, &ChangesPane::refresh);
     refresh();
 }
 
 void ChangesPane::refresh() {
+    const HistoryComparison& history = model_.history();
     bool hasTree = static_cast<bool>(model_.session());
-    bool compares = hasTree && model_.previousRecord();
+    bool compares = hasTree && history.previousRecord();
     message_->setVisible(!compares);
     compared_->setVisible(compares);
     if (!hasTree) {
         message_->set(QStringLiteral("Nothing Scanned"), "clock.arrow.circlepath",
                       QStringLiteral("Scan a disk or folder to track how it changes."));
+        return;
+    }
+    if (!compares && history.isBusy()) {
+        showWaiting(*message_);
         return;
     }
     if (!compares) {
@@ -79,12 +94,13 @@ void ChangesPane::refresh() {
 }
 
 void ChangesPane::refreshHeader() {
-    const ScanRecord& previous = *model_.previousRecord();
+    const HistoryComparison& history = model_.history();
+    const ScanRecord& previous = *history.previousRecord();
     // A stopped scan measured only part of the tree: no difference to state.
-    headline_->setVisible(model_.isScanning() || model_.changesCompared());
+    headline_->setVisible(model_.isScanning() || history.changesCompared());
     if (model_.isScanning()) {
         headline_->setText(QStringLiteral("Scanning…"));
-    } else if (model_.changesCompared()) {
+    } else if (history.changesCompared()) {
         int64_t difference = model_.session()->root()->size - previous.size;
         headline_->setText((difference < 0 ? QStringLiteral("Shrank ") : QStringLiteral("Grew ")) +
                            bytesText(std::llabs(difference)));
@@ -104,14 +120,14 @@ void ChangesPane::refreshRows() {
     }
     while (rowsLayout_->count() > 0)
         delete rowsLayout_->takeAt(0);
-    bool compared = model_.changesCompared();
-    bool listed = compared && !model_.changes().empty();
+    const HistoryComparison& history = model_.history();
+    bool compared = history.changesCompared();
+    bool listed = compared && !history.changes().empty();
     bodyMessage_->setVisible(!listed);
     list_->setVisible(listed);
     // Until a scan finishes there is nothing to compare; a stopped scan never will.
     if (!compared) {
-        bodyMessage_->set(QStringLiteral("Comparing After the Scan"), "hourglass",
-                          QStringLiteral("What grew or shrank shows here when the scan finishes."));
+        showWaiting(*bodyMessage_);
         return;
     }
     if (!listed) {
@@ -119,7 +135,7 @@ void ChangesPane::refreshRows() {
                           QStringLiteral("No folder grew or shrank by 50 MB or more."));
         return;
     }
-    for (const Change& change : model_.changes())
+    for (const Change& change : history.changes())
         rowsLayout_->addWidget(new ChangeRow(model_, change, model_.exists(change.path)));
 }
 

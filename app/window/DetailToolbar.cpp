@@ -1,7 +1,7 @@
 #include "window/DetailToolbar.h"
 
 #include "AppModel.h"
-#include "window/SymbolIcons.h"
+#include "SymbolIcons.h"
 #include "window/TavelinCommands.h"
 
 #include <QActionGroup>

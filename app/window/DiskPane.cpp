@@ -1,11 +1,10 @@
 #include "window/DiskPane.h"
 
 #include "AppModel.h"
+#include "SymbolIcons.h"
 #include "Texts.h"
 #include "window/DateText.h"
-#include "window/DiskTexts.h"
 #include "window/PaneMessage.h"
-#include "window/SymbolIcons.h"
 #include "window/UsageBar.h"
 
 #include <QHBoxLayout>
@@ -21,10 +20,6 @@ namespace {
 
 const QColor kFilesColour(0x0A, 0x84, 0xFF);
 const QColor kSystemColour(0xAF, 0x52, 0xDE);
-
-QString text(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
 
 QString text(const std::string& utf8) {
     return QString::fromStdString(utf8);
@@ -75,7 +70,7 @@ DiskPane::DiskPane(AppModel& model, QWidget* parent)
     layout->addWidget(progress_);
     layout->addWidget(details_);
 
-    connect(&model_.breakdownState(), &BreakdownState::changed, this, &DiskPane::refresh);
+    connect(&model_.breakdown(), &BreakdownState::changed, this, &DiskPane::refresh);
     connect(&model_, &AppModel::sessionChanged, this, &DiskPane::refresh);
     connect(&model_, &AppModel::versionChanged, this, &DiskPane::updateFound);
     refresh();
@@ -85,11 +80,11 @@ QString DiskPane::label(const DiskBreakdown::Volume& volume) {
     QString name = text(volume.name);
     QString role = volume.roles.empty() ? QString() : text(volume.roles.front());
     if (role == QLatin1String("System"))
-        return text(DiskTexts::kSystemLabel.shown) + name + QStringLiteral(")");
+        return linuxText("macOS (") + name + QStringLiteral(")");
     if (role == QLatin1String("VM"))
-        return text(DiskTexts::kSwapLabel.shown);
+        return linuxText("Swap and sleep image");
     if (role == QLatin1String("Preboot"))
-        return text(DiskTexts::kBootLabel.shown) + name + QStringLiteral(")");
+        return linuxText("Boot files (Preboot)") + name + QStringLiteral(")");
     if (role == QLatin1String("Recovery"))
         return QStringLiteral("Recovery");
     if (role == QLatin1String("Update"))
@@ -100,11 +95,12 @@ QString DiskPane::label(const DiskBreakdown::Volume& volume) {
 QString DiskPane::snapshotLine(const DiskBreakdown& breakdown) {
     size_t count = breakdown.snapshots.size();
     if (count > 0)
-        return countText(static_cast<int64_t>(count)) + text(DiskTexts::kSnapshotNoun.shown) +
+        return countText(static_cast<int64_t>(count)) + linuxText(" Time Machine snapshot") +
                (count == 1 ? QString() : QStringLiteral("s")) +
                QStringLiteral(", the oldest from ") +
                DateText::abbreviated(breakdown.snapshots.front()) +
-               text(DiskTexts::kSnapshotsHold.shown);
+               linuxText(". They hold on to files deleted since then; macOS doesn’t report how "
+                         "much.");
     switch (breakdown.snapshotListing) {
     case SnapshotListing::unsupported:
         return QStringLiteral("None. This disk’s file system doesn’t keep snapshots.");
@@ -115,7 +111,8 @@ QString DiskPane::snapshotLine(const DiskBreakdown& breakdown) {
     case SnapshotListing::listed:
         break;
     }
-    return text(DiskTexts::kNoSnapshots.shown);
+    return linuxText("None. Time Machine keeps hourly snapshots on this disk between "
+                     "backups, for up to 24 hours.");
 }
 
 bool DiskPane::showsProgress() const {
@@ -149,11 +146,12 @@ std::vector<QString> DiskPane::snapshotTexts() const {
 
 void DiskPane::refresh() {
     bool disk = model_.isWholeDiskScan();
-    bool loading = disk && model_.breakdownLoading();
-    const std::optional<DiskBreakdown>& breakdown = model_.breakdown();
+    bool loading = disk && model_.breakdown().isLoading();
+    const std::optional<DiskBreakdown>& breakdown = model_.breakdown().breakdown();
     if (!disk)
         message_->set(QStringLiteral("Scan a Whole Disk"), "internaldrive",
-                      text(DiskTexts::kScanWholeDiskText.shown));
+                      linuxText("This shows where a disk’s space goes beyond your files: macOS, "
+                                "snapshots, swap and recovery. Pick a disk in the sidebar."));
     else
         message_->set(QStringLiteral("No Disk Details"), "internaldrive",
                       QStringLiteral("The system’s disk tools couldn’t say how this disk is laid "
@@ -174,7 +172,7 @@ void DiskPane::build(const DiskBreakdown& breakdown) {
     layout_ = new QVBoxLayout(content_);
     details_->setWidget(content_); // deletes the previous content
 
-    const std::string& device = model_.breakdownState().device();
+    const std::string& device = model_.breakdown().device();
     std::optional<DiskBreakdown::Volume> data = breakdown.dataVolume(device);
     std::vector<DiskBreakdown::Volume> others = breakdown.otherVolumes(device);
     int64_t files = data ? data->inUse : 0;
@@ -184,7 +182,7 @@ void DiskPane::build(const DiskBreakdown& breakdown) {
 
     bar_ = new UsageBar(content_);
     bar_->set(breakdown.capacity, {{QStringLiteral("Your files"), files, kFilesColour},
-                                   {text(DiskTexts::kSystemPart.shown), system, kSystemColour},
+                                   {linuxText("macOS and system"), system, kSystemColour},
                                    {QStringLiteral("Free"), breakdown.free, QColor()}});
     layout_->addWidget(bar_);
     layout_->addWidget(legend(bar_->parts(), palette()));
@@ -198,7 +196,7 @@ void DiskPane::build(const DiskBreakdown& breakdown) {
                         "cloned file counts in full, or less, when snapshots keep deleted files "
                         "or folders can’t be read."));
 
-    section(text(DiskTexts::kSystemSection.shown), "apple.logo");
+    section(linuxText("macOS and the disk itself"), "apple.logo");
     for (const DiskBreakdown::Volume& volume : others)
         row(label(volume), volume.inUse);
     if (breakdown.reserved > 0)
@@ -211,10 +209,10 @@ void DiskPane::build(const DiskBreakdown& breakdown) {
 
     if (breakdown.purgeable > 0) {
         section(QStringLiteral("Purgeable"), "leaf");
-        row(text(DiskTexts::kPurgeableRow.shown), breakdown.purgeable);
+        row(linuxText("Freed by macOS when space runs low"), breakdown.purgeable);
     }
     section(QStringLiteral("Free"), "circle.dashed");
-    row(text(DiskTexts::kFreeRow.shown), breakdown.free);
+    row(linuxText("Free in this container"), breakdown.free);
     if (breakdown.unallocated > 0)
         row(QStringLiteral("Not yet in any partition"), breakdown.unallocated, true);
     layout_->addStretch();
@@ -272,7 +270,7 @@ void DiskPane::addSnapshots(const DiskBreakdown& breakdown) {
         layout_->addWidget(label);
         snapshotTexts_.push_back(label);
     };
-    const BreakdownState& state = model_.breakdownState();
+    const BreakdownState& state = model_.breakdown();
     if (state.isDeleting()) {
         addText(QStringLiteral("Deleting local snapshots…"));
     } else {
@@ -293,9 +291,12 @@ void DiskPane::addSnapshots(const DiskBreakdown& breakdown) {
 }
 
 void DiskPane::confirmDeletion() {
-    auto* box = new QMessageBox(QMessageBox::Warning, text(DiskTexts::kConfirmTitle.shown),
-                                text(DiskTexts::kConfirmTitle.shown), QMessageBox::NoButton, this);
-    box->setInformativeText(text(DiskTexts::kConfirmMessage.shown));
+    auto* box = new QMessageBox(
+        QMessageBox::Warning, linuxText("Delete local Time Machine snapshots?"),
+        linuxText("Delete local Time Machine snapshots?"), QMessageBox::NoButton, this);
+    box->setInformativeText(
+        linuxText("Your backups on the backup disk aren’t affected. You lose the local "
+                  "copies Time Machine keeps between backups."));
     QAbstractButton* destroy =
         box->addButton(QStringLiteral("Delete Snapshots"), QMessageBox::DestructiveRole);
     box->setDefaultButton(box->addButton(QMessageBox::Cancel));

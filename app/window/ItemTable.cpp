@@ -1,10 +1,10 @@
 #include "window/ItemTable.h"
 
 #include "AppModel.h"
-#include "window/InfoPopover.h"
-#include "window/ItemMenu.h"
+#include "SymbolIcons.h"
+#include "items/InfoPopover.h"
+#include "items/ItemMenu.h"
 #include "window/ItemTableModel.h"
-#include "window/SymbolIcons.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>

@@ -1,11 +1,11 @@
 #include "window/ItemTableModel.h"
 
+#include "SymbolIcons.h"
 #include "Texts.h"
+#include "items/InfoButton.h"
+#include "items/InfoPopover.h"
 #include "window/ChangeCell.h"
 #include "window/DateText.h"
-#include "window/InfoButton.h"
-#include "window/InfoPopover.h"
-#include "window/SymbolIcons.h"
 
 #include <QLocale>
 #include <cmath>
@@ -45,8 +45,9 @@ ItemTableModel::ItemTableModel(AppModel& model, QObject* parent)
     , model_(model) {
     for (auto signal :
          {&AppModel::versionChanged, &AppModel::currentChanged, &AppModel::searchTextChanged,
-          &AppModel::sortOrderChanged, &AppModel::measureChanged, &AppModel::changesChanged})
+          &AppModel::sortOrderChanged, &AppModel::measureChanged})
         connect(&model_, signal, this, &ItemTableModel::refresh);
+    connect(&model_.history(), &HistoryComparison::changed, this, &ItemTableModel::refresh);
     rows_ = model_.rows();
 }
 
@@ -107,7 +108,7 @@ QVariant ItemTableModel::data(const QModelIndex& index, int role) const {
         return isUnreadableFolder(node) ? symbolIcon("lock") : model_.icon(node);
     case Qt::ForegroundRole:
         if (column == changeColumn)
-            if (auto cell = ChangeCell::of(model_.growth(node)))
+            if (auto cell = ChangeCell::of(model_.history().growth(node)))
                 return cell->color;
         return {};
     case Qt::ToolTipRole:
@@ -141,7 +142,7 @@ QVariant ItemTableModel::display(const Node& node, int column) const {
                    ? shareText(node.value(measure), model_.current()->displayValue(measure))
                    : QString();
     case changeColumn:
-        if (auto cell = ChangeCell::of(model_.growth(node)))
+        if (auto cell = ChangeCell::of(model_.history().growth(node)))
             return cell->text;
         return {};
     case filesColumn:
@@ -160,7 +161,7 @@ QVariant ItemTableModel::toolTip(const Node& node, int column) const {
         return InfoButton::help(node);
     if (column == uniqueColumn)
         return freedHelp(node);
-    if (column == changeColumn && ChangeCell::of(model_.growth(node)))
+    if (column == changeColumn && ChangeCell::of(model_.history().growth(node)))
         return kChangeHelp;
     return {};
 }

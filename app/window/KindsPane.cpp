@@ -1,9 +1,9 @@
 #include "window/KindsPane.h"
 
 #include "AppModel.h"
+#include "SymbolIcons.h"
 #include "Texts.h"
 #include "window/PaneMessage.h"
-#include "window/SymbolIcons.h"
 
 #include <QHeaderView>
 #include <QLabel>

@@ -1,10 +1,11 @@
 #include "window/LocationRow.h"
 
 #include "AppModel.h"
+#include "FileIcons.h"
+#include "SymbolIcons.h"
 #include "Texts.h"
 #include "privacy/Privacy.h"
 
-#include <QFileIconProvider>
 #include <QFileInfo>
 #include <algorithm>
 
@@ -12,10 +13,8 @@ namespace tavelin {
 namespace {
 
 LocationRow diskRow(const platform::Volume& volume) {
-    static const QFileIconProvider provider;
-    LocationRow row{
-        QIcon::fromTheme(QStringLiteral("drive-harddisk"), provider.icon(QFileIconProvider::Drive)),
-        QString::fromStdString(volume.name), std::nullopt, std::nullopt, volume.scanPath};
+    LocationRow row{symbolIcon("internaldrive"), QString::fromStdString(volume.name), std::nullopt,
+                    std::nullopt, volume.scanPath};
     if (volume.isReadOnly) {
         row.detail = QStringLiteral("Read-only · ") + bytesText(volume.total);
         return row;
@@ -28,8 +27,7 @@ LocationRow diskRow(const platform::Volume& volume) {
 }
 
 QIcon folderIcon(const std::string& path) {
-    static const QFileIconProvider provider;
-    return provider.icon(QFileInfo(QString::fromStdString(path)));
+    return fileIcon(QFileInfo(QString::fromStdString(path)));
 }
 
 } // namespace

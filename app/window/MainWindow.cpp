@@ -42,7 +42,7 @@ MainWindow::MainWindow(std::unique_ptr<AppModel> model, std::string launchPath, 
     connect(model_.get(), &AppModel::isExplainingSharingChanged, this, &MainWindow::explainSharing);
     connect(qApp, &QApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (state == Qt::ApplicationActive)
-            model_->recheckAccess();
+            model_->access().recheck();
     });
 }
 

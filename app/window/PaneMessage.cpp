@@ -1,6 +1,6 @@
 #include "window/PaneMessage.h"
 
-#include "window/SymbolIcons.h"
+#include "SymbolIcons.h"
 
 #include <QLabel>
 #include <QVBoxLayout>

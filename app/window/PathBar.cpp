@@ -1,7 +1,7 @@
 #include "window/PathBar.h"
 
 #include "AppModel.h"
-#include "window/SymbolIcons.h"
+#include "SymbolIcons.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

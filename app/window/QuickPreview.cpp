@@ -1,16 +1,17 @@
 #include "window/QuickPreview.h"
 
 #include "AppModel.h"
+#include "FileIcons.h"
 #include "Texts.h"
 
 #include <QCloseEvent>
 #include <QFile>
-#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QLabel>
 #include <QMimeDatabase>
 #include <QPlainTextEdit>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -46,6 +47,10 @@ QuickPreview::QuickPreview(AppModel& model, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(pages_);
     resize(kPreviewSize);
+    // As Space opened it, Space closes it again; so does Escape.
+    for (auto key : {Qt::Key_Space, Qt::Key_Escape})
+        new QShortcut(QKeySequence(key), this, this, &QWidget::close,
+                      Qt::WidgetWithChildrenShortcut);
     connect(&model_, &AppModel::previewURLChanged, this, &QuickPreview::follow);
 }
 
@@ -84,8 +89,7 @@ void QuickPreview::showItem(const QString& path) {
             return;
         }
     }
-    static const QFileIconProvider icons;
-    icon_->setPixmap(icons.icon(info).pixmap(96, 96));
+    icon_->setPixmap(fileIcon(info).pixmap(96, 96));
     QString size = info.isFile() ? QStringLiteral(" · ") + bytesText(info.size()) : QString();
     caption_->setText(info.fileName() + size);
     pages_->setCurrentWidget(summary_);

@@ -42,12 +42,11 @@ SharingExplainer::SharingExplainer(AppModel& model, QWidget* parent)
     font.setBold(true);
     title->setFont(font);
     layout->addWidget(title);
-    layout->addWidget(paragraph(QStringLiteral("On a Mac, a copied file is often a <b>clone</b>: "
-                                               "the copy and the original share the same "
-                                               "data on disk until one of them changes. Finder, "
-                                               "Xcode, Unity and many other tools make "
-                                               "clones."),
-                                this));
+    layout->addWidget(
+        paragraph(linuxText("On a Mac, a copied file is often a <b>clone</b>: the copy and the "
+                            "original share the same data on disk until one of them changes. "
+                            "Finder, Xcode, Unity and many other tools make clones."),
+                  this));
     layout->addWidget(paragraph(QStringLiteral("<b>Size on Disk</b> counts every copy in full, so "
                                                "shared data is counted more than once."),
                                 this));
@@ -58,8 +57,8 @@ SharingExplainer::SharingExplainer(AppModel& model, QWidget* parent)
     if (QString example = exampleText(model); !example.isEmpty())
         layout->addWidget(paragraph(example, this));
     layout->addWidget(
-        paragraph(QStringLiteral("Time Machine’s local snapshots can keep deleted files for up to "
-                                 "a day, so the space may come back a little later."),
+        paragraph(linuxText("Time Machine’s local snapshots can keep deleted files for up to a "
+                            "day, so the space may come back a little later."),
                   this));
     layout->addWidget(new CloneDiagram(this));
 

@@ -1,9 +1,11 @@
 #include "window/SidebarView.h"
 
 #include "AppModel.h"
+#include "SymbolIcons.h"
+#include "window/FolderChooser.h"
 #include "window/LocationRow.h"
-#include "window/SymbolIcons.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QPainter>
 #include <QPushButton>
@@ -35,24 +37,38 @@ public:
             QStyledItemDelegate::paint(painter, option, index);
             return;
         }
+        // The selection covers the detail line too, as it covers the row's indentation.
+        QStyleOptionViewItem whole = option;
+        initStyleOption(&whole, index);
+        const QWidget* view = option.widget;
+        QStyle* style = view ? view->style() : QApplication::style();
+        style->drawPrimitive(QStyle::PE_PanelItemViewItem, &whole, painter, view);
         QStyleOptionViewItem top = option;
         top.rect.setHeight(option.rect.height() - option.fontMetrics.height() - 8);
         QStyledItemDelegate::paint(painter, top, index);
+        const bool selected = option.state.testFlag(QStyle::State_Selected);
         QRect below(option.rect.left() + 28, top.rect.bottom() + 1, option.rect.width() - 36,
                     option.fontMetrics.height());
         painter->save();
         QFont small = option.font;
         small.setPointSizeF(small.pointSizeF() * 0.85);
         painter->setFont(small);
-        painter->setPen(option.palette.color(QPalette::PlaceholderText));
+        painter->setPen(
+            option.palette.color(selected ? QPalette::HighlightedText : QPalette::PlaceholderText));
         painter->drawText(below, Qt::AlignLeft | Qt::AlignVCenter, detail.toString());
         QVariant fraction = index.data(kFractionRole);
         if (fraction.isValid()) {
             QRectF bar(below.left(), below.bottom() + 3, below.width(), 3);
+            // On the selection's colour the used part takes the selected text's colour.
+            QColor used =
+                option.palette.color(selected ? QPalette::HighlightedText : QPalette::Highlight);
+            QColor track = selected ? used : option.palette.color(QPalette::Mid);
+            if (selected)
+                track.setAlphaF(0.35f);
             painter->setPen(Qt::NoPen);
-            painter->setBrush(option.palette.color(QPalette::Mid));
+            painter->setBrush(track);
             painter->drawRoundedRect(bar, 1.5, 1.5);
-            painter->setBrush(option.palette.color(QPalette::Highlight));
+            painter->setBrush(used);
             painter->drawRoundedRect(
                 QRectF(bar.topLeft(), QSizeF(bar.width() * fraction.toDouble(), 3)), 1.5, 1.5);
         }
@@ -100,13 +116,20 @@ SidebarView::SidebarView(AppModel& model, QWidget* parent)
     layout->addWidget(list_);
     layout->addWidget(scanFolder);
 
-    connect(scanFolder, &QPushButton::clicked, this, [this] { model_.chooseFolder(window()); });
+    connect(scanFolder, &QPushButton::clicked, this, [this] {
+        if (auto folder = chooseFolder(window()))
+            model_.scan(*folder);
+    });
     connect(list_, &QTreeWidget::itemClicked, this, &SidebarView::chosen);
     connect(list_, &QTreeWidget::itemActivated, this, &SidebarView::chosen);
     connect(&model_, &AppModel::volumesChanged, this, &SidebarView::rebuild);
     connect(&model_, &AppModel::recentsChanged, this, &SidebarView::rebuild);
     connect(&model_, &AppModel::sidebarSelectionChanged, this, &SidebarView::highlight);
     rebuild();
+}
+
+QTreeWidget& SidebarView::list() const {
+    return *list_;
 }
 
 void SidebarView::rebuild() {

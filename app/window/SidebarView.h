@@ -15,6 +15,8 @@ class SidebarView : public QWidget {
 public:
     explicit SidebarView(AppModel& model, QWidget* parent = nullptr);
 
+    QTreeWidget& list() const;
+
 private:
     void rebuild();
     void highlight();

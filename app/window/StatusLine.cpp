@@ -24,10 +24,10 @@ QString hoverText(const AppModel& model, const TreemapTile& tile) {
         if (node->isScanning)
             return size + QStringLiteral(" of this disk’s used space not scanned yet");
         return label + QStringLiteral(" — ") + size +
-               QStringLiteral(": macOS, snapshots, and folders that couldn’t be read");
+               linuxText(": macOS, snapshots, and folders that couldn’t be read");
     }
     if (node && node->needsAccess)
-        return label + QStringLiteral(" — skipped, needs Full Disk Access");
+        return label + linuxText(" — skipped, needs Full Disk Access");
     if (node && node->size > node->unique)
         return label + QStringLiteral(" — ") + bytesText(node->size) +
                QStringLiteral(" on disk; deleting it frees ") + bytesText(node->unique) +

@@ -1,7 +1,9 @@
 #include "window/TavelinCommands.h"
 
 #include "AppModel.h"
-#include "window/SymbolIcons.h"
+#include "SymbolIcons.h"
+#include "Texts.h"
+#include "window/FolderChooser.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -20,9 +22,9 @@ TavelinCommands::TavelinCommands(AppModel& model, QMainWindow& window)
     scanHome =
         command(QStringLiteral("Scan Home Folder"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H),
                 &TavelinCommands::doScanHome);
-    showInFileManager = command(QStringLiteral("Show in File Manager"),
-                                QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R),
-                                &TavelinCommands::doShowInFileManager);
+    showInFileManager =
+        command(linuxText("Show in Finder"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R),
+                &TavelinCommands::doShowInFileManager);
     copyPath = command(QStringLiteral("Copy Path"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_C),
                        &TavelinCommands::doCopyPath);
     // Moving to the Trash arrives with applying actions; until then the command stays off.
@@ -106,7 +108,8 @@ void TavelinCommands::updateEnabled() {
 }
 
 void TavelinCommands::doScanFolder() {
-    model_.chooseFolder(&window_);
+    if (auto folder = chooseFolder(&window_))
+        model_.scan(*folder);
 }
 void TavelinCommands::doScanHome() {
     model_.scan(model_.userHome());

@@ -1,7 +1,8 @@
 #include "window/WelcomeView.h"
 
 #include "AppModel.h"
-#include "window/SymbolIcons.h"
+#include "SymbolIcons.h"
+#include "window/FolderChooser.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -49,7 +50,10 @@ WelcomeView::WelcomeView(AppModel& model, QWidget* parent)
         if (const platform::Volume* disk = startupDisk(model_))
             model_.scan(disk->scanPath);
     });
-    connect(choose, &QPushButton::clicked, this, [this] { model_.chooseFolder(window()); });
+    connect(choose, &QPushButton::clicked, this, [this] {
+        if (auto folder = chooseFolder(window()))
+            model_.scan(*folder);
+    });
     connect(&model_, &AppModel::volumesChanged, this, &WelcomeView::refresh);
     refresh();
 }

@@ -1,5 +1,6 @@
 #include "advisor/AdvisorContext.h"
 
+#include "advisor/CloudStorage.h"
 #include "advisor/Spotlight.h"
 #include "platform/Files.h"
 #include "util/Paths.h"
@@ -7,6 +8,8 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <memory>
+#include <mutex>
 
 namespace tavelin {
 namespace {
@@ -20,19 +23,42 @@ std::optional<std::string> readUtf8File(const std::string& path) {
     return content;
 }
 
+// `make` run on the first call only, its answer shared by every copy of the callback: a run's
+// detectors, on whatever thread, all see one answer.
+template <typename Value>
+std::function<Value()> once(std::function<Value()> make) {
+    struct Shared {
+        std::once_flag made;
+        std::function<Value()> make;
+        Value value{};
+    };
+    auto shared = std::make_shared<Shared>();
+    shared->make = std::move(make);
+    return [shared] {
+        std::call_once(shared->made, [&] { shared->value = shared->make(); });
+        return shared->value;
+    };
+}
+
 } // namespace
 
 AdvisorContext AdvisorContext::live(Node::Ptr root, std::string_view home, Date now) {
+    std::string folder = standardizedPath(home);
     return {
         .root = std::move(root),
-        .home = standardizedPath(home),
+        .home = folder,
         .sandboxed = std::getenv("APP_SANDBOX_CONTAINER_ID") != nullptr,
         .now = now,
         .lastUsed = Spotlight::lastUsed,
         .fileExists = [](const std::string& path) { return platform::pathExists(path.c_str()); },
         .readFile = readUtf8File,
-        .installedBundleIDs = [] { return std::unordered_set<std::string>{}; },
-        .cloudProviders = [] { return std::vector<CloudProvider>{}; },
+        .installedBundleIDs = once<std::unordered_set<std::string>>(
+            [folder] { return Spotlight::installedIdentifiers(folder); }),
+        .cloudProviders =
+            once<std::vector<CloudProvider>>([folder] { return CloudStorage::providers(folder); }),
+        .userFolders = platform::readUserDirectories(folder),
+        .installedApps = once<std::vector<platform::InstalledApp>>(
+            [folder] { return Spotlight::installedApps(folder); }),
     };
 }
 

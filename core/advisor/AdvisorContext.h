@@ -6,10 +6,14 @@
 // is shared and only read.
 
 #include "advisor/CloudProvider.h"
+#include "platform/InstalledApp.h"
+#include "platform/UserDirectories.h"
 #include "scan/Node.h"
 #include "util/Dates.h"
+#include "util/WorkerPool.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,11 +36,29 @@ struct AdvisorContext {
     // Names and identifiers of the installed applications.
     std::function<std::unordered_set<std::string>()> installedBundleIDs{};
     std::function<std::vector<CloudProvider>()> cloudProviders{};
+    // The user's Desktop, Documents, Downloads, Pictures and Videos folders, as locations for
+    // `places` and `node`; English names under the home folder unless set.
+    platform::UserDirectories userFolders{};
+    // The applications the user installed and can remove as one item; none unless set.
+    std::function<std::vector<platform::InstalledApp>()> installedApps = [] {
+        return std::vector<platform::InstalledApp>{};
+    };
+    // Threads a detector may spread slow work over (it works on the calling thread as well);
+    // none means the calling thread alone.
+    std::shared_ptr<WorkerPool> workers{};
+    // Whether the run was called off: slow detectors ask between files, from any of the
+    // workers at once, and then stop, returning nothing. Unset means never.
+    std::function<bool()> isCancelled{};
 
-    // The context of a run on this machine: last-used dates from Spotlight's cache, existence and
-    // reading through the platform layer (files over 16 MiB count as unreadable: detectors read
-    // only marker and settings files), the sandbox from "APP_SANDBOX_CONTAINER_ID". Installed
-    // applications and cloud folders start empty; the run sets the callbacks that find them.
+    bool cancelled() const { return isCancelled && isCancelled(); }
+
+    // The context of a run on this machine: last-used dates from the access-time cache, existence
+    // and reading through the platform layer (files over 16 MiB count as unreadable: detectors
+    // read only marker and settings files), the sandbox from "APP_SANDBOX_CONTAINER_ID", the
+    // user's folders from the desktop's settings, read now. Installed applications and the cloud
+    // folders in `home` (CloudStorage) are looked up on the first question and the answer kept,
+    // so a run reads them once for all its detectors. The run sets the workers and the cancel
+    // check.
     static AdvisorContext live(Node::Ptr root, std::string_view home, Date now);
 
     // Where a location can appear in a tree: for "/"-rooted locations the location itself and

@@ -1,6 +1,8 @@
 #include "advisor/Spotlight.h"
 
 #include "platform/Files.h"
+#include "util/Paths.h"
+#include "util/Text.h"
 
 #include <mutex>
 #include <unordered_map>
@@ -49,6 +51,26 @@ void clearCache() {
     Cache& shared = cache();
     std::lock_guard guard(shared.lock);
     shared.answers.clear();
+}
+
+std::vector<platform::InstalledApp> installedApps(const std::string& home) {
+    std::vector<platform::InstalledApp> apps;
+    for (auto& app : platform::InstalledApp::find(platform::AppSources::live(home))) {
+        if (!isValidUtf8(app.name))
+            app.name = lastPathComponent(app.path);
+        if (isValidUtf8(app.name))
+            apps.push_back(std::move(app));
+    }
+    return apps;
+}
+
+std::unordered_set<std::string> installedIdentifiers(const std::string& home) {
+    std::unordered_set<std::string> identifiers;
+    for (const auto& entry : platform::AppSources::live(home).desktopEntries())
+        for (const std::string* text : {&entry.name, &entry.id})
+            if (isValidUtf8(*text))
+                identifiers.insert(*text);
+    return identifiers;
 }
 
 } // namespace tavelin::Spotlight

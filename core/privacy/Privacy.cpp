@@ -21,10 +21,6 @@ std::vector<std::string> protectedPaths(const std::string& home) {
     return paths;
 }
 
-bool isInside(std::string_view path, std::string_view folder) {
-    return path.size() > folder.size() && path.starts_with(folder) && path[folder.size()] == '/';
-}
-
 } // namespace
 
 const std::string& userHome() {
@@ -52,12 +48,12 @@ PathSet foldersToSkip(std::string_view scanning, std::string_view home) {
     const std::string path = standardizedPath(scanning);
     const auto members = protectedPaths(standardizedPath(home));
     for (const std::string& member : members) {
-        if (path == member || isInside(path, member))
+        if (path == member || isBelow(path, member))
             return {};
     }
     PathSet reached;
     for (const std::string& member : members) {
-        if (path == "/" || isInside(member, path))
+        if (isBelow(member, path))
             reached.insert(member);
     }
     return reached;

@@ -1,8 +1,10 @@
 #pragma once
 
-// Texts that name something only a Mac has, each beside the sentence a Linux user reads in its
-// place: same voice, about the same length. Code writes the original text through
-// `linuxWording`, so every replacement is listed here and can be compared with what it replaces.
+// Texts that name something only a Mac has (macOS, Finder, Full Disk Access, Time Machine,
+// System Settings, APFS containers, "your Mac"), each beside the sentence a Linux user reads in
+// its place: same voice, about the same length, with the Linux counterpart put in. Code writes
+// the original text through `linuxWording`, so every replacement is listed here, the one place
+// where the two can be compared. "%1" stands for an item's name.
 
 #include <string_view>
 
@@ -14,10 +16,97 @@ struct LinuxWording {
 };
 
 inline constexpr LinuxWording kLinuxWordings[] = {
+    // Cloud folders.
+    {"Removing the downloaded copy frees the space on this Mac; ",
+     "Removing the downloaded copy frees the space on this computer; "},
+
+    // Free-space warnings and their settings.
     {"Your Mac will run out of space ", "Your computer will run out of space "},
     {"Notifications for Tavelin are turned off in System Settings.",
      "Notifications for Tavelin are unavailable on this desktop."},
     {"Open System Settings…", "Open Notification Settings…"},
+
+    // The everyday suggestions' sentences, in the pieces that lie between names and figures.
+    {" is already on this Mac; the developer's website has the ",
+     " is already on this computer; the developer's website has the "},
+    // Desktops save screen recordings in Videos, which is searched too.
+    {" old, from your Desktop, Documents, Downloads and Pictures.",
+     " old, from your Desktop, Documents, Downloads, Pictures and Videos."},
+    {" has never been opened on this Mac as far as Spotlight knows.",
+     " has never been opened on this computer as far as the system knows."},
+    // Followed by the Flatpak remote the app came from.
+    {"free to download again from the App Store", "free to download again from "},
+    {" smaller versions on this Mac.", " smaller versions on this computer."},
+
+
+    // Items and the file manager.
+    {"Show in Finder", "Show in File Manager"},
+    {"To see them one by one, show the folder in Finder.",
+     "To see them one by one, show the folder in the file manager."},
+
+    // The used space no folder accounts for.
+    {"Used space not found in any folder: macOS, snapshots, swap and unreadable folders. Click "
+     "for details.",
+     "Used space not found in any folder: the system, snapshots, swap and unreadable folders. "
+     "Click for details."},
+    {": macOS, snapshots, and folders that couldn’t be read",
+     ": the system, snapshots, and folders that couldn’t be read"},
+    {"macOS itself, on its sealed system volume",
+     "The system’s reserved blocks and the file system’s own records"},
+    {"Local Time Machine snapshots", "Local btrfs snapshots"},
+    {"Swap, sleep image and recovery volumes that share the disk",
+     "Swap and subvolumes mounted elsewhere that share the disk"},
+
+    // Folders left out because reading them needs a permission the scan does not have.
+    {"Skipped: macOS protects this folder. Click to allow Full Disk Access.",
+     "Skipped: the system protects this folder. Click to allow access to protected folders."},
+    {" — skipped, needs Full Disk Access", " — skipped, needs access to protected folders"},
+    {"macOS protects “%1”. Without Full Disk Access, reading it would make macOS ask you for "
+     "permission, so Tavelin left it out of this scan.",
+     "The system protects “%1”. Without access to protected folders, reading it would make the "
+     "system ask you for permission, so Tavelin left it out of this scan."},
+    {"Full Disk Access lets Tavelin include protected folders.",
+     "Access to protected folders lets Tavelin include them in the scan."},
+    {"Allow Full Disk Access…", "Allow Access to Protected Folders…"},
+    {"Tavelin needs Full Disk Access to look inside “%1”.",
+     "Tavelin needs permission to look inside “%1”."},
+
+    // The explanation of shared space; <b> marks the words set in bold.
+    {"On a Mac, a copied file is often a <b>clone</b>: the copy and the original share the same "
+     "data on disk until one of them changes. Finder, Xcode, Unity and many other tools make "
+     "clones.",
+     "On btrfs and XFS, a copied file is often a <b>clone</b>: the copy and the original share "
+     "the same data on disk until one of them changes. cp, the file manager and many other tools "
+     "make clones."},
+    {"Time Machine’s local snapshots can keep deleted files for up to a day, so the space may "
+     "come back a little later.",
+     "Local btrfs snapshots can keep deleted files for a while, so the space may come back a "
+     "little later."},
+
+    // The Disk tab. Volume labels go around the volume's name: "macOS (" name ")".
+    {"This shows where a disk’s space goes beyond your files: macOS, snapshots, swap and "
+     "recovery. Pick a disk in the sidebar.",
+     "This shows where a disk’s space goes beyond your files: the system, snapshots, swap and "
+     "boot files. Pick a disk in the sidebar."},
+    {"macOS and system", "System and disk"},
+    {"macOS and the disk itself", "The system and the disk itself"},
+    {" Time Machine snapshot", " btrfs snapshot"},
+    {". They hold on to files deleted since then; macOS doesn’t report how much.",
+     ". They hold on to files deleted since then; the system doesn’t report how much."},
+    {"None. Time Machine keeps hourly snapshots on this disk between backups, for up to 24 "
+     "hours.",
+     "None. Snapper and backup tools keep btrfs snapshots on this disk, often hourly or before "
+     "updates."},
+    {"Delete local Time Machine snapshots?", "Delete local btrfs snapshots?"},
+    {"Your backups on the backup disk aren’t affected. You lose the local copies Time Machine "
+     "keeps between backups.",
+     "Your backups on the backup disk aren’t affected. You lose the local copies your snapshot "
+     "tool keeps between backups."},
+    {"Freed by macOS when space runs low", "Freed by the system when space runs low"},
+    {"Free in this container", "Free on this disk"},
+    {"macOS (", "Linux ("},
+    {"Swap and sleep image", "Swap"},
+    {"Boot files (Preboot)", "Boot files ("},
 };
 
 // The Linux text for an original listed above; any other text fails to compile.

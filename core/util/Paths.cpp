@@ -56,6 +56,11 @@ std::string parentPath(std::string_view path) {
     return std::string(path.substr(0, slash));
 }
 
+bool isBelow(std::string_view path, std::string_view folder) {
+    return path.size() > folder.size() && path.starts_with(folder) &&
+           (folder == "/" || path[folder.size()] == '/');
+}
+
 std::string joinPath(std::string_view parent, std::string_view name) {
     std::string result;
     result.reserve(parent.size() + name.size() + 1);

@@ -26,4 +26,8 @@ std::string joinPath(std::string_view parent, std::string_view name);
 // The same, in place: turns `path` into its child's path (walkers reuse one string for speed).
 void appendPathComponent(std::string& path, std::string_view name);
 
+// Whether `path` lies below `folder` (not at it), on a component boundary: "/a/b" is below "/a"
+// and "/", "/ab" is not below "/a".
+bool isBelow(std::string_view path, std::string_view folder);
+
 } // namespace tavelin

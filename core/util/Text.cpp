@@ -151,6 +151,25 @@ std::string lowercased(std::string_view utf8) {
     });
 }
 
+std::vector<std::string_view> alphanumericWords(std::string_view utf8) {
+    std::vector<std::string_view> words;
+    size_t start = 0;
+    for (size_t at = 0; at < utf8.size();) {
+        char32_t c = 0;
+        size_t length = decodeFirst(utf8.substr(at), c);
+        bool inWord = length > 0 && std::isalnum(static_cast<wchar_t>(c), unicodeLocale());
+        if (!inWord) {
+            if (at > start)
+                words.push_back(utf8.substr(start, at - start));
+            start = at + std::max<size_t>(length, 1);
+        }
+        at += std::max<size_t>(length, 1);
+    }
+    if (utf8.size() > start)
+        words.push_back(utf8.substr(start));
+    return words;
+}
+
 std::string capitalizedFirst(std::string_view utf8) {
     char32_t first = 0;
     if (utf8.empty() || decodeFirst(utf8, first) == 0)

@@ -22,5 +22,8 @@ std::string lowercased(std::string_view utf8);
 // and \r; other control characters, line and paragraph separators, and bytes that are not
 // valid UTF-8 become \xHH escapes, byte by byte.
 std::string singleLine(std::string_view text);
+// The runs of letters and digits (any script) in the text, in order; every other character, and
+// every byte that is not valid UTF-8, separates them.
+std::vector<std::string_view> alphanumericWords(std::string_view utf8);
 
 } // namespace tavelin

@@ -1,13 +1,63 @@
 #include "app/ModelFixture.h"
+#include "history/Store.h"
 
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
+#include <condition_variable>
 #include <gtest/gtest.h>
+#include <mutex>
 
 using namespace tavelin;
 
-using AppModelTest = test::ModelFixture;
+namespace {
+
+using namespace std::chrono_literals;
+
+class AppModelTest : public test::ModelFixture {
+protected:
+    History::Store store() { return History::Store(data.path() / "History", 20); }
+
+    // Remembers a scan of the tree an hour ago in which "grows" held 10 MB.
+    void rememberAnEarlierScan() {
+        ScanRecord record{tree.root().string(),
+                          std::chrono::system_clock::now() - 1h,
+                          20'000'000,
+                          20'000'000,
+                          2,
+                          {{"", 20'000'000}, {"grows", 10'000'000}}};
+        ASSERT_FALSE(store().save(record));
+    }
+};
+
+// Holds every thread of a worker pool until opened (at the latest when it goes), so that
+// whatever the model hands to the pool meanwhile waits.
+class PoolGate {
+public:
+    explicit PoolGate(WorkerPool& pool) {
+        for (int i = 0; i < pool.threadCount(); ++i)
+            pool.submit([this] {
+                std::unique_lock lock(mutex_);
+                opened_.wait(lock, [this] { return open_; });
+            });
+    }
+    ~PoolGate() { open(); }
+
+    void open() {
+        {
+            std::lock_guard lock(mutex_);
+            open_ = true;
+        }
+        opened_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable opened_;
+    bool open_ = false; // guarded by mutex_
+};
+
+} // namespace
 
 TEST_F(AppModelTest, NavigationKeepsBackAndForwardHistories) {
     tree.file("a/b/c/file", 2'000'000);
@@ -182,14 +232,14 @@ TEST_F(AppModelTest, WithoutAccessScanningHomeAsksFirstAndStartsOnceGranted) {
     auto shown = model->session();
 
     model->scan(home.root().string());
-    EXPECT_TRUE(model->isAskingForAccess());
+    EXPECT_TRUE(model->access().isAskingForAccess());
     EXPECT_EQ(model->session(), shown) << "the sheet comes instead of the scan";
-    ASSERT_TRUE(model->pendingScan());
-    EXPECT_EQ(model->pendingScan()->path, home.root().string());
+    ASSERT_TRUE(model->access().pendingScan());
+    EXPECT_EQ(model->access().pendingScan()->path, home.root().string());
 
     granted = true;
     ASSERT_TRUE(QTest::qWaitFor([&] { return model->session() != shown; }, 3000));
-    EXPECT_FALSE(model->isAskingForAccess());
+    EXPECT_FALSE(model->access().isAskingForAccess());
     EXPECT_TRUE(model->session()->skipped().empty()) << "access granted: nothing is skipped";
 }
 
@@ -199,16 +249,16 @@ TEST_F(AppModelTest, ClosingTheAccessSheetStartsNothingAndScanningWithoutAccessS
     granted = false;
     auto model = makeModel();
     model->scan(home.root().string());
-    ASSERT_TRUE(model->isAskingForAccess());
-    model->cancelAccessRequest();
+    ASSERT_TRUE(model->access().isAskingForAccess());
+    model->access().cancel();
     granted = true;
     QTest::qWait(1300);
     EXPECT_FALSE(model->session());
 
     granted = false;
     model->scan(home.root().string());
-    ASSERT_TRUE(model->isAskingForAccess());
-    model->scanWithoutAccess();
+    ASSERT_TRUE(model->access().isAskingForAccess());
+    model->access().scanWithoutAccess();
     ASSERT_TRUE(model->session());
     ASSERT_TRUE(QTest::qWaitFor([&] { return !model->session()->isRunning(); }, 20000));
     Node::Ptr desktop = child(model->session()->root(), "Desktop");
@@ -217,7 +267,7 @@ TEST_F(AppModelTest, ClosingTheAccessSheetStartsNothingAndScanningWithoutAccessS
     EXPECT_TRUE(model->showAccessBanner());
     EXPECT_TRUE(QSettings().value("scansWithoutAccess").toBool());
     model->scan(home.root().string());
-    EXPECT_FALSE(model->isAskingForAccess()) << "never asked again";
+    EXPECT_FALSE(model->access().isAskingForAccess()) << "never asked again";
 }
 
 TEST_F(AppModelTest, SharedSpaceIsExplainedOnlyWhenItIsWorthIt) {
@@ -228,13 +278,80 @@ TEST_F(AppModelTest, SharedSpaceIsExplainedOnlyWhenItIsWorthIt) {
     EXPECT_FALSE(AppModel::sharingWorthExplaining(10 * GB, 10 * GB));
 }
 
+TEST_F(AppModelTest, RescanningScansTheSameFolderAgainUnderItsName) {
+    // The path and the name belong to the session that the new scan replaces and frees.
+    tree.file("a folder with a long enough name/file", 2'000'000);
+    const std::string path = tree.path("a folder with a long enough name");
+    auto model = makeModel();
+    model->scan(path, "Shown Name");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model->isScanning(); }, 20000));
+
+    model->rescan();
+    ASSERT_TRUE(model->session());
+    EXPECT_EQ(model->session()->path(), path);
+    EXPECT_EQ(model->session()->root()->name, "Shown Name");
+    EXPECT_EQ(model->sidebarSelection(), path);
+    ASSERT_FALSE(model->recents().empty());
+    EXPECT_EQ(model->recents().front(), path);
+    EXPECT_EQ(model->recents().size(), 1u);
+}
+
+TEST_F(AppModelTest, ANewScanStartsAtItsRootWithoutTheLastZoom) {
+    tree.file("a/file", 2'000'000);
+    auto model = makeModel();
+    ASSERT_TRUE(scanned(*model, tree.root().string()));
+    model->open(child(model->current(), "a"), QRectF(0.5, 0, 0.5, 1));
+    std::optional<QRectF> zoomWhenShown = QRectF();
+    QObject::connect(model.get(), &AppModel::currentChanged, model.get(),
+                     [&] { zoomWhenShown = model->zoomFrom(); });
+    model->scan(tree.root().string());
+    EXPECT_EQ(zoomWhenShown, std::nullopt) << "the new tree must not zoom from the old tile";
+    EXPECT_EQ(model->current(), model->session()->root());
+    EXPECT_TRUE(model->backStack().empty());
+}
+
+TEST_F(AppModelTest, TheHistoryIsReadOffTheUiThreadAndComparedOnceBothScansAreThere) {
+    tree.file("grows/data", 60'000'000);
+    rememberAnEarlierScan();
+    AppEnvironment busy = environment();
+    auto model = std::make_unique<AppModel>(busy);
+    {
+        PoolGate gate(*busy.pool);
+        model->scan(tree.root().string());
+        EXPECT_FALSE(model->history().previousRecord()) << "read on the UI thread";
+        EXPECT_TRUE(model->history().isBusy());
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->history().changesCompared(); }, 20000));
+    ASSERT_TRUE(model->history().previousRecord());
+    ASSERT_EQ(model->history().changes().size(), 1u);
+    EXPECT_EQ(model->history().changes().front().path, "grows");
+}
+
+TEST_F(AppModelTest, HistoryOfAReplacedScanNeverReachesTheNewOne) {
+    tree.file("grows/data", 60'000'000);
+    home.file("other", 1'000'000);
+    rememberAnEarlierScan();
+    AppEnvironment busy = environment();
+    auto model = std::make_unique<AppModel>(busy);
+    {
+        PoolGate gate(*busy.pool);
+        model->scan(tree.root().string());
+        model->scan(home.root().string());
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model->history().isBusy(); }, 20000));
+    QTest::qWait(300); // time for the first scan's read to come back, and be dropped
+    EXPECT_FALSE(model->history().previousRecord());
+    EXPECT_FALSE(model->history().growth(*model->current()));
+    EXPECT_FALSE(model->history().changesCompared());
+}
+
 TEST_F(AppModelTest, ASecondScanListsWhatGrew) {
     tree.file("grows/first", 20'000'000);
     tree.file("steady/file", 15'000'000);
     auto model = makeModel();
     ASSERT_TRUE(scanned(*model, tree.root().string()));
-    EXPECT_FALSE(model->previousRecord());
-    EXPECT_TRUE(model->changes().empty());
+    EXPECT_FALSE(model->history().previousRecord());
+    EXPECT_TRUE(model->history().changes().empty());
     auto folder = data.path() / "History";
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
@@ -248,11 +365,12 @@ TEST_F(AppModelTest, ASecondScanListsWhatGrew) {
     tree.file("grows/second", 60'000'000);
     QTest::qWait(5);
     ASSERT_TRUE(scanned(*model, tree.root().string()));
-    ASSERT_TRUE(model->previousRecord());
-    ASSERT_EQ(model->changes().size(), 1u);
-    const Change& change = model->changes().front();
+    ASSERT_TRUE(model->history().previousRecord());
+    ASSERT_EQ(model->history().changes().size(), 1u);
+    const Change& change = model->history().changes().front();
     EXPECT_EQ(change.path, "grows");
     EXPECT_NEAR(static_cast<double>(change.delta()), 60e6, 1e6);
-    EXPECT_NEAR(static_cast<double>(*model->growth(*child(model->current(), "grows"))), 60e6, 1e6);
-    EXPECT_FALSE(model->growth(*child(model->current(), "steady")).value_or(1) != 0);
+    EXPECT_NEAR(static_cast<double>(*model->history().growth(*child(model->current(), "grows"))),
+                60e6, 1e6);
+    EXPECT_FALSE(model->history().growth(*child(model->current(), "steady")).value_or(1) != 0);
 }

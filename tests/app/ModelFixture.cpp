@@ -12,8 +12,8 @@ void ModelFixture::SetUp() {
     QSettings().clear();
 }
 
-AppModel::Environment ModelFixture::environment() {
-    AppModel::Environment environment;
+AppEnvironment ModelFixture::environment() {
+    AppEnvironment environment;
     environment.queue = std::make_shared<QtMainQueue>();
     environment.pool = std::make_shared<WorkerPool>(3);
     environment.accessProbe = [this] { return granted; };
@@ -41,14 +41,39 @@ std::unique_ptr<AppModel> ModelFixture::makeModel() {
 
 bool ModelFixture::scanned(AppModel& model, const std::string& path) {
     model.scan(path);
-    return model.session() &&
-           QTest::qWaitFor([&] { return !model.session()->isRunning() && !model.isScanning(); },
-                           20000);
+    return model.session() && QTest::qWaitFor(
+                                  [&] {
+                                      return !model.session()->isRunning() && !model.isScanning() &&
+                                             !model.history().isBusy();
+                                  },
+                                  20000);
 }
 
 Node::Ptr ModelFixture::child(const Node::Ptr& node, const std::string& name) {
     Node* found = childNamed(*node, name);
     return found ? found->shared_from_this() : nullptr;
+}
+
+namespace {
+
+Node::Ptr add(const Node::Ptr& parent, const std::string& name, Node::Kind kind, int64_t size) {
+    auto node = Node::make(name, kind);
+    node->size = size;
+    node->unique = size;
+    node->fileCount = kind == Node::Kind::file ? 1 : 0;
+    parent->append(node);
+    node->adjustAncestors(size, size, node->fileCount);
+    return node;
+}
+
+} // namespace
+
+Node::Ptr ModelFixture::file(const Node::Ptr& parent, const std::string& name, int64_t size) {
+    return add(parent, name, Node::Kind::file, size);
+}
+
+Node::Ptr ModelFixture::folder(const Node::Ptr& parent, const std::string& name) {
+    return add(parent, name, Node::Kind::directory, 0);
 }
 
 } // namespace tavelin::test

@@ -1,7 +1,8 @@
 #pragma once
 
 // A test AppModel over fixture trees: settings cleared, history and home in a temporary
-// folder, disks and access as the test sets them.
+// folder, disks and access as the test sets them. Trees are either real folders (`tree`,
+// `home`, then `scanned`) or built in memory and opened without a scan (`file`, `folder`).
 
 #include "AppModel.h"
 #include "support/TemporaryFolder.h"
@@ -16,11 +17,16 @@ class ModelFixture : public ::testing::Test {
 protected:
     void SetUp() override;
     // What a model of the fixture sees: its disks, access, history folder and home.
-    AppModel::Environment environment();
+    AppEnvironment environment();
     std::unique_ptr<AppModel> makeModel();
-    // Scans `path` and waits for the scan to end; false when it did not start or finish.
+    // Scans `path` and waits until the scan and its comparison with the history are done;
+    // false when it did not start or finish.
     bool scanned(AppModel& model, const std::string& path);
     static Node::Ptr child(const Node::Ptr& node, const std::string& name);
+
+    // Appends a file or folder under `parent` and adds its figures to every ancestor.
+    static Node::Ptr file(const Node::Ptr& parent, const std::string& name, int64_t size);
+    static Node::Ptr folder(const Node::Ptr& parent, const std::string& name);
 
     TemporaryFolder data;
     TreeBuilder home{data.path() / "home"};

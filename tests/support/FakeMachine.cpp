@@ -1,7 +1,5 @@
 #include "support/FakeMachine.h"
 
-#include <unordered_set>
-
 namespace tavelin::test {
 
 AdvisorContext FakeMachine::context(Node::Ptr root, std::string home, Date now) const {
@@ -23,8 +21,10 @@ AdvisorContext FakeMachine::context(Node::Ptr root, std::string home, Date now) 
             auto found = texts.find(path);
             return found == texts.end() ? std::nullopt : std::optional(found->second);
         },
-        .installedBundleIDs = [] { return std::unordered_set<std::string>{}; },
-        .cloudProviders = [] { return std::vector<CloudProvider>{}; },
+        .installedBundleIDs = [this] { return installedNames; },
+        .cloudProviders = [this] { return cloudFolders; },
+        .userFolders = userFolders,
+        .installedApps = [this] { return apps; },
     };
 }
 

@@ -11,15 +11,21 @@
 #include <ostream>
 #include <set>
 #include <string>
+#include <unordered_set>
+#include <vector>
 
 namespace tavelin::test {
 
 struct FakeMachine {
-    std::set<std::string> files;               // paths that exist, besides those in `texts`
-    std::map<std::string, std::string> texts;  // readable files and their content
-    std::map<std::string, Date> lastUsedDates; // paths with a known last use
+    std::set<std::string> files;                    // paths that exist, besides those in `texts`
+    std::map<std::string, std::string> texts;       // readable files and their content
+    std::map<std::string, Date> lastUsedDates;      // paths with a known last use
+    std::unordered_set<std::string> installedNames; // names and identifiers of installed apps
+    std::vector<platform::InstalledApp> apps;       // apps the user can remove
+    platform::UserDirectories userFolders;
+    std::vector<CloudProvider> cloudFolders;
 
-    // A context over `root` with this machine's answers; no installed apps, no cloud folders.
+    // A context over `root` with this machine's answers.
     AdvisorContext context(Node::Ptr root, std::string home, Date now) const;
 };
 

@@ -42,6 +42,18 @@ std::string TreeBuilder::file(const std::string& relative, int64_t bytes) {
     return target;
 }
 
+std::string TreeBuilder::file(const std::string& relative, std::string_view content) {
+    fs::create_directories((root_ / relative).parent_path());
+    std::string target = path(relative);
+    int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0 ||
+        ::write(fd, content.data(), content.size()) != static_cast<ssize_t>(content.size()))
+        throw std::runtime_error("cannot write " + target);
+    ::fsync(fd);
+    ::close(fd);
+    return target;
+}
+
 std::string TreeBuilder::sparseFile(const std::string& relative, int64_t bytes) {
     fs::create_directories((root_ / relative).parent_path());
     std::string target = path(relative);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace tavelin::test {
 
@@ -20,6 +21,8 @@ public:
     std::string folder(const std::string& relative);
     // A file holding `bytes` bytes of non-zero data, so its blocks are really allocated.
     std::string file(const std::string& relative, int64_t bytes);
+    // A file holding exactly `content`.
+    std::string file(const std::string& relative, std::string_view content);
     // A file of `bytes` apparent size with no data blocks.
     std::string sparseFile(const std::string& relative, int64_t bytes);
     std::string hardLink(const std::string& existing, const std::string& relative);

@@ -3,22 +3,21 @@
 
 #include "map/TreemapView.h"
 
-#include "MapFixture.h"
+#include "app/ModelFixture.h"
+#include "items/InfoPopover.h"
 #include "map/EmptyFolderView.h"
-#include "map/MapPalette.h"
+#include "map/TileLabels.h"
 #include "map/TreemapRenderer.h"
-#include "window/InfoPopover.h"
 
 #include <QCursor>
 #include <QImage>
-#include <QPainter>
 #include <QTest>
 
 using namespace tavelin;
 
 namespace {
 
-class TreemapViewTest : public test::MapFixture {
+class TreemapViewTest : public test::ModelFixture {
 protected:
     // Opens `root` in a fresh model and shows a map of the given size on it.
     void showMap(const Node::Ptr& root, QSize size) {
@@ -94,6 +93,23 @@ TEST_F(TreemapViewTest, LabelNearTheRightEdgeEndsInsideAndNearTheBottomSitsAbove
     QRectF frame = view->hoverLabel()->frame();
     EXPECT_DOUBLE_EQ(frame.right(), 296);
     EXPECT_DOUBLE_EQ(view->hoverLabel()->center().y(), 72);
+}
+
+TEST_F(TreemapViewTest, HoverFollowsPointerMovementOnly) {
+    showThreeTiles();
+    // The window appeared under a pointer that has not moved since.
+    view->setAttribute(Qt::WA_UnderMouse);
+    model->treeChanged();
+    EXPECT_FALSE(model->hoverIndex()) << "a pointer that never moved hovers nothing";
+
+    QTest::mouseMove(view.get(), QPoint(250, 50));
+    ASSERT_EQ(model->hoveredTile()->node(), c.get());
+    a->size = a->unique = 100'000'000;
+    root->size += 97'000'000;
+    root->sortChildren();
+    model->treeChanged();
+    ASSERT_NE(centreOf(c), QPoint(250, 50)) << "the tiles moved under the resting pointer";
+    EXPECT_EQ(model->hoveredTile()->node(), a.get()) << "the tile now under the pointer";
 }
 
 TEST_F(TreemapViewTest, LeavingTheMapClearsHoverAndLabel) {
@@ -216,6 +232,22 @@ TEST_F(TreemapViewTest, DoubleClickOpensAFileAndSpaceTogglesThePreview) {
     EXPECT_FALSE(model->previewURL());
 }
 
+TEST_F(TreemapViewTest, DoubleClickOnAFolderOpensItAndNoFileInIt) {
+    root = Node::makeRoot("root", "/fixture");
+    Node::Ptr movies = folder(root, "Movies");
+    file(movies, "one.mov", 4'000'000);
+    file(movies, "two.mov", 3'000'000);
+    file(root, "notes", 1'000'000);
+    showMap(root, QSize(400, 200));
+    const TreemapTile* tile = tileOf(movies.get());
+    ASSERT_TRUE(tile && tile->isNested);
+    QPoint header(static_cast<int>(tile->rect.x + 10), static_cast<int>(tile->rect.y + 8));
+    // Through the window system, as a user's double click arrives.
+    QTest::mouseDClick(view->windowHandle(), Qt::LeftButton, {}, header);
+    EXPECT_EQ(model->current(), movies) << "the first click opens the folder";
+    EXPECT_TRUE(opened.empty()) << "the second lands on the folder's files, never clicked";
+}
+
 TEST_F(TreemapViewTest, ClickingSmallFilesSelectsThemAndOpensTheInfoPopover) {
     root = Node::makeRoot("root", "/fixture");
     file(root, "big", 4'000'000);
@@ -264,7 +296,7 @@ TEST_F(TreemapViewTest, EmptyFolderShowsItsState) {
     model->treeChanged();
     EXPECT_EQ(view->emptyFolderView()->title(), QStringLiteral("Can’t Read This Folder"));
     EXPECT_EQ(view->emptyFolderView()->description(),
-              QStringLiteral("Tavelin needs Full Disk Access to look inside “root”."));
+              QStringLiteral("Tavelin needs permission to look inside “root”."));
 
     file(root, "now", 5'000'000);
     model->treeChanged();
@@ -305,14 +337,16 @@ TEST_F(TreemapViewTest, RendersTileColoursFromThePalette) {
         EXPECT_NEAR(actual.green(), expected.green(), 3) << what;
         EXPECT_NEAR(actual.blue(), expected.blue(), 3) << what;
     };
-    using namespace MapPalette;
-    expectNear(pixelAt(*deepest), blend(tileColor(3), Qt::white, 0.2),
+    expectNear(pixelAt(*deepest), QColor(255, 170, 51),
                "a depth-2 folder of colour 3 is orange lightened by 20 % white");
-    expectNear(pixelAt(*tileOf(first.get())), blend(tileColor(0), whiteLevel(0.55), 0.5),
+    expectNear(pixelAt(*tileOf(first.get())), QColor(70, 131, 198),
                "a file is its colour muted by grey");
+    QColor background = view->palette().color(QPalette::Window);
+    auto over = [](int under, int grey) { return qRound(under * 0.45 + grey * 0.55); };
     expectNear(pixelAt(*other),
-               blend(view->palette().color(QPalette::Window), QColor::fromRgb(kSystemGrey), 0.55),
-               "the other tile is grey at 55 % over the background");
+               QColor(over(background.red(), 142), over(background.green(), 142),
+                      over(background.blue(), 147)),
+               "the other tile is the system grey at 55 % over the background");
 }
 
 TEST_F(TreemapViewTest, LabelsAppearAt60PointsWideAndNotAt34) {
@@ -322,11 +356,10 @@ TEST_F(TreemapViewTest, LabelsAppearAt60PointsWideAndNotAt34) {
         tile.content = node;
         tile.rect = {0, 0, width + 2, 40};
         tile.label = node->name;
-        QImage image(120, 42, QImage::Format_ARGB32);
+        QImage image(120, 42, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::black);
-        QPainter painter(&image);
-        TreemapRenderer::draw(painter, {tile});
-        painter.end();
+        TileLabels labels;
+        TreemapRenderer::draw(image, {tile}, labels);
         int bright = 0;
         for (int y = 1; y < 19; ++y)
             for (int x = 0; x < image.width(); ++x) {

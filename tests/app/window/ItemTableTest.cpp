@@ -34,19 +34,10 @@ protected:
     Node::Ptr showFolder(AppModel& model, int count) {
         Node::Ptr root = Node::makeRoot("root", (data.path() / "root").string());
         for (int i = 0; i < count; ++i)
-            addFile(root, QStringLiteral("f%1").arg(i, 3, 10, QLatin1Char('0')).toStdString(),
-                    (count - i) * 2'000'000);
+            file(root, QStringLiteral("f%1").arg(i, 3, 10, QLatin1Char('0')).toStdString(),
+                 (count - i) * 2'000'000);
         model.open(root);
         return root;
-    }
-
-    static Node::Ptr addFile(const Node::Ptr& parent, const std::string& name, int64_t size) {
-        auto node = Node::make(name, Node::Kind::file);
-        node->size = node->unique = size;
-        node->fileCount = 1;
-        parent->append(node);
-        node->adjustAncestors(size, size, 1);
-        return node;
     }
 
     static void clickHeader(ItemTable& table, int column) {
@@ -243,7 +234,7 @@ TEST_F(ItemTableTest, RefreshesKeepSelectionAndScrollPosition) {
     EXPECT_EQ(tableSelection(table), NodeSet{chosen}) << "a new order keeps the selected node";
     EXPECT_EQ(model->selection(), NodeSet{chosen});
 
-    addFile(root, "appeared", 1'500'000);
+    file(root, "appeared", 1'500'000);
     model->treeChanged();
     EXPECT_EQ(table.items().nodes().size(), 101u);
     EXPECT_EQ(tableSelection(table), NodeSet{chosen}) << "a new row set keeps the selection";
@@ -254,24 +245,23 @@ TEST_F(ItemTableTest, RefreshesKeepSelectionAndScrollPosition) {
 TEST_F(ItemTableTest, DoubleClickAndReturnActivateAndSpacePreviews) {
     ItemTable& table = shownTable();
     Node::Ptr root = showFolder(*model, 2);
-    Node::Ptr file = root->children()[0];
-    auto folder = Node::make("inner", Node::Kind::directory);
-    root->append(folder);
-    addFile(folder, "deep", 50'000'000);
+    Node::Ptr first = root->children()[0];
+    Node::Ptr inner = folder(root, "inner");
+    file(inner, "deep", 50'000'000);
     model->treeChanged();
     ASSERT_EQ(names(table), (std::vector<std::string>{"inner", "f000", "f001"}));
 
     QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, rowCenter(table, 1));
     QTest::keyClick(&table, Qt::Key_Space);
     ASSERT_TRUE(model->previewURL());
-    EXPECT_EQ(model->previewURL()->toLocalFile().toStdString(), file->path());
+    EXPECT_EQ(model->previewURL()->toLocalFile().toStdString(), first->path());
     QTest::keyClick(&table, Qt::Key_Return);
-    EXPECT_EQ(opened, std::vector<std::string>{file->path()});
+    EXPECT_EQ(opened, std::vector<std::string>{first->path()});
 
     // A widget's double click arrives as the second click, after a first one.
     QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, rowCenter(table, 0));
     QTest::mouseDClick(table.viewport(), Qt::LeftButton, {}, rowCenter(table, 0));
-    EXPECT_EQ(model->current(), folder);
+    EXPECT_EQ(model->current(), inner);
     EXPECT_EQ(names(table), std::vector<std::string>{"deep"});
 }
 

@@ -1,17 +1,27 @@
 #include "app/ModelFixture.h"
+#include "items/InfoButton.h"
+#include "items/InfoPopover.h"
+#include "map/EmptyFolderView.h"
 #include "util/Format.h"
 #include "window/DroppedFolder.h"
 #include "window/LocationRow.h"
+#include "window/MainWindow.h"
 #include "window/QuickPreview.h"
+#include "window/SharingExplainer.h"
+#include "window/SidebarView.h"
 #include "window/StatusLine.h"
 #include "window/TavelinCommands.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QImage>
+#include <QLabel>
 #include <QMainWindow>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QTest>
+#include <QTreeWidget>
 #include <QUrl>
 #include <fstream>
 
@@ -29,7 +39,67 @@ std::optional<int> tileIndexOf(AppModel& model, const std::string& name) {
     return std::nullopt;
 }
 
+// Every text a widget and those inside it show: labels, buttons, actions and their help.
+QStringList textsOf(const QWidget& root) {
+    QStringList texts;
+    for (const auto* label : root.findChildren<QLabel*>())
+        texts << label->text() << label->toolTip();
+    for (const auto* button : root.findChildren<QAbstractButton*>())
+        texts << button->text() << button->toolTip();
+    for (const auto* action : root.findChildren<QAction*>())
+        texts << action->text() << action->toolTip();
+    return texts;
+}
+
 } // namespace
+
+TEST_F(WindowParts, NoTextNamesWhatALinuxUserCannotFind) {
+    tree.file("file", 2'000'000);
+    tree.file("folder/data", 3'000'000);
+    volumes.push_back(
+        {tree.root().string(), "Disk", tree.root().string(), 10'000'000, 0, false, false});
+    // A disk with every kind of volume and a snapshot, so that the Disk tab says all it can.
+    diskBreakdown = DiskBreakdown{};
+    diskBreakdown->capacity = 10'000'000;
+    diskBreakdown->volumes = {{"/boot", {"Preboot"}, 100'000, "sda1"},
+                              {"root", {"Data", "System"}, 5'000'000, "sda2"},
+                              {"swap", {"VM"}, 1'000'000, "sda3"}};
+    diskBreakdown->purgeable = 10'000;
+    diskBreakdown->free = 3'000'000;
+    diskBreakdown->snapshots = {std::chrono::system_clock::now()};
+    MainWindow window(makeModel(), {});
+    AppModel& model = window.model();
+    ASSERT_TRUE(scanned(model, tree.root().string()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.breakdown().breakdown().has_value(); }, 5000));
+    Node::Ptr root = model.current();
+    Node::Ptr protectedFolder = child(root, "folder");
+    protectedFolder->needsAccess = true;
+    protectedFolder->isUnreadable = true;
+    root->smallFileCount = 3;
+    root->smallFileSize = 3'000;
+
+    QStringList shown = textsOf(window);
+    for (const Node::Ptr& node : {root->remainder(), protectedFolder, root->items().back()}) {
+        auto content = InfoPopover::contentFor(model, *node);
+        shown << content.title << content.paragraphs << content.reasons << InfoButton::help(*node);
+        shown << textsOf(InfoPopover(model, node, &window));
+    }
+    for (const char* name : {"Other used space", "folder"}) {
+        ASSERT_TRUE(tileIndexOf(model, name)) << name;
+        model.setHoverIndex(tileIndexOf(model, name));
+        shown << statusLine(model);
+    }
+    auto empty = EmptyFolderView::textsFor(*protectedFolder);
+    shown << empty.title << empty.description;
+    shown << textsOf(SharingExplainer(model));
+
+    const QRegularExpression macOnly(QStringLiteral(
+        "macOS|\\bMac\\b|Finder|Full Disk Access|Time Machine|APFS|System Settings|Xcode|"
+        "container|Preboot|sleep image"));
+    ASSERT_TRUE(shown.contains(QStringLiteral("Data volume in use"))) << "the Disk tab is read";
+    for (const QString& text : shown)
+        EXPECT_FALSE(text.contains(macOnly)) << text.toStdString();
+}
 
 TEST_F(WindowParts, StatusLineFollowsHoverScanNoticeAndTheFinishedScan) {
     tree.file("big/file", 3'000'000);
@@ -51,7 +121,7 @@ TEST_F(WindowParts, StatusLineFollowsHoverScanNoticeAndTheFinishedScan) {
     EXPECT_TRUE(statusLine(*model).contains(" on disk; deleting it frees "))
         << statusLine(*model).toStdString();
     big->needsAccess = true;
-    EXPECT_EQ(statusLine(*model), "big — skipped, needs Full Disk Access");
+    EXPECT_EQ(statusLine(*model), "big — skipped, needs access to protected folders");
 
     model->setHoverIndex(std::nullopt);
     model->setNotice(QStringLiteral("Moved 2 items to the Trash."));
@@ -69,7 +139,7 @@ TEST_F(WindowParts, StatusLineNamesTheRemainderWhileAndAfterScanning) {
     model->setHoverIndex(rest);
     EXPECT_TRUE(statusLine(*model).startsWith("Other used space — "));
     EXPECT_TRUE(
-        statusLine(*model).endsWith(": macOS, snapshots, and folders that couldn’t be read"));
+        statusLine(*model).endsWith(": the system, snapshots, and folders that couldn’t be read"));
 }
 
 TEST(StatusLine, ElapsedTimeUsesSecondsThenMinutes) {
@@ -91,6 +161,31 @@ TEST_F(WindowParts, ReadOnlyDisksShowNoFreeSpaceBar) {
     EXPECT_FALSE(rows[1].fraction);
     EXPECT_EQ(rows[2].title, "Home folder");
     EXPECT_EQ(rows[2].scanPath, home.root().string());
+}
+
+TEST_F(WindowParts, TheChosenDiskIsHighlightedDownToItsDetailLine) {
+    volumes.push_back({"/", "Computer", "/", 500'000'000'000, 100'000'000'000, true, false});
+    auto model = makeModel();
+    model->setSidebarSelection("/");
+    SidebarView sidebar(*model);
+    sidebar.resize(240, 300);
+    QTreeWidgetItem* disk = sidebar.list().currentItem();
+    ASSERT_TRUE(disk);
+    ASSERT_EQ(disk->text(0), "Computer");
+    QImage image(sidebar.size(), QImage::Format_ARGB32);
+    sidebar.render(&image);
+    QRect row = sidebar.list().visualItemRect(disk).translated(
+        sidebar.list().viewport()->mapTo(&sidebar, QPoint()));
+    // Right of the name and of the detail line and its bar, there is only the background.
+    QColor title = image.pixelColor(row.right() - 2, row.top() + 3);
+    QColor detail = image.pixelColor(row.right() - 2, row.bottom() - 8);
+    EXPECT_NE(title, sidebar.palette().color(QPalette::Base));
+    EXPECT_EQ(detail, title);
+    // The disk is 80 % full: the bar's used part, at the bottom, stands out from the selection.
+    bool barShows = false;
+    for (int y = row.bottom() - 8; y <= row.bottom(); ++y)
+        barShows = barShows || image.pixelColor(row.left() + 40, y) != title;
+    EXPECT_TRUE(barShows);
 }
 
 TEST_F(WindowParts, CommandsFollowTheModelAndActOnlyInTheActiveWindow) {
@@ -155,4 +250,10 @@ TEST_F(WindowParts, QuickPreviewFollowsThePreviewLocation) {
     model->setPreviewURL(QUrl::fromLocalFile(QString::fromStdString(notes)));
     model->setPreviewURL(std::nullopt);
     EXPECT_FALSE(preview.isVisible());
+
+    model->setPreviewURL(QUrl::fromLocalFile(QString::fromStdString(notes)));
+    preview.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&preview));
+    QTest::keyClick(text, Qt::Key_Escape);
+    EXPECT_FALSE(model->previewURL()) << "Escape closes the preview";
 }

@@ -5,8 +5,11 @@
 #include "support/TemporaryFolder.h"
 #include "support/TreeBuilder.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -83,8 +86,37 @@ TEST(AdvisorContextLive, ReadsOnlyUtf8RegularFiles) {
     EXPECT_TRUE(context.fileExists(files.path("dangling")));
     EXPECT_TRUE(context.fileExists(files.path("pipe")));
     EXPECT_FALSE(context.fileExists(files.path("missing")));
-    EXPECT_TRUE(context.installedBundleIDs().empty());
     EXPECT_TRUE(context.cloudProviders().empty());
+}
+
+TEST(AdvisorContextLive, KnowsTheUsersFoldersAndApplications) {
+    test::TemporaryFolder home;
+    std::string config = std::string(std::getenv("XDG_CONFIG_HOME")) + "/user-dirs.dirs";
+    std::string entries = std::string(std::getenv("XDG_DATA_HOME")) + "/applications";
+    std::filesystem::create_directories(entries);
+    std::ofstream(config) << "XDG_DOWNLOAD_DIR=\"$HOME/Téléchargements\"\n";
+    std::ofstream(entries + "/org.example.Editor.desktop")
+        << "[Desktop Entry]\nType=Application\nName=Example Editor\nExec=editor\n";
+    std::ofstream(entries + "/latin1.desktop")
+        << "[Desktop Entry]\nType=Application\nName=Caf\xe9\n";
+    std::string tool = test::TreeBuilder(home.path()).file("Applications/Tool.AppImage", 10);
+
+    auto context = AdvisorContext::live(nullptr, home.string(), Date{});
+    auto installed = context.installedBundleIDs();
+    std::filesystem::remove(config);
+    std::filesystem::remove_all(entries);
+
+    EXPECT_EQ(context.userFolders.downloads, "Téléchargements");
+    EXPECT_EQ(context.userFolders.pictures, "Pictures");
+    EXPECT_TRUE(installed.contains("Example Editor"));
+    EXPECT_TRUE(installed.contains("org.example.Editor"));
+    EXPECT_TRUE(installed.contains("latin1")) << "its id still names it";
+    EXPECT_FALSE(installed.contains("Caf\xe9")) << "a name that is not UTF-8 is no name";
+    EXPECT_EQ(context.installedBundleIDs(), installed) << "read once per run";
+    auto apps = context.installedApps();
+    auto found = std::ranges::find(apps, tool, &platform::InstalledApp::path);
+    ASSERT_NE(found, apps.end()) << "the system's own apps may come with it";
+    EXPECT_EQ(found->name, "Tool");
 }
 
 TEST(Spotlight, LastUsedIsAFileAccessTimeCachedUntilCleared) {

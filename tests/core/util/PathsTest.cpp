@@ -27,6 +27,14 @@ TEST(Paths, LastComponentAndParent) {
     EXPECT_EQ(parentPath("name"), "");
 }
 
+TEST(Paths, BelowMeansInsideOnAComponentBoundary) {
+    EXPECT_TRUE(isBelow("/a/b", "/a"));
+    EXPECT_TRUE(isBelow("/a", "/"));
+    EXPECT_FALSE(isBelow("/a", "/a"));
+    EXPECT_FALSE(isBelow("/ab", "/a"));
+    EXPECT_FALSE(isBelow("/", "/"));
+}
+
 TEST(Paths, JoiningUnderTheRootUsesOneSlash) {
     EXPECT_EQ(joinPath("/", "Users"), "/Users");
     EXPECT_EQ(joinPath("/Users", "me"), "/Users/me");

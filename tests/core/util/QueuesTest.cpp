@@ -1,9 +1,13 @@
 #include "util/ManualQueue.h"
+#include "util/ParallelFor.h"
 #include "util/WorkerPool.h"
 
+#include <algorithm>
 #include <atomic>
+#include <future>
 #include <gtest/gtest.h>
 #include <thread>
+#include <vector>
 
 using namespace tavelin;
 using namespace std::chrono_literals;
@@ -83,4 +87,28 @@ TEST(WorkerPool, HandsResultsBackThroughTheMainQueue) {
     EXPECT_TRUE(queue.runUntil([&] { return results.size() == 10; }, 5s));
     std::sort(results.begin(), results.end());
     EXPECT_EQ(results.back(), 81);
+}
+
+TEST(ParallelFor, CallsTheBodyOnceForEveryIndex) {
+    WorkerPool pool(2);
+    std::vector<std::atomic<int>> calls(1'000);
+    parallelFor(&pool, calls.size(), [&](size_t i) { ++calls[i]; });
+    EXPECT_TRUE(std::all_of(calls.begin(), calls.end(), [](const auto& n) { return n == 1; }));
+    parallelFor(nullptr, 3, [&](size_t i) { ++calls[i]; });
+    EXPECT_EQ(calls[2], 2) << "without a pool the caller does the work";
+}
+
+TEST(ParallelFor, FinishesWhenEveryPoolThreadIsBusyEvenFromInsideThePool) {
+    WorkerPool pool(1);
+    std::atomic<bool> inner = false;
+    std::promise<void> done;
+    // The pool's one thread runs a task that itself spreads work over the same pool.
+    pool.submit([&] {
+        std::atomic<int> sum = 0;
+        parallelFor(&pool, 10, [&](size_t i) { sum += static_cast<int>(i); });
+        inner = sum == 45;
+        done.set_value();
+    });
+    EXPECT_EQ(done.get_future().wait_for(10s), std::future_status::ready);
+    EXPECT_TRUE(inner);
 }

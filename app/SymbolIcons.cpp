@@ -1,4 +1,4 @@
-#include "window/SymbolIcons.h"
+#include "SymbolIcons.h"
 
 #include <QApplication>
 #include <QStyle>

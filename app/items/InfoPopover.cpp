@@ -1,4 +1,4 @@
-#include "window/InfoPopover.h"
+#include "items/InfoPopover.h"
 
 #include "AppModel.h"
 #include "Texts.h"
@@ -13,13 +13,6 @@
 #include <algorithm>
 
 namespace tavelin {
-namespace {
-
-QString quoted(const std::string& name) {
-    return QStringLiteral("“") + QString::fromStdString(name) + QStringLiteral("”");
-}
-
-} // namespace
 
 bool InfoPopover::explains(const Node& node) {
     return node.isPseudo() || (node.isDirectory() && node.needsAccess);
@@ -42,8 +35,7 @@ InfoPopover::Content InfoPopover::contentFor(const AppModel& model, const Node& 
         if (node.shared() > 0)
             content.paragraphs << bytesText(node.shared()) +
                                       QStringLiteral(" of them is shared with copies.");
-        content.paragraphs << QStringLiteral(
-            "To see them one by one, show the folder in the file manager.");
+        content.paragraphs << linuxText("To see them one by one, show the folder in Finder.");
         break;
     }
     case Node::Kind::remainder:
@@ -57,17 +49,15 @@ InfoPopover::Content InfoPopover::contentFor(const AppModel& model, const Node& 
         content.paragraphs << bytesText(node.size) +
                                   QStringLiteral(" of used space is not in any folder the scan "
                                                  "could read. It is usually:");
-        content.reasons << QStringLiteral("macOS itself, on its sealed system volume")
-                        << QStringLiteral("Local Time Machine snapshots")
-                        << QStringLiteral(
-                               "Swap, sleep image and recovery volumes that share the disk");
+        content.reasons << linuxText("macOS itself, on its sealed system volume")
+                        << linuxText("Local Time Machine snapshots")
+                        << linuxText("Swap, sleep image and recovery volumes that share the disk");
         if (const auto& session = model.session()) {
             std::vector<std::string> skipped(session->skipped().begin(), session->skipped().end());
             std::sort(skipped.begin(), skipped.end());
             for (const std::string& path : skipped)
-                content.reasons << QStringLiteral("“") +
-                                       QString::fromStdString(lastPathComponent(path)) +
-                                       QStringLiteral("”, a protected folder that was skipped");
+                content.reasons << quoted(lastPathComponent(path)) +
+                                       QStringLiteral(", a protected folder that was skipped");
             if (session->errors() > 0)
                 content.reasons << countText(session->errors()) +
                                        (session->errors() == 1
@@ -78,12 +68,11 @@ InfoPopover::Content InfoPopover::contentFor(const AppModel& model, const Node& 
     case Node::Kind::directory:
     case Node::Kind::file:
         content.title = QStringLiteral("Skipped: protected folder");
-        content.paragraphs << QStringLiteral("macOS protects ") + quoted(node.name) +
-                                  QStringLiteral(
-                                      ". Without Full Disk Access, reading it would make macOS ask "
-                                      "you for permission, so Tavelin left it out of this scan.")
-                           << QStringLiteral(
-                                  "Full Disk Access lets Tavelin include protected folders.");
+        content.paragraphs
+            << linuxText("macOS protects “%1”. Without Full Disk Access, reading it would make "
+                         "macOS ask you for permission, so Tavelin left it out of this scan.")
+                   .arg(QString::fromStdString(node.name))
+            << linuxText("Full Disk Access lets Tavelin include protected folders.");
         content.offersAccess = true;
         break;
     }
@@ -120,14 +109,14 @@ InfoPopover::InfoPopover(AppModel& model, Node::Ptr node, QWidget* parent)
     AppModel* target = &model_;
     Node::Ptr shown = node_;
     if (content_.offersAccess) {
-        auto* allow = new QPushButton(QStringLiteral("Allow Full Disk Access…"), this);
+        auto* allow = new QPushButton(linuxText("Allow Full Disk Access…"), this);
         connect(allow, &QPushButton::clicked, this, [this, target] {
             close();
             target->askForAccess();
         });
         buttons->addWidget(allow);
     }
-    auto* reveal = new QPushButton(QStringLiteral("Show in File Manager"), this);
+    auto* reveal = new QPushButton(linuxText("Show in Finder"), this);
     connect(reveal, &QPushButton::clicked, this, [this, target, shown] {
         close();
         target->reveal({shown});

@@ -1,9 +1,10 @@
 // The item menu shared by the map and the table, and the info popover's texts.
 
-#include "window/ItemMenu.h"
+#include "items/ItemMenu.h"
 
-#include "MapFixture.h"
-#include "window/InfoPopover.h"
+#include "Texts.h"
+#include "app/ModelFixture.h"
+#include "items/InfoPopover.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -13,10 +14,10 @@ using namespace tavelin;
 
 namespace {
 
-class ItemMenuTest : public test::MapFixture {
+class ItemMenuTest : public test::ModelFixture {
 protected:
     void SetUp() override {
-        MapFixture::SetUp();
+        ModelFixture::SetUp();
         root = Node::makeRoot("root", "/fixture");
         movies = folder(root, "Movies");
         clip = file(movies, "clip.mov", 3'000'000);
@@ -49,15 +50,23 @@ protected:
 
 } // namespace
 
-TEST_F(ItemMenuTest, OffersOpenOnlyForFolders) {
+TEST_F(ItemMenuTest, OffersOpenForFoldersAndQuickLookForWhatIsOnDisk) {
     EXPECT_EQ(entries({movies}),
-              (QStringList{QStringLiteral("Open"), QStringLiteral("Rescan"),
-                           QStringLiteral("Show in File Manager"), QStringLiteral("Copy Path")}));
-    EXPECT_EQ(entries({notes}),
-              (QStringList{QStringLiteral("Show in File Manager"), QStringLiteral("Copy Path")}));
+              (QStringList{"Open", "Rescan", "Show in File Manager", "Quick Look", "Copy Path"}));
+    EXPECT_EQ(entries({notes}), (QStringList{"Show in File Manager", "Quick Look", "Copy Path"}));
+    root->smallFileCount = 2;
+    root->smallFileSize = 500'000;
+    ASSERT_EQ(root->items().back()->kind(), Node::Kind::smallFiles);
+    EXPECT_FALSE(entries({root->items().back()}).contains("Quick Look"))
+        << "the small files of a folder are nothing to preview";
     EXPECT_TRUE(entries({}).isEmpty());
+
+    entries({notes, movies});
+    entry("Quick Look")->trigger();
+    EXPECT_EQ(model->previewURL(), QUrl::fromLocalFile("/fixture/notes"))
+        << "the clicked item, selected or not";
     entries({movies});
-    entry(QStringLiteral("Open"))->trigger();
+    entry("Open")->trigger();
     EXPECT_EQ(model->current(), movies);
 }
 
@@ -80,18 +89,11 @@ TEST_F(ItemMenuTest, CopiesPathsAndRevealsTheNodes) {
     EXPECT_EQ(revealed, (std::vector<std::string>{"/fixture/Movies", "/fixture/notes"}));
 }
 
-TEST(InfoPopover, ExplainsPseudoNodesAndSkippedFoldersOnly) {
-    auto root = Node::makeRoot("disk", "/", 10'000'000);
-    auto skipped = Node::make("Mail", Node::Kind::directory);
-    skipped->needsAccess = true;
-    EXPECT_TRUE(InfoPopover::explains(*root->remainder()));
-    EXPECT_TRUE(InfoPopover::explains(*skipped));
+TEST_F(ItemMenuTest, PopoverExplainsPseudoNodesAndSkippedFoldersInTheirOwnWords) {
     EXPECT_FALSE(InfoPopover::explains(*root));
-    EXPECT_FALSE(InfoPopover::explains(*Node::make("f", Node::Kind::file)));
-}
-
-TEST_F(ItemMenuTest, PopoverTextsFollowTheItem) {
+    EXPECT_FALSE(InfoPopover::explains(*notes));
     auto disk = Node::makeRoot("disk", "/", 10'000'000);
+    EXPECT_TRUE(InfoPopover::explains(*disk->remainder()));
     disk->isScanning = true;
     auto content = InfoPopover::contentFor(*model, *disk->remainder());
     EXPECT_EQ(content.title, QStringLiteral("Not scanned yet"));
@@ -100,16 +102,22 @@ TEST_F(ItemMenuTest, PopoverTextsFollowTheItem) {
     disk->isScanning = false;
     content = InfoPopover::contentFor(*model, *disk->remainder());
     EXPECT_EQ(content.title, QStringLiteral("Other used space"));
-    EXPECT_TRUE(content.reasons.contains(QStringLiteral("Local Time Machine snapshots")));
+    EXPECT_EQ(
+        content.reasons,
+        (QStringList{linuxText("macOS itself, on its sealed system volume"),
+                     linuxText("Local Time Machine snapshots"),
+                     linuxText("Swap, sleep image and recovery volumes that share the disk")}))
+        << "without a scan, no skipped or unreadable items to name";
 
-    auto mail = folder(root, "Mail");
+    auto mail = folder(root, "Mail %1");
     mail->needsAccess = true;
+    EXPECT_TRUE(InfoPopover::explains(*mail));
     content = InfoPopover::contentFor(*model, *mail);
     EXPECT_EQ(content.title, QStringLiteral("Skipped: protected folder"));
     EXPECT_EQ(content.paragraphs.front(),
-              QStringLiteral("macOS protects “Mail”. Without Full Disk Access, reading it would "
-                             "make macOS ask you for permission, so Tavelin left it out of this "
-                             "scan."));
+              QStringLiteral("The system protects “Mail %1”. Without access to protected "
+                             "folders, reading it would make the system ask you for permission, "
+                             "so Tavelin left it out of this scan."));
     EXPECT_TRUE(content.offersAccess);
 
     root->smallFileCount = 4;

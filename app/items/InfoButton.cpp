@@ -1,4 +1,6 @@
-#include "window/InfoButton.h"
+#include "items/InfoButton.h"
+
+#include "Texts.h"
 
 namespace tavelin::InfoButton {
 
@@ -10,11 +12,11 @@ QString help(const Node& node) {
         if (node.isScanning)
             return QStringLiteral(
                 "Used space on this disk the scan hasn’t reached yet. Click for details.");
-        return QStringLiteral("Used space not found in any folder: macOS, snapshots, swap and "
-                              "unreadable folders. Click for details.");
+        return linuxText("Used space not found in any folder: macOS, snapshots, swap and "
+                         "unreadable folders. Click for details.");
     case Node::Kind::directory:
         if (node.needsAccess)
-            return QStringLiteral(
+            return linuxText(
                 "Skipped: macOS protects this folder. Click to allow Full Disk Access.");
         return {};
     case Node::Kind::file:

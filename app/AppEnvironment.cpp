@@ -1,0 +1,32 @@
+#include "AppEnvironment.h"
+
+#include "DataFolder.h"
+#include "FileManager.h"
+#include "QtMainQueue.h"
+#include "privacy/Privacy.h"
+#include "scan/ScanSession.h"
+
+#include <thread>
+
+namespace tavelin {
+
+AppEnvironment AppEnvironment::live() {
+    int workers = ScanSession::workerCount(static_cast<int>(std::thread::hardware_concurrency()));
+    AppEnvironment environment;
+    environment.queue = std::make_shared<QtMainQueue>();
+    environment.pool = std::make_shared<WorkerPool>(workers + 1);
+    environment.workerCount = workers;
+    // Linux has no permission that guards protected folders: access counts as granted.
+    environment.accessProbe = [] { return true; };
+    environment.readVolumes = [] { return platform::readVolumes(); };
+    if (!qEnvironmentVariableIsEmpty("APP_SANDBOX_CONTAINER_ID"))
+        environment.askFolderAccess = [](const std::string&) { return true; };
+    environment.openFile = FileManager::openFile;
+    environment.reveal = FileManager::reveal;
+    environment.historyDirectory = (dataFolder() / "History").string();
+    environment.userHome = Privacy::userHome();
+    environment.disk = BreakdownState::Services::live();
+    return environment;
+}
+
+} // namespace tavelin

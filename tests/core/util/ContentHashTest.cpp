@@ -1,0 +1,90 @@
+#include "util/ContentHash.h"
+
+#include "support/TemporaryFolder.h"
+#include "support/TreeBuilder.h"
+
+#include <fcntl.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace tavelin;
+
+namespace {
+
+std::string pattern(size_t size) {
+    std::string content(size, '\0');
+    for (size_t i = 0; i < content.size(); ++i)
+        content[i] = static_cast<char>(i * 31 % 251);
+    return content;
+}
+
+Sha256Digest digestOf(std::string_view text) {
+    return sha256({reinterpret_cast<const uint8_t*>(text.data()), text.size()});
+}
+
+std::string textOf(const std::vector<uint8_t>& bytes) {
+    return {bytes.begin(), bytes.end()};
+}
+
+struct ContentHashTest : ::testing::Test {
+    test::TemporaryFolder temp;
+    test::TreeBuilder files{temp.path()};
+};
+
+} // namespace
+
+TEST_F(ContentHashTest, FileDigestIsTheDigestOfItsBytesAtChunkBoundaries) {
+    for (size_t size :
+         {size_t{0}, ContentHash::kChunkSize, ContentHash::kChunkSize + 1, size_t{2'500'000}}) {
+        std::string content = pattern(size);
+        auto path = files.file("data" + std::to_string(size), content);
+        EXPECT_EQ(ContentHash::sha256(path), digestOf(content)) << size;
+    }
+}
+
+TEST_F(ContentHashTest, OnlyReadableRegularFilesHaveADigest) {
+    auto path = files.file("data", pattern(10));
+    EXPECT_FALSE(ContentHash::sha256(files.path("missing")));
+    EXPECT_FALSE(ContentHash::sha256(temp.string())) << "a folder";
+    EXPECT_FALSE(ContentHash::sha256(files.symlink(path, "link"))) << "a link is not followed";
+    auto fifo = files.path("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    EXPECT_FALSE(ContentHash::sha256(fifo)) << "a FIFO neither blocks nor counts";
+    std::vector<uint8_t> edges;
+    EXPECT_FALSE(ContentHash::edges(fifo, 16, edges));
+}
+
+TEST_F(ContentHashTest, AStopRequestEndsHashingWithoutADigest) {
+    auto path = files.file("data", pattern(3 * ContentHash::kChunkSize));
+    int asked = 0;
+    EXPECT_FALSE(ContentHash::sha256(path, [&] { return ++asked == 2; }));
+    EXPECT_EQ(asked, 2) << "asked before each chunk, it stops at once";
+}
+
+TEST_F(ContentHashTest, EdgesAreBothEndsWithoutOverlapOrTheWholeOfASmallFile) {
+    std::vector<uint8_t> edges;
+    std::string content = pattern(100);
+    ASSERT_TRUE(ContentHash::edges(files.file("short", content), 100, edges));
+    EXPECT_EQ(textOf(edges), content) << "no longer than the edge: the whole content";
+    ASSERT_TRUE(ContentHash::edges(files.file("between", content), 60, edges));
+    EXPECT_EQ(textOf(edges), content) << "the tail starts where the head ends";
+    ASSERT_TRUE(ContentHash::edges(files.file("long", content), 30, edges));
+    EXPECT_EQ(textOf(edges), content.substr(0, 30) + content.substr(70));
+    ASSERT_TRUE(ContentHash::edges(files.file("empty", ""), 30, edges));
+    EXPECT_TRUE(edges.empty());
+    EXPECT_FALSE(ContentHash::edges(files.path("missing"), 30, edges));
+}
+
+TEST_F(ContentHashTest, ReadingLeavesTheAccessTimeAlone) {
+    auto path = files.file("data", pattern(200'000));
+    // An access time older than the modification time is one every read would renew.
+    struct timespec times[2] = {{1'000'000'000, 0}, {0, UTIME_OMIT}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    std::vector<uint8_t> edges;
+    ASSERT_TRUE(ContentHash::edges(path, 1'000, edges));
+    ASSERT_TRUE(ContentHash::sha256(path));
+    struct stat status;
+    ASSERT_EQ(::stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_atim.tv_sec, 1'000'000'000);
+}

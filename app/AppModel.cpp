@@ -80,7 +80,10 @@ AppModel::AppModel(AppEnvironment environment, QObject* parent)
                             .home = environment_.userHome,
                             .isDemonstration = environment_.isDemonstration,
                             .diskFor = [this](const std::string& path) { return diskFor(path); }},
-                           this)) {
+                           this))
+    , live_(new LiveUpdates(
+          {environment_.queue, environment_.historyDirectory, environment_.isDemonstration},
+          this)) {
     QSettings settings;
     measure_ = measureFromRawValue(settings.value(SettingsKeys::measure).toString().toStdString())
                    .value_or(Measure::allocated);
@@ -94,6 +97,9 @@ AppModel::AppModel(AppEnvironment environment, QObject* parent)
             [this](const PendingScan& scan) { start(scan.path, scan.name); });
     treeChangeTimer_.setSingleShot(true);
     connect(&treeChangeTimer_, &QTimer::timeout, this, &AppModel::treeChanged);
+    connect(live_, &LiveUpdates::notice, this, [this](const QString& text) { setNotice(text); });
+    // What live updates measured again may change what could go.
+    connect(live_, &LiveUpdates::refreshed, advisor_, &AdvisorState::scheduleRefresh);
 }
 
 AppModel::~AppModel() {
@@ -172,6 +178,7 @@ void AppModel::setIsScanning(bool scanning) {
 }
 
 void AppModel::setCurrent(Node::Ptr node) {
+    currentPath_ = node ? node->path() : std::string();
     assign(this, current_, std::move(node), &AppModel::currentChanged);
 }
 
@@ -212,6 +219,19 @@ void AppModel::step(std::vector<Node::Ptr>& from, std::vector<Node::Ptr>& to) {
     if (current_)
         to.push_back(current_);
     goTo(target);
+}
+
+void AppModel::followWalkedFolders() {
+    if (!session_ || !current_ || current_->isAttached())
+        return;
+    Node* nearest = session_->nearestNode(currentPath_);
+    setCurrent(nearest ? nearest->shared_from_this() : session_->root());
+    auto detached = [](const Node::Ptr& node) { return !node->isAttached(); };
+    std::erase_if(backStack_, detached);
+    std::erase_if(forwardStack_, detached);
+    Q_EMIT stacksChanged();
+    setSelection({});
+    setHoverIndex(std::nullopt);
 }
 
 void AppModel::up() {
@@ -526,6 +546,7 @@ void AppModel::treeChanged() {
     setIsScanning(session_ && session_->isRunning());
     if (isScanning_)
         advisor_->duringScan();
+    followWalkedFolders();
     auto now = std::chrono::steady_clock::now();
     if (!isScanning_ && now - volumesRead_ > std::chrono::seconds(10)) {
         volumesRead_ = now;

@@ -5,8 +5,8 @@
 // Views read it and call its operations; results of background work land in it.
 //
 // Lives on the UI thread. Each concern with state and rules of its own (the folder-access flow,
-// the comparison with the previous scan, the disk breakdown, and later the advisor, applying,
-// live updates and the agents) is a QObject helper the model owns, in a file of its own,
+// the comparison with the previous scan, the disk breakdown, live updates, and later the
+// advisor, applying and the agents) is a QObject helper the model owns, in a file of its own,
 // made in the model's constructor from the parts of the environment it needs and reached
 // through an accessor such as `history()`. A field's change signal comes from the object that
 // holds the field: the model for its own fields, the helper for the helper's, so views connect
@@ -21,6 +21,7 @@
 #include "BreakdownState.h"
 #include "HistoryComparison.h"
 #include "KindTotal.h"
+#include "LiveUpdates.h"
 #include "platform/Volumes.h"
 #include "scan/Measure.h"
 #include "scan/Node.h"
@@ -94,6 +95,8 @@ public:
     const BreakdownState& breakdown() const { return *breakdown_; }
     AdvisorState& advisor() { return *advisor_; }
     const AdvisorState& advisor() const { return *advisor_; }
+    LiveUpdates& liveUpdates() { return *live_; }
+    const LiveUpdates& liveUpdates() const { return *live_; }
 
     void setMeasure(Measure measure);
     void setSortOrder(std::vector<SortComparator> order);
@@ -155,8 +158,9 @@ public:
     void deleteLocalSnapshots();
 
     // Scan driving.
-    // Scans the shown root again from the start.
-    void rescan();
+    // Measures a folder again: the given one, else the open one, in place; the root by a new
+    // scan of the same location.
+    void rescan(const Node::Ptr& node = nullptr);
     // Cancels the running scan; what was measured so far stays shown.
     void stopScanning();
     // A folder of the shown tree whose data is partly shared with copies, the one sharing the
@@ -210,6 +214,9 @@ private:
     };
 
     void goTo(const Node::Ptr& node);
+    // After a folder was walked again in place: the open folder, left out of the tree with
+    // everything beneath the walked one, becomes its new node or the nearest folder still there.
+    void followWalkedFolders();
     // Back and forward: leave for the last folder of `from`, keeping the current one in `to`.
     void step(std::vector<Node::Ptr>& from, std::vector<Node::Ptr>& to);
     // The node at a path relative to the scanned root ("" for the root), or nullptr.
@@ -232,6 +239,7 @@ private:
     AppEnvironment environment_;
     std::shared_ptr<ScanSession> session_;
     Node::Ptr current_;
+    std::string currentPath_;
     int64_t version_ = 0;
     std::vector<Node::Ptr> backStack_;
     std::vector<Node::Ptr> forwardStack_;
@@ -258,6 +266,7 @@ private:
     HistoryComparison* history_;
     BreakdownState* breakdown_;
     AdvisorState* advisor_;
+    LiveUpdates* live_;
     bool isScanning_ = false;
     bool launchPathScanned_ = false;
     QTimer treeChangeTimer_;

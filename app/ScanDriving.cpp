@@ -54,15 +54,21 @@ void AppModel::scheduleTreeChange() {
                                    : std::chrono::milliseconds(0));
 }
 
-void AppModel::rescan() {
-    if (session_)
+void AppModel::rescan(const Node::Ptr& node) {
+    if (!session_)
+        return;
+    Node::Ptr target = node ? node : current_ ? current_ : session_->root();
+    if (target == session_->root())
         scan(session_->path(), session_->root()->name);
+    else
+        session_->rescan(target);
 }
 
 void AppModel::stopScanning() {
     if (!session_ || !session_->isRunning())
         return;
     session_->cancel();
+    live_->stopWatcher();
     treeChanged();
 }
 
@@ -117,6 +123,7 @@ void AppModel::start(std::string path, std::optional<std::string> name) {
         if (model && model->session_.get() == raw)
             model->scanFinished(root);
     };
+    live_->scanStarted(session);
     resetPerScanState(session);
     session_ = session;
     Q_EMIT sessionChanged();
@@ -138,8 +145,6 @@ void AppModel::start(std::string path, std::optional<std::string> name) {
 }
 
 void AppModel::resetPerScanState(const std::shared_ptr<ScanSession>& session) {
-    // Each later helper (applying, live updates) clears its per-scan state here with its own
-    // issue.
     const std::string& path = session->path();
     setSearchText({});
     history_->begin(path, session->root());
@@ -184,7 +189,7 @@ void AppModel::scanFinished(const Node::Ptr& root) {
     advisor_->run(root, volumeScanning(session_->path()) != nullptr);
     if (environment_.askNotificationPermission)
         environment_.askNotificationPermission();
-    // The folder watcher starts here, with its own issue.
+    live_->restartWatcher();
 }
 
 void AppModel::introduceSharing(const Node& root) {

@@ -15,6 +15,7 @@ inline constexpr const char* hiddenProjects = "hiddenProjects";         // empty
 inline constexpr const char* hiddenDetectors = "hiddenDetectors";       // empty
 inline constexpr const char* hiddenCandidates = "hiddenCandidates";     // empty
 inline constexpr const char* scan = "scan";                             // none
+inline constexpr const char* liveUpdates = "liveUpdates";               // true
 inline constexpr const char* diskWarnings = "diskWarnings";             // true
 inline constexpr const char* askedForNotificationPermission =
     "askedForNotificationPermission";                               // false

@@ -1,6 +1,7 @@
 #include "platform/DirectoryReader.h"
 
 #include <cerrno>
+#include <dirent.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -18,6 +19,10 @@ bool DirectoryReader::next(int directoryFd) {
         error_ = got < 0 ? errno : 0;
         return got > 0;
     }
+}
+
+bool DirectoryReader::mayBeFolder(unsigned char type) {
+    return type == DT_DIR || type == DT_UNKNOWN;
 }
 
 } // namespace tavelin::platform

@@ -28,8 +28,16 @@ public:
     // false; returns whether it went through the whole batch.
     template <typename Visit>
     bool forEach(Visit visit) const;
+    // The same for the entries that may be folders: those the file system says are, and those
+    // whose type it does not tell.
+    template <typename Visit>
+    bool forEachFolder(Visit visit) const;
 
 private:
+    static bool mayBeFolder(unsigned char type);
+    template <typename Visit, typename Wanted>
+    bool visitWhere(Visit& visit, Wanted wanted) const;
+
     struct Entry {
         uint64_t inode;
         int64_t offset;
@@ -43,18 +51,28 @@ private:
     int error_ = 0;
 };
 
-template <typename Visit>
-bool DirectoryReader::forEach(Visit visit) const {
+template <typename Visit, typename Wanted>
+bool DirectoryReader::visitWhere(Visit& visit, Wanted wanted) const {
     for (size_t at = 0; at < filled_;) {
         const auto* entry = reinterpret_cast<const Entry*>(buffer_.get() + at);
         at += entry->length;
         std::string_view name(entry->name);
-        if (name == "." || name == "..")
+        if (!wanted(entry->type) || name == "." || name == "..")
             continue;
         if (!visit(name))
             return false;
     }
     return true;
+}
+
+template <typename Visit>
+bool DirectoryReader::forEach(Visit visit) const {
+    return visitWhere(visit, [](unsigned char) { return true; });
+}
+
+template <typename Visit>
+bool DirectoryReader::forEachFolder(Visit visit) const {
+    return visitWhere(visit, mayBeFolder);
 }
 
 } // namespace tavelin::platform

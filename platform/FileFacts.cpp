@@ -8,8 +8,8 @@
 namespace tavelin::platform {
 
 int readFileFacts(int directoryFd, const char* name, FileFacts& facts) {
-    constexpr unsigned kWanted =
-        STATX_TYPE | STATX_NLINK | STATX_INO | STATX_MTIME | STATX_BLOCKS | STATX_MNT_ID;
+    constexpr unsigned kWanted = STATX_TYPE | STATX_NLINK | STATX_INO | STATX_MTIME | STATX_CTIME |
+                                 STATX_BLOCKS | STATX_MNT_ID;
     struct statx status;
     if (::statx(directoryFd, name, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC | AT_EMPTY_PATH,
                 kWanted, &status) != 0)
@@ -24,6 +24,8 @@ int readFileFacts(int directoryFd, const char* name, FileFacts& facts) {
         (status.stx_mask & STATX_BLOCKS) ? static_cast<int64_t>(status.stx_blocks) * 512 : 0;
     facts.modifiedSeconds = status.stx_mtime.tv_sec;
     facts.modifiedNanoseconds = status.stx_mtime.tv_nsec;
+    facts.changedSeconds = status.stx_ctime.tv_sec;
+    facts.changedNanoseconds = status.stx_ctime.tv_nsec;
     return 0;
 }
 

@@ -28,6 +28,10 @@ struct FileFacts {
     int64_t allocated = 0; // blocks × 512
     int64_t modifiedSeconds = 0;
     uint32_t modifiedNanoseconds = 0;
+    // When the entry itself last changed: for a folder, when an entry was added, removed or
+    // renamed in it.
+    int64_t changedSeconds = 0;
+    uint32_t changedNanoseconds = 0;
 
     FileId id() const { return {device, inode}; }
 };

@@ -16,8 +16,10 @@ void fill(QMenu& menu, AppModel& model, const std::vector<Node::Ptr>& nodes) {
         QObject::connect(menu.addAction(title), &QAction::triggered, target, std::move(run));
     };
     Node::Ptr first = nodes.front();
-    if (first->isDirectory())
+    if (first->isDirectory()) {
         add(QStringLiteral("Open"), [target, first] { target->activate(first); });
+        add(QStringLiteral("Rescan"), [target, first] { target->rescan(first); });
+    }
     if (nodes.size() == 1) {
         auto results = model.searchResults();
         if (std::find(results.begin(), results.end(), first) != results.end())

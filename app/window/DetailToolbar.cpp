@@ -24,7 +24,7 @@ DetailToolbar::DetailToolbar(AppModel& model, TavelinCommands& commands, QWidget
     connect(stop_, &QAction::triggered, &model_, &AppModel::stopScanning);
     scanningLabel_ = addWidget(new QLabel(QStringLiteral("Scanning"), this));
     rescan_ = addAction(symbolIcon("arrow.clockwise"), QStringLiteral("Rescan"));
-    connect(rescan_, &QAction::triggered, &model_, &AppModel::rescan);
+    connect(rescan_, &QAction::triggered, &model_, [this] { model_.rescan(); });
     addSeparator();
     addAction(commands.showInFileManager);
     addAction(commands.moveToTrash);

@@ -1,13 +1,21 @@
 #pragma once
 
 // The hard-linked files one scan has met, shared by all its walkers so that a file with
-// several names is counted once, by whichever walker meets it first.
-// Thread safety: every member function may be called from any thread; `seen_` is guarded by
+// several names is counted once, by whichever walker meets it first, in the folder where it met
+// it. Folders measured again after the scan claim their files through the same set: a file
+// counted in another folder stays counted there, and one whose counted name has gone is
+// counted again by the next folder measured that holds it.
+// Thread safety: every member function may be called from any thread; `counted_` is guarded by
 // `lock_`, which is never held while another scan lock is.
+
+#include "platform/FileFacts.h"
 
 #include <cstdint>
 #include <mutex>
+#include <unordered_map>
 #include <unordered_set>
+#include <utility>
+#include <vector>
 
 namespace tavelin {
 
@@ -18,9 +26,17 @@ public:
         uint64_t ino = 0;
         bool operator==(const Key&) const = default;
     };
+    using Folder = platform::FileId;
 
-    // Records the file; returns false when it was already there.
-    bool insert(Key key);
+    // Records the file as counted in `folder`; returns false when it was counted already.
+    bool insert(Key key, Folder folder);
+    // For a folder measured again: whether a file it holds counts there, because no folder
+    // counts it yet (this one does from now on) or this one already does.
+    bool claim(Key key, Folder folder);
+    // After folders were measured again: their files that they no longer hold (`held` lists
+    // what they do) count nowhere until a folder that holds them claims them.
+    void release(const std::vector<Folder>& measured,
+                 const std::vector<std::pair<Key, Folder>>& held);
 
 private:
     struct KeyHash {
@@ -28,9 +44,14 @@ private:
             return key.ino * 0x9E3779B97F4A7C15ULL ^ key.dev;
         }
     };
+    struct FolderHash {
+        size_t operator()(const Folder& folder) const {
+            return folder.inode * 0x9E3779B97F4A7C15ULL ^ folder.device;
+        }
+    };
 
     std::mutex lock_;
-    std::unordered_set<Key, KeyHash> seen_; // guarded by lock_
+    std::unordered_map<Key, Folder, KeyHash> counted_; // guarded by lock_
 };
 
 } // namespace tavelin

@@ -1,12 +1,52 @@
 #include "scan/ScanSession.h"
 
 #include "platform/Directories.h"
+#include "platform/Files.h"
 #include "util/Paths.h"
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
+#include <unordered_set>
 
 namespace tavelin {
+namespace {
+
+struct Figures {
+    int64_t size = 0;
+    int64_t unique = 0;
+    int64_t files = 0;
+
+    static Figures of(const Node& node) { return {node.size, node.unique, node.fileCount}; }
+    Figures& operator+=(const Figures& other) {
+        size += other.size;
+        unique += other.unique;
+        files += other.files;
+        return *this;
+    }
+    Figures& operator-=(const Figures& other) {
+        size -= other.size;
+        unique -= other.unique;
+        files -= other.files;
+        return *this;
+    }
+    friend Figures operator-(Figures a, const Figures& b) { return a -= b; }
+};
+
+void adjustAncestors(Node& node, const Figures& change) {
+    node.adjustAncestors(change.size, change.unique, change.files);
+}
+
+bool worthShowing(const Figures& change) {
+    return std::llabs(change.size) + std::llabs(change.unique) >= ScanSession::visibleChange;
+}
+
+void call(const std::function<void()>& done) {
+    if (done)
+        done();
+}
+
+} // namespace
 
 // Gives a whole walk's sub-folders to idle workers, from the walker threads. Every walk of the
 // job, given folders included, publishes into the job's counter and may give away in turn.
@@ -239,7 +279,7 @@ void ScanSession::launch(Job& job) {
     ++inFlight_;
     active_.push_back(&job);
     std::string path = job.node->path();
-    std::string beneath = path.substr(path_ == "/" ? 1 : path_.size() + 1);
+    std::string beneath = this->beneath(path);
     std::shared_ptr<Sharer> sharer;
     if (!job.split) {
         sharer = std::make_shared<Sharer>(Sharer::Walk{.session = weak_from_this(),
@@ -477,6 +517,11 @@ void ScanSession::finish() {
 void ScanSession::cancel() {
     cancelFlag_->cancel();
     isRunning_ = false;
+    // What waits for tree updates to resume ends now, without changing the tree.
+    auto held = std::move(heldWork_);
+    heldWork_.clear();
+    for (auto& work : held)
+        work();
 }
 
 void ScanSession::pauseTreeUpdates() {
@@ -489,6 +534,10 @@ void ScanSession::resumeTreeUpdates() {
     heldRemovals_.clear();
     for (const auto& node : removals)
         remove(node);
+    auto held = std::move(heldWork_);
+    heldWork_.clear();
+    for (auto& work : held)
+        work();
     pump();
 }
 
@@ -533,6 +582,265 @@ void ScanSession::lowerOwnFigures(const Node* folder, int64_t size, int64_t uniq
         job->own.size -= size;
         job->own.unique -= unique;
         job->own.files -= files;
+    }
+}
+
+std::string ScanSession::beneath(const std::string& path) const {
+    if (path == path_)
+        return ".";
+    return path.substr(path_ == "/" ? 1 : path_.size() + 1);
+}
+
+void ScanSession::whenUnpaused(std::function<void()> work) {
+    if (isPaused_)
+        heldWork_.push_back(std::move(work));
+    else
+        work();
+}
+
+void ScanSession::rescan(const Node::Ptr& node, std::function<void()> done) {
+    whenUnpaused([this, node, done = std::move(done)] { startRescan(node, true, done); });
+}
+
+void ScanSession::refresh(const std::string& directoryAt, std::function<void()> done) {
+    whenUnpaused([this, path = directoryAt, done = std::move(done)] { startRefresh(path, done); });
+}
+
+// `tellAlways`: a rescan someone asked for shows its progress and its result, however small;
+// the walk of a folder that a listing found new shows only what is worth showing.
+void ScanSession::startRescan(const Node::Ptr& node, bool tellAlways, Done done) {
+    if (cancelled() || !rootListed_ || !node->isDirectory() || !inShownTree(*node)) {
+        call(done);
+        return;
+    }
+    std::string path = node->path();
+    if (beingRewalked(path)) {
+        waiting_.push_back({std::move(path), true, std::move(done)});
+        return;
+    }
+    if (node->isScanning) {
+        call(done);
+        return;
+    }
+    node->isScanning = true;
+    rewalking_.push_back(node);
+    if (tellAlways)
+        changed();
+    walkAgain(
+        path, true,
+        [node, path, tellAlways, done = std::move(done)](ScanSession& session, Node::Ptr walked) {
+            session.whenUnpaused([&session, node, path, walked, tellAlways, done] {
+                session.graftRescan(node, path, walked, tellAlways, done);
+            });
+        });
+}
+
+void ScanSession::graftRescan(const Node::Ptr& node, const std::string& path,
+                              const Node::Ptr& walked, bool tellAlways, Done done) {
+    node->isScanning = false;
+    // A node that left the tree meanwhile (removed, or replaced by a walk above it) takes
+    // nothing: what replaced it is at least as new.
+    if (!cancelled() && inShownTree(*node)) {
+        if (walked) {
+            Figures before = Figures::of(*node);
+            node->absorb(*walked);
+            Figures change = Figures::of(*node) - before;
+            adjustAncestors(*node, change);
+            bytes_ = root_->size;
+            files_ = root_->fileCount;
+            if (tellAlways || worthShowing(change))
+                changed();
+        } else if (platform::pathExists(path.c_str())) {
+            node->isUnreadable = true;
+            changed();
+        } else {
+            remove(node);
+        }
+    }
+    rewalkEnded(node);
+    call(done);
+}
+
+void ScanSession::startRefresh(const std::string& path, Done done) {
+    Node* found = isRunning_ || cancelled() || !rootListed_ ? nullptr : nearestNode(path);
+    if (!found) {
+        call(done);
+        return;
+    }
+    std::string at = found->path();
+    if (beingRewalked(at)) {
+        waiting_.push_back({std::move(at), false, std::move(done)});
+        return;
+    }
+    if (!found->isDirectory() || found->isScanning || found->needsAccess) {
+        call(done);
+        return;
+    }
+    walkAgain(at, false,
+              [node = found->shared_from_this(), at, done = std::move(done)](ScanSession& session,
+                                                                             Node::Ptr listing) {
+                  session.whenUnpaused([&session, node, at, listing, done] {
+                      session.graftListing(node, at, listing, done);
+                  });
+              });
+}
+
+void ScanSession::graftListing(const Node::Ptr& node, const std::string& path,
+                               const Node::Ptr& listing, Done done) {
+    // A walk of the folder, or of one above it, that began since lists it afresh.
+    if (cancelled() || !inShownTree(*node) || beingRewalked(path)) {
+        call(done);
+        return;
+    }
+    if (!listing) {
+        // A folder that is still there but cannot be opened keeps what it showed.
+        if (!platform::pathExists(path.c_str()))
+            remove(node);
+        call(done);
+        return;
+    }
+    Relisted relisted = reconcile(*node, *listing);
+    bytes_ = root_->size;
+    files_ = root_->fileCount;
+    // The new sub-folders show as being walked from the first moment they show.
+    walkArrived(relisted.arrived, std::move(done));
+    if (relisted.visible)
+        changed();
+}
+
+// The folder keeps the sub-folders still listed, with their figures; takes its files, its small
+// files' figures and its own blocks from the listing; and gains the new sub-folders, counting
+// their own blocks until their walks bring the rest. A folder that can no longer be listed
+// comes out as a new scan would show it: empty and unreadable.
+ScanSession::Relisted ScanSession::reconcile(Node& node, Node& listing) {
+    Figures before = Figures::of(node);
+    Figures subfolders = before;
+    subfolders -= Figures{node.smallFileSize, node.smallFileUnique, node.smallFileCount};
+    std::unordered_set<std::string_view> listed;
+    for (const auto& child : listing.children())
+        if (child->isDirectory())
+            listed.insert(child->name);
+    std::unordered_set<std::string_view> kept;
+    Relisted relisted;
+    for (const auto& child : node.children()) {
+        if (child->isDirectory() && listed.contains(child->name)) {
+            kept.insert(child->name);
+            continue;
+        }
+        subfolders -= Figures::of(*child);
+        relisted.visible |= child->isDirectory();
+    }
+    std::vector<Node::Ptr> taken = listing.children();
+    listing.removeChildren([](const Node&) { return true; });
+    node.removeChildren(
+        [&](const Node& child) { return !child.isDirectory() || !kept.contains(child.name); });
+    Figures arrived;
+    for (const auto& child : taken)
+        if (!child->isDirectory())
+            node.append(child);
+    for (const auto& child : taken) {
+        if (!child->isDirectory() || kept.contains(child->name))
+            continue;
+        arrived += Figures::of(*child);
+        node.append(child);
+        relisted.arrived.push_back(child);
+    }
+    node.smallFileCount = listing.smallFileCount;
+    node.smallFileSize = listing.smallFileSize;
+    node.smallFileUnique = listing.smallFileUnique;
+    node.size = subfolders.size + listing.size + arrived.size;
+    node.unique = subfolders.unique + listing.unique + arrived.unique;
+    node.fileCount = subfolders.files + listing.fileCount + arrived.files;
+    node.isUnreadable = listing.isUnreadable;
+    node.modified = listing.modified;
+    node.sortChildren();
+    Figures change = Figures::of(node) - before;
+    adjustAncestors(node, change);
+    relisted.visible |= !relisted.arrived.empty() || worthShowing(change);
+    return relisted;
+}
+
+// Walks the new sub-folders side by side; `done` runs once all are back.
+void ScanSession::walkArrived(const std::vector<Node::Ptr>& arrived, Done done) {
+    std::vector<Node::Ptr> walks;
+    for (const auto& folder : arrived)
+        if (!folder->needsAccess)
+            walks.push_back(folder);
+    if (walks.empty()) {
+        call(done);
+        return;
+    }
+    auto remaining = std::make_shared<size_t>(walks.size());
+    for (const auto& folder : walks)
+        startRescan(folder, false, [remaining, done] {
+            if (--*remaining == 0)
+                call(done);
+        });
+}
+
+void ScanSession::walkAgain(const std::string& path, bool descend,
+                            std::function<void(ScanSession&, Node::Ptr)> then) {
+    context_.pool->submit([weak = weak_from_this(), queue = context_.queue,
+                           rootFolder = rootFolder_, links = links_, skip = skipped_,
+                           cancel = cancelFlag_, path, beneath = beneath(path), descend,
+                           threshold = threshold_, mount = volumeDevice_, then = std::move(then)] {
+        ScanCounter counter;
+        Node::Ptr result = TreeScanner::scan(path, {.counter = counter,
+                                                    .links = *links,
+                                                    .skip = *skip,
+                                                    .isCancelled = [&] { return cancel->isSet(); },
+                                                    .threshold = threshold,
+                                                    .descend = descend,
+                                                    .mount = mount,
+                                                    .base = rootFolder->get(),
+                                                    .beneath = beneath,
+                                                    .claimLinks = true});
+        queue->post([weak, then, result = std::move(result)] {
+            if (auto session = weak.lock())
+                then(*session, result);
+        });
+    });
+}
+
+// The node at the path, else at the nearest folder above it, the root included.
+Node* ScanSession::nearestNode(const std::string& path) const {
+    std::string at = standardizedPath(path);
+    while (at.size() >= path_.size()) {
+        if (Node* found = root_->descendant(at))
+            return found;
+        std::string up = parentPath(at);
+        if (up == at)
+            break;
+        at = std::move(up);
+    }
+    return nullptr;
+}
+
+bool ScanSession::beingRewalked(const std::string& path) const {
+    for (const auto& node : rewalking_) {
+        if (!inShownTree(*node))
+            continue;
+        std::string walked = node->path();
+        if (path == walked || walked == "/" ||
+            (path.starts_with(walked) && path.size() > walked.size() && path[walked.size()] == '/'))
+            return true;
+    }
+    return false;
+}
+
+// Measurements that waited for this walk go on, unless another walk above them still runs.
+void ScanSession::rewalkEnded(const Node::Ptr& node) {
+    std::erase(rewalking_, node);
+    auto waiting = std::move(waiting_);
+    waiting_.clear();
+    for (Waiting& next : waiting) {
+        if (beingRewalked(next.path)) {
+            waiting_.push_back(std::move(next));
+        } else if (Node* found = next.rescan ? root_->descendant(next.path) : nullptr) {
+            startRescan(found->shared_from_this(), true, std::move(next.done));
+        } else {
+            startRefresh(next.path, std::move(next.done));
+        }
     }
 }
 

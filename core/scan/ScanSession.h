@@ -7,6 +7,9 @@
 // another one idle hands it sub-folders itself, without the UI thread; a job is grafted once
 // everything it gave away is back, so results and progress are as one walker would give them.
 //
+// After the scan, `rescan` and `refresh` measure changed folders again, each on a background
+// walker of its own, and graft the result in place on the UI thread.
+//
 // Threads: every member function runs on the UI thread (the thread that runs `queue`), and
 // so do `onChange` and `onFinish`. Walkers touch only their own subtree and the shared
 // LinkSet, ScanCounter and CancelFlag; the UI thread never waits on them. Held by a
@@ -86,6 +89,21 @@ public:
     void resumeTreeUpdates();
     // Takes a node out of the shown tree and the totals (after the user deleted or moved it).
     void remove(const Node::Ptr& node);
+    // Walks a folder's whole subtree again (the root's too) and grafts it in place, adjusting
+    // every ancestor: a folder gone is removed, one that cannot be walked any more is marked
+    // unreadable. Nothing for a folder the scan is still measuring. While the folder or one
+    // above it is being walked again already, waits for that walk, then walks. `done` runs once
+    // it is all over, whatever came of it.
+    void rescan(const Node::Ptr& node, std::function<void()> done = {});
+    // Lists one folder again: the node at the path, else its nearest ancestor in the tree. Takes
+    // its files and its sub-folders as they are now (those that vanished leave, new ones arrive
+    // and are then walked), adjusts every ancestor, and tells `onChange` only of a change worth
+    // showing. Nothing while the scan runs; a folder gone is removed. Waits, like `rescan`, for
+    // a walk of the folder or one above it. `done` runs once the new sub-folders are walked.
+    void refresh(const std::string& directoryAt, std::function<void()> done = {});
+    // The node at the path, else the nearest folder above it in the tree, the root included;
+    // nullptr for a path outside the scanned folder.
+    Node* nearestNode(const std::string& path) const;
     double elapsed() const;
 
     std::function<void()> onChange;
@@ -136,6 +154,19 @@ private:
         std::vector<SharedResult> shared;
     };
 
+    using Done = std::function<void()>;
+    // A measurement waiting for a walk of its folder, or of one above it, to end.
+    struct Waiting {
+        std::string path;
+        bool rescan = false;
+        Done done;
+    };
+    // What listing a folder again changed.
+    struct Relisted {
+        std::vector<Node::Ptr> arrived; // new sub-folders, still to walk
+        bool visible = false;
+    };
+
     void listRoot();
     void addJobs(Job* parent, const Node& folder,
                  const std::vector<TreeScanner::ListedFolder>& subfolders);
@@ -157,6 +188,25 @@ private:
     void tick();
     void finish();
     bool cancelled() const { return cancelFlag_->isSet(); }
+    // The path relative to the root folder, "." for the root itself.
+    std::string beneath(const std::string& path) const;
+
+    void whenUnpaused(std::function<void()> work);
+    void startRescan(const Node::Ptr& node, bool tellAlways, Done done);
+    void graftRescan(const Node::Ptr& node, const std::string& path, const Node::Ptr& walked,
+                     bool tellAlways, Done done);
+    void startRefresh(const std::string& path, Done done);
+    void graftListing(const Node::Ptr& node, const std::string& path, const Node::Ptr& listing,
+                      Done done);
+    Relisted reconcile(Node& node, Node& listing);
+    void walkArrived(const std::vector<Node::Ptr>& arrived, Done done);
+    // Walks (or only lists) `path` on the pool with a counter of its own, claiming files with
+    // several names from the scan's set, and hands the result to `then` on the UI thread while
+    // the session lives.
+    void walkAgain(const std::string& path, bool descend,
+                   std::function<void(ScanSession&, Node::Ptr)> then);
+    bool beingRewalked(const std::string& path) const;
+    void rewalkEnded(const Node::Ptr& node);
 
     Context context_;
     std::string path_;
@@ -200,6 +250,12 @@ private:
     // the errors of done jobs are folded into `finishedErrors_` once.
     std::vector<Job*> active_;
     int64_t finishedErrors_ = 0;
+
+    // Measuring again after the scan: folders being walked again, what waits for them, and what
+    // waits for tree updates to resume.
+    std::vector<Node::Ptr> rewalking_;
+    std::vector<Waiting> waiting_;
+    std::vector<std::function<void()>> heldWork_;
 };
 
 } // namespace tavelin

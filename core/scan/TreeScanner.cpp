@@ -14,7 +14,8 @@ Walker makeWalker(const platform::FileFacts& top, int fd, const Options& options
                               .threshold = options.threshold,
                               .descend = options.descend,
                               .shareAware = platform::canShareExtents(fd),
-                              .sharing = options.sharing};
+                              .sharing = options.sharing,
+                              .claimLinks = options.claimLinks};
     return Walker(settings, options.counter, options.links, options.skip, options.isCancelled);
 }
 
@@ -28,6 +29,8 @@ void finishWalk(Walker& walker, const Options& options) {
     walker.flush(nullptr);
     if (options.tally)
         options.tally->value.merge(walker.tally());
+    if (options.claimLinks && !walker.cancelled())
+        options.links.release(walker.measured(), walker.held());
 }
 
 } // namespace
@@ -52,7 +55,7 @@ Node::Ptr scan(const std::string& path, const Options& options) {
     platform::UniqueFd listing = platform::openListing(place.get());
     place.reset();
     if (listing) {
-        walker.walk(std::move(listing), *root, path);
+        walker.walk(std::move(listing), *root, path, top.id());
     } else {
         root->isUnreadable = true;
         options.counter.addErrors(1);
@@ -86,7 +89,7 @@ std::vector<Node::Ptr> scanShared(const SharedFolders& shared, const Options& op
         Node::Ptr root = makeTop(path, top);
         if (top.mount == parent.mount) {
             walker.countOwnBlocks(*root, top.allocated);
-            walker.walk(std::move(fd), *root, path);
+            walker.walk(std::move(fd), *root, path, top.id());
         }
         results.push_back(std::move(root));
         if (walker.cancelled())

@@ -73,6 +73,10 @@ struct Options {
     // When set, a walk that sees an idle worker gives it the later half of the sub-folders it
     // has yet to enter at that level.
     Sharing* sharing = nullptr;
+    // Measuring folders again after the scan: files with several names count where `links`
+    // counts them already (or, counted nowhere, here), and those the folders no longer hold are
+    // released.
+    bool claimLinks = false;
 };
 
 // Walks the folder `path` names (absolute; it names the nodes and the skip checks): returns its

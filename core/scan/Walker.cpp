@@ -33,9 +33,9 @@ void Walker::countOwnBlocks(Node& folder, int64_t allocated) {
     pending_.unique += allocated;
 }
 
-void Walker::walk(platform::UniqueFd fd, Node& node, std::string_view path) {
+void Walker::walk(platform::UniqueFd fd, Node& node, std::string_view path, platform::FileId id) {
     path_.assign(path);
-    enter(std::move(fd), node);
+    enter(std::move(fd), node, id);
     if (!settings_.descend) {
         levels_.clear();
         if (!cancelled_)
@@ -59,14 +59,18 @@ void Walker::walk(platform::UniqueFd fd, Node& node, std::string_view path) {
     levels_.clear();
 }
 
-void Walker::enter(platform::UniqueFd fd, Node& node) {
+void Walker::enter(platform::UniqueFd fd, Node& node, platform::FileId id) {
     size_t first = subfolders_.size();
-    levels_.push_back({std::move(fd), &node, path_.size(), first, first});
+    levels_.push_back({std::move(fd), &node, id, path_.size(), first, first});
+    if (settings_.claimLinks)
+        measured_.push_back(id);
     list(levels_.back().fd.get(), node);
 }
 
 void Walker::enterNextSubfolder(Level& level) {
-    Node& folder = *subfolders_[level.next++].node;
+    const TreeScanner::ListedFolder& next = subfolders_[level.next++];
+    Node& folder = *next.node;
+    platform::FileId id = next.id;
     if (folder.needsAccess) {
         addFigures(*level.node, folder);
         return;
@@ -80,7 +84,7 @@ void Walker::enterNextSubfolder(Level& level) {
         return;
     }
     appendPathComponent(path_, folder.name);
-    enter(std::move(fd), folder);
+    enter(std::move(fd), folder, id);
 }
 
 void Walker::shareLaterHalf(Level& level) {
@@ -169,7 +173,7 @@ void Walker::addFile(int fd, Node& node, std::string_view name, const platform::
     // A file bind-mounted from elsewhere is no more part of this disk than a mounted folder.
     if (facts.mount != settings_.mount)
         return;
-    if (facts.linkCount >= 2 && !links_.insert({facts.device, facts.inode}))
+    if (facts.linkCount >= 2 && !admitLink({facts.device, facts.inode}))
         return;
     int64_t allocated = facts.allocated;
     int64_t unique = allocated;
@@ -196,6 +200,14 @@ void Walker::addFile(int fd, Node& node, std::string_view name, const platform::
     pending_.files += 1;
     pending_.bytes += allocated;
     pending_.unique += unique;
+}
+
+bool Walker::admitLink(LinkSet::Key key) {
+    platform::FileId folder = levels_.back().id;
+    if (!settings_.claimLinks)
+        return links_.insert(key, folder);
+    held_.emplace_back(key, folder);
+    return links_.claim(key, folder);
 }
 
 void Walker::flush(const std::string_view* path) {

@@ -16,6 +16,7 @@
 #include "platform/FileFacts.h"
 #include "platform/UniqueFd.h"
 #include "scan/ExtensionTally.h"
+#include "scan/LinkSet.h"
 #include "scan/Node.h"
 #include "scan/ScanCounter.h"
 #include "scan/TreeScanner.h"
@@ -28,8 +29,6 @@
 
 namespace tavelin {
 
-class LinkSet;
-
 class Walker {
 public:
     struct Settings {
@@ -38,6 +37,9 @@ public:
         bool descend = true;                     // false: list the top folder only
         bool shareAware = false;                 // the file system can share data between files
         TreeScanner::Sharing* sharing = nullptr; // takes sub-folders for idle workers
+        // Measuring again: files with several names are claimed rather than inserted, and the
+        // walk keeps what it met for `LinkSet::release`.
+        bool claimLinks = false;
     };
 
     Walker(Settings settings, ScanCounter& counter, LinkSet& links, const PathSet& skip,
@@ -45,9 +47,9 @@ public:
 
     // Counts a folder's own blocks in its figures (both measures, no file).
     void countOwnBlocks(Node& folder, int64_t allocated);
-    // Fills `node` from the open folder `fd`, which `path` names: its entries, and when
-    // descending everything beneath it, the sub-folders' figures added to it.
-    void walk(platform::UniqueFd fd, Node& node, std::string_view path);
+    // Fills `node` from the open folder `fd` (the folder `id`), which `path` names: its entries,
+    // and when descending everything beneath it, the sub-folders' figures added to it.
+    void walk(platform::UniqueFd fd, Node& node, std::string_view path, platform::FileId id);
     // Publishes the pending figures, and the folder being walked when a path is given.
     void flush(const std::string_view* path);
 
@@ -55,6 +57,9 @@ public:
     const ExtensionTally& tally() const { return tally_; }
     // After a walk that does not descend: the top folder's sub-folders, in listing order.
     const std::vector<TreeScanner::ListedFolder>& subfolders() const { return subfolders_; }
+    // With `claimLinks`: the folders listed, and the files with several names met in each.
+    const std::vector<platform::FileId>& measured() const { return measured_; }
+    const std::vector<std::pair<LinkSet::Key, platform::FileId>>& held() const { return held_; }
 
     static constexpr int kPublishEvery = 4096;
 
@@ -64,12 +69,13 @@ private:
     struct Level {
         platform::UniqueFd fd;
         Node* node = nullptr;
+        platform::FileId id;
         size_t pathLength = 0;
         size_t firstSubfolder = 0;
         size_t next = 0;
     };
 
-    void enter(platform::UniqueFd fd, Node& node);
+    void enter(platform::UniqueFd fd, Node& node, platform::FileId id);
     void enterNextSubfolder(Level& level);
     void shareLaterHalf(Level& level);
     void leave();
@@ -78,6 +84,8 @@ private:
     void addDirectory(Node& node, std::string_view name, const platform::FileFacts& facts);
     void addFile(int fd, Node& node, std::string_view name, const platform::FileFacts& facts);
     bool isSkipped(std::string_view name);
+    // Whether a file with several names counts here.
+    bool admitLink(LinkSet::Key key);
 
     Settings settings_;
     ScanCounter& counter_;
@@ -98,6 +106,8 @@ private:
     // Sub-folders are given away at most once per publication, so that gifts stay worth the
     // hand-over however small the folders are.
     bool shareDue_ = true;
+    std::vector<platform::FileId> measured_;
+    std::vector<std::pair<LinkSet::Key, platform::FileId>> held_;
 };
 
 } // namespace tavelin

@@ -21,4 +21,23 @@ int waitFor(pid_t child) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
 }
 
+ChildOutcome inChildProcess(const std::function<std::array<int64_t, 3>()>& work) {
+    ChildOutcome outcome;
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0)
+        return outcome;
+    pid_t child = forkRunning([&] {
+        ::close(pipeFds[0]);
+        std::array<int64_t, 3> report = work();
+        return ::write(pipeFds[1], report.data(), sizeof report) == sizeof report ? 0 : 3;
+    });
+    ::close(pipeFds[1]);
+    ssize_t got = ::read(pipeFds[0], outcome.report.data(), sizeof outcome.report);
+    ::close(pipeFds[0]);
+    int status = child > 0 ? waitFor(child) : -1;
+    if (status >= 0)
+        outcome.status = got == sizeof outcome.report ? status : status | 4;
+    return outcome;
+}
+
 } // namespace tavelin::test

@@ -52,7 +52,7 @@ protected:
 
 TEST_F(ItemMenuTest, OffersOpenForFoldersAndQuickLookForWhatIsOnDisk) {
     EXPECT_EQ(entries({movies}),
-              (QStringList{"Open", "Show in File Manager", "Quick Look", "Copy Path"}));
+              (QStringList{"Open", "Rescan", "Show in File Manager", "Quick Look", "Copy Path"}));
     EXPECT_EQ(entries({notes}), (QStringList{"Show in File Manager", "Quick Look", "Copy Path"}));
     root->smallFileCount = 2;
     root->smallFileSize = 500'000;

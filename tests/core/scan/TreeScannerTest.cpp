@@ -3,6 +3,7 @@
 #include "scan/ExtensionTally.h"
 #include "scan/LinkSet.h"
 #include "scan/ScanCounter.h"
+#include "support/Forked.h"
 #include "support/NodeLookup.h"
 #include "support/TemporaryFolder.h"
 #include "support/TreeBuilder.h"
@@ -20,6 +21,8 @@
 #include <unistd.h>
 
 using namespace tavelin;
+using test::ChildOutcome;
+using test::inChildProcess;
 using test::TreeBuilder;
 
 namespace {
@@ -84,34 +87,6 @@ struct KeepFirstGift : TreeScanner::Sharing {
     bool refuse = false;
     std::optional<TreeScanner::SharedFolders> gift;
 };
-
-struct ChildOutcome {
-    int status = -1; // the child's exit status; 2 when it could not prepare
-    std::array<int64_t, 3> report{};
-};
-
-// Runs `work` in a child process, for what must not change this one (dropped privileges, a
-// lowered open-file limit); `work` reports three figures, or ends the child with status 2.
-ChildOutcome inChildProcess(const std::function<std::array<int64_t, 3>()>& work) {
-    ChildOutcome outcome;
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0)
-        return outcome;
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(pipeFds[0]);
-        std::array<int64_t, 3> report = work();
-        ::_exit(::write(pipeFds[1], report.data(), sizeof report) == sizeof report ? 0 : 3);
-    }
-    ::close(pipeFds[1]);
-    ssize_t got = ::read(pipeFds[0], outcome.report.data(), sizeof outcome.report);
-    ::close(pipeFds[0]);
-    int status = 0;
-    if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status))
-        outcome.status =
-            got == sizeof outcome.report ? WEXITSTATUS(status) : WEXITSTATUS(status) | 4;
-    return outcome;
-}
 
 } // namespace
 

@@ -1,0 +1,117 @@
+#include "platform/Inotify.h"
+
+#include "platform/Directories.h"
+#include "platform/FileSystemMark.h"
+#include "platform/WakeableWait.h"
+#include "support/TemporaryFolder.h"
+
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <sys/mount.h>
+
+using namespace tavelin::platform;
+using Kind = FolderChange::Kind;
+
+namespace {
+
+// One record as the kernel lays it out: the header, then the name padded with NULs.
+void appendRecord(std::vector<std::byte>& buffer, int watch, uint32_t mask,
+                  const std::string& name = {}) {
+    inotify_event header{};
+    header.wd = watch;
+    header.mask = mask;
+    header.len = name.empty() ? 0 : static_cast<uint32_t>((name.size() + 16) / 16 * 16);
+    size_t at = buffer.size();
+    buffer.resize(at + sizeof header + header.len);
+    std::memcpy(buffer.data() + at, &header, sizeof header);
+    std::memcpy(buffer.data() + at + sizeof header, name.data(), name.size());
+}
+
+TEST(Inotify, DecodesWhatEachRecordMeansForTheTree) {
+    std::vector<std::byte> records;
+    appendRecord(records, -1, IN_Q_OVERFLOW);
+    appendRecord(records, 3, IN_CREATE | IN_ISDIR, "new folder");
+    appendRecord(records, 3, IN_MOVED_FROM | IN_ISDIR, "left");
+    appendRecord(records, 3, IN_DELETE, "file\nwith a newline");
+    appendRecord(records, 4, IN_DELETE_SELF);
+    appendRecord(records, 4, IN_IGNORED);
+    appendRecord(records, 5, IN_ATTRIB);
+    records.resize(records.size() + 7); // a truncated record at the end is left alone
+
+    auto changes = Inotify::decode(records);
+    ASSERT_EQ(changes.size(), 6u);
+    EXPECT_EQ(changes[0].kind, Kind::overflow);
+    EXPECT_EQ(changes[0].watch, -1);
+    EXPECT_EQ(changes[1].kind, Kind::folderAdded);
+    EXPECT_EQ(changes[1].name, "new folder");
+    EXPECT_EQ(changes[2].kind, Kind::folderRemoved);
+    EXPECT_EQ(changes[3].kind, Kind::entries);
+    EXPECT_EQ(changes[3].name, "file\nwith a newline");
+    EXPECT_EQ(changes[4].kind, Kind::watchEnded) << "the deletion itself reaches the parent";
+    EXPECT_EQ(changes[5].kind, Kind::entries);
+    EXPECT_TRUE(changes[5].name.empty());
+}
+
+TEST(Inotify, WatchesAFolderThroughItsDescriptor) {
+    tavelin::test::TemporaryFolder temp;
+    Inotify inotify;
+    WakeableWait waiting;
+    ASSERT_TRUE(inotify && waiting);
+    UniqueFd folder = openFolder(temp.string().c_str());
+    int watch = inotify.watch(folder.get());
+    ASSERT_GE(watch, 0);
+    EXPECT_EQ(inotify.watch(folder.get()), watch) << "one watch per folder";
+    std::filesystem::create_directory(temp.path() / "sub");
+    ASSERT_TRUE(waiting.wait(inotify.fd(), 5000));
+    auto changes = inotify.read();
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0].watch, watch);
+    EXPECT_EQ(changes[0].kind, Kind::folderAdded);
+    EXPECT_EQ(changes[0].name, "sub");
+
+    std::filesystem::create_symlink(temp.path() / "sub", temp.path() / "link");
+    UniqueFd link = UniqueFd(::open((temp.path() / "link").c_str(), O_PATH | O_NOFOLLOW));
+    EXPECT_EQ(inotify.watch(link.get()), -ENOTDIR) << "a link is never watched as its folder";
+
+    ASSERT_TRUE(waiting.wait(inotify.fd(), 5000));
+    EXPECT_EQ(inotify.read().size(), 1u) << "the link's creation";
+    waiting.wake();
+    EXPECT_FALSE(waiting.wait(inotify.fd(), 5000)) << "woken, with nothing more queued";
+}
+
+TEST(FileSystemMark, NamesTheFolderWhoseEntryChangedByItsPath) {
+    tavelin::test::TemporaryFolder temp;
+    std::filesystem::path disk = temp.path() / "disk";
+    std::filesystem::create_directories(disk);
+    if (::mount("tavelin-test", disk.c_str(), "tmpfs", 0, "size=4m") != 0)
+        GTEST_SKIP() << "mounting a tmpfs was refused here: " << std::strerror(errno);
+    std::filesystem::create_directories(disk / "a");
+    UniqueFd top = openFolder(disk.c_str());
+    UniqueFd inner = openFolder((disk / "a").c_str());
+    EXPECT_TRUE(isMountRoot(top.get()));
+    EXPECT_FALSE(isMountRoot(inner.get()));
+    FileSystemMark mark(top.get());
+    if (!mark) {
+        std::string why = std::strerror(errno);
+        ::umount2(disk.c_str(), MNT_DETACH);
+        GTEST_SKIP() << "marking a file system was refused here: " << why;
+    }
+    WakeableWait waiting;
+    std::filesystem::create_directory(disk / "a" / "new\nfolder");
+    std::ofstream(disk / "file") << "x";
+    std::vector<std::pair<std::string, Kind>> seen;
+    while (seen.size() < 2 && waiting.wait(mark.fd(), 5000))
+        for (const FolderChange& change : mark.read())
+            seen.emplace_back(std::string(change.folder) + "|" + std::string(change.name),
+                              change.kind);
+    ::umount2(disk.c_str(), MNT_DETACH);
+    ASSERT_GE(seen.size(), 2u);
+    EXPECT_EQ(seen[0], std::make_pair((disk / "a").string() + "|new\nfolder", Kind::folderAdded));
+    EXPECT_EQ(seen[1].first, disk.string() + "|file");
+}
+
+} // namespace

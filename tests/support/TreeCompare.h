@@ -1,0 +1,19 @@
+#pragma once
+
+// Compares a tree kept current by measuring again with what a new scan of the disk finds.
+
+#include "scan/Node.h"
+
+#include <string>
+
+namespace tavelin::test {
+
+// The deepest difference between two trees as "path: what differs", or empty when both hold the
+// same folders and large files with the same figures, flags and dates. The roots' names are not
+// compared: a scan names its root for the user.
+std::string treeDifference(const Node& shown, const Node& expected);
+
+// What one walker finds beneath `path` now, large files from 1,000,000 bytes.
+Node::Ptr freshScan(const std::string& path);
+
+} // namespace tavelin::test

@@ -1,5 +1,6 @@
 #include "QtMainQueue.h"
 
+#include <QCoreApplication>
 #include <QMetaObject>
 #include <QTimer>
 
@@ -8,7 +9,14 @@ namespace tavelin {
 QtMainQueue::QtMainQueue()
     : context_(std::make_unique<QObject>()) {}
 
-QtMainQueue::~QtMainQueue() = default;
+QtMainQueue::~QtMainQueue() {
+    // When the application ends, work still queued is destroyed with Qt's list of posted events
+    // locked. If that work held the last reference to this queue, deleting the context would
+    // lock the list again and the process would never end; it is ending anyway, so the context
+    // is left to it.
+    if (QCoreApplication::closingDown())
+        static_cast<void>(context_.release());
+}
 
 void QtMainQueue::post(std::function<void()> work) {
     QMetaObject::invokeMethod(context_.get(), std::move(work), Qt::QueuedConnection);

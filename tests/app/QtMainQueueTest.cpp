@@ -1,9 +1,14 @@
 #include "QtMainQueue.h"
 
+#include "support/Forked.h"
+
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <memory>
 #include <thread>
+#include <unistd.h>
 
 using namespace tavelin;
 using namespace std::chrono_literals;
@@ -46,4 +51,20 @@ TEST(QtMainQueue, WorkLeftWhenTheQueueGoesNeverRuns) {
     }
     QTest::qWait(50);
     EXPECT_FALSE(ran);
+}
+
+TEST(QtMainQueue, TheApplicationEndsWhenQueuedWorkHoldsTheLastReferenceToItsQueue) {
+    // In a child, as the application object is destroyed for good.
+    int status = test::runForked([] {
+        ::alarm(10);
+        auto queue = std::make_shared<QtMainQueue>();
+        std::shared_ptr<MainQueue> held = queue;
+        queue->post([held] {});
+        queue->post([] {}); // still queued when the first is destroyed
+        held.reset();
+        queue.reset();
+        delete QCoreApplication::instance();
+        return 0;
+    });
+    EXPECT_EQ(status, 0) << "a negative status is the signal that ended a hung child";
 }

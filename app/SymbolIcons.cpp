@@ -53,6 +53,18 @@ constexpr Mapping kMappings[] = {
     {"apple.logo", "computer", QStyle::SP_ComputerIcon},
     {"leaf", "edit-clear", QStyle::SP_DialogResetButton},
     {"circle.dashed", "drive-harddisk", QStyle::SP_DriveHDIcon},
+    {"ellipsis.circle", "open-menu", QStyle::SP_ToolBarHorizontalExtensionButton},
+    {"arrow.up.forward.app", "document-open", QStyle::SP_DialogOpenButton},
+    {"magnifyingglass", "edit-find", QStyle::SP_FileDialogContentsView},
+    // The advisor's categories.
+    {"arrow.down.circle", "folder-download", QStyle::SP_ArrowDown},
+    {"photo.on.rectangle", "folder-pictures", QStyle::SP_FileIcon},
+    {"square.on.square", "edit-copy", QStyle::SP_FileIcon},
+    {"icloud", "folder-cloud", QStyle::SP_DriveNetIcon},
+    {"app.dashed", "application-x-executable", QStyle::SP_ComputerIcon},
+    {"message", "mail-message", QStyle::SP_MessageBoxInformation},
+    {"music.note", "audio-x-generic", QStyle::SP_MediaVolume},
+    {"hammer", "applications-development", QStyle::SP_FileIcon},
 };
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "Texts.h"
 #include "window/CandidateRow.h"
 #include "window/Chip.h"
+#include "window/ElidedLabel.h"
 #include "window/PaneMessage.h"
 
 #include <QComboBox>
@@ -298,9 +299,11 @@ void AdvisorPane::addProjectGroups(const AdvisorState::Layout& layout,
             for (const std::string& id : ids)
                 ticked += model_.advisor().checked().contains(id) ? 1 : 0;
             int all = static_cast<int>(ids.size());
-            count->setText(ticked == 0 ? countText(all) + QStringLiteral(" suggestions")
-                                       : countText(ticked) + QStringLiteral(" of ") +
-                                             countText(all) + QStringLiteral(" selected"));
+            count->setText(ticked == 0
+                               ? countText(all) + (all == 1 ? QStringLiteral(" suggestion")
+                                                            : QStringLiteral(" suggestions"))
+                               : countText(ticked) + QStringLiteral(" of ") + countText(all) +
+                                     QStringLiteral(" selected"));
         };
         countTicks();
         connect(&model_.advisor(), &AdvisorState::changed, count, countTicks);
@@ -330,9 +333,12 @@ QStringList AdvisorPane::listTexts() const {
     QStringList texts;
     if (!list_)
         return texts;
-    for (QLabel* label : list_->findChildren<QLabel*>())
-        if (!label->text().isEmpty())
-            texts << label->text();
+    for (QLabel* label : list_->findChildren<QLabel*>()) {
+        const auto* elided = dynamic_cast<const ElidedLabel*>(label);
+        QString text = elided ? elided->fullText() : label->text();
+        if (!text.isEmpty())
+            texts << text;
+    }
     return texts;
 }
 

@@ -4,6 +4,8 @@
 #include "SymbolIcons.h"
 #include "Texts.h"
 #include "window/Chip.h"
+#include "window/ElidedLabel.h"
+#include "window/FlowLayout.h"
 
 #include <QCheckBox>
 #include <QDesktopServices>
@@ -26,7 +28,8 @@ CandidateRow::CandidateRow(AppModel& model, Candidate candidate,
     , tick_(new QCheckBox(this))
     , menu_(new QMenu(this)) {
     tick_->setAccessibleName(QString::fromStdString(candidate_.title));
-    auto* title = new QLabel(QString::fromStdString(candidate_.title), this);
+    // Long file names keep their start and their extension.
+    auto* title = new ElidedLabel(QString::fromStdString(candidate_.title), Qt::ElideMiddle, this);
     title->setToolTip(QString::fromStdString(candidate_.detail));
     auto* size = new QLabel(sizeText(candidate_), this);
     size->setObjectName(QStringLiteral("size"));
@@ -53,13 +56,21 @@ CandidateRow::CandidateRow(AppModel& model, Candidate candidate,
     more->setMenu(menu_);
     top->addWidget(more);
 
-    auto* evidence = new QHBoxLayout;
+    auto* evidence = new FlowLayout(4);
     evidence->setContentsMargins(24, 0, 0, 0);
+    auto addEvidence = [&](const std::string& text) {
+        QString line = QString::fromStdString(text);
+        auto* chip = new ElidedLabel(line, Qt::ElideRight, this);
+        styleAsChip(chip, std::nullopt);
+        // The flow gives a chip the width it asks for, up to the line's.
+        chip->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+        chip->setToolTip(line);
+        evidence->addWidget(chip);
+    };
     for (const Evidence& line : candidate_.evidence)
-        evidence->addWidget(makeChip(QString::fromStdString(line.text), std::nullopt));
+        addEvidence(line.text);
     if (candidate_.blocked)
-        evidence->addWidget(makeChip(QString::fromStdString(*candidate_.blocked), std::nullopt));
-    evidence->addStretch();
+        addEvidence(*candidate_.blocked);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 2, 4, 2);

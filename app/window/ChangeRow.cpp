@@ -5,6 +5,7 @@
 #include "Texts.h"
 #include "util/Paths.h"
 #include "window/ChangeCell.h"
+#include "window/ElidedLabel.h"
 
 #include <QContextMenuEvent>
 #include <QHBoxLayout>
@@ -20,26 +21,6 @@ namespace tavelin {
 namespace {
 
 constexpr int kSymbolSize = 20;
-
-// A label that keeps the end of a long text and drops its head, as paths read best.
-class HeadElidedLabel : public QLabel {
-public:
-    HeadElidedLabel(QString text, QWidget* parent)
-        : QLabel(parent)
-        , full_(std::move(text)) {
-        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-        setText(full_);
-    }
-
-protected:
-    void resizeEvent(QResizeEvent* event) override {
-        QLabel::resizeEvent(event);
-        setText(fontMetrics().elidedText(full_, Qt::ElideLeft, width()));
-    }
-
-private:
-    QString full_;
-};
 
 QPixmap tinted(const QIcon& icon, const QColor& color, int size) {
     QPixmap pixmap = icon.pixmap(size, size);
@@ -73,8 +54,10 @@ ChangeRow::ChangeRow(AppModel& model, Change change, bool stillThere, QWidget* p
 
     std::string folder = parentPath(change_.path);
     auto* name = new QLabel(QString::fromStdString(change_.name()), this);
-    auto* where = new HeadElidedLabel(
-        folder.empty() ? QStringLiteral("\u2014") : QString::fromStdString(folder), this);
+    // Paths read best from their end.
+    auto* where =
+        new ElidedLabel(folder.empty() ? QStringLiteral("\u2014") : QString::fromStdString(folder),
+                        Qt::ElideLeft, this);
     makeCaption(where);
 
     auto* amount = new QLabel(ChangeCell::signedBytes(delta), this);

@@ -22,16 +22,20 @@ QColor dotColor(DotColour colour) {
 
 QLabel* makeChip(const QString& text, std::optional<DotColour> colour) {
     auto* chip = new QLabel(text);
-    chip->setObjectName(QStringLiteral("chip"));
+    styleAsChip(chip, colour);
+    return chip;
+}
+
+void styleAsChip(QLabel* label, std::optional<DotColour> colour) {
+    label->setObjectName(QStringLiteral("chip"));
     QColor tint = colour ? dotColor(*colour) : QColor(128, 128, 128);
-    chip->setStyleSheet(
+    label->setStyleSheet(
         QStringLiteral("QLabel { border-radius: 6px; padding: 1px 6px; "
                        "background: rgba(%1, %2, %3, 40); color: %4; }")
             .arg(tint.red())
             .arg(tint.green())
             .arg(tint.blue())
             .arg(colour ? tint.darker(130).name() : QStringLiteral("palette(text)")));
-    return chip;
 }
 
 } // namespace tavelin

@@ -14,5 +14,7 @@ namespace tavelin {
 
 QColor dotColor(DotColour colour);
 QLabel* makeChip(const QString& text, std::optional<DotColour> colour);
+// Gives any label the chip's look.
+void styleAsChip(QLabel* label, std::optional<DotColour> colour);
 
 } // namespace tavelin

@@ -1,9 +1,11 @@
 #include "window/AdvisorPane.h"
 
+#include "SymbolIcons.h"
 #include "app/ModelFixture.h"
 #include "window/CandidateRow.h"
 #include "window/PaneMessage.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -119,6 +121,40 @@ TEST_F(AdvisorPaneTest, TheListGroupsStepsAndTicksTheCheapestSet) {
     EXPECT_EQ(model->advisor().goal(), Goal::asMuchAsSafe());
     EXPECT_EQ(pane.goalLine(), "Everything that costs you nothing or next to nothing. Tick more "
                                "below if you like.");
+}
+
+TEST_F(AdvisorPaneTest, LongTextsWrapOrShortenWithinTheTabsWidth) {
+    Advisor::setQuickDetectors({});
+    tree.file("folder/a", 2'000'000);
+    auto model = makeModel();
+    AdvisorPane pane(*model);
+    pane.resize(340, 700);
+    pane.show();
+    ASSERT_TRUE(scanned(*model, tree.path("folder")));
+    Candidate wordy = step("wordy", Rung::review, 3 * GB, Project{"/p/app", "app"});
+    wordy.title = std::string(120, 'n') + ".iso";
+    wordy.evidence = {{Evidence::Kind::note, "Evidence " + std::string(60, 'e') + " " +
+                                                 std::string(60, 'f') + " and a short end"},
+                      {Evidence::Kind::note, "Short"}};
+    model->advisor().adopt({wordy, step("cache", Rung::lossless, GB)});
+    QApplication::processEvents();
+    for (CandidateRow* each : pane.rows()) {
+        auto* size = each->findChild<QLabel*>(QStringLiteral("size"));
+        QRect shown(size->mapTo(&pane, QPoint()), size->size());
+        EXPECT_LE(shown.right(), pane.width()) << each->candidate().id << " size is cut off";
+    }
+    for (QLabel* chip : row(pane, "wordy")->findChildren<QLabel*>(QStringLiteral("chip")))
+        EXPECT_FALSE(chip->text().isEmpty() || chip->width() < 40) << "a chip must stay readable";
+    QStringList texts = pane.listTexts();
+    EXPECT_TRUE(texts.contains(QString::fromStdString(wordy.title)));
+    EXPECT_TRUE(texts.contains("1 suggestion")) << "one step is not counted as several";
+}
+
+TEST(AdvisorPaneIcons, EveryCategoryAndRowButtonHasAnIcon) {
+    for (AdvisorCategory category : kAllCategories)
+        EXPECT_FALSE(symbolIcon(std::string(symbol(category)).c_str()).isNull()) << title(category);
+    for (const char* button : {"ellipsis.circle", "arrow.up.forward.app", "magnifyingglass"})
+        EXPECT_FALSE(symbolIcon(button).isNull()) << button;
 }
 
 TEST_F(AdvisorPaneTest, TheRowMenuShowsInTheMapAndHides) {

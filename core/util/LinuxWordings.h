@@ -128,6 +128,7 @@ inline constexpr LinuxWording kLinuxWordings[] = {
      "In a terminal · asks before changing anything"},
     {"Opens in Terminal. Looks through your folders itself and asks before changing anything.",
      "Opens in a terminal. Looks through your folders itself and asks before changing anything."},
+    {"On your Mac · recommended", "On your computer · recommended"},
     {"No AI agents found on this Mac. Copy the report and paste it into any AI chat.",
      "No AI agents found on this computer. Copy the report and paste it into any AI chat."},
     {"Send this scan to Claude, Codex or Grok on your Mac. They can look through your folders, "

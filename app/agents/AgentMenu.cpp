@@ -88,7 +88,7 @@ void AgentMenu::refresh() {
     setEnabled(hasTree);
     std::string scope = model_.current() ? model_.current()->name : std::string();
     setToolTip(QStringLiteral("Ask Claude, Codex, Grok or another AI agent about ") +
-               (scope.empty() ? QStringLiteral("this folder") : quoted(scope)) +
+               (scope.empty() ? QStringLiteral("this folder") : tavelin::quoted(scope)) +
                QStringLiteral(": what to clear and how to organize it"));
     const AgentsState& agents = model_.agents();
     if (agents.isConfirmingShare() && !confirmation_->isVisible())

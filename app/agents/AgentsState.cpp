@@ -56,7 +56,8 @@ QString AgentsState::share(const std::optional<AgentTarget>& target, const Agent
     if (outcome.status)
         return *outcome.status;
     return QStringLiteral("Opened ") + QString::fromStdString(target->name) +
-           QStringLiteral(" with the report of ") + quoted(scopeName) + QStringLiteral(".");
+           QStringLiteral(" with the report of ") + tavelin::quoted(scopeName) +
+           QStringLiteral(".");
 }
 
 void AgentsState::scanFinished() {
@@ -85,7 +86,7 @@ QString AgentsState::confirmationMessage(const std::optional<AgentTarget>& targe
                                          const std::string& scopeName) {
     QString message =
         QStringLiteral("The report lists folder and file names, sizes and dates in ") +
-        (scopeName.empty() ? QStringLiteral("this folder") : quoted(scopeName)) +
+        (scopeName.empty() ? QStringLiteral("this folder") : tavelin::quoted(scopeName)) +
         QStringLiteral(", and what Tavelin already suggests. It never includes what’s inside your "
                        "files.");
     if (!target)

@@ -14,8 +14,8 @@
 namespace tavelin::platform {
 
 struct CommandLookup {
-    std::map<std::string, std::string> commands; // name → absolute path of an executable file
-    std::optional<std::string> path;             // the shell's PATH, when it printed one
+    std::map<std::string, std::string> commands{}; // name → absolute path of an executable file
+    std::optional<std::string> path{};             // the shell’s PATH, when it printed one
 };
 
 // The login shell recorded for the real user id, else $SHELL, else "/bin/sh".

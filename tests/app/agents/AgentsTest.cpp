@@ -1,5 +1,6 @@
 #include "agents/Agents.h"
 
+#include "ReportCommand.h"
 #include "SettingsKeys.h"
 #include "agents/AgentMenu.h"
 #include "agents/AskAgentTip.h"
@@ -333,6 +334,22 @@ TEST_F(AgentSharingTest, TheTipShowsAfterTheFirstScanOnly) {
     auto later = makeSharingModel();
     ASSERT_TRUE(scanned(*later, tree.root().string()));
     EXPECT_FALSE(later->agents().tipShown());
+}
+
+TEST_F(AgentSharingTest, ReportsAFolderFromTheCommandLine) {
+    tree.file("Videos/long.mov", 120'000'000);
+    std::ostringstream output;
+    std::ostringstream errors;
+
+    EXPECT_EQ(ReportCommand::run(tree.root().string(), false, false, output, errors), 0);
+    EXPECT_TRUE(output.str().starts_with("# Tavelin report: "));
+    EXPECT_NE(output.str().find("/Videos/long.mov | 120 MB |"), std::string::npos) << output.str();
+    EXPECT_EQ(errors.str(), "");
+
+    std::ostringstream missing;
+    EXPECT_EQ(ReportCommand::run(tree.path("nothing\nhere"), true, false, output, missing), 1);
+    EXPECT_EQ(missing.str(), "tavelin: “" + tree.path("nothing\\nhere") +
+                                 "” isn’t a folder that can be scanned.\n");
 }
 
 } // namespace

@@ -26,6 +26,11 @@ AppEnvironment AppEnvironment::live() {
     environment.historyDirectory = (dataFolder() / "History").string();
     environment.userHome = Privacy::userHome();
     environment.disk = BreakdownState::Services::live();
+    environment.detectAgents = [sandboxed = static_cast<bool>(environment.askFolderAccess),
+                                home = environment.userHome] {
+        return Agents::detect(sandboxed, home);
+    };
+    environment.agentLauncher = Agents::Launcher::live();
     return environment;
 }
 

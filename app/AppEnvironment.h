@@ -5,6 +5,7 @@
 // and where the scan history lives.
 
 #include "BreakdownState.h"
+#include "agents/Agents.h"
 #include "platform/Volumes.h"
 #include "util/MainQueue.h"
 #include "util/WorkerPool.h"
@@ -34,6 +35,9 @@ struct AppEnvironment {
     // Called when a scan finishes: notifications ask their permission once, at that moment
     // rather than at launch. May be empty.
     std::function<void()> askNotificationPermission;
+    // Finds the AI agents, on a worker thread; when empty, none are looked for.
+    std::function<Agents::Detection()> detectAgents;
+    Agents::Launcher agentLauncher;
 
     // The program's own: the Qt event loop, the real disks, the XDG data folder.
     static AppEnvironment live();

@@ -82,8 +82,13 @@ AppModel::AppModel(AppEnvironment environment, QObject* parent)
                             .diskFor = [this](const std::string& path) { return diskFor(path); }},
                            this))
     , live_(new LiveUpdates(
-          {environment_.queue, environment_.historyDirectory, environment_.isDemonstration},
-          this)) {
+          {environment_.queue, environment_.historyDirectory, environment_.isDemonstration}, this))
+    , agents_(new AgentsState({.queue = environment_.queue,
+                               .pool = environment_.pool,
+                               .detect = environment_.detectAgents,
+                               .launcher = environment_.agentLauncher,
+                               .sandboxed = isSandboxed()},
+                              this)) {
     QSettings settings;
     measure_ = measureFromRawValue(settings.value(SettingsKeys::measure).toString().toStdString())
                    .value_or(Measure::allocated);
@@ -100,6 +105,8 @@ AppModel::AppModel(AppEnvironment environment, QObject* parent)
     connect(live_, &LiveUpdates::notice, this, [this](const QString& text) { setNotice(text); });
     // What live updates measured again may change what could go.
     connect(live_, &LiveUpdates::refreshed, advisor_, &AdvisorState::scheduleRefresh);
+    if (environment_.detectAgents)
+        agents_->loadAgents();
 }
 
 AppModel::~AppModel() {

@@ -22,7 +22,9 @@
 #include "HistoryComparison.h"
 #include "KindTotal.h"
 #include "LiveUpdates.h"
+#include "agents/AgentsState.h"
 #include "platform/Volumes.h"
+#include "report/AgentReport.h"
 #include "scan/Measure.h"
 #include "scan/Node.h"
 #include "scan/ScanSession.h"
@@ -97,6 +99,8 @@ public:
     const AdvisorState& advisor() const { return *advisor_; }
     LiveUpdates& liveUpdates() { return *live_; }
     const LiveUpdates& liveUpdates() const { return *live_; }
+    AgentsState& agents() { return *agents_; }
+    const AgentsState& agents() const { return *agents_; }
 
     void setMeasure(Measure measure);
     void setSortOrder(std::vector<SortComparator> order);
@@ -177,6 +181,19 @@ public:
     // it is called, when the path exists.
     void scanLaunchPath(const std::string& path);
 
+    // The AI agent hand-off.
+    // The report of the open folder; nothing when no tree is shown.
+    std::optional<AgentReport> makeReport() const;
+    // The "agentPrompt" setting when it holds more than white space, else the standard prompt.
+    std::string agentPrompt() const;
+    // The user picked a target (none: copy the report): shares at once once the user has said
+    // not to ask again, otherwise asks to confirm first. Nothing without a tree.
+    void ask(std::optional<AgentTarget> target);
+    // Hands the report over and shows the outcome as the notice. Nothing without a tree.
+    void share(std::optional<AgentTarget> target);
+    // Saves the report as a hand-off would and opens it in the default Markdown viewer.
+    void showReport();
+
     // Runs after every change of the shown tree.
     void treeChanged();
 
@@ -235,6 +252,8 @@ private:
     bool sorts(const Node& a, const Node& b) const;
     std::vector<Node::Ptr> sorted(std::vector<Node::Ptr> list) const;
     bool isSandboxed() const { return static_cast<bool>(environment_.askFolderAccess); }
+    // The open folder's name for sentences about the report; empty without a tree.
+    std::string scopeName() const;
 
     AppEnvironment environment_;
     std::shared_ptr<ScanSession> session_;
@@ -267,6 +286,7 @@ private:
     BreakdownState* breakdown_;
     AdvisorState* advisor_;
     LiveUpdates* live_;
+    AgentsState* agents_;
     bool isScanning_ = false;
     bool launchPathScanned_ = false;
     QTimer treeChangeTimer_;

@@ -185,6 +185,7 @@ void AppModel::remember(const std::string& path) {
 
 void AppModel::scanFinished(const Node::Ptr& root) {
     introduceSharing(*root);
+    agents_->scanFinished();
     history_->finish(*root);
     advisor_->run(root, volumeScanning(session_->path()) != nullptr);
     if (environment_.askNotificationPermission)

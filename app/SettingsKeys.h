@@ -20,5 +20,8 @@ inline constexpr const char* diskWarnings = "diskWarnings";             // true
 inline constexpr const char* askedForNotificationPermission =
     "askedForNotificationPermission";                               // false
 inline constexpr const char* showMenuBarExtra = "showMenuBarExtra"; // true
+inline constexpr const char* agentPrompt = "agentPrompt";           // empty: the standard prompt
+inline constexpr const char* agentShareAcknowledged = "agentShareAcknowledged"; // false
+inline constexpr const char* agentTipShown = "agentTipShown";                   // false
 
 } // namespace tavelin::SettingsKeys

@@ -49,6 +49,8 @@ constexpr Mapping kMappings[] = {
     {"square.stack.3d.up", "view-list-details", QStyle::SP_FileDialogListView},
     {"clock.arrow.circlepath", "document-open-recent", QStyle::SP_BrowserReload},
     {"sparkles", "starred", QStyle::SP_DialogHelpButton},
+    {"terminal", "utilities-terminal", QStyle::SP_ComputerIcon},
+    {"bubble.left", "internet-chat", QStyle::SP_MessageBoxInformation},
     {"person.crop.circle", "user-home", QStyle::SP_DirHomeIcon},
     {"apple.logo", "computer", QStyle::SP_ComputerIcon},
     {"leaf", "edit-clear", QStyle::SP_DialogResetButton},

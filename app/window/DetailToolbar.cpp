@@ -2,6 +2,7 @@
 
 #include "AppModel.h"
 #include "SymbolIcons.h"
+#include "agents/AgentMenu.h"
 #include "window/TavelinCommands.h"
 
 #include <QActionGroup>
@@ -49,6 +50,8 @@ DetailToolbar::DetailToolbar(AppModel& model, TavelinCommands& commands, QWidget
             [this] { model_.setMeasure(Measure::allocated); });
     connect(unique_, &QAction::triggered, this, [this] { model_.setMeasure(Measure::unique); });
     connect(difference, &QAction::triggered, this, &DetailToolbar::explainSharing);
+    agents_ = new AgentMenu(model_, this);
+    addWidget(agents_);
 
     insights_ = addAction(symbolIcon("sidebar.right"), QStringLiteral("Insights"));
     insights_->setCheckable(true);

@@ -9,10 +9,12 @@ class QToolButton;
 
 namespace tavelin {
 
+class AgentMenu;
 class AppModel;
 class TavelinCommands;
 
-// History, scanning, item actions, the measure, the inspector toggle and the search field.
+// History, scanning, item actions, the measure, the agent menu, the inspector toggle and the
+// search field.
 class DetailToolbar : public QToolBar {
     Q_OBJECT
 public:
@@ -20,6 +22,7 @@ public:
 
     QLineEdit* searchField() const { return search_; }
     QToolButton* measureButton() const { return measure_; }
+    AgentMenu* agentMenu() const { return agents_; }
 
 Q_SIGNALS:
     void explainSharing();
@@ -35,6 +38,7 @@ private:
     QToolButton* measure_;
     QAction* allocated_;
     QAction* unique_;
+    AgentMenu* agents_;
     QAction* insights_;
     QLineEdit* search_;
 };

@@ -115,6 +115,27 @@ inline constexpr LinuxWording kLinuxWordings[] = {
     {"macOS (", "Linux ("},
     {"Swap and sleep image", "Swap"},
     {"Boot files (Preboot)", "Boot files ("},
+
+    // The agent report and its hand-off: terminal agents run in the user's own terminal.
+    {"I use Tavelin to see what's taking space on my Mac. ",
+     "I use Tavelin to see what's taking space on my computer. "},
+    {"Sizes are space on disk; “frees” is what deleting would give back (APFS clones share data, "
+     "so it can be less). Names, sizes and dates only; nothing was read from inside files.",
+     "Sizes are space on disk; “frees” is what deleting would give back (btrfs and XFS clones "
+     "share data, so it can be less). Names, sizes and dates only; nothing was read from inside "
+     "files."},
+    {"In Terminal · asks before changing anything",
+     "In a terminal · asks before changing anything"},
+    {"Opens in Terminal. Looks through your folders itself and asks before changing anything.",
+     "Opens in a terminal. Looks through your folders itself and asks before changing anything."},
+    {"On your Mac · recommended", "On your computer · recommended"},
+    {"No AI agents found on this Mac. Copy the report and paste it into any AI chat.",
+     "No AI agents found on this computer. Copy the report and paste it into any AI chat."},
+    {"Send this scan to Claude, Codex or Grok on your Mac. They can look through your folders, "
+     "suggest what to clear and how to organize the rest, and ask before changing anything.",
+     "Send this scan to Claude, Codex or Grok on your computer. They can look through your "
+     "folders, suggest what to clear and how to organize the rest, and ask before changing "
+     "anything."},
 };
 
 // The Linux text for an original listed above; any other text fails to compile.

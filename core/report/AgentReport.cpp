@@ -1,0 +1,207 @@
+#include "report/AgentReport.h"
+
+#include "report/ReportText.h"
+#include "util/Format.h"
+#include "util/LinuxWordings.h"
+
+#include <algorithm>
+
+namespace tavelin {
+namespace {
+
+using ReportText::table;
+
+constexpr int64_t kFolderMinimum = 500'000'000;
+constexpr int64_t kFileMinimum = 100'000'000;
+
+template <typename T>
+std::vector<T> first(const std::vector<T>& list, size_t limit) {
+    return std::vector<T>(list.begin(),
+                          list.begin() + static_cast<std::ptrdiff_t>(std::min(limit, list.size())));
+}
+
+std::string section(const std::string& heading, const std::string& body) {
+    return "\n## " + heading + "\n" + body;
+}
+
+std::string rungText(Rung rung) {
+    switch (rung) {
+    case Rung::lossless:
+        return "no loss";
+    case Rung::ownerTool:
+        return "tool clean-up";
+    case Rung::rebuildable:
+        return "rebuilt by its app";
+    case Rung::archive:
+        return "move elsewhere";
+    case Rung::review:
+        break;
+    }
+    return "your call";
+}
+
+std::string summary(const AgentReport::Input& input) {
+    const Node& scope = *input.scope;
+    std::string text =
+        "# Tavelin report: " +
+        ReportText::oneLine(ReportText::shortPath(scope.path(), input.home)) +
+        "\nMeasured by Tavelin on " + ReportText::abbreviatedDayAndTime(input.now) + ". " +
+        std::string(
+            linuxWording("Sizes are space on disk; “frees” is what deleting would give back "
+                         "(APFS clones share data, so it can be less). Names, sizes and dates "
+                         "only; nothing was read from inside files."));
+    if (input.diskName && input.diskTotal && input.diskFree)
+        text += "\n- Disk: " + ReportText::oneLine(*input.diskName) + ", " +
+                formatBytes(*input.diskTotal) + " total, " + formatBytes(*input.diskFree) +
+                " free (" + ReportText::percent(*input.diskFree, *input.diskTotal) + " free)";
+    text += "\n- This folder: " + formatBytes(scope.size) + " on disk, frees " +
+            formatBytes(scope.unique) + " if deleted, " + formatCount(scope.fileCount) + " files";
+    return text;
+}
+
+std::string inside(const AgentReport::Input& input, size_t limit) {
+    std::vector<const Node*> folders;
+    for (const Node::Ptr& child : input.scope->children())
+        if (child->isDirectory())
+            folders.push_back(child.get());
+    std::stable_sort(folders.begin(), folders.end(),
+                     [](const Node* a, const Node* b) { return a->size > b->size; });
+    folders.resize(std::min(limit, folders.size()));
+    if (folders.empty())
+        return {};
+    std::vector<std::vector<std::string>> rows;
+    for (const Node* folder : folders)
+        rows.push_back({folder->name, formatBytes(folder->size), formatBytes(folder->unique),
+                        formatCount(folder->fileCount), ReportText::day(folder->modified)});
+    return section("Inside " + ReportText::oneLine(input.scope->name),
+                   table({"Folder", "On disk", "Frees", "Files", "Changed"}, rows));
+}
+
+std::string biggestFolders(const AgentReport::Input& input, size_t limit) {
+    std::vector<std::vector<std::string>> rows;
+    for (const Node* folder :
+         ReportText::biggest(*input.root, Node::Kind::directory, limit, kFolderMinimum))
+        rows.push_back({ReportText::shortPath(folder->path(), input.home),
+                        formatBytes(folder->size), formatBytes(folder->unique),
+                        formatCount(folder->fileCount), ReportText::day(folder->modified)});
+    return section("Biggest folders (anywhere below)",
+                   table({"Path", "On disk", "Frees", "Files", "Changed"}, rows));
+}
+
+std::string biggestFiles(const AgentReport::Input& input, size_t limit) {
+    std::vector<std::vector<std::string>> rows;
+    for (const Node* file : ReportText::biggest(*input.root, Node::Kind::file, limit, kFileMinimum))
+        rows.push_back({ReportText::shortPath(file->path(), input.home), formatBytes(file->size),
+                        ReportText::day(file->modified)});
+    return section("Biggest files", table({"Path", "Size", "Changed"}, rows));
+}
+
+std::string kinds(const AgentReport::Input& input, size_t limit) {
+    if (input.kinds.empty())
+        return {};
+    std::vector<std::vector<std::string>> rows;
+    for (const AgentReport::Kind& kind : first(input.kinds, limit))
+        rows.push_back({kind.name, formatBytes(kind.bytes), formatCount(kind.files)});
+    return section("Space by kind of file (whole scan)", table({"Kind", "Size", "Files"}, rows));
+}
+
+std::string changes(const AgentReport::Input& input, size_t limit) {
+    if (input.changes.empty())
+        return {};
+    std::vector<std::vector<std::string>> rows;
+    for (const Change& change : first(input.changes, limit)) {
+        int64_t delta = change.delta();
+        // The magnitude of the most negative delta does not fit; it is a saturated figure anyway.
+        int64_t magnitude = delta < 0 ? -(delta + (delta == INT64_MIN)) : delta;
+        rows.push_back({change.path.empty() ? "(everything)" : change.path,
+                        (delta < 0 ? "−" : "+") + formatBytes(magnitude),
+                        change.after ? formatBytes(*change.after) : "gone"});
+    }
+    std::string heading = "What changed";
+    if (input.changesSince)
+        heading += " since " + ReportText::abbreviatedDay(*input.changesSince);
+    return section(heading, table({"Path", "Change", "Now"}, rows));
+}
+
+std::string suggestions(const AgentReport::Input& input, size_t limit) {
+    if (input.suggestions.empty())
+        return {};
+    std::vector<std::vector<std::string>> rows;
+    for (const Candidate& candidate : first(input.suggestions, limit)) {
+        std::string title = candidate.title;
+        std::vector<std::string> paths = candidate.paths();
+        if (!paths.empty())
+            title += " (" + ReportText::shortPath(paths.front(), input.home) + ")";
+        std::string why;
+        for (const Evidence& evidence : first(candidate.evidence, 2))
+            why += (why.empty() ? "" : "; ") + evidence.text;
+        rows.push_back({title, formatBytes(candidate.freed), rungText(candidate.rung), why});
+    }
+    return section("Already suggested by Tavelin (no need to repeat these)",
+                   table({"Suggestion", "Frees", "Kind", "Why"}, rows));
+}
+
+// Where a whole disk's space goes besides the files: other volumes, reserved blocks, the file
+// systems' structures and local snapshots. Nothing when no breakdown was loaded.
+std::string wholeDisk(const AgentReport::Input& input) {
+    if (!input.breakdown)
+        return {};
+    const DiskBreakdown& disk = *input.breakdown;
+    std::vector<std::vector<std::string>> rows;
+    for (const DiskBreakdown::Volume& volume : disk.otherVolumes(input.device)) {
+        std::string roles;
+        for (const std::string& role : volume.roles)
+            roles += (roles.empty() ? " (" : ", ") + role;
+        rows.push_back(
+            {volume.name + (roles.empty() ? "" : roles + ")"), formatBytes(volume.inUse)});
+    }
+    if (disk.reserved > 0)
+        rows.push_back({"Reserved for the system by the file system", formatBytes(disk.reserved)});
+    if (disk.structures > 0)
+        rows.push_back(
+            {"Partition tables and file system structures", formatBytes(disk.structures)});
+    if (disk.purgeable > 0)
+        rows.push_back({"Purgeable", formatBytes(disk.purgeable)});
+    std::string text;
+    if (!rows.empty())
+        text = table({"Part", "Size"}, rows);
+    if (!disk.snapshots.empty())
+        text += std::string(text.empty() ? "" : "\n") +
+                "- Local snapshots: " + formatCount(static_cast<int64_t>(disk.snapshots.size())) +
+                ", the oldest from " + ReportText::day(disk.snapshots.front());
+    return text.empty() ? std::string() : section("Beyond your files (whole disk)", text);
+}
+
+} // namespace
+
+size_t AgentReport::budget(std::string_view prompt) {
+    size_t length = ReportText::characterCount(prompt);
+    return length >= 4'990 ? 2'000 : 6'990 - length;
+}
+
+AgentReport::AgentReport(const Input& input, size_t condensedBudget)
+    : markdown(render(input, kFull)) {
+    for (const Level& level : kCondensed) {
+        condensed = render(input, level);
+        if (ReportText::characterCount(condensed) <= condensedBudget)
+            break;
+    }
+}
+
+std::string AgentReport::render(const Input& input, const Level& level) {
+    std::string blocks[] = {summary(input),
+                            wholeDisk(input),
+                            inside(input, level.inside),
+                            biggestFolders(input, level.folders),
+                            biggestFiles(input, level.files),
+                            kinds(input, level.kinds),
+                            changes(input, level.changes),
+                            suggestions(input, level.suggestions)};
+    std::string text;
+    for (const std::string& block : blocks)
+        if (!block.empty())
+            text += (text.empty() ? "" : "\n") + block;
+    return text;
+}
+
+} // namespace tavelin

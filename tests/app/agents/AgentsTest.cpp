@@ -1,0 +1,356 @@
+#include "agents/Agents.h"
+
+#include "ReportCommand.h"
+#include "SettingsKeys.h"
+#include "agents/AgentMenu.h"
+#include "agents/AskAgentTip.h"
+#include "agents/ShareConfirmation.h"
+#include "app/ModelFixture.h"
+#include "report/AgentPrompt.h"
+#include "report/ChatLink.h"
+#include "support/TemporaryFolder.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSettings>
+#include <QUrl>
+#include <QUrlQuery>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace tavelin {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string contents(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+platform::DesktopEntry entry(std::string id, std::string name, std::string file = {}) {
+    return {.id = std::move(id), .file = std::move(file), .name = std::move(name)};
+}
+
+// Records what a hand-off asks of the desktop instead of doing it.
+struct FakeDesktop {
+    test::TemporaryFolder folder;
+    std::vector<std::vector<std::string>> started;
+    std::vector<std::string> urls;
+    std::vector<std::string> files;
+    QString clipboard;
+    bool hasTerminal = true;
+
+    Agents::Launcher launcher() {
+        Agents::Launcher launcher;
+        launcher.folder = folder.path() / "Agent Reports";
+        launcher.now = [] { return dateFromSecondsSince1970(1'741'529'105); };
+        launcher.openUrl = [this](const std::string& url) {
+            urls.push_back(url);
+            return true;
+        };
+        launcher.openFile = [this](const std::string& path) {
+            files.push_back(path);
+            return true;
+        };
+        launcher.start = [this](const std::vector<std::string>& command) {
+            started.push_back(command);
+            return true;
+        };
+        launcher.setClipboard = [this](const QString& text) { clipboard = text; };
+        launcher.terminal = [this](const std::string& script) {
+            return hasTerminal ? std::optional(std::vector<std::string>{"term", "-e", script})
+                               : std::nullopt;
+        };
+        return launcher;
+    }
+};
+
+AgentReport sampleReport() {
+    AgentReport report(
+        {.scope = Node::makeRoot("docs", "/home/ann/docs"), .root = Node::makeRoot("docs", "/")},
+        7'000);
+    report.condensed = "# Report\n| a&b | c=d+e#f |";
+    return report;
+}
+
+TEST(AgentTargets, FollowTheTableForWhatWasFound) {
+    platform::CommandLookup lookup{
+        .commands = {{"claude", "/opt/bin/claude"}, {"codex", "/u/codex"}, {"gemini", "/g"}}};
+    Agents::Apps apps = Agents::findApps(
+        {entry("chrome-abc-Default", "Claude", "/a/claude.desktop"),
+         entry("cursor", "Cursor", "/a/cursor.desktop"),
+         entry("dev.zed.Zed", "Zed", "/a/zed.desktop"), entry("gedit", "Text Editor")});
+
+    std::vector<AgentTarget> targets = Agents::targets(lookup, apps);
+
+    std::vector<std::string> ids;
+    for (const AgentTarget& target : targets)
+        ids.push_back(target.id);
+    EXPECT_EQ(ids, (std::vector<std::string>{"claude-code", "claude", "codex", "cursor", "gemini",
+                                             "zed"}));
+    EXPECT_EQ(targets[0].handoff, (AgentTarget::Handoff{AgentTarget::Terminal{
+                                      "/opt/bin/claude", {"--permission-mode", "default"}}}));
+    EXPECT_EQ(targets[0].appPath, "/a/claude.desktop");
+    EXPECT_EQ(targets[0].detail, "In a terminal · asks before changing anything");
+    EXPECT_EQ(targets[1].handoff,
+              (AgentTarget::Handoff{AgentTarget::Link{"https://claude.ai/new?q="}}));
+    EXPECT_EQ(targets[1].detail, "New chat");
+    EXPECT_EQ(
+        std::get<AgentTarget::Terminal>(targets[2].handoff).arguments,
+        (std::vector<std::string>{"--sandbox", "read-only", "--ask-for-approval", "on-request"}));
+    EXPECT_EQ(targets[3].handoff,
+              (AgentTarget::Handoff{AgentTarget::OpenFile{"/a/cursor.desktop"}}));
+    EXPECT_EQ(targets[3].detail, "Opens the report; the prompt is copied");
+    EXPECT_EQ(targets[4].appPath, std::nullopt);
+    EXPECT_TRUE(Agents::targets({}, {}).empty());
+}
+
+TEST(AgentHandoff, RunsATerminalAgentThroughAScriptBesideTheSavedReport) {
+    FakeDesktop desktop;
+    AgentTarget agent{
+        "gemini",    "Gemini", "", std::nullopt, AgentTarget::Terminal{"/usr/bin/gemini", {}},
+        std::nullopt};
+    AgentReport report = sampleReport();
+
+    Agents::Outcome outcome =
+        Agents::send(agent, report, "Look.", "/home/ann/.npm/bin:/usr/bin", desktop.launcher());
+
+    EXPECT_FALSE(outcome.failed);
+    EXPECT_FALSE(outcome.status);
+    fs::path saved =
+        desktop.folder.path() / "Agent Reports" / "Tavelin report 2025-03-09T140505Z.md";
+    EXPECT_EQ(contents(saved), report.markdown);
+    fs::path promptFile = saved;
+    promptFile.replace_extension("prompt.txt");
+    EXPECT_EQ(contents(promptFile), AgentPrompt::withFile("Look.", saved.string()));
+    fs::path script = saved;
+    script.replace_extension("sh");
+    EXPECT_NE(contents(script).find("export PATH='/home/ann/.npm/bin:/usr/bin'\n"),
+              std::string::npos);
+    EXPECT_EQ(fs::status(script).permissions() & fs::perms::owner_exec, fs::perms::owner_exec);
+    EXPECT_EQ(desktop.started,
+              (std::vector<std::vector<std::string>>{{"term", "-e", script.string()}}));
+
+    desktop.hasTerminal = false;
+    outcome = Agents::send(agent, report, "Look.", std::nullopt, desktop.launcher());
+    EXPECT_TRUE(outcome.failed);
+    EXPECT_EQ(outcome.status, QStringLiteral("No terminal was found to run Gemini in. Use “Copy "
+                                             "Report and Prompt” and paste it into any AI chat."));
+}
+
+TEST(AgentHandoff, OpensAChatWithTheWholeTextInItsQueryKey) {
+    FakeDesktop desktop;
+    AgentTarget chat{"claude",
+                     "Claude",
+                     "New chat",
+                     std::nullopt,
+                     AgentTarget::Link{"https://claude.ai/new?q="},
+                     std::nullopt};
+
+    Agents::Outcome outcome = Agents::send(chat, sampleReport(), "Why?", {}, desktop.launcher());
+
+    EXPECT_EQ(
+        outcome.status,
+        QStringLiteral("Claude opened with the report. Press Return in the chat to send it."));
+    ASSERT_EQ(desktop.urls.size(), 1u);
+    std::string value = desktop.urls[0].substr(std::string("https://claude.ai/new?q=").size());
+    for (char reserved : {'&', '=', '+', '#', ' ', '\n'})
+        EXPECT_EQ(value.find(reserved), std::string::npos) << reserved;
+    // The link survives the URL type the desktop is handed, and reads back as the text.
+    QUrl url = QUrl::fromEncoded(QByteArray::fromStdString(desktop.urls[0]));
+    EXPECT_EQ(QUrlQuery(url).queryItemValue(QStringLiteral("q"), QUrl::FullyDecoded),
+              QString::fromStdString(ChatLink::text("Why?", sampleReport().condensed)));
+}
+
+TEST(AgentHandoff, OpensTheReportInAnEditorWithThePromptCopied) {
+    FakeDesktop desktop;
+    fs::path entryFile = desktop.folder.path() / "zed.desktop";
+    std::ofstream(entryFile) << "[Desktop Entry]\nType=Application\nName=Zed\nExec=zed --new %U\n";
+    AgentTarget editor{
+        "zed",       "Zed", "", entryFile.string(), AgentTarget::OpenFile{entryFile.string()},
+        std::nullopt};
+
+    Agents::Outcome outcome = Agents::send(editor, sampleReport(), "Hi", {}, desktop.launcher());
+
+    EXPECT_EQ(outcome.status, QStringLiteral("The prompt is copied. Paste it into Zed’s chat."));
+    std::string saved =
+        (desktop.folder.path() / "Agent Reports" / "Tavelin report 2025-03-09T140505Z.md").string();
+    EXPECT_EQ(desktop.started, (std::vector<std::vector<std::string>>{{"zed", "--new", saved}}));
+    EXPECT_EQ(desktop.clipboard, QString::fromStdString(AgentPrompt::withFile("Hi", saved)));
+
+    EXPECT_EQ(Agents::copyForAnyAgent(sampleReport(), "Hi", desktop.launcher()),
+              QStringLiteral("The prompt and report are copied. Paste them into any AI chat."));
+    EXPECT_EQ(desktop.clipboard, QStringLiteral("Hi\n\n# Report\n| a&b | c=d+e#f |"));
+}
+
+TEST(AgentHandoff, StopsWhenTheReportCannotBeSaved) {
+    FakeDesktop desktop;
+    std::ofstream(desktop.folder.path() / "Agent Reports") << "a file in the folder's place";
+    AgentTarget chat{
+        "grok", "Grok", "", std::nullopt, AgentTarget::Link{"https://grok.com/?q="}, std::nullopt};
+
+    Agents::Outcome outcome = Agents::send(chat, sampleReport(), "Hi", {}, desktop.launcher());
+
+    EXPECT_TRUE(outcome.failed);
+    EXPECT_TRUE(desktop.urls.empty());
+}
+
+class AgentSharingTest : public test::ModelFixture {
+protected:
+    std::unique_ptr<AppModel> makeSharingModel(std::vector<AgentTarget> found = {}) {
+        AppEnvironment env = environment();
+        env.agentLauncher = desktop.launcher();
+        env.detectAgents = [found] { return Agents::Detection{found, std::nullopt}; };
+        return std::make_unique<AppModel>(env);
+    }
+    static void waitUntil(const std::function<bool()>& done) {
+        for (int round = 0; round < 500 && !done(); ++round)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+
+    FakeDesktop desktop;
+    AgentTarget codex{"codex",
+                      "Codex",
+                      "In a terminal · asks before changing anything",
+                      std::nullopt,
+                      AgentTarget::Terminal{"/bin/codex", {}},
+                      std::nullopt};
+    AgentTarget chat{"chatgpt",
+                     "ChatGPT",
+                     "New chat",
+                     std::nullopt,
+                     AgentTarget::Link{"https://chatgpt.com/?q="},
+                     std::nullopt};
+};
+
+TEST_F(AgentSharingTest, AsksFirstAndSharesAtOnceOnceTheUserSaidSo) {
+    tree.file("Projects/big.bin", 2'000'000);
+    auto model = makeSharingModel();
+    model->ask(codex); // no tree yet: nothing
+    EXPECT_FALSE(model->agents().isConfirmingShare());
+    ASSERT_TRUE(scanned(*model, tree.root().string()));
+    ShareConfirmation sheet(*model);
+
+    model->ask(codex);
+    EXPECT_TRUE(model->agents().isConfirmingShare());
+    EXPECT_FALSE(model->agents().shareCopiesInstead());
+    EXPECT_EQ(sheet.title()->text(), QStringLiteral("Send Tavelin’s report to Codex?"));
+    EXPECT_EQ(sheet.message()->text(),
+              QStringLiteral("The report lists folder and file names, sizes and dates in “tree”, "
+                             "and what Tavelin already suggests. It never includes what’s inside "
+                             "your files. It can look through your folders, and asks you before "
+                             "it changes anything."));
+    EXPECT_EQ(sheet.confirmButton()->text(), QStringLiteral("Send"));
+
+    model->ask(std::nullopt);
+    EXPECT_TRUE(model->agents().shareCopiesInstead());
+    EXPECT_EQ(sheet.title()->text(), QStringLiteral("Copy Tavelin’s report?"));
+    EXPECT_TRUE(sheet.message()->text().endsWith(QStringLiteral(" You choose where to paste it.")));
+    EXPECT_EQ(sheet.confirmButton()->text(), QStringLiteral("Copy"));
+
+    model->ask(chat);
+    EXPECT_TRUE(sheet.message()->text().endsWith(
+        QStringLiteral(" ChatGPT may send it to its own service, as it does with anything you "
+                       "give it.")));
+    sheet.showReportButton()->click();
+    ASSERT_EQ(desktop.files.size(), 1u);
+    EXPECT_TRUE(contents(desktop.files[0]).starts_with("# Tavelin report: "));
+    EXPECT_TRUE(model->agents().isConfirmingShare());
+
+    sheet.dontAskAgain()->setChecked(true);
+    sheet.confirmButton()->click();
+    EXPECT_FALSE(model->agents().isConfirmingShare());
+    EXPECT_TRUE(QSettings().value(SettingsKeys::agentShareAcknowledged).toBool());
+    EXPECT_EQ(desktop.urls.size(), 1u);
+    EXPECT_EQ(
+        model->notice(),
+        QStringLiteral("ChatGPT opened with the report. Press Return in the chat to send it."));
+
+    model->ask(codex);
+    EXPECT_FALSE(model->agents().isConfirmingShare());
+    EXPECT_EQ(model->notice(), QStringLiteral("Opened Codex with the report of “tree”."));
+}
+
+TEST_F(AgentSharingTest, UsesTheUsersPromptUnlessItIsBlank) {
+    auto model = makeSharingModel();
+    QSettings().setValue(SettingsKeys::agentPrompt, QStringLiteral("  \n "));
+    EXPECT_EQ(model->agentPrompt(), AgentPrompt::standard());
+    QSettings().setValue(SettingsKeys::agentPrompt, QStringLiteral("  Be brief.\n"));
+    EXPECT_EQ(model->agentPrompt(), "Be brief.");
+    EXPECT_FALSE(model->makeReport());
+}
+
+TEST_F(AgentSharingTest, MenuListsTerminalAgentsFirstAndAlwaysOffersToCopy) {
+    auto model = makeSharingModel({chat, codex});
+    waitUntil([&] { return model->agents().isLoaded(); });
+    AgentMenu menu(*model);
+    menu.rebuild();
+
+    QStringList texts;
+    for (QAction* action : menu.picker()->actions())
+        if (!action->isSeparator())
+            texts << action->text();
+    EXPECT_EQ(texts, (QStringList{
+                         QStringLiteral("On your computer · recommended"),
+                         QStringLiteral("Opens in a terminal. Looks through your folders itself "
+                                        "and asks before changing anything."),
+                         QStringLiteral("Codex\tIn a terminal · asks before changing anything"),
+                         QStringLiteral("In a chat"),
+                         QStringLiteral("Sends a summary of this scan."),
+                         QStringLiteral("ChatGPT\tNew chat"),
+                         QStringLiteral("Copy Report and Prompt"),
+                     }));
+    EXPECT_FALSE(menu.isEnabled()); // no tree to report on
+
+    auto empty = makeSharingModel();
+    waitUntil([&] { return empty->agents().isLoaded(); });
+    AgentMenu none(*empty);
+    none.rebuild();
+    EXPECT_EQ(none.picker()->actions().front()->text(),
+              QStringLiteral("No AI agents found on this computer. Copy the report and paste it "
+                             "into any AI chat."));
+    EXPECT_FALSE(none.picker()->actions().front()->isEnabled());
+}
+
+TEST_F(AgentSharingTest, TheTipShowsAfterTheFirstScanOnly) {
+    tree.file("a/file", 2'000'000);
+    auto model = makeSharingModel();
+    EXPECT_FALSE(model->agents().tipShown());
+    ASSERT_TRUE(scanned(*model, tree.root().string()));
+    EXPECT_TRUE(model->agents().tipShown());
+    AskAgentTip tip(model->agents());
+    EXPECT_EQ(tip.title()->text(), QStringLiteral("Ask an AI agent about your disk"));
+    EXPECT_TRUE(tip.message()->text().startsWith(
+        QStringLiteral("Send this scan to Claude, Codex or Grok on your computer.")));
+    model->agents().dismissTip();
+
+    auto later = makeSharingModel();
+    ASSERT_TRUE(scanned(*later, tree.root().string()));
+    EXPECT_FALSE(later->agents().tipShown());
+}
+
+TEST_F(AgentSharingTest, ReportsAFolderFromTheCommandLine) {
+    tree.file("Videos/long.mov", 120'000'000);
+    std::ostringstream output;
+    std::ostringstream errors;
+
+    EXPECT_EQ(ReportCommand::run(tree.root().string(), false, false, output, errors), 0);
+    EXPECT_TRUE(output.str().starts_with("# Tavelin report: "));
+    EXPECT_NE(output.str().find("/Videos/long.mov | 120 MB |"), std::string::npos) << output.str();
+    EXPECT_EQ(errors.str(), "");
+
+    std::ostringstream missing;
+    EXPECT_EQ(ReportCommand::run(tree.path("nothing\nhere"), true, false, output, missing), 1);
+    EXPECT_EQ(missing.str(), "tavelin: “" + tree.path("nothing\\nhere") +
+                                 "” isn’t a folder that can be scanned.\n");
+}
+
+} // namespace
+} // namespace tavelin

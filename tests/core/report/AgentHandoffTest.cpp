@@ -1,0 +1,146 @@
+#include "platform/Process.h"
+#include "report/AgentScript.h"
+#include "report/ChatLink.h"
+#include "report/ReportFolder.h"
+#include "support/TemporaryFolder.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace tavelin {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TemporaryFolder;
+
+std::string contents(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void write(const fs::path& file, std::string_view text) {
+    std::ofstream(file, std::ios::binary) << text;
+}
+
+TEST(ReportFolder, SavesUnderADatedNameAndKeepsTheNewestForty) {
+    TemporaryFolder temporary;
+    fs::path folder = temporary.path() / "Tavelin" / "Agent Reports";
+    fs::create_directories(folder);
+    auto now = fs::file_time_type::clock::now();
+    for (int index = 0; index < 41; ++index) {
+        fs::path old = folder / ("old " + std::to_string(index) + ".md");
+        write(old, "x");
+        fs::last_write_time(old, now - std::chrono::hours(100 - index));
+    }
+
+    Date when = dateFromSecondsSince1970(1'741'529'105); // 2025-03-09 14:05:05 UTC
+    auto saved = ReportFolder::save(folder, "# Report", when);
+
+    ASSERT_TRUE(std::holds_alternative<fs::path>(saved));
+    EXPECT_EQ(std::get<fs::path>(saved), folder / "Tavelin report 2025-03-09T140505Z.md");
+    EXPECT_EQ(contents(std::get<fs::path>(saved)), "# Report");
+    size_t left = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder))
+        ++left;
+    EXPECT_EQ(left, 40u);
+    // The two oldest went.
+    EXPECT_FALSE(fs::exists(folder / "old 0.md"));
+    EXPECT_FALSE(fs::exists(folder / "old 1.md"));
+    EXPECT_TRUE(fs::exists(folder / "old 2.md"));
+}
+
+TEST(ReportFolder, SaysWhyAReportCouldNotBeSaved) {
+    TemporaryFolder temporary;
+    write(temporary.path() / "Agent Reports", "a file where the folder should be");
+
+    auto saved = ReportFolder::save(temporary.path() / "Agent Reports", "# Report", Date{});
+
+    ASSERT_TRUE(std::holds_alternative<std::string>(saved));
+    EXPECT_TRUE(std::get<std::string>(saved).starts_with(
+        "The report couldn’t be saved in “Agent Reports”: "));
+    EXPECT_EQ(ReportFolder::beside("/r/Tavelin report X.md", "prompt.txt"),
+              "/r/Tavelin report X.prompt.txt");
+}
+
+// A folder name meant to run code if it ever reached the shell unquoted.
+constexpr std::string_view kHostile = "it's $(touch PWNED) `touch PWNED` '\\'' \"q\" ; |\n\xff";
+
+TEST(AgentScript, HandsHostileNamesToTheAgentByteForByte) {
+    TemporaryFolder temporary;
+    fs::path place = temporary.path() / std::string(kHostile);
+    fs::create_directories(place);
+    fs::path record = temporary.path() / "arguments";
+    fs::path agent = place / "agent";
+    write(agent, "#!/bin/sh\nprintf '%s\\0' \"$0\" \"$@\" > \"$RECORD\"\n");
+    fs::permissions(agent, fs::perms::owner_all);
+    std::string prompt = "Look at " + std::string(kHostile) + "\n\nThe report is in this file: " +
+                         (place / "Tavelin report.md").string();
+    fs::path promptFile = place / "Tavelin report.prompt.txt";
+    write(promptFile, prompt);
+    fs::path script = place / "Tavelin report.sh";
+    write(script, AgentScript::text({.name = "Claude Code",
+                                     .executable = agent.string(),
+                                     .arguments = {"--mode", std::string(kHostile)},
+                                     .promptFile = promptFile.string(),
+                                     .path = "/usr/bin:/bin:" + std::string(kHostile)}));
+    ::setenv("RECORD", record.c_str(), 1);
+
+    auto result = platform::runProcess({.program = "/bin/sh", .arguments = {script.string()}});
+    ::unsetenv("RECORD");
+
+    EXPECT_EQ(result.status, 0) << result.output;
+    std::string expected =
+        agent.string() + '\0' + "--mode" + '\0' + std::string(kHostile) + '\0' + prompt + '\0';
+    EXPECT_EQ(contents(record), expected);
+    EXPECT_NE(result.output.find("Tavelin is handing its report to Claude Code. It can look"),
+              std::string::npos);
+    EXPECT_FALSE(fs::exists(place / "PWNED"));
+    EXPECT_FALSE(fs::exists(fs::path(std::getenv("HOME")) / "PWNED"));
+}
+
+TEST(AgentScript, QuotesEverySingleQuote) {
+    EXPECT_EQ(AgentScript::shellQuoted(""), "''");
+    EXPECT_EQ(AgentScript::shellQuoted("a'b"), "'a'\\''b'");
+    EXPECT_EQ(AgentScript::shellQuoted("$x `y`"), "'$x `y`'");
+}
+
+TEST(ChatLink, KeepsSevenThousandCharactersAndShortensByWholeLinesBeyond) {
+    std::string prompt = "Please look.";
+    // The prompt, the blank line and the report make exactly the limit.
+    std::string line = std::string(99, 'r') + "\n";
+    std::string report;
+    while (report.size() + prompt.size() + 2 + line.size() <= ChatLink::kLimit)
+        report += line;
+    report += std::string(ChatLink::kLimit - prompt.size() - 2 - report.size(), 'x');
+    ASSERT_EQ(prompt.size() + 2 + report.size(), ChatLink::kLimit);
+    EXPECT_EQ(ChatLink::text(prompt, report), prompt + "\n\n" + report);
+
+    std::string shortened = ChatLink::text(prompt, report + "y");
+    const std::string note =
+        "\n\n(Shortened to fit. Ask me for the rest of the report if you need it.)";
+    ASSERT_TRUE(shortened.ends_with(note));
+    std::string kept = shortened.substr(0, shortened.size() - note.size());
+    EXPECT_LT(kept.size(), 6'941u);
+    EXPECT_GE(kept.size(), 6'941u - line.size());
+    EXPECT_TRUE((prompt + "\n\n" + report).starts_with(kept + "\n"));
+
+    // One line too long stays whole, with the note.
+    EXPECT_TRUE(ChatLink::text("p", std::string(8'000, 'z')).starts_with("p\n\n"));
+    // Characters, not bytes: 7,000 two-byte letters fit.
+    std::string letters;
+    for (int index = 0; index < 6'997; ++index)
+        letters += "é";
+    EXPECT_EQ(ChatLink::text("a", letters), "a\n\n" + letters);
+}
+
+TEST(ChatLink, EncodesEverythingThatCouldEndTheQueryValue) {
+    EXPECT_EQ(ChatLink::queryValue("a&b=c+d#e f?g/h"), "a%26b%3Dc%2Bd%23e%20f?g/h");
+    EXPECT_EQ(ChatLink::queryValue("é\n%\xff"), "%C3%A9%0A%25%FF");
+    EXPECT_EQ(ChatLink::queryValue("~_.-!$'()*,:;@"), "~_.-!$'()*,:;@");
+}
+
+} // namespace
+} // namespace tavelin

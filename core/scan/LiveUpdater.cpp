@@ -21,15 +21,32 @@ void LiveUpdater::restart(const std::shared_ptr<ScanSession>& session) {
     session_ = session;
     if (!session || session->isRunning())
         return;
+    // Listing a big tree's folders would hold the UI thread for tens of milliseconds: it runs on
+    // the pool with the tree's updates held, and the watcher starts when it is done.
+    session->pauseTreeUpdates();
+    std::weak_ptr<LiveUpdater> weak = weak_from_this();
+    session->pool()->submit([weak, generation = generation_, session, queue = context_.queue] {
+        auto known = FolderWatcher::KnownFolders::of(*session->root());
+        queue->post([weak, generation, session, known = std::move(known)]() mutable {
+            session->resumeTreeUpdates();
+            auto updater = weak.lock();
+            if (updater && updater->generation_ == generation)
+                updater->watch(*session, std::move(known));
+        });
+    });
+}
+
+void LiveUpdater::watch(const ScanSession& session,
+                        std::shared_ptr<const FolderWatcher::KnownFolders> known) {
     std::weak_ptr<LiveUpdater> weak = weak_from_this();
     FolderWatcher::Hooks hooks{.ready = hooks_.ready, .limitReached = hooks_.limitReached};
     watcher_ = FolderWatcher::make(
-        session->path(), watchSince_, context_.latency,
+        session.path(), watchSince_, context_.latency,
         [weak](const std::vector<FolderWatcher::Event>& events) {
             if (auto updater = weak.lock())
                 updater->handle(events);
         },
-        context_.queue, std::move(hooks), FolderWatcher::KnownFolders::of(*session->root()));
+        context_.queue, std::move(hooks), std::move(known));
 }
 
 void LiveUpdater::stop() {

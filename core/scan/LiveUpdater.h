@@ -48,7 +48,8 @@ public:
     // Stops watching, and replays from now: a new scan starts, and what changes while it runs
     // must reach the next watcher.
     void scanStarting();
-    // Stops, then watches the session's folder from `watchSince`; nothing for a scan that runs.
+    // Stops, then watches the session's folder from `watchSince` once its folders are listed on
+    // the pool; nothing for a scan that runs.
     void restart(const std::shared_ptr<ScanSession>& session);
     // Stops the watcher and forgets the queue; measurements under way end without continuing it.
     void stop();
@@ -64,6 +65,8 @@ public:
     int rescansRunning() const { return rescans_; }
 
 private:
+    void watch(const ScanSession& session,
+               std::shared_ptr<const FolderWatcher::KnownFolders> known);
     void rescan(ScanSession& session, const Node::Ptr& node);
     void refreshNext();
     void settleIfIdle();

@@ -260,7 +260,7 @@ void ScanSession::pump() {
         launch(job);
     }
     idle_->setJobsWaiting(cursor_ < queue_.size());
-    if (!isPaused_ && !held_.empty()) {
+    if (!isPaused() && !held_.empty()) {
         auto held = std::move(held_);
         held_.clear();
         for (auto& result : held)
@@ -270,7 +270,7 @@ void ScanSession::pump() {
         pump();
         return;
     }
-    if (inFlight_ == 0 && cursor_ == queue_.size() && held_.empty() && !isPaused_ && isRunning_ &&
+    if (inFlight_ == 0 && cursor_ == queue_.size() && held_.empty() && !isPaused() && isRunning_ &&
         !cancelled())
         finish();
 }
@@ -356,7 +356,7 @@ void ScanSession::collect(int index) {
 void ScanSession::accept(Result result) {
     --inFlight_;
     if (!cancelled()) {
-        if (isPaused_) {
+        if (isPaused()) {
             held_.push_back(std::move(result));
         } else {
             handle(result);
@@ -492,7 +492,7 @@ void ScanSession::changed() {
 void ScanSession::tick() {
     if (!isRunning_ || cancelled())
         return;
-    if (!isPaused_) {
+    if (!isPaused()) {
         refreshTotals();
         changed();
     }
@@ -525,11 +525,14 @@ void ScanSession::cancel() {
 }
 
 void ScanSession::pauseTreeUpdates() {
-    isPaused_ = true;
+    ++pauses_;
 }
 
 void ScanSession::resumeTreeUpdates() {
-    isPaused_ = false;
+    if (pauses_ > 0)
+        --pauses_;
+    if (pauses_ > 0)
+        return;
     auto removals = std::move(heldRemovals_);
     heldRemovals_.clear();
     for (const auto& node : removals)
@@ -544,7 +547,7 @@ void ScanSession::resumeTreeUpdates() {
 void ScanSession::remove(const Node::Ptr& node) {
     if (node->isRoot() || node->kind() == Node::Kind::remainder)
         return;
-    if (isPaused_) {
+    if (isPaused()) {
         heldRemovals_.push_back(node);
         return;
     }
@@ -592,7 +595,7 @@ std::string ScanSession::beneath(const std::string& path) const {
 }
 
 void ScanSession::whenUnpaused(std::function<void()> work) {
-    if (isPaused_)
+    if (isPaused())
         heldWork_.push_back(std::move(work));
     else
         work();

@@ -110,9 +110,10 @@ public:
     std::function<void(const Node::Ptr&)> onFinish;
 
     const Node::Ptr& root() const { return root_; }
+    const std::shared_ptr<WorkerPool>& pool() const { return context_.pool; }
     const std::string& path() const { return path_; }
     bool isRunning() const { return isRunning_; }
-    bool isPaused() const { return isPaused_; }
+    bool isPaused() const { return pauses_ > 0; }
     Date startDate() const { return startDate_; }
     std::optional<Date> endDate() const { return endDate_; }
     int64_t files() const { return files_; }
@@ -225,7 +226,8 @@ private:
     std::shared_ptr<const PathSet> skipped_;
     ExtensionTally kinds_;
     std::vector<Result> held_;
-    bool isPaused_ = false;
+    // Holders of the tree (advisor passes, the watcher's set-up) pause and resume it each.
+    int pauses_ = 0;
     std::vector<Node::Ptr> heldRemovals_;
     int splitDepth_ = 4;
     int64_t threshold_;

@@ -8,37 +8,43 @@ WorkerPool::WorkerPool(int threads) {
     threads = std::max(threads, 1);
     threads_.reserve(static_cast<size_t>(threads));
     for (int i = 0; i < threads; ++i)
-        threads_.emplace_back([this] { run(); });
+        threads_.emplace_back([shared = shared_] { run(*shared); });
 }
 
 WorkerPool::~WorkerPool() {
     {
-        std::lock_guard guard(lock_);
-        stopping_ = true;
+        std::lock_guard guard(shared_->lock);
+        shared_->stopping = true;
     }
-    wake_.notify_all();
-    for (auto& thread : threads_)
-        thread.join();
+    shared_->wake.notify_all();
+    for (auto& thread : threads_) {
+        // Released by one of its own tasks: that thread cannot wait for itself, and goes on
+        // with the remaining tasks on the shared state it holds.
+        if (thread.get_id() == std::this_thread::get_id())
+            thread.detach();
+        else
+            thread.join();
+    }
 }
 
 void WorkerPool::submit(std::function<void()> task) {
     {
-        std::lock_guard guard(lock_);
-        tasks_.push_back(std::move(task));
+        std::lock_guard guard(shared_->lock);
+        shared_->tasks.push_back(std::move(task));
     }
-    wake_.notify_one();
+    shared_->wake.notify_one();
 }
 
-void WorkerPool::run() {
+void WorkerPool::run(Shared& shared) {
     for (;;) {
         std::function<void()> task;
         {
-            std::unique_lock lock(lock_);
-            wake_.wait(lock, [this] { return stopping_ || !tasks_.empty(); });
-            if (tasks_.empty())
+            std::unique_lock lock(shared.lock);
+            shared.wake.wait(lock, [&] { return shared.stopping || !shared.tasks.empty(); });
+            if (shared.tasks.empty())
                 return;
-            task = std::move(tasks_.front());
-            tasks_.pop_front();
+            task = std::move(shared.tasks.front());
+            shared.tasks.pop_front();
         }
         task();
     }

@@ -14,11 +14,21 @@ namespace fs = std::filesystem;
 
 using LiveUpdatesTest = test::ModelFixture;
 
+namespace {
+
+// The watcher starts once the pool has listed the tree's folders.
+const FolderWatcher* startedWatcher(AppModel& model) {
+    auto watcher = [&] { return model.liveUpdates().state().watcher(); };
+    return QTest::qWaitFor([&] { return watcher() != nullptr; }, 10000) ? watcher() : nullptr;
+}
+
+} // namespace
+
 TEST_F(LiveUpdatesTest, AFileMadeAfterTheScanShowsInTheMap) {
     tree.file("downloads/old", 2'000'000);
     auto model = makeModel();
     ASSERT_TRUE(scanned(*model, tree.root().string()));
-    ASSERT_TRUE(model->liveUpdates().state().watcher());
+    ASSERT_TRUE(startedWatcher(*model));
     QSignalSpy refreshed(&model->liveUpdates(), &LiveUpdates::refreshed);
     int64_t before = model->session()->root()->size;
     int64_t version = model->version();
@@ -44,7 +54,7 @@ TEST_F(LiveUpdatesTest, TheSettingStartsAndStopsTheWatcher) {
     EXPECT_FALSE(model->liveUpdates().state().watcher());
 
     model->liveUpdates().setEnabled(true);
-    EXPECT_TRUE(model->liveUpdates().state().watcher());
+    EXPECT_TRUE(startedWatcher(*model));
     EXPECT_TRUE(QSettings().value("liveUpdates").toBool());
     model->liveUpdates().setEnabled(false);
     EXPECT_FALSE(model->liveUpdates().state().watcher());
@@ -62,14 +72,13 @@ TEST_F(LiveUpdatesTest, ANewScanStopsTheWatcherAndReplaysFromItsStart) {
     tree.file("a/file", 10);
     auto model = makeModel();
     ASSERT_TRUE(scanned(*model, tree.root().string()));
-    const FolderWatcher* first = model->liveUpdates().state().watcher();
-    ASSERT_TRUE(first);
+    ASSERT_TRUE(startedWatcher(*model));
     Date beforeScan = FolderWatcher::now();
     model->scan(tree.root().string());
     EXPECT_FALSE(model->liveUpdates().state().watcher()) << "none while the scan runs";
     EXPECT_GE(model->liveUpdates().state().watchSince(), beforeScan);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !model->isScanning(); }, 20000));
-    EXPECT_TRUE(model->liveUpdates().state().watcher());
+    EXPECT_TRUE(startedWatcher(*model));
 
     model->scan(tree.root().string());
     model->stopScanning();

@@ -11,11 +11,11 @@
 #include "support/TemporaryFolder.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QSettings>
+#include <QTest>
 #include <QUrl>
 #include <QUrlQuery>
 #include <fstream>
@@ -211,8 +211,7 @@ protected:
         return std::make_unique<AppModel>(env);
     }
     static void waitUntil(const std::function<bool()>& done) {
-        for (int round = 0; round < 500 && !done(); ++round)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        EXPECT_TRUE(QTest::qWaitFor(done, 10000));
     }
 
     FakeDesktop desktop;

@@ -110,6 +110,25 @@ TEST(LiveUpdater, TheTreeFollowsFilesAndFoldersMadeGrownDeletedAndRenamed) {
     EXPECT_EQ(live.caughtUp(), "");
 }
 
+TEST(LiveUpdater, TheWatcherStartsOnceThePoolHasListedTheFoldersWithTheTreeHeld) {
+    Live live;
+    live.tree.file("a/b/file", 2'000'000);
+    live.startScan();
+    ASSERT_TRUE(live.queue->runUntil([&] { return !live.session->isRunning(); }, 20s));
+    live.updater->restart(live.session);
+    EXPECT_FALSE(live.updater->watcher()) << "nothing is listed on the UI thread";
+    EXPECT_TRUE(live.session->isPaused()) << "the tree holds still while the pool lists it";
+    ASSERT_TRUE(live.queue->runUntil([&] { return live.ready > 0; }, 20s));
+    EXPECT_TRUE(live.updater->watcher());
+    EXPECT_FALSE(live.session->isPaused());
+
+    live.updater->restart(live.session);
+    live.updater->stop();
+    live.queue->runUntil([] { return false; }, 300ms);
+    EXPECT_FALSE(live.updater->watcher()) << "a listing that ends after a stop starts nothing";
+    EXPECT_FALSE(live.session->isPaused());
+}
+
 TEST(LiveUpdater, ChangesMadeWhileTheScanRanAreReplayed) {
     Live live;
     auto& tree = live.tree;

@@ -284,6 +284,10 @@ TEST(ScanSession, RemovalsWhilePausedWaitForResume) {
     int64_t before = harness.session->root()->size;
     harness.session->remove(loose);
     EXPECT_EQ(harness.session->root()->size, before);
+    // Each holder resumes for itself: the tree stays still until the last one does.
+    harness.session->pauseTreeUpdates();
+    harness.session->resumeTreeUpdates();
+    EXPECT_EQ(harness.session->root()->size, before);
     harness.session->resumeTreeUpdates();
     EXPECT_EQ(harness.session->root()->size, before - loose->size);
     EXPECT_EQ(harness.session->bytes(), harness.session->root()->size);

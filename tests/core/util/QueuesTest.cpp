@@ -89,6 +89,32 @@ TEST(WorkerPool, HandsResultsBackThroughTheMainQueue) {
     EXPECT_EQ(results.back(), 81);
 }
 
+TEST(WorkerPool, ATaskHoldingTheLastReferenceToItsPoolLetsItGo) {
+    // As a scan session does that a pass still reads when its window closes.
+    struct Holder {
+        std::shared_ptr<WorkerPool> pool;
+        std::promise<void>* gone;
+        ~Holder() {
+            pool.reset();
+            gone->set_value();
+        }
+    };
+    std::promise<void> gone;
+    std::promise<void> released;
+    auto pool = std::make_shared<WorkerPool>(2);
+    std::atomic<int> ran = 0;
+    auto holder = std::make_shared<Holder>();
+    holder->pool = pool;
+    holder->gone = &gone;
+    pool->submit(
+        [holder = std::move(holder), wait = released.get_future().share()] { wait.wait(); });
+    pool->submit([&ran] { ++ran; });
+    pool.reset();
+    released.set_value();
+    EXPECT_EQ(gone.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    EXPECT_EQ(ran, 1) << "what was submitted still runs";
+}
+
 TEST(ParallelFor, CallsTheBodyOnceForEveryIndex) {
     WorkerPool pool(2);
     std::vector<std::atomic<int>> calls(1'000);

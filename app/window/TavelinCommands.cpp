@@ -29,9 +29,6 @@ TavelinCommands::TavelinCommands(AppModel& model, QMainWindow& window)
                        &TavelinCommands::doCopyPath);
     moveToTrash = command(QStringLiteral("Move to Trash"), QKeySequence(Qt::CTRL | Qt::Key_Delete),
                           &TavelinCommands::doMoveToTrash);
-    // The Delete key too, as the file manager has it; a text field that has the focus keeps it.
-    moveToTrash->setShortcuts(
-        {QKeySequence(Qt::Key_Delete), QKeySequence(Qt::CTRL | Qt::Key_Delete)});
     rescan = command(QStringLiteral("Rescan"), QKeySequence(Qt::CTRL | Qt::Key_R),
                      &TavelinCommands::doRescan);
     stopScanning = command(QStringLiteral("Stop Scanning"), QKeySequence(Qt::CTRL | Qt::Key_Period),

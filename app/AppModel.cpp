@@ -113,6 +113,8 @@ AppModel::AppModel(AppEnvironment environment, QObject* parent)
         NodeSet kept = selection_;
         for (const Node::Ptr& node : moved)
             kept.erase(node);
+        // A node that live updates replaced meanwhile is no longer in the tree either.
+        std::erase_if(kept, [](const Node::Ptr& node) { return !node->isAttached(); });
         setSelection(std::move(kept));
         setVolumes(environment_.readVolumes());
         treeChanged();

@@ -405,17 +405,16 @@ QString ApplyState::trashPrompt() const {
 }
 
 void ApplyState::confirmTrash() {
-    std::vector<Node::Ptr> asked = trashCandidates_;
-    if (asked.empty())
+    if (trashCandidates_.empty())
         return;
-    std::vector<std::string> paths;
-    for (const Node::Ptr& node : asked)
-        paths.push_back(node->path());
+    // By path and size as confirmed: live updates may replace the nodes meanwhile.
+    std::vector<std::pair<std::string, int64_t>> asked;
+    for (const Node::Ptr& node : trashCandidates_)
+        asked.emplace_back(node->path(), node->size);
     QPointer<ApplyState> self(this);
-    services_.pool->submit([self, asked, paths = std::move(paths), move = services_.moveToTrash,
-                            queue = services_.queue] {
+    services_.pool->submit([self, asked, move = services_.moveToTrash, queue = services_.queue] {
         TrashMove done;
-        for (const std::string& path : paths) {
+        for (const auto& [path, size] : asked) {
             platform::TrashOutcome outcome = move(path);
             if (outcome.error != 0) {
                 done.error = outcome.error;
@@ -432,28 +431,31 @@ void ApplyState::confirmTrash() {
     setConfirmingTrash(false);
 }
 
-void ApplyState::finishTrash(const std::vector<Node::Ptr>& asked, const TrashMove& move) {
-    std::vector<Node::Ptr> moved;
+void ApplyState::finishTrash(const std::vector<std::pair<std::string, int64_t>>& asked,
+                             const TrashMove& move) {
     int64_t bytes = 0;
-    for (const Node::Ptr& node : asked)
-        if (std::ranges::find(move.moved, node->path()) != move.moved.end()) {
-            moved.push_back(node);
-            bytes += node->size;
-            if (session_ && node->isAttached())
-                session_->remove(node);
+    for (const auto& [path, size] : asked)
+        if (std::ranges::find(move.moved, path) != move.moved.end())
+            bytes += size;
+    std::vector<Node::Ptr> gone;
+    for (const std::string& path : move.moved)
+        if (Node* node = session_ ? session_->root()->descendant(path) : nullptr;
+            node && node->parent()) {
+            gone.push_back(node->shared_from_this());
+            session_->remove(gone.back());
         }
     std::optional<QString> line;
-    if (!moved.empty())
-        line = QStringLiteral("Moved ") + items(static_cast<int64_t>(moved.size())) +
+    if (!move.moved.empty())
+        line = QStringLiteral("Moved ") + items(static_cast<int64_t>(move.moved.size())) +
                QStringLiteral(" (") + bytesText(bytes) +
                QStringLiteral(") to the Trash. Empty the Trash to get the space back.");
-    if (move.error != 0 && moved.size() < asked.size()) {
+    if (move.error != 0 && move.moved.size() < asked.size()) {
         QString failure = QStringLiteral("Couldn’t move ") +
-                          countText(static_cast<int64_t>(asked.size() - moved.size())) +
+                          countText(static_cast<int64_t>(asked.size() - move.moved.size())) +
                           QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(move.error));
         line = line ? *line + QLatin1Char(' ') + failure : failure;
     }
-    Q_EMIT trashed(moved);
+    Q_EMIT trashed(gone);
     if (line)
         Q_EMIT notice(*line);
     remeasureParents(move.landed);

@@ -29,6 +29,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tavelin {
@@ -132,7 +133,8 @@ private:
     void batchDone();
     void afterApplying(const Batch& batch);
     void undone(const std::string& id, std::optional<std::string> error);
-    void finishTrash(const std::vector<Node::Ptr>& asked, const TrashMove& move);
+    void finishTrash(const std::vector<std::pair<std::string, int64_t>>& asked,
+                     const TrashMove& move);
     // Removes the node at each path from the tree when it is there.
     void removeFromTree(const std::vector<std::string>& paths);
     // Measures the folders again (a folder of the tree walked whole, any other path by listing

@@ -178,8 +178,7 @@ TEST_F(ApplyStateTest, TheReportGoesToTheStatusLineWhenTheAdvisorTabIsNotShown) 
     EXPECT_FALSE(model->notice()) << "the Advisor tab shows it";
 
     tree.file("b", 10'000);
-    model->rescan(model->session()->root());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !model->session()->isRunning(); }, 10000));
+    ASSERT_TRUE(scanned(*model, tree.root().string()));
     model->setInspectorTab(InspectorTab::kinds);
     offer(*model, {trashing("b", {tree.path("b")})});
     ASSERT_TRUE(applied(*model));
@@ -289,7 +288,6 @@ TEST_F(ApplyStateTest, AnItemThatCannotMoveIsCountedWithTheSystemsReason) {
     EXPECT_EQ(model->notice()->toStdString(),
               "Moved 1 item (1 MB) to the Trash. Empty the Trash to get the space back. "
               "Couldn’t move 1: No such file or directory");
-    EXPECT_NE(nodeAt(*model, tree.path("b")), nullptr) << "not moved, so not removed";
 }
 
 TEST_F(ApplyStateTest, DeleteKeyInTheTableAndTheMapAsksToTrashTheSelection) {
@@ -342,7 +340,9 @@ TEST_F(ApplyStateTest, MergingDuplicatesOnBtrfsMeasuresTheirFolderAgain) {
         },
         10000))
         << "the copy shares its data now";
-    EXPECT_TRUE(model->applying().recentActions().empty()) << "a merge has nothing to undo";
+    ASSERT_EQ(model->applying().recentActions().size(), 1u);
+    EXPECT_FALSE(model->applying().recentActions()[0].undo) << "a merge has nothing to undo";
+    model.reset();
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "QtMainQueue.h"
 
+#include <QCoreApplication>
 #include <QMetaObject>
 #include <QTimer>
 
@@ -8,7 +9,13 @@ namespace tavelin {
 QtMainQueue::QtMainQueue()
     : context_(std::make_unique<QObject>()) {}
 
-QtMainQueue::~QtMainQueue() = default;
+QtMainQueue::~QtMainQueue() {
+    // Work still queued may own the last reference to this queue (a task holding a session that
+    // holds the queue). Such work is dropped only when the application goes, while Qt holds the
+    // lock that deleting the context needs: then the context is left to the ending process.
+    if (QCoreApplication::closingDown())
+        (void)context_.release();
+}
 
 void QtMainQueue::post(std::function<void()> work) {
     QMetaObject::invokeMethod(context_.get(), std::move(work), Qt::QueuedConnection);

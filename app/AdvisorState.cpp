@@ -311,6 +311,10 @@ std::vector<Candidate> AdvisorState::checkedCandidates() const {
         return !checked_.contains(candidate.id) || candidate.blocked ||
                candidate.action.is<AdvisorAction::Guide>();
     });
+    for (Candidate& candidate : ticked)
+        if (auto destination = archiveOverrides_.find(candidate.id);
+            destination != archiveOverrides_.end())
+            candidate.action = AdvisorAction::archive(candidate.paths(), destination->second);
     return ticked;
 }
 
@@ -391,6 +395,12 @@ void AdvisorState::setChecked(const std::string& id, bool on) {
     if (on)
         checked_.insert(id);
     else
+        checked_.erase(id);
+    Q_EMIT changed();
+}
+
+void AdvisorState::uncheck(const std::vector<std::string>& ids) {
+    for (const std::string& id : ids)
         checked_.erase(id);
     Q_EMIT changed();
 }

@@ -103,6 +103,7 @@ public:
     // The candidates not hidden.
     std::vector<Candidate> visible() const;
     // The visible ticked candidates that applying would carry out: not blocked, not guides.
+    // A candidate given another destination moves its items there instead.
     std::vector<Candidate> checkedCandidates() const;
     Layout layout() const;
     std::vector<HiddenEntry> hiddenEntries() const;
@@ -112,6 +113,8 @@ public:
 
     void setGoal(Goal goal);
     void setChecked(const std::string& id, bool on);
+    // Takes the ticks off applied steps; the user's other choices stand.
+    void uncheck(const std::vector<std::string>& ids);
     void hideCandidate(const Candidate& candidate);
     void hideDetector(const Candidate& candidate);
     void hideProject(const std::string& root);

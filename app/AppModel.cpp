@@ -88,7 +88,11 @@ AppModel::AppModel(AppEnvironment environment, QObject* parent)
                                .detect = environment_.detectAgents,
                                .launcher = environment_.agentLauncher,
                                .sandboxed = isSandboxed()},
-                              this)) {
+                              this))
+    , apply_(new ApplyState(
+          ApplyState::Services::live(
+              environment_.queue, environment_.pool, [this] { return freeSpace(); }, isSandboxed()),
+          *advisor_, this)) {
     QSettings settings;
     measure_ = measureFromRawValue(settings.value(SettingsKeys::measure).toString().toStdString())
                    .value_or(Measure::allocated);
@@ -107,6 +111,23 @@ AppModel::AppModel(AppEnvironment environment, QObject* parent)
     connect(live_, &LiveUpdates::refreshed, advisor_, &AdvisorState::scheduleRefresh);
     if (environment_.detectAgents)
         agents_->loadAgents();
+    connect(apply_, &ApplyState::reported, this, [this](const QString& report) {
+        // The report shows in the Advisor tab; elsewhere the status line carries it.
+        if (!inspectorShown_ || inspectorTab_ != InspectorTab::advisor)
+            setNotice(report);
+    });
+    connect(apply_, &ApplyState::notice, this, [this](const QString& text) { setNotice(text); });
+    connect(apply_, &ApplyState::trashed, this, [this](const std::vector<Node::Ptr>& moved) {
+        NodeSet kept = selection_;
+        for (const Node::Ptr& node : moved)
+            kept.erase(node);
+        // A node that live updates replaced meanwhile is no longer in the tree either.
+        std::erase_if(kept, [](const Node::Ptr& node) { return !node->isAttached(); });
+        setSelection(std::move(kept));
+        setVolumes(environment_.readVolumes());
+        treeChanged();
+    });
+    connect(apply_, &ApplyState::treeChanged, this, &AppModel::treeChanged);
 }
 
 AppModel::~AppModel() {
@@ -544,6 +565,34 @@ void AppModel::showPath(const std::string& path) {
         return;
     if (Node* found = session_->root()->descendant(path))
         show(found->shared_from_this());
+}
+
+// Applying.
+
+void AppModel::askToApply() {
+    if (!isScanning_)
+        apply_->askToApply();
+}
+
+void AppModel::applyChecked() {
+    if (!isScanning_)
+        apply_->apply(advisor_->checkedCandidates());
+}
+
+void AppModel::undo(const std::string& recentActionId) {
+    apply_->undo(recentActionId);
+}
+
+void AppModel::askToTrash(const std::vector<Node::Ptr>& nodes) {
+    apply_->askToTrash(nodes);
+}
+
+void AppModel::confirmTrash() {
+    apply_->confirmTrash();
+}
+
+void AppModel::makeOnlineOnly(const std::vector<Node::Ptr>& nodes) {
+    apply_->makeOnlineOnly(nodes, advisor_->cloudProviders());
 }
 
 void AppModel::treeChanged() {

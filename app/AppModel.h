@@ -18,6 +18,7 @@
 #include "AccessFlow.h"
 #include "AdvisorState.h"
 #include "AppEnvironment.h"
+#include "ApplyState.h"
 #include "BreakdownState.h"
 #include "HistoryComparison.h"
 #include "KindTotal.h"
@@ -101,6 +102,8 @@ public:
     const LiveUpdates& liveUpdates() const { return *live_; }
     AgentsState& agents() { return *agents_; }
     const AgentsState& agents() const { return *agents_; }
+    ApplyState& applying() { return *apply_; }
+    const ApplyState& applying() const { return *apply_; }
 
     void setMeasure(Measure measure);
     void setSortOrder(std::vector<SortComparator> order);
@@ -157,6 +160,19 @@ public:
     void revealPaths(const std::vector<std::string>& paths) const;
     // Selects the item at an absolute path of the shown tree in the map and the table.
     void showPath(const std::string& path);
+
+    // Applying. The confirmation opens when something is ticked, nothing is being applied and
+    // no scan runs; confirming applies the ticked steps.
+    void askToApply();
+    void applyChecked();
+    // Puts back what a recent action did.
+    void undo(const std::string& recentActionId);
+    // Asks to confirm moving the nodes to the Trash (refused for pseudo nodes, the root and
+    // what is still being scanned); confirming moves them.
+    void askToTrash(const std::vector<Node::Ptr>& nodes);
+    void confirmTrash();
+    // Makes the nodes that lie in a cloud provider's folder online-only, without asking.
+    void makeOnlineOnly(const std::vector<Node::Ptr>& nodes);
 
     // Deletes the shown disk's local snapshots, then reloads its breakdown.
     void deleteLocalSnapshots();
@@ -287,6 +303,7 @@ private:
     AdvisorState* advisor_;
     LiveUpdates* live_;
     AgentsState* agents_;
+    ApplyState* apply_;
     bool isScanning_ = false;
     bool launchPathScanned_ = false;
     QTimer treeChangeTimer_;

@@ -98,6 +98,11 @@ const platform::Volume* AppModel::volumeScanning(const std::string& path) const 
 }
 
 void AppModel::start(std::string path, std::optional<std::string> name) {
+    // Applying removes and measures nodes of the shown tree: a new tree would lose that.
+    if (apply_->isApplying()) {
+        setNotice(QStringLiteral("Tavelin is applying steps. Scan again once they’re done."));
+        return;
+    }
     if (session_)
         session_->cancel();
     std::optional<int64_t> expected;
@@ -150,6 +155,7 @@ void AppModel::resetPerScanState(const std::shared_ptr<ScanSession>& session) {
     history_->begin(path, session->root());
     breakdown_->reset(path, volumeScanning(path) != nullptr);
     advisor_->reset(session);
+    apply_->reset(session);
 }
 
 std::optional<platform::Volume> AppModel::diskFor(const std::string& path) const {

@@ -30,6 +30,9 @@ void fill(QMenu& menu, AppModel& model, const std::vector<Node::Ptr>& nodes) {
     if (!first->isPseudo())
         add(QStringLiteral("Quick Look"), [target, first] { target->preview(*first); });
     add(QStringLiteral("Copy Path"), [target, nodes] { target->copyPaths(nodes); });
+    menu.addSeparator();
+    add(QStringLiteral("Move to Trash…"), [target, nodes] { target->askToTrash(nodes); });
+    menu.actions().back()->setEnabled(ApplyState::canTrash(nodes));
 }
 
 } // namespace tavelin::ItemMenu

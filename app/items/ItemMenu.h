@@ -17,7 +17,8 @@ namespace ItemMenu {
 
 // Adds the entries that apply to these nodes: "Open" and "Rescan" when the first is a folder,
 // "Show in Map" for a single search result, "Show in File Manager", "Quick Look" of the first
-// unless it is a pseudo node, and "Copy Path". Adds nothing for no nodes. The actions call the
+// unless it is a pseudo node, "Copy Path", and "Move to Trash…", enabled when the nodes can
+// go. Adds nothing for no nodes. The actions call the
 // model, which must outlive the menu.
 void fill(QMenu& menu, AppModel& model, const std::vector<Node::Ptr>& nodes);
 

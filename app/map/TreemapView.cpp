@@ -344,6 +344,9 @@ void TreemapView::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Space:
         model_.previewSelection();
         return;
+    case Qt::Key_Delete:
+        model_.askToTrash(model_.selectedNodes());
+        return;
     default:
         QWidget::keyPressEvent(event);
     }

@@ -7,6 +7,7 @@
 #include "window/Chip.h"
 #include "window/ElidedLabel.h"
 #include "window/PaneMessage.h"
+#include "window/RecentActionsList.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -57,7 +58,9 @@ AdvisorPane::AdvisorPane(AppModel& model, QWidget* parent)
     , rungChips_(new QWidget(summary_))
     , goalLine_(secondary({}, summary_))
     , apply_(new QPushButton(QStringLiteral("Apply"), summary_))
-    , slowLine_(new QWidget(this)) {
+    , slowLine_(new QWidget(this))
+    , report_(new QLabel(this))
+    , recent_(new RecentActionsList(model, this)) {
     for (int64_t step : Goal::kSteps)
         goalPicker_->addItem(bytesText(step), QVariant::fromValue<qlonglong>(step));
     goalPicker_->addItem(QStringLiteral("Max safe"));
@@ -67,8 +70,10 @@ AdvisorPane::AdvisorPane(AppModel& model, QWidget* parent)
         model_.advisor().setGoal(index == kSafeIndex ? Goal::asMuchAsSafe()
                                                      : Goal::bytes(Goal::kSteps[index]));
     });
-    // Applying the ticked steps comes with the executor's window flow.
-    apply_->setEnabled(false);
+    apply_->setToolTip(QStringLiteral("Carry out the ticked steps"));
+    connect(apply_, &QPushButton::clicked, &model_, &AppModel::askToApply);
+    report_->setWordWrap(true);
+    report_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     QFont headlineFont = headline_->font();
     headlineFont.setPointSizeF(headlineFont.pointSizeF() * 1.3);
     headline_->setFont(headlineFont);
@@ -105,15 +110,31 @@ AdvisorPane::AdvisorPane(AppModel& model, QWidget* parent)
     layout->addWidget(summary_);
     layout->addWidget(slowLine_);
     layout->addWidget(scroll_, 1);
+    layout->addWidget(report_);
+    layout->addWidget(recent_);
 
     connect(&model_.advisor(), &AdvisorState::changed, this, &AdvisorPane::refresh);
     connect(&model_, &AppModel::sessionChanged, this, &AdvisorPane::refresh);
     connect(&model_, &AppModel::isScanningChanged, this, &AdvisorPane::refresh);
+    connect(&model_.applying(), &ApplyState::changed, this, &AdvisorPane::refreshApplying);
     connect(&model_, &AppModel::versionChanged, this, [this] {
         if (model_.isScanning() && model_.advisor().candidates().empty())
             refresh();
     });
     refresh();
+}
+
+QString AdvisorPane::reportLine() const {
+    return report_->isHidden() ? QString() : report_->text();
+}
+
+void AdvisorPane::refreshApplying() {
+    const ApplyState& state = model_.applying();
+    report_->setVisible(state.applyReport().has_value());
+    report_->setText(state.applyReport().value_or(QString()));
+    apply_->setText(state.isApplying() ? QStringLiteral("Applying…") : QStringLiteral("Apply"));
+    apply_->setEnabled(!state.isApplying() && !model_.isScanning() &&
+                       !model_.advisor().checkedCandidates().empty());
 }
 
 bool AdvisorPane::showsList() const {
@@ -129,6 +150,7 @@ QString AdvisorPane::goalLine() const {
 }
 
 void AdvisorPane::refresh() {
+    refreshApplying();
     const AdvisorState& advisor = model_.advisor();
     bool empty = advisor.candidates().empty();
     bool list = model_.session() && !empty;

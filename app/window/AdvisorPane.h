@@ -21,6 +21,7 @@ namespace tavelin {
 class AppModel;
 class CandidateRow;
 class PaneMessage;
+class RecentActionsList;
 
 class AdvisorPane : public QWidget {
     Q_OBJECT
@@ -35,11 +36,16 @@ public:
     // The texts of the list's headings, group headers and chips, top to bottom.
     QStringList listTexts() const;
     std::vector<CandidateRow*> rows() const;
+    QPushButton& applyButton() const { return *apply_; }
+    // The last apply or undo report; empty when there is none.
+    QString reportLine() const;
+    const RecentActionsList& recentActions() const { return *recent_; }
 
 private:
     void refresh();
     void rebuildList();
     void refreshSummary();
+    void refreshApplying();
     void addCategoryGroups(const AdvisorState::Layout& layout,
                            const std::vector<CloudProvider>& providers);
     void addProjectGroups(const AdvisorState::Layout& layout,
@@ -58,6 +64,8 @@ private:
     QLabel* goalLine_;
     QPushButton* apply_;
     QWidget* slowLine_;
+    QLabel* report_;
+    RecentActionsList* recent_;
     QWidget* list_ = nullptr;
     QVBoxLayout* listLayout_ = nullptr;
     // What the list shows, to rebuild it only when that changes.

@@ -197,6 +197,10 @@ void ItemTable::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Space:
         model_.previewSelection();
         return;
+    case Qt::Key_Delete:
+        // As in the file manager; the menu's Ctrl+Delete works from anywhere in the window.
+        model_.askToTrash(model_.selectedNodes());
+        return;
     default:
         QTreeView::keyPressEvent(event);
     }

@@ -1,6 +1,7 @@
 #include "window/MainWindow.h"
 
 #include "AppModel.h"
+#include "window/DetailDialogs.h"
 #include "window/DetailToolbar.h"
 #include "window/DetailView.h"
 #include "window/DroppedFolder.h"
@@ -22,7 +23,8 @@ MainWindow::MainWindow(std::unique_ptr<AppModel> model, std::string launchPath, 
     , model_(std::move(model))
     , launchPath_(std::move(launchPath))
     , commands_(new TavelinCommands(*model_, *this))
-    , detail_(new DetailView(*model_, this)) {
+    , detail_(new DetailView(*model_, this))
+    , dialogs_(new DetailDialogs(*model_, *this)) {
     setWindowTitle(QStringLiteral("Tavelin"));
     auto* toolbar = new DetailToolbar(*model_, *commands_, this);
     addToolBar(toolbar);

@@ -7,6 +7,7 @@
 namespace tavelin {
 
 class AppModel;
+class DetailDialogs;
 class DetailToolbar;
 class DetailView;
 class TavelinCommands;
@@ -23,6 +24,7 @@ public:
     AppModel& model() const { return *model_; }
     TavelinCommands& commands() const { return *commands_; }
     const DetailView& detail() const { return *detail_; }
+    const DetailDialogs& dialogs() const { return *dialogs_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -36,6 +38,7 @@ private:
     std::string launchPath_;
     TavelinCommands* commands_;
     DetailView* detail_;
+    DetailDialogs* dialogs_;
 };
 
 } // namespace tavelin

@@ -27,9 +27,8 @@ TavelinCommands::TavelinCommands(AppModel& model, QMainWindow& window)
                 &TavelinCommands::doShowInFileManager);
     copyPath = command(QStringLiteral("Copy Path"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_C),
                        &TavelinCommands::doCopyPath);
-    // Moving to the Trash arrives with applying actions; until then the command stays off.
-    moveToTrash =
-        command(QStringLiteral("Move to Trash"), QKeySequence(Qt::CTRL | Qt::Key_Delete), nullptr);
+    moveToTrash = command(QStringLiteral("Move to Trash"), QKeySequence(Qt::CTRL | Qt::Key_Delete),
+                          &TavelinCommands::doMoveToTrash);
     rescan = command(QStringLiteral("Rescan"), QKeySequence(Qt::CTRL | Qt::Key_R),
                      &TavelinCommands::doRescan);
     stopScanning = command(QStringLiteral("Stop Scanning"), QKeySequence(Qt::CTRL | Qt::Key_Period),
@@ -99,7 +98,7 @@ void TavelinCommands::updateEnabled() {
     showInFileManager->setEnabled(selected);
     copyPath->setEnabled(selected);
     open->setEnabled(selected);
-    moveToTrash->setEnabled(false);
+    moveToTrash->setEnabled(selected);
     rescan->setEnabled(model_.current() != nullptr);
     stopScanning->setEnabled(model_.isScanning());
     back->setEnabled(!model_.backStack().empty());
@@ -119,6 +118,9 @@ void TavelinCommands::doShowInFileManager() {
 }
 void TavelinCommands::doCopyPath() {
     model_.copyPaths(model_.selectedNodes());
+}
+void TavelinCommands::doMoveToTrash() {
+    model_.askToTrash(model_.selectedNodes());
 }
 void TavelinCommands::doRescan() {
     model_.rescan();

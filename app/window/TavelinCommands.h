@@ -43,6 +43,7 @@ private:
     void doScanHome();
     void doShowInFileManager();
     void doCopyPath();
+    void doMoveToTrash();
     void doRescan();
     void doStopScanning();
     void doBack();

@@ -51,14 +51,19 @@ protected:
 } // namespace
 
 TEST_F(ItemMenuTest, OffersOpenForFoldersAndQuickLookForWhatIsOnDisk) {
-    EXPECT_EQ(entries({movies}),
-              (QStringList{"Open", "Rescan", "Show in File Manager", "Quick Look", "Copy Path"}));
-    EXPECT_EQ(entries({notes}), (QStringList{"Show in File Manager", "Quick Look", "Copy Path"}));
+    EXPECT_EQ(entries({movies}), (QStringList{"Open", "Rescan", "Show in File Manager",
+                                              "Quick Look", "Copy Path", "Move to Trash…"}));
+    EXPECT_EQ(entries({notes}),
+              (QStringList{"Show in File Manager", "Quick Look", "Copy Path", "Move to Trash…"}));
+    EXPECT_TRUE(entry("Move to Trash…")->isEnabled());
     root->smallFileCount = 2;
     root->smallFileSize = 500'000;
     ASSERT_EQ(root->items().back()->kind(), Node::Kind::smallFiles);
     EXPECT_FALSE(entries({root->items().back()}).contains("Quick Look"))
         << "the small files of a folder are nothing to preview";
+    EXPECT_FALSE(entry("Move to Trash…")->isEnabled()) << "nor anything to move";
+    entries({root});
+    EXPECT_FALSE(entry("Move to Trash…")->isEnabled()) << "the scan's root stays";
     EXPECT_TRUE(entries({}).isEmpty());
 
     entries({notes, movies});

@@ -25,6 +25,12 @@ inline constexpr LinuxWording kLinuxWordings[] = {
     {"Notifications for Tavelin are turned off in System Settings.",
      "Notifications for Tavelin are unavailable on this desktop."},
     {"Open System Settings…", "Open Notification Settings…"},
+    // The tray stands for the menu bar.
+    {"Show free space in the menu bar", "Show free space in the system tray"},
+    {"Warns with a triangle when your startup disk has less than 10% free (at most 50 GB). "
+     "Tavelin keeps running in the menu bar while it’s on.",
+     "Warns with a triangle when your startup disk has less than 10% free (at most 50 GB). "
+     "Tavelin keeps running in the system tray while it’s on."},
 
     // The everyday suggestions' sentences, in the pieces that lie between names and figures.
     {" is already on this Mac; the developer's website has the ",

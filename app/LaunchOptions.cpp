@@ -1,5 +1,7 @@
 #include "LaunchOptions.h"
 
+#include "util/Text.h"
+
 namespace tavelin {
 namespace {
 
@@ -42,7 +44,8 @@ LaunchOptions LaunchOptions::parse(const std::vector<std::string>& arguments) {
         } else if (argument == "--report") {
             options.reportPath = arguments[++i];
         } else {
-            return failed("tavelin: unknown option “" + argument + "” (see tavelin --help)");
+            return failed("tavelin: unknown option “" + singleLine(argument) +
+                          "” (see tavelin --help)");
         }
     }
     if (help)

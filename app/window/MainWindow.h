@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
 #include <string>
 
 namespace tavelin {
 
+class AccessSheet;
 class AppModel;
 class DetailToolbar;
 class DetailView;
@@ -23,6 +25,8 @@ public:
     AppModel& model() const { return *model_; }
     TavelinCommands& commands() const { return *commands_; }
     const DetailView& detail() const { return *detail_; }
+    // The open access sheet, or nothing.
+    AccessSheet* accessSheet() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -31,11 +35,13 @@ protected:
 
 private:
     void explainSharing();
+    void askForAccess();
 
     std::unique_ptr<AppModel> model_;
     std::string launchPath_;
     TavelinCommands* commands_;
     DetailView* detail_;
+    QPointer<AccessSheet> accessSheet_;
 };
 
 } // namespace tavelin

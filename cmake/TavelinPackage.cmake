@@ -9,9 +9,15 @@ install(FILES ${PROJECT_SOURCE_DIR}/data/tavelin.svg
 install(FILES ${PROJECT_SOURCE_DIR}/data/io.github.tavelin.Tavelin.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
+# Debian wants the changelog compressed, and both files in the package's documentation folder.
+file(ARCHIVE_CREATE OUTPUT ${PROJECT_BINARY_DIR}/changelog.gz
+     PATHS ${PROJECT_SOURCE_DIR}/data/changelog FORMAT raw COMPRESSION GZip)
+install(FILES ${PROJECT_BINARY_DIR}/changelog.gz ${PROJECT_SOURCE_DIR}/data/copyright
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tavelin)
+
 set(CPACK_PACKAGE_NAME tavelin)
 set(CPACK_PACKAGE_VENDOR "Tavelin")
-set(CPACK_PACKAGE_CONTACT "Tavelin <tavelin@localhost>")
+set(CPACK_PACKAGE_CONTACT "Tavelin <packages@tavelin.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "see where the space on a disk goes and get it back")
 set(CPACK_PACKAGE_DESCRIPTION
     "Tavelin scans a disk or folder in parallel and shows it as a treemap beside a sortable\n"

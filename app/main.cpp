@@ -5,6 +5,7 @@
 #include "TavelinApp.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -42,6 +43,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Tavelin"));
     QApplication::setOrganizationName(QStringLiteral("Tavelin"));
     QApplication::setDesktopFileName(QStringLiteral("tavelin"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tavelin")));
     tavelin::installNumberLocale();
 
     std::optional<tavelin::SingleInstance> instance;

@@ -91,7 +91,9 @@ inline constexpr LinuxWording kLinuxWordings[] = {
      "Some folders, such as other apps’ data, are protected by the system. With access to them, "
      "Tavelin can measure them without asking for each one."},
     // The access sheet's steps; <b> marks the words set in bold.
-    {"Click <b>Open System Settings</b>.", "Click <b>Open Settings</b>."},
+    // The desktop's settings program may be missing, and with it the button: the step names the
+    // program itself.
+    {"Click <b>Open System Settings</b>.", "Open your desktop’s <b>Settings</b>."},
     {"Turn on <b>Tavelin</b> in the list. If it isn’t there, drag the icon above into the list.",
      "Give <b>Tavelin</b> read access to the protected folders there, or ask the computer’s "
      "administrator."},

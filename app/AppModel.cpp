@@ -489,8 +489,17 @@ std::optional<double> AppModel::scanFraction() const {
     return ScanProgress::fraction(session_->bytes(), lastScan, session_->root()->expectedSize);
 }
 
+int64_t AppModel::skippedFolderCount() const {
+    if (!session_)
+        return 0;
+    return std::ranges::count_if(session_->skipped(), [this](const std::string& path) {
+        const Node* node = session_->root()->descendant(path);
+        return node && node->needsAccess;
+    });
+}
+
 bool AppModel::showAccessBanner() const {
-    return session_ && (session_->errors() > 0 || !session_->skipped().empty()) &&
+    return session_ && (session_->errors() > 0 || skippedFolderCount() > 0) &&
            !access_->hasFullDiskAccess() && !accessBannerDismissed_;
 }
 

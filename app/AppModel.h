@@ -141,6 +141,9 @@ public:
     QIcon icon(const Node& node);
     std::optional<double> scanFraction() const;
     bool showAccessBanner() const;
+    // The protected folders the shown scan met and left out: the skip list also names folders
+    // that do not exist here.
+    int64_t skippedFolderCount() const;
     int64_t freeSpace() const;
     // Whether the shown scan is of a whole disk rather than a folder.
     bool isWholeDiskScan() const;

@@ -5,17 +5,35 @@
 
 namespace tavelin {
 
-// What the command line asked for: "-scan PATH" scans PATH when the first window shows. Paths
-// are kept as the bytes given: a folder's name need not be valid UTF-8.
+// What the command line asked for. Paths are kept as the bytes given: a folder's name need not
+// be valid UTF-8.
 struct LaunchOptions {
+    enum class Action { openWindow, help, version, report, error };
+
+    Action action = Action::openWindow;
+    // "tavelin PATH" or "-scan PATH": scanned when the first window shows.
     std::string scanPath;
     // "--report PATH": print the agent report of PATH instead of opening a window;
     // "--condensed" prints its condensed form.
     std::string reportPath;
     bool condensed = false;
+    // "--demo": a generated tree stands in for every scan; nothing on disk is read.
+    bool demo = false;
+    // "--pretend-no-access": the access probe says no, to look at the access sheet and banner.
+    bool pretendNoAccess = false;
+    // With `Action::error`: one line saying what was wrong, for standard error.
+    std::string error;
 
     // `arguments` starts with the program itself.
     static LaunchOptions parse(const std::vector<std::string>& arguments);
+    // A relative scan path made absolute against `workingDirectory`, so that a running Tavelin
+    // elsewhere finds it; a path from the home folder ("~") stays for the model to expand.
+    void anchorScanPath(const std::string& workingDirectory);
+    // What "--help" prints.
+    static std::string usage();
+    // Whether the process may hand this launch to a running Tavelin: not the demonstration or
+    // the pretended lack of access, which show something the running one does not.
+    bool handsOver() const { return action == Action::openWindow && !demo && !pretendNoAccess; }
 };
 
 } // namespace tavelin

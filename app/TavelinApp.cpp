@@ -1,6 +1,7 @@
 #include "TavelinApp.h"
 
 #include "SettingsKeys.h"
+#include "SettingsWindow.h"
 #include "watch/FreeSpaceChart.h"
 #include "watch/TrayItem.h"
 #include "window/MainWindow.h"
@@ -12,13 +13,17 @@
 
 namespace tavelin {
 
-TavelinApp::Services TavelinApp::Services::live() {
+TavelinApp::Services TavelinApp::Services::live(const LaunchOptions& launch) {
     Services services;
-    services.modelEnvironment = [] { return AppEnvironment::live(); };
+    services.modelEnvironment = [pretendNoAccess = launch.pretendNoAccess] {
+        AppEnvironment environment = AppEnvironment::live();
+        if (pretendNoAccess)
+            environment.accessProbe = [] { return false; };
+        return environment;
+    };
     services.watch = DiskWatch::Environment::live();
     services.notifications = Notifications::Setup::live();
-    services.showsTrayItem =
-        TrayItem::isAvailable() && QSettings().value(SettingsKeys::showMenuBarExtra, true).toBool();
+    services.hasTray = TrayItem::isAvailable();
     return services;
 }
 
@@ -29,11 +34,17 @@ TavelinApp::TavelinApp(Services services, std::string launchPath, QObject* paren
     , notifications_(std::make_unique<Notifications>(services_.notifications))
     , watch_(std::make_unique<DiskWatch>(services_.watch, *notifications_)) {
     connect(notifications_.get(), &Notifications::advisorRequested, this, &TavelinApp::showAdvisor);
-    if (services_.showsTrayItem) {
+    setTrayShown(QSettings().value(SettingsKeys::showMenuBarExtra, true).toBool());
+}
+
+void TavelinApp::setTrayShown(bool shown) {
+    if (shown && services_.hasTray && !tray_) {
         tray_ = std::make_unique<TrayItem>(*watch_);
         connect(tray_.get(), &TrayItem::openRequested, this, [this] { openMainWindow(); });
         connect(tray_.get(), &TrayItem::historyRequested, this, [this] { showHistory(); });
         connect(tray_.get(), &TrayItem::quitRequested, this, [] { QCoreApplication::quit(); });
+    } else if (!shown) {
+        tray_.reset();
     }
     QApplication::setQuitOnLastWindowClosed(!tray_);
 }
@@ -53,24 +64,49 @@ std::vector<MainWindow*> TavelinApp::mainWindows() const {
 
 MainWindow& TavelinApp::openMainWindow() {
     std::erase_if(windows_, [](const QPointer<MainWindow>& window) { return window.isNull(); });
-    MainWindow* window = windows_.empty() ? nullptr : windows_.back().data();
-    if (!window) {
-        AppEnvironment environment = services_.modelEnvironment();
-        environment.askNotificationPermission = [notifications = notifications_.get()] {
-            notifications->askOnceIfNeeded();
-        };
-        window = new MainWindow(std::make_unique<AppModel>(std::move(environment)),
-                                std::exchange(launchPath_, std::string()));
-        window->setAttribute(Qt::WA_DeleteOnClose);
-        connect(window->commands().freeSpaceHistory, &QAction::triggered, this,
-                [this] { showHistory(); });
-        windows_.emplace_back(window);
-    }
-    window->show();
-    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
-    window->raise();
-    window->activateWindow();
+    if (windows_.empty())
+        return newMainWindow(std::exchange(launchPath_, std::string()));
+    MainWindow& window = *windows_.back();
+    bringForward(window);
+    return window;
+}
+
+MainWindow& TavelinApp::newMainWindow(std::string scanPath) {
+    AppEnvironment environment = services_.modelEnvironment();
+    environment.askNotificationPermission = [notifications = notifications_.get()] {
+        notifications->askOnceIfNeeded();
+    };
+    auto* window =
+        new MainWindow(std::make_unique<AppModel>(std::move(environment)), std::move(scanPath));
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    const TavelinCommands& commands = window->commands();
+    connect(commands.freeSpaceHistory, &QAction::triggered, this, [this] { showHistory(); });
+    connect(commands.newWindow, &QAction::triggered, this, [this] { newMainWindow(); });
+    connect(commands.settings, &QAction::triggered, this, [this] { showSettings(); });
+    windows_.emplace_back(window);
+    bringForward(*window);
     return *window;
+}
+
+void TavelinApp::bringForward(QWidget& window) {
+    window.show();
+    window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+    window.raise();
+    window.activateWindow();
+}
+
+SettingsWindow& TavelinApp::showSettings() {
+    if (!settings_) {
+        settings_ = std::make_unique<SettingsWindow>(*notifications_);
+        connect(settings_.get(), &SettingsWindow::trayItemToggled, this, &TavelinApp::setTrayShown);
+        // Every open window follows, and restarts or stops its watcher.
+        connect(settings_.get(), &SettingsWindow::liveUpdatesToggled, this, [this](bool on) {
+            for (MainWindow* window : mainWindows())
+                window->model().liveUpdates().setEnabled(on);
+        });
+    }
+    bringForward(*settings_);
+    return *settings_;
 }
 
 void TavelinApp::showAdvisor() {
@@ -84,9 +120,7 @@ FreeSpaceChart& TavelinApp::showHistory() {
     watch_->refresh();
     if (!chart_)
         chart_ = std::make_unique<FreeSpaceChart>(*watch_);
-    chart_->show();
-    chart_->raise();
-    chart_->activateWindow();
+    bringForward(*chart_);
     return *chart_;
 }
 

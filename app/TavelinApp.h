@@ -8,6 +8,7 @@
 // Lives on the UI thread.
 
 #include "AppModel.h"
+#include "LaunchOptions.h"
 #include "watch/DiskWatch.h"
 #include "watch/Notifications.h"
 
@@ -22,6 +23,7 @@ namespace tavelin {
 
 class FreeSpaceChart;
 class MainWindow;
+class SettingsWindow;
 class TrayItem;
 
 class TavelinApp : public QObject {
@@ -31,11 +33,11 @@ public:
         std::function<AppEnvironment()> modelEnvironment;
         DiskWatch::Environment watch;
         Notifications::Setup notifications;
-        bool showsTrayItem = false;
+        // Whether the desktop has a tray; the item shows there while "showMenuBarExtra" is on.
+        bool hasTray = false;
 
-        // The program's own; the tray item when the desktop has a tray and "showMenuBarExtra"
-        // is on.
-        static Services live();
+        // The program's own, as the command line asks: the demonstration, or no access.
+        static Services live(const LaunchOptions& launch);
     };
 
     // `launchPath` is scanned by the first main window, when it is a folder.
@@ -44,6 +46,13 @@ public:
 
     // Brings the most recently opened main window forward, or opens one.
     MainWindow& openMainWindow();
+    // Opens another main window with a model of its own, scanning `scanPath` when it is given.
+    MainWindow& newMainWindow(std::string scanPath = {});
+    // The settings window, one for the process.
+    SettingsWindow& showSettings();
+    // Shows or removes the tray item (where the desktop has a tray); without it, closing the
+    // last window quits.
+    void setTrayShown(bool shown);
     // A main window forward with the inspector on the advisor: where a warning leads.
     void showAdvisor();
     // The window with the startup disk's free-space chart.
@@ -56,6 +65,8 @@ public:
     std::vector<MainWindow*> mainWindows() const;
 
 private:
+    static void bringForward(QWidget& window);
+
     Services services_;
     std::string launchPath_;
     std::unique_ptr<Notifications> notifications_;
@@ -63,6 +74,7 @@ private:
     std::unique_ptr<TrayItem> tray_;
     std::vector<QPointer<MainWindow>> windows_;
     std::unique_ptr<FreeSpaceChart> chart_;
+    std::unique_ptr<SettingsWindow> settings_;
 };
 
 } // namespace tavelin

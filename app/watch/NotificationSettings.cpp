@@ -1,5 +1,6 @@
 #include "watch/NotificationSettings.h"
 
+#include "CaptionLabel.h"
 #include "SettingsKeys.h"
 #include "Texts.h"
 #include "watch/Notifications.h"
@@ -11,19 +12,6 @@
 #include <QVBoxLayout>
 
 namespace tavelin {
-namespace {
-
-QLabel* caption(const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setWordWrap(true);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, palette.color(QPalette::PlaceholderText));
-    label->setPalette(palette);
-    return label;
-}
-
-} // namespace
-
 NotificationSettings::NotificationSettings(Notifications& notifications, QWidget* parent)
     : QWidget(parent)
     , notifications_(notifications)
@@ -35,10 +23,11 @@ NotificationSettings::NotificationSettings(Notifications& notifications, QWidget
     deniedNotice_->setWordWrap(true);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(warnings_);
-    layout->addWidget(caption(QStringLiteral("A notification when your startup disk is about to "
-                                             "run out, is nearly full, or suddenly loses a lot of "
-                                             "space. Rare: at most one a day of each."),
-                              this));
+    layout->addWidget(
+        captionLabel(QStringLiteral("A notification when your startup disk is about to "
+                                    "run out, is nearly full, or suddenly loses a lot of "
+                                    "space. Rare: at most one a day of each."),
+                     this));
     layout->addWidget(deniedNotice_);
     layout->addWidget(openSettings_, 0, Qt::AlignLeft);
     showStatus();

@@ -1,6 +1,7 @@
 #include "window/DetailView.h"
 
 #include "AppModel.h"
+#include "access/AccessBanner.h"
 #include "map/TreemapView.h"
 #include "window/InspectorView.h"
 #include "window/ItemTable.h"
@@ -58,6 +59,7 @@ QWidget* DetailView::makeContent() {
     upperLayout->setSpacing(2);
     upperLayout->addWidget(title_);
     upperLayout->addWidget(subtitle_);
+    upperLayout->addWidget(new AccessBanner(model_, upper));
     upperLayout->addWidget(new PathBar(model_, upper));
     upperLayout->addWidget(new TreemapView(model_, upper), 1);
     upperLayout->addWidget(status_);

@@ -1,6 +1,7 @@
 #include "window/MainWindow.h"
 
 #include "AppModel.h"
+#include "access/AccessSheet.h"
 #include "window/DetailDialogs.h"
 #include "window/DetailToolbar.h"
 #include "window/DetailView.h"
@@ -42,6 +43,7 @@ MainWindow::MainWindow(std::unique_ptr<AppModel> model, std::string launchPath, 
     connect(toolbar, &DetailToolbar::explainSharing, this,
             [this] { model_->setExplainingSharing(true); });
     connect(model_.get(), &AppModel::isExplainingSharingChanged, this, &MainWindow::explainSharing);
+    connect(&model_->access(), &AccessFlow::changed, this, &MainWindow::askForAccess);
     connect(qApp, &QApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (state == Qt::ApplicationActive)
             model_->access().recheck();
@@ -67,6 +69,23 @@ void MainWindow::dropEvent(QDropEvent* event) {
         return;
     event->acceptProposedAction();
     model_->scan(folder.toStdString());
+}
+
+AccessSheet* MainWindow::accessSheet() const {
+    return accessSheet_;
+}
+
+void MainWindow::askForAccess() {
+    bool asking = model_->access().isAskingForAccess();
+    if (asking && !accessSheet_) {
+        // Window-modal without a nested event loop: the poll keeps probing behind it.
+        accessSheet_ = new AccessSheet(*model_, this);
+        accessSheet_->setAttribute(Qt::WA_DeleteOnClose);
+        accessSheet_->setWindowModality(Qt::WindowModal);
+        accessSheet_->open();
+    } else if (!asking && accessSheet_) {
+        accessSheet_->close();
+    }
 }
 
 void MainWindow::explainSharing() {

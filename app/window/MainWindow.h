@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
 #include <string>
 
 namespace tavelin {
 
+class AccessSheet;
 class AppModel;
 class DetailDialogs;
 class DetailToolbar;
@@ -25,6 +27,8 @@ public:
     TavelinCommands& commands() const { return *commands_; }
     const DetailView& detail() const { return *detail_; }
     const DetailDialogs& dialogs() const { return *dialogs_; }
+    // The open access sheet, or nothing.
+    AccessSheet* accessSheet() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -33,12 +37,14 @@ protected:
 
 private:
     void explainSharing();
+    void askForAccess();
 
     std::unique_ptr<AppModel> model_;
     std::string launchPath_;
     TavelinCommands* commands_;
     DetailView* detail_;
     DetailDialogs* dialogs_;
+    QPointer<AccessSheet> accessSheet_;
 };
 
 } // namespace tavelin

@@ -43,6 +43,11 @@ TavelinCommands::TavelinCommands(AppModel& model, QMainWindow& window)
     open = command(QStringLiteral("Open"), QKeySequence(Qt::CTRL | Qt::Key_Down),
                    &TavelinCommands::doOpen);
     freeSpaceHistory = new QAction(QStringLiteral("Free-Space History…"), this);
+    newWindow = new QAction(QStringLiteral("New Window"), this);
+    newWindow->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    settings = new QAction(QStringLiteral("Preferences…"), this);
+    settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    settings->setMenuRole(QAction::PreferencesRole);
 
     back->setIcon(symbolIcon("chevron.left"));
     forward->setIcon(symbolIcon("chevron.right"));
@@ -75,6 +80,8 @@ QAction* TavelinCommands::command(const QString& title, const QKeySequence& shor
 
 void TavelinCommands::buildMenus(QMenuBar* bar) {
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    file->addAction(newWindow);
+    file->addSeparator();
     file->addActions({scanFolder, scanHome});
     file->addSeparator();
     file->addActions({showInFileManager, copyPath, moveToTrash});
@@ -83,6 +90,8 @@ void TavelinCommands::buildMenus(QMenuBar* bar) {
     quit->setShortcut(QKeySequence::Quit);
     // Quits the whole program, the tray item included, not just this window.
     connect(quit, &QAction::triggered, this, [] { QCoreApplication::quit(); });
+
+    bar->addMenu(QStringLiteral("&Edit"))->addAction(settings);
 
     QMenu* view = bar->addMenu(QStringLiteral("&View"));
     view->addActions({rescan, stopScanning});

@@ -29,8 +29,10 @@ public:
     QAction* forward;
     QAction* enclosingFolder;
     QAction* open;
-    // Process-wide: the application object decides what it opens.
+    // Process-wide: the application object decides what they open.
     QAction* freeSpaceHistory;
+    QAction* newWindow;
+    QAction* settings;
 
     void updateEnabled();
 

@@ -25,6 +25,12 @@ inline constexpr LinuxWording kLinuxWordings[] = {
     {"Notifications for Tavelin are turned off in System Settings.",
      "Notifications for Tavelin are unavailable on this desktop."},
     {"Open System Settings…", "Open Notification Settings…"},
+    // The tray stands for the menu bar.
+    {"Show free space in the menu bar", "Show free space in the system tray"},
+    {"Warns with a triangle when your startup disk has less than 10% free (at most 50 GB). "
+     "Tavelin keeps running in the menu bar while it’s on.",
+     "Warns with a triangle when your startup disk has less than 10% free (at most 50 GB). "
+     "Tavelin keeps running in the system tray while it’s on."},
 
     // The everyday suggestions' sentences, in the pieces that lie between names and figures.
     {" is already on this Mac; the developer's website has the ",
@@ -76,6 +82,27 @@ inline constexpr LinuxWording kLinuxWordings[] = {
     {"Full Disk Access lets Tavelin include protected folders.",
      "Access to protected folders lets Tavelin include them in the scan."},
     {"Allow Full Disk Access…", "Allow Access to Protected Folders…"},
+    {"Allow Full Disk Access", "Allow Access to Protected Folders"},
+    {"Allow Full Disk Access to include them. macOS then stops asking folder by folder.",
+     "Allow access to protected folders to include them. The system then stops asking folder by "
+     "folder."},
+    {"Your Desktop, Documents, Downloads, iCloud Drive and other apps’ data are protected by "
+     "macOS. With Full Disk Access, Tavelin can measure them without asking for each one.",
+     "Some folders, such as other apps’ data, are protected by the system. With access to them, "
+     "Tavelin can measure them without asking for each one."},
+    // The access sheet's steps; <b> marks the words set in bold.
+    // The desktop's settings program may be missing, and with it the button: the step names the
+    // program itself.
+    {"Click <b>Open System Settings</b>.", "Open your desktop’s <b>Settings</b>."},
+    {"Turn on <b>Tavelin</b> in the list. If it isn’t there, drag the icon above into the list.",
+     "Give <b>Tavelin</b> read access to the protected folders there, or ask the computer’s "
+     "administrator."},
+    {"Come back here. The scan starts as soon as access is on. If macOS offers <b>Quit &amp; "
+     "Reopen</b>, choose it.",
+     "Come back here. The scan starts as soon as access is on. If the system asks you to log out, "
+     "do so and open Tavelin again."},
+    {"Drag Tavelin into the Full Disk Access list", "Tavelin asks to read protected folders"},
+    {"Open System Settings", "Open Settings"},
     {"Tavelin needs Full Disk Access to look inside “%1”.",
      "Tavelin needs permission to look inside “%1”."},
 

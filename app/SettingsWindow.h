@@ -1,0 +1,41 @@
+#pragma once
+
+// The settings window, one for the process: the prompt sent to AI agents, the tray item, the
+// free-space warnings and live updates, each bound to its setting. Every change is written at
+// once; the settings that running parts follow are also announced, for the application object
+// to pass on to the tray and to every main window.
+
+#include <QWidget>
+
+class QCheckBox;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace tavelin {
+
+class Notifications;
+
+class SettingsWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit SettingsWindow(Notifications& notifications, QWidget* parent = nullptr);
+
+    QPlainTextEdit& agentPrompt() const { return *prompt_; }
+    QPushButton& standardPrompt() const { return *standardPrompt_; }
+    QCheckBox& trayItem() const { return *tray_; }
+    QCheckBox& liveUpdates() const { return *live_; }
+
+Q_SIGNALS:
+    void trayItemToggled(bool shown);
+    void liveUpdatesToggled(bool on);
+
+private:
+    QWidget* agentSection();
+
+    QPlainTextEdit* prompt_;
+    QPushButton* standardPrompt_;
+    QCheckBox* tray_;
+    QCheckBox* live_;
+};
+
+} // namespace tavelin

@@ -3,6 +3,7 @@
 #include "scan/ScanSession.h"
 #include "support/Forked.h"
 #include "support/NodeLookup.h"
+#include "support/PoolGate.h"
 #include "support/TemporaryFolder.h"
 #include "support/TreeBuilder.h"
 #include "support/TreeCompare.h"
@@ -61,26 +62,6 @@ struct Scanned {
         auto fresh = test::freshScan(tree.root().string());
         return fresh ? test::treeDifference(root(), *fresh) : "no fresh scan";
     }
-};
-
-// Holds a pool's threads: work submitted after the gate waits until it opens.
-class Gate {
-public:
-    explicit Gate(WorkerPool& pool) {
-        for (int i = 0; i < pool.threadCount(); ++i)
-            pool.submit([opened = opened_] { opened.wait(); });
-    }
-    ~Gate() { open(); }
-    void open() {
-        if (!isOpen_)
-            open_.set_value();
-        isOpen_ = true;
-    }
-
-private:
-    std::promise<void> open_;
-    std::shared_future<void> opened_ = open_.get_future().share();
-    bool isOpen_ = false;
 };
 
 TEST(Remeasure, RefreshingChangedFoldersGivesWhatANewScanGives) {
@@ -254,7 +235,7 @@ TEST(Remeasure, AMeasurementWaitsForAWalkOfItsFolderOrOneAbove) {
     scanned.scan();
     std::vector<std::string> ended;
     {
-        Gate gate(*scanned.pool);
+        test::PoolGate gate(*scanned.pool);
         scanned.session->rescan(scanned.pointer("a"), [&] { ended.push_back("a"); });
         scanned.session->rescan(scanned.pointer("a/b"), [&] { ended.push_back("a/b"); });
         scanned.session->refresh(tree.path("a/b"), [&] { ended.push_back("refresh a/b"); });
@@ -300,7 +281,7 @@ TEST(Remeasure, NothingIsRefreshedWhileTheScanRuns) {
     scanned.session = std::make_shared<ScanSession>(
         scanned.tree.root().string(), std::nullopt, PathSet{}, std::nullopt, 1'000'000,
         ScanSession::Context{scanned.queue, scanned.pool, 2});
-    Gate gate(*scanned.pool);
+    test::PoolGate gate(*scanned.pool);
     scanned.session->start();
     bool done = false;
     scanned.session->refresh(scanned.tree.path("a"), [&] { done = true; });

@@ -5,6 +5,7 @@
 #include "scan/TreeScanner.h"
 #include "support/BtrfsImage.h"
 #include "support/NodeLookup.h"
+#include "support/PoolGate.h"
 #include "support/TemporaryFolder.h"
 #include "support/TreeBuilder.h"
 #include "util/ManualQueue.h"
@@ -19,28 +20,6 @@ using namespace std::chrono_literals;
 using test::TreeBuilder;
 
 namespace {
-
-// Holds a pool's threads: work submitted after the gate waits until it opens.
-class Gate {
-public:
-    explicit Gate(WorkerPool& pool) {
-        for (int i = 0; i < pool.threadCount(); ++i)
-            pool.submit([opened = opened_] { opened.wait(); });
-    }
-    ~Gate() { open(); }
-    Gate(const Gate&) = delete;
-    Gate& operator=(const Gate&) = delete;
-    void open() {
-        if (!isOpen_)
-            open_.set_value();
-        isOpen_ = true;
-    }
-
-private:
-    std::promise<void> open_;
-    std::shared_future<void> opened_ = open_.get_future().share();
-    bool isOpen_ = false;
-};
 
 struct Harness {
     std::shared_ptr<ManualQueue> queue = std::make_shared<ManualQueue>();
@@ -73,11 +52,11 @@ struct Harness {
     }
     // Starts the scan and lets its first-level jobs run; every job launched after them waits at
     // the gate returned until it opens.
-    std::unique_ptr<Gate> startHoldingDeeperJobs() {
-        Gate first(*pool);
+    std::unique_ptr<test::PoolGate> startHoldingDeeperJobs() {
+        test::PoolGate first(*pool);
         session->start();
         queue->runPending(); // launches the first-level jobs, which wait at `first`
-        auto later = std::make_unique<Gate>(*pool);
+        auto later = std::make_unique<test::PoolGate>(*pool);
         first.open();
         return later;
     }
@@ -533,7 +512,7 @@ TEST(ScanSession, AFolderRemovedBeforeOrWhileItsJobRunsIsNeverWalked) {
     auto take = [&](const char* name) {
         harness.session->remove(harness.node(tree.path(name))->shared_from_this());
     };
-    Gate gate(*harness.pool);
+    test::PoolGate gate(*harness.pool);
     harness.session->start();
     take("early"); // still queued
     harness.queue->runPending();

@@ -2,6 +2,7 @@
 
 #include "SettingsKeys.h"
 #include "advisor/Planner.h"
+#include "demo/DemoHome.h"
 #include "util/Paths.h"
 
 #include <QPointer>
@@ -83,7 +84,10 @@ void AdvisorState::reset(std::shared_ptr<ScanSession> session) {
 }
 
 AdvisorContext AdvisorState::context(const Node::Ptr& root) const {
-    return AdvisorContext::live(root, services_.home, std::chrono::system_clock::now());
+    Date now = std::chrono::system_clock::now();
+    if (services_.isDemonstration)
+        return DemoHome::context(root, now);
+    return AdvisorContext::live(root, services_.home, now);
 }
 
 bool AdvisorState::isCurrent(const Pass& pass) const {

@@ -3,6 +3,7 @@
 #include "DataFolder.h"
 #include "FileManager.h"
 #include "QtMainQueue.h"
+#include "demo/DemoHome.h"
 #include "privacy/Privacy.h"
 #include "scan/ScanSession.h"
 
@@ -32,6 +33,15 @@ AppEnvironment AppEnvironment::live() {
     };
     environment.agentLauncher = Agents::Launcher::live();
     return environment;
+}
+
+void AppEnvironment::becomeDemonstration() {
+    isDemonstration = true;
+    accessProbe = [] { return true; };
+    askFolderAccess = {};
+    readVolumes = [] { return std::vector<platform::Volume>{DemoHome::disk()}; };
+    historyDirectory.clear();
+    userHome = DemoHome::path;
 }
 
 } // namespace tavelin

@@ -41,6 +41,9 @@ struct AppEnvironment {
 
     // The program's own: the Qt event loop, the real disks, the XDG data folder.
     static AppEnvironment live();
+    // Turns these services into the demonstration's: the generated home stands in for every
+    // scan, on a disk of its own; access counts as granted and no scan history is kept.
+    void becomeDemonstration();
 };
 
 } // namespace tavelin

@@ -578,30 +578,41 @@ void AppModel::showPath(const std::string& path) {
 
 // Applying.
 
+bool AppModel::refusedInDemonstration() {
+    if (!environment_.isDemonstration)
+        return false;
+    setNotice(QStringLiteral("This is a demonstration: nothing is moved or deleted."));
+    return true;
+}
+
 void AppModel::askToApply() {
-    if (!isScanning_)
+    if (!isScanning_ && !refusedInDemonstration())
         apply_->askToApply();
 }
 
 void AppModel::applyChecked() {
-    if (!isScanning_)
+    if (!isScanning_ && !refusedInDemonstration())
         apply_->apply(advisor_->checkedCandidates());
 }
 
 void AppModel::undo(const std::string& recentActionId) {
-    apply_->undo(recentActionId);
+    if (!refusedInDemonstration())
+        apply_->undo(recentActionId);
 }
 
 void AppModel::askToTrash(const std::vector<Node::Ptr>& nodes) {
-    apply_->askToTrash(nodes);
+    if (!refusedInDemonstration())
+        apply_->askToTrash(nodes);
 }
 
 void AppModel::confirmTrash() {
-    apply_->confirmTrash();
+    if (!refusedInDemonstration())
+        apply_->confirmTrash();
 }
 
 void AppModel::makeOnlineOnly(const std::vector<Node::Ptr>& nodes) {
-    apply_->makeOnlineOnly(nodes, advisor_->cloudProviders());
+    if (!refusedInDemonstration())
+        apply_->makeOnlineOnly(nodes, advisor_->cloudProviders());
 }
 
 void AppModel::treeChanged() {

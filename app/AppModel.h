@@ -259,6 +259,11 @@ private:
     Node* nodeAt(const std::string& relativePath) const;
     void setCurrent(Node::Ptr node);
     void start(std::string path, std::optional<std::string> name);
+    // The session that measures `path`: a walk, or in the demonstration the generated home.
+    std::shared_ptr<ScanSession> makeSession(const std::string& path,
+                                             std::optional<std::string> name) const;
+    // In the demonstration nothing on the disk may change: says so, and answers true.
+    bool refusedInDemonstration();
     void resetPerScanState(const std::shared_ptr<ScanSession>& session);
     void remember(const std::string& path);
     void scanFinished(const Node::Ptr& root);

@@ -36,8 +36,10 @@ void HistoryComparison::begin(const std::string& path, Node::Ptr root) {
     changes_.clear();
     compared_ = false;
     comparing_ = false;
-    reading_ = true;
+    reading_ = keepsHistory();
     Q_EMIT changed();
+    if (!reading_)
+        return;
     inBackground(
         [store = store(), location = standardizedPath(path),
          before = std::chrono::system_clock::now()]() -> Record {
@@ -56,10 +58,11 @@ void HistoryComparison::begin(const std::string& path, Node::Ptr root) {
 void HistoryComparison::finish(const Node& root) {
     auto record =
         std::make_shared<const ScanRecord>(ScanRecord::of(root, std::chrono::system_clock::now()));
-    context_.pool->submit([store = store(), record] {
-        // A failed save only means the next scan has nothing to compare with.
-        [[maybe_unused]] auto error = store.save(*record);
-    });
+    if (keepsHistory())
+        context_.pool->submit([store = store(), record] {
+            // A failed save only means the next scan has nothing to compare with.
+            [[maybe_unused]] auto error = store.save(*record);
+        });
     if (reading_)
         finished_ = std::move(record);
     else

@@ -36,6 +36,7 @@ public:
     struct Context {
         std::shared_ptr<MainQueue> queue;
         std::shared_ptr<WorkerPool> pool;
+        // Where the records are kept; empty when none are read or written (the demonstration).
         std::string directory;
     };
 
@@ -64,6 +65,7 @@ Q_SIGNALS:
     void changed();
 
 private:
+    bool keepsHistory() const { return !context_.directory.empty(); }
     using Record = std::shared_ptr<const ScanRecord>;
 
     History::Store store() const;

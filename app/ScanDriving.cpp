@@ -3,6 +3,7 @@
 
 #include "AppModel.h"
 #include "SettingsKeys.h"
+#include "demo/DemoHome.h"
 #include "privacy/Privacy.h"
 #include "scan/FolderProblem.h"
 
@@ -105,18 +106,9 @@ void AppModel::start(std::string path, std::optional<std::string> name) {
     }
     if (session_)
         session_->cancel();
-    std::optional<int64_t> expected;
-    if (const platform::Volume* disk = volumeScanning(path)) {
-        expected = std::max<int64_t>(disk->total - disk->free, 0);
-        if (!name)
-            name = disk->name;
-    }
-    PathSet skip;
-    if (!access_->hasFullDiskAccess() && !isSandboxed())
-        skip = Privacy::foldersToSkip(path, environment_.userHome);
-    auto session = std::make_shared<ScanSession>(
-        path, std::move(name), std::move(skip), expected, kLargeFileThreshold,
-        ScanSession::Context{environment_.queue, environment_.pool, environment_.workerCount});
+    if (environment_.isDemonstration)
+        path = std::string(DemoHome::path);
+    auto session = makeSession(path, std::move(name));
     // A replaced session may still report; only the shown one reaches the model.
     QPointer<AppModel> model(this);
     ScanSession* raw = session.get();
@@ -147,6 +139,27 @@ void AppModel::start(std::string path, std::optional<std::string> name) {
     volumesRead_ = {};
     treeChanged();
     remember(path);
+}
+
+std::shared_ptr<ScanSession> AppModel::makeSession(const std::string& path,
+                                                   std::optional<std::string> name) const {
+    ScanSession::Context context{environment_.queue, environment_.pool, environment_.workerCount};
+    if (environment_.isDemonstration) {
+        DemoHome demo = DemoHome::generate(std::chrono::system_clock::now(), kLargeFileThreshold);
+        return std::make_shared<ScanSession>(demo.root(), demo.kinds(), kLargeFileThreshold,
+                                             std::move(context));
+    }
+    std::optional<int64_t> expected;
+    if (const platform::Volume* disk = volumeScanning(path)) {
+        expected = std::max<int64_t>(disk->total - disk->free, 0);
+        if (!name)
+            name = disk->name;
+    }
+    PathSet skip;
+    if (!access_->hasFullDiskAccess() && !isSandboxed())
+        skip = Privacy::foldersToSkip(path, environment_.userHome);
+    return std::make_shared<ScanSession>(path, std::move(name), std::move(skip), expected,
+                                         kLargeFileThreshold, std::move(context));
 }
 
 void AppModel::resetPerScanState(const std::shared_ptr<ScanSession>& session) {
@@ -233,7 +246,8 @@ void AppModel::scanLaunchPath(const std::string& path) {
     launchPathScanned_ = true;
     std::string expanded = expandTilde(path, environment_.userHome);
     // Only a folder is scanned, and so remembered; anything else is said on the status line.
-    if (auto problem = folderProblem(expanded)) {
+    // The demonstration reads no folder at all.
+    if (auto problem = environment_.isDemonstration ? std::nullopt : folderProblem(expanded)) {
         setNotice(QString::fromStdString(*problem));
         return;
     }

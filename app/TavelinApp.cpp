@@ -2,6 +2,7 @@
 
 #include "SettingsKeys.h"
 #include "SettingsWindow.h"
+#include "demo/DemoHome.h"
 #include "watch/FreeSpaceChart.h"
 #include "watch/TrayItem.h"
 #include "window/MainWindow.h"
@@ -15,14 +16,19 @@ namespace tavelin {
 
 TavelinApp::Services TavelinApp::Services::live(const LaunchOptions& launch) {
     Services services;
-    services.modelEnvironment = [pretendNoAccess = launch.pretendNoAccess] {
+    services.modelEnvironment = [pretendNoAccess = launch.pretendNoAccess, demo = launch.demo] {
         AppEnvironment environment = AppEnvironment::live();
+        if (demo)
+            environment.becomeDemonstration();
         if (pretendNoAccess)
             environment.accessProbe = [] { return false; };
         return environment;
     };
     services.watch = DiskWatch::Environment::live();
+    services.watch.isDemonstration = launch.demo;
     services.notifications = Notifications::Setup::live();
+    services.notifications.isDemonstration = launch.demo;
+    services.isDemonstration = launch.demo;
     services.hasTray = TrayItem::isAvailable();
     return services;
 }
@@ -72,6 +78,9 @@ MainWindow& TavelinApp::openMainWindow() {
 }
 
 MainWindow& TavelinApp::newMainWindow(std::string scanPath) {
+    // Every window of the demonstration shows the generated home at once.
+    if (services_.isDemonstration && scanPath.empty())
+        scanPath = DemoHome::path;
     AppEnvironment environment = services_.modelEnvironment();
     environment.askNotificationPermission = [notifications = notifications_.get()] {
         notifications->askOnceIfNeeded();

@@ -127,6 +127,21 @@ ScanSession::ScanSession(const std::string& path, std::optional<std::string> nam
     root_ = Node::makeRoot(name.value_or(lastPathComponent(path_)), path_, expectedSize);
 }
 
+ScanSession::ScanSession(Node::Ptr builtRoot, ExtensionTally kinds, int64_t largeFileThreshold,
+                         Context context)
+    : context_(std::move(context))
+    , path_(builtRoot->path())
+    , root_(std::move(builtRoot))
+    , startDate_(std::chrono::system_clock::now())
+    , isBuilt_(true)
+    , skipped_(std::make_shared<const PathSet>())
+    , kinds_(std::move(kinds))
+    , threshold_(largeFileThreshold)
+    , baseSize_(root_->size)
+    , baseFiles_(root_->fileCount)
+    , baseUnique_(root_->unique)
+    , idle_(std::make_shared<IdleWorkers>(context_.workerCount)) {}
+
 ScanSession::~ScanSession() {
     // Walkers still running have nobody left to report to.
     cancelFlag_->cancel();
@@ -140,11 +155,18 @@ void ScanSession::start() {
     isRunning_ = true;
     startDate_ = std::chrono::system_clock::now();
     root_->isScanning = true;
+    std::weak_ptr<ScanSession> weak = weak_from_this();
+    if (isBuilt_) {
+        context_.queue->post([weak] {
+            if (auto session = weak.lock(); session && session->isRunning_)
+                session->finish();
+        });
+        return;
+    }
     listRoot();
     if (!isRunning_)
         return;
     refreshTotals();
-    std::weak_ptr<ScanSession> weak = weak_from_this();
     context_.queue->post([weak] {
         if (auto session = weak.lock())
             session->pump();
@@ -509,7 +531,7 @@ void ScanSession::finish() {
     isRunning_ = false;
     endDate_ = std::chrono::system_clock::now();
     currentPath_.clear();
-    if (rootListed_ && !cancelled() && onFinish)
+    if ((rootListed_ || isBuilt_) && !cancelled() && onFinish)
         onFinish(root_);
     changed();
 }

@@ -73,6 +73,11 @@ public:
 
     ScanSession(const std::string& path, std::optional<std::string> name, PathSet skip,
                 std::optional<int64_t> expectedSize, int64_t largeFileThreshold, Context context);
+    // A session that shows a tree built elsewhere, with its figures summed, instead of walking
+    // a folder: `start` finishes it on the next turn of the queue, and measuring again does
+    // nothing, as there is no folder to read.
+    ScanSession(Node::Ptr builtRoot, ExtensionTally kinds, int64_t largeFileThreshold,
+                Context context);
     ~ScanSession();
     ScanSession(const ScanSession&) = delete;
     ScanSession& operator=(const ScanSession&) = delete;
@@ -223,6 +228,7 @@ private:
     // a path or a root path near the length limit cannot mislead them.
     std::shared_ptr<const platform::UniqueFd> rootFolder_;
     bool rootListed_ = false;
+    bool isBuilt_ = false;
     std::shared_ptr<const PathSet> skipped_;
     ExtensionTally kinds_;
     std::vector<Result> held_;

@@ -551,3 +551,42 @@ TEST(ScanSession, AFileRemovedFromAListedFolderStaysRemoved) {
     EXPECT_EQ(harness.session->root()->size,
               test::duBytes(temp.string()) - test::allocatedBytes(big));
 }
+
+TEST(ScanSessionTest, ABuiltTreeFinishesAsItIsAndIsNeverMeasuredAgain) {
+    auto queue = std::make_shared<ManualQueue>();
+    auto root = Node::makeRoot("built", "/nonexistent/built");
+    auto file = Node::make("movie.mp4", Node::Kind::file);
+    file->size = file->unique = 5'000'000;
+    file->fileCount = 1;
+    root->append(file);
+    root->size = root->unique = 5'000'000;
+    root->fileCount = 1;
+    ExtensionTally kinds;
+    kinds.add("movie.mp4", 5'000'000);
+    auto session = std::make_shared<ScanSession>(
+        root, kinds, 1'000'000, ScanSession::Context{queue, std::make_shared<WorkerPool>(1), 1});
+    int finishes = 0;
+    session->onFinish = [&](const Node::Ptr& finished) {
+        EXPECT_EQ(finished, root);
+        ++finishes;
+    };
+
+    session->start();
+    EXPECT_TRUE(session->isRunning());
+    queue->runPending();
+    EXPECT_EQ(finishes, 1);
+    EXPECT_FALSE(session->isRunning());
+    EXPECT_EQ(session->path(), "/nonexistent/built");
+    EXPECT_EQ(session->bytes(), 5'000'000);
+    EXPECT_EQ(session->files(), 1);
+    EXPECT_EQ(session->errors(), 0);
+    EXPECT_EQ(session->kinds().entries(), kinds.entries());
+
+    int measured = 0;
+    session->rescan(root, [&] { ++measured; });
+    session->refresh("/nonexistent/built", [&] { ++measured; });
+    queue->runPending();
+    EXPECT_EQ(measured, 2) << "both end at once";
+    EXPECT_EQ(root->size, 5'000'000);
+    EXPECT_EQ(root->children().size(), 1u) << "the tree is left as it was built";
+}

@@ -301,7 +301,7 @@ void media(Builder& make, Node& home) {
                600);
 
     Node& videos = make.folder(home, "Videos", 60);
-    make.file(videos, "Holiday in Portugal 2025.mp4", 7'840 * kMB, 220);
+    make.file(videos, "Holiday in Portugal 2025.mp4", 4'270 * kMB, 220);
     make.file(videos, "School recital.mov", 2'130 * kMB, 60);
     make.files(make.folder(videos, "Clips", 90), "clip-", "mp4", 24, 60 * kMB, 90, 400);
 
@@ -309,7 +309,7 @@ void media(Builder& make, Node& home) {
     make.files(make.folder(music, "Albums", 700), "track-", "mp3", 320, 8 * kMB, 700, 1'500);
 
     Node& machines = make.folders(home, {"VirtualBox VMs", "Windows 11"}, 420);
-    make.file(machines, "Windows 11.vdi", 27'600 * kMB, 420);
+    make.file(machines, "Windows 11.vdi", 9'640 * kMB, 420);
     make.files(make.folder(machines, "Logs", 420), "VBox-", "log", 4, 200 * kKB, 420, 430);
 }
 

@@ -27,6 +27,7 @@ entry=$root/share/applications/tavelin.desktop
 grep -qx 'Exec=tavelin %U' "$entry" || fail "the entry does not open folders given to it"
 grep -qx 'MimeType=inode/directory;' "$entry" || fail "the entry is not offered for folders"
 grep -qx 'Categories=System;Utility;Filesystem;' "$entry" || fail "the entry's categories"
+grep -qx 'Exec=tavelin --demo' "$entry" || fail "the entry offers no demonstration"
 dpkg-deb -f "$package" Depends | grep -q libqt6widgets6 || fail "no dependency on Qt"
 
 if command -v desktop-file-validate >/dev/null; then

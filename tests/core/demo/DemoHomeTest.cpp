@@ -70,7 +70,7 @@ TEST(DemoHomeTest, IsTheSameTreeEveryTimeAndShapedAsAScanLeavesIt) {
     const Node& root = *first.root();
     EXPECT_EQ(root.path(), DemoHome::path);
     expectScanShape(root);
-    EXPECT_GT(root.size, 50'000'000'000) << "a home worth looking at";
+    EXPECT_GT(root.size, 30'000'000'000) << "a home worth looking at";
     EXPECT_LT(root.size, DemoHome::disk().total - DemoHome::disk().free);
 
     // Every file is counted under its kind once; folders' own blocks belong to no kind.

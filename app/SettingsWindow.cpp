@@ -69,6 +69,8 @@ SettingsWindow::SettingsWindow(Notifications& notifications, QWidget* parent)
 QWidget* SettingsWindow::agentSection() {
     auto* section = new QGroupBox(QStringLiteral("Ask an Agent"), this);
     prompt_->setPlainText(QSettings().value(SettingsKeys::agentPrompt).toString());
+    // An empty editor sends the standard prompt; shown greyed, so the user sees what goes.
+    prompt_->setPlaceholderText(QString::fromStdString(AgentPrompt::standard()));
     prompt_->setFixedHeight(kPromptHeight);
     connect(prompt_, &QPlainTextEdit::textChanged, this,
             [this] { QSettings().setValue(SettingsKeys::agentPrompt, prompt_->toPlainText()); });

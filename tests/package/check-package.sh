@@ -17,7 +17,7 @@ fail() { echo "FAIL: $*"; exit 1; }
 root=$work/root/usr
 for file in bin/tavelin share/applications/tavelin.desktop \
             share/icons/hicolor/scalable/apps/tavelin.svg \
-            share/metainfo/io.github.tavelin.Tavelin.metainfo.xml; do
+            share/metainfo/io.github.tavelin.Tavelin.metainfo.xml share/man/man1/tavelin.1.gz; do
   [ -f "$root/$file" ] || fail "the package lacks /usr/$file"
 done
 [ -x "$root/bin/tavelin" ] || fail "the program is not executable"

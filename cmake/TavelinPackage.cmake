@@ -12,8 +12,8 @@ install(FILES ${PROJECT_SOURCE_DIR}/data/io.github.tavelin.Tavelin.metainfo.xml
 # Debian wants the changelog and the manual page compressed as far as gzip goes, without a
 # time stamp, so that the same sources give the same package.
 function(tavelin_gzip source output)
-    file(ARCHIVE_CREATE OUTPUT ${output} PATHS ${source} FORMAT raw COMPRESSION GZip
-         COMPRESSION_LEVEL 9 MTIME 0)
+    execute_process(COMMAND gzip -9 --no-name --stdout ${source} OUTPUT_FILE ${output}
+                    COMMAND_ERROR_IS_FATAL ANY)
 endfunction()
 tavelin_gzip(${PROJECT_SOURCE_DIR}/data/changelog ${PROJECT_BINARY_DIR}/changelog.gz)
 tavelin_gzip(${PROJECT_SOURCE_DIR}/data/tavelin.1 ${PROJECT_BINARY_DIR}/tavelin.1.gz)

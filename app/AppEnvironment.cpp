@@ -3,6 +3,7 @@
 #include "DataFolder.h"
 #include "FileManager.h"
 #include "QtMainQueue.h"
+#include "access/SandboxAccess.h"
 #include "demo/DemoHome.h"
 #include "privacy/Privacy.h"
 #include "scan/ScanSession.h"
@@ -20,8 +21,8 @@ AppEnvironment AppEnvironment::live() {
     // Linux has no permission that guards protected folders: access counts as granted.
     environment.accessProbe = [] { return true; };
     environment.readVolumes = [] { return platform::readVolumes(); };
-    if (!qEnvironmentVariableIsEmpty("APP_SANDBOX_CONTAINER_ID"))
-        environment.askFolderAccess = [](const std::string&) { return true; };
+    if (SandboxAccess::isSandboxed())
+        environment.askFolderAccess = SandboxAccess::request;
     environment.openFile = FileManager::openFile;
     environment.reveal = FileManager::reveal;
     environment.historyDirectory = (dataFolder() / "History").string();

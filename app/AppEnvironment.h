@@ -24,7 +24,8 @@ struct AppEnvironment {
     int workerCount = 2;
     std::function<bool()> accessProbe;
     std::function<std::vector<platform::Volume>()> readVolumes;
-    // Set only when the process runs sandboxed: asks access to a folder, answers granted.
+    // Set only when the process runs sandboxed: asks access to a folder, answers whether it may
+    // now be read.
     std::function<bool(const std::string&)> askFolderAccess;
     std::function<void(const std::string&)> openFile;
     std::function<void(const std::vector<std::string>&)> reveal;

@@ -23,5 +23,6 @@ inline constexpr const char* showMenuBarExtra = "showMenuBarExtra"; // true
 inline constexpr const char* agentPrompt = "agentPrompt";           // empty: the standard prompt
 inline constexpr const char* agentShareAcknowledged = "agentShareAcknowledged"; // false
 inline constexpr const char* agentTipShown = "agentTipShown";                   // false
+inline constexpr const char* sandboxBookmarks = "sandboxBookmarks";             // empty
 
 } // namespace tavelin::SettingsKeys

@@ -3,6 +3,7 @@
 #include "ReportCommand.h"
 #include "SingleInstance.h"
 #include "TavelinApp.h"
+#include "access/SandboxAccess.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -53,6 +54,7 @@ int main(int argc, char* argv[]) {
             return 0;
         instance.emplace(name);
     }
+    tavelin::SandboxAccess::restore();
     tavelin::TavelinApp tavelin(tavelin::TavelinApp::Services::live(launch), launch.scanPath);
     if (instance)
         QObject::connect(&*instance, &tavelin::SingleInstance::windowRequested, &tavelin,

@@ -105,6 +105,9 @@ inline constexpr LinuxWording kLinuxWordings[] = {
     {"Open System Settings", "Open Settings"},
     {"Tavelin needs Full Disk Access to look inside “%1”.",
      "Tavelin needs permission to look inside “%1”."},
+    // Asking a sandboxed process's way into a folder; the grant is kept in Tavelin's settings.
+    {", Tavelin needs your permission. Click Allow. macOS remembers it, so you’re asked once.",
+     ", Tavelin needs your permission. Click Allow. Tavelin remembers it, so you’re asked once."},
 
     // The explanation of shared space; <b> marks the words set in bold.
     {"On a Mac, a copied file is often a <b>clone</b>: the copy and the original share the same "

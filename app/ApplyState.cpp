@@ -306,10 +306,12 @@ void ApplyState::remeasureParents(const std::vector<std::string>& paths) {
 
 void ApplyState::measureAgain(const std::set<Node::Ptr>& walks,
                               const std::vector<std::string>& listParentsOf) {
+    // A folder the step made itself (a Trash used for the first time) is not in the tree yet:
+    // listing the nearest folder above it that is brings it in.
     std::set<std::string> listings;
     for (const std::string& path : listParentsOf)
-        if (std::string folder = parentPath(path); session_->root()->descendant(folder))
-            listings.insert(folder);
+        if (Node* folder = session_->nearestNode(parentPath(path)))
+            listings.insert(folder->path());
     auto outstanding = std::make_shared<size_t>(walks.size() + listings.size());
     if (*outstanding == 0) {
         advisor_.refresh(true);

@@ -13,6 +13,7 @@
 
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QTest>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -219,6 +220,25 @@ TEST_F(ApplyStateTest, PutBackRestoresTheFilesTheTreeAndTheList) {
     model.undo(model.applying().recentActions()[0].id);
     EXPECT_FALSE(model.applying().isUndoing(model.applying().recentActions()[0].id))
         << "what was put back is not put back twice";
+}
+
+TEST_F(ApplyStateTest, ATrashMadeInsideTheScannedFolderIsMeasuredAtOnce) {
+    // No live updates to catch it later: the Trash is used for the first time, inside the scan.
+    QSettings().setValue("liveUpdates", false);
+    fs::path userHome = std::getenv("HOME");
+    test::TreeBuilder documents{userHome / "documents"};
+    std::string item = documents.file("report.pdf", 2'000'000);
+    auto model = makeModel();
+    ASSERT_TRUE(scanned(*model, userHome.string()));
+    ASSERT_FALSE(fs::exists(platform::homeTrash()));
+
+    offer(*model, {trashing("a", {item})});
+    ASSERT_TRUE(applied(*model));
+    std::string landed = platform::homeTrash() + "/files/report.pdf";
+    ASSERT_TRUE(fs::exists(landed));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return nodeAt(*model, landed) != nullptr; }, 10000))
+        << "the space it still takes shows where it went";
+    fs::remove_all(userHome / "documents");
 }
 
 TEST_F(ApplyStateTest, PutBackAfterTheTrashWasEmptiedSaysSoAndKeepsTheButton) {

@@ -5,6 +5,7 @@
 #include "SettingsKeys.h"
 #include "SymbolIcons.h"
 #include "Texts.h"
+#include "demo/DemoHome.h"
 #include "scan/ScanProgress.h"
 #include "treemap/Treemap.h"
 #include "util/Paths.h"
@@ -18,6 +19,16 @@
 
 namespace tavelin {
 namespace {
+
+// The demonstration keeps no records; it compares with its home as it stood a month before.
+auto demonstrationHistory(const AppEnvironment& environment)
+    -> decltype(HistoryComparison::Context::previous) {
+    if (!environment.isDemonstration)
+        return {};
+    return [](const std::string&, Date before) {
+        return std::optional(DemoHome::earlierScan(before, AppModel::largeFileThreshold));
+    };
+}
 
 template <typename T, typename Signal>
 bool assign(AppModel* model, T& field, T value, Signal signal) {
@@ -71,8 +82,11 @@ AppModel::AppModel(AppEnvironment environment, QObject* parent)
               return demonstration || probe();
           },
           this))
-    , history_(new HistoryComparison(
-          {environment_.queue, environment_.pool, environment_.historyDirectory}, this))
+    , history_(new HistoryComparison({.queue = environment_.queue,
+                                      .pool = environment_.pool,
+                                      .directory = environment_.historyDirectory,
+                                      .previous = demonstrationHistory(environment_)},
+                                     this))
     , breakdown_(new BreakdownState(environment_.disk, environment_.queue, environment_.pool, this))
     , advisor_(
           new AdvisorState({.queue = environment_.queue,

@@ -62,6 +62,9 @@ using NodeSet = std::set<Node::Ptr>;
 class AppModel : public QObject {
     Q_OBJECT
 public:
+    // Files smaller than this are folded into their folder rather than shown one by one.
+    static constexpr int64_t largeFileThreshold = 1'000'000;
+
     explicit AppModel(AppEnvironment environment, QObject* parent = nullptr);
     ~AppModel() override;
 

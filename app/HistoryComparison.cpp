@@ -36,14 +36,19 @@ void HistoryComparison::begin(const std::string& path, Node::Ptr root) {
     changes_.clear();
     compared_ = false;
     comparing_ = false;
-    reading_ = keepsHistory();
+    reading_ = keepsHistory() || context_.previous;
     Q_EMIT changed();
     if (!reading_)
         return;
+    auto previous = context_.previous;
+    if (!previous)
+        previous = [store = store()](const std::string& location, Date before) {
+            return store.latest(location, before);
+        };
     inBackground(
-        [store = store(), location = standardizedPath(path),
+        [previous, location = standardizedPath(path),
          before = std::chrono::system_clock::now()]() -> Record {
-            auto record = store.latest(location, before);
+            auto record = previous(location, before);
             return record ? std::make_shared<const ScanRecord>(std::move(*record)) : nullptr;
         },
         [this](Record record) {

@@ -18,6 +18,7 @@
 
 #include <QObject>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -38,6 +39,10 @@ public:
         std::shared_ptr<WorkerPool> pool;
         // Where the records are kept; empty when none are read or written (the demonstration).
         std::string directory;
+        // When set, answers the record to compare with for a location and a moment instead of
+        // the kept records (the demonstration's earlier scan).
+        std::function<std::optional<ScanRecord>(const std::string& location, Date before)>
+            previous{};
     };
 
     explicit HistoryComparison(Context context, QObject* parent = nullptr);

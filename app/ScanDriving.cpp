@@ -14,7 +14,6 @@
 namespace tavelin {
 namespace {
 
-constexpr int64_t kLargeFileThreshold = 1'000'000;
 constexpr int kMaxRecents = 6;
 constexpr std::chrono::milliseconds kViewRefresh(250);
 
@@ -145,8 +144,8 @@ std::shared_ptr<ScanSession> AppModel::makeSession(const std::string& path,
                                                    std::optional<std::string> name) const {
     ScanSession::Context context{environment_.queue, environment_.pool, environment_.workerCount};
     if (environment_.isDemonstration) {
-        DemoHome demo = DemoHome::generate(std::chrono::system_clock::now(), kLargeFileThreshold);
-        return std::make_shared<ScanSession>(demo.root(), demo.kinds(), kLargeFileThreshold,
+        DemoHome demo = DemoHome::generate(std::chrono::system_clock::now(), largeFileThreshold);
+        return std::make_shared<ScanSession>(demo.root(), demo.kinds(), largeFileThreshold,
                                              std::move(context));
     }
     std::optional<int64_t> expected;
@@ -159,7 +158,7 @@ std::shared_ptr<ScanSession> AppModel::makeSession(const std::string& path,
     if (!access_->hasFullDiskAccess() && !isSandboxed())
         skip = Privacy::foldersToSkip(path, environment_.userHome);
     return std::make_shared<ScanSession>(path, std::move(name), std::move(skip), expected,
-                                         kLargeFileThreshold, std::move(context));
+                                         largeFileThreshold, std::move(context));
 }
 
 void AppModel::resetPerScanState(const std::shared_ptr<ScanSession>& session) {

@@ -49,9 +49,10 @@ int64_t allocated(int64_t bytes) {
 // once the tree is complete.
 class Builder {
 public:
-    Builder(Date now, int64_t threshold)
+    Builder(Date now, int64_t threshold, int daysBefore)
         : now_(now)
-        , threshold_(threshold) {}
+        , threshold_(threshold)
+        , daysBefore_(daysBefore) {}
 
     // The folder of that name in `parent`, made when it is not there yet.
     Node& folder(Node& parent, std::string name, int daysOld = 30) {
@@ -76,6 +77,8 @@ public:
     }
 
     void file(Node& folder, std::string name, int64_t bytes, int daysOld) {
+        if (daysOld < daysBefore_)
+            return;
         int64_t size = allocated(bytes);
         kinds_.add(name, size);
         if (size < threshold_) {
@@ -129,6 +132,7 @@ public:
 private:
     Date now_;
     int64_t threshold_;
+    int daysBefore_;
     // A fixed engine, never a distribution: its numbers are the same with every library.
     std::mt19937 random_{kSeed};
     ExtensionTally kinds_;
@@ -315,8 +319,8 @@ void media(Builder& make, Node& home) {
 
 } // namespace
 
-DemoHome DemoHome::generate(Date now, int64_t largeFileThreshold) {
-    Builder make(now, largeFileThreshold);
+DemoHome DemoHome::generate(Date now, int64_t largeFileThreshold, int daysBefore) {
+    Builder make(now, largeFileThreshold, daysBefore);
     auto root = Node::makeRoot(std::string(lastPathComponent(path)), std::string(path));
     root->modified = make.ago(1);
     root->smallFileSize = kBlock;
@@ -331,6 +335,11 @@ DemoHome DemoHome::generate(Date now, int64_t largeFileThreshold) {
     media(make, *root);
     total(*root);
     return DemoHome(std::move(root), make.takeKinds());
+}
+
+ScanRecord DemoHome::earlierScan(Date now, int64_t largeFileThreshold) {
+    DemoHome earlier = generate(now, largeFileThreshold, daysBetweenScans);
+    return ScanRecord::of(*earlier.root(), now - std::chrono::days(daysBetweenScans));
 }
 
 platform::Volume DemoHome::disk() {

@@ -7,6 +7,7 @@
 // Dates are counted back from the moment it is generated, so ages read the same on any day.
 
 #include "advisor/AdvisorContext.h"
+#include "history/ScanRecord.h"
 #include "platform/Volumes.h"
 #include "scan/ExtensionTally.h"
 #include "scan/Node.h"
@@ -22,8 +23,17 @@ public:
     // Where the generated home folder claims to be; no folder there is ever opened.
     static constexpr std::string_view path = "/home/alex";
 
-    // Files below `largeFileThreshold` are folded into their folder, as a scan folds them.
-    static DemoHome generate(Date now, int64_t largeFileThreshold);
+    // How long before the shown home the demonstration's earlier scan was taken.
+    static constexpr int daysBetweenScans = 30;
+
+    // Files below `largeFileThreshold` are folded into their folder, as a scan folds them. With
+    // `daysBefore`, the home as it stood that many days before `now`: the files changed since
+    // are not there yet.
+    static DemoHome generate(Date now, int64_t largeFileThreshold, int daysBefore = 0);
+
+    // The scan taken `daysBetweenScans` days before `now`, which the demonstration compares with:
+    // what grew since is what the projects, caches and photos of the last month added.
+    static ScanRecord earlierScan(Date now, int64_t largeFileThreshold);
 
     // The disk the demonstration shows in place of this computer's.
     static platform::Volume disk();

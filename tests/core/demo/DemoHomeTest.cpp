@@ -4,6 +4,7 @@
 #include "demo/DemoHome.h"
 
 #include "advisor/Advisor.h"
+#include "history/ScanRecord.h"
 #include "util/Paths.h"
 
 #include <gtest/gtest.h>
@@ -82,6 +83,23 @@ TEST(DemoHomeTest, IsTheSameTreeEveryTimeAndShapedAsAScanLeavesIt) {
     }
     EXPECT_EQ(kindFiles, root.fileCount);
     EXPECT_EQ(kindBytes, root.size - 4096 * folders(root));
+}
+
+TEST(DemoHomeTest, AMonthEarlierOnlyTheFilesChangedSinceAreMissing) {
+    DemoHome now = DemoHome::generate(kNow, kThreshold);
+    DemoHome earlier = DemoHome::generate(kNow, kThreshold, DemoHome::daysBetweenScans);
+    expectScanShape(*earlier.root());
+    std::string home(DemoHome::path);
+    Node* modules = earlier.root()->descendant(home + "/Projects/webshop/node_modules");
+    ASSERT_TRUE(modules) << "folders stay, empty";
+    EXPECT_EQ(modules->fileCount, 0) << "installed twelve days ago";
+    EXPECT_EQ(earlier.root()->descendant(home + "/Videos/Holiday in Portugal 2025.mp4")->size,
+              now.root()->descendant(home + "/Videos/Holiday in Portugal 2025.mp4")->size);
+    EXPECT_LT(earlier.root()->size, now.root()->size);
+
+    ScanRecord record = DemoHome::earlierScan(kNow, kThreshold);
+    EXPECT_EQ(record.date, kNow - std::chrono::days(DemoHome::daysBetweenScans));
+    EXPECT_EQ(record.sizeOf(*earlier.root(), *earlier.root()), earlier.root()->size);
 }
 
 TEST(DemoHomeTest, TheAdvisorFindsSomethingInEachEverydayPlace) {

@@ -28,7 +28,6 @@ TavelinApp::Services TavelinApp::Services::live(const LaunchOptions& launch) {
     services.watch.isDemonstration = launch.demo;
     services.notifications = Notifications::Setup::live();
     services.notifications.isDemonstration = launch.demo;
-    services.isDemonstration = launch.demo;
     services.hasTray = TrayItem::isAvailable();
     return services;
 }
@@ -78,10 +77,10 @@ MainWindow& TavelinApp::openMainWindow() {
 }
 
 MainWindow& TavelinApp::newMainWindow(std::string scanPath) {
-    // Every window of the demonstration shows the generated home at once.
-    if (services_.isDemonstration && scanPath.empty())
-        scanPath = DemoHome::path;
     AppEnvironment environment = services_.modelEnvironment();
+    // Every window of the demonstration shows the generated home at once.
+    if (environment.isDemonstration && scanPath.empty())
+        scanPath = DemoHome::path;
     environment.askNotificationPermission = [notifications = notifications_.get()] {
         notifications->askOnceIfNeeded();
     };

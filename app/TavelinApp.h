@@ -35,8 +35,6 @@ public:
         Notifications::Setup notifications;
         // Whether the desktop has a tray; the item shows there while "showMenuBarExtra" is on.
         bool hasTray = false;
-        // Whether every window shows the generated home of the demonstration.
-        bool isDemonstration = false;
 
         // The program's own, as the command line asks: the demonstration, or no access.
         static Services live(const LaunchOptions& launch);

@@ -1,6 +1,6 @@
-#include "AccessFlow.h"
+#include "model/AccessFlow.h"
 
-#include "SettingsKeys.h"
+#include "widgets/SettingsKeys.h"
 
 #include <QSettings>
 

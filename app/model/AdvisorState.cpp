@@ -1,9 +1,9 @@
-#include "AdvisorState.h"
+#include "model/AdvisorState.h"
 
-#include "SettingsKeys.h"
 #include "advisor/Planner.h"
 #include "demo/DemoHome.h"
 #include "util/Paths.h"
+#include "widgets/SettingsKeys.h"
 
 #include <QPointer>
 #include <QSettings>

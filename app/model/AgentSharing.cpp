@@ -1,9 +1,9 @@
 // The window model's side of the AI agent hand-off: making the report from what the window
 // shows, and the share and confirmation steps.
 
-#include "AppModel.h"
-#include "SettingsKeys.h"
+#include "model/AppModel.h"
 #include "report/AgentPrompt.h"
+#include "widgets/SettingsKeys.h"
 
 #include <QSettings>
 

@@ -1,7 +1,6 @@
-#include "agents/Agents.h"
+#include "model/Agents.h"
 
-#include "DataFolder.h"
-#include "Texts.h"
+#include "model/DataFolder.h"
 #include "platform/AppSources.h"
 #include "platform/AtomicFile.h"
 #include "platform/Files.h"
@@ -10,6 +9,7 @@
 #include "report/AgentScript.h"
 #include "report/ChatLink.h"
 #include "report/ReportFolder.h"
+#include "widgets/Texts.h"
 
 #include <QClipboard>
 #include <QDesktopServices>

@@ -9,7 +9,7 @@
 // on the clipboard. Everything that reaches the desktop goes through `Launcher`, so tests never
 // start a terminal, a browser or an editor.
 
-#include "agents/AgentTarget.h"
+#include "model/AgentTarget.h"
 #include "platform/DesktopEntry.h"
 #include "platform/LoginShell.h"
 #include "report/AgentReport.h"

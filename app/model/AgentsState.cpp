@@ -1,7 +1,7 @@
-#include "agents/AgentsState.h"
+#include "model/AgentsState.h"
 
-#include "SettingsKeys.h"
-#include "Texts.h"
+#include "widgets/SettingsKeys.h"
+#include "widgets/Texts.h"
 
 #include <QSettings>
 

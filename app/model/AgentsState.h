@@ -7,8 +7,8 @@
 // state. Detection runs on the worker pool (the login shell may take up to 5 s) and its result
 // comes back through the main queue, dropped when the state is gone.
 
-#include "agents/AgentTarget.h"
-#include "agents/Agents.h"
+#include "model/AgentTarget.h"
+#include "model/Agents.h"
 #include "util/MainQueue.h"
 #include "util/WorkerPool.h"
 

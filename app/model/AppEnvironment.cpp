@@ -1,12 +1,12 @@
-#include "AppEnvironment.h"
+#include "model/AppEnvironment.h"
 
-#include "DataFolder.h"
-#include "FileManager.h"
-#include "QtMainQueue.h"
-#include "access/SandboxAccess.h"
 #include "demo/DemoHome.h"
+#include "model/DataFolder.h"
+#include "model/FileManager.h"
+#include "model/QtMainQueue.h"
 #include "privacy/Privacy.h"
 #include "scan/ScanSession.h"
+#include "widgets/SandboxAccess.h"
 
 #include <thread>
 

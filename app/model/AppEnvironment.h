@@ -4,8 +4,8 @@
 // UI thread's queue, the worker pool, the access probe, the disks and their tools, the desktop,
 // and where the scan history lives.
 
-#include "BreakdownState.h"
-#include "agents/Agents.h"
+#include "model/Agents.h"
+#include "model/BreakdownState.h"
 #include "platform/Volumes.h"
 #include "util/MainQueue.h"
 #include "util/WorkerPool.h"

@@ -1,14 +1,14 @@
-#include "AppModel.h"
+#include "model/AppModel.h"
 
-#include "FileIcons.h"
-#include "KindCatalog.h"
-#include "SettingsKeys.h"
-#include "SymbolIcons.h"
-#include "Texts.h"
 #include "demo/DemoHome.h"
+#include "model/KindCatalog.h"
 #include "scan/ScanProgress.h"
 #include "treemap/Treemap.h"
 #include "util/Paths.h"
+#include "widgets/FileIcons.h"
+#include "widgets/SettingsKeys.h"
+#include "widgets/SymbolIcons.h"
+#include "widgets/Texts.h"
 
 #include <QClipboard>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "AppliedResult.h"
+#include "model/AppliedResult.h"
 
 #include "executor/Executor.h"
 #include "util/Overloaded.h"

@@ -1,9 +1,9 @@
-#include "ApplyState.h"
+#include "model/ApplyState.h"
 
-#include "Texts.h"
 #include "executor/Executor.h"
 #include "util/Overloaded.h"
 #include "util/Paths.h"
+#include "widgets/Texts.h"
 
 #include <QLocale>
 #include <QPointer>

@@ -13,9 +13,9 @@
 // state. What it has for the model comes back as signals: `reported` with each report, `notice`
 // after a move to the Trash, `trashed` with the nodes that left, `treeChanged` after a batch.
 
-#include "AdvisorState.h"
-#include "AppliedResult.h"
 #include "executor/RecentAction.h"
+#include "model/AdvisorState.h"
+#include "model/AppliedResult.h"
 #include "platform/Trash.h"
 #include "scan/ScanSession.h"
 #include "util/MainQueue.h"

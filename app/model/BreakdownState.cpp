@@ -1,4 +1,4 @@
-#include "BreakdownState.h"
+#include "model/BreakdownState.h"
 
 #include "diskinfo/DiskInfo.h"
 

@@ -1,4 +1,4 @@
-#include "FileManager.h"
+#include "model/FileManager.h"
 
 #include "util/Paths.h"
 

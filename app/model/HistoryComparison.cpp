@@ -1,4 +1,4 @@
-#include "HistoryComparison.h"
+#include "model/HistoryComparison.h"
 
 #include "history/History.h"
 #include "util/Paths.h"

@@ -1,4 +1,4 @@
-#include "KindCatalog.h"
+#include "model/KindCatalog.h"
 
 #include <QMimeDatabase>
 #include <algorithm>

@@ -3,7 +3,7 @@
 // Puts file extensions into the kinds the kinds pane shows, by asking the system's MIME
 // database what each extension is and taking the first kind its type is or inherits from.
 
-#include "KindTotal.h"
+#include "model/KindTotal.h"
 #include "scan/ExtensionTally.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
-#include "LiveUpdates.h"
+#include "model/LiveUpdates.h"
 
-#include "SettingsKeys.h"
+#include "widgets/SettingsKeys.h"
 
 #include <QPointer>
 #include <QSettings>

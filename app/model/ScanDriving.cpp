@@ -1,11 +1,11 @@
 // The scan-driving half of AppModel: starting scans, asking for folder access, and what
 // happens when a scan ends.
 
-#include "AppModel.h"
-#include "SettingsKeys.h"
 #include "demo/DemoHome.h"
+#include "model/AppModel.h"
 #include "privacy/Privacy.h"
 #include "scan/FolderProblem.h"
+#include "widgets/SettingsKeys.h"
 
 #include <QPointer>
 #include <QSettings>

@@ -1,7 +1,7 @@
-#include "ReportCommand.h"
+#include "shell/ReportCommand.h"
 
-#include "KindCatalog.h"
 #include "advisor/Advisor.h"
+#include "model/KindCatalog.h"
 #include "platform/Volumes.h"
 #include "privacy/Privacy.h"
 #include "report/AgentPrompt.h"

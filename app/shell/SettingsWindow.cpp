@@ -1,10 +1,10 @@
-#include "SettingsWindow.h"
+#include "shell/SettingsWindow.h"
 
-#include "CaptionLabel.h"
-#include "SettingsKeys.h"
-#include "Texts.h"
 #include "report/AgentPrompt.h"
 #include "watch/NotificationSettings.h"
+#include "widgets/CaptionLabel.h"
+#include "widgets/SettingsKeys.h"
+#include "widgets/Texts.h"
 
 #include <QCheckBox>
 #include <QFrame>

@@ -1,10 +1,10 @@
-#include "TavelinApp.h"
+#include "shell/TavelinApp.h"
 
-#include "SettingsKeys.h"
-#include "SettingsWindow.h"
 #include "demo/DemoHome.h"
+#include "shell/SettingsWindow.h"
 #include "watch/FreeSpaceChart.h"
 #include "watch/TrayItem.h"
+#include "widgets/SettingsKeys.h"
 #include "window/MainWindow.h"
 #include "window/TavelinCommands.h"
 

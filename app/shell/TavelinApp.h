@@ -7,8 +7,8 @@
 //
 // Lives on the UI thread.
 
-#include "AppModel.h"
-#include "LaunchOptions.h"
+#include "model/AppModel.h"
+#include "shell/LaunchOptions.h"
 #include "watch/DiskWatch.h"
 #include "watch/Notifications.h"
 

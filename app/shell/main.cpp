@@ -1,9 +1,9 @@
-#include "LaunchOptions.h"
-#include "NumberLocale.h"
-#include "ReportCommand.h"
-#include "SingleInstance.h"
-#include "TavelinApp.h"
-#include "access/SandboxAccess.h"
+#include "shell/LaunchOptions.h"
+#include "shell/ReportCommand.h"
+#include "shell/SingleInstance.h"
+#include "shell/TavelinApp.h"
+#include "widgets/NumberLocale.h"
+#include "widgets/SandboxAccess.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -1,4 +1,4 @@
-#include "FileIcons.h"
+#include "widgets/FileIcons.h"
 
 #include <QFileIconProvider>
 

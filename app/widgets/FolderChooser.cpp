@@ -1,6 +1,6 @@
-#include "window/FolderChooser.h"
+#include "widgets/FolderChooser.h"
 
-#include "access/SandboxAccess.h"
+#include "widgets/SandboxAccess.h"
 
 #include <QFile>
 #include <QFileDialog>

@@ -1,4 +1,4 @@
-#include "NumberLocale.h"
+#include "widgets/NumberLocale.h"
 
 #include "util/Format.h"
 

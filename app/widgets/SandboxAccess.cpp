@@ -1,11 +1,11 @@
-#include "access/SandboxAccess.h"
+#include "widgets/SandboxAccess.h"
 
-#include "SettingsKeys.h"
-#include "Texts.h"
 #include "platform/Directories.h"
 #include "privacy/Privacy.h"
 #include "util/Paths.h"
-#include "window/FolderChooser.h"
+#include "widgets/FolderChooser.h"
+#include "widgets/SettingsKeys.h"
+#include "widgets/Texts.h"
 
 #include <QApplication>
 #include <QByteArray>

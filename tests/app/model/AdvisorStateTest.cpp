@@ -1,4 +1,4 @@
-#include "AdvisorState.h"
+#include "model/AdvisorState.h"
 
 #include "app/ModelFixture.h"
 #include "util/ManualQueue.h"

@@ -1,4 +1,4 @@
-#include "ApplyState.h"
+#include "model/ApplyState.h"
 
 #include "app/ModelFixture.h"
 #include "map/TreemapView.h"

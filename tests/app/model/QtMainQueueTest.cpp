@@ -1,4 +1,4 @@
-#include "QtMainQueue.h"
+#include "model/QtMainQueue.h"
 
 #include "support/Forked.h"
 

@@ -1,4 +1,4 @@
-#include "LaunchOptions.h"
+#include "shell/LaunchOptions.h"
 
 #include "app/ModelFixture.h"
 

@@ -1,11 +1,11 @@
-#include "TavelinApp.h"
+#include "shell/TavelinApp.h"
 
-#include "SettingsKeys.h"
-#include "SettingsWindow.h"
-#include "SingleInstance.h"
 #include "app/ModelFixture.h"
 #include "report/AgentPrompt.h"
+#include "shell/SettingsWindow.h"
+#include "shell/SingleInstance.h"
 #include "watch/FreeSpaceChart.h"
+#include "widgets/SettingsKeys.h"
 #include "window/MainWindow.h"
 #include "window/TavelinCommands.h"
 

@@ -1,8 +1,8 @@
-#include "access/SandboxAccess.h"
+#include "widgets/SandboxAccess.h"
 
-#include "SettingsKeys.h"
 #include "support/Forked.h"
 #include "support/TemporaryFolder.h"
+#include "widgets/SettingsKeys.h"
 
 #include <QSettings>
 #include <filesystem>

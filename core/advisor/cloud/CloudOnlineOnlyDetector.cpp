@@ -1,4 +1,4 @@
-#include "advisor/CloudOnlineOnlyDetector.h"
+#include "advisor/cloud/CloudOnlineOnlyDetector.h"
 
 #include "util/LinuxWordings.h"
 

@@ -5,9 +5,9 @@
 // proposed when it has been idle long enough; a recently used folder is searched a level or
 // two deeper for idle items inside it.
 
-#include "advisor/CloudProvider.h"
-#include "advisor/CloudStorage.h"
 #include "advisor/Detector.h"
+#include "advisor/cloud/CloudProvider.h"
+#include "advisor/cloud/CloudStorage.h"
 
 #include <functional>
 

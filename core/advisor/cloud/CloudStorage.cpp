@@ -1,4 +1,4 @@
-#include "advisor/CloudStorage.h"
+#include "advisor/cloud/CloudStorage.h"
 
 #include "util/Paths.h"
 

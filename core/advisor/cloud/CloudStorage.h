@@ -4,7 +4,7 @@
 // drive where they exist, and the sync folders Linux clients make in the home folder. Files in
 // them are kept by their provider too, so the duplicate and large-file finders leave them out.
 
-#include "advisor/CloudProvider.h"
+#include "advisor/cloud/CloudProvider.h"
 
 #include <string>
 #include <string_view>

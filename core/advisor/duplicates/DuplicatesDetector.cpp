@@ -1,4 +1,4 @@
-#include "advisor/DuplicatesDetector.h"
+#include "advisor/duplicates/DuplicatesDetector.h"
 
 #include "util/ContentHash.h"
 #include "util/ParallelFor.h"

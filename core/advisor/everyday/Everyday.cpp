@@ -1,4 +1,4 @@
-#include "advisor/Everyday.h"
+#include "advisor/everyday/Everyday.h"
 
 #include "util/Paths.h"
 #include "util/Text.h"

@@ -1,12 +1,12 @@
-#include "advisor/EverydayDetectors.h"
+#include "advisor/everyday/EverydayDetectors.h"
 
-#include "advisor/InstallersDetector.h"
-#include "advisor/LargeFilesDetector.h"
-#include "advisor/MediaDownloadsDetector.h"
-#include "advisor/OldDownloadsDetector.h"
-#include "advisor/PhotosLibraryDetector.h"
-#include "advisor/ScreenshotsDetector.h"
-#include "advisor/UnusedAppsDetector.h"
+#include "advisor/everyday/InstallersDetector.h"
+#include "advisor/everyday/LargeFilesDetector.h"
+#include "advisor/everyday/MediaDownloadsDetector.h"
+#include "advisor/everyday/OldDownloadsDetector.h"
+#include "advisor/everyday/PhotosLibraryDetector.h"
+#include "advisor/everyday/ScreenshotsDetector.h"
+#include "advisor/everyday/UnusedAppsDetector.h"
 
 namespace tavelin::EverydayDetectors {
 

@@ -1,6 +1,6 @@
-#include "advisor/InstalledIndex.h"
+#include "advisor/everyday/InstalledIndex.h"
 
-#include "advisor/InstallersDetector.h"
+#include "advisor/everyday/InstallersDetector.h"
 #include "util/Text.h"
 
 #include <algorithm>

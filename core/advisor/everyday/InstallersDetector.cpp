@@ -1,6 +1,6 @@
-#include "advisor/InstallersDetector.h"
+#include "advisor/everyday/InstallersDetector.h"
 
-#include "advisor/InstalledIndex.h"
+#include "advisor/everyday/InstalledIndex.h"
 #include "util/LinuxWordings.h"
 #include "util/Text.h"
 

@@ -5,7 +5,7 @@
 // developer's site has again ("Rebuilt"); the others are the user's call once they are old.
 
 #include "advisor/Detector.h"
-#include "advisor/Everyday.h"
+#include "advisor/everyday/Everyday.h"
 
 #include <array>
 #include <optional>

@@ -1,8 +1,8 @@
-#include "advisor/LargeFilesDetector.h"
+#include "advisor/everyday/LargeFilesDetector.h"
 
-#include "advisor/Everyday.h"
-#include "advisor/OldDownloadsDetector.h"
 #include "advisor/Projects.h"
+#include "advisor/everyday/Everyday.h"
+#include "advisor/everyday/OldDownloadsDetector.h"
 #include "util/Paths.h"
 
 namespace tavelin {

@@ -1,4 +1,4 @@
-#include "advisor/MediaDownloadsDetector.h"
+#include "advisor/everyday/MediaDownloadsDetector.h"
 
 #include "util/Format.h"
 

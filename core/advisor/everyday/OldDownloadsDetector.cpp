@@ -1,8 +1,8 @@
-#include "advisor/OldDownloadsDetector.h"
+#include "advisor/everyday/OldDownloadsDetector.h"
 
-#include "advisor/Everyday.h"
-#include "advisor/InstallersDetector.h"
 #include "advisor/Projects.h"
+#include "advisor/everyday/Everyday.h"
+#include "advisor/everyday/InstallersDetector.h"
 #include "util/Format.h"
 
 namespace tavelin {

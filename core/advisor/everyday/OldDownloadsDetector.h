@@ -4,7 +4,7 @@
 // screenshots there are left to their own detectors.
 
 #include "advisor/Detector.h"
-#include "advisor/InstalledIndex.h"
+#include "advisor/everyday/InstalledIndex.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
-#include "advisor/PhotosLibraryDetector.h"
+#include "advisor/everyday/PhotosLibraryDetector.h"
 
-#include "advisor/Everyday.h"
+#include "advisor/everyday/Everyday.h"
 #include "util/Format.h"
 #include "util/LinuxWordings.h"
 

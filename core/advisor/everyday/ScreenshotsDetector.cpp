@@ -1,6 +1,6 @@
-#include "advisor/ScreenshotsDetector.h"
+#include "advisor/everyday/ScreenshotsDetector.h"
 
-#include "advisor/Everyday.h"
+#include "advisor/everyday/Everyday.h"
 #include "util/Format.h"
 #include "util/LinuxWordings.h"
 

@@ -1,6 +1,6 @@
-#include "advisor/UnusedAppsDetector.h"
+#include "advisor/everyday/UnusedAppsDetector.h"
 
-#include "advisor/Everyday.h"
+#include "advisor/everyday/Everyday.h"
 #include "util/LinuxWordings.h"
 #include "util/Paths.h"
 

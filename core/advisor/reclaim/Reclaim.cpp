@@ -1,4 +1,4 @@
-#include "advisor/Reclaim.h"
+#include "advisor/reclaim/Reclaim.h"
 
 #include "advisor/Projects.h"
 #include "util/Overloaded.h"

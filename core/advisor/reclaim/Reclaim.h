@@ -5,8 +5,8 @@
 // against a scanned tree.
 
 #include "advisor/AdvisorContext.h"
-#include "advisor/ReclaimGroup.h"
-#include "advisor/ReclaimRule.h"
+#include "advisor/reclaim/ReclaimGroup.h"
+#include "advisor/reclaim/ReclaimRule.h"
 #include "scan/Node.h"
 
 #include <string_view>

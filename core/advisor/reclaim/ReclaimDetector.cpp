@@ -1,6 +1,6 @@
-#include "advisor/ReclaimDetector.h"
+#include "advisor/reclaim/ReclaimDetector.h"
 
-#include "advisor/Reclaim.h"
+#include "advisor/reclaim/Reclaim.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "advisor/ReclaimGroup.h"
+#include "advisor/reclaim/ReclaimGroup.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 // What the reclaim rules found: per rule, the matched nodes in the order they were claimed.
 
 #include "advisor/Project.h"
-#include "advisor/ReclaimRule.h"
+#include "advisor/reclaim/ReclaimRule.h"
 #include "scan/Node.h"
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "advisor/ReclaimRule.h"
+#include "advisor/reclaim/ReclaimRule.h"
 
 #include "scan/ExtensionTally.h"
 

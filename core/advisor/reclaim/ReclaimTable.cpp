@@ -1,7 +1,7 @@
 // The reclaim table. Rows whose folders exist only on other systems simply find nothing here;
 // the rows after "logic" are the places Linux users accumulate.
 
-#include "advisor/Reclaim.h"
+#include "advisor/reclaim/Reclaim.h"
 #include "platform/Account.h"
 #include "util/Paths.h"
 

@@ -1,6 +1,6 @@
-#include "advisor/CloudStorage.h"
+#include "advisor/cloud/CloudStorage.h"
 
-#include "advisor/CloudOnlineOnlyDetector.h"
+#include "advisor/cloud/CloudOnlineOnlyDetector.h"
 #include "support/FakeMachine.h"
 #include "support/SyntheticTree.h"
 #include "support/TemporaryFolder.h"

@@ -1,4 +1,4 @@
-#include "advisor/DuplicatesDetector.h"
+#include "advisor/duplicates/DuplicatesDetector.h"
 
 #include "support/BtrfsImage.h"
 #include "support/FakeMachine.h"

@@ -1,6 +1,6 @@
-#include "advisor/Everyday.h"
+#include "advisor/everyday/Everyday.h"
 
-#include "advisor/InstalledIndex.h"
+#include "advisor/everyday/InstalledIndex.h"
 #include "support/FakeMachine.h"
 #include "support/SyntheticTree.h"
 

@@ -1,4 +1,4 @@
-#include "advisor/ReclaimDetector.h"
+#include "advisor/reclaim/ReclaimDetector.h"
 
 #include "support/FakeMachine.h"
 #include "support/SyntheticTree.h"

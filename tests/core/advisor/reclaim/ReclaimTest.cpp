@@ -1,4 +1,4 @@
-#include "advisor/Reclaim.h"
+#include "advisor/reclaim/Reclaim.h"
 
 #include "support/FakeMachine.h"
 #include "support/SyntheticTree.h"

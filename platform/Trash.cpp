@@ -5,8 +5,10 @@
 #include "platform/Descriptors.h"
 #include "platform/Files.h"
 #include "platform/ItemRemoval.h"
+#include "platform/KeyFile.h"
 #include "platform/UniqueFd.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
@@ -18,6 +20,8 @@ namespace tavelin::platform {
 namespace {
 
 constexpr std::string_view kInfoSuffix = ".trashinfo";
+// Info files hold two short lines; anything much longer is not one.
+constexpr size_t kLongestInfoFile = 64 * 1024;
 // Room for the info file's suffix and a number within the system's 255-byte name limit.
 constexpr size_t kLongestName = 255 - kInfoSuffix.size() - 8;
 
@@ -310,12 +314,59 @@ TrashOutcome moveToTrash(const std::string& path, std::chrono::system_clock::tim
     return moveInto(root, path, recorded, deletedAt);
 }
 
-int eraseFromTrash(const std::string& filesFolder, const std::string& name) {
-    int error = removeItem(joined(filesFolder, name));
-    if (error != 0 && error != ENOENT)
+std::optional<std::vector<TrashEntry>> trashEntries(const std::string& filesFolder) {
+    UniqueFd folder(::open(filesFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    std::vector<std::string> names;
+    if (!folder || entryNames(folder.get(), names) != 0)
+        return std::nullopt;
+    std::vector<TrashEntry> entries;
+    for (std::string& name : names) {
+        struct stat status;
+        if (::fstatat(folder.get(), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0)
+            entries.push_back({std::move(name), status.st_dev, status.st_ino});
+    }
+    return entries;
+}
+
+int eraseFromTrash(const std::string& filesFolder, const TrashEntry& entry) {
+    std::string path = joined(filesFolder, entry.name);
+    struct stat status;
+    if (::lstat(path.c_str(), &status) != 0)
+        return errno;
+    if (status.st_dev != entry.device || status.st_ino != entry.inode)
+        return ESTALE;
+    if (int error = removeItem(path))
         return error;
-    forget(filesFolder, name);
+    forget(filesFolder, entry.name);
     return 0;
+}
+
+std::optional<std::string> trashedFrom(const std::string& trashed) {
+    std::string files = parentOf(trashed);
+    if (nameOf(files) != "files")
+        return std::nullopt;
+    std::string root = parentOf(files);
+    std::string info = joined(joined(root, "info"), nameOf(trashed) + std::string(kInfoSuffix));
+    auto text = readRegularFile(info.c_str(), kLongestInfoFile);
+    auto group = text ? keyFileGroup(*text, "Trash Info") : std::nullopt;
+    if (!group)
+        return std::nullopt;
+    auto path =
+        std::ranges::find(*group, std::string_view("Path"), &KeyFileLines::value_type::first);
+    if (path == group->end() || path->second.empty())
+        return std::nullopt;
+    std::string recorded = percentDecoded(path->second);
+    if (recorded.starts_with('/'))
+        return recorded;
+    // A disk's own Trash records paths below the top of the disk: $topdir/.Trash-$uid, or
+    // $topdir/.Trash/$uid.
+    std::string topdir = parentOf(root);
+    if (!nameOf(root).starts_with(".Trash-")) {
+        if (nameOf(topdir) != ".Trash")
+            return std::nullopt;
+        topdir = parentOf(topdir);
+    }
+    return joined(topdir, recorded);
 }
 
 int restoreFromTrash(const std::string& trashed, const std::string& original) {

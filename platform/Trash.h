@@ -10,7 +10,10 @@
 // another file system goes to the Trash at the top of its mount.
 
 #include <chrono>
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace tavelin::platform {
 
@@ -36,10 +39,30 @@ struct TrashOutcome {
 [[nodiscard]] TrashOutcome moveToTrash(const std::string& path,
                                        std::chrono::system_clock::time_point deletedAt);
 
-// Deletes the entry `name` of a Trash's `files/` folder for good, with everything inside it,
-// then its info file and its line in the Trash's "directorysizes" cache. Returns 0 or the
-// error that stopped the removal, in which case the info file stays.
-[[nodiscard]] int eraseFromTrash(const std::string& filesFolder, const std::string& name);
+// One entry of a Trash's `files/` folder as it was when listed: its name and its identity, so
+// that an item given the same name later is never taken for it.
+struct TrashEntry {
+    std::string name;
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    bool operator==(const TrashEntry&) const = default;
+};
+
+// What a Trash's `files/` folder holds now; nothing when it cannot be listed. An entry that
+// goes while it is listed is left out.
+std::optional<std::vector<TrashEntry>> trashEntries(const std::string& filesFolder);
+
+// Deletes a listed entry of a Trash's `files/` folder for good, with everything inside it, then
+// its info file and its line in the Trash's "directorysizes" cache, but only while its name
+// still holds the item that was listed: ESTALE when another item has the name now, ENOENT when
+// none has (nothing is touched then). Otherwise 0, or the error that stopped the removal, in
+// which case the info file stays.
+[[nodiscard]] int eraseFromTrash(const std::string& filesFolder, const TrashEntry& entry);
+
+// Where the item at `trashed`, in a Trash's `files/` folder, came from: the absolute path its
+// info file records (a path relative to the top of a disk's own Trash made absolute again).
+// Nothing when it is not in a Trash's `files/` folder or its info file cannot be read.
+std::optional<std::string> trashedFrom(const std::string& trashed);
 
 // Moves a trashed item back to `original`, only when nothing is there (EEXIST otherwise), then
 // drops its info file and directorysizes line when it sat in a Trash's `files/` folder. The

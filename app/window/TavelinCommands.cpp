@@ -29,6 +29,7 @@ TavelinCommands::TavelinCommands(AppModel& model, QMainWindow& window)
                        &TavelinCommands::doCopyPath);
     moveToTrash = command(QStringLiteral("Move to Trash"), QKeySequence(Qt::CTRL | Qt::Key_Delete),
                           &TavelinCommands::doMoveToTrash);
+    undo = command(QStringLiteral("Undo"), QKeySequence::Undo, &TavelinCommands::doUndo);
     rescan = command(QStringLiteral("Rescan"), QKeySequence(Qt::CTRL | Qt::Key_R),
                      &TavelinCommands::doRescan);
     stopScanning = command(QStringLiteral("Stop Scanning"), QKeySequence(Qt::CTRL | Qt::Key_Period),
@@ -62,6 +63,7 @@ TavelinCommands::TavelinCommands(AppModel& model, QMainWindow& window)
          {&AppModel::stacksChanged, &AppModel::selectionChanged, &AppModel::isScanningChanged,
           &AppModel::currentChanged, &AppModel::sessionChanged})
         connect(&model_, signal, this, &TavelinCommands::updateEnabled);
+    connect(&model_.applying(), &ApplyState::changed, this, &TavelinCommands::updateEnabled);
     updateEnabled();
 }
 
@@ -91,7 +93,10 @@ void TavelinCommands::buildMenus(QMenuBar* bar) {
     // Quits the whole program, the tray item included, not just this window.
     connect(quit, &QAction::triggered, this, [] { QCoreApplication::quit(); });
 
-    bar->addMenu(QStringLiteral("&Edit"))->addAction(settings);
+    QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
+    edit->addAction(undo);
+    edit->addSeparator();
+    edit->addAction(settings);
 
     QMenu* view = bar->addMenu(QStringLiteral("&View"));
     view->addActions({rescan, stopScanning});
@@ -107,7 +112,8 @@ void TavelinCommands::updateEnabled() {
     showInFileManager->setEnabled(selected);
     copyPath->setEnabled(selected);
     open->setEnabled(selected);
-    moveToTrash->setEnabled(selected);
+    moveToTrash->setEnabled(model_.applying().canTrashNow(model_.selectedNodes()));
+    undo->setEnabled(model_.applying().lastUndoable().has_value());
     rescan->setEnabled(model_.current() != nullptr);
     stopScanning->setEnabled(model_.isScanning());
     back->setEnabled(!model_.backStack().empty());
@@ -130,6 +136,9 @@ void TavelinCommands::doCopyPath() {
 }
 void TavelinCommands::doMoveToTrash() {
     model_.askToTrash(model_.selectedNodes());
+}
+void TavelinCommands::doUndo() {
+    model_.undoLast();
 }
 void TavelinCommands::doRescan() {
     model_.rescan();

@@ -27,7 +27,8 @@ std::string lastNonEmptyLine(std::string_view output) {
 
 } // namespace
 
-ActionResult apply(const AdvisorAction& action, bool sandboxed, const ExecutorEnvironment& env) {
+ActionResult apply(const AdvisorAction& action, bool sandboxed, const ExecutorEnvironment& env,
+                   const std::optional<TrashListing>& confirmedTrash) {
     return std::visit(
         Overloaded{
             [&](const AdvisorAction::Trash& step) { return trash(step.paths, env); },
@@ -44,7 +45,7 @@ ActionResult apply(const AdvisorAction& action, bool sandboxed, const ExecutorEn
                 return runTool(step.command, sandboxed, env);
             },
             [](const AdvisorAction::Guide&) { return ActionResult{}; },
-            [&](const AdvisorAction::EmptyTrash&) { return emptyTrash(env); },
+            [&](const AdvisorAction::EmptyTrash&) { return emptyTrash(confirmedTrash); },
         },
         action.value);
 }

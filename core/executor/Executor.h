@@ -12,6 +12,7 @@
 #include "advisor/AdvisorAction.h"
 #include "executor/ActionResult.h"
 #include "executor/ExecutorEnvironment.h"
+#include "executor/TrashListing.h"
 #include "executor/UndoRecord.h"
 
 #include <chrono>
@@ -26,13 +27,21 @@
 namespace tavelin::Executor {
 
 // Carries out the action; `sandboxed` keeps tools from running. A guide gives an empty result.
-ActionResult apply(const AdvisorAction& action, bool sandboxed, const ExecutorEnvironment& env);
+// Emptying the Trash erases the entries of `confirmedTrash` only.
+ActionResult apply(const AdvisorAction& action, bool sandboxed, const ExecutorEnvironment& env,
+                   const std::optional<TrashListing>& confirmedTrash);
 
 // Moves each path to the Trash; the undo record lists the items that moved.
 ActionResult trash(const std::vector<std::string>& paths, const ExecutorEnvironment& env);
 
-// Deletes every entry of `env.trashFolder` for good. Never an undo record.
-ActionResult emptyTrash(const ExecutorEnvironment& env);
+// What `env.trashFolder` holds now, to be taken when the user confirms emptying it; nothing
+// when it cannot be opened.
+std::optional<TrashListing> listTrash(const ExecutorEnvironment& env);
+
+// Deletes the listed entries for good, each only while its name still holds the item listed:
+// an entry gone or replaced since is left alone without a word. Without a listing, the error
+// says the Trash could not be opened. Never an undo record.
+ActionResult emptyTrash(const std::optional<TrashListing>& confirmed);
 
 // Makes each copy share the data of `keep`, after checking that it still has the kept file's
 // length, device and SHA-256 digest and is not locked. Copies that already share it are
@@ -73,8 +82,17 @@ struct PutBack {
     std::optional<std::string> error;
 };
 // Moves trashed items back to their original paths, never over anything that is there now;
-// missing parent folders are made again.
+// missing parent folders are made again. An item is put back only while it is still in the
+// Trash as that item (`isInTrash`).
 PutBack putBack(const std::vector<TrashedItem>& items);
+
+// Whether the item is still where the Trash took it, with the info file that says it came
+// from its original path: an item of the same name trashed later is not it.
+bool isInTrash(const TrashedItem& item);
+
+// Whether undoing the record could still put anything back: some item it trashed is still in
+// the Trash. Files made online-only can always be downloaded again.
+bool canUndo(const UndoRecord& record);
 
 // Runs the program (no shell) with standard output and error in one pipe. Status -1 with the
 // system's description of the failure when it cannot start.

@@ -4,8 +4,11 @@
 #include "executor/Sentences.h"
 #include "platform/Files.h"
 #include "platform/Trash.h"
+#include "util/Overloaded.h"
 #include "util/Paths.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
 
 namespace tavelin::Executor {
@@ -41,25 +44,31 @@ ActionResult trash(const std::vector<std::string>& paths, const ExecutorEnvironm
     return result;
 }
 
-ActionResult emptyTrash(const ExecutorEnvironment& env) {
+std::optional<TrashListing> listTrash(const ExecutorEnvironment& env) {
+    auto entries = platform::trashEntries(env.trashFolder);
+    if (!entries)
+        return std::nullopt;
+    return TrashListing{env.trashFolder, std::move(*entries)};
+}
+
+ActionResult emptyTrash(const std::optional<TrashListing>& confirmed) {
     ActionResult result;
-    std::vector<std::string> names;
-    std::error_code error;
-    for (fs::directory_iterator it(env.trashFolder, error), end; !error && it != end;
-         it.increment(error))
-        names.push_back(it->path().filename().string());
-    if (error) {
+    if (!confirmed) {
         result.error = "Tavelin couldn't open the Trash.";
         return result;
     }
     std::vector<std::string> failed;
-    for (const std::string& name : names) {
-        if (name == ".DS_Store")
+    for (const platform::TrashEntry& entry : confirmed->entries) {
+        if (entry.name == ".DS_Store")
             continue;
-        std::string path = joinPath(env.trashFolder, name);
+        std::string path = joinPath(confirmed->filesFolder, entry.name);
         int64_t bytes = uniqueBytes(path);
-        if (platform::eraseFromTrash(env.trashFolder, name) != 0) {
-            failed.push_back(name);
+        int error = platform::eraseFromTrash(confirmed->filesFolder, entry);
+        // Gone or replaced since the user confirmed: not what they chose to erase.
+        if (error == ENOENT || error == ESTALE)
+            continue;
+        if (error != 0) {
+            failed.push_back(entry.name);
             continue;
         }
         result.applied.push_back(path);
@@ -80,7 +89,7 @@ PutBack putBack(const std::vector<TrashedItem>& items) {
             occupied.push_back(name);
             continue;
         }
-        if (!platform::pathExists(item.trashed.c_str())) {
+        if (!isInTrash(item)) {
             missing.push_back(name);
             continue;
         }
@@ -101,6 +110,23 @@ PutBack putBack(const std::vector<TrashedItem>& items) {
                             " couldn't be put back; the Trash may have been emptied.");
     result.error = joinedSentences(sentences);
     return result;
+}
+
+bool isInTrash(const TrashedItem& item) {
+    return platform::trashedFrom(item.trashed) == item.original;
+}
+
+bool canUndo(const UndoRecord& record) {
+    auto anyInTrash = [](const std::vector<TrashedItem>& items) {
+        return std::ranges::any_of(items, isInTrash);
+    };
+    return std::visit(
+        Overloaded{
+            [&](const UndoRecord::Trashed& trashed) { return anyInTrash(trashed.items); },
+            [&](const UndoRecord::Archived& archived) { return anyInTrash(archived.trashed); },
+            [](const UndoRecord::MadeOnlineOnly&) { return true; },
+        },
+        record.value);
 }
 
 std::optional<std::string> undo(const UndoRecord& record, const ExecutorEnvironment& env) {

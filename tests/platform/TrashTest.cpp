@@ -5,6 +5,8 @@
 #include "support/TrashRecords.h"
 #include "support/TreeBuilder.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +18,7 @@
 using namespace tavelin;
 using namespace tavelin::platform;
 namespace fs = std::filesystem;
+using test::contentOf;
 
 namespace {
 
@@ -28,11 +31,6 @@ std::string localNoon() {
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
     return text;
-}
-
-std::string contentOf(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 std::string uid() {
@@ -191,13 +189,28 @@ TEST(Trash, ErasingRemovesTheEntryItsInfoAndItsSizeLine) {
     std::string sizes = homeTrash() + "/directorysizes";
     std::ofstream(sizes) << "10000 1700000000 album\n42 1700000000 other%20folder\n";
 
-    EXPECT_EQ(eraseFromTrash(homeTrash() + "/files", "album"), 0);
+    std::string files = homeTrash() + "/files";
+    auto listed = trashEntries(files);
+    ASSERT_TRUE(listed);
+    ASSERT_EQ(listed->size(), 2u);
+    const TrashEntry& album = (*listed)[0].name == "album" ? (*listed)[0] : (*listed)[1];
+    const TrashEntry& other = (*listed)[0].name == "album" ? (*listed)[1] : (*listed)[0];
+    EXPECT_EQ(eraseFromTrash(files, album), 0);
     EXPECT_FALSE(fs::exists(trashed));
     EXPECT_FALSE(fs::exists(test::infoFileOf(trashed)));
     EXPECT_EQ(contentOf(sizes), "42 1700000000 other%20folder\n");
     EXPECT_TRUE(fs::exists(test::infoFileOf(kept)));
-    EXPECT_EQ(eraseFromTrash(homeTrash() + "/files", "other folder"), 0);
+    EXPECT_EQ(eraseFromTrash(files, album), ENOENT);
+
+    // Another item under the listed name is not the one listed: it stays, with its records.
+    fs::remove(kept);
+    std::ofstream(kept) << "new";
+    EXPECT_EQ(eraseFromTrash(files, other), ESTALE);
+    EXPECT_EQ(contentOf(kept), "new");
+    EXPECT_EQ(contentOf(sizes), "42 1700000000 other%20folder\n");
+    EXPECT_EQ(eraseFromTrash(files, trashEntries(files)->at(0)), 0);
     EXPECT_EQ(contentOf(sizes), "");
+    EXPECT_FALSE(trashEntries(tree.path("no such Trash")));
 }
 
 TEST(Trash, ErasingStopsAtImmutableFilesAndOtherMounts) {
@@ -209,7 +222,8 @@ TEST(Trash, ErasingStopsAtImmutableFilesAndOtherMounts) {
     if (std::system(("chattr +i '" + locked + "' 2>/dev/null").c_str()) != 0)
         GTEST_SKIP() << "this file system cannot make files immutable";
     std::string trashed = moveToTrash(tree.path("box"), kNoon).trashed;
-    EXPECT_EQ(eraseFromTrash(homeTrash() + "/files", "box"), EPERM);
+    EXPECT_EQ(eraseFromTrash(homeTrash() + "/files", trashEntries(homeTrash() + "/files")->at(0)),
+              EPERM);
     EXPECT_TRUE(fs::exists(trashed + "/locked"));
     EXPECT_FALSE(fs::exists(trashed + "/free"));
     EXPECT_TRUE(fs::exists(test::infoFileOf(trashed))) << "the entry is still there";
@@ -230,7 +244,10 @@ TEST(Trash, ErasingStopsAtImmutableFilesAndOtherMounts) {
     std::ofstream(mount.path() / "data") << "another disk";
     std::string shelf = moveToTrash(folder.string() + "/shelf", kNoon).trashed;
     ASSERT_FALSE(shelf.empty());
-    EXPECT_EQ(eraseFromTrash(homeTrash() + "/files", "shelf"), EBUSY);
+    auto entries = trashEntries(homeTrash() + "/files");
+    auto entry = std::ranges::find(*entries, std::string("shelf"), &TrashEntry::name);
+    ASSERT_NE(entry, entries->end());
+    EXPECT_EQ(eraseFromTrash(homeTrash() + "/files", *entry), EBUSY);
     EXPECT_EQ(contentOf(shelf + "/mounted/data"), "another disk");
     ::umount2((shelf + "/mounted").c_str(), MNT_DETACH);
 }

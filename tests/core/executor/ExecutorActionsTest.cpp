@@ -104,17 +104,21 @@ TEST(ExecutorActions, ApplyCarriesOutEachActionAndNeverAGuide) {
     test::TreeBuilder tree(folder.path());
     test::clearHomeTrash();
     ExecutorEnvironment env = ExecutorEnvironment::live();
-    EXPECT_EQ(Executor::apply(AdvisorAction::guide("https://example.com", "Do it."), false, env),
-              ActionResult{});
+    EXPECT_EQ(
+        Executor::apply(AdvisorAction::guide("https://example.com", "Do it."), false, env, {}),
+        ActionResult{});
     std::string file = tree.file("old.log", 10);
-    EXPECT_EQ(Executor::apply(AdvisorAction::trash({file}), false, env).applied,
+    EXPECT_EQ(Executor::apply(AdvisorAction::trash({file}), false, env, {}).applied,
               (std::vector<std::string>{file}));
     EXPECT_FALSE(fs::exists(file));
-    EXPECT_EQ(Executor::apply(AdvisorAction::emptyTrash(), false, env).applied.size(), 1u);
-    EXPECT_EQ(Executor::apply(AdvisorAction::runTool({"/bin/true", {}, "true"}), true, env).error,
-              "Not available in the sandboxed version");
+    EXPECT_EQ(Executor::apply(AdvisorAction::emptyTrash(), false, env, Executor::listTrash(env))
+                  .applied.size(),
+              1u);
     EXPECT_EQ(
-        Executor::apply(AdvisorAction::runTool({"/bin/true", {}, "true"}), false, env).applied,
+        Executor::apply(AdvisorAction::runTool({"/bin/true", {}, "true"}), true, env, {}).error,
+        "Not available in the sandboxed version");
+    EXPECT_EQ(
+        Executor::apply(AdvisorAction::runTool({"/bin/true", {}, "true"}), false, env, {}).applied,
         (std::vector<std::string>{"true"}));
 }
 
@@ -125,7 +129,7 @@ TEST(ExecutorOnlineOnly, UnavailableOnThisComputerTouchesNothing) {
     std::string file = tree.file("Dropbox/big.mov", 100'000);
     ExecutorEnvironment env = ExecutorEnvironment::live();
     ActionResult result =
-        Executor::apply(AdvisorAction::makeOnlineOnly({file}, dropbox), false, env);
+        Executor::apply(AdvisorAction::makeOnlineOnly({file}, dropbox), false, env, {});
     EXPECT_EQ(result, (ActionResult{{},
                                     0,
                                     {},

@@ -403,6 +403,8 @@ void ApplyState::undone(const std::string& id, std::optional<std::string> error)
     std::vector<std::string> landed = found->undo->landedPaths();
     paths.insert(paths.end(), landed.begin(), landed.end());
     Q_EMIT changed();
+    // Edit › Undo may put back what the status line just said went to the Trash.
+    Q_EMIT notice(*applyReport_);
     remeasureParents(paths);
     if (error)
         checkPutBack();

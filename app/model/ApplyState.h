@@ -14,7 +14,8 @@
 //
 // Lives on the UI thread, owned by the window's AppModel; `changed` follows every change of its
 // state. What it has for the model comes back as signals: `reported` with each report, `notice`
-// after a move to the Trash, `trashed` with the nodes that left, `treeChanged` after a batch.
+// after a move to the Trash or an undo, `trashed` with the nodes that left, `treeChanged` after
+// a batch.
 
 #include "executor/ApplyBatch.h"
 #include "executor/ExecutorEnvironment.h"
@@ -97,6 +98,10 @@ public:
     std::optional<std::string> lastUndoable() const;
     // Puts back the newest recent action that can be put back.
     void undoLast();
+    // Looks, off the UI thread, whether what each recent action moved is still in the Trash;
+    // entries whose items are all gone lose their "Put Back". Runs after each batch and failed
+    // undo; the window asks again when it becomes active.
+    void checkPutBack();
 
     // Whether the nodes may be moved to the Trash: not none, nor the small-files and remainder
     // blocks, a scan's root, or anything still being scanned.
@@ -146,9 +151,6 @@ private:
     void addRecentAction(std::string title, std::vector<std::string> paths, int64_t freed,
                          std::optional<UndoRecord> undo);
     void undone(const std::string& id, std::optional<std::string> error);
-    // Looks, off the UI thread, whether what each recent action moved is still in the Trash;
-    // entries whose items are all gone lose their "Put Back".
-    void checkPutBack();
     void finishTrash(const std::vector<std::pair<std::string, int64_t>>& asked,
                      const TrashMove& move);
     // Removes the node at each path from the tree when it is there.

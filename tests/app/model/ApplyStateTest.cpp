@@ -378,6 +378,7 @@ TEST_F(ApplyStateTest, DeleteKeyInTheTableAndTheMapAsksToTrashTheSelection) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return recent[0].undone; }, 10000));
     EXPECT_TRUE(fs::exists(tree.path("a")));
     EXPECT_FALSE(undo->isEnabled()) << "nothing else to put back";
+    EXPECT_EQ(model.notice().value_or("").toStdString(), "Put back “a”.");
 }
 
 TEST_F(ApplyStateTest, MergingDuplicatesOnBtrfsMeasuresTheirFolderAgain) {

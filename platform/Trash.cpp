@@ -14,6 +14,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace tavelin::platform {
@@ -219,6 +220,18 @@ TrashOutcome moveInto(const std::string& root, const std::string& path, std::str
     return {{}, EEXIST};
 }
 
+// The entry `name` of an open `files/` folder as it is now; nothing when it cannot be examined.
+std::optional<TrashEntry> entryNamed(int folder, const std::string& name) {
+    struct statx status;
+    if (::statx(folder, name.c_str(), AT_SYMLINK_NOFOLLOW, STATX_INO | STATX_BTIME, &status) != 0)
+        return std::nullopt;
+    FileTime born{};
+    if (status.stx_mask & STATX_BTIME)
+        born = {status.stx_btime.tv_sec, status.stx_btime.tv_nsec};
+    return TrashEntry{name, makedev(status.stx_dev_major, status.stx_dev_minor), status.stx_ino,
+                      born};
+}
+
 // Drops what a Trash records beside an entry of its `files/` folder that is gone.
 void forget(const std::string& filesFolder, const std::string& name) {
     if (nameOf(filesFolder) != "files")
@@ -320,21 +333,19 @@ std::optional<std::vector<TrashEntry>> trashEntries(const std::string& filesFold
     if (!folder || entryNames(folder.get(), names) != 0)
         return std::nullopt;
     std::vector<TrashEntry> entries;
-    for (std::string& name : names) {
-        struct stat status;
-        if (::fstatat(folder.get(), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0)
-            entries.push_back({std::move(name), status.st_dev, status.st_ino});
-    }
+    for (const std::string& name : names)
+        if (auto entry = entryNamed(folder.get(), name))
+            entries.push_back(std::move(*entry));
     return entries;
 }
 
 int eraseFromTrash(const std::string& filesFolder, const TrashEntry& entry) {
-    std::string path = joined(filesFolder, entry.name);
-    struct stat status;
-    if (::lstat(path.c_str(), &status) != 0)
+    std::optional<TrashEntry> now = entryNamed(AT_FDCWD, joined(filesFolder, entry.name));
+    if (!now)
         return errno;
-    if (status.st_dev != entry.device || status.st_ino != entry.inode)
+    if (now->device != entry.device || now->inode != entry.inode || now->born != entry.born)
         return ESTALE;
+    std::string path = joined(filesFolder, entry.name);
     if (int error = removeItem(path))
         return error;
     forget(filesFolder, entry.name);

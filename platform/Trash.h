@@ -9,6 +9,8 @@
 // (NAME.trashinfo for each item). The home Trash is in the user's data folder; an item on
 // another file system goes to the Trash at the top of its mount.
 
+#include "platform/FileIdentity.h"
+
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -40,11 +42,14 @@ struct TrashOutcome {
                                        std::chrono::system_clock::time_point deletedAt);
 
 // One entry of a Trash's `files/` folder as it was when listed: its name and its identity, so
-// that an item given the same name later is never taken for it.
+// that an item given the same name later is never taken for it. The birth time tells apart a
+// new file that was given the inode number of one deleted meanwhile (zero where the file system
+// keeps none).
 struct TrashEntry {
     std::string name;
     uint64_t device = 0;
     uint64_t inode = 0;
+    FileTime born{};
     bool operator==(const TrashEntry&) const = default;
 };
 

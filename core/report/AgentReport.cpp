@@ -101,8 +101,7 @@ std::string kinds(const AgentReport::Input& input, size_t limit) {
         return {};
     std::vector<std::vector<std::string>> rows;
     for (const AgentReport::Kind& kind : first(input.kinds, limit))
-        rows.push_back(
-            {ReportText::plain(kind.name), formatBytes(kind.bytes), formatCount(kind.files)});
+        rows.push_back({kind.name, formatBytes(kind.bytes), formatCount(kind.files)});
     return section("Space by kind of file (whole scan)", table({"Kind", "Size", "Files"}, rows));
 }
 

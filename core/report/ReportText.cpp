@@ -118,14 +118,21 @@ std::string code(std::string_view name) {
 }
 
 std::string plain(std::string_view text) {
+    auto alphanumeric = [&](size_t at) {
+        char c = at < text.size() ? text[at] : ' ';
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    };
     std::string escaped;
     escaped.reserve(text.size());
     for (size_t at = 0; at < text.size(); ++at) {
         char c = text[at];
-        bool startsMarkdown = std::string_view("\\`*_[]<>&~@").find(c) != std::string_view::npos;
+        bool startsMarkdown = std::string_view("\\`*[]<~@").find(c) != std::string_view::npos;
+        // "_" inside a word ("node_modules") never emphasises; "&" acts only as "&name;".
+        bool underscore = c == '_' && !(at > 0 && alphanumeric(at - 1) && alphanumeric(at + 1));
+        bool entity = c == '&' && (alphanumeric(at + 1) || text.substr(at + 1).starts_with('#'));
         bool endsScheme = c == ':' && text.substr(at + 1).starts_with("//");
         bool endsWww = c == '.' && at >= 3 && lowercased(text.substr(at - 3, 3)) == "www";
-        if (startsMarkdown || endsScheme || endsWww)
+        if (startsMarkdown || underscore || entity || endsScheme || endsWww)
             escaped += '\\';
         escaped += c;
     }

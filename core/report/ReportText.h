@@ -36,9 +36,9 @@ std::string abbreviatedDayAndTime(Date date);
 std::string code(std::string_view name);
 
 // Tavelin's own words that may hold names (a suggestion's title, its reasons) as Markdown that
-// cannot act: the same visible escapes, a backslash before each character that starts inline
-// Markdown ("\`*_[]<>&~@"), and before the ":" of "://" and the "." of "www.", which would
-// otherwise make a bare address a link.
+// cannot act: the same visible escapes, and a backslash before each character that could start
+// inline Markdown: "\`*[]<~@", "_" but inside a word, "&" before a letter or "#", the ":" of
+// "://" and the "." of "www." (which would make a bare address a link).
 std::string plain(std::string_view text);
 
 // A Markdown table: the titles, the separator line, then one line per row. Cells are Markdown

@@ -138,19 +138,21 @@ TEST(AgentReport, NamesFromTheDiskStayDataInEveryPlaceTheyAppear) {
     input.diskTotal = 10 * GB;
     input.diskFree = GB;
     input.changes = {{hostile, 0, GB}};
-    input.suggestions = {candidate("*big* <img src=x> www.x.com a@b.com http://y", Rung::review, GB,
-                                   {"/home/ann/" + hostile}, {"in `a`, [b]"})};
+    input.suggestions = {
+        candidate("*big* <img src=x> www.x.com a@b.com http://y node_modules _x_ &amp; & more",
+                  Rung::review, GB, {"/home/ann/" + hostile}, {"in `a`, [b]"})};
 
     std::string markdown = AgentReport(input, 7'000).markdown;
 
     const std::string escaped = R"(\nc\xff\x1b]0;TITLE\x07\x1b[31mRED\xc2\x9b\x7f `x` <b>[l](u))";
-    for (const std::string& part :
-         {"# Tavelin report: ``~/a|b" + escaped + "``\n", std::string(R"(- Disk: `Disk\x1b[2J`, )"),
-          "| ``~/a\\|b" + escaped + "`` | 2 GB | 2 GB | 1 | ? |\n",
-          "| ``~/a\\|b" + escaped + "/big.bin`` | 2 GB | ? |\n",
-          "| ``a\\|b" + escaped + "`` | +1 GB | 1 GB |\n",
-          R"(| \*big\* \<img src=x\> www\.x.com a\@b.com http\://y (``~/a\|b)" + escaped +
-              R"(``) | 1 GB | your call | in \`a\`, \[b\] |)"})
+    for (
+        const std::string& part :
+        {"# Tavelin report: ``~/a|b" + escaped + "``\n", std::string(R"(- Disk: `Disk\x1b[2J`, )"),
+         "| ``~/a\\|b" + escaped + "`` | 2 GB | 2 GB | 1 | ? |\n",
+         "| ``~/a\\|b" + escaped + "/big.bin`` | 2 GB | ? |\n",
+         "| ``a\\|b" + escaped + "`` | +1 GB | 1 GB |\n",
+         R"(| \*big\* \<img src=x> www\.x.com a\@b.com http\://y node_modules \_x\_ \&amp; & more (``~/a\|b)" +
+             escaped + R"(``) | 1 GB | your call | in \`a\`, \[b\] |)"})
         EXPECT_NE(markdown.find(part), std::string::npos) << part << "\nin\n" << markdown;
     // Nothing a terminal acts on is left: no C0 but line breaks, no DEL, no C1.
     for (size_t at = 0; at < markdown.size(); ++at) {

@@ -8,7 +8,6 @@
 #include "platform/UniqueFd.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -36,13 +35,6 @@ std::string joined(const std::string& folder, std::string_view name) {
         path += '/';
     path += name;
     return path;
-}
-
-std::string homeFolder() {
-    const char* home = std::getenv("HOME");
-    if (home && home[0] == '/')
-        return home;
-    return passwordHome().value_or("/");
 }
 
 int hexValue(char c) {
@@ -250,8 +242,7 @@ void forget(const std::string& filesFolder, const std::string& name) {
 } // namespace
 
 std::string homeTrash() {
-    std::string data = dataHomeOverride().value_or(joined(homeFolder(), ".local/share"));
-    return joined(data, "Trash");
+    return joined(dataHome(), "Trash");
 }
 
 std::string trashInfoPath(const std::string& path) {

@@ -35,7 +35,7 @@ ActionResult trash(const std::vector<std::string>& paths, const ExecutorEnvironm
 ActionResult emptyTrash(const ExecutorEnvironment& env);
 
 // Makes each copy share the data of `keep`, after checking that it still has the kept file's
-// length, device and SHA-256 digest and is not locked. Copies that already share it are
+// length, mount and SHA-256 digest and is not locked. Copies that already share it are
 // skipped without a word. Never an undo record: each copy keeps its name, place, content and
 // metadata.
 ActionResult mergeDuplicates(const std::string& keep, const std::vector<std::string>& copies,

@@ -5,6 +5,7 @@
 #include "platform/Descriptors.h"
 #include "platform/Files.h"
 #include "platform/ItemRemoval.h"
+#include "platform/PrivateFiles.h"
 #include "platform/UniqueFd.h"
 
 #include <cerrno>
@@ -84,17 +85,6 @@ std::optional<Placement> placementBelow(std::string path) {
 
 bool makeFolder(const std::string& path) {
     return ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
-}
-
-// Makes the folder and those above it that are missing, as `mkdir -p` would.
-int makeFolders(const std::string& path) {
-    if (makeFolder(path))
-        return 0;
-    if (errno != ENOENT || path == "/")
-        return errno;
-    if (int error = makeFolders(parentOf(path)))
-        return error;
-    return makeFolder(path) ? 0 : errno;
 }
 
 // A real folder (not a link to one) owned by the user.
@@ -280,7 +270,7 @@ TrashOutcome moveToTrash(const std::string& path, std::chrono::system_clock::tim
     // The home Trash is the only Trash of the disk it lies on.
     std::string home = homeTrash();
     if (placementBelow(joined(home, "files")) == place) {
-        int error = makeFolders(home);
+        int error = makeMissingFolders(home);
         if (error == 0)
             error = prepare(home, *place);
         if (error != 0)

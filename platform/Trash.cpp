@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <ctime>
 #include <fcntl.h>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -229,7 +230,70 @@ void forget(const std::string& filesFolder, const std::string& name) {
         (void)replaceFile(sizesFile, kept);
 }
 
+// Allocated bytes of the entry at `top` and everything beneath it on its mount, each file once.
+// Folders are listed one after another from a list of paths, so no depth exhausts the stack or
+// the descriptors.
+int64_t allocatedBeneath(const std::string& top) {
+    FileFacts facts;
+    if (readFileFacts(AT_FDCWD, top.c_str(), facts) != 0)
+        return 0;
+    const uint64_t mount = facts.mount;
+    std::set<std::pair<uint64_t, uint64_t>> linked;
+    std::vector<std::string> folders;
+    int64_t bytes = 0;
+    auto count = [&](const std::string& path, const FileFacts& entry) {
+        if (!entry.isDirectory && entry.linkCount > 1 &&
+            !linked.emplace(entry.device, entry.inode).second)
+            return;
+        bytes += entry.allocated;
+        if (entry.isDirectory)
+            folders.push_back(path);
+    };
+    count(top, facts);
+    std::vector<std::string> names;
+    while (!folders.empty()) {
+        std::string folder = std::move(folders.back());
+        folders.pop_back();
+        UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!fd || entryNames(fd.get(), names) != 0)
+            continue;
+        for (const std::string& name : names)
+            if (readFileFacts(fd.get(), name.c_str(), facts) == 0 && facts.mount == mount)
+                count(joined(folder, name), facts);
+    }
+    return bytes;
+}
+
 } // namespace
+
+std::vector<std::string> topTrashFolders() {
+    std::string uid = std::to_string(::getuid());
+    return {".Trash/" + uid, ".Trash-" + uid};
+}
+
+std::optional<std::vector<TrashItem>> trashItems(const std::string& trash) {
+    std::string files = joined(trash, "files");
+    UniqueFd folder(::open(files.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    std::vector<std::string> names;
+    if (!folder || entryNames(folder.get(), names) != 0)
+        return std::nullopt;
+    std::vector<TrashItem> items;
+    for (std::string& name : names) {
+        FileFacts facts;
+        if (readFileFacts(folder.get(), name.c_str(), facts) != 0)
+            continue; // gone since it was listed
+        TrashItem item{.name = name, .path = joined(files, name), .infoFile = {}, .id = facts.id()};
+        item.bytes = allocatedBeneath(item.path);
+        std::string info = joined(joined(trash, "info"), name + std::string(kInfoSuffix));
+        FileFacts infoFacts;
+        if (readFileFacts(AT_FDCWD, info.c_str(), infoFacts) == 0 && infoFacts.isRegular) {
+            item.infoFile = std::move(info);
+            item.bytes += infoFacts.allocated;
+        }
+        items.push_back(std::move(item));
+    }
+    return items;
+}
 
 std::string homeTrash() {
     return joined(dataHome(), "Trash");

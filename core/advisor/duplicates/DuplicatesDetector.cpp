@@ -44,7 +44,9 @@ std::string extension(std::string_view name) {
 }
 
 bool isSkippedFolder(const Node& folder, const std::unordered_set<const Node*>& excluded) {
+    // ".Trash-$uid": the Trash a disk keeps at the top of a mount or btrfs subvolume.
     return contains(DuplicatesDetector::skippedFolders, folder.name) ||
+           folder.name.starts_with(".Trash-") ||
            contains(DuplicatesDetector::packageExtensions, extension(folder.name)) ||
            excluded.contains(&folder);
 }

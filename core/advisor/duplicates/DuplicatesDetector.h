@@ -82,7 +82,7 @@ public:
     // Nothing when they would free less than `minSetFreed`.
     std::optional<Candidate> candidate(const std::vector<File>& set) const;
 
-    // Folders never entered, wherever they are.
+    // Folders never entered, wherever they are; nor is any whose name begins with ".Trash-".
     static constexpr std::string_view skippedFolders[] = {
         ".git", ".hg", ".svn", "node_modules", ".Trash", ".build", "Pods", "DerivedData",
     };

@@ -160,11 +160,11 @@ TEST_F(DuplicatesTest, ClonesAreLeftOutOfTheMergeAndIndependentCopiesMergeLossle
 
 TEST_F(DuplicatesTest, SkippedFoldersPackagesAndCloudFoldersAreNeverConsidered) {
     std::string data = content(150 * KB, 7);
-    for (const char* place :
-         {"Library/Caches/a", "Applications/Tool/a", ".cache/thumbs/a",
-          ".local/share/Trash/files/a", "snap/app/a", "Code/web/node_modules/a",
-          "Code/.git/objects/a", "Albums/Trip.photoslibrary/a", "Albums/Old.migratedphotolibrary/a",
-          "Tools/Viewer.APP/a", "Dropbox/a", "Nextcloud/Photos/a"})
+    for (const char* place : {"Library/Caches/a", "Applications/Tool/a", ".cache/thumbs/a",
+                              ".local/share/Trash/files/a", "Volume/.Trash-1000/files/a",
+                              "snap/app/a", "Code/web/node_modules/a", "Code/.git/objects/a",
+                              "Albums/Trip.photoslibrary/a", "Albums/Old.migratedphotolibrary/a",
+                              "Tools/Viewer.APP/a", "Dropbox/a", "Nextcloud/Photos/a"})
         files.file(place, data);
     providers = {{"Dropbox", home + "/Dropbox", false}, {"Nextcloud", home + "/Nextcloud", false}};
     EXPECT_TRUE(run().empty());

@@ -202,6 +202,16 @@ TrashOutcome moveInto(const std::string& root, const std::string& path, std::str
     return {{}, EEXIST};
 }
 
+// When the entry `name` was made, where the file system keeps it; zero otherwise.
+FileTime birthOf(int folder, const char* name) {
+    struct statx status;
+    int failed =
+        ::statx(folder, name, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, STATX_BTIME, &status);
+    if (failed != 0 || !(status.stx_mask & STATX_BTIME))
+        return {};
+    return {status.stx_btime.tv_sec, status.stx_btime.tv_nsec};
+}
+
 // Drops what a Trash records beside an entry of its `files/` folder that is gone.
 void forget(const std::string& filesFolder, const std::string& name) {
     if (nameOf(filesFolder) != "files")
@@ -286,7 +296,11 @@ std::optional<std::vector<TrashItem>> trashItems(const std::string& trash) {
         FileFacts facts;
         if (readFileFacts(folder.get(), name.c_str(), facts) != 0)
             continue; // gone since it was listed
-        TrashItem item{.name = name, .path = joined(files, name), .infoFile = {}, .id = facts.id()};
+        TrashItem item{.name = name,
+                       .path = joined(files, name),
+                       .infoFile = {},
+                       .id = facts.id(),
+                       .born = birthOf(folder.get(), name.c_str())};
         item.bytes = allocatedBeneath(item.path);
         std::string info = joined(joined(trash, "info"), name + std::string(kInfoSuffix));
         FileFacts infoFacts;
@@ -363,7 +377,7 @@ int eraseFromTrash(const TrashItem& item) {
     FileFacts now;
     if (int error = readFileFacts(item.path.c_str(), now))
         return error;
-    if (now.id() != item.id)
+    if (now.id() != item.id || birthOf(AT_FDCWD, item.path.c_str()) != item.born)
         return ESTALE;
     int error = removeItem(item.path);
     if (error != 0 && error != ENOENT)

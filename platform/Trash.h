@@ -10,6 +10,7 @@
 // another file system goes to the Trash at the top of its mount.
 
 #include "platform/FileFacts.h"
+#include "platform/FileIdentity.h"
 
 #include <chrono>
 #include <cstdint>
@@ -32,6 +33,9 @@ struct TrashItem {
     std::string path;     // the entry's path
     std::string infoFile; // its `info/NAME.trashinfo`; empty when the Trash has none
     FileId id;            // the entry's device and inode: an entry put there later differs
+    // Its birth time where the file system keeps one (else zero): an entry put there later that
+    // was given the inode number of one deleted meanwhile differs too.
+    FileTime born{};
     // Allocated bytes of the entry, of everything inside it and of its info file: what erasing
     // it frees. Each file counts once however many names it has, and nothing on another mount.
     int64_t bytes = 0;

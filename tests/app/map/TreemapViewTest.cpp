@@ -57,7 +57,23 @@ protected:
         showMap(root, QSize(300, 100));
     }
 
-    Node::Ptr root, a, b, c;
+    // A nested "Movies" folder of two files beside "notes" in a 400 × 200 map; the point on
+    // the folder's header.
+    QPoint showMovies() {
+        root = Node::makeRoot("root", "/fixture");
+        movies = folder(root, "Movies");
+        file(movies, "one.mov", 4'000'000);
+        file(movies, "two.mov", 3'000'000);
+        notes = file(root, "notes", 1'000'000);
+        showMap(root, QSize(400, 200));
+        const TreemapTile* tile = tileOf(movies.get());
+        EXPECT_TRUE(tile && tile->isNested);
+        return tile
+                   ? QPoint(static_cast<int>(tile->rect.x + 10), static_cast<int>(tile->rect.y + 8))
+                   : QPoint();
+    }
+
+    Node::Ptr root, a, b, c, movies, notes;
     std::unique_ptr<AppModel> model;
     std::unique_ptr<TreemapView> view;
 };
@@ -86,15 +102,6 @@ TEST_F(TreemapViewTest, LabelShowsAfterResting600MillisecondsWhereThePointerWasT
     EXPECT_EQ(view->hoverLabel()->pointer, QPointF(230, 40)) << "the label stays anchored";
 }
 
-TEST_F(TreemapViewTest, LabelNearTheRightEdgeEndsInsideAndNearTheBottomSitsAbove) {
-    showThreeTiles();
-    QTest::mouseMove(view.get(), QPoint(290, 90));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return view->labelShown(); }, 2000));
-    QRectF frame = view->hoverLabel()->frame();
-    EXPECT_DOUBLE_EQ(frame.right(), 296);
-    EXPECT_DOUBLE_EQ(view->hoverLabel()->center().y(), 72);
-}
-
 TEST_F(TreemapViewTest, HoverFollowsPointerMovementOnly) {
     showThreeTiles();
     // The window appeared under a pointer that has not moved since.
@@ -112,10 +119,12 @@ TEST_F(TreemapViewTest, HoverFollowsPointerMovementOnly) {
     EXPECT_EQ(model->hoveredTile()->node(), a.get()) << "the tile now under the pointer";
 }
 
-TEST_F(TreemapViewTest, LeavingTheMapClearsHoverAndLabel) {
+TEST_F(TreemapViewTest, LabelNearTheCornerStaysInsideAndLeavingTheMapClearsIt) {
     showThreeTiles();
-    QTest::mouseMove(view.get(), QPoint(50, 50));
+    QTest::mouseMove(view.get(), QPoint(290, 90));
     ASSERT_TRUE(QTest::qWaitFor([&] { return view->labelShown(); }, 2000));
+    EXPECT_DOUBLE_EQ(view->hoverLabel()->frame().right(), 296);
+    EXPECT_DOUBLE_EQ(view->hoverLabel()->center().y(), 72) << "above the pointer";
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(view.get(), &leave);
     EXPECT_FALSE(view->labelShown());
@@ -173,20 +182,12 @@ TEST_F(TreemapViewTest, ArrowKeysMoveBetweenTopLevelTilesAndStopAtTheEdge) {
 }
 
 TEST_F(TreemapViewTest, ClickingAFolderOpensItZoomingFromItsTile) {
-    root = Node::makeRoot("root", "/fixture");
-    Node::Ptr movies = folder(root, "Movies");
-    file(movies, "one.mov", 4'000'000);
-    file(movies, "two.mov", 3'000'000);
-    file(root, "notes", 1'000'000);
-    showMap(root, QSize(400, 200));
+    QPoint header = showMovies();
     const TreemapTile* tile = tileOf(movies.get());
-    ASSERT_TRUE(tile && tile->isNested);
+    ASSERT_TRUE(tile);
     QRectF expected(tile->rect.x / 400, tile->rect.y / 200, tile->rect.width / 400,
                     tile->rect.height / 200);
-
-    QTest::mouseClick(
-        view.get(), Qt::LeftButton, {},
-        QPoint(static_cast<int>(tile->rect.x + 10), static_cast<int>(tile->rect.y + 8)));
+    QTest::mouseClick(view.get(), Qt::LeftButton, {}, header);
     EXPECT_EQ(model->current(), movies);
     EXPECT_EQ(model->zoomFrom(), expected);
     EXPECT_TRUE(view->isTransitioning());
@@ -199,11 +200,7 @@ TEST_F(TreemapViewTest, ClickingAFolderOpensItZoomingFromItsTile) {
 }
 
 TEST_F(TreemapViewTest, ReturnOpensTheSelectedFolderAndIsUnhandledWithoutSelection) {
-    root = Node::makeRoot("root", "/fixture");
-    Node::Ptr movies = folder(root, "Movies");
-    file(movies, "one.mov", 4'000'000);
-    Node::Ptr notes = file(root, "notes", 1'000'000);
-    showMap(root, QSize(400, 200));
+    showMovies();
     view->setFocus();
     QKeyEvent unhandled(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QApplication::sendEvent(view.get(), &unhandled);
@@ -233,15 +230,7 @@ TEST_F(TreemapViewTest, DoubleClickOpensAFileAndSpaceTogglesThePreview) {
 }
 
 TEST_F(TreemapViewTest, DoubleClickOnAFolderOpensItAndNoFileInIt) {
-    root = Node::makeRoot("root", "/fixture");
-    Node::Ptr movies = folder(root, "Movies");
-    file(movies, "one.mov", 4'000'000);
-    file(movies, "two.mov", 3'000'000);
-    file(root, "notes", 1'000'000);
-    showMap(root, QSize(400, 200));
-    const TreemapTile* tile = tileOf(movies.get());
-    ASSERT_TRUE(tile && tile->isNested);
-    QPoint header(static_cast<int>(tile->rect.x + 10), static_cast<int>(tile->rect.y + 8));
+    QPoint header = showMovies();
     // Through the window system, as a user's double click arrives.
     QTest::mouseDClick(view->windowHandle(), Qt::LeftButton, {}, header);
     EXPECT_EQ(model->current(), movies) << "the first click opens the folder";

@@ -115,10 +115,8 @@ TEST_F(SandboxAccessTest, TheDataVolumeAsksForTheWholeDisk) {
     EXPECT_EQ(asked[0].message, "To measure your disk, Tavelin needs your permission. Click "
                                 "Allow. Tavelin remembers it, so you’re asked once.");
 
-    SandboxAccess::resetForTesting(true, [this](const std::string& folder, const QString&) {
-        asked.push_back({folder, {}});
-        return std::nullopt;
-    });
+    SetUp(); // nothing granted
+    answer.reset();
     asked.clear();
     EXPECT_FALSE(SandboxAccess::request("/System/Volumes/Data"));
     EXPECT_FALSE(SandboxAccess::request("/System/Volumes/Database"));

@@ -25,13 +25,6 @@ platform::MountFacts mounted(std::string path, std::string source, std::string t
     return {1, "/", std::move(path), std::move(type), std::move(source)};
 }
 
-int64_t accountedFor(const DiskBreakdown& breakdown) {
-    int64_t sum = breakdown.reserved + breakdown.structures + breakdown.free;
-    for (const Volume& volume : breakdown.volumes)
-        sum += volume.inUse;
-    return sum;
-}
-
 // ext4 at "/" of the plain disk: 488 GiB of blocks, 400 GiB free, 376 GiB for users.
 const platform::FileSystemFigures kRootFigures{488 * kGiB, 400 * kGiB, 376 * kGiB};
 
@@ -126,15 +119,6 @@ TEST(BlockDevices, NvmeNamesAndASecondDiskAreToldApart) {
     ASSERT_EQ(data->volumes.size(), 1u);
     EXPECT_EQ(data->volumes[0].name, "Backup");
     EXPECT_TRUE(data->otherVolumes("sda1").empty());
-}
-
-TEST(BlockDevices, SwapFilesMoveFromTheUsersShareToSwap) {
-    auto result =
-        breakdown(kPlainExt4, mounted("/", "/dev/sda2"), kRootFigures, {{"/swap file", 4 * kGiB}});
-    ASSERT_TRUE(result);
-    EXPECT_EQ(result->dataVolume("sda2")->inUse, 84 * kGiB);
-    EXPECT_EQ(result->volumes.back(), (Volume{"swap file", {"VM"}, 4 * kGiB, "/swap file"}));
-    EXPECT_EQ(accountedFor(*result), result->capacity);
 }
 
 TEST(BlockDevices, BadOutputGivesNoBreakdown) {

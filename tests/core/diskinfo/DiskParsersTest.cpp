@@ -21,38 +21,22 @@ std::string plist(const std::string& containers) {
            containers + "</array></dict></plist>";
 }
 
-// An internal disk's container with system, data, VM and preboot volumes.
-const std::string kInternal = R"(
-<dict>
+// An internal disk's container with system and data volumes, and an external disk's.
+const std::string kInternal = R"(<dict>
   <key>CapacityCeiling</key><integer>494384795648</integer>
   <key>CapacityFree</key><integer>201234567168</integer>
-  <key>ContainerReference</key><string>disk3</string>
   <key>Volumes</key><array>
-    <dict><key>CapacityInUse</key><integer>11213000704</integer>
-      <key>DeviceIdentifier</key><string>disk3s1</string>
-      <key>Name</key><string>Macintosh HD</string>
+    <dict><key>CapacityInUse</key><integer>11213000704</integer><key>DeviceIdentifier</key>
+      <string>disk3s1</string><key>Name</key><string>Macintosh HD</string>
       <key>Roles</key><array><string>System</string></array></dict>
-    <dict><key>CapacityInUse</key><integer>270123456512</integer>
-      <key>DeviceIdentifier</key><string>disk3s5</string>
-      <key>Name</key><string>Data</string>
+    <dict><key>CapacityInUse</key><integer>270123456512</integer><key>DeviceIdentifier</key>
+      <string>disk3s5</string><key>Name</key><string>Data</string>
       <key>Roles</key><array><string>Data</string></array></dict>
-    <dict><key>CapacityInUse</key><integer>4295000064</integer>
-      <key>DeviceIdentifier</key><string>disk3s6</string>
-      <key>Name</key><string>VM</string>
-      <key>Roles</key><array><string>VM</string></array></dict>
-  </array>
-</dict>)";
-
-const std::string kExternal = R"(
-<dict>
+  </array></dict>)";
+const std::string kExternal = R"(<dict>
   <key>CapacityCeiling</key><integer>1000000000000</integer>
-  <key>CapacityFree</key><integer>900000000000</integer>
-  <key>Volumes</key><array>
-    <dict><key>CapacityInUse</key><integer>100000000000</integer>
-      <key>DeviceIdentifier</key><string>disk5s1</string>
-      <key>Name</key><string>Backup</string></dict>
-  </array>
-</dict>)";
+  <key>Volumes</key><array><dict><key>DeviceIdentifier</key><string>disk5s1</string></dict>
+  </array></dict>)";
 
 } // namespace
 
@@ -62,7 +46,7 @@ TEST(ApfsList, FindsTheContainerOfTheDeviceOrOfTheVolumeItIsASnapshotOf) {
     ASSERT_TRUE(data);
     EXPECT_EQ(data->capacity, 494384795648);
     EXPECT_EQ(data->free, 201234567168);
-    ASSERT_EQ(data->volumes.size(), 3u);
+    ASSERT_EQ(data->volumes.size(), 2u);
     EXPECT_EQ(data->volumes[0], (Volume{"Macintosh HD", {"System"}, 11213000704, "disk3s1"}));
 
     auto snapshot = parseAPFSList(list, "disk3s1s1");

@@ -137,6 +137,19 @@ TEST(BlockDevices, BadOutputGivesNoBreakdown) {
                                 "path": "/dev/sda2"}]})",
                            root, kRootFigures));
     EXPECT_FALSE(breakdown(kPlainExt4, root, {0, 0, 0})) << "a file system without blocks";
+
+    // The file system's device `levels` deep: lsblk's trees are a few levels, deeper is not its.
+    auto nested = [](int levels) {
+        std::string json = R"({"blockdevices": [)";
+        for (int level = 0; level < levels; ++level)
+            json += R"({"name": "d", "type": "disk", "size": 100, "children": [)";
+        json += R"({"name": "p", "path": "/dev/sda2", "size": 100})";
+        for (int level = 0; level <= levels; ++level)
+            json += "]}";
+        return json;
+    };
+    EXPECT_TRUE(breakdown(nested(16).c_str(), root, kRootFigures));
+    EXPECT_FALSE(breakdown(nested(17).c_str(), root, kRootFigures));
 }
 
 TEST(BlockDevices, SwapListKeepsOnlyFilesWithTheirSizesInBytes) {

@@ -164,17 +164,19 @@ TEST(DiskBreakdown, DataVolumeIsTheDeviceItsSnapshotsVolumeOrTheDataRole) {
     breakdown.volumes = {{"System", {"System"}, 10, "disk3s1"},
                          {"Data", {"Data"}, 200, "disk3s5"},
                          {"Preboot", {"Preboot"}, 0, "disk3s2"},
-                         {"VM", {"VM"}, 20, "disk3s6"}};
+                         {"VM", {"VM"}, 20, "disk3s6"},
+                         {"Recovery", {}, 10, "disk3s3"}};
     EXPECT_EQ(breakdown.dataVolume("disk3s1")->device, "disk3s1");
     EXPECT_EQ(breakdown.dataVolume("disk3s1s1")->device, "disk3s1");
     EXPECT_EQ(breakdown.dataVolume("disk9")->device, "disk3s5") << "the Data role as last resort";
 
-    auto others = breakdown.otherVolumes("disk3s5");
-    ASSERT_EQ(others.size(), 2u) << "empty volumes are left out";
-    EXPECT_EQ(others[0].device, "disk3s6");
-    EXPECT_EQ(others[1].device, "disk3s1");
+    std::vector<std::string> others;
+    for (const Volume& volume : breakdown.otherVolumes("disk3s5"))
+        others.push_back(volume.device);
+    EXPECT_EQ(others, (std::vector<std::string>{"disk3s6", "disk3s1", "disk3s3"}))
+        << "largest first, equal ones in their order, empty ones left out";
 
     breakdown.volumes[1].roles.clear();
     EXPECT_FALSE(breakdown.dataVolume("disk9"));
-    EXPECT_EQ(breakdown.otherVolumes("disk9").size(), 3u) << "without a data volume, all count";
+    EXPECT_EQ(breakdown.otherVolumes("disk9").size(), 4u) << "without a data volume, all count";
 }

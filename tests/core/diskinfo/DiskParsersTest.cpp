@@ -61,6 +61,7 @@ TEST(ApfsList, MissingOrMistypedKeysReadAsDefaults) {
     std::string list = plist(R"(
 <dict>
   <key>CapacityCeiling</key><string>lots</string>
+  <key>CapacityFree</key><integer> 12 GB </integer>
   <key>Volumes</key><array>
     <dict><key>DeviceIdentifier</key><string>disk3s5</string>
       <key>CapacityInUse</key><real>1.5</real>

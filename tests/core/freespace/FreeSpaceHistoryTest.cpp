@@ -113,10 +113,10 @@ TEST_F(FreeSpaceHistoryTest, ADamagedFileIsKeptAsideAndTheHistoryRestarts) {
 }
 
 TEST_F(FreeSpaceHistoryTest, KeepsTheGoodSamplesOfAPartlyDamagedFileInDateOrder) {
-    std::string text = R"({"v": 7, "s": [[1700000600, 3, 10], "x", [1700000000, 1, 10],
+    std::string text = R"({"v": 7, "s": [[1700000600, 3, 10], "x", [1700000000, 0, 1],
                           [1700000300, 2, 10, 4], [1700000300, 2, 10]]})";
     EXPECT_EQ(historyOf(text).samples(),
-              (std::vector<FreeSpaceSample>{{dateFromSecondsSince1970(1'700'000'000), 1, 10},
+              (std::vector<FreeSpaceSample>{{dateFromSecondsSince1970(1'700'000'000), 0, 1},
                                             {dateFromSecondsSince1970(1'700'000'300), 2, 10},
                                             {dateFromSecondsSince1970(1'700'000'600), 3, 10}}));
     EXPECT_EQ(broken(), text);

@@ -88,6 +88,8 @@ TEST(Forecast, NoTrendWithoutEnoughRecentData) {
     EXPECT_FALSE(Forecast::trend({}, kNow));
     EXPECT_FALSE(Forecast::trend(linearSeries(-11, 0, 5, 100 * kGB, -kGB, total), kNow))
         << "11 hours";
+    EXPECT_TRUE(Forecast::trend(linearSeries(-12, 0, 60, 100 * kGB, -kGB, total), kNow))
+        << "exactly 12 hours";
     std::vector<FreeSpaceSample> sevenHours;
     for (int hour = -12; hour <= 0; hour += 2)
         sevenHours.push_back({hoursFromNow(hour), 100 * kGB + hour * kGB, total});

@@ -35,7 +35,8 @@ TEST(TreemapLayout, NothingWorthATileGivesNoTiles) {
     EXPECT_TRUE(layoutOf(empty, {0, 0, 500, 500}).empty());
 
     SyntheticTree full("/full");
-    full.file("a", 1000);
+    full.file("a", 1);
+    EXPECT_EQ(layoutOf(full, {0, 0, 500, 500}).size(), 1u) << "a single byte is worth a tile";
     EXPECT_TRUE(layoutOf(full, {0, 0, 1.9, 500}).empty());
     EXPECT_TRUE(layoutOf(full, {0, 0, 500, 1.9}).empty());
 }
@@ -66,10 +67,11 @@ TEST(TreemapLayout, AtMostTwoHundredTilesPerLevelAndTheRestInOneOtherTile) {
 TEST(TreemapLayout, ItemsBelowTheMinimumAreaFoldIntoTheOtherTile) {
     // In 10 × 10 points an item needs 30 % of the total to earn 30 square points.
     SyntheticTree one("/one");
-    one.file("big", 10'000);
+    one.file("big", 6'999);
+    one.file("edge", 3'000); // exactly 30 % earns its own tile
     one.file("tiny", 1);
     EXPECT_EQ(labels(layoutOf(one, {0, 0, 10, 10})),
-              (std::vector<std::string>{"big", "1 small item"}));
+              (std::vector<std::string>{"big", "edge", "1 small item"}));
 
     SyntheticTree many("/many");
     many.file("big", 1'000'000'000);

@@ -48,4 +48,10 @@ TEST(FormatCount, GroupsDigitsByThousandsAsTheLocaleSays) {
     std::locale german(std::locale::classic(), new German);
     EXPECT_EQ(formatBytes(1'500'000, german), "1,5 MB");
     EXPECT_EQ(formatCount(1'234'567, german), "1.234.567");
+
+    struct Indian : std::numpunct<char> {
+        std::string do_grouping() const override { return "\3\2"; }
+    };
+    EXPECT_EQ(formatCount(1'234'567, std::locale(std::locale::classic(), new Indian)), "12,34,567")
+        << "the last group size repeats";
 }

@@ -12,6 +12,7 @@ TEST(Text, CapitalizesTheFirstCharacterInAnyScript) {
     EXPECT_EQ(capitalizedFirst("ѣ"), "Ѣ");
     EXPECT_EQ(capitalizedFirst(""), "");
     EXPECT_EQ(capitalizedFirst("1 file"), "1 file");
+    EXPECT_EQ(capitalizedFirst("\U00010000x"), "\U00010000x") << "the first four-byte character";
 }
 
 TEST(Text, InvalidUtf8IsLeftAsItIs) {
@@ -27,6 +28,7 @@ TEST(Text, Utf8ValidityRejectsMalformedAndOverlongForms) {
     EXPECT_TRUE(isValidUtf8("gitdir: /home/ünïcode/😀\n"));
     EXPECT_FALSE(isValidUtf8("\xff"));
     EXPECT_FALSE(isValidUtf8("ok\xc3")) << "cut short";
+    EXPECT_FALSE(isValidUtf8(std::string_view("\xc3\xa9").substr(0, 1))) << "cut short of its rest";
     EXPECT_FALSE(isValidUtf8("\xc0\xaf")) << "overlong slash";
     EXPECT_FALSE(isValidUtf8("\xed\xa0\x80")) << "surrogate";
     EXPECT_FALSE(isValidUtf8("\xf4\x90\x80\x80")) << "past U+10FFFF";

@@ -9,6 +9,7 @@
 #include "report/ChatLink.h"
 #include "shell/ReportCommand.h"
 #include "support/TemporaryFolder.h"
+#include "support/TextFiles.h"
 #include "widgets/SettingsKeys.h"
 
 #include <QCheckBox>
@@ -29,12 +30,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string contents(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using test::readText;
 
 platform::DesktopEntry entry(std::string id, std::string name, std::string file = {}) {
     return {.id = std::move(id), .file = std::move(file), .name = std::move(name)};
@@ -138,9 +134,9 @@ TEST(AgentHandoff, RunsATerminalAgentThroughAPrivateScriptOfItsOwnEachTime) {
 
     fs::path reports = desktop.folder.path() / "Agent Reports";
     fs::path saved = reports / "Tavelin report 2025-03-09T140505Z-2.md";
-    EXPECT_EQ(contents(saved), report.markdown);
+    EXPECT_EQ(readText(saved), report.markdown);
     // Gemini takes no "--": the prompt must not read as an option.
-    EXPECT_EQ(contents(reports / "Tavelin report 2025-03-09T140505Z-2.prompt.txt"),
+    EXPECT_EQ(readText(reports / "Tavelin report 2025-03-09T140505Z-2.prompt.txt"),
               " " + AgentPrompt::withFile("-x Look.", saved.string()));
     fs::path scripts = desktop.folder.path() / "scripts";
     std::vector<std::vector<std::string>> expected;
@@ -148,7 +144,7 @@ TEST(AgentHandoff, RunsATerminalAgentThroughAPrivateScriptOfItsOwnEachTime) {
          {"Tavelin-report-2025-03-09T140505Z.sh", "Tavelin-report-2025-03-09T140505Z-2.sh"})
         expected.push_back({"term", "-e", (scripts / name).string()});
     EXPECT_EQ(desktop.started, expected);
-    std::string script = contents(expected[1][2]);
+    std::string script = readText(expected[1][2]);
     EXPECT_NE(script.find("export PATH='/home/ann/.npm/bin:/usr/bin'\n"), std::string::npos);
     EXPECT_NE(script.find("Tavelin report 2025-03-09T140505Z-2.prompt.txt"), std::string::npos);
     EXPECT_EQ(fs::status(expected[1][2]).permissions(), fs::perms(0600));
@@ -206,7 +202,7 @@ printf '%s\0' "$@" > "$0.arguments"
     EXPECT_FALSE(outcome.failed) << outcome.status->toStdString();
     std::string saved =
         (desktop.folder.path() / "Agent Reports" / "Tavelin report 2025-03-09T140505Z.md").string();
-    EXPECT_EQ(contents(agentPath.string() + ".arguments"),
+    EXPECT_EQ(readText(agentPath.string() + ".arguments"),
               std::string("--permission-mode\0--\0", 21) + AgentPrompt::withFile(prompt, saved) +
                   '\0');
     EXPECT_FALSE(fs::exists(fs::path(std::getenv("HOME")) / "PWNED"));
@@ -335,7 +331,7 @@ TEST_F(AgentSharingTest, AsksFirstAndSharesAtOnceOnceTheUserSaidSo) {
                        "give it.")));
     sheet.showReportButton()->click();
     ASSERT_EQ(desktop.files.size(), 1u);
-    EXPECT_TRUE(contents(desktop.files[0]).starts_with("# Tavelin report: "));
+    EXPECT_TRUE(readText(desktop.files[0]).starts_with("# Tavelin report: "));
     EXPECT_TRUE(model->agents().isConfirmingShare());
 
     sheet.dontAskAgain()->setChecked(true);

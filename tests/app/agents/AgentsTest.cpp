@@ -75,6 +75,13 @@ struct FakeDesktop {
     }
 };
 
+// A target as the detection would find it.
+AgentTarget target(std::string id, std::string name, AgentTarget::Handoff handoff,
+                   std::string detail = {}, std::optional<std::string> appPath = {}) {
+    return {std::move(id),      std::move(name),    std::move(detail),
+            std::move(appPath), std::move(handoff), std::nullopt};
+}
+
 AgentReport sampleReport() {
     AgentReport report(
         {.scope = Node::makeRoot("docs", "/home/ann/docs"), .root = Node::makeRoot("docs", "/")},
@@ -119,9 +126,7 @@ TEST(AgentTargets, FollowTheTableForWhatWasFound) {
 
 TEST(AgentHandoff, RunsATerminalAgentThroughAPrivateScriptOfItsOwnEachTime) {
     FakeDesktop desktop;
-    AgentTarget agent{
-        "gemini",    "Gemini", "", std::nullopt, AgentTarget::Terminal{"/usr/bin/gemini", {}},
-        std::nullopt};
+    AgentTarget agent = target("gemini", "Gemini", AgentTarget::Terminal{"/usr/bin/gemini", {}});
     AgentReport report = sampleReport();
 
     // Two hand-offs in the same second.
@@ -189,12 +194,9 @@ printf '%s\0' "$@" > "$0.arguments"
     launcher.startTerminal = [](const std::vector<std::string>& command) {
         return platform::launch(command, std::chrono::seconds(10));
     };
-    AgentTarget agent{"claude-code",
-                      "Claude Code",
-                      "",
-                      std::nullopt,
-                      AgentTarget::Terminal{agentPath.string(), {"--permission-mode", "--"}},
-                      std::nullopt};
+    AgentTarget agent =
+        target("claude-code", "Claude Code",
+               AgentTarget::Terminal{agentPath.string(), {"--permission-mode", "--"}});
     std::string prompt = "-p Look at $(touch PWNED) `id` 'it's' \"here\"\n|;&";
 
     Agents::Outcome outcome = Agents::send(agent, sampleReport(), prompt, path, launcher);
@@ -218,12 +220,7 @@ printf '%s\0' "$@" > "$0.arguments"
 
 TEST(AgentHandoff, OpensAChatWithTheWholeTextInItsQueryKey) {
     FakeDesktop desktop;
-    AgentTarget chat{"claude",
-                     "Claude",
-                     "New chat",
-                     std::nullopt,
-                     AgentTarget::Link{"https://claude.ai/new?q="},
-                     std::nullopt};
+    AgentTarget chat = target("claude", "Claude", AgentTarget::Link{"https://claude.ai/new?q="});
 
     Agents::Outcome outcome = Agents::send(chat, sampleReport(), "Why?", {}, desktop.launcher());
 
@@ -244,9 +241,8 @@ TEST(AgentHandoff, OpensTheReportInAnEditorWithThePromptCopied) {
     FakeDesktop desktop;
     fs::path entryFile = desktop.folder.path() / "zed.desktop";
     std::ofstream(entryFile) << "[Desktop Entry]\nType=Application\nName=Zed\nExec=zed --new %U\n";
-    AgentTarget editor{
-        "zed",       "Zed", "", entryFile.string(), AgentTarget::OpenFile{entryFile.string()},
-        std::nullopt};
+    AgentTarget editor =
+        target("zed", "Zed", AgentTarget::OpenFile{entryFile.string()}, "", entryFile.string());
 
     Agents::Outcome outcome = Agents::send(editor, sampleReport(), "Hi", {}, desktop.launcher());
 
@@ -264,8 +260,7 @@ TEST(AgentHandoff, OpensTheReportInAnEditorWithThePromptCopied) {
 TEST(AgentHandoff, StopsWhenTheReportCannotBeSaved) {
     FakeDesktop desktop;
     std::ofstream(desktop.folder.path() / "Agent Reports") << "a file in the folder's place";
-    AgentTarget chat{
-        "grok", "Grok", "", std::nullopt, AgentTarget::Link{"https://grok.com/?q="}, std::nullopt};
+    AgentTarget chat = target("grok", "Grok", AgentTarget::Link{"https://grok.com/?q="});
 
     Agents::Outcome outcome = Agents::send(chat, sampleReport(), "Hi", {}, desktop.launcher());
 
@@ -286,18 +281,10 @@ protected:
     }
 
     FakeDesktop desktop;
-    AgentTarget codex{"codex",
-                      "Codex",
-                      "In a terminal · asks before changing anything",
-                      std::nullopt,
-                      AgentTarget::Terminal{"/bin/codex", {}},
-                      std::nullopt};
-    AgentTarget chat{"chatgpt",
-                     "ChatGPT",
-                     "New chat",
-                     std::nullopt,
-                     AgentTarget::Link{"https://chatgpt.com/?q="},
-                     std::nullopt};
+    AgentTarget codex = target("codex", "Codex", AgentTarget::Terminal{"/bin/codex", {}},
+                               "In a terminal · asks before changing anything");
+    AgentTarget chat =
+        target("chatgpt", "ChatGPT", AgentTarget::Link{"https://chatgpt.com/?q="}, "New chat");
 };
 
 TEST_F(AgentSharingTest, AsksFirstAndSharesAtOnceOnceTheUserSaidSo) {

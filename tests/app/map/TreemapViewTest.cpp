@@ -174,10 +174,6 @@ TEST_F(TreemapViewTest, ArrowKeysMoveBetweenTopLevelTilesAndStopAtTheEdge) {
     EXPECT_EQ(model->selection(), NodeSet{c});
     QTest::keyClick(view.get(), Qt::Key_Right);
     EXPECT_EQ(model->selection(), NodeSet{c}) << "right of the rightmost tile changes nothing";
-    QTest::keyClick(view.get(), Qt::Key_Up);
-    EXPECT_EQ(model->selection(), NodeSet{c});
-    QTest::keyClick(view.get(), Qt::Key_Left);
-    EXPECT_EQ(model->selection(), NodeSet{b});
 }
 
 TEST_F(TreemapViewTest, ClickingAFolderOpensItZoomingFromItsTile) {

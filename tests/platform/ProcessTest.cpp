@@ -138,12 +138,9 @@ TEST(Process, AChildThatHangsIsKilledAtItsTimeLimitWithWhatItStarted) {
             std::this_thread::sleep_for(10ms);
     }
     EXPECT_TRUE(gone);
-}
 
-TEST(Process, AChildThatClosesItsOutputButKeepsRunningStillTimesOut) {
-    ProcessResult result = run("sh", {"-c", "exec >/dev/null 2>&1; sleep 60"}, 200ms);
-    EXPECT_TRUE(result.timedOut);
-    EXPECT_EQ(result.status, -1);
+    EXPECT_TRUE(run("sh", {"-c", "exec >/dev/null 2>&1; sleep 60"}, 200ms).timedOut)
+        << "a child that closed its output but runs on";
 }
 
 TEST(Process, AChildThatEndsWhileItsBackgroundWorkHoldsThePipeIsDone) {

@@ -100,32 +100,25 @@ const std::string kTwoSnapshots =
 
 } // namespace
 
-TEST(DiskInfo, DeviceOfAPathIsItsMountSourceUnderDev) {
+TEST(DiskInfo, AnExt4DiskLoadsWithoutAskingForSnapshotsAndDevicelessFileSystemsHaveNone) {
     ScriptedSystem scripted = plainExt4();
-    DiskSystem system = scripted.system();
-    EXPECT_EQ(DiskInfo::device("/home/user", system), "sda2");
-    EXPECT_FALSE(DiskInfo::device("/tmp/x", system));
-    scripted.mounts.clear();
-    EXPECT_FALSE(DiskInfo::device("/", system));
-}
-
-TEST(DiskInfo, LoadsAnExt4DiskWithoutSnapshots) {
-    ScriptedSystem scripted = plainExt4();
+    EXPECT_EQ(DiskInfo::device("/home/user", scripted.system()), "sda2");
     auto breakdown = DiskInfo::load("/home/user", scripted.system());
     ASSERT_TRUE(breakdown);
     EXPECT_EQ(breakdown->capacity, 512 * kGiB);
     EXPECT_EQ(breakdown->snapshotListing, SnapshotListing::unsupported);
     EXPECT_EQ(scripted.ran, std::vector<std::string>{kLsblk}) << "no snapshot tool for ext4";
-}
 
-TEST(DiskInfo, FileSystemsWithoutADeviceHaveNoBreakdown) {
-    ScriptedSystem scripted = plainExt4();
+    scripted.ran.clear();
     scripted.mounts.push_back(mount("/net", "server:/export", "nfs4"));
     scripted.mounts.push_back(mount("/fuse", "sshfs#me@host:", "fuse.sshfs"));
     scripted.mounts.push_back(mount("/overlay", "overlay", "overlay"));
     for (const char* path : {"/tmp", "/net/a", "/fuse", "/overlay"})
         EXPECT_FALSE(DiskInfo::load(path, scripted.system())) << path;
     EXPECT_TRUE(scripted.ran.empty());
+    EXPECT_FALSE(DiskInfo::device("/tmp/x", scripted.system()));
+    scripted.mounts.clear();
+    EXPECT_FALSE(DiskInfo::device("/", scripted.system()));
 }
 
 TEST(DiskInfo, FallsBackToTheOlderLsblkColumnsAndStopsAtAHang) {

@@ -40,16 +40,27 @@ std::string rungText(Rung rung) {
     return "your call";
 }
 
+// Who measured the scan, and when; for a scan file, also that its files are elsewhere.
+std::string measuredBy(const AgentReport::Input& input) {
+    if (!input.source)
+        return "Measured by Tavelin on " + ReportText::abbreviatedDayAndTime(input.now) + ". ";
+    const AgentReport::Source& source = *input.source;
+    return "Measured by " + ReportText::oneLine(source.writer) +
+           (source.written ? " on " + ReportText::abbreviatedDayAndTime(*source.written) : "") +
+           " and read by Tavelin from the scan file “" + ReportText::oneLine(source.fileName) +
+           "” on " + ReportText::abbreviatedDayAndTime(input.now) +
+           "; the files it lists were not looked at here, and Tavelin changes none of them. ";
+}
+
 std::string summary(const AgentReport::Input& input) {
     const Node& scope = *input.scope;
-    std::string text =
-        "# Tavelin report: " +
-        ReportText::oneLine(ReportText::shortPath(scope.path(), input.home)) +
-        "\nMeasured by Tavelin on " + ReportText::abbreviatedDayAndTime(input.now) + ". " +
-        std::string(
-            linuxWording("Sizes are space on disk; “frees” is what deleting would give back "
-                         "(APFS clones share data, so it can be less). Names, sizes and dates "
-                         "only; nothing was read from inside files."));
+    std::string text = "# Tavelin report: " +
+                       ReportText::oneLine(ReportText::shortPath(scope.path(), input.home)) + "\n" +
+                       measuredBy(input) +
+                       std::string(linuxWording(
+                           "Sizes are space on disk; “frees” is what deleting would give back "
+                           "(APFS clones share data, so it can be less). Names, sizes and dates "
+                           "only; nothing was read from inside files."));
     if (input.diskName && input.diskTotal && input.diskFree)
         text += "\n- Disk: " + ReportText::oneLine(*input.diskName) + ", " +
                 formatBytes(*input.diskTotal) + " total, " + formatBytes(*input.diskFree) +

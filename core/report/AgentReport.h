@@ -29,6 +29,13 @@ struct AgentReport {
         int64_t files = 0;
     };
 
+    // A scan read from a scan file rather than measured here.
+    struct Source {
+        std::string writer;   // the tool that measured it: "ncdu 1.18"
+        std::string fileName; // the file it was read from
+        std::optional<Date> written{};
+    };
+
     struct Input {
         Node::Ptr scope; // the folder the user is looking at
         Node::Ptr root;  // the root of the scanned tree
@@ -44,6 +51,7 @@ struct AgentReport {
         std::string device{};
         Date now = std::chrono::system_clock::now();
         std::string home{};
+        std::optional<Source> source{};
     };
 
     // Row limits: folders inside the scope, biggest folders, biggest files, kinds,

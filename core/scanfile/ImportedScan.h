@@ -26,6 +26,13 @@ struct ImportedScan {
     std::optional<Date> written;
     // Folders the writing tool could not read, and entries it could not examine.
     int64_t errors = 0;
+
+    // The tool that wrote the file, with its version: "ncdu 1.18".
+    std::string writer() const {
+        if (program.empty())
+            return "an unnamed tool";
+        return programVersion.empty() ? program : program + " " + programVersion;
+    }
 };
 
 } // namespace tavelin

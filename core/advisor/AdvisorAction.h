@@ -4,8 +4,8 @@
 // case touches, which the planner uses to keep nested suggestions from overlapping.
 
 #include "advisor/ArchiveDestination.h"
-#include "advisor/CloudProvider.h"
 #include "advisor/ToolCommand.h"
+#include "advisor/cloud/CloudProvider.h"
 
 #include <string>
 #include <variant>

@@ -1,7 +1,7 @@
 #include "advisor/AdvisorContext.h"
 
-#include "advisor/CloudStorage.h"
 #include "advisor/Spotlight.h"
+#include "advisor/cloud/CloudStorage.h"
 #include "platform/Files.h"
 #include "util/Paths.h"
 #include "util/Text.h"

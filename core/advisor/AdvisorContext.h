@@ -5,7 +5,7 @@
 // synthetic tree with substitute callbacks. Copyable: background passes run on a copy. The tree
 // is shared and only read.
 
-#include "advisor/CloudProvider.h"
+#include "advisor/cloud/CloudProvider.h"
 #include "platform/InstalledApp.h"
 #include "platform/UserDirectories.h"
 #include "scan/Node.h"

@@ -1,6 +1,6 @@
 #include "executor/ExecutorEnvironment.h"
 
-#include "advisor/CloudStorage.h"
+#include "advisor/cloud/CloudStorage.h"
 #include "executor/Executor.h"
 #include "platform/Account.h"
 #include "platform/ComputerName.h"

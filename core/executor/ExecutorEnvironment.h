@@ -4,7 +4,7 @@
 // the live environment, tests substitute what they need to provoke (a Trash that refuses, a
 // copy that changes just before it is merged, a cloud provider).
 
-#include "advisor/CloudProvider.h"
+#include "advisor/cloud/CloudProvider.h"
 #include "executor/CloudItemState.h"
 #include "executor/ProcessOutput.h"
 #include "platform/Dedupe.h"

@@ -1,14 +1,14 @@
-#include "agents/Agents.h"
+#include "model/Agents.h"
 
-#include "ReportCommand.h"
-#include "SettingsKeys.h"
 #include "agents/AgentMenu.h"
 #include "agents/AskAgentTip.h"
 #include "agents/ShareConfirmation.h"
 #include "app/ModelFixture.h"
 #include "report/AgentPrompt.h"
 #include "report/ChatLink.h"
+#include "shell/ReportCommand.h"
 #include "support/TemporaryFolder.h"
+#include "widgets/SettingsKeys.h"
 
 #include <QCheckBox>
 #include <QLabel>

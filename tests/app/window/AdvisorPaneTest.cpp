@@ -1,7 +1,7 @@
 #include "window/AdvisorPane.h"
 
-#include "SymbolIcons.h"
 #include "app/ModelFixture.h"
+#include "widgets/SymbolIcons.h"
 #include "window/CandidateRow.h"
 #include "window/PaneMessage.h"
 

@@ -7,6 +7,15 @@
 
 namespace tavelin {
 
+const ExportReader::FieldName ExportReader::kFieldNames[] = {
+    {"name", Field::name, false},         {"asize", Field::asize, false},
+    {"dsize", Field::dsize, false},       {"dev", Field::dev, false},
+    {"ino", Field::ino, false},           {"nlink", Field::nlink, false},
+    {"hlnkc", Field::hlnkc, false},       {"read_error", Field::readError, false},
+    {"excluded", Field::excluded, false}, {"notreg", Field::notreg, false},
+    {"mtime", Field::mtime, false},       {"progname", Field::progname, true},
+    {"progver", Field::progver, true},    {"timestamp", Field::timestamp, true}};
+
 ExportReader::ExportReader(ScanFileInput& input, int64_t threshold)
     : input_(input)
     , threshold_(threshold) {}
@@ -39,57 +48,16 @@ bool ExportReader::headerWrong() {
 }
 
 ExportReader::Field ExportReader::fieldNamed(const std::string& name, bool header) {
-    if (header)
-        return name == "progname"    ? Field::progname
-               : name == "progver"   ? Field::progver
-               : name == "timestamp" ? Field::timestamp
-                                     : Field::other;
-    static const std::pair<const char*, Field> kFields[] = {
-        {"name", Field::name},         {"asize", Field::asize},
-        {"dsize", Field::dsize},       {"dev", Field::dev},
-        {"ino", Field::ino},           {"nlink", Field::nlink},
-        {"hlnkc", Field::hlnkc},       {"read_error", Field::readError},
-        {"excluded", Field::excluded}, {"notreg", Field::notreg},
-        {"mtime", Field::mtime}};
-    for (const auto& [text, field] : kFields)
-        if (name == text)
-            return field;
+    for (const FieldName& known : kFieldNames)
+        if (known.header == header && known.text == name)
+            return known.field;
     return Field::other;
 }
 
-const char* ExportReader::fieldText(Field field) {
-    switch (field) {
-    case Field::name:
-        return "“name”";
-    case Field::asize:
-        return "“asize”";
-    case Field::dsize:
-        return "“dsize”";
-    case Field::dev:
-        return "“dev”";
-    case Field::ino:
-        return "“ino”";
-    case Field::nlink:
-        return "“nlink”";
-    case Field::hlnkc:
-        return "“hlnkc”";
-    case Field::readError:
-        return "“read_error”";
-    case Field::excluded:
-        return "“excluded”";
-    case Field::notreg:
-        return "“notreg”";
-    case Field::mtime:
-        return "“mtime”";
-    case Field::progname:
-        return "“progname”";
-    case Field::progver:
-        return "“progver”";
-    case Field::timestamp:
-        return "“timestamp”";
-    case Field::other:
-        break;
-    }
+std::string ExportReader::fieldText(Field field) {
+    for (const FieldName& known : kFieldNames)
+        if (known.field == field)
+            return "“" + std::string(known.text) + "”";
     return "a field";
 }
 
@@ -100,7 +68,7 @@ bool ExportReader::start_array(size_t) {
         return true;
     }
     if (inEntry_ || inHeader_)
-        return fail(std::string(fieldText(field_)) + " is a list");
+        return fail(fieldText(field_) + " is a list");
     switch (place_) {
     case Place::start:
         place_ = Place::major;
@@ -147,7 +115,7 @@ bool ExportReader::start_object(size_t) {
         return true;
     }
     if (inEntry_ || inHeader_)
-        return fail(std::string(fieldText(field_)) + " is an object");
+        return fail(fieldText(field_) + " is an object");
     if (place_ == Place::header) {
         inHeader_ = true;
         field_ = Field::other;
@@ -208,7 +176,7 @@ bool ExportReader::count(uint64_t value) {
     case Field::asize:
     case Field::dsize:
         if (value > kMaxSize)
-            return fail(std::string(fieldText(field_)) + " is larger than any disk");
+            return fail(fieldText(field_) + " is larger than any disk");
         if (field_ == Field::dsize)
             entry_.dsize = value;
         return true;
@@ -243,7 +211,7 @@ bool ExportReader::scalar(Field expected, const char* kind) {
     if (inHeader_ || inEntry_) {
         if (field_ == Field::other || field_ == expected)
             return true;
-        return fail(std::string(fieldText(field_)) + " is " + kind);
+        return fail(fieldText(field_) + " is " + kind);
     }
     if (place_ == Place::tree)
         return fail("a folder holds " + std::string(kind) + " where a file or folder should be");
@@ -302,7 +270,7 @@ bool ExportReader::number_integer(int64_t value) {
     if (place_ == Place::major || place_ == Place::minor)
         return headerWrong();
     if ((inEntry_ || inHeader_) && field_ != Field::other)
-        return fail(std::string(fieldText(field_)) + " is negative");
+        return fail(fieldText(field_) + " is negative");
     return scalar(Field::other, "a number");
 }
 
@@ -325,9 +293,9 @@ bool ExportReader::number_float(double value, const std::string&) {
         return headerWrong();
     bool isSize = inEntry_ && (field_ == Field::asize || field_ == Field::dsize);
     if (isSize && value >= static_cast<double>(kMaxSize))
-        return fail(std::string(fieldText(field_)) + " is larger than any disk");
+        return fail(fieldText(field_) + " is larger than any disk");
     if ((inEntry_ || inHeader_) && field_ != Field::other)
-        return fail(std::string(fieldText(field_)) + " is not a whole number");
+        return fail(fieldText(field_) + " is not a whole number");
     return scalar(Field::other, "a number");
 }
 

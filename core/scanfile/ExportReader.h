@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -90,6 +91,13 @@ private:
         progver,
         timestamp
     };
+    struct FieldName {
+        std::string_view text;
+        Field field;
+        bool header; // a field of the header, not of an entry
+    };
+    static const FieldName kFieldNames[];
+
     // What one entry's object said.
     struct Entry {
         std::optional<std::string> name;
@@ -130,7 +138,8 @@ private:
     bool validName(const std::string& name) const;
     bool addToTotal(uint64_t bytes);
     static Field fieldNamed(const std::string& name, bool header);
-    static const char* fieldText(Field field);
+    // The field's name as the file spells it, in quotes.
+    static std::string fieldText(Field field);
 
     ScanFileInput& input_;
     int64_t threshold_;

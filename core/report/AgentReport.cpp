@@ -44,7 +44,7 @@ std::string rungText(Rung rung) {
 std::string measuredBy(const AgentReport::Input& input) {
     if (!input.source)
         return "Measured by Tavelin on " + ReportText::abbreviatedDayAndTime(input.now) + ". ";
-    const AgentReport::Source& source = *input.source;
+    const ScanSource& source = *input.source;
     return "Measured by " + ReportText::oneLine(source.writer) +
            (source.written ? " on " + ReportText::abbreviatedDayAndTime(*source.written) : "") +
            " and read by Tavelin from the scan file “" + ReportText::oneLine(source.fileName) +

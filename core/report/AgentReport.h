@@ -10,6 +10,7 @@
 #include "diskinfo/DiskBreakdown.h"
 #include "history/Change.h"
 #include "scan/Node.h"
+#include "scanfile/ScanSource.h"
 #include "util/Dates.h"
 
 #include <array>
@@ -29,13 +30,6 @@ struct AgentReport {
         int64_t files = 0;
     };
 
-    // A scan read from a scan file rather than measured here.
-    struct Source {
-        std::string writer;   // the tool that measured it: "ncdu 1.18"
-        std::string fileName; // the file it was read from
-        std::optional<Date> written{};
-    };
-
     struct Input {
         Node::Ptr scope; // the folder the user is looking at
         Node::Ptr root;  // the root of the scanned tree
@@ -51,7 +45,8 @@ struct AgentReport {
         std::string device{};
         Date now = std::chrono::system_clock::now();
         std::string home{};
-        std::optional<Source> source{};
+        // Set for a scan read from a scan file.
+        std::optional<ScanSource> source{};
     };
 
     // Row limits: folders inside the scope, biggest folders, biggest files, kinds,

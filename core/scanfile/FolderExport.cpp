@@ -55,7 +55,6 @@ void FolderExport::enter(Level& level) {
     Subfolder& next = level.subfolders[level.next++];
     platform::UniqueFd fd = platform::openSubdirectory(level.fd.get(), next.name.c_str());
     writer_.openFolder(next.name, next.facts, !fd);
-    ++result_.entries;
     if (!fd) {
         // Deeper than the open-file limit ends here too, as one problem.
         ++result_.problems;

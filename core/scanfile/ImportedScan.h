@@ -6,11 +6,13 @@
 
 #include "scan/ExtensionTally.h"
 #include "scan/Node.h"
+#include "scanfile/ScanSource.h"
 #include "util/Dates.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tavelin {
 
@@ -27,12 +29,18 @@ struct ImportedScan {
     // Folders the writing tool could not read, and entries it could not examine.
     int64_t errors = 0;
 
-    // The tool that wrote the file, with its version: "ncdu 1.18".
-    std::string writer() const {
-        if (program.empty())
-            return "an unnamed tool";
-        return programVersion.empty() ? program : program + " " + programVersion;
+    // The tool that wrote the file, with its version ("ncdu 1.18"), the file and its date.
+    ScanSource source() const {
+        std::string writer = program.empty()          ? "an unnamed tool"
+                             : programVersion.empty() ? program
+                                                      : program + " " + programVersion;
+        return {writer, fileName, written};
     }
+
+    // The home folder the advisor's rules read a scan of `rootPath` against: the user's home
+    // the scan lies in when it lies in one (/home/NAME, /root), else `fallback`. A server's
+    // user scanned there is not the user here.
+    static std::string homeFor(std::string_view rootPath, std::string_view fallback);
 };
 
 } // namespace tavelin

@@ -129,7 +129,7 @@ TEST(AgentReport, LeavesOutTheSectionsItHasNoInputFor) {
 
 TEST(AgentReport, AScanReadFromAFileSaysWhichToolMeasuredItAndWhen) {
     HomeScan scan;
-    scan.input.source = AgentReport::Source{"ncdu 1.18", "server.json.gz", day(2025, 3, 1)};
+    scan.input.source = ScanSource{"ncdu 1.18", "server.json.gz", day(2025, 3, 1)};
 
     std::string markdown = AgentReport(scan.input, 7'000).markdown;
 

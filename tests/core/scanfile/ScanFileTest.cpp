@@ -204,6 +204,17 @@ TEST(ScanFile, TheHeaderSaysWhoWroteTheFileAndWhen) {
     EXPECT_EQ(scan.root->fileCount, 1);
 }
 
+TEST(ScanFile, AScanOfAUsersHomeIsAdvisedAsThatHome) {
+    const std::pair<const char*, const char*> cases[] = {{"/home/alex", "/home/alex"},
+                                                         {"/home/alex/Videos", "/home/alex"},
+                                                         {"/root/.cache", "/root"},
+                                                         {"/rootfs", "/home/me"},
+                                                         {"/", "/home/me"},
+                                                         {"/home", "/home/me"}};
+    for (const auto& [root, home] : cases)
+        EXPECT_EQ(ImportedScan::homeFor(root, "/home/me"), home) << root;
+}
+
 // The reader takes the file in batches; a name cut by a batch's end keeps all its bytes.
 TEST(ScanFile, NamesKeepTheirBytesWhereverTheyFallInTheFile) {
     const std::string name = "\xc3\xa9t\xc3\xa9 \xff\xe2\x82\xac\xfe";

@@ -90,7 +90,7 @@ AdvisorContext AdvisorState::context(const Node::Ptr& root) const {
         return DemoHome::context(root, now);
     // A scan read from a file: its files are elsewhere, only its names and paths can be read.
     if (session_ && session_->isBuilt())
-        return AdvisorContext::ofTree(root, ImportedScan::homeFor(root->path(), services_.home),
+        return AdvisorContext::ofTree(root, ImportedScan::homeFor(session_->path(), services_.home),
                                       now);
     return AdvisorContext::live(root, services_.home, now);
 }

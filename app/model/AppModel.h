@@ -229,7 +229,8 @@ public:
     // The user picked a target (none: copy the report): shares at once once the user has said
     // not to ask again, otherwise asks to confirm first. Nothing without a tree.
     void ask(std::optional<AgentTarget> target);
-    // Hands the report over and shows the outcome as the notice. Nothing without a tree.
+    // Hands the report over and shows the outcome as the notice (for a terminal agent once its
+    // terminal has been watched for a moment). Nothing without a tree.
     void share(std::optional<AgentTarget> target);
     // Saves the report as a hand-off would and opens it in the default Markdown viewer.
     void showReport();

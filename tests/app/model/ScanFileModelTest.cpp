@@ -61,7 +61,7 @@ TEST_F(ScanFileModelTest, AScanFileShowsItsTreeAndEveryActionSaysInOneSentenceWh
     EXPECT_TRUE(model->advisor().cloudProviders().empty());
     EXPECT_FALSE(model->advisor().slowRunning());
     EXPECT_EQ(model->kindTotals().front().bytes, 200'000'000) << "the disk image leads the kinds";
-    EXPECT_NE(model->makeReport()->markdown.find("Measured by ncdu 1.18 on "), std::string::npos);
+    EXPECT_NE(model->makeReport()->markdown.find("Measured by `ncdu 1.18` on "), std::string::npos);
 
     Node::Ptr iso = child(model->current(), "disk.iso");
     const QString refusal =

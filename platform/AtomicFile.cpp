@@ -6,7 +6,7 @@
 namespace tavelin::platform {
 
 std::error_code replaceFile(const std::filesystem::path& file, std::string_view contents) {
-    ReplacingFile replacing(file);
+    ReplacingFile replacing(file, 0600);
     if (replacing.error())
         return replacing.error();
     if (int error = writeAll(replacing.fd(), contents))

@@ -29,10 +29,10 @@ fs::path temporaryFileBeside(const fs::path& file) {
 
 } // namespace
 
-ReplacingFile::ReplacingFile(fs::path file)
+ReplacingFile::ReplacingFile(fs::path file, mode_t mode)
     : file_(std::move(file))
     , temporary_(temporaryFileBeside(file_))
-    , fd_(::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666)) {
+    , fd_(::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode)) {
     if (!fd_)
         error_ = lastError();
 }

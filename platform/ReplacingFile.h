@@ -8,14 +8,16 @@
 #include "platform/UniqueFd.h"
 
 #include <filesystem>
+#include <sys/types.h>
 #include <system_error>
 
 namespace tavelin::platform {
 
 class ReplacingFile {
 public:
-    // Creates the temporary file; `error()` says why when that failed. The folder must exist.
-    explicit ReplacingFile(std::filesystem::path file);
+    // Creates the temporary file with the permissions `mode` (less the umask); `error()` says
+    // why when that failed. The folder must exist.
+    explicit ReplacingFile(std::filesystem::path file, mode_t mode = 0666);
     ~ReplacingFile();
     ReplacingFile(const ReplacingFile&) = delete;
     ReplacingFile& operator=(const ReplacingFile&) = delete;

@@ -73,7 +73,6 @@ TEST_F(ScanFileModelTest, AScanFileShowsItsTreeAndEveryActionSaysInOneSentenceWh
         {"open", [&] { model->activate(iso); }},
         {"reveal", [&] { model->reveal({iso}); }},
         {"preview", [&] { model->preview(*iso); }},
-        {"online-only", [&] { model->makeOnlineOnly({iso}); }},
     };
     for (const auto& [what, act] : actions) {
         SCOPED_TRACE(what);

@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 """Times opening a scan file of the wide tree against scanning the tree itself.
 
-Usage: compare-import.py --scan BIN --runs N --out FILE TREE EXPORT
+Usage: compare-import.py --scan BIN --tavelin BIN --runs N --out FILE TREE EXPORT
 
-EXPORT is the tree's export as ncdu writes it (made with `ncdu -0xo` when missing or older than
-the tree's stamp). After one warm-up run of each, tavelin-scan scans TREE and opens EXPORT
+EXPORT is the tree's scan file (written by `tavelin --export` when missing or older than the
+tree's stamp). After one warm-up run of each, tavelin-scan scans TREE and opens EXPORT
 (--import) N times in turn. Prints the medians of wall time and peak memory, checks that both
 give the same totals, and that opening the file takes at most 2 s and at most twice the memory
 of the scan; exits 1 when it does not.
@@ -23,6 +23,7 @@ from compare import run
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--scan", required=True, help="the tavelin-scan program")
+    parser.add_argument("--tavelin", required=True, help="the tavelin program, which exports")
     parser.add_argument("--runs", type=int, required=True)
     parser.add_argument("--out", required=True)
     parser.add_argument("tree")
@@ -31,8 +32,8 @@ def main():
 
     stamp = os.path.join(os.path.dirname(args.tree), "stamps", os.path.basename(args.tree) + ".json")
     if not os.path.exists(args.export) or os.path.getmtime(args.export) < os.path.getmtime(stamp):
-        print(f"bench: exporting {args.tree} with ncdu", flush=True)
-        subprocess.run(["ncdu", "--ignore-config", "-0xo", args.export + ".part", args.tree],
+        print(f"bench: exporting {args.tree}", flush=True)
+        subprocess.run([args.tavelin, "--export", args.tree, "-o", args.export + ".part"],
                        check=True)
         os.replace(args.export + ".part", args.export)
 

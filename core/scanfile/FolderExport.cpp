@@ -11,6 +11,13 @@ constexpr int kCheckEvery = 4096;
 
 } // namespace
 
+FolderExport::FolderExport(ExportWriter& writer, int output, std::function<bool()> isCancelled)
+    : writer_(writer)
+    , isCancelled_(std::move(isCancelled)) {
+    if (platform::readFileFacts(output, "", output_) != 0)
+        output_.isRegular = false;
+}
+
 FolderExport::Result FolderExport::run(const std::string& path, std::string_view program,
                                        std::string_view version, int64_t timestamp) {
     platform::raiseOpenFileLimitOnce();
@@ -81,9 +88,12 @@ void FolderExport::visit(int fd, std::string_view name, Level& level) {
         steps_ = 0;
         result_.cancelled = isCancelled_ && isCancelled_();
     }
-    ++result_.entries;
     platform::FileFacts facts;
-    if (platform::readFileFacts(fd, name.data(), facts) != 0) {
+    int error = platform::readFileFacts(fd, name.data(), facts);
+    if (error == 0 && output_.isRegular && facts.id() == output_.id())
+        return;
+    ++result_.entries;
+    if (error != 0) {
         ++result_.problems;
         writer_.unexamined(name);
     } else if (facts.mount != mount_) {

@@ -28,9 +28,9 @@ public:
         bool cancelled = false;
     };
 
-    FolderExport(ExportWriter& writer, std::function<bool()> isCancelled)
-        : writer_(writer)
-        , isCancelled_(std::move(isCancelled)) {}
+    // `output` is the descriptor the export is written to: when that is a file in the folder,
+    // the walk leaves it out, as it is not part of what was there.
+    FolderExport(ExportWriter& writer, int output, std::function<bool()> isCancelled);
 
     // Writes the whole export of the folder at the absolute `path`, header first.
     Result run(const std::string& path, std::string_view program, std::string_view version,
@@ -56,6 +56,7 @@ private:
     platform::DirectoryReader reader_;
     std::vector<Level> levels_;
     uint64_t mount_ = 0;
+    platform::FileFacts output_;
     Result result_;
     int steps_ = 0;
 };

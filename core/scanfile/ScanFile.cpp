@@ -69,10 +69,10 @@ std::variant<Exported, std::string> exportFolder(const ExportRequest& request) {
         if (file->error())
             return cannotWrite(request.destination, file->error().message());
     }
-    ScanFileOutput output(toFile ? file->fd() : request.fd,
-                          toFile && request.destination.ends_with(".gz"));
+    int fd = toFile ? file->fd() : request.fd;
+    ScanFileOutput output(fd, toFile && request.destination.ends_with(".gz"));
     ExportWriter writer(output);
-    FolderExport walk(writer, request.isCancelled);
+    FolderExport walk(writer, fd, request.isCancelled);
     auto now = std::chrono::system_clock::now().time_since_epoch();
     FolderExport::Result result =
         walk.run(request.folder, request.program, request.version,

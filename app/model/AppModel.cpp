@@ -597,8 +597,7 @@ bool AppModel::refusedScanFile() {
         return false;
     setNotice(QStringLiteral("This scan was read from ") +
               tavelin::quoted(importedFrom_->fileName) +
-              QStringLiteral(": its files aren’t here, or not as they were, so nothing in it can "
-                             "be opened, moved or deleted."));
+              QStringLiteral(", so nothing in it can be opened, moved or deleted here."));
     return true;
 }
 

@@ -46,7 +46,7 @@ LaunchOptions LaunchOptions::parse(const std::vector<std::string>& arguments) {
                 options.reportPath = arguments[++i];
             else
                 reportOfImport = true;
-        } else if (takesPath && i + 1 == arguments.size()) {
+        } else if (takesPath && (i + 1 == arguments.size() || arguments[i + 1].empty())) {
             return failed("tavelin: option “" + argument + "” needs a path");
         } else if (argument == "-scan") {
             options.scanPath = arguments[++i];

@@ -65,13 +65,11 @@ TEST_F(ScanFileModelTest, AScanFileShowsItsTreeAndEveryActionSaysInOneSentenceWh
 
     Node::Ptr iso = child(model->current(), "disk.iso");
     const QString refusal =
-        QStringLiteral("This scan was read from “server.json”: its files aren’t here, or not as "
-                       "they were, so nothing in it can be opened, moved or deleted.");
+        QStringLiteral("This scan was read from “server.json”, so nothing in it can be opened, "
+                       "moved or deleted here.");
     const std::pair<const char*, std::function<void()>> actions[] = {
-        {"trash", [&] { model->askToTrash({iso}); }},
-        {"apply", [&] { model->askToApply(); }},
-        {"open", [&] { model->activate(iso); }},
-        {"reveal", [&] { model->reveal({iso}); }},
+        {"trash", [&] { model->askToTrash({iso}); }}, {"apply", [&] { model->askToApply(); }},
+        {"open", [&] { model->activate(iso); }},      {"reveal", [&] { model->reveal({iso}); }},
         {"preview", [&] { model->preview(*iso); }},
     };
     for (const auto& [what, act] : actions) {

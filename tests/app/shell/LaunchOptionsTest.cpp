@@ -31,6 +31,7 @@ TEST(LaunchOptions, WrongOptionsAreOneLineErrorsAndHelpWinsOverTheRest) {
                                                {"tavelin", "-scan"},
                                                {"tavelin", "--report"},
                                                {"tavelin", "--import"},
+                                               {"tavelin", "--import", "", "--report"},
                                                {"tavelin", "-o", "x.json"},
                                                {"tavelin", "--import", "a", "--report", "/b"},
                                                {"tavelin", "--export", "/a", "--report"},

@@ -7,7 +7,11 @@
 namespace tavelin {
 namespace {
 
-const QString kFilter = QStringLiteral("Scan files (*.json *.json.gz *.gz *.ncdu);;All files (*)");
+const QString kOpenFilter =
+    QStringLiteral("Scan files (*.json *.json.gz *.gz *.ncdu);;All files (*)");
+// A save dialog gives the suggested name the first pattern's last extension: ".gz" keeps
+// "name.json.gz" whole.
+const QString kExportFilter = QStringLiteral("Scan files (*.json.gz *.json)");
 
 std::optional<std::string> chosen(QFileDialog& dialog) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -21,7 +25,7 @@ std::optional<std::string> chooseScanFile(QWidget* parent) {
     QFileDialog dialog(parent,
                        QStringLiteral("Choose a scan file written by ncdu, gdu or Tavelin."));
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(kFilter);
+    dialog.setNameFilter(kOpenFilter);
     dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Open"));
     return chosen(dialog);
 }
@@ -35,7 +39,7 @@ std::optional<std::string> chooseExportFile(QWidget* parent, const std::string& 
                        QStringLiteral("Export the scan for ncdu, gdu or Tavelin elsewhere."),
                        QDir::home().filePath(name + QStringLiteral(".json.gz")));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilter(kFilter);
+    dialog.setNameFilter(kExportFilter);
     dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Export"));
     return chosen(dialog);
 }

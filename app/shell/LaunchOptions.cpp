@@ -68,6 +68,8 @@ LaunchOptions LaunchOptions::parse(const std::vector<std::string>& arguments) {
         options.action = Action::version;
     } else if (reportOfImport && options.importPath.empty()) {
         return failed("tavelin: option “--report” needs a path, or a scan file with “--import”");
+    } else if (!options.scanPath.empty() && !options.importPath.empty()) {
+        return failed("tavelin: a folder to scan and “--import” don’t go together");
     } else if (!options.reportPath.empty() && !options.importPath.empty()) {
         return failed("tavelin: “--report PATH” and “--import” don’t go together (use “--import "
                       "FILE --report”)");

@@ -32,6 +32,7 @@ TEST(LaunchOptions, WrongOptionsAreOneLineErrorsAndHelpWinsOverTheRest) {
                                                {"tavelin", "--report"},
                                                {"tavelin", "--import"},
                                                {"tavelin", "--import", "", "--report"},
+                                               {"tavelin", "/srv", "--import", "a.json"},
                                                {"tavelin", "-o", "x.json"},
                                                {"tavelin", "--import", "a", "--report", "/b"},
                                                {"tavelin", "--export", "/a", "--report"},

@@ -13,7 +13,7 @@ namespace tavelin::test {
 // compared: a scan names its root for the user.
 std::string treeDifference(const Node& shown, const Node& expected);
 
-// What one walker finds beneath `path` now, large files from 1,000,000 bytes.
-Node::Ptr freshScan(const std::string& path);
+// What one walker finds beneath `path` now, large files from `threshold` bytes.
+Node::Ptr freshScan(const std::string& path, int64_t threshold = 1'000'000);
 
 } // namespace tavelin::test

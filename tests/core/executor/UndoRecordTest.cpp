@@ -61,6 +61,8 @@ TEST(UndoRecord, RejectsMalformedRecordsWithAReason) {
         {R"(["trashed"])", "The undo record isn’t a JSON object."},
         {R"({"trashed":[]})", "The “trashed” record isn’t a JSON object."},
         {R"({"trashed":{}})", "“_0” of the “trashed” record isn’t a list of trashed items."},
+        {R"({"trashed":{"_0":[{"original":"/a"}]}})",
+         "“_0” of the “trashed” record isn’t a list of trashed items."},
         {R"({"trashed":{"_0":[{"original":"/a","trashed":7}]}})",
          "“_0” of the “trashed” record isn’t a list of trashed items."},
         {R"({"archived":{"copies":"/a","trashed":[]}})",

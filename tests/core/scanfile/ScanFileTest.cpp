@@ -139,6 +139,31 @@ void expectNothingFound(const std::optional<std::string>& found) {
     EXPECT_EQ(*found, "");
 }
 
+TEST(ScanFile, AnExportOfTheOtherToolsReadsAsTavelinsScanOfTheTree) {
+    Fixture fixture;
+    expectNothingFound(asNobody([&] {
+        std::string found = run(
+            "ncdu", {"--ignore-config", "-e", "-0xo", fixture.file("ncdu.json"), fixture.path()});
+        found += fixture.differenceFromScan(fixture.file("ncdu.json"));
+        std::ofstream(fixture.file("ncdu.json.gz"), std::ios::binary)
+            << gzipped(contents(fixture.file("ncdu.json")));
+        found += fixture.differenceFromScan(fixture.file("ncdu.json.gz"));
+
+        // gdu counts its own way (no folder blocks); read as gdu reads it, the total is its own.
+        found += run("gdu", {"-n", "-p", "-x", "-o", fixture.file("gdu.json"), fixture.path()});
+        auto read = ScanFile::open(fixture.file("gdu.json"), kThreshold);
+        platform::ProcessResult total = platform::runProcess(
+            {.program = "gdu",
+             .arguments = {"-f", fixture.file("gdu.json"), "-n", "-p", "-s", "--no-prefix"}});
+        if (auto* problem = std::get_if<std::string>(&read))
+            found += *problem;
+        else if (std::stoll(total.output) != std::get<ImportedScan>(read).root->size)
+            found += "gdu total " + total.output + " vs " +
+                     std::to_string(std::get<ImportedScan>(read).root->size);
+        return found;
+    }));
+}
+
 // The folders and large files beneath a node with their figures, "!" marking one that could not
 // be read: "x 2004096/3 (big 2000000/1, sub! 4096/0)".
 std::string outline(const Node& node) {
@@ -220,7 +245,7 @@ const nlohmann::json* entryNamed(const nlohmann::json& list, const std::string& 
     return nullptr;
 }
 
-TEST(ScanFile, TavelinsExportReadsBackAsItsScanWithDusTotalAndEveryField) {
+TEST(ScanFile, TavelinsExportReadsBackAsItsScanAndOtherToolsTotalItAsDuDoes) {
     Fixture fixture;
     expectNothingFound(asNobody([&] {
         std::string found;
@@ -238,6 +263,18 @@ TEST(ScanFile, TavelinsExportReadsBackAsItsScanWithDusTotalAndEveryField) {
         if (auto* scan = std::get_if<ImportedScan>(&read);
             !scan || scan->root->size != test::duBytes(fixture.path()))
             found += "the total differs from du's";
+        std::string du = std::to_string(test::duBytes(fixture.path()));
+        found += run("ncdu", {"--ignore-config", "-f", fixture.file("tavelin.json"), "-o",
+                              fixture.file("again.json")});
+        auto again = ScanFile::open(fixture.file("again.json"), kThreshold);
+        if (auto* reread = std::get_if<ImportedScan>(&again);
+            !reread || std::to_string(reread->root->size) != du)
+            found += "ncdu's total differs from du's " + du;
+        platform::ProcessResult gdu = platform::runProcess(
+            {.program = "gdu",
+             .arguments = {"-f", fixture.file("tavelin.json"), "-n", "-p", "-s", "--no-prefix"}});
+        if (gdu.output.find(" " + du + " ") == std::string::npos)
+            found += "gdu says " + gdu.output + " where du says " + du;
 
         // What other readers need beyond what Tavelin reads back.
         // The name that is not UTF-8 is written as its bytes, which this parser refuses.

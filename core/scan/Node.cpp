@@ -191,6 +191,32 @@ void Node::adjustAncestors(int64_t sizeDelta, int64_t uniqueDelta, int64_t files
     }
 }
 
+void Node::adjustAncestorsKeepingOrder(int64_t sizeDelta, int64_t uniqueDelta, int64_t filesDelta) {
+    for (Node* node = this; node->parent_; node = node->parent_) {
+        if (sizeDelta != 0)
+            node->parent_->moveToPlace(*node, sizeDelta > 0);
+        node->parent_->size += sizeDelta;
+        node->parent_->unique += uniqueDelta;
+        node->parent_->fileCount += filesDelta;
+    }
+}
+
+// A grown child passes the smaller siblings before it, a shrunk one the larger ones after it;
+// equal sizes keep their order, as in a stable sort.
+void Node::moveToPlace(const Node& child, bool grew) {
+    auto at = std::find_if(children_.begin(), children_.end(),
+                           [&](const Ptr& sibling) { return sibling.get() == &child; });
+    if (at == children_.end())
+        return;
+    if (grew) {
+        for (; at != children_.begin() && (*(at - 1))->size < child.size; --at)
+            std::iter_swap(at - 1, at);
+    } else {
+        for (; at + 1 != children_.end() && (*(at + 1))->size > child.size; ++at)
+            std::iter_swap(at, at + 1);
+    }
+}
+
 void Node::detach() {
     Node* parent = parent_;
     if (!parent)

@@ -41,6 +41,12 @@ bool worthShowing(const Figures& change) {
     return std::llabs(change.size) + std::llabs(change.unique) >= ScanSession::visibleChange;
 }
 
+// The folders above a node whose figures were `before` take the difference.
+void settle(Node& node, const Figures& before) {
+    Figures change = Figures::of(node) - before;
+    node.adjustAncestorsKeepingOrder(change.size, change.unique, change.files);
+}
+
 void call(const std::function<void()>& done) {
     if (done)
         done();
@@ -229,6 +235,15 @@ void ScanSession::listRoot() {
     baseSize_ += root_->size;
     baseUnique_ += root_->unique;
     baseFiles_ = root_->fileCount;
+    // From here on the root, like every listed folder, holds the sum of what lies beneath it
+    // and takes the difference of every change.
+    root_->size = baseSize_;
+    root_->unique = baseUnique_;
+    for (const Job* job : topJobs_) {
+        root_->size += job->node->size;
+        root_->unique += job->node->unique;
+        root_->fileCount += job->node->fileCount;
+    }
 }
 
 // A job for every sub-folder of a listed folder that is to be measured, in the folder's order.
@@ -253,12 +268,13 @@ void ScanSession::addJobs(Job* parent, const Node& folder,
 
 ScanSession::Job& ScanSession::addJob(const Node::Ptr& node, Job* parent, platform::FileId folder) {
     auto job = std::make_unique<Job>();
+    job->index = static_cast<int>(jobs_.size());
+    job->counter = std::make_shared<ScanCounter>(reports_, job->index);
     job->node = node;
     job->folder = folder;
     job->parent = parent;
     job->depth = parent ? parent->depth + 1 : 1;
     job->split = job->depth < splitDepth_;
-    job->index = static_cast<int>(jobs_.size());
     jobs_.push_back(std::move(job));
     return *jobs_.back();
 }
@@ -287,8 +303,6 @@ void ScanSession::pump() {
         held_.clear();
         for (auto& result : held)
             handle(result);
-        refreshTotals();
-        changed();
         pump();
         return;
     }
@@ -299,7 +313,6 @@ void ScanSession::pump() {
 
 void ScanSession::launch(Job& job) {
     ++inFlight_;
-    active_.push_back(&job);
     std::string path = job.node->path();
     std::string beneath = this->beneath(path);
     std::shared_ptr<Sharer> sharer;
@@ -382,8 +395,6 @@ void ScanSession::accept(Result result) {
             held_.push_back(std::move(result));
         } else {
             handle(result);
-            refreshTotals();
-            changed();
         }
     }
     pump();
@@ -400,15 +411,19 @@ void ScanSession::handle(Result& result) {
         return;
     }
     if (!result.node) {
-        // The folder vanished, stopped being the folder listed, or could not be walked.
+        // The folder vanished, stopped being the folder listed, or could not be walked; it
+        // keeps what its counter last showed.
         job.node->isUnreadable = true;
+        readCounter(job, true);
         complete(job);
         return;
     }
     for (SharedResult& shared : result.shared)
         graftShared(shared);
+    Figures before = Figures::of(*job.node);
     job.node->absorb(*result.node);
     if (!job.split) {
+        settle(*job.node, before);
         complete(job);
         return;
     }
@@ -417,6 +432,8 @@ void ScanSession::handle(Result& result) {
     job.listed = true;
     // The listing already left out folders on other mounts.
     addJobs(&job, *job.node, result.subfolders);
+    sumListedJob(job);
+    settle(*job.node, before);
     if (job.pending == 0)
         complete(job);
 }
@@ -448,11 +465,13 @@ bool ScanSession::inShownTree(const Node& node) const {
 
 void ScanSession::complete(Job& job) {
     job.done = true;
-    finishedErrors_ += job.counter->snapshot().errors;
+    readCounter(job, false);
+    Figures before = Figures::of(*job.node);
     if (job.listed)
         sumListedJob(job);
     job.node->isScanning = false;
     job.node->sortChildren();
+    settle(*job.node, before);
     if (job.parent && --job.parent->pending == 0)
         complete(*job.parent);
 }
@@ -471,39 +490,37 @@ void ScanSession::sumListedJob(Job& job) {
     }
 }
 
+void ScanSession::readCounter(Job& job, bool figures) {
+    ScanCounter::Snapshot snapshot = job.counter->snapshot();
+    jobErrors_ += snapshot.errors - job.errors;
+    job.errors = snapshot.errors;
+    if (!figures)
+        return;
+    Figures before = Figures::of(*job.node);
+    job.node->size = snapshot.bytes;
+    job.node->unique = snapshot.unique;
+    job.node->fileCount = snapshot.files;
+    settle(*job.node, before);
+    // The path shown is that of the most recently started walker that has shown one.
+    if (!snapshot.path.empty() &&
+        (pathJob_ < 0 || jobs_[static_cast<size_t>(pathJob_)]->done || job.index >= pathJob_)) {
+        currentPath_ = std::move(snapshot.path);
+        pathJob_ = job.index;
+    }
+}
+
+// Reads only the counters that changed since the last refresh: the folders above each running
+// job already hold the sum of what lies beneath them.
 void ScanSession::refreshTotals() {
-    std::erase_if(active_, [](const Job* job) { return job->done; });
-    int64_t errors = baseErrors_ + finishedErrors_;
-    std::string chosen;
-    // Newest first, so the path shown is that of the most recently started walker.
-    for (auto it = active_.rbegin(); it != active_.rend(); ++it) {
-        Job& job = **it;
-        auto snapshot = job.counter->snapshot();
-        errors += snapshot.errors;
-        if (!job.listed) {
-            job.node->size = snapshot.bytes;
-            job.node->unique = snapshot.unique;
-            job.node->fileCount = snapshot.files;
-            if (chosen.empty() && !snapshot.path.empty())
-                chosen = std::move(snapshot.path);
-        } else {
-            sumListedJob(job);
-            job.node->sortChildren();
-        }
+    reports_->take(reported_);
+    for (int index : reported_) {
+        Job& job = *jobs_[static_cast<size_t>(index)];
+        if (!job.done)
+            readCounter(job, !job.listed);
     }
-    root_->size = baseSize_;
-    root_->unique = baseUnique_;
-    root_->fileCount = baseFiles_;
-    for (const Job* job : topJobs_) {
-        root_->size += job->node->size;
-        root_->unique += job->node->unique;
-        root_->fileCount += job->node->fileCount;
-    }
-    root_->sortChildren();
     bytes_ = root_->size;
     files_ = root_->fileCount;
-    errors_ = errors;
-    currentPath_ = std::move(chosen);
+    errors_ = baseErrors_ + jobErrors_;
 }
 
 void ScanSession::changed() {
@@ -601,7 +618,7 @@ void ScanSession::remove(const Node::Ptr& node) {
 // A listed folder's figures are rebuilt from its own files and its sub-folders until its job is
 // done, so files taken out of it must leave its own figures as well.
 void ScanSession::lowerOwnFigures(const Node* folder, int64_t size, int64_t unique, int64_t files) {
-    for (Job* job : active_) {
+    for (const auto& job : jobs_) {
         if (job->node.get() != folder || !job->listed || job->done)
             continue;
         job->own.size -= size;

@@ -24,6 +24,7 @@
 #include "scan/LinkSet.h"
 #include "scan/Node.h"
 #include "scan/ScanCounter.h"
+#include "scan/ScanReports.h"
 #include "scan/TreeScanner.h"
 #include "util/Dates.h"
 #include "util/MainQueue.h"
@@ -51,11 +52,12 @@ public:
         Job* parent = nullptr;
         int index = 0;
         bool split = true;
-        std::shared_ptr<ScanCounter> counter = std::make_shared<ScanCounter>();
+        std::shared_ptr<ScanCounter> counter;
         std::shared_ptr<TallyBox> tally = std::make_shared<TallyBox>();
         bool done = false;
         bool listed = false;
         int pending = 0;
+        int64_t errors = 0; // read from the counter so far
         struct {
             int64_t size = 0;
             int64_t unique = 0;
@@ -189,6 +191,9 @@ private:
     void lowerOwnFigures(const Node* folder, int64_t size, int64_t unique, int64_t files);
     void complete(Job& job);
     void sumListedJob(Job& job);
+    // Takes the errors the job's counter has counted since it was last read, and with
+    // `figures` shows its figures on the job's folder.
+    void readCounter(Job& job, bool figures);
     void refreshTotals();
     void changed();
     void tick();
@@ -254,10 +259,13 @@ private:
     int inFlight_ = 0;
     std::shared_ptr<IdleWorkers> idle_;
     std::unordered_map<int, Walking> walking_;
-    // Jobs launched and not yet done, in launch order, so totals cost what is still running;
-    // the errors of done jobs are folded into `finishedErrors_` once.
-    std::vector<Job*> active_;
-    int64_t finishedErrors_ = 0;
+    // Jobs whose counters changed since the totals were last refreshed; a refresh reads only
+    // those. Folders above a job take the difference of each change, so nothing is summed again.
+    std::shared_ptr<ScanReports> reports_ = std::make_shared<ScanReports>();
+    std::vector<int> reported_;
+    int64_t jobErrors_ = 0;
+    // The job whose walker's folder `currentPath` shows; -1 for none.
+    int pathJob_ = -1;
 
     // Measuring again after the scan: folders being walked again, what waits for them, and what
     // waits for tree updates to resume.

@@ -28,7 +28,7 @@ Node::Ptr makeTop(const std::string& path, const platform::FileFacts& top) {
 void finishWalk(Walker& walker, const Options& options) {
     walker.flush(nullptr);
     if (options.tally)
-        options.tally->value.merge(walker.tally());
+        walker.tally().addTo(options.tally->value);
     if (options.claimLinks && !walker.cancelled())
         options.links.release(walker.measured(), walker.held());
 }

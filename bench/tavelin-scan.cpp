@@ -2,10 +2,13 @@
 // {"path", "files", "bytes", "unique", "errors", "nodes", "seconds", "workers", "uiLongestMs",
 // "uiMs"}, the last two being the processor time of the longest piece of work the scan gave the
 // UI thread (its start, a graft, a tick) and of all of them together: processor time, as on a
-// busy machine a piece may wait for a core for longer than it works. Benchmarks and acceptance checks run it; it is not
-// part of the product. --workers N runs N walkers instead of the number the product's rule picks
-// for this machine.
+// busy machine a piece may wait for a core for longer than it works. Benchmarks and acceptance
+// checks run it; it is not part of the product. --workers N runs N walkers instead of the number
+// the product's rule picks for this machine; --record adds the size of the record history would
+// keep of the scan: "recordBytes", "recordEntries" and "recordDeepest" (the most path components
+// of a key).
 
+#include "history/ScanRecord.h"
 #include "scan/FolderProblem.h"
 #include "scan/ScanSession.h"
 #include "util/ManualQueue.h"
@@ -74,19 +77,38 @@ int64_t countNodes(const tavelin::Node& root) {
     return count;
 }
 
+void addRecord(nlohmann::json& report, const tavelin::Node& root) {
+    tavelin::ScanRecord record = tavelin::ScanRecord::of(root, std::chrono::system_clock::now());
+    size_t deepest = 0;
+    for (const auto& [key, size] : record.sizes) {
+        if (!key.empty())
+            deepest = std::max(deepest, 1 + static_cast<size_t>(std::ranges::count(key, '/')));
+    }
+    report["recordBytes"] = record.encoded().size();
+    report["recordEntries"] = record.sizes.size();
+    report["recordDeepest"] = deepest;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     int workers =
         tavelin::ScanSession::workerCount(static_cast<int>(std::thread::hardware_concurrency()));
-    std::string_view option = argc == 4 ? argv[1] : "";
-    if (argc == 4 && option == "--workers")
-        workers = std::atoi(argv[2]);
-    if ((argc != 2 && option != "--workers") || workers < 1) {
-        std::cerr << "usage: tavelin-scan [--workers N] PATH\n";
+    bool withRecord = false;
+    std::vector<std::string_view> args(argv + 1, argv + argc);
+    for (size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] == "--workers" && i + 2 < args.size())
+            workers = std::atoi(args[++i].data());
+        else if (args[i] == "--record")
+            withRecord = true;
+        else
+            workers = 0;
+    }
+    if (args.empty() || workers < 1) {
+        std::cerr << "usage: tavelin-scan [--workers N] [--record] PATH\n";
         return 2;
     }
-    std::string path = argv[argc - 1];
+    std::string path(args.back());
     if (auto problem = tavelin::folderProblem(path)) {
         std::cerr << "tavelin-scan: " << *problem << "\n";
         return 1;
@@ -113,6 +135,8 @@ int main(int argc, char** argv) {
                              {"workers", workers},
                              {"uiLongestMs", queue->longestMs()},
                              {"uiMs", queue->totalMs()}};
+    if (withRecord)
+        addRecord(report, root);
     std::cout << report.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "util/StringHash.h"
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -42,9 +43,12 @@ private:
     Entries entries_;
 };
 
-// A tally a background walker fills and hands back to the UI thread.
+// A tally background walkers fill and hand back to the UI thread. The walks of one job (a walk
+// and those it gave folders to) each add what they counted as they end.
+// Thread safety: `value` is guarded by `lock` while walks may add to it.
 struct TallyBox {
-    ExtensionTally value;
+    std::mutex lock;
+    ExtensionTally value; // guarded by lock
 };
 
 } // namespace tavelin

@@ -66,6 +66,7 @@ public:
         WorkerPool* pool = nullptr;
         std::shared_ptr<IdleWorkers> idle;
         std::shared_ptr<ScanCounter> counter;
+        std::shared_ptr<TallyBox> tally;
         std::shared_ptr<LinkSet> links;
         std::shared_ptr<const PathSet> skip;
         std::shared_ptr<CancelFlag> cancel;
@@ -82,13 +83,13 @@ public:
     // How many times folders were given; final once every walk of the job has reported.
     int given() const { return given_.load(std::memory_order_relaxed); }
 
-    TreeScanner::Options options(TallyBox* tally) {
+    TreeScanner::Options options() {
         return {.counter = *walk_.counter,
                 .links = *walk_.links,
                 .skip = *walk_.skip,
                 .isCancelled = [cancel = walk_.cancel] { return cancel->isSet(); },
                 .threshold = walk_.threshold,
-                .tally = tally,
+                .tally = walk_.tally.get(),
                 .mount = walk_.mount,
                 .sharing = this};
     }
@@ -105,10 +106,8 @@ bool ScanSession::Sharer::give(TreeScanner::SharedFolders& folders) {
     given_.fetch_add(1, std::memory_order_relaxed);
     auto gift = std::make_shared<TreeScanner::SharedFolders>(std::move(folders));
     walk_.pool->submit([self = shared_from_this(), gift] {
-        TallyBox tally;
         SharedResult back;
-        back.nodes = TreeScanner::scanShared(*gift, self->options(&tally));
-        back.tally = std::move(tally.value);
+        back.nodes = TreeScanner::scanShared(*gift, self->options());
         for (auto& folder : gift->folders)
             back.places.push_back(std::move(folder.node));
         self->walk_.idle->release();
@@ -322,6 +321,7 @@ void ScanSession::launch(Job& job) {
                                                        .pool = context_.pool.get(),
                                                        .idle = idle_,
                                                        .counter = job.counter,
+                                                       .tally = job.tally,
                                                        .links = links_,
                                                        .skip = skipped_,
                                                        .cancel = cancelFlag_,
@@ -403,8 +403,6 @@ void ScanSession::accept(Result result) {
 void ScanSession::handle(Result& result) {
     Job& job = *jobs_[static_cast<size_t>(result.index)];
     kinds_.merge(job.tally->value);
-    for (const SharedResult& shared : result.shared)
-        kinds_.merge(shared.tally);
     if (!inShownTree(*job.node)) {
         // Removed while its walker ran: nothing to graft, and nothing beneath it to walk.
         complete(job);
@@ -439,8 +437,21 @@ void ScanSession::handle(Result& result) {
 }
 
 // Puts what another worker measured in place of the placeholders the giving walk left, whose
-// ancestors (still the walk's own tree) take the difference.
+// ancestors (still the walk's own tree) take the difference. The folders of one gift share their
+// parent, which is sorted once for all of them rather than once for each.
 void ScanSession::graftShared(SharedResult& shared) {
+    Node* parent = nullptr;
+    Figures change;
+    auto settleParent = [&] {
+        if (parent) {
+            parent->size += change.size;
+            parent->unique += change.unique;
+            parent->fileCount += change.files;
+            parent->sortChildren();
+            parent->adjustAncestors(change.size, change.unique, change.files);
+        }
+        change = {};
+    };
     for (size_t i = 0; i < shared.places.size(); ++i) {
         Node& place = *shared.places[i];
         Node* walked = i < shared.nodes.size() ? shared.nodes[i].get() : nullptr;
@@ -448,12 +459,15 @@ void ScanSession::graftShared(SharedResult& shared) {
             place.isUnreadable = true;
             continue;
         }
-        int64_t size = place.size;
-        int64_t unique = place.unique;
-        int64_t files = place.fileCount;
+        if (place.parent() != parent) {
+            settleParent();
+            parent = place.parent();
+        }
+        Figures before = Figures::of(place);
         place.absorb(*walked);
-        place.adjustAncestors(place.size - size, place.unique - unique, place.fileCount - files);
+        change += Figures::of(place) - before;
     }
+    settleParent();
 }
 
 bool ScanSession::inShownTree(const Node& node) const {

@@ -139,11 +139,11 @@ public:
 
 private:
     // What a walker that took sub-folders of a job hands back: each folder's placeholder in the
-    // giving walk's tree, and its subtree (nothing when it could not be walked).
+    // giving walk's tree, and its subtree (nothing when it could not be walked). Its extensions
+    // went to the job's tally.
     struct SharedResult {
         std::vector<Node::Ptr> places{};
         std::vector<Node::Ptr> nodes{};
-        ExtensionTally tally{};
     };
     // What a job's walker hands back: its subtree (nothing when the folder could not be opened
     // or the walk was cancelled), for a listing the identities of the sub-folders it met, and

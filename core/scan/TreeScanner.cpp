@@ -27,8 +27,10 @@ Node::Ptr makeTop(const std::string& path, const platform::FileFacts& top) {
 
 void finishWalk(Walker& walker, const Options& options) {
     walker.flush(nullptr);
-    if (options.tally)
+    if (options.tally) {
+        std::lock_guard guard(options.tally->lock);
         walker.tally().addTo(options.tally->value);
+    }
     if (options.claimLinks && !walker.cancelled())
         options.links.release(walker.measured(), walker.held());
 }

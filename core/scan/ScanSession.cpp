@@ -55,7 +55,9 @@ void call(const std::function<void()>& done) {
 } // namespace
 
 // Gives a whole walk's sub-folders to idle workers, from the walker threads. Every walk of the
-// job, given folders included, publishes into the job's counter and may give away in turn.
+// job, given folders included, publishes into the job's counter and may give away in turn. The
+// last of them to end grafts what the others measured into the walk's tree and hands the whole
+// to the session, so that the UI thread receives one tree as one walk would give it.
 class ScanSession::Sharer final : public TreeScanner::Sharing,
                                   public std::enable_shared_from_this<Sharer> {
 public:
@@ -80,8 +82,8 @@ public:
 
     bool wanted() const override { return walk_.idle->wantedForSharing(); }
     bool give(TreeScanner::SharedFolders& folders) override;
-    // How many times folders were given; final once every walk of the job has reported.
-    int given() const { return given_.load(std::memory_order_relaxed); }
+    // The walk's own result, once it has ended.
+    void walkEnded(Result result);
 
     TreeScanner::Options options() {
         return {.counter = *walk_.counter,
@@ -95,15 +97,25 @@ public:
     }
 
 private:
+    void giftEnded(SharedResult back);
+    // Hands the whole on once the walk and every walk of what was given have ended.
+    void deliverIfWhole(std::unique_lock<std::mutex>& lock);
+
     Walk walk_;
-    std::atomic<int> given_{0};
+    std::mutex lock_;
+    std::optional<Result> walked_;   // guarded by lock_
+    std::vector<SharedResult> back_; // guarded by lock_
+    size_t given_ = 0;               // guarded by lock_
 };
 
 bool ScanSession::Sharer::give(TreeScanner::SharedFolders& folders) {
     if (!walk_.idle->takeForSharing())
         return false;
-    // Counted before the giving walk reports, so its report finds the count complete.
-    given_.fetch_add(1, std::memory_order_relaxed);
+    {
+        // Counted before the giving walk ends, so its end finds the count complete.
+        std::lock_guard guard(lock_);
+        ++given_;
+    }
     auto gift = std::make_shared<TreeScanner::SharedFolders>(std::move(folders));
     walk_.pool->submit([self = shared_from_this(), gift] {
         SharedResult back;
@@ -111,13 +123,46 @@ bool ScanSession::Sharer::give(TreeScanner::SharedFolders& folders) {
         for (auto& folder : gift->folders)
             back.places.push_back(std::move(folder.node));
         self->walk_.idle->release();
-        self->walk_.queue->post(
-            [session = self->walk_.session, index = self->walk_.index, back = std::move(back)] {
-                if (auto owner = session.lock())
-                    owner->receiveShared(index, back);
-            });
+        self->giftEnded(std::move(back));
     });
     return true;
+}
+
+void ScanSession::Sharer::walkEnded(Result result) {
+    std::unique_lock lock(lock_);
+    walked_ = std::move(result);
+    deliverIfWhole(lock);
+}
+
+void ScanSession::Sharer::giftEnded(SharedResult back) {
+    std::unique_lock lock(lock_);
+    back_.push_back(std::move(back));
+    deliverIfWhole(lock);
+}
+
+// Every walk has ended once the walk has and as many gifts are back as were given: a gift that
+// gave folders away counted them before it ended.
+void ScanSession::Sharer::deliverIfWhole(std::unique_lock<std::mutex>& lock) {
+    if (!walked_ || back_.size() != given_)
+        return;
+    Result whole = std::move(*walked_);
+    walked_.reset();
+    std::vector<SharedResult> back = std::move(back_);
+    lock.unlock();
+    // A cancelled walk's tree is dropped whole.
+    if (whole.node) {
+        for (SharedResult& shared : back)
+            graftShared(shared);
+    }
+    deliver(walk_.queue, walk_.session, std::move(whole));
+}
+
+void ScanSession::deliver(const std::shared_ptr<MainQueue>& queue,
+                          std::weak_ptr<ScanSession> session, Result result) {
+    queue->post([session = std::move(session), result = std::move(result)]() mutable {
+        if (auto owner = session.lock())
+            owner->accept(std::move(result));
+    });
 }
 
 ScanSession::ScanSession(const std::string& path, std::optional<std::string> name, PathSet skip,
@@ -283,6 +328,7 @@ void ScanSession::pump() {
         cursor_ = queue_.size();
         held_.clear();
     }
+    int launched = 0;
     while (cursor_ < queue_.size()) {
         Job& job = *queue_[cursor_];
         // A folder removed before its turn is not walked: its path no longer leads anywhere.
@@ -291,10 +337,17 @@ void ScanSession::pump() {
             complete(job);
             continue;
         }
+        // Walkers that end while jobs are launched free up workers again: past as many jobs as
+        // walkers may run, the rest waits for a later turn of the UI thread.
+        if (launched == context_.workerCount) {
+            pumpLater();
+            break;
+        }
         if (!idle_->take())
             break;
         ++cursor_;
         launch(job);
+        ++launched;
     }
     idle_->setJobsWaiting(cursor_ < queue_.size());
     if (!isPaused() && !held_.empty()) {
@@ -308,6 +361,18 @@ void ScanSession::pump() {
     if (inFlight_ == 0 && cursor_ == queue_.size() && held_.empty() && !isPaused() && isRunning_ &&
         !cancelled())
         finish();
+}
+
+void ScanSession::pumpLater() {
+    if (pumpPosted_)
+        return;
+    pumpPosted_ = true;
+    context_.queue->post([weak = weak_from_this()] {
+        if (auto session = weak.lock()) {
+            session->pumpPosted_ = false;
+            session->pump();
+        }
+    });
 }
 
 void ScanSession::launch(Job& job) {
@@ -328,7 +393,6 @@ void ScanSession::launch(Job& job) {
                                                        .threshold = threshold_,
                                                        .mount = volumeDevice_,
                                                        .index = job.index});
-        walking_[job.index].sharer = sharer;
     }
     context_.pool->submit([weak = weak_from_this(), queue = context_.queue, idle = idle_,
                            counter = job.counter, tally = job.tally, links = links_,
@@ -351,41 +415,11 @@ void ScanSession::launch(Job& job) {
                                                .subfolders = split ? &result.subfolders : nullptr,
                                                .sharing = sharer.get()});
         idle->release();
-        queue->post([weak, result = std::move(result)] {
-            if (auto session = weak.lock())
-                session->receive(result);
-        });
+        if (sharer)
+            sharer->walkEnded(std::move(result));
+        else
+            deliver(queue, weak, std::move(result));
     });
-}
-
-void ScanSession::receive(Result result) {
-    auto walking = walking_.find(result.index);
-    if (walking == walking_.end()) {
-        accept(std::move(result));
-        return;
-    }
-    walking->second.result = std::move(result);
-    collect(walking->first);
-}
-
-void ScanSession::receiveShared(int index, SharedResult shared) {
-    auto walking = walking_.find(index);
-    if (walking == walking_.end())
-        return;
-    walking->second.shared.push_back(std::move(shared));
-    collect(index);
-}
-
-// A whole walk goes on once it and every walk of what it gave away have reported.
-void ScanSession::collect(int index) {
-    auto walking = walking_.find(index);
-    Walking& parts = walking->second;
-    if (!parts.result || static_cast<int>(parts.shared.size()) != parts.sharer->given())
-        return;
-    Result result = std::move(*parts.result);
-    result.shared = std::move(parts.shared);
-    walking_.erase(walking);
-    accept(std::move(result));
 }
 
 void ScanSession::accept(Result result) {
@@ -416,8 +450,6 @@ void ScanSession::handle(Result& result) {
         complete(job);
         return;
     }
-    for (SharedResult& shared : result.shared)
-        graftShared(shared);
     Figures before = Figures::of(*job.node);
     job.node->absorb(*result.node);
     if (!job.split) {

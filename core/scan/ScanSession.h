@@ -146,21 +146,14 @@ private:
         std::vector<Node::Ptr> nodes{};
     };
     // What a job's walker hands back: its subtree (nothing when the folder could not be opened
-    // or the walk was cancelled), for a listing the identities of the sub-folders it met, and
-    // what came back of the sub-folders its walks gave away.
+    // or the walk was cancelled), with what the sub-folders it gave away brought grafted in, and
+    // for a listing the identities of the sub-folders it met.
     struct Result {
         int index = 0;
         Node::Ptr node{};
         std::vector<TreeScanner::ListedFolder> subfolders{};
-        std::vector<SharedResult> shared{};
     };
     class Sharer;
-    // A whole walk of a job, held until everything it gave away is back.
-    struct Walking {
-        std::shared_ptr<Sharer> sharer;
-        std::optional<Result> result;
-        std::vector<SharedResult> shared;
-    };
 
     using Done = std::function<void()>;
     // A measurement waiting for a walk of its folder, or of one above it, to end.
@@ -180,10 +173,11 @@ private:
                  const std::vector<TreeScanner::ListedFolder>& subfolders);
     Job& addJob(const Node::Ptr& node, Job* parent, platform::FileId folder);
     void pump();
+    void pumpLater();
     void launch(Job& job);
-    void receive(Result result);
-    void receiveShared(int index, SharedResult shared);
-    void collect(int index);
+    // Hands a result to the session on the UI thread, while the session lives.
+    static void deliver(const std::shared_ptr<MainQueue>& queue, std::weak_ptr<ScanSession> session,
+                        Result result);
     void accept(Result result);
     void handle(Result& result);
     static void graftShared(SharedResult& shared);
@@ -257,8 +251,8 @@ private:
     std::vector<Job*> queue_;
     size_t cursor_ = 0;
     int inFlight_ = 0;
+    bool pumpPosted_ = false;
     std::shared_ptr<IdleWorkers> idle_;
-    std::unordered_map<int, Walking> walking_;
     // Jobs whose counters changed since the totals were last refreshed; a refresh reads only
     // those. Folders above a job take the difference of each change, so nothing is summed again.
     std::shared_ptr<ScanReports> reports_ = std::make_shared<ScanReports>();

@@ -50,6 +50,18 @@ TEST(HistoryChanges, AChildCarryingEightyPercentStandsForItsParent) {
     EXPECT_EQ(pathsOf(deep), Paths{"x/y/z"});
 }
 
+TEST(HistoryChanges, EntriesDeeperThanRecordsKeepAreNeitherGoneNorNew) {
+    // A record written before records had a depth bound, and one written after.
+    std::string kept = "d";
+    for (int depth = 1; depth < ScanRecord::deepest; ++depth)
+        kept += "/d";
+    std::string deeper = kept + "/d";
+    auto before = recordOf({{kept, 100 * kMB}, {deeper, 100 * kMB}});
+    auto after = recordOf({{kept, 200 * kMB}});
+    EXPECT_EQ(pathsOf(changes(before, after, kFloor, kLimit)), Paths{kept});
+    EXPECT_EQ(ScanRecord::depthOf(deeper), ScanRecord::deepest + 1);
+}
+
 TEST(HistoryChanges, AParentStaysWhenItsChildIsTooSmallOrMovedTheOtherWay) {
     auto before =
         recordOf({{"a", 100 * kMB}, {"a/b", 100 * kMB}, {"c", 300 * kMB}, {"c/d", 200 * kMB}});

@@ -1,12 +1,15 @@
 // Scans one folder with a full scan session and prints its figures as one JSON object:
-// {"path", "files", "bytes", "unique", "errors", "nodes", "seconds", "workers", "uiLongestMs",
-// "uiMs"}, the last two being the processor time of the longest piece of work the scan gave the
-// UI thread (its start, a graft, a tick) and of all of them together: processor time, as on a
-// busy machine a piece may wait for a core for longer than it works. Benchmarks and acceptance
-// checks run it; it is not part of the product. --workers N runs N walkers instead of the number
-// the product's rule picks for this machine; --record adds the size of the record history would
-// keep of the scan: "recordBytes", "recordEntries" and "recordDeepest" (the most path components
-// of a key).
+// {"path", "files", "bytes", "unique", "errors", "nodes", "seconds", "workers"}. Benchmarks and
+// acceptance checks run it; it is not part of the product.
+//
+// Usage: tavelin-scan [--workers N] [--ui] [--record] PATH
+//   --workers N  runs N walkers instead of the number the product's rule picks for this machine
+//   --ui         adds "uiLongestMs" and "uiMs": the processor time of the longest piece of work
+//                the scan gave the UI thread (its start, a graft, a tick) and of all of them
+//                together; processor time, as on a busy machine a piece may wait for a core
+//                longer than it works. Reading the clock costs a system call a piece.
+//   --record     adds the size of the record history would keep of the scan: "recordBytes",
+//                "recordEntries" and "recordDeepest" (the most path components of a key)
 
 #include "history/ScanRecord.h"
 #include "scan/FolderProblem.h"
@@ -33,9 +36,12 @@ std::chrono::nanoseconds threadTime() {
     return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
 }
 
-// The UI thread's work, timed piece by piece.
+// The UI thread's work, timed piece by piece when asked to.
 class TimedQueue final : public tavelin::MainQueue {
 public:
+    explicit TimedQueue(bool timing)
+        : timing_(timing) {}
+
     void post(std::function<void()> work) override { queue_.post(timed(std::move(work))); }
     void postAfter(std::chrono::milliseconds delay, std::function<void()> work) override {
         queue_.postAfter(delay, timed(std::move(work)));
@@ -44,6 +50,10 @@ public:
         return queue_.runUntil(done, timeout);
     }
     void time(const std::function<void()>& work) {
+        if (!timing_) {
+            work();
+            return;
+        }
         auto started = threadTime();
         work();
         std::chrono::nanoseconds spent = threadTime() - started;
@@ -55,9 +65,12 @@ public:
 
 private:
     std::function<void()> timed(std::function<void()> work) {
+        if (!timing_)
+            return work;
         return [this, work = std::move(work)] { time(work); };
     }
 
+    const bool timing_;
     tavelin::ManualQueue queue_;
     std::chrono::nanoseconds longest_{};
     std::chrono::nanoseconds total_{};
@@ -95,17 +108,20 @@ int main(int argc, char** argv) {
     int workers =
         tavelin::ScanSession::workerCount(static_cast<int>(std::thread::hardware_concurrency()));
     bool withRecord = false;
+    bool withUi = false;
     std::vector<std::string_view> args(argv + 1, argv + argc);
     for (size_t i = 0; i + 1 < args.size(); ++i) {
         if (args[i] == "--workers" && i + 2 < args.size())
             workers = std::atoi(args[++i].data());
         else if (args[i] == "--record")
             withRecord = true;
+        else if (args[i] == "--ui")
+            withUi = true;
         else
             workers = 0;
     }
     if (args.empty() || workers < 1) {
-        std::cerr << "usage: tavelin-scan [--workers N] [--record] PATH\n";
+        std::cerr << "usage: tavelin-scan [--workers N] [--ui] [--record] PATH\n";
         return 2;
     }
     std::string path(args.back());
@@ -114,7 +130,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    auto queue = std::make_shared<TimedQueue>();
+    auto queue = std::make_shared<TimedQueue>(withUi);
     tavelin::ScanSession::Context context{queue, std::make_shared<tavelin::WorkerPool>(workers),
                                           workers};
     auto session = std::make_shared<tavelin::ScanSession>(path, std::nullopt, tavelin::PathSet{},
@@ -125,16 +141,14 @@ int main(int argc, char** argv) {
     double seconds = std::chrono::duration<double>(Clock::now() - started).count();
 
     const auto& root = *session->root();
-    nlohmann::json report = {{"path", session->path()},
-                             {"files", root.fileCount},
-                             {"bytes", root.size},
-                             {"unique", root.unique},
-                             {"errors", session->errors()},
-                             {"nodes", countNodes(root)},
-                             {"seconds", seconds},
-                             {"workers", workers},
-                             {"uiLongestMs", queue->longestMs()},
-                             {"uiMs", queue->totalMs()}};
+    nlohmann::json report = {{"path", session->path()},     {"files", root.fileCount},
+                             {"bytes", root.size},          {"unique", root.unique},
+                             {"errors", session->errors()}, {"nodes", countNodes(root)},
+                             {"seconds", seconds},          {"workers", workers}};
+    if (withUi) {
+        report["uiLongestMs"] = queue->longestMs();
+        report["uiMs"] = queue->totalMs();
+    }
     if (withRecord)
         addRecord(report, root);
     std::cout << report.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";

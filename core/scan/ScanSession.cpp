@@ -2,6 +2,7 @@
 
 #include "platform/Directories.h"
 #include "platform/Files.h"
+#include "platform/SharedExtents.h"
 #include "util/Paths.h"
 
 #include <algorithm>
@@ -74,6 +75,7 @@ public:
         std::shared_ptr<CancelFlag> cancel;
         int64_t threshold = 0;
         std::optional<uint64_t> mount;
+        bool shareAware = false;
         int index = 0;
     };
 
@@ -93,6 +95,7 @@ public:
                 .threshold = walk_.threshold,
                 .tally = walk_.tally.get(),
                 .mount = walk_.mount,
+                .shareAware = walk_.shareAware,
                 .sharing = this};
     }
 
@@ -240,6 +243,7 @@ void ScanSession::listRoot() {
         return;
     }
     volumeDevice_ = top.mount;
+    shareAware_ = platform::canShareExtents(rootFolder_->get());
 
     ScanCounter counter;
     TallyBox tally;
@@ -251,6 +255,7 @@ void ScanSession::listRoot() {
                                              .descend = false,
                                              .tally = &tally,
                                              .mount = volumeDevice_,
+                                             .shareAware = shareAware_,
                                              .base = rootFolder_->get(),
                                              .beneath = ".",
                                              .expected = top.id(),
@@ -392,6 +397,7 @@ void ScanSession::launch(Job& job) {
                                                        .cancel = cancelFlag_,
                                                        .threshold = threshold_,
                                                        .mount = volumeDevice_,
+                                                       .shareAware = shareAware_,
                                                        .index = job.index});
     }
     context_.pool->submit([weak = weak_from_this(), queue = context_.queue, idle = idle_,
@@ -399,7 +405,7 @@ void ScanSession::launch(Job& job) {
                            skip = skipped_, cancel = cancelFlag_, rootFolder = rootFolder_, sharer,
                            path = std::move(path), beneath = std::move(beneath), index = job.index,
                            split = job.split, folder = job.folder, threshold = threshold_,
-                           mount = volumeDevice_] {
+                           mount = volumeDevice_, shareAware = shareAware_] {
         Result result{.index = index};
         result.node = TreeScanner::scan(path, {.counter = *counter,
                                                .links = *links,
@@ -409,6 +415,7 @@ void ScanSession::launch(Job& job) {
                                                .descend = !split,
                                                .tally = tally.get(),
                                                .mount = mount,
+                                               .shareAware = shareAware,
                                                .base = rootFolder->get(),
                                                .beneath = beneath,
                                                .expected = folder,
@@ -871,7 +878,8 @@ void ScanSession::walkAgain(const std::string& path, bool descend,
     context_.pool->submit([weak = weak_from_this(), queue = context_.queue,
                            rootFolder = rootFolder_, links = links_, skip = skipped_,
                            cancel = cancelFlag_, path, beneath = beneath(path), descend,
-                           threshold = threshold_, mount = volumeDevice_, then = std::move(then)] {
+                           threshold = threshold_, mount = volumeDevice_, shareAware = shareAware_,
+                           then = std::move(then)] {
         ScanCounter counter;
         Node::Ptr result = TreeScanner::scan(path, {.counter = counter,
                                                     .links = *links,
@@ -880,6 +888,7 @@ void ScanSession::walkAgain(const std::string& path, bool descend,
                                                     .threshold = threshold,
                                                     .descend = descend,
                                                     .mount = mount,
+                                                    .shareAware = shareAware,
                                                     .base = rootFolder->get(),
                                                     .beneath = beneath,
                                                     .claimLinks = true});

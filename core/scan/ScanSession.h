@@ -241,6 +241,7 @@ private:
     std::vector<std::unique_ptr<Job>> jobs_;
     std::vector<Job*> topJobs_;
     std::optional<uint64_t> volumeDevice_;
+    bool shareAware_ = false; // files on the scanned mount can share data
     int64_t baseSize_ = 0;
     int64_t baseFiles_ = 0;
     int64_t baseUnique_ = 0;

@@ -113,6 +113,9 @@ private:
 
     const Kind kind_;
     Node* parent_ = nullptr;
+    // Where the node last was among its parent's children, so that moving it there costs no
+    // search: a hint, which removals may leave stale and which is checked before use.
+    size_t place_ = 0;
     std::vector<Ptr> children_;
     std::optional<std::string> rootPath_;
     Ptr smallFilesNode_;

@@ -84,8 +84,9 @@ public:
 
     bool wanted() const override { return walk_.idle->wantedForSharing(); }
     bool give(TreeScanner::SharedFolders& folders) override;
-    // The walk's own result, once it has ended.
-    void walkEnded(Result result);
+    // The walk's own result, once it has ended: whole already when nothing it gave is still
+    // out; otherwise the last gift back hands the whole to the session.
+    std::optional<Result> walkEnded(Result result);
 
     TreeScanner::Options options() {
         return {.counter = *walk_.counter,
@@ -101,8 +102,8 @@ public:
 
 private:
     void giftEnded(SharedResult back);
-    // Hands the whole on once the walk and every walk of what was given have ended.
-    void deliverIfWhole(std::unique_lock<std::mutex>& lock);
+    // The whole, grafted, once the walk and every walk of what was given have ended.
+    std::optional<Result> takeIfWhole(std::unique_lock<std::mutex>& lock);
 
     Walk walk_;
     std::mutex lock_;
@@ -131,23 +132,28 @@ bool ScanSession::Sharer::give(TreeScanner::SharedFolders& folders) {
     return true;
 }
 
-void ScanSession::Sharer::walkEnded(Result result) {
+std::optional<ScanSession::Result> ScanSession::Sharer::walkEnded(Result result) {
     std::unique_lock lock(lock_);
     walked_ = std::move(result);
-    deliverIfWhole(lock);
+    return takeIfWhole(lock);
 }
 
 void ScanSession::Sharer::giftEnded(SharedResult back) {
     std::unique_lock lock(lock_);
     back_.push_back(std::move(back));
-    deliverIfWhole(lock);
+    if (auto whole = takeIfWhole(lock)) {
+        std::vector<Result> results;
+        results.push_back(std::move(*whole));
+        deliver(walk_.queue, walk_.session, std::move(results));
+    }
 }
 
 // Every walk has ended once the walk has and as many gifts are back as were given: a gift that
 // gave folders away counted them before it ended.
-void ScanSession::Sharer::deliverIfWhole(std::unique_lock<std::mutex>& lock) {
+std::optional<ScanSession::Result>
+ScanSession::Sharer::takeIfWhole(std::unique_lock<std::mutex>& lock) {
     if (!walked_ || back_.size() != given_)
-        return;
+        return std::nullopt;
     Result whole = std::move(*walked_);
     walked_.reset();
     std::vector<SharedResult> back = std::move(back_);
@@ -157,14 +163,16 @@ void ScanSession::Sharer::deliverIfWhole(std::unique_lock<std::mutex>& lock) {
         for (SharedResult& shared : back)
             graftShared(shared);
     }
-    deliver(walk_.queue, walk_.session, std::move(whole));
+    return whole;
 }
 
 void ScanSession::deliver(const std::shared_ptr<MainQueue>& queue,
-                          std::weak_ptr<ScanSession> session, Result result) {
-    queue->post([session = std::move(session), result = std::move(result)]() mutable {
+                          std::weak_ptr<ScanSession> session, std::vector<Result> results) {
+    if (results.empty())
+        return;
+    queue->post([session = std::move(session), results = std::move(results)]() mutable {
         if (auto owner = session.lock())
-            owner->accept(std::move(result));
+            owner->accept(std::move(results));
     });
 }
 
@@ -335,23 +343,15 @@ void ScanSession::pump() {
     }
     int launched = 0;
     while (cursor_ < queue_.size()) {
-        Job& job = *queue_[cursor_];
-        // A folder removed before its turn is not walked: its path no longer leads anywhere.
-        if (!inShownTree(*job.node)) {
-            ++cursor_;
-            complete(job);
-            continue;
-        }
-        // Walkers that end while jobs are launched free up workers again: past as many jobs as
-        // walkers may run, the rest waits for a later turn of the UI thread.
+        // Walkers that end while jobs are launched free up workers again: past as many batches
+        // as walkers may run, the rest waits for a later turn of the UI thread.
         if (launched == context_.workerCount) {
             pumpLater();
             break;
         }
         if (!idle_->take())
             break;
-        ++cursor_;
-        launch(job);
+        launch(nextBatch());
         ++launched;
     }
     idle_->setJobsWaiting(cursor_ < queue_.size());
@@ -380,63 +380,104 @@ void ScanSession::pumpLater() {
     });
 }
 
-void ScanSession::launch(Job& job) {
-    ++inFlight_;
-    std::string path = job.node->path();
-    std::string beneath = this->beneath(path);
-    std::shared_ptr<Sharer> sharer;
-    if (!job.split) {
-        sharer = std::make_shared<Sharer>(Sharer::Walk{.session = weak_from_this(),
-                                                       .queue = context_.queue,
-                                                       .pool = context_.pool.get(),
-                                                       .idle = idle_,
-                                                       .counter = job.counter,
-                                                       .tally = job.tally,
-                                                       .links = links_,
-                                                       .skip = skipped_,
-                                                       .cancel = cancelFlag_,
-                                                       .threshold = threshold_,
-                                                       .mount = volumeDevice_,
-                                                       .shareAware = shareAware_,
-                                                       .index = job.index});
-    }
-    context_.pool->submit([weak = weak_from_this(), queue = context_.queue, idle = idle_,
-                           counter = job.counter, tally = job.tally, links = links_,
-                           skip = skipped_, cancel = cancelFlag_, rootFolder = rootFolder_, sharer,
-                           path = std::move(path), beneath = std::move(beneath), index = job.index,
-                           split = job.split, folder = job.folder, threshold = threshold_,
-                           mount = volumeDevice_, shareAware = shareAware_] {
-        Result result{.index = index};
-        result.node = TreeScanner::scan(path, {.counter = *counter,
-                                               .links = *links,
-                                               .skip = *skip,
-                                               .isCancelled = [&] { return cancel->isSet(); },
-                                               .threshold = threshold,
-                                               .descend = !split,
-                                               .tally = tally.get(),
-                                               .mount = mount,
-                                               .shareAware = shareAware,
-                                               .base = rootFolder->get(),
-                                               .beneath = beneath,
-                                               .expected = folder,
-                                               .subfolders = split ? &result.subfolders : nullptr,
-                                               .sharing = sharer.get()});
-        idle->release();
-        if (sharer)
-            sharer->walkEnded(std::move(result));
+// Small jobs cost more in hand-overs between threads than in walking: when many wait, a walker
+// takes several in a row, a few times fewer than there are jobs for each walker.
+std::vector<ScanSession::Job*> ScanSession::nextBatch() {
+    constexpr size_t kLargestBatch = 8;
+    size_t waiting = queue_.size() - cursor_;
+    size_t size = std::clamp<size_t>(waiting / (4 * static_cast<size_t>(context_.workerCount)), 1,
+                                     kLargestBatch);
+    std::vector<Job*> batch;
+    while (batch.size() < size && cursor_ < queue_.size()) {
+        Job& job = *queue_[cursor_++];
+        // A folder removed before its turn is not walked: its path no longer leads anywhere.
+        if (inShownTree(*job.node))
+            batch.push_back(&job);
         else
-            deliver(queue, weak, std::move(result));
+            complete(job);
+    }
+    return batch;
+}
+
+ScanSession::JobWalk ScanSession::walkOf(Job& job) {
+    JobWalk walk{.path = job.node->path(),
+                 .index = job.index,
+                 .split = job.split,
+                 .folder = job.folder,
+                 .counter = job.counter,
+                 .tally = job.tally};
+    walk.beneath = beneath(walk.path);
+    if (!job.split) {
+        walk.sharer = std::make_shared<Sharer>(Sharer::Walk{.session = weak_from_this(),
+                                                            .queue = context_.queue,
+                                                            .pool = context_.pool.get(),
+                                                            .idle = idle_,
+                                                            .counter = job.counter,
+                                                            .tally = job.tally,
+                                                            .links = links_,
+                                                            .skip = skipped_,
+                                                            .cancel = cancelFlag_,
+                                                            .threshold = threshold_,
+                                                            .mount = volumeDevice_,
+                                                            .shareAware = shareAware_,
+                                                            .index = job.index});
+    }
+    return walk;
+}
+
+// The batch's walks run one after the other on one worker; the results whole by the end go back
+// to the UI thread together.
+void ScanSession::launch(const std::vector<Job*>& batch) {
+    if (batch.empty()) {
+        idle_->release();
+        return;
+    }
+    inFlight_ += static_cast<int>(batch.size());
+    std::vector<JobWalk> walks;
+    walks.reserve(batch.size());
+    for (Job* job : batch)
+        walks.push_back(walkOf(*job));
+    context_.pool->submit([weak = weak_from_this(), queue = context_.queue, idle = idle_,
+                           links = links_, skip = skipped_, cancel = cancelFlag_,
+                           rootFolder = rootFolder_, threshold = threshold_, mount = volumeDevice_,
+                           shareAware = shareAware_, walks = std::move(walks)]() mutable {
+        std::vector<Result> whole;
+        for (JobWalk& walk : walks) {
+            Result result{.index = walk.index};
+            result.node = TreeScanner::scan(
+                walk.path, {.counter = *walk.counter,
+                            .links = *links,
+                            .skip = *skip,
+                            .isCancelled = [&] { return cancel->isSet(); },
+                            .threshold = threshold,
+                            .descend = !walk.split,
+                            .tally = walk.tally.get(),
+                            .mount = mount,
+                            .shareAware = shareAware,
+                            .base = rootFolder->get(),
+                            .beneath = walk.beneath,
+                            .expected = walk.folder,
+                            .subfolders = walk.split ? &result.subfolders : nullptr,
+                            .sharing = walk.sharer.get()});
+            if (!walk.sharer)
+                whole.push_back(std::move(result));
+            else if (auto done = walk.sharer->walkEnded(std::move(result)))
+                whole.push_back(std::move(*done));
+        }
+        idle->release();
+        deliver(queue, weak, std::move(whole));
     });
 }
 
-void ScanSession::accept(Result result) {
-    --inFlight_;
-    if (!cancelled()) {
-        if (isPaused()) {
+void ScanSession::accept(std::vector<Result> results) {
+    for (Result& result : results) {
+        --inFlight_;
+        if (cancelled())
+            continue;
+        if (isPaused())
             held_.push_back(std::move(result));
-        } else {
+        else
             handle(result);
-        }
     }
     pump();
 }

@@ -154,6 +154,17 @@ private:
         std::vector<TreeScanner::ListedFolder> subfolders{};
     };
     class Sharer;
+    // A job as its walker needs it.
+    struct JobWalk {
+        std::string path{};
+        std::string beneath{};
+        int index = 0;
+        bool split = true;
+        platform::FileId folder{};
+        std::shared_ptr<ScanCounter> counter{};
+        std::shared_ptr<TallyBox> tally{};
+        std::shared_ptr<Sharer> sharer{}; // for a whole walk
+    };
 
     using Done = std::function<void()>;
     // A measurement waiting for a walk of its folder, or of one above it, to end.
@@ -174,11 +185,13 @@ private:
     Job& addJob(const Node::Ptr& node, Job* parent, platform::FileId folder);
     void pump();
     void pumpLater();
-    void launch(Job& job);
-    // Hands a result to the session on the UI thread, while the session lives.
+    std::vector<Job*> nextBatch();
+    JobWalk walkOf(Job& job);
+    void launch(const std::vector<Job*>& batch);
+    // Hands results to the session on the UI thread, while the session lives.
     static void deliver(const std::shared_ptr<MainQueue>& queue, std::weak_ptr<ScanSession> session,
-                        Result result);
-    void accept(Result result);
+                        std::vector<Result> results);
+    void accept(std::vector<Result> results);
     void handle(Result& result);
     static void graftShared(SharedResult& shared);
     bool inShownTree(const Node& node) const;

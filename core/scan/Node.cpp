@@ -160,7 +160,7 @@ Node* Node::descendant(std::string_view atPath) {
 
 void Node::append(Ptr child) {
     child->parent_ = this;
-    child->place_ = children_.size();
+    child->place_ = static_cast<uint32_t>(children_.size());
     children_.push_back(std::move(child));
 }
 
@@ -180,7 +180,7 @@ void Node::absorb(Node& other) {
     other.children_.clear();
     for (size_t i = 0; i < children_.size(); ++i) {
         children_[i]->parent_ = this;
-        children_[i]->place_ = i;
+        children_[i]->place_ = static_cast<uint32_t>(i);
     }
     isScanning = false;
 }
@@ -217,8 +217,8 @@ void Node::moveToPlace(const Node& child, bool grew) {
     }
     auto swapWith = [&](size_t other) {
         std::swap(children_[at], children_[other]);
-        children_[at]->place_ = at;
-        children_[other]->place_ = other;
+        children_[at]->place_ = static_cast<uint32_t>(at);
+        children_[other]->place_ = static_cast<uint32_t>(other);
         at = other;
     };
     if (grew) {
@@ -259,7 +259,7 @@ void Node::sortChildren() {
         return;
     std::stable_sort(children_.begin(), children_.end(), larger);
     for (size_t i = 0; i < children_.size(); ++i)
-        children_[i]->place_ = i;
+        children_[i]->place_ = static_cast<uint32_t>(i);
 }
 
 } // namespace tavelin

@@ -112,10 +112,11 @@ private:
     static void insertBySize(std::vector<Ptr>& list, Ptr node);
 
     const Kind kind_;
-    Node* parent_ = nullptr;
     // Where the node last was among its parent's children, so that moving it there costs no
-    // search: a hint, which removals may leave stale and which is checked before use.
-    size_t place_ = 0;
+    // search: a hint, which removals may leave stale and which is checked before use. Beside
+    // `kind_`, it takes no room of its own.
+    uint32_t place_ = 0;
+    Node* parent_ = nullptr;
     std::vector<Ptr> children_;
     std::optional<std::string> rootPath_;
     Ptr smallFilesNode_;

@@ -4,7 +4,7 @@
 // that look for screenshots and large files cover all of it.
 
 #include "BenchTree.h"
-#include "advisor/EverydayDetectors.h"
+#include "advisor/everyday/EverydayDetectors.h"
 
 #include <benchmark/benchmark.h>
 #include <chrono>

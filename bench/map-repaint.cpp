@@ -2,11 +2,11 @@
 // pointer: it is measured here for a 1480 × 900 map of a few hundred tiles, both drawing every
 // tile (after a layout change) and the hover repaint that reuses the cached tile layer.
 
-#include "AppModel.h"
-#include "QtMainQueue.h"
 #include "map/TileLabels.h"
 #include "map/TreemapRenderer.h"
 #include "map/TreemapView.h"
+#include "model/AppModel.h"
+#include "model/QtMainQueue.h"
 
 #include <QApplication>
 #include <QImage>

@@ -1,10 +1,10 @@
 // The advisor runs the reclaim rules about four times a minute while a scan runs, so one pass
 // over a tree of a million files must stay far below the 250 ms between tree refreshes.
 
-#include "advisor/Reclaim.h"
+#include "advisor/reclaim/Reclaim.h"
 
 #include "BenchTree.h"
-#include "advisor/ReclaimDetector.h"
+#include "advisor/reclaim/ReclaimDetector.h"
 
 #include <benchmark/benchmark.h>
 #include <chrono>

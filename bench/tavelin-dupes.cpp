@@ -13,7 +13,7 @@
 // Usage: tavelin-dupes PATH [--min-bytes N] [--list] [--merge]
 //        (N, default 1: the smallest file and set)
 
-#include "advisor/DuplicatesDetector.h"
+#include "advisor/duplicates/DuplicatesDetector.h"
 #include "executor/Executor.h"
 #include "platform/FileFacts.h"
 #include "scan/ScanSession.h"

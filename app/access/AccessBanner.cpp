@@ -1,8 +1,8 @@
 #include "access/AccessBanner.h"
 
-#include "AppModel.h"
-#include "SymbolIcons.h"
-#include "Texts.h"
+#include "model/AppModel.h"
+#include "widgets/SymbolIcons.h"
+#include "widgets/Texts.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,8 +1,8 @@
 #include "access/AccessSheet.h"
 
-#include "AppModel.h"
-#include "CaptionLabel.h"
-#include "Texts.h"
+#include "model/AppModel.h"
+#include "widgets/CaptionLabel.h"
+#include "widgets/Texts.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>

@@ -1,10 +1,10 @@
 #include "agents/AgentMenu.h"
 
-#include "AppModel.h"
-#include "SymbolIcons.h"
-#include "Texts.h"
 #include "agents/AskAgentTip.h"
 #include "agents/ShareConfirmation.h"
+#include "model/AppModel.h"
+#include "widgets/SymbolIcons.h"
+#include "widgets/Texts.h"
 
 #include <QMenu>
 

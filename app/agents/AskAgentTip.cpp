@@ -1,7 +1,7 @@
 #include "agents/AskAgentTip.h"
 
-#include "SymbolIcons.h"
-#include "agents/AgentsState.h"
+#include "model/AgentsState.h"
+#include "widgets/SymbolIcons.h"
 
 #include <QGridLayout>
 #include <QLabel>

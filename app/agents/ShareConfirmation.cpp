@@ -1,7 +1,7 @@
 #include "agents/ShareConfirmation.h"
 
-#include "AppModel.h"
-#include "SettingsKeys.h"
+#include "model/AppModel.h"
+#include "widgets/SettingsKeys.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

@@ -1,6 +1,6 @@
 #include "items/InfoButton.h"
 
-#include "Texts.h"
+#include "widgets/Texts.h"
 
 namespace tavelin::InfoButton {
 

@@ -1,8 +1,8 @@
 #include "items/InfoPopover.h"
 
-#include "AppModel.h"
-#include "Texts.h"
+#include "model/AppModel.h"
 #include "util/Paths.h"
+#include "widgets/Texts.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
 #include "items/ItemMenu.h"
 
-#include "AppModel.h"
-#include "Texts.h"
+#include "model/AppModel.h"
+#include "widgets/Texts.h"
 
 #include <QMenu>
 #include <algorithm>

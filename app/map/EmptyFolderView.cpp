@@ -1,7 +1,7 @@
 #include "map/EmptyFolderView.h"
 
-#include "SymbolIcons.h"
-#include "Texts.h"
+#include "widgets/SymbolIcons.h"
+#include "widgets/Texts.h"
 
 #include <QLabel>
 #include <QProgressBar>

@@ -1,6 +1,6 @@
 #include "map/HoverLabel.h"
 
-#include "Texts.h"
+#include "widgets/Texts.h"
 
 #include <QApplication>
 #include <QFontMetricsF>

@@ -9,10 +9,10 @@
 // redraws when the model signals a change. The tiles are drawn once per layout into a cached
 // layer, so hovering repaints only the highlights and never lays the folder out again.
 
-#include "AppModel.h"
 #include "map/HoverLabel.h"
 #include "map/MapGeometry.h"
 #include "map/TileLabels.h"
+#include "model/AppModel.h"
 
 #include <QImage>
 #include <QPointer>

@@ -1,7 +1,7 @@
 #include "watch/DiskWatch.h"
 
-#include "DataFolder.h"
 #include "freespace/Alerts.h"
+#include "model/DataFolder.h"
 #include "watch/Notifications.h"
 
 #include <algorithm>

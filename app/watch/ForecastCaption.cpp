@@ -1,7 +1,7 @@
 #include "watch/ForecastCaption.h"
 
-#include "Texts.h"
 #include "freespace/DiskAlert.h"
+#include "widgets/Texts.h"
 
 #include <QDateTime>
 #include <QLocale>

@@ -1,9 +1,9 @@
 #include "watch/FreeSpacePanel.h"
 
-#include "SymbolIcons.h"
-#include "Texts.h"
 #include "freespace/Alerts.h"
 #include "watch/DiskWatch.h"
+#include "widgets/SymbolIcons.h"
+#include "widgets/Texts.h"
 
 #include <QLabel>
 #include <QProgressBar>

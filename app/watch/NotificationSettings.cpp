@@ -1,9 +1,9 @@
 #include "watch/NotificationSettings.h"
 
-#include "CaptionLabel.h"
-#include "SettingsKeys.h"
-#include "Texts.h"
 #include "watch/Notifications.h"
+#include "widgets/CaptionLabel.h"
+#include "widgets/SettingsKeys.h"
+#include "widgets/Texts.h"
 
 #include <QCheckBox>
 #include <QLabel>

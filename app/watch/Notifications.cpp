@@ -1,8 +1,8 @@
 #include "watch/Notifications.h"
 
-#include "SettingsKeys.h"
 #include "watch/NotificationService.h"
 #include "watch/TimeOfDay.h"
+#include "widgets/SettingsKeys.h"
 
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>

@@ -1,9 +1,9 @@
 #include "watch/TrayItem.h"
 
-#include "SymbolIcons.h"
 #include "watch/DiskWatch.h"
 #include "watch/FreeSpacePanel.h"
 #include "watch/TrayLabel.h"
+#include "widgets/SymbolIcons.h"
 
 #include <QCursor>
 #include <QGuiApplication>

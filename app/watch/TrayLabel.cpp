@@ -1,7 +1,7 @@
 #include "watch/TrayLabel.h"
 
-#include "Texts.h"
 #include "freespace/Alerts.h"
+#include "widgets/Texts.h"
 
 namespace tavelin {
 

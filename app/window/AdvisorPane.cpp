@@ -1,8 +1,8 @@
 #include "window/AdvisorPane.h"
 
-#include "AppModel.h"
-#include "SymbolIcons.h"
-#include "Texts.h"
+#include "model/AppModel.h"
+#include "widgets/SymbolIcons.h"
+#include "widgets/Texts.h"
 #include "window/CandidateRow.h"
 #include "window/Chip.h"
 #include "window/ElidedLabel.h"

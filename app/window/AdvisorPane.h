@@ -4,7 +4,7 @@
 // with the goal picker, the plan summary and the ticked steps. Before a scan, while a scan has
 // found nothing settled yet, and when nothing is found, a message says so instead.
 
-#include "AdvisorState.h"
+#include "model/AdvisorState.h"
 
 #include <QWidget>
 #include <string>

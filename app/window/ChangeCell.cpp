@@ -1,6 +1,6 @@
 #include "window/ChangeCell.h"
 
-#include "Texts.h"
+#include "widgets/Texts.h"
 
 #include <cstdlib>
 

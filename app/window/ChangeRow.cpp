@@ -1,9 +1,9 @@
 #include "window/ChangeRow.h"
 
-#include "AppModel.h"
-#include "SymbolIcons.h"
-#include "Texts.h"
+#include "model/AppModel.h"
 #include "util/Paths.h"
+#include "widgets/SymbolIcons.h"
+#include "widgets/Texts.h"
 #include "window/ChangeCell.h"
 #include "window/ElidedLabel.h"
 

@@ -1,7 +1,7 @@
 #include "window/ChangesPane.h"
 
-#include "AppModel.h"
-#include "Texts.h"
+#include "model/AppModel.h"
+#include "widgets/Texts.h"
 #include "window/ChangeRow.h"
 #include "window/DateText.h"
 #include "window/PaneMessage.h"

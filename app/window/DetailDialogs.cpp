@@ -1,6 +1,6 @@
 #include "window/DetailDialogs.h"
 
-#include "AppModel.h"
+#include "model/AppModel.h"
 
 #include <QMessageBox>
 #include <QPushButton>

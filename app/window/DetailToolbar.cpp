@@ -1,8 +1,8 @@
 #include "window/DetailToolbar.h"
 
-#include "AppModel.h"
-#include "SymbolIcons.h"
 #include "agents/AgentMenu.h"
+#include "model/AppModel.h"
+#include "widgets/SymbolIcons.h"
 #include "window/TavelinCommands.h"
 
 #include <QActionGroup>

@@ -1,8 +1,8 @@
 #include "window/DetailView.h"
 
-#include "AppModel.h"
 #include "access/AccessBanner.h"
 #include "map/TreemapView.h"
+#include "model/AppModel.h"
 #include "window/InspectorView.h"
 #include "window/ItemTable.h"
 #include "window/PathBar.h"

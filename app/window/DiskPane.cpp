@@ -1,8 +1,8 @@
 #include "window/DiskPane.h"
 
-#include "AppModel.h"
-#include "SymbolIcons.h"
-#include "Texts.h"
+#include "model/AppModel.h"
+#include "widgets/SymbolIcons.h"
+#include "widgets/Texts.h"
 #include "window/DateText.h"
 #include "window/PaneMessage.h"
 #include "window/UsageBar.h"

@@ -1,6 +1,6 @@
 #include "window/InspectorView.h"
 
-#include "AppModel.h"
+#include "model/AppModel.h"
 #include "window/AdvisorPane.h"
 #include "window/ChangesPane.h"
 #include "window/DiskPane.h"

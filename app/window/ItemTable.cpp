@@ -1,9 +1,9 @@
 #include "window/ItemTable.h"
 
-#include "AppModel.h"
-#include "SymbolIcons.h"
 #include "items/InfoPopover.h"
 #include "items/ItemMenu.h"
+#include "model/AppModel.h"
+#include "widgets/SymbolIcons.h"
 #include "window/ItemTableModel.h"
 
 #include <QHeaderView>

@@ -1,9 +1,9 @@
 #include "window/ItemTableModel.h"
 
-#include "SymbolIcons.h"
-#include "Texts.h"
 #include "items/InfoButton.h"
 #include "items/InfoPopover.h"
+#include "widgets/SymbolIcons.h"
+#include "widgets/Texts.h"
 #include "window/ChangeCell.h"
 #include "window/DateText.h"
 

@@ -5,7 +5,7 @@
 // come back it reports changed data or a new order rather than a reset, so views keep their
 // selection and scroll position through the refreshes of a running scan.
 
-#include "AppModel.h"
+#include "model/AppModel.h"
 
 #include <QAbstractTableModel>
 #include <optional>

@@ -3,7 +3,7 @@
 // The inspector's Kinds tab: the scan's space by kind of file, each kind expandable into its
 // extensions. Reads the model only while it is on screen.
 
-#include "KindTotal.h"
+#include "model/KindTotal.h"
 
 #include <QWidget>
 #include <vector>

@@ -1,10 +1,10 @@
 #include "window/LocationRow.h"
 
-#include "AppModel.h"
-#include "FileIcons.h"
-#include "SymbolIcons.h"
-#include "Texts.h"
+#include "model/AppModel.h"
 #include "privacy/Privacy.h"
+#include "widgets/FileIcons.h"
+#include "widgets/SymbolIcons.h"
+#include "widgets/Texts.h"
 
 #include <QFileInfo>
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "window/MainWindow.h"
 
-#include "AppModel.h"
 #include "access/AccessSheet.h"
+#include "model/AppModel.h"
 #include "window/DetailDialogs.h"
 #include "window/DetailToolbar.h"
 #include "window/DetailView.h"

@@ -1,6 +1,6 @@
 #include "window/PaneMessage.h"
 
-#include "SymbolIcons.h"
+#include "widgets/SymbolIcons.h"
 
 #include <QLabel>
 #include <QVBoxLayout>

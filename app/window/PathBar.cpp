@@ -1,7 +1,7 @@
 #include "window/PathBar.h"
 
-#include "AppModel.h"
-#include "SymbolIcons.h"
+#include "model/AppModel.h"
+#include "widgets/SymbolIcons.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

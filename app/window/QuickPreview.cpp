@@ -1,8 +1,8 @@
 #include "window/QuickPreview.h"
 
-#include "AppModel.h"
-#include "FileIcons.h"
-#include "Texts.h"
+#include "model/AppModel.h"
+#include "widgets/FileIcons.h"
+#include "widgets/Texts.h"
 
 #include <QCloseEvent>
 #include <QFile>

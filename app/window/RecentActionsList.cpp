@@ -1,7 +1,7 @@
 #include "window/RecentActionsList.h"
 
-#include "AppModel.h"
-#include "Texts.h"
+#include "model/AppModel.h"
+#include "widgets/Texts.h"
 
 #include <QDateTime>
 #include <QHBoxLayout>

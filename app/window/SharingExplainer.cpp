@@ -1,7 +1,7 @@
 #include "window/SharingExplainer.h"
 
-#include "AppModel.h"
-#include "Texts.h"
+#include "model/AppModel.h"
+#include "widgets/Texts.h"
 #include "window/CloneDiagram.h"
 
 #include <QDialogButtonBox>

@@ -1,8 +1,8 @@
 #include "window/SidebarView.h"
 
-#include "AppModel.h"
-#include "SymbolIcons.h"
-#include "window/FolderChooser.h"
+#include "model/AppModel.h"
+#include "widgets/FolderChooser.h"
+#include "widgets/SymbolIcons.h"
 #include "window/LocationRow.h"
 
 #include <QApplication>

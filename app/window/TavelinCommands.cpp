@@ -1,9 +1,9 @@
 #include "window/TavelinCommands.h"
 
-#include "AppModel.h"
-#include "SymbolIcons.h"
-#include "Texts.h"
-#include "window/FolderChooser.h"
+#include "model/AppModel.h"
+#include "widgets/FolderChooser.h"
+#include "widgets/SymbolIcons.h"
+#include "widgets/Texts.h"
 
 #include <QAction>
 #include <QCoreApplication>

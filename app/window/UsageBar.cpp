@@ -1,6 +1,6 @@
 #include "window/UsageBar.h"
 
-#include "Texts.h"
+#include "widgets/Texts.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,10 +1,10 @@
 #include "advisor/Advisor.h"
 
-#include "advisor/CloudOnlineOnlyDetector.h"
-#include "advisor/DuplicatesDetector.h"
-#include "advisor/EverydayDetectors.h"
 #include "advisor/Planner.h"
-#include "advisor/ReclaimDetector.h"
+#include "advisor/cloud/CloudOnlineOnlyDetector.h"
+#include "advisor/duplicates/DuplicatesDetector.h"
+#include "advisor/everyday/EverydayDetectors.h"
+#include "advisor/reclaim/ReclaimDetector.h"
 #include "platform/FileFacts.h"
 
 #include <algorithm>

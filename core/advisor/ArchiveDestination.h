@@ -3,7 +3,7 @@
 // Where an archive action moves things: into a cloud provider's folder, or a folder on another
 // drive.
 
-#include "advisor/CloudProvider.h"
+#include "advisor/cloud/CloudProvider.h"
 
 #include <string>
 #include <variant>

@@ -1,6 +1,6 @@
 #include "app/ModelFixture.h"
 
-#include "QtMainQueue.h"
+#include "model/QtMainQueue.h"
 #include "support/NodeLookup.h"
 
 #include <QSettings>

@@ -1,8 +1,8 @@
-#include "AppModel.h"
-#include "SettingsKeys.h"
 #include "access/AccessBanner.h"
 #include "access/AccessSheet.h"
 #include "app/ModelFixture.h"
+#include "model/AppModel.h"
+#include "widgets/SettingsKeys.h"
 #include "window/MainWindow.h"
 
 #include <QLabel>

@@ -2,9 +2,9 @@
 
 #include "items/ItemMenu.h"
 
-#include "Texts.h"
 #include "app/ModelFixture.h"
 #include "items/InfoPopover.h"
+#include "widgets/Texts.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

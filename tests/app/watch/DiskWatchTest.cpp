@@ -1,12 +1,12 @@
 #include "watch/DiskWatch.h"
 
-#include "SettingsKeys.h"
 #include "app/watch/FakeNotificationServer.h"
 #include "app/watch/PrivateBus.h"
 #include "freespace/AlertState.h"
 #include "freespace/FreeSpaceHistory.h"
 #include "support/TemporaryFolder.h"
 #include "watch/Notifications.h"
+#include "widgets/SettingsKeys.h"
 
 #include <QSettings>
 #include <QSignalSpy>

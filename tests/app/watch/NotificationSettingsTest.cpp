@@ -1,7 +1,7 @@
 #include "watch/NotificationSettings.h"
 
-#include "SettingsKeys.h"
 #include "watch/Notifications.h"
+#include "widgets/SettingsKeys.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,9 +1,9 @@
 #include "watch/Notifications.h"
 
-#include "SettingsKeys.h"
 #include "app/watch/FakeNotificationServer.h"
 #include "app/watch/PrivateBus.h"
 #include "watch/TimeOfDay.h"
+#include "widgets/SettingsKeys.h"
 
 #include <QSettings>
 #include <QSignalSpy>

@@ -1,7 +1,7 @@
 #include "window/DiskPane.h"
 
-#include "Texts.h"
 #include "app/ModelFixture.h"
+#include "widgets/Texts.h"
 #include "window/DateText.h"
 #include "window/PaneMessage.h"
 #include "window/UsageBar.h"

@@ -1,0 +1,323 @@
+#pragma once
+
+// The state of one main window: which scan is shown, which folder is open, the history of
+// folders, the selection, the measure and sort order, the search, the disks, and every panel.
+// Views read it and call its operations; results of background work land in it.
+//
+// Lives on the UI thread. Each concern with state and rules of its own (the folder-access flow,
+// the comparison with the previous scan, the disk breakdown, live updates, and later the
+// advisor, applying and the agents) is a QObject helper the model owns, in a file of its own,
+// made in the model's constructor from the parts of the environment it needs and reached
+// through an accessor such as `history()`. A field's change signal comes from the object that
+// holds the field: the model for its own fields, the helper for the helper's, so views connect
+// to `model.history()` for the changes. The model tells its helpers when a scan starts
+// (`resetPerScanState`) and ends (`scanFinished`); helpers never call into the model, and what
+// they decide for it comes back as a signal the model acts on (`AccessFlow::released`).
+// Every setter given an equal value notifies nobody.
+
+#include "model/AccessFlow.h"
+#include "model/AdvisorState.h"
+#include "model/AgentsState.h"
+#include "model/AppEnvironment.h"
+#include "model/ApplyState.h"
+#include "model/BreakdownState.h"
+#include "model/HistoryComparison.h"
+#include "model/KindTotal.h"
+#include "model/LiveUpdates.h"
+#include "platform/Volumes.h"
+#include "report/AgentReport.h"
+#include "scan/Measure.h"
+#include "scan/Node.h"
+#include "scan/ScanSession.h"
+#include "treemap/TreemapTile.h"
+
+#include <QIcon>
+#include <QObject>
+#include <QRectF>
+#include <QString>
+#include <QTimer>
+#include <QUrl>
+#include <chrono>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace tavelin {
+
+enum class SortKey { name, size, unique, change, files, modified };
+
+struct SortComparator {
+    SortKey key = SortKey::size;
+    bool ascending = false;
+    bool operator==(const SortComparator&) const = default;
+};
+
+enum class InspectorTab { advisor, changes, disk, kinds };
+
+using NodeSet = std::set<Node::Ptr>;
+
+class AppModel : public QObject {
+    Q_OBJECT
+public:
+    // Files smaller than this are folded into their folder rather than shown one by one.
+    static constexpr int64_t largeFileThreshold = 1'000'000;
+
+    explicit AppModel(AppEnvironment environment, QObject* parent = nullptr);
+    ~AppModel() override;
+
+    // Stored fields.
+    const std::shared_ptr<ScanSession>& session() const { return session_; }
+    const Node::Ptr& current() const { return current_; }
+    int64_t version() const { return version_; }
+    const std::vector<Node::Ptr>& backStack() const { return backStack_; }
+    const std::vector<Node::Ptr>& forwardStack() const { return forwardStack_; }
+    const NodeSet& selection() const { return selection_; }
+    std::optional<int> hoverIndex() const { return hoverIndex_; }
+    const Node::Ptr& infoItem() const { return infoItem_; }
+    const std::vector<SortComparator>& sortOrder() const { return sortOrder_; }
+    Measure measure() const { return measure_; }
+    const std::optional<std::string>& sidebarSelection() const { return sidebarSelection_; }
+    const std::optional<QString>& notice() const { return notice_; }
+    bool accessBannerDismissed() const { return accessBannerDismissed_; }
+    const std::vector<platform::Volume>& volumes() const { return volumes_; }
+    bool inspectorShown() const { return inspectorShown_; }
+    InspectorTab inspectorTab() const { return inspectorTab_; }
+    const QString& searchText() const { return searchText_; }
+    const std::optional<QUrl>& previewURL() const { return previewURL_; }
+    const std::optional<QRectF>& zoomFrom() const { return zoomFrom_; }
+    bool isExplainingSharing() const { return isExplainingSharing_; }
+    const std::vector<std::string>& recents() const { return recents_; }
+    bool isScanning() const { return isScanning_; }
+    const std::string& userHome() const { return environment_.userHome; }
+
+    // The helpers, one per concern.
+    AccessFlow& access() { return *access_; }
+    const AccessFlow& access() const { return *access_; }
+    HistoryComparison& history() { return *history_; }
+    const HistoryComparison& history() const { return *history_; }
+    const BreakdownState& breakdown() const { return *breakdown_; }
+    AdvisorState& advisor() { return *advisor_; }
+    const AdvisorState& advisor() const { return *advisor_; }
+    LiveUpdates& liveUpdates() { return *live_; }
+    const LiveUpdates& liveUpdates() const { return *live_; }
+    AgentsState& agents() { return *agents_; }
+    const AgentsState& agents() const { return *agents_; }
+    ApplyState& applying() { return *apply_; }
+    const ApplyState& applying() const { return *apply_; }
+
+    void setMeasure(Measure measure);
+    void setSortOrder(std::vector<SortComparator> order);
+    void setSelection(NodeSet selection);
+    void setHoverIndex(std::optional<int> index);
+    void setInfoItem(Node::Ptr node);
+    void setSearchText(const QString& text);
+    void setSidebarSelection(std::optional<std::string> path);
+    void setInspectorShown(bool shown);
+    void setInspectorTab(InspectorTab tab);
+    void setNotice(std::optional<QString> notice);
+    void setAccessBannerDismissed(bool dismissed);
+    void setZoomFrom(std::optional<QRectF> rect);
+    void setPreviewURL(std::optional<QUrl> url);
+    void setVolumes(std::vector<platform::Volume> volumes);
+    void setExplainingSharing(bool explaining);
+
+    // Navigation and selection.
+    void open(const Node::Ptr& node, std::optional<QRectF> zoom = std::nullopt);
+    void back();
+    void forward();
+    void up();
+    void activate(const Node::Ptr& node);
+    void show(const Node::Ptr& node);
+    void show(const std::string& relativePath);
+    bool exists(const std::string& relativePath) const;
+
+    // Derived values, computed on each read.
+    std::vector<Node::Ptr> rows() const;
+    std::vector<Node::Ptr> searchResults() const;
+    std::vector<Node::Ptr> nodes(const NodeSet& identities) const;
+    std::vector<Node::Ptr> selectedNodes() const;
+    std::vector<KindTotal> kindTotals() const;
+    QString subtitle() const;
+    QIcon icon(const Node& node);
+    std::optional<double> scanFraction() const;
+    bool showAccessBanner() const;
+    // The protected folders the shown scan met and left out: the skip list also names folders
+    // that do not exist here.
+    int64_t skippedFolderCount() const;
+    int64_t freeSpace() const;
+    // Whether the shown scan is of a whole disk rather than a folder.
+    bool isWholeDiskScan() const;
+
+    // The laid-out tiles of the current folder for a map of this size, cached until the
+    // folder, the tree version, the measure or the size changes.
+    const std::vector<TreemapTile>& tiles(double width, double height);
+    const TreemapTile* hoveredTile() const;
+
+    // Item commands.
+    void previewSelection();
+    // Shows a file or folder in the preview window, replacing what it shows; nothing for
+    // pseudo nodes.
+    void preview(const Node& node);
+    void copyPaths(const std::vector<Node::Ptr>& nodes) const;
+    void reveal(const std::vector<Node::Ptr>& nodes) const;
+    void revealPaths(const std::vector<std::string>& paths) const;
+    // Selects the item at an absolute path of the shown tree in the map and the table.
+    void showPath(const std::string& path);
+
+    // Applying. The confirmation opens when something is ticked, nothing is being applied and
+    // no scan runs; confirming applies the ticked steps.
+    void askToApply();
+    void applyChecked();
+    // Puts back what a recent action did.
+    void undo(const std::string& recentActionId);
+    // Asks to confirm moving the nodes to the Trash (refused for pseudo nodes, the root and
+    // what is still being scanned); confirming moves them.
+    void askToTrash(const std::vector<Node::Ptr>& nodes);
+    void confirmTrash();
+
+    // Deletes the shown disk's local snapshots, then reloads its breakdown.
+    void deleteLocalSnapshots();
+
+    // Scan driving.
+    // Measures a folder again: the given one, else the open one, in place; the root by a new
+    // scan of the same location.
+    void rescan(const Node::Ptr& node = nullptr);
+    // Cancels the running scan; what was measured so far stays shown.
+    void stopScanning();
+    // A folder of the shown tree whose data is partly shared with copies, the one sharing the
+    // most, to explain shared space with; nullptr when no folder shares anything.
+    Node::Ptr sharingExample() const;
+    // Takes its own copy of the path: callers may pass one that the new scan frees, as the
+    // shown session's own path.
+    void scan(std::string path, std::optional<std::string> name = std::nullopt);
+    // Asks for access before scanning `thenScan` (by default the shown scan again, else the
+    // home folder).
+    void askForAccess(std::optional<std::string> thenScan = std::nullopt,
+                      std::optional<std::string> name = std::nullopt);
+    // The launch argument: scans its path (a leading "~" is the home folder) the first time
+    // it is called, when the path exists.
+    void scanLaunchPath(const std::string& path);
+
+    // The AI agent hand-off.
+    // The report of the open folder; nothing when no tree is shown.
+    std::optional<AgentReport> makeReport() const;
+    // The "agentPrompt" setting when it holds more than white space, else the standard prompt.
+    std::string agentPrompt() const;
+    // The user picked a target (none: copy the report): shares at once once the user has said
+    // not to ask again, otherwise asks to confirm first. Nothing without a tree.
+    void ask(std::optional<AgentTarget> target);
+    // Hands the report over and shows the outcome as the notice (for a terminal agent once its
+    // terminal has been watched for a moment). Nothing without a tree.
+    void share(std::optional<AgentTarget> target);
+    // Saves the report as a hand-off would and opens it in the default Markdown viewer.
+    void showReport();
+
+    // Runs after every change of the shown tree.
+    void treeChanged();
+
+    // Whether a finished scan shares enough space between copies to explain it: a twentieth of
+    // a tree above 20 GB, otherwise 1 GB.
+    static bool sharingWorthExplaining(int64_t size, int64_t unique);
+
+Q_SIGNALS:
+    void sessionChanged();
+    void currentChanged();
+    void versionChanged();
+    void stacksChanged();
+    void selectionChanged();
+    void hoverIndexChanged();
+    void infoItemChanged();
+    void sortOrderChanged();
+    void measureChanged();
+    void sidebarSelectionChanged();
+    void noticeChanged();
+    void accessBannerDismissedChanged();
+    void volumesChanged();
+    void inspectorShownChanged();
+    void inspectorTabChanged();
+    void searchTextChanged();
+    void previewURLChanged();
+    void zoomFromChanged();
+    void isExplainingSharingChanged();
+    void recentsChanged();
+    void isScanningChanged();
+
+private:
+    struct TileCache {
+        std::string key;
+        std::vector<TreemapTile> tiles;
+    };
+
+    void goTo(const Node::Ptr& node);
+    // After a folder was walked again in place: the open folder, left out of the tree with
+    // everything beneath the walked one, becomes its new node or the nearest folder still there.
+    void followWalkedFolders();
+    // Back and forward: leave for the last folder of `from`, keeping the current one in `to`.
+    void step(std::vector<Node::Ptr>& from, std::vector<Node::Ptr>& to);
+    // The node at a path relative to the scanned root ("" for the root), or nullptr.
+    Node* nodeAt(const std::string& relativePath) const;
+    void setCurrent(Node::Ptr node);
+    void start(std::string path, std::optional<std::string> name);
+    // The session that measures `path`: a walk, or in the demonstration the generated home.
+    std::shared_ptr<ScanSession> makeSession(const std::string& path,
+                                             std::optional<std::string> name) const;
+    // In the demonstration nothing on the disk may change: says so, and answers true.
+    bool refusedInDemonstration();
+    void resetPerScanState(const std::shared_ptr<ScanSession>& session);
+    void remember(const std::string& path);
+    void scanFinished(const Node::Ptr& root);
+    void introduceSharing(const Node& root);
+    void setIsScanning(bool scanning);
+    void scheduleTreeChange();
+    const platform::Volume* volumeScanning(const std::string& path) const;
+    // The disk a goal is measured on: the scanned one, else the boot disk.
+    std::optional<platform::Volume> diskFor(const std::string& path) const;
+    bool sorts(const Node& a, const Node& b) const;
+    std::vector<Node::Ptr> sorted(std::vector<Node::Ptr> list) const;
+    bool isSandboxed() const { return static_cast<bool>(environment_.askFolderAccess); }
+    // The open folder's name for sentences about the report; empty without a tree.
+    std::string scopeName() const;
+
+    AppEnvironment environment_;
+    std::shared_ptr<ScanSession> session_;
+    Node::Ptr current_;
+    std::string currentPath_;
+    int64_t version_ = 0;
+    std::vector<Node::Ptr> backStack_;
+    std::vector<Node::Ptr> forwardStack_;
+    NodeSet selection_;
+    std::optional<int> hoverIndex_;
+    Node::Ptr infoItem_;
+    std::vector<SortComparator> sortOrder_{SortComparator{}};
+    Measure measure_ = Measure::allocated;
+    std::optional<std::string> sidebarSelection_;
+    std::optional<QString> notice_;
+    bool accessBannerDismissed_ = false;
+    std::vector<platform::Volume> volumes_;
+    bool inspectorShown_ = true;
+    InspectorTab inspectorTab_ = InspectorTab::advisor;
+    std::chrono::steady_clock::time_point volumesRead_{};
+    QString searchText_;
+    std::optional<QUrl> previewURL_;
+    std::optional<QRectF> zoomFrom_;
+    bool isExplainingSharing_ = false;
+    std::vector<std::string> recents_;
+    std::optional<TileCache> tileCache_;
+    std::map<QString, QIcon> iconCache_;
+    AccessFlow* access_;
+    HistoryComparison* history_;
+    BreakdownState* breakdown_;
+    AdvisorState* advisor_;
+    LiveUpdates* live_;
+    AgentsState* agents_;
+    ApplyState* apply_;
+    bool isScanning_ = false;
+    bool launchPathScanned_ = false;
+    QTimer treeChangeTimer_;
+    std::chrono::steady_clock::time_point lastTreeChange_{};
+};
+
+} // namespace tavelin

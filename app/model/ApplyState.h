@@ -1,0 +1,159 @@
+#pragma once
+
+// The applying half of a window's model: the confirmation of the ticked steps, the batch that
+// carries them out one after another, the report of what was freed, the recent actions with
+// their undo, and moving items of the map to the Trash.
+//
+// The steps run in one task on the worker pool, never on the UI thread; each result comes back
+// to the UI thread as it is done, and the tree is brought up to date once all are. A batch
+// outlives a closed window: the pool finishes it before it goes. Freed space is the growth of
+// the scanned disk's free space over the batch, never the executor's estimate.
+//
+// Lives on the UI thread, owned by the window's AppModel; `changed` follows every change of its
+// state. What it has for the model comes back as signals: `reported` with each report, `notice`
+// after a move to the Trash, `trashed` with the nodes that left, `treeChanged` after a batch.
+
+#include "executor/RecentAction.h"
+#include "model/AdvisorState.h"
+#include "model/AppliedResult.h"
+#include "platform/Trash.h"
+#include "scan/ScanSession.h"
+#include "util/MainQueue.h"
+#include "util/WorkerPool.h"
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tavelin {
+
+class ApplyState : public QObject {
+    Q_OBJECT
+public:
+    struct Services {
+        std::shared_ptr<MainQueue> queue;
+        std::shared_ptr<WorkerPool> pool;
+        // Free bytes of the disk holding the scan (of "/" without one), 0 when unknown.
+        std::function<int64_t()> freeSpace;
+        // Carries one action out; runs on a worker thread.
+        std::function<AppliedResult(const AdvisorAction&)> apply;
+        // Moves one item to the Trash; runs on a worker thread.
+        std::function<platform::TrashOutcome(const std::string&)> moveToTrash;
+        // The home Trash, measured again once it was emptied.
+        std::string trashFolder;
+
+        // This machine's executor and Trash.
+        static Services live(std::shared_ptr<MainQueue> queue, std::shared_ptr<WorkerPool> pool,
+                             std::function<int64_t()> freeSpace, bool sandboxed);
+    };
+
+    ApplyState(Services services, AdvisorState& advisor, QObject* parent = nullptr);
+
+    // A new scan is shown: open confirmations close. Recent actions stay.
+    void reset(std::shared_ptr<ScanSession> session);
+
+    bool isApplying() const { return isApplying_; }
+    bool isConfirmingApply() const { return isConfirmingApply_; }
+    const std::optional<QString>& applyReport() const { return applyReport_; }
+    // Newest first.
+    const std::vector<RecentAction>& recentActions() const { return recentActions_; }
+    bool isUndoing(const std::string& id) const { return undoing_.contains(id); }
+    const std::vector<Node::Ptr>& trashCandidates() const { return trashCandidates_; }
+    bool isConfirmingTrash() const { return isConfirmingTrash_; }
+
+    // Opens the confirmation when something is ticked and nothing is being applied.
+    void askToApply();
+    void setConfirmingApply(bool confirming);
+    // "Apply 1 step?", "Apply 3 steps?".
+    QString applyTitle() const;
+    // What the ticked steps do, in one sentence: "Move 1 item to the Trash and empty the Trash
+    // for good.". Steps that only guide are never mentioned.
+    QString applySummary() const;
+    bool applyIncludesPermanentDelete() const;
+    static QString summary(const std::vector<Candidate>& candidates);
+
+    // Carries the candidates out in order. Nothing for none, or while a batch runs.
+    void apply(std::vector<Candidate> candidates);
+    // "Freed 1.2 GB (expected 1.3 GB)." and what else the user should read: the Trash and
+    // snapshots when much less came back than expected, pending notes, the first three errors.
+    static QString report(int64_t freed, int64_t expected, const std::vector<std::string>& pending,
+                          const std::vector<std::string>& errors);
+
+    // Puts back what a recent action did. Nothing for an entry that is gone, has no undo, or
+    // is being put back already.
+    void undo(const std::string& id);
+
+    // Whether the nodes may be moved to the Trash: not none, nor the small-files and remainder
+    // blocks, a scan's root, or anything still being scanned.
+    static bool canTrash(const std::vector<Node::Ptr>& nodes);
+    // Asks to confirm moving the nodes to the Trash, when they may go.
+    void askToTrash(std::vector<Node::Ptr> nodes);
+    // Closing the confirmation forgets the nodes.
+    void setConfirmingTrash(bool confirming);
+    // "Move “a” (1.2 GB) to the Trash?", "Move 3 items (4 GB) to the Trash?".
+    QString trashPrompt() const;
+    void confirmTrash();
+
+Q_SIGNALS:
+    void changed();
+    void reported(const QString& report);
+    void notice(const QString& text);
+    void trashed(const std::vector<Node::Ptr>& nodes);
+    void treeChanged();
+
+private:
+    struct Batch {
+        std::shared_ptr<ScanSession> session;
+        std::vector<Candidate> candidates;
+        int64_t expected = 0;
+        int64_t before = 0;
+        std::vector<std::string> errors{};
+        std::vector<std::string> pending{};
+        std::vector<Candidate> applied{};
+        std::vector<std::string> landed{};
+    };
+    struct TrashMove {
+        std::vector<std::string> moved;
+        std::vector<std::string> landed;
+        int error = 0;
+    };
+
+    void stepDone(size_t index, AppliedResult result);
+    void batchDone();
+    void afterApplying(const Batch& batch);
+    void undone(const std::string& id, std::optional<std::string> error);
+    void finishTrash(const std::vector<std::pair<std::string, int64_t>>& asked,
+                     const TrashMove& move);
+    // Removes the node at each path from the tree when it is there.
+    void removeFromTree(const std::vector<std::string>& paths);
+    // Measures the folders again (a folder of the tree walked whole, any other path by listing
+    // its folder), then asks the advisor for a pass.
+    void remeasure(const std::vector<std::string>& paths);
+    // Lists the folder of each path again, when the tree has it, then asks for a pass.
+    void remeasureParents(const std::vector<std::string>& paths);
+    void measureAgain(const std::set<Node::Ptr>& walks,
+                      const std::vector<std::string>& listParentsOf);
+
+    Services services_;
+    AdvisorState& advisor_;
+    std::shared_ptr<ScanSession> session_;
+    bool isApplying_ = false;
+    bool isConfirmingApply_ = false;
+    std::optional<QString> applyReport_;
+    std::vector<RecentAction> recentActions_;
+    // Where each recent action's items went, to measure those folders again after an undo.
+    std::map<std::string, std::vector<std::string>> landedBy_;
+    std::set<std::string> undoing_;
+    std::vector<Node::Ptr> trashCandidates_;
+    bool isConfirmingTrash_ = false;
+    std::optional<Batch> batch_;
+};
+
+} // namespace tavelin

@@ -1,0 +1,88 @@
+#include "shell/SettingsWindow.h"
+
+#include "report/AgentPrompt.h"
+#include "watch/NotificationSettings.h"
+#include "widgets/CaptionLabel.h"
+#include "widgets/SettingsKeys.h"
+#include "widgets/Texts.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QVBoxLayout>
+
+namespace tavelin {
+namespace {
+
+constexpr int kPromptHeight = 150;
+
+QFrame* divider(QWidget* parent) {
+    auto* line = new QFrame(parent);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
+}
+
+QCheckBox* settingSwitch(const QString& title, const char* key, QWidget* parent) {
+    auto* box = new QCheckBox(title, parent);
+    box->setChecked(QSettings().value(key, true).toBool());
+    QObject::connect(box, &QCheckBox::toggled, box,
+                     [key](bool on) { QSettings().setValue(key, on); });
+    return box;
+}
+
+} // namespace
+
+SettingsWindow::SettingsWindow(Notifications& notifications, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , prompt_(new QPlainTextEdit(this))
+    , standardPrompt_(new QPushButton(QStringLiteral("Use the Standard Prompt"), this))
+    , tray_(settingSwitch(linuxText("Show free space in the menu bar"),
+                          SettingsKeys::showMenuBarExtra, this))
+    , live_(settingSwitch(QStringLiteral("Update the map as files change"),
+                          SettingsKeys::liveUpdates, this)) {
+    setWindowTitle(QStringLiteral("Tavelin Settings"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(agentSection());
+    layout->addWidget(tray_);
+    layout->addWidget(captionLabel(
+        linuxText("Warns with a triangle when your startup disk has less than 10% free (at most "
+                  "50 GB). Tavelin keeps running in the menu bar while it’s on."),
+        this));
+    layout->addWidget(divider(this));
+    layout->addWidget(new NotificationSettings(notifications, this));
+    layout->addWidget(divider(this));
+    layout->addWidget(live_);
+    layout->addWidget(captionLabel(QStringLiteral("After a scan, folders that change on disk are "
+                                                  "measured again, so the map stays current."),
+                                   this));
+    layout->addStretch();
+    resize(520, sizeHint().height());
+
+    connect(tray_, &QCheckBox::toggled, this, &SettingsWindow::trayItemToggled);
+    connect(live_, &QCheckBox::toggled, this, &SettingsWindow::liveUpdatesToggled);
+}
+
+QWidget* SettingsWindow::agentSection() {
+    auto* section = new QGroupBox(QStringLiteral("Ask an Agent"), this);
+    prompt_->setPlainText(QSettings().value(SettingsKeys::agentPrompt).toString());
+    // An empty editor sends the standard prompt; shown greyed, so the user sees what goes.
+    prompt_->setPlaceholderText(QString::fromStdString(AgentPrompt::standard()));
+    prompt_->setFixedHeight(kPromptHeight);
+    connect(prompt_, &QPlainTextEdit::textChanged, this,
+            [this] { QSettings().setValue(SettingsKeys::agentPrompt, prompt_->toPlainText()); });
+    connect(standardPrompt_, &QPushButton::clicked, this,
+            [this] { prompt_->setPlainText(QString::fromStdString(AgentPrompt::standard())); });
+    auto* layout = new QVBoxLayout(section);
+    layout->addWidget(prompt_);
+    layout->addWidget(captionLabel(
+        QStringLiteral("Sent with Tavelin’s report when you ask an AI agent about a folder."),
+        section));
+    layout->addWidget(standardPrompt_, 0, Qt::AlignLeft);
+    return section;
+}
+
+} // namespace tavelin

@@ -1,0 +1,261 @@
+#include "model/AdvisorState.h"
+
+#include "app/ModelFixture.h"
+#include "support/TmpfsMount.h"
+#include "util/ManualQueue.h"
+
+#include <QSettings>
+#include <QTest>
+#include <atomic>
+#include <gtest/gtest.h>
+
+using namespace tavelin;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int64_t GB = 1'000'000'000;
+
+Candidate step(std::string id, Rung rung, int64_t freed, std::string detector = "test",
+               std::optional<Project> project = std::nullopt) {
+    return Candidate({.id = id,
+                      .detector = std::move(detector),
+                      .title = "Title " + id,
+                      .category = AdvisorCategory::caches,
+                      .rung = rung,
+                      .action = AdvisorAction::trash({"/x/" + id}),
+                      .freed = freed,
+                      .project = std::move(project),
+                      .confidence = 1});
+}
+
+// A quick detector that finds what it is given and moves the test's clock on while it runs.
+class ClockDetector final : public Detector {
+public:
+    ClockDetector(std::atomic<int64_t>& clock, std::atomic<int64_t>& advance)
+        : clock_(clock)
+        , advance_(advance) {}
+    std::string id() const override { return "clock"; }
+    std::vector<Candidate> candidates(const AdvisorContext&) const override {
+        clock_ += advance_;
+        return {};
+    }
+
+private:
+    std::atomic<int64_t>& clock_;
+    std::atomic<int64_t>& advance_;
+};
+
+struct AdvisorStateTest : test::ModelFixture {
+    std::shared_ptr<ManualQueue> queue = std::make_shared<ManualQueue>();
+    std::shared_ptr<WorkerPool> pool = std::make_shared<WorkerPool>(2);
+    std::atomic<int64_t> millis = 1'000'000;
+    std::atomic<int64_t> advance = 0;
+    std::optional<platform::Volume> disk;
+
+    void TearDown() override { Advisor::resetDetectors(); }
+
+    AdvisorState::Clock::time_point now() const {
+        return AdvisorState::Clock::time_point(std::chrono::milliseconds(millis.load()));
+    }
+
+    std::unique_ptr<AdvisorState> make() {
+        return std::make_unique<AdvisorState>(
+            AdvisorState::Services{.queue = queue,
+                                   .pool = pool,
+                                   .home = home.root().string(),
+                                   .diskFor = [this](const std::string&) { return disk; },
+                                   .clock = [this] { return now(); }});
+    }
+
+    // A session over the fixture tree, started but kept running: nothing runs its UI work.
+    std::shared_ptr<ScanSession> runningSession() {
+        tree.file("a/file", 10'000);
+        auto session = std::make_shared<ScanSession>(tree.root().string(), std::nullopt, PathSet{},
+                                                     std::nullopt, 1'000'000,
+                                                     ScanSession::Context{queue, pool, 2});
+        session->start();
+        return session;
+    }
+};
+
+} // namespace
+
+TEST_F(AdvisorStateTest, PassesDuringAScanAreSpacedByTwentyTimesTheirLength) {
+    Advisor::setQuickDetectors({std::make_shared<ClockDetector>(millis, advance)});
+    auto state = make();
+    auto session = runningSession();
+    state->reset(session);
+
+    advance = 500;
+    auto started = now();
+    state->duringScan();
+    ASSERT_TRUE(state->interimRunning());
+    EXPECT_TRUE(session->isPaused()) << "the tree stays still while a pass reads it";
+    ASSERT_TRUE(queue->runUntil([&] { return !state->interimRunning(); }, 5s));
+    EXPECT_EQ(state->nextInterim(), started + 500ms + 10s);
+
+    state->duringScan();
+    EXPECT_FALSE(state->interimRunning()) << "not due yet";
+
+    millis += 10'500;
+    advance = 100;
+    started = now();
+    state->duringScan();
+    ASSERT_TRUE(queue->runUntil([&] { return !state->interimRunning(); }, 5s));
+    EXPECT_EQ(state->nextInterim(), started + 100ms + 3s) << "3 s at least";
+    session->cancel();
+}
+
+TEST_F(AdvisorStateTest, AResultForAReplacedScanIsDropped) {
+    Advisor::setQuickDetectors({std::make_shared<ClockDetector>(millis, advance)});
+    auto state = make();
+    auto first = runningSession();
+    state->reset(first);
+    state->duringScan();
+    auto second =
+        std::make_shared<ScanSession>(tree.root().string(), std::nullopt, PathSet{}, std::nullopt,
+                                      1'000'000, ScanSession::Context{queue, pool, 2});
+    state->reset(second);
+    state->adopt({step("new", Rung::lossless, GB)});
+    ASSERT_TRUE(queue->runUntil([&] { return !first->isPaused(); }, 5s))
+        << "the old scan's tree is released";
+    EXPECT_EQ(state->candidates().size(), 1u) << "its empty result did not replace the new one";
+    EXPECT_EQ(state->nextInterim(), AdvisorState::Clock::time_point{});
+    first->cancel();
+}
+
+TEST_F(AdvisorStateTest, LaterAdoptionsAddNewPlannedStepsButKeepTheUsersTicks) {
+    auto state = make();
+    state->adopt({step("a", Rung::lossless, GB), step("b", Rung::lossless, GB),
+                  step("review", Rung::review, GB)});
+    EXPECT_EQ(state->checked(), (std::set<std::string>{"a", "b"}));
+
+    state->setChecked("a", false);
+    state->setChecked("review", true);
+    state->adopt({step("a", Rung::lossless, GB), step("b", Rung::lossless, GB),
+                  step("review", Rung::review, GB), step("c", Rung::lossless, GB)});
+    EXPECT_EQ(state->checked(), (std::set<std::string>{"b", "c", "review"}));
+
+    state->adopt({step("b", Rung::lossless, GB)});
+    EXPECT_EQ(state->checked(), std::set<std::string>{"b"}) << "gone candidates lose their ticks";
+}
+
+TEST_F(AdvisorStateTest, TheGoalFollowsTheDiskUntilTheUserPicksOne) {
+    auto state = make();
+    auto session = runningSession();
+    state->reset(session);
+    disk = platform::Volume{};
+    disk->total = 500 * GB;
+    disk->free = 40 * GB;
+    state->adopt({});
+    EXPECT_EQ(state->goal(), Goal::bytes(50 * GB));
+    disk->free = 80 * GB;
+    state->adopt({});
+    EXPECT_EQ(state->goal(), Goal::asMuchAsSafe());
+
+    state->setGoal(Goal::bytes(25 * GB));
+    disk->free = 1 * GB;
+    state->adopt({step("a", Rung::lossless, 30 * GB)});
+    EXPECT_EQ(state->goal(), Goal::bytes(25 * GB));
+    EXPECT_TRUE(state->plan()->reachesGoal);
+    session->cancel();
+}
+
+TEST_F(AdvisorStateTest, HiddenEntriesPersistAndCanBeShownAgain) {
+    Project app{"/home/u/Projects/app", "app"};
+    std::vector<Candidate> found{step("a", Rung::lossless, GB),
+                                 step("b", Rung::lossless, GB, "tmp"),
+                                 step("c", Rung::lossless, GB, "test", app)};
+    {
+        auto state = make();
+        state->adopt(found);
+        state->hideCandidate(found[0]);
+        state->hideDetector(found[1]);
+        state->hideProject(app.root);
+        EXPECT_TRUE(state->visible().empty());
+        EXPECT_TRUE(state->checked().empty());
+    }
+    EXPECT_EQ(QSettings().value("hiddenDetectors").toStringList(), QStringList{"tmp"});
+    auto state = make();
+    state->adopt(found);
+    EXPECT_TRUE(state->visible().empty()) << "hidden sets survive a restart";
+    auto entries = state->hiddenEntries();
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].key, "project:/home/u/Projects/app");
+    EXPECT_EQ(entries[0].label, "Project app");
+    EXPECT_EQ(entries[1].key, "detector:tmp");
+    EXPECT_EQ(entries[1].label, "Title b");
+    EXPECT_EQ(entries[2].key, "candidate:a");
+
+    state->unhide("detector:tmp");
+    state->unhide("project:/home/u/Projects/app");
+    EXPECT_EQ(state->visible().size(), 2u);
+    EXPECT_TRUE(QSettings().value("hiddenProjects").toStringList().isEmpty());
+    EXPECT_EQ(QSettings().value("hiddenCandidates").toStringList(), QStringList{"a"});
+}
+
+TEST_F(AdvisorStateTest, BlockedAndGuideStepsCanBeTickedButAreNeverApplied) {
+    auto state = make();
+    auto blocked = step("blocked", Rung::lossless, GB);
+    blocked.blocked = "Quit the app first.";
+    auto guide = step("guide", Rung::lossless, GB);
+    guide.action = AdvisorAction::guide("file:///", "Look");
+    state->adopt({blocked, guide, step("ok", Rung::lossless, GB)});
+    EXPECT_EQ(state->checked(), std::set<std::string>{"ok"});
+    state->setChecked("blocked", true);
+    state->setChecked("guide", true);
+    ASSERT_EQ(state->checkedCandidates().size(), 1u);
+    EXPECT_EQ(state->checkedCandidates()[0].id, "ok");
+}
+
+// An unmounted drive's mount point is an empty folder on the system disk.
+TEST_F(AdvisorStateTest, MovingToAnotherDriveRefusesAFolderOnTheItemsOwnDisk) {
+    auto state = make();
+    Candidate movie = step("movie", Rung::review, GB);
+    movie.action = AdvisorAction::trash({tree.file("old.mov", 10)});
+    state->adopt({movie});
+    EXPECT_EQ(state->redirectToDrive(movie, tree.folder("backup")),
+              "“backup” is on the same disk as “old.mov”. Choose a folder on another drive.");
+    EXPECT_TRUE(state->archiveOverrides().empty());
+
+    test::TmpfsMount drive(tree.path("drive"), 1 << 20);
+    if (!drive.mounted())
+        GTEST_SKIP() << drive.whyNot();
+    EXPECT_EQ(state->redirectToDrive(movie, drive.string()), std::nullopt);
+    EXPECT_EQ(state->archiveOverrides().at("movie"), ArchiveDestination::drive(drive.string()));
+}
+
+TEST_F(AdvisorStateTest, LayoutGroupsProjectsBySizeAndCategoriesInOrder) {
+    auto state = make();
+    Project small{"/p/small", "small"};
+    Project big{"/p/big", "big"};
+    auto downloads = step("d", Rung::review, GB);
+    downloads.category = AdvisorCategory::downloads;
+    state->adopt({step("cheap-small", Rung::lossless, GB), step("dear-big", Rung::review, 9 * GB),
+                  step("cheap-big", Rung::lossless, 5 * GB), downloads,
+                  step("s1", Rung::lossless, GB, "t", small),
+                  step("b1", Rung::lossless, 2 * GB, "t", big)});
+    auto layout = state->layout();
+    ASSERT_EQ(layout.categories.size(), 2u);
+    EXPECT_EQ(std::get<AdvisorCategory>(layout.categories[0].owner), AdvisorCategory::downloads);
+    std::vector<std::string> caches;
+    for (const Candidate* candidate : layout.categories[1].candidates)
+        caches.push_back(candidate->id);
+    EXPECT_EQ(caches, (std::vector<std::string>{"cheap-big", "cheap-small", "dear-big"}));
+    ASSERT_EQ(layout.projects.size(), 2u);
+    EXPECT_EQ(std::get<Project>(layout.projects[0].owner).name, "big");
+}
+
+TEST_F(AdvisorStateTest, AScanOfAFolderEndsWithItsSuggestions) {
+    Advisor::resetDetectors();
+    home.file("Projects/app/package.json", 100);
+    home.file("Projects/app/node_modules/left-pad/index.js", 3'000'000);
+    auto model = makeModel();
+    ASSERT_TRUE(scanned(*model, home.root().string()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model->advisor().interimRunning(); }, 10000));
+    ASSERT_FALSE(model->advisor().candidates().empty());
+    EXPECT_EQ(model->advisor().candidates()[0].paths(),
+              std::vector<std::string>{home.path("Projects/app/node_modules")});
+    EXPECT_FALSE(model->session()->isPaused());
+}

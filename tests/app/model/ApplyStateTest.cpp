@@ -1,0 +1,368 @@
+#include "model/ApplyState.h"
+
+#include "app/ModelFixture.h"
+#include "map/TreemapView.h"
+#include "platform/Trash.h"
+#include "support/BtrfsImage.h"
+#include "support/TrashRecords.h"
+#include "window/AdvisorPane.h"
+#include "window/DetailDialogs.h"
+#include "window/ItemTable.h"
+#include "window/MainWindow.h"
+#include "window/RecentActionsList.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QTest>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace tavelin;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int64_t GB = 1'000'000'000;
+
+Candidate step(const std::string& id, AdvisorAction action, int64_t freed = 1'000'000) {
+    return Candidate({.id = id,
+                      .detector = "test",
+                      .title = "Title " + id,
+                      .category = AdvisorCategory::caches,
+                      .rung = Rung::lossless,
+                      .action = std::move(action),
+                      .freed = freed,
+                      .confidence = 1});
+}
+
+Candidate trashing(const std::string& id, std::vector<std::string> paths) {
+    return step(id, AdvisorAction::trash(std::move(paths)));
+}
+
+struct ApplyStateTest : test::ModelFixture {
+    void SetUp() override {
+        ModelFixture::SetUp();
+        test::clearHomeTrash();
+    }
+
+    // Offers exactly these candidates, all ticked.
+    static void offer(AppModel& model, std::vector<Candidate> candidates) {
+        model.advisor().adopt(candidates);
+        for (const Candidate& candidate : candidates)
+            model.advisor().setChecked(candidate.id, true);
+    }
+
+    static bool applied(AppModel& model) {
+        model.applyChecked();
+        return QTest::qWaitFor([&] { return !model.applying().isApplying(); }, 20000);
+    }
+
+    static std::string report(const AppModel& model) {
+        return model.applying().applyReport().value_or(QString()).toStdString();
+    }
+
+    static Node* nodeAt(const AppModel& model, const std::string& path) {
+        return model.session()->root()->descendant(path);
+    }
+};
+
+TEST(ApplySummary, CountsEachKindInAFixedOrderAndNeverMentionsGuides) {
+    EXPECT_EQ(ApplyState::summary({trashing("a", {"/a"}), step("e", AdvisorAction::emptyTrash())}),
+              "Move 1 item to the Trash and empty the Trash for good.");
+    EXPECT_EQ(ApplyState::summary({step("t", AdvisorAction::runTool({})),
+                                   step("g", AdvisorAction::guide("u", "i")), trashing("a", {"/a"}),
+                                   trashing("b", {"/b"}),
+                                   step("m", AdvisorAction::mergeDuplicates("/k", {"/c"})),
+                                   step("t2", AdvisorAction::runTool({}))}),
+              "Move 2 items to the Trash, merge 1 set of duplicates, and run 2 clean-ups.");
+    EXPECT_EQ(ApplyState::summary(
+                  {step("o", AdvisorAction::makeOnlineOnly({"/o"}, {})),
+                   step("v", AdvisorAction::archive({"/v"}, ArchiveDestination::drive("/d")))}),
+              "Make 1 item online-only and move 1 item to other storage.");
+    EXPECT_EQ(ApplyState::summary({step("g", AdvisorAction::guide("u", "i"))}), "");
+}
+
+TEST(ApplyReport, SaysWhatCameBackWhatWasExpectedAndTheFirstThreeErrors) {
+    EXPECT_EQ(ApplyState::report(0, 2 * GB, {}, {"A: one.", "B: two.", "C: three.", "D: four."})
+                  .toStdString(),
+              "Freed Zero KB (expected 2 GB). Items in the Trash still use space until it’s "
+              "emptied, and snapshots can hold deleted files for a while. A: one. B: two. C: "
+              "three.");
+    EXPECT_EQ(
+        ApplyState::report(1 * GB, 5 * GB, {"2 files are still uploading."}, {}).toStdString(),
+        "Freed 1 GB (expected 5 GB). Items in the Trash still use space until it’s "
+        "emptied, and snapshots can hold deleted files for a while. 2 files are still "
+        "uploading.");
+    // Missing the expectation by less than a gigabyte is not worth a word.
+    EXPECT_EQ(ApplyState::report(4'000'000'001, 5 * GB, {}, {}).toStdString(),
+              "Freed 4 GB (expected 5 GB).");
+    EXPECT_EQ(ApplyState::report(4 * GB, 5 * GB, {}, {}).toStdString(),
+              "Freed 4 GB (expected 5 GB).");
+}
+
+TEST_F(ApplyStateTest, ConfirmationNamesTheStepsAndWarnsBeforeEmptyingTheTrash) {
+    tree.file("a", 10'000);
+    MainWindow window(makeModel(), {});
+    AppModel& model = window.model();
+    model.askToApply();
+    EXPECT_FALSE(model.applying().isConfirmingApply()) << "nothing ticked";
+    ASSERT_TRUE(scanned(model, tree.root().string()));
+    offer(model, {trashing("a", {tree.path("a")}), step("empty", AdvisorAction::emptyTrash())});
+    model.askToApply();
+    ASSERT_TRUE(model.applying().isConfirmingApply());
+    QMessageBox* box = window.dialogs().applyConfirmation();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), "Apply 2 steps?");
+    EXPECT_EQ(box->informativeText(), "Move 1 item to the Trash and empty the Trash for good. "
+                                      "Emptying the Trash can’t be undone.");
+    QStringList buttons;
+    for (QAbstractButton* button : box->buttons())
+        buttons << button->text();
+    EXPECT_TRUE(buttons.contains("Apply and Empty Trash")) << buttons.join(",").toStdString();
+    EXPECT_NE(box->defaultButton()->text(), "Apply and Empty Trash");
+    box->reject();
+    EXPECT_FALSE(model.applying().isConfirmingApply());
+    EXPECT_TRUE(fs::exists(tree.path("a"))) << "cancelling applies nothing";
+
+    model.advisor().setChecked("empty", false);
+    model.askToApply();
+    box = window.dialogs().applyConfirmation();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), "Apply 1 step?");
+    EXPECT_EQ(box->informativeText(), "Move 1 item to the Trash. Things moved to the Trash can "
+                                      "be put back from Recent Actions.");
+    box->reject();
+}
+
+TEST_F(ApplyStateTest, ABatchCarriesOnPastFailuresAndReportsThemNeverAsSuccess) {
+    tree.file("keep/a", 3'000'000);
+    tree.file("half/b", 1'000'000);
+    tree.file("other", 1'000'000);
+    auto model = makeModel();
+    ASSERT_TRUE(scanned(*model, tree.root().string()));
+    // "gone" vanished since the scan; "half" loses one of its two items.
+    fs::remove(tree.path("other"));
+    offer(*model, {trashing("gone", {tree.path("other")}),
+                   trashing("half", {tree.path("half/b"), tree.path("half/missing")}),
+                   trashing("a", {tree.path("keep/a")})});
+    ASSERT_TRUE(applied(*model));
+
+    std::string line = report(*model);
+    EXPECT_TRUE(line.starts_with("Freed ")) << line;
+    EXPECT_NE(line.find("(expected 3 MB)."), std::string::npos) << line;
+    EXPECT_NE(line.find(" Title gone: Couldn't move “other” to the Trash."), std::string::npos)
+        << line;
+    EXPECT_NE(line.find(" Title half: Couldn't move “missing” to the Trash."), std::string::npos)
+        << line;
+    EXPECT_FALSE(fs::exists(tree.path("keep/a")));
+    EXPECT_FALSE(fs::exists(tree.path("half/b")));
+    EXPECT_EQ(nodeAt(*model, tree.path("keep/a")), nullptr) << "trashed nodes leave the tree";
+    EXPECT_EQ(nodeAt(*model, tree.path("half/b")), nullptr);
+    // Only steps that did something are recent actions; newest first.
+    const auto& recent = model->applying().recentActions();
+    ASSERT_EQ(recent.size(), 2u);
+    EXPECT_EQ(recent[0].title, "Title a");
+    EXPECT_EQ(recent[1].title, "Title half");
+    EXPECT_TRUE(recent[0].undo);
+    // What was done is no longer ticked.
+    EXPECT_FALSE(model->advisor().checked().contains("a"));
+    EXPECT_FALSE(model->advisor().checked().contains("half"));
+}
+
+TEST_F(ApplyStateTest, TheReportGoesToTheStatusLineWhenTheAdvisorTabIsNotShown) {
+    tree.file("a", 10'000);
+    auto model = makeModel();
+    ASSERT_TRUE(scanned(*model, tree.root().string()));
+    offer(*model, {trashing("a", {tree.path("a")})});
+    ASSERT_TRUE(applied(*model));
+    EXPECT_FALSE(model->notice()) << "the Advisor tab shows it";
+
+    tree.file("b", 10'000);
+    ASSERT_TRUE(scanned(*model, tree.root().string()));
+    model->setInspectorTab(InspectorTab::kinds);
+    offer(*model, {trashing("b", {tree.path("b")})});
+    ASSERT_TRUE(applied(*model));
+    ASSERT_TRUE(model->notice());
+    EXPECT_EQ(model->notice()->toStdString(), report(*model));
+}
+
+TEST_F(ApplyStateTest, PutBackRestoresTheFilesTheTreeAndTheList) {
+    tree.file("folder/a", 2'000'000);
+    MainWindow window(makeModel(), {});
+    AppModel& model = window.model();
+    ASSERT_TRUE(scanned(model, tree.root().string()));
+    int64_t before = model.session()->root()->size;
+    offer(model, {trashing("a", {tree.path("folder/a")})});
+    ASSERT_TRUE(applied(model));
+    ASSERT_FALSE(fs::exists(tree.path("folder/a")));
+
+    auto* pane = window.findChild<AdvisorPane*>();
+    ASSERT_NE(pane, nullptr);
+    const RecentActionsList& list = pane->recentActions();
+    ASSERT_EQ(list.rowTexts().size(), 1);
+    EXPECT_TRUE(list.rowTexts()[0].startsWith("Title a|1 MB · "))
+        << list.rowTexts()[0].toStdString();
+    EXPECT_TRUE(list.rowTexts()[0].endsWith("|Put Back"));
+    EXPECT_EQ(pane->reportLine().toStdString(), report(model));
+
+    list.putBackButtons().front()->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.applying().recentActions()[0].undone; }, 10000));
+    EXPECT_TRUE(fs::exists(tree.path("folder/a")));
+    EXPECT_EQ(report(model), "Put back “Title a”.");
+    EXPECT_EQ(pane->reportLine(), "Put back “Title a”.");
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return nodeAt(model, tree.path("folder/a")) != nullptr; }, 10000))
+        << "the folder is measured again";
+    EXPECT_EQ(model.session()->root()->size, before);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list.rowTexts()[0].endsWith("|Put back"); }, 2000));
+    EXPECT_TRUE(list.putBackButtons().empty());
+    model.undo(model.applying().recentActions()[0].id);
+    EXPECT_FALSE(model.applying().isUndoing(model.applying().recentActions()[0].id))
+        << "what was put back is not put back twice";
+}
+
+TEST_F(ApplyStateTest, ATrashMadeInsideTheScannedFolderIsMeasuredAtOnce) {
+    // No live updates to catch it later: the Trash is used for the first time, inside the scan.
+    QSettings().setValue("liveUpdates", false);
+    fs::path userHome = std::getenv("HOME");
+    test::TreeBuilder documents{userHome / "documents"};
+    std::string item = documents.file("report.pdf", 2'000'000);
+    auto model = makeModel();
+    ASSERT_TRUE(scanned(*model, userHome.string()));
+    ASSERT_FALSE(fs::exists(platform::homeTrash()));
+
+    offer(*model, {trashing("a", {item})});
+    ASSERT_TRUE(applied(*model));
+    std::string landed = platform::homeTrash() + "/files/report.pdf";
+    ASSERT_TRUE(fs::exists(landed));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return nodeAt(*model, landed) != nullptr; }, 10000))
+        << "the space it still takes shows where it went";
+    fs::remove_all(userHome / "documents");
+}
+
+TEST_F(ApplyStateTest, PutBackAfterTheTrashWasEmptiedSaysSoAndKeepsTheButton) {
+    tree.file("a", 10'000);
+    auto model = makeModel();
+    ASSERT_TRUE(scanned(*model, tree.root().string()));
+    offer(*model, {trashing("a", {tree.path("a")})});
+    ASSERT_TRUE(applied(*model));
+    test::clearHomeTrash();
+    const RecentAction& action = model->applying().recentActions()[0];
+    model->undo(action.id);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model->applying().isUndoing(action.id); }, 10000));
+    EXPECT_EQ(report(*model), "“a” couldn't be put back; the Trash may have been emptied.");
+    EXPECT_FALSE(model->applying().recentActions()[0].undone);
+    EXPECT_FALSE(fs::exists(tree.path("a")));
+}
+
+TEST_F(ApplyStateTest, OnlyRealItemsThatFinishedScanningCanGoToTheTrash) {
+    tree.file("a", 2'000'000);
+    tree.file("b", 1'000'000);
+    tree.file("small", 1'000);
+    auto model = makeModel();
+    ASSERT_TRUE(scanned(*model, tree.root().string()));
+    Node::Ptr root = model->session()->root();
+    model->askToTrash({root});
+    EXPECT_FALSE(model->applying().isConfirmingTrash()) << "the scan's root";
+    for (const Node::Ptr& item : root->items())
+        if (item->isPseudo()) {
+            model->askToTrash({item});
+            EXPECT_FALSE(model->applying().isConfirmingTrash()) << "a pseudo node";
+        }
+    model->askToTrash({});
+    EXPECT_FALSE(model->applying().isConfirmingTrash());
+
+    Node::Ptr a = child(root, "a");
+    Node::Ptr b = child(root, "b");
+    model->askToTrash({a, b});
+    EXPECT_EQ(model->applying().trashPrompt(), "Move 2 items (3 MB) to the Trash?");
+    model->applying().setConfirmingTrash(false);
+    EXPECT_TRUE(model->applying().trashCandidates().empty()) << "closing forgets them";
+
+    model->setSelection({a});
+    model->askToTrash({a});
+    EXPECT_EQ(model->applying().trashPrompt(), "Move “a” (2 MB) to the Trash?");
+    model->confirmTrash();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->notice().has_value(); }, 10000));
+    EXPECT_EQ(model->notice()->toStdString(),
+              "Moved 1 item (2 MB) to the Trash. Empty the Trash to get the space back.");
+    EXPECT_FALSE(fs::exists(tree.path("a")));
+    EXPECT_EQ(nodeAt(*model, tree.path("a")), nullptr);
+    EXPECT_TRUE(model->selection().empty());
+    EXPECT_TRUE(model->applying().recentActions().empty()) << "the Trash itself puts it back";
+    fs::path trashed = fs::path(platform::homeTrash()) / "files" / "a";
+    EXPECT_TRUE(fs::exists(trashed));
+}
+
+TEST_F(ApplyStateTest, AnItemThatCannotMoveIsCountedWithTheSystemsReason) {
+    tree.file("a", 1'000'000);
+    tree.file("b", 1'000'000);
+    auto model = makeModel();
+    ASSERT_TRUE(scanned(*model, tree.root().string()));
+    Node::Ptr root = model->session()->root();
+    fs::remove(tree.path("b"));
+    model->askToTrash({child(root, "a"), child(root, "b")});
+    model->confirmTrash();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->notice().has_value(); }, 10000));
+    EXPECT_EQ(model->notice()->toStdString(),
+              "Moved 1 item (1 MB) to the Trash. Empty the Trash to get the space back. "
+              "Couldn’t move 1: No such file or directory");
+}
+
+TEST_F(ApplyStateTest, DeleteKeyInTheTableAndTheMapAsksToTrashTheSelection) {
+    tree.file("a", 2'000'000);
+    tree.file("b", 2'000'000);
+    MainWindow window(makeModel(), {});
+    AppModel& model = window.model();
+    ASSERT_TRUE(scanned(model, tree.root().string()));
+    Node::Ptr a = child(model.current(), "a");
+    model.setSelection({a});
+    auto* table = window.findChild<ItemTable*>();
+    ASSERT_NE(table, nullptr);
+    QTest::keyClick(table, Qt::Key_Delete);
+    ASSERT_TRUE(model.applying().isConfirmingTrash());
+    ASSERT_NE(window.dialogs().trashConfirmation(), nullptr);
+    EXPECT_EQ(window.dialogs().trashConfirmation()->informativeText(),
+              "You can put it back from the Trash. The space is freed once you empty the Trash.");
+    window.dialogs().trashConfirmation()->reject();
+    EXPECT_FALSE(model.applying().isConfirmingTrash());
+    EXPECT_TRUE(fs::exists(tree.path("a")));
+
+    auto* map = window.findChild<TreemapView*>();
+    ASSERT_NE(map, nullptr);
+    QTest::keyClick(map, Qt::Key_Delete);
+    ASSERT_TRUE(model.applying().isConfirmingTrash());
+    EXPECT_EQ(model.applying().trashCandidates(), std::vector<Node::Ptr>{a});
+    window.dialogs().trashConfirmation()->reject();
+}
+
+TEST_F(ApplyStateTest, MergingDuplicatesOnBtrfsMeasuresTheirFolderAgain) {
+    test::BtrfsImage image(data.path());
+    if (!image.mounted())
+        GTEST_SKIP() << image.whyNot();
+    test::TreeBuilder disk(image.mountPoint() / "tree");
+    std::string keep = disk.file("one/keep", 4'000'000);
+    // Written on its own, not copied: a copy on btrfs may already share the data.
+    std::string copy = disk.file("two/copy", 4'000'000);
+    auto model = makeModel();
+    ASSERT_TRUE(scanned(*model, disk.root().string()));
+    Node* copyNode = nodeAt(*model, copy);
+    ASSERT_NE(copyNode, nullptr);
+    ASSERT_EQ(copyNode->unique, copyNode->size) << "a full copy before merging";
+    offer(*model, {step("dupes", AdvisorAction::mergeDuplicates(keep, {copy}), 4'000'000)});
+    ASSERT_TRUE(applied(*model));
+    EXPECT_EQ(report(*model).find("Title dupes:"), std::string::npos) << report(*model);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            Node* merged = nodeAt(*model, copy);
+            return merged && merged->unique == 0;
+        },
+        10000))
+        << "the copy shares its data now";
+    ASSERT_EQ(model->applying().recentActions().size(), 1u);
+    EXPECT_FALSE(model->applying().recentActions()[0].undo) << "a merge has nothing to undo";
+    model.reset();
+}
+
+} // namespace

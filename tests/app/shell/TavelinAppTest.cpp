@@ -1,0 +1,185 @@
+#include "shell/TavelinApp.h"
+
+#include "app/ModelFixture.h"
+#include "report/AgentPrompt.h"
+#include "shell/SettingsWindow.h"
+#include "shell/SingleInstance.h"
+#include "watch/FreeSpaceChart.h"
+#include "widgets/SettingsKeys.h"
+#include "window/MainWindow.h"
+#include "window/TavelinCommands.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QSettings>
+#include <QTest>
+
+using namespace tavelin;
+
+namespace {
+
+class TavelinAppTest : public test::ModelFixture {
+protected:
+    TavelinApp::Services services() {
+        TavelinApp::Services services;
+        services.modelEnvironment = [this] { return environment(); };
+        services.watch = {[] { return std::vector<platform::Volume>(); },
+                          [] { return std::chrono::system_clock::now(); }, data.path() / "Data",
+                          false};
+        // In the program, but without any bus: the desktop's services stay untouched.
+        services.notifications.inBundle = true;
+        return services;
+    }
+};
+
+} // namespace
+
+TEST_F(TavelinAppTest, AClickedWarningOpensAWindowOnTheAdvisor) {
+    TavelinApp app(services(), std::string());
+    EXPECT_TRUE(app.mainWindows().empty());
+    app.notifications().openAdvisor();
+    ASSERT_EQ(app.mainWindows().size(), 1u);
+    AppModel& model = app.mainWindows()[0]->model();
+    EXPECT_TRUE(model.inspectorShown());
+    EXPECT_EQ(model.inspectorTab(), InspectorTab::advisor);
+
+    model.setInspectorTab(InspectorTab::kinds);
+    app.notifications().openAdvisor();
+    ASSERT_EQ(app.mainWindows().size(), 1u) << "the open window is brought forward";
+    EXPECT_EQ(model.inspectorTab(), InspectorTab::advisor);
+
+    app.mainWindows()[0]->close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return app.mainWindows().empty(); }, 2000));
+    app.notifications().openAdvisor();
+    EXPECT_EQ(app.mainWindows().size(), 1u);
+}
+
+TEST_F(TavelinAppTest, ThePermissionIsAskedWhenTheFirstScanFinishes) {
+    tree.file("file", 1'000);
+    TavelinApp app(services(), std::string());
+    AppModel& model = app.openMainWindow().model();
+    EXPECT_FALSE(QSettings().contains(SettingsKeys::askedForNotificationPermission));
+    ASSERT_TRUE(scanned(model, tree.root().string()));
+    EXPECT_TRUE(QSettings().value(SettingsKeys::askedForNotificationPermission).toBool());
+}
+
+TEST_F(TavelinAppTest, TheHistoryWindowIsOpenedOnceAndTheLaunchPathScannedOnce) {
+    tree.file("file", 1'000);
+    TavelinApp app(services(), tree.root().string());
+    MainWindow& first = app.openMainWindow();
+    EXPECT_TRUE(first.model().session()) << "the first window scans the launch path";
+    FreeSpaceChart& chart = app.showHistory();
+    EXPECT_EQ(&app.showHistory(), &chart);
+    EXPECT_TRUE(chart.isVisible());
+    EXPECT_EQ(app.trayItem(), nullptr);
+}
+
+TEST_F(TavelinAppTest, TwoWindowsShowTwoScansAndCommandsReachOnlyTheActiveOne) {
+    tree.file("first/file", 1'000);
+    tree.file("second/file", 2'000);
+    TavelinApp app(services(), std::string());
+    MainWindow& first = app.openMainWindow();
+    first.commands().newWindow->trigger();
+    ASSERT_EQ(app.mainWindows().size(), 2u);
+    MainWindow& second = *app.mainWindows()[1];
+    ASSERT_NE(&first.model(), &second.model());
+    ASSERT_TRUE(scanned(first.model(), tree.path("first")));
+    ASSERT_TRUE(scanned(second.model(), tree.path("second")));
+    EXPECT_EQ(first.model().session()->path(), tree.path("first"));
+    EXPECT_EQ(second.model().session()->path(), tree.path("second"));
+
+    QApplication::setActiveWindow(&second);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return second.isActiveWindow(); }, 2000));
+    auto shown = first.model().session();
+    first.commands().scanHome->trigger();
+    EXPECT_EQ(first.model().session(), shown) << "the inactive window's command does nothing";
+    second.commands().scanHome->trigger();
+    EXPECT_EQ(second.model().session()->path(), home.root().string());
+    EXPECT_EQ(first.model().session(), shown);
+
+    EXPECT_FALSE(first.commands().back->isEnabled());
+    EXPECT_EQ(app.openMainWindow().model().session()->path(), home.root().string())
+        << "the most recent window comes forward";
+}
+
+TEST_F(TavelinAppTest, TheTraySwitchDecidesWhetherClosingTheLastWindowQuits) {
+    TavelinApp::Services withTray = services();
+    withTray.hasTray = true;
+    QSettings().setValue(SettingsKeys::showMenuBarExtra, false);
+    TavelinApp app(std::move(withTray), std::string());
+    EXPECT_EQ(app.trayItem(), nullptr);
+    EXPECT_TRUE(QApplication::quitOnLastWindowClosed());
+
+    SettingsWindow& settings = app.showSettings();
+    EXPECT_FALSE(settings.trayItem().isChecked());
+    settings.trayItem().setChecked(true);
+    EXPECT_TRUE(QSettings().value(SettingsKeys::showMenuBarExtra).toBool());
+    EXPECT_NE(app.trayItem(), nullptr);
+    EXPECT_FALSE(QApplication::quitOnLastWindowClosed());
+    settings.trayItem().setChecked(false);
+    EXPECT_EQ(app.trayItem(), nullptr);
+    EXPECT_TRUE(QApplication::quitOnLastWindowClosed());
+    EXPECT_EQ(&app.showSettings(), &settings) << "one settings window for the process";
+}
+
+TEST_F(TavelinAppTest, SettingsAreReadAndWrittenAndLiveUpdatesReachEveryWindow) {
+    QSettings().setValue(SettingsKeys::agentPrompt, QStringLiteral("Be brief."));
+    TavelinApp app(services(), std::string());
+    MainWindow& first = app.openMainWindow();
+    MainWindow& second = app.newMainWindow();
+    first.commands().settings->trigger();
+    SettingsWindow& settings = app.showSettings();
+    EXPECT_TRUE(settings.isVisible());
+    EXPECT_EQ(settings.agentPrompt().toPlainText(), "Be brief.");
+    EXPECT_EQ(settings.agentPrompt().height(), 150);
+    settings.standardPrompt().click();
+    EXPECT_EQ(QSettings().value(SettingsKeys::agentPrompt).toString().toStdString(),
+              AgentPrompt::standard());
+    settings.agentPrompt().setPlainText(QStringLiteral("  "));
+    EXPECT_EQ(first.model().agentPrompt(), AgentPrompt::standard())
+        << "a blank prompt stands for the standard one";
+
+    EXPECT_TRUE(settings.liveUpdates().isChecked()) << "on by default";
+    settings.liveUpdates().setChecked(false);
+    EXPECT_FALSE(QSettings().value(SettingsKeys::liveUpdates).toBool());
+    EXPECT_FALSE(first.model().liveUpdates().enabled());
+    EXPECT_FALSE(second.model().liveUpdates().enabled());
+    for (const char* text : {"Ask an Agent", "Show free space in the system tray",
+                             "Warn me before my disk fills up", "Update the map as files change"}) {
+        bool found = false;
+        for (QWidget* widget : settings.findChildren<QWidget*>())
+            for (const char* property : {"title", "text"})
+                found = found || widget->property(property).toString() == QString::fromUtf8(text);
+        EXPECT_TRUE(found) << text;
+    }
+}
+
+TEST_F(TavelinAppTest, ASecondLaunchOpensAWindowInTheFirst) {
+    tree.file("folder/file", 1'000);
+    TavelinApp app(services(), std::string());
+    SingleInstance instance(SingleInstance::defaultName());
+    ASSERT_TRUE(instance.isListening());
+    QObject::connect(&instance, &SingleInstance::windowRequested, &app,
+                     [&app](const std::string& path) { app.newMainWindow(path); });
+    app.openMainWindow();
+
+    QProcess second;
+    second.setWorkingDirectory(QString::fromStdString(tree.root().string()));
+    second.start(QStringLiteral(TAVELIN_PROGRAM), {QStringLiteral("folder")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return app.mainWindows().size() == 2; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return second.state() == QProcess::NotRunning; }, 10000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0) << "the second process ends once the first took over";
+    ASSERT_TRUE(app.mainWindows()[1]->model().session());
+    EXPECT_EQ(app.mainWindows()[1]->model().session()->path(), tree.path("folder"))
+        << "a relative path is the one where the second process started";
+}
+
+TEST_F(TavelinAppTest, ALaunchWithNoOneListeningIsNotHandedOver) {
+    EXPECT_FALSE(SingleInstance::handOver(QString::fromStdString(tree.path("nobody.socket")), "/",
+                                          std::chrono::milliseconds(500)));
+}

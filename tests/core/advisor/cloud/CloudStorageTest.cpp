@@ -1,0 +1,160 @@
+#include "advisor/cloud/CloudStorage.h"
+
+#include "advisor/cloud/CloudOnlineOnlyDetector.h"
+#include "support/FakeMachine.h"
+#include "support/SyntheticTree.h"
+#include "support/TemporaryFolder.h"
+#include "support/TreeBuilder.h"
+
+#include <chrono>
+#include <gtest/gtest.h>
+
+using namespace tavelin;
+using namespace std::chrono_literals;
+using Kind = Evidence::Kind;
+
+TEST(CloudStorage, FindsFileProviderFoldersTheCloudDriveAndHomeSyncFoldersInOrder) {
+    test::TemporaryFolder temp;
+    std::string home = temp.string();
+    test::TreeBuilder folders(home);
+    EXPECT_TRUE(CloudStorage::providers(home).empty()) << "no cloud folder, no provider";
+
+    folders.folder("Library/CloudStorage/OneDrive-Contoso");
+    folders.folder("Library/CloudStorage/GoogleDrive-me@example.com");
+    folders.folder("Library/CloudStorage/.Trash");
+    folders.file("Library/CloudStorage/notes.txt", 10);
+    folders.folder("Library/Mobile Documents/com~apple~CloudDocs");
+    folders.folder("Proton Drive");
+    folders.folder("Dropbox");
+    folders.folder("Google Drive");
+    folders.file("MEGA", 10);
+    EXPECT_EQ(CloudStorage::providers(home),
+              (std::vector<CloudProvider>{
+                  {"Google Drive (me@example.com)",
+                   home + "/Library/CloudStorage/GoogleDrive-me@example.com", false},
+                  {"OneDrive (Contoso)", home + "/Library/CloudStorage/OneDrive-Contoso", false},
+                  {"iCloud Drive", home + "/Library/Mobile Documents/com~apple~CloudDocs", true},
+                  {"Dropbox", home + "/Dropbox", false},
+                  {"Google Drive", home + "/Google Drive", false},
+                  {"Proton Drive", home + "/Proton Drive", false},
+              }));
+
+    AdvisorContext live = AdvisorContext::live(nullptr, home + "/", kDistantPast);
+    EXPECT_EQ(live.cloudProviders().size(), 6u) << "the live context finds the same folders";
+}
+
+TEST(CloudStorage, DisplayNamesComeFromTheAppPartAndTheAccount) {
+    EXPECT_EQ(CloudStorage::displayName("GoogleDrive-Personal"), "Google Drive (Personal)");
+    EXPECT_EQ(CloudStorage::displayName("Dropbox"), "Dropbox");
+    EXPECT_EQ(CloudStorage::displayName("Acme-Work"), "Acme (Work)");
+    EXPECT_EQ(CloudStorage::displayName("pCloudDrive"), "pCloud");
+    EXPECT_EQ(CloudStorage::displayName("SynologyDrive"), "Synology Drive");
+    EXPECT_EQ(CloudStorage::displayName("Box-Team-Shared"), "Box (Team-Shared)")
+        << "split once, at the first dash";
+    EXPECT_EQ(CloudStorage::displayName("-Work"), "Work");
+    EXPECT_EQ(CloudStorage::displayName("Sync-"), "Sync");
+    EXPECT_EQ(CloudStorage::displayName("-"), "-");
+}
+
+namespace {
+
+constexpr int64_t MB = 1'000'000;
+const std::string kHome = "/home/u";
+const Date kNow = dateFromSecondsSince1970(1'750'000'000);
+const CloudProvider kDrive{"Nextcloud", kHome + "/Nextcloud", false};
+
+struct OnlineOnlyTest : ::testing::Test {
+    test::SyntheticTree tree{"/"};
+    test::FakeMachine machine;
+    CloudOnlineOnlyDetector detector;
+
+    OnlineOnlyTest() {
+        detector.canMakeOnlineOnly = [](const CloudProvider&) { return true; };
+    }
+
+    std::vector<Candidate> candidates() {
+        AdvisorContext context = machine.context(tree.root(), kHome, kNow);
+        context.cloudProviders = [] { return std::vector<CloudProvider>{kDrive}; };
+        return detector.candidates(context);
+    }
+};
+
+} // namespace
+
+TEST_F(OnlineOnlyTest, AnIdleFolderIsProposedWhole) {
+    std::string path = kDrive.root + "/Project";
+    tree.file(path + "/a.mov", 200 * MB, 180 * MB, kNow - 24h * 45);
+    tree.file(path + "/b.mov", 100 * MB, 100 * MB, kNow - 24h * 50);
+    auto found = candidates();
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0],
+              Candidate({
+                  .id = "cloud-online-only:" + path,
+                  .detector = "cloud-online-only",
+                  .title = "Project",
+                  .detail = "Kept in Nextcloud. Removing the downloaded copy frees the space on "
+                            "this computer; these files stay in Nextcloud and download again "
+                            "when opened.",
+                  .category = AdvisorCategory::cloud,
+                  .rung = Rung::lossless,
+                  .action = AdvisorAction::makeOnlineOnly({path}, kDrive),
+                  .freed = 280 * MB,
+                  .onDisk = 300 * MB,
+                  .evidence = {{Kind::location, "Stays in Nextcloud, downloads when opened"},
+                               {Kind::lastUsed, "Not opened in 6 weeks"}},
+                  .confidence = 0.95,
+                  .redownloadGB = 0.028,
+              }));
+}
+
+TEST_F(OnlineOnlyTest, ARecentlyUsedFolderIsSearchedForIdleItemsTwoLevelsDown) {
+    std::string work = kDrive.root + "/Work";
+    tree.file(work + "/Old/archive.zip", 400 * MB, std::nullopt, kNow - 24h * 100);
+    tree.file(work + "/Old/Older/deep.zip", 300 * MB, std::nullopt, kNow - 24h * 100);
+    tree.file(work + "/today.key", 300 * MB, std::nullopt, kNow - 24h * 100);
+    machine.lastUsedDates[work + "/today.key"] = kNow - 24h;
+    tree.file(kDrive.root + "/small.iso", 150 * MB, std::nullopt, kNow - 24h * 900);
+    auto found = candidates();
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].paths(), std::vector<std::string>{work + "/Old"});
+    EXPECT_EQ(found[0].evidence[1].text, "Not opened in 3 months");
+
+    detector.maxDepth = 1;
+    EXPECT_TRUE(candidates().empty());
+}
+
+TEST_F(OnlineOnlyTest, TheDateBudgetBoundsHowFarAFolderIsSearchedForUse) {
+    std::string folder = kDrive.root + "/Shared";
+    tree.file(folder + "/a", 100 * MB, std::nullopt, kNow - 24h * 400);
+    tree.file(folder + "/b", 90 * MB, std::nullopt, kNow - 24h * 400);
+    tree.file(folder + "/c", 80 * MB, std::nullopt, kNow - 24h * 400);
+    machine.lastUsedDates[folder + "/c"] = kNow - 24h;
+    machine.lastUsedDates[folder] = kNow - 24h * 400;
+    detector.dateBudget = 3;
+    auto found = candidates();
+    ASSERT_EQ(found.size(), 1u) << "the folder, a and b are read; c's recent use is not";
+    EXPECT_EQ(found[0].evidence[1].text, "Not opened in over a year");
+    detector.dateBudget = 4;
+    EXPECT_TRUE(candidates().empty());
+}
+
+TEST_F(OnlineOnlyTest, NothingIsProposedWhereFilesCannotBeMadeOnlineOnly) {
+    tree.file(kDrive.root + "/Film.mkv", 900 * MB, std::nullopt, kNow - 24h * 800);
+    EXPECT_EQ(candidates().size(), 1u);
+    EXPECT_EQ(candidates()[0].detail,
+              "Kept in Nextcloud. Removing the downloaded copy frees the space on this computer; "
+              "this file stays in Nextcloud and downloads again when opened.");
+    EXPECT_EQ(candidates()[0].evidence[1].text, "Not opened in 2 years");
+    detector.canMakeOnlineOnly = CloudOnlineOnlyDetector().canMakeOnlineOnly;
+    EXPECT_TRUE(candidates().empty()) << "Linux sync clients offer no way to do it";
+}
+
+TEST(OnlineOnly, IdleTimesReadInWeeksMonthsAndYears) {
+    EXPECT_EQ(CloudOnlineOnlyDetector::idleText(0), "1 weeks");
+    EXPECT_EQ(CloudOnlineOnlyDetector::idleText(59), "8 weeks");
+    EXPECT_EQ(CloudOnlineOnlyDetector::idleText(60), "2 months");
+    EXPECT_EQ(CloudOnlineOnlyDetector::idleText(364), "12 months");
+    EXPECT_EQ(CloudOnlineOnlyDetector::idleText(400), "over a year");
+    EXPECT_EQ(CloudOnlineOnlyDetector::idleText(729), "over a year");
+    EXPECT_EQ(CloudOnlineOnlyDetector::idleText(800), "2 years");
+}

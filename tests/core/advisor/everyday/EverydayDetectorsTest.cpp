@@ -1,0 +1,460 @@
+#include "advisor/everyday/EverydayDetectors.h"
+
+#include "advisor/everyday/InstallersDetector.h"
+#include "advisor/everyday/LargeFilesDetector.h"
+#include "advisor/everyday/MediaDownloadsDetector.h"
+#include "advisor/everyday/OldDownloadsDetector.h"
+#include "advisor/everyday/PhotosLibraryDetector.h"
+#include "advisor/everyday/ScreenshotsDetector.h"
+#include "advisor/everyday/UnusedAppsDetector.h"
+#include "support/FakeMachine.h"
+#include "support/SyntheticTree.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <map>
+#include <set>
+
+using namespace tavelin;
+using namespace std::chrono_literals;
+using Kind = Evidence::Kind;
+using App = platform::InstalledApp;
+
+namespace {
+
+constexpr int64_t MB = 1'000'000;
+constexpr int64_t GB = 1'000'000'000;
+const std::string kHome = "/home/u";
+const Date kNow = dateFromSecondsSince1970(1'750'000'000); // mid June 2025
+
+Date daysAgo(int days) {
+    return kNow - 24h * days;
+}
+
+struct EverydayDetectorsTest : ::testing::Test {
+    test::SyntheticTree tree{"/"};
+    test::FakeMachine machine;
+
+    Node& file(const std::string& relative, int64_t size, int days,
+               std::optional<int64_t> unique = std::nullopt) {
+        return tree.file(kHome + "/" + relative, size, unique, daysAgo(days));
+    }
+
+    std::vector<Candidate> run(const Detector& detector) {
+        return detector.candidates(machine.context(tree.root(), kHome, kNow));
+    }
+
+    static std::set<std::string> titles(const std::vector<Candidate>& found) {
+        std::set<std::string> names;
+        for (const Candidate& candidate : found)
+            names.insert(candidate.title);
+        return names;
+    }
+};
+
+} // namespace
+
+TEST_F(EverydayDetectorsTest, AnOldDownloadIsTheUsersCallAndCheaperTheOlderAndBiggerItIs) {
+    file("Downloads/movie.mkv", 80 * MB, 240);
+    auto found = run(OldDownloadsDetector());
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_NEAR(found[0].value, 0.42, 1e-9) << "four times the age and size of the thresholds";
+    EXPECT_EQ(found[0], Candidate({
+                            .id = "downloads-old:/home/u/Downloads/movie.mkv",
+                            .detector = "downloads-old",
+                            .title = "movie.mkv",
+                            .detail = "In your Downloads folder and untouched for 8 months. "
+                                      "Moves to the Trash, so you can put it back until you "
+                                      "empty it.",
+                            .category = AdvisorCategory::downloads,
+                            .rung = Rung::review,
+                            .action = AdvisorAction::trash({"/home/u/Downloads/movie.mkv"}),
+                            .freed = 80 * MB,
+                            .evidence = {{Kind::lastUsed, "Downloaded 8 months ago"}},
+                            .confidence = 0.8,
+                            .value = found[0].value,
+                        }));
+}
+
+TEST_F(EverydayDetectorsTest, OldDownloadsLeaveInstallersScreenshotsAndThingsInUseAlone) {
+    machine.installedNames = {"Firefox"};
+    machine.apps = {{.kind = App::Kind::appImage,
+                     .name = "Tool",
+                     .path = kHome + "/Downloads/apps/Tool.AppImage"}};
+    machine.lastUsedDates[kHome + "/Downloads/opened.pdf"] = daysAgo(10);
+    file("Downloads/tool.zip", 25 * MB, 400);
+    file("Downloads/Screenshot 2024-01-01.png", 25 * MB, 400);
+    file("Downloads/young.mkv", 30 * MB, 59);
+    file("Downloads/small.mkv", 20 * MB - 1, 400);
+    file("Downloads/opened.pdf", 30 * MB, 400);
+    file("Downloads/firefox-128.0.tar.xz", 90 * MB, 400);
+    file("Downloads/apps/Tool.AppImage", 300 * MB, 400);
+    file("Downloads/dataset.tar.gz", 90 * MB, 400);
+    file("Downloads/exactly.bin", 20 * MB, 60);
+    file("Documents/elsewhere.mkv", 90 * MB, 400);
+    EXPECT_EQ(titles(run(OldDownloadsDetector())),
+              (std::set<std::string>{"dataset.tar.gz", "exactly.bin"}));
+}
+
+TEST_F(EverydayDetectorsTest, OldDownloadFoldersSayHowManyFilesAndWhenLastOpened) {
+    machine.userFolders.downloads = "Téléchargements";
+    file("Téléchargements/photos/a.jpg", 10 * MB, 200);
+    file("Téléchargements/photos/b.jpg", 10 * MB, 210);
+    file("Téléchargements/photos/c.jpg", 10 * MB, 220, 1 * MB);
+    file("Downloads/ignored.mkv", 90 * MB, 400);
+    machine.lastUsedDates[kHome + "/Téléchargements/photos"] = daysAgo(90);
+    auto found = run(OldDownloadsDetector());
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].title, "photos");
+    EXPECT_EQ(found[0].freed, 21 * MB);
+    EXPECT_EQ(found[0].evidence,
+              (std::vector<Evidence>{{Kind::lastUsed, "Not opened since March"},
+                                     {Kind::count, "3 files inside"},
+                                     {Kind::sharing, "9 MB shared with copies"}}));
+    EXPECT_EQ(found[0].detail, "In your Downloads folder and untouched for 3 months. Moves to the "
+                               "Trash, so you can put it back until you empty it.");
+}
+
+TEST_F(EverydayDetectorsTest, TheDownloadsFolderIsWhereTheUsersFoldersSay) {
+    tree.file("/data/dl/movie.mkv", 90 * MB, std::nullopt, daysAgo(400));
+    tree.file("/data/dl/old.deb", 90 * MB, std::nullopt, daysAgo(400));
+    file("Downloads/ignored.mkv", 90 * MB, 400);
+    file("Downloads/ignored.deb", 90 * MB, 400);
+    machine.userFolders.downloads = "/data/dl";
+    EXPECT_EQ(titles(run(OldDownloadsDetector())), std::set<std::string>{"movie.mkv"});
+    EXPECT_EQ(titles(run(InstallersDetector())), std::set<std::string>{"old.deb"});
+
+    machine.userFolders.downloads = std::nullopt;
+    EXPECT_TRUE(run(OldDownloadsDetector()).empty()) << "a folder turned off holds nothing";
+    EXPECT_TRUE(run(InstallersDetector()).empty());
+}
+
+TEST(InstallersDetectorKind, NamesEachKindOfInstaller) {
+    using Installer = InstallersDetector::Kind;
+    const std::pair<std::string, std::optional<Installer>> cases[] = {
+        {"a.DEB", Installer{"package"}},
+        {"a.rpm", Installer{"package"}},
+        {"a.flatpakref", Installer{"package"}},
+        {"a.snap", Installer{"package"}},
+        {"a.AppImage", Installer{"app image"}},
+        {"driver.run", Installer{"installer"}},
+        {"a.pkg", Installer{"installer"}},
+        {"a.dmg", Installer{"disk image"}},
+        {"a.zip", Installer{"archive"}},
+        {"a.tgz", Installer{"archive", true}},
+        {"a.TAR.GZ", Installer{"archive", true}},
+        {"a.tar.xz", Installer{"archive", true}},
+        {"a.tar", std::nullopt},
+        {".tgz", std::nullopt},
+        {"notes.txt", std::nullopt},
+    };
+    for (const auto& [name, kind] : cases)
+        EXPECT_EQ(InstallersDetector::kind(name), kind) << name;
+}
+
+TEST_F(EverydayDetectorsTest, AnInstallerOfAnInstalledAppCanBeDownloadedAgain) {
+    machine.installedNames = {"Code", "com.visualstudio.code"};
+    file("Downloads/code_1.91.1_amd64.deb", 100 * MB, 1);
+    auto found = run(InstallersDetector());
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0],
+              Candidate({
+                  .id = "installers:/home/u/Downloads/code_1.91.1_amd64.deb",
+                  .detector = "installers",
+                  .title = "code_1.91.1_amd64.deb",
+                  .detail = "The package you installed Code from. Code is already on "
+                            "this computer; the developer's website has the package "
+                            "again if you ever need it.",
+                  .category = AdvisorCategory::downloads,
+                  .rung = Rung::rebuildable,
+                  .action = AdvisorAction::trash({"/home/u/Downloads/code_1.91.1_amd64.deb"}),
+                  .freed = 100 * MB,
+                  .evidence = {{Kind::note, "Code is installed"}},
+                  .confidence = 0.9,
+                  .redownloadGB = 0.1,
+              }));
+}
+
+TEST_F(EverydayDetectorsTest, OtherInstallersAreTheUsersCallOnceAMonthOld) {
+    machine.apps = {
+        {.kind = App::Kind::appImage, .name = "Used", .path = kHome + "/Downloads/Used.AppImage"}};
+    file("Downloads/Mystery-2.0.AppImage", 50 * MB, 45);
+    file("Downloads/Setup.pkg", 50 * MB, 100);
+    file("Downloads/disk.dmg", 50 * MB, 30);
+    file("Downloads/young.dmg", 50 * MB, 29);
+    file("Downloads/tiny.rpm", 1 * MB - 1, 100);
+    file("Downloads/data.tar.gz", 50 * MB, 100);
+    file("Downloads/Used.AppImage", 50 * MB, 100);
+    auto found = run(InstallersDetector());
+    std::map<std::string, std::string> details;
+    for (const Candidate& candidate : found) {
+        EXPECT_EQ(candidate.rung, Rung::review);
+        EXPECT_LE(candidate.value, 0.35);
+        details[candidate.title] = candidate.detail;
+    }
+    const std::string rest = " old. If you already installed or unpacked it, it isn't needed "
+                             "any more.";
+    EXPECT_EQ(details, (std::map<std::string, std::string>{
+                           {"Mystery-2.0.AppImage", "An app image in Downloads, 6 weeks" + rest},
+                           {"Setup.pkg", "An installer in Downloads, 3 months" + rest},
+                           {"disk.dmg", "A disk image in Downloads, 4 weeks" + rest},
+                       }));
+    auto mystery = std::ranges::find(found, "Mystery-2.0.AppImage", &Candidate::title);
+    EXPECT_NEAR(mystery->value, 0.35 - 0.06 * std::log2(1.5) - 0.03 * std::log2(2.5), 1e-9);
+    EXPECT_EQ(mystery->evidence,
+              (std::vector<Evidence>{{Kind::lastUsed, "Downloaded 6 weeks ago"}}));
+}
+
+TEST_F(EverydayDetectorsTest, OldScreenshotsAndRecordingsFromTheUsersFoldersGoTogether) {
+    file("Desktop/Screenshot from 2025-05-01 10-00-00.png", 4 * MB, 42);
+    file("Pictures/Screenshots/Screenshot_20250503_101010.png", 4 * MB, 43);
+    file("Videos/Screencasts/Screencast from 2025-05-02.webm", 5 * MB, 44);
+    file("Videos/Screencasts/Screencast_20250504_101010.mp4", 5 * MB, 41);
+    file("Videos/Screencast tutorial for class.mp4", 5 * MB, 100);
+    file("Documents/repo/Screenshot in a repository.png", 4 * MB, 100);
+    tree.folder(kHome + "/Documents/repo/.git", 1 * MB);
+    file("Documents/.hidden/Screenshot hidden.png", 4 * MB, 100);
+    file("Pictures/Old.photoslibrary/Screenshot packaged.png", 4 * MB, 100);
+    file("Desktop/screenshot in lower case.png", 4 * MB, 100);
+    file("Desktop/Screenshot too new.png", 4 * MB, 29);
+    file("Desktop/Screenshot notes.txt", 4 * MB, 100);
+    auto found = run(ScreenshotsDetector());
+    ASSERT_EQ(found.size(), 1u);
+    const Candidate& shots = found[0];
+    EXPECT_EQ(shots.id, "screenshots:/home/u");
+    EXPECT_EQ(shots.title, "Old screenshots and screen recordings");
+    EXPECT_EQ(shots.detail, "Screenshots and screen recordings more than 4 weeks old, from your "
+                            "Desktop, Documents, Downloads, Pictures and Videos. They move to the "
+                            "Trash, so you can put back any you want to keep.");
+    auto paths = shots.paths();
+    EXPECT_EQ(std::set<std::string>(paths.begin(), paths.end()),
+              (std::set<std::string>{
+                  kHome + "/Desktop/Screenshot from 2025-05-01 10-00-00.png",
+                  kHome + "/Pictures/Screenshots/Screenshot_20250503_101010.png",
+                  kHome + "/Videos/Screencasts/Screencast from 2025-05-02.webm",
+                  kHome + "/Videos/Screencasts/Screencast_20250504_101010.mp4",
+              }));
+    EXPECT_EQ(shots.freed, 18 * MB);
+    EXPECT_EQ(shots.evidence,
+              (std::vector<Evidence>{{Kind::count, "2 screenshots and 2 recordings"},
+                                     {Kind::lastUsed, "Taken in May"}}));
+}
+
+TEST_F(EverydayDetectorsTest, ScreenshotsWaitUntilTheyAddUpAndCountOnceWhereFoldersNest) {
+    machine.userFolders.pictures = "Documents/Pictures";
+    file("Documents/Pictures/Screenshot one.png", 4'500'000, 100);
+    file("Desktop/Screenshot two.png", 4'500'000, 200);
+    EXPECT_TRUE(run(ScreenshotsDetector()).empty()) << "9 MB is not worth a suggestion";
+
+    file("Desktop/Screenshot three.jpg", 1 * MB, 300);
+    auto found = run(ScreenshotsDetector());
+    ASSERT_EQ(found.size(), 1u) << "10 MB is";
+    EXPECT_EQ(found[0].title, "Old screenshots");
+    EXPECT_EQ(found[0].paths().size(), 3u);
+    EXPECT_EQ(found[0].evidence,
+              (std::vector<Evidence>{{Kind::count, "3 screenshots"},
+                                     {Kind::lastUsed, "Taken from August 2024 to March"}}));
+}
+
+TEST_F(EverydayDetectorsTest, LargeFilesAreOnlyTheUsersOwnOutsideProjectsAndAppData) {
+    machine.files.insert(kHome + "/work/wt/.git");
+    machine.cloudFolders = {{"Dropbox", kHome + "/Dropbox"}};
+    machine.lastUsedDates[kHome + "/Documents/opened.iso"] = daysAgo(30);
+    machine.apps = {
+        {.kind = App::Kind::appImage, .name = "Tool", .path = kHome + "/Apps/Tool.AppImage"}};
+    tree.folder(kHome + "/code/app/.git", 1 * MB);
+    tree.folder(kHome + "/Documents/Talk.key", 700 * MB, std::nullopt, daysAgo(400));
+    const std::pair<std::string, bool> cases[] = {
+        {"Movies/old.mkv", true},
+        {"archive.zip", true},
+        {"Downloads/new-folder/inner.iso", true},
+        {"Documents/recent.iso", false},
+        {"Documents/opened.iso", false},
+        {"code/app/big.iso", false},
+        {"work/wt/data.bin", false},
+        {"Downloads/direct.iso", false},
+        {"Downloads/old-folder/inner.iso", false},
+        {"Music/Music/Media.localized/song.flac", false},
+        {".hidden/big.bin", false},
+        {"Dropbox/big.zip", false},
+        {"Screenshot 2020.mov", false},
+        {"snap/app/big.img", false},
+        {"Android/Sdk/system-images/system.img", false},
+        {"VirtualBox VMs/win/win.vdi", false},
+        {"Apps/Tool.AppImage", false},
+        {"Pictures/Lib.photoslibrary/big.jpg", false},
+    };
+    for (const auto& entry : cases)
+        file(entry.first, 600 * MB, entry.first.ends_with("recent.iso") ? 100 : 400);
+    file("Downloads/new-folder/fresh.txt", 2 * MB, 3);
+    file("Documents/small.pdf", 500 * MB - 1, 400);
+
+    std::set<std::string> found;
+    for (const Candidate& candidate : run(LargeFilesDetector()))
+        found.insert(candidate.paths().front().substr(kHome.size() + 1));
+    std::set<std::string> wanted{"Documents/Talk.key"};
+    for (const auto& entry : cases)
+        if (entry.second)
+            wanted.insert(entry.first);
+    EXPECT_EQ(found, wanted);
+}
+
+TEST_F(EverydayDetectorsTest, ALargeFileSaysWhereItIsAndWhenItLastChanged) {
+    file("Movies/old.mkv", 600 * MB, 365, 100 * MB);
+    file("big.tar", 600 * MB, 400);
+    machine.lastUsedDates[kHome + "/big.tar"] = daysAgo(200);
+    auto found = run(LargeFilesDetector());
+    ASSERT_EQ(found.size(), 2u);
+    const Candidate& movie = found[0].title == "old.mkv" ? found[0] : found[1];
+    const Candidate& archive = found[0].title == "old.mkv" ? found[1] : found[0];
+    EXPECT_NEAR(movie.value, 0.6 - 0.06 * std::log2(365 / 180.0) - 0.03 * std::log2(1.2), 1e-9);
+    EXPECT_EQ(movie, Candidate({
+                         .id = "large-files:/home/u/Movies/old.mkv",
+                         .detector = "large-files",
+                         .title = "old.mkv",
+                         .detail = "A large file you haven't opened in 12 months. Moves to the "
+                                   "Trash, so you can put it back until you empty it.",
+                         .category = AdvisorCategory::photosVideos,
+                         .rung = Rung::review,
+                         .action = AdvisorAction::trash({"/home/u/Movies/old.mkv"}),
+                         .freed = 100 * MB,
+                         .onDisk = 600 * MB,
+                         .evidence = {{Kind::lastUsed, "Last changed 12 months ago"},
+                                      {Kind::location, "In Movies"},
+                                      {Kind::sharing, "500 MB shared with copies"}},
+                         .confidence = 0.7,
+                         .value = movie.value,
+                     }));
+    EXPECT_EQ(archive.category, AdvisorCategory::documents);
+    EXPECT_EQ(archive.evidence,
+              (std::vector<Evidence>{{Kind::lastUsed, "Not opened since November 2024"},
+                                     {Kind::location, "In your home folder"}}));
+}
+
+TEST(LargeFilesDetectorCategory, FollowsTheKindOfFile) {
+    using C = AdvisorCategory;
+    EXPECT_EQ(LargeFilesDetector::category("webm", false), C::photosVideos);
+    EXPECT_EQ(LargeFilesDetector::category("qcow2", false), C::backupsInstallers);
+    EXPECT_EQ(LargeFilesDetector::category("7z", true), C::downloads);
+    EXPECT_EQ(LargeFilesDetector::category("7z", false), C::documents);
+    EXPECT_EQ(LargeFilesDetector::category("flac", false), C::music);
+    EXPECT_EQ(LargeFilesDetector::category("pdf", true), C::documents);
+}
+
+TEST_F(EverydayDetectorsTest, UnusedAppsGoTheWayTheyCameWithTheirOwnEntries) {
+    const std::string flatpak = kHome + "/.local/share/flatpak/app/org.x.Big";
+    machine.apps = {
+        {.kind = App::Kind::flatpak,
+         .name = "Big Editor",
+         .id = "org.x.Big",
+         .path = flatpak,
+         .executable = flatpak + "/current/active/files/bin/big",
+         .origin = "flathub",
+         .uninstall = {"/usr/bin/flatpak", "uninstall", "--user", "--noninteractive", "org.x.Big"}},
+        {.kind = App::Kind::appImage,
+         .name = "Tool",
+         .path = kHome + "/Apps/Tool.AppImage",
+         .executable = kHome + "/Apps/Tool.AppImage",
+         .desktopEntry = kHome + "/.local/share/applications/tool.desktop"},
+        {.kind = App::Kind::appImage,
+         .name = "Fresh",
+         .path = kHome + "/Apps/Fresh.AppImage",
+         .executable = kHome + "/Apps/Fresh.AppImage"},
+        {.kind = App::Kind::optFolder,
+         .name = "Opt Tool",
+         .path = "/opt/tool",
+         .executable = "/opt/tool/bin/tool"},
+        {.kind = App::Kind::appImage, .name = "Small", .path = kHome + "/Apps/Small.AppImage"},
+        {.kind = App::Kind::optFolder, .name = "Ghost", .path = "/opt/ghost"},
+    };
+    tree.file(flatpak + "/current/active/files/bin/big", 300 * MB, std::nullopt, daysAgo(400));
+    machine.lastUsedDates[flatpak + "/current/active/files/bin/big"] = daysAgo(200);
+    file("Apps/Tool.AppImage", 250 * MB, 500);
+    machine.lastUsedDates[kHome + "/Apps/Tool.AppImage"] = daysAgo(365);
+    file("Apps/Fresh.AppImage", 250 * MB, 500);
+    machine.lastUsedDates[kHome + "/Apps/Fresh.AppImage"] = daysAgo(10);
+    tree.file("/opt/tool/bin/tool", 400 * MB, std::nullopt, daysAgo(400));
+    file("Apps/Small.AppImage", 200 * MB - 1, 500);
+
+    auto found = run(UnusedAppsDetector());
+    ASSERT_EQ(found.size(), 3u);
+    EXPECT_NEAR(found[0].value, 0.2 - 0.06 * std::log2(200 / 180.0) - 0.03 * std::log2(1.5), 1e-9);
+    EXPECT_EQ(found[0], Candidate({
+                            .id = "apps-unused:" + flatpak,
+                            .detector = "apps-unused",
+                            .title = "Big Editor",
+                            .detail = "You haven't opened Big Editor in 6 months. Flatpak "
+                                      "uninstalls it; its settings and documents stay.",
+                            .category = AdvisorCategory::apps,
+                            .rung = Rung::review,
+                            .action = AdvisorAction::runTool(
+                                {"/usr/bin/flatpak",
+                                 {"uninstall", "--user", "--noninteractive", "org.x.Big"},
+                                 "flatpak uninstall --user --noninteractive org.x.Big"}),
+                            .freed = 300 * MB,
+                            .evidence = {{Kind::lastUsed, "Last opened November 2024"},
+                                         {Kind::rebuild, "Free to download again from flathub"}},
+                            .confidence = 0.8,
+                            .value = found[0].value,
+                        }));
+    EXPECT_EQ(found[1].action,
+              AdvisorAction::trash({kHome + "/Apps/Tool.AppImage",
+                                    kHome + "/.local/share/applications/tool.desktop"}));
+    EXPECT_EQ(found[1].detail, "You haven't opened Tool in 12 months. Moves to the Trash; its "
+                               "settings and documents stay.");
+    EXPECT_EQ(found[2].detail, "Opt Tool has never been opened on this computer as far as the "
+                               "system knows. Moves to the Trash; its settings and documents "
+                               "stay.")
+        << "without access times its own date counts";
+    EXPECT_EQ(found[2].evidence, (std::vector<Evidence>{{Kind::lastUsed, "Never opened"}}));
+    EXPECT_EQ(found[2].confidence, 0.6);
+}
+
+TEST_F(EverydayDetectorsTest, APhotosLibraryGetsAGuideOnceItIsBig) {
+    tree.folder(kHome + "/Pictures/Small.photoslibrary", 4'900 * MB);
+    tree.folder(kHome + "/Pictures/Photos Library.photoslibrary", 100 * GB);
+    auto found = run(PhotosLibraryDetector());
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].freed, 80 * GB);
+    EXPECT_EQ(found[0].onDisk, 100 * GB);
+    EXPECT_EQ(found[0].rung, Rung::lossless);
+    EXPECT_TRUE(found[0].action.is<AdvisorAction::Guide>());
+    EXPECT_EQ(found[0].detail,
+              "Photos Library.photoslibrary takes 100 GB. With iCloud Photos, Photos can keep the "
+              "full-size originals in iCloud and smaller versions on this computer. Needs enough "
+              "iCloud storage for your library.");
+    EXPECT_EQ(found[0].evidence,
+              (std::vector<Evidence>{{Kind::note, "Up to 80 GB back"},
+                                     {Kind::backup, "Originals stay in iCloud"}}));
+}
+
+TEST_F(EverydayDetectorsTest, OfflineMediaComesBackFromItsApp) {
+    file("Music/Music/Media.localized/Apple Music/a.m4a", 150 * MB, 10);
+    file("Music/Music/Media.localized/Apple Music/b.m4a", 50 * MB, 10);
+    file("Movies/TV/Media.localized/Movies/film.m4v", 150 * MB, 10);
+    file("Movies/TV/Media.localized/TV Shows/episode.m4v", 50 * MB, 10);
+    file("Movies/TV/Media.localized/Home Videos/mine.mov", 300 * MB, 10);
+    auto found = run(MediaDownloadsDetector());
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].title, "Apple Music downloads");
+    EXPECT_EQ(found[0].evidence, (std::vector<Evidence>{{Kind::rebuild, "Streams from Apple Music"},
+                                                        {Kind::count, "2 files"}}));
+    EXPECT_EQ(found[0].redownloadGB, 0.2);
+    EXPECT_EQ(found[1].title, "TV app downloads: Movies");
+    EXPECT_EQ(found[1].category, AdvisorCategory::photosVideos);
+    EXPECT_EQ(found[1].paths(),
+              std::vector<std::string>{kHome + "/Movies/TV/Media.localized/Movies"});
+}
+
+TEST(EverydayDetectors, RunInTheirFixedOrder) {
+    std::vector<std::string> ids;
+    for (const auto& detector : EverydayDetectors::all()) {
+        ids.push_back(detector->id());
+        EXPECT_FALSE(detector->isSlow());
+    }
+    EXPECT_EQ(ids,
+              (std::vector<std::string>{"downloads-old", "installers", "screenshots", "large-files",
+                                        "apps-unused", "photos-library", "media-downloads"}));
+}

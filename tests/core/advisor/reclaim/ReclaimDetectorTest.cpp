@@ -1,0 +1,262 @@
+#include "advisor/reclaim/ReclaimDetector.h"
+
+#include "platform/Trash.h"
+#include "support/FakeMachine.h"
+#include "support/ScannedTree.h"
+#include "support/SyntheticTree.h"
+#include "support/TemporaryFolder.h"
+#include "support/TrashRecords.h"
+#include "support/TreeBuilder.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using namespace tavelin;
+using namespace std::chrono_literals;
+using Kind = Evidence::Kind;
+
+namespace {
+
+constexpr int64_t MB = 1'000'000;
+constexpr int64_t GB = 1'000'000'000;
+const std::string kHome = "/home/u";
+const Date kNow = dateFromSecondsSince1970(1'750'000'000);
+
+struct ReclaimDetectorTest : ::testing::Test {
+    test::SyntheticTree tree{"/"};
+    test::FakeMachine machine;
+
+    std::vector<Candidate> candidates() {
+        return ReclaimDetector().candidates(machine.context(tree.root(), kHome, kNow));
+    }
+
+    const Candidate* withID(const std::vector<Candidate>& found, const std::string& id) {
+        for (const auto& candidate : found)
+            if (candidate.id == id)
+                return &candidate;
+        ADD_FAILURE() << "no candidate " << id;
+        return nullptr;
+    }
+};
+
+} // namespace
+
+// Items in the Trash are its items: not its own folders, which hold blocks once it was used.
+// The Trash a disk keeps at the top of a btrfs subvolume, where items from there go, counts too.
+TEST_F(ReclaimDetectorTest, TheTrashIsOneLosslessStepForTheTrashesOfTheDiskThatHoldSomething) {
+    std::string trash = std::string(std::getenv("XDG_DATA_HOME")) + "/Trash";
+    std::string volume = "/home/u/volume/.Trash-" + std::to_string(::getuid());
+    for (const char* part : {"/files", "/info"}) {
+        tree.folder(trash + part, 4096);
+        machine.ownSizes[trash + part] = 4096;
+    }
+    EXPECT_TRUE(candidates().empty()) << "a used Trash that was emptied offers nothing";
+
+    tree.folder(volume + "/files/app/node_modules", 1 * GB);
+    machine.files.insert(volume + "/files/app/package.json");
+    tree.file(volume + "/info/app.trashinfo", 4096);
+    tree.folder(trash + "/files/a", 2 * GB);
+    auto found = candidates();
+    ASSERT_EQ(found.size(), 1u) << "nothing inside a Trash is offered again";
+    EXPECT_EQ(found[0], Candidate({
+                            .id = "reclaim:trash:" + trash,
+                            .detector = "reclaim:trash",
+                            .title = "Trash",
+                            .detail = "Items you already deleted. Emptying the Trash is what gives "
+                                      "their space back. The Trashes of other disks aren’t "
+                                      "included.",
+                            .category = AdvisorCategory::trash,
+                            .rung = Rung::lossless,
+                            .action = AdvisorAction::emptyTrash({trash, volume}),
+                            .freed = 3 * GB + 4096,
+                            .onDisk = 3 * GB + 4096,
+                            .evidence = {{Kind::note, "You already deleted these"}},
+                            .confidence = 1,
+                        }));
+    EXPECT_TRUE(found[0].paths().empty());
+}
+
+// On ext4 each folder owns blocks of its own, so a Trash that was used once never measures 0.
+TEST(ReclaimDetectorOnDisk, AUsedButEmptyTrashIsNoStepAndItemsCountWithTheirInfoFiles) {
+    test::clearHomeTrash();
+    std::string home = std::getenv("HOME");
+    test::TemporaryFolder folder;
+    test::TreeBuilder tree(folder.path());
+    auto now = std::chrono::system_clock::now();
+    auto trashStep = [&]() -> std::optional<Candidate> {
+        auto root = test::scannedTree(home);
+        for (Candidate& candidate :
+             ReclaimDetector().candidates(AdvisorContext::live(root, home, now)))
+            if (candidate.detector == "reclaim:trash")
+                return std::move(candidate);
+        return std::nullopt;
+    };
+    ASSERT_EQ(platform::moveToTrash(tree.file("old.deb", 100'000), now).error, 0);
+    ASSERT_EQ(platform::eraseFromTrash(platform::homeTrash() + "/files", "old.deb"), 0);
+    EXPECT_EQ(trashStep(), std::nullopt);
+
+    std::string trashed = platform::moveToTrash(tree.file("new.deb", 100'000), now).trashed;
+    auto step = trashStep();
+    ASSERT_TRUE(step);
+    EXPECT_EQ(step->freed,
+              test::allocatedBytes(trashed) + test::allocatedBytes(test::infoFileOf(trashed)));
+}
+
+TEST_F(ReclaimDetectorTest, BuildDataUsedThisWeekCostsMoreToRebuild) {
+    const std::string data = "/home/u/Library/Developer/Xcode/DerivedData/";
+    tree.folder(data + "Shop-abc", 3 * GB, 3 * GB, kNow - 24h);
+    tree.folder(data + "Old-def", 500 * MB, 100 * MB, kNow - 24h * 30);
+    auto found = candidates();
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0], Candidate({
+                            .id = "reclaim:derived-data:" + data + "Shop-abc",
+                            .detector = "reclaim:derived-data",
+                            .title = "Xcode Build Data: Shop-abc",
+                            .detail = "Build products and indexes (DerivedData). Xcode rebuilds "
+                                      "them on the next build.",
+                            .category = AdvisorCategory::developer,
+                            .rung = Rung::rebuildable,
+                            .action = AdvisorAction::trash({data + "Shop-abc"}),
+                            .freed = 3 * GB,
+                            .evidence = {{Kind::lastUsed, "Used this week"},
+                                         {Kind::rebuild, "Rebuilt in about 40 min"}},
+                            .confidence = 1,
+                            .rebuildMinutes = 40,
+                        }));
+    EXPECT_EQ(found[1].rebuildMinutes, 2);
+    EXPECT_EQ(found[1].onDisk, 500 * MB);
+    EXPECT_EQ(found[1].evidence,
+              (std::vector<Evidence>{{Kind::rebuild, "Rebuilt in about 2 min"},
+                                     {Kind::sharing, "400 MB shared with copies"}}));
+}
+
+TEST_F(ReclaimDetectorTest, RecentUseCountsOnlyForProjectsAndDeveloperFolders) {
+    tree.folder("/home/u/.cache/pip", 2 * GB, 2 * GB, kNow - 1h);
+    tree.folder("/home/u/code/app/node_modules", 1 * GB, 1 * GB, kNow - 1h);
+    machine.files.insert("/home/u/code/app/package.json");
+    machine.files.insert("/home/u/code/app/.git");
+    auto found = candidates();
+    const Candidate* cache = withID(found, "reclaim:dev-caches:/home/u/.cache/pip");
+    const Candidate* modules = withID(found, "reclaim:node-modules:/home/u/code/app/node_modules");
+    ASSERT_TRUE(cache && modules);
+    EXPECT_EQ(cache->redownloadGB, 2);
+    EXPECT_EQ(cache->evidence,
+              (std::vector<Evidence>{{Kind::rebuild, "Downloaded again when needed"}}));
+    EXPECT_EQ(modules->project, (Project{"/home/u/code/app", "code"}));
+    EXPECT_EQ(modules->rebuildMinutes, 40);
+    EXPECT_EQ(modules->redownloadGB, 2);
+    EXPECT_EQ(modules->evidence[0], (Evidence{Kind::lastUsed, "Used this week"}));
+    EXPECT_EQ(modules->evidence[1], (Evidence{Kind::rebuild, "Rebuilt in about 40 min"}));
+}
+
+TEST_F(ReclaimDetectorTest, ReviewRowsAskTheUserAndBlockedItemsSayWhy) {
+    tree.folder("/home/u/.nvm/versions/node/v18.20.0", 300 * MB);
+    tree.folder("/home/u/.nvm/versions/node/v22.1.0", 200 * MB);
+    tree.folder("/home/u/games/Kart/Library", 1 * GB);
+    tree.folder("/home/u/games/Kart/Assets", 3 * GB);
+    tree.folder("/home/u/games/Kart/ProjectSettings", 1 * MB);
+    machine.files.insert("/home/u/games/Kart/Temp/UnityLockfile");
+    auto found = candidates();
+    const Candidate* node =
+        withID(found, "reclaim:node-versions:/home/u/.nvm/versions/node/v18.20.0");
+    ASSERT_TRUE(node);
+    EXPECT_EQ(node->title, "Node.js Versions (nvm): v18.20.0");
+    EXPECT_EQ(node->rung, Rung::review);
+    EXPECT_EQ(node->confidence, 0.7);
+    EXPECT_EQ(node->value, 0.5);
+    EXPECT_TRUE(node->evidence.empty()) << "no rebuild line for the user's own call";
+
+    const Candidate* unity = withID(found, "reclaim:unity-library:/home/u/games/Kart/Library");
+    ASSERT_TRUE(unity);
+    EXPECT_EQ(unity->blocked, "Unity has this project open");
+    EXPECT_EQ(unity->title, "Unity Import Caches");
+    EXPECT_EQ(unity->rebuildMinutes, 15);
+    EXPECT_EQ(unity->project, (Project{"/home/u/games/Kart", "Kart"}));
+}
+
+TEST(ReclaimDetectorTexts, MinutesReadAsMinutesThenHours) {
+    EXPECT_EQ(ReclaimDetector::minutes(4), "4 min");
+    EXPECT_EQ(ReclaimDetector::minutes(2.5), "3 min");
+    EXPECT_EQ(ReclaimDetector::minutes(59.6), "60 min");
+    EXPECT_EQ(ReclaimDetector::minutes(60), "1.0 h");
+    EXPECT_EQ(ReclaimDetector::minutes(90), "1.5 h");
+}
+
+TEST(ReclaimDetectorTexts, CategoriesAndEstimatesFollowTheRule) {
+    EXPECT_EQ(ReclaimDetector::category("trash"), AdvisorCategory::trash);
+    EXPECT_EQ(ReclaimDetector::category("downloads-installers"), AdvisorCategory::downloads);
+    EXPECT_EQ(ReclaimDetector::category("logic"), AdvisorCategory::music);
+    EXPECT_EQ(ReclaimDetector::category("no-such-rule"), AdvisorCategory::developer);
+    using R = ReclaimDetector::Rebuild;
+    EXPECT_EQ(ReclaimDetector::rebuild("unity-library", 1), (R{15, 0}));
+    EXPECT_EQ(ReclaimDetector::rebuild("unity-library", 4), (R{40, 0}));
+    EXPECT_EQ(ReclaimDetector::rebuild("cargo-target", 10), (R{5, 0}));
+    EXPECT_EQ(ReclaimDetector::rebuild("device-support", 50), (R{5, 0}));
+    EXPECT_EQ(ReclaimDetector::rebuild("app-caches", 10), (R{0, 3}));
+    EXPECT_EQ(ReclaimDetector::rebuild("firmware", 7), (R{0, 7}));
+    EXPECT_EQ(ReclaimDetector::rebuild("xcode-archives", 7), (R{0, 0}));
+}
+
+TEST_F(ReclaimDetectorTest, TheLinuxRowsFindWhatLinuxUsersAccumulate) {
+    struct Expected {
+        std::string path;
+        std::string title;
+        AdvisorCategory category;
+        Rung rung;
+    };
+    using C = AdvisorCategory;
+    std::vector<Expected> expected{
+        {"/home/u/.m2/repository", "Maven Repository", C::developer, Rung::rebuildable},
+        {"/home/u/.local/share/pnpm/store", "pnpm Store", C::developer, Rung::rebuildable},
+        {"/home/u/Android/Sdk/system-images/android-34", "Android System Images", C::developer,
+         Rung::rebuildable},
+        {"/home/u/Unity/Hub/Editor/2022.3.1f1", "Unity Editor Versions", C::developer,
+         Rung::rebuildable},
+        {"/home/u/.config/Code/CachedData", "VS Code Caches: CachedData", C::caches,
+         Rung::rebuildable},
+        {"/home/u/.config/Code/Cache", "VS Code Caches: Cache", C::caches, Rung::rebuildable},
+        {"/home/u/.var/app/org.gimp.GIMP/cache", "Flatpak App Caches: org.gimp.GIMP", C::caches,
+         Rung::rebuildable},
+        {"/home/u/.var/app/org.mozilla.firefox/cache", "Flatpak App Caches: org.mozilla.firefox",
+         C::caches, Rung::rebuildable},
+        {"/home/u/.rustup/toolchains/stable-x86_64-unknown-linux-gnu", "Rust Toolchains (rustup)",
+         C::developer, Rung::review},
+        {"/home/u/.local/share/containers/storage", "Podman Storage", C::developer, Rung::review},
+        {"/home/u/.local/share/docker", "Docker Storage", C::developer, Rung::review},
+        {"/home/u/VirtualBox VMs/Debian \"test\"", "Virtual Machines (VirtualBox)", C::apps,
+         Rung::review},
+        {"/home/u/.local/share/libvirt/images/win11.qcow2", "Virtual Machines (libvirt)", C::apps,
+         Rung::review},
+        {"/home/u/.local/share/gnome-boxes/images/fedora", "Virtual Machines (Boxes)", C::apps,
+         Rung::review},
+        {"/home/u/.local/share/Steam/steamapps/common/Portal 2", "Steam Games", C::apps,
+         Rung::review},
+        {"/home/u/.steam/debian-installation/steamapps/common/Dota\n2", "Steam Games", C::apps,
+         Rung::review},
+        {"/home/u/.var/app/com.valvesoftware.Steam/.local/share/Steam/steamapps/common/Hades",
+         "Steam Games", C::apps, Rung::review},
+        {"/home/u/code/api/.venv", "Python Virtual Environments", C::developer, Rung::rebuildable},
+    };
+    int64_t size = 100 * MB;
+    for (const auto& item : expected)
+        tree.folder(item.path, size += MB, std::nullopt, kNow - 24h * 30);
+    tree.folder("/home/u/.config/Code/User", 50 * MB);
+    tree.folder("/home/u/.var/app/org.gimp.GIMP/data", 50 * MB);
+    machine.files.insert("/home/u/code/api/pyproject.toml");
+
+    auto found = candidates();
+    EXPECT_EQ(found.size(), expected.size()) << "nothing else: not User, not an app's data";
+    for (const auto& item : expected) {
+        auto match = std::ranges::find_if(
+            found, [&](const Candidate& c) { return c.paths() == std::vector{item.path}; });
+        ASSERT_NE(match, found.end()) << item.path;
+        EXPECT_EQ(match->title, item.title) << item.path;
+        EXPECT_EQ(match->category, item.category) << item.path;
+        EXPECT_EQ(match->rung, item.rung) << item.path;
+        EXPECT_TRUE(match->id.starts_with(match->detector + ":")) << item.path;
+        EXPECT_EQ(match->rung == Rung::rebuildable, match->evidence.size() == 1) << item.path;
+    }
+}

@@ -2,7 +2,7 @@
 // {"path", "files", "bytes", "unique", "errors", "nodes", "seconds", "workers"}. Benchmarks and
 // acceptance checks run it; it is not part of the product.
 //
-// Usage: tavelin-scan [--workers N] [--ui] [--record] PATH
+// Usage: tavelin-scan [--workers N] [--ui] [--record] PATH | --import FILE
 //   --workers N  runs N walkers instead of the number the product's rule picks for this machine
 //   --ui         adds "uiLongestMs" and "uiMs": the processor time of the longest piece of work
 //                the scan gave the UI thread (its start, a graft, a tick) and of all of them
@@ -10,10 +10,13 @@
 //                longer than it works. Reading the clock costs a system call a piece.
 //   --record     adds the size of the record history would keep of the scan: "recordBytes",
 //                "recordEntries" and "recordDeepest" (the most path components of a key)
+//   --import     reads a scan file instead of scanning, as the application opens one; no
+//                "workers" then
 
 #include "history/ScanRecord.h"
 #include "scan/FolderProblem.h"
 #include "scan/ScanSession.h"
+#include "scanfile/ScanFile.h"
 #include "util/ManualQueue.h"
 
 #include <algorithm>
@@ -102,6 +105,32 @@ void addRecord(nlohmann::json& report, const tavelin::Node& root) {
     report["recordDeepest"] = deepest;
 }
 
+nlohmann::json reportOf(const tavelin::Node& root, int64_t errors, double seconds) {
+    return {{"path", root.path()},   {"files", root.fileCount}, {"bytes", root.size},
+            {"unique", root.unique}, {"errors", errors},        {"nodes", countNodes(root)},
+            {"seconds", seconds}};
+}
+
+void print(const nlohmann::json& report) {
+    std::cout << report.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+}
+
+double secondsSince(Clock::time_point started) {
+    return std::chrono::duration<double>(Clock::now() - started).count();
+}
+
+int importFile(const std::string& file) {
+    auto started = Clock::now();
+    auto read = tavelin::ScanFile::open(file, 1'000'000);
+    if (auto* problem = std::get_if<std::string>(&read)) {
+        std::cerr << "tavelin-scan: " << *problem << "\n";
+        return 1;
+    }
+    const auto& scan = std::get<tavelin::ImportedScan>(read);
+    print(reportOf(*scan.root, scan.errors, secondsSince(started)));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -110,6 +139,8 @@ int main(int argc, char** argv) {
     bool withRecord = false;
     bool withUi = false;
     std::vector<std::string_view> args(argv + 1, argv + argc);
+    if (args.size() == 2 && args[0] == "--import")
+        return importFile(std::string(args[1]));
     for (size_t i = 0; i + 1 < args.size(); ++i) {
         if (args[i] == "--workers" && i + 2 < args.size())
             workers = std::atoi(args[++i].data());
@@ -121,7 +152,7 @@ int main(int argc, char** argv) {
             workers = 0;
     }
     if (args.empty() || workers < 1) {
-        std::cerr << "usage: tavelin-scan [--workers N] [--ui] [--record] PATH\n";
+        std::cerr << "usage: tavelin-scan [--workers N] [--ui] [--record] PATH | --import FILE\n";
         return 2;
     }
     std::string path(args.back());
@@ -138,19 +169,15 @@ int main(int argc, char** argv) {
     auto started = Clock::now();
     queue->time([&] { session->start(); });
     queue->runUntil([&] { return !session->isRunning(); }, std::chrono::hours(24));
-    double seconds = std::chrono::duration<double>(Clock::now() - started).count();
-
     const auto& root = *session->root();
-    nlohmann::json report = {{"path", session->path()},     {"files", root.fileCount},
-                             {"bytes", root.size},          {"unique", root.unique},
-                             {"errors", session->errors()}, {"nodes", countNodes(root)},
-                             {"seconds", seconds},          {"workers", workers}};
+    nlohmann::json report = reportOf(root, session->errors(), secondsSince(started));
+    report["workers"] = workers;
     if (withUi) {
         report["uiLongestMs"] = queue->longestMs();
         report["uiMs"] = queue->totalMs();
     }
     if (withRecord)
         addRecord(report, root);
-    std::cout << report.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    print(report);
     return 0;
 }

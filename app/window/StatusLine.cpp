@@ -53,13 +53,13 @@ QString statusLine(const AppModel& model) {
         return hoverText(model, *tile);
     const auto& session = model.session();
     if (session && session->isRunning())
-        return countText(session->files()) + QStringLiteral(" files · ") +
+        return countedText(session->files(), "file") + QStringLiteral(" · ") +
                bytesText(session->bytes()) + QStringLiteral(" · ") +
                QString::fromStdString(session->currentPath());
     if (model.notice())
         return *model.notice();
     if (session && session->endDate())
-        return countText(session->files()) + QStringLiteral(" files in ") +
+        return countedText(session->files(), "file") + QStringLiteral(" in ") +
                elapsedText(session->elapsed());
     return {};
 }

@@ -87,9 +87,6 @@ CloudItemState liveCloudState(const std::string& path);
 // from four on “a”, “b” and N more.
 std::string list(const std::vector<std::string>& names);
 
-// "1 file"; otherwise the count with the locale's grouping and the plural: "1,204 files".
-std::string count(int64_t n, std::string_view noun);
-
 // The bytes deleting the path would free: a folder measured by the scan walker, anything else
 // from its own blocks. 0 when it cannot be examined.
 int64_t uniqueBytes(const std::string& path);

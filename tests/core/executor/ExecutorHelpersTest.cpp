@@ -28,11 +28,6 @@ TEST(ExecutorMessages, NamesCountsAndFreeNamesReadAsWritten) {
     for (const Case& entry : lists)
         EXPECT_EQ(Executor::list(entry.names), entry.text);
 
-    EXPECT_EQ(Executor::count(1, "file"), "1 file");
-    EXPECT_EQ(Executor::count(0, "file"), "0 files");
-    EXPECT_EQ(Executor::count(2, "file"), "2 files");
-    EXPECT_EQ(Executor::count(1204, "file"), "1,204 files");
-
     test::TemporaryFolder folder;
     test::TreeBuilder tree(folder.path());
     tree.file("report.pdf", 1);

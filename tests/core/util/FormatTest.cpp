@@ -5,11 +5,17 @@
 using tavelin::formatBytes;
 using tavelin::formatCount;
 
-TEST(FormatBytes, SmallCountsAreBytesAndZeroIsZeroKB) {
-    EXPECT_EQ(formatBytes(0), "Zero KB");
+TEST(FormatBytes, SmallCountsAreBytesAndZeroIsZeroBytes) {
+    EXPECT_EQ(formatBytes(0), "0 bytes");
     EXPECT_EQ(formatBytes(1), "1 byte");
     EXPECT_EQ(formatBytes(2), "2 bytes");
     EXPECT_EQ(formatBytes(999), "999 bytes");
+}
+
+TEST(FormatCounted, OnlyExactlyOneIsSingular) {
+    EXPECT_EQ(tavelin::formatCounted(1, "file"), "1 file");
+    EXPECT_EQ(tavelin::formatCounted(0, "file"), "0 files");
+    EXPECT_EQ(tavelin::formatCounted(1'204, "folder"), "1,204 folders");
 }
 
 TEST(FormatBytes, KilobytesAreWholeAndRoundHalfUp) {

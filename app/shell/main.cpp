@@ -1,3 +1,4 @@
+#include "shell/DemonstrationSettings.h"
 #include "shell/LaunchOptions.h"
 #include "shell/ReportCommand.h"
 #include "shell/SingleInstance.h"
@@ -47,6 +48,9 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tavelin")));
     tavelin::installNumberLocale();
 
+    std::optional<tavelin::DemonstrationSettings> demonstration;
+    if (launch.demo)
+        demonstration.emplace();
     std::optional<tavelin::SingleInstance> instance;
     if (launch.handsOver()) {
         QString name = tavelin::SingleInstance::defaultName();

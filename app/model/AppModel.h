@@ -188,8 +188,6 @@ public:
     // what is still being scanned); confirming moves them.
     void askToTrash(const std::vector<Node::Ptr>& nodes);
     void confirmTrash();
-    // Makes the nodes that lie in a cloud provider's folder online-only, without asking.
-    void makeOnlineOnly(const std::vector<Node::Ptr>& nodes);
 
     // Deletes the shown disk's local snapshots, then reloads its breakdown.
     void deleteLocalSnapshots();

@@ -30,7 +30,9 @@ std::string lastNonEmptyLine(std::string_view output) {
 ActionResult apply(const AdvisorAction& action, bool sandboxed, const ExecutorEnvironment& env) {
     return std::visit(
         Overloaded{
-            [&](const AdvisorAction::Trash& step) { return trash(step.paths, env); },
+            [&](const AdvisorAction::Trash& step) {
+                return step.checked ? trashCopies(*step.checked, env) : trash(step.paths, env);
+            },
             [&](const AdvisorAction::MergeDuplicates& step) {
                 return mergeDuplicates(step.keep, step.copies, env);
             },
@@ -44,7 +46,7 @@ ActionResult apply(const AdvisorAction& action, bool sandboxed, const ExecutorEn
                 return runTool(step.command, sandboxed, env);
             },
             [](const AdvisorAction::Guide&) { return ActionResult{}; },
-            [&](const AdvisorAction::EmptyTrash&) { return emptyTrash(env); },
+            [&](const AdvisorAction::EmptyTrash& step) { return emptyTrash(env, step.trashes); },
         },
         action.value);
 }

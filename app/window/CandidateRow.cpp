@@ -61,11 +61,9 @@ CandidateRow::CandidateRow(AppModel& model, Candidate candidate,
     evidence->setContentsMargins(24, 0, 0, 0);
     auto addEvidence = [&](const std::string& text) {
         QString line = QString::fromStdString(text);
-        auto* chip = new QLabel(line, this);
-        styleAsChip(chip, std::nullopt);
         // The flow gives a chip the width it asks for, up to the line's; a longer one wraps
         // rather than losing its end.
-        chip->setWordWrap(true);
+        QLabel* chip = makeWrappingChip(line, this);
         chip->setToolTip(line);
         evidence->addWidget(chip);
     };

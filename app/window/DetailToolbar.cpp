@@ -97,7 +97,7 @@ void DetailToolbar::refreshMeasure() {
     bool unique = model_.measure() == Measure::unique;
     allocated_->setChecked(!unique);
     unique_->setChecked(unique);
-    // A drive for the space on disk, a broom for what deleting sweeps away.
+    // A drive for the space on disk, the clearing symbol for what deleting gives back.
     measure_->setIcon(symbolIcon(unique ? "leaf" : "internaldrive"));
     measure_->setText(unique ? QStringLiteral("Space Freed by Deleting")
                              : QStringLiteral("Size on Disk"));

@@ -3,7 +3,7 @@
 #include "access/UnreadableList.h"
 #include "model/AppModel.h"
 #include "scan/UnreadableFolders.h"
-#include "widgets/SymbolIcons.h"
+#include "widgets/BannerParts.h"
 #include "widgets/Texts.h"
 
 #include <QHBoxLayout>
@@ -16,14 +16,9 @@ namespace tavelin {
 UnreadableBanner::UnreadableBanner(AppModel& model, QWidget* parent)
     : QWidget(parent)
     , model_(model)
-    , headline_(new QLabel(this)) {
-    setAutoFillBackground(true);
-    setBackgroundRole(QPalette::AlternateBase);
-    QFont bold = headline_->font();
-    bold.setBold(true);
-    headline_->setFont(bold);
-    auto* icon = new QLabel(this);
-    icon->setPixmap(symbolIcon("lock").pixmap(28, 28));
+    , headline_(BannerParts::headline(this)) {
+    BannerParts::tint(*this);
+    QLabel* icon = BannerParts::symbol("lock", this);
     auto* text = new QLabel(QStringLiteral("What they hold is missing from these sizes. <a "
                                            "href=\"why\">Why was this skipped?</a>"),
                             this);

@@ -1,7 +1,7 @@
 #include "window/CloudBanner.h"
 
 #include "model/AppModel.h"
-#include "widgets/SymbolIcons.h"
+#include "widgets/BannerParts.h"
 #include "widgets/Texts.h"
 
 #include <QHBoxLayout>
@@ -13,10 +13,8 @@ CloudBanner::CloudBanner(AppModel& model, QWidget* parent)
     : QWidget(parent)
     , model_(model)
     , message_(new QLabel(this)) {
-    setAutoFillBackground(true);
-    setBackgroundRole(QPalette::AlternateBase);
-    auto* icon = new QLabel(this);
-    icon->setPixmap(symbolIcon("icloud").pixmap(28, 28));
+    BannerParts::tint(*this);
+    QLabel* icon = BannerParts::symbol("icloud", this);
     message_->setWordWrap(true);
     message_->setTextFormat(Qt::PlainText);
     auto* layout = new QHBoxLayout(this);

@@ -648,6 +648,11 @@ void AppModel::undo(const std::string& recentActionId) {
         apply_->undo(recentActionId);
 }
 
+void AppModel::undoLast() {
+    if (!refusedInDemonstration())
+        apply_->undoLast();
+}
+
 void AppModel::askToTrash(const std::vector<Node::Ptr>& nodes) {
     if (!refusedInDemonstration())
         apply_->askToTrash(nodes);

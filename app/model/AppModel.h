@@ -184,6 +184,8 @@ public:
     void applyChecked();
     // Puts back what a recent action did.
     void undo(const std::string& recentActionId);
+    // Puts back the newest recent action that can be put back (Edit › Undo).
+    void undoLast();
     // Asks to confirm moving the nodes to the Trash (refused for pseudo nodes, the root and
     // what is still being scanned); confirming moves them.
     void askToTrash(const std::vector<Node::Ptr>& nodes);

@@ -75,6 +75,12 @@ void MainWindow::showEvent(QShowEvent* event) {
         model_->scanLaunchPath(std::exchange(launchPath_, std::string()));
 }
 
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        model_->applying().checkPutBack();
+}
+
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
     if (!droppedFolder(*event->mimeData()).isEmpty())
         event->acceptProposedAction();

@@ -31,6 +31,8 @@ TavelinCommands::TavelinCommands(AppModel& model, QMainWindow& window)
     moveToTrash =
         command(QStringLiteral("Move to Trash"), {QKeySequence(Qt::CTRL | Qt::Key_Delete)},
                 &TavelinCommands::doMoveToTrash);
+    undo = command(QStringLiteral("Undo"), QKeySequence::keyBindings(QKeySequence::Undo),
+                   &TavelinCommands::doUndo);
     // Besides the first keys, the ones Linux file managers and viewers use for the same.
     rescan = command(QStringLiteral("Rescan"),
                      {QKeySequence(Qt::CTRL | Qt::Key_R), QKeySequence(Qt::Key_F5)},
@@ -80,6 +82,7 @@ TavelinCommands::TavelinCommands(AppModel& model, QMainWindow& window)
          {&AppModel::stacksChanged, &AppModel::selectionChanged, &AppModel::isScanningChanged,
           &AppModel::currentChanged, &AppModel::sessionChanged})
         connect(&model_, signal, this, &TavelinCommands::updateEnabled);
+    connect(&model_.applying(), &ApplyState::changed, this, &TavelinCommands::updateEnabled);
     updateEnabled();
 }
 
@@ -110,6 +113,8 @@ void TavelinCommands::buildMenus(QMenuBar* bar) {
     connect(quit, &QAction::triggered, this, [] { QCoreApplication::quit(); });
 
     QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
+    edit->addAction(undo);
+    edit->addSeparator();
     edit->addAction(find);
     edit->addSeparator();
     edit->addAction(settings);
@@ -133,7 +138,8 @@ void TavelinCommands::updateEnabled() {
     showInFileManager->setEnabled(selected);
     copyPath->setEnabled(selected);
     open->setEnabled(selected);
-    moveToTrash->setEnabled(selected);
+    moveToTrash->setEnabled(model_.applying().canTrashNow(model_.selectedNodes()));
+    undo->setEnabled(model_.applying().lastUndoable().has_value());
     rescan->setEnabled(model_.current() != nullptr);
     stopScanning->setEnabled(model_.isScanning());
     back->setEnabled(!model_.backStack().empty());
@@ -156,6 +162,9 @@ void TavelinCommands::doCopyPath() {
 }
 void TavelinCommands::doMoveToTrash() {
     model_.askToTrash(model_.selectedNodes());
+}
+void TavelinCommands::doUndo() {
+    model_.undoLast();
 }
 void TavelinCommands::doRescan() {
     model_.rescan();

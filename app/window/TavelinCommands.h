@@ -23,6 +23,8 @@ public:
     QAction* showInFileManager;
     QAction* copyPath;
     QAction* moveToTrash;
+    // Puts back the newest removal that can still be put back.
+    QAction* undo;
     QAction* rescan;
     QAction* stopScanning;
     QAction* back;
@@ -51,6 +53,7 @@ private:
     void doShowInFileManager();
     void doCopyPath();
     void doMoveToTrash();
+    void doUndo();
     void doRescan();
     void doStopScanning();
     void doBack();

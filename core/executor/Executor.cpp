@@ -27,7 +27,8 @@ std::string lastNonEmptyLine(std::string_view output) {
 
 } // namespace
 
-ActionResult apply(const AdvisorAction& action, bool sandboxed, const ExecutorEnvironment& env) {
+ActionResult apply(const AdvisorAction& action, bool sandboxed, const ExecutorEnvironment& env,
+                   const std::vector<TrashListing>& confirmedTrash) {
     return std::visit(
         Overloaded{
             [&](const AdvisorAction::Trash& step) {
@@ -46,7 +47,7 @@ ActionResult apply(const AdvisorAction& action, bool sandboxed, const ExecutorEn
                 return runTool(step.command, sandboxed, env);
             },
             [](const AdvisorAction::Guide&) { return ActionResult{}; },
-            [&](const AdvisorAction::EmptyTrash& step) { return emptyTrash(env, step.trashes); },
+            [&](const AdvisorAction::EmptyTrash&) { return emptyTrash(confirmedTrash); },
         },
         action.value);
 }

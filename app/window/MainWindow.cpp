@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QScreen>
@@ -82,13 +83,20 @@ void MainWindow::changeEvent(QEvent* event) {
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
-    if (!droppedFolder(*event->mimeData()).isEmpty())
+    const QMimeData& data = *event->mimeData();
+    if (!droppedFolder(data).isEmpty() || !droppedScanFile(data).isEmpty())
         event->acceptProposedAction();
 }
 
+// A folder is scanned; a file is read as a scan file, which says so when it is not one.
 void MainWindow::dropEvent(QDropEvent* event) {
-    if (scanDroppedFolder(*model_, *event->mimeData()))
+    const QMimeData& data = *event->mimeData();
+    if (scanDroppedFolder(*model_, data)) {
         event->acceptProposedAction();
+    } else if (QString file = droppedScanFile(data); !file.isEmpty()) {
+        event->acceptProposedAction();
+        model_->openScanFile(QFile::encodeName(file).toStdString());
+    }
 }
 
 AccessSheet* MainWindow::accessSheet() const {

@@ -20,6 +20,8 @@ public:
 
     QAction* scanFolder;
     QAction* scanHome;
+    QAction* openScanFile;
+    QAction* exportScan;
     QAction* showInFileManager;
     QAction* copyPath;
     QAction* moveToTrash;
@@ -50,6 +52,8 @@ private:
 
     void doScanFolder();
     void doScanHome();
+    void doOpenScanFile();
+    void doExportScan();
     void doShowInFileManager();
     void doCopyPath();
     void doMoveToTrash();

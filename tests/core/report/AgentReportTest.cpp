@@ -142,6 +142,20 @@ TEST(AgentReport, CountsTheFoldersThatCouldNotBeRead) {
         << markdown;
 }
 
+TEST(AgentReport, AScanReadFromAFileSaysWhichToolMeasuredItAndWhen) {
+    HomeScan scan;
+    scan.input.source = ScanSource{"ncdu 1.18", "server.json.gz", day(2025, 3, 1)};
+
+    std::string markdown = AgentReport(scan.input, 7'000).markdown;
+
+    EXPECT_NE(markdown.find("\nMeasured by `ncdu 1.18` on 1 Mar 2025, 12:00 and read by Tavelin "
+                            "from the scan file `server.json.gz` on 9 Mar 2025, 14:05; the files "
+                            "it lists were not looked at here, and Tavelin changes none of them. "
+                            "Sizes are space on disk;"),
+              std::string::npos)
+        << markdown;
+}
+
 // A name meant to break the report's lines and tables, a terminal, and Markdown.
 TEST(AgentReport, NamesFromTheDiskStayDataInEveryPlaceTheyAppear) {
     SyntheticTree tree("/home/ann");

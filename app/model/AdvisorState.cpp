@@ -323,12 +323,16 @@ bool AdvisorState::isHidden(const Candidate& candidate) const {
 }
 
 std::vector<CloudProvider> AdvisorState::cloudProviders() const {
-    std::vector<CloudProvider> providers = context(nullptr).cloudProviders();
+    std::vector<CloudProvider> providers = syncFolders();
     // Moving there without making the files online-only frees nothing, and the move would fail.
     std::erase_if(providers, [](const CloudProvider& provider) {
         return !CloudStorage::canMakeOnlineOnly(provider);
     });
     return providers;
+}
+
+std::vector<CloudProvider> AdvisorState::syncFolders() const {
+    return context(nullptr).cloudProviders();
 }
 
 std::vector<Candidate> AdvisorState::visible() const {

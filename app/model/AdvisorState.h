@@ -113,6 +113,9 @@ public:
     // The cloud services items can be moved to and kept online-only there; none where files
     // cannot be made online-only (no Linux sync client offers it).
     std::vector<CloudProvider> cloudProviders() const;
+    // Every cloud service's folder on this computer, whether or not it can keep files
+    // online-only: deleting in any of them deletes from the service too.
+    std::vector<CloudProvider> syncFolders() const;
 
     void setGoal(Goal goal);
     void setChecked(const std::string& id, bool on);

@@ -61,10 +61,9 @@ CandidateRow::CandidateRow(AppModel& model, Candidate candidate,
     evidence->setContentsMargins(24, 0, 0, 0);
     auto addEvidence = [&](const std::string& text) {
         QString line = QString::fromStdString(text);
-        auto* chip = new ElidedLabel(line, Qt::ElideRight, this);
-        styleAsChip(chip, std::nullopt);
-        // The flow gives a chip the width it asks for, up to the line's.
-        chip->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+        // The flow gives a chip the width it asks for, up to the line's; a longer one wraps
+        // rather than losing its end.
+        QLabel* chip = makeWrappingChip(line, this);
         chip->setToolTip(line);
         evidence->addWidget(chip);
     };

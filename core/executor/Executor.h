@@ -118,9 +118,6 @@ CloudItemState liveCloudState(const std::string& path);
 // from four on “a”, “b” and N more.
 std::string list(const std::vector<std::string>& names);
 
-// "1 file"; otherwise the count with the locale's grouping and the plural: "1,204 files".
-std::string count(int64_t n, std::string_view noun);
-
 struct ItemBytes {
     int64_t onDisk = 0; // allocated bytes, every copy counted
     int64_t unique = 0; // what deleting frees

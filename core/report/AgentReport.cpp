@@ -1,6 +1,7 @@
 #include "report/AgentReport.h"
 
 #include "report/ReportText.h"
+#include "scan/UnreadableFolders.h"
 #include "util/Format.h"
 #include "util/LinuxWordings.h"
 
@@ -67,7 +68,11 @@ std::string summary(const AgentReport::Input& input) {
                 formatBytes(*input.diskTotal) + " total, " + formatBytes(*input.diskFree) +
                 " free (" + ReportText::percent(*input.diskFree, *input.diskTotal) + " free)";
     text += "\n- This folder: " + formatBytes(scope.size) + " on disk, frees " +
-            formatBytes(scope.unique) + " if deleted, " + formatCount(scope.fileCount) + " files";
+            formatBytes(scope.unique) + " if deleted, " + formatCounted(scope.fileCount, "file");
+    auto unreadable = static_cast<int64_t>(unreadableFolders(scope).size());
+    if (unreadable > 0)
+        text += "\n- Couldn’t be read: " + formatCounted(unreadable, "folder") +
+                ", whose contents are missing from these sizes";
     return text;
 }
 

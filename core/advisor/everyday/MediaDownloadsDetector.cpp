@@ -33,7 +33,7 @@ Candidate offline(const Node& folder, Offer kind) {
         .onDisk = folder.size,
         .evidence = {Evidence::capitalized(Evidence::Kind::rebuild, kind.rebuild),
                      Evidence::capitalized(Evidence::Kind::count,
-                                           formatCount(folder.fileCount) + " files")},
+                                           formatCounted(folder.fileCount, "file"))},
         .confidence = kind.confidence,
         .redownloadGB = static_cast<double>(folder.size) / 1e9,
     });

@@ -33,13 +33,10 @@ bool isEntered(const Node& folder) {
                                 [](const Node::Ptr& child) { return child->name == ".git"; });
 }
 
-std::string counted(int64_t count, std::string_view noun) {
-    return formatCount(count) + " " + std::string(noun) + (count == 1 ? "" : "s");
-}
-
 std::string countLine(const Found& found) {
-    std::string shots = found.screenshots > 0 ? counted(found.screenshots, "screenshot") : "";
-    std::string recordings = found.recordings > 0 ? counted(found.recordings, "recording") : "";
+    std::string shots = found.screenshots > 0 ? formatCounted(found.screenshots, "screenshot") : "";
+    std::string recordings =
+        found.recordings > 0 ? formatCounted(found.recordings, "recording") : "";
     if (shots.empty() || recordings.empty())
         return shots + recordings;
     return shots + " and " + recordings;

@@ -89,7 +89,7 @@ TEST(ApplySummary, CountsEachKindInAFixedOrderAndNeverMentionsGuides) {
 TEST(ApplyReport, SaysWhatCameBackWhatWasExpectedAndTheFirstThreeErrors) {
     EXPECT_EQ(ApplyState::report(0, 2 * GB, {}, {"A: one.", "B: two.", "C: three.", "D: four."})
                   .toStdString(),
-              "Freed Zero KB (expected 2 GB). Items in the Trash still use space until it’s "
+              "Freed 0 bytes (expected 2 GB). Items in the Trash still use space until it’s "
               "emptied, and snapshots can hold deleted files for a while. A: one. B: two. C: "
               "three.");
     EXPECT_EQ(

@@ -106,7 +106,7 @@ TEST(AgentReport, RendersEverySectionOfAWholeInput) {
               "| --- | --- | --- | --- |\n"
               "| Build products (`~/Projects/app/build`) | 2 GB | rebuilt by its app | Rebuilt by "
               "the compiler; Last built |\n"
-              "| Emptying the Trash | Zero KB | your call |  |");
+              "| Emptying the Trash | 0 bytes | your call |  |");
 }
 
 TEST(AgentReport, LeavesOutTheSectionsItHasNoInputFor) {
@@ -117,14 +117,29 @@ TEST(AgentReport, LeavesOutTheSectionsItHasNoInputFor) {
     std::string markdown = AgentReport(scan.input, 7'000).markdown;
 
     for (const char* absent : {"- Disk:", "## Space by kind", "## What changed",
-                               "## Already suggested", "## Beyond your files"})
+                               "## Already suggested", "## Beyond your files", "Couldn’t be read"})
         EXPECT_EQ(markdown.find(absent), std::string::npos) << absent;
     // A scope without folders has no "Inside" table; the two biggest lists always stand.
     scan.input.scope = scan.tree.root()->descendant("/home/ann/Movies")->shared_from_this();
     markdown = AgentReport(scan.input, 7'000).markdown;
     EXPECT_TRUE(markdown.starts_with("# Tavelin report: `~/Movies`\n"));
+    EXPECT_NE(markdown.find("if deleted, 1 file\n"), std::string::npos);
     EXPECT_EQ(markdown.find("## Inside"), std::string::npos);
     EXPECT_NE(markdown.find("## Biggest folders (anywhere below)\n| Path"), std::string::npos);
+}
+
+TEST(AgentReport, CountsTheFoldersThatCouldNotBeRead) {
+    HomeScan scan;
+    for (const char* path : {"/home/ann/Projects/app", "/home/ann/Projects/app/build"})
+        scan.tree.root()->descendant(path)->isUnreadable = true;
+    Node* movies = scan.tree.root()->descendant("/home/ann/Movies");
+    movies->isUnreadable = true;
+    movies->needsAccess = true; // left out on purpose, and said so elsewhere
+    std::string markdown = AgentReport(scan.input, 7'000).markdown;
+    EXPECT_NE(markdown.find("\n- Couldn’t be read: 2 folders, whose contents are missing from "
+                            "these sizes\n"),
+              std::string::npos)
+        << markdown;
 }
 
 TEST(AgentReport, AScanReadFromAFileSaysWhichToolMeasuredItAndWhen) {

@@ -1,0 +1,20 @@
+#pragma once
+
+// One file of a set of identical files, as a duplicates suggestion carries it: the user sees
+// every copy and may choose which one stays, and the set's step is made again from these.
+
+#include "platform/FileIdentity.h"
+
+#include <cstdint>
+
+namespace tavelin {
+
+struct DuplicateCopy {
+    platform::FileIdentity identity;
+    int64_t onDisk = 0; // the allocated size the set was judged by
+    bool kept = false;  // the copy that stays
+
+    bool operator==(const DuplicateCopy&) const = default;
+};
+
+} // namespace tavelin

@@ -179,6 +179,17 @@ std::string capitalizedFirst(std::string_view utf8) {
     });
 }
 
+std::vector<std::string_view> pieces(std::string_view text, char separator) {
+    std::vector<std::string_view> parts;
+    while (!text.empty()) {
+        size_t end = std::min(text.find(separator), text.size());
+        if (end > 0)
+            parts.push_back(text.substr(0, end));
+        text.remove_prefix(std::min(end + 1, text.size()));
+    }
+    return parts;
+}
+
 std::string_view trimmed(std::string_view text) {
     constexpr std::string_view kBlank = " \t\r";
     size_t first = text.find_first_not_of(kBlank);

@@ -22,6 +22,9 @@ std::string lowercased(std::string_view utf8);
 // and \r; other control characters, line and paragraph separators, and bytes that are not
 // valid UTF-8 become \xHH escapes, byte by byte.
 std::string singleLine(std::string_view text);
+// The non-empty runs of the text between separators, in order: "a,,b," gives "a" and "b".
+std::vector<std::string_view> pieces(std::string_view text, char separator);
+
 // The text without the spaces, tabs and carriage returns around it.
 std::string_view trimmed(std::string_view text);
 

@@ -65,17 +65,6 @@ struct SymbolsFolder {
     }
 };
 
-std::vector<std::string_view> pieces(std::string_view text, char separator) {
-    std::vector<std::string_view> parts;
-    while (!text.empty()) {
-        size_t end = std::min(text.find(separator), text.size());
-        if (end > 0)
-            parts.push_back(text.substr(0, end));
-        text.remove_prefix(std::min(end + 1, text.size()));
-    }
-    return parts;
-}
-
 std::optional<SymbolsFolder> SymbolsFolder::parse(std::string_view name) {
     auto words = pieces(name, ' ');
     if (words.size() < 2)

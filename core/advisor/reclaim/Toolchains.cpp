@@ -9,15 +9,12 @@
 namespace tavelin::Toolchains {
 namespace {
 
+// The lines that say something: trimmed, neither empty nor comments.
 std::vector<std::string_view> lines(std::string_view text) {
     std::vector<std::string_view> found;
-    while (!text.empty()) {
-        size_t end = std::min(text.find('\n'), text.size());
-        if (std::string_view line = trimmed(text.substr(0, end));
-            !line.empty() && !line.starts_with('#'))
+    for (std::string_view line : pieces(text, '\n'))
+        if (line = trimmed(line); !line.empty() && !line.starts_with('#'))
             found.push_back(line);
-        text.remove_prefix(std::min(end + 1, text.size()));
-    }
     return found;
 }
 

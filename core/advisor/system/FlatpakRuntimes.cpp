@@ -41,12 +41,9 @@ std::optional<std::string> value(std::string_view text, std::string_view group,
 
 std::vector<std::string> split(std::string_view text, char separator) {
     std::vector<std::string> parts;
-    while (!text.empty()) {
-        size_t end = std::min(text.find(separator), text.size());
-        if (std::string_view part = trimmed(text.substr(0, end)); !part.empty())
+    for (std::string_view part : pieces(text, separator))
+        if (part = trimmed(part); !part.empty())
             parts.emplace_back(part);
-        text.remove_prefix(std::min(end + 1, text.size()));
-    }
     return parts;
 }
 

@@ -1,6 +1,7 @@
 #include "model/AdvisorState.h"
 
 #include "advisor/Planner.h"
+#include "advisor/duplicates/DuplicatesDetector.h"
 #include "demo/DemoHome.h"
 #include "util/Paths.h"
 #include "widgets/SettingsKeys.h"
@@ -457,6 +458,18 @@ void AdvisorState::redirect(const std::string& id, std::optional<ArchiveDestinat
         ticksTouched_ = true;
     }
     Q_EMIT changed();
+}
+
+bool AdvisorState::keepCopy(const std::string& id, const std::string& path) {
+    auto found = std::ranges::find(advisor_, id, &Candidate::id);
+    if (found == advisor_.end())
+        return false;
+    std::optional<Candidate> kept = DuplicatesDetector().keeping(*found, path);
+    if (!kept)
+        return false;
+    *found = std::move(Planner::scored({std::move(*kept)}).front());
+    replan(true);
+    return true;
 }
 
 } // namespace tavelin

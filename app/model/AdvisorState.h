@@ -120,6 +120,10 @@ public:
     void hideProject(const std::string& root);
     void unhide(const std::string& key);
     void redirect(const std::string& id, std::optional<ArchiveDestination> destination);
+    // Makes the file at `path` the copy of a duplicates suggestion that stays: the suggestion's
+    // step is made again around it, keeping its tick. False, and nothing changes, when the
+    // suggestion has no such copy or keeping it would free too little to suggest.
+    bool keepCopy(const std::string& id, const std::string& path);
 
     // Takes a pass's candidates: the default goal unless one was chosen, then the plan and
     // the ticks.

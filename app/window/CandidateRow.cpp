@@ -14,6 +14,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFontDatabase>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
@@ -130,31 +131,42 @@ QWidget* CandidateRow::copyChoice() {
     auto* group = new QButtonGroup(box);
     for (const DuplicateCopy& copy : candidate_.copies) {
         const std::string& path = copy.identity.path;
-        auto* line = new QWidget(box);
-        auto* row = new QHBoxLayout(line);
-        row->setContentsMargins(0, 0, 0, 0);
-        auto* choice = new QRadioButton(line);
+        auto* choice = new QRadioButton(box);
         choice->setChecked(copy.kept);
         choice->setAccessibleName(QString::fromStdString(path));
         group->addButton(choice);
-        row->addWidget(choice);
-        auto* where = new ElidedLabel(QString::fromStdString(path), Qt::ElideMiddle, line);
+        auto* where = new ElidedLabel(QString::fromStdString(path), Qt::ElideMiddle, box);
         where->setToolTip(QString::fromStdString(path));
-        row->addWidget(where, 1);
         Date created =
             dateFromTimespec(copy.identity.created.seconds, copy.identity.created.nanoseconds);
-        row->addWidget(caption(QStringLiteral("in ") +
-                               QString::fromStdString(lastPathComponent(parentPath(path))) +
-                               QStringLiteral(" · ") + DateText::abbreviated(created)));
-        layout->addWidget(line);
-        connect(choice, &QRadioButton::toggled, this, [this, choice, path](bool on) {
-            if (on && !model_.advisor().keepCopy(candidate_.id, path)) {
-                QSignalBlocker quiet(choice);
-                choice->setChecked(false);
-            }
+        // The path on the radio's line, its folder and date below it.
+        auto* lines = new QGridLayout;
+        lines->setHorizontalSpacing(4);
+        lines->setVerticalSpacing(0);
+        lines->addWidget(choice, 0, 0);
+        lines->addWidget(where, 0, 1);
+        lines->addWidget(caption(QStringLiteral("in ") +
+                                 QString::fromStdString(lastPathComponent(parentPath(path))) +
+                                 QStringLiteral(" · ") + DateText::abbreviated(created)),
+                         1, 1);
+        lines->setColumnStretch(1, 1);
+        layout->addLayout(lines);
+        connect(choice, &QRadioButton::toggled, this, [this, group, path](bool on) {
+            if (on && !model_.advisor().keepCopy(candidate_.id, path))
+                checkKeptCopy(*group);
         });
     }
     return box;
+}
+
+// A copy that cannot be kept (keeping it would free too little) leaves the choice as it was.
+void CandidateRow::checkKeptCopy(QButtonGroup& group) {
+    QList<QAbstractButton*> choices = group.buttons();
+    for (qsizetype i = 0; i < choices.size(); ++i)
+        if (candidate_.copies[static_cast<size_t>(i)].kept) {
+            QSignalBlocker quiet(choices[i]);
+            choices[i]->setChecked(true);
+        }
 }
 
 QString CandidateRow::chipText(const Candidate& candidate) {

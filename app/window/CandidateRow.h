@@ -9,6 +9,7 @@
 
 #include <QWidget>
 
+class QButtonGroup;
 class QCheckBox;
 class QLabel;
 class QMenu;
@@ -41,6 +42,7 @@ private:
     QWidget* indented(QWidget* widget);
     QWidget* commandLine(const ToolCommand& command);
     QWidget* copyChoice();
+    void checkKeptCopy(QButtonGroup& group);
     void fillMenu(const std::vector<CloudProvider>& providers);
     void chooseDrive();
 

@@ -20,6 +20,10 @@ bool pathExists(const char* path);
 // `limit` bytes.
 std::optional<std::string> readRegularFile(const char* path, size_t limit);
 
+// Whether the user may make entries in the folder: it is writable and on a file system mounted
+// for writing.
+bool canWriteInto(const char* folder);
+
 // Where the symbolic link at the path points, as written in it; nothing when the path is no
 // symbolic link or cannot be read.
 std::optional<std::string> readLinkTarget(const char* path);

@@ -9,13 +9,39 @@
 // (NAME.trashinfo for each item). The home Trash is in the user's data folder; an item on
 // another file system goes to the Trash at the top of its mount.
 
+#include "platform/FileFacts.h"
+
 #include <chrono>
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace tavelin::platform {
 
 // The home Trash folder: $XDG_DATA_HOME/Trash, else ~/.local/share/Trash.
 std::string homeTrash();
+
+// Where a disk keeps the user's Trash, relative to the top folder of its mount or btrfs
+// subvolume: ".Trash/$uid" (in a shared sticky ".Trash") and ".Trash-$uid".
+std::vector<std::string> topTrashFolders();
+
+// One item of a Trash: its entry in `files/` and what the Trash records about it.
+struct TrashItem {
+    std::string name;     // the entry's name in `files/`
+    std::string path;     // the entry's path
+    std::string infoFile; // its `info/NAME.trashinfo`; empty when the Trash has none
+    FileId id;            // the entry's device and inode: an entry put there later differs
+    // Allocated bytes of the entry, of everything inside it and of its info file: what erasing
+    // it frees. Each file counts once however many names it has, and nothing on another mount.
+    int64_t bytes = 0;
+    bool operator==(const TrashItem&) const = default;
+};
+
+// The items of the Trash folder `trash` (the folder holding `files/` and `info/`), in no
+// particular order: every entry of `files/`. Nothing when `files/` cannot be listed; an empty
+// list for a Trash that was used and emptied. Info files whose entry is gone are no items.
+[[nodiscard]] std::optional<std::vector<TrashItem>> trashItems(const std::string& trash);
 
 struct TrashOutcome {
     std::string trashed; // the item's path inside `files/`; empty on failure

@@ -1,8 +1,10 @@
 #include "model/AdvisorState.h"
 
 #include "advisor/Planner.h"
+#include "advisor/cloud/CloudStorage.h"
 #include "advisor/duplicates/DuplicatesDetector.h"
 #include "demo/DemoHome.h"
+#include "executor/Executor.h"
 #include "util/Paths.h"
 #include "widgets/SettingsKeys.h"
 
@@ -299,7 +301,12 @@ bool AdvisorState::isHidden(const Candidate& candidate) const {
 }
 
 std::vector<CloudProvider> AdvisorState::cloudProviders() const {
-    return context(nullptr).cloudProviders();
+    std::vector<CloudProvider> providers = context(nullptr).cloudProviders();
+    // Moving there without making the files online-only frees nothing, and the move would fail.
+    std::erase_if(providers, [](const CloudProvider& provider) {
+        return !CloudStorage::canMakeOnlineOnly(provider);
+    });
+    return providers;
 }
 
 std::vector<Candidate> AdvisorState::visible() const {
@@ -470,6 +477,15 @@ bool AdvisorState::keepCopy(const std::string& id, const std::string& path) {
     *found = std::move(Planner::scored({std::move(*kept)}).front());
     replan(true);
     return true;
+}
+
+std::optional<std::string> AdvisorState::redirectToDrive(const Candidate& candidate,
+                                                         const std::string& folder) {
+    if (auto same = Executor::onTheSameDisk(folder, candidate.paths()))
+        return "“" + lastPathComponent(folder) + "” is on the same disk as “" +
+               lastPathComponent(*same) + "”. Choose a folder on another drive.";
+    redirect(candidate.id, ArchiveDestination::drive(folder));
+    return std::nullopt;
 }
 
 } // namespace tavelin

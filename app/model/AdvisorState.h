@@ -108,7 +108,8 @@ public:
     Layout layout() const;
     std::vector<HiddenEntry> hiddenEntries() const;
     Goal defaultGoal() const;
-    // The cloud services items can be moved to.
+    // The cloud services items can be moved to and kept online-only there; none where files
+    // cannot be made online-only (no Linux sync client offers it).
     std::vector<CloudProvider> cloudProviders() const;
 
     void setGoal(Goal goal);
@@ -124,6 +125,10 @@ public:
     // step is made again around it, keeping its tick. False, and nothing changes, when the
     // suggestion has no such copy or keeping it would free too little to suggest.
     bool keepCopy(const std::string& id, const std::string& path);
+    // Redirects the candidate to a folder on another drive; refused, with the sentence saying
+    // why, when the folder lies on its items' own disk, where the move would free nothing.
+    std::optional<std::string> redirectToDrive(const Candidate& candidate,
+                                               const std::string& folder);
 
     // Takes a pass's candidates: the default goal unless one was chosen, then the plan and
     // the ticks.

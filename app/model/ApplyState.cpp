@@ -18,8 +18,6 @@ namespace {
 // More than this much short of the expectation is worth explaining.
 constexpr int64_t kShortfallWorthSaying = 1'000'000'000;
 constexpr size_t kErrorsShown = 3;
-// Paths of the boot disk's data volume may carry this prefix; cloud folders are compared without.
-constexpr std::string_view kDataVolume = "/System/Volumes/Data";
 
 enum class Kind { trash, merge, online, move, tool, empty, guide };
 
@@ -64,10 +62,6 @@ QString phrase(Kind kind, int64_t n) {
         break;
     }
     return {};
-}
-
-std::string withoutDataVolume(const std::string& path) {
-    return path.starts_with(kDataVolume) ? path.substr(kDataVolume.size()) : path;
 }
 
 QString text(const std::string& utf8) {
@@ -256,6 +250,8 @@ void ApplyState::afterApplying(const Batch& batch) {
         case Kind::tool:
         case Kind::empty: {
             std::vector<std::string> paths = candidate.paths();
+            if (const auto* empty = std::get_if<AdvisorAction::EmptyTrash>(&candidate.action.value))
+                paths = empty->trashes;
             if (paths.empty())
                 paths.push_back(services_.trashFolder);
             changedPaths.insert(changedPaths.end(), paths.begin(), paths.end());
@@ -461,31 +457,6 @@ void ApplyState::finishTrash(const std::vector<std::pair<std::string, int64_t>>&
     if (line)
         Q_EMIT notice(*line);
     remeasureParents(move.landed);
-}
-
-// Cloud files.
-
-void ApplyState::makeOnlineOnly(const std::vector<Node::Ptr>& nodes,
-                                const std::vector<CloudProvider>& providers) {
-    std::vector<Candidate> candidates;
-    for (const Node::Ptr& node : nodes) {
-        if (node->size < 1 || node->isPseudo())
-            continue;
-        std::string path = node->path();
-        auto provider = std::ranges::find_if(providers, [&](const CloudProvider& each) {
-            return Executor::isInside(withoutDataVolume(path), withoutDataVolume(each.root));
-        });
-        if (provider == providers.end())
-            continue;
-        candidates.emplace_back(Candidate::Fields{
-            .id = "online-only:" + path,
-            .detector = "online-only",
-            .title = "Online-only: " + node->name,
-            .action = AdvisorAction::makeOnlineOnly({path}, *provider),
-            .freed = node->size,
-        });
-    }
-    apply(std::move(candidates));
 }
 
 } // namespace tavelin

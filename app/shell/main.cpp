@@ -1,3 +1,5 @@
+#include "model/DataFolder.h"
+#include "platform/PrivateFiles.h"
 #include "shell/LaunchOptions.h"
 #include "shell/ReportCommand.h"
 #include "shell/SingleInstance.h"
@@ -55,6 +57,8 @@ int main(int argc, char* argv[]) {
         instance.emplace(name);
     }
     tavelin::SandboxAccess::restore();
+    // Earlier versions left what they kept readable by every user of the computer.
+    tavelin::platform::makeTreePrivate(tavelin::dataFolder());
     tavelin::TavelinApp tavelin(tavelin::TavelinApp::Services::live(launch), launch.scanPath);
     if (instance)
         QObject::connect(&*instance, &tavelin::SingleInstance::windowRequested, &tavelin,

@@ -84,6 +84,12 @@ AdvisorContext AdvisorContext::live(Node::Ptr root, std::string_view home, Date 
         .lastUsed = Spotlight::lastUsed,
         .fileExists = [](const std::string& path) { return platform::pathExists(path.c_str()); },
         .readFile = readUtf8File,
+        .ownBytes =
+            [](const std::string& path) {
+                platform::FileFacts facts;
+                return platform::readFileFacts(path.c_str(), facts) == 0 ? facts.allocated
+                                                                         : int64_t{0};
+            },
         .installedBundleIDs = once<std::unordered_set<std::string>>(
             [folder] { return Spotlight::installedIdentifiers(folder); }),
         .cloudProviders =

@@ -66,7 +66,9 @@ std::string promptFailure(const ToolCommand& command, int status, const std::str
 ActionResult apply(const AdvisorAction& action, bool sandboxed, const ExecutorEnvironment& env) {
     return std::visit(
         Overloaded{
-            [&](const AdvisorAction::Trash& step) { return trash(step.paths, env); },
+            [&](const AdvisorAction::Trash& step) {
+                return step.checked ? trashCopies(*step.checked, env) : trash(step.paths, env);
+            },
             [&](const AdvisorAction::MergeDuplicates& step) {
                 return mergeDuplicates(step.keep, step.copies, env);
             },
@@ -80,7 +82,7 @@ ActionResult apply(const AdvisorAction& action, bool sandboxed, const ExecutorEn
                 return runTool(step.command, sandboxed, env);
             },
             [](const AdvisorAction::Guide&) { return ActionResult{}; },
-            [&](const AdvisorAction::EmptyTrash&) { return emptyTrash(env); },
+            [&](const AdvisorAction::EmptyTrash& step) { return emptyTrash(env, step.trashes); },
         },
         action.value);
 }

@@ -5,6 +5,7 @@
 #include "support/TrashRecords.h"
 #include "support/TreeBuilder.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -177,6 +178,36 @@ TEST(Trash, AnItemNoTrashCanTakeStaysWhereItIs) {
     EXPECT_EQ(contentOf(file), "precious");
     ASSERT_TRUE(mount.setReadOnly(false));
     EXPECT_FALSE(fs::exists(mount.path() / (".Trash-" + uid())));
+}
+
+TEST(Trash, ListsItsItemsWithTheirInfoFilesAndSizes) {
+    test::clearHomeTrash();
+    EXPECT_EQ(trashItems(homeTrash()), std::nullopt) << "never used";
+    test::TemporaryFolder folder;
+    test::TreeBuilder tree(folder.path());
+    ASSERT_EQ(moveToTrash(tree.file("box/a", 100'000), kNoon).error, 0);
+    ASSERT_EQ(eraseFromTrash(homeTrash() + "/files", "a"), 0);
+    EXPECT_EQ(trashItems(homeTrash()), std::vector<TrashItem>{}) << "used, and empty again";
+
+    tree.file("album/pic", 50'000);
+    tree.hardLink(tree.path("album/pic"), "album/same pic");
+    std::string album = moveToTrash(tree.path("album"), kNoon).trashed;
+    std::ofstream(homeTrash() + "/files/stray") << "no info file";
+    auto items = trashItems(homeTrash());
+    ASSERT_TRUE(items);
+    ASSERT_EQ(items->size(), 2u);
+    std::ranges::sort(*items, {}, &TrashItem::name);
+    const TrashItem& listed = items->front();
+    EXPECT_EQ(listed.name, "album");
+    EXPECT_EQ(listed.path, album);
+    EXPECT_EQ(listed.infoFile, test::infoFileOf(album));
+    struct stat status;
+    ASSERT_EQ(::lstat(album.c_str(), &status), 0);
+    EXPECT_EQ(listed.id, (FileId{status.st_dev, status.st_ino}));
+    EXPECT_EQ(listed.bytes,
+              test::independentUsage(album).bytes + test::allocatedBytes(test::infoFileOf(album)))
+        << "a file of two names counts once";
+    EXPECT_EQ(items->back().infoFile, "");
 }
 
 TEST(Trash, ErasingRemovesTheEntryItsInfoAndItsSizeLine) {

@@ -24,6 +24,11 @@ AdvisorContext FakeMachine::context(Node::Ptr root, std::string home, Date now) 
                        (root && root->descendant(path));
             },
         .readFile = [this](const std::string& path) { return lookUp(texts, path); },
+        .ownBytes =
+            [this](const std::string& path) {
+                auto found = ownSizes.find(path);
+                return found == ownSizes.end() ? int64_t{0} : found->second;
+            },
         .installedBundleIDs = [this] { return installedNames; },
         .cloudProviders = [this] { return cloudFolders; },
         .userFolders = userFolders,

@@ -159,7 +159,7 @@ TEST_F(AdvisorPaneTest, ToolStepsShowTheirCommandAndSetsLetTheUserChooseTheCopyT
     auto ticked = model->advisor().checkedCandidates();
     auto chosen = std::ranges::find(ticked, set->id, &Candidate::id);
     ASSERT_NE(chosen, ticked.end()) << "still ticked";
-    EXPECT_EQ(chosen->action, AdvisorAction::trash({"/h/a/IMG.jpg", "/h/b/IMG.jpg"}));
+    EXPECT_EQ(chosen->action.paths(), (std::vector<std::string>{"/h/a/IMG.jpg", "/h/b/IMG.jpg"}));
     EXPECT_EQ(row(pane, set->id)->candidate().title, "IMG copy.jpg");
     EXPECT_TRUE(row(pane, set->id)->findChildren<QRadioButton*>()[2]->isChecked());
 }
@@ -201,10 +201,15 @@ TEST(AdvisorPaneIcons, EveryCategoryAndRowButtonHasAnIcon) {
 TEST_F(AdvisorPaneTest, TheRowMenuShowsInTheMapAndHides) {
     Advisor::setQuickDetectors({});
     tree.file("folder/sub/file", 2'000'000);
+    home.folder("Dropbox");
     auto model = makeModel();
     AdvisorPane pane(*model);
     ASSERT_TRUE(scanned(*model, tree.path("folder")));
     model->advisor().adopt({step("sub", Rung::lossless, GB), step("other", Rung::lossless, GB)});
+    // No sync client here can keep files online-only: moving there would always fail.
+    for (QAction* each : row(pane, "sub")->menu().actions())
+        EXPECT_FALSE(each->text().contains("Online Only")) << each->text().toStdString();
+    EXPECT_TRUE(action(row(pane, "sub")->menu(), "Move to Another Drive…"));
 
     action(row(pane, "sub")->menu(), "Show in Map")->trigger();
     ASSERT_EQ(model->selectedNodes().size(), 1u);

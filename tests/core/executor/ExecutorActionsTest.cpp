@@ -1,8 +1,10 @@
 #include "executor/Executor.h"
+#include "platform/Account.h"
 #include "support/TemporaryFolder.h"
 #include "support/TrashRecords.h"
 #include "support/TreeBuilder.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -116,6 +118,25 @@ TEST(ExecutorActions, ApplyCarriesOutEachActionAndNeverAGuide) {
     EXPECT_EQ(
         Executor::apply(AdvisorAction::runTool({"/bin/true", {}, "true"}), false, env).applied,
         (std::vector<std::string>{"true"}));
+}
+
+// The session's home, as the desktop sees it, for the Trash and the executor alike.
+TEST(ExecutorEnvironment, TheHomeFolderIsTheSessionsWhenItIsAbsolute) {
+    std::string home = std::getenv("HOME");
+    std::string data = std::getenv("XDG_DATA_HOME");
+    ::unsetenv("XDG_DATA_HOME");
+    std::string fromDatabase = platform::passwordHome().value_or("/");
+    for (auto [value, expected] : {std::pair<const char*, std::string>{"/elsewhere", "/elsewhere"},
+                                   {"relative/home", fromDatabase},
+                                   {nullptr, fromDatabase}}) {
+        SCOPED_TRACE(value ? value : "unset");
+        value ? ::setenv("HOME", value, 1) : ::unsetenv("HOME");
+        EXPECT_EQ(ExecutorEnvironment::live().home, expected);
+        EXPECT_EQ(ExecutorEnvironment::live().trashFolder,
+                  (fs::path(expected) / ".local/share/Trash/files").string());
+    }
+    ::setenv("HOME", home.c_str(), 1);
+    ::setenv("XDG_DATA_HOME", data.c_str(), 1);
 }
 
 TEST(ExecutorOnlineOnly, UnavailableOnThisComputerTouchesNothing) {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <map>
+#include <unistd.h>
 
 using namespace tavelin;
 
@@ -66,8 +67,10 @@ TEST(ReclaimRules, KeepTheTableOrderAndAppendTheLinuxRows) {
     EXPECT_LT(at["firefox-cache-flatpak"], at["flatpak-caches"]);
     const char* data = std::getenv("XDG_DATA_HOME");
     ASSERT_TRUE(data);
-    EXPECT_EQ(rules[0].match, ReclaimRule::Match::location(std::string(data) + "/Trash"))
-        << "the Trash the data folder setting points at";
+    EXPECT_EQ(rules[0].match, ReclaimRule::Match::trashes(std::string(data) + "/Trash",
+                                                          {".Trash/" + std::to_string(::getuid()),
+                                                           ".Trash-" + std::to_string(::getuid())}))
+        << "the Trash the data folder setting points at, and those at the top of a disk";
 }
 
 TEST_F(ReclaimTest, TheFirstRuleToReachANodeOwnsItAndNoItemIsUnder1MBOrHoldsAnother) {

@@ -136,9 +136,13 @@ bool ApplyState::applyIncludesPermanentDelete() const {
 QString ApplyState::summary(const std::vector<Candidate>& candidates) {
     constexpr std::array kOrder{Kind::trash, Kind::merge, Kind::online,
                                 Kind::move,  Kind::tool,  Kind::empty};
+    // Steps that act on items count their items: one step may trash a whole set of files.
     std::map<Kind, int64_t> counts;
-    for (const Candidate& candidate : candidates)
-        ++counts[kindOf(candidate.action)];
+    for (const Candidate& candidate : candidates) {
+        Kind kind = kindOf(candidate.action);
+        bool onItems = kind == Kind::trash || kind == Kind::online || kind == Kind::move;
+        counts[kind] += onItems ? static_cast<int64_t>(candidate.paths().size()) : 1;
+    }
     QStringList phrases;
     for (Kind kind : kOrder)
         if (auto found = counts.find(kind); found != counts.end())

@@ -74,7 +74,8 @@ public:
     // "Apply 1 step?", "Apply 3 steps?".
     QString applyTitle() const;
     // What the ticked steps do, in one sentence: "Move 1 item to the Trash and empty the Trash
-    // for good.". Steps that only guide are never mentioned.
+    // for good.". Steps that trash, move or make items online-only count their items; steps
+    // that only guide are never mentioned.
     QString applySummary() const;
     bool applyIncludesPermanentDelete() const;
     static QString summary(const std::vector<Candidate>& candidates);

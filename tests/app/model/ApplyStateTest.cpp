@@ -67,15 +67,15 @@ struct ApplyStateTest : test::ModelFixture {
     }
 };
 
-TEST(ApplySummary, CountsEachKindInAFixedOrderAndNeverMentionsGuides) {
+TEST(ApplySummary, CountsEachKindsItemsInAFixedOrderAndNeverMentionsGuides) {
     EXPECT_EQ(ApplyState::summary({trashing("a", {"/a"}), step("e", AdvisorAction::emptyTrash())}),
               "Move 1 item to the Trash and empty the Trash for good.");
     EXPECT_EQ(ApplyState::summary({step("t", AdvisorAction::runTool({})),
                                    step("g", AdvisorAction::guide("u", "i")), trashing("a", {"/a"}),
-                                   trashing("b", {"/b"}),
+                                   trashing("b", {"/b", "/c"}),
                                    step("m", AdvisorAction::mergeDuplicates("/k", {"/c"})),
                                    step("t2", AdvisorAction::runTool({}))}),
-              "Move 2 items to the Trash, merge 1 set of duplicates, and run 2 clean-ups.");
+              "Move 3 items to the Trash, merge 1 set of duplicates, and run 2 clean-ups.");
     EXPECT_EQ(ApplyState::summary(
                   {step("o", AdvisorAction::makeOnlineOnly({"/o"}, {})),
                    step("v", AdvisorAction::archive({"/v"}, ArchiveDestination::drive("/d")))}),

@@ -216,7 +216,10 @@ void ApplyState::batchDone() {
     batch_.reset();
     afterApplying(batch);
     int64_t freed = std::max<int64_t>(services_.freeSpace() - batch.before, 0);
-    QString line = report(freed, batch.expected, batch.pending, batch.errors);
+    int64_t carriedOut = 0;
+    for (const Candidate& candidate : batch.applied)
+        carriedOut += candidate.freed;
+    QString line = report(freed, batch.expected, carriedOut, batch.pending, batch.errors);
     applyReport_ = line;
     isApplying_ = false;
     Q_EMIT changed();
@@ -224,11 +227,13 @@ void ApplyState::batchDone() {
     Q_EMIT treeChanged();
 }
 
-QString ApplyState::report(int64_t freed, int64_t expected, const std::vector<std::string>& pending,
+QString ApplyState::report(int64_t freed, int64_t expected, int64_t carriedOut,
+                           const std::vector<std::string>& pending,
                            const std::vector<std::string>& errors) {
     QString line = QStringLiteral("Freed ") + bytesText(freed) + QStringLiteral(" (expected ") +
                    bytesText(expected) + QStringLiteral(").");
-    if (freed + kShortfallWorthSaying < expected)
+    // What failed steps would have freed is no shortfall to explain: their errors say why.
+    if (freed + kShortfallWorthSaying < carriedOut)
         line += QStringLiteral(" Items in the Trash still use space until it’s emptied, and "
                                "snapshots can hold deleted files for a while.");
     for (const std::string& note : pending)

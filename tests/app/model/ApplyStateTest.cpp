@@ -84,20 +84,19 @@ TEST(ApplySummary, CountsEachKindsItemsInAFixedOrderAndNeverMentionsGuides) {
 }
 
 TEST(ApplyReport, SaysWhatCameBackWhatWasExpectedAndTheFirstThreeErrors) {
-    EXPECT_EQ(ApplyState::report(0, 2 * GB, {}, {"A: one.", "B: two.", "C: three.", "D: four."})
+    // Every step failed: the errors, not the Trash, say why nothing came back.
+    EXPECT_EQ(ApplyState::report(0, 2 * GB, 0, {}, {"A: one.", "B: two.", "C: three.", "D: four."})
                   .toStdString(),
-              "Freed Zero KB (expected 2 GB). Items in the Trash still use space until it’s "
-              "emptied, and snapshots can hold deleted files for a while. A: one. B: two. C: "
-              "three.");
-    EXPECT_EQ(
-        ApplyState::report(1 * GB, 5 * GB, {"2 files are still uploading."}, {}).toStdString(),
-        "Freed 1 GB (expected 5 GB). Items in the Trash still use space until it’s "
-        "emptied, and snapshots can hold deleted files for a while. 2 files are still "
-        "uploading.");
+              "Freed Zero KB (expected 2 GB). A: one. B: two. C: three.");
+    EXPECT_EQ(ApplyState::report(1 * GB, 5 * GB, 5 * GB, {"2 files are still uploading."}, {})
+                  .toStdString(),
+              "Freed 1 GB (expected 5 GB). Items in the Trash still use space until it’s "
+              "emptied, and snapshots can hold deleted files for a while. 2 files are still "
+              "uploading.");
     // Missing the expectation by less than a gigabyte is not worth a word.
-    EXPECT_EQ(ApplyState::report(4'000'000'001, 5 * GB, {}, {}).toStdString(),
+    EXPECT_EQ(ApplyState::report(4'000'000'001, 5 * GB, 5 * GB, {}, {}).toStdString(),
               "Freed 4 GB (expected 5 GB).");
-    EXPECT_EQ(ApplyState::report(4 * GB, 5 * GB, {}, {}).toStdString(),
+    EXPECT_EQ(ApplyState::report(4 * GB, 5 * GB, 5 * GB, {}, {}).toStdString(),
               "Freed 4 GB (expected 5 GB).");
 }
 

@@ -100,6 +100,8 @@ public:
         return archiveOverrides_;
     }
 
+    // The user's home folder, from which the pane shows paths.
+    const std::string& home() const { return services_.home; }
     // The candidates not hidden.
     std::vector<Candidate> visible() const;
     // The visible ticked candidates that applying would carry out: not blocked, not guides.

@@ -1,6 +1,7 @@
 #include "window/CandidateRow.h"
 
 #include "model/AppModel.h"
+#include "report/ReportText.h"
 #include "util/Paths.h"
 #include "widgets/SymbolIcons.h"
 #include "widgets/Texts.h"
@@ -136,7 +137,9 @@ QWidget* CandidateRow::copyChoice() {
         choice->setChecked(copy.kept);
         choice->setAccessibleName(QString::fromStdString(path));
         group->addButton(choice);
-        auto* where = new ElidedLabel(QString::fromStdString(path), Qt::ElideMiddle, box);
+        auto* where = new ElidedLabel(
+            QString::fromStdString(ReportText::shortPath(path, model_.advisor().home())),
+            Qt::ElideMiddle, box);
         where->setToolTip(QString::fromStdString(path));
         Date created =
             dateFromTimespec(copy.identity.created.seconds, copy.identity.created.nanoseconds);

@@ -142,14 +142,16 @@ TEST_F(AdvisorPaneTest, ToolStepsShowTheirCommandAndSetsLetTheUserChooseTheCopyT
                                                      .inode = static_cast<uint64_t>(created),
                                                      .created = {created, 0}}};
     };
-    auto set = DuplicatesDetector().candidate(
-        {file("/h/a/IMG.jpg", 1), file("/h/b/IMG.jpg", 2), file("/h/c/IMG copy.jpg", 3)});
+    std::string home = this->home.root().string();
+    auto set =
+        DuplicatesDetector().candidate({file(home + "/a/IMG.jpg", 1), file(home + "/b/IMG.jpg", 2),
+                                        file(home + "/c/IMG copy.jpg", 3)});
     ASSERT_TRUE(set);
     // No event loop from here on: a refresh of the advisor would drop these made-up steps.
     model->advisor().adopt({tool, *set});
     model->advisor().setChecked(set->id, true);
     QStringList texts = pane.listTexts();
-    for (const char* expected : {"pkexec apt-get clean", "Which copy stays:", "/h/c/IMG copy.jpg"})
+    for (const char* expected : {"pkexec apt-get clean", "Which copy stays:", "~/c/IMG copy.jpg"})
         EXPECT_TRUE(texts.contains(expected)) << expected;
 
     auto radios = row(pane, set->id)->findChildren<QRadioButton*>();
@@ -159,7 +161,8 @@ TEST_F(AdvisorPaneTest, ToolStepsShowTheirCommandAndSetsLetTheUserChooseTheCopyT
     auto ticked = model->advisor().checkedCandidates();
     auto chosen = std::ranges::find(ticked, set->id, &Candidate::id);
     ASSERT_NE(chosen, ticked.end()) << "still ticked";
-    EXPECT_EQ(chosen->action.paths(), (std::vector<std::string>{"/h/a/IMG.jpg", "/h/b/IMG.jpg"}));
+    EXPECT_EQ(chosen->action.paths(),
+              (std::vector<std::string>{home + "/a/IMG.jpg", home + "/b/IMG.jpg"}));
     EXPECT_EQ(row(pane, set->id)->candidate().title, "IMG copy.jpg");
     EXPECT_TRUE(row(pane, set->id)->findChildren<QRadioButton*>()[2]->isChecked());
 }

@@ -5,10 +5,12 @@
 #include "platform/Descriptors.h"
 #include "platform/Files.h"
 #include "platform/ItemRemoval.h"
+#include "platform/KeyFile.h"
 #include "platform/PercentEncoding.h"
 #include "platform/PrivateFiles.h"
 #include "platform/UniqueFd.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
 #include <fcntl.h>
@@ -20,6 +22,8 @@ namespace tavelin::platform {
 namespace {
 
 constexpr std::string_view kInfoSuffix = ".trashinfo";
+// Info files hold two short lines; anything much longer is not one.
+constexpr size_t kLongestInfoFile = 64 * 1024;
 // Room for the info file's suffix and a number within the system's 255-byte name limit.
 constexpr size_t kLongestName = 255 - kInfoSuffix.size() - 8;
 
@@ -174,6 +178,16 @@ TrashOutcome moveInto(const std::string& root, const std::string& path, std::str
     return {{}, EEXIST};
 }
 
+// When the entry `name` was made, where the file system keeps it; zero otherwise.
+FileTime birthOf(int folder, const char* name) {
+    struct statx status;
+    int failed =
+        ::statx(folder, name, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, STATX_BTIME, &status);
+    if (failed != 0 || !(status.stx_mask & STATX_BTIME))
+        return {};
+    return {status.stx_btime.tv_sec, status.stx_btime.tv_nsec};
+}
+
 // Drops what a Trash records beside an entry of its `files/` folder that is gone.
 void forget(const std::string& filesFolder, const std::string& name) {
     if (nameOf(filesFolder) != "files")
@@ -258,7 +272,11 @@ std::optional<std::vector<TrashItem>> trashItems(const std::string& trash) {
         FileFacts facts;
         if (readFileFacts(folder.get(), name.c_str(), facts) != 0)
             continue; // gone since it was listed
-        TrashItem item{.name = name, .path = joined(files, name), .infoFile = {}, .id = facts.id()};
+        TrashItem item{.name = name,
+                       .path = joined(files, name),
+                       .infoFile = {},
+                       .id = facts.id(),
+                       .born = birthOf(folder.get(), name.c_str())};
         item.bytes = allocatedBeneath(item.path);
         std::string info = joined(joined(trash, "info"), name + std::string(kInfoSuffix));
         FileFacts infoFacts;
@@ -331,12 +349,45 @@ TrashOutcome moveToTrash(const std::string& path, std::chrono::system_clock::tim
     return moveInto(root, path, recorded, deletedAt);
 }
 
-int eraseFromTrash(const std::string& filesFolder, const std::string& name) {
-    int error = removeItem(joined(filesFolder, name));
+int eraseFromTrash(const TrashItem& item) {
+    FileFacts now;
+    if (int error = readFileFacts(item.path.c_str(), now))
+        return error;
+    if (now.id() != item.id || birthOf(AT_FDCWD, item.path.c_str()) != item.born)
+        return ESTALE;
+    int error = removeItem(item.path);
     if (error != 0 && error != ENOENT)
         return error;
-    forget(filesFolder, name);
+    forget(parentOf(item.path), item.name);
     return 0;
+}
+
+std::optional<std::string> trashedFrom(const std::string& trashed) {
+    std::string files = parentOf(trashed);
+    if (nameOf(files) != "files")
+        return std::nullopt;
+    std::string root = parentOf(files);
+    std::string info = joined(joined(root, "info"), nameOf(trashed) + std::string(kInfoSuffix));
+    auto text = readRegularFile(info.c_str(), kLongestInfoFile);
+    auto group = text ? keyFileGroup(*text, "Trash Info") : std::nullopt;
+    if (!group)
+        return std::nullopt;
+    auto path =
+        std::ranges::find(*group, std::string_view("Path"), &KeyFileLines::value_type::first);
+    if (path == group->end() || path->second.empty())
+        return std::nullopt;
+    std::string recorded = percentDecoded(path->second);
+    if (recorded.starts_with('/'))
+        return recorded;
+    // A disk's own Trash records paths below the top of the disk: $topdir/.Trash-$uid, or
+    // $topdir/.Trash/$uid.
+    std::string topdir = parentOf(root);
+    if (!nameOf(root).starts_with(".Trash-")) {
+        if (nameOf(topdir) != ".Trash")
+            return std::nullopt;
+        topdir = parentOf(topdir);
+    }
+    return joined(topdir, recorded);
 }
 
 int restoreFromTrash(const std::string& trashed, const std::string& original) {

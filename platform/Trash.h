@@ -10,6 +10,7 @@
 // another file system goes to the Trash at the top of its mount.
 
 #include "platform/FileFacts.h"
+#include "platform/FileIdentity.h"
 
 #include <chrono>
 #include <cstdint>
@@ -32,6 +33,9 @@ struct TrashItem {
     std::string path;     // the entry's path
     std::string infoFile; // its `info/NAME.trashinfo`; empty when the Trash has none
     FileId id;            // the entry's device and inode: an entry put there later differs
+    // Its birth time where the file system keeps one (else zero): an entry put there later that
+    // was given the inode number of one deleted meanwhile differs too.
+    FileTime born{};
     // Allocated bytes of the entry, of everything inside it and of its info file: what erasing
     // it frees. Each file counts once however many names it has, and nothing on another mount.
     int64_t bytes = 0;
@@ -62,10 +66,17 @@ struct TrashOutcome {
 [[nodiscard]] TrashOutcome moveToTrash(const std::string& path,
                                        std::chrono::system_clock::time_point deletedAt);
 
-// Deletes the entry `name` of a Trash's `files/` folder for good, with everything inside it,
-// then its info file and its line in the Trash's "directorysizes" cache. Returns 0 or the
-// error that stopped the removal, in which case the info file stays.
-[[nodiscard]] int eraseFromTrash(const std::string& filesFolder, const std::string& name);
+// Deletes a listed item of a Trash for good, with everything inside it, then its info file and
+// its line in the Trash's "directorysizes" cache, but only while its name still holds the item
+// that was listed: ESTALE when another entry has the name now, ENOENT when none has (nothing is
+// touched then). Otherwise 0, or the error that stopped the removal, in which case the info
+// file stays.
+[[nodiscard]] int eraseFromTrash(const TrashItem& item);
+
+// Where the item at `trashed`, in a Trash's `files/` folder, came from: the absolute path its
+// info file records (a path relative to the top of a disk's own Trash made absolute again).
+// Nothing when it is not in a Trash's `files/` folder or its info file cannot be read.
+std::optional<std::string> trashedFrom(const std::string& trashed);
 
 // Moves a trashed item back to `original`, only when nothing is there (EEXIST otherwise), then
 // drops its info file and directorysizes line when it sat in a Trash's `files/` folder. The

@@ -32,7 +32,7 @@ void fill(QMenu& menu, AppModel& model, const std::vector<Node::Ptr>& nodes) {
     add(QStringLiteral("Copy Path"), [target, nodes] { target->copyPaths(nodes); });
     menu.addSeparator();
     add(QStringLiteral("Move to Trash…"), [target, nodes] { target->askToTrash(nodes); });
-    menu.actions().back()->setEnabled(ApplyState::canTrash(nodes));
+    menu.actions().back()->setEnabled(model.applying().canTrashNow(nodes));
 }
 
 } // namespace tavelin::ItemMenu

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <thread>
 
 namespace tavelin {
 namespace {
@@ -68,6 +69,22 @@ QString text(const std::string& utf8) {
     return QString::fromStdString(utf8);
 }
 
+constexpr std::chrono::hours kUploadWait{6};
+
+// After an archive to cloud storage, waits up to six hours for the copies to upload, then makes
+// them online-only. May outlive the window and the batch by hours; it touches nothing of the
+// application.
+void makeOnlineOnlyOnceUploaded(const AdvisorAction& action, const ActionResult& result,
+                                const ExecutorEnvironment& env, bool sandboxed) {
+    const auto* archive = std::get_if<AdvisorAction::Archive>(&action.value);
+    const auto* cloud = archive ? std::get_if<CloudProvider>(&archive->to.value) : nullptr;
+    if (!cloud || result.archived.empty())
+        return;
+    std::thread([copies = result.archived, provider = *cloud, env, sandboxed] {
+        (void)Executor::makeOnlineOnlyWhenUploaded(copies, provider, kUploadWait, sandboxed, env);
+    }).detach();
+}
+
 } // namespace
 
 ApplyState::Services ApplyState::Services::live(std::shared_ptr<MainQueue> queue,
@@ -78,15 +95,12 @@ ApplyState::Services ApplyState::Services::live(std::shared_ptr<MainQueue> queue
         .queue = std::move(queue),
         .pool = std::move(pool),
         .freeSpace = std::move(freeSpace),
-        .apply =
-            [sandboxed](const AdvisorAction& action) {
-                return AppliedResult::live(action, sandboxed);
-            },
+        .environment = ExecutorEnvironment::live(),
+        .sandboxed = sandboxed,
         .moveToTrash =
             [](const std::string& path) {
                 return platform::moveToTrash(path, std::chrono::system_clock::now());
             },
-        .trashFolder = platform::homeTrash(),
     };
 }
 
@@ -162,53 +176,62 @@ void ApplyState::apply(std::vector<Candidate> candidates) {
     isConfirmingApply_ = false;
     applyReport_.reset();
     int64_t expected = 0;
-    std::vector<AdvisorAction> actions;
-    for (const Candidate& candidate : candidates) {
+    for (const Candidate& candidate : candidates)
         expected += candidate.freed;
-        actions.push_back(candidate.action);
-    }
     batch_ = Batch{.session = session_,
-                   .candidates = std::move(candidates),
+                   .candidates = candidates,
                    .expected = expected,
                    .before = services_.freeSpace()};
     Q_EMIT changed();
     // One task for the whole batch, so that a closed window still sees it through.
     QPointer<ApplyState> self(this);
-    services_.pool->submit(
-        [self, actions = std::move(actions), run = services_.apply, queue = services_.queue] {
-            for (size_t i = 0; i < actions.size(); ++i) {
-                AppliedResult result = run(actions[i]);
-                queue->post([self, i, result = std::move(result)]() mutable {
-                    if (self)
-                        self->stepDone(i, std::move(result));
-                });
-            }
-            queue->post([self] {
+    services_.pool->submit([self, steps = std::move(candidates), env = services_.environment,
+                            sandboxed = services_.sandboxed, queue = services_.queue] {
+        // What the user confirmed to erase is what each Trash holds as the batch starts.
+        ApplyBatch::Confirmed batch = ApplyBatch::confirm(std::move(steps), env);
+        (void)ApplyBatch::run(batch, sandboxed, env, [&](const ApplyBatch::Step& step) {
+            makeOnlineOnlyOnceUploaded(batch.steps[step.index].action, step.result, env, sandboxed);
+            queue->post([self, step]() mutable {
                 if (self)
-                    self->batchDone();
+                    self->stepDone(std::move(step));
             });
         });
+        queue->post([self] {
+            if (self)
+                self->batchDone();
+        });
+    });
 }
 
-void ApplyState::stepDone(size_t index, AppliedResult result) {
+void ApplyState::stepDone(ApplyBatch::Step step) {
     Batch& batch = *batch_;
-    const Candidate& candidate = batch.candidates[index];
+    const Candidate& candidate = batch.candidates[step.index];
+    ActionResult& result = step.result;
     if (result.error)
         batch.errors.push_back(candidate.title + ": " + *result.error);
     if (result.pending)
         batch.pending.push_back(*result.pending);
-    if (!result.applied.empty() || !result.error) {
+    if (!result.applied.empty() || !result.error)
         batch.applied.push_back(candidate);
-        batch.landed.insert(batch.landed.end(), result.landed.begin(), result.landed.end());
+    Kind kind = kindOf(candidate.action);
+    if (kind == Kind::trash || kind == Kind::move)
+        batch.moved.insert(batch.moved.end(), result.applied.begin(), result.applied.end());
+    if (result.undo) {
+        std::vector<std::string> landed = result.undo->landedPaths();
+        batch.landed.insert(batch.landed.end(), landed.begin(), landed.end());
     }
-    if (!result.applied.empty() || result.undo) {
-        RecentAction action =
-            RecentAction::make(candidate.title, candidate.paths(), std::chrono::system_clock::now(),
-                               candidate.freed, std::move(result.undo));
-        landedBy_[action.id] = std::move(result.landed);
-        recentActions_.insert(recentActions_.begin(), std::move(action));
-    }
+    if (!result.applied.empty() || result.undo)
+        addRecentAction(candidate.title, candidate.paths(), candidate.freed,
+                        std::move(result.undo));
     Q_EMIT changed();
+}
+
+void ApplyState::addRecentAction(std::string title, std::vector<std::string> paths, int64_t freed,
+                                 std::optional<UndoRecord> undo) {
+    recentActions_.insert(recentActions_.begin(),
+                          RecentAction::make(std::move(title), std::move(paths),
+                                             std::chrono::system_clock::now(), freed,
+                                             std::move(undo)));
 }
 
 void ApplyState::batchDone() {
@@ -225,6 +248,7 @@ void ApplyState::batchDone() {
     Q_EMIT changed();
     Q_EMIT reported(line);
     Q_EMIT treeChanged();
+    checkPutBack();
 }
 
 QString ApplyState::report(int64_t freed, int64_t expected, int64_t carriedOut,
@@ -249,11 +273,6 @@ void ApplyState::afterApplying(const Batch& batch) {
     for (const Candidate& candidate : batch.applied) {
         ids.push_back(candidate.id);
         switch (kindOf(candidate.action)) {
-        case Kind::trash:
-        case Kind::move:
-            if (batch.session == session_)
-                removeFromTree(candidate.paths());
-            break;
         case Kind::merge:
         case Kind::online:
         case Kind::tool:
@@ -262,10 +281,12 @@ void ApplyState::afterApplying(const Batch& batch) {
             if (const auto* empty = std::get_if<AdvisorAction::EmptyTrash>(&candidate.action.value))
                 paths = empty->trashes;
             if (paths.empty())
-                paths.push_back(services_.trashFolder);
+                paths.push_back(parentPath(services_.environment.trashFolder));
             changedPaths.insert(changedPaths.end(), paths.begin(), paths.end());
             break;
         }
+        case Kind::trash:
+        case Kind::move:
         case Kind::guide:
             break;
         }
@@ -274,8 +295,11 @@ void ApplyState::afterApplying(const Batch& batch) {
     for (const std::string& landed : batch.landed)
         changedPaths.push_back(parentPath(landed));
     advisor_.uncheck(ids);
-    if (batch.session == session_)
-        remeasure(changedPaths);
+    if (batch.session != session_)
+        return;
+    // Only what moved leaves the tree: an item a step could not move is still there.
+    removeFromTree(batch.moved);
+    remeasure(changedPaths);
 }
 
 void ApplyState::removeFromTree(const std::vector<std::string>& paths) {
@@ -337,18 +361,33 @@ void ApplyState::measureAgain(const std::set<Node::Ptr>& walks,
 
 void ApplyState::undo(const std::string& id) {
     auto found = std::ranges::find(recentActions_, id, &RecentAction::id);
-    if (found == recentActions_.end() || !found->undo || found->undone || undoing_.contains(id))
+    if (found == recentActions_.end() || !found->canPutBack() || undoing_.contains(id))
         return;
     undoing_.insert(id);
     Q_EMIT changed();
     QPointer<ApplyState> self(this);
-    services_.pool->submit([self, id, run = found->undo, queue = services_.queue] {
-        std::optional<std::string> error = run();
-        queue->post([self, id, error = std::move(error)]() mutable {
-            if (self)
-                self->undone(id, std::move(error));
+    services_.pool->submit(
+        [self, id, record = *found->undo, env = services_.environment, queue = services_.queue] {
+            std::optional<std::string> error = Executor::undo(record, env);
+            queue->post([self, id, error = std::move(error)]() mutable {
+                if (self)
+                    self->undone(id, std::move(error));
+            });
         });
+}
+
+std::optional<std::string> ApplyState::lastUndoable() const {
+    auto found = std::ranges::find_if(recentActions_, [&](const RecentAction& action) {
+        return action.canPutBack() && !undoing_.contains(action.id);
     });
+    if (found == recentActions_.end())
+        return std::nullopt;
+    return found->id;
+}
+
+void ApplyState::undoLast() {
+    if (auto id = lastUndoable())
+        undo(*id);
 }
 
 void ApplyState::undone(const std::string& id, std::optional<std::string> error) {
@@ -361,10 +400,40 @@ void ApplyState::undone(const std::string& id, std::optional<std::string> error)
         error ? text(*error)
               : QStringLiteral("Put back ") + tavelin::quoted(found->title) + QLatin1Char('.');
     std::vector<std::string> paths = found->paths;
-    const std::vector<std::string>& landed = landedBy_[id];
+    std::vector<std::string> landed = found->undo->landedPaths();
     paths.insert(paths.end(), landed.begin(), landed.end());
     Q_EMIT changed();
+    // Edit › Undo may put back what the status line just said went to the Trash.
+    Q_EMIT notice(*applyReport_);
     remeasureParents(paths);
+    if (error)
+        checkPutBack();
+}
+
+void ApplyState::checkPutBack() {
+    std::vector<std::pair<std::string, UndoRecord>> open;
+    for (const RecentAction& action : recentActions_)
+        if (action.canPutBack())
+            open.emplace_back(action.id, *action.undo);
+    if (open.empty())
+        return;
+    QPointer<ApplyState> self(this);
+    services_.pool->submit([self, open = std::move(open), queue = services_.queue] {
+        std::set<std::string> gone;
+        for (const auto& [id, record] : open)
+            if (!Executor::canUndo(record))
+                gone.insert(id);
+        if (gone.empty())
+            return;
+        queue->post([self, gone = std::move(gone)] {
+            if (!self)
+                return;
+            for (RecentAction& action : self->recentActions_)
+                if (gone.contains(action.id) && !action.undone)
+                    action.goneFromTrash = true;
+            Q_EMIT self->changed();
+        });
+    });
 }
 
 // Moving map items to the Trash.
@@ -375,8 +444,12 @@ bool ApplyState::canTrash(const std::vector<Node::Ptr>& nodes) {
     });
 }
 
+bool ApplyState::canTrashNow(const std::vector<Node::Ptr>& nodes) const {
+    return !isApplying_ && canTrash(nodes);
+}
+
 void ApplyState::askToTrash(std::vector<Node::Ptr> nodes) {
-    if (!canTrash(nodes))
+    if (!canTrashNow(nodes))
         return;
     // An item inside another one goes with it.
     std::erase_if(nodes, [&](const Node::Ptr& node) {
@@ -412,7 +485,7 @@ QString ApplyState::trashPrompt() const {
 }
 
 void ApplyState::confirmTrash() {
-    if (trashCandidates_.empty())
+    if (trashCandidates_.empty() || isApplying_)
         return;
     // By path and size as confirmed: live updates may replace the nodes meanwhile.
     std::vector<std::pair<std::string, int64_t>> asked;
@@ -423,12 +496,10 @@ void ApplyState::confirmTrash() {
         TrashMove done;
         for (const auto& [path, size] : asked) {
             platform::TrashOutcome outcome = move(path);
-            if (outcome.error != 0) {
+            if (outcome.error != 0)
                 done.error = outcome.error;
-                continue;
-            }
-            done.moved.push_back(path);
-            done.landed.push_back(outcome.trashed);
+            else
+                done.moved.push_back({path, outcome.trashed});
         }
         queue->post([self, asked, done = std::move(done)] {
             if (self)
@@ -441,31 +512,41 @@ void ApplyState::confirmTrash() {
 void ApplyState::finishTrash(const std::vector<std::pair<std::string, int64_t>>& asked,
                              const TrashMove& move) {
     int64_t bytes = 0;
-    for (const auto& [path, size] : asked)
-        if (std::ranges::find(move.moved, path) != move.moved.end())
-            bytes += size;
+    std::vector<std::string> moved;
+    std::vector<std::string> landed;
+    for (const TrashedItem& item : move.moved) {
+        moved.push_back(item.original);
+        landed.push_back(item.trashed);
+        bytes += std::ranges::find(asked, item.original, &std::pair<std::string, int64_t>::first)
+                     ->second;
+    }
     std::vector<Node::Ptr> gone;
-    for (const std::string& path : move.moved)
+    for (const std::string& path : moved)
         if (Node* node = session_ ? session_->root()->descendant(path) : nullptr;
             node && node->parent()) {
             gone.push_back(node->shared_from_this());
             session_->remove(gone.back());
         }
     std::optional<QString> line;
-    if (!move.moved.empty())
-        line = QStringLiteral("Moved ") + items(static_cast<int64_t>(move.moved.size())) +
-               QStringLiteral(" (") + bytesText(bytes) +
+    if (!moved.empty()) {
+        auto count = static_cast<int64_t>(moved.size());
+        std::string title = count == 1 ? lastPathComponent(moved.front())
+                                       : countText(count).toStdString() + " items";
+        addRecentAction(std::move(title), moved, bytes, UndoRecord::trashed(move.moved));
+        line = QStringLiteral("Moved ") + items(count) + QStringLiteral(" (") + bytesText(bytes) +
                QStringLiteral(") to the Trash. Empty the Trash to get the space back.");
-    if (move.error != 0 && move.moved.size() < asked.size()) {
+    }
+    if (move.error != 0 && moved.size() < asked.size()) {
         QString failure = QStringLiteral("Couldn’t move ") +
-                          countText(static_cast<int64_t>(asked.size() - move.moved.size())) +
+                          countText(static_cast<int64_t>(asked.size() - moved.size())) +
                           QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(move.error));
         line = line ? *line + QLatin1Char(' ') + failure : failure;
     }
+    Q_EMIT changed();
     Q_EMIT trashed(gone);
     if (line)
         Q_EMIT notice(*line);
-    remeasureParents(move.landed);
+    remeasureParents(landed);
 }
 
 } // namespace tavelin

@@ -1,21 +1,26 @@
 #pragma once
 
-// The applying half of a window's model: the confirmation of the ticked steps, the batch that
-// carries them out one after another, the report of what was freed, the recent actions with
-// their undo, and moving items of the map to the Trash.
+// The applying half of a window's model: the confirmation of the ticked steps, the report of
+// what the batch freed, the recent actions with their undo, and moving items of the map to the
+// Trash, which can be put back from the recent actions too.
 //
-// The steps run in one task on the worker pool, never on the UI thread; each result comes back
-// to the UI thread as it is done, and the tree is brought up to date once all are. A batch
-// outlives a closed window: the pool finishes it before it goes. Freed space is the growth of
-// the scanned disk's free space over the batch, never the executor's estimate.
+// The confirmed steps run as one core batch (`ApplyBatch`) in one task on the worker pool,
+// never on the UI thread; each result comes back to the UI thread as it is done, and the tree
+// is brought up to date once all are: only the items a step moved leave it. A batch outlives a
+// closed window: the pool finishes it before it goes. Freed space is the growth of the scanned
+// disk's free space over the batch, never the executor's estimate. Nothing moves to the Trash
+// from the window while a batch runs, so an emptying step never meets an item the user did not
+// confirm.
 //
 // Lives on the UI thread, owned by the window's AppModel; `changed` follows every change of its
 // state. What it has for the model comes back as signals: `reported` with each report, `notice`
-// after a move to the Trash, `trashed` with the nodes that left, `treeChanged` after a batch.
+// after a move to the Trash or an undo, `trashed` with the nodes that left, `treeChanged` after
+// a batch.
 
+#include "executor/ApplyBatch.h"
+#include "executor/ExecutorEnvironment.h"
 #include "executor/RecentAction.h"
 #include "model/AdvisorState.h"
-#include "model/AppliedResult.h"
 #include "platform/Trash.h"
 #include "scan/ScanSession.h"
 #include "util/MainQueue.h"
@@ -42,12 +47,12 @@ public:
         std::shared_ptr<WorkerPool> pool;
         // Free bytes of the disk holding the scan (of "/" without one), 0 when unknown.
         std::function<int64_t()> freeSpace;
-        // Carries one action out; runs on a worker thread.
-        std::function<AppliedResult(const AdvisorAction&)> apply;
+        // The machine the steps and their undo act on; used on worker threads.
+        ExecutorEnvironment environment;
+        // Keeps tools from running.
+        bool sandboxed = false;
         // Moves one item to the Trash; runs on a worker thread.
         std::function<platform::TrashOutcome(const std::string&)> moveToTrash;
-        // The home Trash, measured again once it was emptied.
-        std::string trashFolder;
 
         // This machine's executor and Trash.
         static Services live(std::shared_ptr<MainQueue> queue, std::shared_ptr<WorkerPool> pool,
@@ -89,14 +94,24 @@ public:
                           const std::vector<std::string>& pending,
                           const std::vector<std::string>& errors);
 
-    // Puts back what a recent action did. Nothing for an entry that is gone, has no undo, or
-    // is being put back already.
+    // Puts back what a recent action did. Nothing for an entry that is gone, cannot be put
+    // back, or is being put back already.
     void undo(const std::string& id);
+    // The newest recent action that can be put back now, if any.
+    std::optional<std::string> lastUndoable() const;
+    // Puts back the newest recent action that can be put back.
+    void undoLast();
+    // Looks, off the UI thread, whether what each recent action moved is still in the Trash;
+    // entries whose items are all gone lose their "Put Back". Runs after each batch and failed
+    // undo; the window asks again when it becomes active.
+    void checkPutBack();
 
     // Whether the nodes may be moved to the Trash: not none, nor the small-files and remainder
     // blocks, a scan's root, or anything still being scanned.
     static bool canTrash(const std::vector<Node::Ptr>& nodes);
-    // Asks to confirm moving the nodes to the Trash, when they may go.
+    // Whether the nodes may be moved to the Trash now: they may, and no batch runs.
+    bool canTrashNow(const std::vector<Node::Ptr>& nodes) const;
+    // Asks to confirm moving the nodes to the Trash, when they may go now.
     void askToTrash(std::vector<Node::Ptr> nodes);
     // Closing the confirmation forgets the nodes.
     void setConfirmingTrash(bool confirming);
@@ -120,17 +135,20 @@ private:
         std::vector<std::string> errors{};
         std::vector<std::string> pending{};
         std::vector<Candidate> applied{};
+        // The items the steps moved away (to the Trash or another drive), and where they went.
+        std::vector<std::string> moved{};
         std::vector<std::string> landed{};
     };
     struct TrashMove {
-        std::vector<std::string> moved;
-        std::vector<std::string> landed;
+        std::vector<TrashedItem> moved;
         int error = 0;
     };
 
-    void stepDone(size_t index, AppliedResult result);
+    void stepDone(ApplyBatch::Step step);
     void batchDone();
     void afterApplying(const Batch& batch);
+    void addRecentAction(std::string title, std::vector<std::string> paths, int64_t freed,
+                         std::optional<UndoRecord> undo);
     void undone(const std::string& id, std::optional<std::string> error);
     void finishTrash(const std::vector<std::pair<std::string, int64_t>>& asked,
                      const TrashMove& move);
@@ -151,8 +169,6 @@ private:
     bool isConfirmingApply_ = false;
     std::optional<QString> applyReport_;
     std::vector<RecentAction> recentActions_;
-    // Where each recent action's items went, to measure those folders again after an undo.
-    std::map<std::string, std::vector<std::string>> landedBy_;
     std::set<std::string> undoing_;
     std::vector<Node::Ptr> trashCandidates_;
     bool isConfirmingTrash_ = false;

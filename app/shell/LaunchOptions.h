@@ -8,7 +8,7 @@ namespace tavelin {
 // What the command line asked for. Paths are kept as the bytes given: a folder's name need not
 // be valid UTF-8.
 struct LaunchOptions {
-    enum class Action { openWindow, help, version, report, error };
+    enum class Action { openWindow, help, version, report, exportScan, error };
 
     Action action = Action::openWindow;
     // "tavelin PATH" or "-scan PATH": scanned when the first window shows.
@@ -17,6 +17,13 @@ struct LaunchOptions {
     // "--condensed" prints its condensed form.
     std::string reportPath;
     bool condensed = false;
+    // "--import FILE": a scan file ("-": standard input) for the window to show, or with
+    // "--report" alone, whose report to print.
+    std::string importPath;
+    // "--export PATH [-o FILE]": write PATH's scan as a scan file to FILE, standard output
+    // ("-") by default.
+    std::string exportPath;
+    std::string outputPath = "-";
     // "--demo": a generated tree stands in for every scan; nothing on disk is read.
     bool demo = false;
     // "--pretend-no-access": the access probe says no, to look at the access sheet and banner.
@@ -33,7 +40,10 @@ struct LaunchOptions {
     static std::string usage();
     // Whether the process may hand this launch to a running Tavelin: not the demonstration or
     // the pretended lack of access, which show something the running one does not.
-    bool handsOver() const { return action == Action::openWindow && !demo && !pretendNoAccess; }
+    // Nor a scan file, which may come from standard input.
+    bool handsOver() const {
+        return action == Action::openWindow && !demo && !pretendNoAccess && importPath.empty();
+    }
 };
 
 } // namespace tavelin

@@ -7,6 +7,7 @@
 #include "report/AgentPrompt.h"
 #include "report/AgentReport.h"
 #include "scan/ScanSession.h"
+#include "scanfile/ScanFile.h"
 #include "util/Format.h"
 #include "util/ManualQueue.h"
 #include "util/Paths.h"
@@ -38,6 +39,18 @@ std::shared_ptr<ScanSession> scan(const std::string& path, bool showProgress,
     return session;
 }
 
+// Prints the report of a finished tree, with the advisor's `suggestions`.
+void print(const Node::Ptr& root, const ExtensionTally& kinds, std::vector<Candidate> suggestions,
+           AgentReport::Input input, bool condensed, std::ostream& output) {
+    input.scope = input.root = root;
+    input.suggestions = std::move(suggestions);
+    for (const KindTotal& kind : KindCatalog::totals(kinds))
+        input.kinds.push_back({kind.name.toStdString(), kind.bytes, kind.files});
+    input.home = Privacy::userHome();
+    AgentReport report(input, AgentReport::budget(AgentPrompt::standard()));
+    output << (condensed ? report.condensed : report.markdown) << "\n";
+}
+
 } // namespace
 
 int run(const std::string& given, bool condensed, bool showProgress, std::ostream& output,
@@ -53,24 +66,44 @@ int run(const std::string& given, bool condensed, bool showProgress, std::ostrea
     Node::Ptr root = session->root();
     Date now = std::chrono::system_clock::now();
     AdvisorContext context = AdvisorContext::live(root, Privacy::userHome(), now);
-    AgentReport::Input input{.scope = root, .root = root};
-    input.suggestions = Advisor::candidates(context, Advisor::quickDetectors());
+    std::vector<Candidate> suggestions = Advisor::candidates(context, Advisor::quickDetectors());
     for (Candidate& found : Advisor::candidates(context, Advisor::slowDetectors()))
-        input.suggestions.push_back(std::move(found));
+        suggestions.push_back(std::move(found));
+    AgentReport::Input input;
+    input.now = now;
     for (const platform::Volume& volume : platform::readVolumes())
         if (volume.scanPath == path) {
             input.diskName = volume.name;
             input.diskTotal = volume.total;
             input.diskFree = volume.free;
         }
-    for (const KindTotal& kind : KindCatalog::totals(session->kinds()))
-        input.kinds.push_back({kind.name.toStdString(), kind.bytes, kind.files});
-    input.now = now;
-    input.home = Privacy::userHome();
     if (showProgress)
         errors << "\r\x1b[K" << std::flush;
-    AgentReport report(input, AgentReport::budget(AgentPrompt::standard()));
-    output << (condensed ? report.condensed : report.markdown) << "\n";
+    print(root, session->kinds(), std::move(suggestions), input, condensed, output);
+    return 0;
+}
+
+int runImported(const std::string& file, bool condensed, bool showProgress, std::ostream& output,
+                std::ostream& errors) {
+    if (showProgress)
+        errors << "Reading the scan file…" << std::flush;
+    auto read = ScanFile::open(file, kLargeFile);
+    if (showProgress)
+        errors << "\r\x1b[K" << std::flush;
+    if (auto* problem = std::get_if<std::string>(&read)) {
+        errors << "tavelin: " << *problem << "\n";
+        return 1;
+    }
+    const ImportedScan& scan = std::get<ImportedScan>(read);
+    Date now = std::chrono::system_clock::now();
+    // Its files are elsewhere: the suggestions come from names and paths alone.
+    AdvisorContext context = AdvisorContext::ofTree(
+        scan.root, ImportedScan::homeFor(scan.root->path(), Privacy::userHome()), now);
+    AgentReport::Input input;
+    input.now = now;
+    input.source = scan.source();
+    print(scan.root, scan.kinds, Advisor::candidates(context, Advisor::quickDetectors()), input,
+          condensed, output);
     return 0;
 }
 

@@ -1,11 +1,13 @@
 #include "model/DataFolder.h"
 #include "platform/PrivateFiles.h"
+#include "shell/ExportCommand.h"
 #include "shell/LaunchOptions.h"
 #include "shell/ReportCommand.h"
 #include "shell/SingleInstance.h"
 #include "shell/TavelinApp.h"
 #include "widgets/NumberLocale.h"
 #include "widgets/SandboxAccess.h"
+#include "window/MainWindow.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -33,9 +35,16 @@ int main(int argc, char* argv[]) {
     case LaunchOptions::Action::report: {
         QCoreApplication application(argc, argv);
         tavelin::installNumberLocale();
-        return tavelin::ReportCommand::run(launch.reportPath, launch.condensed,
-                                           ::isatty(STDERR_FILENO), std::cout, std::cerr);
+        bool progress = ::isatty(STDERR_FILENO);
+        if (!launch.importPath.empty())
+            return tavelin::ReportCommand::runImported(launch.importPath, launch.condensed,
+                                                       progress, std::cout, std::cerr);
+        return tavelin::ReportCommand::run(launch.reportPath, launch.condensed, progress, std::cout,
+                                           std::cerr);
     }
+    case LaunchOptions::Action::exportScan:
+        std::cout.flush();
+        return tavelin::ExportCommand::run(launch.exportPath, launch.outputPath, std::cerr);
     case LaunchOptions::Action::openWindow:
         break;
     }
@@ -63,6 +72,8 @@ int main(int argc, char* argv[]) {
     if (instance)
         QObject::connect(&*instance, &tavelin::SingleInstance::windowRequested, &tavelin,
                          [&tavelin](const std::string& path) { tavelin.newMainWindow(path); });
-    tavelin.openMainWindow();
+    tavelin::MainWindow& window = tavelin.openMainWindow();
+    if (!launch.importPath.empty())
+        window.model().openScanFile(launch.importPath);
     return QApplication::exec();
 }

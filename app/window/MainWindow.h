@@ -32,6 +32,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Coming back to the window, the Trash may have been emptied elsewhere meanwhile.
+    void changeEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 

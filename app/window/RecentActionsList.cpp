@@ -73,12 +73,19 @@ void RecentActionsList::refresh() {
             caption(bytesText(action.freed) + QStringLiteral(" · ") + timeOf(action.date), row);
         detail->setObjectName(QStringLiteral("caption"));
         texts->addWidget(detail);
+        if (action.goneFromTrash && !action.undone) {
+            QLabel* why =
+                caption(QStringLiteral("No longer in the Trash, so it can’t be put back."), row);
+            why->setObjectName(QStringLiteral("why"));
+            why->setWordWrap(true);
+            texts->addWidget(why);
+        }
         line->addLayout(texts, 1);
         if (action.undone) {
             QLabel* done = caption(QStringLiteral("Put back"), row);
             done->setObjectName(QStringLiteral("state"));
             line->addWidget(done);
-        } else if (action.undo) {
+        } else if (action.canPutBack()) {
             auto* button = new QPushButton(QStringLiteral("Put Back"), row);
             button->setAccessibleName(QStringLiteral("Put Back ") + name->text());
             // One undo at a time per entry: a second would find the place taken by the first.
@@ -95,7 +102,7 @@ QStringList RecentActionsList::rowTexts() const {
     QStringList texts;
     for (QWidget* row : rows_->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
         QStringList parts;
-        for (const char* part : {"title", "caption", "state"})
+        for (const char* part : {"title", "caption", "why", "state"})
             if (auto* label = row->findChild<QLabel*>(QLatin1String(part)))
                 parts << label->text();
         if (auto* button = row->findChild<QPushButton*>())

@@ -1,7 +1,8 @@
 #pragma once
 
-// The "Recent actions" part of the Advisor tab: the twelve newest applied steps, each with what
-// it freed and when, and a "Put Back" button while it can still be undone.
+// The "Recent actions" part of the Advisor tab: the twelve newest applied steps and removals,
+// each with what it freed and when, and a "Put Back" button while it can still be undone; an
+// entry whose items left the Trash says so instead.
 
 #include <QWidget>
 
@@ -19,7 +20,8 @@ public:
 
     explicit RecentActionsList(AppModel& model, QWidget* parent = nullptr);
 
-    // Each row's title, caption and right-hand text ("Put back", "Put Back" or nothing).
+    // Each row's title, caption, why it cannot be put back (when it cannot), and right-hand
+    // text ("Put back", "Put Back" or nothing), joined by "|".
     QStringList rowTexts() const;
     // The "Put Back" buttons, newest first.
     std::vector<QPushButton*> putBackButtons() const;

@@ -4,6 +4,7 @@
 #include "widgets/FolderChooser.h"
 #include "widgets/SymbolIcons.h"
 #include "widgets/Texts.h"
+#include "window/ScanFileDialogs.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -22,6 +23,12 @@ TavelinCommands::TavelinCommands(AppModel& model, QMainWindow& window)
     scanHome =
         command(QStringLiteral("Scan Home Folder"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H),
                 &TavelinCommands::doScanHome);
+    openScanFile =
+        command(QStringLiteral("Open Scan File…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O),
+                &TavelinCommands::doOpenScanFile);
+    exportScan = command(QStringLiteral("Export Scan…"), QKeySequence(Qt::CTRL | Qt::Key_E),
+                         &TavelinCommands::doExportScan);
+    exportScan->setToolTip(QStringLiteral("Write this scan for ncdu, gdu or Tavelin elsewhere"));
     showInFileManager =
         command(linuxText("Show in Finder"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R),
                 &TavelinCommands::doShowInFileManager);
@@ -29,6 +36,7 @@ TavelinCommands::TavelinCommands(AppModel& model, QMainWindow& window)
                        &TavelinCommands::doCopyPath);
     moveToTrash = command(QStringLiteral("Move to Trash"), QKeySequence(Qt::CTRL | Qt::Key_Delete),
                           &TavelinCommands::doMoveToTrash);
+    undo = command(QStringLiteral("Undo"), QKeySequence::Undo, &TavelinCommands::doUndo);
     rescan = command(QStringLiteral("Rescan"), QKeySequence(Qt::CTRL | Qt::Key_R),
                      &TavelinCommands::doRescan);
     stopScanning = command(QStringLiteral("Stop Scanning"), QKeySequence(Qt::CTRL | Qt::Key_Period),
@@ -60,8 +68,9 @@ TavelinCommands::TavelinCommands(AppModel& model, QMainWindow& window)
 
     for (auto signal :
          {&AppModel::stacksChanged, &AppModel::selectionChanged, &AppModel::isScanningChanged,
-          &AppModel::currentChanged, &AppModel::sessionChanged})
+          &AppModel::currentChanged, &AppModel::sessionChanged, &AppModel::scanFileChanged})
         connect(&model_, signal, this, &TavelinCommands::updateEnabled);
+    connect(&model_.applying(), &ApplyState::changed, this, &TavelinCommands::updateEnabled);
     updateEnabled();
 }
 
@@ -84,6 +93,8 @@ void TavelinCommands::buildMenus(QMenuBar* bar) {
     file->addSeparator();
     file->addActions({scanFolder, scanHome});
     file->addSeparator();
+    file->addActions({openScanFile, exportScan});
+    file->addSeparator();
     file->addActions({showInFileManager, copyPath, moveToTrash});
     file->addSeparator();
     QAction* quit = file->addAction(QStringLiteral("Quit"));
@@ -91,7 +102,10 @@ void TavelinCommands::buildMenus(QMenuBar* bar) {
     // Quits the whole program, the tray item included, not just this window.
     connect(quit, &QAction::triggered, this, [] { QCoreApplication::quit(); });
 
-    bar->addMenu(QStringLiteral("&Edit"))->addAction(settings);
+    QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
+    edit->addAction(undo);
+    edit->addSeparator();
+    edit->addAction(settings);
 
     QMenu* view = bar->addMenu(QStringLiteral("&View"));
     view->addActions({rescan, stopScanning});
@@ -107,9 +121,11 @@ void TavelinCommands::updateEnabled() {
     showInFileManager->setEnabled(selected);
     copyPath->setEnabled(selected);
     open->setEnabled(selected);
-    moveToTrash->setEnabled(selected);
+    moveToTrash->setEnabled(model_.applying().canTrashNow(model_.selectedNodes()));
+    undo->setEnabled(model_.applying().lastUndoable().has_value());
     rescan->setEnabled(model_.current() != nullptr);
     stopScanning->setEnabled(model_.isScanning());
+    exportScan->setEnabled(model_.canExport());
     back->setEnabled(!model_.backStack().empty());
     forward->setEnabled(!model_.forwardStack().empty());
     enclosingFolder->setEnabled(model_.current() && model_.current()->parent());
@@ -122,6 +138,16 @@ void TavelinCommands::doScanFolder() {
 void TavelinCommands::doScanHome() {
     model_.scan(model_.userHome());
 }
+void TavelinCommands::doOpenScanFile() {
+    if (auto file = chooseScanFile(&window_))
+        model_.openScanFile(*file);
+}
+void TavelinCommands::doExportScan() {
+    if (!model_.session())
+        return;
+    if (auto file = chooseExportFile(&window_, model_.session()->root()->name))
+        model_.exportScan(*file);
+}
 void TavelinCommands::doShowInFileManager() {
     model_.reveal(model_.selectedNodes());
 }
@@ -130,6 +156,9 @@ void TavelinCommands::doCopyPath() {
 }
 void TavelinCommands::doMoveToTrash() {
     model_.askToTrash(model_.selectedNodes());
+}
+void TavelinCommands::doUndo() {
+    model_.undoLast();
 }
 void TavelinCommands::doRescan() {
     model_.rescan();

@@ -20,9 +20,13 @@ public:
 
     QAction* scanFolder;
     QAction* scanHome;
+    QAction* openScanFile;
+    QAction* exportScan;
     QAction* showInFileManager;
     QAction* copyPath;
     QAction* moveToTrash;
+    // Puts back the newest removal that can still be put back.
+    QAction* undo;
     QAction* rescan;
     QAction* stopScanning;
     QAction* back;
@@ -43,9 +47,12 @@ private:
 
     void doScanFolder();
     void doScanHome();
+    void doOpenScanFile();
+    void doExportScan();
     void doShowInFileManager();
     void doCopyPath();
     void doMoveToTrash();
+    void doUndo();
     void doRescan();
     void doStopScanning();
     void doBack();

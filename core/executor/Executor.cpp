@@ -63,7 +63,8 @@ std::string promptFailure(const ToolCommand& command, int status, const std::str
 
 } // namespace
 
-ActionResult apply(const AdvisorAction& action, bool sandboxed, const ExecutorEnvironment& env) {
+ActionResult apply(const AdvisorAction& action, bool sandboxed, const ExecutorEnvironment& env,
+                   const std::vector<TrashListing>& confirmedTrash) {
     return std::visit(
         Overloaded{
             [&](const AdvisorAction::Trash& step) {
@@ -82,7 +83,7 @@ ActionResult apply(const AdvisorAction& action, bool sandboxed, const ExecutorEn
                 return runTool(step.command, sandboxed, env);
             },
             [](const AdvisorAction::Guide&) { return ActionResult{}; },
-            [&](const AdvisorAction::EmptyTrash& step) { return emptyTrash(env, step.trashes); },
+            [&](const AdvisorAction::EmptyTrash&) { return emptyTrash(confirmedTrash); },
         },
         action.value);
 }

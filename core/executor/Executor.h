@@ -12,6 +12,7 @@
 #include "advisor/AdvisorAction.h"
 #include "executor/ActionResult.h"
 #include "executor/ExecutorEnvironment.h"
+#include "executor/TrashListing.h"
 #include "executor/UndoRecord.h"
 
 #include <chrono>
@@ -26,7 +27,9 @@
 namespace tavelin::Executor {
 
 // Carries out the action; `sandboxed` keeps tools from running. A guide gives an empty result.
-ActionResult apply(const AdvisorAction& action, bool sandboxed, const ExecutorEnvironment& env);
+// Emptying the Trash erases the items of `confirmedTrash` only.
+ActionResult apply(const AdvisorAction& action, bool sandboxed, const ExecutorEnvironment& env,
+                   const std::vector<TrashListing>& confirmedTrash = {});
 
 // Moves each path to the Trash; the undo record lists the items that moved. Items that went to
 // a Trash other than the home one (that of another disk or btrfs subvolume) are named in
@@ -43,11 +46,15 @@ ActionResult trashCopies(const CheckedCopies& checked, const ExecutorEnvironment
 std::optional<std::string> elsewhereNote(const std::vector<TrashedItem>& moved,
                                          const ExecutorEnvironment& env);
 
-// Deletes every item of each Trash folder for good (the home Trash, whose `files/` folder is
-// `env.trashFolder`, when none is given). The freed estimate is the items' own bytes with their
-// info files. Never an undo record.
-ActionResult emptyTrash(const ExecutorEnvironment& env,
-                        const std::vector<std::string>& trashes = {});
+// Each Trash folder (the home Trash, whose `files/` folder is `env.trashFolder`, when none is
+// given) with the items it holds now: taken when the user confirms, for `emptyTrash`.
+std::vector<TrashListing> listTrash(const std::vector<std::string>& trashes,
+                                    const ExecutorEnvironment& env);
+
+// Deletes the listed items for good, each only while its name still holds the item listed: an
+// item gone or replaced since is left alone without a word. The freed estimate is the items' own
+// bytes with their info files. Never an undo record.
+ActionResult emptyTrash(const std::vector<TrashListing>& confirmed);
 
 // Makes each copy share the data of `keep`, after checking that it still has the kept file's
 // length, mount and SHA-256 digest and is not locked. Copies that already share it are
@@ -90,8 +97,17 @@ struct PutBack {
     std::optional<std::string> error;
 };
 // Moves trashed items back to their original paths, never over anything that is there now;
-// missing parent folders are made again.
+// missing parent folders are made again. An item is put back only while it is still in the
+// Trash as that item (`isInTrash`).
 PutBack putBack(const std::vector<TrashedItem>& items);
+
+// Whether the item is still where the Trash took it, with the info file that says it came
+// from its original path: an item of the same name trashed later is not it.
+bool isInTrash(const TrashedItem& item);
+
+// Whether undoing the record could still put anything back: some item it trashed is still in
+// the Trash. Files made online-only can always be downloaded again.
+bool canUndo(const UndoRecord& record);
 
 // Runs the program (no shell) with standard output and error in one pipe. Status -1 with the
 // system's description of the failure when it cannot start.

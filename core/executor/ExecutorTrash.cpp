@@ -5,8 +5,11 @@
 #include "platform/Files.h"
 #include "platform/Trash.h"
 #include "util/ContentHash.h"
+#include "util/Overloaded.h"
 #include "util/Paths.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
 
 namespace tavelin::Executor {
@@ -108,22 +111,32 @@ ActionResult trashCopies(const CheckedCopies& checked, const ExecutorEnvironment
     return std::move(trashing).finish(std::move(sentences));
 }
 
-ActionResult emptyTrash(const ExecutorEnvironment& env, const std::vector<std::string>& trashes) {
+std::vector<TrashListing> listTrash(const std::vector<std::string>& trashes,
+                                    const ExecutorEnvironment& env) {
+    std::vector<std::string> home{parentPath(env.trashFolder)};
+    std::vector<TrashListing> listings;
+    for (const std::string& trash : trashes.empty() ? home : trashes)
+        listings.push_back({trash, platform::trashItems(trash)});
+    return listings;
+}
+
+ActionResult emptyTrash(const std::vector<TrashListing>& confirmed) {
     ActionResult result;
     std::vector<std::string> failed;
     bool unopened = false;
-    std::vector<std::string> home{parentPath(env.trashFolder)};
-    for (const std::string& trash : trashes.empty() ? home : trashes) {
-        auto items = platform::trashItems(trash);
-        if (!items) {
+    for (const TrashListing& listing : confirmed) {
+        if (!listing.items) {
             unopened = true;
             continue;
         }
-        std::string files = joinPath(trash, "files");
-        for (const platform::TrashItem& item : *items) {
+        for (const platform::TrashItem& item : *listing.items) {
             if (item.name == ".DS_Store")
                 continue;
-            if (platform::eraseFromTrash(files, item.name) != 0) {
+            int error = platform::eraseFromTrash(item);
+            // Gone or replaced since the user confirmed: not what they chose to erase.
+            if (error == ENOENT || error == ESTALE)
+                continue;
+            if (error != 0) {
                 failed.push_back(item.name);
                 continue;
             }
@@ -150,7 +163,7 @@ PutBack putBack(const std::vector<TrashedItem>& items) {
             occupied.push_back(name);
             continue;
         }
-        if (!platform::pathExists(item.trashed.c_str())) {
+        if (!isInTrash(item)) {
             missing.push_back(name);
             continue;
         }
@@ -171,6 +184,23 @@ PutBack putBack(const std::vector<TrashedItem>& items) {
                             " couldn't be put back; the Trash may have been emptied.");
     result.error = joinedSentences(sentences);
     return result;
+}
+
+bool isInTrash(const TrashedItem& item) {
+    return platform::trashedFrom(item.trashed) == item.original;
+}
+
+bool canUndo(const UndoRecord& record) {
+    auto anyInTrash = [](const std::vector<TrashedItem>& items) {
+        return std::ranges::any_of(items, isInTrash);
+    };
+    return std::visit(
+        Overloaded{
+            [&](const UndoRecord::Trashed& trashed) { return anyInTrash(trashed.items); },
+            [&](const UndoRecord::Archived& archived) { return anyInTrash(archived.trashed); },
+            [](const UndoRecord::MadeOnlineOnly&) { return true; },
+        },
+        record.value);
 }
 
 std::optional<std::string> undo(const UndoRecord& record, const ExecutorEnvironment& env) {

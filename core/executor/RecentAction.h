@@ -1,12 +1,12 @@
 #pragma once
 
-// One applied step as the recent-actions list keeps it while the application runs, with the way
-// to undo it. Identified by `id`: two entries are the same entry only when their ids match.
+// One applied step as the recent-actions list keeps it, with the record that undoes it.
+// Identified by `id`: two entries are the same entry only when their ids match.
 
+#include "executor/UndoRecord.h"
 #include "util/Dates.h"
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,20 +14,24 @@
 namespace tavelin {
 
 struct RecentAction {
-    // Runs the undo; an error text, or nothing when everything was put back.
-    using Undo = std::function<std::optional<std::string>()>;
-
     std::string id; // a UUID, fresh for each entry
     std::string title;
     std::vector<std::string> paths;
-    Date date = kDistantPast; // when the step finished
-    int64_t freed = 0;        // the step's expected freed bytes
-    Undo undo;                // absent when the step left nothing to undo
-    bool undone = false;      // set once an undo succeeded
+    Date date = kDistantPast;       // when the step finished
+    int64_t freed = 0;              // the step's expected freed bytes
+    std::optional<UndoRecord> undo; // absent when the step left nothing to undo
+    bool undone = false;            // set once an undo succeeded
+    // Nothing it moved is in the Trash any more (emptied, or taken out by hand), so there is
+    // nothing left to put back.
+    bool goneFromTrash = false;
 
     // A new entry with a fresh id, not undone.
     static RecentAction make(std::string title, std::vector<std::string> paths, Date date,
-                             int64_t freed, Undo undo);
+                             int64_t freed, std::optional<UndoRecord> undo);
+
+    // Whether "Put Back" is offered: there is a record, it was not undone, and what it moved
+    // is still in the Trash.
+    bool canPutBack() const { return undo && !undone && !goneFromTrash; }
 
     bool operator==(const RecentAction& other) const { return id == other.id; }
 };

@@ -71,6 +71,24 @@ std::string notAList(std::string_view key, std::string_view recordCase, std::str
 
 } // namespace
 
+std::vector<std::string> UndoRecord::landedPaths() const {
+    std::vector<std::string> paths;
+    auto addTrashed = [&](const std::vector<TrashedItem>& items) {
+        for (const TrashedItem& item : items)
+            paths.push_back(item.trashed);
+    };
+    std::visit(Overloaded{
+                   [&](const Trashed& trashed) { addTrashed(trashed.items); },
+                   [&](const Archived& archived) {
+                       addTrashed(archived.trashed);
+                       paths.insert(paths.end(), archived.copies.begin(), archived.copies.end());
+                   },
+                   [](const MadeOnlineOnly&) {},
+               },
+               value);
+    return paths;
+}
+
 std::optional<std::string> UndoRecord::encoded() const {
     std::optional<OrderedJson> json =
         std::visit(Overloaded{

@@ -47,6 +47,9 @@ struct UndoRecord {
 
     bool operator==(const UndoRecord&) const = default;
 
+    // Where the record's items are now: their places in the Trash, and the archive copies.
+    std::vector<std::string> landedPaths() const;
+
     // Compact JSON: one key naming the case, whose object holds the payload under "_0" (trashed,
     // madeOnlineOnly) or under "copies" and "trashed" (archived); an item is
     // {"original":…,"trashed":…}. Nothing when a path is not valid UTF-8, which a JSON string

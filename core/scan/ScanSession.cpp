@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace tavelin {
@@ -755,14 +756,28 @@ ScanSession::Relisted ScanSession::reconcile(Node& node, Node& listing) {
         subfolders -= Figures::of(*child);
         relisted.visible |= child->isDirectory();
     }
+    // A file listed again keeps its node, taking the new figures, so that what a view holds
+    // (the selection, a row of the table) stays in the tree.
+    std::unordered_map<std::string_view, Node::Ptr> files;
+    for (const auto& child : node.children())
+        if (!child->isDirectory())
+            files.emplace(child->name, child);
     std::vector<Node::Ptr> taken = listing.children();
     listing.removeChildren([](const Node&) { return true; });
     node.removeChildren(
         [&](const Node& child) { return !child.isDirectory() || !kept.contains(child.name); });
     Figures arrived;
-    for (const auto& child : taken)
-        if (!child->isDirectory())
+    for (const auto& child : taken) {
+        if (child->isDirectory())
+            continue;
+        auto same = files.find(child->name);
+        if (same == files.end() || same->second->kind() != child->kind()) {
             node.append(child);
+            continue;
+        }
+        same->second->absorb(*child);
+        node.append(same->second);
+    }
     for (const auto& child : taken) {
         if (!child->isDirectory() || kept.contains(child->name))
             continue;

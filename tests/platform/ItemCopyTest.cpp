@@ -17,13 +17,9 @@
 using namespace tavelin;
 using namespace tavelin::platform;
 namespace fs = std::filesystem;
+using test::contentOf;
 
 namespace {
-
-std::string contentOf(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 struct stat statusOf(const std::string& path) {
     struct stat status {};

@@ -6,6 +6,7 @@
 #include "support/TreeBuilder.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +18,7 @@
 using namespace tavelin;
 using namespace tavelin::platform;
 namespace fs = std::filesystem;
+using test::contentOf;
 
 namespace {
 
@@ -29,11 +31,6 @@ std::string localNoon() {
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
     return text;
-}
-
-std::string contentOf(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 std::string uid() {
@@ -186,7 +183,7 @@ TEST(Trash, ListsItsItemsWithTheirInfoFilesAndSizes) {
     test::TemporaryFolder folder;
     test::TreeBuilder tree(folder.path());
     ASSERT_EQ(moveToTrash(tree.file("box/a", 100'000), kNoon).error, 0);
-    ASSERT_EQ(eraseFromTrash(homeTrash() + "/files", "a"), 0);
+    ASSERT_EQ(eraseFromTrash(trashItems(homeTrash())->at(0)), 0);
     EXPECT_EQ(trashItems(homeTrash()), std::vector<TrashItem>{}) << "used, and empty again";
 
     tree.file("album/pic", 50'000);
@@ -222,12 +219,33 @@ TEST(Trash, ErasingRemovesTheEntryItsInfoAndItsSizeLine) {
     std::string sizes = homeTrash() + "/directorysizes";
     std::ofstream(sizes) << "10000 1700000000 album\n42 1700000000 other%20folder\n";
 
-    EXPECT_EQ(eraseFromTrash(homeTrash() + "/files", "album"), 0);
+    auto listed = trashItems(homeTrash());
+    ASSERT_TRUE(listed);
+    ASSERT_EQ(listed->size(), 2u);
+    std::ranges::sort(*listed, {}, &TrashItem::name);
+    const TrashItem& album = listed->front();
+    const TrashItem& other = listed->back();
+    EXPECT_EQ(eraseFromTrash(album), 0);
     EXPECT_FALSE(fs::exists(trashed));
     EXPECT_FALSE(fs::exists(test::infoFileOf(trashed)));
     EXPECT_EQ(contentOf(sizes), "42 1700000000 other%20folder\n");
     EXPECT_TRUE(fs::exists(test::infoFileOf(kept)));
-    EXPECT_EQ(eraseFromTrash(homeTrash() + "/files", "other folder"), 0);
+    EXPECT_EQ(eraseFromTrash(album), ENOENT);
+
+    // Another item under the listed name is not the one listed: it stays, with its records.
+    std::ofstream(kept + " new") << "new";
+    fs::rename(kept + " new", kept);
+    EXPECT_EQ(eraseFromTrash(other), ESTALE);
+    EXPECT_EQ(contentOf(kept), "new");
+    EXPECT_EQ(contentOf(sizes), "42 1700000000 other%20folder\n");
+    // Nor is one given the inode number the listed entry had, made at another moment.
+    TrashItem renewed = trashItems(homeTrash())->at(0);
+    if (renewed.born != FileTime{}) {
+        TrashItem older = renewed;
+        older.born.seconds -= 1;
+        EXPECT_EQ(eraseFromTrash(older), ESTALE);
+    }
+    EXPECT_EQ(eraseFromTrash(renewed), 0);
     EXPECT_EQ(contentOf(sizes), "");
 }
 
@@ -240,7 +258,7 @@ TEST(Trash, ErasingStopsAtImmutableFilesAndOtherMounts) {
     if (std::system(("chattr +i '" + locked + "' 2>/dev/null").c_str()) != 0)
         GTEST_SKIP() << "this file system cannot make files immutable";
     std::string trashed = moveToTrash(tree.path("box"), kNoon).trashed;
-    EXPECT_EQ(eraseFromTrash(homeTrash() + "/files", "box"), EPERM);
+    EXPECT_EQ(eraseFromTrash(trashItems(homeTrash())->at(0)), EPERM);
     EXPECT_TRUE(fs::exists(trashed + "/locked"));
     EXPECT_FALSE(fs::exists(trashed + "/free"));
     EXPECT_TRUE(fs::exists(test::infoFileOf(trashed))) << "the entry is still there";
@@ -261,7 +279,10 @@ TEST(Trash, ErasingStopsAtImmutableFilesAndOtherMounts) {
     std::ofstream(mount.path() / "data") << "another disk";
     std::string shelf = moveToTrash(folder.string() + "/shelf", kNoon).trashed;
     ASSERT_FALSE(shelf.empty());
-    EXPECT_EQ(eraseFromTrash(homeTrash() + "/files", "shelf"), EBUSY);
+    auto items = trashItems(homeTrash());
+    auto item = std::ranges::find(*items, std::string("shelf"), &TrashItem::name);
+    ASSERT_NE(item, items->end());
+    EXPECT_EQ(eraseFromTrash(*item), EBUSY);
     EXPECT_EQ(contentOf(shelf + "/mounted/data"), "another disk");
     ::umount2((shelf + "/mounted").c_str(), MNT_DETACH);
 }

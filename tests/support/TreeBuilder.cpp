@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <fcntl.h>
+#include <fstream>
 #include <set>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -124,6 +125,11 @@ DiskUsage independentUsage(const std::string& root) {
         usage.files += 1;
     }
     return usage;
+}
+
+std::string contentOf(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 int64_t allocatedBytes(const std::string& path) {

@@ -44,6 +44,9 @@ struct DiskUsage {
 };
 DiskUsage independentUsage(const std::string& root);
 
+// The bytes of the file at the path; "" when it cannot be read.
+std::string contentOf(const std::string& path);
+
 // The allocated bytes of one path (blocks × 512, not following links).
 int64_t allocatedBytes(const std::string& path);
 

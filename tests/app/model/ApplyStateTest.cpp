@@ -10,7 +10,10 @@
 #include "window/ItemTable.h"
 #include "window/MainWindow.h"
 #include "window/RecentActionsList.h"
+#include "window/TavelinCommands.h"
 
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
@@ -137,11 +140,13 @@ TEST_F(ApplyStateTest, ConfirmationNamesTheStepsAndWarnsBeforeEmptyingTheTrash) 
 TEST_F(ApplyStateTest, ABatchCarriesOnPastFailuresAndReportsThemNeverAsSuccess) {
     tree.file("keep/a", 3'000'000);
     tree.file("half/b", 1'000'000);
+    tree.file("half/missing", 1'000'000);
     tree.file("other", 1'000'000);
     auto model = makeModel();
     ASSERT_TRUE(scanned(*model, tree.root().string()));
     // "gone" vanished since the scan; "half" loses one of its two items.
     fs::remove(tree.path("other"));
+    fs::remove(tree.path("half/missing"));
     offer(*model, {trashing("gone", {tree.path("other")}),
                    trashing("half", {tree.path("half/b"), tree.path("half/missing")}),
                    trashing("a", {tree.path("keep/a")})});
@@ -158,6 +163,9 @@ TEST_F(ApplyStateTest, ABatchCarriesOnPastFailuresAndReportsThemNeverAsSuccess) 
     EXPECT_FALSE(fs::exists(tree.path("half/b")));
     EXPECT_EQ(nodeAt(*model, tree.path("keep/a")), nullptr) << "trashed nodes leave the tree";
     EXPECT_EQ(nodeAt(*model, tree.path("half/b")), nullptr);
+    EXPECT_NE(nodeAt(*model, tree.path("half/missing")), nullptr)
+        << "only what a step moved leaves the tree";
+    EXPECT_NE(nodeAt(*model, tree.path("other")), nullptr);
     // Only steps that did something are recent actions; newest first.
     const auto& recent = model->applying().recentActions();
     ASSERT_EQ(recent.size(), 2u);
@@ -240,19 +248,30 @@ TEST_F(ApplyStateTest, ATrashMadeInsideTheScannedFolderIsMeasuredAtOnce) {
     fs::remove_all(userHome / "documents");
 }
 
-TEST_F(ApplyStateTest, PutBackAfterTheTrashWasEmptiedSaysSoAndKeepsTheButton) {
+TEST_F(ApplyStateTest, PutBackIsOfferedOnlyWhileTheTrashStillHoldsTheItems) {
     tree.file("a", 10'000);
-    auto model = makeModel();
-    ASSERT_TRUE(scanned(*model, tree.root().string()));
-    offer(*model, {trashing("a", {tree.path("a")})});
-    ASSERT_TRUE(applied(*model));
-    test::clearHomeTrash();
-    const RecentAction& action = model->applying().recentActions()[0];
-    model->undo(action.id);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !model->applying().isUndoing(action.id); }, 10000));
-    EXPECT_EQ(report(*model), "“a” couldn't be put back; the Trash may have been emptied.");
-    EXPECT_FALSE(model->applying().recentActions()[0].undone);
-    EXPECT_FALSE(fs::exists(tree.path("a")));
+    tree.file("b", 10'000);
+    MainWindow window(makeModel(), {});
+    AppModel& model = window.model();
+    ASSERT_TRUE(scanned(model, tree.root().string()));
+    offer(model, {trashing("a", {tree.path("a")})});
+    ASSERT_TRUE(applied(model));
+    // The same batch trashes "b" and empties the Trash: "a" goes for good, "b" stays.
+    offer(model, {step("empty", AdvisorAction::emptyTrash()), trashing("b", {tree.path("b")})});
+    ASSERT_TRUE(applied(model));
+
+    const RecentActionsList& list = window.findChild<AdvisorPane*>()->recentActions();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list.putBackButtons().size() == 1; }, 10000));
+    // Newest first: "b", the emptying, then "a".
+    ASSERT_EQ(list.rowTexts().size(), 3);
+    EXPECT_TRUE(list.rowTexts()[0].startsWith("Title b|")) << list.rowTexts()[0].toStdString();
+    EXPECT_TRUE(list.rowTexts()[0].endsWith("|Put Back"));
+    EXPECT_TRUE(list.rowTexts()[2].endsWith("|No longer in the Trash, so it can’t be put back."))
+        << list.rowTexts()[2].toStdString();
+    model.undo(model.applying().recentActions()[2].id);
+    EXPECT_FALSE(model.applying().isUndoing(model.applying().recentActions()[2].id));
+    list.putBackButtons().front()->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fs::exists(tree.path("b")); }, 10000));
 }
 
 TEST_F(ApplyStateTest, OnlyRealItemsThatFinishedScanningCanGoToTheTrash) {
@@ -289,7 +308,6 @@ TEST_F(ApplyStateTest, OnlyRealItemsThatFinishedScanningCanGoToTheTrash) {
     EXPECT_FALSE(fs::exists(tree.path("a")));
     EXPECT_EQ(nodeAt(*model, tree.path("a")), nullptr);
     EXPECT_TRUE(model->selection().empty());
-    EXPECT_TRUE(model->applying().recentActions().empty()) << "the Trash itself puts it back";
     fs::path trashed = fs::path(platform::homeTrash()) / "files" / "a";
     EXPECT_TRUE(fs::exists(trashed));
 }
@@ -333,7 +351,33 @@ TEST_F(ApplyStateTest, DeleteKeyInTheTableAndTheMapAsksToTrashTheSelection) {
     QTest::keyClick(map, Qt::Key_Delete);
     ASSERT_TRUE(model.applying().isConfirmingTrash());
     EXPECT_EQ(model.applying().trashCandidates(), std::vector<Node::Ptr>{a});
-    window.dialogs().trashConfirmation()->reject();
+    window.dialogs().trashConfirmation()->button(QMessageBox::Cancel)->click();
+
+    // What the window moves can be put back: from Recent actions, or with Edit › Undo.
+    QAction* undo = window.commands().undo;
+    EXPECT_FALSE(undo->isEnabled());
+    QTest::keyClick(table, Qt::Key_Delete);
+    QMessageBox* box = window.dialogs().trashConfirmation();
+    ASSERT_NE(box, nullptr);
+    for (QAbstractButton* button : box->buttons())
+        if (button->text() == "Move to Trash")
+            button->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return undo->isEnabled(); }, 10000));
+    EXPECT_FALSE(fs::exists(tree.path("a")));
+    const auto& recent = model.applying().recentActions();
+    ASSERT_EQ(recent.size(), 1u);
+    EXPECT_EQ(recent[0].title, "a");
+    QMenu* edit = window.menuBar()->findChildren<QMenu*>().at(1);
+    EXPECT_EQ(edit->title(), "&Edit");
+    EXPECT_TRUE(edit->actions().contains(undo));
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return recent[0].undone; }, 10000));
+    EXPECT_TRUE(fs::exists(tree.path("a")));
+    EXPECT_FALSE(undo->isEnabled()) << "nothing else to put back";
+    EXPECT_EQ(model.notice().value_or("").toStdString(), "Put back “a”.");
 }
 
 TEST_F(ApplyStateTest, MergingDuplicatesOnBtrfsMeasuresTheirFolderAgain) {

@@ -112,7 +112,9 @@ TEST(ExecutorActions, ApplyCarriesOutEachActionAndNeverAGuide) {
     EXPECT_EQ(Executor::apply(AdvisorAction::trash({file}), false, env).applied,
               (std::vector<std::string>{file}));
     EXPECT_FALSE(fs::exists(file));
-    EXPECT_EQ(Executor::apply(AdvisorAction::emptyTrash(), false, env).applied.size(), 1u);
+    EXPECT_EQ(Executor::apply(AdvisorAction::emptyTrash(), false, env, Executor::listTrash({}, env))
+                  .applied.size(),
+              1u);
     EXPECT_EQ(Executor::apply(AdvisorAction::runTool({"/bin/true", {}, "true"}), true, env).error,
               "Not available in the sandboxed version");
     EXPECT_EQ(

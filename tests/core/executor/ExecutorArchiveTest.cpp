@@ -1,32 +1,22 @@
 #include "executor/Executor.h"
-#include "platform/Trash.h"
-#include "support/Forked.h"
 #include "support/TemporaryFolder.h"
 #include "support/TmpfsMount.h"
 #include "support/TrashRecords.h"
 #include "support/TreeBuilder.h"
 
-#include <chrono>
-#include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
-#include <random>
 #include <sys/stat.h>
 #include <sys/xattr.h>
-#include <thread>
 
 using namespace tavelin;
 namespace fs = std::filesystem;
+using test::contentOf;
 
 namespace {
-
-std::string contentOf(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 // A live environment on a fixed day, for a computer called "Ann's PC/2: home", with the home
 // folder given.
@@ -268,73 +258,4 @@ TEST(ExecutorArchive, UndoLeavesTheCopyWhereTheOriginalCannotComeBack) {
     EXPECT_EQ(trashedCopies, (std::vector<std::string>{result.archived[1]}));
     EXPECT_EQ(contentOf(result.archived[0]), "a") << "its original is only in the Trash";
     EXPECT_EQ(contentOf(home.path("b.txt")), "b");
-}
-
-TEST(ExecutorArchive, KilledAtAnyMomentEveryOriginalIsInPlaceOrHasAVerifiedCopy) {
-    std::mt19937 random(9032025);
-    test::TemporaryFolder drives;
-    auto mounted = driveAt(drives.path(), 256 << 20);
-    if (!mounted->mounted())
-        GTEST_SKIP() << mounted->whyNot();
-    auto setUp = [](const fs::path& root) {
-        test::TreeBuilder home(root / "home");
-        std::vector<std::string> paths;
-        for (int i = 0; i < 24; ++i) {
-            std::string name = "item " + std::to_string(i);
-            if (i % 3 == 0) {
-                home.file(name + "/a", 20'000 + i);
-                home.file(name + "/b/c", "deep " + name);
-            } else {
-                home.file(name, 60'000 + i);
-            }
-            paths.push_back(home.path(name));
-        }
-        return paths;
-    };
-    auto work = [](const fs::path& root, const std::vector<std::string>& paths,
-                   const fs::path& drive) {
-        return [root, paths, drive] {
-            ExecutorEnvironment env = archiveEnvironment((root / "home").string());
-            fs::create_directories(drive);
-            (void)Executor::archive(paths, ArchiveDestination::drive(drive.string()), false, env);
-            return 0;
-        };
-    };
-    test::TemporaryFolder calibration;
-    auto undisturbed =
-        work(calibration.path(), setUp(calibration.path()), drives.path() / "calibration");
-    auto start = std::chrono::steady_clock::now();
-    ASSERT_EQ(test::runForked(undisturbed), 0);
-    auto span = std::chrono::duration_cast<std::chrono::microseconds>(
-        std::chrono::steady_clock::now() - start);
-
-    for (int round = 0; round < 50; ++round) {
-        fs::remove_all(platform::homeTrash());
-        test::TemporaryFolder folder;
-        fs::path drive = drives.path() / std::to_string(round);
-        std::vector<std::string> paths = setUp(folder.path());
-        pid_t child = test::forkRunning(work(folder.path(), paths, drive));
-        std::this_thread::sleep_for(std::chrono::microseconds(
-            std::uniform_int_distribution<int64_t>(0, span.count() * 6 / 5)(random)));
-        ::kill(child, SIGKILL);
-        test::waitFor(child);
-
-        std::string base = (drive / kBatch).string();
-        for (const std::string& path : paths) {
-            std::string copy = base + "/" + fs::path(path).filename().string();
-            bool copied = fs::exists(copy);
-            if (fs::exists(path)) {
-                EXPECT_TRUE(!copied || Executor::identical(path, copy)) << round << " " << path;
-                continue;
-            }
-            ASSERT_TRUE(copied) << "round " << round << ": " << path << " left without a copy";
-            std::string trashed =
-                platform::homeTrash() + "/files/" + fs::path(path).filename().string();
-            auto info = test::readTrashInfo(test::infoFileOf(trashed));
-            ASSERT_TRUE(info) << path;
-            EXPECT_EQ(info->path, path);
-            EXPECT_TRUE(Executor::identical(trashed, copy)) << path;
-        }
-        fs::remove_all(drive);
-    }
 }

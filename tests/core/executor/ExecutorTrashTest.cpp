@@ -1,47 +1,20 @@
 #include "executor/Executor.h"
 #include "platform/Trash.h"
-#include "support/Forked.h"
 #include "support/TemporaryFolder.h"
 #include "support/TmpfsMount.h"
 #include "support/TrashRecords.h"
 #include "support/TreeBuilder.h"
 #include "util/ContentHash.h"
 
-#include <chrono>
-#include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <map>
-#include <random>
 #include <sys/stat.h>
-#include <thread>
 
 using namespace tavelin;
 namespace fs = std::filesystem;
-
-namespace {
-
-std::string contentOf(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-// Every item of the home Trash by the original path its info file records.
-std::map<std::string, std::string> trashedByOriginal() {
-    std::map<std::string, std::string> items;
-    std::error_code error;
-    std::string files = platform::homeTrash() + "/files";
-    for (const auto& entry : fs::directory_iterator(files, error)) {
-        auto info = test::readTrashInfo(test::infoFileOf(entry.path().string()));
-        if (info)
-            items[info->path] = entry.path().string();
-    }
-    return items;
-}
-
-} // namespace
+using test::contentOf;
 
 TEST(ExecutorTrash, MovesWhatItCanAndNamesWhatItCannot) {
     test::clearHomeTrash();
@@ -170,7 +143,7 @@ TEST(ExecutorTrash, EmptyingDeletesEveryEntryWithItsInfoButNeverUndoes) {
     }
 
     ActionResult emptied =
-        Executor::apply(AdvisorAction::emptyTrash({platform::homeTrash(), volume}), false, env);
+        Executor::emptyTrash(Executor::listTrash({platform::homeTrash(), volume}, env));
     EXPECT_EQ(emptied.applied.size(), 3u);
     EXPECT_EQ(emptied.freedEstimate, expected);
     EXPECT_GT(emptied.freedEstimate, trashed.freedEstimate + 20'000) << "info files included";
@@ -187,9 +160,6 @@ TEST(ExecutorTrash, EmptyingDeletesEveryEntryWithItsInfoButNeverUndoes) {
     EXPECT_EQ(Executor::undo(*trashed.undo, env),
               "“one” and “dir” couldn't be put back; the Trash may have been emptied.");
     EXPECT_FALSE(fs::exists(tree.path("one")));
-
-    env.trashFolder = tree.path("no such Trash");
-    EXPECT_EQ(Executor::emptyTrash(env).error, "Tavelin couldn't open the Trash.");
 }
 
 TEST(ExecutorTrash, EmptyingNamesEntriesThatCannotGo) {
@@ -201,12 +171,12 @@ TEST(ExecutorTrash, EmptyingNamesEntriesThatCannotGo) {
         GTEST_SKIP() << "this file system cannot make files immutable";
     ExecutorEnvironment env = ExecutorEnvironment::live();
     ActionResult trashed = Executor::trash({tree.path("box"), tree.file("loose", "y")}, env);
-    ActionResult emptied = Executor::emptyTrash(env);
+    ActionResult emptied = Executor::emptyTrash(Executor::listTrash({}, env));
     std::system(("chattr -i '" + env.trashFolder + "/box/locked'").c_str());
     EXPECT_EQ(emptied.error, "Couldn't delete “box” from the Trash.");
     EXPECT_EQ(emptied.applied, (std::vector<std::string>{env.trashFolder + "/loose"}));
     EXPECT_TRUE(fs::exists(test::infoFileOf(env.trashFolder + "/box")));
-    EXPECT_EQ(Executor::emptyTrash(env).applied.size(), 1u);
+    EXPECT_EQ(Executor::emptyTrash(Executor::listTrash({}, env)).applied.size(), 1u);
 }
 
 TEST(ExecutorUndo, NeverPutsAnItemBackOverSomethingNew) {
@@ -243,60 +213,4 @@ TEST(ExecutorUndo, DownloadsAgainWhatWasMadeOnlineOnly) {
     EXPECT_EQ(asked.size(), 3u);
     env.download = [](const std::string&) { return true; };
     EXPECT_EQ(Executor::undo(record, env), std::nullopt);
-}
-
-TEST(ExecutorTrash, KilledAtAnyMomentEveryItemIsInPlaceOrInTheTrash) {
-    test::clearHomeTrash();
-    std::mt19937 random(20250309);
-    auto work = [](const std::vector<std::string>& paths) {
-        return [paths] {
-            (void)Executor::trash(paths, ExecutorEnvironment::live());
-            return 0;
-        };
-    };
-    auto makeItems = [](test::TreeBuilder& tree) {
-        std::vector<std::string> paths;
-        for (int i = 0; i < 60; ++i) {
-            std::string name = "item " + std::to_string(i) + (i % 3 == 0 ? "\n%\xFF" : ".txt");
-            if (i % 4 == 0)
-                tree.file(name + "/inside", name);
-            else
-                tree.file(name, name);
-            paths.push_back(tree.path(name));
-        }
-        return paths;
-    };
-
-    // How long an undisturbed run takes, so the kills spread over all of it.
-    test::TemporaryFolder calibration;
-    test::TreeBuilder calibrationTree(calibration.path());
-    auto undisturbed = work(makeItems(calibrationTree));
-    auto start = std::chrono::steady_clock::now();
-    ASSERT_EQ(test::runForked(undisturbed), 0);
-    auto span = std::chrono::duration_cast<std::chrono::microseconds>(
-        std::chrono::steady_clock::now() - start);
-
-    for (int round = 0; round < 50; ++round) {
-        test::clearHomeTrash();
-        test::TemporaryFolder folder;
-        test::TreeBuilder tree(folder.path());
-        std::vector<std::string> paths = makeItems(tree);
-        pid_t child = test::forkRunning(work(paths));
-        std::this_thread::sleep_for(std::chrono::microseconds(
-            std::uniform_int_distribution<int64_t>(0, span.count() * 6 / 5)(random)));
-        ::kill(child, SIGKILL);
-        test::waitFor(child);
-
-        std::map<std::string, std::string> trashed = trashedByOriginal();
-        for (size_t i = 0; i < paths.size(); ++i) {
-            const std::string& path = paths[i];
-            bool inPlace = fs::exists(fs::symlink_status(path));
-            auto found = trashed.find(path);
-            bool inTrash = found != trashed.end() && fs::exists(fs::symlink_status(found->second));
-            ASSERT_NE(inPlace, inTrash) << "round " << round << ": " << path;
-            std::string where = inPlace ? path : found->second;
-            std::string name = fs::path(path).filename().string();
-            EXPECT_EQ(contentOf(i % 4 == 0 ? where + "/inside" : where), name);
-        }
-    }
 }

@@ -82,8 +82,8 @@ TEST(UndoRecord, RejectsMalformedRecordsWithAReason) {
 }
 
 TEST(RecentAction, EachEntryIsItsOwn) {
-    RecentAction first = RecentAction::make("Trash: Old", {"/a"}, {}, 10, nullptr);
-    RecentAction second = RecentAction::make("Trash: Old", {"/a"}, {}, 10, nullptr);
+    RecentAction first = RecentAction::make("Trash: Old", {"/a"}, {}, 10, std::nullopt);
+    RecentAction second = RecentAction::make("Trash: Old", {"/a"}, {}, 10, std::nullopt);
     EXPECT_NE(first, second) << "same contents, different entries";
     EXPECT_EQ(first.id.size(), 36u);
     EXPECT_EQ(first.id[14], '4');

@@ -95,8 +95,10 @@ TEST(Remeasure, OnlyChangesWorthShowingAreTold) {
     auto& tree = scanned.tree;
     tree.file("a/b/part", 400'000);
     tree.file("a/b/keep", 100);
+    tree.file("a/b/large", 2'000'000);
     tree.folder("a/b/empty");
     scanned.scan();
+    Node::Ptr large = scanned.pointer("a/b/large");
     int64_t before = scanned.root().size;
     int64_t folder = scanned.node("a")->size;
     int64_t part = test::allocatedBytes(tree.path("a/b/part"));
@@ -107,6 +109,7 @@ TEST(Remeasure, OnlyChangesWorthShowingAreTold) {
     EXPECT_EQ(scanned.changes, 0) << "too small a change to redraw for";
     EXPECT_EQ(scanned.root().size, before - part) << "but every ancestor is lowered";
     EXPECT_EQ(scanned.node("a")->size, folder - part);
+    EXPECT_EQ(scanned.node("a/b/large"), large.get()) << "a file listed again keeps its node";
 
     fs::remove(tree.path("a/b/empty"));
     ASSERT_TRUE(scanned.refreshed("a/b"));

@@ -95,7 +95,7 @@ TEST(ReclaimDetectorOnDisk, AUsedButEmptyTrashIsNoStepAndItemsCountWithTheirInfo
         return std::nullopt;
     };
     ASSERT_EQ(platform::moveToTrash(tree.file("old.deb", 100'000), now).error, 0);
-    ASSERT_EQ(platform::eraseFromTrash(platform::homeTrash() + "/files", "old.deb"), 0);
+    ASSERT_EQ(platform::eraseFromTrash(platform::trashItems(platform::homeTrash())->at(0)), 0);
     EXPECT_EQ(trashStep(), std::nullopt);
 
     std::string trashed = platform::moveToTrash(tree.file("new.deb", 100'000), now).trashed;

@@ -2,6 +2,7 @@
 
 #include "advisor/Planner.h"
 #include "advisor/cloud/CloudStorage.h"
+#include "advisor/duplicates/DuplicatesDetector.h"
 #include "demo/DemoHome.h"
 #include "executor/Executor.h"
 #include "scanfile/ImportedScan.h"
@@ -491,6 +492,18 @@ void AdvisorState::redirect(const std::string& id, std::optional<ArchiveDestinat
         ticksTouched_ = true;
     }
     Q_EMIT changed();
+}
+
+bool AdvisorState::keepCopy(const std::string& id, const std::string& path) {
+    auto found = std::ranges::find(advisor_, id, &Candidate::id);
+    if (found == advisor_.end())
+        return false;
+    std::optional<Candidate> kept = DuplicatesDetector().keeping(*found, path);
+    if (!kept)
+        return false;
+    *found = std::move(Planner::scored({std::move(*kept)}).front());
+    replan(true);
+    return true;
 }
 
 std::optional<std::string> AdvisorState::redirectToDrive(const Candidate& candidate,

@@ -68,7 +68,9 @@ ActionResult mergeDuplicates(const std::string& keep, const std::vector<std::str
 ActionResult archive(const std::vector<std::string>& paths, const ArchiveDestination& to,
                      bool sandboxed, const ExecutorEnvironment& env);
 
-// Runs a tool's own clean-up command; the freed estimate is the growth of free space.
+// Runs a tool's own clean-up command; the freed estimate is the growth of free space. A command
+// run through pkexec that never ran (pkexec missing or unable to start, the password prompt
+// closed, the password refused) fails with a sentence that says so and that nothing changed.
 ActionResult runTool(const ToolCommand& command, bool sandboxed, const ExecutorEnvironment& env);
 
 struct OnlineOnly {

@@ -1,5 +1,6 @@
 #include "window/AdvisorPane.h"
 
+#include "advisor/duplicates/DuplicatesDetector.h"
 #include "app/ModelFixture.h"
 #include "widgets/SymbolIcons.h"
 #include "window/CandidateRow.h"
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <atomic>
 #include <thread>
@@ -121,6 +123,48 @@ TEST_F(AdvisorPaneTest, TheListGroupsStepsAndTicksTheCheapestSet) {
     EXPECT_EQ(model->advisor().goal(), Goal::asMuchAsSafe());
     EXPECT_EQ(pane.goalLine(), "Everything that costs you nothing or next to nothing. Tick more "
                                "below if you like.");
+}
+
+TEST_F(AdvisorPaneTest, ToolStepsShowTheirCommandAndSetsLetTheUserChooseTheCopyThatStays) {
+    Advisor::setQuickDetectors({});
+    tree.file("folder/a", 2'000'000);
+    auto model = makeModel();
+    AdvisorPane pane(*model);
+    ASSERT_TRUE(scanned(*model, tree.path("folder")));
+    Candidate tool = step("apt", Rung::ownerTool, GB);
+    tool.action =
+        AdvisorAction::runTool({"/usr/bin/pkexec", {"apt-get", "clean"}, "pkexec apt-get clean"});
+    auto file = [](std::string path, int64_t created) {
+        return DuplicatesDetector::File{.identity = {.path = std::move(path),
+                                                     .length = 6'000'000,
+                                                     .allocated = 6'000'000,
+                                                     .device = 1,
+                                                     .inode = static_cast<uint64_t>(created),
+                                                     .created = {created, 0}}};
+    };
+    std::string home = this->home.root().string();
+    auto set =
+        DuplicatesDetector().candidate({file(home + "/a/IMG.jpg", 1), file(home + "/b/IMG.jpg", 2),
+                                        file(home + "/c/IMG copy.jpg", 3)});
+    ASSERT_TRUE(set);
+    // No event loop from here on: a refresh of the advisor would drop these made-up steps.
+    model->advisor().adopt({tool, *set});
+    model->advisor().setChecked(set->id, true);
+    QStringList texts = pane.listTexts();
+    for (const char* expected : {"pkexec apt-get clean", "Which copy stays:", "~/c/IMG copy.jpg"})
+        EXPECT_TRUE(texts.contains(expected)) << expected;
+
+    auto radios = row(pane, set->id)->findChildren<QRadioButton*>();
+    ASSERT_EQ(radios.size(), 3);
+    EXPECT_TRUE(radios[0]->isChecked()) << "the oldest stays unless the user chooses";
+    radios[2]->click();
+    auto ticked = model->advisor().checkedCandidates();
+    auto chosen = std::ranges::find(ticked, set->id, &Candidate::id);
+    ASSERT_NE(chosen, ticked.end()) << "still ticked";
+    EXPECT_EQ(chosen->action.paths(),
+              (std::vector<std::string>{home + "/a/IMG.jpg", home + "/b/IMG.jpg"}));
+    EXPECT_EQ(row(pane, set->id)->candidate().title, "IMG copy.jpg");
+    EXPECT_TRUE(row(pane, set->id)->findChildren<QRadioButton*>()[2]->isChecked());
 }
 
 TEST_F(AdvisorPaneTest, LongTextsWrapOrShortenWithinTheTabsWidth) {

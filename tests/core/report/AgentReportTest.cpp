@@ -62,6 +62,16 @@ TEST(AgentReport, RendersEverySectionOfAWholeInput) {
                                         {"/home/ann/Projects/app/build"},
                                         {"Rebuilt by the compiler", "Last built", "x"}),
                               candidate("Emptying the Trash", Rung::review, 0, {}, {})};
+    Candidate set = candidate("IMG.jpg", Rung::review, 12 * MB,
+                              {"/home/ann/Backup/IMG.jpg", "/home/ann/IMG copy.jpg"}, {"3 copies"});
+    for (const char* path :
+         {"/home/ann/Backup/IMG.jpg", "/home/ann/Pictures/IMG.jpg", "/home/ann/IMG copy.jpg"})
+        set.copies.push_back({.identity = {.path = path}, .kept = path[10] == 'P'});
+    Candidate tool = candidate("Package Cache", Rung::ownerTool, 90 * MB, {}, {});
+    tool.action =
+        AdvisorAction::runTool({"/usr/bin/pkexec", {"apt-get", "clean"}, "pkexec apt-get clean"});
+    scan.input.suggestions.push_back(std::move(set));
+    scan.input.suggestions.push_back(std::move(tool));
 
     AgentReport report(scan.input, AgentReport::budget(AgentPrompt::standard()));
 
@@ -106,7 +116,10 @@ TEST(AgentReport, RendersEverySectionOfAWholeInput) {
               "| --- | --- | --- | --- |\n"
               "| Build products (`~/Projects/app/build`) | 2 GB | rebuilt by its app | Rebuilt by "
               "the compiler; Last built |\n"
-              "| Emptying the Trash | 0 bytes | your call |  |");
+              "| Emptying the Trash | 0 bytes | your call |  |\n"
+              "| IMG.jpg (keeps `~/Pictures/IMG.jpg`; copies `~/Backup/IMG.jpg`, `~/IMG copy.jpg`) "
+              "| 12 MB | your call | 3 copies |\n"
+              "| Package Cache (runs `pkexec apt-get clean`) | 90 MB | tool clean-up |  |");
 }
 
 TEST(AgentReport, LeavesOutTheSectionsItHasNoInputFor) {

@@ -44,7 +44,8 @@ bool ModelFixture::scanned(AppModel& model, const std::string& path) {
     return model.session() && QTest::qWaitFor(
                                   [&] {
                                       return !model.session()->isRunning() && !model.isScanning() &&
-                                             !model.history().isBusy();
+                                             !model.history().isBusy() &&
+                                             !model.session()->isPaused();
                                   },
                                   20000);
 }

@@ -89,6 +89,15 @@ std::vector<std::string> UndoRecord::landedPaths() const {
     return paths;
 }
 
+std::vector<TrashedItem> UndoRecord::trashedItems() const {
+    return std::visit(Overloaded{
+                          [](const Trashed& trashed) { return trashed.items; },
+                          [](const Archived& archived) { return archived.trashed; },
+                          [](const MadeOnlineOnly&) { return std::vector<TrashedItem>{}; },
+                      },
+                      value);
+}
+
 std::optional<std::string> UndoRecord::encoded() const {
     std::optional<OrderedJson> json =
         std::visit(Overloaded{

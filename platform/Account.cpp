@@ -18,11 +18,25 @@ std::optional<std::string> passwordHome() {
     return std::string(found->pw_dir);
 }
 
+std::string homeFolder() {
+    const char* home = std::getenv("HOME");
+    if (home && home[0] == '/')
+        return home;
+    return passwordHome().value_or("/");
+}
+
 std::optional<std::string> dataHomeOverride() {
     const char* folder = std::getenv("XDG_DATA_HOME");
     if (!folder || folder[0] != '/')
         return std::nullopt;
     return std::string(folder);
+}
+
+std::string dataHome() {
+    if (auto data = dataHomeOverride())
+        return *data;
+    std::string home = homeFolder();
+    return home + (home.ends_with('/') ? "" : "/") + ".local/share";
 }
 
 } // namespace tavelin::platform

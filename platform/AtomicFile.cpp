@@ -31,7 +31,7 @@ fs::path temporaryFileBeside(const fs::path& file) {
 }
 
 std::error_code writeAndSync(const fs::path& temporary, std::string_view contents) {
-    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0)
         return lastError();
     std::error_code error(writeAll(fd, contents), std::system_category());

@@ -11,7 +11,8 @@ namespace tavelin::platform {
 
 // Writes `contents` to a hidden temporary file beside `file` (its name does not end like the
 // file's, so a leftover is never read as one), flushes it to the disk, renames it over `file`
-// and flushes the folder. The folder must exist. On failure the temporary file is removed and
+// and flushes the folder. The folder must exist. The new file is open to its owner only (0600):
+// what Tavelin keeps names the user's files. On failure the temporary file is removed and
 // `file` is untouched.
 [[nodiscard]] std::error_code replaceFile(const std::filesystem::path& file,
                                           std::string_view contents);

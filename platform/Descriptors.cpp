@@ -28,11 +28,28 @@ int renameNoReplace(int fromFolder, const char* from, int toFolder, const char* 
         return 0;
     if (errno != EINVAL)
         return errno;
-    // Some file systems cannot refuse to replace; look first instead.
-    struct stat status;
-    if (::fstatat(toFolder, to, &status, AT_SYMLINK_NOFOLLOW) == 0)
-        return EEXIST;
-    return ::renameat(fromFolder, from, toFolder, to) == 0 ? 0 : errno;
+    // Some file systems cannot refuse to replace. Looking first and renaming then would replace
+    // whatever arrived in between.
+    return moveByLink(fromFolder, from, toFolder, to);
+}
+
+int moveByLink(int fromFolder, const char* from, int toFolder, const char* to) {
+    struct stat before;
+    if (::fstatat(fromFolder, from, &before, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno;
+    if (S_ISDIR(before.st_mode))
+        return ENOTSUP;
+    if (::linkat(fromFolder, from, toFolder, to, 0) != 0)
+        return errno;
+    struct stat now;
+    bool same = ::fstatat(fromFolder, from, &now, AT_SYMLINK_NOFOLLOW) == 0 &&
+                now.st_dev == before.st_dev && now.st_ino == before.st_ino;
+    // Something else under the old name now is not ours to remove: the entry already moved.
+    if (!same || ::unlinkat(fromFolder, from, 0) == 0)
+        return 0;
+    int error = errno;
+    ::unlinkat(toFolder, to, 0);
+    return error;
 }
 
 std::optional<Placement> placementOf(int directoryFd, const char* name, int flags) {

@@ -14,8 +14,15 @@ namespace tavelin::platform {
 int writeAll(int fd, std::string_view bytes);
 
 // Renames `from` to `to` only when nothing is at `to` (EEXIST otherwise), both relative to
-// open folders (AT_FDCWD for paths). Returns 0 or the error number.
+// open folders (AT_FDCWD for paths). Where the file system cannot refuse to replace, moves by
+// `moveByLink` instead. Returns 0 or the error number.
 int renameNoReplace(int fromFolder, const char* from, int toFolder, const char* to);
+
+// Moves `from` to `to` without ever replacing anything: gives the entry its new name with a hard
+// link, which fails with EEXIST when something is there, then removes the old name, unless
+// another entry took that name meanwhile. A folder has no second name: it stays, with
+// ENOTSUP. Returns 0 or the error number (the link's error where the file system has none).
+int moveByLink(int fromFolder, const char* from, int toFolder, const char* to);
 
 // Where an entry lies: its device, and its mount (the device where the kernel cannot tell
 // mounts apart). A rename only works within one placement.

@@ -15,6 +15,11 @@ bool pathExists(const char* path) {
     return ::statx(AT_FDCWD, path, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, 0, &status) == 0;
 }
 
+bool canWriteInto(const char* folder) {
+    // The effective user's rights, and EROFS from a file system mounted read-only, even for root.
+    return ::faccessat(AT_FDCWD, folder, W_OK | X_OK, AT_EACCESS) == 0;
+}
+
 std::optional<std::string> readRegularFile(const char* path, size_t limit) {
     // Non-blocking, so that opening a FIFO returns at once; its type is refused below.
     UniqueFd fd(::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));

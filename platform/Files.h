@@ -20,6 +20,10 @@ bool pathExists(const char* path);
 // `limit` bytes.
 std::optional<std::string> readRegularFile(const char* path, size_t limit);
 
+// Whether the user may make entries in the folder: it is writable and on a file system mounted
+// for writing.
+bool canWriteInto(const char* folder);
+
 struct AccessTime {
     int64_t seconds = 0;
     uint32_t nanoseconds = 0;

@@ -12,6 +12,7 @@
 #include <spawn.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 extern char** environ;
@@ -38,24 +39,23 @@ public:
     SpawnSetup& operator=(const SpawnSetup&) = delete;
 
     // Output and error into `writeEnd`, input from /dev/null, and a process group of the
-    // child's own, so that a time-out also ends whatever the child started. Signals the
-    // caller ignores or blocks are back to normal in the child.
+    // child's own, so that a time-out also ends whatever the child started.
     int prepare(int writeEnd) {
-        if (int error =
-                posix_spawn_file_actions_addopen(&actions_, STDIN_FILENO, "/dev/null", O_RDONLY, 0))
+        if (int error = inputFromNull())
             return error;
         for (int target : {STDOUT_FILENO, STDERR_FILENO})
             if (int error = posix_spawn_file_actions_adddup2(&actions_, writeEnd, target))
                 return error;
-        sigset_t none;
-        sigset_t all;
-        sigemptyset(&none);
-        sigfillset(&all);
-        posix_spawnattr_setsigmask(&attributes_, &none);
-        posix_spawnattr_setsigdefault(&attributes_, &all);
         posix_spawnattr_setpgroup(&attributes_, 0);
-        return posix_spawnattr_setflags(
-            &attributes_, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+        return setFlags(POSIX_SPAWN_SETPGROUP);
+    }
+
+    // Input from /dev/null and a session of the child's own, so that neither closing the
+    // terminal Tavelin was started from nor Tavelin's end takes the child with it.
+    int prepareDetached() {
+        if (int error = inputFromNull())
+            return error;
+        return setFlags(POSIX_SPAWN_SETSID);
     }
 
     int spawn(pid_t& pid, const ProcessRequest& request) {
@@ -72,6 +72,23 @@ public:
     }
 
 private:
+    int inputFromNull() {
+        return posix_spawn_file_actions_addopen(&actions_, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    }
+
+    // Signals the caller ignores or blocks are back to normal in the child.
+    int setFlags(short flags) {
+        sigset_t none;
+        sigset_t all;
+        sigemptyset(&none);
+        sigfillset(&all);
+        posix_spawnattr_setsigmask(&attributes_, &none);
+        posix_spawnattr_setsigdefault(&attributes_, &all);
+        return posix_spawnattr_setflags(
+            &attributes_,
+            static_cast<short>(flags | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF));
+    }
+
     posix_spawn_file_actions_t actions_;
     posix_spawnattr_t attributes_;
 };
@@ -115,8 +132,8 @@ std::chrono::milliseconds remaining(Clock::time_point deadline) {
     return std::max(left, std::chrono::milliseconds(0));
 }
 
-// Whether the child has ended; reaps it and sets the status when it has.
-bool reaped(pid_t pid, ProcessResult& result) {
+// Whether the child has ended; reaps it and sets the status (-1: a signal) when it has.
+bool reaped(pid_t pid, int& status) {
     int waitStatus = 0;
     pid_t done;
     do
@@ -124,7 +141,7 @@ bool reaped(pid_t pid, ProcessResult& result) {
     while (done < 0 && errno == EINTR);
     if (done == 0)
         return false;
-    result.status = done == pid && WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -1;
+    status = done == pid && WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -1;
     return true;
 }
 
@@ -153,7 +170,7 @@ void collect(pid_t pid, int readEnd, ProcessResult& result, const ProcessRequest
             break;
         if (open && entries[1].revents != 0)
             open = collector.readAvailable(readEnd);
-        if ((!exitFd || entries[0].revents != 0) && reaped(pid, result)) {
+        if ((!exitFd || entries[0].revents != 0) && reaped(pid, result.status)) {
             if (open)
                 collector.readAvailable(readEnd);
             return;
@@ -166,7 +183,45 @@ void collect(pid_t pid, int readEnd, ProcessResult& result, const ProcessRequest
     killAndReap(pid, result);
 }
 
+// Waits for the child to end until the deadline; true when it did, with its status.
+bool endsBy(pid_t pid, Clock::time_point deadline, int& status) {
+    UniqueFd exitFd(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
+    for (;;) {
+        pollfd entry{exitFd.get(), POLLIN, 0};
+        auto wait = exitFd ? remaining(deadline) : std::min(remaining(deadline), kExitCheck);
+        if (::poll(&entry, 1, static_cast<int>(wait.count())) < 0 && errno != EINTR)
+            return false;
+        if ((!exitFd || entry.revents != 0) && reaped(pid, status))
+            return true;
+        if (Clock::now() >= deadline)
+            return false;
+    }
+}
+
 } // namespace
+
+LaunchResult launch(const std::vector<std::string>& command, std::chrono::milliseconds watch) {
+    LaunchResult result;
+    SpawnSetup setup;
+    pid_t pid = 0;
+    ProcessRequest request{.program = command.front(),
+                           .arguments = {command.begin() + 1, command.end()}};
+    if (int error = setup.prepareDetached(); error != 0) {
+        result.startError = error;
+        return result;
+    }
+    if (int error = setup.spawn(pid, request); error != 0) {
+        result.startError = error;
+        return result;
+    }
+    result.ended = endsBy(pid, Clock::now() + watch, result.status);
+    if (!result.ended)
+        std::thread([pid] {
+            while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+            }
+        }).detach();
+    return result;
+}
 
 ProcessResult runProcess(const ProcessRequest& request) {
     ProcessResult result;

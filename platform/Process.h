@@ -40,4 +40,21 @@ struct ProcessResult {
 
 [[nodiscard]] ProcessResult runProcess(const ProcessRequest& request);
 
+struct LaunchResult {
+    // The system's error number when the program could not be started.
+    int startError = 0;
+    // Whether it ended while it was watched, and then its exit status (-1: ended by a signal).
+    bool ended = false;
+    int status = -1;
+
+    bool failed() const { return startError != 0 || (ended && status != 0); }
+};
+
+// Starts a program that goes on after Tavelin (a session of its own, input from /dev/null,
+// output and errors where Tavelin's go), and watches it for `watch`, blocking the caller that
+// long at most: a program that ends sooner says how. One still running is left to run; a
+// thread of its own collects its end, whenever that comes, so it never lingers as a zombie.
+[[nodiscard]] LaunchResult launch(const std::vector<std::string>& command,
+                                  std::chrono::milliseconds watch);
+
 } // namespace tavelin::platform

@@ -27,11 +27,14 @@ std::string_view optionFor(std::string_view program) {
     return "-e";
 }
 
+// Always the shell and the script, two words: a terminal (or Debian's wrapper of one) handed a
+// single word after "-e" reads it as a command line and splits it at spaces, while two or more
+// are taken as the program and its arguments.
 std::vector<std::string> commandLine(const std::string& program, const std::string& script) {
     std::string_view option = optionFor(program);
     if (option.empty())
-        return {program, script};
-    return {program, std::string(option), script};
+        return {program, "/bin/sh", script};
+    return {program, std::string(option), "/bin/sh", script};
 }
 
 } // namespace

@@ -15,8 +15,10 @@ namespace tavelin::platform {
 // The program's path when `name` is installed (found in the program search path).
 using ProgramFinder = std::function<std::optional<std::string>(std::string_view name)>;
 
-// The command line that runs `script` in a terminal, program first; nothing when no terminal
-// is installed. `terminalVariable` is $TERMINAL ("" when unset): a name or a path.
+// The command line that runs the POSIX sh `script` in a terminal, program first, as "/bin/sh"
+// and the script's path; nothing when no terminal is installed. Some terminals join the words
+// after their "-e" with spaces and split them again, so the path must hold no spaces or quotes.
+// `terminalVariable` is $TERMINAL ("" when unset): a name or a path.
 std::optional<std::vector<std::string>> terminalCommand(const std::string& script,
                                                         std::string_view terminalVariable,
                                                         const ProgramFinder& find);

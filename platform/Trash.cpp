@@ -6,15 +6,15 @@
 #include "platform/Files.h"
 #include "platform/ItemRemoval.h"
 #include "platform/KeyFile.h"
+#include "platform/PrivateFiles.h"
 #include "platform/UniqueFd.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
+#include <set>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace tavelin::platform {
@@ -41,13 +41,6 @@ std::string joined(const std::string& folder, std::string_view name) {
         path += '/';
     path += name;
     return path;
-}
-
-std::string homeFolder() {
-    const char* home = std::getenv("HOME");
-    if (home && home[0] == '/')
-        return home;
-    return passwordHome().value_or("/");
 }
 
 int hexValue(char c) {
@@ -97,17 +90,6 @@ std::optional<Placement> placementBelow(std::string path) {
 
 bool makeFolder(const std::string& path) {
     return ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
-}
-
-// Makes the folder and those above it that are missing, as `mkdir -p` would.
-int makeFolders(const std::string& path) {
-    if (makeFolder(path))
-        return 0;
-    if (errno != ENOENT || path == "/")
-        return errno;
-    if (int error = makeFolders(parentOf(path)))
-        return error;
-    return makeFolder(path) ? 0 : errno;
 }
 
 // A real folder (not a link to one) owned by the user.
@@ -220,16 +202,14 @@ TrashOutcome moveInto(const std::string& root, const std::string& path, std::str
     return {{}, EEXIST};
 }
 
-// The entry `name` of an open `files/` folder as it is now; nothing when it cannot be examined.
-std::optional<TrashEntry> entryNamed(int folder, const std::string& name) {
+// When the entry `name` was made, where the file system keeps it; zero otherwise.
+FileTime birthOf(int folder, const char* name) {
     struct statx status;
-    if (::statx(folder, name.c_str(), AT_SYMLINK_NOFOLLOW, STATX_INO | STATX_BTIME, &status) != 0)
-        return std::nullopt;
-    FileTime born{};
-    if (status.stx_mask & STATX_BTIME)
-        born = {status.stx_btime.tv_sec, status.stx_btime.tv_nsec};
-    return TrashEntry{name, makedev(status.stx_dev_major, status.stx_dev_minor), status.stx_ino,
-                      born};
+    int failed =
+        ::statx(folder, name, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, STATX_BTIME, &status);
+    if (failed != 0 || !(status.stx_mask & STATX_BTIME))
+        return {};
+    return {status.stx_btime.tv_sec, status.stx_btime.tv_nsec};
 }
 
 // Drops what a Trash records beside an entry of its `files/` folder that is gone.
@@ -264,11 +244,77 @@ void forget(const std::string& filesFolder, const std::string& name) {
         (void)replaceFile(sizesFile, kept);
 }
 
+// Allocated bytes of the entry at `top` and everything beneath it on its mount, each file once.
+// Folders are listed one after another from a list of paths, so no depth exhausts the stack or
+// the descriptors.
+int64_t allocatedBeneath(const std::string& top) {
+    FileFacts facts;
+    if (readFileFacts(AT_FDCWD, top.c_str(), facts) != 0)
+        return 0;
+    const uint64_t mount = facts.mount;
+    std::set<std::pair<uint64_t, uint64_t>> linked;
+    std::vector<std::string> folders;
+    int64_t bytes = 0;
+    auto count = [&](const std::string& path, const FileFacts& entry) {
+        if (!entry.isDirectory && entry.linkCount > 1 &&
+            !linked.emplace(entry.device, entry.inode).second)
+            return;
+        bytes += entry.allocated;
+        if (entry.isDirectory)
+            folders.push_back(path);
+    };
+    count(top, facts);
+    std::vector<std::string> names;
+    while (!folders.empty()) {
+        std::string folder = std::move(folders.back());
+        folders.pop_back();
+        UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!fd || entryNames(fd.get(), names) != 0)
+            continue;
+        for (const std::string& name : names)
+            if (readFileFacts(fd.get(), name.c_str(), facts) == 0 && facts.mount == mount)
+                count(joined(folder, name), facts);
+    }
+    return bytes;
+}
+
 } // namespace
 
+std::vector<std::string> topTrashFolders() {
+    std::string uid = std::to_string(::getuid());
+    return {".Trash/" + uid, ".Trash-" + uid};
+}
+
+std::optional<std::vector<TrashItem>> trashItems(const std::string& trash) {
+    std::string files = joined(trash, "files");
+    UniqueFd folder(::open(files.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    std::vector<std::string> names;
+    if (!folder || entryNames(folder.get(), names) != 0)
+        return std::nullopt;
+    std::vector<TrashItem> items;
+    for (std::string& name : names) {
+        FileFacts facts;
+        if (readFileFacts(folder.get(), name.c_str(), facts) != 0)
+            continue; // gone since it was listed
+        TrashItem item{.name = name,
+                       .path = joined(files, name),
+                       .infoFile = {},
+                       .id = facts.id(),
+                       .born = birthOf(folder.get(), name.c_str())};
+        item.bytes = allocatedBeneath(item.path);
+        std::string info = joined(joined(trash, "info"), name + std::string(kInfoSuffix));
+        FileFacts infoFacts;
+        if (readFileFacts(AT_FDCWD, info.c_str(), infoFacts) == 0 && infoFacts.isRegular) {
+            item.infoFile = std::move(info);
+            item.bytes += infoFacts.allocated;
+        }
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
 std::string homeTrash() {
-    std::string data = dataHomeOverride().value_or(joined(homeFolder(), ".local/share"));
-    return joined(data, "Trash");
+    return joined(dataHome(), "Trash");
 }
 
 std::string trashInfoPath(const std::string& path) {
@@ -306,7 +352,7 @@ TrashOutcome moveToTrash(const std::string& path, std::chrono::system_clock::tim
     // The home Trash is the only Trash of the disk it lies on.
     std::string home = homeTrash();
     if (placementBelow(joined(home, "files")) == place) {
-        int error = makeFolders(home);
+        int error = makeMissingFolders(home);
         if (error == 0)
             error = prepare(home, *place);
         if (error != 0)
@@ -327,28 +373,16 @@ TrashOutcome moveToTrash(const std::string& path, std::chrono::system_clock::tim
     return moveInto(root, path, recorded, deletedAt);
 }
 
-std::optional<std::vector<TrashEntry>> trashEntries(const std::string& filesFolder) {
-    UniqueFd folder(::open(filesFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    std::vector<std::string> names;
-    if (!folder || entryNames(folder.get(), names) != 0)
-        return std::nullopt;
-    std::vector<TrashEntry> entries;
-    for (const std::string& name : names)
-        if (auto entry = entryNamed(folder.get(), name))
-            entries.push_back(std::move(*entry));
-    return entries;
-}
-
-int eraseFromTrash(const std::string& filesFolder, const TrashEntry& entry) {
-    std::optional<TrashEntry> now = entryNamed(AT_FDCWD, joined(filesFolder, entry.name));
-    if (!now)
-        return errno;
-    if (now->device != entry.device || now->inode != entry.inode || now->born != entry.born)
-        return ESTALE;
-    std::string path = joined(filesFolder, entry.name);
-    if (int error = removeItem(path))
+int eraseFromTrash(const TrashItem& item) {
+    FileFacts now;
+    if (int error = readFileFacts(item.path.c_str(), now))
         return error;
-    forget(filesFolder, entry.name);
+    if (now.id() != item.id || birthOf(AT_FDCWD, item.path.c_str()) != item.born)
+        return ESTALE;
+    int error = removeItem(item.path);
+    if (error != 0 && error != ENOENT)
+        return error;
+    forget(parentOf(item.path), item.name);
     return 0;
 }
 

@@ -9,6 +9,7 @@
 // (NAME.trashinfo for each item). The home Trash is in the user's data folder; an item on
 // another file system goes to the Trash at the top of its mount.
 
+#include "platform/FileFacts.h"
 #include "platform/FileIdentity.h"
 
 #include <chrono>
@@ -21,6 +22,30 @@ namespace tavelin::platform {
 
 // The home Trash folder: $XDG_DATA_HOME/Trash, else ~/.local/share/Trash.
 std::string homeTrash();
+
+// Where a disk keeps the user's Trash, relative to the top folder of its mount or btrfs
+// subvolume: ".Trash/$uid" (in a shared sticky ".Trash") and ".Trash-$uid".
+std::vector<std::string> topTrashFolders();
+
+// One item of a Trash: its entry in `files/` and what the Trash records about it.
+struct TrashItem {
+    std::string name;     // the entry's name in `files/`
+    std::string path;     // the entry's path
+    std::string infoFile; // its `info/NAME.trashinfo`; empty when the Trash has none
+    FileId id;            // the entry's device and inode: an entry put there later differs
+    // Its birth time where the file system keeps one (else zero): an entry put there later that
+    // was given the inode number of one deleted meanwhile differs too.
+    FileTime born{};
+    // Allocated bytes of the entry, of everything inside it and of its info file: what erasing
+    // it frees. Each file counts once however many names it has, and nothing on another mount.
+    int64_t bytes = 0;
+    bool operator==(const TrashItem&) const = default;
+};
+
+// The items of the Trash folder `trash` (the folder holding `files/` and `info/`), in no
+// particular order: every entry of `files/`. Nothing when `files/` cannot be listed; an empty
+// list for a Trash that was used and emptied. Info files whose entry is gone are no items.
+[[nodiscard]] std::optional<std::vector<TrashItem>> trashItems(const std::string& trash);
 
 struct TrashOutcome {
     std::string trashed; // the item's path inside `files/`; empty on failure
@@ -41,28 +66,12 @@ struct TrashOutcome {
 [[nodiscard]] TrashOutcome moveToTrash(const std::string& path,
                                        std::chrono::system_clock::time_point deletedAt);
 
-// One entry of a Trash's `files/` folder as it was when listed: its name and its identity, so
-// that an item given the same name later is never taken for it. The birth time tells apart a
-// new file that was given the inode number of one deleted meanwhile (zero where the file system
-// keeps none).
-struct TrashEntry {
-    std::string name;
-    uint64_t device = 0;
-    uint64_t inode = 0;
-    FileTime born{};
-    bool operator==(const TrashEntry&) const = default;
-};
-
-// What a Trash's `files/` folder holds now; nothing when it cannot be listed. An entry that
-// goes while it is listed is left out.
-std::optional<std::vector<TrashEntry>> trashEntries(const std::string& filesFolder);
-
-// Deletes a listed entry of a Trash's `files/` folder for good, with everything inside it, then
-// its info file and its line in the Trash's "directorysizes" cache, but only while its name
-// still holds the item that was listed: ESTALE when another item has the name now, ENOENT when
-// none has (nothing is touched then). Otherwise 0, or the error that stopped the removal, in
-// which case the info file stays.
-[[nodiscard]] int eraseFromTrash(const std::string& filesFolder, const TrashEntry& entry);
+// Deletes a listed item of a Trash for good, with everything inside it, then its info file and
+// its line in the Trash's "directorysizes" cache, but only while its name still holds the item
+// that was listed: ESTALE when another entry has the name now, ENOENT when none has (nothing is
+// touched then). Otherwise 0, or the error that stopped the removal, in which case the info
+// file stays.
+[[nodiscard]] int eraseFromTrash(const TrashItem& item);
 
 // Where the item at `trashed`, in a Trash's `files/` folder, came from: the absolute path its
 // info file records (a path relative to the top of a disk's own Trash made absolute again).

@@ -202,6 +202,16 @@ std::optional<MountFacts> mountOf(const std::string& path) {
     return findMount(readMountTable(), facts.mount);
 }
 
+std::optional<bool> onOneFileSystem(const std::string& a, const std::string& b) {
+    auto first = mountOf(a);
+    auto second = first ? mountOf(b) : std::nullopt;
+    if (!second)
+        return std::nullopt;
+    // Sources that are not device paths ("tmpfs", "server:/export") name no one file system.
+    return first->id == second->id ||
+           (first->source.starts_with('/') && first->source == second->source);
+}
+
 std::vector<Volume> readVolumes() {
     auto labels = readLabels("/dev/disk/by-label");
     auto labelOf = [&labels](const std::string& source) -> std::optional<std::string> {

@@ -65,6 +65,10 @@ std::string decodedTableField(std::string_view field);
 // told apart); nothing when the path cannot be examined.
 std::optional<MountFacts> mountOf(const std::string& path);
 
+// Whether two paths lie on one file system: on one mount, or on two mounts of one device (bind
+// mounts, btrfs subvolumes mounted apart). Nothing when either cannot be examined.
+std::optional<bool> onOneFileSystem(const std::string& a, const std::string& b);
+
 // The volumes described by the text of /proc/self/mountinfo: for each device the mount with the
 // shortest path, kept when its capacity is known and at least 1 byte. Named by label, else
 // "Computer" for "/", else the mount path's last component. Ordered boot first, then writable,

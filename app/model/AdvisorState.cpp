@@ -1,7 +1,9 @@
 #include "model/AdvisorState.h"
 
 #include "advisor/Planner.h"
+#include "advisor/cloud/CloudStorage.h"
 #include "demo/DemoHome.h"
+#include "executor/Executor.h"
 #include "util/Paths.h"
 #include "widgets/SettingsKeys.h"
 
@@ -298,7 +300,12 @@ bool AdvisorState::isHidden(const Candidate& candidate) const {
 }
 
 std::vector<CloudProvider> AdvisorState::cloudProviders() const {
-    return context(nullptr).cloudProviders();
+    std::vector<CloudProvider> providers = context(nullptr).cloudProviders();
+    // Moving there without making the files online-only frees nothing, and the move would fail.
+    std::erase_if(providers, [](const CloudProvider& provider) {
+        return !CloudStorage::canMakeOnlineOnly(provider);
+    });
+    return providers;
 }
 
 std::vector<Candidate> AdvisorState::visible() const {
@@ -463,6 +470,15 @@ void AdvisorState::redirect(const std::string& id, std::optional<ArchiveDestinat
         ticksTouched_ = true;
     }
     Q_EMIT changed();
+}
+
+std::optional<std::string> AdvisorState::redirectToDrive(const Candidate& candidate,
+                                                         const std::string& folder) {
+    if (auto same = Executor::onTheSameDisk(folder, candidate.paths()))
+        return "“" + lastPathComponent(folder) + "” is on the same disk as “" +
+               lastPathComponent(*same) + "”. Choose a folder on another drive.";
+    redirect(candidate.id, ArchiveDestination::drive(folder));
+    return std::nullopt;
 }
 
 } // namespace tavelin

@@ -110,7 +110,8 @@ public:
     static Layout grouped(const std::vector<const Candidate*>& candidates);
     std::vector<HiddenEntry> hiddenEntries() const;
     Goal defaultGoal() const;
-    // The cloud services items can be moved to.
+    // The cloud services items can be moved to and kept online-only there; none where files
+    // cannot be made online-only (no Linux sync client offers it).
     std::vector<CloudProvider> cloudProviders() const;
 
     void setGoal(Goal goal);
@@ -122,6 +123,10 @@ public:
     void hideProject(const std::string& root);
     void unhide(const std::string& key);
     void redirect(const std::string& id, std::optional<ArchiveDestination> destination);
+    // Redirects the candidate to a folder on another drive; refused, with the sentence saying
+    // why, when the folder lies on its items' own disk, where the move would free nothing.
+    std::optional<std::string> redirectToDrive(const Candidate& candidate,
+                                               const std::string& folder);
 
     // Takes a pass's candidates: the default goal unless one was chosen, then the plan and
     // the ticks.

@@ -53,7 +53,8 @@ void AppModel::share(std::optional<AgentTarget> target) {
     std::optional<AgentReport> report = makeReport();
     if (!report)
         return;
-    setNotice(agents_->share(target, *report, agentPrompt(), scopeName()));
+    agents_->share(target, *report, agentPrompt(), scopeName(),
+                   [this](const QString& notice) { setNotice(notice); });
 }
 
 void AppModel::showReport() {

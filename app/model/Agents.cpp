@@ -2,8 +2,9 @@
 
 #include "model/DataFolder.h"
 #include "platform/AppSources.h"
-#include "platform/AtomicFile.h"
 #include "platform/Files.h"
+#include "platform/PrivateFiles.h"
+#include "platform/Process.h"
 #include "platform/TerminalCommand.h"
 #include "report/AgentPrompt.h"
 #include "report/AgentScript.h"
@@ -19,11 +20,15 @@
 #include <QUrl>
 #include <algorithm>
 #include <cstdlib>
+#include <unistd.h>
 
 namespace tavelin::Agents {
 namespace {
 
 namespace fs = std::filesystem;
+
+// How long a terminal is watched: one that ends with an error sooner never ran the agent.
+constexpr std::chrono::seconds kTerminalWatch(2);
 
 struct KnownApp {
     const char* name;
@@ -73,36 +78,54 @@ AgentTarget editorTarget(std::string id, std::string name, std::string app) {
             std::nullopt};
 }
 
-bool writeFile(const fs::path& file, std::string_view text) {
-    return !platform::replaceFile(file, text);
-}
-
 Outcome failure(const std::string& message) {
     return {QString::fromStdString(message), true};
+}
+
+// The prompt file beside the report, and the script in the scripts folder, whose path the
+// terminal gets: both new files of the user's only, named after the report.
+std::optional<fs::path> writeScript(const AgentTarget& target,
+                                    const AgentTarget::Terminal& terminal, const fs::path& report,
+                                    const std::string& prompt,
+                                    const std::optional<std::string>& path,
+                                    const fs::path& scripts) {
+    std::string name = report.stem().string();
+    auto promptFile = platform::writeNewPrivateFile(
+        report.parent_path(), name, ".prompt.txt",
+        AgentScript::promptArgument(AgentPrompt::withFile(prompt, report.string()),
+                                    terminal.arguments));
+    if (!std::holds_alternative<fs::path>(promptFile) || platform::makePrivateFolder(scripts))
+        return std::nullopt;
+    std::replace(name.begin(), name.end(), ' ', '-');
+    auto script = platform::writeNewPrivateFile(
+        scripts, name, ".sh",
+        AgentScript::text({.name = target.name,
+                           .executable = terminal.executable,
+                           .arguments = terminal.arguments,
+                           .promptFile = std::get<fs::path>(promptFile).string(),
+                           .path = path}));
+    ReportFolder::prune(scripts);
+    auto* written = std::get_if<fs::path>(&script);
+    return written ? std::optional(*written) : std::nullopt;
 }
 
 Outcome sendToTerminal(const AgentTarget& target, const AgentTarget::Terminal& terminal,
                        const fs::path& report, const std::string& prompt,
                        const std::optional<std::string>& path, const Launcher& launcher) {
-    fs::path promptFile = ReportFolder::beside(report, "prompt.txt");
-    fs::path script = ReportFolder::beside(report, "sh");
-    std::error_code error;
-    if (!writeFile(promptFile, AgentPrompt::withFile(prompt, report.string())) ||
-        !writeFile(script, AgentScript::text({.name = target.name,
-                                              .executable = terminal.executable,
-                                              .arguments = terminal.arguments,
-                                              .promptFile = promptFile.string(),
-                                              .path = path})))
+    std::optional<fs::path> script =
+        writeScript(target, terminal, report, prompt, path, launcher.scriptFolder);
+    if (!script)
         return failure("The script that starts " + target.name + " couldn’t be saved.");
-    fs::permissions(script, fs::perms(0755), error);
-    if (error)
-        return failure("The script that starts " + target.name + " couldn’t be made runnable.");
-    auto command = launcher.terminal(script.string());
+    auto command = launcher.terminal(script->string());
     if (!command)
         return failure("No terminal was found to run " + target.name +
                        " in. Use “Copy Report and Prompt” and paste it into any AI chat.");
-    if (!launcher.start(*command))
+    platform::LaunchResult started = launcher.startTerminal(*command);
+    if (started.startError != 0)
         return failure("The terminal couldn’t be opened to run " + target.name + ".");
+    if (started.failed())
+        return failure("The terminal ended at once with an error, so " + target.name +
+                       " didn’t start.");
     return {};
 }
 
@@ -160,16 +183,18 @@ std::vector<AgentTarget> targets(const platform::CommandLookup& lookup, const Ap
         auto found = apps.find(name);
         return found == apps.end() ? std::nullopt : std::optional(found->second.file);
     };
+    // The agents whose command lines take "--" get one before the prompt; Cursor's documents
+    // none, so its prompt is kept from starting with "-" instead.
     std::vector<AgentTarget> list;
     if (auto* claude = command("claude"))
         list.push_back(terminalTarget("claude-code", "Claude Code", *claude,
-                                      {"--permission-mode", "default"}, app("Claude")));
+                                      {"--permission-mode", "default", "--"}, app("Claude")));
     if (auto claude = app("Claude"))
         list.push_back(chatTarget("claude", "Claude", "https://claude.ai/new?q=", *claude));
     if (auto* codex = command("codex"))
         list.push_back(terminalTarget(
             "codex", "Codex", *codex,
-            {"--sandbox", "read-only", "--ask-for-approval", "on-request"}, app("ChatGPT")));
+            {"--sandbox", "read-only", "--ask-for-approval", "on-request", "--"}, app("ChatGPT")));
     if (auto chatgpt = app("ChatGPT"))
         list.push_back(chatTarget("chatgpt", "ChatGPT", "https://chatgpt.com/?q=", *chatgpt));
     if (auto* cursorAgent = command("cursor-agent"))
@@ -178,11 +203,11 @@ std::vector<AgentTarget> targets(const platform::CommandLookup& lookup, const Ap
     if (auto cursor = app("Cursor"))
         list.push_back(editorTarget("cursor", "Cursor", *cursor));
     if (auto* grok = command("grok"))
-        list.push_back(terminalTarget("grok-cli", "Grok", *grok, {}, app("Grok"), "AgentGrok"));
+        list.push_back(terminalTarget("grok-cli", "Grok", *grok, {"--"}, app("Grok"), "AgentGrok"));
     if (auto grok = app("Grok"))
         list.push_back(chatTarget("grok", "Grok", "https://grok.com/?q=", *grok, "AgentGrok"));
     if (auto* gemini = command("gemini"))
-        list.push_back(terminalTarget("gemini", "Gemini", *gemini, {}, std::nullopt));
+        list.push_back(terminalTarget("gemini", "Gemini", *gemini, {"--"}, std::nullopt));
     // Editors with an agent of their own chat, which read the report from the opened file.
     if (auto code = app("Visual Studio Code"))
         list.push_back(editorTarget("vscode", "Visual Studio Code", *code));
@@ -223,6 +248,11 @@ Launcher Launcher::live() {
         const char* variable = std::getenv("TERMINAL");
         return platform::terminalCommand(script, variable ? variable : "", platform::findInPath);
     };
+    launcher.startTerminal = [](const std::vector<std::string>& command) {
+        return platform::launch(command, kTerminalWatch);
+    };
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    launcher.scriptFolder = AgentScript::folder(runtime ? runtime : "", ::getuid());
     return launcher;
 }
 

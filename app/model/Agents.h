@@ -12,6 +12,7 @@
 #include "model/AgentTarget.h"
 #include "platform/DesktopEntry.h"
 #include "platform/LoginShell.h"
+#include "platform/Process.h"
 #include "report/AgentReport.h"
 #include "util/Dates.h"
 
@@ -59,9 +60,15 @@ struct Launcher {
     std::function<void(const QString& text)> setClipboard;
     // The command line that opens a script in the user's terminal; nothing without a terminal.
     std::function<std::optional<std::vector<std::string>>(const std::string& script)> terminal;
+    // Starts a terminal and watches it for a moment, blocking that long: call it off the UI
+    // thread.
+    std::function<platform::LaunchResult(const std::vector<std::string>& command)> startTerminal;
+    // Where the terminal scripts go: a folder whose path no terminal splits.
+    std::filesystem::path scriptFolder;
 
-    // The desktop's: QDesktopServices, QProcess, the clipboard, the terminal found in $PATH,
-    // and "Agent Reports" in Tavelin's data folder.
+    // The desktop's: QDesktopServices, QProcess, the clipboard, the terminal found in $PATH
+    // watched for two seconds, "Agent Reports" in Tavelin's data folder, and the scripts in the
+    // user's runtime folder.
     static Launcher live();
 };
 
@@ -75,7 +82,8 @@ struct Outcome {
 };
 
 // Saves the report and hands it to the target with the prompt. `path` is the login shell's
-// PATH, given to terminal agents.
+// PATH, given to terminal agents. For a terminal agent this blocks while the terminal is
+// watched: call it off the UI thread then.
 Outcome send(const AgentTarget& target, const AgentReport& report, const std::string& prompt,
              const std::optional<std::string>& path, const Launcher& launcher);
 

@@ -44,20 +44,39 @@ void AgentsState::cancelConfirmation() {
     Q_EMIT changed();
 }
 
-QString AgentsState::share(const std::optional<AgentTarget>& target, const AgentReport& report,
-                           const std::string& prompt, const std::string& scopeName) {
+void AgentsState::share(const std::optional<AgentTarget>& target, const AgentReport& report,
+                        const std::string& prompt, const std::string& scopeName,
+                        std::function<void(const QString&)> notify) {
     if (confirming_) {
         confirming_ = false;
         Q_EMIT changed();
     }
-    if (!target)
-        return Agents::copyForAnyAgent(report, prompt, services_.launcher);
-    Agents::Outcome outcome = Agents::send(*target, report, prompt, path_, services_.launcher);
-    if (outcome.status)
-        return *outcome.status;
-    return QStringLiteral("Opened ") + QString::fromStdString(target->name) +
-           QStringLiteral(" with the report of ") + tavelin::quoted(scopeName) +
-           QStringLiteral(".");
+    if (!target) {
+        notify(Agents::copyForAnyAgent(report, prompt, services_.launcher));
+        return;
+    }
+    auto notice = [name = target->name, scopeName](const Agents::Outcome& outcome) {
+        if (outcome.status)
+            return *outcome.status;
+        return QStringLiteral("Opened ") + QString::fromStdString(name) +
+               QStringLiteral(" with the report of ") + tavelin::quoted(scopeName) +
+               QStringLiteral(".");
+    };
+    if (!target->isTerminal()) {
+        notify(notice(Agents::send(*target, report, prompt, path_, services_.launcher)));
+        return;
+    }
+    // The terminal is watched for a moment before its outcome is known.
+    QPointer<AgentsState> self(this);
+    services_.pool->submit([self, queue = services_.queue, target = *target, report, prompt,
+                            path = path_, launcher = services_.launcher, notice,
+                            notify = std::move(notify)] {
+        QString text = notice(Agents::send(target, report, prompt, path, launcher));
+        queue->post([self, text, notify] {
+            if (self)
+                notify(text);
+        });
+    });
 }
 
 void AgentsState::scanFinished() {

@@ -50,9 +50,12 @@ public:
     // Keeps the target (none: copying) until the user confirms or cancels.
     void confirm(std::optional<AgentTarget> target);
     void cancelConfirmation();
-    // Hands the report over and returns the window's notice.
-    QString share(const std::optional<AgentTarget>& target, const AgentReport& report,
-                  const std::string& prompt, const std::string& scopeName);
+    // Hands the report over; `notify` receives the window's notice on the UI thread: at once,
+    // or for a terminal agent once its terminal has been watched on the worker pool. Nothing
+    // reaches `notify` once the state is gone.
+    void share(const std::optional<AgentTarget>& target, const AgentReport& report,
+               const std::string& prompt, const std::string& scopeName,
+               std::function<void(const QString&)> notify);
     // A scan finished: the tip shows, once ever.
     void scanFinished();
     void dismissTip();

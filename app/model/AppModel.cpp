@@ -630,11 +630,6 @@ void AppModel::confirmTrash() {
         apply_->confirmTrash();
 }
 
-void AppModel::makeOnlineOnly(const std::vector<Node::Ptr>& nodes) {
-    if (!refusedInDemonstration())
-        apply_->makeOnlineOnly(nodes, advisor_->cloudProviders());
-}
-
 void AppModel::treeChanged() {
     lastTreeChange_ = std::chrono::steady_clock::now();
     ++version_;

@@ -179,8 +179,6 @@ public:
     // what is still being scanned); confirming moves them.
     void askToTrash(const std::vector<Node::Ptr>& nodes);
     void confirmTrash();
-    // Makes the nodes that lie in a cloud provider's folder online-only, without asking.
-    void makeOnlineOnly(const std::vector<Node::Ptr>& nodes);
 
     // Deletes the shown disk's local snapshots, then reloads its breakdown.
     void deleteLocalSnapshots();
@@ -213,7 +211,8 @@ public:
     // The user picked a target (none: copy the report): shares at once once the user has said
     // not to ask again, otherwise asks to confirm first. Nothing without a tree.
     void ask(std::optional<AgentTarget> target);
-    // Hands the report over and shows the outcome as the notice. Nothing without a tree.
+    // Hands the report over and shows the outcome as the notice (for a terminal agent once its
+    // terminal has been watched for a moment). Nothing without a tree.
     void share(std::optional<AgentTarget> target);
     // Saves the report as a hand-off would and opens it in the default Markdown viewer.
     void showReport();

@@ -19,8 +19,6 @@ namespace {
 // More than this much short of the expectation is worth explaining.
 constexpr int64_t kShortfallWorthSaying = 1'000'000'000;
 constexpr size_t kErrorsShown = 3;
-// Paths of the boot disk's data volume may carry this prefix; cloud folders are compared without.
-constexpr std::string_view kDataVolume = "/System/Volumes/Data";
 
 enum class Kind { trash, merge, online, move, tool, empty, guide };
 
@@ -65,10 +63,6 @@ QString phrase(Kind kind, int64_t n) {
         break;
     }
     return {};
-}
-
-std::string withoutDataVolume(const std::string& path) {
-    return path.starts_with(kDataVolume) ? path.substr(kDataVolume.size()) : path;
 }
 
 QString text(const std::string& utf8) {
@@ -218,20 +212,15 @@ void ApplyState::apply(std::vector<Candidate> candidates) {
     QPointer<ApplyState> self(this);
     services_.pool->submit([self, steps = std::move(candidates), env = services_.environment,
                             sandboxed = services_.sandboxed, queue = services_.queue] {
-        // What the user confirmed to erase is what the Trash holds as the batch starts.
-        bool empties = std::ranges::any_of(steps, [](const Candidate& step) {
-            return step.action.is<AdvisorAction::EmptyTrash>();
-        });
-        std::optional<TrashListing> confirmedTrash =
-            empties ? Executor::listTrash(env) : std::nullopt;
-        (void)ApplyBatch::run(
-            steps, confirmedTrash, sandboxed, env, [&](const ApplyBatch::Step& step) {
-                makeOnlineOnlyOnceUploaded(steps[step.index].action, step.result, env, sandboxed);
-                queue->post([self, step]() mutable {
-                    if (self)
-                        self->stepDone(std::move(step));
-                });
+        // What the user confirmed to erase is what each Trash holds as the batch starts.
+        ApplyBatch::Confirmed batch = ApplyBatch::confirm(std::move(steps), env);
+        (void)ApplyBatch::run(batch, sandboxed, env, [&](const ApplyBatch::Step& step) {
+            makeOnlineOnlyOnceUploaded(batch.steps[step.index].action, step.result, env, sandboxed);
+            queue->post([self, step]() mutable {
+                if (self)
+                    self->stepDone(std::move(step));
             });
+        });
         queue->post([self] {
             if (self)
                 self->batchDone();
@@ -316,6 +305,8 @@ void ApplyState::afterApplying(const Batch& batch) {
         case Kind::tool:
         case Kind::empty: {
             std::vector<std::string> paths = candidate.paths();
+            if (const auto* empty = std::get_if<AdvisorAction::EmptyTrash>(&candidate.action.value))
+                paths = empty->trashes;
             if (paths.empty())
                 paths.push_back(parentPath(services_.environment.trashFolder));
             changedPaths.insert(changedPaths.end(), paths.begin(), paths.end());
@@ -591,31 +582,6 @@ void ApplyState::finishTrash(const std::vector<std::pair<std::string, int64_t>>&
     if (line)
         Q_EMIT notice(*line);
     remeasureParents(landed);
-}
-
-// Cloud files.
-
-void ApplyState::makeOnlineOnly(const std::vector<Node::Ptr>& nodes,
-                                const std::vector<CloudProvider>& providers) {
-    std::vector<Candidate> candidates;
-    for (const Node::Ptr& node : nodes) {
-        if (node->size < 1 || node->isPseudo())
-            continue;
-        std::string path = node->path();
-        auto provider = std::ranges::find_if(providers, [&](const CloudProvider& each) {
-            return Executor::isInside(withoutDataVolume(path), withoutDataVolume(each.root));
-        });
-        if (provider == providers.end())
-            continue;
-        candidates.emplace_back(Candidate::Fields{
-            .id = "online-only:" + path,
-            .detector = "online-only",
-            .title = "Online-only: " + node->name,
-            .action = AdvisorAction::makeOnlineOnly({path}, *provider),
-            .freed = node->size,
-        });
-    }
-    apply(std::move(candidates));
 }
 
 } // namespace tavelin

@@ -122,10 +122,6 @@ public:
     QString trashPrompt() const;
     void confirmTrash();
 
-    // Makes the nodes inside a cloud provider's folder online-only, without asking.
-    void makeOnlineOnly(const std::vector<Node::Ptr>& nodes,
-                        const std::vector<CloudProvider>& providers);
-
 Q_SIGNALS:
     void changed();
     void reported(const QString& report);

@@ -1,14 +1,11 @@
 #include "model/DataFolder.h"
 
-#include <QStandardPaths>
+#include "platform/Account.h"
 
 namespace tavelin {
 
 std::filesystem::path dataFolder() {
-    return std::filesystem::path(
-               QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-                   .toStdString()) /
-           "Tavelin";
+    return std::filesystem::path(platform::dataHome()) / "Tavelin";
 }
 
 } // namespace tavelin

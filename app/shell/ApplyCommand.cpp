@@ -67,8 +67,8 @@ chosenSteps(const LaunchOptions& options, const SuggestCommand::Suggestions& fou
     return steps;
 }
 
-void printConfirmation(const std::vector<Candidate>& steps,
-                       const std::optional<TrashListing>& confirmedTrash, std::ostream& output) {
+void printConfirmation(const ApplyBatch::Confirmed& confirmed, std::ostream& output) {
+    const std::vector<Candidate>& steps = confirmed.steps;
     bool permanent = std::ranges::any_of(steps, empties);
     output << ApplyState::summary(steps).toStdString()
            << (permanent ? " Emptying the Trash can’t be undone."
@@ -77,14 +77,16 @@ void printConfirmation(const std::vector<Candidate>& steps,
     for (const Candidate& step : steps)
         output << "  " << shortId(step) << "  " << singleLine(step.title) << "  "
                << formatBytes(step.freed) << "\n";
-    if (confirmedTrash)
-        output << "The Trash holds "
-               << formatCount(static_cast<int64_t>(confirmedTrash->entries.size()))
-               << (confirmedTrash->entries.size() == 1 ? " item" : " items")
-               << " now; only those are erased.\n";
+    if (confirmed.trash.empty())
+        return;
+    int64_t items = 0;
+    for (const TrashListing& trash : confirmed.trash)
+        items += trash.items ? static_cast<int64_t>(trash.items->size()) : 0;
+    output << "The Trash holds " << (items == 1 ? "1 item" : formatCount(items) + " items")
+           << " now; only those are erased.\n";
 }
 
-bool confirmed(size_t count, Terminal& terminal) {
+bool confirmedByUser(size_t count, Terminal& terminal) {
     terminal.output << "Apply "
                     << (count == 1 ? std::string("1 step")
                                    : formatCount(static_cast<int64_t>(count)) + " steps")
@@ -99,6 +101,49 @@ int64_t freeBytes(const std::string& path) {
     return platform::availableBytes(path).value_or(0);
 }
 
+// Runs the confirmed batch, prints its report and keeps its undo records. The exit status.
+int applyConfirmed(const ApplyBatch::Confirmed& confirmed, const std::string& path,
+                   const ExecutorEnvironment& env, std::ostream& output, std::ostream& errors) {
+    int64_t expected = 0;
+    for (const Candidate& step : confirmed.steps)
+        expected += step.freed;
+    int64_t before = freeBytes(path);
+    UndoBatch kept{UndoBatch::newId(), std::chrono::system_clock::now(), {}};
+    std::vector<std::string> failures;
+    std::vector<std::string> pending;
+    std::vector<TrashedItem> trashed;
+    ApplyBatch::run(confirmed, SandboxAccess::isSandboxed(), env,
+                    [&](const ApplyBatch::Step& done) {
+                        const Candidate& step = confirmed.steps[done.index];
+                        ActionResult result = done.result;
+                        if (result.error)
+                            failures.push_back(step.title + ": " + *result.error);
+                        if (result.pending)
+                            pending.push_back(*result.pending);
+                        if (result.undo)
+                            for (const TrashedItem& item : result.undo->trashedItems())
+                                trashed.push_back(item);
+                        if (auto action = RecentAction::forStep(step, std::move(result),
+                                                                std::chrono::system_clock::now()))
+                            kept.actions.push_back(std::move(*action));
+                    });
+    int64_t freed = std::max<int64_t>(freeBytes(path) - before, 0);
+    output << singleLine(ApplyState::report(freed, expected, pending, {}).toStdString()) << "\n";
+    for (const std::string& failure : failures)
+        output << singleLine(failure) << "\n";
+    if (!trashed.empty())
+        output << "Moved to the Trash:\n";
+    for (const TrashedItem& item : trashed)
+        output << "  " << singleLine(item.original) << "\n";
+    if (!kept.actions.empty()) {
+        if (std::error_code error = UndoJournal(dataFolder() / "undo").save(kept))
+            errors << "tavelin: the undo record couldn’t be kept: " << error.message() << "\n";
+        else if (kept.hasUndo())
+            output << "Put it back with: tavelin --undo " << kept.id << "\n";
+    }
+    return failures.empty() ? 0 : kFailed;
+}
+
 } // namespace
 
 int run(const LaunchOptions& options, Terminal terminal) {
@@ -106,13 +151,12 @@ int run(const LaunchOptions& options, Terminal terminal) {
         CommandScan::run(options.commandPath, terminal.showProgress, terminal.errors);
     if (!scan)
         return 1;
-    SuggestCommand::Suggestions found = SuggestCommand::suggestions(*scan, options.goal);
-    auto chosen = chosenSteps(options, found);
+    auto chosen = chosenSteps(options, SuggestCommand::suggestions(*scan, options.goal));
     if (auto* error = std::get_if<std::string>(&chosen)) {
         terminal.errors << *error << "\n";
         return kBadInput;
     }
-    std::vector<Candidate> steps = std::move(std::get<std::vector<Candidate>>(chosen));
+    std::vector<Candidate>& steps = std::get<std::vector<Candidate>>(chosen);
     if (steps.empty()) {
         terminal.output << "Nothing to apply.\n";
         return 0;
@@ -124,54 +168,13 @@ int run(const LaunchOptions& options, Terminal terminal) {
     }
     ExecutorEnvironment env = ExecutorEnvironment::live();
     // What the user confirms to erase is what the Trash holds when asked.
-    std::optional<TrashListing> confirmedTrash =
-        std::ranges::any_of(steps, empties) ? Executor::listTrash(env) : std::nullopt;
-    printConfirmation(steps, confirmedTrash, terminal.output);
-    if (!options.yes && !confirmed(steps.size(), terminal)) {
+    ApplyBatch::Confirmed confirmed = ApplyBatch::confirm(std::move(steps), env);
+    printConfirmation(confirmed, terminal.output);
+    if (!options.yes && !confirmedByUser(confirmed.steps.size(), terminal)) {
         terminal.output << "Nothing was applied.\n";
         return kDeclined;
     }
-    int64_t expected = 0;
-    for (const Candidate& step : steps)
-        expected += step.freed;
-    int64_t before = freeBytes(scan->path());
-    UndoBatch batch{UndoBatch::newId(), std::chrono::system_clock::now(), {}};
-    std::vector<std::string> errors;
-    std::vector<std::string> pending;
-    std::vector<TrashedItem> trashed;
-    ApplyBatch::run(steps, confirmedTrash, SandboxAccess::isSandboxed(), env,
-                    [&](const ApplyBatch::Step& done) {
-                        const Candidate& step = steps[done.index];
-                        ActionResult result = done.result;
-                        if (result.error)
-                            errors.push_back(step.title + ": " + *result.error);
-                        if (result.pending)
-                            pending.push_back(*result.pending);
-                        if (result.undo)
-                            for (const TrashedItem& item : result.undo->trashedItems())
-                                trashed.push_back(item);
-                        if (auto action = RecentAction::forStep(step, std::move(result),
-                                                                std::chrono::system_clock::now()))
-                            batch.actions.push_back(std::move(*action));
-                    });
-    int64_t freed = std::max<int64_t>(freeBytes(scan->path()) - before, 0);
-    terminal.output << singleLine(ApplyState::report(freed, expected, pending, {}).toStdString())
-                    << "\n";
-    for (const std::string& error : errors)
-        terminal.output << singleLine(error) << "\n";
-    if (!trashed.empty())
-        terminal.output << "Moved to the Trash:\n";
-    for (const TrashedItem& item : trashed)
-        terminal.output << "  " << singleLine(item.original) << "\n";
-    if (!batch.actions.empty()) {
-        UndoJournal journal(dataFolder() / "undo");
-        if (std::error_code error = journal.save(batch))
-            terminal.errors << "tavelin: the undo record couldn’t be kept: " << error.message()
-                            << "\n";
-        else if (batch.hasUndo())
-            terminal.output << "Put it back with: tavelin --undo " << batch.id << "\n";
-    }
-    return errors.empty() ? 0 : kFailed;
+    return applyConfirmed(confirmed, scan->path(), env, terminal.output, terminal.errors);
 }
 
 } // namespace tavelin::ApplyCommand

@@ -1,5 +1,6 @@
 #include "executor/UndoJournal.h"
 #include "model/DataFolder.h"
+#include "platform/PrivateFiles.h"
 #include "privacy/Privacy.h"
 #include "scan/FolderProblem.h"
 #include "shell/ApplyCommand.h"
@@ -105,6 +106,8 @@ int main(int argc, char* argv[]) {
         instance.emplace(name);
     }
     tavelin::SandboxAccess::restore();
+    // Earlier versions left what they kept readable by every user of the computer.
+    tavelin::platform::makeTreePrivate(tavelin::dataFolder());
     tavelin::TavelinApp tavelin(tavelin::TavelinApp::Services::live(launch), launch.scanPath);
     if (instance)
         QObject::connect(&*instance, &tavelin::SingleInstance::windowRequested, &tavelin,

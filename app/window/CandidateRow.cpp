@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QToolButton>
 #include <QUrl>
@@ -139,10 +140,12 @@ void CandidateRow::fillMenu(const std::vector<CloudProvider>& providers) {
 }
 
 void CandidateRow::chooseDrive() {
-    QString folder =
-        QFileDialog::getExistingDirectory(this, QStringLiteral("Move to Another Drive"));
-    if (!folder.isEmpty())
-        model_.advisor().redirect(candidate_.id, ArchiveDestination::drive(folder.toStdString()));
+    QString title = QStringLiteral("Move to Another Drive");
+    QString folder = QFileDialog::getExistingDirectory(this, title);
+    if (folder.isEmpty())
+        return;
+    if (auto refusal = model_.advisor().redirectToDrive(candidate_, folder.toStdString()))
+        QMessageBox::warning(this, title, QString::fromStdString(*refusal));
 }
 
 } // namespace tavelin

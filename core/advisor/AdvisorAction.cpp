@@ -60,7 +60,7 @@ size_t std::hash<tavelin::AdvisorAction>::operator()(const tavelin::AdvisorActio
                        hashCombine(seed, guide.url);
                        hashCombine(seed, guide.instructions);
                    },
-                   [](const A::EmptyTrash&) {},
+                   [&](const A::EmptyTrash& empty) { hashCombine(seed, empty.trashes); },
                },
                action.value);
     return seed;

@@ -4,9 +4,11 @@
 // case touches, which the planner uses to keep nested suggestions from overlapping.
 
 #include "advisor/ArchiveDestination.h"
+#include "advisor/CheckedFile.h"
 #include "advisor/ToolCommand.h"
 #include "advisor/cloud/CloudProvider.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -17,6 +19,9 @@ namespace tavelin {
 struct AdvisorAction {
     struct Trash {
         std::vector<std::string> paths;
+        // Extra copies of a file where the disk cannot share their data: each path then moves
+        // only while it and the kept file are still as checked.
+        std::optional<CheckedCopies> checked;
         bool operator==(const Trash&) const = default;
     };
     // Every copy is replaced by a clone of `keep`, so the copies share its data.
@@ -45,13 +50,24 @@ struct AdvisorAction {
         std::string instructions;
         bool operator==(const Guide&) const = default;
     };
+    // Erases the items of the Trash folders (each holding `files/` and `info/`); none listed
+    // means the home Trash.
     struct EmptyTrash {
+        std::vector<std::string> trashes;
         bool operator==(const EmptyTrash&) const = default;
     };
 
     std::variant<Trash, MergeDuplicates, MakeOnlineOnly, Archive, RunTool, Guide, EmptyTrash> value;
 
-    static AdvisorAction trash(std::vector<std::string> paths) { return {Trash{std::move(paths)}}; }
+    static AdvisorAction trash(std::vector<std::string> paths) {
+        return {Trash{std::move(paths), std::nullopt}};
+    }
+    static AdvisorAction trashCopies(CheckedFile keep, std::vector<CheckedFile> copies) {
+        std::vector<std::string> paths;
+        for (const CheckedFile& copy : copies)
+            paths.push_back(copy.path);
+        return {Trash{std::move(paths), CheckedCopies{std::move(keep), std::move(copies)}}};
+    }
     static AdvisorAction mergeDuplicates(std::string keep, std::vector<std::string> copies) {
         return {MergeDuplicates{std::move(keep), std::move(copies)}};
     }
@@ -65,7 +81,9 @@ struct AdvisorAction {
     static AdvisorAction guide(std::string url, std::string instructions) {
         return {Guide{std::move(url), std::move(instructions)}};
     }
-    static AdvisorAction emptyTrash() { return {EmptyTrash{}}; }
+    static AdvisorAction emptyTrash(std::vector<std::string> trashes = {}) {
+        return {EmptyTrash{std::move(trashes)}};
+    }
 
     template <typename Case>
     bool is() const {

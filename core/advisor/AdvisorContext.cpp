@@ -2,6 +2,7 @@
 
 #include "advisor/Spotlight.h"
 #include "advisor/cloud/CloudStorage.h"
+#include "platform/FileFacts.h"
 #include "platform/Files.h"
 #include "util/Paths.h"
 #include "util/Text.h"
@@ -52,6 +53,12 @@ AdvisorContext AdvisorContext::live(Node::Ptr root, std::string_view home, Date 
         .lastUsed = Spotlight::lastUsed,
         .fileExists = [](const std::string& path) { return platform::pathExists(path.c_str()); },
         .readFile = readUtf8File,
+        .ownBytes =
+            [](const std::string& path) {
+                platform::FileFacts facts;
+                return platform::readFileFacts(path.c_str(), facts) == 0 ? facts.allocated
+                                                                         : int64_t{0};
+            },
         .installedBundleIDs = once<std::unordered_set<std::string>>(
             [folder] { return Spotlight::installedIdentifiers(folder); }),
         .cloudProviders =

@@ -33,6 +33,11 @@ struct AdvisorContext {
     std::function<std::optional<Date>(const std::string& path)> lastUsed{};
     FileExists fileExists{}; // whether anything is at the path
     ReadFile readFile{};     // the whole file as UTF-8 text; nothing when unreadable or not UTF-8
+    // The allocated bytes of the entry itself, for a folder without what it holds (its own
+    // blocks, which the tree counts among its small files); 0 when unknown.
+    std::function<int64_t(const std::string& path)> ownBytes = [](const std::string&) {
+        return int64_t{0};
+    };
     // Names and identifiers of the installed applications.
     std::function<std::unordered_set<std::string>()> installedBundleIDs{};
     std::function<std::vector<CloudProvider>()> cloudProviders{};

@@ -28,10 +28,12 @@ std::string lastNonEmptyLine(std::string_view output) {
 } // namespace
 
 ActionResult apply(const AdvisorAction& action, bool sandboxed, const ExecutorEnvironment& env,
-                   const std::optional<TrashListing>& confirmedTrash) {
+                   const std::vector<TrashListing>& confirmedTrash) {
     return std::visit(
         Overloaded{
-            [&](const AdvisorAction::Trash& step) { return trash(step.paths, env); },
+            [&](const AdvisorAction::Trash& step) {
+                return step.checked ? trashCopies(*step.checked, env) : trash(step.paths, env);
+            },
             [&](const AdvisorAction::MergeDuplicates& step) {
                 return mergeDuplicates(step.keep, step.copies, env);
             },

@@ -27,24 +27,37 @@
 namespace tavelin::Executor {
 
 // Carries out the action; `sandboxed` keeps tools from running. A guide gives an empty result.
-// Emptying the Trash erases the entries of `confirmedTrash` only.
+// Emptying the Trash erases the items of `confirmedTrash` only.
 ActionResult apply(const AdvisorAction& action, bool sandboxed, const ExecutorEnvironment& env,
-                   const std::optional<TrashListing>& confirmedTrash);
+                   const std::vector<TrashListing>& confirmedTrash = {});
 
-// Moves each path to the Trash; the undo record lists the items that moved.
+// Moves each path to the Trash; the undo record lists the items that moved. Items that went to
+// a Trash other than the home one (that of another disk or btrfs subvolume) are named in
+// `pending`: their space is still in use there.
 ActionResult trash(const std::vector<std::string>& paths, const ExecutorEnvironment& env);
 
-// What `env.trashFolder` holds now, to be taken when the user confirms emptying it; nothing
-// when it cannot be opened.
-std::optional<TrashListing> listTrash(const ExecutorEnvironment& env);
+// Moves extra copies of a file to the Trash, as `trash` does, but only while the kept file and
+// each copy are still the files checked, with the checked content: otherwise what changed stays
+// and is named. Nothing moves when the kept file changed or is gone.
+ActionResult trashCopies(const CheckedCopies& checked, const ExecutorEnvironment& env);
 
-// Deletes the listed entries for good, each only while its name still holds the item listed:
-// an entry gone or replaced since is left alone without a word. Without a listing, the error
-// says the Trash could not be opened. Never an undo record.
-ActionResult emptyTrash(const std::optional<TrashListing>& confirmed);
+// The note for items that went to a Trash other than the home one (`env.trashFolder`): they
+// still use space on their disk until that Trash is emptied. Nothing when all went home.
+std::optional<std::string> elsewhereNote(const std::vector<TrashedItem>& moved,
+                                         const ExecutorEnvironment& env);
+
+// Each Trash folder (the home Trash, whose `files/` folder is `env.trashFolder`, when none is
+// given) with the items it holds now: taken when the user confirms, for `emptyTrash`.
+std::vector<TrashListing> listTrash(const std::vector<std::string>& trashes,
+                                    const ExecutorEnvironment& env);
+
+// Deletes the listed items for good, each only while its name still holds the item listed: an
+// item gone or replaced since is left alone without a word. The freed estimate is the items' own
+// bytes with their info files. Never an undo record.
+ActionResult emptyTrash(const std::vector<TrashListing>& confirmed);
 
 // Makes each copy share the data of `keep`, after checking that it still has the kept file's
-// length, device and SHA-256 digest and is not locked. Copies that already share it are
+// length, mount and SHA-256 digest and is not locked. Copies that already share it are
 // skipped without a word. Never an undo record: each copy keeps its name, place, content and
 // metadata.
 ActionResult mergeDuplicates(const std::string& keep, const std::vector<std::string>& copies,
@@ -108,9 +121,21 @@ std::string list(const std::vector<std::string>& names);
 // "1 file"; otherwise the count with the locale's grouping and the plural: "1,204 files".
 std::string count(int64_t n, std::string_view noun);
 
-// The bytes deleting the path would free: a folder measured by the scan walker, anything else
-// from its own blocks. 0 when it cannot be examined.
+struct ItemBytes {
+    int64_t onDisk = 0; // allocated bytes, every copy counted
+    int64_t unique = 0; // what deleting frees
+};
+// A folder measured by the scan walker, anything else from its own blocks; zeros when it
+// cannot be examined.
+ItemBytes measure(const std::string& path);
+
+// The bytes deleting the path would free: `measure(path).unique`.
 int64_t uniqueBytes(const std::string& path);
+
+// The first of the paths that lies on the file system of the folder `drive` (see
+// platform::onOneFileSystem): copying it there would free nothing. Nothing when none does.
+std::optional<std::string> onTheSameDisk(const std::string& drive,
+                                         const std::vector<std::string>& paths);
 
 // Whether `path` is `folder` or lies inside it, comparing texts.
 bool isInside(std::string_view path, std::string_view folder);

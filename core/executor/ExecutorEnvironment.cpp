@@ -8,19 +8,7 @@
 #include "platform/Volumes.h"
 #include "util/LinuxWordings.h"
 
-#include <cstdlib>
-
 namespace tavelin {
-namespace {
-
-std::string homeFolder() {
-    if (auto home = platform::passwordHome())
-        return *home;
-    const char* home = std::getenv("HOME");
-    return home ? home : "/";
-}
-
-} // namespace
 
 ExecutorEnvironment ExecutorEnvironment::live() {
     ExecutorEnvironment env;
@@ -32,7 +20,7 @@ ExecutorEnvironment ExecutorEnvironment::live() {
         return outcome.trashed;
     };
     env.trashFolder = platform::homeTrash() + "/files";
-    env.home = homeFolder();
+    env.home = platform::homeFolder();
     env.run = Executor::runProcess;
     env.cloudState = Executor::liveCloudState;
     env.evictICloud = [](const std::string&) { return false; };

@@ -45,8 +45,8 @@ struct ExecutorEnvironment {
                                           const platform::FileIdentity& copy)>
         mergeCopy;
 
-    // This machine: the freedesktop Trash (its home `files/` folder is `trashFolder`), the home
-    // folder from the password database, tools run as child processes, the computer's name
+    // This machine: the freedesktop Trash (its home `files/` folder is `trashFolder`), the
+    // user's home folder (platform::homeFolder), tools run as child processes, the computer's name
     // (else "this computer"), the free space of the home folder's disk, and merging through the
     // file system's deduplication. Linux offers no interface to make synced files online-only:
     // no provider can, every file is `notInCloud`, and evicting or downloading fails.

@@ -5,6 +5,7 @@
 #include "platform/FileFacts.h"
 #include "platform/Files.h"
 #include "platform/Utf8.h"
+#include "platform/Volumes.h"
 #include "scan/LinkSet.h"
 #include "scan/ScanCounter.h"
 #include "scan/TreeScanner.h"
@@ -75,10 +76,10 @@ std::string count(int64_t n, std::string_view noun) {
     return formatCount(n) + " " + std::string(noun) + "s";
 }
 
-int64_t uniqueBytes(const std::string& path) {
+ItemBytes measure(const std::string& path) {
     platform::FileFacts facts;
     if (platform::readFileFacts(path.c_str(), facts) != 0)
-        return 0;
+        return {};
     if (facts.isDirectory) {
         ScanCounter counter;
         LinkSet links;
@@ -87,9 +88,24 @@ int64_t uniqueBytes(const std::string& path) {
                                              .links = links,
                                              .skip = skip,
                                              .threshold = std::numeric_limits<int64_t>::max()});
-        return root && !root->isUnreadable ? root->unique : 0;
+        if (!root || root->isUnreadable)
+            return {};
+        return {root->size, root->unique};
     }
-    return TreeScanner::uniqueSize(path, facts.allocated).value_or(facts.allocated);
+    return {facts.allocated,
+            TreeScanner::uniqueSize(path, facts.allocated).value_or(facts.allocated)};
+}
+
+int64_t uniqueBytes(const std::string& path) {
+    return measure(path).unique;
+}
+
+std::optional<std::string> onTheSameDisk(const std::string& drive,
+                                         const std::vector<std::string>& paths) {
+    for (const std::string& path : paths)
+        if (platform::onOneFileSystem(drive, path).value_or(false))
+            return path;
+    return std::nullopt;
 }
 
 bool isInside(std::string_view path, std::string_view folder) {

@@ -21,7 +21,9 @@ ActionResult mergeDuplicates(const std::string& keep, const std::vector<std::str
     for (const std::string& copy : copies) {
         std::string name = lastPathComponent(copy);
         auto identity = platform::FileIdentity::of(copy);
-        if (!identity || identity->length != kept->length || identity->device != kept->device) {
+        // The file system, not the device: each btrfs subvolume has a device of its own, yet
+        // files in two subvolumes of one mount can share data.
+        if (!identity || identity->length != kept->length || identity->mount != kept->mount) {
             changed.push_back(name);
             continue;
         }

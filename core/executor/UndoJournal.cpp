@@ -2,6 +2,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Files.h"
+#include "platform/PrivateFiles.h"
 
 #include <algorithm>
 #include <charconv>
@@ -26,10 +27,8 @@ UndoJournal::UndoJournal(fs::path folder, size_t keep)
     , keep_(std::max<size_t>(keep, 1)) {}
 
 std::error_code UndoJournal::save(const UndoBatch& batch) const {
-    std::error_code made;
-    fs::create_directories(folder_, made);
-    if (made)
-        return made;
+    if (std::error_code error = platform::makePrivateFolder(folder_))
+        return error;
     std::vector<BatchFile> files = batchFiles();
     auto earlier = std::ranges::find(files, batch.id, &BatchFile::id);
     fs::path path = earlier != files.end()

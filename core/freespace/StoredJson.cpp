@@ -1,6 +1,7 @@
 #include "freespace/StoredJson.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/PrivateFiles.h"
 
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -37,9 +38,7 @@ void keepAside(const fs::path& file) {
 }
 
 std::error_code write(const fs::path& file, const nlohmann::json& json) {
-    std::error_code error;
-    fs::create_directories(file.parent_path(), error);
-    if (error)
+    if (std::error_code error = platform::makePrivateFolder(file.parent_path()))
         return error;
     return platform::replaceFile(
         file, json.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));

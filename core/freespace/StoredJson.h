@@ -26,7 +26,8 @@ Contents read(const std::filesystem::path& file);
 // are ignored: the folder is then unwritable and the next save fails as well.
 void keepAside(const std::filesystem::path& file);
 
-// Creates the folder (with its parents) if needed and replaces the file atomically.
+// Creates the folder (with its parents) if needed, both private to the user, and replaces the
+// file atomically.
 [[nodiscard]] std::error_code write(const std::filesystem::path& file, const nlohmann::json& json);
 
 } // namespace tavelin::StoredJson

@@ -3,6 +3,7 @@
 #include "history/RecordText.h"
 #include "platform/AtomicFile.h"
 #include "platform/Files.h"
+#include "platform/PrivateFiles.h"
 #include "util/Sha256.h"
 
 #include <algorithm>
@@ -47,8 +48,7 @@ fs::path Store::locationFolder(std::string_view root) const {
 
 std::error_code Store::save(const ScanRecord& record) const {
     fs::path folder = locationFolder(record.root);
-    std::error_code error;
-    fs::create_directories(folder, error);
+    std::error_code error = platform::makePrivateFolder(folder);
     if (error)
         return error;
     int64_t saved = wholeMillisecondsSince1970(record.date);

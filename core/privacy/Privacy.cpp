@@ -3,7 +3,6 @@
 #include "platform/Account.h"
 #include "util/Paths.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <vector>
 
@@ -24,12 +23,7 @@ std::vector<std::string> protectedPaths(const std::string& home) {
 } // namespace
 
 const std::string& userHome() {
-    static const std::string home = [] {
-        if (auto recorded = platform::passwordHome())
-            return standardizedPath(*recorded);
-        const char* environment = std::getenv("HOME");
-        return environment && *environment ? standardizedPath(environment) : std::string("/");
-    }();
+    static const std::string home = standardizedPath(platform::homeFolder());
     return home;
 }
 

@@ -48,7 +48,7 @@ inline constexpr std::array<std::string_view, 32> kProtectedFolders{
     "Library/Application Support/FaceTime",
 };
 
-// The real user's home folder from the password database, else $HOME, else "/"; read once.
+// The user's home folder (platform::homeFolder), standardized; read once.
 const std::string& userHome();
 
 // Whether one of the files only full disk access can open (two under `home`, one system-wide)

@@ -43,15 +43,14 @@ std::string rungText(Rung rung) {
 std::string summary(const AgentReport::Input& input) {
     const Node& scope = *input.scope;
     std::string text =
-        "# Tavelin report: " +
-        ReportText::oneLine(ReportText::shortPath(scope.path(), input.home)) +
+        "# Tavelin report: " + ReportText::code(ReportText::shortPath(scope.path(), input.home)) +
         "\nMeasured by Tavelin on " + ReportText::abbreviatedDayAndTime(input.now) + ". " +
         std::string(
             linuxWording("Sizes are space on disk; “frees” is what deleting would give back "
                          "(APFS clones share data, so it can be less). Names, sizes and dates "
                          "only; nothing was read from inside files."));
     if (input.diskName && input.diskTotal && input.diskFree)
-        text += "\n- Disk: " + ReportText::oneLine(*input.diskName) + ", " +
+        text += "\n- Disk: " + ReportText::code(*input.diskName) + ", " +
                 formatBytes(*input.diskTotal) + " total, " + formatBytes(*input.diskFree) +
                 " free (" + ReportText::percent(*input.diskFree, *input.diskTotal) + " free)";
     text += "\n- This folder: " + formatBytes(scope.size) + " on disk, frees " +
@@ -71,9 +70,10 @@ std::string inside(const AgentReport::Input& input, size_t limit) {
         return {};
     std::vector<std::vector<std::string>> rows;
     for (const Node* folder : folders)
-        rows.push_back({folder->name, formatBytes(folder->size), formatBytes(folder->unique),
-                        formatCount(folder->fileCount), ReportText::day(folder->modified)});
-    return section("Inside " + ReportText::oneLine(input.scope->name),
+        rows.push_back({ReportText::code(folder->name), formatBytes(folder->size),
+                        formatBytes(folder->unique), formatCount(folder->fileCount),
+                        ReportText::day(folder->modified)});
+    return section("Inside " + ReportText::code(input.scope->name),
                    table({"Folder", "On disk", "Frees", "Files", "Changed"}, rows));
 }
 
@@ -81,7 +81,7 @@ std::string biggestFolders(const AgentReport::Input& input, size_t limit) {
     std::vector<std::vector<std::string>> rows;
     for (const Node* folder :
          ReportText::biggest(*input.root, Node::Kind::directory, limit, kFolderMinimum))
-        rows.push_back({ReportText::shortPath(folder->path(), input.home),
+        rows.push_back({ReportText::code(ReportText::shortPath(folder->path(), input.home)),
                         formatBytes(folder->size), formatBytes(folder->unique),
                         formatCount(folder->fileCount), ReportText::day(folder->modified)});
     return section("Biggest folders (anywhere below)",
@@ -91,8 +91,8 @@ std::string biggestFolders(const AgentReport::Input& input, size_t limit) {
 std::string biggestFiles(const AgentReport::Input& input, size_t limit) {
     std::vector<std::vector<std::string>> rows;
     for (const Node* file : ReportText::biggest(*input.root, Node::Kind::file, limit, kFileMinimum))
-        rows.push_back({ReportText::shortPath(file->path(), input.home), formatBytes(file->size),
-                        ReportText::day(file->modified)});
+        rows.push_back({ReportText::code(ReportText::shortPath(file->path(), input.home)),
+                        formatBytes(file->size), ReportText::day(file->modified)});
     return section("Biggest files", table({"Path", "Size", "Changed"}, rows));
 }
 
@@ -113,7 +113,7 @@ std::string changes(const AgentReport::Input& input, size_t limit) {
         int64_t delta = change.delta();
         // The magnitude of the most negative delta does not fit; it is a saturated figure anyway.
         int64_t magnitude = delta < 0 ? -(delta + (delta == INT64_MIN)) : delta;
-        rows.push_back({change.path.empty() ? "(everything)" : change.path,
+        rows.push_back({change.path.empty() ? "(everything)" : ReportText::code(change.path),
                         (delta < 0 ? "−" : "+") + formatBytes(magnitude),
                         change.after ? formatBytes(*change.after) : "gone"});
     }
@@ -128,13 +128,14 @@ std::string suggestions(const AgentReport::Input& input, size_t limit) {
         return {};
     std::vector<std::vector<std::string>> rows;
     for (const Candidate& candidate : first(input.suggestions, limit)) {
-        std::string title = candidate.title;
+        std::string title = ReportText::plain(candidate.title);
         std::vector<std::string> paths = candidate.paths();
         if (!paths.empty())
-            title += " (" + ReportText::shortPath(paths.front(), input.home) + ")";
+            title +=
+                " (" + ReportText::code(ReportText::shortPath(paths.front(), input.home)) + ")";
         std::string why;
         for (const Evidence& evidence : first(candidate.evidence, 2))
-            why += (why.empty() ? "" : "; ") + evidence.text;
+            why += (why.empty() ? "" : "; ") + ReportText::plain(evidence.text);
         rows.push_back({title, formatBytes(candidate.freed), rungText(candidate.rung), why});
     }
     return section("Already suggested by Tavelin (no need to repeat these)",
@@ -153,7 +154,8 @@ std::string wholeDisk(const AgentReport::Input& input) {
         for (const std::string& role : volume.roles)
             roles += (roles.empty() ? " (" : ", ") + role;
         rows.push_back(
-            {volume.name + (roles.empty() ? "" : roles + ")"), formatBytes(volume.inUse)});
+            {ReportText::code(volume.name) + ReportText::plain(roles.empty() ? "" : roles + ")"),
+             formatBytes(volume.inUse)});
     }
     if (disk.reserved > 0)
         rows.push_back({"Reserved for the system by the file system", formatBytes(disk.reserved)});

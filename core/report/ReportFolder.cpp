@@ -1,6 +1,6 @@
 #include "report/ReportFolder.h"
 
-#include "platform/AtomicFile.h"
+#include "platform/PrivateFiles.h"
 
 #include <algorithm>
 #include <ctime>
@@ -11,27 +11,25 @@ namespace tavelin::ReportFolder {
 
 namespace fs = std::filesystem;
 
-std::string fileName(Date now) {
+std::string stem(Date now) {
     std::time_t seconds = std::chrono::system_clock::to_time_t(now);
     std::tm utc{};
     ::gmtime_r(&seconds, &utc);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H%M%SZ", &utc);
-    return std::string("Tavelin report ") + stamp + ".md";
+    return std::string("Tavelin report ") + stamp;
 }
 
 std::variant<fs::path, std::string> save(const fs::path& folder, std::string_view markdown,
                                          Date now) {
-    std::error_code error;
-    fs::create_directories(folder, error);
-    fs::path file = folder / fileName(now);
-    if (!error)
-        error = platform::replaceFile(file, markdown);
-    if (error)
+    std::variant<fs::path, std::error_code> saved = platform::makePrivateFolder(folder);
+    if (!std::get<std::error_code>(saved))
+        saved = platform::writeNewPrivateFile(folder, stem(now), ".md", markdown);
+    if (auto* error = std::get_if<std::error_code>(&saved))
         return "The report couldn’t be saved in “" + folder.filename().string() +
-               "”: " + error.message() + ".";
+               "”: " + error->message() + ".";
     prune(folder);
-    return file;
+    return std::get<fs::path>(saved);
 }
 
 void prune(const fs::path& folder) {
@@ -50,12 +48,6 @@ void prune(const fs::path& folder) {
         std::error_code ignored;
         fs::remove(files[index].second, ignored);
     }
-}
-
-fs::path beside(const fs::path& report, std::string_view extension) {
-    fs::path file = report;
-    file.replace_extension(extension);
-    return file;
 }
 
 } // namespace tavelin::ReportFolder

@@ -16,19 +16,17 @@ namespace tavelin::ReportFolder {
 
 inline constexpr size_t kKeptFiles = 40;
 
-// "Tavelin report " + the time in UTC as 2025-03-09T142305Z + ".md".
-std::string fileName(Date now);
+// "Tavelin report " + the time in UTC as 2025-03-09T142305Z: a report's name without ".md".
+std::string stem(Date now);
 
-// Writes the report atomically as `fileName(now)` in `folder` (made when missing), then prunes
-// the folder. The saved file's path, or a sentence saying why it could not be saved.
+// Writes the report as a new file named `stem(now)` + ".md" in `folder` ("-2", "-3"… added to
+// the name when a report of the same second is there), never over another file. The folder is
+// made when missing; folder and file are the user's only (0700, 0600). Then prunes the folder.
+// The saved file's path, or a sentence saying why it could not be saved.
 std::variant<std::filesystem::path, std::string> save(const std::filesystem::path& folder,
                                                       std::string_view markdown, Date now);
 
 // Deletes every file but the `kKeptFiles` most recently modified ones; failures are ignored.
 void prune(const std::filesystem::path& folder);
-
-// A file beside `report` with its extension replaced: "x.md" with "prompt.txt" gives
-// "x.prompt.txt".
-std::filesystem::path beside(const std::filesystem::path& report, std::string_view extension);
 
 } // namespace tavelin::ReportFolder

@@ -1,7 +1,7 @@
 #include "report/ReportText.h"
 
-#include "platform/Utf8.h"
 #include "util/Paths.h"
+#include "util/Text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -100,12 +100,44 @@ std::string abbreviatedDayAndTime(Date date) {
     return date <= kDistantPast ? "?" : localTime(date, "d, t");
 }
 
-std::string oneLine(std::string_view text) {
-    std::string clean = platform::validUtf8(text);
-    for (char& c : clean)
-        if (c == '\n' || c == '\r')
-            c = ' ';
-    return clean;
+std::string code(std::string_view name) {
+    std::string text = singleLine(name);
+    size_t longest = 0;
+    for (size_t at = text.find('`'); at != std::string::npos; at = text.find('`', at)) {
+        size_t end = std::min(text.find_first_not_of('`', at), text.size());
+        longest = std::max(longest, end - at);
+        at = end;
+    }
+    // A span drops one space at each end when it has one at both, and a backtick at an end
+    // would join the fence.
+    bool pad = text.empty() || text.front() == '`' || text.back() == '`' ||
+               (text.front() == ' ' && text.back() == ' ');
+    std::string fence(longest + 1, '`');
+    std::string space = pad ? " " : "";
+    return fence + space + text + space + fence;
+}
+
+std::string plain(std::string_view text) {
+    auto alphanumeric = [&](size_t at) {
+        char c = at < text.size() ? text[at] : ' ';
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    };
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (size_t at = 0; at < text.size(); ++at) {
+        char c = text[at];
+        bool startsMarkdown = std::string_view("\\`*[]<~@").find(c) != std::string_view::npos;
+        // "_" inside a word ("node_modules") never emphasises; "&" acts only as "&name;".
+        bool underscore = c == '_' && !(at > 0 && alphanumeric(at - 1) && alphanumeric(at + 1));
+        bool entity = c == '&' && (alphanumeric(at + 1) || text.substr(at + 1).starts_with('#'));
+        bool endsScheme = c == ':' && text.substr(at + 1).starts_with("//");
+        bool endsWww = c == '.' && at >= 3 && lowercased(text.substr(at - 3, 3)) == "www";
+        if (startsMarkdown || underscore || entity || endsScheme || endsWww)
+            escaped += '\\';
+        escaped += c;
+    }
+    // After the backslashes, so that the escapes' own stay single.
+    return singleLine(escaped);
 }
 
 std::string table(const std::vector<std::string>& titles,
@@ -113,9 +145,10 @@ std::string table(const std::vector<std::string>& titles,
     auto line = [](const std::vector<std::string>& cells) {
         std::string text = "|";
         for (const std::string& cell : cells) {
-            std::string clean = oneLine(cell);
-            std::replace(clean.begin(), clean.end(), '|', '/');
-            text += " " + clean + " |";
+            text += ' ';
+            for (char c : singleLine(cell))
+                text += c == '|' ? std::string("\\|") : std::string(1, c);
+            text += " |";
         }
         return text;
     };

@@ -28,12 +28,22 @@ std::string abbreviatedDay(Date date);
 // The same with the time of day: "9 Mar 2025, 14:05".
 std::string abbreviatedDayAndTime(Date date);
 
-// Text that stays on one line of Markdown: line breaks become spaces, and bytes that are not
-// UTF-8 become U+FFFD, so a name from the disk can neither break a line nor the encoding.
-std::string oneLine(std::string_view text);
+// A name or path from the disk as Markdown that cannot act: a code span, so that no name becomes
+// a link, an HTML tag or emphasis. Its fence is longer than any run of backticks inside, padded
+// with a space where the text starts or ends with a backtick or space. Control characters and
+// bytes that are not UTF-8 become visible escapes (`singleLine`), so no name can break a line,
+// reach a terminal as a control sequence, or break the encoding.
+std::string code(std::string_view name);
 
-// A Markdown table: the titles, the separator line, then one line per row. Cells are made
-// `oneLine` and their "|" become "/", so no name can add a column. Ends without a line break.
+// Tavelin's own words that may hold names (a suggestion's title, its reasons) as Markdown that
+// cannot act: the same visible escapes, and a backslash before each character that could start
+// inline Markdown: "\`*[]<~@", "_" but inside a word, "&" before a letter or "#", the ":" of
+// "://" and the "." of "www." (which would make a bare address a link).
+std::string plain(std::string_view text);
+
+// A Markdown table: the titles, the separator line, then one line per row. Cells are Markdown
+// already (see `code` and `plain`); each is kept on one line and its "|" becomes "\|", which
+// tables read back as "|", so no name can add a column. Ends without a line break.
 std::string table(const std::vector<std::string>& titles,
                   const std::vector<std::vector<std::string>>& rows);
 

@@ -84,8 +84,10 @@ std::string mapped(std::string_view text, size_t count, Map map) {
     return out;
 }
 
+// The control characters (C0, DEL and C1: a terminal acts on ESC and CSI instead of showing
+// them) and the line and paragraph separators.
 bool breaksLines(char32_t c) {
-    return c < 0x20 || c == 0x7F || c == 0x85 || c == 0x2028 || c == 0x2029;
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029;
 }
 
 void appendEscapedBytes(std::string& out, std::string_view bytes) {

@@ -18,9 +18,10 @@ std::string listText(const std::vector<std::string>& names);
 // The text with every character lower-cased (any script); invalid UTF-8 bytes are kept.
 std::string lowercased(std::string_view utf8);
 
-// The text made safe to show on one line: newlines, tabs and carriage returns become \n, \t
-// and \r; other control characters, line and paragraph separators, and bytes that are not
-// valid UTF-8 become \xHH escapes, byte by byte.
+// The text made safe to show on one line and to print to a terminal: newlines, tabs and
+// carriage returns become \n, \t and \r; other control characters (C0, DEL and C1), line and
+// paragraph separators, and bytes that are not valid UTF-8 become \xHH escapes, byte by byte,
+// as a shell's $'…' reads them back.
 std::string singleLine(std::string_view text);
 // The runs of letters and digits (any script) in the text, in order; every other character, and
 // every byte that is not valid UTF-8, separates them.

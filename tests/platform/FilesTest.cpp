@@ -1,5 +1,6 @@
 #include "platform/Files.h"
 
+#include "platform/Descriptors.h"
 #include "support/TemporaryFolder.h"
 #include "support/TreeBuilder.h"
 
@@ -21,6 +22,34 @@ TEST(PathExists, CountsEveryKindOfEntryEvenADanglingLink) {
     EXPECT_TRUE(pathExists(tree.path("a").c_str()));
     EXPECT_FALSE(pathExists(tree.path("a/missing").c_str()));
     EXPECT_FALSE(pathExists(tree.path("a/file/below").c_str()));
+}
+
+// Where a file system cannot refuse to replace on rename, entries move by a second name, which
+// is never made over anything.
+TEST(MoveByLink, MovesFilesAndLinksWithoutReplacingAndRefusesFolders) {
+    test::TemporaryFolder folder;
+    test::TreeBuilder tree(folder.path());
+    std::string file = tree.file("file", "mine");
+    std::string taken = tree.file("taken", "theirs");
+    EXPECT_EQ(moveByLink(AT_FDCWD, file.c_str(), AT_FDCWD, taken.c_str()), EEXIST);
+    EXPECT_TRUE(pathExists(file.c_str()));
+
+    std::string moved = tree.path("moved");
+    EXPECT_EQ(moveByLink(AT_FDCWD, file.c_str(), AT_FDCWD, moved.c_str()), 0);
+    EXPECT_FALSE(pathExists(file.c_str()));
+    EXPECT_EQ(readRegularFile(moved.c_str(), 100), "mine");
+    struct stat status;
+    ASSERT_EQ(::lstat(moved.c_str(), &status), 0);
+    EXPECT_EQ(status.st_nlink, 1u);
+
+    std::string link = tree.symlink("nowhere", "link");
+    EXPECT_EQ(moveByLink(AT_FDCWD, link.c_str(), AT_FDCWD, tree.path("link 2").c_str()), 0);
+    EXPECT_EQ(std::filesystem::read_symlink(tree.path("link 2")), "nowhere");
+
+    std::string box = tree.folder("box");
+    EXPECT_EQ(moveByLink(AT_FDCWD, box.c_str(), AT_FDCWD, tree.path("box 2").c_str()), ENOTSUP);
+    EXPECT_TRUE(pathExists(box.c_str()));
+    EXPECT_FALSE(pathExists(tree.path("box 2").c_str()));
 }
 
 TEST(ReadRegularFile, ReadsWholeFilesUpToTheLimitAndNothingElse) {

@@ -92,15 +92,15 @@ TEST(TerminalCommand, PrefersTheSystemsTerminalThenTheUsersThenACommonOne) {
     using Line = std::vector<std::string>;
 
     EXPECT_EQ(terminalCommand("/r/s.sh", "kitty", finder({"x-terminal-emulator", "kitty"})),
-              (Line{"/usr/bin/x-terminal-emulator", "-e", "/r/s.sh"}));
+              (Line{"/usr/bin/x-terminal-emulator", "-e", "/bin/sh", "/r/s.sh"}));
     EXPECT_EQ(terminalCommand("/r/s.sh", "kitty", finder({"kitty", "xterm"})),
-              (Line{"/usr/bin/kitty", "/r/s.sh"}));
+              (Line{"/usr/bin/kitty", "/bin/sh", "/r/s.sh"}));
     EXPECT_EQ(terminalCommand("/r/s.sh", "myterm", finder({"myterm", "xterm"})),
-              (Line{"/usr/bin/myterm", "-e", "/r/s.sh"}));
+              (Line{"/usr/bin/myterm", "-e", "/bin/sh", "/r/s.sh"}));
     EXPECT_EQ(terminalCommand("/r/s.sh", "", finder({"xterm", "gnome-terminal"})),
-              (Line{"/usr/bin/gnome-terminal", "--", "/r/s.sh"}));
+              (Line{"/usr/bin/gnome-terminal", "--", "/bin/sh", "/r/s.sh"}));
     EXPECT_EQ(terminalCommand("/r/s.sh", "", finder({"xfce4-terminal"})),
-              (Line{"/usr/bin/xfce4-terminal", "-x", "/r/s.sh"}));
+              (Line{"/usr/bin/xfce4-terminal", "-x", "/bin/sh", "/r/s.sh"}));
     EXPECT_EQ(terminalCommand("/r/s.sh", "gone", finder({})), std::nullopt);
 }
 

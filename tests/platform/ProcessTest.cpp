@@ -167,3 +167,26 @@ TEST(Process, IgnoredSignalsOfTheCallerAreNotInherited) {
     EXPECT_EQ(result.status, -1);
     EXPECT_EQ(result.output, "");
 }
+
+TEST(Process, ALaunchReportsOnlyAnEndWithinTheWatchAndLeavesTheRestRunning) {
+    LaunchResult failed = launch({"/bin/sh", "-c", "exit 3"}, 5s);
+    EXPECT_TRUE(failed.ended);
+    EXPECT_EQ(failed.status, 3);
+    EXPECT_TRUE(failed.failed());
+
+    EXPECT_FALSE(launch({"/bin/sh", "-c", "exit 0"}, 5s).failed());
+    EXPECT_EQ(launch({"tavelin-no-such-program"}, 5s).startError, ENOENT);
+
+    tavelin::test::TemporaryFolder folder;
+    std::string marker = folder.string() + "/still running";
+    auto started = std::chrono::steady_clock::now();
+    LaunchResult running =
+        launch({"/bin/sh", "-c", "sleep 1; touch \"$0\"; exit 1", marker}, 100ms);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 1s);
+    EXPECT_FALSE(running.ended);
+    EXPECT_FALSE(running.failed());
+    // It went on after the watch, in a session of its own.
+    for (int tries = 0; tries < 100 && !std::filesystem::exists(marker); ++tries)
+        std::this_thread::sleep_for(50ms);
+    EXPECT_TRUE(std::filesystem::exists(marker));
+}

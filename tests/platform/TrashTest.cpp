@@ -177,6 +177,36 @@ TEST(Trash, AnItemNoTrashCanTakeStaysWhereItIs) {
     EXPECT_FALSE(fs::exists(mount.path() / (".Trash-" + uid())));
 }
 
+TEST(Trash, ListsItsItemsWithTheirInfoFilesAndSizes) {
+    test::clearHomeTrash();
+    EXPECT_EQ(trashItems(homeTrash()), std::nullopt) << "never used";
+    test::TemporaryFolder folder;
+    test::TreeBuilder tree(folder.path());
+    ASSERT_EQ(moveToTrash(tree.file("box/a", 100'000), kNoon).error, 0);
+    ASSERT_EQ(eraseFromTrash(trashItems(homeTrash())->at(0)), 0);
+    EXPECT_EQ(trashItems(homeTrash()), std::vector<TrashItem>{}) << "used, and empty again";
+
+    tree.file("album/pic", 50'000);
+    tree.hardLink(tree.path("album/pic"), "album/same pic");
+    std::string album = moveToTrash(tree.path("album"), kNoon).trashed;
+    std::ofstream(homeTrash() + "/files/stray") << "no info file";
+    auto items = trashItems(homeTrash());
+    ASSERT_TRUE(items);
+    ASSERT_EQ(items->size(), 2u);
+    std::ranges::sort(*items, {}, &TrashItem::name);
+    const TrashItem& listed = items->front();
+    EXPECT_EQ(listed.name, "album");
+    EXPECT_EQ(listed.path, album);
+    EXPECT_EQ(listed.infoFile, test::infoFileOf(album));
+    struct stat status;
+    ASSERT_EQ(::lstat(album.c_str(), &status), 0);
+    EXPECT_EQ(listed.id, (FileId{status.st_dev, status.st_ino}));
+    EXPECT_EQ(listed.bytes,
+              test::independentUsage(album).bytes + test::allocatedBytes(test::infoFileOf(album)))
+        << "a file of two names counts once";
+    EXPECT_EQ(items->back().infoFile, "");
+}
+
 TEST(Trash, ErasingRemovesTheEntryItsInfoAndItsSizeLine) {
     test::clearHomeTrash();
     test::TemporaryFolder folder;
@@ -189,28 +219,34 @@ TEST(Trash, ErasingRemovesTheEntryItsInfoAndItsSizeLine) {
     std::string sizes = homeTrash() + "/directorysizes";
     std::ofstream(sizes) << "10000 1700000000 album\n42 1700000000 other%20folder\n";
 
-    std::string files = homeTrash() + "/files";
-    auto listed = trashEntries(files);
+    auto listed = trashItems(homeTrash());
     ASSERT_TRUE(listed);
     ASSERT_EQ(listed->size(), 2u);
-    const TrashEntry& album = (*listed)[0].name == "album" ? (*listed)[0] : (*listed)[1];
-    const TrashEntry& other = (*listed)[0].name == "album" ? (*listed)[1] : (*listed)[0];
-    EXPECT_EQ(eraseFromTrash(files, album), 0);
+    std::ranges::sort(*listed, {}, &TrashItem::name);
+    const TrashItem& album = listed->front();
+    const TrashItem& other = listed->back();
+    EXPECT_EQ(eraseFromTrash(album), 0);
     EXPECT_FALSE(fs::exists(trashed));
     EXPECT_FALSE(fs::exists(test::infoFileOf(trashed)));
     EXPECT_EQ(contentOf(sizes), "42 1700000000 other%20folder\n");
     EXPECT_TRUE(fs::exists(test::infoFileOf(kept)));
-    EXPECT_EQ(eraseFromTrash(files, album), ENOENT);
+    EXPECT_EQ(eraseFromTrash(album), ENOENT);
 
     // Another item under the listed name is not the one listed: it stays, with its records.
-    fs::remove(kept);
-    std::ofstream(kept) << "new";
-    EXPECT_EQ(eraseFromTrash(files, other), ESTALE);
+    std::ofstream(kept + " new") << "new";
+    fs::rename(kept + " new", kept);
+    EXPECT_EQ(eraseFromTrash(other), ESTALE);
     EXPECT_EQ(contentOf(kept), "new");
     EXPECT_EQ(contentOf(sizes), "42 1700000000 other%20folder\n");
-    EXPECT_EQ(eraseFromTrash(files, trashEntries(files)->at(0)), 0);
+    // Nor is one given the inode number the listed entry had, made at another moment.
+    TrashItem renewed = trashItems(homeTrash())->at(0);
+    if (renewed.born != FileTime{}) {
+        TrashItem older = renewed;
+        older.born.seconds -= 1;
+        EXPECT_EQ(eraseFromTrash(older), ESTALE);
+    }
+    EXPECT_EQ(eraseFromTrash(renewed), 0);
     EXPECT_EQ(contentOf(sizes), "");
-    EXPECT_FALSE(trashEntries(tree.path("no such Trash")));
 }
 
 TEST(Trash, ErasingStopsAtImmutableFilesAndOtherMounts) {
@@ -222,8 +258,7 @@ TEST(Trash, ErasingStopsAtImmutableFilesAndOtherMounts) {
     if (std::system(("chattr +i '" + locked + "' 2>/dev/null").c_str()) != 0)
         GTEST_SKIP() << "this file system cannot make files immutable";
     std::string trashed = moveToTrash(tree.path("box"), kNoon).trashed;
-    EXPECT_EQ(eraseFromTrash(homeTrash() + "/files", trashEntries(homeTrash() + "/files")->at(0)),
-              EPERM);
+    EXPECT_EQ(eraseFromTrash(trashItems(homeTrash())->at(0)), EPERM);
     EXPECT_TRUE(fs::exists(trashed + "/locked"));
     EXPECT_FALSE(fs::exists(trashed + "/free"));
     EXPECT_TRUE(fs::exists(test::infoFileOf(trashed))) << "the entry is still there";
@@ -244,10 +279,10 @@ TEST(Trash, ErasingStopsAtImmutableFilesAndOtherMounts) {
     std::ofstream(mount.path() / "data") << "another disk";
     std::string shelf = moveToTrash(folder.string() + "/shelf", kNoon).trashed;
     ASSERT_FALSE(shelf.empty());
-    auto entries = trashEntries(homeTrash() + "/files");
-    auto entry = std::ranges::find(*entries, std::string("shelf"), &TrashEntry::name);
-    ASSERT_NE(entry, entries->end());
-    EXPECT_EQ(eraseFromTrash(homeTrash() + "/files", *entry), EBUSY);
+    auto items = trashItems(homeTrash());
+    auto item = std::ranges::find(*items, std::string("shelf"), &TrashItem::name);
+    ASSERT_NE(item, items->end());
+    EXPECT_EQ(eraseFromTrash(*item), EBUSY);
     EXPECT_EQ(contentOf(shelf + "/mounted/data"), "another disk");
     ::umount2((shelf + "/mounted").c_str(), MNT_DETACH);
 }

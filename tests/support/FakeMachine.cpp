@@ -21,6 +21,11 @@ AdvisorContext FakeMachine::context(Node::Ptr root, std::string home, Date now) 
             auto found = texts.find(path);
             return found == texts.end() ? std::nullopt : std::optional(found->second);
         },
+        .ownBytes =
+            [this](const std::string& path) {
+                auto found = ownSizes.find(path);
+                return found == ownSizes.end() ? int64_t{0} : found->second;
+            },
         .installedBundleIDs = [this] { return installedNames; },
         .cloudProviders = [this] { return cloudFolders; },
         .userFolders = userFolders,

@@ -19,6 +19,7 @@ namespace tavelin::test {
 struct FakeMachine {
     std::set<std::string> files;                    // paths that exist, besides those in `texts`
     std::map<std::string, std::string> texts;       // readable files and their content
+    std::map<std::string, int64_t> ownSizes;        // folders' own blocks; 0 for the others
     std::map<std::string, Date> lastUsedDates;      // paths with a known last use
     std::unordered_set<std::string> installedNames; // names and identifiers of installed apps
     std::vector<platform::InstalledApp> apps;       // apps the user can remove

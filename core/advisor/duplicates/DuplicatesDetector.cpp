@@ -44,7 +44,9 @@ std::string extension(std::string_view name) {
 }
 
 bool isSkippedFolder(const Node& folder, const std::unordered_set<const Node*>& excluded) {
+    // ".Trash-$uid": the Trash a disk keeps at the top of a mount or btrfs subvolume.
     return contains(DuplicatesDetector::skippedFolders, folder.name) ||
+           folder.name.starts_with(".Trash-") ||
            contains(DuplicatesDetector::packageExtensions, extension(folder.name)) ||
            excluded.contains(&folder);
 }
@@ -157,6 +159,24 @@ struct Examined {
 
 std::string parentName(const std::string& path) {
     return lastPathComponent(parentPath(path));
+}
+
+std::vector<std::string> pathsOf(const std::vector<const DuplicatesDetector::File*>& files) {
+    std::vector<std::string> paths;
+    for (const DuplicatesDetector::File* file : files)
+        paths.push_back(file->identity.path);
+    return paths;
+}
+
+CheckedFile checked(const DuplicatesDetector::File& file) {
+    return CheckedFile::of(file.identity, file.digest);
+}
+
+std::vector<CheckedFile> checkedAll(const std::vector<const DuplicatesDetector::File*>& files) {
+    std::vector<CheckedFile> all;
+    for (const DuplicatesDetector::File* file : files)
+        all.push_back(checked(*file));
+    return all;
 }
 
 // One run of the detector: files grouped by cheap facts, then examined in batches.
@@ -337,6 +357,7 @@ void Search::collect(const Examined& examined) {
             for (const Stored* stored : *bucket)
                 for (const File* file : stored->files) {
                     set.push_back(*file);
+                    set.back().digest = *stored->digest;
                     paths.push_back(file->identity.path);
                 }
             if (auto suggestion = detector_.candidate(set))
@@ -407,21 +428,21 @@ std::optional<Candidate> DuplicatesDetector::candidate(const std::vector<File>& 
         if (file->key != keep.key)
             copiesOfKey[file->key].push_back(file);
     }
-    std::vector<std::string> copies;
+    std::vector<const File*> copies;
     int64_t freed = 0;
     for (const auto& [key, files] : copiesOfKey) {
         if (!merge && files.size() < files.front()->identity.linkCount)
             continue;
         int64_t largest = 0;
         for (const File* file : files) {
-            copies.push_back(file->identity.path);
+            copies.push_back(file);
             largest = std::max(largest, file->onDisk());
         }
         freed += largest;
     }
     if (copies.empty() || freed < minSetFreed)
         return std::nullopt;
-    std::sort(copies.begin(), copies.end());
+    std::ranges::sort(copies, {}, [](const File* file) { return file->identity.path; });
 
     std::string count = std::to_string(set.size()) + " identical copies";
     std::vector<Evidence> evidence{
@@ -448,8 +469,8 @@ std::optional<Candidate> DuplicatesDetector::candidate(const std::vector<File>& 
         .detail = std::move(detail),
         .category = AdvisorCategory::duplicates,
         .rung = merge ? Rung::lossless : Rung::review,
-        .action = merge ? AdvisorAction::mergeDuplicates(keep.identity.path, std::move(copies))
-                        : AdvisorAction::trash(std::move(copies)),
+        .action = merge ? AdvisorAction::mergeDuplicates(keep.identity.path, pathsOf(copies))
+                        : AdvisorAction::trashCopies(checked(keep), checkedAll(copies)),
         .freed = freed,
         .onDisk = onDisk,
         .evidence = std::move(evidence),

@@ -14,6 +14,7 @@
 
 #include "advisor/Detector.h"
 #include "platform/FileIdentity.h"
+#include "util/Sha256.h"
 
 #include <functional>
 #include <optional>
@@ -30,6 +31,7 @@ public:
         platform::FileIdentity identity;
         const Node* node = nullptr; // the tree's node, when it came from the tree
         std::string key = identity.dataKey();
+        Sha256Digest digest{}; // of the whole content, once it was read
 
         // The tree's allocated size, else the file system's.
         int64_t onDisk() const { return node ? node->size : identity.allocated; }
@@ -76,10 +78,11 @@ public:
 
     // The suggestion for one set of identical files: the earliest created is kept (ties by
     // path); the others that do not already share its data are merged into it, or trashed
-    // where its disk cannot share data. Nothing when they would free less than `minSetFreed`.
+    // where its disk cannot share data, each only while it and the kept file are as checked.
+    // Nothing when they would free less than `minSetFreed`.
     std::optional<Candidate> candidate(const std::vector<File>& set) const;
 
-    // Folders never entered, wherever they are.
+    // Folders never entered, wherever they are; nor is any whose name begins with ".Trash-".
     static constexpr std::string_view skippedFolders[] = {
         ".git", ".hg", ".svn", "node_modules", ".Trash", ".build", "Pods", "DerivedData",
     };

@@ -151,6 +151,10 @@ private:
                                if (Node* inner = childNamed(*entry, match.named))
                                    claim(rule, *inner);
                        },
+                       [&](const Match::Trashes& match) {
+                           if (Node* found = nodeAt(match.home))
+                               claim(rule, *found);
+                       },
                        [](const Match::Named&) {},
                    },
                    rules_[rule].match.value);
@@ -163,13 +167,49 @@ private:
         return nullptr;
     }
 
+    // The node at a relative path below `folder`, by names; nullptr when the tree has none.
+    static Node* below(Node& folder, std::string_view relative) {
+        Node* node = &folder;
+        for (std::string_view name : pieces(relative, '/'))
+            if (!(node = childNamed(*node, name)))
+                return nullptr;
+        return node;
+    }
+
+    // The Trash folders disks keep at the top of a mount or subvolume, by their first name.
+    std::vector<std::pair<size_t, std::string_view>> topTrashes() const {
+        std::vector<std::pair<size_t, std::string_view>> found;
+        for (size_t rule = 0; rule < rules_.size(); ++rule)
+            if (const auto* trashes =
+                    std::get_if<ReclaimRule::Match::Trashes>(&rules_[rule].match.value))
+                for (const std::string& top : trashes->atTop)
+                    found.emplace_back(rule, top);
+        return found;
+    }
+
+    // Claims the Trash a disk keeps in `folder` when `child` begins its path. Returns whether
+    // `child` is one or holds one, so the walk leaves it.
+    bool claimTopTrash(const std::vector<std::pair<size_t, std::string_view>>& tops, Node& folder,
+                       Node& child) {
+        bool met = false;
+        for (const auto& [rule, top] : tops) {
+            if (pieces(top, '/').front() != child.name)
+                continue;
+            met = true;
+            if (Node* trash = below(folder, top))
+                claim(rule, *trash);
+        }
+        return met;
+    }
+
     void matchNamed() {
         std::unordered_map<std::string_view, std::vector<size_t>> byName;
         for (size_t rule = 0; rule < rules_.size(); ++rule)
             if (const auto* named =
                     std::get_if<ReclaimRule::Match::Named>(&rules_[rule].match.value))
                 byName[named->name].push_back(rule);
-        if (byName.empty())
+        auto tops = topTrashes();
+        if (byName.empty() && tops.empty())
             return;
         std::unordered_set<const Node*> fenced;
         for (std::string_view software : kInstalledSoftware) {
@@ -187,7 +227,7 @@ private:
             std::string folderPath; // worked out on the first name that matches
             for (const auto& child : folder->children()) {
                 if (!child->isDirectory() || claimed_.contains(child.get()) ||
-                    fenced.contains(child.get()))
+                    fenced.contains(child.get()) || claimTopTrash(tops, *folder, *child))
                     continue;
                 auto rules = byName.find(child->name);
                 if (rules != byName.end() && child->size >= 1 &&

@@ -17,7 +17,9 @@ namespace tavelin::Reclaim {
 // The table, built once on first use and never changed. Its order matters: `location`,
 // `contents` and `inEach` rules claim nodes in this order (the first rule to reach a node owns
 // it), and `named` rules that share a name are tried in this order. The "trash" rule looks at
-// the home Trash, $XDG_DATA_HOME/Trash (".local/share/Trash" below the home folder by default).
+// the home Trash, $XDG_DATA_HOME/Trash (".local/share/Trash" below the home folder by default),
+// and at the Trash folders the scanned disk keeps at the top of its mount and of btrfs
+// subvolumes, where items from there go.
 const std::vector<ReclaimRule>& rules();
 
 // Matches `rules` against the tree under `root`, returning one group per rule that found at

@@ -106,9 +106,7 @@ std::vector<Evidence> evidenceFor(const ReclaimRule& rule, const Node& node, boo
     std::vector<Evidence> lines;
     if (recent)
         lines.push_back(Evidence::capitalized(Kind::lastUsed, "used this week"));
-    if (rule.deletesPermanently)
-        lines.push_back(Evidence::capitalized(Kind::note, "you already deleted these"));
-    else if (rule.tier == ReclaimRule::Tier::rebuildable)
+    if (rule.tier == ReclaimRule::Tier::rebuildable)
         lines.push_back(Evidence::capitalized(
             Kind::rebuild, cost.minutes > 0
                                ? "rebuilt in about " + ReclaimDetector::minutes(cost.minutes)
@@ -132,18 +130,14 @@ Candidate candidateFor(const ReclaimGroup& group, const ReclaimItem& item,
     if (recent)
         cost = {std::max(cost.minutes, 10.0) * 4, cost.redownloadGB * 2};
     std::string path = node.path();
-    bool bareTitle = group.items.size() == 1 || rule.deletesPermanently;
     return Candidate({
         .id = "reclaim:" + rule.id + ":" + path,
         .detector = "reclaim:" + rule.id,
-        .title = bareTitle ? rule.title : rule.title + ": " + itemName(rule, node),
+        .title = group.items.size() == 1 ? rule.title : rule.title + ": " + itemName(rule, node),
         .detail = rule.detail,
         .category = category,
-        .rung = rule.deletesPermanently ? Rung::lossless
-                : rebuildable           ? Rung::rebuildable
-                                        : Rung::review,
-        .action =
-            rule.deletesPermanently ? AdvisorAction::emptyTrash() : AdvisorAction::trash({path}),
+        .rung = rebuildable ? Rung::rebuildable : Rung::review,
+        .action = AdvisorAction::trash({path}),
         .freed = node.unique,
         .onDisk = node.size,
         .project = item.project,
@@ -156,14 +150,80 @@ Candidate candidateFor(const ReclaimGroup& group, const ReclaimItem& item,
     });
 }
 
+// What the Trash folders of the tree hold: the entries of their `files/` folders with their
+// info files. The Trash's own folders are no items: a used Trash that was emptied holds nothing,
+// though its folders keep their blocks (and a folder that once held many entries keeps many).
+struct TrashContents {
+    int64_t items = 0;
+    int64_t size = 0;
+    int64_t unique = 0;
+};
+
+TrashContents contentsOf(const Node& trash, const AdvisorContext& context) {
+    TrashContents contents;
+    for (const auto& part : trash.children()) {
+        bool files = part->name == "files";
+        if (!files && part->name != "info")
+            continue;
+        if (files)
+            contents.items += part->smallFileCount + static_cast<int64_t>(part->children().size());
+        int64_t own = context.ownBytes(part->path());
+        contents.size += std::max<int64_t>(part->size - own, 0);
+        contents.unique += std::max<int64_t>(part->unique - own, 0);
+    }
+    return contents;
+}
+
+// One step for every Trash of the scanned disk that holds something; none when all are empty.
+std::optional<Candidate> trashCandidate(const ReclaimGroup& group, const AdvisorContext& context) {
+    const ReclaimRule& rule = group.rule;
+    TrashContents total;
+    std::vector<std::string> trashes;
+    for (const ReclaimItem& item : group.items) {
+        TrashContents contents = contentsOf(*item.node, context);
+        if (contents.items == 0)
+            continue;
+        total.size += contents.size;
+        total.unique += contents.unique;
+        trashes.push_back(item.node->path());
+    }
+    if (trashes.empty())
+        return std::nullopt;
+    std::vector<Evidence> evidence{
+        Evidence::capitalized(Evidence::Kind::note, "you already deleted these")};
+    if (auto sharing = Evidence::sharing(total.size, total.unique))
+        evidence.push_back(std::move(*sharing));
+    std::string id = "reclaim:" + rule.id + ":" + trashes.front();
+    return Candidate({
+        .id = std::move(id),
+        .detector = "reclaim:" + rule.id,
+        .title = rule.title,
+        // Emptying them would free nothing on the disk the plan is for.
+        .detail = rule.detail + " The Trashes of other disks aren’t included.",
+        .category = ReclaimDetector::category(rule.id),
+        .rung = Rung::lossless,
+        .action = AdvisorAction::emptyTrash(std::move(trashes)),
+        .freed = total.unique,
+        .onDisk = total.size,
+        .evidence = std::move(evidence),
+        .confidence = 1.0,
+    });
+}
+
 } // namespace
 
 std::vector<Candidate> ReclaimDetector::candidates(const AdvisorContext& context) const {
     std::vector<Candidate> found;
     for (const ReclaimGroup& group : Reclaim::find(*context.root, context.home, Reclaim::rules(),
-                                                   context.fileExists, context.readFile))
+                                                   context.fileExists, context.readFile)) {
+        if (group.rule.deletesPermanently) {
+            if (auto trash = trashCandidate(group, context))
+                found.push_back(std::move(*trash));
+            continue;
+        }
         for (const ReclaimItem& item : group.items)
             found.push_back(candidateFor(group, item, context));
+    }
     return found;
 }
 

@@ -71,7 +71,16 @@ struct ReclaimRule {
             bool operator==(const InEach&) const = default;
         };
 
-        std::variant<Location, Contents, Named, InEach> value;
+        // The user's Trash folders: the home Trash at the location, and every folder at one
+        // of the `atTop` paths below any folder of the tree (where a disk keeps the Trash at
+        // the top of a mount or btrfs subvolume: ".Trash-1000", ".Trash/1000").
+        struct Trashes {
+            std::string home;
+            std::vector<std::string> atTop;
+            bool operator==(const Trashes&) const = default;
+        };
+
+        std::variant<Location, Contents, Named, InEach, Trashes> value;
 
         static Match location(std::string location) { return {Location{std::move(location)}}; }
         static Match contents(std::string of, NameFilter filter = NameFilter::any()) {
@@ -82,6 +91,9 @@ struct ReclaimRule {
         }
         static Match inEach(std::string of, std::string named) {
             return {InEach{std::move(of), std::move(named)}};
+        }
+        static Match trashes(std::string home, std::vector<std::string> atTop) {
+            return {Trashes{std::move(home), std::move(atTop)}};
         }
 
         bool operator==(const Match&) const = default;

@@ -3,6 +3,7 @@
 
 #include "advisor/reclaim/Reclaim.h"
 #include "platform/Account.h"
+#include "platform/Trash.h"
 #include "util/Paths.h"
 
 namespace tavelin::Reclaim {
@@ -36,7 +37,7 @@ std::vector<ReclaimRule> makeTable() {
     std::vector<ReclaimRule> rules{
         {"trash", "Trash",
          "Items you already deleted. Emptying the Trash is what gives their space back.", "trash",
-         Match::location(homeTrashLocation()), true, rebuildable},
+         Match::trashes(homeTrashLocation(), platform::topTrashFolders()), true, rebuildable},
         rule("derived-data", "Xcode Build Data", "hammer",
              Match::contents("Library/Developer/Xcode/DerivedData"), rebuildable,
              "Build products and indexes (DerivedData). Xcode rebuilds them on the next build."),

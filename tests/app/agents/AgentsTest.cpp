@@ -4,6 +4,7 @@
 #include "agents/AskAgentTip.h"
 #include "agents/ShareConfirmation.h"
 #include "app/ModelFixture.h"
+#include "platform/TerminalCommand.h"
 #include "report/AgentPrompt.h"
 #include "report/ChatLink.h"
 #include "shell/ReportCommand.h"
@@ -18,6 +19,7 @@
 #include <QTest>
 #include <QUrl>
 #include <QUrlQuery>
+#include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -68,6 +70,11 @@ struct FakeDesktop {
             return hasTerminal ? std::optional(std::vector<std::string>{"term", "-e", script})
                                : std::nullopt;
         };
+        launcher.startTerminal = [this](const std::vector<std::string>& command) {
+            started.push_back(command);
+            return platform::LaunchResult{};
+        };
+        launcher.scriptFolder = folder.path() / "scripts";
         return launcher;
     }
 };
@@ -96,53 +103,121 @@ TEST(AgentTargets, FollowTheTableForWhatWasFound) {
     EXPECT_EQ(ids, (std::vector<std::string>{"claude-code", "claude", "codex", "cursor", "gemini",
                                              "zed"}));
     EXPECT_EQ(targets[0].handoff, (AgentTarget::Handoff{AgentTarget::Terminal{
-                                      "/opt/bin/claude", {"--permission-mode", "default"}}}));
+                                      "/opt/bin/claude", {"--permission-mode", "default", "--"}}}));
     EXPECT_EQ(targets[0].appPath, "/a/claude.desktop");
     EXPECT_EQ(targets[0].detail, "In a terminal · asks before changing anything");
     EXPECT_EQ(targets[1].handoff,
               (AgentTarget::Handoff{AgentTarget::Link{"https://claude.ai/new?q="}}));
     EXPECT_EQ(targets[1].detail, "New chat");
-    EXPECT_EQ(
-        std::get<AgentTarget::Terminal>(targets[2].handoff).arguments,
-        (std::vector<std::string>{"--sandbox", "read-only", "--ask-for-approval", "on-request"}));
+    EXPECT_EQ(std::get<AgentTarget::Terminal>(targets[2].handoff).arguments,
+              (std::vector<std::string>{"--sandbox", "read-only", "--ask-for-approval",
+                                        "on-request", "--"}));
     EXPECT_EQ(targets[3].handoff,
               (AgentTarget::Handoff{AgentTarget::OpenFile{"/a/cursor.desktop"}}));
     EXPECT_EQ(targets[3].detail, "Opens the report; the prompt is copied");
     EXPECT_EQ(targets[4].appPath, std::nullopt);
+    EXPECT_EQ(std::get<AgentTarget::Terminal>(targets[4].handoff).arguments,
+              (std::vector<std::string>{"--"}));
     EXPECT_TRUE(Agents::targets({}, {}).empty());
 }
 
-TEST(AgentHandoff, RunsATerminalAgentThroughAScriptBesideTheSavedReport) {
+TEST(AgentHandoff, RunsATerminalAgentThroughAPrivateScriptOfItsOwnEachTime) {
     FakeDesktop desktop;
     AgentTarget agent{
         "gemini",    "Gemini", "", std::nullopt, AgentTarget::Terminal{"/usr/bin/gemini", {}},
         std::nullopt};
     AgentReport report = sampleReport();
 
-    Agents::Outcome outcome =
-        Agents::send(agent, report, "Look.", "/home/ann/.npm/bin:/usr/bin", desktop.launcher());
+    // Two hand-offs in the same second.
+    for (int time = 0; time < 2; ++time) {
+        Agents::Outcome outcome = Agents::send(agent, report, "-x Look.",
+                                               "/home/ann/.npm/bin:/usr/bin", desktop.launcher());
+        EXPECT_FALSE(outcome.failed);
+        EXPECT_FALSE(outcome.status);
+    }
 
-    EXPECT_FALSE(outcome.failed);
-    EXPECT_FALSE(outcome.status);
-    fs::path saved =
-        desktop.folder.path() / "Agent Reports" / "Tavelin report 2025-03-09T140505Z.md";
+    fs::path reports = desktop.folder.path() / "Agent Reports";
+    fs::path saved = reports / "Tavelin report 2025-03-09T140505Z-2.md";
     EXPECT_EQ(contents(saved), report.markdown);
-    fs::path promptFile = saved;
-    promptFile.replace_extension("prompt.txt");
-    EXPECT_EQ(contents(promptFile), AgentPrompt::withFile("Look.", saved.string()));
-    fs::path script = saved;
-    script.replace_extension("sh");
-    EXPECT_NE(contents(script).find("export PATH='/home/ann/.npm/bin:/usr/bin'\n"),
-              std::string::npos);
-    EXPECT_EQ(fs::status(script).permissions() & fs::perms::owner_exec, fs::perms::owner_exec);
-    EXPECT_EQ(desktop.started,
-              (std::vector<std::vector<std::string>>{{"term", "-e", script.string()}}));
+    // Gemini takes no "--": the prompt must not read as an option.
+    EXPECT_EQ(contents(reports / "Tavelin report 2025-03-09T140505Z-2.prompt.txt"),
+              " " + AgentPrompt::withFile("-x Look.", saved.string()));
+    fs::path scripts = desktop.folder.path() / "scripts";
+    std::vector<std::vector<std::string>> expected;
+    for (const char* name :
+         {"Tavelin-report-2025-03-09T140505Z.sh", "Tavelin-report-2025-03-09T140505Z-2.sh"})
+        expected.push_back({"term", "-e", (scripts / name).string()});
+    EXPECT_EQ(desktop.started, expected);
+    std::string script = contents(expected[1][2]);
+    EXPECT_NE(script.find("export PATH='/home/ann/.npm/bin:/usr/bin'\n"), std::string::npos);
+    EXPECT_NE(script.find("Tavelin report 2025-03-09T140505Z-2.prompt.txt"), std::string::npos);
+    EXPECT_EQ(fs::status(expected[1][2]).permissions(), fs::perms(0600));
+    EXPECT_EQ(fs::status(scripts).permissions(), fs::perms(0700));
 
     desktop.hasTerminal = false;
-    outcome = Agents::send(agent, report, "Look.", std::nullopt, desktop.launcher());
+    Agents::Outcome outcome =
+        Agents::send(agent, report, "Look.", std::nullopt, desktop.launcher());
     EXPECT_TRUE(outcome.failed);
     EXPECT_EQ(outcome.status, QStringLiteral("No terminal was found to run Gemini in. Use “Copy "
                                              "Report and Prompt” and paste it into any AI chat."));
+}
+
+// Debian's x-terminal-emulator wrappers of the Xfce and MATE terminals: one word after "-e" is a
+// command line that the terminal splits at spaces; more words are the program and its arguments.
+// What runs in it shows in its own window, not in the test's output.
+constexpr std::string_view kDebianWrapper = R"(#!/bin/sh
+[ "$1" = -e ] || exit 2
+shift
+if [ $# -eq 1 ]; then set -f; set -- $1; fi
+exec "$@" > /dev/null 2>&1
+)";
+
+TEST(AgentHandoff, TheAgentGetsItsArgumentsWholeThroughDebiansTerminalWrapper) {
+    FakeDesktop desktop;
+    fs::path bin = desktop.folder.path() / "bin";
+    fs::path agentPath = desktop.folder.path() / "npm global" / "bin" / "agent";
+    for (auto [file, text] : {std::pair{bin / "x-terminal-emulator", kDebianWrapper},
+                              std::pair{agentPath, std::string_view(R"(#!/bin/sh
+printf '%s\0' "$@" > "$0.arguments"
+)")}}) {
+        fs::create_directories(file.parent_path());
+        std::ofstream(file) << text;
+        fs::permissions(file, fs::perms::owner_all);
+    }
+    std::string path = std::getenv("PATH");
+    ::setenv("PATH", (bin.string() + ":" + path).c_str(), 1);
+    Agents::Launcher launcher = desktop.launcher();
+    launcher.terminal = [](const std::string& script) {
+        return platform::terminalCommand(script, "", platform::findInPath);
+    };
+    launcher.startTerminal = [](const std::vector<std::string>& command) {
+        return platform::launch(command, std::chrono::seconds(10));
+    };
+    AgentTarget agent{"claude-code",
+                      "Claude Code",
+                      "",
+                      std::nullopt,
+                      AgentTarget::Terminal{agentPath.string(), {"--permission-mode", "--"}},
+                      std::nullopt};
+    std::string prompt = "-p Look at $(touch PWNED) `id` 'it's' \"here\"\n|;&";
+
+    Agents::Outcome outcome = Agents::send(agent, sampleReport(), prompt, path, launcher);
+
+    EXPECT_FALSE(outcome.failed) << outcome.status->toStdString();
+    std::string saved =
+        (desktop.folder.path() / "Agent Reports" / "Tavelin report 2025-03-09T140505Z.md").string();
+    EXPECT_EQ(contents(agentPath.string() + ".arguments"),
+              std::string("--permission-mode\0--\0", 21) + AgentPrompt::withFile(prompt, saved) +
+                  '\0');
+    EXPECT_FALSE(fs::exists(fs::path(std::getenv("HOME")) / "PWNED"));
+
+    // A terminal that ends at once with an error never ran the agent.
+    std::ofstream(bin / "x-terminal-emulator") << "#!/bin/sh\nexit 1\n";
+    outcome = Agents::send(agent, sampleReport(), prompt, path, launcher);
+    ::setenv("PATH", path.c_str(), 1);
+    EXPECT_TRUE(outcome.failed);
+    EXPECT_EQ(outcome.status, QStringLiteral("The terminal ended at once with an error, so Claude "
+                                             "Code didn’t start."));
 }
 
 TEST(AgentHandoff, OpensAChatWithTheWholeTextInItsQueryKey) {
@@ -274,7 +349,10 @@ TEST_F(AgentSharingTest, AsksFirstAndSharesAtOnceOnceTheUserSaidSo) {
 
     model->ask(codex);
     EXPECT_FALSE(model->agents().isConfirmingShare());
-    EXPECT_EQ(model->notice(), QStringLiteral("Opened Codex with the report of “tree”."));
+    // The terminal is watched on the worker pool before the notice says it opened.
+    waitUntil([&] {
+        return model->notice() == QStringLiteral("Opened Codex with the report of “tree”.");
+    });
 }
 
 TEST_F(AgentSharingTest, UsesTheUsersPromptUnlessItIsBlank) {
@@ -337,12 +415,18 @@ TEST_F(AgentSharingTest, TheTipShowsAfterTheFirstScanOnly) {
 
 TEST_F(AgentSharingTest, ReportsAFolderFromTheCommandLine) {
     tree.file("Videos/long.mov", 120'000'000);
+    tree.file("\x1b]0;TITLE-HIJACK\x07\x1b[31mRED\xc2\x9b/big.bin", 130'000'000);
     std::ostringstream output;
     std::ostringstream errors;
 
     EXPECT_EQ(ReportCommand::run(tree.root().string(), false, false, output, errors), 0);
     EXPECT_TRUE(output.str().starts_with("# Tavelin report: "));
-    EXPECT_NE(output.str().find("/Videos/long.mov | 120 MB |"), std::string::npos) << output.str();
+    EXPECT_NE(output.str().find("/Videos/long.mov` | 120 MB |"), std::string::npos) << output.str();
+    // Nothing in a name reaches the terminal as a control sequence.
+    EXPECT_NE(output.str().find(R"(/\x1b]0;TITLE-HIJACK\x07\x1b[31mRED\xc2\x9b/big.bin` | 130 MB)"),
+              std::string::npos)
+        << output.str();
+    EXPECT_EQ(output.str().find('\x1b'), std::string::npos);
     EXPECT_EQ(errors.str(), "");
 
     std::ostringstream missing;

@@ -1,6 +1,7 @@
 #include "model/AdvisorState.h"
 
 #include "app/ModelFixture.h"
+#include "support/TmpfsMount.h"
 #include "util/ManualQueue.h"
 
 #include <QSettings>
@@ -206,6 +207,23 @@ TEST_F(AdvisorStateTest, BlockedAndGuideStepsCanBeTickedButAreNeverApplied) {
     state->setChecked("guide", true);
     ASSERT_EQ(state->checkedCandidates().size(), 1u);
     EXPECT_EQ(state->checkedCandidates()[0].id, "ok");
+}
+
+// An unmounted drive's mount point is an empty folder on the system disk.
+TEST_F(AdvisorStateTest, MovingToAnotherDriveRefusesAFolderOnTheItemsOwnDisk) {
+    auto state = make();
+    Candidate movie = step("movie", Rung::review, GB);
+    movie.action = AdvisorAction::trash({tree.file("old.mov", 10)});
+    state->adopt({movie});
+    EXPECT_EQ(state->redirectToDrive(movie, tree.folder("backup")),
+              "“backup” is on the same disk as “old.mov”. Choose a folder on another drive.");
+    EXPECT_TRUE(state->archiveOverrides().empty());
+
+    test::TmpfsMount drive(tree.path("drive"), 1 << 20);
+    if (!drive.mounted())
+        GTEST_SKIP() << drive.whyNot();
+    EXPECT_EQ(state->redirectToDrive(movie, drive.string()), std::nullopt);
+    EXPECT_EQ(state->archiveOverrides().at("movie"), ArchiveDestination::drive(drive.string()));
 }
 
 TEST_F(AdvisorStateTest, LayoutGroupsProjectsBySizeAndCategoriesInOrder) {

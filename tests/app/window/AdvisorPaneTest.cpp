@@ -160,10 +160,15 @@ TEST(AdvisorPaneIcons, EveryCategoryAndRowButtonHasAnIcon) {
 TEST_F(AdvisorPaneTest, TheRowMenuShowsInTheMapAndHides) {
     Advisor::setQuickDetectors({});
     tree.file("folder/sub/file", 2'000'000);
+    home.folder("Dropbox");
     auto model = makeModel();
     AdvisorPane pane(*model);
     ASSERT_TRUE(scanned(*model, tree.path("folder")));
     model->advisor().adopt({step("sub", Rung::lossless, GB), step("other", Rung::lossless, GB)});
+    // No sync client here can keep files online-only: moving there would always fail.
+    for (QAction* each : row(pane, "sub")->menu().actions())
+        EXPECT_FALSE(each->text().contains("Online Only")) << each->text().toStdString();
+    EXPECT_TRUE(action(row(pane, "sub")->menu(), "Move to Another Drive…"));
 
     action(row(pane, "sub")->menu(), "Show in Map")->trigger();
     ASSERT_EQ(model->selectedNodes().size(), 1u);

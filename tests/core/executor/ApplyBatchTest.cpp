@@ -69,7 +69,7 @@ TEST_F(ApplyBatchTest, EmptyingInAnyPlaceOfTheListKeepsWhatTheBatchTrashed) {
 
         std::vector<size_t> heard;
         auto done =
-            ApplyBatch::run(steps, Executor::listTrash(env), false, env,
+            ApplyBatch::run(ApplyBatch::confirm(steps, env), false, env,
                             [&](const ApplyBatch::Step& each) { heard.push_back(each.index); });
         ASSERT_EQ(done.size(), 3u);
         EXPECT_EQ(heard.front(), emptyAt) << "emptying runs first";
@@ -94,7 +94,8 @@ TEST_F(ApplyBatchTest, EmptyingErasesOnlyWhatTheTrashHeldWhenTheUserConfirmed) {
     std::string erased = trashed("erased.txt", "confirmed");
     std::string taken = trashed("taken.txt", "confirmed");
     ActionResult record = Executor::trash({tree.file("again.txt", "first")}, env);
-    std::optional<TrashListing> confirmed = Executor::listTrash(env);
+    ApplyBatch::Confirmed confirmed =
+        ApplyBatch::confirm({step("empty", AdvisorAction::emptyTrash())}, env);
 
     // Since then: one item was put back and another of its name trashed, one was taken out by
     // hand, and new items arrived, one of them under the name of an entry that goes.
@@ -103,8 +104,7 @@ TEST_F(ApplyBatchTest, EmptyingErasesOnlyWhatTheTrashHeldWhenTheUserConfirmed) {
     fs::remove(taken);
     std::string arrived = trashed("arrived.txt", "new");
 
-    auto done =
-        ApplyBatch::run({step("empty", AdvisorAction::emptyTrash())}, confirmed, false, env);
+    auto done = ApplyBatch::run(confirmed, false, env);
     EXPECT_THAT(done.at(0).result.applied,
                 testing::UnorderedElementsAre(erased, trashedItems(record).at(0).trashed));
     EXPECT_FALSE(done.at(0).result.error) << "what left on its own is not a failure";
@@ -123,11 +123,10 @@ TEST_F(ApplyBatchTest, EmptyingErasesOnlyWhatTheTrashHeldWhenTheUserConfirmed) {
     EXPECT_EQ(contentOf(newcomer), "second");
     EXPECT_FALSE(fs::exists(tree.path("again.txt")));
 
-    EXPECT_EQ(
-        ApplyBatch::run({step("empty", AdvisorAction::emptyTrash())}, std::nullopt, false, env)
-            .at(0)
-            .result.error,
-        "Tavelin couldn't open the Trash.");
+    auto unopened = ApplyBatch::confirm(
+        {step("empty", AdvisorAction::emptyTrash({tree.path("no such Trash")}))}, env);
+    EXPECT_EQ(ApplyBatch::run(unopened, false, env).at(0).result.error,
+              "Tavelin couldn't open the Trash.");
 }
 
 // Trashes, archives to another disk and empties the Trash in one batch, killed at random
@@ -143,8 +142,7 @@ TEST_F(ApplyBatchTest, KilledAtAnyMomentNothingIsLostAndNothingUnconfirmedErased
 
     struct Scene {
         std::vector<std::string> trashing, archiving, late;
-        std::vector<Candidate> steps;
-        std::optional<TrashListing> confirmed;
+        ApplyBatch::Confirmed batch;
     };
     auto setUp = [&](const std::string& round) {
         test::clearHomeTrash();
@@ -152,7 +150,8 @@ TEST_F(ApplyBatchTest, KilledAtAnyMomentNothingIsLostAndNothingUnconfirmedErased
         Scene scene;
         for (int i = 0; i < 4; ++i)
             trashed(round + "/confirmed " + std::to_string(i), std::string(20'000, 'c'));
-        scene.confirmed = Executor::listTrash(env);
+        ApplyBatch::Confirmed confirmed =
+            ApplyBatch::confirm({step("empty", AdvisorAction::emptyTrash())}, env);
         for (int i = 0; i < 2; ++i)
             scene.late.push_back(trashed(round + "/late " + std::to_string(i), "late"));
         for (int i = 0; i < 10; ++i) {
@@ -160,15 +159,16 @@ TEST_F(ApplyBatchTest, KilledAtAnyMomentNothingIsLostAndNothingUnconfirmedErased
             tree.file(i % 4 ? name : name + "/inside", std::string(30'000 + i, 'i'));
             (i % 2 ? scene.archiving : scene.trashing).push_back(tree.path(name));
         }
-        scene.steps = {step("trash", AdvisorAction::trash(scene.trashing)),
-                       step("empty", AdvisorAction::emptyTrash()),
-                       step("archive", AdvisorAction::archive(scene.archiving,
-                                                              ArchiveDestination::drive(drive)))};
+        scene.batch = {{step("trash", AdvisorAction::trash(scene.trashing)),
+                        step("empty", AdvisorAction::emptyTrash()),
+                        step("archive", AdvisorAction::archive(scene.archiving,
+                                                               ArchiveDestination::drive(drive)))},
+                       confirmed.trash};
         return scene;
     };
     auto run = [&](const Scene& scene) {
         return test::forkRunning([&] {
-            (void)ApplyBatch::run(scene.steps, scene.confirmed, false, env);
+            (void)ApplyBatch::run(scene.batch, false, env);
             return 0;
         });
     };

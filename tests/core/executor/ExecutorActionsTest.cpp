@@ -1,8 +1,10 @@
 #include "executor/Executor.h"
+#include "platform/Account.h"
 #include "support/TemporaryFolder.h"
 #include "support/TrashRecords.h"
 #include "support/TreeBuilder.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -104,22 +106,39 @@ TEST(ExecutorActions, ApplyCarriesOutEachActionAndNeverAGuide) {
     test::TreeBuilder tree(folder.path());
     test::clearHomeTrash();
     ExecutorEnvironment env = ExecutorEnvironment::live();
-    EXPECT_EQ(
-        Executor::apply(AdvisorAction::guide("https://example.com", "Do it."), false, env, {}),
-        ActionResult{});
+    EXPECT_EQ(Executor::apply(AdvisorAction::guide("https://example.com", "Do it."), false, env),
+              ActionResult{});
     std::string file = tree.file("old.log", 10);
-    EXPECT_EQ(Executor::apply(AdvisorAction::trash({file}), false, env, {}).applied,
+    EXPECT_EQ(Executor::apply(AdvisorAction::trash({file}), false, env).applied,
               (std::vector<std::string>{file}));
     EXPECT_FALSE(fs::exists(file));
-    EXPECT_EQ(Executor::apply(AdvisorAction::emptyTrash(), false, env, Executor::listTrash(env))
+    EXPECT_EQ(Executor::apply(AdvisorAction::emptyTrash(), false, env, Executor::listTrash({}, env))
                   .applied.size(),
               1u);
+    EXPECT_EQ(Executor::apply(AdvisorAction::runTool({"/bin/true", {}, "true"}), true, env).error,
+              "Not available in the sandboxed version");
     EXPECT_EQ(
-        Executor::apply(AdvisorAction::runTool({"/bin/true", {}, "true"}), true, env, {}).error,
-        "Not available in the sandboxed version");
-    EXPECT_EQ(
-        Executor::apply(AdvisorAction::runTool({"/bin/true", {}, "true"}), false, env, {}).applied,
+        Executor::apply(AdvisorAction::runTool({"/bin/true", {}, "true"}), false, env).applied,
         (std::vector<std::string>{"true"}));
+}
+
+// The session's home, as the desktop sees it, for the Trash and the executor alike.
+TEST(ExecutorEnvironment, TheHomeFolderIsTheSessionsWhenItIsAbsolute) {
+    std::string home = std::getenv("HOME");
+    std::string data = std::getenv("XDG_DATA_HOME");
+    ::unsetenv("XDG_DATA_HOME");
+    std::string fromDatabase = platform::passwordHome().value_or("/");
+    for (auto [value, expected] : {std::pair<const char*, std::string>{"/elsewhere", "/elsewhere"},
+                                   {"relative/home", fromDatabase},
+                                   {nullptr, fromDatabase}}) {
+        SCOPED_TRACE(value ? value : "unset");
+        value ? ::setenv("HOME", value, 1) : ::unsetenv("HOME");
+        EXPECT_EQ(ExecutorEnvironment::live().home, expected);
+        EXPECT_EQ(ExecutorEnvironment::live().trashFolder,
+                  (fs::path(expected) / ".local/share/Trash/files").string());
+    }
+    ::setenv("HOME", home.c_str(), 1);
+    ::setenv("XDG_DATA_HOME", data.c_str(), 1);
 }
 
 TEST(ExecutorOnlineOnly, UnavailableOnThisComputerTouchesNothing) {
@@ -129,7 +148,7 @@ TEST(ExecutorOnlineOnly, UnavailableOnThisComputerTouchesNothing) {
     std::string file = tree.file("Dropbox/big.mov", 100'000);
     ExecutorEnvironment env = ExecutorEnvironment::live();
     ActionResult result =
-        Executor::apply(AdvisorAction::makeOnlineOnly({file}, dropbox), false, env, {});
+        Executor::apply(AdvisorAction::makeOnlineOnly({file}, dropbox), false, env);
     EXPECT_EQ(result, (ActionResult{{},
                                     0,
                                     {},

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <memory>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 
@@ -29,6 +30,11 @@ ExecutorEnvironment archiveEnvironment(const std::string& home) {
 
 constexpr const char* kBatch = "From Ann's PC-2- home 2025-03-09";
 
+// Another drive: a file system of its own mounted at `mountPoint`.
+std::unique_ptr<test::TmpfsMount> driveAt(const fs::path& mountPoint, int64_t bytes = 64 << 20) {
+    return std::make_unique<test::TmpfsMount>(mountPoint, bytes);
+}
+
 // Every entry below a folder, for checking that nothing is left half-made.
 std::vector<std::string> everything(const fs::path& folder) {
     std::vector<std::string> found;
@@ -42,6 +48,9 @@ std::vector<std::string> everything(const fs::path& folder) {
 
 TEST(ExecutorArchive, CopiesVerifiesThenTrashesAndUndoesInReverse) {
     test::TemporaryFolder folder;
+    auto mounted = driveAt(folder.path() / "drive");
+    if (!mounted->mounted())
+        GTEST_SKIP() << mounted->whyNot();
     test::TreeBuilder home(folder.path() / "home");
     std::string movie = home.file("Movies/trip.mov", 400'000);
     std::string project = home.folder("Work/old project");
@@ -51,8 +60,7 @@ TEST(ExecutorArchive, CopiesVerifiesThenTrashesAndUndoesInReverse) {
     ::setxattr((project + "/notes.txt").c_str(), "user.tag", "blue", 4, 0);
     struct timespec times[2] = {{1'600'000'000, 0}, {1'500'000'000, 0}};
     ::utimensat(AT_FDCWD, (project + "/notes.txt").c_str(), times, AT_SYMLINK_NOFOLLOW);
-    std::string drive = (folder.path() / "drive").string();
-    fs::create_directory(drive);
+    std::string drive = mounted->string();
     ExecutorEnvironment env = archiveEnvironment(home.root().string());
     int64_t expected = Executor::uniqueBytes(movie) + Executor::uniqueBytes(project);
 
@@ -97,10 +105,11 @@ TEST(ExecutorArchive, NamesWhatItCouldNotCopyAndKeepsTheOriginal) {
     EXPECT_EQ(Executor::archive({home.file("a", 10)}, ArchiveDestination::drive(drive), false, env),
               (ActionResult{{}, 0, {}, "The drive isn't connected.", {}, {}}));
 
-    fs::create_directory(drive);
+    auto mounted = driveAt(drive);
+    if (!mounted->mounted())
+        GTEST_SKIP() << mounted->whyNot();
     std::string photo = home.file("Pictures/cat.jpg", "new cat");
     home.file("../drive/" + std::string(kBatch) + "/Pictures/cat.jpg", "old cat");
-    std::string selfFolder = home.folder("drive inside");
     ActionResult result = Executor::archive({photo, home.path("missing"), "/proc/self/mountinfo"},
                                             ArchiveDestination::drive(drive), false, env);
     EXPECT_EQ(result.error,
@@ -112,37 +121,59 @@ TEST(ExecutorArchive, NamesWhatItCouldNotCopyAndKeepsTheOriginal) {
     EXPECT_EQ(contentOf(base + "/Pictures/cat.jpg"), "old cat");
     EXPECT_FALSE(fs::exists(base + "/proc/self/mountinfo")) << "a mismatching copy goes again";
     EXPECT_EQ(everything(base + "/proc"), (std::vector<std::string>{"self"}));
-
-    // An item inside the destination folder is never archived into itself.
-    ActionResult inside =
-        Executor::archive({selfFolder}, ArchiveDestination::drive(selfFolder), false, env);
-    EXPECT_EQ(inside.error, "“drive inside” couldn't be copied, so it stayed where it was.");
-    EXPECT_TRUE(fs::is_empty(selfFolder));
 }
 
-TEST(ExecutorArchive, AFullDriveKeepsTheOriginalsAndLeavesNoPartialCopy) {
+// Checked when the step runs, not only when the folder was chosen: by then the drive may be
+// gone (its mount point is an empty folder on the system disk), read-only or too full.
+TEST(ExecutorArchive, RefusesADriveThatIsNotAnotherWritableDiskWithRoom) {
+    test::TemporaryFolder folder;
+    test::TreeBuilder home(folder.path() / "home");
+    std::string movie = home.file("old.mov", 3 << 20);
+    ExecutorEnvironment env = archiveEnvironment(home.root().string());
+    auto refused = [&](const std::string& drive) {
+        ActionResult result = Executor::apply(
+            AdvisorAction::archive({movie}, ArchiveDestination::drive(drive)), false, env);
+        EXPECT_TRUE(result.applied.empty() && result.archived.empty() && !result.undo);
+        EXPECT_EQ(contentOf(movie).size(), static_cast<size_t>(3 << 20));
+        return result.error.value_or("");
+    };
+    std::string unmounted = home.folder("../media/usb");
+    EXPECT_EQ(refused(unmounted), "“usb” is on the same disk as “old.mov”, so moving there "
+                                  "would free nothing and nothing was moved.");
+    EXPECT_TRUE(fs::is_empty(unmounted));
+    EXPECT_EQ(refused(home.folder("Backups")), "“Backups” is on the same disk as “old.mov”, so "
+                                               "moving there would free nothing and nothing was "
+                                               "moved.");
+
+    test::TmpfsMount small(folder.path() / "small", 1 << 20);
+    if (!small.mounted())
+        GTEST_SKIP() << small.whyNot();
+    EXPECT_EQ(refused(small.string()),
+              "“small” has 1 MB free, but “old.mov” needs 3.1 MB, so nothing was moved.");
+    ASSERT_TRUE(small.setReadOnly(true));
+    EXPECT_EQ(refused(small.string()), "Tavelin can't write to “small”, so nothing was moved.");
+    EXPECT_TRUE(fs::is_empty(small.path()));
+}
+
+TEST(ExecutorArchive, ADriveThatFillsUpKeepsTheOriginalsAndLeavesNoPartialCopy) {
     test::TemporaryFolder folder;
     test::TmpfsMount drive(folder.path() / "drive", 1 << 20);
     if (!drive.mounted())
         GTEST_SKIP() << drive.whyNot();
     test::TreeBuilder home(folder.path() / "home");
     std::string small = home.file("small.txt", "fits");
-    std::string big = home.file("big.bin", 3 << 20);
-    std::string folderOfMany = home.folder("many");
-    for (int i = 0; i < 8; ++i)
-        home.file("many/part " + std::to_string(i), 200'000);
+    // Its holes take no room here, so it passes the check of room, but the copy writes them out.
+    std::string big = home.sparseFile("big.bin", 3 << 20);
     ExecutorEnvironment env = archiveEnvironment(home.root().string());
 
-    ActionResult result = Executor::archive({big, folderOfMany, small},
-                                            ArchiveDestination::drive(drive.string()), false, env);
-    EXPECT_EQ(result.error,
-              "“big.bin” and “many” couldn't be copied, so they stayed where they were.");
+    ActionResult result =
+        Executor::archive({big, small}, ArchiveDestination::drive(drive.string()), false, env);
+    EXPECT_EQ(result.error, "“big.bin” couldn't be copied, so it stayed where it was.");
     EXPECT_EQ(result.applied, (std::vector<std::string>{small}));
-    EXPECT_EQ(contentOf(big).size(), static_cast<size_t>(3 << 20));
-    EXPECT_EQ(everything(home.path("many")).size(), 8u);
+    EXPECT_EQ(fs::file_size(big), static_cast<uintmax_t>(3 << 20));
     EXPECT_EQ(everything(drive.path()),
               (std::vector<std::string>{kBatch, std::string(kBatch) + "/small.txt"}))
-        << "the partial copies are gone";
+        << "the partial copy is gone";
 }
 
 TEST(ExecutorArchive, CloudDestinationsNeedAProviderThatCanGoOnlineOnly) {
@@ -171,13 +202,49 @@ TEST(ExecutorArchive, CloudDestinationsNeedAProviderThatCanGoOnlineOnly) {
                               "online-only once the upload finishes.");
 }
 
+// Every item is copied before any original moves, so an edit made while the step runs is seen
+// when that original's turn comes.
+TEST(ExecutorArchive, AnOriginalChangedAfterItWasCopiedStaysWithItsCopy) {
+    test::TemporaryFolder folder;
+    auto mounted = driveAt(folder.path() / "drive");
+    if (!mounted->mounted())
+        GTEST_SKIP() << mounted->whyNot();
+    test::TreeBuilder home(folder.path() / "home");
+    std::string first = home.file("first.txt", "one");
+    std::string track = home.file("album/track", "two");
+    std::string notes = home.file("notes.txt", "three");
+    ExecutorEnvironment env = archiveEnvironment(home.root().string());
+    auto trash = env.trash;
+    env.trash = [&](const std::string& path) {
+        if (path == first) {
+            home.file("album/track", "two, mixed again");
+            home.file("notes.txt", "three and more");
+        }
+        return trash(path);
+    };
+    ActionResult result =
+        Executor::apply(AdvisorAction::archive({first, home.path("album"), notes},
+                                               ArchiveDestination::drive(mounted->string())),
+                        false, env);
+    EXPECT_EQ(result.applied, (std::vector<std::string>{first}));
+    ASSERT_EQ(result.archived.size(), 3u);
+    EXPECT_EQ(result.error, "“album” and “notes.txt” changed after it was copied, so they "
+                            "stayed, and so did their copies.");
+    EXPECT_EQ(contentOf(track), "two, mixed again");
+    EXPECT_EQ(contentOf(notes), "three and more");
+    EXPECT_EQ(contentOf(result.archived[1] + "/track"), "two");
+}
+
 TEST(ExecutorArchive, UndoLeavesTheCopyWhereTheOriginalCannotComeBack) {
     test::TemporaryFolder folder;
+    auto mounted = driveAt(folder.path() / "drive");
+    if (!mounted->mounted())
+        GTEST_SKIP() << mounted->whyNot();
     test::TreeBuilder home(folder.path() / "home");
-    std::string drive = home.folder("../drive");
     ExecutorEnvironment env = archiveEnvironment(home.root().string());
-    ActionResult result = Executor::archive({home.file("a.txt", "a"), home.file("b.txt", "b")},
-                                            ArchiveDestination::drive(drive), false, env);
+    ActionResult result =
+        Executor::archive({home.file("a.txt", "a"), home.file("b.txt", "b")},
+                          ArchiveDestination::drive(mounted->string()), false, env);
     ASSERT_EQ(result.applied.size(), 2u);
     home.file("a.txt", "a new a");
     std::vector<std::string> trashedCopies;

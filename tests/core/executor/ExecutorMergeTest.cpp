@@ -178,6 +178,26 @@ TEST_F(ExecutorMerge, FreesTheCopiesSpaceAndChangesNothingElseAboutThem) {
     EXPECT_EQ(again, ActionResult{}) << "copies that share the data already are skipped quietly";
 }
 
+// Each btrfs subvolume has a device number of its own, but they share one file system.
+TEST_F(ExecutorMerge, CopiesInAnotherSubvolumeOfTheDiskMergeToo) {
+    test::TreeBuilder tree(folder_);
+    std::string volume = (folder_ / "volume").string();
+    fs::create_directories(folder_);
+    if (test::runCommand("btrfs subvolume create " + test::shellQuoted(volume) + " >/dev/null") !=
+        0)
+        GTEST_SKIP() << "btrfs refused to make a subvolume";
+    std::string content = randomBytes(8 * MB, 6);
+    std::string keep = tree.file("keep.raw", content);
+    std::string copy = tree.file("volume/copy.raw", content);
+    int64_t freeBefore = freeBytes(btrfs_->mountPoint());
+
+    ActionResult result = Executor::apply(AdvisorAction::mergeDuplicates(keep, {copy}), false,
+                                          ExecutorEnvironment::live());
+    EXPECT_FALSE(result.error) << *result.error;
+    EXPECT_EQ(result.applied, (std::vector<std::string>{copy}));
+    EXPECT_GE(freeBytes(btrfs_->mountPoint()) - freeBefore, 7 * MB);
+}
+
 TEST_F(ExecutorMerge, LeavesCopiesThatDifferAreLockedOrAreGone) {
     test::TreeBuilder tree(folder_);
     std::string content = randomBytes(2 * MB, 2);

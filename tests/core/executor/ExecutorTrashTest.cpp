@@ -1,12 +1,16 @@
 #include "executor/Executor.h"
 #include "platform/Trash.h"
 #include "support/TemporaryFolder.h"
+#include "support/TmpfsMount.h"
 #include "support/TrashRecords.h"
 #include "support/TreeBuilder.h"
+#include "util/ContentHash.h"
 
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace tavelin;
 namespace fs = std::filesystem;
@@ -54,6 +58,69 @@ TEST(ExecutorTrash, ARefusingTrashLeavesEverythingAndRecordsNoUndo) {
     EXPECT_TRUE(fs::exists(file));
 }
 
+// The space of an item in another disk's Trash is still used there: the step says so, since
+// freed space would show nothing.
+TEST(ExecutorTrash, SaysWhenAnItemWentToTheTrashOfAnotherDisk) {
+    test::clearHomeTrash();
+    test::TemporaryFolder folder;
+    test::TmpfsMount disk(folder.path() / "disk", 1 << 20);
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.whyNot();
+    test::TreeBuilder tree(folder.path());
+    ActionResult result = Executor::apply(
+        AdvisorAction::trash({tree.file("disk/film.mkv", 10), tree.file("notes", 10)}), false,
+        ExecutorEnvironment::live());
+    EXPECT_EQ(result.applied.size(), 2u);
+    EXPECT_EQ(result.pending, "“film.mkv” is in the Trash of its own disk or volume and still "
+                              "uses space there until that Trash is emptied.");
+}
+
+// Where the disk cannot share data, extra copies of a file go to the Trash: only while the file
+// that stays and each copy are still the files whose content was found identical.
+TEST(ExecutorTrash, ExtraCopiesGoOnlyWhileTheyAndTheKeptFileAreAsChecked) {
+    test::clearHomeTrash();
+    test::TemporaryFolder folder;
+    test::TreeBuilder tree(folder.path());
+    auto checked = [](const std::string& path) {
+        return CheckedFile::of(*platform::FileIdentity::of(path), *ContentHash::sha256(path));
+    };
+    std::string keep = tree.file("keep.mov", "movie");
+    std::vector<CheckedFile> copies;
+    for (const char* name : {"edited.mov", "replaced.mov", "same.mov", "later.mov"})
+        copies.push_back(checked(tree.file(name, "movie")));
+    AdvisorAction step = AdvisorAction::trashCopies(checked(keep), copies);
+    ExecutorEnvironment env = ExecutorEnvironment::live();
+
+    fs::rename(keep, tree.path("keep.mov moved"));
+    ActionResult gone = Executor::apply(step, false, env);
+    EXPECT_EQ(gone.error, "“keep.mov” changed since it was checked, so its copies were left as "
+                          "they are.");
+    EXPECT_TRUE(gone.applied.empty());
+    fs::rename(tree.path("keep.mov moved"), keep);
+
+    // Same length and modification time: only the content tells.
+    struct stat before;
+    ::stat(copies[0].path.c_str(), &before);
+    tree.file("edited.mov", "MOVIE");
+    struct timespec times[2] = {before.st_atim, before.st_mtim};
+    ::utimensat(AT_FDCWD, copies[0].path.c_str(), times, 0);
+    tree.file("replacement", "movie");
+    fs::rename(tree.path("replacement"), copies[1].path);
+    // The kept file goes while its copies are handled: the copies after it stay.
+    auto trash = env.trash;
+    env.trash = [&](const std::string& path) {
+        auto landed = trash(path);
+        fs::remove(keep);
+        return landed;
+    };
+    ActionResult result = Executor::apply(step, false, env);
+    EXPECT_EQ(result.applied, (std::vector<std::string>{copies[2].path}));
+    EXPECT_EQ(result.error, "“edited.mov”, “replaced.mov” and “later.mov” changed since it was "
+                            "checked and was left as it is.");
+    for (size_t i : {0, 1, 3})
+        EXPECT_TRUE(fs::exists(copies[i].path)) << copies[i].path;
+}
+
 TEST(ExecutorTrash, EmptyingDeletesEveryEntryWithItsInfoButNeverUndoes) {
     test::clearHomeTrash();
     test::TemporaryFolder folder;
@@ -63,16 +130,31 @@ TEST(ExecutorTrash, EmptyingDeletesEveryEntryWithItsInfoButNeverUndoes) {
     ActionResult trashed = Executor::trash({tree.file("one", 100'000), tree.path("dir")}, env);
     ASSERT_EQ(trashed.applied.size(), 2u);
     std::ofstream(env.trashFolder + "/.DS_Store") << "x";
+    // The Trash a disk keeps at the top of a subvolume, as another Trash to empty.
+    std::string volume = tree.folder("volume/.Trash-1000");
+    tree.file("volume/.Trash-1000/files/three", 20'000);
+    tree.file("volume/.Trash-1000/info/three.trashinfo", "[Trash Info]\nPath=three\n");
+    int64_t expected = 0;
+    for (const auto& trash : {platform::homeTrash(), volume}) {
+        auto items = platform::trashItems(trash);
+        ASSERT_TRUE(items) << trash;
+        for (const platform::TrashItem& item : *items)
+            expected += item.name == ".DS_Store" ? 0 : item.bytes;
+    }
 
-    ActionResult emptied = Executor::emptyTrash(Executor::listTrash(env));
-    EXPECT_EQ(emptied.applied.size(), 2u);
-    EXPECT_EQ(emptied.freedEstimate, trashed.freedEstimate);
+    ActionResult emptied =
+        Executor::emptyTrash(Executor::listTrash({platform::homeTrash(), volume}, env));
+    EXPECT_EQ(emptied.applied.size(), 3u);
+    EXPECT_EQ(emptied.freedEstimate, expected);
+    EXPECT_GT(emptied.freedEstimate, trashed.freedEstimate + 20'000) << "info files included";
     EXPECT_FALSE(emptied.undo);
     EXPECT_FALSE(emptied.error);
     EXPECT_TRUE(fs::exists(env.trashFolder + "/.DS_Store"));
     fs::remove(env.trashFolder + "/.DS_Store");
     EXPECT_TRUE(fs::is_empty(env.trashFolder));
     EXPECT_TRUE(fs::is_empty(platform::homeTrash() + "/info"));
+    EXPECT_TRUE(fs::is_empty(volume + "/files"));
+    EXPECT_TRUE(fs::is_empty(volume + "/info"));
 
     // Undo after emptying: a clear error, nothing made up.
     EXPECT_EQ(Executor::undo(*trashed.undo, env),
@@ -89,12 +171,12 @@ TEST(ExecutorTrash, EmptyingNamesEntriesThatCannotGo) {
         GTEST_SKIP() << "this file system cannot make files immutable";
     ExecutorEnvironment env = ExecutorEnvironment::live();
     ActionResult trashed = Executor::trash({tree.path("box"), tree.file("loose", "y")}, env);
-    ActionResult emptied = Executor::emptyTrash(Executor::listTrash(env));
+    ActionResult emptied = Executor::emptyTrash(Executor::listTrash({}, env));
     std::system(("chattr -i '" + env.trashFolder + "/box/locked'").c_str());
     EXPECT_EQ(emptied.error, "Couldn't delete “box” from the Trash.");
     EXPECT_EQ(emptied.applied, (std::vector<std::string>{env.trashFolder + "/loose"}));
     EXPECT_TRUE(fs::exists(test::infoFileOf(env.trashFolder + "/box")));
-    EXPECT_EQ(Executor::emptyTrash(Executor::listTrash(env)).applied.size(), 1u);
+    EXPECT_EQ(Executor::emptyTrash(Executor::listTrash({}, env)).applied.size(), 1u);
 }
 
 TEST(ExecutorUndo, NeverPutsAnItemBackOverSomethingNew) {

@@ -1,4 +1,6 @@
+#include "freespace/AlertState.h"
 #include "history/Store.h"
+#include "platform/PrivateFiles.h"
 #include "support/TemporaryFolder.h"
 
 #include <fcntl.h>
@@ -100,6 +102,41 @@ TEST(HistoryStore, ARecordOfAnotherRootIsNeverReturned) {
 
     ASSERT_FALSE(store.save(recordOf("/a", atMilliseconds(1'000), 5)));
     EXPECT_EQ(store.latest("/a", kFarFuture)->size, 5);
+}
+
+// Records name every file of a scan, of every user after a scan of "/" as root.
+TEST(HistoryStore, WhatTavelinKeepsIsPrivateAndOldOpenFilesAreTightened) {
+    TemporaryFolder temp;
+    fs::path data = temp.path() / "Tavelin";
+    auto mode = [](const fs::path& path) {
+        struct stat status;
+        return ::lstat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : 0u;
+    };
+    ASSERT_FALSE(Store(data / "History", 20).save(recordOf("/data", atMilliseconds(1'000))));
+    tavelin::AlertState().save(data);
+    fs::path location = *fs::directory_iterator(data / "History");
+    for (const fs::path& path : {data, data / "History", location})
+        EXPECT_EQ(mode(path), 0700u) << path;
+    for (const fs::path& path : {location / "1000.json", data / "FreeSpaceAlerts.json"})
+        EXPECT_EQ(mode(path), 0600u) << path;
+
+    // What an earlier version left open; a link's target outside is not ours to change.
+    fs::path outside = temp.path() / "outside.txt";
+    writeFile(outside, "x");
+    fs::create_directories(data / "Agent Reports");
+    writeFile(data / "Agent Reports" / "old.md", "report");
+    fs::create_symlink(outside, data / "Agent Reports" / "link");
+    for (const fs::path& path : {data, data / "Agent Reports", location})
+        ::chmod(path.c_str(), 0755);
+    for (const fs::path& path :
+         {data / "Agent Reports" / "old.md", location / "1000.json", outside})
+        ::chmod(path.c_str(), 0644);
+    tavelin::platform::makeTreePrivate(data);
+    for (const fs::path& path : {data, data / "Agent Reports", location})
+        EXPECT_EQ(mode(path), 0700u) << path;
+    for (const fs::path& path : {data / "Agent Reports" / "old.md", location / "1000.json"})
+        EXPECT_EQ(mode(path), 0600u) << path;
+    EXPECT_EQ(mode(outside), 0644u);
 }
 
 TEST(HistoryStore, SaveReportsAFolderThatCannotBeMade) {

@@ -25,23 +25,29 @@ void write(const fs::path& file, std::string_view text) {
     std::ofstream(file, std::ios::binary) << text;
 }
 
-TEST(ReportFolder, SavesUnderADatedNameAndKeepsTheNewestForty) {
+TEST(ReportFolder, SavesPrivatelyUnderADatedNameAndKeepsTheNewestForty) {
     TemporaryFolder temporary;
     fs::path folder = temporary.path() / "Tavelin" / "Agent Reports";
     fs::create_directories(folder);
     auto now = fs::file_time_type::clock::now();
-    for (int index = 0; index < 41; ++index) {
+    for (int index = 0; index < 40; ++index) {
         fs::path old = folder / ("old " + std::to_string(index) + ".md");
         write(old, "x");
         fs::last_write_time(old, now - std::chrono::hours(100 - index));
     }
 
+    // Two hand-offs in the same second.
     Date when = dateFromSecondsSince1970(1'741'529'105); // 2025-03-09 14:05:05 UTC
-    auto saved = ReportFolder::save(folder, "# Report", when);
+    std::vector<fs::path> saved;
+    for (const char* markdown : {"# First", "# Second"})
+        saved.push_back(std::get<fs::path>(ReportFolder::save(folder, markdown, when)));
 
-    ASSERT_TRUE(std::holds_alternative<fs::path>(saved));
-    EXPECT_EQ(std::get<fs::path>(saved), folder / "Tavelin report 2025-03-09T140505Z.md");
-    EXPECT_EQ(contents(std::get<fs::path>(saved)), "# Report");
+    EXPECT_EQ(saved, (std::vector<fs::path>{folder / "Tavelin report 2025-03-09T140505Z.md",
+                                            folder / "Tavelin report 2025-03-09T140505Z-2.md"}));
+    EXPECT_EQ(contents(saved[0]), "# First");
+    EXPECT_EQ(contents(saved[1]), "# Second");
+    EXPECT_EQ(fs::status(saved[1]).permissions(), fs::perms(0600));
+    EXPECT_EQ(fs::status(folder).permissions(), fs::perms(0700));
     size_t left = 0;
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder))
         ++left;
@@ -61,8 +67,6 @@ TEST(ReportFolder, SaysWhyAReportCouldNotBeSaved) {
     ASSERT_TRUE(std::holds_alternative<std::string>(saved));
     EXPECT_TRUE(std::get<std::string>(saved).starts_with(
         "The report couldn’t be saved in “Agent Reports”: "));
-    EXPECT_EQ(ReportFolder::beside("/r/Tavelin report X.md", "prompt.txt"),
-              "/r/Tavelin report X.prompt.txt");
 }
 
 // A folder name meant to run code if it ever reached the shell unquoted.
@@ -101,10 +105,18 @@ TEST(AgentScript, HandsHostileNamesToTheAgentByteForByte) {
     EXPECT_FALSE(fs::exists(fs::path(std::getenv("HOME")) / "PWNED"));
 }
 
-TEST(AgentScript, QuotesEverySingleQuote) {
+TEST(AgentScript, QuotesEverySingleQuoteAndKeepsOptionsAndPathsPlain) {
     EXPECT_EQ(AgentScript::shellQuoted(""), "''");
     EXPECT_EQ(AgentScript::shellQuoted("a'b"), "'a'\\''b'");
     EXPECT_EQ(AgentScript::shellQuoted("$x `y`"), "'$x `y`'");
+
+    EXPECT_EQ(AgentScript::promptArgument("-x look", {"--mode", "--"}), "-x look");
+    EXPECT_EQ(AgentScript::promptArgument("-x look", {"--mode"}), " -x look");
+    EXPECT_EQ(AgentScript::promptArgument("look -x", {}), "look -x");
+
+    EXPECT_EQ(AgentScript::folder("/run/user/1000", 1000), "/run/user/1000/tavelin-agents");
+    for (const char* runtime : {"", "run/user/7", "/home/a b/run", "/run/'x'"})
+        EXPECT_EQ(AgentScript::folder(runtime, 7), "/tmp/tavelin-agents-7") << runtime;
 }
 
 TEST(ChatLink, KeepsSevenThousandCharactersAndShortensByWholeLinesBeyond) {

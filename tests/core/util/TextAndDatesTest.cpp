@@ -32,6 +32,26 @@ TEST(Text, Utf8ValidityRejectsMalformedAndOverlongForms) {
     EXPECT_FALSE(isValidUtf8("\xf4\x90\x80\x80")) << "past U+10FFFF";
 }
 
+TEST(Text, SingleLineShowsEveryControlCharacterAsAnEscape) {
+    struct Case {
+        std::string text, shown;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"a\nb\tc\rd", R"(a\nb\tc\rd)"},
+             {"\x1b]0;TITLE\x07\x1b[31mRED", R"(\x1b]0;TITLE\x07\x1b[31mRED)"},
+             {"del\x7f", R"(del\x7f)"},
+             {"csi\xc2\x9b"
+              "31m nel\xc2\x85",
+              R"(csi\xc2\x9b31m nel\xc2\x85)"},
+             {"\xe2\x80\xa8 sep", R"(\xe2\x80\xa8 sep)"},
+             {"bad\xff", R"(bad\xff)"},
+             {"é \\x41 ünïcode", "é \\x41 ünïcode"},
+         }) {
+        SCOPED_TRACE(c.shown);
+        EXPECT_EQ(singleLine(c.text), c.shown);
+    }
+}
+
 TEST(Text, ListsJoinTheLastNameWithAnd) {
     EXPECT_EQ(listText({}), "");
     EXPECT_EQ(listText({"A"}), "A");

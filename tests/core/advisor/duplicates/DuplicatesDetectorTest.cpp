@@ -74,7 +74,7 @@ TEST_F(DuplicatesTest, IdenticalFilesOnADiskThatCannotShareDataAreTrashedButOne)
     EXPECT_EQ(set.title, "report.pdf");
     EXPECT_EQ(set.rung, Rung::review);
     EXPECT_EQ(set.category, AdvisorCategory::duplicates);
-    EXPECT_EQ(set.action, AdvisorAction::trash({third, second}));
+    EXPECT_EQ(set.action.paths(), (std::vector<std::string>{third, second}));
     EXPECT_EQ(set.freed, 2 * test::allocatedBytes(first));
     EXPECT_EQ(set.onDisk, 3 * test::allocatedBytes(first));
     EXPECT_EQ(set.detail, "3 identical copies of this file. This disk can’t store the contents "
@@ -110,7 +110,7 @@ TEST_F(DuplicatesTest, HardLinksAreOneStoredCopy) {
     std::string copy = files.file("c/copy", data);
     auto found = detector.find(context(home));
     ASSERT_EQ(found.candidates.size(), 1u);
-    EXPECT_EQ(found.candidates[0].action, AdvisorAction::trash({copy}));
+    EXPECT_EQ(found.candidates[0].action.paths(), (std::vector<std::string>{copy}));
     EXPECT_EQ(found.candidates[0].freed, test::allocatedBytes(copy));
     EXPECT_EQ(found.hashedBytes, 2 * 200 * KB) << "each stored copy is read once";
 }
@@ -160,11 +160,11 @@ TEST_F(DuplicatesTest, ClonesAreLeftOutOfTheMergeAndIndependentCopiesMergeLossle
 
 TEST_F(DuplicatesTest, SkippedFoldersPackagesAndCloudFoldersAreNeverConsidered) {
     std::string data = content(150 * KB, 7);
-    for (const char* place :
-         {"Library/Caches/a", "Applications/Tool/a", ".cache/thumbs/a",
-          ".local/share/Trash/files/a", "snap/app/a", "Code/web/node_modules/a",
-          "Code/.git/objects/a", "Albums/Trip.photoslibrary/a", "Albums/Old.migratedphotolibrary/a",
-          "Tools/Viewer.APP/a", "Dropbox/a", "Nextcloud/Photos/a"})
+    for (const char* place : {"Library/Caches/a", "Applications/Tool/a", ".cache/thumbs/a",
+                              ".local/share/Trash/files/a", "Volume/.Trash-1000/files/a",
+                              "snap/app/a", "Code/web/node_modules/a", "Code/.git/objects/a",
+                              "Albums/Trip.photoslibrary/a", "Albums/Old.migratedphotolibrary/a",
+                              "Tools/Viewer.APP/a", "Dropbox/a", "Nextcloud/Photos/a"})
         files.file(place, data);
     providers = {{"Dropbox", home + "/Dropbox", false}, {"Nextcloud", home + "/Nextcloud", false}};
     EXPECT_TRUE(run().empty());
@@ -229,7 +229,7 @@ TEST_F(DuplicatesTest, FilesChangedSinceTheScanNeverMakeAFalseSet) {
     auto found = detector.candidates(scanned);
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0].id, "duplicates:" + kept);
-    EXPECT_EQ(found[0].action, AdvisorAction::trash({copy}));
+    EXPECT_EQ(found[0].action.paths(), (std::vector<std::string>{copy}));
 }
 
 TEST_F(DuplicatesTest, AScanOfAFolderInsideHomeFindsItsDuplicates) {
@@ -240,7 +240,7 @@ TEST_F(DuplicatesTest, AScanOfAFolderInsideHomeFindsItsDuplicates) {
     auto found = detector.candidates(context(home + "/Pictures"));
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0].id, "duplicates:" + first);
-    EXPECT_EQ(found[0].action, AdvisorAction::trash({second}));
+    EXPECT_EQ(found[0].action.paths(), (std::vector<std::string>{second}));
     EXPECT_TRUE(detector.candidates(context(home + "/Library")).empty());
 }
 
@@ -303,7 +303,11 @@ TEST(DuplicatesCandidate, OnADiskThatCannotShareDataOnlyCopiesLeavingNoNameBehin
                                    file("/h/c/both", 3, 2, 2), file("/h/d/one of two", 4, 3, 2)});
     ASSERT_TRUE(set);
     EXPECT_EQ(set->rung, Rung::review);
-    EXPECT_EQ(set->action, AdvisorAction::trash({"/h/b/both", "/h/c/both"}));
+    EXPECT_EQ(set->action.paths(), (std::vector<std::string>{"/h/b/both", "/h/c/both"}));
+    const auto& checked = std::get<AdvisorAction::Trash>(set->action.value).checked;
+    ASSERT_TRUE(checked) << "what was found identical goes with the step";
+    EXPECT_EQ(checked->keep.path, "/h/a/kept");
+    EXPECT_EQ(checked->copies[1].inode, 2u);
     EXPECT_EQ(set->freed, 4096) << "two names of one stored copy free it once";
     EXPECT_EQ(set->onDisk, 4 * 4096);
 }

@@ -1,12 +1,18 @@
 #include "advisor/reclaim/ReclaimDetector.h"
 
+#include "platform/Trash.h"
 #include "support/FakeMachine.h"
+#include "support/ScannedTree.h"
 #include "support/SyntheticTree.h"
+#include "support/TemporaryFolder.h"
+#include "support/TrashRecords.h"
+#include "support/TreeBuilder.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace tavelin;
 using namespace std::chrono_literals;
@@ -38,26 +44,65 @@ struct ReclaimDetectorTest : ::testing::Test {
 
 } // namespace
 
-TEST_F(ReclaimDetectorTest, TheTrashIsOneLosslessStepThatEmptiesIt) {
+// Items in the Trash are its items: not its own folders, which hold blocks once it was used.
+// The Trash a disk keeps at the top of a btrfs subvolume, where items from there go, counts too.
+TEST_F(ReclaimDetectorTest, TheTrashIsOneLosslessStepForTheTrashesOfTheDiskThatHoldSomething) {
     std::string trash = std::string(std::getenv("XDG_DATA_HOME")) + "/Trash";
+    std::string volume = "/home/u/volume/.Trash-" + std::to_string(::getuid());
+    for (const char* part : {"/files", "/info"}) {
+        tree.folder(trash + part, 4096);
+        machine.ownSizes[trash + part] = 4096;
+    }
+    EXPECT_TRUE(candidates().empty()) << "a used Trash that was emptied offers nothing";
+
+    tree.folder(volume + "/files/app/node_modules", 1 * GB);
+    machine.files.insert(volume + "/files/app/package.json");
+    tree.file(volume + "/info/app.trashinfo", 4096);
     tree.folder(trash + "/files/a", 2 * GB);
-    tree.folder(trash + "/files/b", 1 * GB);
     auto found = candidates();
-    ASSERT_EQ(found.size(), 1u);
+    ASSERT_EQ(found.size(), 1u) << "nothing inside a Trash is offered again";
     EXPECT_EQ(found[0], Candidate({
                             .id = "reclaim:trash:" + trash,
                             .detector = "reclaim:trash",
                             .title = "Trash",
                             .detail = "Items you already deleted. Emptying the Trash is what gives "
-                                      "their space back.",
+                                      "their space back. The Trashes of other disks aren’t "
+                                      "included.",
                             .category = AdvisorCategory::trash,
                             .rung = Rung::lossless,
-                            .action = AdvisorAction::emptyTrash(),
-                            .freed = 3 * GB,
+                            .action = AdvisorAction::emptyTrash({trash, volume}),
+                            .freed = 3 * GB + 4096,
+                            .onDisk = 3 * GB + 4096,
                             .evidence = {{Kind::note, "You already deleted these"}},
                             .confidence = 1,
                         }));
     EXPECT_TRUE(found[0].paths().empty());
+}
+
+// On ext4 each folder owns blocks of its own, so a Trash that was used once never measures 0.
+TEST(ReclaimDetectorOnDisk, AUsedButEmptyTrashIsNoStepAndItemsCountWithTheirInfoFiles) {
+    test::clearHomeTrash();
+    std::string home = std::getenv("HOME");
+    test::TemporaryFolder folder;
+    test::TreeBuilder tree(folder.path());
+    auto now = std::chrono::system_clock::now();
+    auto trashStep = [&]() -> std::optional<Candidate> {
+        auto root = test::scannedTree(home);
+        for (Candidate& candidate :
+             ReclaimDetector().candidates(AdvisorContext::live(root, home, now)))
+            if (candidate.detector == "reclaim:trash")
+                return std::move(candidate);
+        return std::nullopt;
+    };
+    ASSERT_EQ(platform::moveToTrash(tree.file("old.deb", 100'000), now).error, 0);
+    ASSERT_EQ(platform::eraseFromTrash(platform::trashItems(platform::homeTrash())->at(0)), 0);
+    EXPECT_EQ(trashStep(), std::nullopt);
+
+    std::string trashed = platform::moveToTrash(tree.file("new.deb", 100'000), now).trashed;
+    auto step = trashStep();
+    ASSERT_TRUE(step);
+    EXPECT_EQ(step->freed,
+              test::allocatedBytes(trashed) + test::allocatedBytes(test::infoFileOf(trashed)));
 }
 
 TEST_F(ReclaimDetectorTest, BuildDataUsedThisWeekCostsMoreToRebuild) {

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace tavelin;
 
@@ -62,8 +63,10 @@ TEST(ReclaimRules, KeepTheTableOrderAndAppendTheLinuxRows) {
     }
     const char* data = std::getenv("XDG_DATA_HOME");
     ASSERT_TRUE(data);
-    EXPECT_EQ(rules[0].match, ReclaimRule::Match::location(std::string(data) + "/Trash"))
-        << "the Trash the data folder setting points at";
+    EXPECT_EQ(rules[0].match, ReclaimRule::Match::trashes(std::string(data) + "/Trash",
+                                                          {".Trash/" + std::to_string(::getuid()),
+                                                           ".Trash-" + std::to_string(::getuid())}))
+        << "the Trash the data folder setting points at, and those at the top of a disk";
 }
 
 TEST_F(ReclaimTest, TheFirstRuleToReachANodeOwnsItAndEmptyFoldersAreNeverItems) {

@@ -83,7 +83,7 @@ void printConfirmation(const ApplyBatch::Confirmed& confirmed, std::ostream& out
     for (const TrashListing& trash : confirmed.trash)
         items += trash.items ? static_cast<int64_t>(trash.items->size()) : 0;
     output << "The Trash holds " << (items == 1 ? "1 item" : formatCount(items) + " items")
-           << " now; only those are erased.\n";
+           << " now; only what it holds now is erased.\n";
 }
 
 bool confirmedByUser(size_t count, Terminal& terminal) {
@@ -151,12 +151,21 @@ int run(const LaunchOptions& options, Terminal terminal) {
         CommandScan::run(options.commandPath, terminal.showProgress, terminal.errors);
     if (!scan)
         return 1;
-    auto chosen = chosenSteps(options, SuggestCommand::suggestions(*scan, options.goal));
+    SuggestCommand::Suggestions found = SuggestCommand::suggestions(*scan, options.goal);
+    auto chosen = chosenSteps(options, found);
     if (auto* error = std::get_if<std::string>(&chosen)) {
         terminal.errors << *error << "\n";
         return kBadInput;
     }
     std::vector<Candidate>& steps = std::get<std::vector<Candidate>>(chosen);
+    if (options.steps.empty() && !options.emptyTrash &&
+        std::ranges::any_of(found.plan.selected, [&](const std::string& id) {
+            return std::ranges::any_of(found.candidates, [&](const Candidate& candidate) {
+                return candidate.id == id && empties(candidate);
+            });
+        }))
+        terminal.output << "The plan empties the Trash too; that is left out unless "
+                           "--empty-trash asks for it.\n";
     if (steps.empty()) {
         terminal.output << "Nothing to apply.\n";
         return 0;

@@ -106,9 +106,13 @@ void printJson(const CommandScan& scan, const Goal& goal, const Suggestions& fou
 void printTable(const CommandScan& scan, const Goal& goal, const Suggestions& found,
                 std::ostream& output) {
     output << "What could go in " << singleLine(scan.path()) << ", planned for " << goalText(goal)
-           << ": the plan ticks " << found.plan.selected.size()
-           << (found.plan.selected.size() == 1 ? " step" : " steps") << " and frees "
-           << formatBytes(found.plan.freed) << ".\n";
+           << ": ";
+    size_t ticked = found.plan.selected.size();
+    if (ticked == 0)
+        output << "the plan ticks no step.\n";
+    else
+        output << "the plan ticks " << (ticked == 1 ? "1 step" : std::to_string(ticked) + " steps")
+               << " and frees " << formatBytes(found.plan.freed) << ".\n";
     if (found.candidates.empty()) {
         output << "\nNothing to suggest.\n";
         return;

@@ -42,19 +42,6 @@ std::optional<std::string> stringFrom(const Json& object, const char* key) {
     return found->get<std::string>();
 }
 
-std::optional<std::vector<std::string>> stringsFrom(const Json& object, const char* key) {
-    auto found = object.find(key);
-    if (found == object.end() || !found->is_array())
-        return std::nullopt;
-    std::vector<std::string> texts;
-    for (const Json& value : *found) {
-        if (!value.is_string())
-            return std::nullopt;
-        texts.push_back(value.get<std::string>());
-    }
-    return texts;
-}
-
 // One action, or the sentence saying what is wrong with it.
 std::variant<RecentAction, std::string> actionFrom(const Json& json) {
     if (!json.is_object())

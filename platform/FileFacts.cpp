@@ -9,7 +9,7 @@ namespace tavelin::platform {
 
 int readFileFacts(int directoryFd, const char* name, FileFacts& facts) {
     constexpr unsigned kWanted = STATX_TYPE | STATX_NLINK | STATX_INO | STATX_MTIME | STATX_CTIME |
-                                 STATX_BLOCKS | STATX_MNT_ID;
+                                 STATX_SIZE | STATX_BLOCKS | STATX_MNT_ID;
     struct statx status;
     if (::statx(directoryFd, name, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC | AT_EMPTY_PATH,
                 kWanted, &status) != 0)
@@ -22,6 +22,7 @@ int readFileFacts(int directoryFd, const char* name, FileFacts& facts) {
     facts.linkCount = (status.stx_mask & STATX_NLINK) ? status.stx_nlink : 1;
     facts.allocated =
         (status.stx_mask & STATX_BLOCKS) ? static_cast<int64_t>(status.stx_blocks) * 512 : 0;
+    facts.apparent = static_cast<int64_t>(status.stx_size);
     facts.modifiedSeconds = status.stx_mtime.tv_sec;
     facts.modifiedNanoseconds = status.stx_mtime.tv_nsec;
     facts.changedSeconds = status.stx_ctime.tv_sec;

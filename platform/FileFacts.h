@@ -26,6 +26,7 @@ struct FileFacts {
     uint64_t inode = 0;
     uint32_t linkCount = 1;
     int64_t allocated = 0; // blocks × 512
+    int64_t apparent = 0;  // the length of the content, holes included
     int64_t modifiedSeconds = 0;
     uint32_t modifiedNanoseconds = 0;
     // When the entry itself last changed: for a folder, when an entry was added, removed or

@@ -29,6 +29,8 @@ public:
     UniqueFd duplicate() const;
     explicit operator bool() const { return fd_ >= 0; }
     void reset(int fd = -1);
+    // Gives the descriptor up without closing it, for a caller that closes it and checks how.
+    int release() { return std::exchange(fd_, -1); }
 
 private:
     int fd_ = -1;

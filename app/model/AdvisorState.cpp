@@ -4,6 +4,7 @@
 #include "advisor/cloud/CloudStorage.h"
 #include "demo/DemoHome.h"
 #include "executor/Executor.h"
+#include "scanfile/ImportedScan.h"
 #include "util/Paths.h"
 #include "widgets/SettingsKeys.h"
 
@@ -89,6 +90,10 @@ AdvisorContext AdvisorState::context(const Node::Ptr& root) const {
     Date now = std::chrono::system_clock::now();
     if (services_.isDemonstration)
         return DemoHome::context(root, now);
+    // A scan read from a file: its files are elsewhere, only its names and paths can be read.
+    if (session_ && session_->isBuilt())
+        return AdvisorContext::ofTree(root, ImportedScan::homeFor(session_->path(), services_.home),
+                                      now);
     return AdvisorContext::live(root, services_.home, now);
 }
 
@@ -178,7 +183,8 @@ void AdvisorState::quickRunFinished(std::vector<Candidate> found, const Pass& pa
         QSettings().setValue(
             SettingsKeys::advisorSafeBytes,
             static_cast<qlonglong>(Planner::plan(visible(), Goal::asMuchAsSafe()).freed));
-    if (!services_.isDemonstration && !Advisor::slowDetectors().empty())
+    // The slow detectors read the files' contents, which only a scan made here can.
+    if (!pass.session->isBuilt() && !Advisor::slowDetectors().empty())
         startSlowPass(pass);
 }
 

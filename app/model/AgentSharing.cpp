@@ -32,6 +32,7 @@ std::optional<AgentReport> AppModel::makeReport() const {
     input.breakdown = breakdown_->breakdown();
     input.device = breakdown_->device();
     input.home = environment_.userHome;
+    input.source = importedFrom_;
     return AgentReport(input, AgentReport::budget(agentPrompt()));
 }
 

@@ -95,8 +95,7 @@ AppModel::AppModel(AppEnvironment environment, QObject* parent)
                             .isDemonstration = environment_.isDemonstration,
                             .diskFor = [this](const std::string& path) { return diskFor(path); }},
                            this))
-    , live_(new LiveUpdates(
-          {environment_.queue, environment_.historyDirectory, environment_.isDemonstration}, this))
+    , live_(new LiveUpdates({environment_.queue, environment_.historyDirectory}, this))
     , agents_(new AgentsState({.queue = environment_.queue,
                                .pool = environment_.pool,
                                .detect = environment_.detectAgents,
@@ -146,6 +145,7 @@ AppModel::AppModel(AppEnvironment environment, QObject* parent)
 }
 
 AppModel::~AppModel() {
+    closing_->store(true);
     if (session_)
         session_->cancel();
 }
@@ -290,7 +290,7 @@ void AppModel::activate(const Node::Ptr& node) {
         return;
     if (node->isDirectory())
         open(node);
-    else if (node->kind() == Node::Kind::file)
+    else if (node->kind() == Node::Kind::file && !refusedScanFile())
         environment_.openFile(node->path());
 }
 
@@ -552,7 +552,7 @@ const TreemapTile* AppModel::hoveredTile() const {
 
 void AppModel::previewSelection() {
     auto selected = selectedNodes();
-    if (selected.empty() || !previewable(*selected.front()))
+    if (selected.empty() || !previewable(*selected.front()) || refusedScanFile())
         return;
     if (previewURL_)
         setPreviewURL(std::nullopt);
@@ -561,7 +561,7 @@ void AppModel::previewSelection() {
 }
 
 void AppModel::preview(const Node& node) {
-    if (previewable(node))
+    if (previewable(node) && !refusedScanFile())
         setPreviewURL(QUrl::fromLocalFile(text(node.path())));
 }
 
@@ -572,15 +572,15 @@ void AppModel::copyPaths(const std::vector<Node::Ptr>& nodes) const {
     QGuiApplication::clipboard()->setText(paths.join(QLatin1Char('\n')));
 }
 
-void AppModel::reveal(const std::vector<Node::Ptr>& nodes) const {
+void AppModel::reveal(const std::vector<Node::Ptr>& nodes) {
     std::vector<std::string> paths;
     for (const auto& node : nodes)
         paths.push_back(node->path());
     revealPaths(paths);
 }
 
-void AppModel::revealPaths(const std::vector<std::string>& paths) const {
-    if (!paths.empty())
+void AppModel::revealPaths(const std::vector<std::string>& paths) {
+    if (!paths.empty() && !refusedScanFile())
         environment_.reveal(paths);
 }
 
@@ -593,7 +593,18 @@ void AppModel::showPath(const std::string& path) {
 
 // Applying.
 
-bool AppModel::refusedInDemonstration() {
+bool AppModel::refusedScanFile() {
+    if (!importedFrom_)
+        return false;
+    setNotice(QStringLiteral("This scan was read from ") +
+              tavelin::quoted(importedFrom_->fileName) +
+              QStringLiteral(", so nothing in it can be opened, moved or deleted here."));
+    return true;
+}
+
+bool AppModel::refusedReadOnly() {
+    if (refusedScanFile())
+        return true;
     if (!environment_.isDemonstration)
         return false;
     setNotice(QStringLiteral("This is a demonstration: nothing is moved or deleted."));
@@ -601,32 +612,32 @@ bool AppModel::refusedInDemonstration() {
 }
 
 void AppModel::askToApply() {
-    if (!isScanning_ && !refusedInDemonstration())
+    if (!isScanning_ && !refusedReadOnly())
         apply_->askToApply();
 }
 
 void AppModel::applyChecked() {
-    if (!isScanning_ && !refusedInDemonstration())
+    if (!isScanning_ && !refusedReadOnly())
         apply_->apply(advisor_->checkedCandidates());
 }
 
 void AppModel::undo(const std::string& recentActionId) {
-    if (!refusedInDemonstration())
+    if (!refusedReadOnly())
         apply_->undo(recentActionId);
 }
 
 void AppModel::undoLast() {
-    if (!refusedInDemonstration())
+    if (!refusedReadOnly())
         apply_->undoLast();
 }
 
 void AppModel::askToTrash(const std::vector<Node::Ptr>& nodes) {
-    if (!refusedInDemonstration())
+    if (!refusedReadOnly())
         apply_->askToTrash(nodes);
 }
 
 void AppModel::confirmTrash() {
-    if (!refusedInDemonstration())
+    if (!refusedReadOnly())
         apply_->confirmTrash();
 }
 

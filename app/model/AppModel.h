@@ -29,6 +29,7 @@
 #include "scan/Measure.h"
 #include "scan/Node.h"
 #include "scan/ScanSession.h"
+#include "scanfile/ImportedScan.h"
 #include "treemap/TreemapTile.h"
 
 #include <QIcon>
@@ -37,6 +38,7 @@
 #include <QString>
 #include <QTimer>
 #include <QUrl>
+#include <atomic>
 #include <chrono>
 #include <map>
 #include <memory>
@@ -162,8 +164,8 @@ public:
     // pseudo nodes.
     void preview(const Node& node);
     void copyPaths(const std::vector<Node::Ptr>& nodes) const;
-    void reveal(const std::vector<Node::Ptr>& nodes) const;
-    void revealPaths(const std::vector<std::string>& paths) const;
+    void reveal(const std::vector<Node::Ptr>& nodes);
+    void revealPaths(const std::vector<std::string>& paths);
     // Selects the item at an absolute path of the shown tree in the map and the table.
     void showPath(const std::string& path);
 
@@ -202,6 +204,22 @@ public:
     // The launch argument: scans its path (a leading "~" is the home folder) the first time
     // it is called, when the path exists.
     void scanLaunchPath(const std::string& path);
+
+    // Scan files.
+    // Reads a scan file ("-": standard input) on the worker pool, then shows it as the scan of
+    // its folder, read-only; what is wrong with the file shows as the notice. A scan started
+    // meanwhile wins.
+    void openScanFile(std::string path);
+    // Where the shown scan was read from; nothing for a scan made here.
+    const std::optional<ScanSource>& importedFrom() const { return importedFrom_; }
+    bool isReadingScanFile() const { return static_cast<bool>(reading_); }
+    // Writes the export of the shown scan's folder to `file` (gzip when it ends in ".gz") on
+    // the worker pool, walking the folder again so that every file is in it; the outcome shows
+    // as the notice. Refused for a scan that was not made here, and while one export runs.
+    void exportScan(std::string file);
+    bool isExporting() const { return exporting_; }
+    // Whether the shown scan can be exported: one made here, of a folder on this computer.
+    bool canExport() const;
 
     // The AI agent hand-off.
     // The report of the open folder; nothing when no tree is shown.
@@ -246,6 +264,8 @@ Q_SIGNALS:
     void isExplainingSharingChanged();
     void recentsChanged();
     void isScanningChanged();
+    // Reading a scan file or writing an export started or ended.
+    void scanFileChanged();
 
 private:
     struct TileCache {
@@ -266,14 +286,26 @@ private:
     // The session that measures `path`: a walk, or in the demonstration the generated home.
     std::shared_ptr<ScanSession> makeSession(const std::string& path,
                                              std::optional<std::string> name) const;
-    // In the demonstration nothing on the disk may change: says so, and answers true.
-    bool refusedInDemonstration();
+    // In a scan read from a file no item may be opened, shown, moved or deleted: its files are
+    // elsewhere, or no longer as it says. Says so in one sentence, and answers true.
+    bool refusedScanFile();
+    // The same, and in the demonstration nothing on the disk may change.
+    bool refusedReadOnly();
+    // Applying removes and measures nodes of the shown tree, which a new tree would lose: says
+    // so while it runs, and answers true.
+    bool refusedWhileApplying();
+    // Shows the session's tree in place of the last one and starts the session; the sidebar
+    // highlights `sidebarPath`.
+    void begin(std::shared_ptr<ScanSession> session, std::optional<std::string> sidebarPath);
+    void showImported(ImportedScan scan, std::string file);
     void resetPerScanState(const std::shared_ptr<ScanSession>& session);
     void remember(const std::string& path);
     void scanFinished(const Node::Ptr& root);
     void introduceSharing(const Node& root);
     void setIsScanning(bool scanning);
     void scheduleTreeChange();
+    // The disk whose scan path is `path`; nothing while a scan read from a file is shown, whose
+    // paths name another computer's folders.
     const platform::Volume* volumeScanning(const std::string& path) const;
     // The disk a goal is measured on: the scanned one, else the boot disk.
     std::optional<platform::Volume> diskFor(const std::string& path) const;
@@ -318,6 +350,14 @@ private:
     ApplyState* apply_;
     bool isScanning_ = false;
     bool launchPathScanned_ = false;
+    std::optional<ScanSource> importedFrom_;
+    std::string importedPath_; // the scan file, to read again on Rescan
+    // The scan file being read, counted so a read that a later scan overtook is dropped.
+    uint64_t reading_ = 0;
+    uint64_t readsStarted_ = 0;
+    bool exporting_ = false;
+    // Tells a running export that the window is gone.
+    std::shared_ptr<std::atomic<bool>> closing_ = std::make_shared<std::atomic<bool>>(false);
     QTimer treeChangeTimer_;
     std::chrono::steady_clock::time_point lastTreeChange_{};
 };

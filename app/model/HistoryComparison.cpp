@@ -28,8 +28,11 @@ void HistoryComparison::inBackground(Work work, Done done) {
     });
 }
 
-void HistoryComparison::begin(const std::string& path, Node::Ptr root) {
+void HistoryComparison::begin(const std::string& location, Node::Ptr root,
+                              std::optional<Date> asOf) {
     ++generation_;
+    location_ = location.starts_with('/') ? standardizedPath(location) : location;
+    asOf_ = asOf;
     root_ = std::move(root);
     previous_.reset();
     finished_.reset();
@@ -46,8 +49,8 @@ void HistoryComparison::begin(const std::string& path, Node::Ptr root) {
             return store.latest(location, before);
         };
     inBackground(
-        [previous, location = standardizedPath(path),
-         before = std::chrono::system_clock::now()]() -> Record {
+        [previous, location = location_,
+         before = asOf.value_or(std::chrono::system_clock::now())]() -> Record {
             auto record = previous(location, before);
             return record ? std::make_shared<const ScanRecord>(std::move(*record)) : nullptr;
         },
@@ -61,8 +64,9 @@ void HistoryComparison::begin(const std::string& path, Node::Ptr root) {
 }
 
 void HistoryComparison::finish(const Node& root) {
-    auto record =
-        std::make_shared<const ScanRecord>(ScanRecord::of(root, std::chrono::system_clock::now()));
+    ScanRecord made = ScanRecord::of(root, asOf_.value_or(std::chrono::system_clock::now()));
+    made.root = location_;
+    auto record = std::make_shared<const ScanRecord>(std::move(made));
     if (keepsHistory())
         context_.pool->submit([store = store(), record] {
             // A failed save only means the next scan has nothing to compare with.

@@ -47,11 +47,13 @@ public:
 
     explicit HistoryComparison(Context context, QObject* parent = nullptr);
 
-    // Forgets the last scan's comparison and starts reading the newest record of `path` dated
-    // before now. `root` is the new scan's tree, the one `growth` measures.
-    void begin(const std::string& path, Node::Ptr root);
-    // Saves a record of the finished tree, dated now, and compares it with the previous record
-    // as soon as that has been read.
+    // Forgets the last scan's comparison and starts reading the newest record of `location`
+    // dated before `asOf` (now when not given): the scanned path, or for a scan read from a
+    // file, a location of its own. `root` is the new scan's tree, the one `growth` measures.
+    void begin(const std::string& location, Node::Ptr root,
+               std::optional<Date> asOf = std::nullopt);
+    // Saves a record of the finished tree under the location, dated as of `begin`, and compares
+    // it with the previous record as soon as that has been read.
     void finish(const Node& root);
 
     // The previous record of this location: nothing while it is read, or when there is none.
@@ -82,6 +84,8 @@ private:
 
     Context context_;
     uint64_t generation_ = 0;
+    std::string location_;
+    std::optional<Date> asOf_;
     Node::Ptr root_;
     Record previous_;
     Record finished_; // waits here while the previous record is read

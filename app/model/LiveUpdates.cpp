@@ -54,7 +54,8 @@ void LiveUpdates::scanStarted(const std::shared_ptr<ScanSession>& session) {
 
 void LiveUpdates::restartWatcher() {
     auto session = session_.lock();
-    if (enabled_ && !context_.isDemonstration && session && !session->isRunning())
+    // A tree built elsewhere (the demonstration's, a scan file's) has no folder here to follow.
+    if (enabled_ && session && !session->isBuilt() && !session->isRunning())
         updater_->restart(session);
     else
         updater_->stop();

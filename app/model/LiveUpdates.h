@@ -1,7 +1,8 @@
 #pragma once
 
 // The window's live updates: after a scan the map follows changes on disk, as the
-// "liveUpdates" setting asks, through a LiveUpdater of core. Not in the demonstration mode.
+// "liveUpdates" setting asks, through a LiveUpdater of core. Not for a tree built elsewhere:
+// the demonstration's, or a scan read from a file.
 //
 // Lives on the UI thread and is owned by the window's AppModel, which tells it when a scan
 // starts and finishes and when scanning stops; what it has for the model comes back as
@@ -25,7 +26,6 @@ public:
         std::shared_ptr<MainQueue> queue;
         // The scan history's folder: the program's own writes there cause no work.
         std::string historyDirectory;
-        bool isDemonstration = false;
     };
 
     explicit LiveUpdates(Context context, QObject* parent = nullptr);

@@ -50,6 +50,14 @@ void AppModel::scheduleTreeChange() {
 void AppModel::rescan(const Node::Ptr& node) {
     if (!session_)
         return;
+    // A scan file is read again whole: it has no folder here to measure.
+    if (importedFrom_) {
+        if (importedPath_ == "-")
+            setNotice(QStringLiteral("A scan read from standard input can’t be read again."));
+        else
+            openScanFile(importedPath_);
+        return;
+    }
     Node::Ptr target = node ? node : current_ ? current_ : session_->root();
     if (target == session_->root())
         scan(session_->path(), session_->root()->name);
@@ -84,23 +92,39 @@ Node::Ptr AppModel::sharingExample() const {
 }
 
 const platform::Volume* AppModel::volumeScanning(const std::string& path) const {
+    if (importedFrom_)
+        return nullptr;
     auto found =
         std::find_if(volumes_.begin(), volumes_.end(),
                      [&](const platform::Volume& volume) { return volume.scanPath == path; });
     return found == volumes_.end() ? nullptr : &*found;
 }
 
+bool AppModel::refusedWhileApplying() {
+    if (!apply_->isApplying())
+        return false;
+    setNotice(QStringLiteral("Tavelin is applying steps. Scan again once they’re done."));
+    return true;
+}
+
 void AppModel::start(std::string path, std::optional<std::string> name) {
-    // Applying removes and measures nodes of the shown tree: a new tree would lose that.
-    if (apply_->isApplying()) {
-        setNotice(QStringLiteral("Tavelin is applying steps. Scan again once they’re done."));
+    if (refusedWhileApplying())
         return;
-    }
     if (session_)
         session_->cancel();
     if (environment_.isDemonstration)
         path = std::string(DemoHome::path);
-    auto session = makeSession(path, std::move(name));
+    // A scan file still being read is dropped: the scan asked for last wins.
+    reading_ = 0;
+    importedFrom_.reset();
+    importedPath_.clear();
+    begin(makeSession(path, std::move(name)), path);
+    remember(path);
+}
+
+void AppModel::begin(std::shared_ptr<ScanSession> session, std::optional<std::string> sidebarPath) {
+    if (session_)
+        session_->cancel();
     // A replaced session may still report; only the shown one reaches the model.
     QPointer<AppModel> model(this);
     ScanSession* raw = session.get();
@@ -126,11 +150,11 @@ void AppModel::start(std::string path, std::optional<std::string> name) {
     setHoverIndex(std::nullopt);
     setNotice(std::nullopt);
     setAccessBannerDismissed(false);
-    setSidebarSelection(path);
+    setSidebarSelection(std::move(sidebarPath));
     session->start();
     volumesRead_ = {};
     treeChanged();
-    remember(path);
+    Q_EMIT scanFileChanged();
 }
 
 std::shared_ptr<ScanSession> AppModel::makeSession(const std::string& path,
@@ -157,7 +181,13 @@ std::shared_ptr<ScanSession> AppModel::makeSession(const std::string& path,
 void AppModel::resetPerScanState(const std::shared_ptr<ScanSession>& session) {
     const std::string& path = session->path();
     setSearchText({});
-    history_->begin(path, session->root());
+    // A scan file is compared with the earlier ones of its name and folder, by their dates; its
+    // location never equals a folder scanned here, whose paths start with "/".
+    if (importedFrom_)
+        history_->begin(importedFrom_->fileName + ":" + path, session->root(),
+                        importedFrom_->written);
+    else
+        history_->begin(path, session->root());
     breakdown_->reset(path, volumeScanning(path) != nullptr);
     advisor_->reset(session);
     apply_->reset(session);
@@ -171,7 +201,7 @@ std::optional<platform::Volume> AppModel::diskFor(const std::string& path) const
 }
 
 void AppModel::deleteLocalSnapshots() {
-    if (!session_)
+    if (!session_ || refusedScanFile())
         return;
     QPointer<AppModel> model(this);
     breakdown_->deleteLocalSnapshots(session_->path(), [model] {

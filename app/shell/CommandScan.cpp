@@ -14,14 +14,12 @@
 namespace tavelin {
 namespace {
 
-constexpr int64_t kLargeFile = 1'000'000;
-
 std::shared_ptr<ScanSession> scan(const std::string& path, bool showProgress,
                                   std::ostream& errors) {
     int workers = ScanSession::workerCount(static_cast<int>(std::thread::hardware_concurrency()));
     auto queue = std::make_shared<ManualQueue>();
     auto session = std::make_shared<ScanSession>(
-        path, std::nullopt, PathSet{}, std::nullopt, kLargeFile,
+        path, std::nullopt, PathSet{}, std::nullopt, CommandScan::kLargeFile,
         ScanSession::Context{queue, std::make_shared<WorkerPool>(workers), workers});
     session->start();
     while (!queue->runUntil([&] { return !session->isRunning(); }, std::chrono::milliseconds(250)))

@@ -18,6 +18,9 @@ namespace tavelin {
 
 class CommandScan {
 public:
+    // Files from this size on are a scan's large files, as in the window.
+    static constexpr int64_t kLargeFile = 1'000'000;
+
     // Scans the folder; nothing, after the window's sentence on `errors`, when it cannot be.
     static std::optional<CommandScan> run(const std::string& given, bool showProgress,
                                           std::ostream& errors);

@@ -13,9 +13,11 @@ namespace {
 using Action = LaunchOptions::Action;
 
 // The options that take the next argument, and what it is.
-constexpr std::array<std::pair<std::string_view, std::string_view>, 6> kValues{{
+constexpr std::array<std::pair<std::string_view, std::string_view>, 8> kValues{{
     {"-scan", "a path"},
-    {"--report", "a path"},
+    {"--import", "a path"},
+    {"--export", "a path"},
+    {"-o", "a path"},
     {"--suggest", "a path"},
     {"--apply", "a path"},
     {"--goal", "a goal"},
@@ -29,7 +31,9 @@ struct Companion {
     std::string_view words;
 };
 
-const std::array<Companion, 8> kCompanions{{
+const std::array<Companion, 10> kCompanions{{
+    {"--import", {Action::openWindow, Action::report}, "--report or the window"},
+    {"-o", {Action::exportScan}, "--export"},
     {"--condensed", {Action::report}, "--report"},
     {"--goal", {Action::suggest, Action::apply}, "--suggest or --apply"},
     {"--json", {Action::suggest}, "--suggest"},
@@ -63,6 +67,14 @@ std::optional<std::string_view> valueOf(std::string_view option) {
 std::optional<std::string> mismatch(const LaunchOptions& options,
                                     const std::vector<std::string>& given, bool pathGiven) {
     Action command = options.action;
+    if (!options.importPath.empty() && pathGiven)
+        return std::string("tavelin: a folder to scan and “--import” don’t go together");
+    if (command == Action::report && options.commandPath.empty() == options.importPath.empty())
+        return std::string(options.importPath.empty()
+                               ? "tavelin: option “--report” needs a path, or a scan file with "
+                                 "“--import”"
+                               : "tavelin: “--report PATH” and “--import” don’t go together (use "
+                                 "“--import FILE --report”)");
     for (const Companion& companion : kCompanions)
         if (std::ranges::find(given, companion.option) != given.end() &&
             std::ranges::find(companion.commands, command) == companion.commands.end())
@@ -96,7 +108,7 @@ LaunchOptions LaunchOptions::parse(const std::vector<std::string>& arguments) {
         }
         given.push_back(argument);
         std::optional<std::string_view> value = valueOf(argument);
-        if (value && i + 1 == arguments.size())
+        if (value && (i + 1 == arguments.size() || arguments[i + 1].empty()))
             return failed("tavelin: option " + quotedOption(argument) + " needs " +
                           std::string(*value));
         if (argument == "--") {
@@ -121,11 +133,21 @@ LaunchOptions LaunchOptions::parse(const std::vector<std::string>& arguments) {
         } else if (argument == "-scan") {
             options.scanPath = arguments[++i];
             pathGiven = true;
-        } else if (argument == "--report" || argument == "--suggest" || argument == "--apply") {
-            commands.push_back(argument == "--report"    ? Action::report
-                               : argument == "--suggest" ? Action::suggest
-                                                         : Action::apply);
+        } else if (argument == "--report") {
+            // Without a path, the report of the scan file of "--import".
+            commands.push_back(Action::report);
+            if (i + 1 < arguments.size() && !arguments[i + 1].starts_with("--"))
+                options.commandPath = arguments[++i];
+        } else if (argument == "--suggest" || argument == "--apply") {
+            commands.push_back(argument == "--suggest" ? Action::suggest : Action::apply);
             options.commandPath = arguments[++i];
+        } else if (argument == "--export") {
+            commands.push_back(Action::exportScan);
+            options.exportPath = arguments[++i];
+        } else if (argument == "--import") {
+            options.importPath = arguments[++i];
+        } else if (argument == "-o") {
+            options.outputPath = arguments[++i];
         } else if (argument == "--undo") {
             commands.push_back(Action::undo);
             if (i + 1 < arguments.size() && !arguments[i + 1].starts_with('-'))
@@ -150,7 +172,9 @@ LaunchOptions LaunchOptions::parse(const std::vector<std::string>& arguments) {
         return options;
     }
     if (commands.size() > 1)
-        return failed("tavelin: --report, --suggest, --apply and --undo can’t be combined");
+        return failed(std::ranges::find(commands, Action::exportScan) != commands.end()
+                          ? "tavelin: “--export” goes with no other command"
+                          : "tavelin: --report, --suggest, --apply and --undo can’t be combined");
     options.action = commands.empty() ? Action::openWindow : commands.front();
     if (auto error = mismatch(options, given, pathGiven))
         return failed(*error);
@@ -180,6 +204,10 @@ std::string LaunchOptions::usage() {
            "Without a window:\n"
            "  --report PATH        print the report for AI agents of PATH\n"
            "  --condensed          with --report: print its condensed form\n"
+           "  --import FILE        show a scan file (ncdu or gdu export, plain or gzip;\n"
+           "                       - reads standard input); with --report, print its report\n"
+           "  --export PATH        write the scan of PATH as an ncdu export to standard output\n"
+           "  -o FILE              with --export: write to FILE (gzip when it ends in .gz)\n"
            "  --suggest PATH       list what could go in PATH, with the steps the plan ticks\n"
            "  --goal GOAL          with --suggest or --apply: plan for max-safe (the default)\n"
            "                       or a size to free, such as 20GB\n"
@@ -193,9 +221,9 @@ std::string LaunchOptions::usage() {
            "  --undo [ID]          put back the newest batch that can be, or batch ID\n"
            "  --undo --list        list the batches that were applied, newest first\n"
            "\n"
-           "Exit status: 0 on success, 1 for a path that cannot be scanned or nothing to put\n"
-           "back, 2 for a wrong option, goal or step id (nothing is changed), 3 when some steps\n"
-           "failed.\n"
+           "Exit status: 0 on success, 1 for a path or scan file that cannot be read, a\n"
+           "question answered no or nothing to put back, 2 for a wrong option, goal or step\n"
+           "id (nothing is changed), 3 when some steps failed.\n"
            "\n"
            "When Tavelin is already running, it opens a new window there instead.\n";
 }

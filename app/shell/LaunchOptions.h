@@ -10,7 +10,18 @@ namespace tavelin {
 // What the command line asked for. Paths are kept as the bytes given: a folder's name need not
 // be valid UTF-8.
 struct LaunchOptions {
-    enum class Action { openWindow, help, version, report, suggest, apply, undo, undoList, error };
+    enum class Action {
+        openWindow,
+        help,
+        version,
+        report,
+        exportScan,
+        suggest,
+        apply,
+        undo,
+        undoList,
+        error
+    };
 
     Action action = Action::openWindow;
     // "tavelin PATH" or "-scan PATH": scanned when the first window shows.
@@ -19,6 +30,13 @@ struct LaunchOptions {
     // "--condensed" prints the report's condensed form.
     std::string commandPath;
     bool condensed = false;
+    // "--import FILE": a scan file ("-": standard input) for the window to show, or with
+    // "--report" alone, whose report to print.
+    std::string importPath;
+    // "--export PATH [-o FILE]": write PATH's scan as a scan file to FILE, standard output
+    // ("-") by default.
+    std::string exportPath;
+    std::string outputPath = "-";
     // "--goal": what "--suggest" and "--apply" plan for; "--json" prints the suggestions as JSON.
     Goal goal = Goal::asMuchAsSafe();
     bool goalGiven = false;
@@ -46,7 +64,10 @@ struct LaunchOptions {
     static std::string usage();
     // Whether the process may hand this launch to a running Tavelin: not the demonstration or
     // the pretended lack of access, which show something the running one does not.
-    bool handsOver() const { return action == Action::openWindow && !demo && !pretendNoAccess; }
+    // Nor a scan file, which may come from standard input.
+    bool handsOver() const {
+        return action == Action::openWindow && !demo && !pretendNoAccess && importPath.empty();
+    }
 };
 
 } // namespace tavelin

@@ -2,7 +2,8 @@
 
 // `tavelin --report PATH [--condensed]`: scans PATH without a window, runs the advisor and
 // prints the agent report on standard output, for servers reached over SSH and for agents that
-// call Tavelin themselves.
+// call Tavelin themselves. `tavelin --import FILE --report` does the same for a scan file, with
+// the suggestions the names and paths alone give.
 
 #include <iosfwd>
 #include <string>
@@ -14,5 +15,9 @@ namespace tavelin::ReportCommand {
 // `showProgress`.
 int run(const std::string& path, bool condensed, bool showProgress, std::ostream& output,
         std::ostream& errors);
+
+// The same for a scan file ("-": standard input): 1 when it cannot be read or is not a scan file.
+int runImported(const std::string& file, bool condensed, bool showProgress, std::ostream& output,
+                std::ostream& errors);
 
 } // namespace tavelin::ReportCommand

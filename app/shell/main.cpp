@@ -4,6 +4,7 @@
 #include "privacy/Privacy.h"
 #include "scan/FolderProblem.h"
 #include "shell/ApplyCommand.h"
+#include "shell/ExportCommand.h"
 #include "shell/LaunchOptions.h"
 #include "shell/ReportCommand.h"
 #include "shell/SingleInstance.h"
@@ -13,6 +14,7 @@
 #include "util/Paths.h"
 #include "widgets/NumberLocale.h"
 #include "widgets/SandboxAccess.h"
+#include "window/MainWindow.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -32,6 +34,9 @@ int runCommand(const tavelin::LaunchOptions& launch) {
     tavelin::UndoJournal journal(tavelin::dataFolder() / "undo");
     switch (launch.action) {
     case Action::report:
+        if (!launch.importPath.empty())
+            return tavelin::ReportCommand::runImported(launch.importPath, launch.condensed,
+                                                       progress, std::cout, std::cerr);
         return tavelin::ReportCommand::run(launch.commandPath, launch.condensed, progress,
                                            std::cout, std::cerr);
     case Action::suggest:
@@ -78,6 +83,9 @@ int main(int argc, char* argv[]) {
         tavelin::installNumberLocale();
         return runCommand(launch);
     }
+    case LaunchOptions::Action::exportScan:
+        std::cout.flush();
+        return tavelin::ExportCommand::run(launch.exportPath, launch.outputPath, std::cerr);
     case LaunchOptions::Action::openWindow:
         break;
     }
@@ -112,6 +120,8 @@ int main(int argc, char* argv[]) {
     if (instance)
         QObject::connect(&*instance, &tavelin::SingleInstance::windowRequested, &tavelin,
                          [&tavelin](const std::string& path) { tavelin.newMainWindow(path); });
-    tavelin.openMainWindow();
+    tavelin::MainWindow& window = tavelin.openMainWindow();
+    if (!launch.importPath.empty())
+        window.model().openScanFile(launch.importPath);
     return QApplication::exec();
 }

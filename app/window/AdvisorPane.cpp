@@ -60,7 +60,9 @@ AdvisorPane::AdvisorPane(AppModel& model, QWidget* parent)
     , apply_(new QPushButton(QStringLiteral("Apply"), summary_))
     , slowLine_(new QWidget(this))
     , report_(new QLabel(this))
-    , recent_(new RecentActionsList(model, this)) {
+    , recent_(new RecentActionsList(model, this))
+    , fileNote_(secondary({}, this)) {
+    fileNote_->setWordWrap(true);
     for (int64_t step : Goal::kSteps)
         goalPicker_->addItem(bytesText(step), QVariant::fromValue<qlonglong>(step));
     goalPicker_->addItem(QStringLiteral("Max safe"));
@@ -106,6 +108,7 @@ AdvisorPane::AdvisorPane(AppModel& model, QWidget* parent)
     scroll_->setFrameShape(QFrame::NoFrame);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(fileNote_);
     layout->addWidget(message_);
     layout->addWidget(summary_);
     layout->addWidget(slowLine_);
@@ -122,6 +125,10 @@ AdvisorPane::AdvisorPane(AppModel& model, QWidget* parent)
             refresh();
     });
     refresh();
+}
+
+QString AdvisorPane::fileNote() const {
+    return fileNote_->isHidden() ? QString() : fileNote_->text();
 }
 
 QString AdvisorPane::reportLine() const {
@@ -154,6 +161,12 @@ void AdvisorPane::refresh() {
     const AdvisorState& advisor = model_.advisor();
     bool empty = advisor.candidates().empty();
     bool list = model_.session() && !empty;
+    const std::optional<ScanSource>& source = model_.importedFrom();
+    fileNote_->setVisible(source.has_value());
+    if (source)
+        fileNote_->setText(QStringLiteral("Read from ") + quoted(source->fileName) +
+                           QStringLiteral(": these suggestions come from names and paths alone, "
+                                          "and none can be applied from here."));
     message_->setVisible(!list);
     summary_->setVisible(list);
     scroll_->setVisible(list);

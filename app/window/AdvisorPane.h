@@ -39,6 +39,8 @@ public:
     QPushButton& applyButton() const { return *apply_; }
     // The last apply or undo report; empty when there is none.
     QString reportLine() const;
+    // The note over the suggestions of a scan read from a file; empty for a scan made here.
+    QString fileNote() const;
     const RecentActionsList& recentActions() const { return *recent_; }
 
 private:
@@ -66,6 +68,8 @@ private:
     QWidget* slowLine_;
     QLabel* report_;
     RecentActionsList* recent_;
+    // For a scan read from a file: where its suggestions come from, and that none applies.
+    QLabel* fileNote_;
     QWidget* list_ = nullptr;
     QVBoxLayout* listLayout_ = nullptr;
     // What the list shows, to rebuild it only when that changes.

@@ -3,6 +3,8 @@
 #include "access/AccessBanner.h"
 #include "map/TreemapView.h"
 #include "model/AppModel.h"
+#include "widgets/Texts.h"
+#include "window/DateText.h"
 #include "window/InspectorView.h"
 #include "window/ItemTable.h"
 #include "window/PathBar.h"
@@ -16,6 +18,18 @@
 #include <QVBoxLayout>
 
 namespace tavelin {
+namespace {
+
+// The header of a scan read from a file: which file, and which tool wrote it when.
+QString sourceLine(const ScanSource& source) {
+    QString line = QStringLiteral("Read from ") + quoted(source.fileName) +
+                   QStringLiteral(", written by ") + QString::fromStdString(source.writer);
+    if (source.written)
+        line += QStringLiteral(" on ") + DateText::abbreviated(*source.written);
+    return line + QStringLiteral(" · read-only");
+}
+
+} // namespace
 
 DetailView::DetailView(AppModel& model, QWidget* parent)
     : QWidget(parent)
@@ -48,6 +62,9 @@ QWidget* DetailView::makeContent() {
     title_->setFont(big);
     subtitle_ = new QLabel(content);
     subtitle_->setForegroundRole(QPalette::PlaceholderText);
+    source_ = new QLabel(content);
+    source_->setForegroundRole(QPalette::PlaceholderText);
+    source_->setTextFormat(Qt::PlainText);
     status_ = new QLabel(content);
     status_->setForegroundRole(QPalette::PlaceholderText);
     status_->setTextFormat(Qt::PlainText);
@@ -59,6 +76,7 @@ QWidget* DetailView::makeContent() {
     upperLayout->setSpacing(2);
     upperLayout->addWidget(title_);
     upperLayout->addWidget(subtitle_);
+    upperLayout->addWidget(source_);
     upperLayout->addWidget(new AccessBanner(model_, upper));
     upperLayout->addWidget(new PathBar(model_, upper));
     upperLayout->addWidget(new TreemapView(model_, upper), 1);
@@ -90,6 +108,9 @@ void DetailView::refreshTitle() {
     QString name = current ? QString::fromStdString(current->name) : QStringLiteral("Tavelin");
     title_->setText(name);
     subtitle_->setText(model_.subtitle());
+    const std::optional<ScanSource>& source = model_.importedFrom();
+    source_->setVisible(source.has_value());
+    source_->setText(source ? sourceLine(*source) : QString());
     window()->setWindowTitle(name);
 }
 

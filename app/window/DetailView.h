@@ -29,6 +29,7 @@ private:
     QStackedWidget* pages_;
     QLabel* title_ = nullptr;
     QLabel* subtitle_ = nullptr;
+    QLabel* source_ = nullptr; // where a scan read from a file came from
     QLabel* status_ = nullptr;
     InspectorView* inspector_ = nullptr;
 };

@@ -6,11 +6,24 @@
 
 namespace tavelin {
 
-QString droppedFolder(const QMimeData& data) {
+namespace {
+
+QString firstLocal(const QMimeData& data) {
     if (!data.hasUrls() || data.urls().isEmpty() || !data.urls().front().isLocalFile())
         return {};
-    QString path = data.urls().front().toLocalFile();
-    return QFileInfo(path).isDir() ? path : QString();
+    return data.urls().front().toLocalFile();
+}
+
+} // namespace
+
+QString droppedFolder(const QMimeData& data) {
+    QString path = firstLocal(data);
+    return !path.isEmpty() && QFileInfo(path).isDir() ? path : QString();
+}
+
+QString droppedScanFile(const QMimeData& data) {
+    QString path = firstLocal(data);
+    return !path.isEmpty() && QFileInfo(path).isFile() ? path : QString();
 }
 
 } // namespace tavelin

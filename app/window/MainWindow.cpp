@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QMimeData>
 #include <QSplitter>
 
@@ -65,16 +66,21 @@ void MainWindow::changeEvent(QEvent* event) {
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
-    if (!droppedFolder(*event->mimeData()).isEmpty())
+    const QMimeData& data = *event->mimeData();
+    if (!droppedFolder(data).isEmpty() || !droppedScanFile(data).isEmpty())
         event->acceptProposedAction();
 }
 
+// A folder is scanned; a file is read as a scan file, which says so when it is not one.
 void MainWindow::dropEvent(QDropEvent* event) {
-    QString folder = droppedFolder(*event->mimeData());
-    if (folder.isEmpty())
-        return;
-    event->acceptProposedAction();
-    model_->scan(folder.toStdString());
+    const QMimeData& data = *event->mimeData();
+    if (QString folder = droppedFolder(data); !folder.isEmpty()) {
+        event->acceptProposedAction();
+        model_->scan(QFile::encodeName(folder).toStdString());
+    } else if (QString file = droppedScanFile(data); !file.isEmpty()) {
+        event->acceptProposedAction();
+        model_->openScanFile(QFile::encodeName(file).toStdString());
+    }
 }
 
 AccessSheet* MainWindow::accessSheet() const {

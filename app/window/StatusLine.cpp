@@ -58,6 +58,9 @@ QString statusLine(const AppModel& model) {
                QString::fromStdString(session->currentPath());
     if (model.notice())
         return *model.notice();
+    if (session && session->endDate() && model.importedFrom())
+        return countText(session->files()) + QStringLiteral(" files read from ") +
+               quoted(model.importedFrom()->fileName);
     if (session && session->endDate())
         return countText(session->files()) + QStringLiteral(" files in ") +
                elapsedText(session->elapsed());

@@ -4,6 +4,7 @@
 #include "widgets/FolderChooser.h"
 #include "widgets/SymbolIcons.h"
 #include "widgets/Texts.h"
+#include "window/ScanFileDialogs.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -22,6 +23,12 @@ TavelinCommands::TavelinCommands(AppModel& model, QMainWindow& window)
     scanHome =
         command(QStringLiteral("Scan Home Folder"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H),
                 &TavelinCommands::doScanHome);
+    openScanFile =
+        command(QStringLiteral("Open Scan File…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O),
+                &TavelinCommands::doOpenScanFile);
+    exportScan = command(QStringLiteral("Export Scan…"), QKeySequence(Qt::CTRL | Qt::Key_E),
+                         &TavelinCommands::doExportScan);
+    exportScan->setToolTip(QStringLiteral("Write this scan for ncdu, gdu or Tavelin elsewhere"));
     showInFileManager =
         command(linuxText("Show in Finder"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R),
                 &TavelinCommands::doShowInFileManager);
@@ -61,7 +68,7 @@ TavelinCommands::TavelinCommands(AppModel& model, QMainWindow& window)
 
     for (auto signal :
          {&AppModel::stacksChanged, &AppModel::selectionChanged, &AppModel::isScanningChanged,
-          &AppModel::currentChanged, &AppModel::sessionChanged})
+          &AppModel::currentChanged, &AppModel::sessionChanged, &AppModel::scanFileChanged})
         connect(&model_, signal, this, &TavelinCommands::updateEnabled);
     connect(&model_.applying(), &ApplyState::changed, this, &TavelinCommands::updateEnabled);
     updateEnabled();
@@ -85,6 +92,8 @@ void TavelinCommands::buildMenus(QMenuBar* bar) {
     file->addAction(newWindow);
     file->addSeparator();
     file->addActions({scanFolder, scanHome});
+    file->addSeparator();
+    file->addActions({openScanFile, exportScan});
     file->addSeparator();
     file->addActions({showInFileManager, copyPath, moveToTrash});
     file->addSeparator();
@@ -116,6 +125,7 @@ void TavelinCommands::updateEnabled() {
     undo->setEnabled(model_.applying().lastUndoable().has_value());
     rescan->setEnabled(model_.current() != nullptr);
     stopScanning->setEnabled(model_.isScanning());
+    exportScan->setEnabled(model_.canExport());
     back->setEnabled(!model_.backStack().empty());
     forward->setEnabled(!model_.forwardStack().empty());
     enclosingFolder->setEnabled(model_.current() && model_.current()->parent());
@@ -127,6 +137,16 @@ void TavelinCommands::doScanFolder() {
 }
 void TavelinCommands::doScanHome() {
     model_.scan(model_.userHome());
+}
+void TavelinCommands::doOpenScanFile() {
+    if (auto file = chooseScanFile(&window_))
+        model_.openScanFile(*file);
+}
+void TavelinCommands::doExportScan() {
+    if (!model_.session())
+        return;
+    if (auto file = chooseExportFile(&window_, model_.session()->root()->name))
+        model_.exportScan(*file);
 }
 void TavelinCommands::doShowInFileManager() {
     model_.reveal(model_.selectedNodes());

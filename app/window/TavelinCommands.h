@@ -20,6 +20,8 @@ public:
 
     QAction* scanFolder;
     QAction* scanHome;
+    QAction* openScanFile;
+    QAction* exportScan;
     QAction* showInFileManager;
     QAction* copyPath;
     QAction* moveToTrash;
@@ -45,6 +47,8 @@ private:
 
     void doScanFolder();
     void doScanHome();
+    void doOpenScanFile();
+    void doExportScan();
     void doShowInFileManager();
     void doCopyPath();
     void doMoveToTrash();

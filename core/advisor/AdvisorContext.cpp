@@ -69,6 +69,18 @@ AdvisorContext AdvisorContext::live(Node::Ptr root, std::string_view home, Date 
     };
 }
 
+AdvisorContext AdvisorContext::ofTree(Node::Ptr root, std::string_view home, Date now) {
+    AdvisorContext context{.root = root, .home = standardizedPath(home), .now = now};
+    context.lastUsed = [](const std::string&) { return std::optional<Date>(); };
+    context.fileExists = [root](const std::string& path) {
+        return root && root->descendant(path) != nullptr;
+    };
+    context.readFile = [](const std::string&) { return std::optional<std::string>(); };
+    context.installedBundleIDs = [] { return std::unordered_set<std::string>(); };
+    context.cloudProviders = [] { return std::vector<CloudProvider>(); };
+    return context;
+}
+
 std::vector<std::string> AdvisorContext::places(std::string_view location, std::string_view home) {
     std::string data(kDataVolume);
     if (location.starts_with('/'))

@@ -65,6 +65,11 @@ struct AdvisorContext {
     // so a run reads them once for all its detectors. The run sets the workers and the cancel
     // check.
     static AdvisorContext live(Node::Ptr root, std::string_view home, Date now);
+    // The context of a tree whose files are not here to look at (a scan read from a file, the
+    // demonstration): existence from the tree alone, whose small files are folded away, so only
+    // folders and large files exist; nothing read, no last-used dates, no installed
+    // applications and no cloud folders. The rules on paths and names still apply.
+    static AdvisorContext ofTree(Node::Ptr root, std::string_view home, Date now);
 
     // Where a location can appear in a tree: for "/"-rooted locations the location itself and
     // the same under the data volume; for others the location below `home`, then below the

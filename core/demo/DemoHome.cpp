@@ -352,18 +352,15 @@ platform::Volume DemoHome::disk() {
 }
 
 AdvisorContext DemoHome::context(Node::Ptr root, Date now) {
-    AdvisorContext context{.root = root, .home = std::string(path), .now = now};
-    context.lastUsed = [](const std::string&) { return std::optional<Date>(); };
-    context.fileExists = [root](const std::string& path) {
-        return marker(path) || (root && root->descendant(path));
+    AdvisorContext context = AdvisorContext::ofTree(root, path, now);
+    context.fileExists = [tree = context.fileExists](const std::string& path) {
+        return marker(path) || tree(path);
     };
     context.readFile = [](const std::string& path) -> std::optional<std::string> {
         if (const Marker* found = marker(path))
             return std::string(found->contents);
         return std::nullopt;
     };
-    context.installedBundleIDs = [] { return std::unordered_set<std::string>(); };
-    context.cloudProviders = [] { return std::vector<CloudProvider>(); };
     return context;
 }
 

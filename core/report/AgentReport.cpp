@@ -40,11 +40,24 @@ std::string rungText(Rung rung) {
     return "your call";
 }
 
+// Who measured the scan, and when; for a scan file, also that its files are elsewhere.
+std::string measuredBy(const AgentReport::Input& input) {
+    if (!input.source)
+        return "Measured by Tavelin on " + ReportText::abbreviatedDayAndTime(input.now) + ". ";
+    const ScanSource& source = *input.source;
+    // Both names come from the file: they go in code spans, as names from the disk do.
+    return "Measured by " + ReportText::code(source.writer) +
+           (source.written ? " on " + ReportText::abbreviatedDayAndTime(*source.written) : "") +
+           " and read by Tavelin from the scan file " + ReportText::code(source.fileName) + " on " +
+           ReportText::abbreviatedDayAndTime(input.now) +
+           "; the files it lists were not looked at here, and Tavelin changes none of them. ";
+}
+
 std::string summary(const AgentReport::Input& input) {
     const Node& scope = *input.scope;
     std::string text =
         "# Tavelin report: " + ReportText::code(ReportText::shortPath(scope.path(), input.home)) +
-        "\nMeasured by Tavelin on " + ReportText::abbreviatedDayAndTime(input.now) + ". " +
+        "\n" + measuredBy(input) +
         std::string(
             linuxWording("Sizes are space on disk; “frees” is what deleting would give back "
                          "(APFS clones share data, so it can be less). Names, sizes and dates "

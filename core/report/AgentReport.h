@@ -10,6 +10,7 @@
 #include "diskinfo/DiskBreakdown.h"
 #include "history/Change.h"
 #include "scan/Node.h"
+#include "scanfile/ScanSource.h"
 #include "util/Dates.h"
 
 #include <array>
@@ -44,6 +45,8 @@ struct AgentReport {
         std::string device{};
         Date now = std::chrono::system_clock::now();
         std::string home{};
+        // Set for a scan read from a scan file.
+        std::optional<ScanSource> source{};
     };
 
     // Row limits: folders inside the scope, biggest folders, biggest files, kinds,

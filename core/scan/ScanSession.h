@@ -118,6 +118,8 @@ public:
     const std::shared_ptr<WorkerPool>& pool() const { return context_.pool; }
     const std::string& path() const { return path_; }
     bool isRunning() const { return isRunning_; }
+    // Whether the tree was built elsewhere (no folder here to read or follow).
+    bool isBuilt() const { return isBuilt_; }
     bool isPaused() const { return pauses_ > 0; }
     Date startDate() const { return startDate_; }
     std::optional<Date> endDate() const { return endDate_; }

@@ -104,13 +104,17 @@ void appendEscapedBytes(std::string& out, std::string_view bytes) {
 
 bool isValidUtf8(std::string_view bytes) {
     while (!bytes.empty()) {
-        char32_t c = 0;
-        size_t length = decodeFirst(bytes, c);
+        size_t length = utf8SequenceLength(bytes);
         if (length == 0)
             return false;
         bytes.remove_prefix(length);
     }
     return true;
+}
+
+size_t utf8SequenceLength(std::string_view bytes) {
+    char32_t c = 0;
+    return bytes.empty() ? 0 : decodeFirst(bytes, c);
 }
 
 std::string listText(const std::vector<std::string>& names) {

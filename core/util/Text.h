@@ -11,6 +11,9 @@ std::string capitalizedFirst(std::string_view utf8);
 
 // Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF).
 bool isValidUtf8(std::string_view bytes);
+// The length of the well-formed UTF-8 sequence the bytes start with; 0 when they start with none
+// (or with only part of one).
+size_t utf8SequenceLength(std::string_view bytes);
 
 // Names joined as an English list: "A", "A and B", "A, B and C".
 std::string listText(const std::vector<std::string>& names);

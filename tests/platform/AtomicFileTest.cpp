@@ -1,23 +1,16 @@
 #include "platform/AtomicFile.h"
 
 #include "support/TemporaryFolder.h"
+#include "support/TextFiles.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 using tavelin::platform::replaceFile;
+using tavelin::test::readText;
 using tavelin::test::TemporaryFolder;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string fileText(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 size_t entryCount(const fs::path& folder) {
     return static_cast<size_t>(std::distance(fs::directory_iterator(folder), {}));
@@ -30,7 +23,7 @@ TEST(AtomicFile, ReplacesTheWholeFileAndLeavesNothingBeside) {
     fs::path file = temp.path() / "state.json";
     ASSERT_FALSE(replaceFile(file, std::string(100'000, 'a')));
     ASSERT_FALSE(replaceFile(file, "short"));
-    EXPECT_EQ(fileText(file), "short");
+    EXPECT_EQ(readText(file), "short");
     EXPECT_EQ(entryCount(temp.path()), 1u);
 }
 

@@ -4,6 +4,7 @@
 #include "platform/FileSystemMark.h"
 #include "platform/WakeableWait.h"
 #include "support/TemporaryFolder.h"
+#include "support/TmpfsMount.h"
 
 #include <cstring>
 #include <fcntl.h>
@@ -11,7 +12,6 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/inotify.h>
-#include <sys/mount.h>
 
 using namespace tavelin::platform;
 using Kind = FolderChange::Kind;
@@ -85,21 +85,18 @@ TEST(Inotify, WatchesAFolderThroughItsDescriptor) {
 
 TEST(FileSystemMark, NamesTheFolderWhoseEntryChangedByItsPath) {
     tavelin::test::TemporaryFolder temp;
-    std::filesystem::path disk = temp.path() / "disk";
-    std::filesystem::create_directories(disk);
-    if (::mount("tavelin-test", disk.c_str(), "tmpfs", 0, "size=4m") != 0)
-        GTEST_SKIP() << "mounting a tmpfs was refused here: " << std::strerror(errno);
+    tavelin::test::TmpfsMount tmpfs(temp.path() / "disk", 4 << 20);
+    if (!tmpfs.mounted())
+        GTEST_SKIP() << tmpfs.whyNot();
+    const std::filesystem::path& disk = tmpfs.path();
     std::filesystem::create_directories(disk / "a");
     UniqueFd top = openFolder(disk.c_str());
     UniqueFd inner = openFolder((disk / "a").c_str());
     EXPECT_TRUE(isMountRoot(top.get()));
     EXPECT_FALSE(isMountRoot(inner.get()));
     FileSystemMark mark(top.get());
-    if (!mark) {
-        std::string why = std::strerror(errno);
-        ::umount2(disk.c_str(), MNT_DETACH);
-        GTEST_SKIP() << "marking a file system was refused here: " << why;
-    }
+    if (!mark)
+        GTEST_SKIP() << "marking a file system was refused here: " << std::strerror(errno);
     WakeableWait waiting;
     std::filesystem::create_directory(disk / "a" / "new\nfolder");
     std::ofstream(disk / "file") << "x";
@@ -108,7 +105,6 @@ TEST(FileSystemMark, NamesTheFolderWhoseEntryChangedByItsPath) {
         for (const FolderChange& change : mark.read())
             seen.emplace_back(std::string(change.folder) + "|" + std::string(change.name),
                               change.kind);
-    ::umount2(disk.c_str(), MNT_DETACH);
     ASSERT_GE(seen.size(), 2u);
     EXPECT_EQ(seen[0], std::make_pair((disk / "a").string() + "|new\nfolder", Kind::folderAdded));
     EXPECT_EQ(seen[1].first, disk.string() + "|file");

@@ -1,21 +1,14 @@
 #include "platform/PrivateFiles.h"
 
 #include "support/TemporaryFolder.h"
+#include "support/TextFiles.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace tavelin::platform {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string contents(const fs::path& file) {
-    std::ostringstream text;
-    text << std::ifstream(file).rdbuf();
-    return text.str();
-}
 
 TEST(PrivateFiles, CloseTheFolderRefuseALinkAndNeverOpenAnExistingFile) {
     test::TemporaryFolder temporary;
@@ -36,8 +29,8 @@ TEST(PrivateFiles, CloseTheFolderRefuseALinkAndNeverOpenAnExistingFile) {
         written.push_back(std::get<fs::path>(writeNewPrivateFile(folder, "r", ".md", text)));
 
     EXPECT_EQ(written, (std::vector<fs::path>{folder / "r-2.md", folder / "r-3.md"}));
-    EXPECT_EQ(contents(written[0]), "first");
-    EXPECT_EQ(contents(written[1]), "second");
+    EXPECT_EQ(test::readText(written[0]), "first");
+    EXPECT_EQ(test::readText(written[1]), "second");
     EXPECT_EQ(fs::status(written[0]).permissions(), fs::perms(0600));
     EXPECT_FALSE(fs::exists(temporary.path() / "target"));
 }

@@ -10,7 +10,14 @@
 namespace tavelin::test {
 namespace {
 
-std::string figuresDifference(const Node& a, const Node& b) {
+// The date in whole units, rounded toward the past.
+int64_t inUnits(Date date, std::chrono::nanoseconds unit) {
+    int64_t nanoseconds =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(date.time_since_epoch()).count();
+    return nanoseconds / unit.count() - (nanoseconds % unit.count() < 0 ? 1 : 0);
+}
+
+std::string figuresDifference(const Node& a, const Node& b, std::chrono::nanoseconds datesTo) {
     auto differs = [](const char* what, int64_t x, int64_t y) {
         return x == y ? std::string()
                       : std::string(what) + " " + std::to_string(x) + " vs " + std::to_string(y);
@@ -25,8 +32,7 @@ std::string figuresDifference(const Node& a, const Node& b) {
           differs("unreadable", a.isUnreadable, b.isUnreadable),
           differs("needs access", a.needsAccess, b.needsAccess),
           differs("scanning", a.isScanning, b.isScanning),
-          differs("modified", a.modified.time_since_epoch().count(),
-                  b.modified.time_since_epoch().count())})
+          differs("modified", inUnits(a.modified, datesTo), inUnits(b.modified, datesTo))})
         if (!found.empty())
             return found;
     return {};
@@ -42,7 +48,8 @@ std::map<std::string, const Node*> byName(const Node& node) {
 } // namespace
 
 // The deepest difference first: a folder's figures differ whenever something beneath it does.
-std::string treeDifference(const Node& shown, const Node& expected) {
+std::string treeDifference(const Node& shown, const Node& expected,
+                           std::chrono::nanoseconds datesTo) {
     auto left = byName(shown);
     auto right = byName(expected);
     for (const auto& [name, child] : left)
@@ -52,10 +59,11 @@ std::string treeDifference(const Node& shown, const Node& expected) {
         auto found = left.find(name);
         if (found == left.end())
             return shown.path() + ": lacks " + name;
-        if (std::string difference = treeDifference(*found->second, *child); !difference.empty())
+        if (std::string difference = treeDifference(*found->second, *child, datesTo);
+            !difference.empty())
             return difference;
     }
-    std::string found = figuresDifference(shown, expected);
+    std::string found = figuresDifference(shown, expected, datesTo);
     return found.empty() ? found : shown.path() + ": " + found;
 }
 

@@ -9,6 +9,7 @@
 #include "report/ChatLink.h"
 #include "shell/ReportCommand.h"
 #include "support/TemporaryFolder.h"
+#include "support/TextFiles.h"
 #include "widgets/SettingsKeys.h"
 
 #include <QCheckBox>
@@ -29,12 +30,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string contents(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using test::readText;
 
 platform::DesktopEntry entry(std::string id, std::string name, std::string file = {}) {
     return {.id = std::move(id), .file = std::move(file), .name = std::move(name)};
@@ -78,6 +74,13 @@ struct FakeDesktop {
         return launcher;
     }
 };
+
+// A target as the detection would find it.
+AgentTarget target(std::string id, std::string name, AgentTarget::Handoff handoff,
+                   std::string detail = {}, std::optional<std::string> appPath = {}) {
+    return {std::move(id),      std::move(name),    std::move(detail),
+            std::move(appPath), std::move(handoff), std::nullopt};
+}
 
 AgentReport sampleReport() {
     AgentReport report(
@@ -123,9 +126,7 @@ TEST(AgentTargets, FollowTheTableForWhatWasFound) {
 
 TEST(AgentHandoff, RunsATerminalAgentThroughAPrivateScriptOfItsOwnEachTime) {
     FakeDesktop desktop;
-    AgentTarget agent{
-        "gemini",    "Gemini", "", std::nullopt, AgentTarget::Terminal{"/usr/bin/gemini", {}},
-        std::nullopt};
+    AgentTarget agent = target("gemini", "Gemini", AgentTarget::Terminal{"/usr/bin/gemini", {}});
     AgentReport report = sampleReport();
 
     // Two hand-offs in the same second.
@@ -138,9 +139,9 @@ TEST(AgentHandoff, RunsATerminalAgentThroughAPrivateScriptOfItsOwnEachTime) {
 
     fs::path reports = desktop.folder.path() / "Agent Reports";
     fs::path saved = reports / "Tavelin report 2025-03-09T140505Z-2.md";
-    EXPECT_EQ(contents(saved), report.markdown);
+    EXPECT_EQ(readText(saved), report.markdown);
     // Gemini takes no "--": the prompt must not read as an option.
-    EXPECT_EQ(contents(reports / "Tavelin report 2025-03-09T140505Z-2.prompt.txt"),
+    EXPECT_EQ(readText(reports / "Tavelin report 2025-03-09T140505Z-2.prompt.txt"),
               " " + AgentPrompt::withFile("-x Look.", saved.string()));
     fs::path scripts = desktop.folder.path() / "scripts";
     std::vector<std::vector<std::string>> expected;
@@ -148,7 +149,7 @@ TEST(AgentHandoff, RunsATerminalAgentThroughAPrivateScriptOfItsOwnEachTime) {
          {"Tavelin-report-2025-03-09T140505Z.sh", "Tavelin-report-2025-03-09T140505Z-2.sh"})
         expected.push_back({"term", "-e", (scripts / name).string()});
     EXPECT_EQ(desktop.started, expected);
-    std::string script = contents(expected[1][2]);
+    std::string script = readText(expected[1][2]);
     EXPECT_NE(script.find("export PATH='/home/ann/.npm/bin:/usr/bin'\n"), std::string::npos);
     EXPECT_NE(script.find("Tavelin report 2025-03-09T140505Z-2.prompt.txt"), std::string::npos);
     EXPECT_EQ(fs::status(expected[1][2]).permissions(), fs::perms(0600));
@@ -193,12 +194,9 @@ printf '%s\0' "$@" > "$0.arguments"
     launcher.startTerminal = [](const std::vector<std::string>& command) {
         return platform::launch(command, std::chrono::seconds(10));
     };
-    AgentTarget agent{"claude-code",
-                      "Claude Code",
-                      "",
-                      std::nullopt,
-                      AgentTarget::Terminal{agentPath.string(), {"--permission-mode", "--"}},
-                      std::nullopt};
+    AgentTarget agent =
+        target("claude-code", "Claude Code",
+               AgentTarget::Terminal{agentPath.string(), {"--permission-mode", "--"}});
     std::string prompt = "-p Look at $(touch PWNED) `id` 'it's' \"here\"\n|;&";
 
     Agents::Outcome outcome = Agents::send(agent, sampleReport(), prompt, path, launcher);
@@ -206,7 +204,7 @@ printf '%s\0' "$@" > "$0.arguments"
     EXPECT_FALSE(outcome.failed) << outcome.status->toStdString();
     std::string saved =
         (desktop.folder.path() / "Agent Reports" / "Tavelin report 2025-03-09T140505Z.md").string();
-    EXPECT_EQ(contents(agentPath.string() + ".arguments"),
+    EXPECT_EQ(readText(agentPath.string() + ".arguments"),
               std::string("--permission-mode\0--\0", 21) + AgentPrompt::withFile(prompt, saved) +
                   '\0');
     EXPECT_FALSE(fs::exists(fs::path(std::getenv("HOME")) / "PWNED"));
@@ -222,12 +220,7 @@ printf '%s\0' "$@" > "$0.arguments"
 
 TEST(AgentHandoff, OpensAChatWithTheWholeTextInItsQueryKey) {
     FakeDesktop desktop;
-    AgentTarget chat{"claude",
-                     "Claude",
-                     "New chat",
-                     std::nullopt,
-                     AgentTarget::Link{"https://claude.ai/new?q="},
-                     std::nullopt};
+    AgentTarget chat = target("claude", "Claude", AgentTarget::Link{"https://claude.ai/new?q="});
 
     Agents::Outcome outcome = Agents::send(chat, sampleReport(), "Why?", {}, desktop.launcher());
 
@@ -248,9 +241,8 @@ TEST(AgentHandoff, OpensTheReportInAnEditorWithThePromptCopied) {
     FakeDesktop desktop;
     fs::path entryFile = desktop.folder.path() / "zed.desktop";
     std::ofstream(entryFile) << "[Desktop Entry]\nType=Application\nName=Zed\nExec=zed --new %U\n";
-    AgentTarget editor{
-        "zed",       "Zed", "", entryFile.string(), AgentTarget::OpenFile{entryFile.string()},
-        std::nullopt};
+    AgentTarget editor =
+        target("zed", "Zed", AgentTarget::OpenFile{entryFile.string()}, "", entryFile.string());
 
     Agents::Outcome outcome = Agents::send(editor, sampleReport(), "Hi", {}, desktop.launcher());
 
@@ -268,8 +260,7 @@ TEST(AgentHandoff, OpensTheReportInAnEditorWithThePromptCopied) {
 TEST(AgentHandoff, StopsWhenTheReportCannotBeSaved) {
     FakeDesktop desktop;
     std::ofstream(desktop.folder.path() / "Agent Reports") << "a file in the folder's place";
-    AgentTarget chat{
-        "grok", "Grok", "", std::nullopt, AgentTarget::Link{"https://grok.com/?q="}, std::nullopt};
+    AgentTarget chat = target("grok", "Grok", AgentTarget::Link{"https://grok.com/?q="});
 
     Agents::Outcome outcome = Agents::send(chat, sampleReport(), "Hi", {}, desktop.launcher());
 
@@ -290,18 +281,10 @@ protected:
     }
 
     FakeDesktop desktop;
-    AgentTarget codex{"codex",
-                      "Codex",
-                      "In a terminal · asks before changing anything",
-                      std::nullopt,
-                      AgentTarget::Terminal{"/bin/codex", {}},
-                      std::nullopt};
-    AgentTarget chat{"chatgpt",
-                     "ChatGPT",
-                     "New chat",
-                     std::nullopt,
-                     AgentTarget::Link{"https://chatgpt.com/?q="},
-                     std::nullopt};
+    AgentTarget codex = target("codex", "Codex", AgentTarget::Terminal{"/bin/codex", {}},
+                               "In a terminal · asks before changing anything");
+    AgentTarget chat =
+        target("chatgpt", "ChatGPT", AgentTarget::Link{"https://chatgpt.com/?q="}, "New chat");
 };
 
 TEST_F(AgentSharingTest, AsksFirstAndSharesAtOnceOnceTheUserSaidSo) {
@@ -335,7 +318,7 @@ TEST_F(AgentSharingTest, AsksFirstAndSharesAtOnceOnceTheUserSaidSo) {
                        "give it.")));
     sheet.showReportButton()->click();
     ASSERT_EQ(desktop.files.size(), 1u);
-    EXPECT_TRUE(contents(desktop.files[0]).starts_with("# Tavelin report: "));
+    EXPECT_TRUE(readText(desktop.files[0]).starts_with("# Tavelin report: "));
     EXPECT_TRUE(model->agents().isConfirmingShare());
 
     sheet.dontAskAgain()->setChecked(true);

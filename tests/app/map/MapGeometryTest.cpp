@@ -3,48 +3,21 @@
 
 #include "map/MapGeometry.h"
 
+#include "app/map/MapTiles.h"
 #include "map/HoverLabel.h"
+#include "map/TileLabels.h"
 #include "map/TreemapRenderer.h"
 #include "map/ZoomFromRect.h"
 
+#include <QImage>
 #include <gtest/gtest.h>
 
 using namespace tavelin;
 using MapGeometry::Direction;
-
-namespace {
-
-TreemapTile tile(Node::Ptr node, Rect rect, int depth = 0, int colorIndex = 0) {
-    TreemapTile result;
-    result.label = node ? node->name : "3 small items";
-    if (node)
-        result.content = std::move(node);
-    else
-        result.content = TreemapTile::Other{3};
-    result.rect = rect;
-    result.depth = depth;
-    result.colorIndex = colorIndex;
-    return result;
-}
-
-Node::Ptr fileNode(const std::string& name) {
-    return Node::make(name, Node::Kind::file);
-}
-
-Node::Ptr folderNode(const std::string& name) {
-    return Node::make(name, Node::Kind::directory);
-}
-
-::testing::AssertionResult sameColor(const QColor& actual, const QColor& expected) {
-    auto near = [](int a, int b) { return std::abs(a - b) <= 1; };
-    if (near(actual.red(), expected.red()) && near(actual.green(), expected.green()) &&
-        near(actual.blue(), expected.blue()) && near(actual.alpha(), expected.alpha()))
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << actual.name(QColor::HexArgb).toStdString() << " is not "
-                                         << expected.name(QColor::HexArgb).toStdString();
-}
-
-} // namespace
+using test::fileNode;
+using test::folderNode;
+using test::sameColor;
+using test::tile;
 
 TEST(HoverLabel, SitsBelowRightOfThePointerAndStaysFourPointsInsideTheMap) {
     HoverLabel free{QStringLiteral("Movies · 2 GB"), QPointF(100, 40), QSizeF(800, 600)};
@@ -150,6 +123,24 @@ TEST(TreemapRenderer, LabelsNeedMoreThan34PointsAndSizesMoreThan90) {
     nested.isNested = true;
     nested.headerHeight = 17;
     EXPECT_DOUBLE_EQ(TreemapRenderer::stripHeight(nested), 17);
+}
+
+TEST(TreemapRenderer, DrawsTheLabelOnlyWhereItShows) {
+    auto brightPixels = [](double width) {
+        QImage image(120, 42, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::black);
+        TileLabels labels;
+        TreemapRenderer::draw(image, {tile(fileNode("Movies"), {0, 0, width + 2, 40})}, labels);
+        int bright = 0;
+        for (int y = 1; y < 19; ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                QRgb pixel = image.pixel(x, y);
+                bright += std::min({qRed(pixel), qGreen(pixel), qBlue(pixel)}) > 200;
+            }
+        return bright;
+    };
+    EXPECT_EQ(brightPixels(34), 0);
+    EXPECT_GT(brightPixels(60), 0);
 }
 
 TEST(TreemapRenderer, SkipsTilesDrawnBelowOneAndAHalfPoints) {

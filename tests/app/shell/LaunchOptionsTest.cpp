@@ -25,11 +25,18 @@ TEST(LaunchOptions, ScanTakesTheFollowingPathAsItsBytes) {
 
 TEST(LaunchOptions, WrongOptionsAreOneLineErrorsAndHelpWinsOverTheRest) {
     using Action = LaunchOptions::Action;
-    for (const auto& arguments : std::vector<std::vector<std::string>>{{"tavelin", "--bogus"},
-                                                                       {"tavelin", "-x", "/tmp"},
-                                                                       {"tavelin", "-scan"},
-                                                                       {"tavelin", "--report"},
-                                                                       {"tavelin", "--he\nlp"}}) {
+    for (const auto& arguments :
+         std::vector<std::vector<std::string>>{{"tavelin", "--bogus"},
+                                               {"tavelin", "-x", "/tmp"},
+                                               {"tavelin", "-scan"},
+                                               {"tavelin", "--report"},
+                                               {"tavelin", "--import"},
+                                               {"tavelin", "--import", "", "--report"},
+                                               {"tavelin", "/srv", "--import", "a.json"},
+                                               {"tavelin", "-o", "x.json"},
+                                               {"tavelin", "--import", "a", "--report", "/b"},
+                                               {"tavelin", "--export", "/a", "--report"},
+                                               {"tavelin", "--he\nlp"}}) {
         LaunchOptions options = LaunchOptions::parse(arguments);
         EXPECT_EQ(options.action, Action::error) << arguments[1];
         EXPECT_TRUE(options.error.starts_with("tavelin: ")) << options.error;
@@ -39,6 +46,16 @@ TEST(LaunchOptions, WrongOptionsAreOneLineErrorsAndHelpWinsOverTheRest) {
               Action::help);
     EXPECT_EQ(LaunchOptions::parse({"tavelin", "--version"}).action, Action::version);
     EXPECT_EQ(LaunchOptions::parse({"tavelin", "--report", "/tmp"}).action, Action::report);
+    for (const auto& arguments : std::vector<std::vector<std::string>>{
+             {"tavelin", "--import", "-", "--report"}, {"tavelin", "--report", "--import", "-"}}) {
+        LaunchOptions options = LaunchOptions::parse(arguments);
+        EXPECT_EQ(options.action, Action::report) << "the report of a scan file, without a window";
+        EXPECT_EQ(options.importPath, "-");
+    }
+    LaunchOptions exporting = LaunchOptions::parse({"tavelin", "--export", "/srv", "-o", "s.gz"});
+    EXPECT_EQ(exporting.action, Action::exportScan);
+    EXPECT_EQ(exporting.outputPath, "s.gz");
+    EXPECT_EQ(LaunchOptions::parse({"tavelin", "--export", "/srv"}).outputPath, "-");
     EXPECT_NE(LaunchOptions::usage().find("--pretend-no-access"), std::string::npos);
 }
 
@@ -47,6 +64,8 @@ TEST(LaunchOptions, OnlyAnOrdinaryWindowIsHandedToTheRunningTavelin) {
     EXPECT_FALSE(LaunchOptions::parse({"tavelin", "--demo"}).handsOver());
     EXPECT_FALSE(LaunchOptions::parse({"tavelin", "--pretend-no-access"}).handsOver());
     EXPECT_FALSE(LaunchOptions::parse({"tavelin", "--version"}).handsOver());
+    EXPECT_FALSE(LaunchOptions::parse({"tavelin", "--import", "-"}).handsOver())
+        << "standard input cannot be handed over";
 }
 
 TEST(LaunchOptions, RelativePathsAreAnchoredWhereTavelinWasStarted) {

@@ -2,94 +2,78 @@
 
 #include "app/watch/FakeNotificationServer.h"
 #include "app/watch/PrivateBus.h"
+#include "app/watch/WatchFixture.h"
 #include "freespace/AlertState.h"
 #include "freespace/FreeSpaceHistory.h"
-#include "support/TemporaryFolder.h"
-#include "watch/Notifications.h"
+#include "support/TextFiles.h"
 #include "widgets/SettingsKeys.h"
 
-#include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
-#include <fstream>
-#include <gtest/gtest.h>
 
 using namespace tavelin;
+using test::kGB;
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int64_t kGB = 1'000'000'000;
-
-class DiskWatchTest : public ::testing::Test {
+class DiskWatchTest : public test::WatchFixture {
 protected:
-    void SetUp() override { QSettings().clear(); }
-
-    DiskWatch::Environment environment() {
-        return {[this] { return volumes; }, [this] { return now; }, folder.path(), false};
+    DiskWatchTest() {
+        volumes = {{"/", "Computer", "/", 100 * kGB, 9 * kGB, true, false},
+                   {"/media/image", "Image", "/media/image", 2 * kGB, 0, false, true}};
     }
-
-    void advance(std::chrono::seconds seconds) { now += seconds; }
-
-    test::TemporaryFolder folder;
-    Date now = dateFromSecondsSince1970(1'700'000'000);
-    std::vector<platform::Volume> volumes{
-        {"/", "Computer", "/", 100 * kGB, 9 * kGB, true, false},
-        {"/media/image", "Image", "/media/image", 2 * kGB, 0, false, true},
-    };
+    // Reads the disks once a minute for `minutes`.
+    void tick(DiskWatch& watch, int minutes) {
+        for (int minute = 0; minute < minutes; ++minute) {
+            watch.refresh();
+            advance(std::chrono::seconds(60));
+        }
+    }
 };
-
-Notifications::Setup detached() {
-    return {};
-}
 
 } // namespace
 
 TEST_F(DiskWatchTest, RecordsTheStartupDiskEveryFiveMinutesWithoutWarningOutsideTheProgram) {
-    Notifications notifications(detached());
-    DiskWatch watch(environment(), notifications);
+    DiskWatch watch(environment(), detached);
     ASSERT_EQ(watch.volumes().size(), 1u) << "the read-only image is left out";
     EXPECT_EQ(watch.boot()->name, "Computer");
     EXPECT_TRUE(watch.samples().empty()) << "the first reading comes with the first tick";
 
-    watch.refresh();
-    advance(std::chrono::seconds(60));
-    watch.refresh();
-    advance(std::chrono::seconds(240));
+    Date first = now;
+    tick(watch, 5);
     volumes[0].free = 8 * kGB;
+    QSignalSpy changed(&watch, &DiskWatch::volumesChanged);
     watch.refresh();
-    EXPECT_EQ(watch.samples(), (std::vector<FreeSpaceSample>{
-                                   {dateFromSecondsSince1970(1'700'000'000), 9 * kGB, 100 * kGB},
-                                   {now, 8 * kGB, 100 * kGB}}));
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(watch.samples(), (std::vector<FreeSpaceSample>{{first, 9 * kGB, 100 * kGB},
+                                                             {now, 8 * kGB, 100 * kGB}}));
     EXPECT_EQ(watch.boot()->free, 8 * kGB);
     EXPECT_TRUE(fs::exists(folder.path() / FreeSpaceHistory::fileName));
     EXPECT_FALSE(fs::exists(folder.path() / AlertState::fileName));
 }
 
 TEST_F(DiskWatchTest, TheFirstTickShowsEarlierSamplesEvenWhenItKeepsNoNewOne) {
-    std::ofstream(folder.path() / FreeSpaceHistory::fileName)
-        << R"({"v": 1, "s": [[1699999880, 10000000000, 100000000000]]})";
-    Notifications notifications(detached());
-    DiskWatch watch(environment(), notifications);
+    test::writeText(folder.path() / FreeSpaceHistory::fileName,
+                    R"({"v": 1, "s": [[1699999880, 10000000000, 100000000000]]})");
+    DiskWatch watch(environment(), detached);
     QSignalSpy changed(&watch, &DiskWatch::samplesChanged);
-    watch.refresh();
+    tick(watch, 1);
     EXPECT_EQ(watch.samples().size(), 1u) << "two minutes after the stored one";
     EXPECT_EQ(changed.count(), 1);
-    advance(std::chrono::seconds(60));
-    watch.refresh();
+    tick(watch, 1);
     EXPECT_EQ(changed.count(), 1);
 }
 
 TEST_F(DiskWatchTest, NothingIsRecordedWithoutAStartupDiskOrInTheDemonstration) {
-    Notifications notifications(detached());
     auto demonstration = environment();
     demonstration.isDemonstration = true;
-    DiskWatch shown(demonstration, notifications);
+    DiskWatch shown(demonstration, detached);
     shown.refresh();
     EXPECT_TRUE(shown.samples().empty());
 
     volumes[0].isBoot = false;
-    DiskWatch watch(environment(), notifications);
+    DiskWatch watch(environment(), detached);
     watch.refresh();
     EXPECT_EQ(watch.boot(), nullptr);
     EXPECT_TRUE(watch.samples().empty());
@@ -115,10 +99,8 @@ TEST_F(DiskWatchTest, WarnsOnceThroughTheNotificationServiceAndKeepsTheState) {
     EXPECT_EQ(stored.lastAny, now);
     EXPECT_TRUE(stored.disarmed.contains(AlertKind::critical));
 
-    for (int minute = 1; minute <= 30; ++minute) {
-        advance(std::chrono::seconds(60));
-        watch.refresh();
-    }
+    advance(std::chrono::seconds(60));
+    tick(watch, 30);
     QTest::qWait(200);
     EXPECT_EQ(server.received.size(), 1u);
     EXPECT_EQ(watch.samples().size(), 7u);
@@ -130,10 +112,7 @@ TEST_F(DiskWatchTest, WithWarningsOffSamplesAreStillRecordedButNoStateIsKept) {
     Notifications notifications(inTheProgram);
     QSettings().setValue(SettingsKeys::diskWarnings, false);
     DiskWatch watch(environment(), notifications);
-    for (int tick = 0; tick < 6; ++tick) {
-        watch.refresh();
-        advance(std::chrono::seconds(60));
-    }
+    tick(watch, 6);
     EXPECT_EQ(watch.samples().size(), 2u);
     EXPECT_FALSE(fs::exists(folder.path() / AlertState::fileName));
     QSettings().setValue(SettingsKeys::diskWarnings, true);

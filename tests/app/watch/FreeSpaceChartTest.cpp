@@ -1,68 +1,48 @@
 #include "watch/FreeSpaceChart.h"
 
+#include "app/watch/WatchFixture.h"
 #include "freespace/FreeSpaceHistory.h"
-#include "support/TemporaryFolder.h"
-#include "watch/DiskWatch.h"
+#include "support/TextFiles.h"
 #include "watch/ForecastCaption.h"
-#include "watch/Notifications.h"
 
 #include <QLineSeries>
-#include <fstream>
-#include <gtest/gtest.h>
 
 using namespace tavelin;
+using test::kGB;
 
 namespace {
 
-constexpr int64_t kGB = 1'000'000'000;
-const Date kNow = dateFromSecondsSince1970(1'700'000'000);
-
-Date hoursFromNow(double hours) {
-    return kNow + std::chrono::duration_cast<Date::duration>(
-                      std::chrono::duration<double, std::ratio<3600>>(hours));
-}
-
-class FreeSpaceChartTest : public ::testing::Test {
+class FreeSpaceChartTest : public test::WatchFixture {
 protected:
-    DiskWatch::Environment environment() {
-        return {[this] { return volumes; }, [] { return kNow; }, folder.path(), false};
-    }
+    FreeSpaceChartTest() { volumes = {{"/", "Computer", "/", 500 * kGB, 26 * kGB, true, false}}; }
 
     // A day of readings down to 26 GB, losing 1 GB an hour, as the watch would have stored them.
     void storeADayOfLoss() {
         std::string samples;
-        for (int minutes = -24 * 60; minutes < 0; minutes += 5) {
-            int64_t seconds = 1'700'000'000 + minutes * 60;
-            samples.append(samples.empty() ? "[" : ",[")
-                .append(std::to_string(seconds))
-                .append(",")
-                .append(std::to_string(26 * kGB - minutes * kGB / 60))
-                .append(",500000000000]");
-        }
-        std::ofstream(folder.path() / FreeSpaceHistory::fileName)
-            << R"({"v": 1, "s": [)" << samples << "]}";
+        for (int minutes = -24 * 60; minutes < 0; minutes += 5)
+            samples += (samples.empty() ? "[" : ",[") +
+                       std::to_string(1'700'000'000 + minutes * 60) + "," +
+                       std::to_string(26 * kGB - minutes * kGB / 60) + ",500000000000]";
+        test::writeText(folder.path() / FreeSpaceHistory::fileName,
+                        R"({"v": 1, "s": [)" + samples + "]}");
     }
-
-    test::TemporaryFolder folder;
-    std::vector<platform::Volume> volumes{{"/", "Computer", "/", 500 * kGB, 26 * kGB, true, false}};
-    Notifications notifications{Notifications::Setup{}};
 };
 
 } // namespace
 
 TEST_F(FreeSpaceChartTest, DrawsTheHistoryAndTheForecastDownToTheFloor) {
     storeADayOfLoss();
-    DiskWatch watch(environment(), notifications);
+    DiskWatch watch(environment(), detached);
     watch.refresh();
     FreeSpaceChart chart(watch);
 
     EXPECT_EQ(chart.freeSeries().count(), 24 * 12 + 1);
     EXPECT_EQ(chart.freeSeries().points().back(),
-              QPointF(static_cast<qreal>(wholeMillisecondsSince1970(kNow)), 26.0));
+              QPointF(static_cast<qreal>(wholeMillisecondsSince1970(now)), 26.0));
     ASSERT_EQ(chart.forecastSeries().count(), 2);
     QPointF full = chart.forecastSeries().at(1);
     EXPECT_NEAR(full.y(), 5.0, 0.01) << "the floor of a 500 GB disk";
-    EXPECT_NEAR(full.x(), wholeMillisecondsSince1970(hoursFromNow(21)), 60'000)
+    EXPECT_NEAR(full.x(), wholeMillisecondsSince1970(now + std::chrono::hours(21)), 60'000)
         << "26 GB less the 5 GB floor at 1 GB an hour";
     EXPECT_EQ(chart.floorSeries().at(0).y(), 5.0);
     EXPECT_TRUE(chart.caption().startsWith("At about 24 GB a day, Computer will be full in "
@@ -72,7 +52,7 @@ TEST_F(FreeSpaceChartTest, DrawsTheHistoryAndTheForecastDownToTheFloor) {
 }
 
 TEST_F(FreeSpaceChartTest, WithoutEnoughReadingsThereIsNoForecastLine) {
-    DiskWatch watch(environment(), notifications);
+    DiskWatch watch(environment(), detached);
     watch.refresh();
     FreeSpaceChart chart(watch);
     EXPECT_EQ(chart.freeSeries().count(), 1);
@@ -81,11 +61,12 @@ TEST_F(FreeSpaceChartTest, WithoutEnoughReadingsThereIsNoForecastLine) {
 }
 
 TEST(ForecastCaption, SaysWhyThereIsNoDate) {
+    Date now = dateFromSecondsSince1970(1'700'000'000);
     Trend slow{-90'000'000, std::nullopt, 5 * kGB, 30};
-    EXPECT_EQ(forecastCaption(slow, "Computer", kNow),
+    EXPECT_EQ(forecastCaption(slow, "Computer", now),
               "Free space is shrinking by about 90 MB a day, too slowly or unevenly to say when "
               "Computer will be full.");
     Trend growing{2 * kGB, std::nullopt, 5 * kGB, 30};
-    EXPECT_EQ(forecastCaption(growing, "Data %1", kNow),
+    EXPECT_EQ(forecastCaption(growing, "Data %1", now),
               "Free space on Data %1 is steady or growing.");
 }

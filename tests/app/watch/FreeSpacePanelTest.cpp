@@ -1,25 +1,20 @@
 #include "watch/FreeSpacePanel.h"
 
-#include "support/TemporaryFolder.h"
-#include "watch/DiskWatch.h"
-#include "watch/Notifications.h"
+#include "app/watch/WatchFixture.h"
 #include "watch/TrayLabel.h"
 
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <gtest/gtest.h>
 
 using namespace tavelin;
+using test::disk;
+using test::kGB;
 
 namespace {
 
-constexpr int64_t kGB = 1'000'000'000;
-
-platform::Volume disk(const char* name, int64_t total, int64_t free, bool isBoot = false) {
-    return {name, name, name, total, free, isBoot, false};
-}
+const QColor kRed(0xD9, 0x30, 0x25);
 
 struct Row {
     QString name;
@@ -35,18 +30,27 @@ std::vector<Row> rowsOf(const FreeSpacePanel& panel) {
         auto* free = row->findChild<QLabel*>(QStringLiteral("free"));
         auto* gauge = row->findChild<QProgressBar*>();
         rows.push_back({row->findChild<QLabel*>(QStringLiteral("name"))->text(), free->text(),
-                        free->palette().color(QPalette::WindowText) == QColor(0xD9, 0x30, 0x25),
-                        gauge->value(), gauge->palette().color(QPalette::Highlight)});
+                        free->palette().color(QPalette::WindowText) == kRed, gauge->value(),
+                        gauge->palette().color(QPalette::Highlight)});
     }
     return rows;
 }
 
-QPushButton* button(const FreeSpacePanel& panel, const QString& text) {
+bool lowLineShown(const FreeSpacePanel& panel) {
+    for (QLabel* label : panel.findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+        if (label->text() == "Computer is running low. Open Tavelin to see what to clear.")
+            return !label->isHidden();
+    return false;
+}
+
+void click(const FreeSpacePanel& panel, const QString& text) {
     for (QPushButton* button : panel.findChildren<QPushButton*>())
         if (button->text() == text)
-            return button;
-    return nullptr;
+            return button->click();
+    ADD_FAILURE() << "no button " << text.toStdString();
 }
+
+using FreeSpacePanelTest = test::WatchFixture;
 
 } // namespace
 
@@ -55,52 +59,34 @@ TEST(TrayLabel, ShowsATriangleWhenTheStartupDiskIsLow) {
     EXPECT_STREQ(TrayLabel::of(&terabyte).symbol, "internaldrive");
     EXPECT_EQ(TrayLabel::of(&terabyte).freeText, "60 GB");
     terabyte.free = 45 * kGB;
-    EXPECT_STREQ(TrayLabel::of(&terabyte).symbol, "exclamationmark.triangle.fill")
-        << "below the 50 GB cap";
-    auto small = disk("/", 256 * kGB, 24 * kGB, true);
-    EXPECT_STREQ(TrayLabel::of(&small).symbol, "exclamationmark.triangle.fill")
-        << "below a tenth, 25.6 GB";
+    EXPECT_STREQ(TrayLabel::of(&terabyte).symbol, "exclamationmark.triangle.fill");
     EXPECT_STREQ(TrayLabel::of(nullptr).symbol, "internaldrive");
     EXPECT_TRUE(TrayLabel::of(nullptr).freeText.isEmpty());
 }
 
-TEST(FreeSpacePanel, ListsWritableDisksWithTheirGaugesAndTheLowLine) {
-    test::TemporaryFolder folder;
-    int reads = 0;
-    std::vector<platform::Volume> volumes{
-        disk("Computer", 1'000 * kGB, 45 * kGB, true),
-        disk("Data", 256 * kGB, 30 * kGB),
-        disk("Full", 100 * kGB, 3 * kGB),
-        disk("Empty", 0, 0),
-        {"/media/cd", "Image", "/media/cd", 2 * kGB, 0, false, true}};
-    DiskWatch::Environment environment{[&] {
-                                           ++reads;
-                                           return volumes;
-                                       },
-                                       [] { return Date(); }, folder.path(), true};
-    Notifications notifications({});
-    DiskWatch watch(environment, notifications);
+TEST_F(FreeSpacePanelTest, ListsWritableDisksWithTheirGaugesAndTheLowLine) {
+    volumes = {disk("Computer", 1'000 * kGB, 45 * kGB, true),
+               disk("Data", 256 * kGB, 30 * kGB),
+               disk("Full", 100 * kGB, 3 * kGB),
+               disk("Empty", 0, 0),
+               {"/media/cd", "Image", "/media/cd", 2 * kGB, 0, false, true}};
+    DiskWatch watch(environment(), detached);
     FreeSpacePanel panel(watch);
 
     auto rows = rowsOf(panel);
     ASSERT_EQ(rows.size(), 4u) << "the read-only image is left out";
-    QColor accent = panel.palette().color(QPalette::Highlight);
     EXPECT_EQ(rows[0].name, "Computer");
     EXPECT_EQ(rows[0].free, "45 GB free");
     EXPECT_TRUE(rows[0].red);
     EXPECT_EQ(rows[0].gauge, 955);
-    EXPECT_EQ(rows[0].tint, QColor(0xD9, 0x30, 0x25)) << "above 95% used";
+    EXPECT_EQ(rows[0].tint, kRed) << "above 95% used";
     EXPECT_EQ(rows[1].free, "30 GB free");
     EXPECT_FALSE(rows[1].red) << "above a tenth of 256 GB";
     EXPECT_EQ(rows[1].tint, QColor(0xF0, 0x8A, 0x00)) << "88% used";
     EXPECT_TRUE(rows[2].red);
     EXPECT_EQ(rows[3].gauge, 0) << "a disk without a size shows nothing used";
-    EXPECT_EQ(rows[3].tint, accent);
-    bool lowLineShown = false;
-    for (QLabel* label : panel.findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
-        if (label->text() == "Computer is running low. Open Tavelin to see what to clear.")
-            lowLineShown = !label->isHidden();
-    EXPECT_TRUE(lowLineShown);
+    EXPECT_EQ(rows[3].tint, panel.palette().color(QPalette::Highlight));
+    EXPECT_TRUE(lowLineShown(panel));
     EXPECT_EQ(panel.width(), 300);
 
     volumes[0].free = 400 * kGB;
@@ -108,17 +94,16 @@ TEST(FreeSpacePanel, ListsWritableDisksWithTheirGaugesAndTheLowLine) {
     panel.show();
     EXPECT_EQ(reads, before + 1) << "showing the panel reads the disks";
     EXPECT_EQ(rowsOf(panel)[0].free, "400 GB free");
-    for (QLabel* label : panel.findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
-        EXPECT_FALSE(label->text().contains("running low") && !label->isHidden());
+    EXPECT_FALSE(lowLineShown(panel));
 
     QSignalSpy open(&panel, &FreeSpacePanel::openRequested);
     QSignalSpy quit(&panel, &FreeSpacePanel::quitRequested);
     QSignalSpy history(&panel, &FreeSpacePanel::historyRequested);
-    button(panel, "Open Tavelin")->click();
+    click(panel, "Open Tavelin");
     EXPECT_EQ(open.count(), 1);
     EXPECT_TRUE(panel.isHidden());
-    button(panel, "Free-Space History…")->click();
+    click(panel, "Free-Space History…");
     EXPECT_EQ(history.count(), 1);
-    button(panel, "Quit")->click();
+    click(panel, "Quit");
     EXPECT_EQ(quit.count(), 1);
 }

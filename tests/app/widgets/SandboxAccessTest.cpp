@@ -115,10 +115,8 @@ TEST_F(SandboxAccessTest, TheDataVolumeAsksForTheWholeDisk) {
     EXPECT_EQ(asked[0].message, "To measure your disk, Tavelin needs your permission. Click "
                                 "Allow. Tavelin remembers it, so you’re asked once.");
 
-    SandboxAccess::resetForTesting(true, [this](const std::string& folder, const QString&) {
-        asked.push_back({folder, {}});
-        return std::nullopt;
-    });
+    SetUp(); // nothing granted
+    answer.reset();
     asked.clear();
     EXPECT_FALSE(SandboxAccess::request("/System/Volumes/Data"));
     EXPECT_FALSE(SandboxAccess::request("/System/Volumes/Database"));
@@ -127,46 +125,34 @@ TEST_F(SandboxAccessTest, TheDataVolumeAsksForTheWholeDisk) {
     EXPECT_EQ(asked[1].folder, "/System/Volumes/Database") << "only the data volume itself";
 }
 
-TEST_F(SandboxAccessTest, GrantsComeBackAtTheNextLaunchWhateverTheirNames) {
+TEST_F(SandboxAccessTest, GrantsComeBackAtTheNextLaunchWhateverTheirNamesUnlessGone) {
     std::string plain = folder("plain");
     std::string odd = folder("line\nbreak \xff\xfe “quoted”");
-    SandboxAccess::remember(plain);
-    SandboxAccess::remember(odd);
-    SandboxAccess::remember(plain);
-
-    relaunch();
-    EXPECT_EQ(SandboxAccess::granted(), (std::vector<std::string>{plain, odd, plain}))
-        << "oldest first, a folder granted twice listed twice";
-    EXPECT_TRUE(SandboxAccess::canRead(odd + "/x"));
-    EXPECT_EQ(stored(), (std::vector<std::string>{plain, odd, plain}));
-}
-
-TEST_F(SandboxAccessTest, RestoringForgetsWhatIsGoneAndIgnoresWhatIsNotABookmark) {
-    std::string kept = folder("kept");
     std::string removed = folder("removed");
     std::string replaced = folder("replaced");
-    SandboxAccess::remember(removed);
-    SandboxAccess::remember(kept);
-    SandboxAccess::remember(replaced);
+    for (const std::string& path : {plain, removed, odd, replaced, plain})
+        SandboxAccess::remember(path);
     fs::remove(removed);
     fs::remove(replaced);
     std::ofstream(replaced) << "now a file";
     QVariantList bookmarks = QSettings().value(SettingsKeys::sandboxBookmarks).toList();
-    bookmarks.append(QString::fromStdString(kept + "/text"));
-    bookmarks.append(QByteArray::fromStdString(kept + std::string(1, '\0') + "/hidden"));
+    bookmarks.append(QString::fromStdString(plain + "/text"));
+    bookmarks.append(QByteArray::fromStdString(plain + std::string(1, '\0') + "/hidden"));
     QSettings().setValue(SettingsKeys::sandboxBookmarks, bookmarks);
 
     relaunch();
-    EXPECT_EQ(SandboxAccess::granted(), std::vector<std::string>{kept})
-        << "a path cut short at a NUL byte would lead to another folder";
-    EXPECT_EQ(stored(), std::vector<std::string>{kept});
+    // Oldest first, a folder granted twice listed twice; a path cut short at a NUL byte would
+    // lead to another folder.
+    EXPECT_EQ(SandboxAccess::granted(), (std::vector<std::string>{plain, odd, plain}));
+    EXPECT_TRUE(SandboxAccess::canRead(odd + "/x"));
+    EXPECT_EQ(stored(), (std::vector<std::string>{plain, odd, plain}));
 
-    QSettings().setValue(SettingsKeys::sandboxBookmarks, QByteArray::fromStdString(kept));
+    QSettings().setValue(SettingsKeys::sandboxBookmarks, QByteArray::fromStdString(plain));
     relaunch();
     EXPECT_TRUE(SandboxAccess::granted().empty()) << "a single bookmark is not a list of them";
     SandboxAccess::resetForTesting(true, {});
-    SandboxAccess::remember(kept);
-    EXPECT_EQ(stored(), std::vector<std::string>{kept}) << "and is replaced by the new one";
+    SandboxAccess::remember(plain);
+    EXPECT_EQ(stored(), std::vector<std::string>{plain}) << "and is replaced by the new one";
 }
 
 TEST_F(SandboxAccessTest, RestoringForgetsAFolderThatCannotBeOpened) {

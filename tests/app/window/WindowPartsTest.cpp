@@ -213,17 +213,20 @@ TEST_F(WindowParts, CommandsFollowTheModelAndActOnlyInTheActiveWindow) {
     EXPECT_TRUE(commands.forward->isEnabled());
 }
 
-TEST_F(WindowParts, OnlyADroppedFolderIsScanned) {
+TEST_F(WindowParts, ADroppedFolderIsScannedAndADroppedFileReadAsAScanFile) {
     std::string file = tree.file("plain.txt", 10);
     std::string folder = tree.folder("folder");
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file))});
     EXPECT_TRUE(droppedFolder(data).isEmpty());
+    EXPECT_EQ(droppedScanFile(data), QString::fromStdString(file));
     data.setUrls({QUrl::fromLocalFile(QString::fromStdString(folder)),
                   QUrl::fromLocalFile(QString::fromStdString(file))});
     EXPECT_EQ(droppedFolder(data), QString::fromStdString(folder));
+    EXPECT_TRUE(droppedScanFile(data).isEmpty()) << "the first dropped item counts";
     data.setUrls({QUrl(QStringLiteral("https://example.org/x"))});
     EXPECT_TRUE(droppedFolder(data).isEmpty());
+    EXPECT_TRUE(droppedScanFile(data).isEmpty());
 }
 
 TEST_F(WindowParts, QuickPreviewFollowsThePreviewLocation) {

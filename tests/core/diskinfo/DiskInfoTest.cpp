@@ -34,12 +34,15 @@ ProcessResult answer(int status, std::string output) {
 ProcessResult missing() {
     return {-1, "", ENOENT, false, false};
 }
+ProcessResult hung() {
+    return {-1, "", 0, true, false};
+}
 
 // A system whose tools answer from a script; anything not in it is not installed.
 struct ScriptedSystem {
     std::map<std::string, ProcessResult> answers;
     std::vector<std::string> ran;
-    std::map<std::string, MountFacts> mounts; // by path prefix, longest wins
+    std::vector<MountFacts> mounts;
     platform::FileSystemFigures figures{488 * kGiB, 400 * kGiB, 376 * kGiB};
     std::string swaps = "Filename Type Size Used Priority\n";
     bool isRoot = true;
@@ -52,18 +55,14 @@ struct ScriptedSystem {
             return found == answers.end() ? missing() : found->second;
         };
         system.mountOf = [this](const std::string& path) -> std::optional<MountFacts> {
-            std::optional<MountFacts> best;
-            for (const auto& [prefix, mount] : mounts)
-                if (path.starts_with(prefix) && (!best || prefix.size() > best->path.size()))
-                    best = mount;
+            std::optional<MountFacts> best; // the longest mount path the path starts with
+            for (const MountFacts& candidate : mounts)
+                if (path.starts_with(candidate.path) &&
+                    (!best || candidate.path.size() > best->path.size()))
+                    best = candidate;
             return best;
         };
-        system.mounts = [this] {
-            std::vector<MountFacts> all;
-            for (const auto& [prefix, mount] : mounts)
-                all.push_back(mount);
-            return all;
-        };
+        system.mounts = [this] { return mounts; };
         system.figures = [this](const std::string&) { return figures; };
         system.swaps = [this] { return swaps; };
         system.exists = [](const std::string&) { return false; };
@@ -78,17 +77,16 @@ MountFacts mount(std::string path, std::string source, std::string type, std::st
 
 ScriptedSystem plainExt4() {
     ScriptedSystem scripted;
-    scripted.mounts["/"] = mount("/", "/dev/sda2", "ext4");
-    scripted.mounts["/tmp"] = mount("/tmp", "tmpfs", "tmpfs");
+    scripted.mounts = {mount("/", "/dev/sda2", "ext4"), mount("/tmp", "tmpfs", "tmpfs")};
     scripted.answers[kLsblk] = answer(0, kPlainExt4);
     return scripted;
 }
 
 ScriptedSystem btrfsRoot() {
     ScriptedSystem scripted;
-    scripted.mounts["/"] = mount("/", "/dev/vda2", "btrfs", "/@");
-    scripted.mounts["/home"] = mount("/home", "/dev/vda2", "btrfs", "/@home");
-    scripted.mounts["/media/usb"] = mount("/media/usb", "/dev/sdb1", "btrfs");
+    scripted.mounts = {mount("/", "/dev/vda2", "btrfs", "/@"),
+                       mount("/home", "/dev/vda2", "btrfs", "/@home"),
+                       mount("/media/usb", "/dev/sdb1", "btrfs")};
     scripted.figures = {68449992704, 40 * kGiB, 39 * kGiB};
     scripted.answers[kLsblk] = answer(0, kBtrfsSubvolumes);
     return scripted;
@@ -102,32 +100,25 @@ const std::string kTwoSnapshots =
 
 } // namespace
 
-TEST(DiskInfo, DeviceOfAPathIsItsMountSourceUnderDev) {
+TEST(DiskInfo, AnExt4DiskLoadsWithoutAskingForSnapshotsAndDevicelessFileSystemsHaveNone) {
     ScriptedSystem scripted = plainExt4();
-    DiskSystem system = scripted.system();
-    EXPECT_EQ(DiskInfo::device("/home/user", system), "sda2");
-    EXPECT_FALSE(DiskInfo::device("/tmp/x", system));
-    scripted.mounts.clear();
-    EXPECT_FALSE(DiskInfo::device("/", system));
-}
-
-TEST(DiskInfo, LoadsAnExt4DiskWithoutSnapshots) {
-    ScriptedSystem scripted = plainExt4();
+    EXPECT_EQ(DiskInfo::device("/home/user", scripted.system()), "sda2");
     auto breakdown = DiskInfo::load("/home/user", scripted.system());
     ASSERT_TRUE(breakdown);
     EXPECT_EQ(breakdown->capacity, 512 * kGiB);
     EXPECT_EQ(breakdown->snapshotListing, SnapshotListing::unsupported);
     EXPECT_EQ(scripted.ran, std::vector<std::string>{kLsblk}) << "no snapshot tool for ext4";
-}
 
-TEST(DiskInfo, FileSystemsWithoutADeviceHaveNoBreakdown) {
-    ScriptedSystem scripted = plainExt4();
-    scripted.mounts["/net"] = mount("/net", "server:/export", "nfs4");
-    scripted.mounts["/fuse"] = mount("/fuse", "sshfs#me@host:", "fuse.sshfs");
-    scripted.mounts["/overlay"] = mount("/overlay", "overlay", "overlay");
+    scripted.ran.clear();
+    scripted.mounts.push_back(mount("/net", "server:/export", "nfs4"));
+    scripted.mounts.push_back(mount("/fuse", "sshfs#me@host:", "fuse.sshfs"));
+    scripted.mounts.push_back(mount("/overlay", "overlay", "overlay"));
     for (const char* path : {"/tmp", "/net/a", "/fuse", "/overlay"})
         EXPECT_FALSE(DiskInfo::load(path, scripted.system())) << path;
     EXPECT_TRUE(scripted.ran.empty());
+    EXPECT_FALSE(DiskInfo::device("/tmp/x", scripted.system()));
+    scripted.mounts.clear();
+    EXPECT_FALSE(DiskInfo::device("/", scripted.system()));
 }
 
 TEST(DiskInfo, FallsBackToTheOlderLsblkColumnsAndStopsAtAHang) {
@@ -138,18 +129,12 @@ TEST(DiskInfo, FallsBackToTheOlderLsblkColumnsAndStopsAtAHang) {
     ASSERT_TRUE(breakdown);
     EXPECT_EQ(breakdown->capacity, 512 * kGiB);
 
-    ScriptedSystem hanging = plainExt4();
-    hanging.answers[kLsblk] = {-1, "", 0, true, false};
-    EXPECT_FALSE(DiskInfo::load("/", hanging.system()));
-    EXPECT_EQ(hanging.ran.size(), 1u) << "a hanging tool is not asked again";
-
-    ScriptedSystem absent = plainExt4();
-    absent.answers.clear();
-    EXPECT_FALSE(DiskInfo::load("/", absent.system()));
-
-    ScriptedSystem garbled = plainExt4();
-    garbled.answers[kLsblk] = answer(0, "{\"blockdevices\": [{\"name\": ");
-    EXPECT_FALSE(DiskInfo::load("/", garbled.system()));
+    for (ProcessResult failed : {hung(), missing(), answer(0, "{\"blockdevices\": [{\"name\": ")}) {
+        ScriptedSystem failing = plainExt4();
+        failing.answers[kLsblk] = failed;
+        EXPECT_FALSE(DiskInfo::load("/", failing.system()));
+        EXPECT_EQ(failing.ran.size(), 1u) << "a tool that hangs or is missing is not asked again";
+    }
 
     ScriptedSystem unreadable = plainExt4();
     DiskSystem system = unreadable.system();
@@ -159,13 +144,14 @@ TEST(DiskInfo, FallsBackToTheOlderLsblkColumnsAndStopsAtAHang) {
 
 TEST(DiskInfo, SwapFilesOnTheDiskCountAsSwap) {
     ScriptedSystem scripted = plainExt4();
-    scripted.swaps += "/swapfile file 2097152 0 -2\n/tmp/swap file 1048576 0 -3\n";
+    scripted.swaps += "/swap\\040file file 2097152 0 -2\n/tmp/swap file 1048576 0 -3\n";
     auto breakdown = DiskInfo::load("/", scripted.system());
     ASSERT_TRUE(breakdown);
-    EXPECT_EQ(breakdown->volumes.back().device, "/swapfile");
-    EXPECT_EQ(breakdown->volumes.back().inUse, 2 * kGiB);
+    EXPECT_EQ(breakdown->volumes.back(),
+              (DiskBreakdown::Volume{"swap file", {"VM"}, 2 * kGiB, "/swap file"}));
     EXPECT_EQ(breakdown->dataVolume("sda2")->inUse, 86 * kGiB)
-        << "a swap file elsewhere is not on this disk";
+        << "moved from the users' share; a swap file elsewhere is not on this disk";
+    EXPECT_EQ(accountedFor(*breakdown), breakdown->capacity);
 }
 
 TEST(DiskInfo, BtrfsSnapshotsComeFromTheBtrfsToolWhenSnapperIsAbsent) {
@@ -228,7 +214,7 @@ TEST(DiskInfo, SnapperWithoutSnapshotsHereLeavesTheListToBtrfs) {
 
 TEST(DiskInfo, DeletingThroughBtrfsUsesIdsKeepsMountedSnapshotsAndAsksForRightsWithoutRoot) {
     ScriptedSystem scripted = btrfsRoot();
-    scripted.mounts["/mnt/old"] = mount("/mnt/old", "/dev/vda2", "btrfs", "/@snapshots/1");
+    scripted.mounts.push_back(mount("/mnt/old", "/dev/vda2", "btrfs", "/@snapshots/1"));
     scripted.answers[kSubvolumes] = answer(0, kTwoSnapshots);
     scripted.answers["btrfs subvolume delete --subvolid 301 /"] = answer(0, "Delete subvolume");
     EXPECT_FALSE(DiskInfo::deleteLocalSnapshots("/", scripted.system()));
@@ -248,7 +234,7 @@ TEST(DiskInfo, DeletionFailuresAreSentences) {
     scripted.answers["btrfs subvolume delete --subvolid 300 /"] = answer(1, "  \n");
     EXPECT_EQ(DiskInfo::deleteLocalSnapshots("/", scripted.system()),
               "the snapshot tool gave no reason.");
-    scripted.answers["btrfs subvolume delete --subvolid 300 /"] = {-1, "", 0, true, false};
+    scripted.answers["btrfs subvolume delete --subvolid 300 /"] = hung();
     EXPECT_EQ(DiskInfo::deleteLocalSnapshots("/", scripted.system()),
               "the snapshot tool didn’t finish in time.");
 
@@ -264,7 +250,7 @@ TEST(DiskInfo, DeletionFailuresAreSentences) {
 
 TEST(DiskInfo, WithTheApfsToolsTheirListsAreRead) {
     ScriptedSystem scripted;
-    scripted.mounts["/"] = mount("/", "/dev/disk3s1s1", "apfs");
+    scripted.mounts.push_back(mount("/", "/dev/disk3s1s1", "apfs"));
     scripted.answers["/usr/sbin/diskutil apfs list -plist"] = answer(0, R"(<plist><dict>
         <key>Containers</key><array><dict>
         <key>CapacityCeiling</key><integer>1000</integer>
@@ -292,20 +278,12 @@ TEST(DiskInfo, RealBtrfsImageListsAndDeletesItsReadOnlySnapshots) {
     if (!image.mounted())
         GTEST_SKIP() << image.whyNot();
     std::string root = image.mountPoint().string();
-    std::string quoted = shellQuoted(root);
-    ASSERT_EQ(runCommand("btrfs subvolume create " + quoted +
-                         "/data >/dev/null && "
-                         "head -c 1000000 /dev/urandom > " +
-                         quoted +
-                         "/data/file && "
-                         "btrfs subvolume snapshot -r " +
-                         quoted + "/data " + quoted +
-                         "/'first snap' >/dev/null && "
-                         "btrfs subvolume snapshot -r " +
-                         quoted + "/data " + quoted +
-                         "/second >/dev/null && "
-                         "btrfs subvolume snapshot " +
-                         quoted + "/data " + quoted + "/writable >/dev/null"),
+    ASSERT_EQ(runCommand("cd " + shellQuoted(root) +
+                         " && btrfs subvolume create data >/dev/null"
+                         " && head -c 1000000 /dev/urandom > data/file"
+                         " && btrfs subvolume snapshot -r data 'first snap' >/dev/null"
+                         " && btrfs subvolume snapshot -r data second >/dev/null"
+                         " && btrfs subvolume snapshot data writable >/dev/null"),
               0);
     DiskSystem system = DiskSystem::live();
     auto breakdown = DiskInfo::load(root, system);
@@ -315,10 +293,7 @@ TEST(DiskInfo, RealBtrfsImageListsAndDeletesItsReadOnlySnapshots) {
     std::optional<std::string> device = DiskInfo::device(root, system);
     ASSERT_TRUE(device);
     ASSERT_TRUE(breakdown->dataVolume(*device));
-    int64_t sum = breakdown->reserved + breakdown->structures + breakdown->free;
-    for (const auto& volume : breakdown->volumes)
-        sum += volume.inUse;
-    EXPECT_EQ(sum, breakdown->capacity);
+    EXPECT_EQ(accountedFor(*breakdown), breakdown->capacity);
 
     EXPECT_EQ(DiskInfo::deleteLocalSnapshots(root, system), std::nullopt);
     EXPECT_TRUE(DiskInfo::load(root, system)->snapshots.empty());

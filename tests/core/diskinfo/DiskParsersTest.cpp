@@ -21,38 +21,22 @@ std::string plist(const std::string& containers) {
            containers + "</array></dict></plist>";
 }
 
-// An internal disk's container with system, data, VM and preboot volumes.
-const std::string kInternal = R"(
-<dict>
+// An internal disk's container with system and data volumes, and an external disk's.
+const std::string kInternal = R"(<dict>
   <key>CapacityCeiling</key><integer>494384795648</integer>
   <key>CapacityFree</key><integer>201234567168</integer>
-  <key>ContainerReference</key><string>disk3</string>
   <key>Volumes</key><array>
-    <dict><key>CapacityInUse</key><integer>11213000704</integer>
-      <key>DeviceIdentifier</key><string>disk3s1</string>
-      <key>Name</key><string>Macintosh HD</string>
+    <dict><key>CapacityInUse</key><integer>11213000704</integer><key>DeviceIdentifier</key>
+      <string>disk3s1</string><key>Name</key><string>Macintosh HD</string>
       <key>Roles</key><array><string>System</string></array></dict>
-    <dict><key>CapacityInUse</key><integer>270123456512</integer>
-      <key>DeviceIdentifier</key><string>disk3s5</string>
-      <key>Name</key><string>Data</string>
+    <dict><key>CapacityInUse</key><integer>270123456512</integer><key>DeviceIdentifier</key>
+      <string>disk3s5</string><key>Name</key><string>Data</string>
       <key>Roles</key><array><string>Data</string></array></dict>
-    <dict><key>CapacityInUse</key><integer>4295000064</integer>
-      <key>DeviceIdentifier</key><string>disk3s6</string>
-      <key>Name</key><string>VM</string>
-      <key>Roles</key><array><string>VM</string></array></dict>
-  </array>
-</dict>)";
-
-const std::string kExternal = R"(
-<dict>
+  </array></dict>)";
+const std::string kExternal = R"(<dict>
   <key>CapacityCeiling</key><integer>1000000000000</integer>
-  <key>CapacityFree</key><integer>900000000000</integer>
-  <key>Volumes</key><array>
-    <dict><key>CapacityInUse</key><integer>100000000000</integer>
-      <key>DeviceIdentifier</key><string>disk5s1</string>
-      <key>Name</key><string>Backup</string></dict>
-  </array>
-</dict>)";
+  <key>Volumes</key><array><dict><key>DeviceIdentifier</key><string>disk5s1</string></dict>
+  </array></dict>)";
 
 } // namespace
 
@@ -62,7 +46,7 @@ TEST(ApfsList, FindsTheContainerOfTheDeviceOrOfTheVolumeItIsASnapshotOf) {
     ASSERT_TRUE(data);
     EXPECT_EQ(data->capacity, 494384795648);
     EXPECT_EQ(data->free, 201234567168);
-    ASSERT_EQ(data->volumes.size(), 3u);
+    ASSERT_EQ(data->volumes.size(), 2u);
     EXPECT_EQ(data->volumes[0], (Volume{"Macintosh HD", {"System"}, 11213000704, "disk3s1"}));
 
     auto snapshot = parseAPFSList(list, "disk3s1s1");
@@ -77,6 +61,7 @@ TEST(ApfsList, MissingOrMistypedKeysReadAsDefaults) {
     std::string list = plist(R"(
 <dict>
   <key>CapacityCeiling</key><string>lots</string>
+  <key>CapacityFree</key><integer> 12 GB </integer>
   <key>Volumes</key><array>
     <dict><key>DeviceIdentifier</key><string>disk3s5</string>
       <key>CapacityInUse</key><real>1.5</real>
@@ -143,8 +128,8 @@ TEST(LocalSnapshots, SnapperListSkipsTheLiveSystemTheRunningSnapshotAndOtherDisk
          "description": "current"},
         {"subvolume": "/", "number": 12, "default": false, "active": false,
          "date": "2025-03-09 10:15:00", "type": "pre"},
-        {"subvolume": "/", "number": 3, "default": true, "active": true,
-         "date": "2025-01-01 09:00:00"},
+        {"subvolume": "/", "number": 3, "active": true, "date": "2025-01-01 09:00:00"},
+        {"subvolume": "/", "number": 5, "default": true, "date": "2025-01-02 09:00:00"},
         {"subvolume": "/", "number": 7, "date": "2025-02-01 09:00:00"},
         {"subvolume": "/", "number": "8", "date": "2025-02-01 09:00:00"},
         {"subvolume": "/", "number": 9, "date": "yesterday"},
@@ -180,17 +165,19 @@ TEST(DiskBreakdown, DataVolumeIsTheDeviceItsSnapshotsVolumeOrTheDataRole) {
     breakdown.volumes = {{"System", {"System"}, 10, "disk3s1"},
                          {"Data", {"Data"}, 200, "disk3s5"},
                          {"Preboot", {"Preboot"}, 0, "disk3s2"},
-                         {"VM", {"VM"}, 20, "disk3s6"}};
+                         {"VM", {"VM"}, 20, "disk3s6"},
+                         {"Recovery", {}, 10, "disk3s3"}};
     EXPECT_EQ(breakdown.dataVolume("disk3s1")->device, "disk3s1");
     EXPECT_EQ(breakdown.dataVolume("disk3s1s1")->device, "disk3s1");
     EXPECT_EQ(breakdown.dataVolume("disk9")->device, "disk3s5") << "the Data role as last resort";
 
-    auto others = breakdown.otherVolumes("disk3s5");
-    ASSERT_EQ(others.size(), 2u) << "empty volumes are left out";
-    EXPECT_EQ(others[0].device, "disk3s6");
-    EXPECT_EQ(others[1].device, "disk3s1");
+    std::vector<std::string> others;
+    for (const Volume& volume : breakdown.otherVolumes("disk3s5"))
+        others.push_back(volume.device);
+    EXPECT_EQ(others, (std::vector<std::string>{"disk3s6", "disk3s1", "disk3s3"}))
+        << "largest first, equal ones in their order, empty ones left out";
 
     breakdown.volumes[1].roles.clear();
     EXPECT_FALSE(breakdown.dataVolume("disk9"));
-    EXPECT_EQ(breakdown.otherVolumes("disk9").size(), 3u) << "without a data volume, all count";
+    EXPECT_EQ(breakdown.otherVolumes("disk9").size(), 4u) << "without a data volume, all count";
 }

@@ -66,6 +66,14 @@ TEST(Forecast, SlowOrUnsteadyLossHasARateButNoDate) {
     ASSERT_TRUE(unsteady);
     EXPECT_NEAR(unsteady->bytesPerDay, -4'800'000'000, 1e6);
     EXPECT_FALSE(unsteady->hoursUntilFull) << "a clear loss, but not a consistent one";
+    // Falling 1 GB a reading but for a last one above them all: exactly four fifths point down.
+    std::vector<FreeSpaceSample> fourFifths;
+    for (int i = 0; i < 10; ++i)
+        fourFifths.push_back(
+            {hoursFromNow(-13.5 + 1.5 * i), (i < 9 ? 100 - i : 101) * kGB, 500 * kGB});
+    auto edge = Forecast::trend(fourFifths, kNow);
+    ASSERT_TRUE(edge);
+    EXPECT_TRUE(edge->hoursUntilFull) << "consistent enough for a date";
 
     auto growing = Forecast::trend(linearSeries(-24, 0, 5, 10 * kGB, 1 * kGB, 500 * kGB), kNow);
     ASSERT_TRUE(growing);
@@ -88,6 +96,8 @@ TEST(Forecast, NoTrendWithoutEnoughRecentData) {
     EXPECT_FALSE(Forecast::trend({}, kNow));
     EXPECT_FALSE(Forecast::trend(linearSeries(-11, 0, 5, 100 * kGB, -kGB, total), kNow))
         << "11 hours";
+    EXPECT_TRUE(Forecast::trend(linearSeries(-12, 0, 60, 100 * kGB, -kGB, total), kNow))
+        << "exactly 12 hours";
     std::vector<FreeSpaceSample> sevenHours;
     for (int hour = -12; hour <= 0; hour += 2)
         sevenHours.push_back({hoursFromNow(hour), 100 * kGB + hour * kGB, total});

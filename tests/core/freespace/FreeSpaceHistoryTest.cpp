@@ -2,14 +2,14 @@
 
 #include "core/freespace/SampleSeries.h"
 #include "support/TemporaryFolder.h"
+#include "support/TextFiles.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 using namespace tavelin;
 using test::kNow;
-using test::TemporaryFolder;
+using test::readText;
+using test::writeText;
 namespace fs = std::filesystem;
 
 namespace {
@@ -18,21 +18,22 @@ using std::chrono::seconds;
 
 constexpr int64_t kTotal = 500'000'000'000;
 
-FreeSpaceHistory historyIn(const fs::path& directory) {
-    return FreeSpaceHistory(directory, FreeSpaceHistory::defaultInterval,
-                            FreeSpaceHistory::defaultRetention);
-}
+class FreeSpaceHistoryTest : public ::testing::Test {
+protected:
+    FreeSpaceHistory history(const fs::path& directory) {
+        return FreeSpaceHistory(directory, FreeSpaceHistory::defaultInterval,
+                                FreeSpaceHistory::defaultRetention);
+    }
+    FreeSpaceHistory history() { return history(temp.path()); }
+    // A history read from a file holding `text`.
+    FreeSpaceHistory historyOf(const std::string& text) {
+        writeText(temp.path() / FreeSpaceHistory::fileName, text);
+        return history();
+    }
+    std::string broken() { return readText(temp.path() / "FreeSpace.json.broken"); }
 
-void writeFile(const fs::path& file, const std::string& text) {
-    std::ofstream(file, std::ios::binary) << text;
-}
-
-std::string fileText(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+    test::TemporaryFolder temp;
+};
 
 std::vector<Date> datesOf(const FreeSpaceHistory& history) {
     std::vector<Date> dates;
@@ -43,130 +44,106 @@ std::vector<Date> datesOf(const FreeSpaceHistory& history) {
 
 } // namespace
 
-TEST(FreeSpaceHistory, KeepsOneSensibleSampleEveryFiveMinutesAtMost) {
-    TemporaryFolder temp;
-    auto history = historyIn(temp.path());
-    EXPECT_FALSE(history.record(100, 0, kNow)) << "a disk with total 0";
-    EXPECT_FALSE(history.record(-1, kTotal, kNow));
-    EXPECT_FALSE(fs::exists(history.file()));
-    EXPECT_TRUE(history.record(100, kTotal, kNow));
-    EXPECT_FALSE(history.record(99, kTotal, kNow + seconds(299)));
-    EXPECT_TRUE(history.record(98, kTotal, kNow + seconds(300)));
-    EXPECT_EQ(datesOf(history), (std::vector<Date>{kNow, kNow + seconds(300)}));
-    EXPECT_EQ(history.samples().back().free, 98);
+TEST_F(FreeSpaceHistoryTest, KeepsOneSensibleSampleEveryFiveMinutesAtMost) {
+    auto recorded = history();
+    EXPECT_FALSE(recorded.record(100, 0, kNow)) << "a disk with total 0";
+    EXPECT_FALSE(recorded.record(-1, kTotal, kNow));
+    EXPECT_FALSE(fs::exists(recorded.file()));
+    EXPECT_TRUE(recorded.record(100, kTotal, kNow));
+    EXPECT_FALSE(recorded.record(99, kTotal, kNow + seconds(299)));
+    EXPECT_TRUE(recorded.record(0, kTotal, kNow + seconds(300))) << "a full disk";
+    EXPECT_EQ(datesOf(recorded), (std::vector<Date>{kNow, kNow + seconds(300)}));
+    EXPECT_EQ(recorded.samples().back().free, 0);
 }
 
-TEST(FreeSpaceHistory, AClockMovedBackDropsTheSamplesNowInTheFuture) {
-    TemporaryFolder temp;
-    auto history = historyIn(temp.path());
+TEST_F(FreeSpaceHistoryTest, AClockMovedBackDropsTheSamplesNowInTheFuture) {
+    auto recorded = history();
     for (int i = 0; i < 3; ++i)
-        ASSERT_TRUE(history.record(100 + i, kTotal, kNow + seconds(300 * i)));
-    EXPECT_TRUE(history.record(7, kTotal, kNow + seconds(300)));
-    EXPECT_EQ(datesOf(history), (std::vector<Date>{kNow, kNow + seconds(300)}));
-    EXPECT_EQ(history.samples().back().free, 7);
-
-    EXPECT_TRUE(history.record(8, kTotal, kNow - seconds(1)));
-    EXPECT_EQ(datesOf(history), (std::vector<Date>{kNow - seconds(1)}));
+        ASSERT_TRUE(recorded.record(100 + i, kTotal, kNow + seconds(300 * i)));
+    EXPECT_TRUE(recorded.record(7, kTotal, kNow + seconds(300)));
+    EXPECT_EQ(datesOf(recorded), (std::vector<Date>{kNow, kNow + seconds(300)}));
+    EXPECT_EQ(recorded.samples().back().free, 7);
+    EXPECT_TRUE(recorded.record(8, kTotal, kNow - seconds(1)));
+    EXPECT_EQ(datesOf(recorded), (std::vector<Date>{kNow - seconds(1)}));
 }
 
-TEST(FreeSpaceHistory, ForgetsSamplesOlderThanTwoWeeks) {
-    TemporaryFolder temp;
-    auto history = historyIn(temp.path());
+TEST_F(FreeSpaceHistoryTest, ForgetsSamplesOlderThanTwoWeeks) {
+    auto recorded = history();
     Date start = kNow - FreeSpaceHistory::defaultRetention;
-    ASSERT_TRUE(history.record(1, kTotal, start - seconds(300)));
-    ASSERT_TRUE(history.record(2, kTotal, start));
-    ASSERT_TRUE(history.record(3, kTotal, kNow));
-    EXPECT_EQ(datesOf(history), (std::vector<Date>{start, kNow}));
+    ASSERT_TRUE(recorded.record(1, kTotal, start - seconds(300)));
+    ASSERT_TRUE(recorded.record(2, kTotal, start));
+    ASSERT_TRUE(recorded.record(3, kTotal, kNow));
+    EXPECT_EQ(datesOf(recorded), (std::vector<Date>{start, kNow}));
 }
 
-TEST(FreeSpaceHistory, StoresWholeSecondsAndReadsThemBack) {
-    TemporaryFolder temp;
+TEST_F(FreeSpaceHistoryTest, StoresWholeSecondsAndReadsThemBack) {
     Date first = dateFromSecondsSince1970(1'700'000'000.6);
     {
-        auto history = historyIn(temp.path() / "Tavelin");
-        ASSERT_TRUE(history.record(5'000'000'000, kTotal, first));
-        ASSERT_TRUE(history.record(4'000'000'000, kTotal, first + seconds(300)));
+        auto recorded = history(temp.path() / "Tavelin");
+        ASSERT_TRUE(recorded.record(5'000'000'000, kTotal, first));
+        ASSERT_TRUE(recorded.record(4'000'000'000, kTotal, first + seconds(300)));
     }
-    fs::path file = temp.path() / "Tavelin" / "FreeSpace.json";
-    EXPECT_EQ(fileText(file), R"({"s":[[1700000001,5000000000,500000000000],)"
-                              R"([1700000301,4000000000,500000000000]],"v":1})");
-    auto reloaded = historyIn(temp.path() / "Tavelin");
-    EXPECT_EQ(reloaded.samples(),
+    EXPECT_EQ(readText(temp.path() / "Tavelin" / FreeSpaceHistory::fileName),
+              R"({"s":[[1700000001,5000000000,500000000000],)"
+              R"([1700000301,4000000000,500000000000]],"v":1})");
+    EXPECT_EQ(history(temp.path() / "Tavelin").samples(),
               (std::vector<FreeSpaceSample>{
                   {dateFromSecondsSince1970(1'700'000'001), 5'000'000'000, kTotal},
                   {dateFromSecondsSince1970(1'700'000'301), 4'000'000'000, kTotal}}));
-    EXPECT_FALSE(fs::exists(file.string() + ".broken"));
+    EXPECT_FALSE(fs::exists(temp.path() / "Tavelin" / "FreeSpace.json.broken"));
 }
 
-TEST(FreeSpaceHistory, ADamagedFileIsKeptAsideAndTheHistoryRestarts) {
-    const char* damaged[] = {
-        "",
-        R"({"v": 1, "s": [[1700000000, 5, 10], [17000)",
-        "not json at all",
-        "[[1700000000, 5, 10]]",
-        R"({"v": 1})",
-        R"({"v": 1, "s": {"0": [1700000000, 5, 10]}})",
-        R"({"v": 1, "s": [[1700000000, 5], [1700000300, 4]]})",
-        R"({"v": 1, "s": [["1700000000", 5, 10]]})",
-        R"({"v": 1, "s": [[1700000000, 5.5, 10]]})",
-        R"({"v": 1, "s": [[1700000000, -5, 10]]})",
-        R"({"v": 1, "s": [[1700000000, 5, 0]]})",
-        R"({"v": 1, "s": [[1e300, 5, 10]]})",
-        R"({"v": 1, "s": [[1700000000, 5, 99999999999999999999]]})",
-    };
-    for (const char* text : damaged) {
+TEST_F(FreeSpaceHistoryTest, ADamagedFileIsKeptAsideAndTheHistoryRestarts) {
+    for (const char* text :
+         {"", R"({"v": 1, "s": [[1700000000, 5, 10], [17000)", "not json at all",
+          "[[1700000000, 5, 10]]", R"({"v": 1})", R"({"v": 1, "s": {"0": [1700000000, 5, 10]}})",
+          R"({"v": 1, "s": [[1700000000, 5], [1700000300, 4]]})",
+          R"({"v": 1, "s": [["1700000000", 5, 10]]})", R"({"v": 1, "s": [[1700000000, 5.5, 10]]})",
+          R"({"v": 1, "s": [[1700000000, -5, 10]]})", R"({"v": 1, "s": [[1700000000, 5, 0]]})",
+          R"({"v": 1, "s": [[1e300, 5, 10]]})",
+          R"({"v": 1, "s": [[1700000000, 5, 99999999999999999999]]})"}) {
         SCOPED_TRACE(text);
-        TemporaryFolder temp;
-        writeFile(temp.path() / "FreeSpace.json", text);
-        auto history = historyIn(temp.path());
-        EXPECT_TRUE(history.samples().empty());
-        EXPECT_EQ(fileText(temp.path() / "FreeSpace.json.broken"), text);
-        ASSERT_TRUE(history.record(5, 10, kNow));
-        EXPECT_EQ(historyIn(temp.path()).samples().size(), 1u);
+        auto restarted = historyOf(text);
+        EXPECT_TRUE(restarted.samples().empty());
+        EXPECT_EQ(broken(), text);
+        ASSERT_TRUE(restarted.record(5, 10, kNow));
+        EXPECT_EQ(history().samples().size(), 1u);
+        fs::remove(temp.path() / "FreeSpace.json.broken");
     }
 }
 
-TEST(FreeSpaceHistory, KeepsTheGoodSamplesOfAPartlyDamagedFileInDateOrder) {
-    TemporaryFolder temp;
-    std::string text = R"({"v": 7, "s": [[1700000600, 3, 10], "x", [1700000000, 1, 10],
+TEST_F(FreeSpaceHistoryTest, KeepsTheGoodSamplesOfAPartlyDamagedFileInDateOrder) {
+    std::string text = R"({"v": 7, "s": [[1700000600, 3, 10], "x", [1700000000, 0, 1],
                           [1700000300, 2, 10, 4], [1700000300, 2, 10]]})";
-    writeFile(temp.path() / "FreeSpace.json", text);
-    auto history = historyIn(temp.path());
-    EXPECT_EQ(history.samples(),
-              (std::vector<FreeSpaceSample>{{dateFromSecondsSince1970(1'700'000'000), 1, 10},
+    EXPECT_EQ(historyOf(text).samples(),
+              (std::vector<FreeSpaceSample>{{dateFromSecondsSince1970(1'700'000'000), 0, 1},
                                             {dateFromSecondsSince1970(1'700'000'300), 2, 10},
                                             {dateFromSecondsSince1970(1'700'000'600), 3, 10}}));
-    EXPECT_EQ(fileText(temp.path() / "FreeSpace.json.broken"), text);
+    EXPECT_EQ(broken(), text);
 }
 
-TEST(FreeSpaceHistory, SamplesFarInThePastOrFutureGoWithTheNextReading) {
-    TemporaryFolder temp;
-    writeFile(temp.path() / "FreeSpace.json",
-              R"({"v": 1, "s": [[-5000000000, 1, 10], [1699990000, 2, 10], [7000000000, 3, 10]]})");
-    auto history = historyIn(temp.path());
+TEST_F(FreeSpaceHistoryTest, SamplesFarInThePastOrFutureGoWithTheNextReading) {
+    auto history = historyOf(
+        R"({"v": 1, "s": [[-5000000000, 1, 10], [1699990000, 2, 10], [7000000000, 3, 10]]})");
     EXPECT_EQ(history.samples().size(), 3u);
     ASSERT_TRUE(history.record(4, 10, kNow));
     EXPECT_EQ(datesOf(history), (std::vector<Date>{dateFromSecondsSince1970(1'699'990'000), kNow}));
 }
 
-TEST(FreeSpaceHistory, AFileFarLargerThanTwoWeeksOfSamplesIsNotRead) {
-    TemporaryFolder temp;
+TEST_F(FreeSpaceHistoryTest, AFileFarLargerThanTwoWeeksOfSamplesIsNotRead) {
     std::string text = R"({"v": 1, "s": [)";
     for (int i = 0; i < 300'000; ++i) // 5.4 MB
         text.append("[").append(std::to_string(1'600'000'000 + i)).append(",5,10],");
     text += "[1700000000,5,10]]}";
-    writeFile(temp.path() / "FreeSpace.json", text);
-    auto history = historyIn(temp.path());
-    EXPECT_TRUE(history.samples().empty());
+    EXPECT_TRUE(historyOf(text).samples().empty());
     EXPECT_EQ(fs::file_size(temp.path() / "FreeSpace.json.broken"), text.size());
 }
 
-TEST(FreeSpaceHistory, AnUnwritableFolderKeepsTheSamplesInMemory) {
-    TemporaryFolder temp;
-    writeFile(temp.path() / "Tavelin", "a file where the folder should be");
-    auto history = historyIn(temp.path() / "Tavelin");
-    EXPECT_TRUE(history.record(5, 10, kNow));
-    EXPECT_TRUE(history.record(4, 10, kNow + seconds(300)));
-    EXPECT_EQ(history.samples().size(), 2u);
-    EXPECT_EQ(fileText(temp.path() / "Tavelin"), "a file where the folder should be");
+TEST_F(FreeSpaceHistoryTest, AnUnwritableFolderKeepsTheSamplesInMemory) {
+    writeText(temp.path() / "Tavelin", "a file where the folder should be");
+    auto unsaved = history(temp.path() / "Tavelin");
+    EXPECT_TRUE(unsaved.record(5, 10, kNow));
+    EXPECT_TRUE(unsaved.record(4, 10, kNow + seconds(300)));
+    EXPECT_EQ(unsaved.samples().size(), 2u);
+    EXPECT_EQ(readText(temp.path() / "Tavelin"), "a file where the folder should be");
 }

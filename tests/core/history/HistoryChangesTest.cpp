@@ -31,37 +31,36 @@ using Paths = std::vector<std::string>;
 
 } // namespace
 
-TEST(HistoryChanges, AChildCarryingEightyPercentStandsForItsParent) {
-    auto before = recordOf({{"", 0}, {"a", 100 * kMB}, {"a/b", 100 * kMB}});
-    EXPECT_EQ(
-        pathsOf(changes(before, recordOf({{"a", 160 * kMB}, {"a/b", 155 * kMB}}), kFloor, kLimit)),
-        Paths{"a/b"});
-    // Exactly 80 % still explains the parent; a byte less does not.
-    EXPECT_EQ(
-        pathsOf(changes(before, recordOf({{"a", 200 * kMB}, {"a/b", 180 * kMB}}), kFloor, kLimit)),
-        Paths{"a/b"});
-    EXPECT_EQ(pathsOf(changes(before, recordOf({{"a", 200 * kMB}, {"a/b", 180 * kMB - 1}}), kFloor,
-                              kLimit)),
-              (Paths{"a", "a/b"}));
-    // A chain that follows one deep child collapses to that child.
-    auto deep =
-        changes(recordOf({}), recordOf({{"x", 90 * kMB}, {"x/y", 90 * kMB}, {"x/y/z", 90 * kMB}}),
-                kFloor, kLimit);
-    EXPECT_EQ(pathsOf(deep), Paths{"x/y/z"});
-}
-
-TEST(HistoryChanges, AParentStaysWhenItsChildIsTooSmallOrMovedTheOtherWay) {
-    auto before =
-        recordOf({{"a", 100 * kMB}, {"a/b", 100 * kMB}, {"c", 300 * kMB}, {"c/d", 200 * kMB}});
-    auto after =
-        recordOf({{"a", 160 * kMB}, {"a/b", 140 * kMB}, {"c", 360 * kMB}, {"c/d", 100 * kMB}});
-    EXPECT_EQ(pathsOf(changes(before, after, kFloor, kLimit)), (Paths{"c/d", "a", "c"}));
-}
-
-TEST(HistoryChanges, TheFloorIsInclusiveAndTheRootNeverListed) {
-    auto before = recordOf({{"", 1'000 * kMB}, {"even", 100 * kMB}, {"short", 100 * kMB}});
-    auto after = recordOf({{"", 3'000 * kMB}, {"even", 150 * kMB}, {"short", 150 * kMB - 1}});
-    EXPECT_EQ(pathsOf(changes(before, after, kFloor, kLimit)), Paths{"even"});
+// Which folders the list names: a child carrying 80 % of its parent's change stands for it, and
+// the floor counts.
+TEST(HistoryChanges, ListsTheFoldersThatExplainAChange) {
+    struct Case {
+        const char* why;
+        std::map<std::string, int64_t> before, after;
+        Paths listed;
+    };
+    const std::map<std::string, int64_t> ab{{"", 0}, {"a", 100 * kMB}, {"a/b", 100 * kMB}};
+    for (const Case& c : std::vector<Case>{
+             {"the child carries 92 %", ab, {{"a", 160 * kMB}, {"a/b", 155 * kMB}}, {"a/b"}},
+             {"exactly 80 %", ab, {{"a", 200 * kMB}, {"a/b", 180 * kMB}}, {"a/b"}},
+             {"a byte short of 80 %", ab, {{"a", 200 * kMB}, {"a/b", 180 * kMB - 1}}, {"a", "a/b"}},
+             {"a chain collapses to its deepest child",
+              {},
+              {{"x", 90 * kMB}, {"x/y", 90 * kMB}, {"x/y/z", 90 * kMB}},
+              {"x/y/z"}},
+             {"a child too small, or moved the other way",
+              {{"a", 100 * kMB}, {"a/b", 100 * kMB}, {"c", 300 * kMB}, {"c/d", 200 * kMB}},
+              {{"a", 160 * kMB}, {"a/b", 140 * kMB}, {"c", 360 * kMB}, {"c/d", 100 * kMB}},
+              {"c/d", "a", "c"}},
+             {"the floor counts and the root is never listed",
+              {{"", 1'000 * kMB}, {"even", 100 * kMB}, {"short", 100 * kMB}},
+              {{"", 3'000 * kMB}, {"even", 150 * kMB}, {"short", 150 * kMB - 1}},
+              {"even"}},
+         }) {
+        SCOPED_TRACE(c.why);
+        EXPECT_EQ(pathsOf(changes(recordOf(c.before), recordOf(c.after), kFloor, kLimit)),
+                  c.listed);
+    }
 }
 
 TEST(HistoryChanges, NewAndGoneItemsCountInFullLargestFirstUpToTheLimit) {

@@ -2,9 +2,9 @@
 #include "history/Store.h"
 #include "platform/PrivateFiles.h"
 #include "support/TemporaryFolder.h"
+#include "support/TextFiles.h"
 
 #include <fcntl.h>
-#include <fstream>
 #include <future>
 #include <gtest/gtest.h>
 #include <set>
@@ -15,6 +15,7 @@ using tavelin::Date;
 using tavelin::ScanRecord;
 using tavelin::History::Store;
 using tavelin::test::TemporaryFolder;
+using tavelin::test::writeText;
 namespace fs = std::filesystem;
 
 namespace {
@@ -39,10 +40,6 @@ std::set<std::string> fileNames(const fs::path& folder) {
     for (const auto& entry : fs::directory_iterator(folder))
         names.insert(entry.path().filename().string());
     return names;
-}
-
-void writeFile(const fs::path& file, const std::string& text) {
-    std::ofstream(file) << text;
 }
 
 } // namespace
@@ -78,30 +75,19 @@ TEST(HistoryStore, KeepsTheNewestRecordsEvenWhenNamesDifferInLength) {
     EXPECT_EQ(store.latest("/data", kFarFuture)->date, atMilliseconds(1010));
 }
 
-TEST(HistoryStore, LatestPassesOverFilesThatCannotBeReadOrDecoded) {
+TEST(HistoryStore, LatestPassesOverFilesThatCannotBeReadOrDecodedAndRecordsOfAnotherRoot) {
     TemporaryFolder temp;
     Store store(temp.path(), 20);
     ASSERT_FALSE(store.save(recordOf("/data", atMilliseconds(1'000), 7)));
     fs::path folder = store.locationFolder("/data");
-    writeFile(folder / "2000.json", R"({"root": "/data", "date": 2, "size": 1, "unique": 1,
+    writeText(folder / "2000.json", R"({"root": "/data", "date": 2, "size": 1, "unique": 1,
                                         "sizes": {"": 1}})");
     fs::create_directory(folder / "3000.json");
+    writeText(folder / "4000.json", recordOf("/elsewhere", atMilliseconds(4'000)).encoded());
 
     auto latest = store.latest("/data", kFarFuture);
     ASSERT_TRUE(latest);
     EXPECT_EQ(latest->size, 7);
-}
-
-TEST(HistoryStore, ARecordOfAnotherRootIsNeverReturned) {
-    TemporaryFolder temp;
-    Store store(temp.path(), 20);
-    fs::path folder = store.locationFolder("/a");
-    fs::create_directories(folder);
-    writeFile(folder / "2000.json", recordOf("/b", atMilliseconds(2'000)).encoded());
-    EXPECT_FALSE(store.latest("/a", kFarFuture));
-
-    ASSERT_FALSE(store.save(recordOf("/a", atMilliseconds(1'000), 5)));
-    EXPECT_EQ(store.latest("/a", kFarFuture)->size, 5);
 }
 
 // Records name every file of a scan, of every user after a scan of "/" as root.
@@ -122,9 +108,9 @@ TEST(HistoryStore, WhatTavelinKeepsIsPrivateAndOldOpenFilesAreTightened) {
 
     // What an earlier version left open; a link's target outside is not ours to change.
     fs::path outside = temp.path() / "outside.txt";
-    writeFile(outside, "x");
+    writeText(outside, "x");
     fs::create_directories(data / "Agent Reports");
-    writeFile(data / "Agent Reports" / "old.md", "report");
+    writeText(data / "Agent Reports" / "old.md", "report");
     fs::create_symlink(outside, data / "Agent Reports" / "link");
     for (const fs::path& path : {data, data / "Agent Reports", location})
         ::chmod(path.c_str(), 0755);
@@ -141,7 +127,7 @@ TEST(HistoryStore, WhatTavelinKeepsIsPrivateAndOldOpenFilesAreTightened) {
 
 TEST(HistoryStore, SaveReportsAFolderThatCannotBeMade) {
     TemporaryFolder temp;
-    writeFile(temp.path() / "History", "not a folder");
+    writeText(temp.path() / "History", "not a folder");
     Store store(temp.path() / "History", 20);
     EXPECT_TRUE(store.save(recordOf("/data", atMilliseconds(1'000))));
     EXPECT_FALSE(store.latest("/data", kFarFuture));
@@ -155,11 +141,11 @@ TEST(HistoryStore, PruningNeverDeletesTheNewRecordOrRealOnesInFavourOfFutureOrSt
     // Twenty records from a clock that was far ahead, and files that only look like records.
     for (int64_t i = 0; i < 20; ++i) {
         Date future = atMilliseconds(9'000'000'000'000 + i);
-        writeFile(folder / (std::to_string(9'000'000'000'000 + i) + ".json"),
+        writeText(folder / (std::to_string(9'000'000'000'000 + i) + ".json"),
                   recordOf("/data", future).encoded());
     }
     for (const char* stray : {"notes.json", "12x.json", "+5.json", "1000.json.bak"})
-        writeFile(folder / stray, "{}");
+        writeText(folder / stray, "{}");
     for (int64_t ms : {1'000, 2'000, 3'000})
         ASSERT_FALSE(store.save(recordOf("/data", atMilliseconds(ms))));
 

@@ -66,12 +66,13 @@ TEST(ScanRecord, SizeOfFindsNodesByTheirPathBelowTheRoot) {
     EXPECT_EQ(ScanRecord::relativePath(*stranger, *data), "/database/x");
 }
 
-TEST(ScanRecord, RoundTripsThroughJson) {
+TEST(ScanRecord, RoundTripsThroughJsonWithNamesThatAreNotUtf8) {
     auto root = Node::makeRoot("Data", "/data");
     root->size = 300'000'000;
     root->fileCount = 7;
-    add(*root, "big", Node::Kind::directory, 200'000'000);
+    auto odd = add(*root, "caf\xe9", Node::Kind::directory, 200'000'000);
     ScanRecord record = ScanRecord::of(*root, kFinished);
+    EXPECT_EQ(record.sizes.count("caf\xef\xbf\xbd"), 1u);
 
     auto decoded = ScanRecord::decoded(record.encoded());
     ASSERT_TRUE(decoded);
@@ -82,6 +83,7 @@ TEST(ScanRecord, RoundTripsThroughJson) {
     EXPECT_EQ(decoded->unique, record.unique);
     EXPECT_EQ(decoded->files, record.files);
     EXPECT_EQ(decoded->sizes, record.sizes);
+    EXPECT_EQ(decoded->sizeOf(*odd, *root), 200'000'000);
     EXPECT_DOUBLE_EQ(nlohmann::json::parse(record.encoded())["date"].get<double>(),
                      1'700'000'000.25);
 }
@@ -110,17 +112,4 @@ TEST(ScanRecord, DecodingNeedsAllSixKeysWithTheirTypes) {
     }
     EXPECT_FALSE(ScanRecord::decoded("{\"root\": "));
     EXPECT_FALSE(ScanRecord::decoded("[]"));
-}
-
-TEST(ScanRecord, NamesThatAreNotUtf8MatchAfterARoundTrip) {
-    auto root = Node::makeRoot("Data", "/data");
-    root->size = 20'000'000;
-    auto odd = add(*root, "caf\xe9", Node::Kind::directory, 20'000'000);
-    ScanRecord built = ScanRecord::of(*root, kFinished);
-
-    auto decoded = ScanRecord::decoded(built.encoded());
-    ASSERT_TRUE(decoded);
-    EXPECT_EQ(decoded->sizes, built.sizes);
-    EXPECT_EQ(decoded->sizeOf(*odd, *root), 20'000'000);
-    EXPECT_EQ(built.sizes.count("caf\xef\xbf\xbd"), 1u);
 }

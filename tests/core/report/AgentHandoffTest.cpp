@@ -3,10 +3,9 @@
 #include "report/ChatLink.h"
 #include "report/ReportFolder.h"
 #include "support/TemporaryFolder.h"
+#include "support/TextFiles.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace tavelin {
 namespace {
@@ -14,16 +13,8 @@ namespace {
 namespace fs = std::filesystem;
 using test::TemporaryFolder;
 
-std::string contents(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void write(const fs::path& file, std::string_view text) {
-    std::ofstream(file, std::ios::binary) << text;
-}
+using test::readText;
+using test::writeText;
 
 TEST(ReportFolder, SavesPrivatelyUnderADatedNameAndKeepsTheNewestForty) {
     TemporaryFolder temporary;
@@ -32,7 +23,7 @@ TEST(ReportFolder, SavesPrivatelyUnderADatedNameAndKeepsTheNewestForty) {
     auto now = fs::file_time_type::clock::now();
     for (int index = 0; index < 40; ++index) {
         fs::path old = folder / ("old " + std::to_string(index) + ".md");
-        write(old, "x");
+        writeText(old, "x");
         fs::last_write_time(old, now - std::chrono::hours(100 - index));
     }
 
@@ -44,8 +35,8 @@ TEST(ReportFolder, SavesPrivatelyUnderADatedNameAndKeepsTheNewestForty) {
 
     EXPECT_EQ(saved, (std::vector<fs::path>{folder / "Tavelin report 2025-03-09T140505Z.md",
                                             folder / "Tavelin report 2025-03-09T140505Z-2.md"}));
-    EXPECT_EQ(contents(saved[0]), "# First");
-    EXPECT_EQ(contents(saved[1]), "# Second");
+    EXPECT_EQ(readText(saved[0]), "# First");
+    EXPECT_EQ(readText(saved[1]), "# Second");
     EXPECT_EQ(fs::status(saved[1]).permissions(), fs::perms(0600));
     EXPECT_EQ(fs::status(folder).permissions(), fs::perms(0700));
     size_t left = 0;
@@ -60,7 +51,7 @@ TEST(ReportFolder, SavesPrivatelyUnderADatedNameAndKeepsTheNewestForty) {
 
 TEST(ReportFolder, SaysWhyAReportCouldNotBeSaved) {
     TemporaryFolder temporary;
-    write(temporary.path() / "Agent Reports", "a file where the folder should be");
+    writeText(temporary.path() / "Agent Reports", "a file where the folder should be");
 
     auto saved = ReportFolder::save(temporary.path() / "Agent Reports", "# Report", Date{});
 
@@ -78,18 +69,18 @@ TEST(AgentScript, HandsHostileNamesToTheAgentByteForByte) {
     fs::create_directories(place);
     fs::path record = temporary.path() / "arguments";
     fs::path agent = place / "agent";
-    write(agent, "#!/bin/sh\nprintf '%s\\0' \"$0\" \"$@\" > \"$RECORD\"\n");
+    writeText(agent, "#!/bin/sh\nprintf '%s\\0' \"$0\" \"$@\" > \"$RECORD\"\n");
     fs::permissions(agent, fs::perms::owner_all);
     std::string prompt = "Look at " + std::string(kHostile) + "\n\nThe report is in this file: " +
                          (place / "Tavelin report.md").string();
     fs::path promptFile = place / "Tavelin report.prompt.txt";
-    write(promptFile, prompt);
+    writeText(promptFile, prompt);
     fs::path script = place / "Tavelin report.sh";
-    write(script, AgentScript::text({.name = "Claude Code",
-                                     .executable = agent.string(),
-                                     .arguments = {"--mode", std::string(kHostile)},
-                                     .promptFile = promptFile.string(),
-                                     .path = "/usr/bin:/bin:" + std::string(kHostile)}));
+    writeText(script, AgentScript::text({.name = "Claude Code",
+                                         .executable = agent.string(),
+                                         .arguments = {"--mode", std::string(kHostile)},
+                                         .promptFile = promptFile.string(),
+                                         .path = "/usr/bin:/bin:" + std::string(kHostile)}));
     ::setenv("RECORD", record.c_str(), 1);
 
     auto result = platform::runProcess({.program = "/bin/sh", .arguments = {script.string()}});
@@ -98,7 +89,7 @@ TEST(AgentScript, HandsHostileNamesToTheAgentByteForByte) {
     EXPECT_EQ(result.status, 0) << result.output;
     std::string expected =
         agent.string() + '\0' + "--mode" + '\0' + std::string(kHostile) + '\0' + prompt + '\0';
-    EXPECT_EQ(contents(record), expected);
+    EXPECT_EQ(readText(record), expected);
     EXPECT_NE(result.output.find("Tavelin is handing its report to Claude Code. It can look"),
               std::string::npos);
     EXPECT_FALSE(fs::exists(place / "PWNED"));
@@ -151,7 +142,7 @@ TEST(ChatLink, KeepsSevenThousandCharactersAndShortensByWholeLinesBeyond) {
 TEST(ChatLink, EncodesEverythingThatCouldEndTheQueryValue) {
     EXPECT_EQ(ChatLink::queryValue("a&b=c+d#e f?g/h"), "a%26b%3Dc%2Bd%23e%20f?g/h");
     EXPECT_EQ(ChatLink::queryValue("é\n%\xff"), "%C3%A9%0A%25%FF");
-    EXPECT_EQ(ChatLink::queryValue("~_.-!$'()*,:;@"), "~_.-!$'()*,:;@");
+    EXPECT_EQ(ChatLink::queryValue("~_.-!$'()*,:;@AZaz09"), "~_.-!$'()*,:;@AZaz09");
 }
 
 } // namespace

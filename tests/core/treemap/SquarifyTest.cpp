@@ -36,6 +36,8 @@ TEST(Squarify, ClassicExampleGivesExactRectangles) {
     expectRect(rects[4], {3, 7.0 / 3, 1.2, 5.0 / 3});
     expectRect(rects[5], {4.2, 7.0 / 3, 1.2, 5.0 / 3});
     expectRect(rects[6], {5.4, 7.0 / 3, 0.6, 5.0 / 3});
+    // A square lays its row down its left side, as a wide rectangle does.
+    EXPECT_EQ(squarify({1, 1}, {0, 0, 2, 2}), (std::vector<Rect>{{0, 0, 2, 1}, {0, 1, 2, 1}}));
 }
 
 TEST(Squarify, RandomValuesTileTheRectangleInProportionWithoutOverlap) {

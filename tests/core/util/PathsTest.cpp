@@ -16,7 +16,7 @@ TEST(Paths, StandardizingResolvesDotsAndSlashes) {
     EXPECT_EQ(standardizedPath("/a/..b/.c"), "/a/..b/.c");
 }
 
-TEST(Paths, LastComponentAndParent) {
+TEST(Paths, LastComponentParentAndJoin) {
     EXPECT_EQ(lastPathComponent("/a/b/c"), "c");
     EXPECT_EQ(lastPathComponent("/a/b/"), "b");
     EXPECT_EQ(lastPathComponent("/"), "/");
@@ -25,6 +25,9 @@ TEST(Paths, LastComponentAndParent) {
     EXPECT_EQ(parentPath("/a"), "/");
     EXPECT_EQ(parentPath("/"), "/");
     EXPECT_EQ(parentPath("name"), "");
+    EXPECT_EQ(joinPath("/", "Users"), "/Users") << "one slash under the root";
+    EXPECT_EQ(joinPath("/Users", "me"), "/Users/me");
+    EXPECT_EQ(joinPath("/a", "with \"quotes\"\nand newline"), "/a/with \"quotes\"\nand newline");
 }
 
 TEST(Paths, BelowMeansInsideOnAComponentBoundary) {
@@ -33,10 +36,4 @@ TEST(Paths, BelowMeansInsideOnAComponentBoundary) {
     EXPECT_FALSE(isBelow("/a", "/a"));
     EXPECT_FALSE(isBelow("/ab", "/a"));
     EXPECT_FALSE(isBelow("/", "/"));
-}
-
-TEST(Paths, JoiningUnderTheRootUsesOneSlash) {
-    EXPECT_EQ(joinPath("/", "Users"), "/Users");
-    EXPECT_EQ(joinPath("/Users", "me"), "/Users/me");
-    EXPECT_EQ(joinPath("/a", "with \"quotes\"\nand newline"), "/a/with \"quotes\"\nand newline");
 }

@@ -12,31 +12,27 @@
 using namespace tavelin;
 using namespace std::chrono_literals;
 
-TEST(ManualQueue, RunsPostedWorkInOrderOnTheCallingThread) {
-    ManualQueue queue;
-    std::vector<int> order;
-    auto caller = std::this_thread::get_id();
-    bool sameThread = true;
-    for (int i = 0; i < 3; ++i)
-        queue.post([&, i] {
-            order.push_back(i);
-            sameThread = sameThread && std::this_thread::get_id() == caller;
-        });
-    EXPECT_EQ(queue.runPending(), 3);
-    EXPECT_EQ(order, (std::vector<int>{0, 1, 2}));
-    EXPECT_TRUE(sameThread);
-}
-
-TEST(ManualQueue, DelayedWorkRunsWhenDueAndInDueOrder) {
+TEST(ManualQueue, RunsWorkOnTheCallingThreadInOrderDelayedWorkWhenDue) {
     ManualQueue queue;
     std::vector<std::string> order;
-    queue.postAfter(60ms, [&] { order.push_back("late"); });
-    queue.postAfter(20ms, [&] { order.push_back("early"); });
-    queue.postAfter(20ms, [&] { order.push_back("early, posted second"); });
-    queue.post([&] { order.push_back("now"); });
-    EXPECT_EQ(queue.runPending(), 1);
-    EXPECT_TRUE(queue.runUntil([&] { return order.size() == 4; }, 2s));
-    EXPECT_EQ(order, (std::vector<std::string>{"now", "early", "early, posted second", "late"}));
+    auto caller = std::this_thread::get_id();
+    bool sameThread = true;
+    auto run = [&](std::string name) {
+        return [&, name] {
+            order.push_back(name);
+            sameThread = sameThread && std::this_thread::get_id() == caller;
+        };
+    };
+    queue.postAfter(60ms, run("late"));
+    queue.postAfter(20ms, run("early"));
+    queue.postAfter(20ms, run("early, posted second"));
+    queue.post(run("now"));
+    queue.post(run("now, posted second"));
+    EXPECT_EQ(queue.runPending(), 2);
+    EXPECT_TRUE(queue.runUntil([&] { return order.size() == 5; }, 2s));
+    EXPECT_EQ(order, (std::vector<std::string>{"now", "now, posted second", "early",
+                                               "early, posted second", "late"}));
+    EXPECT_TRUE(sameThread);
 }
 
 TEST(ManualQueue, RunUntilGivesUpAtItsDeadline) {
@@ -49,15 +45,18 @@ TEST(ManualQueue, RunUntilGivesUpAtItsDeadline) {
     EXPECT_FALSE(ran);
 }
 
-TEST(ManualQueue, WakesForWorkPostedFromAnotherThread) {
+TEST(ManualQueue, WakesForWorkPostedFromOtherThreads) {
     ManualQueue queue;
-    bool done = false;
-    std::thread poster([&] {
-        std::this_thread::sleep_for(20ms);
-        queue.post([&] { done = true; });
-    });
-    EXPECT_TRUE(queue.runUntil([&] { return done; }, 5s));
-    poster.join();
+    WorkerPool pool(2);
+    std::vector<int> results;
+    for (int i = 0; i < 10; ++i)
+        pool.submit([&, i] {
+            std::this_thread::sleep_for(20ms);
+            queue.post([&, i] { results.push_back(i * i); });
+        });
+    EXPECT_TRUE(queue.runUntil([&] { return results.size() == 10; }, 5s));
+    std::sort(results.begin(), results.end());
+    EXPECT_EQ(results.back(), 81);
 }
 
 TEST(WorkerPool, RunsTasksOnBackgroundThreadsAndFinishesThemBeforeItGoes) {
@@ -76,17 +75,6 @@ TEST(WorkerPool, RunsTasksOnBackgroundThreadsAndFinishesThemBeforeItGoes) {
     }
     EXPECT_EQ(count, 100);
     EXPECT_TRUE(offCaller);
-}
-
-TEST(WorkerPool, HandsResultsBackThroughTheMainQueue) {
-    ManualQueue queue;
-    WorkerPool pool(2);
-    std::vector<int> results;
-    for (int i = 0; i < 10; ++i)
-        pool.submit([&, i] { queue.post([&, i] { results.push_back(i * i); }); });
-    EXPECT_TRUE(queue.runUntil([&] { return results.size() == 10; }, 5s));
-    std::sort(results.begin(), results.end());
-    EXPECT_EQ(results.back(), 81);
 }
 
 TEST(WorkerPool, ATaskHoldingTheLastReferenceToItsPoolLetsItGo) {

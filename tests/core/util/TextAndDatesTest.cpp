@@ -12,6 +12,7 @@ TEST(Text, CapitalizesTheFirstCharacterInAnyScript) {
     EXPECT_EQ(capitalizedFirst("ѣ"), "Ѣ");
     EXPECT_EQ(capitalizedFirst(""), "");
     EXPECT_EQ(capitalizedFirst("1 file"), "1 file");
+    EXPECT_EQ(capitalizedFirst("\U00010000x"), "\U00010000x") << "the first four-byte character";
 }
 
 TEST(Text, InvalidUtf8IsLeftAsItIs) {
@@ -20,6 +21,8 @@ TEST(Text, InvalidUtf8IsLeftAsItIs) {
               "\xff"
               "abc");
     EXPECT_EQ(capitalizedFirst("\xc3"), "\xc3");
+    EXPECT_EQ(capitalizedFirst(std::string_view("\xc3\xa9").substr(0, 1)), "\xc3")
+        << "cut short before bytes that are not its own";
 }
 
 TEST(Text, Utf8ValidityRejectsMalformedAndOverlongForms) {

@@ -1,0 +1,447 @@
+#include "scanfile/ScanFile.h"
+
+#include "platform/FileFacts.h"
+#include "platform/Process.h"
+#include "scanfile/ScanFileInput.h"
+#include "scanfile/ScanFileOutput.h"
+#include "support/Forked.h"
+#include "support/ScannedTree.h"
+#include "support/TemporaryFolder.h"
+#include "support/TreeBuilder.h"
+#include "support/TreeCompare.h"
+
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <random>
+#include <regex>
+#include <sys/mman.h>
+#include <unistd.h>
+
+using namespace tavelin;
+using namespace std::chrono_literals;
+
+namespace {
+
+namespace fs = std::filesystem;
+constexpr int64_t kThreshold = 1'000'000;
+
+std::variant<ImportedScan, std::string> readBytes(std::string_view bytes) {
+    int fd = ::memfd_create("scan", MFD_CLOEXEC);
+    if (::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
+        return std::string("could not prepare the file");
+    ::lseek(fd, 0, SEEK_SET);
+    return ScanFile::read(fd, "scan.json", kThreshold);
+}
+
+std::string gzipped(std::string_view bytes) {
+    int fd = ::memfd_create("gz", MFD_CLOEXEC);
+    {
+        ScanFileOutput output(fd, true);
+        output.write(bytes);
+        EXPECT_TRUE(output.finish());
+    }
+    std::string out(static_cast<size_t>(::lseek(fd, 0, SEEK_END)), '\0');
+    EXPECT_EQ(::pread(fd, out.data(), out.size(), 0), static_cast<ssize_t>(out.size()));
+    ::close(fd);
+    return out;
+}
+
+std::string contents(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// What `work` finds, run as "nobody" when this process is root, so that a locked folder is
+// unreadable to the tools and the scan alike; nothing when root cannot be given up.
+std::optional<std::string> asNobody(const std::function<std::string()>& work) {
+    if (::getuid() != 0)
+        return work();
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0)
+        return std::nullopt;
+    pid_t child = test::forkRunning(
+        [&] {
+            ::close(pipeFds[0]);
+            std::string found = work();
+            return ::write(pipeFds[1], found.data(), found.size()) ==
+                           static_cast<ssize_t>(found.size())
+                       ? 0
+                       : 3;
+        },
+        test::kNobody);
+    ::close(pipeFds[1]);
+    std::string found;
+    char chunk[4096];
+    for (ssize_t got; (got = ::read(pipeFds[0], chunk, sizeof chunk)) > 0;)
+        found.append(chunk, static_cast<size_t>(got));
+    ::close(pipeFds[0]);
+    int status = test::waitFor(child);
+    if (status == 125)
+        return std::nullopt;
+    return status == 0 ? found : "the check ended with status " + std::to_string(status);
+}
+
+std::string run(const std::string& program, const std::vector<std::string>& arguments) {
+    platform::ProcessResult result =
+        platform::runProcess({.program = program, .arguments = arguments});
+    return result.status == 0 ? std::string() : program + " failed: " + result.output;
+}
+
+// A tree with what trips readers up: files with several names, a sparse file, a symbolic link,
+// names with quotes, line breaks and bytes that are not UTF-8, large and small files, and a
+// folder nobody may read.
+struct Fixture {
+    test::TemporaryFolder temp;
+    test::TreeBuilder tree{temp.path() / "tree"};
+
+    Fixture() {
+        tree.file("big.bin", 3'000'000);
+        tree.file("docs/notes.txt", 5'000);
+        tree.hardLink(tree.path("docs/notes.txt"), "docs/notes again.txt");
+        tree.file("docs/film.mkv", 2'500'000);
+        tree.hardLink(tree.path("docs/film.mkv"), "docs/film copy.mkv");
+        tree.sparseFile("disk.img", 50'000'000);
+        tree.symlink("big.bin", "link");
+        tree.file("odd/say \"hi\".txt", std::string_view("x"));
+        tree.file("odd/two\nlines", std::string_view("y"));
+        tree.file("odd/\xff\xfe raw", std::string_view("z"));
+        tree.file("odd/été.jpg", 1'200'000);
+        tree.folder("deep/a/b/c/d");
+        tree.file("locked/hidden.bin", 2'000'000);
+        fs::permissions(temp.path(), fs::perms::all);
+        fs::permissions(tree.path("locked"), fs::perms::none);
+    }
+    ~Fixture() { fs::permissions(tree.path("locked"), fs::perms::owner_all); }
+
+    std::string path() const { return tree.root().string(); }
+    std::string file(const std::string& name) const { return (temp.path() / name).string(); }
+
+    // Where the scan file read from `file` differs from Tavelin's own scan of the tree.
+    std::string differenceFromScan(const std::string& file) const {
+        auto read = ScanFile::open(file, kThreshold);
+        if (auto* problem = std::get_if<std::string>(&read))
+            return *problem;
+        Node::Ptr scanned = test::scannedTree(path(), kThreshold);
+        const ImportedScan& imported = std::get<ImportedScan>(read);
+        std::string difference = test::treeDifference(*imported.root, *scanned, 1s);
+        if (imported.root->path() != scanned->path())
+            difference += " root " + imported.root->path();
+        return difference;
+    }
+};
+
+void expectNothingFound(const std::optional<std::string>& found) {
+    if (!found)
+        GTEST_SKIP() << "could not drop root privileges to make a folder unreadable";
+    EXPECT_EQ(*found, "");
+}
+
+// The folders and large files beneath a node with their figures, "!" marking one that could not
+// be read: "x 2004096/3 (big 2000000/1, sub! 4096/0)".
+std::string outline(const Node& node) {
+    std::string text = node.name + (node.isUnreadable ? "!" : "") + " " +
+                       std::to_string(node.size) + "/" + std::to_string(node.fileCount);
+    if (node.children().empty())
+        return text;
+    text += " (";
+    for (const auto& child : node.children())
+        text += outline(*child) + (child == node.children().back() ? ")" : ", ");
+    return text;
+}
+
+TEST(ScanFile, EntriesCountAsAWalkOfTheirFolderCountsThem) {
+    const std::string big = R"("dsize":2000000)";
+    struct Case {
+        const char* what;
+        std::string tree; // the scan after the header
+        const char* outline;
+        int64_t errors = 0;
+    };
+    const Case cases[] = {
+        {"a folder's own blocks count, small files fold into it",
+         R"([{"name":"/x","dsize":4096},{"name":"a","asize":9,"dsize":4096},{"name":"b",)" + big +
+             ",\"mtime\":1700000000}]",
+         "x 2008192/2 (b 2000000/1)"},
+        {"names of one file count once, by device and inode",
+         R"([{"name":"/x","dev":7},{"name":"a","ino":5,"nlink":2,"hlnkc":true,)" + big +
+             R"(},[{"name":"s"},{"name":"b","ino":5,"hlnkc":true,)" + big +
+             R"(}],{"name":"c","ino":5,"nlink":2,)" + big + "}]",
+         "x 2000000/1 (a 2000000/1, s 0/0)"},
+        {"the same inode on another device is another file",
+         R"([{"name":"/x","dev":7},{"name":"a","ino":5,"hlnkc":true,)" + big +
+             R"(},[{"name":"m","dev":8},{"name":"b","ino":5,"hlnkc":true,)" + big + "}]]",
+         "x 4000000/2 (a 2000000/1, m 2000000/1 (b 2000000/1))"},
+        {"an inode with one name is no link",
+         R"([{"name":"/x"},{"name":"a","ino":5,)" + big + R"(},{"name":"b","ino":5,)" + big + "}]",
+         "x 4000000/2 (a 2000000/1, b 2000000/1)"},
+        {"excluded entries and their folders are left out",
+         R"([{"name":"/x"},{"name":"a","excluded":"pattern",)" + big +
+             R"(},{"name":"mnt","excluded":"otherfs"},[{"name":"p","excluded":"frmlnk"},)"
+             R"({"name":"q",)" +
+             big + "}]]",
+         "x 0/0"},
+        {"unreadable folders and entries",
+         R"([{"name":"/x"},[{"name":"locked","dsize":4096,"read_error":true}],)"
+         R"({"name":"gone","read_error":true},{"name":"dev","notreg":true,"dsize":0}])",
+         "x 4096/1 (locked! 4096/0)", 2},
+        {"unknown fields pass",
+         R"([{"name":"/x","uid":0,"mode":16877,"x":{"y":[1,{"z":null}]}},{"name":"a",)" + big +
+             R"(,"nlink":1,"hlnkc":false,"notreg":false}])",
+         "x 2000000/1 (a 2000000/1)"},
+        {"the top folder's path is tidied", R"([{"name":"/srv//data/"}])", "data 0/0"},
+    };
+    for (const Case& test : cases)
+        for (const char* header : {R"([1,0,{"progname":"ncdu"},)", R"([1,1,{},)", R"([1,2,{},)"})
+            for (bool compressed : {false, true}) {
+                SCOPED_TRACE(std::string(test.what) + " in " + header + (compressed ? " gz" : ""));
+                std::string bytes = header + test.tree + "]";
+                auto read = readBytes(compressed ? gzipped(bytes) : bytes);
+                ASSERT_TRUE(std::holds_alternative<ImportedScan>(read))
+                    << std::get<std::string>(read);
+                const ImportedScan& scan = std::get<ImportedScan>(read);
+                EXPECT_EQ(outline(*scan.root), test.outline);
+                EXPECT_EQ(scan.errors, test.errors);
+            }
+}
+
+// The export's entry named `name`, anywhere beneath; null when there is none.
+const nlohmann::json* entryNamed(const nlohmann::json& list, const std::string& name) {
+    for (const nlohmann::json& item : list) {
+        if (item.is_array()) {
+            if (const nlohmann::json* found = entryNamed(item, name))
+                return found;
+        } else if (item.is_object() && item.value("name", "") == name) {
+            return &item;
+        }
+    }
+    return nullptr;
+}
+
+TEST(ScanFile, TavelinsExportReadsBackAsItsScanWithDusTotalAndEveryField) {
+    Fixture fixture;
+    expectNothingFound(asNobody([&] {
+        std::string found;
+        for (const char* name : {"tavelin.json", "tavelin.json.gz"}) {
+            auto exported = ScanFile::exportFolder(
+                {.folder = fixture.path(), .destination = fixture.file(name), .version = "1"});
+            if (auto* problem = std::get_if<std::string>(&exported))
+                found += *problem;
+            else if (std::get<ScanFile::Exported>(exported).problems != 1)
+                found += "the locked folder is the one problem";
+            found += fixture.differenceFromScan(fixture.file(name));
+        }
+        found += run("gzip", {"-t", fixture.file("tavelin.json.gz")});
+        auto read = ScanFile::open(fixture.file("tavelin.json"), kThreshold);
+        if (auto* scan = std::get_if<ImportedScan>(&read);
+            !scan || scan->root->size != test::duBytes(fixture.path()))
+            found += "the total differs from du's";
+
+        // What other readers need beyond what Tavelin reads back.
+        // The name that is not UTF-8 is written as its bytes, which this parser refuses.
+        std::string text = contents(fixture.file("tavelin.json"));
+        if (size_t raw = text.find("\xff\xfe"); raw != std::string::npos)
+            text.replace(raw, 2, "??");
+        auto json = nlohmann::json::parse(text, nullptr, false);
+        auto field = [&](const std::string& entry, const char* key) -> nlohmann::json {
+            const nlohmann::json* item = json.is_array() ? entryNamed(json, entry) : nullptr;
+            return item && item->contains(key) ? (*item)[key] : nlohmann::json();
+        };
+        platform::FileFacts notes, big;
+        platform::readFileFacts(AT_FDCWD, fixture.tree.path("docs/notes.txt").c_str(), notes);
+        platform::readFileFacts(AT_FDCWD, fixture.tree.path("big.bin").c_str(), big);
+        const std::tuple<const char*, const char*, nlohmann::json> expected[] = {
+            {"notes.txt", "ino", notes.inode},  {"notes again.txt", "nlink", 2},
+            {"notes again.txt", "hlnkc", true}, {"notes.txt", "asize", 5'000},
+            {"disk.img", "asize", 50'000'000},  {"link", "notreg", true},
+            {"locked", "read_error", true},     {"big.bin", "mtime", big.modifiedSeconds},
+        };
+        for (const auto& [entry, key, value] : expected)
+            if (field(entry, key) != value)
+                found += std::string(" ") + entry + " " + key + " " + field(entry, key).dump();
+        if (nlohmann::json dsize = field("disk.img", "dsize");
+            dsize.is_number() && dsize.get<int64_t>() >= 50'000'000)
+            found += " the sparse file's dsize is its length";
+        if (json[2].value("progname", "") != "tavelin")
+            found += " header " + json[2].dump();
+        return found;
+    }));
+}
+
+TEST(ScanFile, TheHeaderSaysWhoWroteTheFileAndWhen) {
+    auto read = readBytes(R"([1,0,{"progname":"gdu","progver":"5.22","timestamp":1700000000,)"
+                          R"("extra":[{"x":[1]}]},[{"name":"/srv/data"},{"name":"a"}]])");
+    ASSERT_TRUE(std::holds_alternative<ImportedScan>(read)) << std::get<std::string>(read);
+    const ImportedScan& scan = std::get<ImportedScan>(read);
+    EXPECT_EQ(scan.program, "gdu");
+    EXPECT_EQ(scan.programVersion, "5.22");
+    EXPECT_EQ(scan.written, dateFromTimespec(1'700'000'000, 0));
+    EXPECT_EQ(scan.root->path(), "/srv/data");
+    EXPECT_EQ(scan.root->fileCount, 1);
+    EXPECT_EQ(scan.root->size, 4096) << "this writer leaves folders' blocks out and counts 4,096";
+}
+
+TEST(ScanFile, AScanOfAUsersHomeIsAdvisedAsThatHome) {
+    const std::pair<const char*, const char*> cases[] = {{"/home/alex", "/home/alex"},
+                                                         {"/home/alex/Videos", "/home/alex"},
+                                                         {"/root/.cache", "/root"},
+                                                         {"/rootfs", "/home/me"},
+                                                         {"/", "/home/me"},
+                                                         {"/home", "/home/me"}};
+    for (const auto& [root, home] : cases)
+        EXPECT_EQ(ImportedScan::homeFor(root, "/home/me"), home) << root;
+}
+
+// The reader takes the file in batches; a name cut by a batch's end keeps all its bytes.
+TEST(ScanFile, NamesKeepTheirBytesWhereverTheyFallInTheFile) {
+    const std::string name = "\xc3\xa9t\xc3\xa9 \xff\xe2\x82\xac\xfe";
+    const std::string before = R"([1,2,{"pad":")";
+    const std::string prefix = R"("},[{"name":"/x"},{"name":")";
+    const std::string after = name + R"(","dsize":2000000}]])";
+    for (size_t shift = 0; shift < 12; ++shift) {
+        SCOPED_TRACE(shift);
+        std::string pad(ScanFileInput::kBatch - 9 + shift - before.size() - prefix.size(), 'p');
+        auto read = readBytes(before + pad + prefix + after);
+        ASSERT_TRUE(std::holds_alternative<ImportedScan>(read)) << std::get<std::string>(read);
+        ASSERT_EQ(std::get<ImportedScan>(read).root->children().size(), 1u);
+        EXPECT_EQ(std::get<ImportedScan>(read).root->children()[0]->name, name);
+    }
+}
+
+TEST(ScanFile, BadInputGetsOneSentenceNamingTheByte) {
+    const std::string header = R"([1,2,{"progname":"ncdu"},)";
+    std::string deep = header;
+    for (int i = 0; i < 100'000; ++i)
+        deep += R"([{"name":"a"},)";
+    struct Case {
+        const char* what;
+        std::string bytes;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"empty", "", "it is empty"},
+        {"truncated", header + R"([{"name":"/x"},{"name":"a","asize":1)", "it ends before"},
+        {"not JSON", "Disk usage report\n", "it is not valid JSON"},
+        {"another major version", R"([2,0,{},[{"name":"/x"}]])", "version 2 of the format"},
+        {"not this format", R"({"files":[]})", "format’s header"},
+        {"no header object", R"([1,2,[{"name":"/x"}]])", "format’s header"},
+        {"no scan", R"([1,2,{}])", "it holds no scan"},
+        {"nested 100,000 deep", deep, "nested more than 10,000 deep"},
+        {"negative size", header + R"([{"name":"/x"},{"name":"a","dsize":-4096}]])",
+         "“dsize” is negative"},
+        {"absurd size", header + R"([{"name":"/x"},{"name":"a","dsize":1e30}]])",
+         "“dsize” is larger than any disk"},
+        {"sizes past any disk",
+         header + R"([{"name":"/x"},{"name":"a","dsize":1152921504606846976},)"
+                  R"({"name":"b","dsize":1152921504606846976},)"
+                  R"({"name":"c","dsize":1152921504606846976},)"
+                  R"({"name":"d","dsize":1152921504606846976},)"
+                  R"({"name":"e","dsize":1}]])",
+         "add up to more than any disk"},
+        {"size as text", header + R"([{"name":"/x"},{"name":"a","asize":"12"}]])",
+         "“asize” is text"},
+        {"name with a slash", header + R"([{"name":"/x"},{"name":"a/b"}]])", "no file can have"},
+        {"entry without a name", header + R"([{"name":"/x"},{"asize":1}]])", "has no name"},
+        {"empty folder list", header + R"([{"name":"/x"},[]]])", "a folder’s list is empty"},
+        {"number for an entry", header + R"([{"name":"/x"},7]])", "a folder holds a number"},
+        {"more after the end", header + R"([{"name":"/x"}]] [])", "goes on after the scan ends"},
+        {"one long value", header + R"([{"name":")" + std::string(3'000'000, 'a'),
+         "more than 1 MiB"},
+        {"damaged compression", gzipped(header + R"([{"name":"/x"}]])").replace(20, 6, "garbag"),
+         "damaged"},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.what);
+        auto read = readBytes(test.bytes);
+        ASSERT_TRUE(std::holds_alternative<std::string>(read));
+        const std::string& message = std::get<std::string>(read);
+        EXPECT_TRUE(message.starts_with("“scan.json” is not an ncdu or gdu export: ")) << message;
+        EXPECT_NE(message.find(test.reason), std::string::npos) << message;
+        EXPECT_TRUE(std::regex_search(message, std::regex(", at byte [0-9]+\\.$"))) << message;
+    }
+    EXPECT_EQ(std::get<std::string>(ScanFile::open("/nonexistent/x.json", kThreshold)),
+              "“x.json” can’t be read: No such file or directory.");
+}
+
+// Every folder's figures are the sum of its small files, file children and sub-folders, and
+// nothing is negative.
+bool sumsHold(const Node& node) {
+    int64_t size = node.smallFileSize, files = node.smallFileCount;
+    for (const auto& child : node.children()) {
+        if (child->isDirectory() && !sumsHold(*child))
+            return false;
+        size += child->size;
+        files += child->fileCount;
+    }
+    return node.size == size && node.fileCount == files && size >= 0 && node.unique == node.size;
+}
+
+TEST(ScanFile, MutatedExportsGiveATreeOrAMessageNeverACrash) {
+    test::TemporaryFolder temp;
+    test::TreeBuilder tree(temp.path() / "tree");
+    for (int i = 0; i < 40; ++i)
+        tree.file("f" + std::to_string(i % 5) + "/file" + std::to_string(i) + ".txt",
+                  static_cast<int64_t>(100 * i));
+    tree.file("f1/large.bin", 1'100'000);
+    tree.hardLink(tree.path("f1/file1.txt"), "f2/linked");
+    tree.file("odd/\xff name", std::string_view("x"));
+    std::string json = tree.path("tree.json");
+    ASSERT_TRUE(std::holds_alternative<ScanFile::Exported>(ScanFile::exportFolder(
+        {.folder = tree.root().string(), .destination = json, .version = "1"})));
+    const std::string original = contents(json);
+    ASSERT_EQ(original.find("tree.json"), std::string::npos) << "the export leaves itself out";
+    const std::string packed = gzipped(original);
+
+    std::mt19937 random(35);
+    auto below = [&](size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(random); };
+    const std::string tokens[] = {"[",
+                                  "]",
+                                  "{",
+                                  "}",
+                                  ",",
+                                  ":",
+                                  "\"",
+                                  "-",
+                                  "1e999",
+                                  "null",
+                                  "\\u0000",
+                                  "\xff",
+                                  "99999999999999999999",
+                                  "\"dsize\":"};
+    int trees = 0;
+    for (int round = 0; round < 3000; ++round) {
+        std::string bytes = round % 4 == 3 ? packed : original;
+        for (int edits = 1 + static_cast<int>(below(3)); edits > 0 && !bytes.empty(); --edits) {
+            size_t at = below(bytes.size());
+            switch (below(4)) {
+            case 0:
+                bytes[at] = static_cast<char>(below(256));
+                break;
+            case 1:
+                bytes.erase(at, below(16));
+                break;
+            case 2:
+                bytes.insert(at, tokens[below(std::size(tokens))]);
+                break;
+            default:
+                bytes.resize(at);
+                break;
+            }
+        }
+        auto read = readBytes(bytes);
+        if (auto* scan = std::get_if<ImportedScan>(&read)) {
+            ++trees;
+            ASSERT_TRUE(sumsHold(*scan->root)) << "round " << round;
+        } else {
+            const std::string& message = std::get<std::string>(read);
+            ASSERT_TRUE(std::regex_search(message, std::regex("^“scan.json” is not an ncdu or gdu "
+                                                              "export: .+, at byte [0-9]+\\.$")))
+                << "round " << round << ": " << message;
+        }
+    }
+    EXPECT_GT(trees, 0) << "some edits leave a readable file";
+}
+
+} // namespace

@@ -213,7 +213,7 @@ std::string LaunchOptions::usage() {
            "                       or a size to free, such as 20GB\n"
            "  --json               with --suggest: print one JSON document\n"
            "  --apply PATH         carry out the plan for --goal, or the steps given by --step,\n"
-           "                       after asking; everything moved goes to the Trash\n"
+           "                       after asking\n"
            "  --step ID            with --apply: a step listed by --suggest (repeatable)\n"
            "  --yes                with --apply: do not ask\n"
            "  --empty-trash        with --apply: also empty the Trash for good, keeping what\n"

@@ -23,6 +23,7 @@ AppEnvironment ModelFixture::environment() {
         revealed.insert(revealed.end(), paths.begin(), paths.end());
     };
     environment.historyDirectory = (data.path() / "History").string();
+    environment.undoDirectory = (data.path() / "undo").string();
     environment.userHome = home.root().string();
     environment.disk.load = [this](const std::string&) { return diskBreakdown; };
     environment.disk.device = [this](const std::string&) { return diskDevice; };

@@ -112,12 +112,15 @@ int applyConfirmed(const ApplyBatch::Confirmed& confirmed, const std::string& pa
     std::vector<std::string> failures;
     std::vector<std::string> pending;
     std::vector<TrashedItem> trashed;
+    int64_t carriedOut = 0;
     ApplyBatch::run(confirmed, SandboxAccess::isSandboxed(), env,
                     [&](const ApplyBatch::Step& done) {
                         const Candidate& step = confirmed.steps[done.index];
                         ActionResult result = done.result;
                         if (result.error)
                             failures.push_back(step.title + ": " + *result.error);
+                        else
+                            carriedOut += step.freed;
                         if (result.pending)
                             pending.push_back(*result.pending);
                         if (result.undo)
@@ -128,7 +131,8 @@ int applyConfirmed(const ApplyBatch::Confirmed& confirmed, const std::string& pa
                             kept.actions.push_back(std::move(*action));
                     });
     int64_t freed = std::max<int64_t>(freeBytes(path) - before, 0);
-    output << singleLine(ApplyState::report(freed, expected, pending, {}).toStdString()) << "\n";
+    output << singleLine(ApplyState::report(freed, expected, carriedOut, pending, {}).toStdString())
+           << "\n";
     for (const std::string& failure : failures)
         output << singleLine(failure) << "\n";
     if (!trashed.empty())

@@ -45,8 +45,7 @@ bool ModelFixture::scanned(AppModel& model, const std::string& path) {
     return model.session() && QTest::qWaitFor(
                                   [&] {
                                       return !model.session()->isRunning() && !model.isScanning() &&
-                                             !model.history().isBusy() &&
-                                             !model.session()->isPaused();
+                                             !model.history().isBusy();
                                   },
                                   20000);
 }

@@ -310,7 +310,7 @@ TEST_F(AdvisorStateTest, TheDuplicateSearchGoesOnSafelyWhileTheTreeChanges) {
     live->restart(session);
     ASSERT_TRUE(queue->runUntil([&] { return live->watcher() != nullptr; }, 10s));
     ApplyState apply(ApplyState::Services::live(
-                         queue, pool, [] { return int64_t{0}; }, false),
+                         queue, pool, [] { return int64_t{0}; }, false, ""),
                      *state);
     apply.reset(session);
     apply.apply({Candidate(

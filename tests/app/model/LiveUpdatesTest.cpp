@@ -98,6 +98,7 @@ TEST_F(LiveUpdatesTest, RescanMeasuresAFolderInPlaceAndTheRootAnew) {
     model->open(c);
 
     tree.file("a/b/c/more", 3'000'000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !session->isPaused(); }, 10000));
     model->rescan(a);
     EXPECT_TRUE(a->isScanning);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !a->isScanning; }, 20000));

@@ -4,7 +4,6 @@
 #include "advisor/everyday/LargeFilesDetector.h"
 #include "advisor/everyday/MediaDownloadsDetector.h"
 #include "advisor/everyday/OldDownloadsDetector.h"
-#include "advisor/everyday/PhotosLibraryDetector.h"
 #include "advisor/everyday/ScreenshotsDetector.h"
 #include "advisor/everyday/UnusedAppsDetector.h"
 #include "support/FakeMachine.h"
@@ -435,24 +434,6 @@ TEST_F(EverydayDetectorsTest, UnusedAppsGoTheWayTheyCameWithTheirOwnEntries) {
         << "without access times its own date counts";
     EXPECT_EQ(found[2].evidence, (std::vector<Evidence>{{Kind::lastUsed, "Never opened"}}));
     EXPECT_EQ(found[2].confidence, 0.6);
-}
-
-TEST_F(EverydayDetectorsTest, APhotosLibraryGetsAGuideOnceItIsBig) {
-    tree.folder(kHome + "/Pictures/Small.photoslibrary", 4'900 * MB);
-    tree.folder(kHome + "/Pictures/Photos Library.photoslibrary", 100 * GB);
-    auto found = run(PhotosLibraryDetector());
-    ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0].freed, 80 * GB);
-    EXPECT_EQ(found[0].onDisk, 100 * GB);
-    EXPECT_EQ(found[0].rung, Rung::lossless);
-    EXPECT_TRUE(found[0].action.is<AdvisorAction::Guide>());
-    EXPECT_EQ(found[0].detail,
-              "Photos Library.photoslibrary takes 100 GB. With iCloud Photos, Photos can keep the "
-              "full-size originals in iCloud and smaller versions on this computer. Needs enough "
-              "iCloud storage for your library.");
-    EXPECT_EQ(found[0].evidence,
-              (std::vector<Evidence>{{Kind::note, "Up to 80 GB back"},
-                                     {Kind::backup, "Originals stay in iCloud"}}));
 }
 
 TEST_F(EverydayDetectorsTest, OfflineMediaComesBackFromItsApp) {

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstddef>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/fanotify.h>
@@ -50,28 +51,44 @@ std::vector<FolderChange> FileSystemMark::read() {
     std::vector<FolderChange> changes;
     if (got <= 0)
         return changes;
-    int length = static_cast<int>(got);
-    auto* event = reinterpret_cast<const fanotify_event_metadata*>(buffer_.get());
-    for (; FAN_EVENT_OK(event, length); event = FAN_EVENT_NEXT(event, length)) {
-        if (event->vers != FANOTIFY_METADATA_VERSION)
+    // Records follow one another at 4-byte steps while the metadata holds a 64-bit mask, so
+    // each part is copied out before it is read.
+    auto end = static_cast<size_t>(got);
+    for (size_t at = 0; at + sizeof(fanotify_event_metadata) <= end;) {
+        fanotify_event_metadata event;
+        std::memcpy(&event, buffer_.get() + at, sizeof event);
+        if (event.vers != FANOTIFY_METADATA_VERSION || event.event_len < sizeof event ||
+            event.event_len > end - at)
             break;
-        if (event->mask & FAN_Q_OVERFLOW) {
+        const std::byte* record = buffer_.get() + at;
+        at += event.event_len;
+        if (event.mask & FAN_Q_OVERFLOW) {
             changes.push_back({-1, FolderChange::Kind::overflow});
             continue;
         }
-        const auto* info = reinterpret_cast<const fanotify_event_info_fid*>(event + 1);
-        if (event->event_len < sizeof *event + sizeof *info ||
-            info->hdr.info_type != FAN_EVENT_INFO_TYPE_DFID_NAME)
+        constexpr size_t handleAt = sizeof event + sizeof(fanotify_event_info_fid);
+        if (event.event_len < handleAt + sizeof(file_handle))
             continue;
-        const auto* handle = reinterpret_cast<const file_handle*>(info->handle);
-        const std::string* folder = pathOf(handle);
+        fanotify_event_info_header info;
+        std::memcpy(&info, record + sizeof event, sizeof info);
+        if (info.info_type != FAN_EVENT_INFO_TYPE_DFID_NAME)
+            continue;
+        unsigned int handleBytes;
+        std::memcpy(&handleBytes, record + handleAt + offsetof(file_handle, handle_bytes),
+                    sizeof handleBytes);
+        size_t nameAt = handleAt + sizeof(file_handle) + handleBytes;
+        if (nameAt >= event.event_len)
+            continue;
+        const std::string* folder = pathOf(record + handleAt, handleBytes);
         if (!folder)
             continue;
+        // The kernel ends the name with a zero byte within the record.
         std::string_view name(
-            reinterpret_cast<const char*>(handle->f_handle + handle->handle_bytes));
-        changes.push_back({-1, kindOf(event->mask), name, *folder});
+            reinterpret_cast<const char*>(record + nameAt),
+            ::strnlen(reinterpret_cast<const char*>(record + nameAt), event.event_len - nameAt));
+        changes.push_back({-1, kindOf(event.mask), name, *folder});
         // A folder whose own attributes changed may have become unreadable, or readable again.
-        if ((event->mask & FAN_ONDIR) && (event->mask & FAN_ATTRIB) && !name.empty()) {
+        if ((event.mask & FAN_ONDIR) && (event.mask & FAN_ATTRIB) && !name.empty()) {
             std::string& itself = names_.emplace_back(*folder);
             itself += '/';
             itself += name;
@@ -81,9 +98,8 @@ std::vector<FolderChange> FileSystemMark::read() {
     return changes;
 }
 
-const std::string* FileSystemMark::pathOf(const void* raw) {
-    const auto* handle = static_cast<const file_handle*>(raw);
-    std::string key(reinterpret_cast<const char*>(handle), sizeof *handle + handle->handle_bytes);
+const std::string* FileSystemMark::pathOf(const std::byte* handle, size_t handleBytes) {
+    std::string key(reinterpret_cast<const char*>(handle), sizeof(file_handle) + handleBytes);
     auto found = paths_.find(key);
     if (found != paths_.end())
         return found->second.empty() ? nullptr : &found->second;

@@ -31,8 +31,9 @@ public:
     std::vector<FolderChange> read();
 
 private:
-    // The path of the folder a handle names, looked up once per read.
-    const std::string* pathOf(const void* handle);
+    // The path of the folder a handle names (its header and `handleBytes` bytes, unaligned),
+    // looked up once per read.
+    const std::string* pathOf(const std::byte* handle, size_t handleBytes);
 
     UniqueFd fd_;
     UniqueFd mount_; // a folder of the file system, to open handles against

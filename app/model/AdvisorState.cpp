@@ -50,6 +50,18 @@ bool isSlowDetector(const std::string& detector, const Advisor::Detectors& slow)
     return std::ranges::any_of(slow, [&](const auto& each) { return each->id() == detector; });
 }
 
+// A pass's hold on the tree ends; a session gone meanwhile has nothing to let go.
+void resume(const std::weak_ptr<ScanSession>& session) {
+    if (auto held = session.lock())
+        held->resumeTreeUpdates();
+}
+
+bool allInTree(const Candidate& candidate, Node& root) {
+    return std::ranges::all_of(candidate.paths(), [&](const std::string& path) {
+        return root.descendant(path) != nullptr;
+    });
+}
+
 } // namespace
 
 int64_t AdvisorState::Group::freed() const {
@@ -98,16 +110,16 @@ AdvisorContext AdvisorState::context(const Node::Ptr& root) const {
 }
 
 bool AdvisorState::isCurrent(const Pass& pass) const {
-    return pass.generation == generation_ && pass.session == session_;
+    return pass.generation == generation_ && session_ && pass.session.lock() == session_;
 }
 
 template <typename Done>
 void AdvisorState::quickPass(Pass pass, bool timed, Done done) {
-    pass.session->pauseTreeUpdates();
+    session_->pauseTreeUpdates();
     auto detectors = Advisor::quickDetectors();
     QPointer<AdvisorState> self(this);
     services_.pool->submit([self, pass, timed, detectors, done, queue = services_.queue,
-                            context = context(pass.session->root())] {
+                            context = context(session_->root())] {
         auto start = Clock::now();
         auto found = Advisor::candidates(context, detectors);
         auto whole = Clock::now() - start;
@@ -116,7 +128,7 @@ void AdvisorState::quickPass(Pass pass, bool timed, Done done) {
             times = Advisor::timeEach(context, detectors);
         queue->post([self, pass, done, found = std::move(found), whole, times]() mutable {
             if (!self) {
-                pass.session->resumeTreeUpdates();
+                resume(pass.session);
                 return;
             }
             size_t count = found.size();
@@ -125,7 +137,7 @@ void AdvisorState::quickPass(Pass pass, bool timed, Done done) {
                 size_t kept = self->isCurrent(pass) ? self->advisor_.size() : 0;
                 std::fputs(Advisor::timingReport(kept, count, whole, times).c_str(), stderr);
             }
-            pass.session->resumeTreeUpdates();
+            resume(pass.session);
         });
     });
 }
@@ -151,11 +163,11 @@ void AdvisorState::interimFinished(std::vector<Candidate> found, const Pass& pas
     auto now = services_.clock();
     auto spacing = std::max<Clock::duration>(kSpacingFactor * (now - started), kMinimumSpacing);
     nextInterim_ = now + spacing;
-    if (!isCurrent(pass) || !pass.session->isRunning()) {
+    if (!isCurrent(pass) || !session_->isRunning()) {
         Q_EMIT changed();
         return;
     }
-    Node& root = *pass.session->root();
+    Node& root = *session_->root();
     std::erase_if(found, [&](const Candidate& each) { return !Advisor::isSettled(each, root); });
     adopt(std::move(found));
 }
@@ -188,14 +200,19 @@ void AdvisorState::quickRunFinished(std::vector<Candidate> found, const Pass& pa
         startSlowPass(pass);
 }
 
+// The tree is held only while the slow detectors take what they need of it; the files' contents
+// are then read for as long as it takes while live updates and applied steps change the tree.
 void AdvisorState::startSlowPass(const Pass& pass) {
     slowRunning_ = true;
     Q_EMIT changed();
     auto detectors = Advisor::slowDetectors();
     QPointer<AdvisorState> self(this);
+    session_->pauseTreeUpdates();
     services_.pool->submit(
-        [self, pass, detectors, queue = services_.queue, context = context(pass.session->root())] {
-            auto found = Advisor::candidates(context, detectors);
+        [self, pass, detectors, queue = services_.queue, context = context(session_->root())] {
+            auto search = Advisor::take(context, detectors);
+            queue->post([session = pass.session] { resume(session); });
+            auto found = search();
             queue->post([self, pass, found = std::move(found)]() mutable {
                 if (self)
                     self->slowFinished(std::move(found), pass);
@@ -204,8 +221,11 @@ void AdvisorState::startSlowPass(const Pass& pass) {
 }
 
 void AdvisorState::slowFinished(std::vector<Candidate> found, const Pass& pass) {
-    if (pass.session != session_ || pass.session->root() != session_->root())
+    if (!session_ || pass.session.lock() != session_)
         return;
+    // What left the tree while the search ran (applied, deleted) is no suggestion any more.
+    Node& root = *session_->root();
+    std::erase_if(found, [&](const Candidate& each) { return !allInTree(each, root); });
     std::ranges::move(found, std::back_inserter(advisor_));
     slowRunning_ = false;
     // Duplicates join without ticking themselves.
@@ -245,12 +265,9 @@ void AdvisorState::refreshFinished(std::vector<Candidate> found, const Pass& pas
     interimRunning_ = false;
     // The slow detectors' findings stay for as long as their items are in the tree.
     auto slow = Advisor::slowDetectors();
-    Node& root = *pass.session->root();
+    Node& root = *session_->root();
     for (Candidate& candidate : advisor_)
-        if (isSlowDetector(candidate.detector, slow) &&
-            std::ranges::all_of(candidate.paths(), [&](const std::string& path) {
-                return root.descendant(path) != nullptr;
-            }))
+        if (isSlowDetector(candidate.detector, slow) && allInTree(candidate, root))
             found.push_back(std::move(candidate));
     advisor_ = std::move(found);
     replan(true);

@@ -7,9 +7,11 @@
 // updates held so the tree they read stays still. While a scan runs, quick passes are spaced by
 // twenty times their own duration (3 s at least) and show only candidates whose items have
 // finished scanning; when it ends, one full quick pass, then the slow detectors in the
-// background. After live updates a pass follows a second's quiet, at most one each 30 s. Once
-// the user has touched a tick, later passes only add newly found planned steps to the ticks.
-// A result that comes back for a replaced session or tree is dropped.
+// background, which hold the tree only while they take the files they will read: live updates
+// and applied steps go on while they read contents, and what left the tree meanwhile is
+// dropped from what they found. After live updates a pass follows a second's quiet, at most
+// one each 30 s. Once the user has touched a tick, later passes only add newly found planned
+// steps to the ticks. A result that comes back for a replaced session or tree is dropped.
 //
 // Lives on the UI thread, owned by the window's AppModel; `changed` follows every change of its
 // state. The hidden sets are kept in the settings ("hiddenProjects", "hiddenDetectors",
@@ -137,8 +139,10 @@ Q_SIGNALS:
     void changed();
 
 private:
+    // A pass holds its session weakly: the session holds the queue that the pass's result waits
+    // in, so a strong hold would keep both alive while that result is never taken.
     struct Pass {
-        std::shared_ptr<ScanSession> session;
+        std::weak_ptr<ScanSession> session;
         uint64_t generation;
     };
 

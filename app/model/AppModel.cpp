@@ -626,7 +626,7 @@ void AppModel::undo(const std::string& recentActionId) {
 }
 
 void AppModel::undoLast() {
-    if (!refusedInDemonstration())
+    if (!refusedReadOnly())
         apply_->undoLast();
 }
 

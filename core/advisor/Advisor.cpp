@@ -121,15 +121,26 @@ void resetDetectors() {
 }
 
 std::vector<Candidate> candidates(const AdvisorContext& context, const Detectors& detectors) {
-    std::vector<Candidate> found;
+    return take(context, detectors)();
+}
+
+Detector::Rest take(const AdvisorContext& context, const Detectors& detectors) {
+    std::vector<Detector::Rest> rests;
     for (const auto& detector : detectors)
-        for (Candidate& candidate : detector->candidates(context))
-            found.push_back(std::move(candidate));
-    if (context.root) {
-        VolumeFilter filter(*context.root);
-        std::erase_if(found, [&](const Candidate& candidate) { return !filter.keeps(candidate); });
-    }
-    return Planner::scored(std::move(found));
+        rests.push_back(detector->take(context));
+    std::optional<VolumeFilter> filter;
+    if (context.root)
+        filter.emplace(*context.root);
+    return [rests = std::move(rests), filter = std::move(filter)] {
+        std::vector<Candidate> found;
+        for (const auto& rest : rests)
+            for (Candidate& candidate : rest())
+                found.push_back(std::move(candidate));
+        if (filter)
+            std::erase_if(found,
+                          [&](const Candidate& candidate) { return !filter->keeps(candidate); });
+        return Planner::scored(std::move(found));
+    };
 }
 
 bool isSettled(const Candidate& candidate, Node& root) {

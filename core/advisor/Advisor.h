@@ -29,6 +29,9 @@ void resetDetectors();
 // scanned root: paths under the folders where other disks are mounted (unless the scan itself
 // lies in that folder), and paths on another mount than the root's.
 std::vector<Candidate> candidates(const AdvisorContext& context, const Detectors& detectors);
+// The same in two parts: this reads the tree (which must be held still meanwhile) and returns
+// the rest of the run, which never reads the tree and so may run while it changes.
+Detector::Rest take(const AdvisorContext& context, const Detectors& detectors);
 
 // Whether every item of the candidate is in the tree and finished scanning, its folder too (the
 // root is scanning for as long as the scan runs, so it does not count). False without paths:

@@ -23,16 +23,25 @@ void LiveUpdater::restart(const std::shared_ptr<ScanSession>& session) {
         return;
     // Listing a big tree's folders would hold the UI thread for tens of milliseconds: it runs on
     // the pool with the tree's updates held, and the watcher starts when it is done.
+    // The task and the work it posts hold the session weakly: the session holds the queue, so a
+    // queue that is never drained again would otherwise keep both, and the tree, for good. The
+    // tree they read goes back with the work, so that it ends on the UI thread if it ends there.
     session->pauseTreeUpdates();
     std::weak_ptr<LiveUpdater> weak = weak_from_this();
-    session->pool()->submit([weak, generation = generation_, session, queue = context_.queue] {
-        auto known = FolderWatcher::KnownFolders::of(*session->root());
-        queue->post([weak, generation, session, known = std::move(known)]() mutable {
-            session->resumeTreeUpdates();
-            auto updater = weak.lock();
-            if (updater && updater->generation_ == generation)
-                updater->watch(*session, std::move(known));
-        });
+    std::weak_ptr<ScanSession> held = session;
+    session->pool()->submit([weak, generation = generation_, held, root = session->root(),
+                             queue = context_.queue]() mutable {
+        auto known = FolderWatcher::KnownFolders::of(*root);
+        queue->post(
+            [weak, generation, held, root = std::move(root), known = std::move(known)]() mutable {
+                auto session = held.lock();
+                if (!session)
+                    return;
+                session->resumeTreeUpdates();
+                auto updater = weak.lock();
+                if (updater && updater->generation_ == generation)
+                    updater->watch(*session, std::move(known));
+            });
     });
 }
 

@@ -35,8 +35,10 @@ ChildOutcome inChildProcess(const std::function<std::array<int64_t, 3>()>& work)
     ssize_t got = ::read(pipeFds[0], outcome.report.data(), sizeof outcome.report);
     ::close(pipeFds[0]);
     int status = child > 0 ? waitFor(child) : -1;
+    // A child that ends well without its report failed all the same; one that could not prepare
+    // keeps its own status.
     if (status >= 0)
-        outcome.status = got == sizeof outcome.report ? status : status | 4;
+        outcome.status = got != sizeof outcome.report && status == 0 ? 4 : status;
     return outcome;
 }
 

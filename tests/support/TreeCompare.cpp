@@ -67,12 +67,12 @@ std::string treeDifference(const Node& shown, const Node& expected,
     return found.empty() ? found : shown.path() + ": " + found;
 }
 
-Node::Ptr freshScan(const std::string& path) {
+Node::Ptr freshScan(const std::string& path, int64_t threshold) {
     ScanCounter counter;
     LinkSet links;
     PathSet skip;
     return TreeScanner::scan(
-        path, {.counter = counter, .links = links, .skip = skip, .threshold = 1'000'000});
+        path, {.counter = counter, .links = links, .skip = skip, .threshold = threshold});
 }
 
 } // namespace tavelin::test

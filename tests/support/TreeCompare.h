@@ -16,7 +16,7 @@ namespace tavelin::test {
 std::string treeDifference(const Node& shown, const Node& expected,
                            std::chrono::nanoseconds datesTo = std::chrono::nanoseconds(1));
 
-// What one walker finds beneath `path` now, large files from 1,000,000 bytes.
-Node::Ptr freshScan(const std::string& path);
+// What one walker finds beneath `path` now, large files from `threshold` bytes.
+Node::Ptr freshScan(const std::string& path, int64_t threshold = 1'000'000);
 
 } // namespace tavelin::test

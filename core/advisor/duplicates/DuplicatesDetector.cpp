@@ -18,6 +18,7 @@ namespace tavelin {
 namespace {
 
 using File = DuplicatesDetector::File;
+using TreeFile = DuplicatesDetector::TreeFile;
 using Kind = Evidence::Kind;
 
 // Groups are examined in batches of about this many bytes of possible hashing: a batch's edges
@@ -157,6 +158,15 @@ struct Examined {
     std::vector<std::vector<Stored*>> matches; // stored copies with equal edges
 };
 
+// The paths and sizes of the files, as the tree shows them now.
+std::vector<TreeFile> treeFiles(const std::vector<const Node*>& files) {
+    std::vector<TreeFile> values;
+    values.reserve(files.size());
+    for (const Node* file : files)
+        values.push_back({file->path(), file->size});
+    return values;
+}
+
 std::string parentName(const std::string& path) {
     return lastPathComponent(parentPath(path));
 }
@@ -187,11 +197,11 @@ public:
         , context_(context)
         , workers_(context.workers.get()) {}
 
-    DuplicatesDetector::Findings run();
+    DuplicatesDetector::Findings run(std::vector<TreeFile> files);
 
 private:
     bool cancelled() const { return context_.cancelled(); }
-    std::vector<File> identities(std::vector<const Node*> files);
+    std::vector<File> identities(std::vector<TreeFile> files);
     void groupByLength(std::vector<File> files);
     std::vector<Examined> nextBatch();
     void readEdges(std::vector<Examined>& batch);
@@ -207,11 +217,11 @@ private:
     DuplicatesDetector::Findings findings_;
 };
 
-DuplicatesDetector::Findings Search::run() {
-    std::vector<File> files = identities(detector_.personalFiles(context_));
+DuplicatesDetector::Findings Search::run(std::vector<TreeFile> files) {
+    std::vector<File> read = identities(std::move(files));
     if (cancelled())
         return {};
-    groupByLength(std::move(files));
+    groupByLength(std::move(read));
     while (next_ < groups_.size() && findings_.hashedBytes < detector_.maxHashBytes) {
         std::vector<Examined> batch = nextBatch();
         readEdges(batch);
@@ -228,19 +238,19 @@ DuplicatesDetector::Findings Search::run() {
 
 // The identities of files that share their on-disk size with another: only those can be
 // identical.
-std::vector<File> Search::identities(std::vector<const Node*> files) {
+std::vector<File> Search::identities(std::vector<TreeFile> files) {
     std::unordered_map<int64_t, int> sizeCounts;
-    for (const Node* node : files)
-        ++sizeCounts[node->size];
-    std::erase_if(files, [&](const Node* node) { return sizeCounts[node->size] < 2; });
+    for (const auto& file : files)
+        ++sizeCounts[file.size];
+    std::erase_if(files, [&](const auto& file) { return sizeCounts[file.size] < 2; });
 
     platform::SharingMounts mounts;
     std::vector<std::optional<File>> read(files.size());
     parallelFor(workers_, files.size(), [&](size_t i) {
         if (cancelled())
             return;
-        if (auto found = detector_.identity(files[i]->path(), mounts))
-            read[i] = File{.identity = std::move(*found), .node = files[i]};
+        if (auto found = detector_.identity(files[i].path, mounts))
+            read[i] = File{.identity = std::move(*found), .treeSize = files[i].size};
     });
     std::vector<File> found;
     for (auto& file : read)
@@ -374,7 +384,8 @@ DuplicatesDetector::DuplicatesDetector(int64_t minFileBytes, int64_t minSetFreed
     , minSetFreed(minSetFreed)
     , maxHashBytes(maxHashBytes) {}
 
-std::vector<const Node*> DuplicatesDetector::personalFiles(const AdvisorContext& context) const {
+std::vector<DuplicatesDetector::TreeFile>
+DuplicatesDetector::personalFiles(const AdvisorContext& context) const {
     std::unordered_set<const Node*> excluded;
     for (const CloudProvider& provider : context.cloudProviders())
         for (const std::string& place : context.places(provider.root))
@@ -384,7 +395,7 @@ std::vector<const Node*> DuplicatesDetector::personalFiles(const AdvisorContext&
     std::vector<const Node*> files;
     if (const Node* home = context.node(context.home)) {
         collectFiles(*home, home, minFileBytes, excluded, files);
-        return files;
+        return treeFiles(files);
     }
     // A scan of a folder inside the home folder: its files are the user's too, unless the
     // folder lies in one of the home folders left out.
@@ -397,11 +408,26 @@ std::vector<const Node*> DuplicatesDetector::personalFiles(const AdvisorContext&
             collectFiles(*context.root, nullptr, minFileBytes, excluded, files);
         break;
     }
-    return files;
+    return treeFiles(files);
 }
 
 DuplicatesDetector::Findings DuplicatesDetector::find(const AdvisorContext& context) const {
-    return Search(*this, context).run();
+    return find(personalFiles(context), context);
+}
+
+DuplicatesDetector::Findings DuplicatesDetector::find(std::vector<TreeFile> files,
+                                                      const AdvisorContext& context) const {
+    return Search(*this, context).run(std::move(files));
+}
+
+Detector::Rest DuplicatesDetector::take(const AdvisorContext& context) const {
+    // The search keeps no way into the tree, which changes again once it is taken.
+    AdvisorContext withoutTree = context;
+    withoutTree.root = nullptr;
+    return [detector = *this, withoutTree = std::move(withoutTree),
+            files = personalFiles(context)]() mutable {
+        return detector.find(std::move(files), withoutTree).candidates;
+    };
 }
 
 std::optional<Candidate> DuplicatesDetector::candidate(const std::vector<File>& set) const {

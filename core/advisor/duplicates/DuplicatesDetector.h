@@ -10,7 +10,8 @@
 // Files are compared by cheap facts first (on-disk size, exact length), then by 64 KiB from
 // each end, and only then by a SHA-256 digest of the whole content, taken once per stored copy
 // on the context's workers; groups are examined in order of what they could free until a
-// budget of hashed bytes is spent. The only slow detector: it reads file contents.
+// budget of hashed bytes is spent. The only slow detector: it reads file contents, so it holds
+// the tree only while it takes the paths and sizes of the files to consider.
 
 #include "advisor/Detector.h"
 #include "platform/FileIdentity.h"
@@ -26,15 +27,20 @@ namespace tavelin {
 
 class DuplicatesDetector final : public Detector {
 public:
-    // A file of the tree with what the file system says about it.
+    // A file as the tree showed it when the run took it.
+    struct TreeFile {
+        std::string path;
+        int64_t size = 0; // allocated bytes
+    };
+    // A file with what the file system says about it.
     struct File {
         platform::FileIdentity identity;
-        const Node* node = nullptr; // the tree's node, when it came from the tree
+        std::optional<int64_t> treeSize{}; // its allocated size in the tree, when it came from it
         std::string key = identity.dataKey();
         Sha256Digest digest{}; // of the whole content, once it was read
 
         // The tree's allocated size, else the file system's.
-        int64_t onDisk() const { return node ? node->size : identity.allocated; }
+        int64_t onDisk() const { return treeSize.value_or(identity.allocated); }
     };
 
     using ReadIdentity = std::function<std::optional<platform::FileIdentity>(
@@ -59,6 +65,8 @@ public:
     std::vector<Candidate> candidates(const AdvisorContext& context) const override {
         return find(context).candidates;
     }
+    // Takes the files to consider; the search reads only them and the file system.
+    Rest take(const AdvisorContext& context) const override;
 
     // What one run found: the suggestions, every set of identical files with two stored
     // copies or more (whether or not it is worth a suggestion), and the bytes read for digests.
@@ -69,12 +77,14 @@ public:
     };
     // The run behind `candidates`; a cancelled run finds nothing.
     Findings find(const AdvisorContext& context) const;
+    // The same over files taken from the tree before; the context's tree is not read.
+    Findings find(std::vector<TreeFile> files, const AdvisorContext& context) const;
 
     // The files to consider, in tree order: files of at least `minFileBytes` allocated bytes
     // below the home folder (or below the scanned folder when that lies inside the home
     // folder), outside `skippedHomeFolders` and hidden first-level folders, folders named in
     // `skippedFolders`, packages (`packageExtensions`) and cloud folders.
-    std::vector<const Node*> personalFiles(const AdvisorContext& context) const;
+    std::vector<TreeFile> personalFiles(const AdvisorContext& context) const;
 
     // The suggestion for one set of identical files: the earliest created is kept (ties by
     // path); the others that do not already share its data are merged into it, or trashed

@@ -1,13 +1,19 @@
 #include "model/AdvisorState.h"
 
+#include "advisor/duplicates/DuplicatesDetector.h"
 #include "app/ModelFixture.h"
+#include "model/ApplyState.h"
+#include "scan/LiveUpdater.h"
 #include "support/TmpfsMount.h"
+#include "support/TreeCompare.h"
 #include "util/ManualQueue.h"
 
 #include <QSettings>
 #include <QTest>
 #include <atomic>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace tavelin;
 using namespace std::chrono_literals;
@@ -258,4 +264,88 @@ TEST_F(AdvisorStateTest, AScanOfAFolderEndsWithItsSuggestions) {
     EXPECT_EQ(model->advisor().candidates()[0].paths(),
               std::vector<std::string>{home.path("Projects/app/node_modules")});
     EXPECT_FALSE(model->session()->isPaused());
+}
+
+// The duplicate search takes the files it will read and lets go of the tree: live updates and
+// applied steps then replace and remove the nodes it started from while it reads contents (its
+// reads of identities wait until the test has done so). The wait is on a relaxed flag, which
+// orders nothing: under the thread sanitizer, a read of the tree by the search after it shows
+// as a race with the changes.
+TEST_F(AdvisorStateTest, TheDuplicateSearchGoesOnSafelyWhileTheTreeChanges) {
+    constexpr int64_t KB = 1'000;
+    // Sets of three copies, told apart by their sizes.
+    auto folder = [](int set) { return "Documents/set" + std::to_string(set); };
+    for (int set = 0; set < 4; ++set)
+        for (const char* copy : {"/a", "/b", "/c"})
+            home.file(folder(set) + copy, (200 + 10 * set) * KB);
+
+    std::atomic<bool> open = false;
+    std::atomic<bool> reached = false;
+    auto detector = std::make_shared<DuplicatesDetector>(100 * KB, 100 * KB);
+    detector->identity = [&](const std::string& path, platform::SharingMounts& mounts) {
+        if (!reached.exchange(true))
+            queue->post([] {});
+        while (!open.load(std::memory_order_relaxed))
+            std::this_thread::sleep_for(1ms);
+        return platform::FileIdentity::of(path, &mounts);
+    };
+    Advisor::setQuickDetectors({});
+    Advisor::setSlowDetectors({detector});
+    auto state = make();
+    // Files of 100 KB and more are items of the tree, as the finder needs.
+    auto session =
+        std::make_shared<ScanSession>(home.root().string(), std::nullopt, PathSet{}, std::nullopt,
+                                      100 * KB, ScanSession::Context{queue, pool, 2});
+    session->start();
+    ASSERT_TRUE(queue->runUntil([&] { return !session->isRunning(); }, 20s));
+    state->reset(session);
+    state->run(session->root(), false);
+    ASSERT_TRUE(queue->runUntil([&] { return reached.load() && !session->isPaused(); }, 10s))
+        << "the tree is let go once the files are taken";
+
+    int settled = 0;
+    auto live = std::make_shared<LiveUpdater>(
+        LiveUpdater::Context{queue, {}, 0.05},
+        LiveUpdater::Hooks{.settled = [&] { ++settled; }, .ready = {}, .limitReached = {}});
+    live->restart(session);
+    ASSERT_TRUE(queue->runUntil([&] { return live->watcher() != nullptr; }, 10s));
+    ApplyState apply(ApplyState::Services::live(
+                         queue, pool, [] { return int64_t{0}; }, false),
+                     *state);
+    apply.reset(session);
+    apply.apply({Candidate(
+        {.id = "c", .title = "c", .action = AdvisorAction::trash({home.path(folder(1) + "/c")})})});
+    home.file(folder(2) + "/b", std::string(210 * KB, 'y'));
+    std::filesystem::rename(home.path(folder(3)), home.path("Documents/moved"));
+    ASSERT_TRUE(queue->runUntil(
+        [&] {
+            return !apply.isApplying() && settled > 0 &&
+                   test::treeDifference(*session->root(),
+                                        *test::freshScan(home.root().string(), 100 * KB)) == "";
+        },
+        20s))
+        << "the tree follows the disk while the search waits";
+    EXPECT_TRUE(state->slowRunning());
+
+    open.store(true, std::memory_order_relaxed);
+    ASSERT_TRUE(queue->runUntil([&] { return !state->slowRunning(); }, 20s));
+    // Each set as it is now, whole: the kept copy and the others.
+    std::set<std::set<std::string>> found;
+    for (const Candidate& candidate : state->candidates()) {
+        std::vector<std::string> paths = candidate.paths();
+        std::set<std::string> set(paths.begin(), paths.end());
+        set.insert(candidate.id.substr(candidate.id.find(':') + 1));
+        for (const std::string& path : set)
+            EXPECT_TRUE(session->root()->descendant(path)) << path;
+        found.insert(std::move(set));
+    }
+    auto paths = [&](int set, std::vector<std::string> names) {
+        std::set<std::string> all;
+        for (const std::string& name : names)
+            all.insert(home.path(folder(set) + "/" + name));
+        return all;
+    };
+    EXPECT_EQ(found, (std::set<std::set<std::string>>{paths(0, {"a", "b", "c"}),
+                                                      paths(1, {"a", "b"}), paths(2, {"a", "c"})}));
+    live->stop();
 }

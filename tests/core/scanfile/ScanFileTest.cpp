@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <random>
@@ -70,6 +71,12 @@ void expectNothingFound(const std::function<std::string()>& work) {
     EXPECT_EQ(status, 0) << "what the check found is above";
 }
 
+std::string run(const std::string& program, const std::vector<std::string>& arguments) {
+    platform::ProcessResult result =
+        platform::runProcess({.program = program, .arguments = arguments});
+    return result.status == 0 ? std::string() : program + " failed: " + result.output;
+}
+
 // A tree with what trips readers up: files with several names, a sparse file, a symbolic link,
 // names with quotes, line breaks and bytes that are not UTF-8, large and small files, and a
 // folder nobody may read.
@@ -112,6 +119,31 @@ struct Fixture {
         return difference;
     }
 };
+
+TEST(ScanFile, AnExportOfTheOtherToolsReadsAsTavelinsScanOfTheTree) {
+    Fixture fixture;
+    expectNothingFound([&] {
+        std::string found = run(
+            "ncdu", {"--ignore-config", "-e", "-0xo", fixture.file("ncdu.json"), fixture.path()});
+        found += fixture.differenceFromScan(fixture.file("ncdu.json"));
+        std::ofstream(fixture.file("ncdu.json.gz"), std::ios::binary)
+            << gzipped(test::readText(fixture.file("ncdu.json")));
+        found += fixture.differenceFromScan(fixture.file("ncdu.json.gz"));
+
+        // gdu counts its own way (no folder blocks); read as gdu reads it, the total is its own.
+        found += run("gdu", {"-n", "-p", "-x", "-o", fixture.file("gdu.json"), fixture.path()});
+        auto read = ScanFile::open(fixture.file("gdu.json"), kThreshold);
+        platform::ProcessResult total = platform::runProcess(
+            {.program = "gdu",
+             .arguments = {"-f", fixture.file("gdu.json"), "-n", "-p", "-s", "--no-prefix"}});
+        if (auto* problem = std::get_if<std::string>(&read))
+            found += *problem;
+        else if (std::stoll(total.output) != std::get<ImportedScan>(read).root->size)
+            found += "gdu total " + total.output + " vs " +
+                     std::to_string(std::get<ImportedScan>(read).root->size);
+        return found;
+    });
+}
 
 // The folders and large files beneath a node with their figures, "!" marking one that could not
 // be read: "x 2004096/3 (big 2000000/1, sub! 4096/0)".
@@ -194,7 +226,7 @@ const nlohmann::json* entryNamed(const nlohmann::json& list, const std::string& 
     return nullptr;
 }
 
-TEST(ScanFile, TavelinsExportReadsBackAsItsScanWithEveryField) {
+TEST(ScanFile, TavelinsExportReadsBackAsItsScanAndOtherToolsTotalItAsDuDoes) {
     Fixture fixture;
     expectNothingFound([&] {
         std::string found;
@@ -207,10 +239,23 @@ TEST(ScanFile, TavelinsExportReadsBackAsItsScanWithEveryField) {
                 found += "the locked folder is the one problem";
             found += fixture.differenceFromScan(fixture.file(name));
         }
-        if (platform::runProcess(
-                {.program = "gzip", .arguments = {"-t", fixture.file("tavelin.json.gz")}})
-                .status != 0)
-            found += " gzip refuses the compressed file";
+        found += run("gzip", {"-t", fixture.file("tavelin.json.gz")});
+        auto read = ScanFile::open(fixture.file("tavelin.json"), kThreshold);
+        if (auto* scan = std::get_if<ImportedScan>(&read);
+            !scan || scan->root->size != test::duBytes(fixture.path()))
+            found += "the total differs from du's";
+        std::string du = std::to_string(test::duBytes(fixture.path()));
+        found += run("ncdu", {"--ignore-config", "-f", fixture.file("tavelin.json"), "-o",
+                              fixture.file("again.json")});
+        auto again = ScanFile::open(fixture.file("again.json"), kThreshold);
+        if (auto* reread = std::get_if<ImportedScan>(&again);
+            !reread || std::to_string(reread->root->size) != du)
+            found += "ncdu's total differs from du's " + du;
+        platform::ProcessResult gdu = platform::runProcess(
+            {.program = "gdu",
+             .arguments = {"-f", fixture.file("tavelin.json"), "-n", "-p", "-s", "--no-prefix"}});
+        if (gdu.output.find(" " + du + " ") == std::string::npos)
+            found += "gdu says " + gdu.output + " where du says " + du;
 
         // What other readers need beyond what Tavelin reads back.
         // The name that is not UTF-8 is written as its bytes, which this parser refuses.

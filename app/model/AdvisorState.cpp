@@ -196,7 +196,7 @@ void AdvisorState::quickRunFinished(std::vector<Candidate> found, const Pass& pa
             SettingsKeys::advisorSafeBytes,
             static_cast<qlonglong>(Planner::plan(visible(), Goal::asMuchAsSafe()).freed));
     // The slow detectors read the files' contents, which only a scan made here can.
-    if (!pass.session->isBuilt() && !Advisor::slowDetectors().empty())
+    if (!session_->isBuilt() && !Advisor::slowDetectors().empty())
         startSlowPass(pass);
 }
 

@@ -86,8 +86,7 @@ TEST(Inotify, WatchesAFolderThroughItsDescriptor) {
 TEST(FileSystemMark, NamesTheFolderWhoseEntryChangedByItsPath) {
     tavelin::test::TemporaryFolder temp;
     tavelin::test::TmpfsMount tmpfs(temp.path() / "disk", 4 << 20);
-    if (!tmpfs.mounted())
-        GTEST_SKIP() << tmpfs.whyNot();
+    TAVELIN_SKIP_UNLESS_MOUNTED(tmpfs);
     const std::filesystem::path& disk = tmpfs.path();
     std::filesystem::create_directories(disk / "a");
     UniqueFd top = openFolder(disk.c_str());

@@ -1,10 +1,10 @@
 #include "platform/InstalledApp.h"
 
 #include "support/TemporaryFolder.h"
+#include "support/TextFiles.h"
 #include "support/TreeBuilder.h"
 
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 
 using namespace tavelin;
@@ -34,8 +34,7 @@ struct AppSourcesTest : ::testing::Test {
 
     std::string write(const std::string& relative, const std::string& text, bool program = false) {
         std::string path = files.path(relative);
-        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-        std::ofstream(path) << text;
+        test::writeText(path, text);
         if (program)
             std::filesystem::permissions(path, std::filesystem::perms::owner_all);
         return path;

@@ -32,8 +32,7 @@ struct stat statusOf(const std::string& path) {
 TEST(ItemCopy, CopiesATreeWithItsMetadataOntoAnotherDisk) {
     test::TemporaryFolder folder;
     test::TmpfsMount disk(folder.path() / "disk", 16 << 20);
-    if (!disk.mounted())
-        GTEST_SKIP() << disk.whyNot();
+    TAVELIN_SKIP_UNLESS_MOUNTED(disk);
     test::TreeBuilder tree(folder.path() / "source");
     std::string file = tree.file("tree/file", 3'000'000);
     tree.file("tree/empty", "");
@@ -80,24 +79,14 @@ TEST(ItemCopy, CopiesATreeWithItsMetadataOntoAnotherDisk) {
     EXPECT_EQ(copyItem(tree.path("missing"), disk.string() + "/x"), ENOENT);
 }
 
-TEST(ItemCopy, AFullDiskFailsTheCopy) {
-    test::TemporaryFolder folder;
-    test::TmpfsMount disk(folder.path() / "disk", 1 << 20);
-    if (!disk.mounted())
-        GTEST_SKIP() << disk.whyNot();
-    test::TreeBuilder tree(folder.path() / "source");
-    tree.file("big", 2 << 20);
-    EXPECT_EQ(copyItem(tree.path("big"), disk.string() + "/big"), ENOSPC);
-}
-
-TEST(ItemCopy, NeverCopiesAnotherMountInsideTheItem) {
+TEST(ItemCopy, FailsOnAFullDiskAndNeverCopiesAnotherMountInsideTheItem) {
     test::TemporaryFolder folder;
     test::TreeBuilder tree(folder.path());
     tree.file("outer/file", "x");
     test::TmpfsMount inner(folder.path() / "outer/inner", 1 << 20);
-    if (!inner.mounted())
-        GTEST_SKIP() << inner.whyNot();
+    TAVELIN_SKIP_UNLESS_MOUNTED(inner);
     EXPECT_EQ(copyItem(tree.path("outer"), tree.path("copy")), EXDEV);
+    EXPECT_EQ(copyItem(tree.file("big", 2 << 20), inner.string() + "/big"), ENOSPC);
 }
 
 TEST(ItemRemoval, RemovesWholeTreesButNothingBeyondThem) {
@@ -114,8 +103,7 @@ TEST(ItemRemoval, RemovesWholeTreesButNothingBeyondThem) {
     EXPECT_EQ(removeItem(tree.path("doomed")), ENOENT);
 
     test::TmpfsMount mount(folder.path() / "holder/mounted", 1 << 20);
-    if (!mount.mounted())
-        GTEST_SKIP() << mount.whyNot();
+    TAVELIN_SKIP_UNLESS_MOUNTED(mount);
     std::ofstream(mount.path() / "data") << "another disk";
     tree.file("holder/loose", "y");
     EXPECT_EQ(removeItem(mount.string()), EBUSY);

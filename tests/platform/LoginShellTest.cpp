@@ -76,8 +76,6 @@ TEST(LoginShell, KeepsOnlyAbsolutePathsOfExecutableFilesForTheNamesAskedFor) {
     EXPECT_EQ(lookup.path, "/a b:/usr/bin");
     EXPECT_EQ(lookupScript("/usr/bin/fish", {"claude"}),
               "echo \"claude=\"(command -s claude); echo \"PATH=$PATH\"");
-    EXPECT_EQ(lookupScript("/bin/zsh", {"claude"}),
-              "echo \"claude=$(command -v claude)\"; echo \"PATH=$PATH\"");
 }
 
 TEST(TerminalCommand, PrefersTheSystemsTerminalThenTheUsersThenACommonOne) {

@@ -1,11 +1,11 @@
 #include "platform/UserDirectories.h"
 
 #include "support/TemporaryFolder.h"
+#include "support/TextFiles.h"
 #include "support/TreeBuilder.h"
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 
 using namespace tavelin;
@@ -44,20 +44,7 @@ TEST(UserDirectories, ParsesWhatTheDesktopWritesAndSkipsWhatItCannotMean) {
     }
 }
 
-TEST(UserDirectories, ReadsEveryFolderOfTheFileAndKeepsEnglishNamesForTheRest) {
-    std::string text = "# written by xdg-user-dirs-update\n"
-                       "XDG_DESKTOP_DIR=\"$HOME/Bureau\"\r\n"
-                       "XDG_DOCUMENTS_DIR=\"$HOME/\"\n"
-                       "XDG_PICTURES_DIR=\"$HOME/Images\"\n"
-                       "XDG_VIDEOS_DIR=\"$HOME/Vidéos\"";
-    UserDirectories folders = parseUserDirectories(text, "/home/u");
-    EXPECT_EQ(folders.desktop, "Bureau") << "only what lies between the quotes counts";
-    EXPECT_EQ(folders.documents, std::nullopt) << "turned off";
-    EXPECT_EQ(folders.downloads, "Downloads");
-    EXPECT_EQ(folders.pictures, "Images");
-    EXPECT_EQ(folders.videos, "Vidéos");
-}
-
+// The configured file, every folder of it, and English names for the rest.
 TEST(UserDirectories, ReadsTheConfiguredFileAndFollowsAFolderThatIsALink) {
     test::TemporaryFolder home;
     test::TreeBuilder files(home.path());
@@ -65,18 +52,18 @@ TEST(UserDirectories, ReadsTheConfiguredFileAndFollowsAFolderThatIsALink) {
     files.symlink(elsewhere, "Downloads");
     files.symlink(home.string(), "Pictures");
     files.symlink("missing", "Desktop");
-    std::string config = std::getenv("XDG_CONFIG_HOME");
-    {
-        std::ofstream file(config + "/user-dirs.dirs");
-        file << "XDG_VIDEOS_DIR=\"$HOME/Films\"\n";
-    }
+    std::string config = std::string(std::getenv("XDG_CONFIG_HOME")) + "/user-dirs.dirs";
+    test::writeText(config, "# written by xdg-user-dirs-update\n"
+                            "XDG_VIDEOS_DIR=\"$HOME/Films\"\r\n"
+                            "XDG_DOCUMENTS_DIR=\"$HOME/\"");
     UserDirectories folders = readUserDirectories(home.string());
-    std::filesystem::remove(config + "/user-dirs.dirs");
+    std::filesystem::remove(config);
 
+    EXPECT_EQ(folders.videos, "Films") << "only what lies between the quotes counts";
+    EXPECT_EQ(folders.documents, std::nullopt) << "turned off";
     EXPECT_EQ(folders.downloads, "disk/Téléchargements") << "where the link leads";
     EXPECT_EQ(folders.pictures, std::nullopt) << "a link back to the home folder is no folder";
     EXPECT_EQ(folders.desktop, "Desktop") << "a dangling link finds nothing in a scan anyway";
-    EXPECT_EQ(folders.videos, "Films");
     test::TemporaryFolder plain;
     EXPECT_EQ(readUserDirectories(plain.string()), UserDirectories{}) << "without the file";
 }

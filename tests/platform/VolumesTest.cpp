@@ -1,6 +1,7 @@
 #include "platform/Volumes.h"
 
 #include "support/TemporaryFolder.h"
+#include "support/TreeBuilder.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -103,13 +104,12 @@ TEST(Volumes, LabelNamesTheDiskEvenAtTheRoot) {
 
 TEST(Volumes, LabelLinksAreDecodedAndKeyedByTheirDevice) {
     TemporaryFolder folder;
-    fs::create_directories(folder.path() / "devices");
-    fs::create_directories(folder.path() / "by-label");
-    std::ofstream(folder.path() / "devices" / "sda1");
-    std::ofstream(folder.path() / "devices" / "sdb1");
-    fs::create_symlink("../devices/sda1", folder.path() / "by-label" / "My\\x20Disk");
-    fs::create_symlink("../devices/sdb1", folder.path() / "by-label" / "Caf\\xc3\\xa9\\x2");
-    fs::create_symlink("../devices/gone", folder.path() / "by-label" / "Unplugged");
+    tavelin::test::TreeBuilder tree(folder.path());
+    tree.file("devices/sda1", "");
+    tree.file("devices/sdb1", "");
+    tree.symlink("../devices/sda1", "by-label/My\\x20Disk");
+    tree.symlink("../devices/sdb1", "by-label/Caf\\xc3\\xa9\\x2");
+    tree.symlink("../devices/gone", "by-label/Unplugged");
 
     std::map<std::string, std::string> expected{
         {fs::canonical(folder.path() / "devices" / "sda1").string(), "My Disk"},

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <string>
 
 namespace tavelin::test {
@@ -32,3 +33,8 @@ private:
 };
 
 } // namespace tavelin::test
+
+// Skips the running test where `mount` (a TmpfsMount or a BtrfsImage) was refused.
+#define TAVELIN_SKIP_UNLESS_MOUNTED(mount)                                                         \
+    if (!(mount).mounted())                                                                        \
+    GTEST_SKIP() << (mount).whyNot()

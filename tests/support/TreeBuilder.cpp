@@ -5,8 +5,10 @@
 #include <fcntl.h>
 #include <fstream>
 #include <functional>
+#include <linux/fs.h>
 #include <set>
 #include <stdexcept>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -123,6 +125,17 @@ DiskUsage independentUsage(const std::string& root) {
 std::string contentOf(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
+}
+
+bool setInodeFlag(const std::string& path, int flag, bool on) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    int flags = 0;
+    bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? flags | flag : flags & ~flag;
+    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return done;
 }
 
 int64_t allocatedBytes(const std::string& path) {

@@ -50,6 +50,10 @@ std::string contentOf(const std::string& path);
 // The allocated bytes of one path (blocks × 512, not following links).
 int64_t allocatedBytes(const std::string& path);
 
+// Sets or clears an inode flag (FS_IMMUTABLE_FL, FS_APPEND_FL) of `path`; false where the file
+// system or the user refuses.
+bool setInodeFlag(const std::string& path, int flag, bool on);
+
 // What `du -sB1 -x` reports for a path: the yardstick users check totals against.
 int64_t duBytes(const std::string& path);
 

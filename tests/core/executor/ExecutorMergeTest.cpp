@@ -1,6 +1,7 @@
 #include "executor/Executor.h"
 #include "support/BtrfsImage.h"
 #include "support/TemporaryFolder.h"
+#include "support/TmpfsMount.h"
 #include "support/TreeBuilder.h"
 #include "util/ContentHash.h"
 
@@ -9,8 +10,9 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <map>
+#include <linux/fs.h>
 #include <random>
+#include <sstream>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/xattr.h>
@@ -19,6 +21,7 @@
 
 using namespace tavelin;
 namespace fs = std::filesystem;
+using Paths = std::vector<std::string>;
 
 namespace {
 
@@ -34,68 +37,46 @@ std::string randomBytes(size_t size, uint32_t seed) {
 
 void overwrite(const std::string& path, int64_t offset, std::string_view bytes) {
     int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-    ASSERT_GE(fd, 0);
     ASSERT_EQ(::pwrite(fd, bytes.data(), bytes.size(), offset), static_cast<ssize_t>(bytes.size()));
     ::close(fd);
 }
 
-void setModified(const std::string& path, const platform::FileTime& time) {
-    struct timespec times[2] = {{0, UTIME_OMIT}, {time.seconds, time.nanoseconds}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+std::string digestOf(const std::string& bytes) {
+    return hexString(sha256({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()}));
 }
 
-Sha256Digest digestOf(const std::string& bytes) {
-    return sha256({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
+std::string fileDigest(const std::string& path) {
+    return hexString(*ContentHash::sha256(path));
 }
 
 int64_t freeBytes(const fs::path& mount) {
     ::sync();
     struct statvfs figures;
-    return ::statvfs(mount.c_str(), &figures) == 0
-               ? static_cast<int64_t>(figures.f_bfree) * static_cast<int64_t>(figures.f_frsize)
-               : -1;
+    ::statvfs(mount.c_str(), &figures);
+    return static_cast<int64_t>(figures.f_bfree) * static_cast<int64_t>(figures.f_frsize);
 }
 
-// Everything merging must leave as it was.
-struct Metadata {
-    struct statx status;
-    std::map<std::string, std::string> attributes;
-    Sha256Digest digest;
-
-    static Metadata of(const std::string& path) {
-        Metadata metadata;
-        ::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_ALL, &metadata.status);
-        char names[4096];
-        ssize_t length = ::llistxattr(path.c_str(), names, sizeof names);
-        for (ssize_t at = 0; at < length; at += static_cast<ssize_t>(std::strlen(names + at)) + 1) {
-            char value[4096];
-            ssize_t size = ::lgetxattr(path.c_str(), names + at, value, sizeof value);
-            metadata.attributes[names + at] =
-                std::string(value, static_cast<size_t>(std::max<ssize_t>(size, 0)));
-        }
-        metadata.digest = *ContentHash::sha256(path);
-        return metadata;
+// Everything merging must leave as it was: inode, mode, owner, links, size, times, extended
+// attributes and content.
+std::string metadataOf(const std::string& path) {
+    struct statx s;
+    ::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_ALL, &s);
+    std::ostringstream out;
+    out << s.stx_ino << " " << s.stx_mode << " " << s.stx_uid << ":" << s.stx_gid << " "
+        << s.stx_nlink << " " << s.stx_size;
+    for (const auto& time : {s.stx_mtime, s.stx_atime, s.stx_btime})
+        out << " " << time.tv_sec << "." << time.tv_nsec;
+    char names[4096];
+    ssize_t length = ::llistxattr(path.c_str(), names, sizeof names);
+    for (ssize_t at = 0; at < length; at += static_cast<ssize_t>(std::strlen(names + at)) + 1) {
+        char value[4096];
+        ssize_t size = ::lgetxattr(path.c_str(), names + at, value, sizeof value);
+        out << " " << names + at << "="
+            << hexString({reinterpret_cast<uint8_t*>(value),
+                          static_cast<size_t>(std::max<ssize_t>(size, 0))});
     }
-
-    void expectSameAs(const Metadata& before, const std::string& path) const {
-        const struct statx& now = status;
-        const struct statx& then = before.status;
-        EXPECT_EQ(now.stx_ino, then.stx_ino) << path;
-        EXPECT_EQ(now.stx_mode, then.stx_mode) << path;
-        EXPECT_EQ(now.stx_uid, then.stx_uid) << path;
-        EXPECT_EQ(now.stx_gid, then.stx_gid) << path;
-        EXPECT_EQ(now.stx_nlink, then.stx_nlink) << path;
-        EXPECT_EQ(now.stx_size, then.stx_size) << path;
-        for (auto [a, b] : {std::pair{now.stx_mtime, then.stx_mtime},
-                            {now.stx_atime, then.stx_atime},
-                            {now.stx_btime, then.stx_btime}}) {
-            EXPECT_EQ(a.tv_sec, b.tv_sec) << path;
-            EXPECT_EQ(a.tv_nsec, b.tv_nsec) << path;
-        }
-        EXPECT_EQ(attributes, before.attributes) << path;
-        EXPECT_EQ(digest, before.digest) << path;
-    }
-};
+    return out.str() + " " + fileDigest(path);
+}
 
 // An access list granting "nobody" read access, in the kernel's xattr form.
 std::string readableByNobody() {
@@ -111,6 +92,7 @@ std::string readableByNobody() {
     return value;
 }
 
+// One btrfs image for the suite, a folder of it for each test.
 class ExecutorMerge : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -121,20 +103,14 @@ protected:
         delete btrfs_;
         delete temp_;
     }
-    void SetUp() override {
-        if (!btrfs_->mounted())
-            GTEST_SKIP() << btrfs_->whyNot();
-        folder_ =
-            btrfs_->mountPoint() / ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    }
-    void TearDown() override {
-        if (btrfs_->mounted())
-            fs::remove_all(folder_);
-    }
+    void SetUp() override { TAVELIN_SKIP_UNLESS_MOUNTED(*btrfs_); }
+    void TearDown() override { fs::remove_all(tree.root()); }
 
-    fs::path folder_;
     static test::TemporaryFolder* temp_;
     static test::BtrfsImage* btrfs_;
+    test::TreeBuilder tree{btrfs_->mountPoint() /
+                           ::testing::UnitTest::GetInstance()->current_test_info()->name()};
+    ExecutorEnvironment env = ExecutorEnvironment::live();
 };
 
 test::TemporaryFolder* ExecutorMerge::temp_ = nullptr;
@@ -143,7 +119,6 @@ test::BtrfsImage* ExecutorMerge::btrfs_ = nullptr;
 } // namespace
 
 TEST_F(ExecutorMerge, FreesTheCopiesSpaceAndChangesNothingElseAboutThem) {
-    test::TreeBuilder tree(folder_);
     std::string content = randomBytes(8 * MB + 123, 1); // not a whole number of blocks
     std::string keep = tree.file("keep.raw", content);
     std::string plain = tree.file("copy one.raw", content);
@@ -156,50 +131,42 @@ TEST_F(ExecutorMerge, FreesTheCopiesSpaceAndChangesNothingElseAboutThem) {
     ASSERT_EQ(::setxattr(dressed.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0), 0);
     struct timespec times[2] = {{1'600'000'000, 5}, {1'500'000'000, 7}};
     ::utimensat(AT_FDCWD, dressed.c_str(), times, 0);
-    Metadata plainBefore = Metadata::of(plain);
-    Metadata dressedBefore = Metadata::of(dressed);
+    std::string plainBefore = metadataOf(plain);
+    std::string dressedBefore = metadataOf(dressed);
     int64_t expected = Executor::uniqueBytes(plain) + Executor::uniqueBytes(dressed);
     int64_t freeBefore = freeBytes(btrfs_->mountPoint());
 
-    ActionResult result =
-        Executor::mergeDuplicates(keep, {plain, dressed}, ExecutorEnvironment::live());
-    EXPECT_EQ(result.applied, (std::vector<std::string>{plain, dressed}));
+    ActionResult result = Executor::mergeDuplicates(keep, {plain, dressed}, env);
+    EXPECT_EQ(result.applied, (Paths{plain, dressed}));
     EXPECT_EQ(result.freedEstimate, expected);
     EXPECT_FALSE(result.error) << *result.error;
     EXPECT_FALSE(result.undo);
-    int64_t freed = freeBytes(btrfs_->mountPoint()) - freeBefore;
-    EXPECT_GE(freed, 15 * MB) << "two copies of 8 MiB share the kept file's blocks now";
-    Metadata::of(plain).expectSameAs(plainBefore, plain);
-    Metadata::of(dressed).expectSameAs(dressedBefore, dressed);
+    EXPECT_GE(freeBytes(btrfs_->mountPoint()) - freeBefore, 15 * MB)
+        << "two copies of 8 MiB share the kept file's blocks now";
+    EXPECT_EQ(metadataOf(plain), plainBefore);
+    EXPECT_EQ(metadataOf(dressed), dressedBefore);
     EXPECT_EQ(Executor::uniqueBytes(plain), 0);
-
-    ActionResult again =
-        Executor::mergeDuplicates(keep, {plain, dressed}, ExecutorEnvironment::live());
-    EXPECT_EQ(again, ActionResult{}) << "copies that share the data already are skipped quietly";
+    EXPECT_EQ(Executor::mergeDuplicates(keep, {plain, dressed}, env), ActionResult{})
+        << "copies that share the data already are skipped quietly";
 }
 
 // Each btrfs subvolume has a device number of its own, but they share one file system.
 TEST_F(ExecutorMerge, CopiesInAnotherSubvolumeOfTheDiskMergeToo) {
-    test::TreeBuilder tree(folder_);
-    std::string volume = (folder_ / "volume").string();
-    fs::create_directories(folder_);
-    if (test::runCommand("btrfs subvolume create " + test::shellQuoted(volume) + " >/dev/null") !=
-        0)
+    std::string volume = tree.path("volume");
+    if (test::runCommand("btrfs subvolume create " + test::shellQuoted(volume) + " >/dev/null"))
         GTEST_SKIP() << "btrfs refused to make a subvolume";
     std::string content = randomBytes(8 * MB, 6);
     std::string keep = tree.file("keep.raw", content);
     std::string copy = tree.file("volume/copy.raw", content);
     int64_t freeBefore = freeBytes(btrfs_->mountPoint());
 
-    ActionResult result = Executor::apply(AdvisorAction::mergeDuplicates(keep, {copy}), false,
-                                          ExecutorEnvironment::live());
+    ActionResult result = Executor::apply(AdvisorAction::mergeDuplicates(keep, {copy}), false, env);
     EXPECT_FALSE(result.error) << *result.error;
-    EXPECT_EQ(result.applied, (std::vector<std::string>{copy}));
+    EXPECT_EQ(result.applied, (Paths{copy}));
     EXPECT_GE(freeBytes(btrfs_->mountPoint()) - freeBefore, 7 * MB);
 }
 
 TEST_F(ExecutorMerge, LeavesCopiesThatDifferAreLockedOrAreGone) {
-    test::TreeBuilder tree(folder_);
     std::string content = randomBytes(2 * MB, 2);
     std::string keep = tree.file("keep.bin", content);
     std::string different = content;
@@ -208,45 +175,44 @@ TEST_F(ExecutorMerge, LeavesCopiesThatDifferAreLockedOrAreGone) {
     tree.file("shorter", content.substr(1));
     tree.hardLink(keep, "hard link");
     std::string locked = tree.file("locked", content);
-    if (std::system(("chattr +i '" + locked + "'").c_str()) != 0)
-        GTEST_SKIP() << "chattr is missing";
-    Metadata lockedBefore = Metadata::of(locked);
+    if (!test::setInodeFlag(locked, FS_IMMUTABLE_FL, true))
+        GTEST_SKIP() << "this file system cannot make files immutable";
+    std::string lockedBefore = metadataOf(locked);
 
     ActionResult result =
         Executor::mergeDuplicates(keep,
                                   {tree.path("differs"), tree.path("hard link"),
                                    tree.path("shorter"), locked, tree.path("gone")},
-                                  ExecutorEnvironment::live());
-    std::system(("chattr -i '" + locked + "'").c_str());
+                                  env);
+    test::setInodeFlag(locked, FS_IMMUTABLE_FL, false);
     EXPECT_TRUE(result.applied.empty());
     EXPECT_EQ(result.error, "“differs”, “shorter” and “gone” changed since it was checked and was "
                             "left as it is. “locked” couldn't be merged and was left as it is.");
-    Metadata::of(locked).expectSameAs(lockedBefore, locked);
+    EXPECT_EQ(metadataOf(locked), lockedBefore);
     EXPECT_EQ(Executor::uniqueBytes(locked), 2 * MB);
 
     fs::remove(keep);
-    EXPECT_EQ(Executor::mergeDuplicates(keep, {locked}, ExecutorEnvironment::live()).error,
+    EXPECT_EQ(Executor::mergeDuplicates(keep, {locked}, env).error,
               "keep.bin is no longer there, so nothing was merged.");
 }
 
 TEST_F(ExecutorMerge, ACopyChangedAfterItWasCheckedKeepsItsNewBytes) {
-    test::TreeBuilder tree(folder_);
     std::string content = randomBytes(40 * MB, 3);
     std::string keep = tree.file("keep", content);
     std::string quiet = tree.file("edited quietly", content);
     std::string touched = tree.file("edited", content);
     std::string swapped = tree.file("swapped", content);
-    ExecutorEnvironment env = ExecutorEnvironment::live();
     env.mergeCopy = [&](const std::string& kept, const platform::FileIdentity& copy) {
         if (copy.path == quiet) {
             // Same length, same modification time: only the bytes tell, deep in the last chunk.
             overwrite(quiet, 36 * MB, "edit");
-            setModified(quiet, copy.modified);
+            struct timespec times[2] = {{0, UTIME_OMIT},
+                                        {copy.modified.seconds, copy.modified.nanoseconds}};
+            ::utimensat(AT_FDCWD, quiet.c_str(), times, 0);
         } else if (copy.path == touched) {
             overwrite(touched, 0, "edit");
         } else {
-            tree.file("replacement", content);
-            fs::rename(tree.path("replacement"), swapped);
+            fs::rename(tree.file("replacement", content), swapped);
         }
         return platform::dedupeInto(kept, copy);
     };
@@ -256,20 +222,18 @@ TEST_F(ExecutorMerge, ACopyChangedAfterItWasCheckedKeepsItsNewBytes) {
                             "checked and was left as it is.");
     std::string expected = content;
     expected.replace(36 * MB, 4, "edit");
-    EXPECT_EQ(ContentHash::sha256(quiet), digestOf(expected));
+    EXPECT_EQ(fileDigest(quiet), digestOf(expected));
     EXPECT_GT(Executor::uniqueBytes(quiet), 0) << "the chunks before the edit may share data";
     EXPECT_EQ(Executor::uniqueBytes(swapped), 40 * MB) << "the new file was never touched";
 }
 
 TEST_F(ExecutorMerge, AWriterBusyDuringTheMergeNeverLosesABytes) {
-    test::TreeBuilder tree(folder_);
     std::string content = randomBytes(48 * MB, 4);
     std::string keep = tree.file("keep", content);
     std::string copy = tree.file("copy", content);
     std::string model = content;
     std::atomic<bool> stop = false;
     std::thread writer;
-    ExecutorEnvironment env = ExecutorEnvironment::live();
     env.mergeCopy = [&](const std::string& kept, const platform::FileIdentity& identity) {
         writer = std::thread([&] {
             int fd = ::open(copy.c_str(), O_WRONLY | O_CLOEXEC);
@@ -288,8 +252,8 @@ TEST_F(ExecutorMerge, AWriterBusyDuringTheMergeNeverLosesABytes) {
     stop = true;
     writer.join();
     EXPECT_TRUE(result.applied.size() == 1 || result.error) << "merged or reported";
-    EXPECT_EQ(ContentHash::sha256(copy), digestOf(model));
-    EXPECT_EQ(ContentHash::sha256(keep), digestOf(content));
+    EXPECT_EQ(fileDigest(copy), digestOf(model));
+    EXPECT_EQ(fileDigest(keep), digestOf(content));
 }
 
 TEST(ExecutorMergeElsewhere, ADiskThatCannotShareDataLeavesTheCopy) {
@@ -297,8 +261,8 @@ TEST(ExecutorMergeElsewhere, ADiskThatCannotShareDataLeavesTheCopy) {
     test::TreeBuilder tree(folder.path());
     std::string keep = tree.file("keep", 300'000);
     std::string copy = tree.file("copy", 300'000);
-    Metadata before = Metadata::of(copy);
-    ActionResult result = Executor::mergeDuplicates(keep, {copy}, ExecutorEnvironment::live());
-    EXPECT_EQ(result.error, "“copy” couldn't be merged and was left as it is.");
-    Metadata::of(copy).expectSameAs(before, copy);
+    std::string before = metadataOf(copy);
+    EXPECT_EQ(Executor::mergeDuplicates(keep, {copy}, ExecutorEnvironment::live()).error,
+              "“copy” couldn't be merged and was left as it is.");
+    EXPECT_EQ(metadataOf(copy), before);
 }

@@ -1,6 +1,7 @@
 #include "executor/Executor.h"
 #include "platform/Trash.h"
 #include "support/TemporaryFolder.h"
+#include "support/TextFiles.h"
 #include "support/TmpfsMount.h"
 #include "support/TrashRecords.h"
 #include "support/TreeBuilder.h"
@@ -8,68 +9,65 @@
 
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
 #include <sys/stat.h>
 
 using namespace tavelin;
 namespace fs = std::filesystem;
 using test::contentOf;
+using Paths = std::vector<std::string>;
 
-TEST(ExecutorTrash, MovesWhatItCanAndNamesWhatItCannot) {
-    test::clearHomeTrash();
+namespace {
+
+struct ExecutorTrash : ::testing::Test {
+    void SetUp() override { test::clearHomeTrash(); }
+    static const std::vector<TrashedItem>& items(const ActionResult& result) {
+        return std::get<UndoRecord::Trashed>(result.undo->value).items;
+    }
+
     test::TemporaryFolder folder;
-    test::TreeBuilder tree(folder.path());
+    test::TreeBuilder tree{folder.path()};
+    ExecutorEnvironment env = ExecutorEnvironment::live();
+};
+
+} // namespace
+
+TEST_F(ExecutorTrash, MovesWhatItCanAndNamesWhatItCannot) {
     std::string file = tree.file("big.iso", 200'000);
     std::string album = tree.folder("album");
     tree.file("album/pic.jpg", 50'000);
     int64_t expected = Executor::uniqueBytes(file) + Executor::uniqueBytes(album);
-    std::vector<std::string> paths = {file, tree.path("gone"), album, tree.path("also gone")};
 
-    ActionResult result = Executor::trash(paths, ExecutorEnvironment::live());
-    EXPECT_EQ(result.applied, (std::vector<std::string>{file, album}));
+    ActionResult result =
+        Executor::trash({file, tree.path("gone"), album, tree.path("also gone")}, env);
+    EXPECT_EQ(result.applied, (Paths{file, album}));
     EXPECT_EQ(result.freedEstimate, expected);
     EXPECT_EQ(result.error, "Couldn't move “gone” and “also gone” to the Trash.");
-    ASSERT_TRUE(result.undo);
-    const auto& items = std::get<UndoRecord::Trashed>(result.undo->value).items;
-    ASSERT_EQ(items.size(), 2u);
-    EXPECT_EQ(items[0].original, file);
-    EXPECT_EQ(contentOf(items[0].trashed), std::string(200'000, 'x'));
+    ASSERT_EQ(items(result).size(), 2u);
+    EXPECT_EQ(items(result)[0].original, file);
+    EXPECT_EQ(contentOf(items(result)[0].trashed), std::string(200'000, 'x'));
     EXPECT_FALSE(fs::exists(file));
 
-    EXPECT_EQ(Executor::undo(*result.undo, ExecutorEnvironment::live()), std::nullopt);
+    EXPECT_EQ(Executor::undo(*result.undo, env), std::nullopt);
     EXPECT_EQ(contentOf(file), std::string(200'000, 'x'));
     EXPECT_TRUE(fs::exists(tree.path("album/pic.jpg")));
-    EXPECT_FALSE(fs::exists(items[1].trashed));
-}
+    EXPECT_FALSE(fs::exists(items(result)[1].trashed));
 
-TEST(ExecutorTrash, ARefusingTrashLeavesEverythingAndRecordsNoUndo) {
-    test::clearHomeTrash();
-    test::TemporaryFolder folder;
-    test::TreeBuilder tree(folder.path());
-    std::string file = tree.file("keep", 10);
-    ExecutorEnvironment env = ExecutorEnvironment::live();
     env.trash = [](const std::string&) { return std::nullopt; };
-    ActionResult result = Executor::trash({file}, env);
-    EXPECT_TRUE(result.applied.empty());
-    EXPECT_EQ(result.freedEstimate, 0);
-    EXPECT_FALSE(result.undo);
-    EXPECT_EQ(result.error, "Couldn't move “keep” to the Trash.");
+    EXPECT_EQ(Executor::trash({file}, env),
+              (ActionResult{{}, 0, {}, "Couldn't move “big.iso” to the Trash.", {}, {}}))
+        << "a refusing Trash leaves everything and records no undo";
     EXPECT_TRUE(fs::exists(file));
 }
 
 // The space of an item in another disk's Trash is still used there: the step says so, since
 // freed space would show nothing.
-TEST(ExecutorTrash, SaysWhenAnItemWentToTheTrashOfAnotherDisk) {
-    test::clearHomeTrash();
-    test::TemporaryFolder folder;
+TEST_F(ExecutorTrash, SaysWhenAnItemWentToTheTrashOfAnotherDisk) {
     test::TmpfsMount disk(folder.path() / "disk", 1 << 20);
-    if (!disk.mounted())
-        GTEST_SKIP() << disk.whyNot();
-    test::TreeBuilder tree(folder.path());
+    TAVELIN_SKIP_UNLESS_MOUNTED(disk);
     ActionResult result = Executor::apply(
-        AdvisorAction::trash({tree.file("disk/film.mkv", 10), tree.file("notes", 10)}), false,
-        ExecutorEnvironment::live());
+        AdvisorAction::trash({tree.file("disk/film.mkv", 10), tree.file("notes", 10)}), false, env);
     EXPECT_EQ(result.applied.size(), 2u);
     EXPECT_EQ(result.pending, "“film.mkv” is in the Trash of its own disk or volume and still "
                               "uses space there until that Trash is emptied.");
@@ -77,10 +75,7 @@ TEST(ExecutorTrash, SaysWhenAnItemWentToTheTrashOfAnotherDisk) {
 
 // Where the disk cannot share data, extra copies of a file go to the Trash: only while the file
 // that stays and each copy are still the files whose content was found identical.
-TEST(ExecutorTrash, ExtraCopiesGoOnlyWhileTheyAndTheKeptFileAreAsChecked) {
-    test::clearHomeTrash();
-    test::TemporaryFolder folder;
-    test::TreeBuilder tree(folder.path());
+TEST_F(ExecutorTrash, ExtraCopiesGoOnlyWhileTheyAndTheKeptFileAreAsChecked) {
     auto checked = [](const std::string& path) {
         return CheckedFile::of(*platform::FileIdentity::of(path), *ContentHash::sha256(path));
     };
@@ -89,7 +84,6 @@ TEST(ExecutorTrash, ExtraCopiesGoOnlyWhileTheyAndTheKeptFileAreAsChecked) {
     for (const char* name : {"edited.mov", "replaced.mov", "same.mov", "later.mov"})
         copies.push_back(checked(tree.file(name, "movie")));
     AdvisorAction step = AdvisorAction::trashCopies(checked(keep), copies);
-    ExecutorEnvironment env = ExecutorEnvironment::live();
 
     fs::rename(keep, tree.path("keep.mov moved"));
     ActionResult gone = Executor::apply(step, false, env);
@@ -104,57 +98,48 @@ TEST(ExecutorTrash, ExtraCopiesGoOnlyWhileTheyAndTheKeptFileAreAsChecked) {
     tree.file("edited.mov", "MOVIE");
     struct timespec times[2] = {before.st_atim, before.st_mtim};
     ::utimensat(AT_FDCWD, copies[0].path.c_str(), times, 0);
-    tree.file("replacement", "movie");
-    fs::rename(tree.path("replacement"), copies[1].path);
+    fs::rename(tree.file("replacement", "movie"), copies[1].path);
     // The kept file goes while its copies are handled: the copies after it stay.
-    auto trash = env.trash;
-    env.trash = [&](const std::string& path) {
+    env.trash = [&, trash = env.trash](const std::string& path) {
         auto landed = trash(path);
         fs::remove(keep);
         return landed;
     };
     ActionResult result = Executor::apply(step, false, env);
-    EXPECT_EQ(result.applied, (std::vector<std::string>{copies[2].path}));
+    EXPECT_EQ(result.applied, (Paths{copies[2].path}));
     EXPECT_EQ(result.error, "“edited.mov”, “replaced.mov” and “later.mov” changed since it was "
                             "checked and was left as it is.");
     for (size_t i : {0, 1, 3})
         EXPECT_TRUE(fs::exists(copies[i].path)) << copies[i].path;
 }
 
-TEST(ExecutorTrash, EmptyingDeletesEveryEntryWithItsInfoButNeverUndoes) {
-    test::clearHomeTrash();
-    test::TemporaryFolder folder;
-    test::TreeBuilder tree(folder.path());
-    ExecutorEnvironment env = ExecutorEnvironment::live();
+TEST_F(ExecutorTrash, EmptyingDeletesEveryEntryWithItsInfoButNeverUndoes) {
     tree.file("dir/two", 30'000);
     ActionResult trashed = Executor::trash({tree.file("one", 100'000), tree.path("dir")}, env);
     ASSERT_EQ(trashed.applied.size(), 2u);
-    std::ofstream(env.trashFolder + "/.DS_Store") << "x";
+    std::string stray = env.trashFolder + "/.DS_Store";
+    test::writeText(stray, "x");
     // The Trash a disk keeps at the top of a subvolume, as another Trash to empty.
     std::string volume = tree.folder("volume/.Trash-1000");
     tree.file("volume/.Trash-1000/files/three", 20'000);
     tree.file("volume/.Trash-1000/info/three.trashinfo", "[Trash Info]\nPath=three\n");
     int64_t expected = 0;
-    for (const auto& trash : {platform::homeTrash(), volume}) {
-        auto items = platform::trashItems(trash);
-        ASSERT_TRUE(items) << trash;
-        for (const platform::TrashItem& item : *items)
+    for (const auto& trash : {platform::homeTrash(), volume})
+        for (const platform::TrashItem& item :
+             platform::trashItems(trash).value_or(std::vector<platform::TrashItem>{}))
             expected += item.name == ".DS_Store" ? 0 : item.bytes;
-    }
 
     ActionResult emptied =
         Executor::emptyTrash(Executor::listTrash({platform::homeTrash(), volume}, env));
     EXPECT_EQ(emptied.applied.size(), 3u);
     EXPECT_EQ(emptied.freedEstimate, expected);
     EXPECT_GT(emptied.freedEstimate, trashed.freedEstimate + 20'000) << "info files included";
-    EXPECT_FALSE(emptied.undo);
-    EXPECT_FALSE(emptied.error);
-    EXPECT_TRUE(fs::exists(env.trashFolder + "/.DS_Store"));
-    fs::remove(env.trashFolder + "/.DS_Store");
-    EXPECT_TRUE(fs::is_empty(env.trashFolder));
-    EXPECT_TRUE(fs::is_empty(platform::homeTrash() + "/info"));
-    EXPECT_TRUE(fs::is_empty(volume + "/files"));
-    EXPECT_TRUE(fs::is_empty(volume + "/info"));
+    EXPECT_FALSE(emptied.undo || emptied.error);
+    EXPECT_EQ(contentOf(stray), "x");
+    fs::remove(stray);
+    for (const std::string& left :
+         {env.trashFolder, platform::homeTrash() + "/info", volume + "/files", volume + "/info"})
+        EXPECT_TRUE(fs::is_empty(left)) << left;
 
     // Undo after emptying: a clear error, nothing made up.
     EXPECT_EQ(Executor::undo(*trashed.undo, env),
@@ -162,48 +147,37 @@ TEST(ExecutorTrash, EmptyingDeletesEveryEntryWithItsInfoButNeverUndoes) {
     EXPECT_FALSE(fs::exists(tree.path("one")));
 }
 
-TEST(ExecutorTrash, EmptyingNamesEntriesThatCannotGo) {
-    test::clearHomeTrash();
-    test::TemporaryFolder folder;
-    test::TreeBuilder tree(folder.path());
+TEST_F(ExecutorTrash, EmptyingNamesEntriesThatCannotGo) {
     std::string locked = tree.file("box/locked", "x");
-    if (std::system(("chattr +i '" + locked + "' 2>/dev/null").c_str()) != 0)
+    if (!test::setInodeFlag(locked, FS_IMMUTABLE_FL, true))
         GTEST_SKIP() << "this file system cannot make files immutable";
-    ExecutorEnvironment env = ExecutorEnvironment::live();
     ActionResult trashed = Executor::trash({tree.path("box"), tree.file("loose", "y")}, env);
     ActionResult emptied = Executor::emptyTrash(Executor::listTrash({}, env));
-    std::system(("chattr -i '" + env.trashFolder + "/box/locked'").c_str());
+    test::setInodeFlag(env.trashFolder + "/box/locked", FS_IMMUTABLE_FL, false);
     EXPECT_EQ(emptied.error, "Couldn't delete “box” from the Trash.");
-    EXPECT_EQ(emptied.applied, (std::vector<std::string>{env.trashFolder + "/loose"}));
+    EXPECT_EQ(emptied.applied, (Paths{env.trashFolder + "/loose"}));
     EXPECT_TRUE(fs::exists(test::infoFileOf(env.trashFolder + "/box")));
     EXPECT_EQ(Executor::emptyTrash(Executor::listTrash({}, env)).applied.size(), 1u);
 }
 
-TEST(ExecutorUndo, NeverPutsAnItemBackOverSomethingNew) {
-    test::clearHomeTrash();
-    test::TemporaryFolder folder;
-    test::TreeBuilder tree(folder.path());
-    ExecutorEnvironment env = ExecutorEnvironment::live();
+TEST_F(ExecutorTrash, UndoNeverPutsAnItemBackOverSomethingNew) {
     ActionResult result = Executor::trash(
         {tree.file("taken", "old"), tree.file("deep/er/free", "mine"), tree.file("a", "1")}, env);
     ASSERT_EQ(result.applied.size(), 3u);
     tree.file("taken", "new");
     fs::remove_all(tree.path("deep")); // the original's folders are made again
 
-    auto error = Executor::undo(*result.undo, env);
-    EXPECT_EQ(error, "Something new is already where “taken” was, so it stayed in the Trash.");
+    EXPECT_EQ(Executor::undo(*result.undo, env),
+              "Something new is already where “taken” was, so it stayed in the Trash.");
     EXPECT_EQ(contentOf(tree.path("taken")), "new");
     EXPECT_EQ(contentOf(tree.path("deep/er/free")), "mine");
     EXPECT_EQ(contentOf(tree.path("a")), "1");
-    const auto& items = std::get<UndoRecord::Trashed>(result.undo->value).items;
-    EXPECT_EQ(contentOf(items[0].trashed), "old") << "still in the Trash, with its info";
-    EXPECT_TRUE(test::readTrashInfo(test::infoFileOf(items[0].trashed)));
+    EXPECT_EQ(contentOf(items(result)[0].trashed), "old") << "still in the Trash, with its info";
+    EXPECT_TRUE(test::readTrashInfo(test::infoFileOf(items(result)[0].trashed)));
 }
 
-TEST(ExecutorUndo, DownloadsAgainWhatWasMadeOnlineOnly) {
-    test::clearHomeTrash();
-    ExecutorEnvironment env = ExecutorEnvironment::live();
-    std::vector<std::string> asked;
+TEST_F(ExecutorTrash, UndoDownloadsAgainWhatWasMadeOnlineOnly) {
+    Paths asked;
     env.download = [&](const std::string& path) {
         asked.push_back(path);
         return path != "/cloud/b";

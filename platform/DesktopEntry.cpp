@@ -114,6 +114,7 @@ std::optional<DesktopEntry> DesktopEntry::parse(std::string_view text) {
     }
     entry.tryExec = unescaped(value("TryExec").value_or(""));
     entry.workingFolder = unescaped(value("Path").value_or(""));
+    entry.icon = unescaped(value("Icon").value_or(""));
     entry.hidden = value("Hidden") == "true";
     entry.noDisplay = value("NoDisplay") == "true";
     return entry;

@@ -21,6 +21,7 @@ struct DesktopEntry {
     std::vector<std::string> exec{};
     std::string tryExec{};       // TryExec=: a program that must exist for the entry to count
     std::string workingFolder{}; // Path=
+    std::string icon{};          // Icon=: a name in the icon theme, or an absolute path
     bool hidden = false;         // Hidden=true: the entry counts as deleted
     bool noDisplay = false;      // NoDisplay=true: not shown in menus
 

@@ -18,7 +18,7 @@ constexpr int kListing = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 
 // One component at a time, where the kernel lacks openat2 or a sandbox forbids it. Mounts are
 // then left to the caller, which compares the folder's mount with the walk's.
-UniqueFd openEachComponent(int baseFd, std::string_view relative) {
+UniqueFd openEachComponent(int baseFd, std::string_view relative, int flags) {
     UniqueFd current(::openat(baseFd, ".", kPlace));
     while (current && !relative.empty()) {
         size_t slash = relative.find('/');
@@ -33,7 +33,18 @@ UniqueFd openEachComponent(int baseFd, std::string_view relative) {
         }
         current = UniqueFd(::openat(current.get(), name.c_str(), kPlace | O_NOFOLLOW));
     }
-    return current;
+    return current && flags != kPlace ? openListing(current.get()) : std::move(current);
+}
+
+UniqueFd openBeneath(int baseFd, std::string_view relative, int flags) {
+    std::string path(relative.empty() ? std::string_view(".") : relative);
+    struct open_how how {};
+    how.flags = static_cast<uint64_t>(flags | O_NOFOLLOW);
+    how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_XDEV | RESOLVE_BENEATH;
+    long fd = ::syscall(SYS_openat2, baseFd, path.c_str(), &how, sizeof how);
+    if (fd < 0 && (errno == ENOSYS || errno == EPERM))
+        return openEachComponent(baseFd, path, flags);
+    return UniqueFd(static_cast<int>(fd));
 }
 
 } // namespace
@@ -43,18 +54,19 @@ UniqueFd openFolder(const char* path) {
 }
 
 UniqueFd openFolderBeneath(int baseFd, std::string_view relative) {
-    std::string path(relative.empty() ? std::string_view(".") : relative);
-    struct open_how how {};
-    how.flags = kPlace | O_NOFOLLOW;
-    how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_XDEV | RESOLVE_BENEATH;
-    long fd = ::syscall(SYS_openat2, baseFd, path.c_str(), &how, sizeof how);
-    if (fd < 0 && (errno == ENOSYS || errno == EPERM))
-        return openEachComponent(baseFd, path);
-    return UniqueFd(static_cast<int>(fd));
+    return openBeneath(baseFd, relative, kPlace);
 }
 
 UniqueFd openListing(int folderFd) {
     return UniqueFd(::openat(folderFd, ".", kListing));
+}
+
+UniqueFd openListing(const char* path) {
+    return UniqueFd(::open(path, kListing));
+}
+
+UniqueFd openListingBeneath(int baseFd, std::string_view relative) {
+    return openBeneath(baseFd, relative, kListing);
 }
 
 UniqueFd openSubdirectory(int directoryFd, const char* name) {

@@ -19,6 +19,10 @@ UniqueFd openFolderBeneath(int baseFd, std::string_view relative);
 // Opens an open folder (a place or not) again for listing. Fails with errno set (EACCES when it
 // cannot be read).
 UniqueFd openListing(int folderFd);
+// Opens for listing at once what openFolder and openFolderBeneath open as a place, saving an
+// open and a close where the folder can be read. Fail with errno set (EACCES when it cannot).
+UniqueFd openListing(const char* path);
+UniqueFd openListingBeneath(int baseFd, std::string_view relative);
 // Opens a sub-folder relative to an open folder for listing, never through a symbolic link.
 UniqueFd openSubdirectory(int directoryFd, const char* name);
 

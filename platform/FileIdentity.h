@@ -52,6 +52,8 @@ struct FileIdentity {
 
     // Immutable or append-only: the file cannot be rewritten in place.
     bool isLocked() const;
+
+    bool operator==(const FileIdentity&) const = default;
 };
 
 } // namespace tavelin::platform

@@ -42,6 +42,14 @@ std::optional<std::string> readRegularFile(const char* path, size_t limit) {
     }
 }
 
+std::optional<std::string> readLinkTarget(const char* path) {
+    char target[4096];
+    ssize_t length = ::readlink(path, target, sizeof target);
+    if (length < 0 || static_cast<size_t>(length) == sizeof target)
+        return std::nullopt;
+    return std::string(target, static_cast<size_t>(length));
+}
+
 std::optional<AccessTime> readAccessTime(const char* path) {
     struct statx status;
     if (::statx(AT_FDCWD, path, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, STATX_TYPE | STATX_ATIME,

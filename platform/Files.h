@@ -1,7 +1,7 @@
 #pragma once
 
-// Small questions about single paths: whether something is there, a small file's content, and
-// when a file was last read.
+// Small questions about single paths: whether something is there, a small file's content, where
+// a link points, and when a file was last read.
 
 #include <cstddef>
 #include <cstdint>
@@ -23,6 +23,10 @@ std::optional<std::string> readRegularFile(const char* path, size_t limit);
 // Whether the user may make entries in the folder: it is writable and on a file system mounted
 // for writing.
 bool canWriteInto(const char* folder);
+
+// Where the symbolic link at the path points, as written in it; nothing when the path is no
+// symbolic link or cannot be read.
+std::optional<std::string> readLinkTarget(const char* path);
 
 struct AccessTime {
     int64_t seconds = 0;

@@ -14,6 +14,18 @@ std::string_view trimmed(std::string_view text) {
 
 } // namespace
 
+std::vector<std::string_view> keyFileGroupNames(std::string_view text) {
+    std::vector<std::string_view> names;
+    while (!text.empty()) {
+        size_t end = std::min(text.find('\n'), text.size());
+        std::string_view line = trimmed(text.substr(0, end));
+        text.remove_prefix(std::min(end + 1, text.size()));
+        if (line.size() >= 2 && line.starts_with('[') && line.ends_with(']'))
+            names.push_back(line.substr(1, line.size() - 2));
+    }
+    return names;
+}
+
 std::optional<KeyFileLines> keyFileGroup(std::string_view text, std::string_view group) {
     std::optional<KeyFileLines> lines;
     bool inGroup = false;

@@ -17,4 +17,8 @@ using KeyFileLines = std::vector<std::pair<std::string_view, std::string_view>>;
 // "Name[fr]"). Nothing when the text has no such group. The result points into `text`.
 std::optional<KeyFileLines> keyFileGroup(std::string_view text, std::string_view group);
 
+// The names of the text's groups, in file order ("Extension org.gnome.Platform.Locale" for a
+// "[Extension org.gnome.Platform.Locale]" header). They point into `text`.
+std::vector<std::string_view> keyFileGroupNames(std::string_view text);
+
 } // namespace tavelin::platform

@@ -6,6 +6,7 @@
 #include "platform/Files.h"
 #include "platform/ItemRemoval.h"
 #include "platform/KeyFile.h"
+#include "platform/PercentEncoding.h"
 #include "platform/PrivateFiles.h"
 #include "platform/UniqueFd.h"
 
@@ -41,31 +42,6 @@ std::string joined(const std::string& folder, std::string_view name) {
         path += '/';
     path += name;
     return path;
-}
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-std::string percentDecoded(std::string_view text) {
-    std::string decoded;
-    for (size_t i = 0; i < text.size(); ++i) {
-        int high = i + 2 < text.size() && text[i] == '%' ? hexValue(text[i + 1]) : -1;
-        int low = high >= 0 ? hexValue(text[i + 2]) : -1;
-        if (low >= 0) {
-            decoded += static_cast<char>(high * 16 + low);
-            i += 2;
-        } else {
-            decoded += text[i];
-        }
-    }
-    return decoded;
 }
 
 std::string deletionDate(std::chrono::system_clock::time_point when) {

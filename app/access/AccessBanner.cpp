@@ -1,7 +1,7 @@
 #include "access/AccessBanner.h"
 
 #include "model/AppModel.h"
-#include "widgets/SymbolIcons.h"
+#include "widgets/BannerParts.h"
 #include "widgets/Texts.h"
 
 #include <QHBoxLayout>
@@ -15,14 +15,9 @@ namespace tavelin {
 AccessBanner::AccessBanner(AppModel& model, QWidget* parent)
     : QWidget(parent)
     , model_(model)
-    , headline_(new QLabel(this)) {
-    setAutoFillBackground(true);
-    setBackgroundRole(QPalette::AlternateBase);
-    QFont bold = headline_->font();
-    bold.setBold(true);
-    headline_->setFont(bold);
-    auto* icon = new QLabel(this);
-    icon->setPixmap(symbolIcon("lock.shield").pixmap(28, 28));
+    , headline_(BannerParts::headline(this)) {
+    BannerParts::tint(*this);
+    QLabel* icon = BannerParts::symbol("lock.shield", this);
     auto* allow = new QPushButton(linuxText("Allow Full Disk Access…"), this);
     auto* dismiss = new QPushButton(QStringLiteral("Dismiss"), this);
 

@@ -6,12 +6,25 @@
 #include "widgets/SymbolIcons.h"
 #include "widgets/Texts.h"
 
+#include <QFileInfo>
 #include <QMenu>
 
 namespace tavelin {
 namespace {
 
+// The agent's own icon: its application's, else one the icon theme has under the agent's
+// command (Gemini's, say), else a symbol for how the report goes.
 QIcon targetIcon(const AgentTarget& target) {
+    QString own = QString::fromStdString(target.appIcon);
+    if (own.startsWith(QLatin1Char('/')) && QFileInfo::exists(own))
+        return QIcon(own);
+    if (!own.isEmpty() && QIcon::hasThemeIcon(own))
+        return QIcon::fromTheme(own);
+    if (const auto* terminal = std::get_if<AgentTarget::Terminal>(&target.handoff)) {
+        QString command = QFileInfo(QString::fromStdString(terminal->executable)).fileName();
+        if (!command.isEmpty() && QIcon::hasThemeIcon(command))
+            return QIcon::fromTheme(command);
+    }
     return symbolIcon(target.isTerminal() ? "terminal" : "bubble.left");
 }
 
@@ -88,7 +101,7 @@ void AgentMenu::refresh() {
     setEnabled(hasTree);
     std::string scope = model_.current() ? model_.current()->name : std::string();
     setToolTip(QStringLiteral("Ask Claude, Codex, Grok or another AI agent about ") +
-               (scope.empty() ? QStringLiteral("this folder") : tavelin::quoted(scope)) +
+               tavelin::quoted(scope.empty() ? "this folder" : scope) +
                QStringLiteral(": what to clear and how to organize it"));
     const AgentsState& agents = model_.agents();
     if (agents.isConfirmingShare() && !confirmation_->isVisible())

@@ -18,6 +18,8 @@ QString help(const Node& node) {
         if (node.needsAccess)
             return linuxText(
                 "Skipped: macOS protects this folder. Click to allow Full Disk Access.");
+        if (node.isUnreadable)
+            return QStringLiteral("Why was this skipped?");
         return {};
     case Node::Kind::file:
         return {};

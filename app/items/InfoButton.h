@@ -1,7 +1,8 @@
 #pragma once
 
 // The help texts of the info button that items with a popover carry: the small files of a
-// folder, the used space not scanned or not placed, and folders skipped for want of access.
+// folder, the used space not scanned or not placed, and folders skipped for want of access or
+// that could not be read.
 
 #include "scan/Node.h"
 

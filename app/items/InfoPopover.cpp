@@ -2,6 +2,7 @@
 
 #include "model/AppModel.h"
 #include "util/Paths.h"
+#include "widgets/ReadProblem.h"
 #include "widgets/Texts.h"
 
 #include <QGuiApplication>
@@ -15,7 +16,7 @@
 namespace tavelin {
 
 bool InfoPopover::explains(const Node& node) {
-    return node.isPseudo() || (node.isDirectory() && node.needsAccess);
+    return node.isPseudo() || (node.isDirectory() && (node.needsAccess || node.isUnreadable));
 }
 
 InfoPopover::Content InfoPopover::contentFor(const AppModel& model, const Node& node) {
@@ -67,6 +68,13 @@ InfoPopover::Content InfoPopover::contentFor(const AppModel& model, const Node& 
         break;
     case Node::Kind::directory:
     case Node::Kind::file:
+        if (!node.needsAccess) {
+            content.title = QStringLiteral("Couldn’t be read");
+            content.paragraphs << QStringLiteral("Tavelin couldn’t read %1: %2.")
+                                      .arg(quoted(node.name), ReadProblem::reason(node.path()))
+                               << ReadProblem::why();
+            break;
+        }
         content.title = QStringLiteral("Skipped: protected folder");
         content.paragraphs
             << linuxText("macOS protects “%1”. Without Full Disk Access, reading it would make "

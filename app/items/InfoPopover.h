@@ -2,8 +2,8 @@
 
 // The popover that explains a synthetic or skipped item:
 // the small files of a folder, the used space the scan has not reached or could not place,
-// and a folder skipped because it is protected. Opening it records the node as the model's
-// `infoItem`; closing it clears that again. Used by the map and the table.
+// a folder skipped because it is protected, and one that could not be read. Opening it records the
+// node as the model's `infoItem`; closing it clears that again. Used by the map and the table.
 
 #include "scan/Node.h"
 
@@ -26,7 +26,8 @@ public:
         bool offersAccess = false;
     };
 
-    // Whether a node has a popover: pseudo nodes and folders skipped for want of access.
+    // Whether a node has a popover: pseudo nodes, and folders skipped for want of access or
+    // that could not be read.
     static bool explains(const Node& node);
     static Content contentFor(const AppModel& model, const Node& node);
 

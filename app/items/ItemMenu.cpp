@@ -28,7 +28,7 @@ void fill(QMenu& menu, AppModel& model, const std::vector<Node::Ptr>& nodes) {
     menu.addSeparator();
     add(linuxText("Show in Finder"), [target, nodes] { target->reveal(nodes); });
     if (!first->isPseudo())
-        add(QStringLiteral("Quick Look"), [target, first] { target->preview(*first); });
+        add(linuxText("Quick Look"), [target, first] { target->preview(*first); });
     add(QStringLiteral("Copy Path"), [target, nodes] { target->copyPaths(nodes); });
     menu.addSeparator();
     add(QStringLiteral("Move to Trash…"), [target, nodes] { target->askToTrash(nodes); });

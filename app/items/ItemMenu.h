@@ -16,7 +16,7 @@ class AppModel;
 namespace ItemMenu {
 
 // Adds the entries that apply to these nodes: "Open" and "Rescan" when the first is a folder,
-// "Show in Map" for a single search result, "Show in File Manager", "Quick Look" of the first
+// "Show in Map" for a single search result, "Show in File Manager", "Preview" of the first
 // unless it is a pseudo node, "Copy Path", and "Move to Trash…", enabled when the nodes can
 // go. Adds nothing for no nodes. The actions call the
 // model, which must outlive the menu.

@@ -2,6 +2,7 @@
 
 #include "advisor/Planner.h"
 #include "advisor/cloud/CloudStorage.h"
+#include "advisor/duplicates/DuplicatesDetector.h"
 #include "demo/DemoHome.h"
 #include "executor/Executor.h"
 #include "scanfile/ImportedScan.h"
@@ -323,12 +324,16 @@ bool AdvisorState::isHidden(const Candidate& candidate) const {
 }
 
 std::vector<CloudProvider> AdvisorState::cloudProviders() const {
-    std::vector<CloudProvider> providers = context(nullptr).cloudProviders();
+    std::vector<CloudProvider> providers = syncFolders();
     // Moving there without making the files online-only frees nothing, and the move would fail.
     std::erase_if(providers, [](const CloudProvider& provider) {
         return !CloudStorage::canMakeOnlineOnly(provider);
     });
     return providers;
+}
+
+std::vector<CloudProvider> AdvisorState::syncFolders() const {
+    return context(nullptr).cloudProviders();
 }
 
 std::vector<Candidate> AdvisorState::visible() const {
@@ -487,6 +492,18 @@ void AdvisorState::redirect(const std::string& id, std::optional<ArchiveDestinat
         ticksTouched_ = true;
     }
     Q_EMIT changed();
+}
+
+bool AdvisorState::keepCopy(const std::string& id, const std::string& path) {
+    auto found = std::ranges::find(advisor_, id, &Candidate::id);
+    if (found == advisor_.end())
+        return false;
+    std::optional<Candidate> kept = DuplicatesDetector().keeping(*found, path);
+    if (!kept)
+        return false;
+    *found = std::move(Planner::scored({std::move(*kept)}).front());
+    replan(true);
+    return true;
 }
 
 std::optional<std::string> AdvisorState::redirectToDrive(const Candidate& candidate,

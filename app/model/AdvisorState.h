@@ -102,6 +102,8 @@ public:
         return archiveOverrides_;
     }
 
+    // The user's home folder, from which the pane shows paths.
+    const std::string& home() const { return services_.home; }
     // The candidates not hidden.
     std::vector<Candidate> visible() const;
     // The visible ticked candidates that applying would carry out: not blocked, not guides.
@@ -113,6 +115,9 @@ public:
     // The cloud services items can be moved to and kept online-only there; none where files
     // cannot be made online-only (no Linux sync client offers it).
     std::vector<CloudProvider> cloudProviders() const;
+    // Every cloud service's folder on this computer, whether or not it can keep files
+    // online-only: deleting in any of them deletes from the service too.
+    std::vector<CloudProvider> syncFolders() const;
 
     void setGoal(Goal goal);
     void setChecked(const std::string& id, bool on);
@@ -123,6 +128,10 @@ public:
     void hideProject(const std::string& root);
     void unhide(const std::string& key);
     void redirect(const std::string& id, std::optional<ArchiveDestination> destination);
+    // Makes the file at `path` the copy of a duplicates suggestion that stays: the suggestion's
+    // step is made again around it, keeping its tick. False, and nothing changes, when the
+    // suggestion has no such copy or keeping it would free too little to suggest.
+    bool keepCopy(const std::string& id, const std::string& path);
     // Redirects the candidate to a folder on another drive; refused, with the sentence saying
     // why, when the folder lies on its items' own disk, where the move would free nothing.
     std::optional<std::string> redirectToDrive(const Candidate& candidate,

@@ -35,6 +35,9 @@ struct AgentTarget {
     std::optional<std::string> appPath;
     Handoff handoff;
     std::optional<std::string> bundledIcon;
+    // The related application's own icon (its desktop entry's Icon=): a name in the icon theme
+    // or a path; empty when there is none.
+    std::string appIcon{};
 
     bool isTerminal() const { return std::holds_alternative<Terminal>(handoff); }
     bool isLink() const { return std::holds_alternative<Link>(handoff); }

@@ -213,6 +213,10 @@ std::vector<AgentTarget> targets(const platform::CommandLookup& lookup, const Ap
         list.push_back(editorTarget("vscode", "Visual Studio Code", *code));
     if (auto zed = app("Zed"))
         list.push_back(editorTarget("zed", "Zed", *zed));
+    for (AgentTarget& target : list)
+        for (const auto& [name, entry] : apps)
+            if (target.appPath == entry.file)
+                target.appIcon = entry.icon;
     return list;
 }
 

@@ -105,7 +105,7 @@ QString AgentsState::confirmationMessage(const std::optional<AgentTarget>& targe
                                          const std::string& scopeName) {
     QString message =
         QStringLiteral("The report lists folder and file names, sizes and dates in ") +
-        (scopeName.empty() ? QStringLiteral("this folder") : tavelin::quoted(scopeName)) +
+        tavelin::quoted(scopeName.empty() ? "this folder" : scopeName) +
         QStringLiteral(", and what Tavelin already suggests. It never includes what’s inside your "
                        "files.");
     if (!target)

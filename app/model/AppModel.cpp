@@ -1,6 +1,7 @@
 #include "model/AppModel.h"
 
 #include "demo/DemoHome.h"
+#include "history/ScanRecord.h"
 #include "model/KindCatalog.h"
 #include "scan/ScanProgress.h"
 #include "treemap/Treemap.h"
@@ -331,7 +332,13 @@ bool AppModel::sorts(const Node& a, const Node& b) const {
         auto compare = [](auto x, auto y) { return x < y ? -1 : y < x ? 1 : 0; };
         switch (comparator.key) {
         case SortKey::name:
+            // Rows that stand for many files or none keep to the end, in either direction.
+            if (a.isPseudo() != b.isPseudo())
+                return b.isPseudo();
             order = QString::localeAwareCompare(text(a.name), text(b.name));
+            break;
+        case SortKey::location:
+            order = QString::localeAwareCompare(location(a), location(b));
             break;
         case SortKey::size:
             order = compare(a.size, b.size);
@@ -361,8 +368,12 @@ std::vector<Node::Ptr> AppModel::sorted(std::vector<Node::Ptr> list) const {
     return list;
 }
 
+bool AppModel::showsSearch() const {
+    return searchText_.trimmed().size() >= 2;
+}
+
 std::vector<Node::Ptr> AppModel::rows() const {
-    if (searchText_.trimmed().size() >= 2)
+    if (showsSearch())
         return sorted(searchResults());
     if (!current_)
         return {};
@@ -370,9 +381,9 @@ std::vector<Node::Ptr> AppModel::rows() const {
 }
 
 std::vector<Node::Ptr> AppModel::searchResults() const {
-    QString wanted = searchText_.trimmed();
-    if (wanted.size() < 2 || !current_)
+    if (!showsSearch() || !current_)
         return {};
+    QString wanted = searchText_.trimmed();
     std::vector<Node::Ptr> found;
     std::vector<const Node*> stack{current_.get()};
     while (!stack.empty()) {
@@ -413,12 +424,35 @@ std::vector<Node::Ptr> AppModel::selectedNodes() const {
     if (selection_.empty() || !current_)
         return {};
     std::vector<Node::Ptr> result;
-    for (const auto& item : current_->items())
-        if (selection_.contains(item))
-            result.push_back(item);
+    for (const auto& row : rows())
+        if (selection_.contains(row))
+            result.push_back(row);
     if (result.size() >= selection_.size() || !tileCache_)
         return result;
-    return nodes(selection_);
+    NodeSet listed(result.begin(), result.end());
+    for (const Node::Ptr& node : nodes(selection_))
+        if (!listed.contains(node))
+            result.push_back(node);
+    return result;
+}
+
+const CloudProvider* AppModel::cloudProvider(const Node& node) const {
+    if (cloudProviders_.empty() || node.isPseudo())
+        return nullptr;
+    std::string path = node.path();
+    for (const CloudProvider& provider : cloudProviders_)
+        if (path == provider.root || isBelow(path, provider.root))
+            return &provider;
+    return nullptr;
+}
+
+QString AppModel::location(const Node& node) const {
+    const Node* folder = node.parent();
+    if (!folder || !session_)
+        return {};
+    if (folder == session_->root().get())
+        return text(folder->name);
+    return text(ScanRecord::relativePath(*folder, *session_->root()));
 }
 
 std::vector<KindTotal> AppModel::kindTotals() const {
@@ -438,8 +472,8 @@ QString AppModel::subtitle() const {
                    QStringLiteral(" used");
         return line + QStringLiteral(" so far");
     }
-    QString line = bytesText(node.size) + QStringLiteral(" · ") + countText(node.fileCount) +
-                   QStringLiteral(" files");
+    QString line =
+        bytesText(node.size) + QStringLiteral(" · ") + countedText(node.fileCount, "file");
     int64_t shared = node.size - node.unique;
     if (shared > node.size / 50) {
         if (node.expectedSize)

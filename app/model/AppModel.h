@@ -49,7 +49,7 @@
 
 namespace tavelin {
 
-enum class SortKey { name, size, unique, change, files, modified };
+enum class SortKey { name, size, unique, change, files, modified, location };
 
 struct SortComparator {
     SortKey key = SortKey::size;
@@ -138,9 +138,20 @@ public:
 
     // Derived values, computed on each read.
     std::vector<Node::Ptr> rows() const;
+    // Whether the rows are search results: the search text holds at least 2 characters
+    // besides white space.
+    bool showsSearch() const;
     std::vector<Node::Ptr> searchResults() const;
     std::vector<Node::Ptr> nodes(const NodeSet& identities) const;
+    // The selected rows in the table's order, wherever they lie (search results too), then
+    // selected tiles the rows do not show.
     std::vector<Node::Ptr> selectedNodes() const;
+    // The folder a node lies in, relative to the scanned folder; the scanned folder's own name
+    // for what lies directly in it.
+    QString location(const Node& node) const;
+    // The cloud provider whose folder holds the node (or is the node), found when the scan
+    // started; nothing outside every provider's folder.
+    const CloudProvider* cloudProvider(const Node& node) const;
     std::vector<KindTotal> kindTotals() const;
     QString subtitle() const;
     QIcon icon(const Node& node);
@@ -339,6 +350,7 @@ private:
     std::optional<QRectF> zoomFrom_;
     bool isExplainingSharing_ = false;
     std::vector<std::string> recents_;
+    std::vector<CloudProvider> cloudProviders_;
     std::optional<TileCache> tileCache_;
     std::map<QString, QIcon> iconCache_;
     AccessFlow* access_;

@@ -150,9 +150,13 @@ bool ApplyState::applyIncludesPermanentDelete() const {
 QString ApplyState::summary(const std::vector<Candidate>& candidates) {
     constexpr std::array kOrder{Kind::trash, Kind::merge, Kind::online,
                                 Kind::move,  Kind::tool,  Kind::empty};
+    // Steps that act on items count their items: one step may trash a whole set of files.
     std::map<Kind, int64_t> counts;
-    for (const Candidate& candidate : candidates)
-        ++counts[kindOf(candidate.action)];
+    for (const Candidate& candidate : candidates) {
+        Kind kind = kindOf(candidate.action);
+        bool onItems = kind == Kind::trash || kind == Kind::online || kind == Kind::move;
+        counts[kind] += onItems ? static_cast<int64_t>(candidate.paths().size()) : 1;
+    }
     QStringList phrases;
     for (Kind kind : kOrder)
         if (auto found = counts.find(kind); found != counts.end())
@@ -235,7 +239,10 @@ void ApplyState::batchDone() {
     batch_.reset();
     afterApplying(batch);
     int64_t freed = std::max<int64_t>(services_.freeSpace() - batch.before, 0);
-    QString line = report(freed, batch.expected, batch.pending, batch.errors);
+    int64_t carriedOut = 0;
+    for (const Candidate& candidate : batch.applied)
+        carriedOut += candidate.freed;
+    QString line = report(freed, batch.expected, carriedOut, batch.pending, batch.errors);
     applyReport_ = line;
     isApplying_ = false;
     Q_EMIT changed();
@@ -244,11 +251,13 @@ void ApplyState::batchDone() {
     checkPutBack();
 }
 
-QString ApplyState::report(int64_t freed, int64_t expected, const std::vector<std::string>& pending,
+QString ApplyState::report(int64_t freed, int64_t expected, int64_t carriedOut,
+                           const std::vector<std::string>& pending,
                            const std::vector<std::string>& errors) {
     QString line = QStringLiteral("Freed ") + bytesText(freed) + QStringLiteral(" (expected ") +
                    bytesText(expected) + QStringLiteral(").");
-    if (freed + kShortfallWorthSaying < expected)
+    // What failed steps would have freed is no shortfall to explain: their errors say why.
+    if (freed + kShortfallWorthSaying < carriedOut)
         line += QStringLiteral(" Items in the Trash still use space until it’s emptied, and "
                                "snapshots can hold deleted files for a while.");
     for (const std::string& note : pending)

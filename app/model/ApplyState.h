@@ -79,7 +79,8 @@ public:
     // "Apply 1 step?", "Apply 3 steps?".
     QString applyTitle() const;
     // What the ticked steps do, in one sentence: "Move 1 item to the Trash and empty the Trash
-    // for good.". Steps that only guide are never mentioned.
+    // for good.". Steps that trash, move or make items online-only count their items; steps
+    // that only guide are never mentioned.
     QString applySummary() const;
     bool applyIncludesPermanentDelete() const;
     static QString summary(const std::vector<Candidate>& candidates);
@@ -87,8 +88,10 @@ public:
     // Carries the candidates out in order. Nothing for none, or while a batch runs.
     void apply(std::vector<Candidate> candidates);
     // "Freed 1.2 GB (expected 1.3 GB)." and what else the user should read: the Trash and
-    // snapshots when much less came back than expected, pending notes, the first three errors.
-    static QString report(int64_t freed, int64_t expected, const std::vector<std::string>& pending,
+    // snapshots when much less came back than the steps carried out (`carriedOut` of them)
+    // were expected to free, pending notes, the first three errors.
+    static QString report(int64_t freed, int64_t expected, int64_t carriedOut,
+                          const std::vector<std::string>& pending,
                           const std::vector<std::string>& errors);
 
     // Puts back what a recent action did. Nothing for an entry that is gone, cannot be put

@@ -96,14 +96,9 @@ void HistoryComparison::compare(Record finished) {
 }
 
 std::optional<int64_t> HistoryComparison::growth(const Node& node) const {
-    if (!previous_ || !root_ || node.isPseudo() || node.isScanning)
+    if (!previous_ || !root_ || node.isScanning)
         return std::nullopt;
-    if (auto before = previous_->sizeOf(node, *root_))
-        return node.size - *before;
-    int64_t floor = node.isDirectory() ? ScanRecord::folderFloor : ScanRecord::fileFloor;
-    if (node.size >= floor && node.parent() && previous_->sizeOf(*node.parent(), *root_))
-        return node.size;
-    return std::nullopt;
+    return previous_->growthOf(node, *root_);
 }
 
 } // namespace tavelin

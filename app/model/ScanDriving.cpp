@@ -198,6 +198,7 @@ void AppModel::resetPerScanState(const std::shared_ptr<ScanSession>& session) {
     breakdown_->reset(path, volumeScanning(path) != nullptr);
     advisor_->reset(session);
     apply_->reset(session);
+    cloudProviders_ = advisor_->syncFolders();
 }
 
 std::optional<platform::Volume> AppModel::diskFor(const std::string& path) const {

@@ -33,7 +33,7 @@ std::shared_ptr<ScanSession> scan(const std::string& path, bool showProgress,
     while (!queue->runUntil([&] { return !session->isRunning(); }, std::chrono::milliseconds(250)))
         if (showProgress)
             errors << "\rScanning… " << formatBytes(session->root()->size) << ", "
-                   << formatCount(session->root()->fileCount) << " files" << std::flush;
+                   << formatCounted(session->root()->fileCount, "file") << std::flush;
     if (showProgress)
         errors << "\rLooking for what could go…\x1b[K" << std::flush;
     return session;

@@ -2,6 +2,7 @@
 
 #include "report/AgentPrompt.h"
 #include "watch/NotificationSettings.h"
+#include "watch/TrayHost.h"
 #include "widgets/CaptionLabel.h"
 #include "widgets/SettingsKeys.h"
 #include "widgets/Texts.h"
@@ -36,12 +37,17 @@ QCheckBox* settingSwitch(const QString& title, const char* key, QWidget* parent)
 
 } // namespace
 
-SettingsWindow::SettingsWindow(Notifications& notifications, QWidget* parent)
+SettingsWindow::SettingsWindow(Notifications& notifications, const TrayHost& trayHost,
+                               QWidget* parent)
     : QWidget(parent, Qt::Window)
     , prompt_(new QPlainTextEdit(this))
     , standardPrompt_(new QPushButton(QStringLiteral("Use the Standard Prompt"), this))
     , tray_(settingSwitch(linuxText("Show free space in the menu bar"),
                           SettingsKeys::showMenuBarExtra, this))
+    , trayCaption_(captionLabel(QStringLiteral("Your desktop shows no system tray now, so this is "
+                                               "off. Tavelin shows its item once a tray appears."),
+                                this))
+    , trayHost_(trayHost)
     , live_(settingSwitch(QStringLiteral("Update the map as files change"),
                           SettingsKeys::liveUpdates, this)) {
     setWindowTitle(QStringLiteral("Tavelin Settings"));
@@ -52,6 +58,7 @@ SettingsWindow::SettingsWindow(Notifications& notifications, QWidget* parent)
         linuxText("Warns with a triangle when your startup disk has less than 10% free (at most "
                   "50 GB). Tavelin keeps running in the menu bar while it’s on."),
         this));
+    layout->addWidget(trayCaption_);
     layout->addWidget(divider(this));
     layout->addWidget(new NotificationSettings(notifications, this));
     layout->addWidget(divider(this));
@@ -63,7 +70,19 @@ SettingsWindow::SettingsWindow(Notifications& notifications, QWidget* parent)
     resize(520, sizeHint().height());
 
     connect(tray_, &QCheckBox::toggled, this, &SettingsWindow::trayItemToggled);
+    connect(&trayHost_, &TrayHost::availableChanged, this, &SettingsWindow::followTray);
+    followTray();
     connect(live_, &QCheckBox::toggled, this, &SettingsWindow::liveUpdatesToggled);
+}
+
+void SettingsWindow::followTray() {
+    bool available = trayHost_.isAvailable();
+    // Without a tray the switch shows off and cannot be turned on; the setting itself stays.
+    QSignalBlocker quiet(tray_);
+    tray_->setEnabled(available);
+    tray_->setChecked(available &&
+                      QSettings().value(SettingsKeys::showMenuBarExtra, true).toBool());
+    trayCaption_->setVisible(!available);
 }
 
 QWidget* SettingsWindow::agentSection() {

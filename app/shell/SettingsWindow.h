@@ -8,21 +8,26 @@
 #include <QWidget>
 
 class QCheckBox;
+class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
 namespace tavelin {
 
 class Notifications;
+class TrayHost;
 
 class SettingsWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit SettingsWindow(Notifications& notifications, QWidget* parent = nullptr);
+    SettingsWindow(Notifications& notifications, const TrayHost& trayHost,
+                   QWidget* parent = nullptr);
 
     QPlainTextEdit& agentPrompt() const { return *prompt_; }
     QPushButton& standardPrompt() const { return *standardPrompt_; }
     QCheckBox& trayItem() const { return *tray_; }
+    // Says why the tray switch is off and disabled where the desktop has no tray.
+    QLabel& trayCaption() const { return *trayCaption_; }
     QCheckBox& liveUpdates() const { return *live_; }
 
 Q_SIGNALS:
@@ -31,10 +36,13 @@ Q_SIGNALS:
 
 private:
     QWidget* agentSection();
+    void followTray();
 
     QPlainTextEdit* prompt_;
     QPushButton* standardPrompt_;
     QCheckBox* tray_;
+    QLabel* trayCaption_;
+    const TrayHost& trayHost_;
     QCheckBox* live_;
 };
 

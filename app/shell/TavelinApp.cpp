@@ -28,7 +28,7 @@ TavelinApp::Services TavelinApp::Services::live(const LaunchOptions& launch) {
     services.watch.isDemonstration = launch.demo;
     services.notifications = Notifications::Setup::live();
     services.notifications.isDemonstration = launch.demo;
-    services.hasTray = TrayItem::isAvailable();
+    services.tray = TrayHost::Setup::live();
     return services;
 }
 
@@ -37,19 +37,24 @@ TavelinApp::TavelinApp(Services services, std::string launchPath, QObject* paren
     , services_(std::move(services))
     , launchPath_(std::move(launchPath))
     , notifications_(std::make_unique<Notifications>(services_.notifications))
-    , watch_(std::make_unique<DiskWatch>(services_.watch, *notifications_)) {
+    , watch_(std::make_unique<DiskWatch>(services_.watch, *notifications_))
+    , trayHost_(std::make_unique<TrayHost>(services_.tray)) {
     connect(notifications_.get(), &Notifications::advisorRequested, this, &TavelinApp::showAdvisor);
-    setTrayShown(QSettings().value(SettingsKeys::showMenuBarExtra, true).toBool());
+    auto followSetting = [this] {
+        setTrayShown(QSettings().value(SettingsKeys::showMenuBarExtra, true).toBool());
+    };
+    connect(trayHost_.get(), &TrayHost::availableChanged, this, followSetting);
+    followSetting();
 }
 
 void TavelinApp::setTrayShown(bool shown) {
-    if (shown && services_.hasTray && !tray_) {
+    if (!shown || !trayHost_->isAvailable()) {
+        tray_.reset();
+    } else if (!tray_) {
         tray_ = std::make_unique<TrayItem>(*watch_);
         connect(tray_.get(), &TrayItem::openRequested, this, [this] { openMainWindow(); });
         connect(tray_.get(), &TrayItem::historyRequested, this, [this] { showHistory(); });
         connect(tray_.get(), &TrayItem::quitRequested, this, [] { QCoreApplication::quit(); });
-    } else if (!shown) {
-        tray_.reset();
     }
     QApplication::setQuitOnLastWindowClosed(!tray_);
 }
@@ -105,7 +110,7 @@ void TavelinApp::bringForward(QWidget& window) {
 
 SettingsWindow& TavelinApp::showSettings() {
     if (!settings_) {
-        settings_ = std::make_unique<SettingsWindow>(*notifications_);
+        settings_ = std::make_unique<SettingsWindow>(*notifications_, *trayHost_);
         connect(settings_.get(), &SettingsWindow::trayItemToggled, this, &TavelinApp::setTrayShown);
         // Every open window follows, and restarts or stops its watcher.
         connect(settings_.get(), &SettingsWindow::liveUpdatesToggled, this, [this](bool on) {

@@ -11,6 +11,7 @@
 #include "shell/LaunchOptions.h"
 #include "watch/DiskWatch.h"
 #include "watch/Notifications.h"
+#include "watch/TrayHost.h"
 
 #include <QObject>
 #include <QPointer>
@@ -33,8 +34,9 @@ public:
         std::function<AppEnvironment()> modelEnvironment;
         DiskWatch::Environment watch;
         Notifications::Setup notifications;
-        // Whether the desktop has a tray; the item shows there while "showMenuBarExtra" is on.
-        bool hasTray = false;
+        // Where the desktop's tray is looked for; the item shows there while
+        // "showMenuBarExtra" is on.
+        TrayHost::Setup tray;
 
         // The program's own, as the command line asks: the demonstration, or no access.
         static Services live(const LaunchOptions& launch);
@@ -51,7 +53,7 @@ public:
     // The settings window, one for the process.
     SettingsWindow& showSettings();
     // Shows or removes the tray item (where the desktop has a tray); without it, closing the
-    // last window quits.
+    // last window quits. A tray that comes or goes later is followed.
     void setTrayShown(bool shown);
     // A main window forward with the inspector on the advisor: where a warning leads.
     void showAdvisor();
@@ -71,6 +73,7 @@ private:
     std::string launchPath_;
     std::unique_ptr<Notifications> notifications_;
     std::unique_ptr<DiskWatch> watch_;
+    std::unique_ptr<TrayHost> trayHost_;
     std::unique_ptr<TrayItem> tray_;
     std::vector<QPointer<MainWindow>> windows_;
     std::unique_ptr<FreeSpaceChart> chart_;

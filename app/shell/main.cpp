@@ -1,5 +1,6 @@
 #include "model/DataFolder.h"
 #include "platform/PrivateFiles.h"
+#include "shell/DemonstrationSettings.h"
 #include "shell/ExportCommand.h"
 #include "shell/LaunchOptions.h"
 #include "shell/ReportCommand.h"
@@ -58,6 +59,9 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tavelin")));
     tavelin::installNumberLocale();
 
+    std::optional<tavelin::DemonstrationSettings> demonstration;
+    if (launch.demo)
+        demonstration.emplace();
     std::optional<tavelin::SingleInstance> instance;
     if (launch.handsOver()) {
         QString name = tavelin::SingleInstance::defaultName();

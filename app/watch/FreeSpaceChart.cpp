@@ -169,7 +169,7 @@ void FreeSpaceChart::update() {
     bytes_->setLabelFormat(bytes_->max() < 10 ? QStringLiteral("%.1f GB")
                                               : QStringLiteral("%.0f GB"));
     caption_->setText(boot ? forecastCaption(trend, name, now)
-                           : QStringLiteral("Tavelin found no startup disk to watch."));
+                           : QStringLiteral("Tavelin found no system disk to watch."));
 }
 
 } // namespace tavelin

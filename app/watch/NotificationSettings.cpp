@@ -24,9 +24,9 @@ NotificationSettings::NotificationSettings(Notifications& notifications, QWidget
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(warnings_);
     layout->addWidget(
-        captionLabel(QStringLiteral("A notification when your startup disk is about to "
-                                    "run out, is nearly full, or suddenly loses a lot of "
-                                    "space. Rare: at most one a day of each."),
+        captionLabel(linuxText("A notification when your startup disk is about to run out, is "
+                               "nearly full, or suddenly loses a lot of space. Rare: at most one "
+                               "a day of each."),
                      this));
     layout->addWidget(deniedNotice_);
     layout->addWidget(openSettings_, 0, Qt::AlignLeft);

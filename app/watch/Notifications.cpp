@@ -4,6 +4,7 @@
 #include "watch/TimeOfDay.h"
 #include "widgets/SettingsKeys.h"
 
+#include <QDBusConnectionInterface>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QProcess>
@@ -48,6 +49,35 @@ Notifications::Notifications(Setup setup, QObject* parent)
         return;
     service_ = new NotificationService(setup_.bus, this);
     connect(service_, &NotificationService::ActionInvoked, this, &Notifications::actionInvoked);
+    loadShown();
+    QDBusPendingCall owner = setup_.bus.interface()->asyncCall(
+        QStringLiteral("GetNameOwner"), QLatin1String(NotificationService::serviceName));
+    whenAnswered(owner, this, [this](const QDBusPendingCall& answered) {
+        QDBusPendingReply<QString> reply = answered;
+        if (!reply.isError() && serviceOwner_.isEmpty())
+            serviceOwner_ = reply.value();
+    });
+}
+
+void Notifications::loadShown() {
+    const QVariantMap stored = QSettings().value(SettingsKeys::notificationIds).toMap();
+    for (auto entry = stored.begin(); entry != stored.end(); ++entry) {
+        auto kind = alertKindFromRawValue(entry.key().toStdString());
+        QStringList fields = entry.value().toStringList();
+        bool isNumber = false;
+        uint id = fields.value(0).toUInt(&isNumber);
+        if (kind && isNumber && fields.size() == 2)
+            shown_[*kind] = {id, fields[1]};
+    }
+}
+
+void Notifications::storeShown() const {
+    QVariantMap stored;
+    for (const auto& [kind, shown] : shown_)
+        stored.insert(
+            QString::fromUtf8(rawValue(kind).data(), static_cast<qsizetype>(rawValue(kind).size())),
+            QStringList{QString::number(shown.id), shown.service});
+    QSettings().setValue(SettingsKeys::notificationIds, stored);
 }
 
 Notifications::~Notifications() = default;
@@ -108,7 +138,9 @@ void Notifications::post(const DiskAlert& alert, const QString& volume) {
     std::optional<QString> extra = setup_.extraLine ? setup_.extraLine(alert.kind) : std::nullopt;
     QString body = QString::fromStdString(
         alert.body(name, extra ? std::optional(extra->toStdString()) : std::nullopt));
-    QVariantMap hints{{QStringLiteral("urgency"), QVariant::fromValue<uchar>(1)},
+    // Critical notifications stay until closed; the others may time out.
+    uchar urgency = alert.kind == AlertKind::critical ? 2 : 1;
+    QVariantMap hints{{QStringLiteral("urgency"), QVariant::fromValue<uchar>(urgency)},
                       {QStringLiteral("category"), QStringLiteral("device")},
                       {QStringLiteral("sound-name"), QStringLiteral("dialog-warning")}};
     uint replacesId = replaceId(alert.kind).value_or(0);
@@ -119,24 +151,28 @@ void Notifications::post(const DiskAlert& alert, const QString& volume) {
     whenAnswered(call, this, [this, kind = alert.kind](const QDBusPendingCall& answered) {
         QDBusPendingReply<uint> reply = answered;
         refused_ = reply.isError();
-        if (!refused_)
-            replaceIds_[kind] = reply.value();
+        if (!refused_) {
+            // The answer comes from the service now running, whatever its name was before.
+            serviceOwner_ = reply.reply().service();
+            shown_[kind] = {reply.value(), serviceOwner_};
+            storeShown();
+        }
         setDenied(refused_);
     });
 }
 
 std::optional<uint> Notifications::replaceId(AlertKind kind) const {
-    auto found = replaceIds_.find(kind);
-    if (found == replaceIds_.end())
+    auto found = shown_.find(kind);
+    if (found == shown_.end() || serviceOwner_.isEmpty() || found->second.service != serviceOwner_)
         return std::nullopt;
-    return found->second;
+    return found->second.id;
 }
 
 void Notifications::actionInvoked(uint id, const QString& action) {
     if (action != kDefaultAction)
         return;
-    for (const auto& [kind, ours] : replaceIds_)
-        if (ours == id) {
+    for (AlertKind kind : kAlertKinds)
+        if (replaceId(kind) == id) {
             openAdvisor();
             return;
         }

@@ -1,10 +1,13 @@
 #pragma once
 
 // Free-space warnings as desktop notifications, through the freedesktop notification service.
-// Each kind of warning replaces its own previous notification (the service's replace id stands
-// for a notification identifier, kept for the life of the process); clicking one asks for the
-// advisor. A desktop without the service, or a service that refuses a notification, counts as
-// notifications being turned off: posting then simply shows nothing.
+// Each kind of warning replaces its own previous notification, also one a Tavelin run before
+// left: the service's replace id stands for a notification identifier and is kept in the
+// settings with the service's unique bus name, which no later service takes, so an id is only
+// reused with the service that gave it. Clicking one asks for the advisor. "Only N left" is
+// sent critical, so the service keeps it until the user closes it. A desktop without the service,
+// or a service that refuses a notification, counts as notifications being turned off: posting then
+// simply shows nothing.
 //
 // Nothing here touches the service unless the process runs as the installed program
 // (`inBundle`): the test suites leave it off, or point `bus` at a private bus of their own.
@@ -64,7 +67,7 @@ public:
     // Shows the warning: title and body for `volume`, the extra line of its kind.
     void post(const DiskAlert& alert, const QString& volume);
     // The service's id of the kind's notification, which the next one of the kind replaces;
-    // nothing before the service answered the first.
+    // nothing before the service now running answered one of the kind.
     std::optional<uint> replaceId(AlertKind kind) const;
 
     // Brings Tavelin forward with the advisor shown.
@@ -83,13 +86,22 @@ Q_SIGNALS:
     void deniedChanged();
 
 private:
+    // A notification the service showed: its id, and the service's unique bus name.
+    struct Shown {
+        uint id = 0;
+        QString service;
+    };
+
     bool isActive() const;
     void setDenied(bool denied);
     void actionInvoked(uint id, const QString& action);
+    void loadShown();
+    void storeShown() const;
 
     Setup setup_;
     NotificationService* service_ = nullptr;
-    std::map<AlertKind, uint> replaceIds_;
+    std::map<AlertKind, Shown> shown_;
+    QString serviceOwner_; // the running service's unique bus name, once known
     bool refused_ = false; // the service turned down the last notification
     std::optional<bool> denied_;
 };

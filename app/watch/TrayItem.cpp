@@ -2,8 +2,8 @@
 
 #include "watch/DiskWatch.h"
 #include "watch/FreeSpacePanel.h"
+#include "watch/TrayIcon.h"
 #include "watch/TrayLabel.h"
-#include "widgets/SymbolIcons.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -40,7 +40,7 @@ TrayItem::~TrayItem() = default;
 
 void TrayItem::update() {
     TrayLabel label = TrayLabel::of(watch_.boot());
-    icon_.setIcon(symbolIcon(label.symbol));
+    icon_.setIcon(TrayIcon::of(label));
     icon_.setToolTip(label.freeText.isEmpty() ? QStringLiteral("Tavelin")
                                               : label.freeText + QStringLiteral(" free"));
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-// The startup disk's free space in the desktop's system tray: the tray label's icon, its free
-// space as the tooltip, and the free-space panel on a click. Only made where the desktop has a
-// tray.
+// The startup disk's free space in the desktop's system tray: the figure drawn into the icon,
+// the sentence as the tooltip, and the free-space panel on a click. Only made where the desktop
+// has a tray.
 
 #include <QMenu>
 #include <QObject>
@@ -19,8 +19,6 @@ class TrayItem : public QObject {
 public:
     explicit TrayItem(DiskWatch& watch, QObject* parent = nullptr);
     ~TrayItem() override;
-
-    static bool isAvailable() { return QSystemTrayIcon::isSystemTrayAvailable(); }
 
     FreeSpacePanel& panel() const { return *panel_; }
 

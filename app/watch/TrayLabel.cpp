@@ -3,14 +3,33 @@
 #include "freespace/Alerts.h"
 #include "widgets/Texts.h"
 
+#include <array>
+#include <cmath>
+
 namespace tavelin {
 
 TrayLabel TrayLabel::of(const platform::Volume* boot) {
     if (!boot)
         return {};
-    return {Alerts::isLow(boot->free, boot->total) ? "exclamationmark.triangle.fill"
-                                                   : "internaldrive",
-            bytesText(boot->free)};
+    bool low = Alerts::isLow(boot->free, boot->total);
+    return {low ? "exclamationmark.triangle.fill" : "internaldrive", bytesText(boot->free), low,
+            compact(boot->free)};
+}
+
+QString TrayLabel::compact(int64_t bytes) {
+    static constexpr std::array<char, 7> kUnits{'B', 'K', 'M', 'G', 'T', 'P', 'E'};
+    double value = static_cast<double>(std::max<int64_t>(bytes, 0));
+    size_t unit = 0;
+    // Below ten a unit keeps one decimal; the limits are where rounding reaches the next step.
+    while (unit + 1 < kUnits.size() && value >= 999.5) {
+        value /= 1000;
+        ++unit;
+    }
+    QString number = unit > 0 && value < 9.95 ? QString::number(value, 'f', 1)
+                                              : QString::number(std::llround(value));
+    if (number.endsWith(QLatin1String(".0")))
+        number.chop(2);
+    return number + QLatin1Char(kUnits[unit]);
 }
 
 } // namespace tavelin

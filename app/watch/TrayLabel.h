@@ -11,8 +11,14 @@ namespace tavelin {
 struct TrayLabel {
     const char* symbol = "internaldrive";
     QString freeText;
+    bool isLow = false;
+    // The free space in at most four characters, to draw into a tray icon: "45G", "4.5G".
+    QString figure;
 
     static TrayLabel of(const platform::Volume* boot);
+    // Bytes in decimal units with one letter, at most four characters: "512B", "4.5G", "45G",
+    // "450G", "1T" (what rounds up to 1000 of a unit is shown in the next).
+    static QString compact(int64_t bytes);
 };
 
 } // namespace tavelin

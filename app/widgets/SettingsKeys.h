@@ -20,7 +20,9 @@ inline constexpr const char* diskWarnings = "diskWarnings";             // true
 inline constexpr const char* askedForNotificationPermission =
     "askedForNotificationPermission";                               // false
 inline constexpr const char* showMenuBarExtra = "showMenuBarExtra"; // true
-inline constexpr const char* agentPrompt = "agentPrompt";           // empty: the standard prompt
+// The service's ids of the last notification of each warning kind, with the service's bus name.
+inline constexpr const char* notificationIds = "notificationIds"; // empty
+inline constexpr const char* agentPrompt = "agentPrompt";         // empty: the standard prompt
 inline constexpr const char* agentShareAcknowledged = "agentShareAcknowledged"; // false
 inline constexpr const char* agentTipShown = "agentTipShown";                   // false
 inline constexpr const char* sandboxBookmarks = "sandboxBookmarks";             // empty

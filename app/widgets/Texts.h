@@ -20,6 +20,10 @@ inline QString bytesText(int64_t bytes) {
 inline QString countText(int64_t count) {
     return QString::fromStdString(formatCount(count));
 }
+// "1 file", "1,204 files".
+inline QString countedText(int64_t count, std::string_view noun) {
+    return QString::fromStdString(formatCounted(count, noun));
+}
 // A name in typographic quotes, as sentences about an item show it.
 inline QString quoted(const std::string& name) {
     return QStringLiteral("“") + QString::fromStdString(name) + QStringLiteral("”");

@@ -40,6 +40,14 @@ QLabel* bold(const QString& text, QWidget* parent) {
     return label;
 }
 
+// The copy of a set of duplicates that stays: choosing another one changes the row.
+std::string keptCopy(const Candidate& candidate) {
+    for (const DuplicateCopy& copy : candidate.copies)
+        if (copy.kept)
+            return "\n" + copy.identity.path;
+    return {};
+}
+
 QString goalText(const Goal& goal) {
     return goal.isAsMuchAsSafe() ? QStringLiteral("Max safe") : bytesText(*goal.byteCount());
 }
@@ -189,7 +197,7 @@ void AdvisorPane::refresh() {
     refreshSummary();
     std::vector<std::string> shown;
     for (const Candidate& candidate : advisor.visible())
-        shown.push_back(candidate.id);
+        shown.push_back(candidate.id + keptCopy(candidate));
     for (const auto& entry : advisor.hiddenEntries())
         shown.push_back(entry.key);
     if (shown != shown_ || !list_) {

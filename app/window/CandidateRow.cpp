@@ -1,20 +1,27 @@
 #include "window/CandidateRow.h"
 
 #include "model/AppModel.h"
+#include "report/ReportText.h"
+#include "util/Paths.h"
 #include "widgets/SymbolIcons.h"
 #include "widgets/Texts.h"
 #include "window/Chip.h"
+#include "window/DateText.h"
 #include "window/ElidedLabel.h"
 #include "window/FlowLayout.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFontDatabase>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -42,7 +49,8 @@ CandidateRow::CandidateRow(AppModel& model, Candidate candidate,
         top->addWidget(
             makeChip(chip, candidate_.rung == Rung::review ? DotColour::pink : DotColour::green));
     top->addWidget(size);
-    if (const auto* guide = std::get_if<AdvisorAction::Guide>(&candidate_.action.value)) {
+    const auto* guide = std::get_if<AdvisorAction::Guide>(&candidate_.action.value);
+    if (guide && !guide->url.empty()) {
         auto* open =
             new QPushButton(symbolIcon("arrow.up.forward.app"), QStringLiteral("Open"), this);
         QString url = QString::fromStdString(guide->url);
@@ -61,10 +69,9 @@ CandidateRow::CandidateRow(AppModel& model, Candidate candidate,
     evidence->setContentsMargins(24, 0, 0, 0);
     auto addEvidence = [&](const std::string& text) {
         QString line = QString::fromStdString(text);
-        auto* chip = new ElidedLabel(line, Qt::ElideRight, this);
-        styleAsChip(chip, std::nullopt);
-        // The flow gives a chip the width it asks for, up to the line's.
-        chip->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+        // The flow gives a chip the width it asks for, up to the line's; a longer one wraps
+        // rather than losing its end.
+        QLabel* chip = makeWrappingChip(line, this);
         chip->setToolTip(line);
         evidence->addWidget(chip);
     };
@@ -78,11 +85,91 @@ CandidateRow::CandidateRow(AppModel& model, Candidate candidate,
     layout->setSpacing(2);
     layout->addLayout(top);
     layout->addLayout(evidence);
+    if (const auto* tool = std::get_if<AdvisorAction::RunTool>(&candidate_.action.value))
+        layout->addWidget(commandLine(tool->command));
+    if (guide)
+        layout->addWidget(indented(caption(QString::fromStdString(guide->instructions))));
+    if (!candidate_.copies.empty())
+        layout->addWidget(copyChoice());
 
     refreshTick();
     connect(tick_, &QCheckBox::toggled, this,
             [this](bool on) { model_.advisor().setChecked(candidate_.id, on); });
     fillMenu(providers);
+}
+
+QLabel* CandidateRow::caption(const QString& text) {
+    auto* label = new QLabel(text, this);
+    label->setWordWrap(true);
+    label->setForegroundRole(QPalette::PlaceholderText);
+    return label;
+}
+
+QWidget* CandidateRow::indented(QWidget* widget) {
+    widget->setContentsMargins(24, 0, 0, 0);
+    return widget;
+}
+
+// The command exactly as it runs, to read or copy.
+QWidget* CandidateRow::commandLine(const ToolCommand& command) {
+    auto* label = new QLabel(QString::fromStdString(command.display), this);
+    label->setObjectName(QStringLiteral("command"));
+    label->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    label->setWordWrap(true);
+    label->setToolTip(QStringLiteral("The command this step runs"));
+    return indented(label);
+}
+
+// Every copy of a set, with its folder and date; the one chosen stays when the step is applied.
+QWidget* CandidateRow::copyChoice() {
+    auto* box = new QWidget(this);
+    box->setObjectName(QStringLiteral("copies"));
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(24, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(caption(QStringLiteral("Which copy stays:")));
+    auto* group = new QButtonGroup(box);
+    for (const DuplicateCopy& copy : candidate_.copies) {
+        const std::string& path = copy.identity.path;
+        auto* choice = new QRadioButton(box);
+        choice->setChecked(copy.kept);
+        choice->setAccessibleName(QString::fromStdString(path));
+        group->addButton(choice);
+        auto* where = new ElidedLabel(
+            QString::fromStdString(ReportText::shortPath(path, model_.advisor().home())),
+            Qt::ElideMiddle, box);
+        where->setToolTip(QString::fromStdString(path));
+        Date created =
+            dateFromTimespec(copy.identity.created.seconds, copy.identity.created.nanoseconds);
+        // The path on the radio's line, its folder and date below it.
+        auto* lines = new QGridLayout;
+        lines->setHorizontalSpacing(4);
+        lines->setVerticalSpacing(0);
+        lines->addWidget(choice, 0, 0);
+        lines->addWidget(where, 0, 1);
+        lines->addWidget(caption(QStringLiteral("in ") +
+                                 QString::fromStdString(lastPathComponent(parentPath(path))) +
+                                 QStringLiteral(" · ") + DateText::abbreviated(created)),
+                         1, 1);
+        lines->setColumnStretch(1, 1);
+        layout->addLayout(lines);
+        connect(choice, &QRadioButton::toggled, this, [this, group, path](bool on) {
+            if (on && !model_.advisor().keepCopy(candidate_.id, path))
+                checkKeptCopy(*group);
+        });
+    }
+    return box;
+}
+
+// A copy that cannot be kept (keeping it would free too little) leaves the choice as it was.
+void CandidateRow::checkKeptCopy(QButtonGroup& group) {
+    QList<QAbstractButton*> choices = group.buttons();
+    for (qsizetype i = 0; i < choices.size(); ++i)
+        if (candidate_.copies[static_cast<size_t>(i)].kept) {
+            QSignalBlocker quiet(choices[i]);
+            choices[i]->setChecked(true);
+        }
 }
 
 QString CandidateRow::chipText(const Candidate& candidate) {

@@ -1,13 +1,17 @@
 #pragma once
 
 // One suggestion in the advisor pane: its tick, title with its rung's chip, the size it frees,
-// the evidence lines as chips, an "Open" button for guides, and the row menu.
+// the evidence lines as chips, the row menu, and what the step does where the user should see
+// it: the command a tool step runs, a guide's instructions (with "Open" when it has a place to
+// go), and every copy of a set of duplicates with the choice of the one that stays.
 
 #include "advisor/Candidate.h"
 
 #include <QWidget>
 
+class QButtonGroup;
 class QCheckBox;
+class QLabel;
 class QMenu;
 class QToolButton;
 
@@ -34,6 +38,11 @@ public:
     static QString sizeText(const Candidate& candidate);
 
 private:
+    QLabel* caption(const QString& text);
+    QWidget* indented(QWidget* widget);
+    QWidget* commandLine(const ToolCommand& command);
+    QWidget* copyChoice();
+    void checkKeptCopy(QButtonGroup& group);
     void fillMenu(const std::vector<CloudProvider>& providers);
     void chooseDrive();
 

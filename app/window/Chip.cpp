@@ -3,6 +3,22 @@
 #include <QLabel>
 
 namespace tavelin {
+namespace {
+
+// Asks for the width of its text on one line; given less, it wraps onto more lines.
+class WrappingLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+    QSize sizeHint() const override {
+        QMargins margins = contentsMargins();
+        int width = fontMetrics().horizontalAdvance(text()) + margins.left() + margins.right() +
+                    2 * frameWidth() + 1;
+        return {width, heightForWidth(width)};
+    }
+};
+
+} // namespace
 
 QColor dotColor(DotColour colour) {
     switch (colour) {
@@ -23,6 +39,13 @@ QColor dotColor(DotColour colour) {
 QLabel* makeChip(const QString& text, std::optional<DotColour> colour) {
     auto* chip = new QLabel(text);
     styleAsChip(chip, colour);
+    return chip;
+}
+
+QLabel* makeWrappingChip(const QString& text, QWidget* parent) {
+    auto* chip = new WrappingLabel(text, parent);
+    chip->setWordWrap(true);
+    styleAsChip(chip, std::nullopt);
     return chip;
 }
 

@@ -3,9 +3,11 @@
 #include "agents/AgentMenu.h"
 #include "model/AppModel.h"
 #include "widgets/SymbolIcons.h"
+#include "widgets/Texts.h"
 #include "window/TavelinCommands.h"
 
 #include <QActionGroup>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -55,7 +57,7 @@ DetailToolbar::DetailToolbar(AppModel& model, TavelinCommands& commands, QWidget
 
     insights_ = addAction(symbolIcon("sidebar.right"), QStringLiteral("Insights"));
     insights_->setCheckable(true);
-    insights_->setToolTip(QStringLiteral("Show or hide Reclaim, Changes, Disk and Kinds"));
+    insights_->setToolTip(linuxText("Show or hide Reclaim, Changes, Disk and Kinds"));
     connect(insights_, &QAction::toggled, &model_, &AppModel::setInspectorShown);
     connect(&model_, &AppModel::inspectorShownChanged, this,
             [this] { insights_->setChecked(model_.inspectorShown()); });
@@ -68,6 +70,7 @@ DetailToolbar::DetailToolbar(AppModel& model, TavelinCommands& commands, QWidget
     search_->setPlaceholderText(QStringLiteral("Find by name"));
     search_->setClearButtonEnabled(true);
     search_->setMaximumWidth(260);
+    search_->installEventFilter(this);
     addWidget(search_);
     connect(search_, &QLineEdit::textChanged, &model_, &AppModel::setSearchText);
     connect(&model_, &AppModel::searchTextChanged, this, [this] {
@@ -94,9 +97,24 @@ void DetailToolbar::refreshMeasure() {
     bool unique = model_.measure() == Measure::unique;
     allocated_->setChecked(!unique);
     unique_->setChecked(unique);
+    // A drive for the space on disk, the clearing symbol for what deleting gives back.
+    measure_->setIcon(symbolIcon(unique ? "leaf" : "internaldrive"));
     measure_->setText(unique ? QStringLiteral("Space Freed by Deleting")
                              : QStringLiteral("Size on Disk"));
-    measure_->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    measure_->setAccessibleName(measure_->text());
+    measure_->setToolButtonStyle(Qt::ToolButtonIconOnly);
+}
+
+bool DetailToolbar::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != search_ || event->type() != QEvent::KeyPress ||
+        static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape)
+        return QToolBar::eventFilter(watched, event);
+    // The first Escape clears the search, the next leaves the field.
+    if (!search_->text().isEmpty())
+        search_->clear();
+    else
+        Q_EMIT searchLeft();
+    return true;
 }
 
 } // namespace tavelin

@@ -26,6 +26,11 @@ public:
 
 Q_SIGNALS:
     void explainSharing();
+    // Escape in an empty search field: the keyboard goes back to the window's content.
+    void searchLeft();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void refreshScanning();

@@ -1,9 +1,11 @@
 #include "window/DetailView.h"
 
 #include "access/AccessBanner.h"
+#include "access/UnreadableBanner.h"
 #include "map/TreemapView.h"
 #include "model/AppModel.h"
 #include "widgets/Texts.h"
+#include "window/CloudBanner.h"
 #include "window/DateText.h"
 #include "window/InspectorView.h"
 #include "window/ItemTable.h"
@@ -78,13 +80,16 @@ QWidget* DetailView::makeContent() {
     upperLayout->addWidget(subtitle_);
     upperLayout->addWidget(source_);
     upperLayout->addWidget(new AccessBanner(model_, upper));
+    upperLayout->addWidget(new UnreadableBanner(model_, upper));
+    upperLayout->addWidget(new CloudBanner(model_, upper));
     upperLayout->addWidget(new PathBar(model_, upper));
     upperLayout->addWidget(new TreemapView(model_, upper), 1);
     upperLayout->addWidget(status_);
 
     auto* vertical = new QSplitter(Qt::Vertical, content);
     vertical->addWidget(upper);
-    vertical->addWidget(new ItemTable(model_, vertical));
+    table_ = new ItemTable(model_, vertical);
+    vertical->addWidget(table_);
     vertical->setStretchFactor(0, 3);
     vertical->setStretchFactor(1, 2);
 

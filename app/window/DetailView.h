@@ -10,6 +10,7 @@ namespace tavelin {
 
 class AppModel;
 class InspectorView;
+class ItemTable;
 
 // The main column: the welcome view before any scan; afterwards the title, the path bar, the
 // map, the status line and the table, with the inspector beside them.
@@ -19,6 +20,7 @@ public:
     explicit DetailView(AppModel& model, QWidget* parent = nullptr);
 
     const QLabel* statusLabel() const { return status_; }
+    ItemTable* table() const { return table_; }
 
 private:
     QWidget* makeContent();
@@ -32,6 +34,7 @@ private:
     QLabel* source_ = nullptr; // where a scan read from a file came from
     QLabel* status_ = nullptr;
     InspectorView* inspector_ = nullptr;
+    ItemTable* table_ = nullptr;
 };
 
 } // namespace tavelin

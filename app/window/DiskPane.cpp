@@ -188,7 +188,7 @@ void DiskPane::build(const DiskBreakdown& breakdown) {
     layout_->addWidget(legend(bar_->parts(), palette()));
 
     section(QStringLiteral("Your files"), "person.crop.circle");
-    row(QStringLiteral("Data volume in use"), files);
+    row(linuxText("Data volume in use"), files);
     row(QStringLiteral("Found by this scan"), 0, true);
     found_ = rows_.back().value;
     updateFound();

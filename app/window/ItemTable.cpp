@@ -24,7 +24,8 @@ QRect infoButtonArea(const QRect& cell) {
     return QRect(cell.right() - kInfoButtonWidth + 1, cell.top(), kInfoButtonWidth, cell.height());
 }
 
-// Draws the name cell's trailing note ("Couldn’t be read") or info button after the name.
+// Draws after the name: its note ("Couldn’t be read"), the cloud mark of a synced item and the
+// info button, in that order.
 class NameDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -32,22 +33,24 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
         QString note = index.data(ItemTableModel::noteRole).toString();
-        bool info = index.data(ItemTableModel::infoRole).toBool();
-        int trailing = info             ? kInfoButtonWidth
-                       : note.isEmpty() ? 0
-                                        : option.fontMetrics.horizontalAdvance(note) + 2 * kNoteGap;
+        int button = index.data(ItemTableModel::infoRole).toBool() ? kInfoButtonWidth : 0;
+        int cloud = index.data(ItemTableModel::cloudRole).toBool() ? kInfoButtonWidth : 0;
+        int noteWidth =
+            note.isEmpty() ? 0 : option.fontMetrics.horizontalAdvance(note) + 2 * kNoteGap;
         QStyleOptionViewItem name = option;
-        name.rect.setRight(option.rect.right() - trailing);
+        name.rect.setRight(option.rect.right() - button - cloud - noteWidth);
         QStyledItemDelegate::paint(painter, name, index);
-        if (trailing == 0)
-            return;
-        QRect area(name.rect.right() + 1, option.rect.top(), trailing, option.rect.height());
         painter->save();
-        if (info) {
+        if (button > 0)
             symbolIcon("info.circle")
                 .paint(painter, infoButtonArea(option.rect).adjusted(3, 2, -3, -2),
                        Qt::AlignCenter);
-        } else {
+        if (cloud > 0)
+            symbolIcon("icloud").paint(
+                painter, infoButtonArea(option.rect).translated(-button, 0).adjusted(3, 2, -3, -2),
+                Qt::AlignCenter);
+        if (noteWidth > 0) {
+            QRect area(name.rect.right() + 1, option.rect.top(), noteWidth, option.rect.height());
             bool selected = option.state & QStyle::State_Selected;
             painter->setPen(option.palette.color(selected ? QPalette::HighlightedText
                                                           : QPalette::PlaceholderText));
@@ -55,6 +58,18 @@ public:
                               Qt::AlignRight | Qt::AlignVCenter, note);
         }
         painter->restore();
+    }
+};
+
+// Long locations keep the top folder and the one the item is in.
+class LocationDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->textElideMode = Qt::ElideMiddle;
     }
 };
 
@@ -75,6 +90,7 @@ ItemTable::ItemTable(AppModel& model, QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSortingEnabled(false);
     setItemDelegateForColumn(ItemTableModel::nameColumn, new NameDelegate(this));
+    setItemDelegateForColumn(ItemTableModel::locationColumn, new LocationDelegate(this));
     header()->setSectionsClickable(true);
     header()->setSortIndicatorShown(true);
     header()->setStretchLastSection(false);
@@ -85,6 +101,12 @@ ItemTable::ItemTable(AppModel& model, QWidget* parent)
         header()->resizeSection(column,
                                 std::max(header()->sectionSizeHint(column),
                                          column == ItemTableModel::modifiedColumn ? 150 : 90));
+    header()->resizeSection(ItemTableModel::locationColumn, 220);
+    // Search results tell which folder they lie in, right after their names.
+    header()->moveSection(header()->visualIndex(ItemTableModel::locationColumn),
+                          ItemTableModel::nameColumn + 1);
+    showLocation();
+    connect(&model_, &AppModel::searchTextChanged, this, &ItemTable::showLocation);
 
     connect(header(), &QHeaderView::sectionClicked, this, &ItemTable::sortBy);
     connect(&model_, &AppModel::sortOrderChanged, this, &ItemTable::showSortIndicator);
@@ -111,11 +133,15 @@ Node::Ptr ItemTable::nodeAt(const QModelIndex& index) const {
     return items_->nodes()[static_cast<size_t>(index.row())];
 }
 
+void ItemTable::showLocation() {
+    header()->setSectionHidden(ItemTableModel::locationColumn, !model_.showsSearch());
+}
+
 void ItemTable::sortBy(int column) {
     SortKey key = ItemTableModel::sortKey(column, model_.measure());
     const auto& order = model_.sortOrder();
-    // Names start from A, figures from the largest; a second click on the same column flips.
-    bool ascending = key == SortKey::name;
+    // Texts start from A, figures from the largest; a second click on the same column flips.
+    bool ascending = key == SortKey::name || key == SortKey::location;
     if (!order.empty() && order.front().key == key)
         ascending = !order.front().ascending;
     model_.setSortOrder({SortComparator{key, ascending}});

@@ -31,6 +31,7 @@ protected:
 
 private:
     Node::Ptr nodeAt(const QModelIndex& index) const;
+    void showLocation();
     void sortBy(int column);
     void showSortIndicator();
     void selectionToModel();

@@ -114,7 +114,7 @@ QVariant ItemTableModel::data(const QModelIndex& index, int role) const {
     case Qt::ToolTipRole:
         return toolTip(node, column);
     case Qt::TextAlignmentRole:
-        if (column == nameColumn)
+        if (column == nameColumn || column == locationColumn)
             return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     case noteRole:
@@ -123,6 +123,8 @@ QVariant ItemTableModel::data(const QModelIndex& index, int role) const {
         return {};
     case infoRole:
         return column == nameColumn && InfoPopover::explains(node);
+    case cloudRole:
+        return column == nameColumn && model_.cloudProvider(node) != nullptr;
     default:
         return {};
     }
@@ -151,18 +153,33 @@ QVariant ItemTableModel::display(const Node& node, int column) const {
         return countText(node.fileCount);
     case modifiedColumn:
         return DateText::abbreviated(node.modified);
+    case locationColumn:
+        return model_.location(node);
     default:
         return {};
     }
 }
 
+QString ItemTableModel::cloudHelp(const Node& node, const CloudProvider& provider) {
+    QString name = QString::fromStdString(provider.name);
+    return QStringLiteral("Synced with ") + name +
+           linuxText(". Making it online-only frees up to %2 on this Mac and keeps it in %1; it "
+                     "downloads again when opened. Deleting it here would delete it from %1 too.")
+               .arg(name, bytesText(node.size));
+}
+
 QVariant ItemTableModel::toolTip(const Node& node, int column) const {
-    if (column == nameColumn)
+    if (column == nameColumn) {
+        if (const CloudProvider* provider = model_.cloudProvider(node))
+            return cloudHelp(node, *provider);
         return InfoButton::help(node);
+    }
     if (column == uniqueColumn)
         return freedHelp(node);
     if (column == changeColumn && ChangeCell::of(model_.history().growth(node)))
         return kChangeHelp;
+    if (column == locationColumn)
+        return model_.location(node);
     return {};
 }
 
@@ -179,7 +196,8 @@ QVariant ItemTableModel::headerData(int section, Qt::Orientation orientation, in
                                                                QStringLiteral("Share of Folder"),
                                                                QStringLiteral("Change"),
                                                                QStringLiteral("Files"),
-                                                               QStringLiteral("Modified")};
+                                                               QStringLiteral("Modified"),
+                                                               QStringLiteral("Location")};
     return section >= 0 && section < columnCountTotal ? kTitles[static_cast<size_t>(section)]
                                                       : QVariant();
 }
@@ -197,6 +215,8 @@ SortKey ItemTableModel::sortKey(int column, Measure measure) {
         return SortKey::files;
     case modifiedColumn:
         return SortKey::modified;
+    case locationColumn:
+        return SortKey::location;
     default:
         return measured;
     }
@@ -216,6 +236,8 @@ int ItemTableModel::columnOf(SortKey key, Measure measure) {
         return filesColumn;
     case SortKey::modified:
         return modifiedColumn;
+    case SortKey::location:
+        return locationColumn;
     }
     return sizeColumn;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-// The rows of the item table: the model's `rows()` in the model's order, in seven columns.
+// The rows of the item table: the model's `rows()` in the model's order, in seven columns and
+// an eighth, the folder each row lies in, that the table shows only for search results.
 // Refreshes whenever the shown items or their figures may have changed; when the same items
 // come back it reports changed data or a new order rather than a reset, so views keep their
 // selection and scroll position through the refreshes of a running scan.
@@ -24,12 +25,18 @@ public:
         changeColumn,
         filesColumn,
         modifiedColumn,
+        locationColumn,
         columnCountTotal
     };
     // A note shown after the name, such as "Couldn’t be read" (a QString).
     static constexpr int noteRole = Qt::UserRole;
     // Whether the name cell carries an info button that opens the item's popover (a bool).
     static constexpr int infoRole = Qt::UserRole + 1;
+    // Whether the item is kept in a cloud provider's folder, which the name cell marks (a bool).
+    static constexpr int cloudRole = Qt::UserRole + 2;
+
+    // The cloud cell's help: the provider keeps the item, and deleting it here deletes it there.
+    static QString cloudHelp(const Node& node, const CloudProvider& provider);
 
     explicit ItemTableModel(AppModel& model, QObject* parent = nullptr);
 

@@ -155,7 +155,7 @@ void KindsPane::fillTree(const std::vector<KindTotal>& kinds, int64_t total) {
             QTreeWidgetItem* line = row->child(static_cast<int>(index));
             line->setText(nameColumn, extension.ext);
             line->setText(bytesColumn, bytesText(extension.bytes));
-            line->setText(filesColumn, countText(extension.files) + QStringLiteral(" files"));
+            line->setText(filesColumn, countedText(extension.files, "file"));
             line->setTextAlignment(bytesColumn, Qt::AlignRight | Qt::AlignVCenter);
             line->setTextAlignment(filesColumn, Qt::AlignRight | Qt::AlignVCenter);
         }

@@ -6,6 +6,7 @@
 #include "window/DetailToolbar.h"
 #include "window/DetailView.h"
 #include "window/DroppedFolder.h"
+#include "window/ItemTable.h"
 #include "window/QuickPreview.h"
 #include "window/SharingExplainer.h"
 #include "window/SidebarView.h"
@@ -15,8 +16,11 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QLineEdit>
 #include <QMimeData>
+#include <QScreen>
 #include <QSplitter>
+#include <QStyle>
 
 namespace tavelin {
 
@@ -25,11 +29,11 @@ MainWindow::MainWindow(std::unique_ptr<AppModel> model, std::string launchPath, 
     , model_(std::move(model))
     , launchPath_(std::move(launchPath))
     , commands_(new TavelinCommands(*model_, *this))
+    , toolbar_(new DetailToolbar(*model_, *commands_, this))
     , detail_(new DetailView(*model_, this))
     , dialogs_(new DetailDialogs(*model_, *this)) {
     setWindowTitle(QStringLiteral("Tavelin"));
-    auto* toolbar = new DetailToolbar(*model_, *commands_, this);
-    addToolBar(toolbar);
+    addToolBar(toolbar_);
     setUnifiedTitleAndToolBarOnMac(true);
     auto* split = new QSplitter(Qt::Horizontal, this);
     split->addWidget(new SidebarView(*model_, split));
@@ -39,9 +43,17 @@ MainWindow::MainWindow(std::unique_ptr<AppModel> model, std::string launchPath, 
     setCentralWidget(split);
     setAcceptDrops(true);
     new QuickPreview(*model_, this);
-    resize(1480, 900);
+    QRect available = screen()->availableGeometry();
+    setGeometry(
+        QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, openingSize(available), available));
 
-    connect(toolbar, &DetailToolbar::explainSharing, this,
+    connect(commands_->find, &QAction::triggered, this, [this] {
+        toolbar_->searchField()->setFocus(Qt::ShortcutFocusReason);
+        toolbar_->searchField()->selectAll();
+    });
+    connect(toolbar_, &DetailToolbar::searchLeft, this,
+            [this] { detail_->table()->setFocus(Qt::OtherFocusReason); });
+    connect(toolbar_, &DetailToolbar::explainSharing, this,
             [this] { model_->setExplainingSharing(true); });
     connect(model_.get(), &AppModel::isExplainingSharingChanged, this, &MainWindow::explainSharing);
     connect(&model_->access(), &AccessFlow::changed, this, &MainWindow::askForAccess);
@@ -52,6 +64,11 @@ MainWindow::MainWindow(std::unique_ptr<AppModel> model, std::string launchPath, 
 }
 
 MainWindow::~MainWindow() = default;
+
+QSize MainWindow::openingSize(const QRect& available) {
+    constexpr int kTitleBar = 40;
+    return QSize(1480, 900).boundedTo(QSize(available.width(), available.height() - kTitleBar));
+}
 
 void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
@@ -74,9 +91,8 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
 // A folder is scanned; a file is read as a scan file, which says so when it is not one.
 void MainWindow::dropEvent(QDropEvent* event) {
     const QMimeData& data = *event->mimeData();
-    if (QString folder = droppedFolder(data); !folder.isEmpty()) {
+    if (scanDroppedFolder(*model_, data)) {
         event->acceptProposedAction();
-        model_->scan(QFile::encodeName(folder).toStdString());
     } else if (QString file = droppedScanFile(data); !file.isEmpty()) {
         event->acceptProposedAction();
         model_->openScanFile(QFile::encodeName(file).toStdString());

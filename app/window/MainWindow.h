@@ -29,6 +29,11 @@ public:
     const DetailDialogs& dialogs() const { return *dialogs_; }
     // The open access sheet, or nothing.
     AccessSheet* accessSheet() const;
+    DetailToolbar& toolbar() const { return *toolbar_; }
+
+    // The size a new window opens at: 1480 × 900, or less on a screen whose available area is
+    // smaller, leaving room for the window's title bar.
+    static QSize openingSize(const QRect& available);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -44,6 +49,7 @@ private:
     std::unique_ptr<AppModel> model_;
     std::string launchPath_;
     TavelinCommands* commands_;
+    DetailToolbar* toolbar_;
     DetailView* detail_;
     DetailDialogs* dialogs_;
     QPointer<AccessSheet> accessSheet_;

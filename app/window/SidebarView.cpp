@@ -162,8 +162,9 @@ void SidebarView::chosen(QTreeWidgetItem* item) {
     if (rebuilding_ || !path.isValid())
         return;
     std::string chosenPath = path.toString().toStdString();
-    // A double click both clicks and activates a row; the scan it started keeps running.
-    if (model_.isScanning() && model_.sidebarSelection() == chosenPath)
+    // The location shown already stays as it is (a double click also clicks twice): Rescan is
+    // the way to measure it again.
+    if (model_.session() && model_.sidebarSelection() == chosenPath)
         return;
     model_.scan(chosenPath);
 }

@@ -53,7 +53,7 @@ QString statusLine(const AppModel& model) {
         return hoverText(model, *tile);
     const auto& session = model.session();
     if (session && session->isRunning())
-        return countText(session->files()) + QStringLiteral(" files · ") +
+        return countedText(session->files(), "file") + QStringLiteral(" · ") +
                bytesText(session->bytes()) + QStringLiteral(" · ") +
                QString::fromStdString(session->currentPath());
     if (model.notice())
@@ -62,7 +62,7 @@ QString statusLine(const AppModel& model) {
         return countText(session->files()) + QStringLiteral(" files read from ") +
                quoted(model.importedFrom()->fileName);
     if (session && session->endDate())
-        return countText(session->files()) + QStringLiteral(" files in ") +
+        return countedText(session->files(), "file") + QStringLiteral(" in ") +
                elapsedText(session->elapsed());
     return {};
 }

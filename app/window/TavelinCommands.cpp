@@ -4,6 +4,7 @@
 #include "widgets/FolderChooser.h"
 #include "widgets/SymbolIcons.h"
 #include "widgets/Texts.h"
+#include "window/HelpMenu.h"
 #include "window/ScanFileDialogs.h"
 
 #include <QAction>
@@ -18,42 +19,60 @@ TavelinCommands::TavelinCommands(AppModel& model, QMainWindow& window)
     : QObject(&window)
     , model_(model)
     , window_(window) {
-    scanFolder = command(QStringLiteral("Scan Folder…"), QKeySequence(Qt::CTRL | Qt::Key_O),
+    scanFolder = command(QStringLiteral("Scan Folder…"), {QKeySequence(Qt::CTRL | Qt::Key_O)},
                          &TavelinCommands::doScanFolder);
     scanHome =
-        command(QStringLiteral("Scan Home Folder"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H),
-                &TavelinCommands::doScanHome);
+        command(QStringLiteral("Scan Home Folder"),
+                {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H)}, &TavelinCommands::doScanHome);
     openScanFile =
-        command(QStringLiteral("Open Scan File…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O),
+        command(QStringLiteral("Open Scan File…"), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)},
                 &TavelinCommands::doOpenScanFile);
-    exportScan = command(QStringLiteral("Export Scan…"), QKeySequence(Qt::CTRL | Qt::Key_E),
+    exportScan = command(QStringLiteral("Export Scan…"), {QKeySequence(Qt::CTRL | Qt::Key_E)},
                          &TavelinCommands::doExportScan);
     exportScan->setToolTip(QStringLiteral("Write this scan for ncdu, gdu or Tavelin elsewhere"));
     showInFileManager =
-        command(linuxText("Show in Finder"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R),
+        command(linuxText("Show in Finder"), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R)},
                 &TavelinCommands::doShowInFileManager);
-    copyPath = command(QStringLiteral("Copy Path"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_C),
+    copyPath = command(QStringLiteral("Copy Path"), {QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_C)},
                        &TavelinCommands::doCopyPath);
-    moveToTrash = command(QStringLiteral("Move to Trash"), QKeySequence(Qt::CTRL | Qt::Key_Delete),
-                          &TavelinCommands::doMoveToTrash);
-    undo = command(QStringLiteral("Undo"), QKeySequence::Undo, &TavelinCommands::doUndo);
-    rescan = command(QStringLiteral("Rescan"), QKeySequence(Qt::CTRL | Qt::Key_R),
+    moveToTrash =
+        command(QStringLiteral("Move to Trash"), {QKeySequence(Qt::CTRL | Qt::Key_Delete)},
+                &TavelinCommands::doMoveToTrash);
+    undo = command(QStringLiteral("Undo"), QKeySequence::keyBindings(QKeySequence::Undo),
+                   &TavelinCommands::doUndo);
+    // Besides the first keys, the ones Linux file managers and viewers use for the same.
+    rescan = command(QStringLiteral("Rescan"),
+                     {QKeySequence(Qt::CTRL | Qt::Key_R), QKeySequence(Qt::Key_F5)},
                      &TavelinCommands::doRescan);
-    stopScanning = command(QStringLiteral("Stop Scanning"), QKeySequence(Qt::CTRL | Qt::Key_Period),
-                           &TavelinCommands::doStopScanning);
-    back = command(QStringLiteral("Back"), QKeySequence(Qt::CTRL | Qt::Key_BracketLeft),
-                   &TavelinCommands::doBack);
-    forward = command(QStringLiteral("Forward"), QKeySequence(Qt::CTRL | Qt::Key_BracketRight),
-                      &TavelinCommands::doForward);
-    enclosingFolder =
-        command(QStringLiteral("Enclosing Folder"), QKeySequence(Qt::CTRL | Qt::Key_Up),
-                &TavelinCommands::doEnclosingFolder);
-    open = command(QStringLiteral("Open"), QKeySequence(Qt::CTRL | Qt::Key_Down),
+    stopScanning =
+        command(QStringLiteral("Stop Scanning"), {QKeySequence(Qt::CTRL | Qt::Key_Period)},
+                &TavelinCommands::doStopScanning);
+    back = command(
+        QStringLiteral("Back"),
+        {QKeySequence(Qt::CTRL | Qt::Key_BracketLeft), QKeySequence(Qt::ALT | Qt::Key_Left)},
+        &TavelinCommands::doBack);
+    forward = command(
+        QStringLiteral("Forward"),
+        {QKeySequence(Qt::CTRL | Qt::Key_BracketRight), QKeySequence(Qt::ALT | Qt::Key_Right)},
+        &TavelinCommands::doForward);
+    // A text field keeps Backspace for itself, so it goes up only from the map and the table.
+    enclosingFolder = command(QStringLiteral("Enclosing Folder"),
+                              {QKeySequence(Qt::CTRL | Qt::Key_Up),
+                               QKeySequence(Qt::ALT | Qt::Key_Up), QKeySequence(Qt::Key_Backspace)},
+                              &TavelinCommands::doEnclosingFolder);
+    open = command(QStringLiteral("Open"), {QKeySequence(Qt::CTRL | Qt::Key_Down)},
                    &TavelinCommands::doOpen);
+    find = command(QStringLiteral("Find"), {QKeySequence(Qt::CTRL | Qt::Key_F)}, nullptr);
+    keyboardShortcuts =
+        command(QStringLiteral("Keyboard Shortcuts"), {QKeySequence(Qt::CTRL | Qt::Key_Question)},
+                &TavelinCommands::doKeyboardShortcuts);
+    manual = command(QStringLiteral("Tavelin Manual"), {QKeySequence(Qt::Key_F1)},
+                     &TavelinCommands::doManual);
+    about = command(QStringLiteral("About Tavelin"), {}, &TavelinCommands::doAbout);
     freeSpaceHistory = new QAction(QStringLiteral("Free-Space History…"), this);
     newWindow = new QAction(QStringLiteral("New Window"), this);
     newWindow->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    settings = new QAction(QStringLiteral("Preferences…"), this);
+    settings = new QAction(linuxText("Preferences…"), this);
     settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
     settings->setMenuRole(QAction::PreferencesRole);
 
@@ -74,10 +93,10 @@ TavelinCommands::TavelinCommands(AppModel& model, QMainWindow& window)
     updateEnabled();
 }
 
-QAction* TavelinCommands::command(const QString& title, const QKeySequence& shortcut,
+QAction* TavelinCommands::command(const QString& title, const QList<QKeySequence>& shortcuts,
                                   void (TavelinCommands::*run)()) {
     auto* action = new QAction(title, this);
-    action->setShortcut(shortcut);
+    action->setShortcuts(shortcuts);
     action->setShortcutContext(Qt::WindowShortcut);
     if (run)
         connect(action, &QAction::triggered, this, [this, run] {
@@ -105,6 +124,8 @@ void TavelinCommands::buildMenus(QMenuBar* bar) {
     QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
     edit->addAction(undo);
     edit->addSeparator();
+    edit->addAction(find);
+    edit->addSeparator();
     edit->addAction(settings);
 
     QMenu* view = bar->addMenu(QStringLiteral("&View"));
@@ -114,6 +135,11 @@ void TavelinCommands::buildMenus(QMenuBar* bar) {
 
     QMenu* go = bar->addMenu(QStringLiteral("&Go"));
     go->addActions({back, forward, enclosingFolder, open});
+
+    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    help->addActions({keyboardShortcuts, manual});
+    help->addSeparator();
+    help->addAction(about);
 }
 
 void TavelinCommands::updateEnabled() {
@@ -180,6 +206,16 @@ void TavelinCommands::doOpen() {
     auto selected = model_.selectedNodes();
     if (!selected.empty())
         model_.activate(selected.front());
+}
+
+void TavelinCommands::doKeyboardShortcuts() {
+    HelpMenu::showShortcuts(window_);
+}
+void TavelinCommands::doManual() {
+    HelpMenu::openManual(&window_);
+}
+void TavelinCommands::doAbout() {
+    HelpMenu::showAbout(&window_);
 }
 
 } // namespace tavelin

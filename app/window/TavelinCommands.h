@@ -33,6 +33,11 @@ public:
     QAction* forward;
     QAction* enclosingFolder;
     QAction* open;
+    // Puts the keyboard into the search field; the window's toolbar owns the field.
+    QAction* find;
+    QAction* keyboardShortcuts;
+    QAction* manual;
+    QAction* about;
     // Process-wide: the application object decides what they open.
     QAction* freeSpaceHistory;
     QAction* newWindow;
@@ -41,7 +46,7 @@ public:
     void updateEnabled();
 
 private:
-    QAction* command(const QString& title, const QKeySequence& shortcut,
+    QAction* command(const QString& title, const QList<QKeySequence>& shortcuts,
                      void (TavelinCommands::*run)());
     void buildMenus(QMenuBar* bar);
 
@@ -59,6 +64,9 @@ private:
     void doForward();
     void doEnclosingFolder();
     void doOpen();
+    void doKeyboardShortcuts();
+    void doManual();
+    void doAbout();
 
     AppModel& model_;
     QMainWindow& window_;

@@ -5,6 +5,7 @@
 #include "advisor/duplicates/DuplicatesDetector.h"
 #include "advisor/everyday/EverydayDetectors.h"
 #include "advisor/reclaim/ReclaimDetector.h"
+#include "advisor/system/SystemDetector.h"
 #include "platform/FileFacts.h"
 
 #include <algorithm>
@@ -16,11 +17,13 @@
 namespace tavelin::Advisor {
 namespace {
 
-// The everyday detectors, then cloud files that could be online-only, then the reclaim rules.
+// The everyday detectors, then cloud files that could be online-only, then the reclaim rules,
+// then the space outside the home folder.
 Detectors shippedQuick() {
     Detectors quick = EverydayDetectors::all();
     quick.push_back(std::make_shared<CloudOnlineOnlyDetector>());
     quick.push_back(std::make_shared<ReclaimDetector>());
+    quick.push_back(std::make_shared<SystemDetector>());
     return quick;
 }
 

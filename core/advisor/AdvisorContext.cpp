@@ -4,11 +4,16 @@
 #include "advisor/cloud/CloudStorage.h"
 #include "platform/FileFacts.h"
 #include "platform/Files.h"
+#include "platform/Kernel.h"
+#include "platform/MessageCatalogs.h"
+#include "platform/TerminalCommand.h"
+#include "scan/TreeScanner.h"
 #include "util/Paths.h"
 #include "util/Text.h"
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 
@@ -22,6 +27,32 @@ std::optional<std::string> readUtf8File(const std::string& path) {
     if (!content || !isValidUtf8(*content))
         return std::nullopt;
     return content;
+}
+
+// Folders and regular files directly in the folder, with the figures a scan would give them;
+// entries that vanish or cannot be examined meanwhile are left out.
+std::optional<std::vector<FolderEntry>> folderEntries(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::directory_iterator entry(path, error);
+    if (error)
+        return std::nullopt;
+    std::vector<FolderEntry> entries;
+    for (; !error && entry != fs::directory_iterator(); entry.increment(error)) {
+        std::string name = entry->path().filename().string();
+        std::string full = joinPath(path, name);
+        platform::FileFacts facts;
+        if (platform::readFileFacts(full.c_str(), facts) != 0 ||
+            !(facts.isDirectory || facts.isRegular))
+            continue;
+        int64_t unique =
+            facts.isRegular
+                ? TreeScanner::uniqueSize(full, facts.allocated).value_or(facts.allocated)
+                : facts.allocated;
+        entries.push_back({std::move(name), facts.isDirectory, facts.allocated, unique,
+                           dateFromTimespec(facts.modifiedSeconds, facts.modifiedNanoseconds)});
+    }
+    return entries;
 }
 
 // `make` run on the first call only, its answer shared by every copy of the callback: a run's
@@ -66,6 +97,14 @@ AdvisorContext AdvisorContext::live(Node::Ptr root, std::string_view home, Date 
         .userFolders = platform::readUserDirectories(folder),
         .installedApps = once<std::vector<platform::InstalledApp>>(
             [folder] { return Spotlight::installedApps(folder); }),
+        .listFolder = folderEntries,
+        .translate = [catalogs = std::make_shared<platform::MessageCatalogs>()](
+                         const std::string& domain,
+                         const std::string& text) { return catalogs->translation(domain, text); },
+        .findProgram = [](const std::string& name) { return platform::findInPath(name); },
+        .linkTarget =
+            [](const std::string& path) { return platform::readLinkTarget(path.c_str()); },
+        .kernelRelease = platform::kernelRelease(),
     };
 }
 

@@ -5,6 +5,7 @@
 // synthetic tree with substitute callbacks. Copyable: background passes run on a copy. The tree
 // is shared and only read.
 
+#include "advisor/FolderEntry.h"
 #include "advisor/cloud/CloudProvider.h"
 #include "platform/InstalledApp.h"
 #include "platform/UserDirectories.h"
@@ -25,6 +26,11 @@ namespace tavelin {
 struct AdvisorContext {
     using FileExists = std::function<bool(const std::string& path)>;
     using ReadFile = std::function<std::optional<std::string>(const std::string& path)>;
+    using ListFolder =
+        std::function<std::optional<std::vector<FolderEntry>>(const std::string& path)>;
+    using Translate = std::function<std::optional<std::string>(const std::string& domain,
+                                                               const std::string& text)>;
+    using FindProgram = std::function<std::optional<std::string>(const std::string& name)>;
 
     Node::Ptr root{};
     std::string home{}; // without a trailing "/"
@@ -48,6 +54,23 @@ struct AdvisorContext {
     std::function<std::vector<platform::InstalledApp>()> installedApps = [] {
         return std::vector<platform::InstalledApp>{};
     };
+    // The entries directly in a folder, files of every size, for the few folders a detector
+    // knows by name; nothing when it cannot be listed, or unless set.
+    ListFolder listFolder = [](const std::string&) {
+        return std::optional<std::vector<FolderEntry>>();
+    };
+    // The user's language's translation of a program's text (gettext domain and message), for
+    // names other programs give their files; nothing without one, or unless set.
+    Translate translate = [](const std::string&, const std::string&) {
+        return std::optional<std::string>();
+    };
+    // Where a program of this name is found on the search path; nothing when it is not, or
+    // unless set.
+    FindProgram findProgram = [](const std::string&) { return std::optional<std::string>(); };
+    // Where a symbolic link points; nothing when the path is no link, or unless set.
+    ReadFile linkTarget = [](const std::string&) { return std::optional<std::string>(); };
+    // The release of the running kernel ("6.1.0-18-amd64"); empty when unknown.
+    std::string kernelRelease{};
     // Threads a detector may spread slow work over (it works on the calling thread as well);
     // none means the calling thread alone.
     std::shared_ptr<WorkerPool> workers{};
@@ -60,9 +83,11 @@ struct AdvisorContext {
     // The context of a run on this machine: last-used dates from the access-time cache, existence
     // and reading through the platform layer (files over 16 MiB count as unreadable: detectors
     // read only marker and settings files), the sandbox from "APP_SANDBOX_CONTAINER_ID", the
-    // user's folders from the desktop's settings, read now. Installed applications and the cloud
-    // folders in `home` (CloudStorage) are looked up on the first question and the answer kept,
-    // so a run reads them once for all its detectors. The run sets the workers and the cancel
+    // user's folders from the desktop's settings, read now; folders listed, links read,
+    // translations looked up in the installed message catalogs for the user's languages,
+    // programs found on $PATH and the kernel's release from the system. Installed applications and
+    // the cloud folders in `home` (CloudStorage) are looked up on the first question and the answer
+    // kept, so a run reads them once for all its detectors. The run sets the workers and the cancel
     // check.
     static AdvisorContext live(Node::Ptr root, std::string_view home, Date now);
     // The context of a tree whose files are not here to look at (a scan read from a file, the

@@ -18,6 +18,7 @@ Candidate::Candidate(Fields fields)
     , confidence(fields.confidence)
     , rebuildMinutes(fields.rebuildMinutes)
     , redownloadGB(fields.redownloadGB)
-    , value(fields.value) {}
+    , value(fields.value)
+    , copies(std::move(fields.copies)) {}
 
 } // namespace tavelin

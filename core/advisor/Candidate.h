@@ -5,6 +5,7 @@
 
 #include "advisor/AdvisorAction.h"
 #include "advisor/AdvisorCategory.h"
+#include "advisor/DuplicateCopy.h"
 #include "advisor/Evidence.h"
 #include "advisor/Project.h"
 #include "advisor/Rung.h"
@@ -36,6 +37,7 @@ struct Candidate {
         double rebuildMinutes = 0;
         double redownloadGB = 0;
         double value = 0;
+        std::vector<DuplicateCopy> copies{};
     };
 
     explicit Candidate(Fields fields);
@@ -60,7 +62,9 @@ struct Candidate {
     double rebuildMinutes; // the user's wait while the content is rebuilt
     double redownloadGB;   // data to download again
     double value;          // 0 to 1: how much the user likely values the content itself
-    double cost = 0;       // set by Planner::scored
+    // For a set of identical files, every file of it, the one that stays marked; else empty.
+    std::vector<DuplicateCopy> copies;
+    double cost = 0; // set by Planner::scored
 
     std::vector<std::string> paths() const { return action.paths(); }
 

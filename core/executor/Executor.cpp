@@ -3,6 +3,7 @@
 #include "platform/Process.h"
 #include "util/LinuxWordings.h"
 #include "util/Overloaded.h"
+#include "util/Paths.h"
 
 #include <system_error>
 
@@ -23,6 +24,41 @@ std::string lastNonEmptyLine(std::string_view output) {
             return std::string(line);
     }
     return {};
+}
+
+// pkexec runs a command as administrator once the desktop's password prompt agrees. It exits
+// with these statuses when the command never ran; any other is the command's own.
+constexpr int kCouldNotStart = -1;
+constexpr int kPromptDismissed = 126;
+constexpr int kNotAuthorized = 127;
+
+bool asksForPassword(const ToolCommand& command) {
+    return lastPathComponent(command.executable) == "pkexec";
+}
+
+bool isPromptFailure(int status) {
+    return status == kCouldNotStart || status == kPromptDismissed || status == kNotAuthorized;
+}
+
+// The command pkexec runs, as the user reads it.
+std::string asAdministrator(const ToolCommand& command) {
+    constexpr std::string_view kPrefix = "pkexec ";
+    std::string_view display = command.display;
+    return std::string(display.starts_with(kPrefix) ? display.substr(kPrefix.size()) : display);
+}
+
+std::string promptFailure(const ToolCommand& command, int status, const std::string& line) {
+    std::string what = "“" + asAdministrator(command) + "”";
+    std::string because = line.empty() ? "" : " (" + line + ")";
+    constexpr std::string_view kUnchanged = " Nothing was changed.";
+    if (status == kPromptDismissed)
+        return "The password prompt was closed, so " + what + " didn’t run." +
+               std::string(kUnchanged);
+    if (status == kCouldNotStart)
+        return "pkexec couldn’t start" + because + ", so " + what + " didn’t run." +
+               std::string(kUnchanged);
+    return what + " wasn’t allowed to run as administrator" + because + "." +
+           std::string(kUnchanged);
 }
 
 } // namespace
@@ -58,20 +94,25 @@ ActionResult runTool(const ToolCommand& command, bool sandboxed, const ExecutorE
         result.error = std::string(linuxWording("Not available in the App Store version"));
         return result;
     }
+    bool administrator = asksForPassword(command);
     if (!command.executable.starts_with('/')) {
-        result.error = command.display + " couldn't be found.";
+        result.error = administrator ? "pkexec isn’t installed, so “" + asAdministrator(command) +
+                                           "” couldn’t ask for the administrator password. "
+                                           "Nothing was changed."
+                                     : command.display + " couldn't be found.";
         return result;
     }
     int64_t before = env.freeSpace();
     ProcessOutput output = env.run(command.executable, command.arguments);
     result.freedEstimate = std::max<int64_t>(env.freeSpace() - before, 0);
-    if (output.status == 0) {
+    std::string line = lastNonEmptyLine(output.output);
+    if (output.status == 0)
         result.applied = {command.display};
-    } else {
-        std::string line = lastNonEmptyLine(output.output);
+    else if (administrator && isPromptFailure(output.status))
+        result.error = promptFailure(command, output.status, line);
+    else
         result.error =
             command.display + " stopped with an error" + (line.empty() ? "." : ": " + line);
-    }
     return result;
 }
 

@@ -68,7 +68,9 @@ ActionResult mergeDuplicates(const std::string& keep, const std::vector<std::str
 ActionResult archive(const std::vector<std::string>& paths, const ArchiveDestination& to,
                      bool sandboxed, const ExecutorEnvironment& env);
 
-// Runs a tool's own clean-up command; the freed estimate is the growth of free space.
+// Runs a tool's own clean-up command; the freed estimate is the growth of free space. A command
+// run through pkexec that never ran (pkexec missing or unable to start, the password prompt
+// closed, the password refused) fails with a sentence that says so and that nothing changed.
 ActionResult runTool(const ToolCommand& command, bool sandboxed, const ExecutorEnvironment& env);
 
 struct OnlineOnly {
@@ -117,9 +119,6 @@ CloudItemState liveCloudState(const std::string& path);
 // Names for messages, in curly quotes: "" for none, “a”, “a” and “b”, “a”, “b” and “c”, and
 // from four on “a”, “b” and N more.
 std::string list(const std::vector<std::string>& names);
-
-// "1 file"; otherwise the count with the locale's grouping and the plural: "1,204 files".
-std::string count(int64_t n, std::string_view noun);
 
 struct ItemBytes {
     int64_t onDisk = 0; // allocated bytes, every copy counted

@@ -139,9 +139,10 @@ std::optional<std::string> roomRefusal(const std::string& drive, int64_t needed,
     auto available = platform::availableBytes(drive);
     if (!available || *available >= needed)
         return std::nullopt;
-    std::string what = names.size() == 1
-                           ? list(names) + " needs "
-                           : "the " + count(static_cast<int64_t>(names.size()), "item") + " need ";
+    std::string what =
+        names.size() == 1
+            ? list(names) + " needs "
+            : "the " + formatCounted(static_cast<int64_t>(names.size()), "item") + " need ";
     return list({lastPathComponent(drive)}) + " has " + formatBytes(*available) + " free, but " +
            what + formatBytes(needed) + ", so nothing was moved.";
 }

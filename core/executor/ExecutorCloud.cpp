@@ -2,6 +2,7 @@
 
 #include "executor/Executor.h"
 #include "executor/Sentences.h"
+#include "util/Format.h"
 #include "util/LinuxWordings.h"
 #include "util/Paths.h"
 
@@ -75,7 +76,7 @@ OnlineOnly makeOnlineOnly(const std::vector<std::string>& paths, const CloudProv
     if (!notInProvider.empty())
         sentences.push_back(list(notInProvider) + " isn't in " + provider.name + ".");
     if (!done.waiting.empty())
-        sentences.push_back(count(static_cast<int64_t>(done.waiting.size()), "file") +
+        sentences.push_back(formatCounted(static_cast<int64_t>(done.waiting.size()), "file") +
                             std::string(linuxWording(" stayed on this Mac because ")) +
                             (done.waiting.size() == 1 ? "it hasn't" : "they haven't") +
                             " finished uploading to " + provider.name + ".");
@@ -99,9 +100,9 @@ ActionResult makeOnlineOnlyWhenUploaded(const std::vector<std::string>& paths,
     }
     OnlineOnly done = makeOnlineOnly(paths, provider, sandboxed, env);
     if (!done.waiting.empty())
-        done.result.pending = count(static_cast<int64_t>(done.waiting.size()), "file") + " " +
-                              (done.waiting.size() == 1 ? "is" : "are") + " still uploading to " +
-                              provider.name +
+        done.result.pending = formatCounted(static_cast<int64_t>(done.waiting.size()), "file") +
+                              " " + (done.waiting.size() == 1 ? "is" : "are") +
+                              " still uploading to " + provider.name +
                               std::string(linuxWording(" and stay on this Mac for now."));
     return done.result;
 }

@@ -70,12 +70,6 @@ std::string list(const std::vector<std::string>& names) {
     }
 }
 
-std::string count(int64_t n, std::string_view noun) {
-    if (n == 1)
-        return "1 " + std::string(noun);
-    return formatCount(n) + " " + std::string(noun) + "s";
-}
-
 ItemBytes measure(const std::string& path) {
     platform::FileFacts facts;
     if (platform::readFileFacts(path.c_str(), facts) != 0)

@@ -24,11 +24,13 @@ bool explains(const Change& child, const Change& parent) {
            10 * magnitude(child.delta()) >= 8 * magnitude(parent.delta());
 }
 
+// Records written before they had a depth bound may hold deeper entries, which the other record
+// would not have: they are left out, not taken as gone or new.
 std::vector<Change> changesAtLeast(const ScanRecord& from, const ScanRecord& to, int64_t floor) {
     std::set<std::string> paths;
     for (const auto* sizes : {&from.sizes, &to.sizes})
         for (const auto& entry : *sizes)
-            if (!entry.first.empty())
+            if (!entry.first.empty() && ScanRecord::depthOf(entry.first) <= ScanRecord::deepest)
                 paths.insert(entry.first);
     auto lookUp = [](const std::map<std::string, int64_t>& sizes,
                      const std::string& path) -> std::optional<int64_t> {

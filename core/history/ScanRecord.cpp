@@ -3,6 +3,7 @@
 #include "history/RecordText.h"
 #include "util/JsonValues.h"
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <utility>
 #include <vector>
@@ -38,9 +39,14 @@ ScanRecord ScanRecord::of(const Node& root, Date date) {
                       root.unique,
                       root.fileCount,
                       {{"", root.size}}};
-    std::vector<std::pair<const Node*, std::string>> pending{{&root, ""}};
+    struct Pending {
+        const Node* node;
+        std::string key;
+        int depth;
+    };
+    std::vector<Pending> pending{{&root, "", 0}};
     while (!pending.empty()) {
-        auto [node, key] = std::move(pending.back());
+        auto [node, key, depth] = std::move(pending.back());
         pending.pop_back();
         for (const Node::Ptr& child : node->children()) {
             int64_t floor = child->kind() == Node::Kind::file ? fileFloor : folderFloor;
@@ -48,8 +54,8 @@ ScanRecord ScanRecord::of(const Node& root, Date date) {
                 continue;
             std::string childPath = childKey(key, History::recordText(child->name));
             record.sizes[childPath] = child->size;
-            if (child->isDirectory())
-                pending.emplace_back(child.get(), std::move(childPath));
+            if (child->isDirectory() && depth + 1 < deepest)
+                pending.push_back({child.get(), std::move(childPath), depth + 1});
         }
     }
     return record;
@@ -73,6 +79,29 @@ std::optional<int64_t> ScanRecord::sizeOf(const Node& node, const Node& root) co
     if (entry == sizes.end())
         return std::nullopt;
     return entry->second;
+}
+
+std::optional<int64_t> ScanRecord::growthOf(const Node& node, const Node& root) const {
+    // Counted by parents: a deep node's path is long, and only whether it is too deep matters.
+    int depth = 0;
+    for (const Node* at = &node; at != &root; at = at->parent()) {
+        if (!at->parent() || ++depth > deepest)
+            return std::nullopt;
+    }
+    if (node.isPseudo())
+        return std::nullopt;
+    if (auto before = sizeOf(node, root))
+        return node.size - *before;
+    int64_t floor = node.kind() == Node::Kind::file ? fileFloor : folderFloor;
+    if (depth == 0 || node.size < floor || !sizeOf(*node.parent(), root))
+        return std::nullopt;
+    return node.size;
+}
+
+int ScanRecord::depthOf(std::string_view relativePath) {
+    if (relativePath.empty())
+        return 0;
+    return 1 + static_cast<int>(std::ranges::count(relativePath, '/'));
 }
 
 std::string ScanRecord::encoded() const {

@@ -1,8 +1,10 @@
 #pragma once
 
 // The stored summary of one finished scan: the root's totals and the allocated sizes of its
-// big folders and files, keyed by their path relative to the scanned root. Small enough to keep
-// twenty per location even for a whole-disk scan.
+// big folders and files down to a fixed depth, keyed by their path relative to the scanned root.
+// As each key has at most that many components, a record grows with the number of big folders
+// and never with their depth (a chain of folders thousands deep would otherwise cost the square
+// of its depth), and stays small enough to keep twenty per location even for a whole disk.
 
 #include "scan/Node.h"
 #include "util/Dates.h"
@@ -19,6 +21,11 @@ struct ScanRecord {
     // Smaller folders and files are left out, folders with everything beneath them.
     static constexpr int64_t folderFloor = 10'000'000;
     static constexpr int64_t fileFloor = 100'000'000;
+    // Folders and files deeper than this below the root are left out, and records written
+    // without that bound are read as if they had it. A whole disk's folders of 10 MB or more
+    // all lie within it but for hostile chains, and growth deeper down still shows, on the
+    // deepest folder kept above it.
+    static constexpr int deepest = 24;
 
     std::string root; // the scanned root's path
     Date date = kDistantPast;
@@ -37,6 +44,12 @@ struct ScanRecord {
     // The recorded size of the node of the tree under `root`; nothing when the record has no
     // entry for it, and for pseudo nodes, which are never recorded.
     std::optional<int64_t> sizeOf(const Node& node, const Node& root) const;
+    // How much the node of the tree under `root` grew since this record: its size less the
+    // recorded one; its whole size when it is new here (it has reached its floor, lies no deeper
+    // than records keep, and its folder was recorded); nothing otherwise.
+    std::optional<int64_t> growthOf(const Node& node, const Node& root) const;
+    // The number of components of a relative path: 0 for the root's "".
+    static int depthOf(std::string_view relativePath);
 
     // JSON with the keys "root", "date" (fractional seconds since 1970), "size", "unique",
     // "files" and "sizes".

@@ -1,6 +1,7 @@
 #include "report/AgentReport.h"
 
 #include "report/ReportText.h"
+#include "scan/UnreadableFolders.h"
 #include "util/Format.h"
 #include "util/LinuxWordings.h"
 
@@ -67,7 +68,11 @@ std::string summary(const AgentReport::Input& input) {
                 formatBytes(*input.diskTotal) + " total, " + formatBytes(*input.diskFree) +
                 " free (" + ReportText::percent(*input.diskFree, *input.diskTotal) + " free)";
     text += "\n- This folder: " + formatBytes(scope.size) + " on disk, frees " +
-            formatBytes(scope.unique) + " if deleted, " + formatCount(scope.fileCount) + " files";
+            formatBytes(scope.unique) + " if deleted, " + formatCounted(scope.fileCount, "file");
+    auto unreadable = static_cast<int64_t>(unreadableFolders(scope).size());
+    if (unreadable > 0)
+        text += "\n- Couldn’t be read: " + formatCounted(unreadable, "folder") +
+                ", whose contents are missing from these sizes";
     return text;
 }
 
@@ -136,16 +141,31 @@ std::string changes(const AgentReport::Input& input, size_t limit) {
     return section(heading, table({"Path", "Change", "Now"}, rows));
 }
 
+// Where a suggestion acts: every copy of a set of duplicates, the one that stays first; the
+// command a tool step runs; else its first item.
+std::string where(const Candidate& candidate, std::string_view home) {
+    auto named = [&](const std::string& path) {
+        return ReportText::code(ReportText::shortPath(path, home));
+    };
+    std::string kept;
+    std::string others;
+    for (const DuplicateCopy& copy : candidate.copies)
+        (copy.kept ? kept : others) +=
+            (copy.kept || others.empty() ? "" : ", ") + named(copy.identity.path);
+    if (!kept.empty())
+        return " (keeps " + kept + "; copies " + others + ")";
+    if (const auto* tool = std::get_if<AdvisorAction::RunTool>(&candidate.action.value))
+        return " (runs " + ReportText::code(tool->command.display) + ")";
+    std::vector<std::string> paths = candidate.paths();
+    return paths.empty() ? std::string() : " (" + named(paths.front()) + ")";
+}
+
 std::string suggestions(const AgentReport::Input& input, size_t limit) {
     if (input.suggestions.empty())
         return {};
     std::vector<std::vector<std::string>> rows;
     for (const Candidate& candidate : first(input.suggestions, limit)) {
-        std::string title = ReportText::plain(candidate.title);
-        std::vector<std::string> paths = candidate.paths();
-        if (!paths.empty())
-            title +=
-                " (" + ReportText::code(ReportText::shortPath(paths.front(), input.home)) + ")";
+        std::string title = ReportText::plain(candidate.title) + where(candidate, input.home);
         std::string why;
         for (const Evidence& evidence : first(candidate.evidence, 2))
             why += (why.empty() ? "" : "; ") + ReportText::plain(evidence.text);

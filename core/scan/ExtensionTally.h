@@ -4,8 +4,8 @@
 
 #include "util/StringHash.h"
 
-#include <array>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -24,41 +24,31 @@ public:
 
     // Counts one file under its extension key: the text after the last dot, lower-cased, when
     // that dot is not the first character and the extension is at most 12 bytes; otherwise the
-    // empty key. Known keys cost no allocation.
+    // empty key.
     void add(std::string_view name, int64_t bytes);
+    // Adds figures to the entry of a key as given.
+    void addEntry(std::string_view key, const Entry& entry);
     void merge(const ExtensionTally& other);
 
     const Entries& entries() const { return entries_; }
 
     // The key `add` files a name under.
     static std::string key(std::string_view name);
+    // The part of a name its key is made of, before lower-casing.
+    static std::string_view extension(std::string_view name);
 
     static constexpr size_t kMaxKeyBytes = 12;
 
 private:
-    // The entry the previous file went to: folders hold runs of one extension, and a run then
-    // costs no hash lookup. A copy starts without it, as it would point into another map.
-    struct Recent {
-        Recent() = default;
-        Recent(const Recent&) {}
-        Recent& operator=(const Recent&) {
-            entry = nullptr;
-            return *this;
-        }
-        std::array<char, kMaxKeyBytes> key{};
-        size_t length = 0;
-        Entry* entry = nullptr;
-    };
-
-    Entry& entryFor(std::string_view key);
-
     Entries entries_;
-    Recent recent_;
 };
 
-// A tally a background walker fills and hands back to the UI thread.
+// A tally background walkers fill and hand back to the UI thread. The walks of one job (a walk
+// and those it gave folders to) each add what they counted as they end.
+// Thread safety: `value` is guarded by `lock` while walks may add to it.
 struct TallyBox {
-    ExtensionTally value;
+    std::mutex lock;
+    ExtensionTally value; // guarded by lock
 };
 
 } // namespace tavelin

@@ -8,11 +8,17 @@
 
 namespace tavelin {
 
-std::optional<std::string> folderProblem(const std::string& path) {
+std::optional<int> folderReadError(const std::string& path) {
     platform::UniqueFd folder = platform::openFolder(path.c_str());
     if (folder && platform::openListing(folder.get()))
         return std::nullopt;
-    return folderProblemText(path, errno);
+    return errno;
+}
+
+std::optional<std::string> folderProblem(const std::string& path) {
+    if (auto error = folderReadError(path))
+        return folderProblemText(path, *error);
+    return std::nullopt;
 }
 
 std::string folderProblemText(std::string_view path, int error) {

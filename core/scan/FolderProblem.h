@@ -14,6 +14,10 @@ namespace tavelin {
 // can be listed (it may be reached through a symbolic link).
 std::optional<std::string> folderProblem(const std::string& path);
 
+// The system error that opening and listing `path` as a folder meets now; nothing when it can
+// be listed.
+std::optional<int> folderReadError(const std::string& path);
+
 // The sentence for the system error `error` met opening `path` as a folder. The path is quoted
 // and kept on one line whatever bytes it holds.
 std::string folderProblemText(std::string_view path, int error);

@@ -4,15 +4,12 @@
 
 namespace tavelin {
 
-bool LinkSet::insert(Key key, Folder folder) {
+void LinkSet::decide(std::vector<Claim>& claims, bool again) {
     std::lock_guard guard(lock_);
-    return counted_.try_emplace(key, folder).second;
-}
-
-bool LinkSet::claim(Key key, Folder folder) {
-    std::lock_guard guard(lock_);
-    auto [entry, added] = counted_.try_emplace(key, folder);
-    return added || entry->second == folder;
+    for (Claim& claim : claims) {
+        auto [entry, added] = counted_.try_emplace(claim.key, claim.folder);
+        claim.counts = added || (again && entry->second == claim.folder);
+    }
 }
 
 void LinkSet::release(const std::vector<Folder>& measured,

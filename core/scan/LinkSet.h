@@ -28,11 +28,17 @@ public:
     };
     using Folder = platform::FileId;
 
-    // Records the file as counted in `folder`; returns false when it was counted already.
-    bool insert(Key key, Folder folder);
-    // For a folder measured again: whether a file it holds counts there, because no folder
-    // counts it yet (this one does from now on) or this one already does.
-    bool claim(Key key, Folder folder);
+    // A file with several names that a folder met, and whether it counts there.
+    struct Claim {
+        Key key;
+        Folder folder;
+        bool counts = false;
+    };
+
+    // Decides, all under one lock, whether each file counts in the folder that met it: where no
+    // folder counts it yet, and from then on there. With `again` (folders measured again), a
+    // file also counts in the folder that counts it already.
+    void decide(std::vector<Claim>& claims, bool again);
     // After folders were measured again: their files that they no longer hold (`held` lists
     // what they do) count nowhere until a folder that holds them claims them.
     void release(const std::vector<Folder>& measured,

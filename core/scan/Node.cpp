@@ -160,6 +160,7 @@ Node* Node::descendant(std::string_view atPath) {
 
 void Node::append(Ptr child) {
     child->parent_ = this;
+    child->place_ = static_cast<uint32_t>(children_.size());
     children_.push_back(std::move(child));
 }
 
@@ -177,8 +178,10 @@ void Node::absorb(Node& other) {
         old->parent_ = nullptr;
     children_ = std::move(other.children_);
     other.children_.clear();
-    for (auto& child : children_)
-        child->parent_ = this;
+    for (size_t i = 0; i < children_.size(); ++i) {
+        children_[i]->parent_ = this;
+        children_[i]->place_ = static_cast<uint32_t>(i);
+    }
     isScanning = false;
 }
 
@@ -188,6 +191,42 @@ void Node::adjustAncestors(int64_t sizeDelta, int64_t uniqueDelta, int64_t files
         ancestor->unique += uniqueDelta;
         ancestor->fileCount += filesDelta;
         ancestor->sortChildren();
+    }
+}
+
+void Node::adjustAncestorsKeepingOrder(int64_t sizeDelta, int64_t uniqueDelta, int64_t filesDelta) {
+    for (Node* node = this; node->parent_; node = node->parent_) {
+        if (sizeDelta != 0)
+            node->parent_->moveToPlace(*node, sizeDelta > 0);
+        node->parent_->size += sizeDelta;
+        node->parent_->unique += uniqueDelta;
+        node->parent_->fileCount += filesDelta;
+    }
+}
+
+// A grown child passes the smaller siblings before it, a shrunk one the larger ones after it;
+// equal sizes keep their order, as in a stable sort.
+void Node::moveToPlace(const Node& child, bool grew) {
+    size_t at = child.place_;
+    if (at >= children_.size() || children_[at].get() != &child) {
+        auto found = std::find_if(children_.begin(), children_.end(),
+                                  [&](const Ptr& sibling) { return sibling.get() == &child; });
+        if (found == children_.end())
+            return;
+        at = static_cast<size_t>(found - children_.begin());
+    }
+    auto swapWith = [&](size_t other) {
+        std::swap(children_[at], children_[other]);
+        children_[at]->place_ = static_cast<uint32_t>(at);
+        children_[other]->place_ = static_cast<uint32_t>(other);
+        at = other;
+    };
+    if (grew) {
+        while (at > 0 && children_[at - 1]->size < child.size)
+            swapWith(at - 1);
+    } else {
+        while (at + 1 < children_.size() && children_[at + 1]->size > child.size)
+            swapWith(at + 1);
     }
 }
 
@@ -216,8 +255,11 @@ void Node::detach() {
 void Node::sortChildren() {
     auto larger = [](const Ptr& a, const Ptr& b) { return a->size > b->size; };
     // Most folders are already in order; a stable sort would allocate a buffer for nothing.
-    if (!std::is_sorted(children_.begin(), children_.end(), larger))
-        std::stable_sort(children_.begin(), children_.end(), larger);
+    if (std::is_sorted(children_.begin(), children_.end(), larger))
+        return;
+    std::stable_sort(children_.begin(), children_.end(), larger);
+    for (size_t i = 0; i < children_.size(); ++i)
+        children_[i]->place_ = static_cast<uint32_t>(i);
 }
 
 } // namespace tavelin

@@ -93,6 +93,10 @@ public:
     void absorb(Node& other);
     // Adds the deltas to every ancestor, parent first, re-sorting each one's children.
     void adjustAncestors(int64_t size, int64_t unique, int64_t files);
+    // Adds the deltas to every ancestor like `adjustAncestors`, but instead of sorting, moves
+    // this node and each ancestor to where a stable sort by size puts it among its siblings,
+    // which must be in order otherwise: costs what moves, not what is sorted.
+    void adjustAncestorsKeepingOrder(int64_t size, int64_t unique, int64_t files);
     // Takes the node out of its parent and the figures out of every ancestor.
     void detach();
     // Stable, by allocated size, largest first.
@@ -104,9 +108,14 @@ public:
 
 private:
     Ptr& pseudoNode(Ptr& cache, Kind kind);
+    void moveToPlace(const Node& child, bool grew);
     static void insertBySize(std::vector<Ptr>& list, Ptr node);
 
     const Kind kind_;
+    // Where the node last was among its parent's children, so that moving it there costs no
+    // search: a hint, which removals may leave stale and which is checked before use. Beside
+    // `kind_`, it takes no room of its own.
+    uint32_t place_ = 0;
     Node* parent_ = nullptr;
     std::vector<Ptr> children_;
     std::optional<std::string> rootPath_;

@@ -2,6 +2,7 @@
 
 #include "platform/Directories.h"
 #include "platform/Files.h"
+#include "platform/SharedExtents.h"
 #include "util/Paths.h"
 
 #include <algorithm>
@@ -42,6 +43,12 @@ bool worthShowing(const Figures& change) {
     return std::llabs(change.size) + std::llabs(change.unique) >= ScanSession::visibleChange;
 }
 
+// The folders above a node whose figures were `before` take the difference.
+void settle(Node& node, const Figures& before) {
+    Figures change = Figures::of(node) - before;
+    node.adjustAncestorsKeepingOrder(change.size, change.unique, change.files);
+}
+
 void call(const std::function<void()>& done) {
     if (done)
         done();
@@ -50,7 +57,9 @@ void call(const std::function<void()>& done) {
 } // namespace
 
 // Gives a whole walk's sub-folders to idle workers, from the walker threads. Every walk of the
-// job, given folders included, publishes into the job's counter and may give away in turn.
+// job, given folders included, publishes into the job's counter and may give away in turn. The
+// last of them to end grafts what the others measured into the walk's tree and hands the whole
+// to the session, so that the UI thread receives one tree as one walk would give it.
 class ScanSession::Sharer final : public TreeScanner::Sharing,
                                   public std::enable_shared_from_this<Sharer> {
 public:
@@ -61,11 +70,13 @@ public:
         WorkerPool* pool = nullptr;
         std::shared_ptr<IdleWorkers> idle;
         std::shared_ptr<ScanCounter> counter;
+        std::shared_ptr<TallyBox> tally;
         std::shared_ptr<LinkSet> links;
         std::shared_ptr<const PathSet> skip;
         std::shared_ptr<CancelFlag> cancel;
         int64_t threshold = 0;
         std::optional<uint64_t> mount;
+        bool shareAware = false;
         int index = 0;
     };
 
@@ -74,46 +85,96 @@ public:
 
     bool wanted() const override { return walk_.idle->wantedForSharing(); }
     bool give(TreeScanner::SharedFolders& folders) override;
-    // How many times folders were given; final once every walk of the job has reported.
-    int given() const { return given_.load(std::memory_order_relaxed); }
+    // The walk's own result, once it has ended: whole already when nothing it gave is still
+    // out; otherwise the last gift back hands the whole to the session.
+    std::optional<Result> walkEnded(Result result);
 
-    TreeScanner::Options options(TallyBox* tally) {
+    TreeScanner::Options options() {
         return {.counter = *walk_.counter,
                 .links = *walk_.links,
                 .skip = *walk_.skip,
                 .isCancelled = [cancel = walk_.cancel] { return cancel->isSet(); },
                 .threshold = walk_.threshold,
-                .tally = tally,
+                .tally = walk_.tally.get(),
                 .mount = walk_.mount,
+                .shareAware = walk_.shareAware,
                 .sharing = this};
     }
 
 private:
+    void giftEnded(SharedResult back);
+    // The whole, grafted, once the walk and every walk of what was given have ended.
+    std::optional<Result> takeIfWhole(std::unique_lock<std::mutex>& lock);
+
     Walk walk_;
-    std::atomic<int> given_{0};
+    std::mutex lock_;
+    std::optional<Result> walked_;   // guarded by lock_
+    std::vector<SharedResult> back_; // guarded by lock_
+    size_t given_ = 0;               // guarded by lock_
 };
 
 bool ScanSession::Sharer::give(TreeScanner::SharedFolders& folders) {
     if (!walk_.idle->takeForSharing())
         return false;
-    // Counted before the giving walk reports, so its report finds the count complete.
-    given_.fetch_add(1, std::memory_order_relaxed);
+    {
+        // Counted before the giving walk ends, so its end finds the count complete.
+        std::lock_guard guard(lock_);
+        ++given_;
+    }
     auto gift = std::make_shared<TreeScanner::SharedFolders>(std::move(folders));
     walk_.pool->submit([self = shared_from_this(), gift] {
-        TallyBox tally;
         SharedResult back;
-        back.nodes = TreeScanner::scanShared(*gift, self->options(&tally));
-        back.tally = std::move(tally.value);
+        back.nodes = TreeScanner::scanShared(*gift, self->options());
         for (auto& folder : gift->folders)
             back.places.push_back(std::move(folder.node));
         self->walk_.idle->release();
-        self->walk_.queue->post(
-            [session = self->walk_.session, index = self->walk_.index, back = std::move(back)] {
-                if (auto owner = session.lock())
-                    owner->receiveShared(index, back);
-            });
+        self->giftEnded(std::move(back));
     });
     return true;
+}
+
+std::optional<ScanSession::Result> ScanSession::Sharer::walkEnded(Result result) {
+    std::unique_lock lock(lock_);
+    walked_ = std::move(result);
+    return takeIfWhole(lock);
+}
+
+void ScanSession::Sharer::giftEnded(SharedResult back) {
+    std::unique_lock lock(lock_);
+    back_.push_back(std::move(back));
+    if (auto whole = takeIfWhole(lock)) {
+        std::vector<Result> results;
+        results.push_back(std::move(*whole));
+        deliver(walk_.queue, walk_.session, std::move(results));
+    }
+}
+
+// Every walk has ended once the walk has and as many gifts are back as were given: a gift that
+// gave folders away counted them before it ended.
+std::optional<ScanSession::Result>
+ScanSession::Sharer::takeIfWhole(std::unique_lock<std::mutex>& lock) {
+    if (!walked_ || back_.size() != given_)
+        return std::nullopt;
+    Result whole = std::move(*walked_);
+    walked_.reset();
+    std::vector<SharedResult> back = std::move(back_);
+    lock.unlock();
+    // A cancelled walk's tree is dropped whole.
+    if (whole.node) {
+        for (SharedResult& shared : back)
+            graftShared(shared);
+    }
+    return whole;
+}
+
+void ScanSession::deliver(const std::shared_ptr<MainQueue>& queue,
+                          std::weak_ptr<ScanSession> session, std::vector<Result> results) {
+    if (results.empty())
+        return;
+    queue->post([session = std::move(session), results = std::move(results)]() mutable {
+        if (auto owner = session.lock())
+            owner->accept(std::move(results));
+    });
 }
 
 ScanSession::ScanSession(const std::string& path, std::optional<std::string> name, PathSet skip,
@@ -191,6 +252,7 @@ void ScanSession::listRoot() {
         return;
     }
     volumeDevice_ = top.mount;
+    shareAware_ = platform::canShareExtents(rootFolder_->get());
 
     ScanCounter counter;
     TallyBox tally;
@@ -202,6 +264,7 @@ void ScanSession::listRoot() {
                                              .descend = false,
                                              .tally = &tally,
                                              .mount = volumeDevice_,
+                                             .shareAware = shareAware_,
                                              .base = rootFolder_->get(),
                                              .beneath = ".",
                                              .expected = top.id(),
@@ -230,6 +293,15 @@ void ScanSession::listRoot() {
     baseSize_ += root_->size;
     baseUnique_ += root_->unique;
     baseFiles_ = root_->fileCount;
+    // From here on the root, like every listed folder, holds the sum of what lies beneath it
+    // and takes the difference of every change.
+    root_->size = baseSize_;
+    root_->unique = baseUnique_;
+    for (const Job* job : topJobs_) {
+        root_->size += job->node->size;
+        root_->unique += job->node->unique;
+        root_->fileCount += job->node->fileCount;
+    }
 }
 
 // A job for every sub-folder of a listed folder that is to be measured, in the folder's order.
@@ -254,12 +326,13 @@ void ScanSession::addJobs(Job* parent, const Node& folder,
 
 ScanSession::Job& ScanSession::addJob(const Node::Ptr& node, Job* parent, platform::FileId folder) {
     auto job = std::make_unique<Job>();
+    job->index = static_cast<int>(jobs_.size());
+    job->counter = std::make_shared<ScanCounter>(reports_, job->index);
     job->node = node;
     job->folder = folder;
     job->parent = parent;
     job->depth = parent ? parent->depth + 1 : 1;
     job->split = job->depth < splitDepth_;
-    job->index = static_cast<int>(jobs_.size());
     jobs_.push_back(std::move(job));
     return *jobs_.back();
 }
@@ -269,18 +342,18 @@ void ScanSession::pump() {
         cursor_ = queue_.size();
         held_.clear();
     }
+    int launched = 0;
     while (cursor_ < queue_.size()) {
-        Job& job = *queue_[cursor_];
-        // A folder removed before its turn is not walked: its path no longer leads anywhere.
-        if (!inShownTree(*job.node)) {
-            ++cursor_;
-            complete(job);
-            continue;
+        // Walkers that end while jobs are launched free up workers again: past as many batches
+        // as walkers may run, the rest waits for a later turn of the UI thread.
+        if (launched == context_.workerCount) {
+            pumpLater();
+            break;
         }
         if (!idle_->take())
             break;
-        ++cursor_;
-        launch(job);
+        launch(nextBatch());
+        ++launched;
     }
     idle_->setJobsWaiting(cursor_ < queue_.size());
     if (!isPaused() && !held_.empty()) {
@@ -288,8 +361,6 @@ void ScanSession::pump() {
         held_.clear();
         for (auto& result : held)
             handle(result);
-        refreshTotals();
-        changed();
         pump();
         return;
     }
@@ -298,94 +369,116 @@ void ScanSession::pump() {
         finish();
 }
 
-void ScanSession::launch(Job& job) {
-    ++inFlight_;
-    active_.push_back(&job);
-    std::string path = job.node->path();
-    std::string beneath = this->beneath(path);
-    std::shared_ptr<Sharer> sharer;
-    if (!job.split) {
-        sharer = std::make_shared<Sharer>(Sharer::Walk{.session = weak_from_this(),
-                                                       .queue = context_.queue,
-                                                       .pool = context_.pool.get(),
-                                                       .idle = idle_,
-                                                       .counter = job.counter,
-                                                       .links = links_,
-                                                       .skip = skipped_,
-                                                       .cancel = cancelFlag_,
-                                                       .threshold = threshold_,
-                                                       .mount = volumeDevice_,
-                                                       .index = job.index});
-        walking_[job.index].sharer = sharer;
-    }
-    context_.pool->submit([weak = weak_from_this(), queue = context_.queue, idle = idle_,
-                           counter = job.counter, tally = job.tally, links = links_,
-                           skip = skipped_, cancel = cancelFlag_, rootFolder = rootFolder_, sharer,
-                           path = std::move(path), beneath = std::move(beneath), index = job.index,
-                           split = job.split, folder = job.folder, threshold = threshold_,
-                           mount = volumeDevice_] {
-        Result result{.index = index};
-        result.node = TreeScanner::scan(path, {.counter = *counter,
-                                               .links = *links,
-                                               .skip = *skip,
-                                               .isCancelled = [&] { return cancel->isSet(); },
-                                               .threshold = threshold,
-                                               .descend = !split,
-                                               .tally = tally.get(),
-                                               .mount = mount,
-                                               .base = rootFolder->get(),
-                                               .beneath = beneath,
-                                               .expected = folder,
-                                               .subfolders = split ? &result.subfolders : nullptr,
-                                               .sharing = sharer.get()});
-        idle->release();
-        queue->post([weak, result = std::move(result)] {
-            if (auto session = weak.lock())
-                session->receive(result);
-        });
+void ScanSession::pumpLater() {
+    if (pumpPosted_)
+        return;
+    pumpPosted_ = true;
+    context_.queue->post([weak = weak_from_this()] {
+        if (auto session = weak.lock()) {
+            session->pumpPosted_ = false;
+            session->pump();
+        }
     });
 }
 
-void ScanSession::receive(Result result) {
-    auto walking = walking_.find(result.index);
-    if (walking == walking_.end()) {
-        accept(std::move(result));
+// Small jobs cost more in hand-overs between threads than in walking: when many wait, a walker
+// takes several in a row, a few times fewer than there are jobs for each walker.
+std::vector<ScanSession::Job*> ScanSession::nextBatch() {
+    constexpr size_t kLargestBatch = 8;
+    size_t waiting = queue_.size() - cursor_;
+    size_t size = std::clamp<size_t>(waiting / (4 * static_cast<size_t>(context_.workerCount)), 1,
+                                     kLargestBatch);
+    std::vector<Job*> batch;
+    while (batch.size() < size && cursor_ < queue_.size()) {
+        Job& job = *queue_[cursor_++];
+        // A folder removed before its turn is not walked: its path no longer leads anywhere.
+        if (inShownTree(*job.node))
+            batch.push_back(&job);
+        else
+            complete(job);
+    }
+    return batch;
+}
+
+ScanSession::JobWalk ScanSession::walkOf(Job& job) {
+    JobWalk walk{.path = job.node->path(),
+                 .index = job.index,
+                 .split = job.split,
+                 .folder = job.folder,
+                 .counter = job.counter,
+                 .tally = job.tally};
+    walk.beneath = beneath(walk.path);
+    if (!job.split) {
+        walk.sharer = std::make_shared<Sharer>(Sharer::Walk{.session = weak_from_this(),
+                                                            .queue = context_.queue,
+                                                            .pool = context_.pool.get(),
+                                                            .idle = idle_,
+                                                            .counter = job.counter,
+                                                            .tally = job.tally,
+                                                            .links = links_,
+                                                            .skip = skipped_,
+                                                            .cancel = cancelFlag_,
+                                                            .threshold = threshold_,
+                                                            .mount = volumeDevice_,
+                                                            .shareAware = shareAware_,
+                                                            .index = job.index});
+    }
+    return walk;
+}
+
+// The batch's walks run one after the other on one worker; the results whole by the end go back
+// to the UI thread together.
+void ScanSession::launch(const std::vector<Job*>& batch) {
+    if (batch.empty()) {
+        idle_->release();
         return;
     }
-    walking->second.result = std::move(result);
-    collect(walking->first);
-}
-
-void ScanSession::receiveShared(int index, SharedResult shared) {
-    auto walking = walking_.find(index);
-    if (walking == walking_.end())
-        return;
-    walking->second.shared.push_back(std::move(shared));
-    collect(index);
-}
-
-// A whole walk goes on once it and every walk of what it gave away have reported.
-void ScanSession::collect(int index) {
-    auto walking = walking_.find(index);
-    Walking& parts = walking->second;
-    if (!parts.result || static_cast<int>(parts.shared.size()) != parts.sharer->given())
-        return;
-    Result result = std::move(*parts.result);
-    result.shared = std::move(parts.shared);
-    walking_.erase(walking);
-    accept(std::move(result));
-}
-
-void ScanSession::accept(Result result) {
-    --inFlight_;
-    if (!cancelled()) {
-        if (isPaused()) {
-            held_.push_back(std::move(result));
-        } else {
-            handle(result);
-            refreshTotals();
-            changed();
+    inFlight_ += static_cast<int>(batch.size());
+    std::vector<JobWalk> walks;
+    walks.reserve(batch.size());
+    for (Job* job : batch)
+        walks.push_back(walkOf(*job));
+    context_.pool->submit([weak = weak_from_this(), queue = context_.queue, idle = idle_,
+                           links = links_, skip = skipped_, cancel = cancelFlag_,
+                           rootFolder = rootFolder_, threshold = threshold_, mount = volumeDevice_,
+                           shareAware = shareAware_, walks = std::move(walks)]() mutable {
+        std::vector<Result> whole;
+        for (JobWalk& walk : walks) {
+            Result result{.index = walk.index};
+            result.node = TreeScanner::scan(
+                walk.path, {.counter = *walk.counter,
+                            .links = *links,
+                            .skip = *skip,
+                            .isCancelled = [&] { return cancel->isSet(); },
+                            .threshold = threshold,
+                            .descend = !walk.split,
+                            .tally = walk.tally.get(),
+                            .mount = mount,
+                            .shareAware = shareAware,
+                            .base = rootFolder->get(),
+                            .beneath = walk.beneath,
+                            .expected = walk.folder,
+                            .subfolders = walk.split ? &result.subfolders : nullptr,
+                            .sharing = walk.sharer.get()});
+            if (!walk.sharer)
+                whole.push_back(std::move(result));
+            else if (auto done = walk.sharer->walkEnded(std::move(result)))
+                whole.push_back(std::move(*done));
         }
+        idle->release();
+        deliver(queue, weak, std::move(whole));
+    });
+}
+
+void ScanSession::accept(std::vector<Result> results) {
+    for (Result& result : results) {
+        --inFlight_;
+        if (cancelled())
+            continue;
+        if (isPaused())
+            held_.push_back(std::move(result));
+        else
+            handle(result);
     }
     pump();
 }
@@ -393,23 +486,23 @@ void ScanSession::accept(Result result) {
 void ScanSession::handle(Result& result) {
     Job& job = *jobs_[static_cast<size_t>(result.index)];
     kinds_.merge(job.tally->value);
-    for (const SharedResult& shared : result.shared)
-        kinds_.merge(shared.tally);
     if (!inShownTree(*job.node)) {
         // Removed while its walker ran: nothing to graft, and nothing beneath it to walk.
         complete(job);
         return;
     }
     if (!result.node) {
-        // The folder vanished, stopped being the folder listed, or could not be walked.
+        // The folder vanished, stopped being the folder listed, or could not be walked; it
+        // keeps what its counter last showed.
         job.node->isUnreadable = true;
+        readCounter(job, true);
         complete(job);
         return;
     }
-    for (SharedResult& shared : result.shared)
-        graftShared(shared);
+    Figures before = Figures::of(*job.node);
     job.node->absorb(*result.node);
     if (!job.split) {
+        settle(*job.node, before);
         complete(job);
         return;
     }
@@ -418,13 +511,28 @@ void ScanSession::handle(Result& result) {
     job.listed = true;
     // The listing already left out folders on other mounts.
     addJobs(&job, *job.node, result.subfolders);
+    sumListedJob(job);
+    settle(*job.node, before);
     if (job.pending == 0)
         complete(job);
 }
 
 // Puts what another worker measured in place of the placeholders the giving walk left, whose
-// ancestors (still the walk's own tree) take the difference.
+// ancestors (still the walk's own tree) take the difference. The folders of one gift share their
+// parent, which is sorted once for all of them rather than once for each.
 void ScanSession::graftShared(SharedResult& shared) {
+    Node* parent = nullptr;
+    Figures change;
+    auto settleParent = [&] {
+        if (parent) {
+            parent->size += change.size;
+            parent->unique += change.unique;
+            parent->fileCount += change.files;
+            parent->sortChildren();
+            parent->adjustAncestors(change.size, change.unique, change.files);
+        }
+        change = {};
+    };
     for (size_t i = 0; i < shared.places.size(); ++i) {
         Node& place = *shared.places[i];
         Node* walked = i < shared.nodes.size() ? shared.nodes[i].get() : nullptr;
@@ -432,12 +540,15 @@ void ScanSession::graftShared(SharedResult& shared) {
             place.isUnreadable = true;
             continue;
         }
-        int64_t size = place.size;
-        int64_t unique = place.unique;
-        int64_t files = place.fileCount;
+        if (place.parent() != parent) {
+            settleParent();
+            parent = place.parent();
+        }
+        Figures before = Figures::of(place);
         place.absorb(*walked);
-        place.adjustAncestors(place.size - size, place.unique - unique, place.fileCount - files);
+        change += Figures::of(place) - before;
     }
+    settleParent();
 }
 
 bool ScanSession::inShownTree(const Node& node) const {
@@ -449,11 +560,13 @@ bool ScanSession::inShownTree(const Node& node) const {
 
 void ScanSession::complete(Job& job) {
     job.done = true;
-    finishedErrors_ += job.counter->snapshot().errors;
+    readCounter(job, false);
+    Figures before = Figures::of(*job.node);
     if (job.listed)
         sumListedJob(job);
     job.node->isScanning = false;
     job.node->sortChildren();
+    settle(*job.node, before);
     if (job.parent && --job.parent->pending == 0)
         complete(*job.parent);
 }
@@ -472,39 +585,37 @@ void ScanSession::sumListedJob(Job& job) {
     }
 }
 
+void ScanSession::readCounter(Job& job, bool figures) {
+    ScanCounter::Snapshot snapshot = job.counter->snapshot();
+    jobErrors_ += snapshot.errors - job.errors;
+    job.errors = snapshot.errors;
+    if (!figures)
+        return;
+    Figures before = Figures::of(*job.node);
+    job.node->size = snapshot.bytes;
+    job.node->unique = snapshot.unique;
+    job.node->fileCount = snapshot.files;
+    settle(*job.node, before);
+    // The path shown is that of the most recently started walker that has shown one.
+    if (!snapshot.path.empty() &&
+        (pathJob_ < 0 || jobs_[static_cast<size_t>(pathJob_)]->done || job.index >= pathJob_)) {
+        currentPath_ = std::move(snapshot.path);
+        pathJob_ = job.index;
+    }
+}
+
+// Reads only the counters that changed since the last refresh: the folders above each running
+// job already hold the sum of what lies beneath them.
 void ScanSession::refreshTotals() {
-    std::erase_if(active_, [](const Job* job) { return job->done; });
-    int64_t errors = baseErrors_ + finishedErrors_;
-    std::string chosen;
-    // Newest first, so the path shown is that of the most recently started walker.
-    for (auto it = active_.rbegin(); it != active_.rend(); ++it) {
-        Job& job = **it;
-        auto snapshot = job.counter->snapshot();
-        errors += snapshot.errors;
-        if (!job.listed) {
-            job.node->size = snapshot.bytes;
-            job.node->unique = snapshot.unique;
-            job.node->fileCount = snapshot.files;
-            if (chosen.empty() && !snapshot.path.empty())
-                chosen = std::move(snapshot.path);
-        } else {
-            sumListedJob(job);
-            job.node->sortChildren();
-        }
+    reports_->take(reported_);
+    for (int index : reported_) {
+        Job& job = *jobs_[static_cast<size_t>(index)];
+        if (!job.done)
+            readCounter(job, !job.listed);
     }
-    root_->size = baseSize_;
-    root_->unique = baseUnique_;
-    root_->fileCount = baseFiles_;
-    for (const Job* job : topJobs_) {
-        root_->size += job->node->size;
-        root_->unique += job->node->unique;
-        root_->fileCount += job->node->fileCount;
-    }
-    root_->sortChildren();
     bytes_ = root_->size;
     files_ = root_->fileCount;
-    errors_ = errors;
-    currentPath_ = std::move(chosen);
+    errors_ = baseErrors_ + jobErrors_;
 }
 
 void ScanSession::changed() {
@@ -602,7 +713,7 @@ void ScanSession::remove(const Node::Ptr& node) {
 // A listed folder's figures are rebuilt from its own files and its sub-folders until its job is
 // done, so files taken out of it must leave its own figures as well.
 void ScanSession::lowerOwnFigures(const Node* folder, int64_t size, int64_t unique, int64_t files) {
-    for (Job* job : active_) {
+    for (const auto& job : jobs_) {
         if (job->node.get() != folder || !job->listed || job->done)
             continue;
         job->own.size -= size;
@@ -823,7 +934,8 @@ void ScanSession::walkAgain(const std::string& path, bool descend,
     context_.pool->submit([weak = weak_from_this(), queue = context_.queue,
                            rootFolder = rootFolder_, links = links_, skip = skipped_,
                            cancel = cancelFlag_, path, beneath = beneath(path), descend,
-                           threshold = threshold_, mount = volumeDevice_, then = std::move(then)] {
+                           threshold = threshold_, mount = volumeDevice_, shareAware = shareAware_,
+                           then = std::move(then)] {
         ScanCounter counter;
         Node::Ptr result = TreeScanner::scan(path, {.counter = counter,
                                                     .links = *links,
@@ -832,6 +944,7 @@ void ScanSession::walkAgain(const std::string& path, bool descend,
                                                     .threshold = threshold,
                                                     .descend = descend,
                                                     .mount = mount,
+                                                    .shareAware = shareAware,
                                                     .base = rootFolder->get(),
                                                     .beneath = beneath,
                                                     .claimLinks = true});

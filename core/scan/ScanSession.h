@@ -24,6 +24,7 @@
 #include "scan/LinkSet.h"
 #include "scan/Node.h"
 #include "scan/ScanCounter.h"
+#include "scan/ScanReports.h"
 #include "scan/TreeScanner.h"
 #include "util/Dates.h"
 #include "util/MainQueue.h"
@@ -51,11 +52,12 @@ public:
         Job* parent = nullptr;
         int index = 0;
         bool split = true;
-        std::shared_ptr<ScanCounter> counter = std::make_shared<ScanCounter>();
+        std::shared_ptr<ScanCounter> counter;
         std::shared_ptr<TallyBox> tally = std::make_shared<TallyBox>();
         bool done = false;
         bool listed = false;
         int pending = 0;
+        int64_t errors = 0; // read from the counter so far
         struct {
             int64_t size = 0;
             int64_t unique = 0;
@@ -139,27 +141,31 @@ public:
 
 private:
     // What a walker that took sub-folders of a job hands back: each folder's placeholder in the
-    // giving walk's tree, and its subtree (nothing when it could not be walked).
+    // giving walk's tree, and its subtree (nothing when it could not be walked). Its extensions
+    // went to the job's tally.
     struct SharedResult {
         std::vector<Node::Ptr> places{};
         std::vector<Node::Ptr> nodes{};
-        ExtensionTally tally{};
     };
     // What a job's walker hands back: its subtree (nothing when the folder could not be opened
-    // or the walk was cancelled), for a listing the identities of the sub-folders it met, and
-    // what came back of the sub-folders its walks gave away.
+    // or the walk was cancelled), with what the sub-folders it gave away brought grafted in, and
+    // for a listing the identities of the sub-folders it met.
     struct Result {
         int index = 0;
         Node::Ptr node{};
         std::vector<TreeScanner::ListedFolder> subfolders{};
-        std::vector<SharedResult> shared{};
     };
     class Sharer;
-    // A whole walk of a job, held until everything it gave away is back.
-    struct Walking {
-        std::shared_ptr<Sharer> sharer;
-        std::optional<Result> result;
-        std::vector<SharedResult> shared;
+    // A job as its walker needs it.
+    struct JobWalk {
+        std::string path{};
+        std::string beneath{};
+        int index = 0;
+        bool split = true;
+        platform::FileId folder{};
+        std::shared_ptr<ScanCounter> counter{};
+        std::shared_ptr<TallyBox> tally{};
+        std::shared_ptr<Sharer> sharer{}; // for a whole walk
     };
 
     using Done = std::function<void()>;
@@ -180,17 +186,23 @@ private:
                  const std::vector<TreeScanner::ListedFolder>& subfolders);
     Job& addJob(const Node::Ptr& node, Job* parent, platform::FileId folder);
     void pump();
-    void launch(Job& job);
-    void receive(Result result);
-    void receiveShared(int index, SharedResult shared);
-    void collect(int index);
-    void accept(Result result);
+    void pumpLater();
+    std::vector<Job*> nextBatch();
+    JobWalk walkOf(Job& job);
+    void launch(const std::vector<Job*>& batch);
+    // Hands results to the session on the UI thread, while the session lives.
+    static void deliver(const std::shared_ptr<MainQueue>& queue, std::weak_ptr<ScanSession> session,
+                        std::vector<Result> results);
+    void accept(std::vector<Result> results);
     void handle(Result& result);
     static void graftShared(SharedResult& shared);
     bool inShownTree(const Node& node) const;
     void lowerOwnFigures(const Node* folder, int64_t size, int64_t unique, int64_t files);
     void complete(Job& job);
     void sumListedJob(Job& job);
+    // Takes the errors the job's counter has counted since it was last read, and with
+    // `figures` shows its figures on the job's folder.
+    void readCounter(Job& job, bool figures);
     void refreshTotals();
     void changed();
     void tick();
@@ -244,6 +256,7 @@ private:
     std::vector<std::unique_ptr<Job>> jobs_;
     std::vector<Job*> topJobs_;
     std::optional<uint64_t> volumeDevice_;
+    bool shareAware_ = false; // files on the scanned mount can share data
     int64_t baseSize_ = 0;
     int64_t baseFiles_ = 0;
     int64_t baseUnique_ = 0;
@@ -254,12 +267,15 @@ private:
     std::vector<Job*> queue_;
     size_t cursor_ = 0;
     int inFlight_ = 0;
+    bool pumpPosted_ = false;
     std::shared_ptr<IdleWorkers> idle_;
-    std::unordered_map<int, Walking> walking_;
-    // Jobs launched and not yet done, in launch order, so totals cost what is still running;
-    // the errors of done jobs are folded into `finishedErrors_` once.
-    std::vector<Job*> active_;
-    int64_t finishedErrors_ = 0;
+    // Jobs whose counters changed since the totals were last refreshed; a refresh reads only
+    // those. Folders above a job take the difference of each change, so nothing is summed again.
+    std::shared_ptr<ScanReports> reports_ = std::make_shared<ScanReports>();
+    std::vector<int> reported_;
+    int64_t jobErrors_ = 0;
+    // The job whose walker's folder `currentPath` shows; -1 for none.
+    int pathJob_ = -1;
 
     // Measuring again after the scan: folders being walked again, what waits for them, and what
     // waits for tree updates to resume.

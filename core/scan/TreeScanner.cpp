@@ -6,6 +6,8 @@
 #include "scan/Walker.h"
 #include "util/Paths.h"
 
+#include <cerrno>
+
 namespace tavelin::TreeScanner {
 namespace {
 
@@ -13,7 +15,8 @@ Walker makeWalker(const platform::FileFacts& top, int fd, const Options& options
     Walker::Settings settings{.mount = top.mount,
                               .threshold = options.threshold,
                               .descend = options.descend,
-                              .shareAware = platform::canShareExtents(fd),
+                              .shareAware = options.shareAware ? *options.shareAware
+                                                               : platform::canShareExtents(fd),
                               .sharing = options.sharing,
                               .claimLinks = options.claimLinks};
     return Walker(settings, options.counter, options.links, options.skip, options.isCancelled);
@@ -27,21 +30,35 @@ Node::Ptr makeTop(const std::string& path, const platform::FileFacts& top) {
 
 void finishWalk(Walker& walker, const Options& options) {
     walker.flush(nullptr);
-    if (options.tally)
-        options.tally->value.merge(walker.tally());
+    if (options.tally) {
+        std::lock_guard guard(options.tally->lock);
+        walker.tally().addTo(options.tally->value);
+    }
     if (options.claimLinks && !walker.cancelled())
         options.links.release(walker.measured(), walker.held());
+}
+
+// The folder opened for listing; one that cannot be read is opened as a place instead, so that
+// its facts can still be read.
+platform::UniqueFd openTop(const std::string& path, const Options& options, bool& listable) {
+    platform::UniqueFd listing = options.base >= 0
+                                     ? platform::openListingBeneath(options.base, options.beneath)
+                                     : platform::openListing(path.c_str());
+    listable = static_cast<bool>(listing);
+    if (listable || errno != EACCES)
+        return listing;
+    return options.base >= 0 ? platform::openFolderBeneath(options.base, options.beneath)
+                             : platform::openFolder(path.c_str());
 }
 
 } // namespace
 
 Node::Ptr scan(const std::string& path, const Options& options) {
     platform::raiseOpenFileLimitOnce();
-    platform::UniqueFd place = options.base >= 0
-                                   ? platform::openFolderBeneath(options.base, options.beneath)
-                                   : platform::openFolder(path.c_str());
+    bool listable = false;
+    platform::UniqueFd fd = openTop(path, options, listable);
     platform::FileFacts top;
-    if (!place || platform::readFileFacts(place.get(), "", top) != 0 ||
+    if (!fd || platform::readFileFacts(fd.get(), "", top) != 0 ||
         (options.expected && *options.expected != top.id())) {
         options.counter.addErrors(1);
         return nullptr;
@@ -50,12 +67,10 @@ Node::Ptr scan(const std::string& path, const Options& options) {
     if (options.mount && *options.mount != top.mount)
         return root;
 
-    Walker walker = makeWalker(top, place.get(), options);
+    Walker walker = makeWalker(top, fd.get(), options);
     walker.countOwnBlocks(*root, top.allocated);
-    platform::UniqueFd listing = platform::openListing(place.get());
-    place.reset();
-    if (listing) {
-        walker.walk(std::move(listing), *root, path, top.id());
+    if (listable) {
+        walker.walk(std::move(fd), *root, path, top.id());
     } else {
         root->isUnreadable = true;
         options.counter.addErrors(1);

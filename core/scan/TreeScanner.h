@@ -60,8 +60,11 @@ struct Options {
     std::function<bool()> isCancelled = [] { return false; };
     int64_t threshold = 0;           // files at or above it get a node of their own
     bool descend = true;             // false: list the folder only; its sub-folders come back empty
-    TallyBox* tally = nullptr;       // receives the subtree's extension tally
+    TallyBox* tally = nullptr;       // the walk adds the subtree's extension tally to it
     std::optional<uint64_t> mount{}; // the mount the scan stays on
+    // Whether files on the mount can share data, when the caller knows it already: a scan asks
+    // once, not once a job.
+    std::optional<bool> shareAware{};
     // With an open folder as `base`, the folder opened is the one at `beneath` inside it,
     // reached through no symbolic link and no other mount; without, `path` is opened as given,
     // following symbolic links (a folder the user named).

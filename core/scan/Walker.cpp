@@ -124,6 +124,7 @@ void Walker::list(int fd, Node& node) {
     while (reader_.next(fd)) {
         if (!reader_.forEach([&](std::string_view name) { return visit(fd, node, name); }))
             return;
+        countLinkedFiles(fd, node);
     }
     if (reader_.error() != 0) {
         ++pending_.errors;
@@ -173,8 +174,30 @@ void Walker::addFile(int fd, Node& node, std::string_view name, const platform::
     // A file bind-mounted from elsewhere is no more part of this disk than a mounted folder.
     if (facts.mount != settings_.mount)
         return;
-    if (facts.linkCount >= 2 && !admitLink({facts.device, facts.inode}))
+    if (facts.linkCount < 2) {
+        countFile(fd, node, name, facts);
         return;
+    }
+    linked_.emplace_back(name, facts);
+    claims_.push_back({{facts.device, facts.inode}, levels_.back().id});
+}
+
+void Walker::countLinkedFiles(int fd, Node& node) {
+    if (claims_.empty())
+        return;
+    links_.decide(claims_, settings_.claimLinks);
+    for (size_t i = 0; i < claims_.size(); ++i) {
+        if (settings_.claimLinks)
+            held_.emplace_back(claims_[i].key, claims_[i].folder);
+        if (claims_[i].counts)
+            countFile(fd, node, linked_[i].first, linked_[i].second);
+    }
+    linked_.clear();
+    claims_.clear();
+}
+
+void Walker::countFile(int fd, Node& node, std::string_view name,
+                       const platform::FileFacts& facts) {
     int64_t allocated = facts.allocated;
     int64_t unique = allocated;
     if (settings_.shareAware && facts.isRegular && allocated > 0)
@@ -200,14 +223,6 @@ void Walker::addFile(int fd, Node& node, std::string_view name, const platform::
     pending_.files += 1;
     pending_.bytes += allocated;
     pending_.unique += unique;
-}
-
-bool Walker::admitLink(LinkSet::Key key) {
-    platform::FileId folder = levels_.back().id;
-    if (!settings_.claimLinks)
-        return links_.insert(key, folder);
-    held_.emplace_back(key, folder);
-    return links_.claim(key, folder);
 }
 
 void Walker::flush(const std::string_view* path) {

@@ -15,7 +15,7 @@
 #include "platform/DirectoryReader.h"
 #include "platform/FileFacts.h"
 #include "platform/UniqueFd.h"
-#include "scan/ExtensionTally.h"
+#include "scan/ExtensionCounts.h"
 #include "scan/LinkSet.h"
 #include "scan/Node.h"
 #include "scan/ScanCounter.h"
@@ -54,7 +54,7 @@ public:
     void flush(const std::string_view* path);
 
     bool cancelled() const { return cancelled_; }
-    const ExtensionTally& tally() const { return tally_; }
+    const ExtensionCounts& tally() const { return tally_; }
     // After a walk that does not descend: the top folder's sub-folders, in listing order.
     const std::vector<TreeScanner::ListedFolder>& subfolders() const { return subfolders_; }
     // With `claimLinks`: the folders listed, and the files with several names met in each.
@@ -83,9 +83,10 @@ private:
     bool visit(int fd, Node& node, std::string_view name);
     void addDirectory(Node& node, std::string_view name, const platform::FileFacts& facts);
     void addFile(int fd, Node& node, std::string_view name, const platform::FileFacts& facts);
+    void countFile(int fd, Node& node, std::string_view name, const platform::FileFacts& facts);
+    // Counts the files with several names met in the batch just listed that count here.
+    void countLinkedFiles(int fd, Node& node);
     bool isSkipped(std::string_view name);
-    // Whether a file with several names counts here.
-    bool admitLink(LinkSet::Key key);
 
     Settings settings_;
     ScanCounter& counter_;
@@ -93,7 +94,7 @@ private:
     const PathSet& skip_;
     const std::function<bool()>& isCancelled_;
     bool cancelled_ = false;
-    ExtensionTally tally_;
+    ExtensionCounts tally_;
     platform::DirectoryReader reader_;
     ScanCounter::Snapshot pending_;
     // The path of the folder being listed, grown and cut back in place as levels come and go.
@@ -106,6 +107,10 @@ private:
     // Sub-folders are given away at most once per publication, so that gifts stay worth the
     // hand-over however small the folders are.
     bool shareDue_ = true;
+    // The files with several names met in the batch being listed, decided on together so that
+    // the shared set's lock is taken once a batch rather than once a file.
+    std::vector<std::pair<std::string_view, platform::FileFacts>> linked_;
+    std::vector<LinkSet::Claim> claims_;
     std::vector<platform::FileId> measured_;
     std::vector<std::pair<LinkSet::Key, platform::FileId>> held_;
 };

@@ -1,5 +1,7 @@
 #include "util/Format.h"
 
+#include "util/LinuxWordings.h"
+
 #include <array>
 #include <climits>
 #include <string_view>
@@ -75,9 +77,13 @@ std::string formatCount(int64_t count, const std::locale& locale) {
     return count < 0 ? "-" + text : text;
 }
 
+std::string formatCounted(int64_t count, std::string_view noun) {
+    return formatCount(count) + " " + std::string(noun) + (count == 1 ? "" : "s");
+}
+
 std::string formatBytes(int64_t bytes, const std::locale& locale) {
     if (bytes == 0)
-        return "Zero KB";
+        return std::string(linuxWording("Zero KB"));
     const auto& punct = std::use_facet<std::numpunct<char>>(locale);
     std::string sign = bytes < 0 ? "-" : "";
     auto magnitude = bytes < 0 ? 0 - static_cast<uint64_t>(bytes) : static_cast<uint64_t>(bytes);

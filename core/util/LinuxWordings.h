@@ -19,9 +19,23 @@ inline constexpr LinuxWording kLinuxWordings[] = {
     // Cloud folders.
     {"Removing the downloaded copy frees the space on this Mac; ",
      "Removing the downloaded copy frees the space on this computer; "},
+    // Linux sync clients cannot make files online-only, so the cloud banner and cell keep only
+    // what holds there: the files take space here, and deleting them here deletes them there.
+    // "%1" is the provider, "%2" the item's size.
+    {"Make things online-only to free that space and keep them in %1. Deleting them here "
+     "deletes them from %1 too.",
+     "Deleting them here deletes them from %1 too."},
+    {". Making it online-only frees up to %2 on this Mac and keeps it in %1; it downloads again "
+     "when opened. Deleting it here would delete it from %1 too.",
+     ". It takes %2 here and in %1. Deleting it here would delete it from %1 too."},
 
-    // Free-space warnings and their settings.
+    // Free-space warnings and their settings. Linux users speak of the system disk, the one
+    // the system runs from, not of a startup disk.
     {"Your Mac will run out of space ", "Your computer will run out of space "},
+    {"A notification when your startup disk is about to run out, is nearly full, or suddenly "
+     "loses a lot of space. Rare: at most one a day of each.",
+     "A notification when your system disk is about to run out, is nearly full, or suddenly "
+     "loses a lot of space. Rare: at most one a day of each."},
     {"Notifications for Tavelin are turned off in System Settings.",
      "Notifications for Tavelin are unavailable on this desktop."},
     {"Open System Settings…", "Open Notification Settings…"},
@@ -29,7 +43,7 @@ inline constexpr LinuxWording kLinuxWordings[] = {
     {"Show free space in the menu bar", "Show free space in the system tray"},
     {"Warns with a triangle when your startup disk has less than 10% free (at most 50 GB). "
      "Tavelin keeps running in the menu bar while it’s on.",
-     "Warns with a triangle when your startup disk has less than 10% free (at most 50 GB). "
+     "Warns with a triangle when your system disk has less than 10% free (at most 50 GB). "
      "Tavelin keeps running in the system tray while it’s on."},
 
     // The everyday suggestions' sentences, in the pieces that lie between names and figures.
@@ -51,8 +65,9 @@ inline constexpr LinuxWording kLinuxWordings[] = {
     {" and stay on this Mac for now.", " and stay on this computer for now."},
     {"Not available in the App Store version", "Not available in the sandboxed version"},
 
-    // Items and the file manager.
+    // Items and the file manager. File managers call a quick look at a file its preview.
     {"Show in Finder", "Show in File Manager"},
+    {"Quick Look", "Preview"},
     {"Show Project in Finder", "Show Project in File Manager"},
     {"Around your Mac", "Around your computer"},
     {"To see them one by one, show the folder in Finder.",
@@ -142,6 +157,8 @@ inline constexpr LinuxWording kLinuxWordings[] = {
      "tool keeps between backups."},
     {"Freed by macOS when space runs low", "Freed by the system when space runs low"},
     {"Free in this container", "Free on this disk"},
+    // A Linux disk holds one file system with the user's files, not a data volume among others.
+    {"Data volume in use", "In use on this file system"},
     {"macOS (", "Linux ("},
     {"Swap and sleep image", "Swap"},
     {"Boot files (Preboot)", "Boot files ("},
@@ -166,6 +183,14 @@ inline constexpr LinuxWording kLinuxWordings[] = {
      "Send this scan to Claude, Codex or Grok on your computer. They can look through your "
      "folders, suggest what to clear and how to organize the rest, and ask before changing "
      "anything."},
+
+    // Sizes as the desktops' own formatting writes them: GLib and KDE write no size as 0 bytes.
+    {"Zero KB", "0 bytes"},
+    // One name for one thing: the toolbar's help names the inspector's tabs as they are titled,
+    // and the settings are called what their window is called, as GNOME and KDE apps do.
+    {"Show or hide Reclaim, Changes, Disk and Kinds",
+     "Show or hide Advisor, Changes, Disk and Kinds"},
+    {"Preferences…", "Settings…"},
 };
 
 // The Linux text for an original listed above; any other text fails to compile.

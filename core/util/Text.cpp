@@ -185,4 +185,37 @@ std::string capitalizedFirst(std::string_view utf8) {
     });
 }
 
+std::vector<std::string_view> pieces(std::string_view text, char separator) {
+    std::vector<std::string_view> parts;
+    while (!text.empty()) {
+        size_t end = std::min(text.find(separator), text.size());
+        if (end > 0)
+            parts.push_back(text.substr(0, end));
+        text.remove_prefix(std::min(end + 1, text.size()));
+    }
+    return parts;
+}
+
+std::string_view trimmed(std::string_view text) {
+    constexpr std::string_view kBlank = " \t\r";
+    size_t first = text.find_first_not_of(kBlank);
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(kBlank) - first + 1);
+}
+
+std::string shellWord(std::string_view text) {
+    constexpr std::string_view kLiteral = "@%+=:,./_-";
+    bool plain = !text.empty() && std::ranges::all_of(text, [&](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               kLiteral.find(c) != std::string_view::npos;
+    });
+    if (plain)
+        return std::string(text);
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
 } // namespace tavelin

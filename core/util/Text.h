@@ -26,6 +26,17 @@ std::string lowercased(std::string_view utf8);
 // paragraph separators, and bytes that are not valid UTF-8 become \xHH escapes, byte by byte,
 // as a shell's $'…' reads them back.
 std::string singleLine(std::string_view text);
+// The non-empty runs of the text between separators, in order: "a,,b," gives "a" and "b".
+std::vector<std::string_view> pieces(std::string_view text, char separator);
+
+// The text without the spaces, tabs and carriage returns around it.
+std::string_view trimmed(std::string_view text);
+
+// The text as a shell reads it back as one word: as it is when every character is one the shell
+// takes literally (letters, digits and "@%+=:,./_-"), otherwise single-quoted, each "'" written
+// "'\''". For showing a command exactly as it runs.
+std::string shellWord(std::string_view text);
+
 // The runs of letters and digits (any script) in the text, in order; every other character, and
 // every byte that is not valid UTF-8, separates them.
 std::vector<std::string_view> alphanumericWords(std::string_view utf8);

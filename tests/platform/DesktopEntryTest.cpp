@@ -37,6 +37,7 @@ TEST(DesktopEntryParse, ReadsTheApplicationGroupOnly) {
                                      "Exec=\"/opt/big tool/run\" %F\r\n"
                                      "TryExec=run\n"
                                      "Path=/opt/big tool\n"
+                                     "Icon=big-tool\n"
                                      "NoDisplay=true\n"
                                      "[Desktop Action window]\n"
                                      "Hidden=true\n"
@@ -46,6 +47,7 @@ TEST(DesktopEntryParse, ReadsTheApplicationGroupOnly) {
     EXPECT_EQ(entry->exec, Words{"/opt/big tool/run"});
     EXPECT_EQ(entry->tryExec, "run");
     EXPECT_EQ(entry->workingFolder, "/opt/big tool");
+    EXPECT_EQ(entry->icon, "big-tool");
     EXPECT_TRUE(entry->noDisplay);
     EXPECT_FALSE(entry->hidden) << "keys of other groups do not count";
 }

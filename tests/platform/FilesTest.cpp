@@ -22,6 +22,8 @@ TEST(PathExists, CountsEveryKindOfEntryEvenADanglingLink) {
     EXPECT_TRUE(pathExists(tree.path("a").c_str()));
     EXPECT_FALSE(pathExists(tree.path("a/missing").c_str()));
     EXPECT_FALSE(pathExists(tree.path("a/file/below").c_str()));
+    EXPECT_EQ(readLinkTarget(link.c_str()), "nowhere");
+    EXPECT_EQ(readLinkTarget(file.c_str()), std::nullopt) << "no link";
 }
 
 // Where a file system cannot refuse to replace on rename, entries move by a second name, which

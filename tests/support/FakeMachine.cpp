@@ -1,6 +1,15 @@
 #include "support/FakeMachine.h"
 
 namespace tavelin::test {
+namespace {
+
+template <typename Map, typename Key>
+std::optional<typename Map::mapped_type> lookUp(const Map& map, const Key& key) {
+    auto found = map.find(key);
+    return found == map.end() ? std::nullopt : std::optional(found->second);
+}
+
+} // namespace
 
 AdvisorContext FakeMachine::context(Node::Ptr root, std::string home, Date now) const {
     return {
@@ -8,19 +17,13 @@ AdvisorContext FakeMachine::context(Node::Ptr root, std::string home, Date now) 
         .home = std::move(home),
         .sandboxed = false,
         .now = now,
-        .lastUsed = [this](const std::string& path) -> std::optional<Date> {
-            auto found = lastUsedDates.find(path);
-            return found == lastUsedDates.end() ? std::nullopt : std::optional(found->second);
-        },
+        .lastUsed = [this](const std::string& path) { return lookUp(lastUsedDates, path); },
         .fileExists =
             [this, root](const std::string& path) {
                 return files.contains(path) || texts.contains(path) ||
                        (root && root->descendant(path));
             },
-        .readFile = [this](const std::string& path) -> std::optional<std::string> {
-            auto found = texts.find(path);
-            return found == texts.end() ? std::nullopt : std::optional(found->second);
-        },
+        .readFile = [this](const std::string& path) { return lookUp(texts, path); },
         .ownBytes =
             [this](const std::string& path) {
                 auto found = ownSizes.find(path);
@@ -30,6 +33,14 @@ AdvisorContext FakeMachine::context(Node::Ptr root, std::string home, Date now) 
         .cloudProviders = [this] { return cloudFolders; },
         .userFolders = userFolders,
         .installedApps = [this] { return apps; },
+        .listFolder = [this](const std::string& path) { return lookUp(listings, path); },
+        .translate =
+            [this](const std::string& domain, const std::string& text) {
+                return lookUp(translations, std::pair(domain, text));
+            },
+        .findProgram = [this](const std::string& name) { return lookUp(programs, name); },
+        .linkTarget = [this](const std::string& path) { return lookUp(links, path); },
+        .kernelRelease = kernel,
     };
 }
 

@@ -25,6 +25,11 @@ struct FakeMachine {
     std::vector<platform::InstalledApp> apps;       // apps the user can remove
     platform::UserDirectories userFolders;
     std::vector<CloudProvider> cloudFolders;
+    std::map<std::string, std::vector<FolderEntry>> listings; // folders that can be listed
+    std::map<std::pair<std::string, std::string>, std::string> translations; // (domain, text)
+    std::map<std::string, std::string> programs;                             // name, path
+    std::map<std::string, std::string> links;                                // link, target
+    std::string kernel;
 
     // A context over `root` with this machine's answers.
     AdvisorContext context(Node::Ptr root, std::string home, Date now) const;

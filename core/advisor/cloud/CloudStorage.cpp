@@ -1,5 +1,6 @@
 #include "advisor/cloud/CloudStorage.h"
 
+#include "advisor/cloud/SyncClients.h"
 #include "util/Paths.h"
 
 #include <algorithm>
@@ -57,6 +58,11 @@ std::vector<CloudProvider> providers(const std::string& home) {
         if (isFolder(folder))
             found.push_back({displayName(name), folder, false});
     }
+    for (CloudProvider& client :
+         SyncClients::folders(SyncClients::Places::of(home), platform::readMounts()))
+        if (std::none_of(found.begin(), found.end(),
+                         [&](const CloudProvider& known) { return known.root == client.root; }))
+            found.push_back(std::move(client));
     return found;
 }
 

@@ -20,8 +20,9 @@ inline constexpr std::string_view kHomeSyncFolders[] = {
 };
 
 // In order: the folders of home/Library/CloudStorage (names sorted, hidden names and
-// non-folders skipped), the system's cloud drive in home/Library/Mobile Documents, then each
-// home sync folder that exists. A folder that cannot be listed contributes nothing.
+// non-folders skipped), the system's cloud drive in home/Library/Mobile Documents, each home
+// sync folder that exists, then the folders the sync clients' settings name (SyncClients) that
+// are not listed yet. A folder that cannot be listed contributes nothing.
 std::vector<CloudProvider> providers(const std::string& home);
 
 // A provider folder's name as the user knows it: the app part before the first "-" through the

@@ -430,7 +430,22 @@ Detector::Rest DuplicatesDetector::take(const AdvisorContext& context) const {
     };
 }
 
-std::optional<Candidate> DuplicatesDetector::candidate(const std::vector<File>& set) const {
+std::optional<Candidate> DuplicatesDetector::keeping(const Candidate& suggestion,
+                                                     const std::string& path) const {
+    std::vector<File> set;
+    for (const DuplicateCopy& copy : suggestion.copies) {
+        platform::FileIdentity identity = copy.identity;
+        identity.allocated = copy.onDisk;
+        set.push_back({.identity = std::move(identity), .digest = copy.digest});
+    }
+    if (std::ranges::none_of(set, [&](const File& file) { return file.identity.path == path; }))
+        return std::nullopt;
+    return candidate(set, path);
+}
+
+std::optional<Candidate>
+DuplicatesDetector::candidate(const std::vector<File>& set,
+                              const std::optional<std::string>& kept) const {
     if (set.empty())
         return std::nullopt;
     std::vector<const File*> order;
@@ -440,7 +455,10 @@ std::optional<Candidate> DuplicatesDetector::candidate(const std::vector<File>& 
         return std::tie(a->identity.created, a->identity.path) <
                std::tie(b->identity.created, b->identity.path);
     });
-    const File& keep = *order.front();
+    const File& oldest = *order.front();
+    auto chosen = std::ranges::find_if(
+        order, [&](const File* file) { return kept && file->identity.path == *kept; });
+    const File& keep = chosen == order.end() ? oldest : **chosen;
     bool merge = keep.identity.canShareExtents;
 
     // The copies by stored data. Merging any name of a stored copy shares its data; moving
@@ -473,8 +491,11 @@ std::optional<Candidate> DuplicatesDetector::candidate(const std::vector<File>& 
     std::string count = std::to_string(set.size()) + " identical copies";
     std::vector<Evidence> evidence{
         Evidence::capitalized(Kind::count, count),
-        Evidence::capitalized(Kind::note, merge ? "each keeps its place and name"
-                                                : "the oldest stays; the others go to the Trash"),
+        Evidence::capitalized(Kind::note, merge              ? "each keeps its place and name"
+                                          : &keep == &oldest ? "the oldest stays; the others go "
+                                                               "to the Trash"
+                                                             : "the one you chose stays; the "
+                                                               "others go to the Trash"),
     };
     if (folders.size() >= 2) {
         std::string names;
@@ -488,8 +509,11 @@ std::optional<Candidate> DuplicatesDetector::candidate(const std::vector<File>& 
                  "stores the contents once. Changing one later doesn’t change the others."
                : "This disk can’t store the contents once for all of them, so the other copies "
                  "go to the Trash, from where they can be put back.");
+    std::vector<DuplicateCopy> everyCopy;
+    for (const File* file : order)
+        everyCopy.push_back({file->identity, file->onDisk(), file->digest, file == &keep});
     return Candidate({
-        .id = id() + ":" + keep.identity.path,
+        .id = id() + ":" + oldest.identity.path,
         .detector = id(),
         .title = lastPathComponent(keep.identity.path),
         .detail = std::move(detail),
@@ -503,6 +527,7 @@ std::optional<Candidate> DuplicatesDetector::candidate(const std::vector<File>& 
         .confidence = 1.0,
         // A copy stays, so only the copies' places are at stake.
         .value = merge ? 0.0 : 0.1,
+        .copies = std::move(everyCopy),
     });
 }
 

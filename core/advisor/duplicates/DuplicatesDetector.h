@@ -87,10 +87,18 @@ public:
     std::vector<TreeFile> personalFiles(const AdvisorContext& context) const;
 
     // The suggestion for one set of identical files: the earliest created is kept (ties by
-    // path); the others that do not already share its data are merged into it, or trashed
-    // where its disk cannot share data, each only while it and the kept file are as checked.
-    // Nothing when they would free less than `minSetFreed`.
-    std::optional<Candidate> candidate(const std::vector<File>& set) const;
+    // path), unless `keep` names another file of the set; the others that do not already share
+    // its data are merged into it, or trashed where its disk cannot share data, each only while
+    // it and the kept file are as checked. Nothing when they would free less than
+    // `minSetFreed`. The suggestion carries every file of the set, and its id names the file
+    // the rule keeps, whichever stays.
+    std::optional<Candidate> candidate(const std::vector<File>& set,
+                                       const std::optional<std::string>& keep = {}) const;
+
+    // The suggestion made again from its own set with the file at `path` as the one that stays:
+    // the step merges into that file, or trashes the others as checked. Nothing when the
+    // suggestion holds no such file, or keeping it would free less than `minSetFreed`.
+    std::optional<Candidate> keeping(const Candidate& suggestion, const std::string& path) const;
 
     // Folders never entered, wherever they are; nor is any whose name begins with ".Trash-".
     static constexpr std::string_view skippedFolders[] = {

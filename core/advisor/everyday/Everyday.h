@@ -40,10 +40,12 @@ inline constexpr std::array<std::string_view, 9> kArchiveExtensions{
     "zip", "xip", "tar", "gz", "tgz", "bz2", "xz", "7z", "rar",
 };
 // How screenshot tools begin their files' names (compared case by case). "Screenshot" covers
-// GNOME's "Screenshot from …" and the "Screenshot_…" of Spectacle and Flameshot; recordings are
-// GNOME's "Screencast from …" and Spectacle's "Screencast_…".
-inline constexpr std::array<std::string_view, 6> kScreenshotPrefixes{
-    "Screenshot", "Screen Shot", "Screen Recording", "CleanShot", "Screencast from ", "Screencast_",
+// GNOME's "Screenshot from …" (later "Screenshot From …") and the "Screenshot_…" of Spectacle
+// and Xfce; recordings are GNOME's "Screencast from …" or "Screencast From …" and Spectacle's
+// "Screencast_…".
+inline constexpr std::array<std::string_view, 7> kScreenshotPrefixes{
+    "Screenshot",       "Screen Shot",      "Screen Recording", "CleanShot",
+    "Screencast from ", "Screencast From ", "Screencast_",
 };
 
 template <size_t N>

@@ -1,6 +1,10 @@
 #pragma once
 
-// Music and videos that a store app downloaded to play offline: they come back from the app.
+// Music, videos and podcast episodes that an app downloaded to play offline: they come back
+// from the app. Podcast episodes are the user's call, since a feed may no longer offer old
+// ones: per show for gPodder, GNOME Podcasts (also as a Flatpak) and Rhythmbox (whose library
+// file lists its episodes, kept among the music), as one folder for Kasts, which names its
+// files by number.
 
 #include "advisor/Detector.h"
 

@@ -1,7 +1,9 @@
 #pragma once
 
 // Old screenshots and screen recordings scattered over the user's folders, offered together
-// once they add up to something worth clearing.
+// once they add up to something worth clearing. A screenshot is rarely over a megabyte, so the
+// scan folds most of them into their folder's figures: the detector lists the user's folders
+// and the screenshot folders itself (a handful of directory reads, on the pass's thread).
 
 #include "advisor/Detector.h"
 
@@ -26,6 +28,11 @@ public:
     // One candidate for every screenshot and recording at least `minDays` old in the Desktop,
     // Documents, Downloads, Pictures and Videos folders and the folders below them, except
     // inside packages, hidden folders and repositories; none while they total under `minTotal`.
+    // A file is one when its name begins as screenshot tools name theirs (in English, or as
+    // GNOME names them in the user's language where its translation is installed), when it is
+    // named the way Flameshot names its files ("2025-03-14_09-30.png"), or when it lies in the
+    // folder GNOME and KDE keep them in (Pictures/Screenshots, Videos/Screencasts, or their
+    // translated names).
     std::vector<Candidate> candidates(const AdvisorContext& context) const override;
 };
 

@@ -1,6 +1,7 @@
 #include "advisor/reclaim/Reclaim.h"
 
 #include "advisor/Projects.h"
+#include "advisor/reclaim/Toolchains.h"
 #include "util/Overloaded.h"
 #include "util/Paths.h"
 #include "util/Text.h"
@@ -16,9 +17,23 @@
 namespace tavelin::Reclaim {
 namespace {
 
+// Items smaller than this are not worth a step of their own.
+constexpr int64_t kLeastItemBytes = 1'000'000;
 constexpr std::string_view kDeviceSupport = "device-support";
 constexpr std::string_view kUnityLibrary = "unity-library";
 constexpr std::array<std::string_view, 2> kUnityEditors{"unity-editors", "unity-editors-linux"};
+// Rules whose items live beside the project folders that build with them: those folders may
+// pin a toolchain.
+constexpr std::array<std::string_view, 3> kProjectOutputs{"cargo-target", "python-venv",
+                                                          "python-venv-requirements"};
+
+std::optional<Toolchains::Manager> toolchainManager(std::string_view ruleID) {
+    if (ruleID == "rustup-toolchains")
+        return Toolchains::Manager::rustup;
+    if (ruleID == "python-versions")
+        return Toolchains::Manager::pyenv;
+    return std::nullopt;
+}
 
 // Folders of installed programs. Their "node_modules" beside a "package.json" (npm itself, apps
 // built on web engines, editor extensions) or ".venv" belong to the program and are not
@@ -49,17 +64,6 @@ struct SymbolsFolder {
         return kept.version < version || (version == kept.version && kept.build < build);
     }
 };
-
-std::vector<std::string_view> pieces(std::string_view text, char separator) {
-    std::vector<std::string_view> parts;
-    while (!text.empty()) {
-        size_t end = std::min(text.find(separator), text.size());
-        if (end > 0)
-            parts.push_back(text.substr(0, end));
-        text.remove_prefix(std::min(end + 1, text.size()));
-    }
-    return parts;
-}
 
 std::optional<SymbolsFolder> SymbolsFolder::parse(std::string_view name) {
     auto words = pieces(name, ' ');
@@ -116,16 +120,31 @@ public:
             if (rules_[rule].id == kDeviceSupport)
                 markNewestSymbols(items_[rule]);
         markEditorsInUse();
+        markToolchainsInUse();
         attachProjects();
         return groups();
     }
 
 private:
-    // Only the first rule to reach a node gets it, and only a node that holds something.
+    // Only the first rule to reach a node gets it, and only a node big enough to matter (the
+    // Trash whatever it holds: emptying it is the one step that deletes). An item never holds
+    // another nor lies inside one, so no space is offered twice.
     void claim(size_t rule, Node& node, std::optional<std::string> inUse = std::nullopt) {
-        if (node.size < 1 || !claimed_.insert(&node).second)
+        int64_t least = rules_[rule].deletesPermanently ? 1 : kLeastItemBytes;
+        if (node.size < least || holdsClaimed_.contains(&node) || liesInClaimed(node) ||
+            !claimed_.insert(&node).second)
             return;
+        const Node* above = node.parent();
+        while (above && holdsClaimed_.insert(above).second)
+            above = above->parent();
         items_[rule].push_back({node.shared_from_this(), std::move(inUse), std::nullopt});
+    }
+
+    bool liesInClaimed(const Node& node) const {
+        for (const Node* above = node.parent(); above; above = above->parent())
+            if (claimed_.contains(above))
+                return true;
+        return false;
     }
 
     Node* nodeAt(std::string_view location) const {
@@ -226,6 +245,8 @@ private:
             stack.pop_back();
             std::string folderPath; // worked out on the first name that matches
             for (const auto& child : folder->children()) {
+                if (child->name == ".git")
+                    repositories_.push_back(folder);
                 if (!child->isDirectory() || claimed_.contains(child.get()) ||
                     fenced.contains(child.get()) || claimTopTrash(tops, *folder, *child))
                     continue;
@@ -323,6 +344,35 @@ private:
         }
     }
 
+    // Folders that may pin a toolchain: the home folder, repositories, and the projects whose
+    // build output or environment was found.
+    std::vector<std::string> projectFolders() const {
+        std::set<std::string> folders{home_};
+        for (const Node* repository : repositories_)
+            folders.insert(repository->path());
+        for (size_t rule = 0; rule < rules_.size(); ++rule)
+            if (std::ranges::find(kProjectOutputs, rules_[rule].id) != kProjectOutputs.end())
+                for (const ReclaimItem& item : items_[rule])
+                    if (const Node* project = item.node->parent())
+                        folders.insert(project->path());
+        return {folders.begin(), folders.end()};
+    }
+
+    void markToolchainsInUse() {
+        std::optional<std::vector<std::string>> folders;
+        for (size_t rule = 0; rule < rules_.size(); ++rule) {
+            auto manager = toolchainManager(rules_[rule].id);
+            if (!manager || items_[rule].empty())
+                continue;
+            if (!folders)
+                folders = projectFolders();
+            Toolchains::InUse inUse = Toolchains::read(*manager, home_, *folders, readFile_);
+            for (ReclaimItem& item : items_[rule])
+                if (!item.inUse)
+                    item.inUse = Toolchains::reason(*manager, item.node->name, inUse);
+        }
+    }
+
     void attachProjects() {
         Projects::Cache cache;
         for (auto& items : items_)
@@ -356,6 +406,8 @@ private:
     const AdvisorContext::ReadFile& readFile_;
     std::vector<std::vector<ReclaimItem>> items_; // per rule, in claim order
     std::unordered_set<const Node*> claimed_;
+    std::unordered_set<const Node*> holdsClaimed_; // the claimed items' ancestors
+    std::vector<const Node*> repositories_;        // folders holding a ".git", as walked
 };
 
 } // namespace

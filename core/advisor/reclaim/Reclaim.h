@@ -23,11 +23,13 @@ namespace tavelin::Reclaim {
 const std::vector<ReclaimRule>& rules();
 
 // Matches `rules` against the tree under `root`, returning one group per rule that found at
-// least one item, largest `freed` first (equal ones in table order). Items are never 0-byte
-// nodes, and each node belongs to at most one rule. Items that must not be cleared now carry
+// least one item, largest `freed` first (equal ones in table order). Items are at least 1 MB
+// (the Trash holding anything at all), and each node belongs to at most one rule, which no
+// other item lies inside or holds. Items that must not be cleared now carry
 // `inUse`: a Unity project that is open, the newest debug symbols of each device, editor
-// versions that projects in the tree use. Every item carries the project it belongs to, looked
-// up with `home` as the limit.
+// versions that projects in the tree use, and the rustup toolchains and pyenv versions that are
+// the default or that a project in the tree pins (Toolchains). Every item carries the project it
+// belongs to, looked up with `home` as the limit.
 //
 // Place-based rules run first, in table order; then one depth-first walk (explicit stack, so
 // any depth is safe) finds the `named` rules' folders, entering neither claimed folders nor

@@ -1,6 +1,8 @@
 #include "advisor/reclaim/ReclaimDetector.h"
 
+#include "advisor/everyday/Everyday.h"
 #include "advisor/reclaim/Reclaim.h"
+#include "util/Format.h"
 
 #include <algorithm>
 #include <charconv>
@@ -29,6 +31,31 @@ constexpr std::pair<std::string_view, AdvisorCategory> kCategories[] = {
     {"dev-caches", C::caches},
     {"vscode-caches", C::caches},
     {"flatpak-caches", C::caches},
+    {"thumbnails", C::caches},
+    {"firefox-cache", C::caches},
+    {"firefox-cache-snap", C::caches},
+    {"firefox-cache-flatpak", C::caches},
+    {"chrome-cache", C::caches},
+    {"chrome-cache-flatpak", C::caches},
+    {"chromium-cache", C::caches},
+    {"chromium-cache-snap", C::caches},
+    {"chromium-cache-flatpak", C::caches},
+    {"brave-cache", C::caches},
+    {"brave-cache-flatpak", C::caches},
+    {"vivaldi-cache", C::caches},
+    {"edge-cache", C::caches},
+    {"opera-cache", C::caches},
+    {"fontconfig-cache", C::caches},
+    {"mesa-shader-cache", C::caches},
+    {"nvidia-shader-cache", C::caches},
+    {"shotwell-thumbnails", C::photosVideos},
+    {"shotwell-thumbnails-flatpak", C::photosVideos},
+    {"darktable-previews", C::photosVideos},
+    {"darktable-previews-flatpak", C::photosVideos},
+    {"digikam-thumbnails", C::photosVideos},
+    {"spotify-cache", C::music},
+    {"spotify-cache-flatpak", C::music},
+    {"spotify-cache-snap", C::music},
     {"downloads-installers", C::downloads},
     {"ios-backups", C::backupsInstallers},
     {"firmware", C::backupsInstallers},
@@ -67,6 +94,13 @@ constexpr std::pair<std::string_view, Estimate> kEstimates[] = {
     {"swift-build", Estimate::build},
     {"next-build", Estimate::build},
     {"gradle-project", Estimate::build},
+    {"go-build-cache", Estimate::build},
+    {"jetbrains-caches", Estimate::build},
+    {"shotwell-thumbnails", Estimate::build},
+    {"shotwell-thumbnails-flatpak", Estimate::build},
+    {"darktable-previews", Estimate::build},
+    {"darktable-previews-flatpak", Estimate::build},
+    {"digikam-thumbnails", Estimate::build},
     {"cargo-target", Estimate::cargo},
     {"device-support", Estimate::symbols},
     {"node-modules", Estimate::downloaded},
@@ -90,8 +124,26 @@ constexpr std::pair<std::string_view, Estimate> kEstimates[] = {
     {"python-venv-requirements", Estimate::downloaded},
     {"android-images-linux", Estimate::downloaded},
     {"unity-editors-linux", Estimate::downloaded},
+    {"pip-cache", Estimate::downloaded},
+    {"yarn-cache", Estimate::downloaded},
+    {"spotify-cache", Estimate::downloaded},
+    {"spotify-cache-flatpak", Estimate::downloaded},
+    {"spotify-cache-snap", Estimate::downloaded},
     {"app-caches", Estimate::partlyDownload},
     {"flatpak-caches", Estimate::partlyDownload},
+    {"firefox-cache", Estimate::partlyDownload},
+    {"firefox-cache-snap", Estimate::partlyDownload},
+    {"firefox-cache-flatpak", Estimate::partlyDownload},
+    {"chrome-cache", Estimate::partlyDownload},
+    {"chrome-cache-flatpak", Estimate::partlyDownload},
+    {"chromium-cache", Estimate::partlyDownload},
+    {"chromium-cache-snap", Estimate::partlyDownload},
+    {"chromium-cache-flatpak", Estimate::partlyDownload},
+    {"brave-cache", Estimate::partlyDownload},
+    {"brave-cache-flatpak", Estimate::partlyDownload},
+    {"vivaldi-cache", Estimate::partlyDownload},
+    {"edge-cache", Estimate::partlyDownload},
+    {"opera-cache", Estimate::partlyDownload},
 };
 
 // An `inEach` rule's items all share one name; the entry holding each tells them apart.
@@ -100,8 +152,25 @@ std::string itemName(const ReclaimRule& rule, const Node& node) {
     return nested && node.parent() ? node.parent()->name : node.name;
 }
 
+// What the user weighs a review item by: when it was last used (unless that was this week,
+// which a line already says), and how much it holds.
+void addReviewLines(const Node& node, bool recent, const AdvisorContext& context,
+                    std::vector<Evidence>& lines) {
+    using Kind = Evidence::Kind;
+    if (!recent) {
+        Everyday::Touch touch = Everyday::lastTouched(node, context);
+        bool opened = touch.opened && *touch.opened >= touch.date;
+        lines.push_back(Evidence::capitalized(
+            Kind::lastUsed, (opened ? "last used " : "last changed ") +
+                                Everyday::agePhrase(context.daysSince(touch.date))));
+    }
+    if (node.isDirectory())
+        lines.push_back(Evidence::capitalized(
+            Kind::count, formatCount(node.fileCount) + (node.fileCount == 1 ? " file" : " files")));
+}
+
 std::vector<Evidence> evidenceFor(const ReclaimRule& rule, const Node& node, bool recent,
-                                  ReclaimDetector::Rebuild cost) {
+                                  ReclaimDetector::Rebuild cost, const AdvisorContext& context) {
     using Kind = Evidence::Kind;
     std::vector<Evidence> lines;
     if (recent)
@@ -112,6 +181,8 @@ std::vector<Evidence> evidenceFor(const ReclaimRule& rule, const Node& node, boo
                                ? "rebuilt in about " + ReclaimDetector::minutes(cost.minutes)
                            : cost.redownloadGB > 0 ? "downloaded again when needed"
                                                    : "rebuilt by its app"));
+    else
+        addReviewLines(node, recent, context, lines);
     if (auto sharing = Evidence::sharing(node.size, node.unique))
         lines.push_back(std::move(*sharing));
     return lines;
@@ -141,7 +212,7 @@ Candidate candidateFor(const ReclaimGroup& group, const ReclaimItem& item,
         .freed = node.unique,
         .onDisk = node.size,
         .project = item.project,
-        .evidence = evidenceFor(rule, node, recent, cost),
+        .evidence = evidenceFor(rule, node, recent, cost, context),
         .blocked = item.inUse,
         .confidence = rebuildable ? 1.0 : 0.7,
         .rebuildMinutes = cost.minutes,

@@ -1,5 +1,6 @@
 // The reclaim table. Rows whose folders exist only on other systems simply find nothing here;
-// the rows after "logic" are the places Linux users accumulate.
+// the places Linux users accumulate are the rows after "logic", and, ahead of the generic row
+// for ~/.cache, the caches there (and their Flatpak and Snap twins) known by name.
 
 #include "advisor/reclaim/Reclaim.h"
 #include "platform/Account.h"
@@ -29,6 +30,24 @@ ReclaimRule rule(std::string id, std::string title, std::string symbol, Match ma
             std::move(match),
             false,
             tier};
+}
+
+constexpr const char* kShotwell =
+    "Thumbnails and previews Shotwell keeps of your photos. Shotwell makes them again from the "
+    "photos, which stay; that takes a while for a big library.";
+constexpr const char* kDarktable =
+    "Previews darktable keeps of your photos. darktable makes them again as you browse; your "
+    "photos, library and edits stay.";
+constexpr const char* kSpotify =
+    "Songs Spotify keeps to play offline and to start faster. Spotify downloads them again; "
+    "playlists you made available offline download again when it is next online.";
+
+ReclaimRule browserCache(std::string id, const std::string& browser, std::string location) {
+    return rule(std::move(id), browser + " Cache", "globe", Match::location(std::move(location)),
+                Tier::rebuildable,
+                "Pages and pictures " + browser +
+                    " keeps to open sites faster. Downloaded again as you browse; your "
+                    "bookmarks, passwords and history stay.");
 }
 
 std::vector<ReclaimRule> makeTable() {
@@ -76,6 +95,71 @@ std::vector<ReclaimRule> makeTable() {
              rebuildable,
              "Caches apps keep in ~/Library/Caches. Apps rebuild them as needed; quit an app "
              "before clearing its cache."),
+        // What lies in ~/.cache under its own name, ahead of the generic row that would
+        // otherwise take each folder there.
+        rule("thumbnails", "Thumbnails", "photo", Match::location(".cache/thumbnails"), rebuildable,
+             "Small pictures of your files that file managers and photo apps show. Made again "
+             "when folders are shown again."),
+        browserCache("firefox-cache", "Firefox", ".cache/mozilla"),
+        browserCache("firefox-cache-snap", "Firefox", "snap/firefox/common/.cache/mozilla"),
+        browserCache("firefox-cache-flatpak", "Firefox", ".var/app/org.mozilla.firefox/cache"),
+        browserCache("chrome-cache", "Chrome", ".cache/google-chrome"),
+        browserCache("chrome-cache-flatpak", "Chrome", ".var/app/com.google.Chrome/cache"),
+        browserCache("chromium-cache", "Chromium", ".cache/chromium"),
+        browserCache("chromium-cache-snap", "Chromium", "snap/chromium/common/.cache/chromium"),
+        browserCache("chromium-cache-flatpak", "Chromium", ".var/app/org.chromium.Chromium/cache"),
+        browserCache("brave-cache", "Brave", ".cache/BraveSoftware"),
+        browserCache("brave-cache-flatpak", "Brave", ".var/app/com.brave.Browser/cache"),
+        browserCache("vivaldi-cache", "Vivaldi", ".cache/vivaldi"),
+        browserCache("edge-cache", "Edge", ".cache/microsoft-edge"),
+        browserCache("opera-cache", "Opera", ".cache/opera"),
+        rule("fontconfig-cache", "Font Cache", "textformat", Match::location(".cache/fontconfig"),
+             rebuildable, "Fontconfig’s index of your fonts. Rebuilt the next time an app starts."),
+        rule("mesa-shader-cache", "Shader Cache", "cpu",
+             Match::contents(".cache", NameFilter::prefix("mesa_shader_cache")), rebuildable,
+             "Graphics shaders Mesa compiled for your games and apps. Compiled again when they "
+             "next run, which can make their first minutes stutter."),
+        rule("nvidia-shader-cache", "NVIDIA Shader Cache", "cpu",
+             Match::location(".cache/nvidia/GLCache"), rebuildable,
+             "Graphics shaders the NVIDIA driver compiled for your games and apps. Compiled again "
+             "when they next run, which can make their first minutes stutter."),
+        rule("pip-cache", "pip Cache", "arrow.down.circle", Match::location(".cache/pip"),
+             rebuildable,
+             "pip’s downloaded packages and built wheels. Filled again as packages install."),
+        rule("yarn-cache", "Yarn Cache", "arrow.down.circle", Match::location(".cache/yarn"),
+             rebuildable, "Yarn’s package cache. Filled again as packages install."),
+        rule("go-build-cache", "Go Build Cache", "hammer", Match::location(".cache/go-build"),
+             rebuildable,
+             "Go’s compiled packages and test results. Rebuilt on the next go build (go clean "
+             "-cache does the same)."),
+        rule("jetbrains-caches", "JetBrains IDE Caches", "hammer",
+             Match::contents(".cache/JetBrains"), rebuildable,
+             "Indexes and caches of IntelliJ IDEA, PyCharm and the other JetBrains IDEs, one "
+             "folder per version. Rebuilt when a project next opens; those of versions you no "
+             "longer use can simply go."),
+        // Photo managers' thumbnails and previews: made again from the photos, which stay.
+        rule("shotwell-thumbnails", "Shotwell Thumbnails", "photo",
+             Match::location(".cache/shotwell"), rebuildable, kShotwell),
+        rule("shotwell-thumbnails-flatpak", "Shotwell Thumbnails", "photo",
+             Match::location(".var/app/org.gnome.Shotwell/cache/shotwell"), rebuildable, kShotwell),
+        rule("darktable-previews", "darktable Previews", "photo",
+             Match::contents(".cache/darktable", NameFilter::prefix("mipmaps")), rebuildable,
+             kDarktable),
+        rule("darktable-previews-flatpak", "darktable Previews", "photo",
+             Match::contents(".var/app/org.darktable.Darktable/cache/darktable",
+                             NameFilter::prefix("mipmaps")),
+             rebuildable, kDarktable),
+        rule("digikam-thumbnails", "digiKam Thumbnails", "photo",
+             Match::location("Pictures/thumbnails-digikam.db"), rebuildable,
+             "digiKam’s database of thumbnails. digiKam makes them again from your photos, which "
+             "stay; quit digiKam before clearing it."),
+        // Music services' offline songs: the service downloads them again.
+        rule("spotify-cache", "Spotify Cache", "music.note", Match::location(".cache/spotify"),
+             rebuildable, kSpotify),
+        rule("spotify-cache-flatpak", "Spotify Cache", "music.note",
+             Match::location(".var/app/com.spotify.Client/cache/spotify"), rebuildable, kSpotify),
+        rule("spotify-cache-snap", "Spotify Cache", "music.note",
+             Match::location("snap/spotify/common/.cache/spotify"), rebuildable, kSpotify),
         rule("dev-caches", "Download Caches", "arrow.down.circle", Match::contents(".cache"),
              rebuildable, "Package and model downloads in ~/.cache. Downloaded again when needed."),
         rule("npm-cache", "npm Cache", "arrow.down.circle", Match::location(".npm/_cacache"),

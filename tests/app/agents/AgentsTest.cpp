@@ -93,10 +93,11 @@ AgentReport sampleReport() {
 TEST(AgentTargets, FollowTheTableForWhatWasFound) {
     platform::CommandLookup lookup{
         .commands = {{"claude", "/opt/bin/claude"}, {"codex", "/u/codex"}, {"gemini", "/g"}}};
-    Agents::Apps apps = Agents::findApps(
-        {entry("chrome-abc-Default", "Claude", "/a/claude.desktop"),
-         entry("cursor", "Cursor", "/a/cursor.desktop"),
-         entry("dev.zed.Zed", "Zed", "/a/zed.desktop"), entry("gedit", "Text Editor")});
+    platform::DesktopEntry claudeApp = entry("chrome-abc-Default", "Claude", "/a/claude.desktop");
+    claudeApp.icon = "chrome-abc-Default";
+    Agents::Apps apps = Agents::findApps({claudeApp, entry("cursor", "Cursor", "/a/cursor.desktop"),
+                                          entry("dev.zed.Zed", "Zed", "/a/zed.desktop"),
+                                          entry("gedit", "Text Editor")});
 
     std::vector<AgentTarget> targets = Agents::targets(lookup, apps);
 
@@ -108,6 +109,8 @@ TEST(AgentTargets, FollowTheTableForWhatWasFound) {
     EXPECT_EQ(targets[0].handoff, (AgentTarget::Handoff{AgentTarget::Terminal{
                                       "/opt/bin/claude", {"--permission-mode", "default", "--"}}}));
     EXPECT_EQ(targets[0].appPath, "/a/claude.desktop");
+    EXPECT_EQ(targets[0].appIcon, "chrome-abc-Default") << "the app's own icon, for both";
+    EXPECT_EQ(targets[1].appIcon, "chrome-abc-Default");
     EXPECT_EQ(targets[1].handoff,
               (AgentTarget::Handoff{AgentTarget::Link{"https://claude.ai/new?q="}}));
     EXPECT_EQ(std::get<AgentTarget::Terminal>(targets[2].handoff).arguments,
@@ -292,6 +295,10 @@ TEST_F(AgentSharingTest, AsksFirstAndSharesAtOnceOnceTheUserSaidSo) {
                              "your files. It can look through your folders, and asks you before "
                              "it changes anything."));
     EXPECT_EQ(sheet.confirmButton()->text(), QStringLiteral("Send"));
+
+    EXPECT_TRUE(AgentsState::confirmationMessage(codex, "").startsWith(
+        QStringLiteral("The report lists folder and file names, sizes "
+                       "and dates in “this folder”, ")));
 
     model->ask(std::nullopt);
     EXPECT_TRUE(model->agents().shareCopiesInstead());

@@ -3,6 +3,7 @@
 #include "items/ItemMenu.h"
 
 #include "app/ModelFixture.h"
+#include "items/InfoButton.h"
 #include "items/InfoPopover.h"
 #include "widgets/Texts.h"
 
@@ -50,16 +51,16 @@ protected:
 
 } // namespace
 
-TEST_F(ItemMenuTest, OffersOpenForFoldersAndQuickLookForWhatIsOnDisk) {
-    EXPECT_EQ(entries({movies}), (QStringList{"Open", "Rescan", "Show in File Manager",
-                                              "Quick Look", "Copy Path", "Move to Trash…"}));
+TEST_F(ItemMenuTest, OffersOpenForFoldersAndPreviewForWhatIsOnDisk) {
+    EXPECT_EQ(entries({movies}), (QStringList{"Open", "Rescan", "Show in File Manager", "Preview",
+                                              "Copy Path", "Move to Trash…"}));
     EXPECT_EQ(entries({notes}),
-              (QStringList{"Show in File Manager", "Quick Look", "Copy Path", "Move to Trash…"}));
+              (QStringList{"Show in File Manager", "Preview", "Copy Path", "Move to Trash…"}));
     EXPECT_TRUE(entry("Move to Trash…")->isEnabled());
     root->smallFileCount = 2;
     root->smallFileSize = 500'000;
     ASSERT_EQ(root->items().back()->kind(), Node::Kind::smallFiles);
-    EXPECT_FALSE(entries({root->items().back()}).contains("Quick Look"))
+    EXPECT_FALSE(entries({root->items().back()}).contains("Preview"))
         << "the small files of a folder are nothing to preview";
     EXPECT_FALSE(entry("Move to Trash…")->isEnabled()) << "nor anything to move";
     entries({root});
@@ -67,7 +68,7 @@ TEST_F(ItemMenuTest, OffersOpenForFoldersAndQuickLookForWhatIsOnDisk) {
     EXPECT_TRUE(entries({}).isEmpty());
 
     entries({notes, movies});
-    entry("Quick Look")->trigger();
+    entry("Preview")->trigger();
     EXPECT_EQ(model->previewURL(), QUrl::fromLocalFile("/fixture/notes"))
         << "the clicked item, selected or not";
     entries({movies});
@@ -94,7 +95,7 @@ TEST_F(ItemMenuTest, CopiesPathsAndRevealsTheNodes) {
     EXPECT_EQ(revealed, (std::vector<std::string>{"/fixture/Movies", "/fixture/notes"}));
 }
 
-TEST_F(ItemMenuTest, PopoverExplainsPseudoNodesAndSkippedFoldersInTheirOwnWords) {
+TEST_F(ItemMenuTest, PopoverExplainsPseudoNodesAndSkippedOrUnreadableFolders) {
     EXPECT_FALSE(InfoPopover::explains(*root));
     EXPECT_FALSE(InfoPopover::explains(*notes));
     auto disk = Node::makeRoot("disk", "/", 10'000'000);
@@ -124,6 +125,17 @@ TEST_F(ItemMenuTest, PopoverExplainsPseudoNodesAndSkippedFoldersInTheirOwnWords)
                              "folders, reading it would make the system ask you for permission, "
                              "so Tavelin left it out of this scan."));
     EXPECT_TRUE(content.offersAccess);
+
+    auto locked = folder(root, "locked");
+    locked->isUnreadable = true;
+    EXPECT_TRUE(InfoPopover::explains(*locked));
+    EXPECT_EQ(InfoButton::help(*locked), QStringLiteral("Why was this skipped?"));
+    content = InfoPopover::contentFor(*model, *locked);
+    EXPECT_EQ(content.title, QStringLiteral("Couldn’t be read"));
+    EXPECT_EQ(content.paragraphs.front(),
+              QStringLiteral("Tavelin couldn’t read “locked”: No such file or directory."))
+        << "what reading it meets now";
+    EXPECT_FALSE(content.offersAccess);
 
     root->smallFileCount = 4;
     root->smallFileSize = 2'000'000;

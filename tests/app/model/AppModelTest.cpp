@@ -6,6 +6,7 @@
 #include <QTest>
 #include <condition_variable>
 #include <gtest/gtest.h>
+#include <memory>
 #include <mutex>
 
 using namespace tavelin;
@@ -31,30 +32,34 @@ protected:
 };
 
 // Holds every thread of a worker pool until opened (at the latest when it goes), so that
-// whatever the model hands to the pool meanwhile waits.
+// whatever the model hands to the pool meanwhile waits. The held tasks share the gate's state:
+// a thread may wake, or first start its task, after the gate is gone.
 class PoolGate {
 public:
     explicit PoolGate(WorkerPool& pool) {
         for (int i = 0; i < pool.threadCount(); ++i)
-            pool.submit([this] {
-                std::unique_lock lock(mutex_);
-                opened_.wait(lock, [this] { return open_; });
+            pool.submit([state = state_] {
+                std::unique_lock lock(state->mutex);
+                state->opened.wait(lock, [&] { return state->open; });
             });
     }
     ~PoolGate() { open(); }
 
     void open() {
         {
-            std::lock_guard lock(mutex_);
-            open_ = true;
+            std::lock_guard lock(state_->mutex);
+            state_->open = true;
         }
-        opened_.notify_all();
+        state_->opened.notify_all();
     }
 
 private:
-    std::mutex mutex_;
-    std::condition_variable opened_;
-    bool open_ = false; // guarded by mutex_
+    struct State {
+        std::mutex mutex;
+        std::condition_variable opened;
+        bool open = false; // guarded by mutex
+    };
+    std::shared_ptr<State> state_ = std::make_shared<State>();
 };
 
 } // namespace

@@ -70,15 +70,15 @@ struct ApplyStateTest : test::ModelFixture {
     }
 };
 
-TEST(ApplySummary, CountsEachKindInAFixedOrderAndNeverMentionsGuides) {
+TEST(ApplySummary, CountsEachKindsItemsInAFixedOrderAndNeverMentionsGuides) {
     EXPECT_EQ(ApplyState::summary({trashing("a", {"/a"}), step("e", AdvisorAction::emptyTrash())}),
               "Move 1 item to the Trash and empty the Trash for good.");
     EXPECT_EQ(ApplyState::summary({step("t", AdvisorAction::runTool({})),
                                    step("g", AdvisorAction::guide("u", "i")), trashing("a", {"/a"}),
-                                   trashing("b", {"/b"}),
+                                   trashing("b", {"/b", "/c"}),
                                    step("m", AdvisorAction::mergeDuplicates("/k", {"/c"})),
                                    step("t2", AdvisorAction::runTool({}))}),
-              "Move 2 items to the Trash, merge 1 set of duplicates, and run 2 clean-ups.");
+              "Move 3 items to the Trash, merge 1 set of duplicates, and run 2 clean-ups.");
     EXPECT_EQ(ApplyState::summary(
                   {step("o", AdvisorAction::makeOnlineOnly({"/o"}, {})),
                    step("v", AdvisorAction::archive({"/v"}, ArchiveDestination::drive("/d")))}),
@@ -87,20 +87,19 @@ TEST(ApplySummary, CountsEachKindInAFixedOrderAndNeverMentionsGuides) {
 }
 
 TEST(ApplyReport, SaysWhatCameBackWhatWasExpectedAndTheFirstThreeErrors) {
-    EXPECT_EQ(ApplyState::report(0, 2 * GB, {}, {"A: one.", "B: two.", "C: three.", "D: four."})
+    // Every step failed: the errors, not the Trash, say why nothing came back.
+    EXPECT_EQ(ApplyState::report(0, 2 * GB, 0, {}, {"A: one.", "B: two.", "C: three.", "D: four."})
                   .toStdString(),
-              "Freed Zero KB (expected 2 GB). Items in the Trash still use space until it’s "
-              "emptied, and snapshots can hold deleted files for a while. A: one. B: two. C: "
-              "three.");
-    EXPECT_EQ(
-        ApplyState::report(1 * GB, 5 * GB, {"2 files are still uploading."}, {}).toStdString(),
-        "Freed 1 GB (expected 5 GB). Items in the Trash still use space until it’s "
-        "emptied, and snapshots can hold deleted files for a while. 2 files are still "
-        "uploading.");
+              "Freed 0 bytes (expected 2 GB). A: one. B: two. C: three.");
+    EXPECT_EQ(ApplyState::report(1 * GB, 5 * GB, 5 * GB, {"2 files are still uploading."}, {})
+                  .toStdString(),
+              "Freed 1 GB (expected 5 GB). Items in the Trash still use space until it’s "
+              "emptied, and snapshots can hold deleted files for a while. 2 files are still "
+              "uploading.");
     // Missing the expectation by less than a gigabyte is not worth a word.
-    EXPECT_EQ(ApplyState::report(4'000'000'001, 5 * GB, {}, {}).toStdString(),
+    EXPECT_EQ(ApplyState::report(4'000'000'001, 5 * GB, 5 * GB, {}, {}).toStdString(),
               "Freed 4 GB (expected 5 GB).");
-    EXPECT_EQ(ApplyState::report(4 * GB, 5 * GB, {}, {}).toStdString(),
+    EXPECT_EQ(ApplyState::report(4 * GB, 5 * GB, 5 * GB, {}, {}).toStdString(),
               "Freed 4 GB (expected 5 GB).");
 }
 

@@ -1,7 +1,10 @@
 #include "shell/TavelinApp.h"
 
 #include "app/ModelFixture.h"
+#include "app/watch/FakeTrayWatcher.h"
+#include "app/watch/PrivateBus.h"
 #include "report/AgentPrompt.h"
+#include "shell/DemonstrationSettings.h"
 #include "shell/SettingsWindow.h"
 #include "shell/SingleInstance.h"
 #include "watch/FreeSpaceChart.h"
@@ -12,6 +15,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -108,7 +112,7 @@ TEST_F(TavelinAppTest, TwoWindowsShowTwoScansAndCommandsReachOnlyTheActiveOne) {
 
 TEST_F(TavelinAppTest, TheTraySwitchDecidesWhetherClosingTheLastWindowQuits) {
     TavelinApp::Services withTray = services();
-    withTray.hasTray = true;
+    withTray.tray.otherTray = [] { return true; };
     QSettings().setValue(SettingsKeys::showMenuBarExtra, false);
     TavelinApp app(std::move(withTray), std::string());
     EXPECT_EQ(app.trayItem(), nullptr);
@@ -182,4 +186,52 @@ TEST_F(TavelinAppTest, ASecondLaunchOpensAWindowInTheFirst) {
 TEST_F(TavelinAppTest, ALaunchWithNoOneListeningIsNotHandedOver) {
     EXPECT_FALSE(SingleInstance::handOver(QString::fromStdString(tree.path("nobody.socket")), "/",
                                           std::chrono::milliseconds(500)));
+}
+
+TEST_F(TavelinAppTest, ATrayThatComesLaterIsUsedAndWithoutOneTheSwitchSaysWhy) {
+    test::PrivateBus bus;
+    if (!bus.failure().isEmpty())
+        GTEST_SKIP() << bus.failure().toStdString();
+    TavelinApp::Services late = services();
+    late.tray.bus = bus.connect();
+    TavelinApp app(std::move(late), std::string());
+    EXPECT_EQ(app.trayItem(), nullptr);
+    SettingsWindow& settings = app.showSettings();
+    EXPECT_FALSE(settings.trayItem().isEnabled());
+    EXPECT_FALSE(settings.trayItem().isChecked()) << "not shown ticked where it cannot show";
+    EXPECT_FALSE(settings.trayCaption().isHidden());
+    EXPECT_TRUE(QSettings().value(SettingsKeys::showMenuBarExtra, true).toBool())
+        << "the setting itself stays on for when a tray comes";
+
+    test::FakeTrayWatcher watcher(bus.connect());
+    ASSERT_TRUE(watcher.registered);
+    QTest::qWait(100);
+    EXPECT_EQ(app.trayItem(), nullptr) << "a watcher without a host is no tray yet";
+    watcher.hostArrives();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return app.trayItem() != nullptr; }, 5000));
+    EXPECT_TRUE(settings.trayItem().isEnabled());
+    EXPECT_TRUE(settings.trayItem().isChecked());
+    EXPECT_TRUE(settings.trayCaption().isHidden());
+    EXPECT_FALSE(QApplication::quitOnLastWindowClosed());
+    watcher.hostLeaves();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return app.trayItem() == nullptr; }, 5000));
+}
+
+TEST_F(TavelinAppTest, TheDemonstrationNeitherSeesNorLeavesTheUsersSettings) {
+    std::string kept = tree.folder("kept");
+    QSettings().setValue(SettingsKeys::recents, QStringList{QString::fromStdString(kept)});
+    {
+        DemonstrationSettings demonstration;
+        EXPECT_FALSE(QSettings().contains(SettingsKeys::recents));
+        auto environment = this->environment();
+        environment.becomeDemonstration();
+        AppModel model(environment);
+        EXPECT_TRUE(model.recents().empty()) << "no real recent folder in its sidebar";
+        model.setMeasure(Measure::unique);
+        QSettings().setValue(SettingsKeys::hiddenCandidates, QStringList{"demo"});
+    }
+    EXPECT_EQ(QSettings().value(SettingsKeys::recents).toStringList(),
+              QStringList{QString::fromStdString(kept)});
+    EXPECT_FALSE(QSettings().contains(SettingsKeys::measure));
+    EXPECT_FALSE(QSettings().contains(SettingsKeys::hiddenCandidates));
 }

@@ -1,8 +1,10 @@
 #include "watch/FreeSpacePanel.h"
 
 #include "app/watch/WatchFixture.h"
+#include "watch/TrayIcon.h"
 #include "watch/TrayLabel.h"
 
+#include <QImage>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -62,6 +64,37 @@ TEST(TrayLabel, ShowsATriangleWhenTheStartupDiskIsLow) {
     EXPECT_STREQ(TrayLabel::of(&terabyte).symbol, "exclamationmark.triangle.fill");
     EXPECT_STREQ(TrayLabel::of(nullptr).symbol, "internaldrive");
     EXPECT_TRUE(TrayLabel::of(nullptr).freeText.isEmpty());
+}
+
+TEST(TrayLabel, TheFreeSpaceIsDrawnIntoTheIconInFourCharactersAtMost) {
+    const std::pair<int64_t, const char*> figures[] = {{0, "0B"},
+                                                       {999, "999B"},
+                                                       {999'500, "1M"},
+                                                       {4'540'000'000, "4.5G"},
+                                                       {9'960'000'000, "10G"},
+                                                       {45'400'000'000, "45G"},
+                                                       {999'600'000'000, "1T"},
+                                                       {1'240'000'000'000, "1.2T"}};
+    for (const auto& [bytes, text] : figures)
+        EXPECT_EQ(TrayLabel::compact(bytes), text) << bytes;
+
+    auto terabyte = disk("/", 1'000 * kGB, 60 * kGB, true);
+    TrayLabel plenty = TrayLabel::of(&terabyte);
+    terabyte.free = 45 * kGB;
+    TrayLabel low = TrayLabel::of(&terabyte);
+    EXPECT_EQ(plenty.figure, "60G");
+    for (int size : {16, 22}) {
+        QImage image = TrayIcon::drawn(plenty, size).toImage();
+        ASSERT_EQ(image.size(), QSize(size, size));
+        int light = 0;
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x)
+                light += qGray(image.pixel(x, y)) > 200 && qAlpha(image.pixel(x, y)) > 200;
+        EXPECT_GT(light, size) << "the figure shows at " << size << " pixels";
+        QColor tile = TrayIcon::drawn(low, size).toImage().pixelColor(size / 2, 1);
+        EXPECT_GT(tile.red(), 2 * tile.green()) << "red when the disk is low";
+    }
+    EXPECT_FALSE(TrayIcon::of(TrayLabel::of(nullptr)).isNull()) << "the drive alone";
 }
 
 TEST_F(FreeSpacePanelTest, ListsWritableDisksWithTheirGaugesAndTheLowLine) {

@@ -198,3 +198,32 @@ TEST(Notifications, TimesOfDayFollowTheZoneAndLocale) {
     EXPECT_TRUE(american.startsWith("5:13")) << american.toStdString();
     EXPECT_TRUE(american.endsWith("PM")) << american.toStdString();
 }
+
+TEST_F(NotificationsOnABus, ANewRunReplacesTheLastOneAndLowSpaceStaysUntilClosed) {
+    auto server = startServer();
+    uint first = 0;
+    {
+        Notifications before(setup());
+        ASSERT_TRUE(posted(before, AlertKind::critical, *server));
+        ASSERT_TRUE(posted(before, AlertKind::runningOut, *server));
+        first = server->received[0].id;
+    }
+    EXPECT_EQ(server->received[0].hints.value("urgency").toInt(), 2) << "critical: kept on screen";
+    EXPECT_EQ(server->received[1].hints.value("urgency").toInt(), 1);
+
+    Notifications after(setup());
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return after.replaceId(AlertKind::critical) == first; }, 5000))
+        << "the id the same service gave the run before";
+    ASSERT_TRUE(posted(after, AlertKind::critical, *server));
+    EXPECT_EQ(server->received.back().replacesId, first);
+
+    // A service started since never gave those ids: they may be another program's now.
+    server.reset();
+    server = startServer();
+    Notifications restarted(setup());
+    QTest::qWait(200);
+    EXPECT_EQ(restarted.replaceId(AlertKind::critical), std::nullopt);
+    ASSERT_TRUE(posted(restarted, AlertKind::critical, *server));
+    EXPECT_EQ(server->received.back().replacesId, 0u);
+}

@@ -95,11 +95,11 @@ TEST_F(DiskPaneTest, AWholeDiskShowsProgressThenWhereItsSpaceGoes) {
     EXPECT_FALSE(pane.showsProgress());
     ASSERT_TRUE(pane.showsDetails());
     EXPECT_EQ(pane.rowTitles(),
-              (std::vector<QString>{"Data volume in use", "Found by this scan", "Swap",
+              (std::vector<QString>{"In use on this file system", "Found by this scan", "Swap",
                                     "Boot files (/boot/efi)", "Reserved for the system",
                                     "Disk and file system structures", "Free on this disk",
                                     "Not yet in any partition"}));
-    EXPECT_EQ(pane.rowValue("Data volume in use"), "88 GB");
+    EXPECT_EQ(pane.rowValue("In use on this file system"), "88 GB");
     EXPECT_EQ(pane.rowValue("Found by this scan"), bytesText(model->session()->root()->size));
     EXPECT_EQ(pane.rowValue("Free on this disk"), "383.5 GB");
     ASSERT_TRUE(pane.bar());

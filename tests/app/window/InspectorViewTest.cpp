@@ -56,7 +56,7 @@ TEST_F(InspectorViewTest, KindsPaneListsKindsWithTheirExtensions) {
     QTreeWidgetItem* images = list.topLevelItem(0);
     ASSERT_EQ(images->childCount(), 2);
     EXPECT_EQ(images->child(0)->text(KindsPane::nameColumn), ".jpg");
-    EXPECT_EQ(images->child(0)->text(KindsPane::filesColumn), "1 files");
+    EXPECT_EQ(images->child(0)->text(KindsPane::filesColumn), "1 file");
     EXPECT_EQ(images->text(KindsPane::bytesColumn),
               QString::fromStdString(formatBytes(kinds[0].bytes)));
     EXPECT_NEAR(images->data(KindsPane::shareColumn, KindsPane::fractionRole).toDouble(),

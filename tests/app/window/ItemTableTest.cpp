@@ -75,7 +75,7 @@ protected:
 
 } // namespace
 
-TEST_F(ItemTableTest, ShowsTheSevenColumnsWithFiguresAndHelp) {
+TEST_F(ItemTableTest, ShowsTheColumnsWithFiguresAndHelp) {
     tree.file("folder/data", 3'000'000);
     tree.file("single.bin", 2'000'000);
     tree.file("tiny", 100);
@@ -88,12 +88,21 @@ TEST_F(ItemTableTest, ShowsTheSevenColumnsWithFiguresAndHelp) {
         headers.push_back(
             table.items().headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
     EXPECT_EQ(headers, (std::vector<QString>{"Name", "Size", "Freed by Deleting", "Share of Folder",
-                                             "Change", "Files", "Modified"}));
+                                             "Change", "Files", "Modified", "Location"}));
+    EXPECT_TRUE(table.header()->isSectionHidden(ItemTableModel::locationColumn))
+        << "only search results say where they lie";
     EXPECT_EQ(
         table.items().headerData(ItemTableModel::changeColumn, Qt::Horizontal, Qt::ToolTipRole),
         "Change since the previous scan of this location");
 
     ASSERT_EQ(names(table), (std::vector<std::string>{"folder", "single.bin", "1 smaller file"}));
+    for (bool ascending : {true, false}) {
+        model->setSortOrder({{SortKey::name, ascending}});
+        EXPECT_EQ(names(table).back(), "1 smaller file") << "never among the names";
+    }
+    model->setSortOrder({{SortKey::size, true}});
+    EXPECT_EQ(names(table).front(), "1 smaller file") << "by size like any row";
+    model->setSortOrder({{SortKey::size, false}});
     Node::Ptr folder = table.items().nodes()[0];
     EXPECT_EQ(cell(table, 0, ItemTableModel::sizeColumn), formatBytes(folder->size).c_str());
     EXPECT_EQ(cell(table, 0, ItemTableModel::filesColumn), "1");
@@ -291,4 +300,37 @@ TEST_F(ItemTableTest, ContextMenuActsOnTheSelectionOrTheClickedRowOutsideIt) {
     rightClickAndReveal(0);
     EXPECT_EQ(model->selection(), NodeSet{rows[0]});
     EXPECT_EQ(revealed, std::vector<std::string>{rows[0]->path()});
+}
+
+TEST_F(ItemTableTest, SearchResultsSayWhereTheyLieAndCommandsActOnThem) {
+    tree.file("IMG_2041.jpg", 4'000'000);
+    tree.file("trips/2023/summer/IMG_2041.jpg", 3'000'000);
+    tree.file("phone/IMG_2041.jpg", 2'000'000);
+    ItemTable& table = shownTable();
+    ASSERT_TRUE(scanned(*model, tree.root().string()));
+    model->setSearchText(QStringLiteral("img_2041"));
+    ASSERT_EQ(table.items().rowCount(), 3);
+    EXPECT_FALSE(table.header()->isSectionHidden(ItemTableModel::locationColumn));
+    EXPECT_EQ(table.header()->visualIndex(ItemTableModel::locationColumn), 1) << "after the name";
+    QStringList locations;
+    for (int row = 0; row < 3; ++row)
+        locations << cell(table, row, ItemTableModel::locationColumn);
+    EXPECT_EQ(locations, (QStringList{"tree", "trips/2023/summer", "phone"}));
+
+    // The deep hits lie neither in the open folder nor in its tiles.
+    QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, rowCenter(table, 1));
+    QTest::mouseClick(table.viewport(), Qt::LeftButton, Qt::ControlModifier, rowCenter(table, 2));
+    std::vector<Node::Ptr> deep{table.items().nodes()[1], table.items().nodes()[2]};
+    EXPECT_EQ(model->selectedNodes(), deep);
+    model->reveal(model->selectedNodes());
+    EXPECT_EQ(revealed, (std::vector<std::string>{deep[0]->path(), deep[1]->path()}));
+    QTest::keyClick(&table, Qt::Key_Space);
+    ASSERT_TRUE(model->previewURL());
+    EXPECT_EQ(model->previewURL()->toLocalFile().toStdString(), deep[0]->path());
+
+    clickHeader(table, ItemTableModel::locationColumn);
+    EXPECT_EQ(names(table).size(), 3u);
+    EXPECT_EQ(table.items().nodes()[0], deep[1]) << "“phone” sorts first";
+    model->setSearchText({});
+    EXPECT_TRUE(table.header()->isSectionHidden(ItemTableModel::locationColumn));
 }

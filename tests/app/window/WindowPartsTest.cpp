@@ -1,26 +1,45 @@
+#include "access/UnreadableBanner.h"
+#include "access/UnreadableList.h"
 #include "app/ModelFixture.h"
 #include "items/InfoButton.h"
 #include "items/InfoPopover.h"
 #include "map/EmptyFolderView.h"
 #include "util/Format.h"
+#include "widgets/SandboxAccess.h"
+#include "widgets/SettingsKeys.h"
+#include "window/CloudBanner.h"
+#include "window/DetailToolbar.h"
+#include "window/DetailView.h"
 #include "window/DroppedFolder.h"
+#include "window/HelpMenu.h"
+#include "window/ItemTable.h"
+#include "window/ItemTableModel.h"
 #include "window/LocationRow.h"
 #include "window/MainWindow.h"
+#include "window/ManualPage.h"
 #include "window/QuickPreview.h"
 #include "window/SharingExplainer.h"
+#include "window/ShortcutsWindow.h"
 #include "window/SidebarView.h"
 #include "window/StatusLine.h"
 #include "window/TavelinCommands.h"
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QSettings>
 #include <QTest>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QUrl>
 #include <fstream>
@@ -96,7 +115,8 @@ TEST_F(WindowParts, NoTextNamesWhatALinuxUserCannotFind) {
     const QRegularExpression macOnly(QStringLiteral(
         "macOS|\\bMac\\b|Finder|Full Disk Access|Time Machine|APFS|System Settings|Xcode|"
         "container|Preboot|sleep image"));
-    ASSERT_TRUE(shown.contains(QStringLiteral("Data volume in use"))) << "the Disk tab is read";
+    ASSERT_TRUE(shown.contains(QStringLiteral("In use on this file system")))
+        << "the Disk tab is read";
     for (const QString& text : shown)
         EXPECT_FALSE(text.contains(macOnly)) << text.toStdString();
 }
@@ -259,4 +279,184 @@ TEST_F(WindowParts, QuickPreviewFollowsThePreviewLocation) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&preview));
     QTest::keyClick(text, Qt::Key_Escape);
     EXPECT_FALSE(model->previewURL()) << "Escape closes the preview";
+}
+
+TEST_F(WindowParts, BannersSayWhatCouldNotBeReadAndWhatASyncFolderHolds) {
+    home.file("Dropbox/photos/beach.jpg", 3'000'000);
+    home.file("Documents/letter.pdf", 2'000'000);
+    MainWindow window(makeModel(), {});
+    AppModel& model = window.model();
+    ASSERT_TRUE(scanned(model, home.root().string()));
+    auto* cloud = window.findChild<CloudBanner*>();
+    auto* unreadable = window.findChild<UnreadableBanner*>();
+    ASSERT_TRUE(cloud && unreadable);
+    EXPECT_TRUE(cloud->isHidden()) << "the home folder is no sync folder";
+    EXPECT_TRUE(unreadable->isHidden());
+
+    const ItemTableModel& rows = window.detail().table()->items();
+    Node::Ptr dropbox = child(model.current(), "Dropbox");
+    Node::Ptr documents = child(model.current(), "Documents");
+    QModelIndex synced = rows.index(rows.rowOf(dropbox), ItemTableModel::nameColumn);
+    EXPECT_TRUE(synced.data(ItemTableModel::cloudRole).toBool());
+    EXPECT_EQ(synced.data(Qt::ToolTipRole).toString(),
+              "Synced with Dropbox. It takes " +
+                  QString::fromStdString(formatBytes(dropbox->size)) +
+                  " here and in Dropbox. Deleting it here would delete it from Dropbox too.");
+    EXPECT_FALSE(rows.index(rows.rowOf(documents), ItemTableModel::nameColumn)
+                     .data(ItemTableModel::cloudRole)
+                     .toBool());
+    model.open(dropbox);
+    EXPECT_FALSE(cloud->isHidden());
+    EXPECT_EQ(cloud->message().text(),
+              "The files here take space on this computer and are kept in Dropbox. Deleting them "
+              "here deletes them from Dropbox too.");
+    EXPECT_FALSE(textsOf(*cloud).join(' ').contains("Online-Only")) << "never offered here";
+    model.back();
+    EXPECT_TRUE(cloud->isHidden());
+
+    documents->isUnreadable = true;
+    model.treeChanged();
+    ASSERT_FALSE(unreadable->isHidden());
+    EXPECT_EQ(unreadable->headlineLabel().text(), "1 folder couldn’t be read");
+    EXPECT_EQ(UnreadableBanner::headline(1'234), "1,234 folders couldn’t be read");
+    ASSERT_TRUE(model.makeReport());
+    EXPECT_TRUE(model.makeReport()->markdown.find("Couldn’t be read: 1 folder,") !=
+                std::string::npos)
+        << "the report for agents counts them";
+    unreadable->showList();
+    auto* list = unreadable->findChild<UnreadableList*>();
+    ASSERT_TRUE(list);
+    ASSERT_EQ(list->list().topLevelItemCount(), 1);
+    EXPECT_EQ(list->list().topLevelItem(0)->text(0), QString::fromStdString(documents->path()));
+    EXPECT_EQ(list->list().topLevelItem(0)->text(1), "Readable now: rescan to include it");
+    EXPECT_TRUE(textsOf(*list).contains("Why was this skipped?"));
+    for (auto* button : unreadable->findChildren<QPushButton*>())
+        if (button->text() == "Dismiss")
+            button->click();
+    EXPECT_TRUE(unreadable->isHidden());
+}
+
+TEST_F(WindowParts, ClickingTheShownLocationKeepsItsScan) {
+    tree.file("file", 2'000'000);
+    volumes.push_back(
+        {tree.root().string(), "Disk", tree.root().string(), 100'000'000'000, 0, false, false});
+    auto model = makeModel();
+    SidebarView sidebar(*model);
+    sidebar.resize(240, 300);
+    sidebar.show();
+    QTreeWidgetItem* disk = sidebar.list().topLevelItem(0)->child(0);
+    ASSERT_EQ(disk->text(0), "Disk");
+    QPoint at = sidebar.list().visualItemRect(disk).center();
+    QTest::mouseClick(sidebar.list().viewport(), Qt::LeftButton, {}, at);
+    ASSERT_TRUE(model->session());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model->isScanning(); }, 10000));
+    auto shown = model->session();
+    QTest::mouseClick(sidebar.list().viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(sidebar.list().viewport(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(model->session(), shown) << "Rescan is the way to scan again";
+}
+
+TEST_F(WindowParts, TheWindowFitsTheScreenShowsTheMeasureAsAGlyphAndRemembersADrop) {
+    EXPECT_EQ(MainWindow::openingSize(QRect(0, 0, 1920, 1050)), QSize(1480, 900));
+    EXPECT_EQ(MainWindow::openingSize(QRect(0, 32, 1280, 768)), QSize(1280, 728));
+    MainWindow window(makeModel(), {});
+    EXPECT_TRUE(window.screen()->availableGeometry().contains(window.geometry()));
+    QToolButton* measure = window.toolbar().measureButton();
+    EXPECT_FALSE(measure->icon().isNull());
+    EXPECT_EQ(measure->toolButtonStyle(), Qt::ToolButtonIconOnly);
+    EXPECT_EQ(measure->accessibleName(), "Size on Disk");
+
+    // A sandboxed Tavelin keeps a dropped folder as it keeps a chosen one.
+    std::string folder = tree.folder("dropped");
+    std::vector<std::string> asked;
+    SandboxAccess::resetForTesting(true, [&](const std::string& path, const QString&) {
+        asked.push_back(path);
+        return std::optional<std::string>();
+    });
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(folder))});
+    EXPECT_TRUE(scanDroppedFolder(window.model(), data));
+    EXPECT_TRUE(SandboxAccess::canRead(folder + "/inside"));
+    EXPECT_TRUE(asked.empty());
+    SandboxAccess::resetForTesting(false, {});
+    ASSERT_TRUE(window.model().session());
+    EXPECT_EQ(window.model().session()->path(), folder);
+}
+
+TEST_F(WindowParts, DesktopKeysMoveAroundAndTheHelpMenuListsThem) {
+    tree.file("a/b/file", 2'000'000);
+    QSettings().setValue(SettingsKeys::agentTipShown, true); // its popup would take the keys
+    MainWindow window(makeModel(), {});
+    AppModel& model = window.model();
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_TRUE(scanned(model, tree.root().string()));
+    Node::Ptr root = model.current();
+    Node::Ptr a = child(root, "a");
+    model.open(a);
+    QWidget* table = window.detail().table();
+    table->setFocus();
+    QTest::keyClick(table, Qt::Key_Left, Qt::AltModifier);
+    EXPECT_EQ(model.current(), root);
+    QTest::keyClick(table, Qt::Key_Right, Qt::AltModifier);
+    EXPECT_EQ(model.current(), a);
+    QTest::keyClick(table, Qt::Key_Backspace);
+    EXPECT_EQ(model.current(), root);
+    model.open(a);
+    QTest::keyClick(table, Qt::Key_Up, Qt::AltModifier);
+    EXPECT_EQ(model.current(), root);
+    auto before = model.session();
+    QTest::keyClick(table, Qt::Key_F5);
+    EXPECT_NE(model.session(), before) << "F5 measures the shown folder again";
+
+    QLineEdit* search = window.toolbar().searchField();
+    QTest::keyClick(table, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(search->hasFocus());
+    QTest::keyClicks(search, "fi");
+    EXPECT_EQ(model.searchText(), "fi");
+    QTest::keyClick(search, Qt::Key_Backspace);
+    EXPECT_EQ(model.searchText(), "f") << "Backspace edits the text there";
+    QTest::keyClick(search, Qt::Key_Escape);
+    EXPECT_TRUE(model.searchText().isEmpty());
+    EXPECT_TRUE(search->hasFocus());
+    QTest::keyClick(search, Qt::Key_Escape);
+    EXPECT_TRUE(table->hasFocus()) << "the second Escape leaves the field";
+
+    auto rows = ShortcutsWindow::rows(*window.menuBar());
+    auto keysOf = [&](const QString& title) {
+        for (const auto& row : rows)
+            if (row.title == title)
+                return row.keys;
+        return QString();
+    };
+    EXPECT_EQ(keysOf("Back"), "Ctrl+[, Alt+Left");
+    EXPECT_EQ(keysOf("Enclosing Folder"), "Ctrl+Up, Alt+Up, Backspace");
+    EXPECT_EQ(keysOf("Rescan"), "Ctrl+R, F5");
+    EXPECT_EQ(keysOf("Find"), "Ctrl+F");
+    EXPECT_EQ(keysOf("Preview"), "Space");
+    EXPECT_EQ(keysOf("Clear the search, then leave it"), "Esc");
+    for (QAction* action : window.commands().findChildren<QAction*>()) {
+        if (!action->shortcuts().isEmpty()) {
+            EXPECT_FALSE(keysOf(action->text()).isEmpty()) << action->text().toStdString();
+        }
+    }
+
+    QString manual = ManualPage::html(ManualPage::source());
+    EXPECT_TRUE(manual.contains("<h2>OPTIONS</h2>")) << manual.toStdString();
+    EXPECT_TRUE(manual.contains("<dt><b>--demo</b></dt><dd>Show a generated sample home"));
+    EXPECT_TRUE(manual.contains("<dt><b>-scan</b><i> PATH</i></dt>"));
+    auto installed = [](const QString& name) {
+        return name == "khelpcenter" ? QStringLiteral("/usr/bin/khelpcenter") : QString();
+    };
+    EXPECT_EQ(HelpMenu::manualViewerCommand(true, installed),
+              (QStringList{"/usr/bin/khelpcenter", "man:tavelin"}));
+    EXPECT_EQ(HelpMenu::manualViewerCommand(false, installed), std::nullopt)
+        << "a page not installed shows in Tavelin's own window";
+    EXPECT_EQ(HelpMenu::manualViewerCommand(true, [](const QString&) { return QString(); }),
+              std::nullopt);
+    QString about = HelpMenu::aboutText();
+    for (const char* part :
+         {TAVELIN_VERSION, "Licence: proprietary", "https://github.com/tavelin/tavelin"})
+        EXPECT_TRUE(about.contains(QLatin1String(part))) << part;
 }

@@ -1,11 +1,16 @@
 #include "advisor/Advisor.h"
 
 #include "support/FakeMachine.h"
+#include "support/ScannedTree.h"
 #include "support/SyntheticTree.h"
 #include "support/TemporaryFolder.h"
 #include "support/TreeBuilder.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace tavelin;
 using namespace std::chrono_literals;
@@ -126,8 +131,8 @@ TEST(Advisor, DetectorListsAreSettableAndResettable) {
     auto shippedQuick = ids(Advisor::quickDetectors());
     EXPECT_EQ(shippedQuick,
               (std::vector<std::string>{"downloads-old", "installers", "screenshots", "large-files",
-                                        "apps-unused", "photos-library", "media-downloads",
-                                        "cloud-online-only", "reclaim"}));
+                                        "apps-unused", "media-downloads", "cloud-online-only",
+                                        "reclaim", "system"}));
     EXPECT_EQ(ids(Advisor::slowDetectors()), std::vector<std::string>{"duplicates"});
 
     Advisor::setQuickDetectors({std::make_shared<ListDetector>("quick", std::vector<Candidate>{})});
@@ -136,6 +141,107 @@ TEST(Advisor, DetectorListsAreSettableAndResettable) {
     EXPECT_EQ(ids(Advisor::slowDetectors()), std::vector<std::string>{"slow"});
     Advisor::resetDetectors();
     EXPECT_EQ(ids(Advisor::quickDetectors()), shippedQuick);
+}
+
+// A home folder as a Linux user's looks, scanned as the application scans it (files under
+// 1 MB folded into their folders), and every shipped detector run over it.
+TEST(Advisor, FindsWhatALinuxHomeHoldsWithItsFiguresAndReasons) {
+    namespace fs = std::filesystem;
+    constexpr int64_t MB = 1'000'000;
+    test::TemporaryFolder temp;
+    std::string home = (temp.path() / "home").string();
+    test::TreeBuilder files(home);
+    auto aged = [](std::string path, int days) {
+        fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::hours(24 * days));
+        return path;
+    };
+    std::vector<std::string> screenshots;
+    for (int month = 1; month <= 14; ++month) {
+        char name[64];
+        std::snprintf(name, sizeof name, "Pictures/Screenshots/Screenshot from 2024-%02d-01.png",
+                      month);
+        screenshots.push_back(aged(files.file(name, 900'000), 120 + 40 * month));
+    }
+    const std::pair<const char*, int64_t> caches[] = {
+        {".cache/thumbnails/large/a.png", 3 * MB},
+        {".cache/mozilla/firefox/p/cache2/e", 5 * MB},
+        {".cache/fontconfig/f.cache-8", 50'000},
+        {".cache/pip/http/p", 4 * MB},
+        {".cache/yarn/v6/y", 2 * MB},
+        {".cache/go-build/00/g", 3 * MB},
+        {".cache/JetBrains/PyCharm2024.1/i", 2 * MB},
+        {".cache/mesa_shader_cache/m", 2 * MB},
+        {".cache/spotify/Storage/s", 3 * MB},
+        {".cache/shotwell/thumbs/t", 2 * MB},
+        {".cache/some-app/blob", 2 * MB},
+    };
+    for (auto [path, size] : caches)
+        aged(files.file(path, size), 40);
+    aged(files.file("gPodder/Downloads/Tech Talk/ep1.mp3", 60 * MB), 40);
+    aged(files.file("gPodder/Downloads/Tech Talk/ep2.mp3", 45 * MB), 40);
+    files.file("code/api/pyproject.toml", "[project]\n");
+    files.file("code/api/.venv/lib/site.bin", 2 * MB);
+    for (const char* path :
+         {"Pictures/2024/IMG_0001.jpg", "Backup/IMG_0001.jpg", "Desktop/IMG_0001 copy.jpg"})
+        files.file(path, 6 * MB);
+    for (const char* path :
+         {"Documents/report.pdf", "Documents/old/report.pdf", "Downloads/report.pdf"})
+        files.file(path, 7 * MB);
+
+    AdvisorContext context = AdvisorContext::live(test::scannedTree(home, 1'000'000), home,
+                                                  std::chrono::system_clock::now());
+    std::vector<Candidate> found = Advisor::candidates(context, Advisor::quickDetectors());
+    for (Candidate& candidate : Advisor::candidates(context, Advisor::slowDetectors()))
+        found.push_back(std::move(candidate));
+
+    using Row = std::tuple<std::string, std::vector<std::string>, int64_t, Rung>;
+    auto row = [&](std::string title, std::vector<std::string> paths, Rung rung) {
+        int64_t freed = 0;
+        for (std::string& path : paths) {
+            path = files.path(path);
+            freed += fs::is_directory(path) ? test::independentUsage(path).bytes
+                                            : test::allocatedBytes(path);
+        }
+        std::ranges::sort(paths);
+        return Row{std::move(title), std::move(paths), freed, rung};
+    };
+    std::vector<std::string> shots;
+    for (const std::string& path : screenshots)
+        shots.push_back(path.substr(home.size() + 1));
+    std::vector<Row> expected{
+        row("Old screenshots", shots, Rung::review),
+        row("Thumbnails", {".cache/thumbnails"}, Rung::rebuildable),
+        row("Firefox Cache", {".cache/mozilla"}, Rung::rebuildable),
+        row("pip Cache", {".cache/pip"}, Rung::rebuildable),
+        row("Yarn Cache", {".cache/yarn"}, Rung::rebuildable),
+        row("Go Build Cache", {".cache/go-build"}, Rung::rebuildable),
+        row("JetBrains IDE Caches", {".cache/JetBrains/PyCharm2024.1"}, Rung::rebuildable),
+        row("Shader Cache", {".cache/mesa_shader_cache"}, Rung::rebuildable),
+        row("Spotify Cache", {".cache/spotify"}, Rung::rebuildable),
+        row("Shotwell Thumbnails", {".cache/shotwell"}, Rung::rebuildable),
+        row("Download Caches", {".cache/some-app"}, Rung::rebuildable),
+        row("Podcast downloads: Tech Talk", {"gPodder/Downloads/Tech Talk"}, Rung::review),
+        row("Python Virtual Environments", {"code/api/.venv"}, Rung::rebuildable),
+        row("IMG_0001.jpg", {"Backup/IMG_0001.jpg", "Desktop/IMG_0001 copy.jpg"}, Rung::review),
+        row("report.pdf", {"Documents/old/report.pdf", "Downloads/report.pdf"}, Rung::review),
+    };
+    std::vector<Row> rows;
+    for (const Candidate& candidate : found) {
+        std::vector<std::string> paths = candidate.paths();
+        std::ranges::sort(paths);
+        rows.emplace_back(candidate.title, std::move(paths), candidate.freed, candidate.rung);
+        EXPECT_FALSE(candidate.evidence.empty()) << candidate.title << " says why";
+    }
+    std::ranges::sort(rows);
+    std::ranges::sort(expected);
+    EXPECT_EQ(rows, expected) << "the font cache is under 1 MB";
+
+    auto venv = std::ranges::find(found, "Python Virtual Environments", &Candidate::title);
+    ASSERT_NE(venv, found.end());
+    EXPECT_EQ(venv->evidence,
+              (std::vector<Evidence>{{Evidence::Kind::lastUsed, "Used this week"},
+                                     {Evidence::Kind::rebuild, "Rebuilt in about 40 min"}}))
+        << "why a small environment costs a rebuild";
 }
 
 TEST(Advisor, TimingReportListsEveryDetector) {

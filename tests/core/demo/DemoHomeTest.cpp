@@ -118,7 +118,8 @@ TEST(DemoHomeTest, TheAdvisorFindsSomethingInEachEverydayPlace) {
     }
     for (std::string_view expected :
          {"downloads-old", "installers", "large-files", "screenshots", "reclaim:node-modules",
-          "reclaim:cargo-target", "reclaim:python-venv", "reclaim:dev-caches", "reclaim:npm-cache"})
+          "reclaim:cargo-target", "reclaim:python-venv", "reclaim:pip-cache", "reclaim:thumbnails",
+          "reclaim:firefox-cache", "reclaim:npm-cache"})
         EXPECT_TRUE(detectors.contains(std::string(expected))) << expected;
     EXPECT_EQ(projects, (std::set<std::string>{"blog", "ml-notes", "photo-sorter", "webshop"}));
 }

@@ -32,7 +32,8 @@ using Paths = std::vector<std::string>;
 } // namespace
 
 // Which folders the list names: a child carrying 80 % of its parent's change stands for it, and
-// the floor counts.
+// the floor counts. Entries deeper than records keep, which records written before they had a
+// depth bound may hold, are neither gone nor new.
 TEST(HistoryChanges, ListsTheFoldersThatExplainAChange) {
     struct Case {
         const char* why;
@@ -40,6 +41,9 @@ TEST(HistoryChanges, ListsTheFoldersThatExplainAChange) {
         Paths listed;
     };
     const std::map<std::string, int64_t> ab{{"", 0}, {"a", 100 * kMB}, {"a/b", 100 * kMB}};
+    std::string kept = "d";
+    for (int depth = 1; depth < ScanRecord::deepest; ++depth)
+        kept += "/d";
     for (const Case& c : std::vector<Case>{
              {"the child carries 92 %", ab, {{"a", 160 * kMB}, {"a/b", 155 * kMB}}, {"a/b"}},
              {"exactly 80 %", ab, {{"a", 200 * kMB}, {"a/b", 180 * kMB}}, {"a/b"}},
@@ -56,6 +60,10 @@ TEST(HistoryChanges, ListsTheFoldersThatExplainAChange) {
               {{"", 1'000 * kMB}, {"even", 100 * kMB}, {"short", 100 * kMB}},
               {{"", 3'000 * kMB}, {"even", 150 * kMB}, {"short", 150 * kMB - 1}},
               {"even"}},
+             {"deeper than records keep",
+              {{kept, 100 * kMB}, {kept + "/d", 100 * kMB}},
+              {{kept, 200 * kMB}},
+              {kept}},
          }) {
         SCOPED_TRACE(c.why);
         EXPECT_EQ(pathsOf(changes(recordOf(c.before), recordOf(c.after), kFloor, kLimit)),

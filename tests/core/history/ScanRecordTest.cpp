@@ -66,6 +66,58 @@ TEST(ScanRecord, SizeOfFindsNodesByTheirPathBelowTheRoot) {
     EXPECT_EQ(ScanRecord::relativePath(*stranger, *data), "/database/x");
 }
 
+TEST(ScanRecord, AChainThousandsDeepCostsOnlyTheLevelsRecordsKeep) {
+    // What a scan makes of a chain of folders 2,000 deep with one large file at the bottom,
+    // beside ordinary folders: each level is as big as the file.
+    constexpr int64_t kFile = 150'000'000;
+    auto chainRecord = [](int depth, int siblings) {
+        auto root = Node::makeRoot("Data", "/data");
+        root->size = kFile + siblings * 20'000'000;
+        Node* folder = root.get();
+        for (int level = 0; level < depth; ++level)
+            folder = add(*folder, "level", Node::Kind::directory, kFile).get();
+        add(*folder, "big.iso", Node::Kind::file, kFile);
+        for (int i = 0; i < siblings; ++i)
+            add(*root, "sibling" + std::to_string(i), Node::Kind::directory, 20'000'000);
+        return ScanRecord::of(*root, kFinished);
+    };
+    ScanRecord deep = chainRecord(2'000, 0);
+    ASSERT_EQ(deep.sizes.size(), 1u + ScanRecord::deepest) << "the root and the levels kept";
+    std::string deepest = "level";
+    for (int level = 1; level < ScanRecord::deepest; ++level)
+        deepest += "/level";
+    EXPECT_EQ(deep.sizes.at(deepest), kFile);
+    EXPECT_EQ(deep.encoded().size(), chainRecord(ScanRecord::deepest + 1, 0).encoded().size())
+        << "no deeper level costs anything";
+    EXPECT_LT(deep.encoded().size(), 5'000u);
+    // Folders side by side cost the same each.
+    size_t one = chainRecord(2'000, 1'000).encoded().size() - deep.encoded().size();
+    size_t two = chainRecord(2'000, 2'000).encoded().size() - deep.encoded().size();
+    EXPECT_LT(two, 2 * one + 2'000) << "linear in the number of folders";
+}
+
+TEST(ScanRecord, GrowthIsNewOnlyWhereTheRecordWouldHaveKeptTheNode) {
+    auto root = Node::makeRoot("Data", "/data");
+    root->size = 900'000'000;
+    std::vector<Node::Ptr> levels{root};
+    for (int level = 0; level <= ScanRecord::deepest; ++level)
+        levels.push_back(add(*levels.back(), "d", Node::Kind::directory, 800'000'000));
+    ScanRecord before = ScanRecord::of(*root, kFinished);
+    auto fresh = add(*root, "fresh", Node::Kind::directory, 30'000'000);
+    auto small = add(*root, "small", Node::Kind::directory, 9'000'000);
+    auto movie = add(*levels[3], "movie.mkv", Node::Kind::file, 100'000'000);
+    levels[2]->size += 50'000'000;
+
+    EXPECT_EQ(before.growthOf(*levels[2], *root), 50'000'000);
+    EXPECT_EQ(before.growthOf(*fresh, *root), 30'000'000) << "new in a recorded folder";
+    EXPECT_EQ(before.growthOf(*movie, *root), 100'000'000);
+    EXPECT_EQ(before.growthOf(*small, *root), std::nullopt) << "below the floor";
+    EXPECT_EQ(before.growthOf(*levels[ScanRecord::deepest], *root), 0);
+    EXPECT_EQ(before.growthOf(*levels[ScanRecord::deepest + 1], *root), std::nullopt)
+        << "deeper than records keep: not new, only not recorded";
+    EXPECT_EQ(before.growthOf(*root->items().back(), *root), std::nullopt);
+}
+
 TEST(ScanRecord, RoundTripsThroughJsonWithNamesThatAreNotUtf8) {
     auto root = Node::makeRoot("Data", "/data");
     root->size = 300'000'000;

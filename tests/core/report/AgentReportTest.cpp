@@ -62,6 +62,16 @@ TEST(AgentReport, RendersEverySectionOfAWholeInput) {
                                         {"/home/ann/Projects/app/build"},
                                         {"Rebuilt by the compiler", "Last built", "x"}),
                               candidate("Emptying the Trash", Rung::review, 0, {}, {})};
+    Candidate set = candidate("IMG.jpg", Rung::review, 12 * MB,
+                              {"/home/ann/Backup/IMG.jpg", "/home/ann/IMG copy.jpg"}, {"3 copies"});
+    for (const char* path :
+         {"/home/ann/Backup/IMG.jpg", "/home/ann/Pictures/IMG.jpg", "/home/ann/IMG copy.jpg"})
+        set.copies.push_back({.identity = {.path = path}, .kept = path[10] == 'P'});
+    Candidate tool = candidate("Package Cache", Rung::ownerTool, 90 * MB, {}, {});
+    tool.action =
+        AdvisorAction::runTool({"/usr/bin/pkexec", {"apt-get", "clean"}, "pkexec apt-get clean"});
+    scan.input.suggestions.push_back(std::move(set));
+    scan.input.suggestions.push_back(std::move(tool));
 
     AgentReport report(scan.input, AgentReport::budget(AgentPrompt::standard()));
 
@@ -106,7 +116,10 @@ TEST(AgentReport, RendersEverySectionOfAWholeInput) {
               "| --- | --- | --- | --- |\n"
               "| Build products (`~/Projects/app/build`) | 2 GB | rebuilt by its app | Rebuilt by "
               "the compiler; Last built |\n"
-              "| Emptying the Trash | Zero KB | your call |  |");
+              "| Emptying the Trash | 0 bytes | your call |  |\n"
+              "| IMG.jpg (keeps `~/Pictures/IMG.jpg`; copies `~/Backup/IMG.jpg`, `~/IMG copy.jpg`) "
+              "| 12 MB | your call | 3 copies |\n"
+              "| Package Cache (runs `pkexec apt-get clean`) | 90 MB | tool clean-up |  |");
 }
 
 TEST(AgentReport, LeavesOutTheSectionsItHasNoInputFor) {
@@ -117,14 +130,29 @@ TEST(AgentReport, LeavesOutTheSectionsItHasNoInputFor) {
     std::string markdown = AgentReport(scan.input, 7'000).markdown;
 
     for (const char* absent : {"- Disk:", "## Space by kind", "## What changed",
-                               "## Already suggested", "## Beyond your files"})
+                               "## Already suggested", "## Beyond your files", "Couldn’t be read"})
         EXPECT_EQ(markdown.find(absent), std::string::npos) << absent;
     // A scope without folders has no "Inside" table; the two biggest lists always stand.
     scan.input.scope = scan.tree.root()->descendant("/home/ann/Movies")->shared_from_this();
     markdown = AgentReport(scan.input, 7'000).markdown;
     EXPECT_TRUE(markdown.starts_with("# Tavelin report: `~/Movies`\n"));
+    EXPECT_NE(markdown.find("if deleted, 1 file\n"), std::string::npos);
     EXPECT_EQ(markdown.find("## Inside"), std::string::npos);
     EXPECT_NE(markdown.find("## Biggest folders (anywhere below)\n| Path"), std::string::npos);
+}
+
+TEST(AgentReport, CountsTheFoldersThatCouldNotBeRead) {
+    HomeScan scan;
+    for (const char* path : {"/home/ann/Projects/app", "/home/ann/Projects/app/build"})
+        scan.tree.root()->descendant(path)->isUnreadable = true;
+    Node* movies = scan.tree.root()->descendant("/home/ann/Movies");
+    movies->isUnreadable = true;
+    movies->needsAccess = true; // left out on purpose, and said so elsewhere
+    std::string markdown = AgentReport(scan.input, 7'000).markdown;
+    EXPECT_NE(markdown.find("\n- Couldn’t be read: 2 folders, whose contents are missing from "
+                            "these sizes\n"),
+              std::string::npos)
+        << markdown;
 }
 
 TEST(AgentReport, AScanReadFromAFileSaysWhichToolMeasuredItAndWhen) {

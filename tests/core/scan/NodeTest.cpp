@@ -1,5 +1,6 @@
 #include "scan/Node.h"
 
+#include "scan/ExtensionCounts.h"
 #include "scan/ExtensionTally.h"
 
 #include <gtest/gtest.h>
@@ -281,18 +282,27 @@ TEST(ExtensionTally, AddCountsFilesAndMergeSumsTallies) {
     EXPECT_EQ(first.entries().at(""), (ExtensionTally::Entry{7, 1}));
     EXPECT_EQ(first.entries().at("png"), (ExtensionTally::Entry{2, 1}));
     EXPECT_EQ(first.entries().at("\xff\xfe"), (ExtensionTally::Entry{1, 1}));
+}
 
-    // Runs of one extension, and a copy that goes on counting on its own.
-    ExtensionTally copy = first;
-    copy.add("e.jpg", 1000);
-    first.add("f.jpg", 10);
-    first.add("g.JPG", 10);
-    copy.add("h.png", 1000);
-    EXPECT_EQ(first.entries().at("jpg"), (ExtensionTally::Entry{171, 5}));
-    EXPECT_EQ(copy.entries().at("jpg"), (ExtensionTally::Entry{1151, 4}));
-    EXPECT_EQ(first.entries().at("png"), (ExtensionTally::Entry{2, 1}));
-    first = copy;
-    first.add("i.png", 1);
-    EXPECT_EQ(copy.entries().at("png"), (ExtensionTally::Entry{1002, 2}));
-    EXPECT_EQ(first.entries().at("png"), (ExtensionTally::Entry{1003, 3}));
+TEST(ExtensionCounts, FilesNamesUnderTheKeysOfTheTallyTheyAreAddedTo) {
+    std::vector<std::string> names = {
+        "a.JPG",          "b.jpg",           "notes",      ".bashrc",   "trailing.",
+        "archive.tar.gz", "x.\xff\xfe",      "x.ÉTÉ",      "y.été",     "x.abcdefghijkl",
+        "y.ABCDEFGHIJKL", "x.abcdefghijklm", "x.abcdefgh", "x.abcdefg", "z.[@`{"};
+    for (int i = 0; i < 300; ++i)
+        names.push_back("many." + std::to_string(i * 7919)); // makes the table grow
+    ExtensionTally expected;
+    ExtensionCounts counts;
+    int64_t bytes = 0;
+    for (const std::string& name : names) {
+        expected.add(name, ++bytes);
+        counts.add(name, bytes);
+    }
+    ExtensionTally tally;
+    tally.add("c.jpg", 5);
+    expected.add("c.jpg", 5);
+    counts.addTo(tally);
+    EXPECT_EQ(tally.entries(), expected.entries());
+    EXPECT_EQ(tally.entries().at("jpg").files, 3);
+    EXPECT_EQ(tally.entries().at("abcdefghijkl").files, 2);
 }

@@ -10,6 +10,7 @@
 #include "support/TreeBuilder.h"
 #include "util/ManualQueue.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <future>
 #include <gtest/gtest.h>
@@ -72,6 +73,33 @@ struct Harness {
     Node* node(const std::string& path) const { return session->root()->descendant(path); }
 };
 
+// What a refresh shows: every folder the scan has listed holds the sum of what lies beneath it,
+// its running jobs' folders counting what their counters reported.
+void expectListedFoldersSumWhatIsBeneath(const ScanSession& session) {
+    for (const auto& job : session.jobs()) {
+        if (!job->listed || job->done)
+            continue;
+        int64_t size = job->own.size, unique = job->own.unique, files = job->own.files;
+        for (const auto& child : job->node->children()) {
+            if (!child->isDirectory())
+                continue;
+            size += child->size;
+            unique += child->unique;
+            files += child->fileCount;
+        }
+        EXPECT_EQ(job->node->size, size) << job->node->path();
+        EXPECT_EQ(job->node->unique, unique) << job->node->path();
+        EXPECT_EQ(job->node->fileCount, files) << job->node->path();
+        EXPECT_TRUE(std::is_sorted(job->node->children().begin(), job->node->children().end(),
+                                   [](const auto& a, const auto& b) { return a->size > b->size; }));
+    }
+    int64_t root = session.baseSize();
+    for (const auto* job : session.topJobs())
+        root += job->node->size;
+    EXPECT_EQ(session.root()->size, root);
+    EXPECT_EQ(session.bytes(), root);
+}
+
 int64_t walkerTotal(const std::string& path) {
     ScanCounter counter;
     LinkSet links;
@@ -102,6 +130,10 @@ TEST(ScanSession, TotalsEqualDuWithHardLinksSparseFilesAndManyEmptyFolders) {
     tree.symlink("nowhere", "dangling");
 
     Harness harness(temp.string());
+    harness.session->onChange = [&] {
+        ++harness.changes;
+        expectListedFoldersSumWhatIsBeneath(*harness.session);
+    };
     harness.session->start();
     ASSERT_TRUE(harness.runToEnd());
     const Node& root = *harness.session->root();
@@ -386,16 +418,20 @@ TEST(ScanSession, WhileJobsRunTotalsComeFromTheirCountersAndTheirListedParents) 
     tree.file("top/own", 2'000'000);
     tree.file("top/first/file", 1'500'000);
     tree.file("top/second/file", 1'500'000);
+    tree.file("top/third/file", 1'500'000);
     tree.file("loose", 100);
 
     Harness harness(temp.string());
     auto gate = harness.startHoldingDeeperJobs();
     ASSERT_TRUE(harness.runUntilListed(0));
     const auto& jobs = harness.session->jobs();
-    ASSERT_EQ(jobs.size(), 3u);
+    ASSERT_EQ(jobs.size(), 4u);
     ScanSession::Job& top = *jobs[0];
     ScanSession::Job& older = *jobs[1];
     ScanSession::Job& newer = *jobs[2];
+    ScanSession::Job& silent = *jobs[3];
+    int64_t placeholder = silent.node->size;
+    ASSERT_EQ(placeholder, test::allocatedBytes(silent.node->path())) << "its own blocks";
     EXPECT_EQ(top.own.size,
               test::allocatedBytes(tree.path("top")) + test::allocatedBytes(tree.path("top/own")));
     EXPECT_EQ(top.own.files, 1);
@@ -403,29 +439,38 @@ TEST(ScanSession, WhileJobsRunTotalsComeFromTheirCountersAndTheirListedParents) 
     // What the held-back walkers would have published by now.
     std::string olderPath = older.node->path() + "/deeper";
     std::string_view olderShown = olderPath;
-    older.counter->add({.files = 2, .bytes = 5000, .unique = 4000, .errors = 1, .path = {}},
+    older.counter->add({.files = 1, .bytes = 2000, .unique = 1000, .errors = 1, .path = {}});
+    older.counter->add({.files = 1, .bytes = 3000, .unique = 3000, .errors = 0, .path = {}},
                        &olderShown);
     newer.counter->add({.files = 1, .bytes = 3000, .unique = 3000, .errors = 2, .path = {}});
     ASSERT_TRUE(harness.runUntilRefreshed());
-    EXPECT_EQ(older.node->size, 5000);
+    EXPECT_EQ(older.node->size, 5000) << "two reports between ticks count once, whole";
     EXPECT_EQ(older.node->unique, 4000);
     EXPECT_EQ(newer.node->fileCount, 1);
-    EXPECT_EQ(top.node->size, top.own.size + 5000 + 3000);
-    EXPECT_EQ(top.node->unique, top.own.unique + 4000 + 3000);
+    EXPECT_EQ(silent.node->size, placeholder) << "a job that reported nothing keeps its blocks";
+    EXPECT_EQ(top.node->size, top.own.size + 5000 + 3000 + placeholder);
+    EXPECT_EQ(top.node->unique, top.own.unique + 4000 + 3000 + placeholder);
     EXPECT_EQ(top.node->fileCount, 1 + 2 + 1);
+    EXPECT_EQ(top.node->children()[1], older.node) << "the grown folder moved up, after the file";
     const Node& root = *harness.session->root();
     EXPECT_EQ(root.size, test::allocatedBytes(temp.string()) +
                              test::allocatedBytes(tree.path("loose")) + top.node->size);
-    EXPECT_EQ(harness.session->bytes(), root.size);
     EXPECT_EQ(harness.session->files(), 1 + 4);
     EXPECT_EQ(harness.session->errors(), 3) << "errors are summed from every job";
     EXPECT_EQ(harness.session->currentPath(), olderPath) << "the newer job has shown no path yet";
+    expectListedFoldersSumWhatIsBeneath(*harness.session);
 
     std::string newerPath = newer.node->path();
     std::string_view newerShown = newerPath;
-    newer.counter->add({}, &newerShown);
+    newer.counter->add({.files = 0, .bytes = 4000, .unique = 0, .errors = 0, .path = {}},
+                       &newerShown);
     ASSERT_TRUE(harness.runUntilRefreshed());
     EXPECT_EQ(harness.session->currentPath(), newerPath) << "the newest job's path is shown";
+    EXPECT_EQ(newer.node->size, 7000) << "only the job that reported changed";
+    EXPECT_EQ(older.node->size, 5000);
+    EXPECT_EQ(top.node->children()[1], newer.node);
+    EXPECT_EQ(harness.session->errors(), 3);
+    expectListedFoldersSumWhatIsBeneath(*harness.session);
 
     gate->open();
     ASSERT_TRUE(harness.runToEnd());

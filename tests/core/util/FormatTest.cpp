@@ -6,7 +6,7 @@ using tavelin::formatBytes;
 using tavelin::formatCount;
 
 TEST(FormatBytes, RoundsHalfUpToThreeFiguresInTheLargestUnitBelowAThousand) {
-    const std::pair<int64_t, const char*> cases[] = {{0, "Zero KB"},
+    const std::pair<int64_t, const char*> cases[] = {{0, "0 bytes"},
                                                      {1, "1 byte"},
                                                      {2, "2 bytes"},
                                                      {999, "999 bytes"},
@@ -36,6 +36,9 @@ TEST(FormatCount, GroupsDigitsByThousandsAsTheLocaleSays) {
     for (auto [count, text] : cases)
         EXPECT_EQ(formatCount(count), text) << count;
     EXPECT_EQ(formatCount(1234, std::locale::classic()), "1234") << "a locale without grouping";
+    EXPECT_EQ(tavelin::formatCounted(1, "file"), "1 file") << "only exactly one is singular";
+    EXPECT_EQ(tavelin::formatCounted(0, "file"), "0 files");
+    EXPECT_EQ(tavelin::formatCounted(1'204, "folder"), "1,204 folders");
 
     struct German : std::numpunct<char> {
         char do_decimal_point() const override { return ','; }

@@ -72,6 +72,30 @@ TEST(WorkerPool, RunsTasksOnBackgroundThreadsAndFinishesThemBeforeItGoes) {
     EXPECT_TRUE(offCaller);
 }
 
+TEST(WorkerPool, StartsAThreadForEveryTaskThatNoIdleThreadCanTake) {
+    // Tasks that only finish together, one submitted by another: each needs a thread of its own.
+    constexpr int kTasks = 3;
+    std::atomic<int> arrived = 0, met = 0;
+    std::promise<void> all;
+    std::shared_future<void> together = all.get_future().share();
+    auto task = [&] {
+        if (++arrived == kTasks)
+            all.set_value();
+        if (together.wait_for(10s) == std::future_status::ready)
+            ++met;
+    };
+    {
+        WorkerPool pool(kTasks);
+        pool.submit(task);
+        pool.submit([&] {
+            pool.submit(task);
+            task();
+        });
+        together.wait_for(10s); // a pool going away starts no more threads
+    }
+    EXPECT_EQ(met, kTasks);
+}
+
 TEST(WorkerPool, ATaskHoldingTheLastReferenceToItsPoolLetsItGo) {
     // As a scan session does that a pass still reads when its window closes.
     struct Holder {

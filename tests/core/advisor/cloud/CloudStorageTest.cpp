@@ -1,6 +1,7 @@
 #include "advisor/cloud/CloudStorage.h"
 
 #include "advisor/cloud/CloudOnlineOnlyDetector.h"
+#include "advisor/cloud/SyncClients.h"
 #include "support/FakeMachine.h"
 #include "support/SyntheticTree.h"
 #include "support/TemporaryFolder.h"
@@ -41,6 +42,43 @@ TEST(CloudStorage, FindsFileProviderFoldersTheCloudDriveAndHomeSyncFoldersInOrde
 
     AdvisorContext live = AdvisorContext::live(nullptr, home + "/", kDistantPast);
     EXPECT_EQ(live.cloudProviders().size(), 6u) << "the live context finds the same folders";
+}
+
+TEST(CloudStorage, SyncClientsNameTheirFoldersInTheirOwnSettings) {
+    test::TemporaryFolder temp;
+    test::TreeBuilder files(temp.path());
+    std::string home = files.folder("home");
+    SyncClients::Places places{home, files.folder("config"), files.folder("state")};
+    for (const char* folder :
+         {"home/Work cloud", "home/ownCloud", "home/Dropbox (Personal)", "home/Sync", "gdrive"})
+        files.folder(folder);
+    files.file("config/Nextcloud/nextcloud.cfg",
+               "[Accounts]\n0\\Folders\\1\\localPath=" + home +
+                   "/Work cloud/\n0\\Folders\\2\\localPath=" + home + "/gone/\n");
+    files.file("config/ownCloud/owncloud.cfg",
+               "0\\FoldersWithPlaceholders\\1\\localPath=" + home + "/ownCloud\n");
+    files.file("home/.dropbox/info.json",
+               R"js({"personal": {"path": ")js" + home + R"js(/Dropbox (Personal)"}, )js" +
+                   R"js("business": {"path": ")js" + home + R"js(/Work cloud"}, "host": 5})js");
+    files.file(
+        "state/syncthing/config.xml",
+        R"(<configuration><folder id="a" path="~/Sync"/><folder path="rel"/></configuration>)");
+    std::vector<platform::MountFacts> mounts{
+        {.root = "/", .path = "/", .type = "ext4", .source = "/dev/sda2"},
+        {.root = "/",
+         .path = temp.path() / "gdrive",
+         .type = "fuse.rclone",
+         .source = "gdrive:Photos"}};
+
+    EXPECT_EQ(SyncClients::folders(places, mounts),
+              (std::vector<CloudProvider>{{"Nextcloud", home + "/Work cloud", false},
+                                          {"ownCloud", home + "/ownCloud", false},
+                                          {"Dropbox", home + "/Dropbox (Personal)", false},
+                                          {"Syncthing", home + "/Sync", false},
+                                          {"gdrive (rclone)", temp.string() + "/gdrive", false}}))
+        << "folders that are gone, relative and listed twice are left out";
+    std::string bare = files.folder("bare");
+    EXPECT_TRUE(SyncClients::folders({bare, bare, bare}, {}).empty()) << "no settings, none";
 }
 
 TEST(CloudStorage, DisplayNamesComeFromTheAppPartAndTheAccount) {

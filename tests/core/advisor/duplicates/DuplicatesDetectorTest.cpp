@@ -1,10 +1,12 @@
 #include "advisor/duplicates/DuplicatesDetector.h"
 
+#include "executor/Executor.h"
 #include "support/BtrfsImage.h"
 #include "support/FakeMachine.h"
 #include "support/ScannedTree.h"
 #include "support/SyntheticTree.h"
 #include "support/TemporaryFolder.h"
+#include "support/TrashRecords.h"
 #include "support/TreeBuilder.h"
 
 #include <atomic>
@@ -85,6 +87,31 @@ TEST_F(DuplicatesTest, IdenticalFilesOnADiskThatCannotShareDataAreTrashedButOne)
                                 {Kind::note, "The oldest stays; the others go to the Trash"},
                                 {Kind::location, "In Desktop, Documents, Downloads"},
                             }));
+    std::vector<std::pair<std::string, bool>> copies;
+    for (const DuplicateCopy& copy : set.copies)
+        copies.emplace_back(copy.identity.path, copy.kept);
+    EXPECT_EQ(copies, (std::vector<std::pair<std::string, bool>>{
+                          {first, true}, {second, false}, {third, false}}))
+        << "every copy, oldest first";
+
+    // The user keeps the third copy instead: it is the one left when the step is applied.
+    auto chosen = detector.keeping(set, third);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->id, set.id) << "the tick stays with the set";
+    EXPECT_EQ(chosen->title, "report copy.pdf");
+    EXPECT_EQ(chosen->action.paths(), (std::vector<std::string>{first, second}));
+    EXPECT_EQ(std::get<AdvisorAction::Trash>(chosen->action.value).checked->keep.path, third)
+        << "the copies move only while the chosen file is as checked";
+    EXPECT_EQ(chosen->freed, set.freed);
+    EXPECT_EQ(chosen->evidence[1],
+              (Evidence{Kind::note, "The one you chose stays; the others go to the Trash"}));
+    EXPECT_FALSE(detector.keeping(set, home + "/elsewhere.pdf"));
+    test::clearHomeTrash();
+    ActionResult applied = Executor::apply(chosen->action, false, ExecutorEnvironment::live());
+    EXPECT_FALSE(applied.error) << *applied.error;
+    EXPECT_TRUE(std::filesystem::exists(third));
+    EXPECT_FALSE(std::filesystem::exists(first));
+    EXPECT_FALSE(std::filesystem::exists(second));
 }
 
 TEST_F(DuplicatesTest, FilesOfOneLengthThatDifferAnywhereAreNeverASet) {
@@ -147,6 +174,10 @@ TEST_F(DuplicatesTest, ClonesAreLeftOutOfTheMergeAndIndependentCopiesMergeLossle
                           "it is, with its name, dates and tags, but stores the contents once. "
                           "Changing one later doesn’t change the others.");
     EXPECT_EQ(set.evidence[1], (Evidence{Kind::note, "Each keeps its place and name"}));
+    auto chosen = detector.keeping(set, copy);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->action, AdvisorAction::mergeDuplicates(copy, {clone, original}))
+        << "the chosen copy is the one the others come to share, the original and its clone";
 
     std::filesystem::remove(copy);
     EXPECT_TRUE(run().empty()) << "a file and its clone already share their data";
@@ -310,4 +341,8 @@ TEST(DuplicatesCandidate, OnADiskThatCannotShareDataOnlyCopiesLeavingNoNameBehin
     EXPECT_EQ(checked->copies[1].inode, 2u);
     EXPECT_EQ(set->freed, 4096) << "two names of one stored copy free it once";
     EXPECT_EQ(set->onDisk, 4 * 4096);
+    auto keptLink = detector.keeping(*set, "/h/c/both");
+    ASSERT_TRUE(keptLink);
+    EXPECT_EQ(keptLink->action.paths(), std::vector<std::string>{"/h/a/kept"})
+        << "keeping one name of a stored copy keeps its other name too";
 }

@@ -220,6 +220,26 @@ TEST_F(EverydayDetectorsTest, OldScreenshotsAndRecordingsFromTheUsersFoldersGoTo
     file("Desktop/screenshot in lower case.png", 4 * MB, 100);
     file("Desktop/Screenshot too new.png", 4 * MB, 29);
     file("Desktop/Screenshot notes.txt", 4 * MB, 100);
+    // Screenshots under the large-file threshold are only in the folders' listings: in the
+    // user's language, as Flameshot names them, or anything in the screenshot folder.
+    auto small = [&](std::string name, int64_t size, int days) {
+        return FolderEntry{std::move(name), false, size, size, daysAgo(days)};
+    };
+    machine.translations[{"gnome-shell", "Screenshot From %s"}] = "Bildschirmfoto vom %s";
+    machine.translations[{"gnome-shell", "Screenshots"}] = "Bildschirmfotos";
+    machine.translations[{"gnome-screenshot", "Screenshot from %s"}] = "%s";
+    machine.listings[kHome + "/Pictures"] = {
+        small("Screenshot from 2025-04-01 09-00-00.png", 900'000, 70),
+        small("Bildschirmfoto vom 2025-04-02 10-00-00.png", 800'000, 70),
+        small("2025-04-03_11-12.png", 400'000, 70),
+        small("2025-04-03_11-12_1.png", 300'000, 70),
+        small("2025-04-03_11-1.png", 300'000, 70),
+        small("holiday.png", 900'000, 70),
+        small("Screenshot too new.png", 900'000, 10),
+        {"Screenshots", true, 0, 0, daysAgo(70)},
+    };
+    tree.folder(kHome + "/Pictures/Bildschirmfotos");
+    machine.listings[kHome + "/Pictures/Bildschirmfotos"] = {small("capture.png", 600'000, 50)};
     auto found = run(ScreenshotsDetector());
     ASSERT_EQ(found.size(), 1u);
     const Candidate& shots = found[0];
@@ -235,11 +255,16 @@ TEST_F(EverydayDetectorsTest, OldScreenshotsAndRecordingsFromTheUsersFoldersGoTo
                   kHome + "/Pictures/Screenshots/Screenshot_20250503_101010.png",
                   kHome + "/Videos/Screencasts/Screencast from 2025-05-02.webm",
                   kHome + "/Videos/Screencasts/Screencast_20250504_101010.mp4",
+                  kHome + "/Pictures/Screenshot from 2025-04-01 09-00-00.png",
+                  kHome + "/Pictures/Bildschirmfoto vom 2025-04-02 10-00-00.png",
+                  kHome + "/Pictures/2025-04-03_11-12.png",
+                  kHome + "/Pictures/2025-04-03_11-12_1.png",
+                  kHome + "/Pictures/Bildschirmfotos/capture.png",
               }));
-    EXPECT_EQ(shots.freed, 18 * MB);
+    EXPECT_EQ(shots.freed, 21 * MB);
     EXPECT_EQ(shots.evidence,
-              (std::vector<Evidence>{{Kind::count, "2 screenshots and 2 recordings"},
-                                     {Kind::lastUsed, "Taken in May"}}));
+              (std::vector<Evidence>{{Kind::count, "7 screenshots and 2 recordings"},
+                                     {Kind::lastUsed, "Taken from April to May"}}));
 }
 
 TEST_F(EverydayDetectorsTest, ScreenshotsWaitUntilTheyAddUpAndCountOnceWhereFoldersNest) {
@@ -448,13 +473,52 @@ TEST_F(EverydayDetectorsTest, OfflineMediaComesBackFromItsApp) {
               std::vector<std::string>{kHome + "/Movies/TV/Media.localized/Movies"});
 }
 
+TEST_F(EverydayDetectorsTest, PodcastEpisodesAreTheUsersCallPerShow) {
+    file("gPodder/Downloads/Tech Talk/ep1.mp3", 80 * MB, 30);
+    file("gPodder/Downloads/Tech Talk/ep2.mp3", 70 * MB, 20);
+    file("gPodder/Downloads/Short/ep1.mp3", 90 * MB, 20);
+    file(".var/app/org.gnome.Podcasts/data/gnome-podcasts/Downloads/News/a.ogg", 120 * MB, 5);
+    file(".local/share/KDE/kasts/enclosures/1234", 60 * MB, 5);
+    file(".local/share/KDE/kasts/enclosures/5678", 60 * MB, 5);
+    file("Music/Late Night/ep 1.mp3", 100 * MB, 9);
+    file("Music/Late Night/ep 2.mp3", 50 * MB, 9);
+    file("Music/Album/song.mp3", 150 * MB, 9);
+    machine.texts[kHome + "/.local/share/rhythmbox/rhythmdb.xml"] =
+        "<?xml version=\"1.0\"?><rhythmdb version=\"2.0\">"
+        "<entry type=\"podcast-post\"><album>Late Night</album>"
+        "<location>file:///home/u/Music/Late%20Night/ep%201.mp3</location>"
+        "<mountpoint>https://example.com/1.mp3</mountpoint></entry>"
+        "<entry type=\"podcast-post\"><album>Late Night</album>"
+        "<location>file:///home/u/Music/Late%20Night/ep%202.mp3</location>"
+        "<mountpoint>https://example.com/2.mp3</mountpoint></entry>"
+        "<entry type=\"podcast-post\"><album>Late Night</album>"
+        "<location>https://example.com/3.mp3</location></entry>"
+        "<entry type=\"song\"><album>Album</album>"
+        "<location>file:///home/u/Music/Album/song.mp3</location></entry></rhythmdb>";
+    std::map<std::string, std::vector<std::string>> shows;
+    for (const Candidate& found : run(MediaDownloadsDetector())) {
+        EXPECT_EQ(found.rung, Rung::review) << found.title;
+        EXPECT_EQ(found.category, AdvisorCategory::music) << found.title;
+        shows[found.title] = found.paths();
+    }
+    EXPECT_EQ(shows,
+              (std::map<std::string, std::vector<std::string>>{
+                  {"Podcast downloads: Tech Talk", {kHome + "/gPodder/Downloads/Tech Talk"}},
+                  {"Podcast downloads: News",
+                   {kHome + "/.var/app/org.gnome.Podcasts/data/gnome-podcasts/Downloads/News"}},
+                  {"Podcast downloads (Kasts)", {kHome + "/.local/share/KDE/kasts/enclosures"}},
+                  {"Podcast downloads: Late Night",
+                   {kHome + "/Music/Late Night/ep 1.mp3", kHome + "/Music/Late Night/ep 2.mp3"}},
+              }))
+        << "a show under 100 MB waits; a song is no episode";
+}
+
 TEST(EverydayDetectors, RunInTheirFixedOrder) {
     std::vector<std::string> ids;
     for (const auto& detector : EverydayDetectors::all()) {
         ids.push_back(detector->id());
         EXPECT_FALSE(detector->isSlow());
     }
-    EXPECT_EQ(ids,
-              (std::vector<std::string>{"downloads-old", "installers", "screenshots", "large-files",
-                                        "apps-unused", "photos-library", "media-downloads"}));
+    EXPECT_EQ(ids, (std::vector<std::string>{"downloads-old", "installers", "screenshots",
+                                             "large-files", "apps-unused", "media-downloads"}));
 }

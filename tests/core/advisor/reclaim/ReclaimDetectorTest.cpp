@@ -134,12 +134,12 @@ TEST_F(ReclaimDetectorTest, BuildDataUsedThisWeekCostsMoreToRebuild) {
 }
 
 TEST_F(ReclaimDetectorTest, RecentUseCountsOnlyForProjectsAndDeveloperFolders) {
-    tree.folder("/home/u/.cache/pip", 2 * GB, 2 * GB, kNow - 1h);
+    tree.folder("/home/u/.cache/app", 2 * GB, 2 * GB, kNow - 1h);
     tree.folder("/home/u/code/app/node_modules", 1 * GB, 1 * GB, kNow - 1h);
     machine.files.insert("/home/u/code/app/package.json");
     machine.files.insert("/home/u/code/app/.git");
     auto found = candidates();
-    const Candidate* cache = withID(found, "reclaim:dev-caches:/home/u/.cache/pip");
+    const Candidate* cache = withID(found, "reclaim:dev-caches:/home/u/.cache/app");
     const Candidate* modules = withID(found, "reclaim:node-modules:/home/u/code/app/node_modules");
     ASSERT_TRUE(cache && modules);
     EXPECT_EQ(cache->redownloadGB, 2);
@@ -153,12 +153,51 @@ TEST_F(ReclaimDetectorTest, RecentUseCountsOnlyForProjectsAndDeveloperFolders) {
 }
 
 TEST_F(ReclaimDetectorTest, ReviewRowsAskTheUserAndBlockedItemsSayWhy) {
-    tree.folder("/home/u/.nvm/versions/node/v18.20.0", 300 * MB);
-    tree.folder("/home/u/.nvm/versions/node/v22.1.0", 200 * MB);
+    Date monthAgo = kNow - 24h * 30;
+    tree.file("/home/u/.nvm/versions/node/v18.20.0/bin/node", 100 * MB, std::nullopt, monthAgo);
+    tree.file("/home/u/.nvm/versions/node/v18.20.0/lib/npm.tar", 200 * MB, std::nullopt,
+              monthAgo - 24h);
+    machine.lastUsedDates["/home/u/.nvm/versions/node/v18.20.0"] = kNow - 24h * 200;
+    tree.folder("/home/u/.nvm/versions/node/v22.1.0", 200 * MB, std::nullopt, monthAgo);
+    machine.lastUsedDates["/home/u/.nvm/versions/node/v22.1.0"] = kNow - 24h * 10;
     tree.folder("/home/u/games/Kart/Library", 1 * GB);
     tree.folder("/home/u/games/Kart/Assets", 3 * GB);
     tree.folder("/home/u/games/Kart/ProjectSettings", 1 * MB);
     machine.files.insert("/home/u/games/Kart/Temp/UnityLockfile");
+
+    // Toolchains in use: rustup's default and overrides, pyenv's global version, and the pins
+    // of projects in the tree (a repository, a Cargo project without one).
+    const std::string rust = "/home/u/.rustup/toolchains/";
+    const std::string python = "/home/u/.pyenv/versions/";
+    const std::pair<std::string, std::optional<std::string>> toolchains[] = {
+        {rust + "stable-x86_64-unknown-linux-gnu", "rustup’s default toolchain"},
+        {rust + "nightly-x86_64-unknown-linux-gnu", "Used by cli"},
+        {rust + "nightly-2024-05-01-x86_64-unknown-linux-gnu", "Used by old and sub"},
+        {rust + "1.79.0-x86_64-unknown-linux-gnu", "Used by engine"},
+        {rust + "1.70.0-x86_64-unknown-linux-gnu", std::nullopt},
+        {python + "3.12.4", "pyenv’s global version"},
+        {python + "3.11.9", "Used by site"},
+        {python + "3.10.14", std::nullopt},
+        {python + "3.1", std::nullopt},
+    };
+    for (const auto& [path, reason] : toolchains)
+        tree.folder(path, 400 * MB, std::nullopt, monthAgo);
+    machine.texts["/home/u/.rustup/settings.toml"] =
+        "version = \"12\"\ndefault_toolchain = \"stable-x86_64-unknown-linux-gnu\"\n\n"
+        "[overrides]\n\"/home/u/code/old\" = \"nightly-2024-05-01-x86_64-unknown-linux-gnu\"\n";
+    tree.folder("/home/u/code/engine/.git", 1 * MB);
+    machine.texts["/home/u/code/engine/rust-toolchain.toml"] =
+        "[toolchain]\nchannel = \"1.79.0\"\n";
+    machine.texts["/home/u/code/engine/sub/rust-toolchain"] = "nightly-2024-05-01\n";
+    tree.folder("/home/u/code/engine/sub/.git", 1 * MB);
+    tree.folder("/home/u/code/cli/target", 50 * MB);
+    machine.files.insert("/home/u/code/cli/Cargo.toml");
+    machine.texts["/home/u/code/cli/rust-toolchain"] = "# pinned\nnightly\n";
+    machine.texts["/home/u/.pyenv/version"] = "3.12.4\n";
+    tree.folder("/home/u/code/site/.git", 1 * MB);
+    machine.texts["/home/u/code/site/.python-version"] = "3.11\n";
+    machine.texts["/home/u/elsewhere/.python-version"] = "3.10.14\n";
+
     auto found = candidates();
     const Candidate* node =
         withID(found, "reclaim:node-versions:/home/u/.nvm/versions/node/v18.20.0");
@@ -167,7 +206,12 @@ TEST_F(ReclaimDetectorTest, ReviewRowsAskTheUserAndBlockedItemsSayWhy) {
     EXPECT_EQ(node->rung, Rung::review);
     EXPECT_EQ(node->confidence, 0.7);
     EXPECT_EQ(node->value, 0.5);
-    EXPECT_TRUE(node->evidence.empty()) << "no rebuild line for the user's own call";
+    EXPECT_EQ(node->evidence, (std::vector<Evidence>{{Kind::lastUsed, "Last changed 4 weeks ago"},
+                                                     {Kind::count, "2 files"}}))
+        << "no rebuild line for the user's own call, but what it holds and when it last changed";
+    EXPECT_EQ(
+        withID(found, "reclaim:node-versions:/home/u/.nvm/versions/node/v22.1.0")->evidence.front(),
+        (Evidence{Kind::lastUsed, "Last used 10 days ago"}));
 
     const Candidate* unity = withID(found, "reclaim:unity-library:/home/u/games/Kart/Library");
     ASSERT_TRUE(unity);
@@ -175,6 +219,15 @@ TEST_F(ReclaimDetectorTest, ReviewRowsAskTheUserAndBlockedItemsSayWhy) {
     EXPECT_EQ(unity->title, "Unity Import Caches");
     EXPECT_EQ(unity->rebuildMinutes, 15);
     EXPECT_EQ(unity->project, (Project{"/home/u/games/Kart", "Kart"}));
+
+    for (const auto& [path, reason] : toolchains) {
+        SCOPED_TRACE(path);
+        auto match = std::ranges::find_if(
+            found, [&](const Candidate& c) { return c.paths() == std::vector{path}; });
+        ASSERT_NE(match, found.end());
+        EXPECT_EQ(match->blocked, reason);
+        EXPECT_FALSE(match->evidence.empty());
+    }
 }
 
 TEST(ReclaimDetectorTexts, MinutesReadAsMinutesThenHours) {
@@ -218,10 +271,31 @@ TEST_F(ReclaimDetectorTest, TheLinuxRowsFindWhatLinuxUsersAccumulate) {
         {"/home/u/.config/Code/CachedData", "VS Code Caches: CachedData", C::caches,
          Rung::rebuildable},
         {"/home/u/.config/Code/Cache", "VS Code Caches: Cache", C::caches, Rung::rebuildable},
-        {"/home/u/.var/app/org.gimp.GIMP/cache", "Flatpak App Caches: org.gimp.GIMP", C::caches,
+        {"/home/u/.var/app/org.gimp.GIMP/cache", "Flatpak App Caches", C::caches,
          Rung::rebuildable},
-        {"/home/u/.var/app/org.mozilla.firefox/cache", "Flatpak App Caches: org.mozilla.firefox",
-         C::caches, Rung::rebuildable},
+        {"/home/u/.var/app/org.mozilla.firefox/cache", "Firefox Cache", C::caches,
+         Rung::rebuildable},
+        {"/home/u/.cache/thumbnails", "Thumbnails", C::caches, Rung::rebuildable},
+        {"/home/u/.cache/google-chrome", "Chrome Cache", C::caches, Rung::rebuildable},
+        {"/home/u/snap/chromium/common/.cache/chromium", "Chromium Cache", C::caches,
+         Rung::rebuildable},
+        {"/home/u/.cache/fontconfig", "Font Cache", C::caches, Rung::rebuildable},
+        {"/home/u/.cache/mesa_shader_cache_db", "Shader Cache", C::caches, Rung::rebuildable},
+        {"/home/u/.cache/pip", "pip Cache", C::developer, Rung::rebuildable},
+        {"/home/u/.cache/yarn", "Yarn Cache", C::developer, Rung::rebuildable},
+        {"/home/u/.cache/go-build", "Go Build Cache", C::developer, Rung::rebuildable},
+        {"/home/u/.cache/JetBrains/PyCharm2024.1", "JetBrains IDE Caches: PyCharm2024.1",
+         C::developer, Rung::rebuildable},
+        {"/home/u/.cache/JetBrains/IntelliJIdea2023.3", "JetBrains IDE Caches: IntelliJIdea2023.3",
+         C::developer, Rung::rebuildable},
+        {"/home/u/.cache/shotwell", "Shotwell Thumbnails", C::photosVideos, Rung::rebuildable},
+        {"/home/u/.cache/darktable/mipmaps-1a2b3c.d", "darktable Previews", C::photosVideos,
+         Rung::rebuildable},
+        {"/home/u/Pictures/thumbnails-digikam.db", "digiKam Thumbnails", C::photosVideos,
+         Rung::rebuildable},
+        {"/home/u/.var/app/com.spotify.Client/cache/spotify", "Spotify Cache", C::music,
+         Rung::rebuildable},
+        {"/home/u/.cache/some-app", "Download Caches", C::caches, Rung::rebuildable},
         {"/home/u/.rustup/toolchains/stable-x86_64-unknown-linux-gnu", "Rust Toolchains (rustup)",
          C::developer, Rung::review},
         {"/home/u/.local/share/containers/storage", "Podman Storage", C::developer, Rung::review},
@@ -245,10 +319,14 @@ TEST_F(ReclaimDetectorTest, TheLinuxRowsFindWhatLinuxUsersAccumulate) {
         tree.folder(item.path, size += MB, std::nullopt, kNow - 24h * 30);
     tree.folder("/home/u/.config/Code/User", 50 * MB);
     tree.folder("/home/u/.var/app/org.gimp.GIMP/data", 50 * MB);
+    tree.folder("/home/u/.cache/darktable/library.db", 50 * MB);
+    tree.folder("/home/u/.cache/tiny", 999'999);
     machine.files.insert("/home/u/code/api/pyproject.toml");
 
     auto found = candidates();
-    EXPECT_EQ(found.size(), expected.size()) << "nothing else: not User, not an app's data";
+    EXPECT_EQ(found.size(), expected.size())
+        << "nothing else: not User, not an app's data, not darktable's library, not the "
+           "JetBrains folder around its versions, nothing under 1 MB";
     for (const auto& item : expected) {
         auto match = std::ranges::find_if(
             found, [&](const Candidate& c) { return c.paths() == std::vector{item.path}; });
@@ -257,6 +335,7 @@ TEST_F(ReclaimDetectorTest, TheLinuxRowsFindWhatLinuxUsersAccumulate) {
         EXPECT_EQ(match->category, item.category) << item.path;
         EXPECT_EQ(match->rung, item.rung) << item.path;
         EXPECT_TRUE(match->id.starts_with(match->detector + ":")) << item.path;
-        EXPECT_EQ(match->rung == Rung::rebuildable, match->evidence.size() == 1) << item.path;
+        EXPECT_EQ(match->evidence.size(), match->rung == Rung::rebuildable ? 1u : 2u)
+            << item.path << ": how it comes back, or when it was last used and what it holds";
     }
 }

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <map>
 #include <unistd.h>
 
 using namespace tavelin;
@@ -53,14 +54,17 @@ TEST(ReclaimRules, KeepTheTableOrderAndAppendTheLinuxRows) {
     ASSERT_GT(rules.size(), 44u);
     EXPECT_EQ(rules[0].id, "trash");
     EXPECT_TRUE(rules[0].deletesPermanently);
-    EXPECT_EQ(rules[13].id, "dev-caches");
-    EXPECT_EQ(rules[43].id, "logic");
-    EXPECT_EQ(rules[44].id, "maven-repository");
-    std::set<std::string> ids;
-    for (const auto& rule : rules) {
-        EXPECT_TRUE(ids.insert(rule.id).second) << "duplicate id " << rule.id;
-        EXPECT_EQ(rule.deletesPermanently, rule.id == "trash");
+    std::map<std::string, size_t> at;
+    for (size_t i = 0; i < rules.size(); ++i) {
+        EXPECT_TRUE(at.emplace(rules[i].id, i).second) << "duplicate id " << rules[i].id;
+        EXPECT_EQ(rules[i].deletesPermanently, rules[i].id == "trash");
     }
+    EXPECT_EQ(at["app-caches"], 12u);
+    EXPECT_EQ(at["dev-caches"], at["spotify-cache-snap"] + 1)
+        << "the caches known by name come just before the row for the rest of ~/.cache";
+    EXPECT_EQ(at["npm-cache"], at["dev-caches"] + 1);
+    EXPECT_EQ(at["maven-repository"], at["logic"] + 1);
+    EXPECT_LT(at["firefox-cache-flatpak"], at["flatpak-caches"]);
     const char* data = std::getenv("XDG_DATA_HOME");
     ASSERT_TRUE(data);
     EXPECT_EQ(rules[0].match, ReclaimRule::Match::trashes(std::string(data) + "/Trash",
@@ -69,12 +73,22 @@ TEST(ReclaimRules, KeepTheTableOrderAndAppendTheLinuxRows) {
         << "the Trash the data folder setting points at, and those at the top of a disk";
 }
 
-TEST_F(ReclaimTest, TheFirstRuleToReachANodeOwnsItAndEmptyFoldersAreNeverItems) {
+TEST_F(ReclaimTest, TheFirstRuleToReachANodeOwnsItAndNoItemIsUnder1MBOrHoldsAnother) {
     tree.folder("/home/u/.cache/node_modules", 5 * MB);
     tree.folder("/home/u/.cache/pip", 0);
     tree.folder("/home/u/.npm/_cacache", 0);
+    tree.folder("/home/u/.cache/small", MB - 1);
+    tree.folder("/home/u/.cache/exactly", MB);
+    tree.folder("/home/u/.cache/JetBrains/IC2024.1", 5 * MB);
+    tree.folder("/home/u/.cache/JetBrains/IC2023.2", MB - 1);
+    std::string trash = std::string(std::getenv("XDG_DATA_HOME")) + "/Trash";
+    tree.folder(trash + "/files/note.txt", 10);
     machine.files.insert("/home/u/.cache/package.json");
-    EXPECT_EQ(claims(find()), (Claims{{"dev-caches", {"/home/u/.cache/node_modules"}}}));
+    EXPECT_EQ(claims(find()),
+              (Claims{{"dev-caches", {"/home/u/.cache/node_modules", "/home/u/.cache/exactly"}},
+                      {"jetbrains-caches", {"/home/u/.cache/JetBrains/IC2024.1"}},
+                      {"trash", {trash}}}))
+        << "the Trash whatever it holds; not the folder around a claimed item";
 }
 
 TEST_F(ReclaimTest, ANamedFolderWithoutItsMarkersIsSearchedInside) {

@@ -1,0 +1,110 @@
+#include "platform/MessageCatalogs.h"
+
+#include "support/TemporaryFolder.h"
+#include "support/TreeBuilder.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <optional>
+#include <vector>
+
+using namespace tavelin;
+using namespace tavelin::platform;
+
+namespace {
+
+// A GNU message catalog of the pairs, in either byte order.
+std::string catalog(const std::vector<std::pair<std::string, std::string>>& pairs,
+                    bool bigEndian = false) {
+    std::string bytes;
+    auto word = [&](uint32_t value) {
+        for (int i = 0; i < 4; ++i)
+            bytes += static_cast<char>(value >> (bigEndian ? 24 - 8 * i : 8 * i));
+    };
+    uint32_t count = static_cast<uint32_t>(pairs.size());
+    uint32_t originals = 28;
+    uint32_t translations = originals + 8 * count;
+    uint32_t strings = translations + 8 * count;
+    std::string text;
+    std::vector<std::pair<uint32_t, uint32_t>> table;
+    for (const auto& [original, translated] : pairs) {
+        table.emplace_back(static_cast<uint32_t>(original.size()),
+                           static_cast<uint32_t>(strings + text.size()));
+        text += original + '\0';
+    }
+    for (const auto& [original, translated] : pairs) {
+        table.emplace_back(static_cast<uint32_t>(translated.size()),
+                           static_cast<uint32_t>(strings + text.size()));
+        text += translated + '\0';
+    }
+    for (uint32_t value : {0x950412deu, 0u, count, originals, translations, 0u, 0u})
+        word(value);
+    for (auto [length, offset] : table) {
+        word(length);
+        word(offset);
+    }
+    return bytes + text;
+}
+
+} // namespace
+
+TEST(MessageCatalogs, TranslateFromTheFirstLanguageWhoseCatalogHasTheText) {
+    std::string german = catalog({{"Screenshots", "Bildschirmfotos"},
+                                  {"Screenshot from %s", "Bildschirmfoto vom %s"},
+                                  {"Untranslated", ""}});
+    EXPECT_EQ(catalogTranslation(german, "Screenshots"), "Bildschirmfotos");
+    EXPECT_EQ(catalogTranslation(catalog({{"Screenshots", "Capturas"}}, true), "Screenshots"),
+              "Capturas");
+    EXPECT_EQ(catalogTranslation(german, "Untranslated"), std::nullopt);
+    EXPECT_EQ(catalogTranslation(german, "Missing"), std::nullopt);
+    EXPECT_EQ(catalogTranslation(german.substr(0, 40), "Screenshots"), std::nullopt) << "cut short";
+    EXPECT_EQ(catalogTranslation("not a catalog at all", "Screenshots"), std::nullopt);
+
+    test::TemporaryFolder folder;
+    test::TreeBuilder locale(folder.path());
+    locale.file("de/LC_MESSAGES/gnome-shell.mo", german);
+    locale.file("fr/LC_MESSAGES/gnome-shell.mo",
+                catalog({{"Screenshots", "Captures d’écran"}, {"Screencasts", "Vidéos d’écran"}}));
+    MessageCatalogs catalogs({"de_AT", "de", "fr"}, folder.string());
+    EXPECT_EQ(catalogs.translation("gnome-shell", "Screenshots"), "Bildschirmfotos");
+    EXPECT_EQ(catalogs.translation("gnome-shell", "Screencasts"), "Vidéos d’écran")
+        << "the next language has it";
+    EXPECT_EQ(catalogs.translation("gnome-screenshot", "Screenshots"), std::nullopt);
+}
+
+TEST(MessageCatalogs, LanguagesFollowTheMessagesLocaleAndLanguageList) {
+    struct Case {
+        const char* all;
+        const char* messages;
+        const char* lang;
+        const char* language;
+        std::vector<std::string> languages;
+    };
+    const Case cases[] = {
+        {"", "", "de_AT.UTF-8@euro", "", {"de_AT", "de"}},
+        {"", "fr_FR.UTF-8", "de_DE.UTF-8", "", {"fr_FR", "fr"}},
+        {"pt_BR.UTF-8", "fr_FR.UTF-8", "", "es:it_IT", {"es", "it_IT", "it", "pt_BR", "pt"}},
+        {"C.UTF-8", "", "", "es", {}},
+        {"", "", "POSIX", "", {}},
+        {"", "", "", "es", {}},
+    };
+    const char* names[] = {"LC_ALL", "LC_MESSAGES", "LANG", "LANGUAGE"};
+    std::vector<std::optional<std::string>> saved;
+    for (const char* name : names)
+        saved.push_back(std::getenv(name) ? std::optional<std::string>(std::getenv(name))
+                                          : std::nullopt);
+    for (const Case& each : cases) {
+        SCOPED_TRACE(std::string(each.all) + "/" + each.messages + "/" + each.lang);
+        ::setenv("LC_ALL", each.all, 1);
+        ::setenv("LC_MESSAGES", each.messages, 1);
+        ::setenv("LANG", each.lang, 1);
+        ::setenv("LANGUAGE", each.language, 1);
+        EXPECT_EQ(messageLanguages(), each.languages);
+    }
+    for (size_t i = 0; i < std::size(names); ++i)
+        if (saved[i])
+            ::setenv(names[i], saved[i]->c_str(), 1);
+        else
+            ::unsetenv(names[i]);
+}

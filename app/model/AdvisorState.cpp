@@ -358,6 +358,14 @@ std::vector<Candidate> AdvisorState::checkedCandidates() const {
 }
 
 AdvisorState::Layout AdvisorState::layout() const {
+    std::vector<const Candidate*> shown;
+    for (const Candidate& candidate : advisor_)
+        if (!isHidden(candidate))
+            shown.push_back(&candidate);
+    return grouped(shown);
+}
+
+AdvisorState::Layout AdvisorState::grouped(const std::vector<const Candidate*>& candidates) {
     Layout layout;
     auto ordered = [](std::vector<const Candidate*>& list) {
         std::ranges::stable_sort(list, [](const Candidate* a, const Candidate* b) {
@@ -368,15 +376,13 @@ AdvisorState::Layout AdvisorState::layout() const {
     };
     std::map<std::string, Group> byProject;
     std::map<AdvisorCategory, std::vector<const Candidate*>> byCategory;
-    for (const Candidate& candidate : advisor_) {
-        if (isHidden(candidate))
-            continue;
-        if (candidate.project) {
+    for (const Candidate* candidate : candidates) {
+        if (candidate->project) {
             auto [entry, added] =
-                byProject.try_emplace(candidate.project->root, Group{*candidate.project, {}});
-            entry->second.candidates.push_back(&candidate);
+                byProject.try_emplace(candidate->project->root, Group{*candidate->project, {}});
+            entry->second.candidates.push_back(candidate);
         } else {
-            byCategory[candidate.category].push_back(&candidate);
+            byCategory[candidate->category].push_back(candidate);
         }
     }
     for (AdvisorCategory category : kAllCategories) {

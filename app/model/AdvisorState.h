@@ -110,6 +110,8 @@ public:
     // A candidate given another destination moves its items there instead.
     std::vector<Candidate> checkedCandidates() const;
     Layout layout() const;
+    // The candidates grouped as the pane shows them: by category, then by project.
+    static Layout grouped(const std::vector<const Candidate*>& candidates);
     std::vector<HiddenEntry> hiddenEntries() const;
     Goal defaultGoal() const;
     // The cloud services items can be moved to and kept online-only there; none where files

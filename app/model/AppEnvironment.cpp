@@ -26,6 +26,7 @@ AppEnvironment AppEnvironment::live() {
     environment.openFile = FileManager::openFile;
     environment.reveal = FileManager::reveal;
     environment.historyDirectory = (dataFolder() / "History").string();
+    environment.undoDirectory = (dataFolder() / "undo").string();
     environment.userHome = Privacy::userHome();
     environment.disk = BreakdownState::Services::live();
     environment.detectAgents = [sandboxed = static_cast<bool>(environment.askFolderAccess),
@@ -42,6 +43,7 @@ void AppEnvironment::becomeDemonstration() {
     askFolderAccess = {};
     readVolumes = [] { return std::vector<platform::Volume>{DemoHome::disk()}; };
     historyDirectory.clear();
+    undoDirectory.clear();
     userHome = DemoHome::path;
 }
 

@@ -30,6 +30,8 @@ struct AppEnvironment {
     std::function<void(const std::string&)> openFile;
     std::function<void(const std::vector<std::string>&)> reveal;
     std::string historyDirectory;
+    // Where the undo records of applied batches are kept; "" keeps none.
+    std::string undoDirectory;
     std::string userHome;
     BreakdownState::Services disk;
     bool isDemonstration = false;

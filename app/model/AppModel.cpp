@@ -103,10 +103,11 @@ AppModel::AppModel(AppEnvironment environment, QObject* parent)
                                .launcher = environment_.agentLauncher,
                                .sandboxed = isSandboxed()},
                               this))
-    , apply_(new ApplyState(
-          ApplyState::Services::live(
-              environment_.queue, environment_.pool, [this] { return freeSpace(); }, isSandboxed()),
-          *advisor_, this)) {
+    , apply_(
+          new ApplyState(ApplyState::Services::live(
+                             environment_.queue, environment_.pool, [this] { return freeSpace(); },
+                             isSandboxed(), environment_.undoDirectory),
+                         *advisor_, this)) {
     QSettings settings;
     measure_ = measureFromRawValue(settings.value(SettingsKeys::measure).toString().toStdString())
                    .value_or(Measure::allocated);

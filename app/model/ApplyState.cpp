@@ -89,8 +89,8 @@ void makeOnlineOnlyOnceUploaded(const AdvisorAction& action, const ActionResult&
 
 ApplyState::Services ApplyState::Services::live(std::shared_ptr<MainQueue> queue,
                                                 std::shared_ptr<WorkerPool> pool,
-                                                std::function<int64_t()> freeSpace,
-                                                bool sandboxed) {
+                                                std::function<int64_t()> freeSpace, bool sandboxed,
+                                                const std::string& undoFolder) {
     return {
         .queue = std::move(queue),
         .pool = std::move(pool),
@@ -101,13 +101,41 @@ ApplyState::Services ApplyState::Services::live(std::shared_ptr<MainQueue> queue
             [](const std::string& path) {
                 return platform::moveToTrash(path, std::chrono::system_clock::now());
             },
+        .journal = undoFolder.empty() ? nullptr : std::make_shared<UndoJournal>(undoFolder),
     };
 }
 
 ApplyState::ApplyState(Services services, AdvisorState& advisor, QObject* parent)
     : QObject(parent)
     , services_(std::move(services))
-    , advisor_(advisor) {}
+    , advisor_(advisor) {
+    loadKept();
+}
+
+void ApplyState::loadKept() {
+    if (!services_.journal)
+        return;
+    QPointer<ApplyState> self(this);
+    services_.pool->submit([self, journal = services_.journal, queue = services_.queue] {
+        std::vector<RecentAction> kept;
+        // A record that cannot be read is never acted on: it is left out.
+        for (const StoredBatch& stored : journal->list())
+            if (stored.batch)
+                for (auto action = stored.batch->actions.rbegin();
+                     action != stored.batch->actions.rend(); ++action) {
+                    kept.push_back(*action);
+                    kept.back().batch = stored.id;
+                }
+        queue->post([self, kept = std::move(kept)] {
+            if (!self)
+                return;
+            self->recentActions_.insert(self->recentActions_.end(), kept.begin(), kept.end());
+            std::ranges::stable_sort(self->recentActions_, std::greater{}, &RecentAction::date);
+            Q_EMIT self->changed();
+            self->checkPutBack();
+        });
+    });
+}
 
 void ApplyState::reset(std::shared_ptr<ScanSession> session) {
     session_ = std::move(session);
@@ -181,7 +209,8 @@ void ApplyState::apply(std::vector<Candidate> candidates) {
     batch_ = Batch{.session = session_,
                    .candidates = candidates,
                    .expected = expected,
-                   .before = services_.freeSpace()};
+                   .before = services_.freeSpace(),
+                   .kept = {UndoBatch::newId(), std::chrono::system_clock::now(), {}}};
     Q_EMIT changed();
     // One task for the whole batch, so that a closed window still sees it through.
     QPointer<ApplyState> self(this);
@@ -220,24 +249,31 @@ void ApplyState::stepDone(ApplyBatch::Step step) {
         std::vector<std::string> landed = result.undo->landedPaths();
         batch.landed.insert(batch.landed.end(), landed.begin(), landed.end());
     }
-    if (!result.applied.empty() || result.undo)
-        addRecentAction(candidate.title, candidate.paths(), candidate.freed,
-                        std::move(result.undo));
+    if (auto action =
+            RecentAction::forStep(candidate, std::move(result), std::chrono::system_clock::now()))
+        addRecentAction(std::move(*action), batch.kept);
     Q_EMIT changed();
 }
 
-void ApplyState::addRecentAction(std::string title, std::vector<std::string> paths, int64_t freed,
-                                 std::optional<UndoRecord> undo) {
-    recentActions_.insert(recentActions_.begin(),
-                          RecentAction::make(std::move(title), std::move(paths),
-                                             std::chrono::system_clock::now(), freed,
-                                             std::move(undo)));
+void ApplyState::addRecentAction(RecentAction action, UndoBatch& kept) {
+    action.batch = kept.id;
+    kept.actions.push_back(action);
+    recentActions_.insert(recentActions_.begin(), std::move(action));
+}
+
+void ApplyState::keep(UndoBatch batch) {
+    if (!services_.journal || batch.actions.empty())
+        return;
+    // Without its file the batch can still be put back while this window lives.
+    services_.pool->submit(
+        [journal = services_.journal, batch = std::move(batch)] { (void)journal->save(batch); });
 }
 
 void ApplyState::batchDone() {
     Batch batch = std::move(*batch_);
     batch_.reset();
     afterApplying(batch);
+    keep(std::move(batch.kept));
     int64_t freed = std::max<int64_t>(services_.freeSpace() - batch.before, 0);
     int64_t carriedOut = 0;
     for (const Candidate& candidate : batch.applied)
@@ -396,6 +432,10 @@ void ApplyState::undone(const std::string& id, std::optional<std::string> error)
     if (found == recentActions_.end())
         return;
     found->undone = !error;
+    if (!error && services_.journal && !found->batch.empty())
+        services_.pool->submit([journal = services_.journal, batch = found->batch, id] {
+            (void)journal->markUndone(batch, {id});
+        });
     applyReport_ =
         error ? text(*error)
               : QStringLiteral("Put back ") + tavelin::quoted(found->title) + QLatin1Char('.');
@@ -532,7 +572,11 @@ void ApplyState::finishTrash(const std::vector<std::pair<std::string, int64_t>>&
         auto count = static_cast<int64_t>(moved.size());
         std::string title = count == 1 ? lastPathComponent(moved.front())
                                        : countText(count).toStdString() + " items";
-        addRecentAction(std::move(title), moved, bytes, UndoRecord::trashed(move.moved));
+        UndoBatch kept{UndoBatch::newId(), std::chrono::system_clock::now(), {}};
+        addRecentAction(RecentAction::make(std::move(title), moved, kept.date, bytes,
+                                           UndoRecord::trashed(move.moved)),
+                        kept);
+        keep(std::move(kept));
         line = QStringLiteral("Moved ") + items(count) + QStringLiteral(" (") + bytesText(bytes) +
                QStringLiteral(") to the Trash. Empty the Trash to get the space back.");
     }

@@ -20,6 +20,7 @@
 #include "executor/ApplyBatch.h"
 #include "executor/ExecutorEnvironment.h"
 #include "executor/RecentAction.h"
+#include "executor/UndoJournal.h"
 #include "model/AdvisorState.h"
 #include "platform/Trash.h"
 #include "scan/ScanSession.h"
@@ -53,10 +54,15 @@ public:
         bool sandboxed = false;
         // Moves one item to the Trash; runs on a worker thread.
         std::function<platform::TrashOutcome(const std::string&)> moveToTrash;
+        // Where the recent actions are kept across runs, read and written on worker threads;
+        // none keeps them in memory only.
+        std::shared_ptr<const UndoJournal> journal;
 
-        // This machine's executor and Trash.
+        // This machine's executor and Trash; the recent actions kept in `undoFolder`, unless
+        // it is "".
         static Services live(std::shared_ptr<MainQueue> queue, std::shared_ptr<WorkerPool> pool,
-                             std::function<int64_t()> freeSpace, bool sandboxed);
+                             std::function<int64_t()> freeSpace, bool sandboxed,
+                             const std::string& undoFolder);
     };
 
     ApplyState(Services services, AdvisorState& advisor, QObject* parent = nullptr);
@@ -138,6 +144,8 @@ private:
         // The items the steps moved away (to the Trash or another drive), and where they went.
         std::vector<std::string> moved{};
         std::vector<std::string> landed{};
+        // The recent actions the steps left, kept together once the batch is done.
+        UndoBatch kept{};
     };
     struct TrashMove {
         std::vector<TrashedItem> moved;
@@ -147,8 +155,12 @@ private:
     void stepDone(ApplyBatch::Step step);
     void batchDone();
     void afterApplying(const Batch& batch);
-    void addRecentAction(std::string title, std::vector<std::string> paths, int64_t freed,
-                         std::optional<UndoRecord> undo);
+    // Puts the entry at the front of the list, as part of the kept batch.
+    void addRecentAction(RecentAction action, UndoBatch& kept);
+    // Writes the batch to the journal, off the UI thread.
+    void keep(UndoBatch batch);
+    // Reads the kept batches off the UI thread and lists their actions, newest first.
+    void loadKept();
     void undone(const std::string& id, std::optional<std::string> error);
     void finishTrash(const std::vector<std::pair<std::string, int64_t>>& asked,
                      const TrashMove& move);

@@ -5,6 +5,7 @@
 #include "model/AppModel.h"
 #include "privacy/Privacy.h"
 #include "scan/FolderProblem.h"
+#include "util/Paths.h"
 #include "widgets/SettingsKeys.h"
 
 #include <QPointer>
@@ -16,14 +17,6 @@ namespace {
 
 constexpr int kMaxRecents = 6;
 constexpr std::chrono::milliseconds kViewRefresh(250);
-
-std::string expandTilde(const std::string& path, const std::string& home) {
-    if (path == "~")
-        return home;
-    if (path.starts_with("~/"))
-        return home + path.substr(1);
-    return path;
-}
 
 } // namespace
 
@@ -274,7 +267,7 @@ void AppModel::scanLaunchPath(const std::string& path) {
     if (launchPathScanned_ || path.empty())
         return;
     launchPathScanned_ = true;
-    std::string expanded = expandTilde(path, environment_.userHome);
+    std::string expanded = expandedHome(path, environment_.userHome);
     // Only a folder is scanned, and so remembered; anything else is said on the status line.
     // The demonstration reads no folder at all.
     if (auto problem = environment_.isDemonstration ? std::nullopt : folderProblem(expanded)) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "advisor/Goal.h"
+
 #include <string>
 #include <vector>
 
@@ -8,14 +10,25 @@ namespace tavelin {
 // What the command line asked for. Paths are kept as the bytes given: a folder's name need not
 // be valid UTF-8.
 struct LaunchOptions {
-    enum class Action { openWindow, help, version, report, exportScan, error };
+    enum class Action {
+        openWindow,
+        help,
+        version,
+        report,
+        exportScan,
+        suggest,
+        apply,
+        undo,
+        undoList,
+        error
+    };
 
     Action action = Action::openWindow;
     // "tavelin PATH" or "-scan PATH": scanned when the first window shows.
     std::string scanPath;
-    // "--report PATH": print the agent report of PATH instead of opening a window;
-    // "--condensed" prints its condensed form.
-    std::string reportPath;
+    // The folder of "--report", "--suggest" or "--apply", which print or act without a window;
+    // "--condensed" prints the report's condensed form.
+    std::string commandPath;
     bool condensed = false;
     // "--import FILE": a scan file ("-": standard input) for the window to show, or with
     // "--report" alone, whose report to print.
@@ -24,6 +37,17 @@ struct LaunchOptions {
     // ("-") by default.
     std::string exportPath;
     std::string outputPath = "-";
+    // "--goal": what "--suggest" and "--apply" plan for; "--json" prints the suggestions as JSON.
+    Goal goal = Goal::asMuchAsSafe();
+    bool goalGiven = false;
+    bool json = false;
+    // "--step ID"…: the steps "--apply" carries out instead of a plan; "--yes" skips the
+    // question; "--empty-trash" adds emptying the Trash for good.
+    std::vector<std::string> steps;
+    bool yes = false;
+    bool emptyTrash = false;
+    // "--undo ID": the batch to put back; "" for the newest that can be.
+    std::string undoId;
     // "--demo": a generated tree stands in for every scan; nothing on disk is read.
     bool demo = false;
     // "--pretend-no-access": the access probe says no, to look at the access sheet and banner.

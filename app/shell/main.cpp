@@ -1,11 +1,18 @@
+#include "executor/UndoJournal.h"
 #include "model/DataFolder.h"
 #include "platform/PrivateFiles.h"
+#include "privacy/Privacy.h"
+#include "scan/FolderProblem.h"
+#include "shell/ApplyCommand.h"
 #include "shell/DemonstrationSettings.h"
 #include "shell/ExportCommand.h"
 #include "shell/LaunchOptions.h"
 #include "shell/ReportCommand.h"
 #include "shell/SingleInstance.h"
+#include "shell/SuggestCommand.h"
 #include "shell/TavelinApp.h"
+#include "shell/UndoCommand.h"
+#include "util/Paths.h"
 #include "widgets/NumberLocale.h"
 #include "widgets/SandboxAccess.h"
 #include "window/MainWindow.h"
@@ -18,6 +25,41 @@
 #include <string>
 #include <unistd.h>
 #include <vector>
+
+namespace {
+
+// The commands that print or act without a window.
+int runCommand(const tavelin::LaunchOptions& launch) {
+    using Action = tavelin::LaunchOptions::Action;
+    bool progress = ::isatty(STDERR_FILENO);
+    tavelin::UndoJournal journal(tavelin::dataFolder() / "undo");
+    switch (launch.action) {
+    case Action::report:
+        if (!launch.importPath.empty())
+            return tavelin::ReportCommand::runImported(launch.importPath, launch.condensed,
+                                                       progress, std::cout, std::cerr);
+        return tavelin::ReportCommand::run(launch.commandPath, launch.condensed, progress,
+                                           std::cout, std::cerr);
+    case Action::suggest:
+        return tavelin::SuggestCommand::run(launch.commandPath, launch.goal, launch.json, progress,
+                                            std::cout, std::cerr);
+    case Action::apply:
+        return tavelin::ApplyCommand::run(launch,
+                                          {.ask = ::isatty(STDIN_FILENO) && ::isatty(STDOUT_FILENO),
+                                           .showProgress = progress,
+                                           .answers = std::cin,
+                                           .output = std::cout,
+                                           .errors = std::cerr});
+    case Action::undo:
+        return tavelin::UndoCommand::undo(journal, launch.undoId, std::cout, std::cerr);
+    case Action::undoList:
+        return tavelin::UndoCommand::list(journal, std::cout);
+    default:
+        return 2;
+    }
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     using tavelin::LaunchOptions;
@@ -33,15 +75,14 @@ int main(int argc, char* argv[]) {
     case LaunchOptions::Action::version:
         std::cout << "Tavelin " TAVELIN_VERSION "\n";
         return 0;
-    case LaunchOptions::Action::report: {
+    case LaunchOptions::Action::report:
+    case LaunchOptions::Action::suggest:
+    case LaunchOptions::Action::apply:
+    case LaunchOptions::Action::undo:
+    case LaunchOptions::Action::undoList: {
         QCoreApplication application(argc, argv);
         tavelin::installNumberLocale();
-        bool progress = ::isatty(STDERR_FILENO);
-        if (!launch.importPath.empty())
-            return tavelin::ReportCommand::runImported(launch.importPath, launch.condensed,
-                                                       progress, std::cout, std::cerr);
-        return tavelin::ReportCommand::run(launch.reportPath, launch.condensed, progress, std::cout,
-                                           std::cerr);
+        return runCommand(launch);
     }
     case LaunchOptions::Action::exportScan:
         std::cout.flush();
@@ -51,6 +92,13 @@ int main(int argc, char* argv[]) {
     }
     std::error_code error;
     launch.anchorScanPath(std::filesystem::current_path(error).string());
+    // A folder that cannot be scanned is said here, where the person who typed it looks.
+    if (!launch.scanPath.empty() && !launch.demo)
+        if (auto problem = tavelin::folderProblem(
+                tavelin::expandedHome(launch.scanPath, tavelin::Privacy::userHome()))) {
+            std::cerr << "tavelin: " << *problem << '\n';
+            return 1;
+        }
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavelin"));

@@ -22,6 +22,19 @@ std::vector<std::string> AdvisorAction::paths() const {
                       value);
 }
 
+std::string_view AdvisorAction::caseName() const {
+    return std::visit(Overloaded{
+                          [](const Trash&) { return "trash"; },
+                          [](const MergeDuplicates&) { return "mergeDuplicates"; },
+                          [](const MakeOnlineOnly&) { return "makeOnlineOnly"; },
+                          [](const Archive&) { return "archive"; },
+                          [](const RunTool&) { return "runTool"; },
+                          [](const Guide&) { return "guide"; },
+                          [](const EmptyTrash&) { return "emptyTrash"; },
+                      },
+                      value);
+}
+
 } // namespace tavelin
 
 size_t std::hash<tavelin::AdvisorAction>::operator()(const tavelin::AdvisorAction& action) const {

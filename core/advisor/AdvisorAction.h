@@ -10,6 +10,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -92,6 +93,9 @@ struct AdvisorAction {
     // The paths the action touches: `keep` then `copies` for a merge; none for running a tool,
     // a guide or emptying the Trash.
     std::vector<std::string> paths() const;
+    // The case's name: "trash", "mergeDuplicates", "makeOnlineOnly", "archive", "runTool",
+    // "guide" or "emptyTrash".
+    std::string_view caseName() const;
 
     bool operator==(const AdvisorAction&) const = default;
 };

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 namespace tavelin {
 
@@ -28,6 +29,11 @@ public:
     // back to 15 % of the disk, rounded up to the next step (the largest when none is enough),
     // or "as much as safe" when 15 % or more is already free.
     static Goal forDisk(int64_t total, int64_t free);
+
+    // A goal as a person types it: "max-safe", or a number of bytes with an optional decimal
+    // unit, as sizes are shown ("20GB", "1.5 TB", "500mb", "4096"). Nothing for anything else,
+    // a goal below one byte or one too large to count.
+    static std::optional<Goal> parsed(std::string_view text);
 
     bool operator==(const Goal&) const = default;
 

@@ -1,5 +1,6 @@
 #include "executor/UndoRecord.h"
 
+#include "util/JsonValues.h"
 #include "util/Overloaded.h"
 #include "util/Text.h"
 
@@ -29,19 +30,6 @@ bool allValid(const std::vector<TrashedItem>& items) {
     return std::all_of(items.begin(), items.end(), [](const TrashedItem& item) {
         return isValidUtf8(item.original) && isValidUtf8(item.trashed);
     });
-}
-
-std::optional<std::vector<std::string>> pathsFrom(const Json& payload, const char* key) {
-    auto found = payload.find(key);
-    if (found == payload.end() || !found->is_array())
-        return std::nullopt;
-    std::vector<std::string> paths;
-    for (const Json& value : *found) {
-        if (!value.is_string())
-            return std::nullopt;
-        paths.push_back(value.get<std::string>());
-    }
-    return paths;
 }
 
 std::optional<std::vector<TrashedItem>> itemsFrom(const Json& payload, const char* key) {
@@ -87,6 +75,15 @@ std::vector<std::string> UndoRecord::landedPaths() const {
                },
                value);
     return paths;
+}
+
+std::vector<TrashedItem> UndoRecord::trashedItems() const {
+    return std::visit(Overloaded{
+                          [](const Trashed& trashed) { return trashed.items; },
+                          [](const Archived& archived) { return archived.trashed; },
+                          [](const MadeOnlineOnly&) { return std::vector<TrashedItem>{}; },
+                      },
+                      value);
 }
 
 std::optional<std::string> UndoRecord::encoded() const {
@@ -141,7 +138,7 @@ UndoRecordDecoding UndoRecord::decoded(std::string_view text) {
         return {UndoRecord::trashed(std::move(*items)), {}};
     }
     if (recordCase == "archived") {
-        auto copies = pathsFrom(payload, "copies");
+        auto copies = stringsFrom(payload, "copies");
         if (!copies)
             return failure(notAList("copies", recordCase, "paths"));
         auto trashed = itemsFrom(payload, "trashed");
@@ -149,7 +146,7 @@ UndoRecordDecoding UndoRecord::decoded(std::string_view text) {
             return failure(notAList("trashed", recordCase, "trashed items"));
         return {UndoRecord::archived(std::move(*copies), std::move(*trashed)), {}};
     }
-    auto paths = pathsFrom(payload, "_0");
+    auto paths = stringsFrom(payload, "_0");
     if (!paths)
         return failure(notAList("_0", recordCase, "paths"));
     return {UndoRecord::madeOnlineOnly(std::move(*paths)), {}};

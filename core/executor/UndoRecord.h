@@ -1,8 +1,8 @@
 #pragma once
 
 // How to reverse what the executor did: items it moved to the Trash, archive copies with the
-// originals they replaced, or files whose local copies it removed. Records live in memory, in
-// the recent actions; the JSON form is for whoever needs to keep one.
+// originals they replaced, or files whose local copies it removed. Records travel with the
+// recent actions, and are kept in their JSON form with their batch (UndoBatch).
 
 #include "executor/TrashedItem.h"
 #include "util/Hashing.h"
@@ -49,6 +49,8 @@ struct UndoRecord {
 
     // Where the record's items are now: their places in the Trash, and the archive copies.
     std::vector<std::string> landedPaths() const;
+    // The items the record moved to the Trash: trashed ones, and archived originals.
+    std::vector<TrashedItem> trashedItems() const;
 
     // Compact JSON: one key naming the case, whose object holds the payload under "_0" (trashed,
     // madeOnlineOnly) or under "copies" and "trashed" (archived); an item is

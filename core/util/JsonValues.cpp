@@ -28,4 +28,18 @@ std::optional<Date> dateFrom(const nlohmann::json& value) {
     return dateFromSecondsSince1970(seconds);
 }
 
+std::optional<std::vector<std::string>> stringsFrom(const nlohmann::json& object,
+                                                    const char* key) {
+    auto found = object.find(key);
+    if (found == object.end() || !found->is_array())
+        return std::nullopt;
+    std::vector<std::string> texts;
+    for (const nlohmann::json& value : *found) {
+        if (!value.is_string())
+            return std::nullopt;
+        texts.push_back(value.get<std::string>());
+    }
+    return texts;
+}
+
 } // namespace tavelin

@@ -75,4 +75,12 @@ void appendPathComponent(std::string& path, std::string_view name) {
     path += name;
 }
 
+std::string expandedHome(const std::string& path, const std::string& home) {
+    if (path == "~")
+        return home;
+    if (path.starts_with("~/"))
+        return home + path.substr(1);
+    return path;
+}
+
 } // namespace tavelin

@@ -30,4 +30,7 @@ void appendPathComponent(std::string& path, std::string_view name);
 // and "/", "/ab" is not below "/a".
 bool isBelow(std::string_view path, std::string_view folder);
 
+// "~" and paths starting "~/" with the home folder in place of "~"; any other path as given.
+std::string expandedHome(const std::string& path, const std::string& home);
+
 } // namespace tavelin

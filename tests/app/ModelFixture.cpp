@@ -23,6 +23,7 @@ AppEnvironment ModelFixture::environment() {
         revealed.insert(revealed.end(), paths.begin(), paths.end());
     };
     environment.historyDirectory = (data.path() / "History").string();
+    environment.undoDirectory = (data.path() / "undo").string();
     environment.userHome = home.root().string();
     environment.disk.load = [this](const std::string&) { return diskBreakdown; };
     environment.disk.device = [this](const std::string&) { return diskDevice; };
@@ -44,7 +45,8 @@ bool ModelFixture::scanned(AppModel& model, const std::string& path) {
     return model.session() && QTest::qWaitFor(
                                   [&] {
                                       return !model.session()->isRunning() && !model.isScanning() &&
-                                             !model.history().isBusy();
+                                             !model.history().isBusy() &&
+                                             !model.session()->isPaused();
                                   },
                                   20000);
 }

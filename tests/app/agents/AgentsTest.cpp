@@ -408,8 +408,8 @@ TEST_F(AgentSharingTest, ReportsAFolderFromTheCommandLine) {
 
     std::ostringstream missing;
     EXPECT_EQ(ReportCommand::run(tree.path("nothing\nhere"), true, false, output, missing), 1);
-    EXPECT_EQ(missing.str(), "tavelin: “" + tree.path("nothing\\nhere") +
-                                 "” isn’t a folder that can be scanned.\n");
+    EXPECT_EQ(missing.str(), "tavelin: “" + tree.path("nothing\\nhere") + "” does not exist.\n")
+        << "the window's sentence";
 }
 
 } // namespace

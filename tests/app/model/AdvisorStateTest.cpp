@@ -263,7 +263,7 @@ TEST_F(AdvisorStateTest, AScanOfAFolderEndsWithItsSuggestions) {
     ASSERT_FALSE(model->advisor().candidates().empty());
     EXPECT_EQ(model->advisor().candidates()[0].paths(),
               std::vector<std::string>{home.path("Projects/app/node_modules")});
-    EXPECT_FALSE(model->session()->isPaused());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !model->session()->isPaused(); }, 10000));
 }
 
 // The duplicate search takes the files it will read and lets go of the tree: live updates and

@@ -212,6 +212,17 @@ TEST_F(ApplyStateTest, PutBackRestoresTheFilesTheTreeAndTheList) {
         << list.rowTexts()[0].toStdString();
     EXPECT_TRUE(list.rowTexts()[0].endsWith("|Put Back"));
     EXPECT_EQ(pane->reportLine().toStdString(), report(model));
+    // Another window, as after a restart, reads the kept batch once it is written.
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !UndoJournal(data.path() / "undo").list().empty(); }, 10000));
+    auto kept = [&] {
+        auto restarted = makeModel();
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return restarted->applying().recentActions().size() == 1; }, 10000));
+        return restarted->applying().recentActions().at(0);
+    };
+    EXPECT_EQ(kept().title, "Title a");
+    EXPECT_TRUE(kept().canPutBack());
 
     list.putBackButtons().front()->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return model.applying().recentActions()[0].undone; }, 10000));
@@ -227,6 +238,7 @@ TEST_F(ApplyStateTest, PutBackRestoresTheFilesTheTreeAndTheList) {
     model.undo(model.applying().recentActions()[0].id);
     EXPECT_FALSE(model.applying().isUndoing(model.applying().recentActions()[0].id))
         << "what was put back is not put back twice";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return kept().undone; }, 10000));
 }
 
 TEST_F(ApplyStateTest, ATrashMadeInsideTheScannedFolderIsMeasuredAtOnce) {

@@ -247,3 +247,13 @@ TEST(Goal, DefaultFollowsHowFullTheDiskIs) {
     EXPECT_EQ(Goal::forDisk(100 * GB, 5 * GB), Goal::bytes(10 * GB)) << "exactly a step";
     EXPECT_EQ(Goal::forDisk(0, 0), Goal::asMuchAsSafe());
 }
+
+TEST(Goal, ReadsWhatPeopleType) {
+    EXPECT_EQ(Goal::parsed("max-safe"), Goal::asMuchAsSafe());
+    EXPECT_EQ(Goal::parsed("20GB"), Goal::bytes(20 * GB));
+    EXPECT_EQ(Goal::parsed("1.5 tb"), Goal::bytes(1'500 * GB));
+    EXPECT_EQ(Goal::parsed("500MB"), Goal::bytes(500'000'000));
+    EXPECT_EQ(Goal::parsed("4096"), Goal::bytes(4096));
+    for (const char* wrong : {"", "lots", "20 GiB", "-5GB", "0.1B", "1e3GB", "20GB ", "1e40"})
+        EXPECT_FALSE(Goal::parsed(wrong)) << wrong;
+}

@@ -1,6 +1,9 @@
 #include "executor/UndoRecord.h"
 
 #include "executor/RecentAction.h"
+#include "executor/UndoJournal.h"
+#include "support/TemporaryFolder.h"
+#include "support/TreeBuilder.h"
 
 #include <gtest/gtest.h>
 #include <unordered_set>
@@ -86,4 +89,32 @@ TEST(RecentAction, EachEntryIsItsOwn) {
     RecentAction copy = first;
     copy.undone = true;
     EXPECT_EQ(copy, first);
+}
+
+TEST(UndoJournal, KeepsTheNewestReadableBatchesAndNeverTouchesAnUnreadableOne) {
+    tavelin::test::TemporaryFolder folder;
+    UndoJournal journal(folder.path() / "undo", 2);
+    std::string unreadable = tavelin::test::TreeBuilder(folder.path())
+                                 .file("undo/9000-0badbad0.json", std::string_view("{"));
+    RecentAction action =
+        RecentAction::make("Old \xff", {"/a"}, Date{}, 10, UndoRecord::trashed({kItem}));
+    for (int second : {1, 2, 3})
+        ASSERT_FALSE(
+            journal.save({std::to_string(second), Date{std::chrono::seconds(second)}, {action}}));
+    std::vector<StoredBatch> kept = journal.list();
+    ASSERT_EQ(kept.size(), 3u);
+    EXPECT_EQ(kept[0].id, "0badbad0");
+    EXPECT_FALSE(kept[0].batch);
+    EXPECT_EQ(kept[1].id, "3");
+    EXPECT_EQ(kept[2].id, "2") << "the oldest readable one went";
+    ASSERT_TRUE(kept[1].batch);
+    EXPECT_EQ(kept[1].batch->actions[0].title, "Old \xEF\xBF\xBD");
+    EXPECT_EQ(kept[1].batch->actions[0].undo, action.undo);
+    EXPECT_EQ(std::filesystem::status(kept[1].file).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+
+    ASSERT_FALSE(journal.markUndone("3", {action.id}));
+    EXPECT_TRUE(journal.find("3")->batch->actions[0].undone);
+    EXPECT_FALSE(journal.markUndone("0badbad0", {action.id}));
+    EXPECT_EQ(tavelin::test::contentOf(unreadable), "{");
 }

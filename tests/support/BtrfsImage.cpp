@@ -22,6 +22,17 @@ std::string shellQuoted(const std::string& text) {
     return quoted + "'";
 }
 
+std::string outputOf(const std::string& commandLine) {
+    std::string output;
+    if (FILE* pipe = ::popen(commandLine.c_str(), "r")) {
+        char chunk[4096];
+        while (size_t got = std::fread(chunk, 1, sizeof chunk, pipe))
+            output.append(chunk, got);
+        ::pclose(pipe);
+    }
+    return output;
+}
+
 BtrfsImage::BtrfsImage(const std::filesystem::path& folder, int64_t bytes)
     : image_(folder / "btrfs.img")
     , mountPoint_(folder / "btrfs") {
@@ -45,17 +56,6 @@ BtrfsImage::BtrfsImage(const std::filesystem::path& folder, int64_t bytes)
 }
 
 namespace {
-
-std::string outputOf(const std::string& commandLine) {
-    std::string output;
-    if (FILE* pipe = ::popen(commandLine.c_str(), "r")) {
-        char chunk[4096];
-        while (size_t got = std::fread(chunk, 1, sizeof chunk, pipe))
-            output.append(chunk, got);
-        ::pclose(pipe);
-    }
-    return output;
-}
 
 // The metadata blocks ("leaves") holding a folder's entries in listing order, from the file
 // system tree's dump.

@@ -36,6 +36,8 @@ private:
 
 // Runs a shell command line; returns its exit status (-1 when it could not run).
 int runCommand(const std::string& commandLine);
+// What a shell command line writes to its standard output.
+std::string outputOf(const std::string& commandLine);
 // Quotes a text for the shell.
 std::string shellQuoted(const std::string& text);
 

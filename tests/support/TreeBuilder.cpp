@@ -2,19 +2,39 @@
 
 #include "support/BtrfsImage.h"
 
-#include <cstdio>
 #include <fcntl.h>
 #include <fstream>
+#include <functional>
 #include <linux/fs.h>
 #include <set>
 #include <stdexcept>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace tavelin::test {
 namespace fs = std::filesystem;
+namespace {
+
+// Makes the file `target` afresh, with the folders above it, and lets `fill` write it.
+std::string created(const fs::path& target, const std::function<bool(int)>& fill) {
+    fs::create_directories(target.parent_path());
+    int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    bool filled = fd >= 0 && fill(fd);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+    if (!filled)
+        throw std::runtime_error("cannot write " + target.string());
+    return target.string();
+}
+
+bool writeAll(int fd, std::string_view bytes) {
+    return ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+}
+
+} // namespace
 
 TreeBuilder::TreeBuilder(fs::path root)
     : root_(std::move(root)) {
@@ -27,49 +47,22 @@ std::string TreeBuilder::folder(const std::string& relative) {
 }
 
 std::string TreeBuilder::file(const std::string& relative, int64_t bytes) {
-    fs::create_directories((root_ / relative).parent_path());
-    std::string target = path(relative);
-    int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        throw std::runtime_error("cannot create " + target);
-    std::vector<char> chunk(1 << 20, 'x');
-    for (int64_t left = bytes; left > 0;) {
-        auto size =
-            static_cast<size_t>(std::min<int64_t>(left, static_cast<int64_t>(chunk.size())));
-        if (::write(fd, chunk.data(), size) != static_cast<ssize_t>(size)) {
-            ::close(fd);
-            throw std::runtime_error("cannot write " + target);
-        }
-        left -= static_cast<int64_t>(size);
-    }
-    ::fsync(fd);
-    ::close(fd);
-    return target;
+    return created(root_ / relative, [bytes](int fd) {
+        std::string chunk(1 << 20, 'x');
+        for (int64_t left = bytes; left > 0; left -= static_cast<int64_t>(chunk.size()))
+            if (!writeAll(fd, std::string_view(chunk).substr(
+                                  0, static_cast<size_t>(std::min<int64_t>(left, chunk.size())))))
+                return false;
+        return true;
+    });
 }
 
 std::string TreeBuilder::file(const std::string& relative, std::string_view content) {
-    fs::create_directories((root_ / relative).parent_path());
-    std::string target = path(relative);
-    int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    bool written = fd >= 0 && ::write(fd, content.data(), content.size()) ==
-                                  static_cast<ssize_t>(content.size());
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-    if (!written)
-        throw std::runtime_error("cannot write " + target);
-    return target;
+    return created(root_ / relative, [content](int fd) { return writeAll(fd, content); });
 }
 
 std::string TreeBuilder::sparseFile(const std::string& relative, int64_t bytes) {
-    fs::create_directories((root_ / relative).parent_path());
-    std::string target = path(relative);
-    int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0 || ::ftruncate(fd, bytes) != 0)
-        throw std::runtime_error("cannot create " + target);
-    ::close(fd);
-    return target;
+    return created(root_ / relative, [bytes](int fd) { return ::ftruncate(fd, bytes) == 0; });
 }
 
 std::string TreeBuilder::hardLink(const std::string& existing, const std::string& relative) {
@@ -153,14 +146,8 @@ int64_t allocatedBytes(const std::string& path) {
 }
 
 int64_t duBytes(const std::string& path) {
-    std::string command = "du -sB1 -x " + shellQuoted(path) + " 2>/dev/null";
-    FILE* output = ::popen(command.c_str(), "r");
-    long long bytes = -1;
-    if (output && std::fscanf(output, "%lld", &bytes) != 1)
-        bytes = -1;
-    if (output)
-        ::pclose(output);
-    return bytes;
+    std::string output = outputOf("du -sB1 -x " + shellQuoted(path) + " 2>/dev/null");
+    return output.empty() ? -1 : std::stoll(output);
 }
 
 } // namespace tavelin::test

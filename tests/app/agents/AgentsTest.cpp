@@ -111,16 +111,13 @@ TEST(AgentTargets, FollowTheTableForWhatWasFound) {
     EXPECT_EQ(targets[0].appPath, "/a/claude.desktop");
     EXPECT_EQ(targets[0].appIcon, "chrome-abc-Default") << "the app's own icon, for both";
     EXPECT_EQ(targets[1].appIcon, "chrome-abc-Default");
-    EXPECT_EQ(targets[0].detail, "In a terminal · asks before changing anything");
     EXPECT_EQ(targets[1].handoff,
               (AgentTarget::Handoff{AgentTarget::Link{"https://claude.ai/new?q="}}));
-    EXPECT_EQ(targets[1].detail, "New chat");
     EXPECT_EQ(std::get<AgentTarget::Terminal>(targets[2].handoff).arguments,
               (std::vector<std::string>{"--sandbox", "read-only", "--ask-for-approval",
                                         "on-request", "--"}));
     EXPECT_EQ(targets[3].handoff,
               (AgentTarget::Handoff{AgentTarget::OpenFile{"/a/cursor.desktop"}}));
-    EXPECT_EQ(targets[3].detail, "Opens the report; the prompt is copied");
     EXPECT_EQ(targets[4].appPath, std::nullopt);
     EXPECT_EQ(std::get<AgentTarget::Terminal>(targets[4].handoff).arguments,
               (std::vector<std::string>{"--"}));
@@ -221,9 +218,13 @@ printf '%s\0' "$@" > "$0.arguments"
                                              "Code didn’t start."));
 }
 
-TEST(AgentHandoff, OpensAChatWithTheWholeTextInItsQueryKey) {
+TEST(AgentHandoff, OpensAChatWithTheWholeTextInItsQueryKeyOnceTheReportIsSaved) {
     FakeDesktop desktop;
     AgentTarget chat = target("claude", "Claude", AgentTarget::Link{"https://claude.ai/new?q="});
+    std::ofstream(desktop.folder.path() / "Agent Reports") << "a file in the folder's place";
+    EXPECT_TRUE(Agents::send(chat, sampleReport(), "Why?", {}, desktop.launcher()).failed);
+    EXPECT_TRUE(desktop.urls.empty());
+    fs::remove(desktop.folder.path() / "Agent Reports");
 
     Agents::Outcome outcome = Agents::send(chat, sampleReport(), "Why?", {}, desktop.launcher());
 
@@ -231,9 +232,6 @@ TEST(AgentHandoff, OpensAChatWithTheWholeTextInItsQueryKey) {
         outcome.status,
         QStringLiteral("Claude opened with the report. Press Return in the chat to send it."));
     ASSERT_EQ(desktop.urls.size(), 1u);
-    std::string value = desktop.urls[0].substr(std::string("https://claude.ai/new?q=").size());
-    for (char reserved : {'&', '=', '+', '#', ' ', '\n'})
-        EXPECT_EQ(value.find(reserved), std::string::npos) << reserved;
     // The link survives the URL type the desktop is handed, and reads back as the text.
     QUrl url = QUrl::fromEncoded(QByteArray::fromStdString(desktop.urls[0]));
     EXPECT_EQ(QUrlQuery(url).queryItemValue(QStringLiteral("q"), QUrl::FullyDecoded),
@@ -258,17 +256,6 @@ TEST(AgentHandoff, OpensTheReportInAnEditorWithThePromptCopied) {
     EXPECT_EQ(Agents::copyForAnyAgent(sampleReport(), "Hi", desktop.launcher()),
               QStringLiteral("The prompt and report are copied. Paste them into any AI chat."));
     EXPECT_EQ(desktop.clipboard, QStringLiteral("Hi\n\n# Report\n| a&b | c=d+e#f |"));
-}
-
-TEST(AgentHandoff, StopsWhenTheReportCannotBeSaved) {
-    FakeDesktop desktop;
-    std::ofstream(desktop.folder.path() / "Agent Reports") << "a file in the folder's place";
-    AgentTarget chat = target("grok", "Grok", AgentTarget::Link{"https://grok.com/?q="});
-
-    Agents::Outcome outcome = Agents::send(chat, sampleReport(), "Hi", {}, desktop.launcher());
-
-    EXPECT_TRUE(outcome.failed);
-    EXPECT_TRUE(desktop.urls.empty());
 }
 
 class AgentSharingTest : public test::ModelFixture {

@@ -15,13 +15,10 @@ constexpr int64_t kGB = 1'000'000'000;
 
 } // namespace
 
-TEST(Forecast, MedianOfNoneOddAndEvenCounts) {
+TEST(Forecast, MedianOfNoneOddAndEvenCountsAndAFloorOfAHundredthButAtLeastTwoGigabytes) {
     EXPECT_EQ(Forecast::median({}), 0);
     EXPECT_EQ(Forecast::median({5, 1, 3}), 3);
     EXPECT_EQ(Forecast::median({4, 1, 3, 2}), 2.5);
-}
-
-TEST(Forecast, FloorIsAHundredthOfTheDiskButAtLeastTwoGigabytes) {
     EXPECT_EQ(Forecast::floor(500 * kGB), 5 * kGB);
     EXPECT_EQ(Forecast::floor(128 * kGB), 2 * kGB);
     EXPECT_EQ(Forecast::floor(200 * kGB), 2 * kGB);

@@ -56,7 +56,7 @@ TEST_F(FreeSpaceHistoryTest, KeepsOneSensibleSampleEveryFiveMinutesAtMost) {
     EXPECT_EQ(recorded.samples().back().free, 0);
 }
 
-TEST_F(FreeSpaceHistoryTest, AClockMovedBackDropsTheSamplesNowInTheFuture) {
+TEST_F(FreeSpaceHistoryTest, AClockMovedBackDropsTheSamplesNowInTheFutureAndTwoWeeksOldOnesGo) {
     auto recorded = history();
     for (int i = 0; i < 3; ++i)
         ASSERT_TRUE(recorded.record(100 + i, kTotal, kNow + seconds(300 * i)));
@@ -65,15 +65,13 @@ TEST_F(FreeSpaceHistoryTest, AClockMovedBackDropsTheSamplesNowInTheFuture) {
     EXPECT_EQ(recorded.samples().back().free, 7);
     EXPECT_TRUE(recorded.record(8, kTotal, kNow - seconds(1)));
     EXPECT_EQ(datesOf(recorded), (std::vector<Date>{kNow - seconds(1)}));
-}
 
-TEST_F(FreeSpaceHistoryTest, ForgetsSamplesOlderThanTwoWeeks) {
-    auto recorded = history();
-    Date start = kNow - FreeSpaceHistory::defaultRetention;
-    ASSERT_TRUE(recorded.record(1, kTotal, start - seconds(300)));
-    ASSERT_TRUE(recorded.record(2, kTotal, start));
-    ASSERT_TRUE(recorded.record(3, kTotal, kNow));
-    EXPECT_EQ(datesOf(recorded), (std::vector<Date>{start, kNow}));
+    // Two weeks on, the reading before goes and one exactly two weeks old stays.
+    Date kept = kNow + seconds(299);
+    Date later = kept + FreeSpaceHistory::defaultRetention;
+    ASSERT_TRUE(recorded.record(9, kTotal, kept));
+    ASSERT_TRUE(recorded.record(10, kTotal, later));
+    EXPECT_EQ(datesOf(recorded), (std::vector<Date>{kept, later}));
 }
 
 TEST_F(FreeSpaceHistoryTest, StoresWholeSecondsAndReadsThemBack) {

@@ -19,8 +19,8 @@ std::string pattern(size_t size) {
     return content;
 }
 
-Sha256Digest digestOf(std::string_view text) {
-    return sha256({reinterpret_cast<const uint8_t*>(text.data()), text.size()});
+std::span<const uint8_t> bytesOf(std::string_view text) {
+    return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
 }
 
 std::string textOf(const std::vector<uint8_t>& bytes) {
@@ -34,12 +34,25 @@ struct ContentHashTest : ::testing::Test {
 
 } // namespace
 
+TEST(Sha256, KnownDigestsWholeOrInPiecesAndNothingAfterwards) {
+    EXPECT_EQ(hexString(sha256(bytesOf(""))),
+              "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    Sha256Hasher hasher;
+    for (const char* piece : {"a", "", "bc"})
+        EXPECT_TRUE(hasher.update(bytesOf(piece)));
+    auto digest = hasher.finish();
+    ASSERT_TRUE(digest);
+    EXPECT_EQ(hexString(*digest),
+              "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_FALSE(hasher.finish()) << "a finished digest is not taken twice";
+}
+
 TEST_F(ContentHashTest, FileDigestIsTheDigestOfItsBytesAtChunkBoundaries) {
     for (size_t size :
          {size_t{0}, ContentHash::kChunkSize, ContentHash::kChunkSize + 1, size_t{2'500'000}}) {
         std::string content = pattern(size);
         auto path = files.file("data" + std::to_string(size), content);
-        EXPECT_EQ(ContentHash::sha256(path), digestOf(content)) << size;
+        EXPECT_EQ(ContentHash::sha256(path), sha256(bytesOf(content))) << size;
     }
 }
 

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace tavelin;
@@ -66,9 +67,14 @@ struct DuplicatesTest : ::testing::Test {
 
 TEST_F(DuplicatesTest, IdenticalFilesOnADiskThatCannotShareDataAreTrashedButOne) {
     std::string data = content(300 * KB, 1);
+    // Birth times tick with the kernel's coarse clock: copies made apart are told apart.
+    auto madeLater = [&](const char* path) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return files.file(path, data);
+    };
     std::string first = files.file("Documents/report.pdf", data);
-    std::string second = files.file("Downloads/report.pdf", data);
-    std::string third = files.file("Desktop/report copy.pdf", data);
+    std::string second = madeLater("Downloads/report.pdf");
+    std::string third = madeLater("Desktop/report copy.pdf");
     auto found = run();
     ASSERT_EQ(found.size(), 1u);
     const Candidate& set = found[0];

@@ -28,8 +28,7 @@ std::optional<Date> dateFrom(const nlohmann::json& value) {
     return dateFromSecondsSince1970(seconds);
 }
 
-std::optional<std::vector<std::string>> stringsFrom(const nlohmann::json& object,
-                                                    const char* key) {
+std::optional<std::vector<std::string>> stringsFrom(const nlohmann::json& object, const char* key) {
     auto found = object.find(key);
     if (found == object.end() || !found->is_array())
         return std::nullopt;

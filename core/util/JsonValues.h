@@ -21,7 +21,6 @@ std::optional<int64_t> int64From(const nlohmann::json& value);
 std::optional<Date> dateFrom(const nlohmann::json& value);
 
 // The strings of `object[key]`: nothing when it is missing, not a list, or holds anything else.
-std::optional<std::vector<std::string>> stringsFrom(const nlohmann::json& object,
-                                                    const char* key);
+std::optional<std::vector<std::string>> stringsFrom(const nlohmann::json& object, const char* key);
 
 } // namespace tavelin

@@ -12,8 +12,6 @@
 namespace tavelin {
 namespace {
 
-constexpr std::array<std::string_view, 3> kVideoFolders{"Movies", "TV Shows", "Music Videos"};
-
 // Where podcast apps keep what they downloaded: a folder per show, or all in one folder.
 struct PodcastFolder {
     std::string_view app;
@@ -157,28 +155,6 @@ void addRhythmboxEpisodes(const AdvisorContext& context, int64_t minSize,
 
 std::vector<Candidate> MediaDownloadsDetector::candidates(const AdvisorContext& context) const {
     std::vector<Candidate> found;
-    const Node* music = context.node("Music/Music/Media.localized/Apple Music");
-    if (music && music->size >= minSize)
-        found.push_back(offline(
-            Items::of(*music),
-            {"Apple Music downloads",
-             "Songs you downloaded from Apple Music to play offline. They stay in your library "
-             "and stream or download again from the Music app.",
-             AdvisorCategory::music, Rung::rebuildable, "streams from Apple Music", 0.9}));
-    if (const Node* tv = context.node("Movies/TV/Media.localized"))
-        for (const auto& child : tv->children()) {
-            bool known = std::ranges::find(kVideoFolders, child->name) != kVideoFolders.end();
-            if (!known || !child->isDirectory() || child->size < minSize)
-                continue;
-            found.push_back(offline(
-                Items::of(*child),
-                {"TV app downloads: " + child->name,
-                 child->name + " downloaded in the TV app. Anything you bought or rented "
-                               "downloads again from the TV app; check for videos you added "
-                               "yourself first.",
-                 AdvisorCategory::photosVideos, Rung::rebuildable,
-                 "downloads again from the TV app", 0.7}));
-        }
     addPodcastFolders(context, minSize, found);
     addRhythmboxEpisodes(context, minSize, found);
     return found;

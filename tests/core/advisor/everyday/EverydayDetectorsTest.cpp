@@ -436,24 +436,6 @@ TEST_F(EverydayDetectorsTest, UnusedAppsGoTheWayTheyCameWithTheirOwnEntries) {
     EXPECT_EQ(found[2].confidence, 0.6);
 }
 
-TEST_F(EverydayDetectorsTest, OfflineMediaComesBackFromItsApp) {
-    file("Music/Music/Media.localized/Apple Music/a.m4a", 150 * MB, 10);
-    file("Music/Music/Media.localized/Apple Music/b.m4a", 50 * MB, 10);
-    file("Movies/TV/Media.localized/Movies/film.m4v", 150 * MB, 10);
-    file("Movies/TV/Media.localized/TV Shows/episode.m4v", 50 * MB, 10);
-    file("Movies/TV/Media.localized/Home Videos/mine.mov", 300 * MB, 10);
-    auto found = run(MediaDownloadsDetector());
-    ASSERT_EQ(found.size(), 2u);
-    EXPECT_EQ(found[0].title, "Apple Music downloads");
-    EXPECT_EQ(found[0].evidence, (std::vector<Evidence>{{Kind::rebuild, "Streams from Apple Music"},
-                                                        {Kind::count, "2 files"}}));
-    EXPECT_EQ(found[0].redownloadGB, 0.2);
-    EXPECT_EQ(found[1].title, "TV app downloads: Movies");
-    EXPECT_EQ(found[1].category, AdvisorCategory::photosVideos);
-    EXPECT_EQ(found[1].paths(),
-              std::vector<std::string>{kHome + "/Movies/TV/Media.localized/Movies"});
-}
-
 TEST_F(EverydayDetectorsTest, PodcastEpisodesAreTheUsersCallPerShow) {
     file("gPodder/Downloads/Tech Talk/ep1.mp3", 80 * MB, 30);
     file("gPodder/Downloads/Tech Talk/ep2.mp3", 70 * MB, 20);

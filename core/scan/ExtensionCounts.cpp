@@ -32,7 +32,8 @@ ExtensionCounts::ExtensionCounts()
 void ExtensionCounts::add(std::string_view name, int64_t bytes) {
     std::string_view extension = ExtensionTally::extension(name);
     uint64_t words[2] = {0, 0};
-    std::memcpy(words, extension.data(), extension.size());
+    if (!extension.empty()) // an empty view may hold no pointer at all
+        std::memcpy(words, extension.data(), extension.size());
     if (((words[0] | words[1]) & kHighBits) != 0) {
         beyondAscii_.add(name, bytes);
         return;

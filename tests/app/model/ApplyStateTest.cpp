@@ -143,6 +143,7 @@ TEST_F(ApplyStateTest, ABatchCarriesOnPastFailuresAndReportsThemNeverAsSuccess) 
     tree.file("half/missing", 1'000'000);
     tree.file("other", 1'000'000);
     auto model = makeModel();
+    model->liveUpdates().setEnabled(false); // or the watcher would drop the vanished files itself
     ASSERT_TRUE(scanned(*model, tree.root().string()));
     // "gone" vanished since the scan; "half" loses one of its two items.
     fs::remove(tree.path("other"));
@@ -161,8 +162,12 @@ TEST_F(ApplyStateTest, ABatchCarriesOnPastFailuresAndReportsThemNeverAsSuccess) 
         << line;
     EXPECT_FALSE(fs::exists(tree.path("keep/a")));
     EXPECT_FALSE(fs::exists(tree.path("half/b")));
-    EXPECT_EQ(nodeAt(*model, tree.path("keep/a")), nullptr) << "trashed nodes leave the tree";
-    EXPECT_EQ(nodeAt(*model, tree.path("half/b")), nullptr);
+    // Trashed nodes leave the tree once no advisor pass holds it.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return !nodeAt(*model, tree.path("keep/a")) && !nodeAt(*model, tree.path("half/b"));
+        },
+        10000));
     EXPECT_NE(nodeAt(*model, tree.path("half/missing")), nullptr)
         << "only what a step moved leaves the tree";
     EXPECT_NE(nodeAt(*model, tree.path("other")), nullptr);

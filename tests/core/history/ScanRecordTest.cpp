@@ -72,7 +72,7 @@ TEST(ScanRecord, AChainThousandsDeepCostsOnlyTheLevelsRecordsKeep) {
     constexpr int64_t kFile = 150'000'000;
     auto chainRecord = [](int depth, int siblings) {
         auto root = Node::makeRoot("Data", "/data");
-        root->size = kFile + siblings * 20'000'000;
+        root->size = kFile + siblings * int64_t{20'000'000};
         Node* folder = root.get();
         for (int level = 0; level < depth; ++level)
             folder = add(*folder, "level", Node::Kind::directory, kFile).get();

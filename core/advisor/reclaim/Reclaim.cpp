@@ -21,7 +21,7 @@ namespace {
 constexpr int64_t kLeastItemBytes = 1'000'000;
 constexpr std::string_view kDeviceSupport = "device-support";
 constexpr std::string_view kUnityLibrary = "unity-library";
-constexpr std::array<std::string_view, 2> kUnityEditors{"unity-editors", "unity-editors-linux"};
+constexpr std::string_view kUnityEditors = "unity-editors-linux";
 // Rules whose items live beside the project folders that build with them: those folders may
 // pin a toolchain.
 constexpr std::array<std::string_view, 3> kProjectOutputs{"cargo-target", "python-venv",
@@ -332,7 +332,7 @@ private:
         if (users.empty())
             return;
         for (size_t rule = 0; rule < rules_.size(); ++rule) {
-            if (std::ranges::find(kUnityEditors, rules_[rule].id) == kUnityEditors.end())
+            if (rules_[rule].id != kUnityEditors)
                 continue;
             for (ReclaimItem& item : items_[rule]) {
                 auto found = users.find(item.node->name);

@@ -195,14 +195,6 @@ std::vector<ReclaimRule> makeTable() {
              Match::contents("Library/Android/sdk/system-images"), rebuildable,
              "Emulator system images. Android Studio downloads them again when an emulator needs "
              "one."),
-        rule("macos-installers", "macOS Installers", "arrow.down.app",
-             Match::contents("/Applications", NameFilter::prefix("Install macOS")), rebuildable,
-             "Installer apps for macOS versions, usually left over after an upgrade. Downloadable "
-             "again from the App Store."),
-        rule("unity-editors", "Unity Editor Versions", "cube",
-             Match::contents("/Applications/Unity/Hub/Editor"), rebuildable,
-             "Unity editors installed through Unity Hub. Versions no project on this Mac uses can "
-             "go; Hub reinstalls one if a project asks for it."),
         rule("xcode-archives", "Xcode Archives", "archivebox",
              Match::contents("Library/Developer/Xcode/Archives"), review,
              "Archived app builds. Needed to symbolicate crash reports from those versions; keep "

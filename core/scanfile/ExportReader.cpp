@@ -61,14 +61,20 @@ std::string ExportReader::fieldText(Field field) {
     return "a field";
 }
 
-bool ExportReader::start_array(size_t) {
+std::optional<bool> ExportReader::opensInsideAnEntry(std::string_view what) {
     input_.resetStretch();
     if (skip_ > 0 || ((inEntry_ || inHeader_) && field_ == Field::other)) {
         ++skip_;
         return true;
     }
     if (inEntry_ || inHeader_)
-        return fail(fieldText(field_) + " is a list");
+        return fail(fieldText(field_) + " is " + std::string(what));
+    return std::nullopt;
+}
+
+bool ExportReader::start_array(size_t) {
+    if (std::optional<bool> nested = opensInsideAnEntry("a list"))
+        return *nested;
     switch (place_) {
     case Place::start:
         place_ = Place::major;
@@ -109,13 +115,8 @@ bool ExportReader::end_array() {
 }
 
 bool ExportReader::start_object(size_t) {
-    input_.resetStretch();
-    if (skip_ > 0 || ((inEntry_ || inHeader_) && field_ == Field::other)) {
-        ++skip_;
-        return true;
-    }
-    if (inEntry_ || inHeader_)
-        return fail(fieldText(field_) + " is an object");
+    if (std::optional<bool> nested = opensInsideAnEntry("an object"))
+        return *nested;
     if (place_ == Place::header) {
         inHeader_ = true;
         field_ = Field::other;

@@ -126,6 +126,9 @@ private:
     };
 
     bool fail(std::string reason);
+    // A list or object opened inside an entry or the header: skipped within an unknown field,
+    // refused within a known one; nothing where it opens a new level of the file.
+    std::optional<bool> opensInsideAnEntry(std::string_view what);
     bool parseFailed();
     bool headerWrong();
     // A value that is not a container, in whatever place it came.

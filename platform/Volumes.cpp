@@ -135,7 +135,8 @@ std::optional<Volume> makeVolume(const Mount& mount, const VolumeLookups& lookup
                   capacity->total,
                   capacity->free,
                   path == "/",
-                  mount.isReadOnly};
+                  mount.isReadOnly,
+                  capacity->reserved};
 }
 
 bool listedBefore(const Volume& a, const Volume& b) {
@@ -144,6 +145,15 @@ bool listedBefore(const Volume& a, const Volume& b) {
 }
 
 } // namespace
+
+int64_t Volume::used() const {
+    return std::max<int64_t>(total - free - reserved, 0);
+}
+
+double Volume::usedShare() const {
+    int64_t fillable = used() + std::max<int64_t>(free, 0);
+    return fillable > 0 ? static_cast<double>(used()) / static_cast<double>(fillable) : 0;
+}
 
 std::vector<Volume> parseVolumes(std::string_view mountinfo, const VolumeLookups& lookups) {
     std::unordered_map<std::string, Mount> shortestByDevice;
@@ -251,7 +261,7 @@ std::optional<VolumeCapacity> readCapacity(const std::string& path) {
     auto figures = readFileSystemFigures(path);
     if (!figures)
         return std::nullopt;
-    return VolumeCapacity{figures->total, figures->available};
+    return VolumeCapacity{figures->total, figures->available, figures->reserved()};
 }
 
 std::optional<int64_t> availableBytes(const std::string& path) {

@@ -23,12 +23,20 @@ struct Volume {
     int64_t free = 0; // available to unprivileged users
     bool isBoot = false;
     bool isReadOnly = false;
+    int64_t reserved = 0; // free blocks kept back for root, neither used nor free for users
     bool operator==(const Volume&) const = default;
+
+    // What files take, as df counts it: the reserve is neither used nor free.
+    int64_t used() const;
+    // The used share as df's "Use%" reckons it: used over what users could fill, 0 when the
+    // disk reports nothing.
+    double usedShare() const;
 };
 
 struct VolumeCapacity {
     int64_t total = 0;
     int64_t free = 0;
+    int64_t reserved = 0;
 };
 
 // What parsing needs from the system, injectable so that tests can supply their own figures.
@@ -90,13 +98,19 @@ struct FileSystemFigures {
     int64_t free = 0;
     int64_t available = 0;
     bool operator==(const FileSystemFigures&) const = default;
+
+    // The blocks files take, as df counts them.
+    int64_t used() const { return total > free ? total - free : 0; }
+    // The free blocks kept back for root.
+    int64_t reserved() const { return free > available ? free - available : 0; }
 };
 
 // The figures of the file system holding `path`; nothing when the path cannot be examined.
 std::optional<FileSystemFigures> readFileSystemFigures(const std::string& path);
 
-// The capacity of the file system holding `path`, from statvfs: total blocks and the blocks
-// available to unprivileged users, in bytes. Nothing when the path cannot be examined.
+// The capacity of the file system holding `path`, from statvfs: total blocks, the blocks
+// available to unprivileged users and the reserve, in bytes. Nothing when the path cannot be
+// examined.
 std::optional<VolumeCapacity> readCapacity(const std::string& path);
 
 // The bytes available to unprivileged users on the file system holding `path`.

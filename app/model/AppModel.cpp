@@ -482,6 +482,11 @@ QString AppModel::subtitle() const {
         else
             line += QStringLiteral(" · deleting it frees ") + bytesText(node.unique);
     }
+    // The reserve is no one's files, so the map leaves it out and says so here.
+    const platform::Volume* disk = node.isRoot() ? volumeScanning(session_->path()) : nullptr;
+    if (disk && disk->reserved > 0)
+        line += QStringLiteral(" · ") + bytesText(disk->reserved) +
+                QStringLiteral(" reserved for the system, not in the map");
     return line;
 }
 
@@ -673,6 +678,12 @@ void AppModel::askToTrash(const std::vector<Node::Ptr>& nodes) {
 void AppModel::confirmTrash() {
     if (!refusedReadOnly())
         apply_->confirmTrash();
+}
+
+void AppModel::rewriteFigures() {
+    ++version_;
+    Q_EMIT versionChanged();
+    Q_EMIT volumesChanged();
 }
 
 void AppModel::treeChanged() {

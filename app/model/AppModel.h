@@ -248,6 +248,8 @@ public:
 
     // Runs after every change of the shown tree.
     void treeChanged();
+    // Sizes are written in other units now: every view writes its figures again.
+    void rewriteFigures();
 
     // Whether a finished scan shares enough space between copies to explain it: a twentieth of
     // a tree above 20 GB, otherwise 1 GB.

@@ -167,7 +167,7 @@ std::shared_ptr<ScanSession> AppModel::makeSession(const std::string& path,
     }
     std::optional<int64_t> expected;
     if (const platform::Volume* disk = volumeScanning(path)) {
-        expected = std::max<int64_t>(disk->total - disk->free, 0);
+        expected = disk->used();
         if (!name)
             name = disk->name;
     }

@@ -4,6 +4,7 @@
 #include "watch/NotificationSettings.h"
 #include "watch/TrayHost.h"
 #include "widgets/CaptionLabel.h"
+#include "widgets/NumberLocale.h"
 #include "widgets/SettingsKeys.h"
 #include "widgets/Texts.h"
 
@@ -12,6 +13,7 @@
 #include <QGroupBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSettings>
 #include <QVBoxLayout>
 
@@ -66,6 +68,8 @@ SettingsWindow::SettingsWindow(Notifications& notifications, const TrayHost& tra
     layout->addWidget(captionLabel(QStringLiteral("After a scan, folders that change on disk are "
                                                   "measured again, so the map stays current."),
                                    this));
+    layout->addWidget(divider(this));
+    layout->addWidget(unitsSection());
     layout->addStretch();
     resize(520, sizeHint().height());
 
@@ -101,6 +105,25 @@ QWidget* SettingsWindow::agentSection() {
         QStringLiteral("Sent with Tavelin’s report when you ask an AI agent about a folder."),
         section));
     layout->addWidget(standardPrompt_, 0, Qt::AlignLeft);
+    return section;
+}
+
+QWidget* SettingsWindow::unitsSection() {
+    auto* section = new QGroupBox(QStringLiteral("Sizes"), this);
+    auto* decimal = new QRadioButton(QStringLiteral("Decimal units: 1 MB is 1,000 KB"), section);
+    binaryUnits_ = new QRadioButton(QStringLiteral("Binary units: 1 MiB is 1,024 KiB"), section);
+    (byteUnits() == ByteUnits::binary ? binaryUnits_ : decimal)->setChecked(true);
+    connect(binaryUnits_, &QRadioButton::toggled, this, [this](bool binary) {
+        storeByteUnits(binary ? ByteUnits::binary : ByteUnits::decimal);
+        Q_EMIT sizeUnitsChanged();
+    });
+    auto* layout = new QVBoxLayout(section);
+    layout->addWidget(decimal);
+    layout->addWidget(binaryUnits_);
+    layout->addWidget(captionLabel(QStringLiteral("For every size Tavelin shows: in its windows, "
+                                                  "notifications and reports, and on the "
+                                                  "command line."),
+                                   section));
     return section;
 }
 

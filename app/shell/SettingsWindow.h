@@ -1,9 +1,9 @@
 #pragma once
 
 // The settings window, one for the process: the prompt sent to AI agents, the tray item, the
-// free-space warnings and live updates, each bound to its setting. Every change is written at
-// once; the settings that running parts follow are also announced, for the application object
-// to pass on to the tray and to every main window.
+// free-space warnings, live updates and the units of sizes, each bound to its setting. Every change
+// is written at once; the settings that running parts follow are also announced, for the
+// application object to pass on to the tray and to every main window.
 
 #include <QWidget>
 
@@ -11,6 +11,7 @@ class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
+class QRadioButton;
 
 namespace tavelin {
 
@@ -29,13 +30,16 @@ public:
     // Says why the tray switch is off and disabled where the desktop has no tray.
     QLabel& trayCaption() const { return *trayCaption_; }
     QCheckBox& liveUpdates() const { return *live_; }
+    QRadioButton& binaryUnits() const { return *binaryUnits_; }
 
 Q_SIGNALS:
     void trayItemToggled(bool shown);
     void liveUpdatesToggled(bool on);
+    void sizeUnitsChanged();
 
 private:
     QWidget* agentSection();
+    QWidget* unitsSection();
     void followTray();
 
     QPlainTextEdit* prompt_;
@@ -44,6 +48,7 @@ private:
     QLabel* trayCaption_;
     const TrayHost& trayHost_;
     QCheckBox* live_;
+    QRadioButton* binaryUnits_ = nullptr;
 };
 
 } // namespace tavelin

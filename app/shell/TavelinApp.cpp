@@ -117,6 +117,10 @@ SettingsWindow& TavelinApp::showSettings() {
             for (MainWindow* window : mainWindows())
                 window->model().liveUpdates().setEnabled(on);
         });
+        connect(settings_.get(), &SettingsWindow::sizeUnitsChanged, this, [this] {
+            for (MainWindow* window : mainWindows())
+                window->model().rewriteFigures();
+        });
     }
     bringForward(*settings_);
     return *settings_;

@@ -28,6 +28,12 @@
 
 namespace {
 
+// Names the settings file too, so the commands without a window read the window's settings.
+void nameApplication() {
+    QCoreApplication::setApplicationName(QStringLiteral("Tavelin"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Tavelin"));
+}
+
 // The commands that print or act without a window.
 int runCommand(const tavelin::LaunchOptions& launch) {
     using Action = tavelin::LaunchOptions::Action;
@@ -81,7 +87,9 @@ int main(int argc, char* argv[]) {
     case LaunchOptions::Action::undo:
     case LaunchOptions::Action::undoList: {
         QCoreApplication application(argc, argv);
+        nameApplication();
         tavelin::installNumberLocale();
+        tavelin::installByteUnits();
         return runCommand(launch);
     }
     case LaunchOptions::Action::exportScan:
@@ -101,11 +109,11 @@ int main(int argc, char* argv[]) {
         }
 
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tavelin"));
-    QApplication::setOrganizationName(QStringLiteral("Tavelin"));
+    nameApplication();
     QApplication::setDesktopFileName(QStringLiteral("tavelin"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tavelin")));
     tavelin::installNumberLocale();
+    tavelin::installByteUnits();
 
     std::optional<tavelin::DemonstrationSettings> demonstration;
     if (launch.demo)

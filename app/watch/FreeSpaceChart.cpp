@@ -2,6 +2,7 @@
 
 #include "freespace/Forecast.h"
 #include "freespace/FreeSpaceHistory.h"
+#include "util/Format.h"
 #include "watch/DiskWatch.h"
 #include "watch/ForecastCaption.h"
 
@@ -18,7 +19,6 @@
 namespace tavelin {
 namespace {
 
-constexpr double kGigabyte = 1e9;
 // The forecast is drawn at most this far ahead, so a date months away does not squeeze the
 // history into a corner; the caption still names it.
 constexpr auto kFurthestAhead = std::chrono::hours(24 * 14);
@@ -34,8 +34,9 @@ Date afterHours(Date date, double hours) {
                       std::chrono::duration<double, std::ratio<3600>>(hours));
 }
 
-qreal gigabytes(int64_t bytes) {
-    return static_cast<qreal>(bytes) / kGigabyte;
+// In GB, or GiB where sizes are shown in binary units.
+qreal gigabytes(double bytes) {
+    return bytes / static_cast<qreal>(byteUnit(3).size);
 }
 
 // From the first reading of the last two weeks, but never less than the last few hours.
@@ -51,7 +52,7 @@ QList<QPointF> historyPoints(const std::vector<FreeSpaceSample>& samples, Date s
     QList<QPointF> points;
     for (const FreeSpaceSample& sample : samples)
         if (sample.date >= start && sample.date <= now)
-            points.append({chartTime(sample.date), gigabytes(sample.free)});
+            points.append({chartTime(sample.date), gigabytes(static_cast<double>(sample.free))});
     return points;
 }
 
@@ -71,7 +72,7 @@ ForecastLine forecastLine(const std::vector<FreeSpaceSample>& samples,
     Date end = std::min(afterHours(now, *trend->hoursUntilFull), now + kFurthestAhead);
     double hours = std::chrono::duration<double, std::ratio<3600>>(end - now).count();
     double reached = from + trend->bytesPerDay / 24 * hours;
-    return {{{chartTime(now), from / kGigabyte}, {chartTime(end), reached / kGigabyte}},
+    return {{{chartTime(now), gigabytes(from)}, {chartTime(end), gigabytes(reached)}},
             end,
             trend->floor};
 }
@@ -156,18 +157,20 @@ void FreeSpaceChart::update() {
     forecast_->replace(forecast.points);
     QList<QPointF> floorLine;
     if (forecast.floor > 0)
-        floorLine = {{chartTime(start), gigabytes(forecast.floor)},
-                     {chartTime(forecast.end), gigabytes(forecast.floor)}};
+        floorLine = {{chartTime(start), gigabytes(static_cast<double>(forecast.floor))},
+                     {chartTime(forecast.end), gigabytes(static_cast<double>(forecast.floor))}};
     floor_->replace(floorLine);
 
     setDayRange(*days_, start, forecast.end);
-    double highest = gigabytes(forecast.floor);
+    double highest = gigabytes(static_cast<double>(forecast.floor));
     for (const QPointF& point : history)
         highest = std::max(highest, point.y());
     bytes_->setRange(0, std::max(highest * 1.05, 1.0));
     bytes_->applyNiceNumbers();
-    bytes_->setLabelFormat(bytes_->max() < 10 ? QStringLiteral("%.1f GB")
-                                              : QStringLiteral("%.0f GB"));
+    QString unit =
+        QString::fromUtf8(byteUnit(3).name.data(), static_cast<qsizetype>(byteUnit(3).name.size()));
+    bytes_->setLabelFormat(
+        (bytes_->max() < 10 ? QStringLiteral("%.1f ") : QStringLiteral("%.0f ")) + unit);
     caption_->setText(boot ? forecastCaption(trend, name, now)
                            : QStringLiteral("Tavelin found no system disk to watch."));
 }

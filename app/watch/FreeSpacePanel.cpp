@@ -18,14 +18,6 @@ constexpr int kGaugeSteps = 1000;
 const QColor kRed(0xD9, 0x30, 0x25);
 const QColor kOrange(0xF0, 0x8A, 0x00);
 
-double usedShare(const platform::Volume& volume) {
-    if (volume.total <= 0)
-        return 0;
-    return std::clamp(static_cast<double>(volume.total - volume.free) /
-                          static_cast<double>(volume.total),
-                      0.0, 1.0);
-}
-
 QColor gaugeTint(double used, const QPalette& palette) {
     if (used > 0.95)
         return kRed;
@@ -50,7 +42,7 @@ QWidget* volumeRow(const platform::Volume& volume, QWidget* parent) {
                                                    : freePalette.color(QPalette::PlaceholderText));
     free->setPalette(freePalette);
 
-    double used = usedShare(volume);
+    double used = volume.usedShare();
     auto* gauge = new QProgressBar(row);
     gauge->setRange(0, kGaugeSteps);
     gauge->setValue(static_cast<int>(std::lround(used * kGaugeSteps)));

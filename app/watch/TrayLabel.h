@@ -16,8 +16,9 @@ struct TrayLabel {
     QString figure;
 
     static TrayLabel of(const platform::Volume* boot);
-    // Bytes in decimal units with one letter, at most four characters: "512B", "4.5G", "45G",
-    // "450G", "1T" (what rounds up to 1000 of a unit is shown in the next).
+    // Bytes in the process's units with one letter, at most four characters: "512B", "4.5G",
+    // "45G", "450G", "1T" (what rounds up to 1000 of a unit is shown in the next; binary units
+    // step by 1024 but keep the four characters the same way).
     static QString compact(int64_t bytes);
 };
 

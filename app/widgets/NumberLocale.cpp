@@ -1,7 +1,8 @@
 #include "widgets/NumberLocale.h"
 
-#include "util/Format.h"
+#include "widgets/SettingsKeys.h"
 
+#include <QSettings>
 #include <locale>
 #include <stdexcept>
 
@@ -17,6 +18,18 @@ void installNumberLocale() {
     if (std::use_facet<std::numpunct<char>>(user).grouping().empty())
         user = englishNumberLocale();
     std::locale::global(std::locale(std::locale::classic(), user, std::locale::numeric));
+}
+
+void installByteUnits() {
+    bool binary = QSettings().value(SettingsKeys::sizeUnits) == QStringLiteral("binary");
+    setByteUnits(binary ? ByteUnits::binary : ByteUnits::decimal);
+}
+
+void storeByteUnits(ByteUnits units) {
+    QSettings().setValue(SettingsKeys::sizeUnits, units == ByteUnits::binary
+                                                      ? QStringLiteral("binary")
+                                                      : QStringLiteral("decimal"));
+    setByteUnits(units);
 }
 
 } // namespace tavelin

@@ -26,5 +26,6 @@ inline constexpr const char* agentPrompt = "agentPrompt";         // empty: the 
 inline constexpr const char* agentShareAcknowledged = "agentShareAcknowledged"; // false
 inline constexpr const char* agentTipShown = "agentTipShown";                   // false
 inline constexpr const char* sandboxBookmarks = "sandboxBookmarks";             // empty
+inline constexpr const char* sizeUnits = "sizeUnits"; // "decimal", or "binary"
 
 } // namespace tavelin::SettingsKeys

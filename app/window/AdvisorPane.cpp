@@ -23,7 +23,7 @@
 namespace tavelin {
 namespace {
 
-constexpr int kSafeIndex = static_cast<int>(Goal::kSteps.size());
+constexpr int kSafeIndex = static_cast<int>(std::tuple_size_v<decltype(Goal::steps())>);
 
 QLabel* secondary(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -71,14 +71,15 @@ AdvisorPane::AdvisorPane(AppModel& model, QWidget* parent)
     , recent_(new RecentActionsList(model, this))
     , fileNote_(secondary({}, this)) {
     fileNote_->setWordWrap(true);
-    for (int64_t step : Goal::kSteps)
+    for (int64_t step : Goal::steps())
         goalPicker_->addItem(bytesText(step), QVariant::fromValue<qlonglong>(step));
     goalPicker_->addItem(QStringLiteral("Max safe"));
     goalPicker_->setToolTip(QStringLiteral(
         "How much space you want back. Tavelin picks the steps that cost you least to get there."));
     connect(goalPicker_, &QComboBox::activated, this, [this](int index) {
-        model_.advisor().setGoal(index == kSafeIndex ? Goal::asMuchAsSafe()
-                                                     : Goal::bytes(Goal::kSteps[index]));
+        model_.advisor().setGoal(index == kSafeIndex
+                                     ? Goal::asMuchAsSafe()
+                                     : Goal::bytes(goalPicker_->itemData(index).toLongLong()));
     });
     apply_->setToolTip(QStringLiteral("Carry out the ticked steps"));
     connect(apply_, &QPushButton::clicked, &model_, &AppModel::askToApply);

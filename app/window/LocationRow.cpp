@@ -21,8 +21,7 @@ LocationRow diskRow(const platform::Volume& volume) {
     }
     row.detail = bytesText(volume.free) + QStringLiteral(" free of ") + bytesText(volume.total);
     if (volume.total > 0)
-        row.fraction = std::max(0.0, static_cast<double>(volume.total - volume.free) /
-                                         static_cast<double>(volume.total));
+        row.fraction = volume.usedShare();
     return row;
 }
 

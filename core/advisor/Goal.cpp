@@ -1,5 +1,6 @@
 #include "advisor/Goal.h"
 
+#include "util/Format.h"
 #include "util/Text.h"
 
 #include <array>
@@ -10,12 +11,16 @@
 namespace tavelin {
 namespace {
 
-constexpr std::array<std::pair<std::string_view, double>, 5> kUnits{{
+constexpr std::array<std::pair<std::string_view, double>, 9> kUnits{{
     {"b", 1},
     {"kb", 1e3},
     {"mb", 1e6},
     {"gb", 1e9},
     {"tb", 1e12},
+    {"kib", 0x1p10},
+    {"mib", 0x1p20},
+    {"gib", 0x1p30},
+    {"tib", 0x1p40},
 }};
 
 } // namespace
@@ -41,14 +46,20 @@ std::optional<Goal> Goal::parsed(std::string_view text) {
     return bytes(static_cast<int64_t>(goal));
 }
 
+std::array<int64_t, 4> Goal::steps() {
+    int64_t gigabyte = byteUnit(3).size;
+    return {10 * gigabyte, 25 * gigabyte, 50 * gigabyte, 100 * gigabyte};
+}
+
 Goal Goal::forDisk(int64_t total, int64_t free) {
     int64_t needed = static_cast<int64_t>(static_cast<double>(total) * 0.15) - free;
     if (needed < 1)
         return asMuchAsSafe();
-    for (int64_t step : kSteps)
+    std::array<int64_t, 4> offered = steps();
+    for (int64_t step : offered)
         if (step >= needed)
             return bytes(step);
-    return bytes(kSteps.back());
+    return bytes(offered.back());
 }
 
 } // namespace tavelin

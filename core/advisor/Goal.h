@@ -21,17 +21,18 @@ public:
     // The bytes to free; nothing for "as much as safe".
     std::optional<int64_t> byteCount() const { return bytes_; }
 
-    // The byte goals offered to the user, smallest first.
-    static constexpr std::array<int64_t, 4> kSteps{10'000'000'000, 25'000'000'000, 50'000'000'000,
-                                                   100'000'000'000};
+    // The byte goals offered to the user, smallest first: 10, 25, 50 and 100 GB, or GiB where
+    // sizes are shown in binary units, so each reads as a round figure.
+    static std::array<int64_t, 4> steps();
 
     // The goal for a disk of `total` bytes with `free` available: enough to bring free space
     // back to 15 % of the disk, rounded up to the next step (the largest when none is enough),
     // or "as much as safe" when 15 % or more is already free.
     static Goal forDisk(int64_t total, int64_t free);
 
-    // A goal as a person types it: "max-safe", or a number of bytes with an optional decimal
-    // unit, as sizes are shown ("20GB", "1.5 TB", "500mb", "4096"). Nothing for anything else,
+    // A goal as a person types it: "max-safe", or a number of bytes with an optional decimal or
+    // binary unit, whichever units sizes are shown in ("20GB", "1.5 TB", "500mb", "20GiB",
+    // "4096"). Nothing for anything else,
     // a goal below one byte or one too large to count.
     static std::optional<Goal> parsed(std::string_view text);
 

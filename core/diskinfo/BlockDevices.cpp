@@ -209,7 +209,7 @@ std::optional<DiskBreakdown> breakdownFor(const std::vector<BlockDevice>& device
     if (!result.sizesKnown)
         return std::nullopt;
 
-    int64_t used = std::max<int64_t>(figures.total - figures.free, 0);
+    int64_t used = figures.used();
     for (const SwapFile& swap : data.swapFiles) {
         int64_t size = std::min(swap.size, used);
         used -= size;
@@ -220,7 +220,7 @@ std::optional<DiskBreakdown> breakdownFor(const std::vector<BlockDevice>& device
 
     DiskBreakdown breakdown;
     breakdown.capacity = disk.size;
-    breakdown.reserved = std::max<int64_t>(figures.free - figures.available, 0);
+    breakdown.reserved = figures.reserved();
     breakdown.structures = result.structures + std::max<int64_t>(carrier.size - figures.total, 0);
     breakdown.unallocated = result.unallocated;
     breakdown.free = std::max<int64_t>(figures.available, 0) + result.unallocated;

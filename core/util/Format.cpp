@@ -3,6 +3,7 @@
 #include "util/LinuxWordings.h"
 
 #include <array>
+#include <atomic>
 #include <climits>
 #include <string_view>
 
@@ -10,12 +11,28 @@ namespace tavelin {
 namespace {
 
 struct Unit {
-    std::string_view name;
+    std::string_view decimalName;
+    std::string_view binaryName;
     int decimals;
 };
 
-constexpr std::array<Unit, 6> kUnits{
-    {{"KB", 0}, {"MB", 1}, {"GB", 2}, {"TB", 2}, {"PB", 2}, {"EB", 2}}};
+constexpr std::array<Unit, 6> kUnits{{{"KB", "KiB", 0},
+                                      {"MB", "MiB", 1},
+                                      {"GB", "GiB", 2},
+                                      {"TB", "TiB", 2},
+                                      {"PB", "PiB", 2},
+                                      {"EB", "EiB", 2}}};
+
+std::atomic<ByteUnits> processUnits{ByteUnits::decimal};
+
+uint64_t unitStep() {
+    return byteUnits() == ByteUnits::binary ? 1024 : 1000;
+}
+
+std::string_view unitName(size_t index) {
+    const Unit& unit = kUnits[index];
+    return byteUnits() == ByteUnits::binary ? unit.binaryName : unit.decimalName;
+}
 
 class EnglishPunctuation : public std::numpunct<char> {
 protected:
@@ -66,6 +83,21 @@ std::string fixedPoint(unsigned __int128 scaled, int decimals, const std::numpun
 
 } // namespace
 
+void setByteUnits(ByteUnits units) {
+    processUnits = units;
+}
+
+ByteUnits byteUnits() {
+    return processUnits;
+}
+
+ByteUnit byteUnit(int power) {
+    int64_t size = 1;
+    for (int i = 0; i < power; ++i)
+        size *= static_cast<int64_t>(unitStep());
+    return {unitName(static_cast<size_t>(power - 1)), size};
+}
+
 std::locale englishNumberLocale() {
     return std::locale(std::locale::classic(), new EnglishPunctuation);
 }
@@ -89,20 +121,21 @@ std::string formatBytes(int64_t bytes, const std::locale& locale) {
     auto magnitude = bytes < 0 ? 0 - static_cast<uint64_t>(bytes) : static_cast<uint64_t>(bytes);
     if (magnitude == 1)
         return sign + "1 byte";
-    if (magnitude < 1000)
-        return sign + std::to_string(magnitude) + " bytes";
+    uint64_t step = unitStep();
+    if (magnitude < step)
+        return sign + groupDigits(std::to_string(magnitude), punct) + " bytes";
 
-    unsigned __int128 unitSize = 1000;
-    for (size_t i = 0; i < kUnits.size(); ++i, unitSize *= 1000) {
+    unsigned __int128 unitSize = step;
+    for (size_t i = 0; i < kUnits.size(); ++i, unitSize *= step) {
         unsigned __int128 power = 1;
         for (int d = 0; d < kUnits[i].decimals; ++d)
             power *= 10;
         // Round half up at the shown precision.
         unsigned __int128 scaled = (magnitude * power * 2 + unitSize) / (unitSize * 2);
         bool last = i + 1 == kUnits.size();
-        if (scaled < 1000 * power || last)
+        if (scaled < step * power || last)
             return sign + fixedPoint(scaled, kUnits[i].decimals, punct) + " " +
-                   std::string(kUnits[i].name);
+                   std::string(unitName(i));
     }
     return {};
 }

@@ -1,10 +1,15 @@
 #include "platform/Volumes.h"
 
+#include "support/BtrfsImage.h"
 #include "support/TemporaryFolder.h"
+#include "support/TmpfsMount.h"
 #include "support/TreeBuilder.h"
 
+#include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
 
 using tavelin::platform::Volume;
 using tavelin::platform::VolumeCapacity;
@@ -129,6 +134,30 @@ TEST(Volumes, ThisMachineHasABootDiskAndAnswersFreeSpace) {
 
     EXPECT_TRUE(tavelin::platform::availableBytes(TemporaryFolder().string()).has_value());
     EXPECT_FALSE(tavelin::platform::availableBytes("/no/such/folder/here").has_value());
+}
+
+TEST(Volumes, FiguresAgreeWithDfOnADiskWithAReserveForRoot) {
+    TemporaryFolder folder;
+    tavelin::test::BtrfsImage disk(folder.path(), 64 << 20, "mkfs.ext4 -q -F -m 20");
+    TAVELIN_SKIP_UNLESS_MOUNTED(disk);
+    tavelin::test::TreeBuilder(disk.mountPoint()).file("data", 9'000'000);
+    std::string mountPoint = fs::canonical(disk.mountPoint()).string();
+    ASSERT_EQ(tavelin::test::runCommand("sync"), 0);
+    std::istringstream df(tavelin::test::outputOf("df -B1 --output=size,used,avail,pcent " +
+                                                  tavelin::test::shellQuoted(mountPoint) +
+                                                  " | tail -1"));
+    int64_t size = 0, used = 0, available = 0;
+    int percent = 0;
+    df >> size >> used >> available >> percent;
+
+    auto volumes = tavelin::platform::readVolumes();
+    auto volume = std::ranges::find(volumes, mountPoint, &Volume::scanPath);
+    ASSERT_NE(volume, volumes.end());
+    EXPECT_EQ(volume->total, size);
+    EXPECT_EQ(volume->used(), used);
+    EXPECT_EQ(volume->free, available);
+    EXPECT_GT(volume->reserved, size / 6) << "a fifth is kept back for root";
+    EXPECT_EQ(static_cast<int>(std::ceil(volume->usedShare() * 100)), percent);
 }
 
 TEST(Volumes, AnyMountIsFoundByItsIdWithItsRootTypeAndSourceDecoded) {

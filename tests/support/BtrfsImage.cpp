@@ -33,7 +33,8 @@ std::string outputOf(const std::string& commandLine) {
     return output;
 }
 
-BtrfsImage::BtrfsImage(const std::filesystem::path& folder, int64_t bytes)
+BtrfsImage::BtrfsImage(const std::filesystem::path& folder, int64_t bytes,
+                       const std::string& makeFileSystem)
     : image_(folder / "btrfs.img")
     , mountPoint_(folder / "btrfs") {
     if (::geteuid() != 0) {
@@ -42,9 +43,9 @@ BtrfsImage::BtrfsImage(const std::filesystem::path& folder, int64_t bytes)
     }
     std::filesystem::create_directories(mountPoint_);
     std::string image = shellQuoted(image_.string());
-    if (runCommand("truncate -s " + std::to_string(bytes) + " " + image + " && mkfs.btrfs -q " +
-                   image + " >/dev/null 2>&1") != 0) {
-        whyNot_ = "mkfs.btrfs is missing or failed";
+    if (runCommand("truncate -s " + std::to_string(bytes) + " " + image + " && " + makeFileSystem +
+                   " " + image + " >/dev/null 2>&1") != 0) {
+        whyNot_ = makeFileSystem + " is missing or failed";
         return;
     }
     if (runCommand("mount -o loop " + image + " " + shellQuoted(mountPoint_.string()) +

@@ -1,7 +1,8 @@
 #pragma once
 
 // A small btrfs file system in an image file, mounted on a loop device for the life of the
-// object, so tests can make real reflink clones. Mounting needs root and loop devices; where
+// object, so tests can make real reflink clones; `makeFileSystem` may make another kind instead
+// (ext4 with a reserve, say). Mounting needs root and loop devices; where
 // either is refused, `mounted()` is false and `whyNot()` says why.
 
 #include <cstdint>
@@ -13,7 +14,8 @@ namespace tavelin::test {
 class BtrfsImage {
 public:
     // The image is a sparse file of `bytes` in `folder`.
-    explicit BtrfsImage(const std::filesystem::path& folder, int64_t bytes = 128 << 20);
+    explicit BtrfsImage(const std::filesystem::path& folder, int64_t bytes = 128 << 20,
+                        const std::string& makeFileSystem = "mkfs.btrfs -q");
     ~BtrfsImage();
     BtrfsImage(const BtrfsImage&) = delete;
     BtrfsImage& operator=(const BtrfsImage&) = delete;

@@ -209,10 +209,10 @@ TEST_F(AppModelTest, RecentsKeepSixWithoutDisksHomeOrDuplicates) {
     EXPECT_EQ(makeModel()->recents(), expected) << "read back from the settings";
 }
 
-TEST_F(AppModelTest, AWholeDiskScanUsesTheDiskNameAndItsUsedSpace) {
+TEST_F(AppModelTest, AWholeDiskScanUsesTheDiskNameAndItsUsedSpaceWithoutTheReserve) {
     tree.file("file", 2'000'000);
-    volumes.push_back({tree.root().string(), "Data Disk", tree.root().string(), 100'000'000'000,
-                       40'000'000'000, false, false});
+    volumes.push_back({tree.root().string(), "Data Disk", tree.root().string(), 110'000'000'000,
+                       40'000'000'000, false, false, 10'000'000'000});
     auto model = makeModel();
     model->scan(tree.root().string());
     ASSERT_TRUE(model->session());
@@ -222,6 +222,8 @@ TEST_F(AppModelTest, AWholeDiskScanUsesTheDiskNameAndItsUsedSpace) {
     EXPECT_TRUE(model->subtitle().endsWith(" of 60 GB used"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !model->session()->isRunning(); }, 20000));
     EXPECT_TRUE(model->recents().empty());
+    EXPECT_TRUE(model->subtitle().endsWith(" · 10 GB reserved for the system, not in the map"))
+        << model->subtitle().toStdString();
 }
 
 TEST_F(AppModelTest, WithoutAccessScanningHomeAsksFirstAndStartsOnceGranted) {

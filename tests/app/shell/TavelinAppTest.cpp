@@ -8,6 +8,7 @@
 #include "shell/SettingsWindow.h"
 #include "shell/SingleInstance.h"
 #include "watch/FreeSpaceChart.h"
+#include "widgets/NumberLocale.h"
 #include "widgets/SettingsKeys.h"
 #include "window/MainWindow.h"
 #include "window/TavelinCommands.h"
@@ -19,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSettings>
 #include <QTest>
 
@@ -152,8 +154,17 @@ TEST_F(TavelinAppTest, SettingsAreReadAndWrittenAndLiveUpdatesReachEveryWindow) 
     EXPECT_FALSE(QSettings().value(SettingsKeys::liveUpdates).toBool());
     EXPECT_FALSE(first.model().liveUpdates().enabled());
     EXPECT_FALSE(second.model().liveUpdates().enabled());
-    for (const char* text : {"Ask an Agent", "Show free space in the system tray",
-                             "Warn me before my disk fills up", "Update the map as files change"}) {
+
+    EXPECT_EQ(byteUnits(), ByteUnits::decimal) << "by default";
+    settings.binaryUnits().setChecked(true);
+    EXPECT_EQ(QSettings().value(SettingsKeys::sizeUnits), "binary");
+    setByteUnits(ByteUnits::decimal);
+    installByteUnits();
+    EXPECT_EQ(byteUnits(), ByteUnits::binary) << "what the commands without a window read";
+    storeByteUnits(ByteUnits::decimal);
+    for (const char* text :
+         {"Ask an Agent", "Show free space in the system tray", "Warn me before my disk fills up",
+          "Update the map as files change", "Binary units: 1 MiB is 1,024 KiB"}) {
         bool found = false;
         for (QWidget* widget : settings.findChildren<QWidget*>())
             for (const char* property : {"title", "text"})

@@ -169,14 +169,15 @@ TEST(StatusLine, ElapsedTimeUsesSecondsThenMinutes) {
     EXPECT_EQ(elapsedText(185.7), "3 min 5 s");
 }
 
-TEST_F(WindowParts, ReadOnlyDisksShowNoFreeSpaceBar) {
-    volumes.push_back({"/", "Computer", "/", 500'000'000'000, 100'000'000'000, true, false});
+TEST_F(WindowParts, ReadOnlyDisksShowNoFreeSpaceBarAndTheReserveIsNotUsed) {
+    volumes.push_back(
+        {"/", "Computer", "/", 500'000'000'000, 100'000'000'000, true, false, 100'000'000'000});
     volumes.push_back({"/media/disc", "Disc", "/media/disc", 4'000'000'000, 0, false, true});
     auto model = makeModel();
     auto rows = locationRows(*model);
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0].detail, "100 GB free of 500 GB");
-    EXPECT_DOUBLE_EQ(*rows[0].fraction, 0.8);
+    EXPECT_DOUBLE_EQ(*rows[0].fraction, 0.75) << "as df: 300 GB used of the 400 GB users can fill";
     EXPECT_EQ(rows[1].detail, "Read-only · 4 GB");
     EXPECT_FALSE(rows[1].fraction);
     EXPECT_EQ(rows[2].title, "Home folder");

@@ -684,6 +684,7 @@ void AppModel::rewriteFigures() {
     ++version_;
     Q_EMIT versionChanged();
     Q_EMIT volumesChanged();
+    Q_EMIT sizeUnitsChanged();
 }
 
 void AppModel::treeChanged() {

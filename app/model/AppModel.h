@@ -279,6 +279,8 @@ Q_SIGNALS:
     void isScanningChanged();
     // Reading a scan file or writing an export started or ended.
     void scanFileChanged();
+    // Sizes are shown in other units now; views that write figures once write them again.
+    void sizeUnitsChanged();
 
 private:
     struct TileCache {

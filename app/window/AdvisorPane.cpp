@@ -71,9 +71,7 @@ AdvisorPane::AdvisorPane(AppModel& model, QWidget* parent)
     , recent_(new RecentActionsList(model, this))
     , fileNote_(secondary({}, this)) {
     fileNote_->setWordWrap(true);
-    for (int64_t step : Goal::steps())
-        goalPicker_->addItem(bytesText(step), QVariant::fromValue<qlonglong>(step));
-    goalPicker_->addItem(QStringLiteral("Max safe"));
+    fillGoalPicker();
     goalPicker_->setToolTip(QStringLiteral(
         "How much space you want back. Tavelin picks the steps that cost you least to get there."));
     connect(goalPicker_, &QComboBox::activated, this, [this](int index) {
@@ -133,7 +131,19 @@ AdvisorPane::AdvisorPane(AppModel& model, QWidget* parent)
         if (model_.isScanning() && model_.advisor().candidates().empty())
             refresh();
     });
+    connect(&model_, &AppModel::sizeUnitsChanged, this, [this] {
+        fillGoalPicker();
+        rebuildList();
+        refreshSummary();
+    });
     refresh();
+}
+
+void AdvisorPane::fillGoalPicker() {
+    goalPicker_->clear();
+    for (int64_t step : Goal::steps())
+        goalPicker_->addItem(bytesText(step), QVariant::fromValue<qlonglong>(step));
+    goalPicker_->addItem(QStringLiteral("Max safe"));
 }
 
 QString AdvisorPane::fileNote() const {

@@ -44,6 +44,8 @@ public:
     const RecentActionsList& recentActions() const { return *recent_; }
 
 private:
+    // The goal steps in the units sizes are shown in, then "Max safe".
+    void fillGoalPicker();
     void refresh();
     void rebuildList();
     void refreshSummary();

@@ -73,6 +73,7 @@ DiskPane::DiskPane(AppModel& model, QWidget* parent)
     connect(&model_.breakdown(), &BreakdownState::changed, this, &DiskPane::refresh);
     connect(&model_, &AppModel::sessionChanged, this, &DiskPane::refresh);
     connect(&model_, &AppModel::versionChanged, this, &DiskPane::updateFound);
+    connect(&model_, &AppModel::sizeUnitsChanged, this, &DiskPane::refresh);
     refresh();
 }
 

@@ -246,6 +246,26 @@ TEST_F(ApplyStateTest, PutBackRestoresTheFilesTheTreeAndTheList) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return kept().undone; }, 10000));
 }
 
+TEST_F(ApplyStateTest, BatchesAppliedFromATerminalAppearWithoutARestart) {
+    auto model = makeModel();
+    UndoJournal terminal(data.path() / "undo");
+    UndoBatch batch{
+        .id = UndoBatch::newId(), .date = std::chrono::system_clock::now(), .actions = {}};
+    batch.actions.push_back(RecentAction::make("Title t", {tree.path("t")},
+                                               std::chrono::system_clock::now(), 1, std::nullopt));
+    ASSERT_FALSE(terminal.save(batch));
+    auto listed = [&] { return model->applying().recentActions(); };
+    for (int load = 0; load < 2; ++load) {
+        model->applying().loadKept();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return listed().size() == 1; }, 10000));
+        QTest::qWait(50);
+        EXPECT_EQ(listed().size(), 1) << "a batch already listed is not listed twice";
+    }
+    ASSERT_FALSE(terminal.markUndone(batch.id, {batch.actions[0].id}));
+    model->applying().loadKept();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return listed().at(0).undone; }, 10000));
+}
+
 TEST_F(ApplyStateTest, ATrashMadeInsideTheScannedFolderIsMeasuredAtOnce) {
     // No live updates to catch it later: the Trash is used for the first time, inside the scan.
     QSettings().setValue("liveUpdates", false);

@@ -85,26 +85,22 @@ TEST(Candidate, OnDiskDefaultsToFreedAndPathsComeFromTheAction) {
     EXPECT_EQ(Candidate({.id = "s", .freed = 1, .onDisk = 7}).onDisk, 7);
 }
 
-TEST(PlannerCost, LosslessWithFullConfidenceIsFreeWhateverItsSize) {
-    EXPECT_EQ(Planner::cost(candidate(Rung::lossless, 500 * GB, 1)), 0);
-    EXPECT_EQ(Planner::cost(candidate(Rung::ownerTool, 500 * GB, 1)), 0);
-}
-
-TEST(PlannerCost, FollowsTheRungDoubtAndRebuildTerms) {
-    EXPECT_NEAR(Planner::cost(candidate(Rung::archive, 10 * GB, 1)), 0.7, 1e-12);
-    EXPECT_NEAR(Planner::cost(candidate(Rung::review, 2 * GB, 0.7, 0.5)), 1.2, 1e-12);
-    EXPECT_NEAR(Planner::cost(candidate(Rung::rebuildable, 3 * GB, 1, 0, 40, 2)),
-                0.1 * 40 + 0.3 * 2 + 0.03, 1e-12);
-}
-
-TEST(PlannerCost, MissingOrExcessiveConfidenceIsClamped) {
-    double noDoubt = Planner::cost(candidate(Rung::lossless, 2 * GB, 1));
-    EXPECT_EQ(Planner::cost(candidate(Rung::lossless, 2 * GB, 1.5)), noDoubt);
-    EXPECT_DOUBLE_EQ(Planner::cost(candidate(Rung::lossless, 2 * GB, 0)), 1.0);
-    EXPECT_DOUBLE_EQ(Planner::cost(candidate(Rung::lossless, 2 * GB, -3)), 1.0);
-    EXPECT_DOUBLE_EQ(
-        Planner::cost(candidate(Rung::lossless, 2 * GB, std::numeric_limits<double>::quiet_NaN())),
-        1.0);
+TEST(PlannerCost, FollowsTheRungDoubtAndRebuildTermsWithConfidenceClamped) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const std::pair<Candidate, double> cases[] = {
+        {candidate(Rung::lossless, 500 * GB, 1), 0},
+        {candidate(Rung::ownerTool, 500 * GB, 1), 0},
+        {candidate(Rung::lossless, 2 * GB, 1.5), 0},
+        {candidate(Rung::lossless, 2 * GB, 0), 1},
+        {candidate(Rung::lossless, 2 * GB, -3), 1},
+        {candidate(Rung::lossless, 2 * GB, nan), 1},
+        {candidate(Rung::archive, 10 * GB, 1), 0.7},
+        {candidate(Rung::review, 2 * GB, 0.7, 0.5), 1.2},
+        {candidate(Rung::rebuildable, 3 * GB, 1, 0, 40, 2), 0.1 * 40 + 0.3 * 2 + 0.03},
+    };
+    for (const auto& [item, cost] : cases)
+        EXPECT_NEAR(Planner::cost(item), cost, 1e-12)
+            << rawValue(item.rung) << ", confidence " << item.confidence;
 }
 
 TEST(PlannerCost, ScoredFillsCostsInOrderAndValueUsesTheStoredCost) {

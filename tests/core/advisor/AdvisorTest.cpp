@@ -121,26 +121,15 @@ TEST(Advisor, OnlyCandidatesWhoseItemsFinishedScanningAreSettled) {
     EXPECT_FALSE(Advisor::isSettled(at("no paths", {}), root));
 }
 
-TEST(Advisor, DetectorListsAreSettableAndResettable) {
-    auto ids = [](const Advisor::Detectors& detectors) {
-        std::vector<std::string> list;
-        for (const auto& detector : detectors)
-            list.push_back(detector->id());
-        return list;
-    };
-    auto shippedQuick = ids(Advisor::quickDetectors());
-    EXPECT_EQ(shippedQuick,
-              (std::vector<std::string>{"downloads-old", "installers", "screenshots", "large-files",
-                                        "apps-unused", "media-downloads", "cloud-online-only",
-                                        "reclaim", "system"}));
-    EXPECT_EQ(ids(Advisor::slowDetectors()), std::vector<std::string>{"duplicates"});
-
-    Advisor::setQuickDetectors({std::make_shared<ListDetector>("quick", std::vector<Candidate>{})});
-    Advisor::setSlowDetectors({std::make_shared<ListDetector>("slow", std::vector<Candidate>{})});
-    EXPECT_EQ(ids(Advisor::quickDetectors()), std::vector<std::string>{"quick"});
-    EXPECT_EQ(ids(Advisor::slowDetectors()), std::vector<std::string>{"slow"});
-    Advisor::resetDetectors();
-    EXPECT_EQ(ids(Advisor::quickDetectors()), shippedQuick);
+TEST(Advisor, ShipsEveryDetectorTheSlowOnesApart) {
+    std::vector<std::string> quick;
+    for (const auto& detector : Advisor::quickDetectors())
+        quick.push_back(detector->id());
+    EXPECT_EQ(quick, (std::vector<std::string>{"downloads-old", "installers", "screenshots",
+                                               "large-files", "apps-unused", "media-downloads",
+                                               "cloud-online-only", "reclaim", "system"}));
+    ASSERT_EQ(Advisor::slowDetectors().size(), 1u);
+    EXPECT_TRUE(Advisor::slowDetectors()[0]->isSlow());
 }
 
 // A home folder as a Linux user's looks, scanned as the application scans it (files under
@@ -163,17 +152,9 @@ TEST(Advisor, FindsWhatALinuxHomeHoldsWithItsFiguresAndReasons) {
         screenshots.push_back(aged(files.file(name, 900'000), 120 + 40 * month));
     }
     const std::pair<const char*, int64_t> caches[] = {
-        {".cache/thumbnails/large/a.png", 3 * MB},
-        {".cache/mozilla/firefox/p/cache2/e", 5 * MB},
-        {".cache/fontconfig/f.cache-8", 50'000},
-        {".cache/pip/http/p", 4 * MB},
-        {".cache/yarn/v6/y", 2 * MB},
-        {".cache/go-build/00/g", 3 * MB},
-        {".cache/JetBrains/PyCharm2024.1/i", 2 * MB},
-        {".cache/mesa_shader_cache/m", 2 * MB},
-        {".cache/spotify/Storage/s", 3 * MB},
-        {".cache/shotwell/thumbs/t", 2 * MB},
-        {".cache/some-app/blob", 2 * MB},
+        {".cache/thumbnails/large/a.png", 3 * MB}, {".cache/mozilla/firefox/p/cache2/e", 5 * MB},
+        {".cache/fontconfig/f.cache-8", 50'000},   {".cache/mesa_shader_cache/m", 2 * MB},
+        {".cache/spotify/Storage/s", 3 * MB},      {".cache/some-app/blob", 2 * MB},
     };
     for (auto [path, size] : caches)
         aged(files.file(path, size), 40);
@@ -212,13 +193,8 @@ TEST(Advisor, FindsWhatALinuxHomeHoldsWithItsFiguresAndReasons) {
         row("Old screenshots", shots, Rung::review),
         row("Thumbnails", {".cache/thumbnails"}, Rung::rebuildable),
         row("Firefox Cache", {".cache/mozilla"}, Rung::rebuildable),
-        row("pip Cache", {".cache/pip"}, Rung::rebuildable),
-        row("Yarn Cache", {".cache/yarn"}, Rung::rebuildable),
-        row("Go Build Cache", {".cache/go-build"}, Rung::rebuildable),
-        row("JetBrains IDE Caches", {".cache/JetBrains/PyCharm2024.1"}, Rung::rebuildable),
         row("Shader Cache", {".cache/mesa_shader_cache"}, Rung::rebuildable),
         row("Spotify Cache", {".cache/spotify"}, Rung::rebuildable),
-        row("Shotwell Thumbnails", {".cache/shotwell"}, Rung::rebuildable),
         row("Download Caches", {".cache/some-app"}, Rung::rebuildable),
         row("Podcast downloads: Tech Talk", {"gPodder/Downloads/Tech Talk"}, Rung::review),
         row("Python Virtual Environments", {"code/api/.venv"}, Rung::rebuildable),

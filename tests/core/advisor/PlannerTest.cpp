@@ -167,42 +167,15 @@ TEST(Planner, NeverPlansWhatNeedsTheUsersJudgementOrCannotBeApplied) {
 }
 
 TEST(Planner, NestedItemsArePlannedOnce) {
-    auto plan = Planner::plan(candidates({{"modules",
-                                           Rung::lossless,
-                                           3,
-                                           0,
-                                           AdvisorCategory::developer,
-                                           {},
-                                           {"/home/u/Projects/app/node_modules"}},
-                                          {"app",
-                                           Rung::lossless,
-                                           5,
-                                           0,
-                                           AdvisorCategory::developer,
-                                           {},
-                                           {"/home/u/Projects/app"}},
-                                          {"deeper",
-                                           Rung::lossless,
-                                           1,
-                                           0,
-                                           AdvisorCategory::caches,
-                                           {},
-                                           {"/home/u/Projects/app/node_modules/x"}},
-                                          {"same",
-                                           Rung::lossless,
-                                           1,
-                                           0,
-                                           AdvisorCategory::trash,
-                                           {},
-                                           {"/elsewhere", "/home/u/Projects/app"}},
-                                          {"sibling",
-                                           Rung::lossless,
-                                           1,
-                                           0,
-                                           AdvisorCategory::music,
-                                           {},
-                                           {"/home/u/Projects/application"}}}),
-                              Goal::asMuchAsSafe());
+    using C = AdvisorCategory;
+    const std::string app = "/home/u/Projects/app";
+    auto plan = Planner::plan(
+        candidates({{.id = "modules", .gb = 3, .paths = {app + "/node_modules"}},
+                    {.id = "app", .gb = 5, .category = C::developer, .paths = {app}},
+                    {.id = "deeper", .category = C::trash, .paths = {app + "/node_modules/x"}},
+                    {.id = "same", .category = C::music, .paths = {"/elsewhere", app}},
+                    {.id = "sibling", .category = C::photosVideos, .paths = {app + "lication"}}}),
+        Goal::asMuchAsSafe());
     EXPECT_EQ(plan.selected, (std::vector<std::string>{"app", "sibling"}));
     EXPECT_EQ(plan.freed, 6 * GB);
 }

@@ -2,6 +2,7 @@
 #include "treemap/Treemap.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 using tavelin::Measure;
 using tavelin::Node;
@@ -37,8 +38,9 @@ TEST(TreemapLayout, NothingWorthATileGivesNoTiles) {
     SyntheticTree full("/full");
     full.file("a", 1);
     EXPECT_EQ(layoutOf(full, {0, 0, 500, 500}).size(), 1u) << "a single byte is worth a tile";
-    EXPECT_TRUE(layoutOf(full, {0, 0, 1.9, 500}).empty());
-    EXPECT_TRUE(layoutOf(full, {0, 0, 500, 1.9}).empty());
+    for (auto [width, height, tiles] :
+         {std::tuple{1.9, 500.0, 0u}, {500.0, 1.9, 0u}, {2.0, 500.0, 1u}, {500.0, 2.0, 1u}})
+        EXPECT_EQ(layoutOf(full, {0, 0, width, height}).size(), tiles) << width << " × " << height;
 }
 
 TEST(TreemapLayout, AtMostTwoHundredTilesPerLevelAndTheRestInOneOtherTile) {

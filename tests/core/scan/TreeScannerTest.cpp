@@ -31,22 +31,28 @@ constexpr int64_t kThreshold = 1'000'000;
 
 struct Scan {
     ScanCounter counter;
-    LinkSet links;
+    LinkSet ownLinks;
+    LinkSet* links = &ownLinks;
     TallyBox tally;
     PathSet skip;
     bool descend = true;
     int64_t threshold = kThreshold;
     std::function<bool()> isCancelled = [] { return false; };
+    TreeScanner::Sharing* sharing = nullptr;
 
+    TreeScanner::Options options(std::optional<uint64_t> mount = std::nullopt) {
+        return {.counter = counter,
+                .links = *links,
+                .skip = skip,
+                .isCancelled = isCancelled,
+                .threshold = threshold,
+                .descend = descend,
+                .tally = &tally,
+                .mount = mount,
+                .sharing = sharing};
+    }
     Node::Ptr run(const std::string& path, std::optional<uint64_t> mount = std::nullopt) {
-        return TreeScanner::scan(path, {.counter = counter,
-                                        .links = links,
-                                        .skip = skip,
-                                        .isCancelled = isCancelled,
-                                        .threshold = threshold,
-                                        .descend = descend,
-                                        .tally = &tally,
-                                        .mount = mount});
+        return TreeScanner::scan(path, options(mount));
     }
 };
 
@@ -156,22 +162,15 @@ TEST(TreeScanner, AWalkGivesTheLaterHalfOfItsSubFoldersToAnIdleWorker) {
     Scan refused;
     KeepFirstGift declining;
     declining.refuse = true;
-    auto whole = TreeScanner::scan(top, {.counter = refused.counter,
-                                         .links = refused.links,
-                                         .skip = refused.skip,
-                                         .threshold = kThreshold,
-                                         .sharing = &declining});
+    refused.sharing = &declining;
+    auto whole = refused.run(top);
     ASSERT_TRUE(whole);
     EXPECT_EQ(whole->size, test::duBytes(top)) << "a refused gift is walked by the giver";
 
     Scan giver;
     KeepFirstGift sharing;
-    auto root = TreeScanner::scan(top, {.counter = giver.counter,
-                                        .links = giver.links,
-                                        .skip = giver.skip,
-                                        .threshold = kThreshold,
-                                        .tally = &giver.tally,
-                                        .sharing = &sharing});
+    giver.sharing = &sharing;
+    auto root = giver.run(top);
     ASSERT_TRUE(root && sharing.gift);
     const TreeScanner::SharedFolders& gift = *sharing.gift;
     EXPECT_EQ(gift.parentPath, top);
@@ -190,11 +189,8 @@ TEST(TreeScanner, AWalkGivesTheLaterHalfOfItsSubFoldersToAnIdleWorker) {
     std::filesystem::rename(tree.path(gift.folders[0].node->name), temp.path() / "moved");
     tree.folder(gift.folders[0].node->name);
     Scan receiver;
-    auto walked = TreeScanner::scanShared(gift, {.counter = receiver.counter,
-                                                 .links = giver.links,
-                                                 .skip = receiver.skip,
-                                                 .threshold = kThreshold,
-                                                 .tally = &receiver.tally});
+    receiver.links = giver.links;
+    auto walked = TreeScanner::scanShared(gift, receiver.options());
     ASSERT_EQ(walked.size(), 5u);
     EXPECT_FALSE(walked[0]) << "not the folder that was listed";
     EXPECT_EQ(receiver.counter.snapshot().errors, 1);
@@ -220,20 +216,11 @@ TEST(TreeScanner, HardLinksCountOnceEvenWhenTwoWalkersMeetThemAtOnce) {
     tree.file("left/big", 5'000'000);
     tree.hardLink("left/big", "right/big");
 
-    LinkSet links;
-    ScanCounter leftCounter, rightCounter;
-    TallyBox leftTally, rightTally;
-    PathSet skip;
+    Scan leftScan, rightScan;
+    rightScan.links = leftScan.links;
     Node::Ptr left, right;
-    auto walk = [&](const std::string& path, ScanCounter& counter, TallyBox& tally) {
-        return TreeScanner::scan(path, {.counter = counter,
-                                        .links = links,
-                                        .skip = skip,
-                                        .threshold = kThreshold,
-                                        .tally = &tally});
-    };
-    std::thread a([&] { left = walk(tree.path("left"), leftCounter, leftTally); });
-    std::thread b([&] { right = walk(tree.path("right"), rightCounter, rightTally); });
+    std::thread a([&] { left = leftScan.run(tree.path("left")); });
+    std::thread b([&] { right = rightScan.run(tree.path("right")); });
     a.join();
     b.join();
     ASSERT_TRUE(left && right);
@@ -244,7 +231,7 @@ TEST(TreeScanner, HardLinksCountOnceEvenWhenTwoWalkersMeetThemAtOnce) {
                   (test::childNamed(*right, "big") != nullptr),
               1);
     int64_t tallied = 0;
-    for (const auto* tally : {&leftTally, &rightTally})
+    for (const auto* tally : {&leftScan.tally, &rightScan.tally})
         for (const auto& [key, entry] : tally->value.entries())
             tallied += entry.files;
     EXPECT_EQ(tallied, expected.files) << "the file skipped as a second link is not tallied";

@@ -261,22 +261,6 @@ TEST(ExtensionTally, KeysAreLowerCasedShortExtensions) {
     EXPECT_EQ(ExtensionTally::key("x.ÉTÉ"), "été") << "6 bytes in UTF-8";
 }
 
-TEST(ExtensionTally, AddCountsFilesAndMergeSumsTallies) {
-    ExtensionTally first;
-    first.add("a.JPG", 100);
-    first.add("b.jpg", 50);
-    first.add("notes", 7);
-    first.add("x.\xff\xfe", 1);
-    ExtensionTally second;
-    second.add("c.jpg", 1);
-    second.add("d.png", 2);
-    first.merge(second);
-    EXPECT_EQ(first.entries().at("jpg"), (ExtensionTally::Entry{151, 3}));
-    EXPECT_EQ(first.entries().at(""), (ExtensionTally::Entry{7, 1}));
-    EXPECT_EQ(first.entries().at("png"), (ExtensionTally::Entry{2, 1}));
-    EXPECT_EQ(first.entries().at("\xff\xfe"), (ExtensionTally::Entry{1, 1}));
-}
-
 TEST(ExtensionCounts, FilesNamesUnderTheKeysOfTheTallyTheyAreAddedTo) {
     std::vector<std::string> names = {
         "a.JPG",          "b.jpg",           "notes",      ".bashrc",   "trailing.",

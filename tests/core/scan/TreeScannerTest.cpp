@@ -133,9 +133,6 @@ TEST(TreeScanner, FiguresMatchAnIndependentCountOfTheSameTree) {
     Node* empty = test::childNamed(*root, "empty");
     ASSERT_TRUE(empty);
     EXPECT_EQ(empty->size, test::allocatedBytes(tree.path("empty")));
-    EXPECT_EQ(empty->unique, empty->size);
-    EXPECT_EQ(empty->fileCount, 0);
-    EXPECT_EQ(empty->smallFileCount, 0);
     EXPECT_TRUE(empty->items().empty()) << "an empty folder shows no items";
     Node* odd = test::childNamed(*root, "odd");
     ASSERT_TRUE(odd);
@@ -252,28 +249,6 @@ TEST(TreeScanner, SkippedFoldersAreMarkedAndNotEntered) {
     EXPECT_EQ(skipped->size, test::allocatedBytes(tree.path("private"))) << "only its own blocks";
     EXPECT_TRUE(skipped->children().empty());
     EXPECT_EQ(root->fileCount, 1);
-}
-
-TEST(TreeScanner, WithoutDescendingSubFoldersStayEmptyButTopFilesCount) {
-    test::TemporaryFolder temp;
-    TreeBuilder tree(temp.path());
-    tree.file("sub/inner", 2'000'000);
-    tree.file("top-big", 2'000'000);
-    tree.file("top-small", 1000);
-    Scan scan;
-    scan.descend = false;
-    auto root = scan.run(temp.string());
-    ASSERT_TRUE(root);
-    Node* sub = test::childNamed(*root, "sub");
-    ASSERT_TRUE(sub);
-    EXPECT_EQ(sub->size, test::allocatedBytes(tree.path("sub"))) << "only its own blocks";
-    EXPECT_EQ(sub->fileCount, 0);
-    EXPECT_TRUE(sub->children().empty());
-    EXPECT_EQ(root->fileCount, 2);
-    EXPECT_EQ(root->size, test::allocatedBytes(temp.string()) +
-                              test::allocatedBytes(tree.path("top-big")) +
-                              test::allocatedBytes(tree.path("top-small")))
-        << "sub-folders are left to the caller";
 }
 
 TEST(TreeScanner, CancellingTakesEffectAtThePublicationAndReturnsNothing) {

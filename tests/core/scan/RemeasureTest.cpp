@@ -120,26 +120,7 @@ TEST(Remeasure, OnlyChangesWorthShowingAreTold) {
     EXPECT_EQ(scanned.difference(), "");
 }
 
-TEST(Remeasure, ANewFolderShowsAtOnceAndItsSizeOnceWalked) {
-    Scanned scanned;
-    scanned.tree.folder("a");
-    scanned.scan();
-    scanned.tree.file("a/new/deep/file", 3'000'000);
-    std::vector<std::pair<bool, int64_t>> seen; // the new folder at each change: walking, size
-    scanned.session->onChange = [&] {
-        if (Node* added = scanned.node("a/new"))
-            seen.emplace_back(added->isScanning, added->size);
-    };
-    ASSERT_TRUE(scanned.refreshed("a"));
-    ASSERT_GE(seen.size(), 2u);
-    EXPECT_TRUE(seen.front().first) << "shown while its walk runs";
-    EXPECT_EQ(seen.front().second, test::allocatedBytes(scanned.tree.path("a/new")));
-    EXPECT_FALSE(seen.back().first);
-    EXPECT_GT(seen.back().second, 3'000'000);
-    EXPECT_EQ(scanned.difference(), "");
-}
-
-TEST(Remeasure, APathNotInTheTreeRefreshesItsNearestAncestor) {
+TEST(Remeasure, APathNotInTheTreeRefreshesItsNearestAncestorAndANewFolderShowsAtOnce) {
     Scanned scanned;
     scanned.tree.folder("a");
     scanned.scan();
@@ -157,6 +138,21 @@ TEST(Remeasure, APathNotInTheTreeRefreshesItsNearestAncestor) {
     ASSERT_TRUE(scanned.wait(
         [&](auto done) { scanned.session->refresh(scanned.temp.path().string(), done); }));
     EXPECT_EQ(scanned.changes, before);
+
+    // A new folder shows while its walk runs, and its size once walked.
+    scanned.tree.file("a/new/deep/file", 3'000'000);
+    std::vector<std::pair<bool, int64_t>> seen; // the new folder at each change: walking, size
+    scanned.session->onChange = [&] {
+        if (Node* added = scanned.node("a/new"))
+            seen.emplace_back(added->isScanning, added->size);
+    };
+    ASSERT_TRUE(scanned.refreshed("a"));
+    ASSERT_GE(seen.size(), 2u);
+    EXPECT_TRUE(seen.front().first);
+    EXPECT_EQ(seen.front().second, test::allocatedBytes(scanned.tree.path("a/new")));
+    EXPECT_FALSE(seen.back().first);
+    EXPECT_GT(seen.back().second, 3'000'000);
+    EXPECT_EQ(scanned.difference(), "");
 }
 
 TEST(Remeasure, FoldersThatVanishOrChangeKindLeaveTheTreeAndTheRootIsWalkedInPlace) {

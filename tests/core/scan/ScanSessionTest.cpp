@@ -194,6 +194,9 @@ TEST(ScanSession, ARootWithOnlyFilesFinishesWithItsOwnBlocksCounted) {
                                                  test::allocatedBytes(small));
     EXPECT_EQ(harness.session->root()->smallFileCount, 1);
     EXPECT_EQ(harness.session->root()->children().size(), 1u);
+    int changes = harness.changes;
+    harness.queue->runUntil([] { return false; }, 600ms);
+    EXPECT_EQ(harness.changes, changes) << "a finished scan refreshes nothing more";
 }
 
 TEST(ScanSession, HeldResultsAreGraftedOnlyAfterResume) {

@@ -1,7 +1,9 @@
 #include "util/Dates.h"
 #include "util/Text.h"
+#include "util/Uuid.h"
 
 #include <gtest/gtest.h>
+#include <regex>
 
 using namespace tavelin;
 
@@ -70,4 +72,11 @@ TEST(Dates, FileTimesBeyondTheClockAreClampedNotWrapped) {
     EXPECT_EQ(dateFromTimespec(-k2400, 0), dateFromTimespec(INT64_MIN, 0));
     EXPECT_EQ(dateFromTimespec(k2100, 500'000'000) - dateFromTimespec(k2100, 0),
               std::chrono::milliseconds(500));
+}
+
+TEST(Uuid, IsAFreshRandomVersionFourInUpperCaseHexadecimal) {
+    std::regex form("[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}");
+    std::string first = makeUuid();
+    EXPECT_TRUE(std::regex_match(first, form)) << first;
+    EXPECT_NE(makeUuid(), first);
 }

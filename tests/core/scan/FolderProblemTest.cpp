@@ -10,7 +10,7 @@
 using namespace tavelin;
 using test::TreeBuilder;
 
-TEST(FolderProblem, SaysWhichFailureOnOneLine) {
+TEST(FolderProblem, SaysWhichFailureOnOneLineAndFoldersHaveNone) {
     test::TemporaryFolder temp;
     TreeBuilder tree(temp.path());
     std::string file = tree.file("plain", 10);
@@ -32,19 +32,15 @@ TEST(FolderProblem, SaysWhichFailureOnOneLine) {
     EXPECT_EQ(folderProblemText("/mnt/disk", EIO),
               "“/mnt/disk” cannot be opened (Input/output error).");
 
-    std::string odd = tree.path("new\nline\ttab \xff\xfe end\u2028");
-    EXPECT_EQ(folderProblem(odd), "“" +
-                                      tree.path("new\\nline\\ttab \\xff\\xfe end\\xe2\\x80\\xa8") +
-                                      "” does not exist.");
-}
+    std::string missing = tree.path("new\nline\ttab \xff\xfe end\u2028");
+    EXPECT_EQ(folderProblem(missing),
+              "“" + tree.path("new\\nline\\ttab \\xff\\xfe end\\xe2\\x80\\xa8") +
+                  "” does not exist.");
 
-TEST(FolderProblem, FoldersReachedThroughLinksOrWithOddNamesHaveNone) {
-    test::TemporaryFolder temp;
-    TreeBuilder tree(temp.path());
+    // Folders reached through links or with odd names have none.
     std::string odd = tree.folder("bad \xff utf8\nand a newline");
     tree.symlink(odd, "link");
-    EXPECT_EQ(folderProblem(odd), std::nullopt);
-    EXPECT_EQ(folderProblem(tree.path("link")), std::nullopt);
-    EXPECT_EQ(folderProblem(tree.path("link") + "/"), std::nullopt);
-    EXPECT_EQ(folderProblem("/"), std::nullopt);
+    for (const std::string& folder :
+         {odd, tree.path("link"), tree.path("link") + "/", std::string("/")})
+        EXPECT_EQ(folderProblem(folder), std::nullopt) << folder;
 }

@@ -58,15 +58,19 @@ struct Watching {
     std::optional<FolderWatcher::Coverage> coverage;
     std::unique_ptr<FolderWatcher> watcher;
 
-    // By default, from after the tree was made, the slack for coarse clocks included.
-    void start(Date since = FolderWatcher::now() + 2s) {
+    // Watches `root` (the tree by default) from `since` (by default from after the tree was made,
+    // the slack for coarse clocks included) and waits until it is ready.
+    bool start(Date since = FolderWatcher::now() + 2s, std::string root = {},
+               std::shared_ptr<const FolderWatcher::KnownFolders> known = {},
+               std::function<void()> limitReached = {}) {
+        coverage.reset();
         watcher = FolderWatcher::make(
-            tree.root().string(), since, 0.05,
+            root.empty() ? tree.root().string() : root, since, 0.05,
             [this](std::vector<Event> events) { batches.push_back(std::move(events)); }, queue,
             {.ready = [this](const FolderWatcher::Coverage& ready) { coverage = ready; },
-             .limitReached = {}});
-        ASSERT_TRUE(watcher);
-        ASSERT_TRUE(queue->runUntil([&] { return coverage.has_value(); }, 10s));
+             .limitReached = std::move(limitReached)},
+            std::move(known));
+        return watcher && queue->runUntil([&] { return coverage.has_value(); }, 10s);
     }
     // Every event reported until `wanted` is among them.
     std::set<std::pair<std::string, bool>> until(const Event& wanted) {
@@ -84,13 +88,20 @@ struct Watching {
     }
 };
 
+// A folder node appended to `parent`, as a scan makes them.
+Node::Ptr folder(const Node::Ptr& parent, const std::string& name) {
+    auto node = Node::make(name, Node::Kind::directory);
+    parent->append(node);
+    return node;
+}
+
 TEST(FolderWatcher, ReportsChangedFoldersAndWatchesFoldersThatArrive) {
     Watching watching;
     auto& tree = watching.tree;
     tree.file("a/b/old", 10);
     tree.folder("a/c");
     tree.folder("../elsewhere/moved/inside");
-    watching.start();
+    ASSERT_TRUE(watching.start());
     EXPECT_EQ(watching.coverage->folders, 4) << "the root, a, a/b and a/c";
     EXPECT_FALSE(watching.coverage->partial);
     EXPECT_TRUE(watching.batches.empty()) << "nothing changed since the watcher started";
@@ -121,19 +132,14 @@ TEST(FolderWatcher, ReportsChangedFoldersAndWatchesFoldersThatArrive) {
 
 TEST(FolderWatcher, KnownFoldersListEachFolderBeforeThoseBeneathIt) {
     auto root = Node::makeRoot("root", "/r");
-    auto folder = [](const Node::Ptr& parent, const std::string& name) {
-        auto node = Node::make(name, Node::Kind::directory);
-        parent->append(node);
-        return node;
-    };
     auto a = folder(root, "a");
     folder(folder(a, "b"), "c");
     folder(a, "d");
     folder(root, "locked")->needsAccess = true;
     root->append(Node::make("file", Node::Kind::file));
     folder(root, "e");
-    auto known = FolderWatcher::KnownFolders::of(*root);
     std::vector<std::tuple<std::string, uint32_t, uint32_t>> listed;
+    auto known = FolderWatcher::KnownFolders::of(*root);
     for (const auto& entry : known->folders)
         listed.emplace_back(entry.name, entry.parent, entry.end);
     EXPECT_EQ(listed,
@@ -145,26 +151,17 @@ TEST(FolderWatcher, WatchesKnownFoldersAndThoseMadeSince) {
     Watching watching;
     auto& tree = watching.tree;
     tree.folder("a/b");
-    tree.folder("gone");
     auto root = Node::makeRoot("tree", tree.root().string());
-    for (const char* name : {"a", "gone"})
-        root->append(Node::make(name, Node::Kind::directory));
-    root->children().front()->append(Node::make("b", Node::Kind::directory));
-    std::filesystem::remove(tree.path("gone"));
+    folder(folder(root, "a"), "b");
+    folder(root, "gone");
     tree.folder("a/made/since");
-    watching.watcher = FolderWatcher::make(
-        tree.root().string(), FolderWatcher::now() - 5s, 0.05,
-        [&](std::vector<Event> events) { watching.batches.push_back(std::move(events)); },
-        watching.queue,
-        {.ready = [&](const FolderWatcher::Coverage& ready) { watching.coverage = ready; },
-         .limitReached = {}},
-        FolderWatcher::KnownFolders::of(*root));
-    ASSERT_TRUE(watching.queue->runUntil([&] { return watching.coverage.has_value(); }, 10s));
+    ASSERT_TRUE(
+        watching.start(FolderWatcher::now() - 5s, {}, FolderWatcher::KnownFolders::of(*root)));
     EXPECT_EQ(watching.coverage->folders, 5)
         << "the root, a, a/b, and a/made and a/made/since made since; gone is gone";
-    auto seen = watching.until({tree.path("a"), false});
+    watching.until({tree.path("a"), false});
     tree.file("a/made/since/file", 10);
-    seen = watching.until({tree.path("a/made/since"), false});
+    watching.until({tree.path("a/made/since"), false});
 }
 
 TEST(FolderWatcher, FollowsARootReachedThroughALink) {
@@ -173,37 +170,37 @@ TEST(FolderWatcher, FollowsARootReachedThroughALink) {
     auto link = watching.temp.path() / "link";
     std::filesystem::create_directory_symlink(watching.tree.root(), link);
     auto root = Node::makeRoot("link", link.string());
-    auto a = Node::make("a", Node::Kind::directory);
-    root->append(a);
-    a->append(Node::make("b", Node::Kind::directory));
-    watching.watcher = FolderWatcher::make(
-        link.string(), FolderWatcher::now() + 2s, 0.05,
-        [&](std::vector<Event> events) { watching.batches.push_back(std::move(events)); },
-        watching.queue,
-        {.ready = [&](const FolderWatcher::Coverage& ready) { watching.coverage = ready; },
-         .limitReached = {}},
-        FolderWatcher::KnownFolders::of(*root));
-    ASSERT_TRUE(watching.queue->runUntil([&] { return watching.coverage.has_value(); }, 10s));
+    folder(folder(root, "a"), "b");
+    ASSERT_TRUE(watching.start(FolderWatcher::now() + 2s, link.string(),
+                               FolderWatcher::KnownFolders::of(*root)));
     EXPECT_EQ(watching.coverage->folders, 3);
     watching.tree.file("a/b/file", 10);
     auto seen = watching.until({(link / "a/b").string(), false});
     EXPECT_TRUE(seen.contains({(link / "a/b").string(), false})) << "named as the scan named it";
 }
 
-TEST(FolderWatcher, ReplaysFoldersChangedSinceTheGivenTime) {
+TEST(FolderWatcher, ReplaysFoldersChangedSinceTheGivenTimeAndNothingAfterItStops) {
     Watching watching;
     auto& tree = watching.tree;
     tree.file("one/file", 10);
     tree.file("two/file", 10);
-    watching.start();
+    ASSERT_TRUE(watching.start());
     watching.queue->runUntil([] { return false; }, 200ms);
     EXPECT_TRUE(watching.batches.empty());
 
-    watching.coverage.reset();
-    watching.start(FolderWatcher::now() - 5s);
+    ASSERT_TRUE(watching.start(FolderWatcher::now() - 5s));
     auto seen = watching.until({tree.path("two"), false});
     EXPECT_TRUE(seen.contains({tree.path("one"), false}));
     EXPECT_TRUE(seen.contains({tree.root().string(), false}));
+
+    tree.file("one/later", 10);
+    // The change is read and its batch posted before the watcher stops.
+    std::this_thread::sleep_for(300ms);
+    watching.watcher->stop();
+    watching.watcher->stop();
+    watching.batches.clear();
+    watching.queue->runUntil([] { return false; }, 200ms);
+    EXPECT_TRUE(watching.batches.empty());
 }
 
 // A whole disk: the root is the top of its mount, here a bind mount of part of a tmpfs, so that
@@ -223,14 +220,7 @@ TEST(FolderWatcher, FollowsAWholeDiskThroughOneMarkOnItsFileSystem) {
     std::filesystem::create_directory_symlink(mounted, root);
     std::set<std::pair<std::string, bool>> seen;
     if (bound) {
-        watching.watcher = FolderWatcher::make(
-            root, FolderWatcher::now() + 2s, 0.05,
-            [&](std::vector<Event> events) { watching.batches.push_back(std::move(events)); },
-            watching.queue,
-            {.ready = [&](const FolderWatcher::Coverage& ready) { watching.coverage = ready; },
-             .limitReached = {}});
-        watching.queue->runUntil([&] { return watching.coverage.has_value(); }, 10s);
-        if (watching.coverage && watching.coverage->wholeFileSystem) {
+        if (watching.start(FolderWatcher::now() + 2s, root) && watching.coverage->wholeFileSystem) {
             std::filesystem::create_directories(disk / "outside/ignored");
             watching.tree.file("a/file", 10);
             seen = watching.until({root + "/a", false});
@@ -265,14 +255,7 @@ TEST(FolderWatcher, AtTheLimitOnWatchesKeepsWhatIsWatchedAndSaysSoOnce) {
             !write("/proc/sys/user/max_inotify_watches", "5"))
             ::_exit(2);
         int limits = 0;
-        auto watcher = FolderWatcher::make(
-            watching.tree.root().string(), FolderWatcher::now() + 2s, 0.05,
-            [&](std::vector<Event> events) { watching.batches.push_back(std::move(events)); },
-            watching.queue,
-            {.ready = [&](const FolderWatcher::Coverage& ready) { watching.coverage = ready; },
-             .limitReached = [&] { ++limits; }});
-        watching.queue->runUntil([&] { return watching.coverage.has_value(); }, 10s);
-        if (!watching.coverage)
+        if (!watching.start(FolderWatcher::now() + 2s, {}, {}, [&] { ++limits; }))
             return std::array<int64_t, 3>{-1, 0, 0};
         // The root is watched first; what arrives now finds no watch left.
         watching.tree.folder("new/inside");
@@ -286,19 +269,6 @@ TEST(FolderWatcher, AtTheLimitOnWatchesKeepsWhatIsWatchedAndSaysSoOnce) {
     EXPECT_EQ(outcome.report[0], 5) << "as many as the limit allows";
     EXPECT_EQ(outcome.report[1], 1) << "partial";
     EXPECT_EQ(outcome.report[2], 1) << "said once, however many more could not be watched";
-}
-
-TEST(FolderWatcher, ReportsNothingAfterItStops) {
-    Watching watching;
-    watching.tree.folder("a");
-    watching.start();
-    watching.tree.file("a/file", 10);
-    // The change is read and its batch posted before the watcher stops.
-    std::this_thread::sleep_for(300ms);
-    watching.watcher->stop();
-    watching.watcher->stop();
-    watching.queue->runUntil([] { return false; }, 200ms);
-    EXPECT_TRUE(watching.batches.empty());
 }
 
 } // namespace

@@ -98,23 +98,14 @@ TEST(NodeRemainder, UnexplainedSpaceIsNotScannedYetThenOtherUsedSpace) {
     EXPECT_FALSE(Node::makeRoot("Folder", "/f")->remainder()) << "no expected size, no remainder";
 }
 
-TEST(NodePath, JoinsNamesWithOneSlashUnderTheRoot) {
-    auto root = Node::makeRoot("Macintosh", "/");
-    auto users = folder(*root, "Users");
-    auto me = folder(*users, "me");
-    EXPECT_EQ(users->path(), "/Users");
-    EXPECT_EQ(me->path(), "/Users/me");
-    EXPECT_EQ(root->path(), "/");
-    EXPECT_EQ(Node::make("loose", Kind::file)->path(), "loose");
-}
-
-TEST(NodeDescendant, MatchesWholeNamesOnly) {
+TEST(NodePath, DescendantsMatchWholeNamesOnlyAndPathsJoinThemWithOneSlash) {
     auto root = Node::makeRoot("Data", "/Volumes/Data");
     auto a = folder(*root, "a");
     auto x = file(*a, "x", 1, 1);
     EXPECT_EQ(root->descendant("/Volumes/Data"), root.get());
     EXPECT_EQ(root->descendant("/Volumes/Data//a/"), a.get());
     EXPECT_EQ(root->descendant("/Volumes/Data/a/x"), x.get());
+    EXPECT_EQ(x->path(), "/Volumes/Data/a/x");
     EXPECT_EQ(root->descendant("/Volumes/DataBackup/x"), nullptr);
     EXPECT_EQ(root->descendant("/Volumes/Data/b"), nullptr);
     EXPECT_EQ(root->descendant("/Volumes"), nullptr);
@@ -122,6 +113,8 @@ TEST(NodeDescendant, MatchesWholeNamesOnly) {
     auto top = Node::makeRoot("Disk", "/");
     auto etc = folder(*top, "etc");
     EXPECT_EQ(top->descendant("/etc"), etc.get());
+    EXPECT_EQ(etc->path(), "/etc") << "one slash under the root";
+    EXPECT_EQ(top->path(), "/");
 }
 
 TEST(NodeDetach, RemovesFiguresFromEveryAncestorAndKeepsSiblingOrder) {
@@ -266,22 +259,6 @@ TEST(ExtensionTally, KeysAreLowerCasedShortExtensions) {
     EXPECT_EQ(ExtensionTally::key("x.abcdefghijkl"), "abcdefghijkl");
     EXPECT_EQ(ExtensionTally::key("x.abcdefghijklm"), "");
     EXPECT_EQ(ExtensionTally::key("x.ÉTÉ"), "été") << "6 bytes in UTF-8";
-}
-
-TEST(ExtensionTally, AddCountsFilesAndMergeSumsTallies) {
-    ExtensionTally first;
-    first.add("a.JPG", 100);
-    first.add("b.jpg", 50);
-    first.add("notes", 7);
-    first.add("x.\xff\xfe", 1);
-    ExtensionTally second;
-    second.add("c.jpg", 1);
-    second.add("d.png", 2);
-    first.merge(second);
-    EXPECT_EQ(first.entries().at("jpg"), (ExtensionTally::Entry{151, 3}));
-    EXPECT_EQ(first.entries().at(""), (ExtensionTally::Entry{7, 1}));
-    EXPECT_EQ(first.entries().at("png"), (ExtensionTally::Entry{2, 1}));
-    EXPECT_EQ(first.entries().at("\xff\xfe"), (ExtensionTally::Entry{1, 1}));
 }
 
 TEST(ExtensionCounts, FilesNamesUnderTheKeysOfTheTallyTheyAreAddedTo) {

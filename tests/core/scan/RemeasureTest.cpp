@@ -29,12 +29,15 @@ struct Scanned {
     std::shared_ptr<ScanSession> session;
     int changes = 0;
 
-    void scan() {
+    void start() {
         session = std::make_shared<ScanSession>(tree.root().string(), std::nullopt, PathSet{},
                                                 std::nullopt, 1'000'000,
                                                 ScanSession::Context{queue, pool, 2});
         session->onChange = [this] { ++changes; };
         session->start();
+    }
+    void scan() {
+        start();
         ASSERT_TRUE(queue->runUntil([&] { return !session->isRunning(); }, 20s));
         changes = 0;
     }
@@ -117,26 +120,7 @@ TEST(Remeasure, OnlyChangesWorthShowingAreTold) {
     EXPECT_EQ(scanned.difference(), "");
 }
 
-TEST(Remeasure, ANewFolderShowsAtOnceAndItsSizeOnceWalked) {
-    Scanned scanned;
-    scanned.tree.folder("a");
-    scanned.scan();
-    scanned.tree.file("a/new/deep/file", 3'000'000);
-    std::vector<std::pair<bool, int64_t>> seen; // the new folder at each change: walking, size
-    scanned.session->onChange = [&] {
-        if (Node* added = scanned.node("a/new"))
-            seen.emplace_back(added->isScanning, added->size);
-    };
-    ASSERT_TRUE(scanned.refreshed("a"));
-    ASSERT_GE(seen.size(), 2u);
-    EXPECT_TRUE(seen.front().first) << "shown while its walk runs";
-    EXPECT_EQ(seen.front().second, test::allocatedBytes(scanned.tree.path("a/new")));
-    EXPECT_FALSE(seen.back().first);
-    EXPECT_GT(seen.back().second, 3'000'000);
-    EXPECT_EQ(scanned.difference(), "");
-}
-
-TEST(Remeasure, APathNotInTheTreeRefreshesItsNearestAncestor) {
+TEST(Remeasure, APathNotInTheTreeRefreshesItsNearestAncestorAndANewFolderShowsAtOnce) {
     Scanned scanned;
     scanned.tree.folder("a");
     scanned.scan();
@@ -154,9 +138,24 @@ TEST(Remeasure, APathNotInTheTreeRefreshesItsNearestAncestor) {
     ASSERT_TRUE(scanned.wait(
         [&](auto done) { scanned.session->refresh(scanned.temp.path().string(), done); }));
     EXPECT_EQ(scanned.changes, before);
+
+    // A new folder shows while its walk runs, and its size once walked.
+    scanned.tree.file("a/new/deep/file", 3'000'000);
+    std::vector<std::pair<bool, int64_t>> seen; // the new folder at each change: walking, size
+    scanned.session->onChange = [&] {
+        if (Node* added = scanned.node("a/new"))
+            seen.emplace_back(added->isScanning, added->size);
+    };
+    ASSERT_TRUE(scanned.refreshed("a"));
+    ASSERT_GE(seen.size(), 2u);
+    EXPECT_TRUE(seen.front().first);
+    EXPECT_EQ(seen.front().second, test::allocatedBytes(scanned.tree.path("a/new")));
+    EXPECT_FALSE(seen.back().first);
+    EXPECT_GT(seen.back().second, 3'000'000);
+    EXPECT_EQ(scanned.difference(), "");
 }
 
-TEST(Remeasure, FoldersThatVanishOrChangeKindLeaveTheTree) {
+TEST(Remeasure, FoldersThatVanishOrChangeKindLeaveTheTreeAndTheRootIsWalkedInPlace) {
     Scanned scanned;
     auto& tree = scanned.tree;
     tree.file("gone/file", 2'000'000);
@@ -184,6 +183,16 @@ TEST(Remeasure, FoldersThatVanishOrChangeKindLeaveTheTree) {
     ASSERT_TRUE(scanned.refreshed(""));
     EXPECT_EQ(scanned.difference(), "");
     EXPECT_EQ(scanned.node("kept")->fileCount, 1) << "the link is not followed";
+
+    // The root itself is walked again in place.
+    Node* root = &scanned.root();
+    tree.file("kept/a/b/c/d/e/f/file", 2'000'000);
+    fs::remove(tree.path("kept/file"));
+    ASSERT_TRUE(scanned.rescanned(""));
+    EXPECT_EQ(&scanned.root(), root);
+    EXPECT_TRUE(root->isRoot());
+    EXPECT_EQ(scanned.difference(), "");
+    EXPECT_EQ(scanned.session->bytes(), root->size);
 }
 
 // Root reads everything, so the tree is made, scanned and locked by a child that has given up
@@ -213,22 +222,6 @@ TEST(Remeasure, AFolderThatBecameUnreadableShowsAsANewScanWouldShowIt) {
     EXPECT_EQ(outcome.report[0], 1) << "marked unreadable";
     EXPECT_EQ(outcome.report[1], 1) << "what it held is no longer counted";
     EXPECT_EQ(outcome.report[2], 1) << "as a new scan finds it";
-}
-
-TEST(Remeasure, TheRootIsWalkedAgainInPlace) {
-    Scanned scanned;
-    auto& tree = scanned.tree;
-    tree.file("a/b/c/d/e/f/file", 2'000'000);
-    scanned.scan();
-    Node* root = &scanned.root();
-    tree.file("a/b/c/d/e/f/second", 2'000'000);
-    fs::remove_all(tree.path("a/b/c/d/e/f/file"));
-    tree.file("z/file", 10);
-    ASSERT_TRUE(scanned.rescanned(""));
-    EXPECT_EQ(&scanned.root(), root);
-    EXPECT_TRUE(root->isRoot());
-    EXPECT_EQ(scanned.difference(), "");
-    EXPECT_EQ(scanned.session->bytes(), root->size);
 }
 
 TEST(Remeasure, AMeasurementWaitsForAWalkOfItsFolderOrOneAbove) {
@@ -281,11 +274,8 @@ TEST(Remeasure, NothingChangesWhilePausedOrAfterCancel) {
 TEST(Remeasure, NothingIsRefreshedWhileTheScanRuns) {
     Scanned scanned;
     scanned.tree.file("a/file", 10);
-    scanned.session = std::make_shared<ScanSession>(
-        scanned.tree.root().string(), std::nullopt, PathSet{}, std::nullopt, 1'000'000,
-        ScanSession::Context{scanned.queue, scanned.pool, 2});
     test::PoolGate gate(*scanned.pool);
-    scanned.session->start();
+    scanned.start();
     bool done = false;
     scanned.session->refresh(scanned.tree.path("a"), [&] { done = true; });
     EXPECT_TRUE(done);

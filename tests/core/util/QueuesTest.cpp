@@ -41,20 +41,6 @@ TEST(ManualQueue, RunsWorkOnTheCallingThreadInOrderDelayedWorkWhenDueUntilTheDea
     EXPECT_EQ(order.size(), 5u);
 }
 
-TEST(ManualQueue, WakesForWorkPostedFromOtherThreads) {
-    ManualQueue queue;
-    WorkerPool pool(2);
-    std::vector<int> results;
-    for (int i = 0; i < 10; ++i)
-        pool.submit([&, i] {
-            std::this_thread::sleep_for(20ms);
-            queue.post([&, i] { results.push_back(i * i); });
-        });
-    EXPECT_TRUE(queue.runUntil([&] { return results.size() == 10; }, 5s));
-    std::sort(results.begin(), results.end());
-    EXPECT_EQ(results.back(), 81);
-}
-
 TEST(WorkerPool, RunsTasksOnBackgroundThreadsAndFinishesThemBeforeItGoes) {
     std::atomic<int> count = 0;
     std::atomic<bool> offCaller = true;

@@ -57,8 +57,11 @@ bool ModelFixture::historySaved() const {
         [&] {
             std::error_code error;
             auto it = std::filesystem::recursive_directory_iterator(data.path() / "History", error);
-            return !error && std::any_of(begin(it), end(it),
-                                         [](const auto& entry) { return entry.is_regular_file(); });
+            // A record being written is a hidden temporary file until it is renamed.
+            return !error && std::any_of(begin(it), end(it), [](const auto& entry) {
+                return entry.is_regular_file() && entry.path().extension() == ".json" &&
+                       !entry.path().filename().string().starts_with('.');
+            });
         },
         5000);
 }

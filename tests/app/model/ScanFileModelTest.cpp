@@ -103,7 +103,8 @@ TEST_F(ScanFileModelTest, AFileIsComparedWithTheEarlierReadOfItsNameAndFolder) {
     EXPECT_EQ(model->session()->path(), "/home/ann");
 
     ASSERT_TRUE(shows(*model, write("tuesday/server.json", 1'700'086'400, 90'000'000)));
-    ASSERT_TRUE(model->history().previousRecord());
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return model->history().previousRecord() != nullptr; }, 20000));
     EXPECT_EQ(model->history().previousRecord()->date, dateFromTimespec(1'700'000'000, 0));
     ASSERT_TRUE(QTest::qWaitFor([&] { return model->history().changesCompared(); }, 20000));
     ASSERT_EQ(model->history().changes().size(), 1u);

@@ -270,18 +270,18 @@ TEST(ExtensionTally, KeysAreLowerCasedShortExtensions) {
 
 TEST(ExtensionTally, AddCountsFilesAndMergeSumsTallies) {
     ExtensionTally first;
-    first.add("a.JPG", 100);
-    first.add("b.jpg", 50);
-    first.add("notes", 7);
-    first.add("x.\xff\xfe", 1);
+    first.add("a.JPG", 100, 10);
+    first.add("b.jpg", 50, 20);
+    first.add("notes", 7, 7);
+    first.add("x.\xff\xfe", 1, 1);
     ExtensionTally second;
-    second.add("c.jpg", 1);
-    second.add("d.png", 2);
+    second.add("c.jpg", 1, 3);
+    second.add("d.png", 2, 0);
     first.merge(second);
-    EXPECT_EQ(first.entries().at("jpg"), (ExtensionTally::Entry{151, 3}));
-    EXPECT_EQ(first.entries().at(""), (ExtensionTally::Entry{7, 1}));
-    EXPECT_EQ(first.entries().at("png"), (ExtensionTally::Entry{2, 1}));
-    EXPECT_EQ(first.entries().at("\xff\xfe"), (ExtensionTally::Entry{1, 1}));
+    EXPECT_EQ(first.entries().at("jpg"), (ExtensionTally::Entry{151, 3, 33}));
+    EXPECT_EQ(first.entries().at(""), (ExtensionTally::Entry{7, 1, 7}));
+    EXPECT_EQ(first.entries().at("png"), (ExtensionTally::Entry{2, 1, 0}));
+    EXPECT_EQ(first.entries().at("\xff\xfe"), (ExtensionTally::Entry{1, 1, 1}));
 }
 
 TEST(ExtensionCounts, FilesNamesUnderTheKeysOfTheTallyTheyAreAddedTo) {
@@ -295,12 +295,13 @@ TEST(ExtensionCounts, FilesNamesUnderTheKeysOfTheTallyTheyAreAddedTo) {
     ExtensionCounts counts;
     int64_t bytes = 0;
     for (const std::string& name : names) {
-        expected.add(name, ++bytes);
-        counts.add(name, bytes);
+        ++bytes;
+        expected.add(name, bytes, 2 * bytes);
+        counts.add(name, bytes, 2 * bytes);
     }
     ExtensionTally tally;
-    tally.add("c.jpg", 5);
-    expected.add("c.jpg", 5);
+    tally.add("c.jpg", 5, 5);
+    expected.add("c.jpg", 5, 5);
     counts.addTo(tally);
     EXPECT_EQ(tally.entries(), expected.entries());
     EXPECT_EQ(tally.entries().at("jpg").files, 3);

@@ -607,7 +607,7 @@ TEST(ScanSessionTest, ABuiltTreeFinishesAsItIsAndIsNeverMeasuredAgain) {
     root->size = root->unique = 5'000'000;
     root->fileCount = 1;
     ExtensionTally kinds;
-    kinds.add("movie.mp4", 5'000'000);
+    kinds.add("movie.mp4", 5'000'000, 5'000'000);
     auto session = std::make_shared<ScanSession>(
         root, kinds, 1'000'000, ScanSession::Context{queue, std::make_shared<WorkerPool>(1), 1});
     int finishes = 0;

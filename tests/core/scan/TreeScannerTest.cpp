@@ -325,7 +325,7 @@ TEST(TreeScanner, PathsThatAreNotFoldersGiveNothingAndForeignMountsGiveAnEmptyNo
     ASSERT_TRUE(empty);
     EXPECT_EQ(empty->size, 0);
     EXPECT_TRUE(empty->children().empty());
-    EXPECT_EQ(empty->rootPath(), tree.path("sub"));
+    EXPECT_EQ(*empty->rootPath(), tree.path("sub"));
     EXPECT_EQ(empty->name, "sub");
 }
 

@@ -34,7 +34,7 @@ struct ScanRecord {
     int64_t files = 0;
     std::map<std::string, int64_t> sizes; // by relative path; the root under ""
     // The root's apparent size; unknown in records written before it was kept.
-    std::optional<int64_t> apparent;
+    std::optional<int64_t> apparent = std::nullopt;
 
     // The summary of a finished tree, dated `date`.
     static ScanRecord of(const Node& root, Date date);

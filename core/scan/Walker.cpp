@@ -5,6 +5,8 @@
 #include "scan/LinkSet.h"
 #include "util/Paths.h"
 
+#include <algorithm>
+
 namespace tavelin {
 namespace {
 
@@ -213,7 +215,8 @@ void Walker::countFile(int fd, Node& node, std::string_view name,
     node.unique += unique;
     node.apparent += facts.apparent;
     node.fileCount += 1;
-    if (allocated >= settings_.threshold) {
+    // A sparse or compressed file shows its two sizes, so its length earns it a node too.
+    if (std::max(allocated, facts.apparent) >= settings_.threshold) {
         auto file = Node::make(std::string(name), Node::Kind::file);
         file->size = allocated;
         file->unique = unique;

@@ -2,6 +2,7 @@
 
 #include "util/Paths.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -415,7 +416,7 @@ bool ExportReader::addFile() {
     node.apparent += apparent;
     node.fileCount += 1;
     scan_.kinds.add(name, allocated, apparent);
-    if (allocated >= threshold_) {
+    if (std::max(allocated, apparent) >= threshold_) {
         auto file = Node::make(std::move(name), Node::Kind::file);
         file->size = file->unique = allocated;
         file->apparent = apparent;

@@ -164,6 +164,8 @@ TEST_F(AppModelTest, KindsGroupExtensionsAndPutUnknownOnesUnderOther) {
     for (const auto& extension : kinds[1].extensions)
         others.push_back(extension.ext);
     EXPECT_EQ(others, (std::vector<QString>{"(none)", ".zzqxw"}));
+    model->setMeasure(Measure::apparent);
+    EXPECT_EQ(model->kindTotals()[0].bytes, 8000) << "the lengths, not the blocks";
 }
 
 TEST_F(AppModelTest, EqualValuesNotifyNobody) {
@@ -190,6 +192,9 @@ TEST_F(AppModelTest, MeasureResortsAndIsRemembered) {
     EXPECT_EQ(model->sortOrder(), (std::vector<SortComparator>{{SortKey::size, false}}));
     model->setMeasure(Measure::unique);
     EXPECT_EQ(model->sortOrder(), (std::vector<SortComparator>{{SortKey::unique, false}}));
+    model->setMeasure(Measure::apparent);
+    EXPECT_EQ(model->sortOrder(), (std::vector<SortComparator>{{SortKey::apparent, false}}));
+    EXPECT_EQ(makeModel()->measure(), Measure::apparent) << "read back from the settings";
 }
 
 TEST_F(AppModelTest, RecentsKeepSixWithoutDisksHomeOrDuplicates) {

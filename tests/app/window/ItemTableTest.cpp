@@ -87,8 +87,9 @@ TEST_F(ItemTableTest, ShowsTheColumnsWithFiguresAndHelp) {
     for (int column = 0; column < table.items().columnCount(); ++column)
         headers.push_back(
             table.items().headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
-    EXPECT_EQ(headers, (std::vector<QString>{"Name", "Size", "Freed by Deleting", "Share of Folder",
-                                             "Change", "Files", "Modified", "Location"}));
+    EXPECT_EQ(headers,
+              (std::vector<QString>{"Name", "Size", "Freed by Deleting", "Apparent Size",
+                                    "Share of Folder", "Change", "Files", "Modified", "Location"}));
     EXPECT_TRUE(table.header()->isSectionHidden(ItemTableModel::locationColumn))
         << "only search results say where they lie";
     EXPECT_EQ(
@@ -127,6 +128,11 @@ TEST_F(ItemTableTest, ShowsTheColumnsWithFiguresAndHelp) {
     model->setMeasure(Measure::unique);
     EXPECT_EQ(cell(table, table.items().rowOf(folder), ItemTableModel::sizeColumn), "1 MB")
         << "size follows the measure";
+    folder->apparent = 3'000'000;
+    model->setMeasure(Measure::apparent);
+    for (int column : {ItemTableModel::sizeColumn, ItemTableModel::apparentColumn})
+        EXPECT_EQ(cell(table, table.items().rowOf(folder), column), "3 MB");
+    EXPECT_EQ(table.header()->sortIndicatorSection(), ItemTableModel::sizeColumn);
 }
 
 TEST_F(ItemTableTest, ChangeCellShowsOnlyChangesOfAMillionBytesOrMore) {

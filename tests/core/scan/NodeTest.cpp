@@ -75,6 +75,7 @@ TEST(NodeRemainder, UnexplainedSpaceIsNotScannedYetThenOtherUsedSpace) {
     auto root = Node::makeRoot("Disk", "/", 100 * GB);
     root->size = 40 * GB;
     root->unique = 30 * GB;
+    root->apparent = 35 * GB;
     root->isScanning = true;
     auto rest = root->remainder();
     ASSERT_TRUE(rest);
@@ -83,12 +84,14 @@ TEST(NodeRemainder, UnexplainedSpaceIsNotScannedYetThenOtherUsedSpace) {
     EXPECT_EQ(rest->unique, 60 * GB);
     EXPECT_EQ(root->displayValue(Measure::unique), 90 * GB);
     EXPECT_EQ(root->displayValue(Measure::allocated), 100 * GB);
+    EXPECT_EQ(root->displayValue(Measure::apparent), 95 * GB) << "not scanned yet: may be any";
 
     root->isScanning = false;
     EXPECT_EQ(root->remainder(), rest) << "the pseudo node is cached";
     EXPECT_EQ(rest->name, "Other used space");
     EXPECT_EQ(rest->unique, 0);
     EXPECT_EQ(root->displayValue(Measure::unique), 30 * GB);
+    EXPECT_EQ(root->displayValue(Measure::apparent), 35 * GB);
 
     root->size = 100 * GB;
     EXPECT_FALSE(root->remainder());
@@ -130,6 +133,9 @@ TEST(NodeDetach, RemovesFiguresFromEveryAncestorAndKeepsSiblingOrder) {
     auto other = folder(*root, "other");
     auto lower = folder(*upper, "lower");
     auto doomed = file(*lower, "doomed", 10 * MB, 4 * MB);
+    doomed->apparent = 30 * MB; // sparse or compressed
+    for (Node* node : {lower.get(), upper.get(), root.get()})
+        node->apparent = 30 * MB;
     file(*lower, "b", 3 * MB, 3 * MB);
     file(*lower, "a", 5 * MB, 5 * MB);
     for (Node* node : {lower.get(), upper.get(), root.get()}) {
@@ -149,6 +155,8 @@ TEST(NodeDetach, RemovesFiguresFromEveryAncestorAndKeepsSiblingOrder) {
     EXPECT_EQ(upper->size, 8 * MB);
     EXPECT_EQ(root->size, 23 * MB);
     EXPECT_EQ(root->fileCount, 2);
+    EXPECT_EQ(lower->apparent, 0);
+    EXPECT_EQ(root->apparent, 0);
     EXPECT_EQ(names(lower->children()), (std::vector<std::string>{"b", "a"})) << "not re-sorted";
     EXPECT_EQ(names(root->children()), (std::vector<std::string>{"other", "upper"})) << "re-sorted";
     EXPECT_EQ(doomed->parent(), nullptr);
@@ -163,12 +171,15 @@ TEST(NodeDetach, SmallFilesNodeTakesTheFolderSmallFilesAway) {
     sub->smallFileCount = 4;
     sub->smallFileSize = sub->size = 4000;
     sub->smallFileUnique = sub->unique = 3000;
+    sub->smallFileApparent = sub->apparent = 5000;
     sub->fileCount = 4;
     root->size = 4000;
     root->unique = 3000;
+    root->apparent = 5000;
     root->fileCount = 4;
     auto small = sub->items()[0];
     EXPECT_TRUE(small->isAttached());
+    EXPECT_EQ(small->value(Measure::apparent), 5000);
 
     small->detach();
     EXPECT_EQ(sub->smallFileCount, 0);
@@ -177,6 +188,8 @@ TEST(NodeDetach, SmallFilesNodeTakesTheFolderSmallFilesAway) {
     EXPECT_EQ(root->size, 0);
     EXPECT_EQ(root->unique, 0);
     EXPECT_EQ(root->fileCount, 0);
+    EXPECT_EQ(sub->smallFileApparent, 0);
+    EXPECT_EQ(root->apparent, 0);
     EXPECT_TRUE(sub->items().empty());
 }
 
@@ -255,6 +268,13 @@ TEST(NodeFigures, SharedIsNeverNegative) {
     EXPECT_EQ(node->shared(), 6);
     node->unique = 12;
     EXPECT_EQ(node->shared(), 0);
+}
+
+TEST(Measure, StoredNamesReadBackAndUnknownOnesReadAsNothing) {
+    for (Measure measure : kAllMeasures)
+        EXPECT_EQ(measureFromRawValue(rawValue(measure)), measure);
+    EXPECT_EQ(rawValue(Measure::apparent), "apparent");
+    EXPECT_EQ(measureFromRawValue("Apparent"), std::nullopt);
 }
 
 TEST(ExtensionTally, KeysAreLowerCasedShortExtensions) {

@@ -79,15 +79,18 @@ void expectListedFoldersSumWhatIsBeneath(const ScanSession& session) {
     for (const auto& job : session.jobs()) {
         if (!job->listed || job->done)
             continue;
-        int64_t size = job->own.size, unique = job->own.unique, files = job->own.files;
+        int64_t size = job->own.size, unique = job->own.unique, files = job->own.files,
+                apparent = job->own.apparent;
         for (const auto& child : job->node->children()) {
             if (!child->isDirectory())
                 continue;
             size += child->size;
             unique += child->unique;
             files += child->fileCount;
+            apparent += child->apparent;
         }
         EXPECT_EQ(job->node->size, size) << job->node->path();
+        EXPECT_EQ(job->node->apparent, apparent) << job->node->path();
         EXPECT_EQ(job->node->unique, unique) << job->node->path();
         EXPECT_EQ(job->node->fileCount, files) << job->node->path();
         EXPECT_TRUE(std::is_sorted(job->node->children().begin(), job->node->children().end(),
@@ -140,6 +143,7 @@ TEST(ScanSession, TotalsEqualDuWithHardLinksSparseFilesAndManyEmptyFolders) {
     EXPECT_EQ(harness.finishes, 1);
     EXPECT_GT(harness.changes, 0);
     EXPECT_EQ(root.size, test::duBytes(temp.string()));
+    EXPECT_EQ(root.apparent, test::duBytes(temp.string(), true));
     EXPECT_EQ(root.size, walkerTotal(temp.string())) << "jobs add up to one walk";
     EXPECT_EQ(root.unique, root.size) << "ext4 shares no data between files";
     EXPECT_EQ(root.fileCount, 6 * 4 + 2);
@@ -374,6 +378,7 @@ TEST(ScanSession, ALongWalkSharedWithIdleWorkersGivesTheSameTree) {
     ASSERT_TRUE(harness.runToEnd());
     const Node& root = *harness.session->root();
     EXPECT_EQ(root.size, test::duBytes(temp.string()));
+    EXPECT_EQ(root.apparent, test::duBytes(temp.string(), true));
     EXPECT_EQ(root.fileCount, 30 * 4 * 2);
     EXPECT_EQ(harness.session->kinds().entries().at("txt").files, 30 * 4);
     EXPECT_EQ(harness.session->errors(), 0);

@@ -133,9 +133,6 @@ TEST(NodeDetach, RemovesFiguresFromEveryAncestorAndKeepsSiblingOrder) {
     auto other = folder(*root, "other");
     auto lower = folder(*upper, "lower");
     auto doomed = file(*lower, "doomed", 10 * MB, 4 * MB);
-    doomed->apparent = 30 * MB; // sparse or compressed
-    for (Node* node : {lower.get(), upper.get(), root.get()})
-        node->apparent = 30 * MB;
     file(*lower, "b", 3 * MB, 3 * MB);
     file(*lower, "a", 5 * MB, 5 * MB);
     for (Node* node : {lower.get(), upper.get(), root.get()}) {
@@ -155,8 +152,6 @@ TEST(NodeDetach, RemovesFiguresFromEveryAncestorAndKeepsSiblingOrder) {
     EXPECT_EQ(upper->size, 8 * MB);
     EXPECT_EQ(root->size, 23 * MB);
     EXPECT_EQ(root->fileCount, 2);
-    EXPECT_EQ(lower->apparent, 0);
-    EXPECT_EQ(root->apparent, 0);
     EXPECT_EQ(names(lower->children()), (std::vector<std::string>{"b", "a"})) << "not re-sorted";
     EXPECT_EQ(names(root->children()), (std::vector<std::string>{"other", "upper"})) << "re-sorted";
     EXPECT_EQ(doomed->parent(), nullptr);
@@ -268,13 +263,6 @@ TEST(NodeFigures, SharedIsNeverNegative) {
     EXPECT_EQ(node->shared(), 6);
     node->unique = 12;
     EXPECT_EQ(node->shared(), 0);
-}
-
-TEST(Measure, StoredNamesReadBackAndUnknownOnesReadAsNothing) {
-    for (Measure measure : kAllMeasures)
-        EXPECT_EQ(measureFromRawValue(rawValue(measure)), measure);
-    EXPECT_EQ(rawValue(Measure::apparent), "apparent");
-    EXPECT_EQ(measureFromRawValue("Apparent"), std::nullopt);
 }
 
 TEST(ExtensionTally, KeysAreLowerCasedShortExtensions) {

@@ -83,8 +83,9 @@ TEST_F(ItemTableTest, ShowsTheColumnsWithFiguresAndHelp) {
     ItemTable table(*model);
     ASSERT_TRUE(scanned(*model, tree.root().string()));
 
-    EXPECT_EQ(table.items().headerData(ItemTableModel::apparentColumn, Qt::Horizontal),
-              "Apparent Size");
+    EXPECT_EQ(
+        table.items().headerData(ItemTableModel::apparentColumn, Qt::Horizontal, Qt::DisplayRole),
+        "Apparent Size");
     EXPECT_TRUE(table.header()->isSectionHidden(ItemTableModel::locationColumn))
         << "only search results say where they lie";
     EXPECT_EQ(

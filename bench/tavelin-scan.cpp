@@ -1,6 +1,6 @@
 // Scans one folder with a full scan session and prints its figures as one JSON object:
-// {"path", "files", "bytes", "unique", "errors", "nodes", "seconds", "workers"}. Benchmarks and
-// acceptance checks run it; it is not part of the product.
+// {"path", "files", "bytes", "unique", "apparent", "errors", "nodes", "seconds", "workers"}.
+// Benchmarks and acceptance checks run it; it is not part of the product.
 //
 // Usage: tavelin-scan [--workers N] [--ui] [--record] PATH | --import FILE
 //   --workers N  runs N walkers instead of the number the product's rule picks for this machine
@@ -106,9 +106,9 @@ void addRecord(nlohmann::json& report, const tavelin::Node& root) {
 }
 
 nlohmann::json reportOf(const tavelin::Node& root, int64_t errors, double seconds) {
-    return {{"path", root.path()},   {"files", root.fileCount}, {"bytes", root.size},
-            {"unique", root.unique}, {"errors", errors},        {"nodes", countNodes(root)},
-            {"seconds", seconds}};
+    return {{"path", root.path()},       {"files", root.fileCount},   {"bytes", root.size},
+            {"unique", root.unique},     {"apparent", root.apparent}, {"errors", errors},
+            {"nodes", countNodes(root)}, {"seconds", seconds}};
 }
 
 void print(const nlohmann::json& report) {

@@ -2,6 +2,7 @@
 // shows, and the share and confirmation steps.
 
 #include "model/AppModel.h"
+#include "model/KindCatalog.h"
 #include "report/AgentPrompt.h"
 #include "widgets/SettingsKeys.h"
 
@@ -23,7 +24,8 @@ std::optional<AgentReport> AppModel::makeReport() const {
         input.diskTotal = volume->total;
         input.diskFree = volume->free;
     }
-    for (const KindTotal& kind : kindTotals())
+    // The report's sizes are space on disk, whatever the window shows.
+    for (const KindTotal& kind : KindCatalog::totals(session_->kinds(), Measure::allocated))
         input.kinds.push_back({kind.name.toStdString(), kind.bytes, kind.files});
     input.changes = history_->changes();
     if (const ScanRecord* previous = history_->previousRecord())

@@ -151,12 +151,23 @@ AppModel::~AppModel() {
         session_->cancel();
 }
 
+SortKey sortKeyOf(Measure measure) {
+    switch (measure) {
+    case Measure::unique:
+        return SortKey::unique;
+    case Measure::apparent:
+        return SortKey::apparent;
+    case Measure::allocated:
+        break;
+    }
+    return SortKey::size;
+}
+
 void AppModel::setMeasure(Measure measure) {
     if (!assign(this, measure_, measure, &AppModel::measureChanged))
         return;
     QSettings().setValue(SettingsKeys::measure, text(std::string(rawValue(measure))));
-    setSortOrder(
-        {SortComparator{measure == Measure::unique ? SortKey::unique : SortKey::size, false}});
+    setSortOrder({SortComparator{sortKeyOf(measure), false}});
 }
 
 void AppModel::setSortOrder(std::vector<SortComparator> order) {
@@ -347,6 +358,9 @@ bool AppModel::sorts(const Node& a, const Node& b) const {
         case SortKey::unique:
             order = compare(a.unique, b.unique);
             break;
+        case SortKey::apparent:
+            order = compare(a.apparent, b.apparent);
+            break;
         case SortKey::change:
             order = compare(history_->growth(a), history_->growth(b));
             break;
@@ -459,7 +473,7 @@ QString AppModel::location(const Node& node) const {
 std::vector<KindTotal> AppModel::kindTotals() const {
     if (!session_)
         return {};
-    return KindCatalog::totals(session_->kinds());
+    return KindCatalog::totals(session_->kinds(), measure_);
 }
 
 QString AppModel::subtitle() const {
@@ -473,6 +487,10 @@ QString AppModel::subtitle() const {
                    QStringLiteral(" used");
         return line + QStringLiteral(" so far");
     }
+    if (measure_ == Measure::apparent)
+        return bytesText(node.apparent) + QStringLiteral(" apparent size · ") +
+               bytesText(node.size) + QStringLiteral(" on disk · ") +
+               countedText(node.fileCount, "file");
     QString line =
         bytesText(node.size) + QStringLiteral(" · ") + countedText(node.fileCount, "file");
     int64_t shared = node.size - node.unique;

@@ -49,7 +49,10 @@
 
 namespace tavelin {
 
-enum class SortKey { name, size, unique, change, files, modified, location };
+enum class SortKey { name, size, unique, apparent, change, files, modified, location };
+
+// The key the table sorts by when the measure is chosen: the measure's own figure.
+SortKey sortKeyOf(Measure measure);
 
 struct SortComparator {
     SortKey key = SortKey::size;
@@ -152,6 +155,7 @@ public:
     // The cloud provider whose folder holds the node (or is the node), found when the scan
     // started; nothing outside every provider's folder.
     const CloudProvider* cloudProvider(const Node& node) const;
+    // The scan's kinds, in the chosen measure.
     std::vector<KindTotal> kindTotals() const;
     QString subtitle() const;
     QIcon icon(const Node& node);

@@ -108,19 +108,20 @@ Kind kindOf(const QString& extension) {
     return other;
 }
 
-std::vector<KindTotal> totals(const ExtensionTally& tally) {
+std::vector<KindTotal> totals(const ExtensionTally& tally, Measure measure) {
     std::map<QString, KindTotal> byName;
     for (const auto& [key, entry] : tally.entries()) {
+        int64_t bytes = measure == Measure::apparent ? entry.apparent : entry.bytes;
         QString extension = QString::fromUtf8(key);
         Kind kind = kindOf(extension);
         KindTotal& total = byName[kind.name];
         total.name = kind.name;
         total.symbol = kind.symbol;
-        total.bytes += entry.bytes;
+        total.bytes += bytes;
         total.files += entry.files;
         total.extensions.push_back(
             {extension.isEmpty() ? QStringLiteral("(none)") : QStringLiteral(".") + extension,
-             entry.bytes, entry.files});
+             bytes, entry.files});
     }
     std::vector<KindTotal> result;
     for (auto& [name, total] : byName) {

@@ -5,6 +5,7 @@
 
 #include "model/KindTotal.h"
 #include "scan/ExtensionTally.h"
+#include "scan/Measure.h"
 
 #include <QString>
 #include <vector>
@@ -19,7 +20,8 @@ struct Kind {
 // The kind of an extension (without the dot); "Other" for an empty or unknown one.
 Kind kindOf(const QString& extension);
 
-// The tally grouped by kind, largest first, each kind's extensions largest first.
-std::vector<KindTotal> totals(const ExtensionTally& tally);
+// The tally grouped by kind, largest first, each kind's extensions largest first: in apparent
+// bytes for the apparent measure, else in allocated bytes (the tally has no unique figure).
+std::vector<KindTotal> totals(const ExtensionTally& tally, Measure measure);
 
 } // namespace tavelin::KindCatalog

@@ -19,7 +19,7 @@ void print(const Node::Ptr& root, const ExtensionTally& kinds, std::vector<Candi
            AgentReport::Input input, bool condensed, std::ostream& output) {
     input.scope = input.root = root;
     input.suggestions = std::move(suggestions);
-    for (const KindTotal& kind : KindCatalog::totals(kinds))
+    for (const KindTotal& kind : KindCatalog::totals(kinds, Measure::allocated))
         input.kinds.push_back({kind.name.toStdString(), kind.bytes, kind.files});
     input.home = Privacy::userHome();
     AgentReport report(input, AgentReport::budget(AgentPrompt::standard()));

@@ -3,6 +3,7 @@
 // Figures, names and texts as the interface shows them: core's formatters and Linux wordings,
 // as Qt text.
 
+#include "scan/Measure.h"
 #include "util/Format.h"
 #include "util/LinuxWordings.h"
 
@@ -27,6 +28,19 @@ inline QString countedText(int64_t count, std::string_view noun) {
 // A name in typographic quotes, as sentences about an item show it.
 inline QString quoted(const std::string& name) {
     return QStringLiteral("“") + QString::fromStdString(name) + QStringLiteral("”");
+}
+
+// What the menus call a measure: "Size on Disk", "Space Freed by Deleting", "Apparent Size".
+inline QString measureTitle(Measure measure) {
+    switch (measure) {
+    case Measure::unique:
+        return QStringLiteral("Space Freed by Deleting");
+    case Measure::apparent:
+        return QStringLiteral("Apparent Size");
+    case Measure::allocated:
+        break;
+    }
+    return QStringLiteral("Size on Disk");
 }
 
 // A text written as first worded, naming a Mac-only thing; it must be listed in

@@ -6,12 +6,12 @@
 #include "widgets/Texts.h"
 #include "window/TavelinCommands.h"
 
-#include <QActionGroup>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QToolButton>
+#include <array>
 
 namespace tavelin {
 
@@ -33,24 +33,16 @@ DetailToolbar::DetailToolbar(AppModel& model, TavelinCommands& commands, QWidget
     addAction(commands.moveToTrash);
 
     auto* menu = new QMenu(QStringLiteral("Size By"), this);
-    auto* group = new QActionGroup(menu);
-    allocated_ = menu->addAction(QStringLiteral("Size on Disk"));
-    unique_ = menu->addAction(QStringLiteral("Space Freed by Deleting"));
-    for (QAction* choice : {allocated_, unique_}) {
-        choice->setCheckable(true);
-        group->addAction(choice);
-    }
+    for (QAction* measure : commands.measures)
+        menu->addAction(measure);
     menu->addSeparator();
     QAction* difference = menu->addAction(QStringLiteral("What’s the Difference?"));
     measure_ = new QToolButton(this);
     measure_->setMenu(menu);
     measure_->setPopupMode(QToolButton::InstantPopup);
-    measure_->setToolTip(
-        QStringLiteral("Size the map by space on disk, or by what deleting would give back"));
+    measure_->setToolTip(QStringLiteral("Size the map by space on disk, by what deleting would "
+                                        "give back, or by the files’ lengths"));
     addWidget(measure_);
-    connect(allocated_, &QAction::triggered, this,
-            [this] { model_.setMeasure(Measure::allocated); });
-    connect(unique_, &QAction::triggered, this, [this] { model_.setMeasure(Measure::unique); });
     connect(difference, &QAction::triggered, this, &DetailToolbar::explainSharing);
     agents_ = new AgentMenu(model_, this);
     addWidget(agents_);
@@ -94,13 +86,13 @@ void DetailToolbar::refreshScanning() {
 }
 
 void DetailToolbar::refreshMeasure() {
-    bool unique = model_.measure() == Measure::unique;
-    allocated_->setChecked(!unique);
-    unique_->setChecked(unique);
-    // A drive for the space on disk, the clearing symbol for what deleting gives back.
-    measure_->setIcon(symbolIcon(unique ? "leaf" : "internaldrive"));
-    measure_->setText(unique ? QStringLiteral("Space Freed by Deleting")
-                             : QStringLiteral("Size on Disk"));
+    // A drive for the space on disk, the clearing symbol for what deleting gives back, a
+    // document for the files' lengths.
+    static constexpr std::array<const char*, kAllMeasures.size()> kGlyphs{"internaldrive", "leaf",
+                                                                          "doc"};
+    Measure measure = model_.measure();
+    measure_->setIcon(symbolIcon(kGlyphs[static_cast<size_t>(measure)]));
+    measure_->setText(measureTitle(measure));
     measure_->setAccessibleName(measure_->text());
     measure_->setToolButtonStyle(Qt::ToolButtonIconOnly);
 }

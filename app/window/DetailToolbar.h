@@ -41,8 +41,6 @@ private:
     QAction* scanningLabel_;
     QAction* rescan_;
     QToolButton* measure_;
-    QAction* allocated_;
-    QAction* unique_;
     AgentMenu* agents_;
     QAction* insights_;
     QLineEdit* search_;

@@ -45,6 +45,7 @@ DetailView::DetailView(AppModel& model, QWidget* parent)
 
     connect(&model_, &AppModel::currentChanged, this, &DetailView::refreshTitle);
     connect(&model_, &AppModel::versionChanged, this, &DetailView::refreshTitle);
+    connect(&model_, &AppModel::measureChanged, this, &DetailView::refreshTitle);
     for (auto signal :
          {&AppModel::hoverIndexChanged, &AppModel::versionChanged, &AppModel::noticeChanged,
           &AppModel::isScanningChanged, &AppModel::measureChanged})

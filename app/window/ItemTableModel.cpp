@@ -139,6 +139,8 @@ QVariant ItemTableModel::display(const Node& node, int column) const {
         return bytesText(node.value(measure));
     case uniqueColumn:
         return bytesText(node.unique);
+    case apparentColumn:
+        return bytesText(node.apparent);
     case shareColumn:
         return model_.current()
                    ? shareText(node.value(measure), model_.current()->displayValue(measure))
@@ -193,6 +195,7 @@ QVariant ItemTableModel::headerData(int section, Qt::Orientation orientation, in
     static const std::array<QString, columnCountTotal> kTitles{QStringLiteral("Name"),
                                                                QStringLiteral("Size"),
                                                                QStringLiteral("Freed by Deleting"),
+                                                               QStringLiteral("Apparent Size"),
                                                                QStringLiteral("Share of Folder"),
                                                                QStringLiteral("Change"),
                                                                QStringLiteral("Files"),
@@ -203,12 +206,13 @@ QVariant ItemTableModel::headerData(int section, Qt::Orientation orientation, in
 }
 
 SortKey ItemTableModel::sortKey(int column, Measure measure) {
-    SortKey measured = measure == Measure::unique ? SortKey::unique : SortKey::size;
     switch (column) {
     case nameColumn:
         return SortKey::name;
     case uniqueColumn:
         return SortKey::unique;
+    case apparentColumn:
+        return SortKey::apparent;
     case changeColumn:
         return SortKey::change;
     case filesColumn:
@@ -218,7 +222,7 @@ SortKey ItemTableModel::sortKey(int column, Measure measure) {
     case locationColumn:
         return SortKey::location;
     default:
-        return measured;
+        return sortKeyOf(measure);
     }
 }
 
@@ -230,6 +234,8 @@ int ItemTableModel::columnOf(SortKey key, Measure measure) {
         return sizeColumn;
     case SortKey::unique:
         return measure == Measure::unique ? sizeColumn : uniqueColumn;
+    case SortKey::apparent:
+        return measure == Measure::apparent ? sizeColumn : apparentColumn;
     case SortKey::change:
         return changeColumn;
     case SortKey::files:

@@ -1,7 +1,7 @@
 #pragma once
 
-// The rows of the item table: the model's `rows()` in the model's order, in seven columns and
-// an eighth, the folder each row lies in, that the table shows only for search results.
+// The rows of the item table: the model's `rows()` in the model's order, in eight columns and
+// a ninth, the folder each row lies in, that the table shows only for search results.
 // Refreshes whenever the shown items or their figures may have changed; when the same items
 // come back it reports changed data or a new order rather than a reset, so views keep their
 // selection and scroll position through the refreshes of a running scan.
@@ -21,6 +21,7 @@ public:
         nameColumn,
         sizeColumn,
         uniqueColumn,
+        apparentColumn,
         shareColumn,
         changeColumn,
         filesColumn,

@@ -96,8 +96,8 @@ KindsPane::KindsPane(AppModel& model, QWidget* parent)
     layout->addWidget(message_);
     layout->addWidget(totals_);
 
-    for (auto signal :
-         {&AppModel::sessionChanged, &AppModel::versionChanged, &AppModel::isScanningChanged})
+    for (auto signal : {&AppModel::sessionChanged, &AppModel::versionChanged,
+                        &AppModel::isScanningChanged, &AppModel::measureChanged})
         connect(&model_, signal, this, &KindsPane::refresh);
     refresh();
 }

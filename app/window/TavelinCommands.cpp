@@ -8,6 +8,7 @@
 #include "window/ScanFileDialogs.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCoreApplication>
 #include <QMainWindow>
 #include <QMenu>
@@ -76,6 +77,17 @@ TavelinCommands::TavelinCommands(AppModel& model, QMainWindow& window)
     settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
     settings->setMenuRole(QAction::PreferencesRole);
 
+    auto* measureGroup = new QActionGroup(this);
+    for (size_t i = 0; i < kAllMeasures.size(); ++i) {
+        Measure measure = kAllMeasures[i];
+        measures[i] = measureGroup->addAction(measureTitle(measure));
+        measures[i]->setCheckable(true);
+        connect(measures[i], &QAction::triggered, this,
+                [this, measure] { model_.setMeasure(measure); });
+    }
+    connect(&model_, &AppModel::measureChanged, this, &TavelinCommands::showMeasure);
+    showMeasure();
+
     back->setIcon(symbolIcon("chevron.left"));
     forward->setIcon(symbolIcon("chevron.right"));
     rescan->setIcon(symbolIcon("arrow.clockwise"));
@@ -131,6 +143,9 @@ void TavelinCommands::buildMenus(QMenuBar* bar) {
     QMenu* view = bar->addMenu(QStringLiteral("&View"));
     view->addActions({rescan, stopScanning});
     view->addSeparator();
+    for (QAction* measure : measures)
+        view->addAction(measure);
+    view->addSeparator();
     view->addAction(freeSpaceHistory);
 
     QMenu* go = bar->addMenu(QStringLiteral("&Go"));
@@ -155,6 +170,11 @@ void TavelinCommands::updateEnabled() {
     back->setEnabled(!model_.backStack().empty());
     forward->setEnabled(!model_.forwardStack().empty());
     enclosingFolder->setEnabled(model_.current() && model_.current()->parent());
+}
+
+void TavelinCommands::showMeasure() {
+    for (size_t i = 0; i < kAllMeasures.size(); ++i)
+        measures[i]->setChecked(kAllMeasures[i] == model_.measure());
 }
 
 void TavelinCommands::doScanFolder() {

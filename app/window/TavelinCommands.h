@@ -3,7 +3,10 @@
 // The window's menu commands with their shortcuts, enabled only when they can act on the
 // window's model. Each command acts only while its window is the active one.
 
+#include "scan/Measure.h"
+
 #include <QObject>
+#include <array>
 
 class QAction;
 class QMainWindow;
@@ -42,8 +45,12 @@ public:
     QAction* freeSpaceHistory;
     QAction* newWindow;
     QAction* settings;
+    // The measures, in the order of `kAllMeasures`, one checked: the View menu and the
+    // toolbar's measure button share them.
+    std::array<QAction*, kAllMeasures.size()> measures;
 
     void updateEnabled();
+    void showMeasure();
 
 private:
     QAction* command(const QString& title, const QList<QKeySequence>& shortcuts,

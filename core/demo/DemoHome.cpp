@@ -63,6 +63,7 @@ public:
         folder->modified = ago(daysOld);
         folder->smallFileSize = kBlock;
         folder->smallFileUnique = kBlock;
+        folder->smallFileApparent = kBlock;
         Node& made = *folder;
         parent.append(std::move(folder));
         return made;
@@ -80,16 +81,18 @@ public:
         if (daysOld < daysBefore_)
             return;
         int64_t size = allocated(bytes);
-        kinds_.add(name, size);
+        kinds_.add(name, size, bytes);
         if (size < threshold_) {
             folder.smallFileCount += 1;
             folder.smallFileSize += size;
             folder.smallFileUnique += size;
+            folder.smallFileApparent += bytes;
             return;
         }
         auto file = Node::make(std::move(name), Node::Kind::file);
         file->size = size;
         file->unique = size;
+        file->apparent = bytes;
         file->fileCount = 1;
         file->modified = ago(daysOld);
         folder.append(std::move(file));
@@ -142,12 +145,14 @@ private:
 void total(Node& folder) {
     folder.size = folder.smallFileSize;
     folder.unique = folder.smallFileUnique;
+    folder.apparent = folder.smallFileApparent;
     folder.fileCount = folder.smallFileCount;
     for (const Node::Ptr& child : folder.children()) {
         if (child->isDirectory())
             total(*child);
         folder.size += child->size;
         folder.unique += child->unique;
+        folder.apparent += child->apparent;
         folder.fileCount += child->fileCount;
     }
     folder.sortChildren();
@@ -325,6 +330,7 @@ DemoHome DemoHome::generate(Date now, int64_t largeFileThreshold, int daysBefore
     root->modified = make.ago(1);
     root->smallFileSize = kBlock;
     root->smallFileUnique = kBlock;
+    root->smallFileApparent = kBlock;
     make.files(*root, ".bash_history-", "txt", 3, 12 * kKB, 1, 1);
     projects(make, *root);
     caches(make, *root);

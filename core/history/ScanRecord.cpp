@@ -38,7 +38,8 @@ ScanRecord ScanRecord::of(const Node& root, Date date) {
                       root.size,
                       root.unique,
                       root.fileCount,
-                      {{"", root.size}}};
+                      {{"", root.size}},
+                      root.apparent};
     struct Pending {
         const Node* node;
         std::string key;
@@ -108,6 +109,8 @@ std::string ScanRecord::encoded() const {
     Json json = {{"root", root},   {"date", secondsSince1970(date)},
                  {"size", size},   {"unique", unique},
                  {"files", files}, {"sizes", sizes}};
+    if (apparent)
+        json["apparent"] = *apparent;
     return json.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
@@ -125,10 +128,18 @@ std::optional<ScanRecord> ScanRecord::decoded(std::string_view text) {
     auto unique = int64From(json["unique"]);
     auto files = int64From(json["files"]);
     auto sizes = sizesFrom(json["sizes"]);
+    std::optional<int64_t> apparent;
+    if (json.contains("apparent") && !(apparent = int64From(json["apparent"])))
+        return std::nullopt;
     if (!date || !size || !unique || !files || !sizes)
         return std::nullopt;
-    return ScanRecord{
-        json["root"].get<std::string>(), *date, *size, *unique, *files, std::move(*sizes)};
+    return ScanRecord{json["root"].get<std::string>(),
+                      *date,
+                      *size,
+                      *unique,
+                      *files,
+                      std::move(*sizes),
+                      apparent};
 }
 
 } // namespace tavelin

@@ -33,6 +33,8 @@ struct ScanRecord {
     int64_t unique = 0;
     int64_t files = 0;
     std::map<std::string, int64_t> sizes; // by relative path; the root under ""
+    // The root's apparent size; unknown in records written before it was kept.
+    std::optional<int64_t> apparent = std::nullopt;
 
     // The summary of a finished tree, dated `date`.
     static ScanRecord of(const Node& root, Date date);
@@ -52,9 +54,10 @@ struct ScanRecord {
     static int depthOf(std::string_view relativePath);
 
     // JSON with the keys "root", "date" (fractional seconds since 1970), "size", "unique",
-    // "files" and "sizes".
+    // "files", "sizes" and, when known, "apparent".
     std::string encoded() const;
-    // Nothing unless the text is such an object with all six keys of the right types.
+    // Nothing unless the text is such an object with the six keys of the right types, and an
+    // "apparent" that is a number where there is one.
     static std::optional<ScanRecord> decoded(std::string_view json);
 };
 

@@ -69,6 +69,8 @@ std::string summary(const AgentReport::Input& input) {
                 " free (" + ReportText::percent(*input.diskFree, *input.diskTotal) + " free)";
     text += "\n- This folder: " + formatBytes(scope.size) + " on disk, frees " +
             formatBytes(scope.unique) + " if deleted, " + formatCounted(scope.fileCount, "file");
+    text += "\n- Apparent size: " + formatBytes(scope.apparent) +
+            " (the files’ lengths, as file managers show them)";
     auto unreadable = static_cast<int64_t>(unreadableFolders(scope).size());
     if (unreadable > 0)
         text += "\n- Couldn’t be read: " + formatCounted(unreadable, "folder") +

@@ -29,19 +29,20 @@ size_t indexOf(uint64_t low, uint64_t high, size_t mask) {
 ExtensionCounts::ExtensionCounts()
     : slots_(32) {}
 
-void ExtensionCounts::add(std::string_view name, int64_t bytes) {
+void ExtensionCounts::add(std::string_view name, int64_t bytes, int64_t apparent) {
     std::string_view extension = ExtensionTally::extension(name);
     uint64_t words[2] = {0, 0};
     if (!extension.empty()) // an empty view may hold no pointer at all
         std::memcpy(words, extension.data(), extension.size());
     if (((words[0] | words[1]) & kHighBits) != 0) {
-        beyondAscii_.add(name, bytes);
+        beyondAscii_.add(name, bytes, apparent);
         return;
     }
     Slot& slot = slotFor(lowercased(words[0]),
                          lowercased(words[1]) | uint64_t{extension.size()} << kLengthShift | kUsed);
     slot.entry.bytes += bytes;
     slot.entry.files += 1;
+    slot.entry.apparent += apparent;
 }
 
 ExtensionCounts::Slot& ExtensionCounts::slotFor(uint64_t low, uint64_t high) {

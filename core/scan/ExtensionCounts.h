@@ -19,7 +19,7 @@ public:
     ExtensionCounts();
 
     // Counts one file, as ExtensionTally::add does.
-    void add(std::string_view name, int64_t bytes);
+    void add(std::string_view name, int64_t bytes, int64_t apparent);
     // Adds everything counted to `tally`.
     void addTo(ExtensionTally& tally) const;
 

@@ -18,8 +18,8 @@ std::string ExtensionTally::key(std::string_view name) {
     return lowercased(extension(name));
 }
 
-void ExtensionTally::add(std::string_view name, int64_t bytes) {
-    addEntry(key(name), {bytes, 1});
+void ExtensionTally::add(std::string_view name, int64_t bytes, int64_t apparent) {
+    addEntry(key(name), {bytes, 1, apparent});
 }
 
 void ExtensionTally::addEntry(std::string_view key, const Entry& entry) {
@@ -28,6 +28,7 @@ void ExtensionTally::addEntry(std::string_view key, const Entry& entry) {
         found = entries_.emplace(std::string(key), Entry{}).first;
     found->second.bytes += entry.bytes;
     found->second.files += entry.files;
+    found->second.apparent += entry.apparent;
 }
 
 void ExtensionTally::merge(const ExtensionTally& other) {

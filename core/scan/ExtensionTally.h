@@ -1,6 +1,7 @@
 #pragma once
 
-// Bytes and file counts per lower-cased file extension, for a whole scan.
+// Bytes (allocated and apparent) and file counts per lower-cased file extension, for a whole
+// scan.
 
 #include "util/StringHash.h"
 
@@ -15,8 +16,9 @@ namespace tavelin {
 class ExtensionTally {
 public:
     struct Entry {
-        int64_t bytes = 0;
+        int64_t bytes = 0; // allocated
         int64_t files = 0;
+        int64_t apparent = 0;
         bool operator==(const Entry&) const = default;
     };
 
@@ -25,7 +27,7 @@ public:
     // Counts one file under its extension key: the text after the last dot, lower-cased, when
     // that dot is not the first character and the extension is at most 12 bytes; otherwise the
     // empty key.
-    void add(std::string_view name, int64_t bytes);
+    void add(std::string_view name, int64_t bytes, int64_t apparent);
     // Adds figures to the entry of a key as given.
     void addEntry(std::string_view key, const Entry& entry);
     void merge(const ExtensionTally& other);

@@ -3,7 +3,15 @@
 namespace tavelin {
 
 std::string_view rawValue(Measure measure) {
-    return measure == Measure::allocated ? "allocated" : "unique";
+    switch (measure) {
+    case Measure::allocated:
+        return "allocated";
+    case Measure::unique:
+        return "unique";
+    case Measure::apparent:
+        return "apparent";
+    }
+    return {};
 }
 
 std::optional<Measure> measureFromRawValue(std::string_view raw) {

@@ -33,7 +33,7 @@ Node::~Node() {
 Node::Ptr Node::makeRoot(std::string name, std::string rootPath,
                          std::optional<int64_t> expectedSize) {
     auto root = make(std::move(name), Kind::directory);
-    root->rootPath_ = std::move(rootPath);
+    root->rootPath_ = std::make_unique<const std::string>(std::move(rootPath));
     root->expectedSize = expectedSize;
     return root;
 }
@@ -60,11 +60,23 @@ int64_t Node::displaySize() const {
     return std::max(size, expectedSize.value_or(0));
 }
 
+int64_t Node::value(Measure measure) const {
+    switch (measure) {
+    case Measure::allocated:
+        return size;
+    case Measure::unique:
+        return unique;
+    case Measure::apparent:
+        return apparent;
+    }
+    return size;
+}
+
 int64_t Node::displayValue(Measure measure) {
     if (measure == Measure::allocated)
         return displaySize();
     Ptr rest = remainder();
-    return unique + (rest ? rest->unique : 0);
+    return value(measure) + (rest ? rest->value(measure) : 0);
 }
 
 Node::Ptr& Node::pseudoNode(Ptr& cache, Kind kind) {
@@ -83,6 +95,7 @@ Node::Ptr Node::remainder() {
     rest->size = missing;
     rest->isScanning = isScanning;
     rest->unique = isScanning ? missing : 0;
+    rest->apparent = rest->unique;
     rest->name = isScanning ? "Not scanned yet" : "Other used space";
     return rest;
 }
@@ -99,6 +112,7 @@ std::vector<Node::Ptr> Node::items() {
         Ptr& small = pseudoNode(smallFilesNode_, Kind::smallFiles);
         small->size = smallFileSize;
         small->unique = smallFileUnique;
+        small->apparent = smallFileApparent;
         small->fileCount = smallFileCount;
         small->name =
             smallFileCount == 1 ? "1 smaller file" : formatCount(smallFileCount) + " smaller files";
@@ -167,11 +181,13 @@ void Node::append(Ptr child) {
 void Node::absorb(Node& other) {
     size = other.size;
     unique = other.unique;
+    apparent = other.apparent;
     fileCount = other.fileCount;
     modified = other.modified;
     smallFileCount = other.smallFileCount;
     smallFileSize = other.smallFileSize;
     smallFileUnique = other.smallFileUnique;
+    smallFileApparent = other.smallFileApparent;
     isUnreadable = other.isUnreadable;
     needsAccess = other.needsAccess;
     for (auto& old : children_)
@@ -185,22 +201,26 @@ void Node::absorb(Node& other) {
     isScanning = false;
 }
 
-void Node::adjustAncestors(int64_t sizeDelta, int64_t uniqueDelta, int64_t filesDelta) {
+void Node::adjustAncestors(int64_t sizeDelta, int64_t uniqueDelta, int64_t filesDelta,
+                           int64_t apparentDelta) {
     for (Node* ancestor = parent_; ancestor; ancestor = ancestor->parent_) {
         ancestor->size += sizeDelta;
         ancestor->unique += uniqueDelta;
         ancestor->fileCount += filesDelta;
+        ancestor->apparent += apparentDelta;
         ancestor->sortChildren();
     }
 }
 
-void Node::adjustAncestorsKeepingOrder(int64_t sizeDelta, int64_t uniqueDelta, int64_t filesDelta) {
+void Node::adjustAncestorsKeepingOrder(int64_t sizeDelta, int64_t uniqueDelta, int64_t filesDelta,
+                                       int64_t apparentDelta) {
     for (Node* node = this; node->parent_; node = node->parent_) {
         if (sizeDelta != 0)
             node->parent_->moveToPlace(*node, sizeDelta > 0);
         node->parent_->size += sizeDelta;
         node->parent_->unique += uniqueDelta;
         node->parent_->fileCount += filesDelta;
+        node->parent_->apparent += apparentDelta;
     }
 }
 
@@ -235,19 +255,23 @@ void Node::detach() {
     if (!parent)
         return;
     if (kind_ == Kind::smallFiles) {
-        int64_t s = parent->smallFileSize, u = parent->smallFileUnique, f = parent->smallFileCount;
+        int64_t s = parent->smallFileSize, u = parent->smallFileUnique, f = parent->smallFileCount,
+                a = parent->smallFileApparent;
         parent->size -= s;
         parent->unique -= u;
         parent->fileCount -= f;
-        parent->adjustAncestors(-s, -u, -f);
+        parent->apparent -= a;
+        parent->adjustAncestors(-s, -u, -f, -a);
         parent->smallFileSize = parent->smallFileUnique = parent->smallFileCount = 0;
+        parent->smallFileApparent = 0;
     } else {
         Ptr self = shared_from_this(); // keeps this node alive while it leaves the list
         std::erase_if(parent->children_, [&](const Ptr& child) { return child.get() == this; });
         parent->size -= size;
         parent->unique -= unique;
         parent->fileCount -= fileCount;
-        parent->adjustAncestors(-size, -unique, -fileCount);
+        parent->apparent -= apparent;
+        parent->adjustAncestors(-size, -unique, -fileCount, -apparent);
     }
     parent_ = nullptr;
 }

@@ -40,16 +40,20 @@ public:
 
     // Figures and flags; the scan engine sets them while it builds and updates the tree.
     std::string name;
-    int64_t size = 0;      // allocated bytes counted beneath
-    int64_t unique = 0;    // bytes that deleting would free
+    int64_t size = 0;   // allocated bytes counted beneath
+    int64_t unique = 0; // bytes that deleting would free
+    // The length of the content beneath, holes included; a folder's own length counts, as a
+    // symbolic link's does.
+    int64_t apparent = 0;
     int64_t fileCount = 0; // files counted beneath
     Date modified = kDistantPast;
     // The files directly in the folder below the large-file threshold. The folder's own blocks
-    // count in the two byte figures too (not in the count): deleting the folder frees them, and
-    // so the folder's figures stay the sum of what lies beneath it.
+    // (and own length) count in the byte figures too (not in the count): deleting the folder
+    // frees them, and so the folder's figures stay the sum of what lies beneath it.
     int64_t smallFileCount = 0;
     int64_t smallFileSize = 0;
     int64_t smallFileUnique = 0;
+    int64_t smallFileApparent = 0;
     bool isScanning = false;
     bool isUnreadable = false;
     bool needsAccess = false;
@@ -58,20 +62,21 @@ public:
     Kind kind() const { return kind_; }
     Node* parent() const { return parent_; }
     const std::vector<Ptr>& children() const { return children_; }
-    const std::optional<std::string>& rootPath() const { return rootPath_; }
+    // The scanned folder's path on a root; nullptr on every other node.
+    const std::string* rootPath() const { return rootPath_.get(); }
 
     bool isDirectory() const { return kind_ == Kind::directory; }
-    bool isRoot() const { return rootPath_.has_value(); }
+    bool isRoot() const { return rootPath_ != nullptr; }
     bool isPseudo() const { return kind_ == Kind::smallFiles || kind_ == Kind::remainder; }
 
     // The root path on a root; otherwise the parent's path and the name ("/" + name under "/");
     // pseudo nodes share their folder's path; a parentless node is its name.
     std::string path() const;
     int64_t shared() const;
-    int64_t value(Measure measure) const { return measure == Measure::allocated ? size : unique; }
+    int64_t value(Measure measure) const;
     int64_t displaySize() const;
-    // For `unique`, the remainder's unique is added: while a whole-disk scan runs, the part not
-    // yet scanned may still turn out to be freeable.
+    // For `unique` and `apparent`, the remainder's figure is added: while a whole-disk scan
+    // runs, the part not yet scanned may still turn out to be freeable.
     int64_t displayValue(Measure measure);
 
     // The unexplained part of `expectedSize`, refreshed on each read; nothing when the measured
@@ -92,11 +97,11 @@ public:
     // a placeholder); name, kind, root path, expected size, parent and pseudo nodes stay.
     void absorb(Node& other);
     // Adds the deltas to every ancestor, parent first, re-sorting each one's children.
-    void adjustAncestors(int64_t size, int64_t unique, int64_t files);
+    void adjustAncestors(int64_t size, int64_t unique, int64_t files, int64_t apparent);
     // Adds the deltas to every ancestor like `adjustAncestors`, but instead of sorting, moves
     // this node and each ancestor to where a stable sort by size puts it among its siblings,
     // which must be in order otherwise: costs what moves, not what is sorted.
-    void adjustAncestorsKeepingOrder(int64_t size, int64_t unique, int64_t files);
+    void adjustAncestorsKeepingOrder(int64_t size, int64_t unique, int64_t files, int64_t apparent);
     // Takes the node out of its parent and the figures out of every ancestor.
     void detach();
     // Stable, by allocated size, largest first.
@@ -118,7 +123,8 @@ private:
     uint32_t place_ = 0;
     Node* parent_ = nullptr;
     std::vector<Ptr> children_;
-    std::optional<std::string> rootPath_;
+    // Only roots have one: a pointer keeps the many other nodes small.
+    std::unique_ptr<const std::string> rootPath_;
     Ptr smallFilesNode_;
     Ptr remainderNode_;
 };

@@ -17,6 +17,7 @@ void ScanCounter::add(const Snapshot& delta, const std::string_view* path) {
         value_.files += delta.files;
         value_.bytes += delta.bytes;
         value_.unique += delta.unique;
+        value_.apparent += delta.apparent;
         value_.errors += delta.errors;
         if (path)
             value_.path.assign(*path);

@@ -22,6 +22,7 @@ public:
         int64_t files = 0;
         int64_t bytes = 0;
         int64_t unique = 0;
+        int64_t apparent = 0;
         int64_t errors = 0;
         std::string path; // the folder being walked at the last publication; empty at first
     };

@@ -18,25 +18,30 @@ struct Figures {
     int64_t size = 0;
     int64_t unique = 0;
     int64_t files = 0;
+    int64_t apparent = 0;
 
-    static Figures of(const Node& node) { return {node.size, node.unique, node.fileCount}; }
+    static Figures of(const Node& node) {
+        return {node.size, node.unique, node.fileCount, node.apparent};
+    }
     Figures& operator+=(const Figures& other) {
         size += other.size;
         unique += other.unique;
         files += other.files;
+        apparent += other.apparent;
         return *this;
     }
     Figures& operator-=(const Figures& other) {
         size -= other.size;
         unique -= other.unique;
         files -= other.files;
+        apparent -= other.apparent;
         return *this;
     }
     friend Figures operator-(Figures a, const Figures& b) { return a -= b; }
 };
 
 void adjustAncestors(Node& node, const Figures& change) {
-    node.adjustAncestors(change.size, change.unique, change.files);
+    node.adjustAncestors(change.size, change.unique, change.files, change.apparent);
 }
 
 bool worthShowing(const Figures& change) {
@@ -46,7 +51,7 @@ bool worthShowing(const Figures& change) {
 // The folders above a node whose figures were `before` take the difference.
 void settle(Node& node, const Figures& before) {
     Figures change = Figures::of(node) - before;
-    node.adjustAncestorsKeepingOrder(change.size, change.unique, change.files);
+    node.adjustAncestorsKeepingOrder(change.size, change.unique, change.files, change.apparent);
 }
 
 void call(const std::function<void()>& done) {
@@ -202,6 +207,7 @@ ScanSession::ScanSession(Node::Ptr builtRoot, ExtensionTally kinds, int64_t larg
     , baseSize_(root_->size)
     , baseFiles_(root_->fileCount)
     , baseUnique_(root_->unique)
+    , baseApparent_(root_->apparent)
     , idle_(std::make_shared<IdleWorkers>(context_.workerCount)) {}
 
 ScanSession::~ScanSession() {
@@ -287,19 +293,23 @@ void ScanSession::listRoot() {
         if (child->needsAccess) {
             baseSize_ += child->size;
             baseUnique_ += child->unique;
+            baseApparent_ += child->apparent;
         }
     }
     addJobs(nullptr, *root_, subfolders);
     baseSize_ += root_->size;
     baseUnique_ += root_->unique;
+    baseApparent_ += root_->apparent;
     baseFiles_ = root_->fileCount;
     // From here on the root, like every listed folder, holds the sum of what lies beneath it
     // and takes the difference of every change.
     root_->size = baseSize_;
     root_->unique = baseUnique_;
+    root_->apparent = baseApparent_;
     for (const Job* job : topJobs_) {
         root_->size += job->node->size;
         root_->unique += job->node->unique;
+        root_->apparent += job->node->apparent;
         root_->fileCount += job->node->fileCount;
     }
 }
@@ -507,7 +517,8 @@ void ScanSession::handle(Result& result) {
         return;
     }
     job.node->isScanning = true;
-    job.own = {result.node->size, result.node->unique, result.node->fileCount};
+    job.own = {result.node->size, result.node->unique, result.node->fileCount,
+               result.node->apparent};
     job.listed = true;
     // The listing already left out folders on other mounts.
     addJobs(&job, *job.node, result.subfolders);
@@ -528,8 +539,9 @@ void ScanSession::graftShared(SharedResult& shared) {
             parent->size += change.size;
             parent->unique += change.unique;
             parent->fileCount += change.files;
+            parent->apparent += change.apparent;
             parent->sortChildren();
-            parent->adjustAncestors(change.size, change.unique, change.files);
+            parent->adjustAncestors(change.size, change.unique, change.files, change.apparent);
         }
         change = {};
     };
@@ -576,11 +588,13 @@ void ScanSession::sumListedJob(Job& job) {
     node.size = job.own.size;
     node.unique = job.own.unique;
     node.fileCount = job.own.files;
+    node.apparent = job.own.apparent;
     for (const auto& child : node.children()) {
         if (!child->isDirectory())
             continue;
         node.size += child->size;
         node.unique += child->unique;
+        node.apparent += child->apparent;
         node.fileCount += child->fileCount;
     }
 }
@@ -594,6 +608,7 @@ void ScanSession::readCounter(Job& job, bool figures) {
     Figures before = Figures::of(*job.node);
     job.node->size = snapshot.bytes;
     job.node->unique = snapshot.unique;
+    job.node->apparent = snapshot.apparent;
     job.node->fileCount = snapshot.files;
     settle(*job.node, before);
     // The path shown is that of the most recently started walker that has shown one.
@@ -688,21 +703,22 @@ void ScanSession::remove(const Node::Ptr& node) {
     Node* parent = node->parent();
     bool atRoot = parent == root_.get();
     bool small = node->kind() == Node::Kind::smallFiles;
-    int64_t size = small && parent ? parent->smallFileSize : node->size;
-    int64_t unique = small && parent ? parent->smallFileUnique : node->unique;
-    int64_t files = small && parent ? parent->smallFileCount : node->fileCount;
+    Figures gone = small && parent ? Figures{parent->smallFileSize, parent->smallFileUnique,
+                                             parent->smallFileCount, parent->smallFileApparent}
+                                   : Figures::of(*node);
     node->detach();
     if (!node->isDirectory())
-        lowerOwnFigures(parent, size, unique, files);
+        lowerOwnFigures(parent, gone.size, gone.unique, gone.files, gone.apparent);
     if (atRoot) {
         auto top = std::find_if(topJobs_.begin(), topJobs_.end(),
                                 [&](const Job* job) { return job->node == node; });
         if (top != topJobs_.end()) {
             topJobs_.erase(top);
         } else {
-            baseSize_ -= size;
-            baseUnique_ -= unique;
-            baseFiles_ -= files;
+            baseSize_ -= gone.size;
+            baseUnique_ -= gone.unique;
+            baseFiles_ -= gone.files;
+            baseApparent_ -= gone.apparent;
         }
     }
     bytes_ = root_->size;
@@ -712,13 +728,15 @@ void ScanSession::remove(const Node::Ptr& node) {
 
 // A listed folder's figures are rebuilt from its own files and its sub-folders until its job is
 // done, so files taken out of it must leave its own figures as well.
-void ScanSession::lowerOwnFigures(const Node* folder, int64_t size, int64_t unique, int64_t files) {
+void ScanSession::lowerOwnFigures(const Node* folder, int64_t size, int64_t unique, int64_t files,
+                                  int64_t apparent) {
     for (const auto& job : jobs_) {
         if (job->node.get() != folder || !job->listed || job->done)
             continue;
         job->own.size -= size;
         job->own.unique -= unique;
         job->own.files -= files;
+        job->own.apparent -= apparent;
     }
 }
 
@@ -852,7 +870,8 @@ void ScanSession::graftListing(const Node::Ptr& node, const std::string& path,
 ScanSession::Relisted ScanSession::reconcile(Node& node, Node& listing) {
     Figures before = Figures::of(node);
     Figures subfolders = before;
-    subfolders -= Figures{node.smallFileSize, node.smallFileUnique, node.smallFileCount};
+    subfolders -= Figures{node.smallFileSize, node.smallFileUnique, node.smallFileCount,
+                          node.smallFileApparent};
     std::unordered_set<std::string_view> listed;
     for (const auto& child : listing.children())
         if (child->isDirectory())
@@ -899,8 +918,10 @@ ScanSession::Relisted ScanSession::reconcile(Node& node, Node& listing) {
     node.smallFileCount = listing.smallFileCount;
     node.smallFileSize = listing.smallFileSize;
     node.smallFileUnique = listing.smallFileUnique;
+    node.smallFileApparent = listing.smallFileApparent;
     node.size = subfolders.size + listing.size + arrived.size;
     node.unique = subfolders.unique + listing.unique + arrived.unique;
+    node.apparent = subfolders.apparent + listing.apparent + arrived.apparent;
     node.fileCount = subfolders.files + listing.fileCount + arrived.files;
     node.isUnreadable = listing.isUnreadable;
     node.modified = listing.modified;

@@ -62,6 +62,7 @@ public:
             int64_t size = 0;
             int64_t unique = 0;
             int64_t files = 0;
+            int64_t apparent = 0;
         } own;
     };
 
@@ -197,7 +198,8 @@ private:
     void handle(Result& result);
     static void graftShared(SharedResult& shared);
     bool inShownTree(const Node& node) const;
-    void lowerOwnFigures(const Node* folder, int64_t size, int64_t unique, int64_t files);
+    void lowerOwnFigures(const Node* folder, int64_t size, int64_t unique, int64_t files,
+                         int64_t apparent);
     void complete(Job& job);
     void sumListedJob(Job& job);
     // Takes the errors the job's counter has counted since it was last read, and with
@@ -260,6 +262,7 @@ private:
     int64_t baseSize_ = 0;
     int64_t baseFiles_ = 0;
     int64_t baseUnique_ = 0;
+    int64_t baseApparent_ = 0;
     int64_t baseErrors_ = 0;
 
     // The runner: jobs wait in `queue_` from `cursor_` on; `inFlight_` jobs are being walked,

@@ -68,7 +68,7 @@ Node::Ptr scan(const std::string& path, const Options& options) {
         return root;
 
     Walker walker = makeWalker(top, fd.get(), options);
-    walker.countOwnBlocks(*root, top.allocated);
+    walker.countOwnBlocks(*root, top);
     if (listable) {
         walker.walk(std::move(fd), *root, path, top.id());
     } else {
@@ -103,7 +103,7 @@ std::vector<Node::Ptr> scanShared(const SharedFolders& shared, const Options& op
         appendPathComponent(path, folder.node->name);
         Node::Ptr root = makeTop(path, top);
         if (top.mount == parent.mount) {
-            walker.countOwnBlocks(*root, top.allocated);
+            walker.countOwnBlocks(*root, top);
             walker.walk(std::move(fd), *root, path, top.id());
         }
         results.push_back(std::move(root));

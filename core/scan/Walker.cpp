@@ -5,12 +5,15 @@
 #include "scan/LinkSet.h"
 #include "util/Paths.h"
 
+#include <algorithm>
+
 namespace tavelin {
 namespace {
 
 void addFigures(Node& to, const Node& from) {
     to.size += from.size;
     to.unique += from.unique;
+    to.apparent += from.apparent;
     to.fileCount += from.fileCount;
 }
 
@@ -24,13 +27,17 @@ Walker::Walker(Settings settings, ScanCounter& counter, LinkSet& links, const Pa
     , skip_(skip)
     , isCancelled_(isCancelled) {}
 
-void Walker::countOwnBlocks(Node& folder, int64_t allocated) {
+void Walker::countOwnBlocks(Node& folder, const platform::FileFacts& facts) {
+    int64_t allocated = facts.allocated;
     folder.size += allocated;
     folder.unique += allocated;
+    folder.apparent += facts.apparent;
     folder.smallFileSize += allocated;
     folder.smallFileUnique += allocated;
+    folder.smallFileApparent += facts.apparent;
     pending_.bytes += allocated;
     pending_.unique += allocated;
+    pending_.apparent += facts.apparent;
 }
 
 void Walker::walk(platform::UniqueFd fd, Node& node, std::string_view path, platform::FileId id) {
@@ -160,7 +167,7 @@ void Walker::addDirectory(Node& node, std::string_view name, const platform::Fil
         return;
     auto folder = Node::make(std::string(name), Node::Kind::directory);
     folder->modified = dateFromTimespec(facts.modifiedSeconds, facts.modifiedNanoseconds);
-    countOwnBlocks(*folder, facts.allocated);
+    countOwnBlocks(*folder, facts);
     folder->needsAccess = !skip_.empty() && isSkipped(name);
     subfolders_.push_back({folder.get(), facts.id()});
     node.append(std::move(folder));
@@ -210,11 +217,14 @@ void Walker::countFile(int fd, Node& node, std::string_view name,
 
     node.size += allocated;
     node.unique += unique;
+    node.apparent += facts.apparent;
     node.fileCount += 1;
-    if (allocated >= settings_.threshold) {
+    // A sparse or compressed file shows its two sizes, so its length earns it a node too.
+    if (std::max(allocated, facts.apparent) >= settings_.threshold) {
         auto file = Node::make(std::string(name), Node::Kind::file);
         file->size = allocated;
         file->unique = unique;
+        file->apparent = facts.apparent;
         file->fileCount = 1;
         file->modified = dateFromTimespec(facts.modifiedSeconds, facts.modifiedNanoseconds);
         node.append(std::move(file));
@@ -222,11 +232,13 @@ void Walker::countFile(int fd, Node& node, std::string_view name,
         node.smallFileCount += 1;
         node.smallFileSize += allocated;
         node.smallFileUnique += unique;
+        node.smallFileApparent += facts.apparent;
     }
-    tally_.add(name, allocated);
+    tally_.add(name, allocated, facts.apparent);
     pending_.files += 1;
     pending_.bytes += allocated;
     pending_.unique += unique;
+    pending_.apparent += facts.apparent;
 }
 
 void Walker::flush(const std::string_view* path) {

@@ -45,8 +45,8 @@ public:
     Walker(Settings settings, ScanCounter& counter, LinkSet& links, const PathSet& skip,
            const std::function<bool()>& isCancelled);
 
-    // Counts a folder's own blocks in its figures (both measures, no file).
-    void countOwnBlocks(Node& folder, int64_t allocated);
+    // Counts a folder's own blocks and length in its figures (every measure, no file).
+    void countOwnBlocks(Node& folder, const platform::FileFacts& facts);
     // Fills `node` from the open folder `fd` (the folder `id`), which `path` names: its entries,
     // and when descending everything beneath it, the sub-folders' figures added to it.
     void walk(platform::UniqueFd fd, Node& node, std::string_view path, platform::FileId id);

@@ -2,6 +2,7 @@
 
 #include "util/Paths.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -178,8 +179,7 @@ bool ExportReader::count(uint64_t value) {
     case Field::dsize:
         if (value > kMaxSize)
             return fail(fieldText(field_) + " is larger than any disk");
-        if (field_ == Field::dsize)
-            entry_.dsize = value;
+        (field_ == Field::dsize ? entry_.dsize : entry_.asize) = value;
         return true;
     case Field::dev:
         entry_.dev = value;
@@ -326,9 +326,10 @@ bool ExportReader::validName(const std::string& name) const {
            name.find_first_of(std::string_view("/\0", 2)) == std::string::npos;
 }
 
-bool ExportReader::addToTotal(uint64_t bytes) {
+bool ExportReader::addToTotal(uint64_t bytes, uint64_t apparent) {
     total_ += bytes;
-    if (total_ > kMaxTotal)
+    apparentTotal_ += apparent;
+    if (total_ > kMaxTotal || apparentTotal_ > kMaxTotal)
         return fail("its sizes add up to more than any disk holds");
     return true;
 }
@@ -349,13 +350,16 @@ bool ExportReader::openFolder() {
         return true;
     }
     constexpr uint64_t kGduFolder = 4096;
-    uint64_t dsize = entry_.dsize.value_or(scan_.program == "gdu" ? kGduFolder : 0);
-    if (!addToTotal(dsize))
+    uint64_t folderSize = scan_.program == "gdu" ? kGduFolder : 0;
+    uint64_t dsize = entry_.dsize.value_or(folderSize);
+    uint64_t asize = entry_.asize.value_or(folderSize);
+    if (!addToTotal(dsize, asize))
         return false;
     Node::Ptr made =
         folders_.empty() ? scan_.root : Node::make(std::move(name), Node::Kind::directory);
     auto own = static_cast<int64_t>(dsize);
     made->size = made->unique = made->smallFileSize = made->smallFileUnique = own;
+    made->apparent = made->smallFileApparent = static_cast<int64_t>(asize);
     if (entry_.mtime)
         made->modified = dateFromTimespec(*entry_.mtime, 0);
     if (entry_.readError) {
@@ -381,6 +385,7 @@ bool ExportReader::closeFolder() {
     Node& parent = *folders_.back().node;
     parent.size += node.size;
     parent.unique += node.unique;
+    parent.apparent += node.apparent;
     parent.fileCount += node.fileCount;
     return true;
 }
@@ -400,17 +405,21 @@ bool ExportReader::addFile() {
     if (linked && !links_.insert({entry_.dev.value_or(folder.dev), *entry_.ino}).second)
         return true;
     uint64_t dsize = entry_.dsize.value_or(0);
-    if (!addToTotal(dsize))
+    uint64_t asize = entry_.asize.value_or(0);
+    if (!addToTotal(dsize, asize))
         return false;
     auto allocated = static_cast<int64_t>(dsize);
+    auto apparent = static_cast<int64_t>(asize);
     Node& node = *folder.node;
     node.size += allocated;
     node.unique += allocated;
+    node.apparent += apparent;
     node.fileCount += 1;
-    scan_.kinds.add(name, allocated);
-    if (allocated >= threshold_) {
+    scan_.kinds.add(name, allocated, apparent);
+    if (std::max(allocated, apparent) >= threshold_) {
         auto file = Node::make(std::move(name), Node::Kind::file);
         file->size = file->unique = allocated;
+        file->apparent = apparent;
         file->fileCount = 1;
         if (entry_.mtime)
             file->modified = dateFromTimespec(*entry_.mtime, 0);
@@ -419,6 +428,7 @@ bool ExportReader::addFile() {
         node.smallFileCount += 1;
         node.smallFileSize += allocated;
         node.smallFileUnique += allocated;
+        node.smallFileApparent += apparent;
     }
     return true;
 }

@@ -9,7 +9,8 @@
 // with several names counts once (by device and inode, in the first folder met), files below
 // the large-file threshold are folded into their folder's small-file figures, a folder's own
 // blocks count in its figures, entries the writing tool excluded (other file systems, patterns)
-// are left out, and the unique size is the size on disk, which the format has no other word on.
+// are left out, the unique size is the size on disk, which the format has no other word on, and
+// the apparent size is "asize" (0 where it is missing, as ncdu reads it).
 // gdu leaves folders' sizes out of its exports and counts 4,096 bytes for each when it reads
 // one back; its files read the same way here, so both show one total.
 //
@@ -101,6 +102,7 @@ private:
     // What one entry's object said.
     struct Entry {
         std::optional<std::string> name;
+        std::optional<uint64_t> asize;
         std::optional<uint64_t> dsize;
         std::optional<uint64_t> dev;
         std::optional<uint64_t> ino;
@@ -139,7 +141,8 @@ private:
     bool closeFolder();
     bool addFile();
     bool validName(const std::string& name) const;
-    bool addToTotal(uint64_t bytes);
+    // Adds one item's sizes on disk and apparent to the totals; false past any disk's.
+    bool addToTotal(uint64_t bytes, uint64_t apparent);
     static Field fieldNamed(const std::string& name, bool header);
     // The field's name as the file spells it, in quotes.
     static std::string fieldText(Field field);
@@ -161,6 +164,7 @@ private:
     std::vector<Folder> folders_;
     std::unordered_set<LinkKey, LinkHash> links_;
     uint64_t total_ = 0;
+    uint64_t apparentTotal_ = 0;
 };
 
 } // namespace tavelin

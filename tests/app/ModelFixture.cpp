@@ -77,9 +77,10 @@ Node::Ptr add(const Node::Ptr& parent, const std::string& name, Node::Kind kind,
     auto node = Node::make(name, kind);
     node->size = size;
     node->unique = size;
+    node->apparent = size;
     node->fileCount = kind == Node::Kind::file ? 1 : 0;
     parent->append(node);
-    node->adjustAncestors(size, size, node->fileCount);
+    node->adjustAncestors(size, size, node->fileCount, size);
     return node;
 }
 

@@ -49,12 +49,14 @@ Node& SyntheticTree::add(std::string_view path, Node::Kind kind, int64_t size, i
     auto node = Node::make(lastPathComponent(inside), kind);
     node->size = size;
     node->unique = unique;
+    node->apparent = size;
     node->fileCount = kind == Node::Kind::file ? 1 : 0;
     node->modified = modified;
     parent.append(node);
     for (Node* ancestor = &parent; ancestor; ancestor = ancestor->parent()) {
         ancestor->size += size;
         ancestor->unique += unique;
+        ancestor->apparent += size;
         ancestor->fileCount += node->fileCount;
         ancestor->modified = std::max(ancestor->modified, modified);
         ancestor->sortChildren();

@@ -24,8 +24,8 @@ public:
     // The folder at `path` (absolute inside the root, or relative to it), made empty with its
     // missing ancestors when it is not there yet.
     Node& folder(std::string_view path);
-    // A new file or folder of `size` allocated bytes, `unique` of them freeable (all of them
-    // when not given), last modified at `modified`.
+    // A new file or folder of `size` allocated bytes (and as long), `unique` of them freeable
+    // (all of them when not given), last modified at `modified`.
     Node& file(std::string_view path, int64_t size, std::optional<int64_t> unique = std::nullopt,
                Date modified = kDistantPast);
     Node& folder(std::string_view path, int64_t size, std::optional<int64_t> unique = std::nullopt,

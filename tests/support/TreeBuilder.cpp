@@ -145,8 +145,10 @@ int64_t allocatedBytes(const std::string& path) {
     return static_cast<int64_t>(status.st_blocks) * 512;
 }
 
-int64_t duBytes(const std::string& path) {
-    std::string output = outputOf("du -sB1 -x " + shellQuoted(path) + " 2>/dev/null");
+int64_t duBytes(const std::string& path, bool apparent) {
+    std::string output =
+        outputOf(std::string("du -sB1 -x ") + (apparent ? "--apparent-size " : "") +
+                 shellQuoted(path) + " 2>/dev/null");
     return output.empty() ? -1 : std::stoll(output);
 }
 

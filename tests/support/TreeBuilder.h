@@ -54,7 +54,8 @@ int64_t allocatedBytes(const std::string& path);
 // system or the user refuses.
 bool setInodeFlag(const std::string& path, int flag, bool on);
 
-// What `du -sB1 -x` reports for a path: the yardstick users check totals against.
-int64_t duBytes(const std::string& path);
+// What `du -sB1 -x` reports for a path (with `--apparent-size` when asked): the yardstick users
+// check totals against.
+int64_t duBytes(const std::string& path, bool apparent = false);
 
 } // namespace tavelin::test

@@ -28,6 +28,8 @@ std::string figuresDifference(const Node& a, const Node& b, std::chrono::nanosec
           differs("small files", a.smallFileCount, b.smallFileCount),
           differs("small size", a.smallFileSize, b.smallFileSize),
           differs("small unique", a.smallFileUnique, b.smallFileUnique),
+          differs("apparent", a.apparent, b.apparent),
+          differs("small apparent", a.smallFileApparent, b.smallFileApparent),
           differs("kind", static_cast<int>(a.kind()), static_cast<int>(b.kind())),
           differs("unreadable", a.isUnreadable, b.isUnreadable),
           differs("needs access", a.needsAccess, b.needsAccess),

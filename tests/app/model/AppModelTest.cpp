@@ -136,6 +136,9 @@ TEST_F(AppModelTest, MeasureResortsAndIsRemembered) {
     EXPECT_EQ(model->sortOrder(), (std::vector<SortComparator>{{SortKey::size, false}}));
     model->setMeasure(Measure::unique);
     EXPECT_EQ(model->sortOrder(), (std::vector<SortComparator>{{SortKey::unique, false}}));
+    model->setMeasure(Measure::apparent);
+    EXPECT_EQ(model->sortOrder(), (std::vector<SortComparator>{{SortKey::apparent, false}}));
+    EXPECT_EQ(makeModel()->measure(), Measure::apparent) << "read back from the settings";
 }
 
 TEST_F(AppModelTest, RecentsKeepSixWithoutDisksHomeOrDuplicates) {

@@ -68,4 +68,7 @@ TEST_F(InspectorViewTest, KindsPaneListsKindsWithTheirExtensions) {
     images->setExpanded(true);
     model->treeChanged();
     EXPECT_TRUE(list.topLevelItem(0)->isExpanded()) << "a refresh keeps what was expanded";
+    model->setMeasure(Measure::apparent);
+    EXPECT_EQ(model->kindTotals()[0].bytes, 80'000) << "the lengths, not the blocks";
+    EXPECT_EQ(pane.heading(), "91 KB by kind of file");
 }

@@ -83,6 +83,9 @@ TEST_F(ItemTableTest, ShowsTheColumnsWithFiguresAndHelp) {
     ItemTable table(*model);
     ASSERT_TRUE(scanned(*model, tree.root().string()));
 
+    EXPECT_EQ(
+        table.items().headerData(ItemTableModel::apparentColumn, Qt::Horizontal, Qt::DisplayRole),
+        "Apparent Size");
     EXPECT_TRUE(table.header()->isSectionHidden(ItemTableModel::locationColumn))
         << "only search results say where they lie";
     EXPECT_EQ(
@@ -121,6 +124,11 @@ TEST_F(ItemTableTest, ShowsTheColumnsWithFiguresAndHelp) {
     model->setMeasure(Measure::unique);
     EXPECT_EQ(cell(table, table.items().rowOf(folder), ItemTableModel::sizeColumn), "1 MB")
         << "size follows the measure";
+    folder->apparent = 3'000'000;
+    model->setMeasure(Measure::apparent);
+    for (int column : {ItemTableModel::sizeColumn, ItemTableModel::apparentColumn})
+        EXPECT_EQ(cell(table, table.items().rowOf(folder), column), "3 MB");
+    EXPECT_EQ(table.header()->sortIndicatorSection(), ItemTableModel::sizeColumn);
 }
 
 TEST_F(ItemTableTest, ChangeCellShowsOnlyChangesOfAMillionBytesOrMore) {
@@ -231,7 +239,7 @@ TEST_F(ItemTableTest, RefreshesKeepSelectionAndScrollPosition) {
     EXPECT_EQ(tableSelection(table), NodeSet{chosen}) << "same rows: data only";
 
     chosen->size = 500'000'000;
-    chosen->adjustAncestors(0, 0, 0);
+    chosen->adjustAncestors(0, 0, 0, 0);
     model->treeChanged();
     EXPECT_EQ(table.items().nodes().front(), chosen);
     EXPECT_EQ(tableSelection(table), NodeSet{chosen}) << "a new order keeps the selected node";

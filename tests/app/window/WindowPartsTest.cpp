@@ -31,6 +31,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -362,6 +363,17 @@ TEST_F(WindowParts, TheWindowFitsTheScreenShowsTheMeasureAsAGlyphAndRemembersADr
     EXPECT_FALSE(measure->icon().isNull());
     EXPECT_EQ(measure->toolButtonStyle(), Qt::ToolButtonIconOnly);
     EXPECT_EQ(measure->accessibleName(), "Size on Disk");
+    // The View menu offers the measures the button does, one checked at a time.
+    auto measures = window.commands().measures;
+    QMenu* view = window.menuBar()->actions()[2]->menu();
+    ASSERT_EQ(view->title(), "&View");
+    EXPECT_TRUE(view->actions().contains(measures[2]));
+    EXPECT_EQ(measures[2]->text(), "Apparent Size");
+    measures[2]->trigger();
+    EXPECT_EQ(window.model().measure(), Measure::apparent);
+    EXPECT_EQ(measure->accessibleName(), "Apparent Size");
+    EXPECT_FALSE(measures[0]->isChecked());
+    EXPECT_TRUE(measure->menu()->actions().contains(measures[2]));
 
     // A sandboxed Tavelin keeps a dropped folder as it keeps a chosen one.
     std::string folder = tree.folder("dropped");

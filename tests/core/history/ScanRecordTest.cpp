@@ -122,6 +122,7 @@ TEST(ScanRecord, RoundTripsThroughJsonWithNamesThatAreNotUtf8) {
     auto root = Node::makeRoot("Data", "/data");
     root->size = 300'000'000;
     root->fileCount = 7;
+    root->apparent = 250'000'000;
     auto odd = add(*root, "caf\xe9", Node::Kind::directory, 200'000'000);
     ScanRecord record = ScanRecord::of(*root, kFinished);
     EXPECT_EQ(record.sizes.count("caf\xef\xbf\xbd"), 1u);
@@ -130,6 +131,7 @@ TEST(ScanRecord, RoundTripsThroughJsonWithNamesThatAreNotUtf8) {
     ASSERT_TRUE(decoded);
     EXPECT_EQ(decoded->encoded(), record.encoded());
     EXPECT_EQ(decoded->date, record.date);
+    EXPECT_EQ(decoded->apparent, 250'000'000);
     EXPECT_EQ(decoded->sizeOf(*odd, *root), 200'000'000);
     EXPECT_DOUBLE_EQ(nlohmann::json::parse(record.encoded())["date"].get<double>(),
                      1'700'000'000.25);
@@ -139,6 +141,8 @@ TEST(ScanRecord, DecodingNeedsAllSixKeysWithTheirTypes) {
     const nlohmann::json valid = {{"root", "/data"}, {"date", 1.5}, {"size", 10},
                                   {"unique", 5},     {"files", 2},  {"sizes", {{"", 10}}}};
     ASSERT_TRUE(ScanRecord::decoded(valid.dump()));
+    EXPECT_EQ(ScanRecord::decoded(valid.dump())->apparent, std::nullopt)
+        << "a record written before the apparent size was kept does not know it";
     for (const auto& entry : valid.items()) {
         nlohmann::json missing = valid;
         missing.erase(entry.key());
@@ -152,7 +156,8 @@ TEST(ScanRecord, DecodingNeedsAllSixKeysWithTheirTypes) {
              {"size", "10"},
              {"files", 18'446'744'073'709'551'615ull},
              {"sizes", nlohmann::json::array()},
-             {"sizes", {{"a", "big"}}}}) {
+             {"sizes", {{"a", "big"}}},
+             {"apparent", "big"}}) {
         nlohmann::json wrong = valid;
         wrong[key] = value;
         EXPECT_FALSE(ScanRecord::decoded(wrong.dump())) << key << " = " << value.dump();

@@ -83,6 +83,7 @@ TEST(AgentReport, RendersEverySectionOfAWholeInput) {
               "Names, sizes and dates only; nothing was read from inside files.\n"
               "- Disk: `Computer`, 500 GB total, 123 GB free (25% free)\n"
               "- This folder: 4.41 GB on disk, frees 3.41 GB if deleted, 4 files\n"
+              "- Apparent size: 4.41 GB (the files’ lengths, as file managers show them)\n"
               "\n## Inside `ann`\n"
               "| Folder | On disk | Frees | Files | Changed |\n"
               "| --- | --- | --- | --- | --- |\n"

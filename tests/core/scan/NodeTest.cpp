@@ -75,6 +75,7 @@ TEST(NodeRemainder, UnexplainedSpaceIsNotScannedYetThenOtherUsedSpace) {
     auto root = Node::makeRoot("Disk", "/", 100 * GB);
     root->size = 40 * GB;
     root->unique = 30 * GB;
+    root->apparent = 35 * GB;
     root->isScanning = true;
     auto rest = root->remainder();
     ASSERT_TRUE(rest);
@@ -83,12 +84,14 @@ TEST(NodeRemainder, UnexplainedSpaceIsNotScannedYetThenOtherUsedSpace) {
     EXPECT_EQ(rest->unique, 60 * GB);
     EXPECT_EQ(root->displayValue(Measure::unique), 90 * GB);
     EXPECT_EQ(root->displayValue(Measure::allocated), 100 * GB);
+    EXPECT_EQ(root->displayValue(Measure::apparent), 95 * GB) << "not scanned yet: may be any";
 
     root->isScanning = false;
     EXPECT_EQ(root->remainder(), rest) << "the pseudo node is cached";
     EXPECT_EQ(rest->name, "Other used space");
     EXPECT_EQ(rest->unique, 0);
     EXPECT_EQ(root->displayValue(Measure::unique), 30 * GB);
+    EXPECT_EQ(root->displayValue(Measure::apparent), 35 * GB);
 
     root->size = 100 * GB;
     EXPECT_FALSE(root->remainder());
@@ -156,12 +159,15 @@ TEST(NodeDetach, SmallFilesNodeTakesTheFolderSmallFilesAway) {
     sub->smallFileCount = 4;
     sub->smallFileSize = sub->size = 4000;
     sub->smallFileUnique = sub->unique = 3000;
+    sub->smallFileApparent = sub->apparent = 5000;
     sub->fileCount = 4;
     root->size = 4000;
     root->unique = 3000;
+    root->apparent = 5000;
     root->fileCount = 4;
     auto small = sub->items()[0];
     EXPECT_TRUE(small->isAttached());
+    EXPECT_EQ(small->value(Measure::apparent), 5000);
 
     small->detach();
     EXPECT_EQ(sub->smallFileCount, 0);
@@ -170,6 +176,8 @@ TEST(NodeDetach, SmallFilesNodeTakesTheFolderSmallFilesAway) {
     EXPECT_EQ(root->size, 0);
     EXPECT_EQ(root->unique, 0);
     EXPECT_EQ(root->fileCount, 0);
+    EXPECT_EQ(sub->smallFileApparent, 0);
+    EXPECT_EQ(root->apparent, 0);
     EXPECT_TRUE(sub->items().empty());
 }
 
@@ -272,12 +280,13 @@ TEST(ExtensionCounts, FilesNamesUnderTheKeysOfTheTallyTheyAreAddedTo) {
     ExtensionCounts counts;
     int64_t bytes = 0;
     for (const std::string& name : names) {
-        expected.add(name, ++bytes);
-        counts.add(name, bytes);
+        ++bytes;
+        expected.add(name, bytes, 2 * bytes);
+        counts.add(name, bytes, 2 * bytes);
     }
     ExtensionTally tally;
-    tally.add("c.jpg", 5);
-    expected.add("c.jpg", 5);
+    tally.add("c.jpg", 5, 5);
+    expected.add("c.jpg", 5, 5);
     counts.addTo(tally);
     EXPECT_EQ(tally.entries(), expected.entries());
     EXPECT_EQ(tally.entries().at("jpg").files, 3);

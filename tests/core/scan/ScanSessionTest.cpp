@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <future>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace tavelin;
@@ -79,15 +80,18 @@ void expectListedFoldersSumWhatIsBeneath(const ScanSession& session) {
     for (const auto& job : session.jobs()) {
         if (!job->listed || job->done)
             continue;
-        int64_t size = job->own.size, unique = job->own.unique, files = job->own.files;
+        int64_t size = job->own.size, unique = job->own.unique, files = job->own.files,
+                apparent = job->own.apparent;
         for (const auto& child : job->node->children()) {
             if (!child->isDirectory())
                 continue;
             size += child->size;
             unique += child->unique;
             files += child->fileCount;
+            apparent += child->apparent;
         }
         EXPECT_EQ(job->node->size, size) << job->node->path();
+        EXPECT_EQ(job->node->apparent, apparent) << job->node->path();
         EXPECT_EQ(job->node->unique, unique) << job->node->path();
         EXPECT_EQ(job->node->fileCount, files) << job->node->path();
         EXPECT_TRUE(std::is_sorted(job->node->children().begin(), job->node->children().end(),
@@ -138,6 +142,10 @@ TEST(ScanSession, TotalsEqualDuWithHardLinksSparseFilesManyEmptyFoldersAndASkipp
     EXPECT_GT(harness.changes, 0);
     EXPECT_EQ(root.size, test::duBytes(tree.root().string()) - test::duBytes(tree.path("Private")) +
                              test::allocatedBytes(tree.path("Private")));
+    struct stat skipped {};
+    ASSERT_EQ(::lstat(tree.path("Private").c_str(), &skipped), 0);
+    EXPECT_EQ(root.apparent, test::duBytes(tree.root().string(), true) -
+                                 test::duBytes(tree.path("Private"), true) + skipped.st_size);
     EXPECT_EQ(root.unique, root.size) << "ext4 shares no data between files";
     EXPECT_EQ(root.fileCount, 6 * 4 + 2);
     EXPECT_EQ(harness.session->bytes(), root.size);
@@ -325,6 +333,7 @@ TEST(ScanSession, ALongWalkSharedWithIdleWorkersGivesTheSameTree) {
     ASSERT_TRUE(harness.runToEnd());
     EXPECT_EQ(test::treeDifference(*harness.session->root(), *test::freshScan(temp.string())), "");
     EXPECT_EQ(harness.session->root()->size, test::duBytes(temp.string()));
+    EXPECT_EQ(harness.session->root()->apparent, test::duBytes(temp.string(), true));
     EXPECT_EQ(harness.session->kinds().entries().at("txt").files, 30 * 4);
     EXPECT_EQ(harness.session->errors(), 0);
     EXPECT_EQ(harness.finishes, 1);
@@ -521,7 +530,7 @@ TEST(ScanSessionTest, ABuiltTreeFinishesAsItIsAndIsNeverMeasuredAgain) {
     test::SyntheticTree tree("/nonexistent/built");
     tree.file("movie.mp4", 5'000'000);
     ExtensionTally kinds;
-    kinds.add("movie.mp4", 5'000'000);
+    kinds.add("movie.mp4", 5'000'000, 5'000'000);
     auto session = std::make_shared<ScanSession>(
         tree.root(), kinds, 1'000'000,
         ScanSession::Context{queue, std::make_shared<WorkerPool>(1), 1});

@@ -58,15 +58,18 @@ struct Scan {
 
 // Every folder's figures are the sum of its small files, file children and sub-folders.
 void expectSumsHold(const Node& node) {
-    int64_t size = node.smallFileSize, unique = node.smallFileUnique, files = node.smallFileCount;
+    int64_t size = node.smallFileSize, unique = node.smallFileUnique, files = node.smallFileCount,
+            apparent = node.smallFileApparent;
     for (const auto& entry : node.children()) {
         if (entry->isDirectory())
             expectSumsHold(*entry);
         size += entry->size;
         unique += entry->unique;
         files += entry->fileCount;
+        apparent += entry->apparent;
     }
     EXPECT_EQ(node.size, size) << node.path();
+    EXPECT_EQ(node.apparent, apparent) << node.path();
     EXPECT_EQ(node.unique, unique) << node.path();
     EXPECT_EQ(node.fileCount, files) << node.path();
     for (size_t i = 1; i < node.children().size(); ++i)
@@ -129,6 +132,8 @@ TEST(TreeScanner, FiguresMatchAnIndependentCountOfTheSameTree) {
     EXPECT_EQ(root->size, expected.bytes);
     EXPECT_EQ(root->fileCount, expected.files);
     EXPECT_EQ(root->unique, root->size) << "ext4 shares no data between files";
+    EXPECT_EQ(root->apparent, test::duBytes(tree.root().string(), true))
+        << "hard links once, folders' own lengths and links' lengths count";
     expectSumsHold(*root);
 
     ASSERT_TRUE(test::childNamed(*root, "at threshold"))
@@ -144,8 +149,10 @@ TEST(TreeScanner, FiguresMatchAnIndependentCountOfTheSameTree) {
     Node* odd = test::childNamed(*root, "odd");
     ASSERT_TRUE(odd);
     EXPECT_EQ(odd->smallFileCount, 3);
-    EXPECT_EQ(test::childNamed(*test::childNamed(*root, "a"), "sparse.img"), nullptr)
-        << "a sparse file holds no blocks";
+    Node* sparse = test::childNamed(*test::childNamed(*root, "a"), "sparse.img");
+    ASSERT_TRUE(sparse) << "a file long enough has a node, to show its two sizes";
+    EXPECT_EQ(sparse->size, 0);
+    EXPECT_EQ(sparse->apparent, 500'000'000);
 
     auto snapshot = scan.counter.snapshot();
     EXPECT_EQ(snapshot.files, expected.files);
@@ -294,7 +301,7 @@ TEST(TreeScanner, PathsThatAreNotFoldersGiveNothingAndForeignMountsGiveAnEmptyNo
     ASSERT_TRUE(empty);
     EXPECT_EQ(empty->size, 0);
     EXPECT_TRUE(empty->children().empty());
-    EXPECT_EQ(empty->rootPath(), tree.path("sub"));
+    EXPECT_EQ(*empty->rootPath(), tree.path("sub"));
     EXPECT_EQ(empty->name, "sub");
 }
 

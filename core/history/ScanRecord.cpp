@@ -108,6 +108,8 @@ std::string ScanRecord::encoded() const {
     Json json = {{"root", root},   {"date", secondsSince1970(date)},
                  {"size", size},   {"unique", unique},
                  {"files", files}, {"sizes", sizes}};
+    if (!excluded.empty())
+        json["excluded"] = excluded;
     return json.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
@@ -127,8 +129,20 @@ std::optional<ScanRecord> ScanRecord::decoded(std::string_view text) {
     auto sizes = sizesFrom(json["sizes"]);
     if (!date || !size || !unique || !files || !sizes)
         return std::nullopt;
-    return ScanRecord{
-        json["root"].get<std::string>(), *date, *size, *unique, *files, std::move(*sizes)};
+    std::vector<std::string> excluded;
+    if (json.contains("excluded")) {
+        const Json& list = json["excluded"];
+        if (!list.is_array() || !std::ranges::all_of(list, &Json::is_string))
+            return std::nullopt;
+        excluded = list.get<std::vector<std::string>>();
+    }
+    return ScanRecord{json["root"].get<std::string>(),
+                      *date,
+                      *size,
+                      *unique,
+                      *files,
+                      std::move(*sizes),
+                      std::move(excluded)};
 }
 
 } // namespace tavelin

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tavelin {
 
@@ -33,6 +34,9 @@ struct ScanRecord {
     int64_t unique = 0;
     int64_t files = 0;
     std::map<std::string, int64_t> sizes; // by relative path; the root under ""
+    // What the scan left out, sorted: only records made with the same exclusions compare, as
+    // what one left out would otherwise show as gone or new in the other.
+    std::vector<std::string> excluded{};
 
     // The summary of a finished tree, dated `date`.
     static ScanRecord of(const Node& root, Date date);
@@ -52,9 +56,10 @@ struct ScanRecord {
     static int depthOf(std::string_view relativePath);
 
     // JSON with the keys "root", "date" (fractional seconds since 1970), "size", "unique",
-    // "files" and "sizes".
+    // "files" and "sizes", and "excluded" (a list of texts) when the scan left anything out.
     std::string encoded() const;
-    // Nothing unless the text is such an object with all six keys of the right types.
+    // Nothing unless the text is such an object with all six keys of the right types, and
+    // "excluded", when present, a list of texts.
     static std::optional<ScanRecord> decoded(std::string_view json);
 };
 

@@ -18,6 +18,7 @@ void ScanCounter::add(const Snapshot& delta, const std::string_view* path) {
         value_.bytes += delta.bytes;
         value_.unique += delta.unique;
         value_.errors += delta.errors;
+        value_.excluded += delta.excluded;
         if (path)
             value_.path.assign(*path);
         wasRead = !std::exchange(unread_, true);

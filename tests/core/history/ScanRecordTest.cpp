@@ -124,12 +124,14 @@ TEST(ScanRecord, RoundTripsThroughJsonWithNamesThatAreNotUtf8) {
     root->fileCount = 7;
     auto odd = add(*root, "caf\xe9", Node::Kind::directory, 200'000'000);
     ScanRecord record = ScanRecord::of(*root, kFinished);
+    record.excluded = {"*.iso", "/data/caf\xc3\xa9/old"};
     EXPECT_EQ(record.sizes.count("caf\xef\xbf\xbd"), 1u);
 
     auto decoded = ScanRecord::decoded(record.encoded());
     ASSERT_TRUE(decoded);
     EXPECT_EQ(decoded->encoded(), record.encoded());
     EXPECT_EQ(decoded->date, record.date);
+    EXPECT_EQ(decoded->excluded, record.excluded);
     EXPECT_EQ(decoded->sizeOf(*odd, *root), 200'000'000);
     EXPECT_DOUBLE_EQ(nlohmann::json::parse(record.encoded())["date"].get<double>(),
                      1'700'000'000.25);
@@ -152,7 +154,9 @@ TEST(ScanRecord, DecodingNeedsAllSixKeysWithTheirTypes) {
              {"size", "10"},
              {"files", 18'446'744'073'709'551'615ull},
              {"sizes", nlohmann::json::array()},
-             {"sizes", {{"a", "big"}}}}) {
+             {"sizes", {{"a", "big"}}},
+             {"excluded", "node_modules"},
+             {"excluded", {1}}}) {
         nlohmann::json wrong = valid;
         wrong[key] = value;
         EXPECT_FALSE(ScanRecord::decoded(wrong.dump())) << key << " = " << value.dump();

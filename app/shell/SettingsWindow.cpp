@@ -1,6 +1,7 @@
 #include "shell/SettingsWindow.h"
 
 #include "report/AgentPrompt.h"
+#include "shell/ExcludedFoldersSection.h"
 #include "watch/NotificationSettings.h"
 #include "watch/TrayHost.h"
 #include "widgets/CaptionLabel.h"
@@ -66,6 +67,8 @@ SettingsWindow::SettingsWindow(Notifications& notifications, const TrayHost& tra
     layout->addWidget(captionLabel(QStringLiteral("After a scan, folders that change on disk are "
                                                   "measured again, so the map stays current."),
                                    this));
+    layout->addWidget(divider(this));
+    layout->addWidget(new ExcludedFoldersSection(this));
     layout->addStretch();
     resize(520, sizeHint().height());
 

@@ -81,6 +81,9 @@ int main(int argc, char* argv[]) {
     case LaunchOptions::Action::undo:
     case LaunchOptions::Action::undoList: {
         QCoreApplication application(argc, argv);
+        // The same settings as the window's: the commands honour its excluded folders.
+        QCoreApplication::setApplicationName(QStringLiteral("Tavelin"));
+        QCoreApplication::setOrganizationName(QStringLiteral("Tavelin"));
         tavelin::installNumberLocale();
         return runCommand(launch);
     }

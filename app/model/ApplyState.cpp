@@ -113,8 +113,10 @@ ApplyState::ApplyState(Services services, AdvisorState& advisor, QObject* parent
 }
 
 void ApplyState::loadKept() {
-    if (!services_.journal)
+    if (!services_.journal) {
+        checkPutBack();
         return;
+    }
     QPointer<ApplyState> self(this);
     services_.pool->submit([self, journal = services_.journal, queue = services_.queue] {
         std::vector<RecentAction> kept;
@@ -127,14 +129,29 @@ void ApplyState::loadKept() {
                     kept.back().batch = stored.id;
                 }
         queue->post([self, kept = std::move(kept)] {
-            if (!self)
-                return;
-            self->recentActions_.insert(self->recentActions_.end(), kept.begin(), kept.end());
-            std::ranges::stable_sort(self->recentActions_, std::greater{}, &RecentAction::date);
-            Q_EMIT self->changed();
-            self->checkPutBack();
+            if (self)
+                self->mergeKept(kept);
         });
     });
+}
+
+void ApplyState::mergeKept(const std::vector<RecentAction>& kept) {
+    bool news = false;
+    for (const RecentAction& action : kept) {
+        auto listed = std::ranges::find(recentActions_, action);
+        if (listed == recentActions_.end())
+            recentActions_.push_back(action);
+        else if (action.undone && !listed->undone)
+            listed->undone = true;
+        else
+            continue;
+        news = true;
+    }
+    if (news) {
+        std::ranges::stable_sort(recentActions_, std::greater{}, &RecentAction::date);
+        Q_EMIT changed();
+    }
+    checkPutBack();
 }
 
 void ApplyState::reset(std::shared_ptr<ScanSession> session) {

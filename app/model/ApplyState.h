@@ -111,6 +111,10 @@ public:
     // entries whose items are all gone lose their "Put Back". Runs after each batch and failed
     // undo; the window asks again when it becomes active.
     void checkPutBack();
+    // Reads the kept batches off the UI thread and lists the actions not listed yet, newest
+    // first, so that batches applied from a terminal while the window runs appear too; an
+    // action undone elsewhere is shown undone. Then checks what can still be put back.
+    void loadKept();
 
     // Whether the nodes may be moved to the Trash: not none, nor the small-files and remainder
     // blocks, a scan's root, or anything still being scanned.
@@ -159,8 +163,7 @@ private:
     void addRecentAction(RecentAction action, UndoBatch& kept);
     // Writes the batch to the journal, off the UI thread.
     void keep(UndoBatch batch);
-    // Reads the kept batches off the UI thread and lists their actions, newest first.
-    void loadKept();
+    void mergeKept(const std::vector<RecentAction>& kept);
     void undone(const std::string& id, std::optional<std::string> error);
     void finishTrash(const std::vector<std::pair<std::string, int64_t>>& asked,
                      const TrashMove& move);

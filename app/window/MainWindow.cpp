@@ -79,7 +79,7 @@ void MainWindow::showEvent(QShowEvent* event) {
 void MainWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        model_->applying().checkPutBack();
+        model_->applying().loadKept();
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {

@@ -85,6 +85,10 @@ void Walker::enterNextSubfolder(Level& level) {
         addFigures(*level.node, folder);
         return;
     }
+    // The last sub-folder is the level's last use of its descriptor: closing it now keeps a chain
+    // of folders at a few descriptors, whatever its depth.
+    if (level.next == subfolders_.size())
+        level.fd.reset();
     appendPathComponent(path_, folder.name);
     enter(std::move(fd), folder, id);
 }

@@ -8,9 +8,9 @@
 // The inner loop is the hottest code of the product: per small file it makes no heap
 // allocation and, beyond the statx, no system call (except the extent map where files can
 // share data). Depth costs no stack: the folders being walked are kept on an explicit stack,
-// one open descriptor per level. When a worker is idle, a walk gives it half of the sub-folders
-// it has yet to enter at its current level (at most once per publication), so one long walk
-// does not keep the others waiting.
+// one open descriptor per level that still has sub-folders to enter. When a worker is idle, a walk
+// gives it half of the sub-folders it has yet to enter at its current level (at most once per
+// publication), so one long walk does not keep the others waiting.
 
 #include "platform/DirectoryReader.h"
 #include "platform/FileFacts.h"

@@ -5,6 +5,8 @@
 
 #include <QSettings>
 #include <QTest>
+#include <algorithm>
+#include <filesystem>
 
 namespace tavelin::test {
 
@@ -48,6 +50,17 @@ bool ModelFixture::scanned(AppModel& model, const std::string& path) {
                                              !model.history().isBusy();
                                   },
                                   20000);
+}
+
+bool ModelFixture::historySaved() const {
+    return QTest::qWaitFor(
+        [&] {
+            std::error_code error;
+            auto it = std::filesystem::recursive_directory_iterator(data.path() / "History", error);
+            return !error && std::any_of(begin(it), end(it),
+                                         [](const auto& entry) { return entry.is_regular_file(); });
+        },
+        5000);
 }
 
 Node::Ptr ModelFixture::child(const Node::Ptr& node, const std::string& name) {

@@ -22,6 +22,9 @@ protected:
     // Scans `path` and waits until the scan and its comparison with the history are done;
     // false when it did not start or finish.
     bool scanned(AppModel& model, const std::string& path);
+    // Waits until a scan record is in the history folder: records are saved on the pool, after
+    // the scan shows as finished.
+    bool historySaved() const;
     static Node::Ptr child(const Node::Ptr& node, const std::string& name);
 
     // Appends a file or folder under `parent` and adds its figures to every ancestor.

@@ -332,15 +332,6 @@ TEST_F(AgentSharingTest, AsksFirstAndSharesAtOnceOnceTheUserSaidSo) {
     });
 }
 
-TEST_F(AgentSharingTest, UsesTheUsersPromptUnlessItIsBlank) {
-    auto model = makeSharingModel();
-    QSettings().setValue(SettingsKeys::agentPrompt, QStringLiteral("  \n "));
-    EXPECT_EQ(model->agentPrompt(), AgentPrompt::standard());
-    QSettings().setValue(SettingsKeys::agentPrompt, QStringLiteral("  Be brief.\n"));
-    EXPECT_EQ(model->agentPrompt(), "Be brief.");
-    EXPECT_FALSE(model->makeReport());
-}
-
 TEST_F(AgentSharingTest, MenuListsTerminalAgentsFirstAndAlwaysOffersToCopy) {
     auto model = makeSharingModel({chat, codex});
     waitUntil([&] { return model->agents().isLoaded(); });

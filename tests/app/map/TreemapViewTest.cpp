@@ -130,7 +130,7 @@ TEST_F(TreemapViewTest, LabelNearTheCornerStaysInsideAndLeavingTheMapClearsIt) {
     EXPECT_FALSE(model->hoverIndex());
 }
 
-TEST_F(TreemapViewTest, ClickSelectsAFileAndControlClickToggles) {
+TEST_F(TreemapViewTest, ClicksSelectAndTheMenuActsOnTheSelectionOnlyWhenTheHoveredTileIsInIt) {
     showThreeTiles();
     QTest::mouseClick(view.get(), Qt::LeftButton, {}, centreOf(a));
     EXPECT_EQ(model->selection(), NodeSet{a});
@@ -141,6 +141,12 @@ TEST_F(TreemapViewTest, ClickSelectsAFileAndControlClickToggles) {
     QTest::mouseClick(view.get(), Qt::LeftButton, {}, centreOf(c));
     EXPECT_EQ(model->selection(), NodeSet{c}) << "a plain click selects only that file";
     EXPECT_TRUE(view->hasFocus());
+
+    model->setSelection({a, b});
+    QTest::mouseMove(view.get(), centreOf(a));
+    EXPECT_EQ(view->contextNodes().size(), 2u) << "the menu acts on the selection holding it";
+    QTest::mouseMove(view.get(), centreOf(c));
+    EXPECT_EQ(view->contextNodes(), std::vector<Node::Ptr>{c});
 }
 
 TEST_F(TreemapViewTest, ClickOnTheOtherTileClearsTheSelection) {
@@ -250,15 +256,6 @@ TEST_F(TreemapViewTest, ClickingSmallFilesSelectsThemAndOpensTheInfoPopover) {
     EXPECT_EQ(view->infoPopover()->content().title, QStringLiteral("40 smaller files"));
     view->infoPopover()->close();
     EXPECT_FALSE(model->infoItem()) << "closing the popover clears the model's info item";
-}
-
-TEST_F(TreemapViewTest, ContextMenuActsOnTheSelectionOnlyWhenTheHoveredNodeIsInIt) {
-    showThreeTiles();
-    model->setSelection({a, b});
-    QTest::mouseMove(view.get(), centreOf(a));
-    EXPECT_EQ(view->contextNodes().size(), 2u);
-    QTest::mouseMove(view.get(), centreOf(c));
-    EXPECT_EQ(view->contextNodes(), std::vector<Node::Ptr>{c});
 }
 
 TEST_F(TreemapViewTest, EmptyFolderShowsItsState) {

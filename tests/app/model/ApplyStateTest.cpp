@@ -246,6 +246,26 @@ TEST_F(ApplyStateTest, PutBackRestoresTheFilesTheTreeAndTheList) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return kept().undone; }, 10000));
 }
 
+TEST_F(ApplyStateTest, BatchesAppliedFromATerminalAppearWithoutARestart) {
+    auto model = makeModel();
+    UndoJournal terminal(data.path() / "undo");
+    UndoBatch batch{
+        .id = UndoBatch::newId(), .date = std::chrono::system_clock::now(), .actions = {}};
+    batch.actions.push_back(RecentAction::make("Title t", {tree.path("t")},
+                                               std::chrono::system_clock::now(), 1, std::nullopt));
+    ASSERT_FALSE(terminal.save(batch));
+    auto listed = [&] { return model->applying().recentActions(); };
+    for (int load = 0; load < 2; ++load) {
+        model->applying().loadKept();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return listed().size() == 1; }, 10000));
+        QTest::qWait(50);
+        EXPECT_EQ(listed().size(), 1) << "a batch already listed is not listed twice";
+    }
+    ASSERT_FALSE(terminal.markUndone(batch.id, {batch.actions[0].id}));
+    model->applying().loadKept();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return listed().at(0).undone; }, 10000));
+}
+
 TEST_F(ApplyStateTest, ATrashMadeInsideTheScannedFolderIsMeasuredAtOnce) {
     // No live updates to catch it later: the Trash is used for the first time, inside the scan.
     QSettings().setValue("liveUpdates", false);
@@ -291,7 +311,7 @@ TEST_F(ApplyStateTest, PutBackIsOfferedOnlyWhileTheTrashStillHoldsTheItems) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return fs::exists(tree.path("b")); }, 10000));
 }
 
-TEST_F(ApplyStateTest, OnlyRealItemsThatFinishedScanningCanGoToTheTrash) {
+TEST_F(ApplyStateTest, OnlyRealItemsGoToTheTrashAndWhatCannotMoveIsCountedWithItsReason) {
     tree.file("a", 2'000'000);
     tree.file("b", 1'000'000);
     tree.file("small", 1'000);
@@ -318,32 +338,21 @@ TEST_F(ApplyStateTest, OnlyRealItemsThatFinishedScanningCanGoToTheTrash) {
     model->setSelection({a});
     model->askToTrash({a});
     EXPECT_EQ(model->applying().trashPrompt(), "Move “a” (2 MB) to the Trash?");
+    // "b" vanished since the scan: it is counted with the system's reason.
+    std::filesystem::remove(tree.path("b"));
+    model->askToTrash({a, b});
     model->confirmTrash();
     // The tree lets the item go once the advisor's pass after the scan lets go of the tree.
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return model->notice().has_value() && !model->session()->isPaused(); }, 10000));
     EXPECT_EQ(model->notice()->toStdString(),
-              "Moved 1 item (2 MB) to the Trash. Empty the Trash to get the space back.");
+              "Moved 1 item (2 MB) to the Trash. Empty the Trash to get the space back. "
+              "Couldn’t move 1: No such file or directory");
     EXPECT_FALSE(fs::exists(tree.path("a")));
     EXPECT_EQ(nodeAt(*model, tree.path("a")), nullptr);
     EXPECT_TRUE(model->selection().empty());
     fs::path trashed = fs::path(platform::homeTrash()) / "files" / "a";
     EXPECT_TRUE(fs::exists(trashed));
-}
-
-TEST_F(ApplyStateTest, AnItemThatCannotMoveIsCountedWithTheSystemsReason) {
-    tree.file("a", 1'000'000);
-    tree.file("b", 1'000'000);
-    auto model = makeModel();
-    ASSERT_TRUE(scanned(*model, tree.root().string()));
-    Node::Ptr root = model->session()->root();
-    fs::remove(tree.path("b"));
-    model->askToTrash({child(root, "a"), child(root, "b")});
-    model->confirmTrash();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return model->notice().has_value(); }, 10000));
-    EXPECT_EQ(model->notice()->toStdString(),
-              "Moved 1 item (1 MB) to the Trash. Empty the Trash to get the space back. "
-              "Couldn’t move 1: No such file or directory");
 }
 
 TEST_F(ApplyStateTest, DeleteKeyInTheTableAndTheMapAsksToTrashTheSelection) {

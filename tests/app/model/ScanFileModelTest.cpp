@@ -92,6 +92,7 @@ TEST_F(ScanFileModelTest, AFileIsComparedWithTheEarlierReadOfItsNameAndFolder) {
     auto model = makeModel();
     ASSERT_TRUE(shows(*model, write("monday/server.json", 1'700'000'000, 30'000'000)));
     EXPECT_FALSE(model->history().previousRecord());
+    ASSERT_TRUE(historySaved());
 
     // A file that is not a scan says why, and the tree shown stays.
     std::ofstream((data.path() / "notes.txt").string()) << "shopping list";

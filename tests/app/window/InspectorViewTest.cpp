@@ -30,10 +30,11 @@ TEST_F(InspectorViewTest, ThePickerAndTheModelsTabFollowEachOther) {
 }
 
 TEST_F(InspectorViewTest, KindsPaneListsKindsWithTheirExtensions) {
-    tree.file("photo.jpg", 50'000);
+    tree.file("photo.JPG", 50'000);
     tree.file("more/picture.png", 30'000);
     tree.file("more/notes.txt", 10'000);
-    tree.file("blob.zzqxw", 5'000);
+    tree.file("blob.zzqxw", 1'000);
+    tree.file("README", 10);
     auto model = makeModel();
     KindsPane pane(*model);
     pane.show();
@@ -56,6 +57,8 @@ TEST_F(InspectorViewTest, KindsPaneListsKindsWithTheirExtensions) {
     QTreeWidgetItem* images = list.topLevelItem(0);
     ASSERT_EQ(images->childCount(), 2);
     EXPECT_EQ(images->child(0)->text(KindsPane::nameColumn), ".jpg");
+    ASSERT_EQ(list.topLevelItem(2)->childCount(), 2) << "unknown extensions and none are Other";
+    EXPECT_EQ(list.topLevelItem(2)->child(0)->text(KindsPane::nameColumn), "(none)");
     EXPECT_EQ(images->child(0)->text(KindsPane::filesColumn), "1 file");
     EXPECT_EQ(images->text(KindsPane::bytesColumn),
               QString::fromStdString(formatBytes(kinds[0].bytes)));

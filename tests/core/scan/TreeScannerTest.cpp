@@ -75,6 +75,13 @@ int depthOf(const Node& node) {
     return depth;
 }
 
+// Which of two folders "a" and "b", made in that order, the file system lists first.
+std::string firstListedOf(TreeBuilder& tree, const std::string& relative) {
+    tree.folder(relative + "/a");
+    tree.folder(relative + "/b");
+    return std::filesystem::directory_iterator(tree.path(relative))->path().filename().string();
+}
+
 // Takes the first gift a walk offers and keeps it, as an idle worker would before walking it.
 struct KeepFirstGift : TreeScanner::Sharing {
     bool wanted() const override { return !gift; }
@@ -354,7 +361,7 @@ TEST(TreeScanner, MountsInsideTheTreeAreLeftOutFoldersAndFilesAlike) {
               test::allocatedBytes(tree.root().string()) + test::allocatedBytes(tree.path("kept")));
 }
 
-TEST(TreeScanner, DepthCostsNoStackAndBeyondTheOpenFileLimitIsOneError) {
+TEST(TreeScanner, DepthCostsNoStackAndBeyondTheOpenFileLimitOnlyThatLevelIsLost) {
     test::TemporaryFolder temp;
     TreeBuilder tree(temp.path());
     constexpr int kDepth = 2'000;
@@ -383,21 +390,35 @@ TEST(TreeScanner, DepthCostsNoStackAndBeyondTheOpenFileLimitIsOneError) {
     EXPECT_EQ(work.scan.counter.snapshot().errors, 0);
     EXPECT_EQ(work.root->size, test::duBytes(tree.path("top")));
 
+    // A chain holds few descriptors however deep it goes; a comb, whose every level still has a
+    // folder to enter, holds one per level until the limit, which ends the walk there: the two
+    // folders of that level are the only errors.
+    std::string onward = firstListedOf(tree, "probe");
+    std::string level = "comb";
+    for (int i = 0; i < 100; ++i) {
+        tree.folder(level + "/a");
+        tree.folder(level + "/b");
+        level += "/" + onward;
+    }
     ChildOutcome limited = inChildProcess([&] {
         struct rlimit limit {
             64, 64
         };
         if (::setrlimit(RLIMIT_NOFILE, &limit) != 0)
             ::_exit(2);
-        Scan scan;
-        auto root = scan.run(tree.path("top"));
-        return std::array<int64_t, 3>{root ? 1 : 0, root ? depthOf(*root) : 0,
-                                      scan.counter.snapshot().errors};
+        Scan chain, comb;
+        auto chainRoot = chain.run(tree.path("top"));
+        auto combRoot = comb.run(tree.path("comb"));
+        bool chainWhole = chainRoot && chain.counter.snapshot().errors == 0;
+        return std::array<int64_t, 3>{chainWhole ? depthOf(*chainRoot) : -1,
+                                      combRoot ? depthOf(*combRoot) : -1,
+                                      comb.counter.snapshot().errors};
     });
     ASSERT_EQ(limited.status, 0);
-    EXPECT_EQ(limited.report[0], 1) << "the walk returns a tree";
+    EXPECT_EQ(limited.report[0], kDepth) << "a chain needs no descriptor per level";
+    EXPECT_GE(limited.report[1], 0) << "the walk returns a tree";
     EXPECT_LT(limited.report[1], 64);
-    EXPECT_EQ(limited.report[2], 1) << "the level that could not be opened is one error";
+    EXPECT_EQ(limited.report[2], 2) << "only the level that could not be opened is lost";
 }
 
 TEST(TreeScanner, UnreadableFoldersAreMarkedAndCounted) {

@@ -107,7 +107,10 @@ AdvisorContext AdvisorState::context(const Node::Ptr& root) const {
     if (session_ && session_->isBuilt())
         return AdvisorContext::ofTree(root, ImportedScan::homeFor(session_->path(), services_.home),
                                       now);
-    return AdvisorContext::live(root, services_.home, now);
+    AdvisorContext context = AdvisorContext::live(root, services_.home, now);
+    if (session_)
+        context.exclude(session_->exclusions());
+    return context;
 }
 
 bool AdvisorState::isCurrent(const Pass& pass) const {

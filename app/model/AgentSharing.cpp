@@ -35,6 +35,8 @@ std::optional<AgentReport> AppModel::makeReport() const {
     input.device = breakdown_->device();
     input.home = environment_.userHome;
     input.source = importedFrom_;
+    input.exclusions = session_->exclusions().entries();
+    input.excluded = session_->excluded();
     return AgentReport(input, AgentReport::budget(agentPrompt()));
 }
 

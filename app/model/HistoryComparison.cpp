@@ -4,6 +4,7 @@
 #include "util/Paths.h"
 
 #include <QPointer>
+#include <algorithm>
 #include <chrono>
 
 namespace tavelin {
@@ -28,11 +29,13 @@ void HistoryComparison::inBackground(Work work, Done done) {
     });
 }
 
-void HistoryComparison::begin(const std::string& location, Node::Ptr root,
-                              std::optional<Date> asOf) {
+void HistoryComparison::begin(const std::string& location, Node::Ptr root, std::optional<Date> asOf,
+                              std::vector<std::string> excluded) {
     ++generation_;
     location_ = location.starts_with('/') ? standardizedPath(location) : location;
     asOf_ = asOf;
+    excluded_ = std::move(excluded);
+    std::ranges::sort(excluded_);
     root_ = std::move(root);
     previous_.reset();
     finished_.reset();
@@ -45,8 +48,9 @@ void HistoryComparison::begin(const std::string& location, Node::Ptr root,
         return;
     auto previous = context_.previous;
     if (!previous)
-        previous = [store = store()](const std::string& location, Date before) {
-            return store.latest(location, before);
+        previous = [store = store(), excluded = excluded_](const std::string& location,
+                                                           Date before) {
+            return store.latest(location, before, excluded);
         };
     inBackground(
         [previous, location = location_,
@@ -66,6 +70,7 @@ void HistoryComparison::begin(const std::string& location, Node::Ptr root,
 void HistoryComparison::finish(const Node& root) {
     ScanRecord made = ScanRecord::of(root, asOf_.value_or(std::chrono::system_clock::now()));
     made.root = location_;
+    made.excluded = excluded_;
     auto record = std::make_shared<const ScanRecord>(std::move(made));
     if (keepsHistory())
         context_.pool->submit([store = store(), record] {

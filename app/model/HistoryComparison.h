@@ -48,10 +48,11 @@ public:
     explicit HistoryComparison(Context context, QObject* parent = nullptr);
 
     // Forgets the last scan's comparison and starts reading the newest record of `location`
-    // dated before `asOf` (now when not given): the scanned path, or for a scan read from a
-    // file, a location of its own. `root` is the new scan's tree, the one `growth` measures.
-    void begin(const std::string& location, Node::Ptr root,
-               std::optional<Date> asOf = std::nullopt);
+    // dated before `asOf` (now when not given) made with the same exclusions: the scanned
+    // path, or for a scan read from a file, a location of its own. `root` is the new scan's
+    // tree, the one `growth` measures; `excluded`, what the scan leaves out.
+    void begin(const std::string& location, Node::Ptr root, std::optional<Date> asOf = std::nullopt,
+               std::vector<std::string> excluded = {});
     // Saves a record of the finished tree under the location, dated as of `begin`, and compares
     // it with the previous record as soon as that has been read.
     void finish(const Node& root);
@@ -86,6 +87,7 @@ private:
     uint64_t generation_ = 0;
     std::string location_;
     std::optional<Date> asOf_;
+    std::vector<std::string> excluded_; // sorted
     Node::Ptr root_;
     Record previous_;
     Record finished_; // waits here while the previous record is read

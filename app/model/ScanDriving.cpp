@@ -6,6 +6,7 @@
 #include "privacy/Privacy.h"
 #include "scan/FolderProblem.h"
 #include "util/Paths.h"
+#include "widgets/ExcludedFolders.h"
 #include "widgets/SettingsKeys.h"
 
 #include <QPointer>
@@ -174,8 +175,10 @@ std::shared_ptr<ScanSession> AppModel::makeSession(const std::string& path,
     PathSet skip;
     if (!access_->hasFullDiskAccess() && !isSandboxed())
         skip = Privacy::foldersToSkip(path, environment_.userHome);
-    return std::make_shared<ScanSession>(path, std::move(name), std::move(skip), expected,
-                                         largeFileThreshold, std::move(context));
+    auto session = std::make_shared<ScanSession>(path, std::move(name), std::move(skip), expected,
+                                                 largeFileThreshold, std::move(context));
+    session->setExclusions(ExcludedFolders::exclusions());
+    return session;
 }
 
 void AppModel::resetPerScanState(const std::shared_ptr<ScanSession>& session) {
@@ -187,7 +190,7 @@ void AppModel::resetPerScanState(const std::shared_ptr<ScanSession>& session) {
         history_->begin(importedFrom_->fileName + ":" + path, session->root(),
                         importedFrom_->written);
     else
-        history_->begin(path, session->root());
+        history_->begin(path, session->root(), std::nullopt, session->exclusions().entries());
     breakdown_->reset(path, volumeScanning(path) != nullptr);
     advisor_->reset(session);
     apply_->reset(session);

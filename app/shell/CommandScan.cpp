@@ -6,6 +6,7 @@
 #include "util/Format.h"
 #include "util/ManualQueue.h"
 #include "util/Paths.h"
+#include "widgets/ExcludedFolders.h"
 
 #include <filesystem>
 #include <ostream>
@@ -21,6 +22,7 @@ std::shared_ptr<ScanSession> scan(const std::string& path, bool showProgress,
     auto session = std::make_shared<ScanSession>(
         path, std::nullopt, PathSet{}, std::nullopt, CommandScan::kLargeFile,
         ScanSession::Context{queue, std::make_shared<WorkerPool>(workers), workers});
+    session->setExclusions(ExcludedFolders::exclusions());
     session->start();
     while (!queue->runUntil([&] { return !session->isRunning(); }, std::chrono::milliseconds(250)))
         if (showProgress)
@@ -52,6 +54,7 @@ std::optional<CommandScan> CommandScan::run(const std::string& given, bool showP
         errors << "\rLooking for what could go…\x1b[K" << std::flush;
     Date now = std::chrono::system_clock::now();
     AdvisorContext context = AdvisorContext::live(session->root(), Privacy::userHome(), now);
+    context.exclude(session->exclusions());
     std::vector<Candidate> found = Advisor::candidates(context, Advisor::quickDetectors());
     for (Candidate& slow : Advisor::candidates(context, Advisor::slowDetectors()))
         found.push_back(std::move(slow));

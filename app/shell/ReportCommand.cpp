@@ -41,6 +41,8 @@ int run(const std::string& given, bool condensed, bool showProgress, std::ostrea
             input.diskTotal = volume.total;
             input.diskFree = volume.free;
         }
+    input.exclusions = scanned->session()->exclusions().entries();
+    input.excluded = scanned->session()->excluded();
     print(scanned->session()->root(), scanned->session()->kinds(), scanned->candidates(), input,
           condensed, output);
     return 0;

@@ -1,6 +1,7 @@
 #include "shell/SettingsWindow.h"
 
 #include "report/AgentPrompt.h"
+#include "shell/ExcludedFoldersSection.h"
 #include "watch/NotificationSettings.h"
 #include "watch/TrayHost.h"
 #include "widgets/CaptionLabel.h"
@@ -70,6 +71,7 @@ SettingsWindow::SettingsWindow(Notifications& notifications, const TrayHost& tra
                                    this));
     layout->addWidget(divider(this));
     layout->addWidget(unitsSection());
+    layout->addWidget(new ExcludedFoldersSection(this));
     layout->addStretch();
     resize(520, sizeHint().height());
 

@@ -1,9 +1,9 @@
 #pragma once
 
 // The settings window, one for the process: the prompt sent to AI agents, the tray item, the
-// free-space warnings, live updates and the units of sizes, each bound to its setting. Every change
-// is written at once; the settings that running parts follow are also announced, for the
-// application object to pass on to the tray and to every main window.
+// free-space warnings, live updates, the units of sizes and the excluded folders, each bound to
+// its setting. Every change is written at once; the settings that running parts follow are also
+// announced, for the application object to pass on to the tray and to every main window.
 
 #include <QWidget>
 

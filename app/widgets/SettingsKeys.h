@@ -16,7 +16,9 @@ inline constexpr const char* hiddenDetectors = "hiddenDetectors";       // empty
 inline constexpr const char* hiddenCandidates = "hiddenCandidates";     // empty
 inline constexpr const char* scan = "scan";                             // none
 inline constexpr const char* liveUpdates = "liveUpdates";               // true
-inline constexpr const char* diskWarnings = "diskWarnings";             // true
+// Absolute paths and name patterns left out of every scan.
+inline constexpr const char* excludedFolders = "excludedFolders"; // empty
+inline constexpr const char* diskWarnings = "diskWarnings";       // true
 inline constexpr const char* askedForNotificationPermission =
     "askedForNotificationPermission";                               // false
 inline constexpr const char* showMenuBarExtra = "showMenuBarExtra"; // true

@@ -38,6 +38,12 @@ QString hoverText(const AppModel& model, const TreemapTile& tile) {
     return label + QStringLiteral(" — ") + size + QStringLiteral(" · ") + share;
 }
 
+QString excludedText(int64_t excluded) {
+    if (excluded == 0)
+        return {};
+    return QStringLiteral(" · ") + countedText(excluded, "item") + QStringLiteral(" excluded");
+}
+
 } // namespace
 
 QString elapsedText(double seconds) {
@@ -63,7 +69,7 @@ QString statusLine(const AppModel& model) {
                quoted(model.importedFrom()->fileName);
     if (session && session->endDate())
         return countedText(session->files(), "file") + QStringLiteral(" in ") +
-               elapsedText(session->elapsed());
+               elapsedText(session->elapsed()) + excludedText(session->excluded());
     return {};
 }
 

@@ -7,6 +7,7 @@
 #include "platform/Kernel.h"
 #include "platform/MessageCatalogs.h"
 #include "platform/TerminalCommand.h"
+#include "scan/Exclusions.h"
 #include "scan/TreeScanner.h"
 #include "util/Paths.h"
 #include "util/Text.h"
@@ -105,6 +106,20 @@ AdvisorContext AdvisorContext::live(Node::Ptr root, std::string_view home, Date 
         .linkTarget =
             [](const std::string& path) { return platform::readLinkTarget(path.c_str()); },
         .kernelRelease = platform::kernelRelease(),
+    };
+}
+
+void AdvisorContext::exclude(const Exclusions& exclusions) {
+    if (exclusions.empty() || !root)
+        return;
+    listFolder = [list = std::move(listFolder), exclusions,
+                  top = root->path()](const std::string& path) {
+        auto entries = list(path);
+        if (entries)
+            std::erase_if(*entries, [&](const FolderEntry& entry) {
+                return exclusions.covers(top, joinPath(path, entry.name));
+            });
+        return entries;
     };
 }
 

@@ -23,6 +23,8 @@
 
 namespace tavelin {
 
+class Exclusions;
+
 struct AdvisorContext {
     using FileExists = std::function<bool(const std::string& path)>;
     using ReadFile = std::function<std::optional<std::string>(const std::string& path)>;
@@ -95,6 +97,8 @@ struct AdvisorContext {
     // folders and large files exist; nothing read, no last-used dates, no installed
     // applications and no cloud folders. The rules on paths and names still apply.
     static AdvisorContext ofTree(Node::Ptr root, std::string_view home, Date now);
+    // Folders listed beneath the root leave out what the scan left out, as the tree does.
+    void exclude(const Exclusions& exclusions);
 
     // Where a location can appear in a tree: for "/"-rooted locations the location itself and
     // the same under the data volume; for others the location below `home`, then below the

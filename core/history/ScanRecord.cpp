@@ -39,6 +39,7 @@ ScanRecord ScanRecord::of(const Node& root, Date date) {
                       root.unique,
                       root.fileCount,
                       {{"", root.size}},
+                      {},
                       root.apparent};
     struct Pending {
         const Node* node;
@@ -111,6 +112,8 @@ std::string ScanRecord::encoded() const {
                  {"files", files}, {"sizes", sizes}};
     if (apparent)
         json["apparent"] = *apparent;
+    if (!excluded.empty())
+        json["excluded"] = excluded;
     return json.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
@@ -133,12 +136,20 @@ std::optional<ScanRecord> ScanRecord::decoded(std::string_view text) {
         return std::nullopt;
     if (!date || !size || !unique || !files || !sizes)
         return std::nullopt;
+    std::vector<std::string> excluded;
+    if (json.contains("excluded")) {
+        const Json& list = json["excluded"];
+        if (!list.is_array() || !std::ranges::all_of(list, &Json::is_string))
+            return std::nullopt;
+        excluded = list.get<std::vector<std::string>>();
+    }
     return ScanRecord{json["root"].get<std::string>(),
                       *date,
                       *size,
                       *unique,
                       *files,
                       std::move(*sizes),
+                      std::move(excluded),
                       apparent};
 }
 

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tavelin {
 
@@ -33,6 +34,9 @@ struct ScanRecord {
     int64_t unique = 0;
     int64_t files = 0;
     std::map<std::string, int64_t> sizes; // by relative path; the root under ""
+    // What the scan left out, sorted: only records made with the same exclusions compare, as
+    // what one left out would otherwise show as gone or new in the other.
+    std::vector<std::string> excluded{};
     // The root's apparent size; unknown in records written before it was kept.
     std::optional<int64_t> apparent = std::nullopt;
 
@@ -54,10 +58,12 @@ struct ScanRecord {
     static int depthOf(std::string_view relativePath);
 
     // JSON with the keys "root", "date" (fractional seconds since 1970), "size", "unique",
-    // "files", "sizes" and, when known, "apparent".
+    // "files", "sizes", "apparent" when known, and "excluded" (a list of texts) when the scan
+    // left anything out.
     std::string encoded() const;
-    // Nothing unless the text is such an object with the six keys of the right types, and an
-    // "apparent" that is a number where there is one.
+    // Nothing unless the text is such an object with all six keys of the right types, an
+    // "apparent" that is a number where there is one, and "excluded", when present, a list of
+    // texts.
     static std::optional<ScanRecord> decoded(std::string_view json);
 };
 

@@ -98,7 +98,8 @@ std::error_code Store::prune(const fs::path& folder, int64_t saved) const {
     return firstError;
 }
 
-std::optional<ScanRecord> Store::latest(std::string_view root, Date before) const {
+std::optional<ScanRecord> Store::latest(std::string_view root, Date before,
+                                        const std::vector<std::string>& excluded) const {
     std::string asked = recordText(root);
     std::vector<RecordFile> files = recordFiles(locationFolder(asked));
     int64_t latestName = wholeMillisecondsSince1970(before);
@@ -109,7 +110,8 @@ std::optional<ScanRecord> Store::latest(std::string_view root, Date before) cons
         std::optional<std::string> text =
             platform::readRegularFile(file->path.c_str(), kRecordLimit);
         std::optional<ScanRecord> record = text ? ScanRecord::decoded(*text) : std::nullopt;
-        if (record && record->root == asked && record->date < before)
+        if (record && record->root == asked && record->date < before &&
+            record->excluded == excluded)
             return record;
     }
     return std::nullopt;

@@ -33,9 +33,11 @@ public:
     // a prune fails; on a prune failure the record itself is already in place.
     [[nodiscard]] std::error_code save(const ScanRecord& record) const;
 
-    // The newest record of exactly this root dated before `before`; files that cannot be read
-    // or decoded are passed over. Nothing when there is no such record.
-    std::optional<ScanRecord> latest(std::string_view root, Date before) const;
+    // The newest record of exactly this root dated before `before` and made with these
+    // exclusions (sorted); files that cannot be read or decoded are passed over. Nothing when
+    // there is no such record.
+    std::optional<ScanRecord> latest(std::string_view root, Date before,
+                                     const std::vector<std::string>& excluded = {}) const;
 
     std::filesystem::path locationFolder(std::string_view root) const;
 

@@ -75,6 +75,13 @@ std::string summary(const AgentReport::Input& input) {
     if (unreadable > 0)
         text += "\n- Couldn’t be read: " + formatCounted(unreadable, "folder") +
                 ", whose contents are missing from these sizes";
+    if (input.excluded > 0) {
+        std::string entries;
+        for (const std::string& entry : input.exclusions)
+            entries += (entries.empty() ? "" : ", ") + ReportText::code(entry);
+        text += "\n- Excluded in Tavelin’s settings: " + entries + " (" +
+                formatCounted(input.excluded, "item") + " left out of every size and list here)";
+    }
     return text;
 }
 

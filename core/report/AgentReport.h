@@ -47,6 +47,10 @@ struct AgentReport {
         std::string home{};
         // Set for a scan read from a scan file.
         std::optional<ScanSource> source{};
+        // What the user's settings leave out of every scan, and how many entries this scan
+        // left out.
+        std::vector<std::string> exclusions{};
+        int64_t excluded = 0;
     };
 
     // Row limits: folders inside the scope, biggest folders, biggest files, kinds,

@@ -54,9 +54,11 @@ class FolderWatcher::Reader {
 public:
     Reader(platform::Inotify inotify, std::string root, Date since,
            std::chrono::milliseconds latency, std::shared_ptr<Delivery> delivery,
-           std::shared_ptr<MainQueue> queue, std::shared_ptr<const KnownFolders> known)
+           std::shared_ptr<MainQueue> queue, std::shared_ptr<const KnownFolders> known,
+           Exclusions exclusions)
         : inotify_(std::move(inotify))
         , known_(std::move(known))
+        , exclusions_(std::move(exclusions))
         , root_(std::move(root))
         , since_(since - kClockSlack)
         , latency_(latency)
@@ -96,11 +98,14 @@ private:
     void noteLimit();
     void flush();
     std::string absolute(std::string_view relative) const;
+    // Whether the entry `name` of the folder at `relative` is left out.
+    bool excluded(std::string_view relative, std::string_view name) const;
     template <typename Work>
     void post(Work work);
 
     platform::Inotify inotify_;
     std::shared_ptr<const KnownFolders> known_;
+    const Exclusions exclusions_;
     std::optional<platform::FileSystemMark> mark_;
     platform::WakeableWait wait_;
     std::string root_;
@@ -282,7 +287,7 @@ void FolderWatcher::Reader::watchKnown() {
         std::vector<std::string> arrived;
         while (fd && reader_.next(fd.get()))
             reader_.forEachFolder([&](std::string_view name) {
-                if (!known.contains(name))
+                if (!known.contains(name) && !excluded(relative, name))
                     arrived.emplace_back(relative.empty() ? std::string(name)
                                                           : relative + "/" + std::string(name));
                 return true;
@@ -313,7 +318,8 @@ bool FolderWatcher::Reader::enter(platform::UniqueFd fd, bool replay) {
     Level level{std::move(fd), path_.size(), {}, 0};
     while (reader_.next(level.fd.get()))
         reader_.forEachFolder([&](std::string_view name) {
-            level.subfolders.emplace_back(name);
+            if (!excluded(path_, name))
+                level.subfolders.emplace_back(name);
             return true;
         });
     levels_.push_back(std::move(level));
@@ -374,7 +380,9 @@ void FolderWatcher::Reader::handle(const platform::FolderChange& change) {
         return;
     } else {
         std::optional<std::string> folder = folderOf(change);
-        if (!folder)
+        // A mark reports changes inside excluded folders too.
+        if (!folder || excluded(*folder, change.name) ||
+            (mark_ && exclusions_.covers(root_, absolute(*folder))))
             return;
         refresh_.insert(*folder);
         if (change.kind != Kind::entries) {
@@ -455,6 +463,14 @@ std::string FolderWatcher::Reader::absolute(std::string_view relative) const {
     return relative.empty() ? root_ : joinPath(root_, relative);
 }
 
+bool FolderWatcher::Reader::excluded(std::string_view relative, std::string_view name) const {
+    if (exclusions_.empty() || name.empty())
+        return false;
+    return exclusions_.excludesName(name) ||
+           (exclusions_.hasPaths() &&
+            exclusions_.paths().contains(joinPath(absolute(relative), name)));
+}
+
 FolderWatcher::FolderWatcher(std::shared_ptr<Delivery> delivery, std::shared_ptr<Reader> reader)
     : delivery_(std::move(delivery))
     , reader_(std::move(reader))
@@ -484,15 +500,17 @@ FolderWatcher::KnownFolders::of(const Node& root) {
 std::unique_ptr<FolderWatcher> FolderWatcher::make(const std::string& root, Date since,
                                                    double latency, Handler handler,
                                                    std::shared_ptr<MainQueue> queue, Hooks hooks,
-                                                   std::shared_ptr<const KnownFolders> known) {
+                                                   std::shared_ptr<const KnownFolders> known,
+                                                   Exclusions exclusions) {
     platform::Inotify inotify;
     if (!inotify)
         return nullptr;
     auto delivery = std::make_shared<Delivery>(Delivery{std::move(handler), std::move(hooks)});
     auto delay = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::duration<double>(latency));
-    auto reader = std::make_shared<Reader>(std::move(inotify), standardizedPath(root), since, delay,
-                                           delivery, std::move(queue), std::move(known));
+    auto reader =
+        std::make_shared<Reader>(std::move(inotify), standardizedPath(root), since, delay, delivery,
+                                 std::move(queue), std::move(known), std::move(exclusions));
     if (!reader->canWait())
         return nullptr;
     return std::unique_ptr<FolderWatcher>(new FolderWatcher(delivery, std::move(reader)));

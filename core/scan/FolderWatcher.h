@@ -12,11 +12,12 @@
 // starts, the watcher reports every folder changed at or after `since`, so what changed while the
 // scan ran is caught. A folder created or moved in is watched as soon as it is reported, one moved
 // out no longer is. When the user's limit on watches is reached, what is watched stays watched, and
-// `limitReached` says so once.
+// `limitReached` says so once. What the exclusions leave out is neither watched nor reported.
 //
 // Threads: `make`, `stop` and the destructor on the UI thread (the thread that runs `queue`);
 // the handler and the hooks run there too, never after `stop`.
 
+#include "scan/Exclusions.h"
 #include "scan/Node.h"
 #include "util/Dates.h"
 #include "util/MainQueue.h"
@@ -73,7 +74,8 @@ public:
     static std::unique_ptr<FolderWatcher> make(const std::string& root, Date since, double latency,
                                                Handler handler, std::shared_ptr<MainQueue> queue,
                                                Hooks hooks = {},
-                                               std::shared_ptr<const KnownFolders> known = {});
+                                               std::shared_ptr<const KnownFolders> known = {},
+                                               Exclusions exclusions = {});
     ~FolderWatcher();
     FolderWatcher(const FolderWatcher&) = delete;
     FolderWatcher& operator=(const FolderWatcher&) = delete;

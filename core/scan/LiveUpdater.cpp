@@ -55,7 +55,7 @@ void LiveUpdater::watch(const ScanSession& session,
             if (auto updater = weak.lock())
                 updater->handle(events);
         },
-        context_.queue, std::move(hooks), std::move(known));
+        context_.queue, std::move(hooks), std::move(known), session.exclusions());
 }
 
 void LiveUpdater::stop() {

@@ -19,6 +19,7 @@ void ScanCounter::add(const Snapshot& delta, const std::string_view* path) {
         value_.unique += delta.unique;
         value_.apparent += delta.apparent;
         value_.errors += delta.errors;
+        value_.excluded += delta.excluded;
         if (path)
             value_.path.assign(*path);
         wasRead = !std::exchange(unread_, true);

@@ -24,7 +24,8 @@ public:
         int64_t unique = 0;
         int64_t apparent = 0;
         int64_t errors = 0;
-        std::string path; // the folder being walked at the last publication; empty at first
+        int64_t excluded = 0; // entries left out by the user's exclusions
+        std::string path;     // the folder being walked at the last publication; empty at first
     };
 
     ScanCounter() = default;

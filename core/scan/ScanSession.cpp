@@ -78,6 +78,7 @@ public:
         std::shared_ptr<TallyBox> tally;
         std::shared_ptr<LinkSet> links;
         std::shared_ptr<const PathSet> skip;
+        std::shared_ptr<const Exclusions> exclusions;
         std::shared_ptr<CancelFlag> cancel;
         int64_t threshold = 0;
         std::optional<uint64_t> mount;
@@ -98,6 +99,7 @@ public:
         return {.counter = *walk_.counter,
                 .links = *walk_.links,
                 .skip = *walk_.skip,
+                .exclusions = walk_.exclusions.get(),
                 .isCancelled = [cancel = walk_.cancel] { return cancel->isSet(); },
                 .threshold = walk_.threshold,
                 .tally = walk_.tally.get(),
@@ -219,6 +221,10 @@ int ScanSession::workerCount(int activeCores) {
     return std::clamp(8 * activeCores, 8, 16);
 }
 
+void ScanSession::setExclusions(Exclusions exclusions) {
+    exclusions_ = std::make_shared<const Exclusions>(std::move(exclusions));
+}
+
 void ScanSession::start() {
     isRunning_ = true;
     startDate_ = std::chrono::system_clock::now();
@@ -266,6 +272,7 @@ void ScanSession::listRoot() {
     auto listing = TreeScanner::scan(path_, {.counter = counter,
                                              .links = *links_,
                                              .skip = *skipped_,
+                                             .exclusions = exclusions_.get(),
                                              .threshold = threshold_,
                                              .descend = false,
                                              .tally = &tally,
@@ -275,7 +282,9 @@ void ScanSession::listRoot() {
                                              .beneath = ".",
                                              .expected = top.id(),
                                              .subfolders = &subfolders});
-    baseErrors_ += counter.snapshot().errors;
+    ScanCounter::Snapshot listed = counter.snapshot();
+    baseErrors_ += listed.errors;
+    baseExcluded_ += listed.excluded;
     // A listing that broke off partway keeps what it listed, its error counted; only a root
     // that could not be listed at all ends the scan.
     bool nothingListed =
@@ -427,6 +436,7 @@ ScanSession::JobWalk ScanSession::walkOf(Job& job) {
                                                             .tally = job.tally,
                                                             .links = links_,
                                                             .skip = skipped_,
+                                                            .exclusions = exclusions_,
                                                             .cancel = cancelFlag_,
                                                             .threshold = threshold_,
                                                             .mount = volumeDevice_,
@@ -449,9 +459,10 @@ void ScanSession::launch(const std::vector<Job*>& batch) {
     for (Job* job : batch)
         walks.push_back(walkOf(*job));
     context_.pool->submit([weak = weak_from_this(), queue = context_.queue, idle = idle_,
-                           links = links_, skip = skipped_, cancel = cancelFlag_,
-                           rootFolder = rootFolder_, threshold = threshold_, mount = volumeDevice_,
-                           shareAware = shareAware_, walks = std::move(walks)]() mutable {
+                           links = links_, skip = skipped_, exclusions = exclusions_,
+                           cancel = cancelFlag_, rootFolder = rootFolder_, threshold = threshold_,
+                           mount = volumeDevice_, shareAware = shareAware_,
+                           walks = std::move(walks)]() mutable {
         std::vector<Result> whole;
         for (JobWalk& walk : walks) {
             Result result{.index = walk.index};
@@ -459,6 +470,7 @@ void ScanSession::launch(const std::vector<Job*>& batch) {
                 walk.path, {.counter = *walk.counter,
                             .links = *links,
                             .skip = *skip,
+                            .exclusions = exclusions.get(),
                             .isCancelled = [&] { return cancel->isSet(); },
                             .threshold = threshold,
                             .descend = !walk.split,
@@ -603,6 +615,8 @@ void ScanSession::readCounter(Job& job, bool figures) {
     ScanCounter::Snapshot snapshot = job.counter->snapshot();
     jobErrors_ += snapshot.errors - job.errors;
     job.errors = snapshot.errors;
+    jobExcluded_ += snapshot.excluded - job.excluded;
+    job.excluded = snapshot.excluded;
     if (!figures)
         return;
     Figures before = Figures::of(*job.node);
@@ -631,6 +645,7 @@ void ScanSession::refreshTotals() {
     bytes_ = root_->size;
     files_ = root_->fileCount;
     errors_ = baseErrors_ + jobErrors_;
+    excluded_ = baseExcluded_ + jobExcluded_;
 }
 
 void ScanSession::changed() {
@@ -952,28 +967,30 @@ void ScanSession::walkArrived(const std::vector<Node::Ptr>& arrived, Done done) 
 
 void ScanSession::walkAgain(const std::string& path, bool descend,
                             std::function<void(ScanSession&, Node::Ptr)> then) {
-    context_.pool->submit([weak = weak_from_this(), queue = context_.queue,
-                           rootFolder = rootFolder_, links = links_, skip = skipped_,
-                           cancel = cancelFlag_, path, beneath = beneath(path), descend,
-                           threshold = threshold_, mount = volumeDevice_, shareAware = shareAware_,
-                           then = std::move(then)] {
-        ScanCounter counter;
-        Node::Ptr result = TreeScanner::scan(path, {.counter = counter,
-                                                    .links = *links,
-                                                    .skip = *skip,
-                                                    .isCancelled = [&] { return cancel->isSet(); },
-                                                    .threshold = threshold,
-                                                    .descend = descend,
-                                                    .mount = mount,
-                                                    .shareAware = shareAware,
-                                                    .base = rootFolder->get(),
-                                                    .beneath = beneath,
-                                                    .claimLinks = true});
-        queue->post([weak, then, result = std::move(result)] {
-            if (auto session = weak.lock())
-                then(*session, result);
+    context_.pool->submit(
+        [weak = weak_from_this(), queue = context_.queue, rootFolder = rootFolder_, links = links_,
+         skip = skipped_, exclusions = exclusions_, cancel = cancelFlag_, path,
+         beneath = beneath(path), descend, threshold = threshold_, mount = volumeDevice_,
+         shareAware = shareAware_, then = std::move(then)] {
+            ScanCounter counter;
+            Node::Ptr result =
+                TreeScanner::scan(path, {.counter = counter,
+                                         .links = *links,
+                                         .skip = *skip,
+                                         .exclusions = exclusions.get(),
+                                         .isCancelled = [&] { return cancel->isSet(); },
+                                         .threshold = threshold,
+                                         .descend = descend,
+                                         .mount = mount,
+                                         .shareAware = shareAware,
+                                         .base = rootFolder->get(),
+                                         .beneath = beneath,
+                                         .claimLinks = true});
+            queue->post([weak, then, result = std::move(result)] {
+                if (auto session = weak.lock())
+                    then(*session, result);
+            });
         });
-    });
 }
 
 // The node at the path, else at the nearest folder above it, the root included.

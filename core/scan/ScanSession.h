@@ -19,6 +19,7 @@
 #include "platform/FileFacts.h"
 #include "platform/UniqueFd.h"
 #include "scan/CancelFlag.h"
+#include "scan/Exclusions.h"
 #include "scan/ExtensionTally.h"
 #include "scan/IdleWorkers.h"
 #include "scan/LinkSet.h"
@@ -58,6 +59,7 @@ public:
         bool listed = false;
         int pending = 0;
         int64_t errors = 0; // read from the counter so far
+        int64_t excluded = 0;
         struct {
             int64_t size = 0;
             int64_t unique = 0;
@@ -91,6 +93,9 @@ public:
     // warm one no more. Walkers that find nothing queued share their folders, so all can work.
     static int workerCount(int activeCores);
 
+    // What every walk of this session leaves out, rescans and refreshes included; set before
+    // `start`.
+    void setExclusions(Exclusions exclusions);
     void start();
     void cancel();
     void pauseTreeUpdates();
@@ -129,6 +134,9 @@ public:
     int64_t files() const { return files_; }
     int64_t bytes() const { return bytes_; }
     int64_t errors() const { return errors_; }
+    // Entries the full scan left out by the exclusions (each counts once, whatever it holds).
+    int64_t excluded() const { return excluded_; }
+    const Exclusions& exclusions() const { return *exclusions_; }
     const std::string& currentPath() const { return currentPath_; }
     const PathSet& skipped() const { return *skipped_; }
     const ExtensionTally& kinds() const { return kinds_; }
@@ -239,6 +247,7 @@ private:
     int64_t files_ = 0;
     int64_t bytes_ = 0;
     int64_t errors_ = 0;
+    int64_t excluded_ = 0;
     std::string currentPath_;
     // The root folder, opened once: jobs open their folders beneath it, so a link swapped into
     // a path or a root path near the length limit cannot mislead them.
@@ -246,6 +255,7 @@ private:
     bool rootListed_ = false;
     bool isBuilt_ = false;
     std::shared_ptr<const PathSet> skipped_;
+    std::shared_ptr<const Exclusions> exclusions_ = std::make_shared<const Exclusions>();
     ExtensionTally kinds_;
     std::vector<Result> held_;
     // Holders of the tree (advisor passes, the watcher's set-up) pause and resume it each.
@@ -264,6 +274,7 @@ private:
     int64_t baseUnique_ = 0;
     int64_t baseApparent_ = 0;
     int64_t baseErrors_ = 0;
+    int64_t baseExcluded_ = 0;
 
     // The runner: jobs wait in `queue_` from `cursor_` on; `inFlight_` jobs are being walked,
     // on at most as many workers as `idle_` hands out.
@@ -277,6 +288,7 @@ private:
     std::shared_ptr<ScanReports> reports_ = std::make_shared<ScanReports>();
     std::vector<int> reported_;
     int64_t jobErrors_ = 0;
+    int64_t jobExcluded_ = 0;
     // The job whose walker's folder `currentPath` shows; -1 for none.
     int pathJob_ = -1;
 

@@ -1,6 +1,7 @@
 #include "scan/TreeScanner.h"
 
 #include "platform/Directories.h"
+#include "scan/Exclusions.h"
 #include "scan/ExtensionTally.h"
 #include "scan/ScanCounter.h"
 #include "scan/Walker.h"
@@ -19,7 +20,10 @@ Walker makeWalker(const platform::FileFacts& top, int fd, const Options& options
                                                                : platform::canShareExtents(fd),
                               .sharing = options.sharing,
                               .claimLinks = options.claimLinks};
-    return Walker(settings, options.counter, options.links, options.skip, options.isCancelled);
+    const Exclusions* exclusions =
+        options.exclusions && !options.exclusions->empty() ? options.exclusions : nullptr;
+    return Walker(settings, options.counter, options.links, options.skip, exclusions,
+                  options.isCancelled);
 }
 
 Node::Ptr makeTop(const std::string& path, const platform::FileFacts& top) {

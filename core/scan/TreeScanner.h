@@ -17,6 +17,7 @@
 
 namespace tavelin {
 
+class Exclusions;
 class LinkSet;
 class ScanCounter;
 struct TallyBox;
@@ -57,6 +58,9 @@ struct Options {
     ScanCounter& counter; // where running figures and errors are published
     LinkSet& links;       // hard-linked files met so far in the scan
     const PathSet& skip;  // folders marked `needsAccess` and not entered
+    // Entries left out altogether (no node, no figures), counted as excluded. Null or empty:
+    // the walk never looks.
+    const Exclusions* exclusions = nullptr;
     std::function<bool()> isCancelled = [] { return false; };
     int64_t threshold = 0;           // files at or above it get a node of their own
     bool descend = true;             // false: list the folder only; its sub-folders come back empty

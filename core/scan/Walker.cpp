@@ -2,6 +2,7 @@
 
 #include "platform/Directories.h"
 #include "platform/SharedExtents.h"
+#include "scan/Exclusions.h"
 #include "scan/LinkSet.h"
 #include "util/Paths.h"
 
@@ -20,11 +21,12 @@ void addFigures(Node& to, const Node& from) {
 } // namespace
 
 Walker::Walker(Settings settings, ScanCounter& counter, LinkSet& links, const PathSet& skip,
-               const std::function<bool()>& isCancelled)
+               const Exclusions* exclusions, const std::function<bool()>& isCancelled)
     : settings_(settings)
     , counter_(counter)
     , links_(links)
     , skip_(skip)
+    , exclusions_(exclusions)
     , isCancelled_(isCancelled) {}
 
 void Walker::countOwnBlocks(Node& folder, const platform::FileFacts& facts) {
@@ -145,7 +147,9 @@ void Walker::list(int fd, Node& node) {
 
 bool Walker::visit(int fd, Node& node, std::string_view name) {
     platform::FileFacts facts;
-    if (platform::readFileFacts(fd, name.data(), facts) != 0)
+    if (exclusions_ && isExcluded(name))
+        ++pending_.excluded;
+    else if (platform::readFileFacts(fd, name.data(), facts) != 0)
         ++pending_.errors;
     else if (facts.isDirectory)
         addDirectory(node, name, facts);
@@ -168,17 +172,23 @@ void Walker::addDirectory(Node& node, std::string_view name, const platform::Fil
     auto folder = Node::make(std::string(name), Node::Kind::directory);
     folder->modified = dateFromTimespec(facts.modifiedSeconds, facts.modifiedNanoseconds);
     countOwnBlocks(*folder, facts);
-    folder->needsAccess = !skip_.empty() && isSkipped(name);
+    folder->needsAccess = !skip_.empty() && pathIn(skip_, name);
     subfolders_.push_back({folder.get(), facts.id()});
     node.append(std::move(folder));
 }
 
-bool Walker::isSkipped(std::string_view name) {
+// Left out before its facts are read: an excluded entry costs no system call.
+bool Walker::isExcluded(std::string_view name) {
+    return exclusions_->excludesName(name) ||
+           (exclusions_->hasPaths() && pathIn(exclusions_->paths(), name));
+}
+
+bool Walker::pathIn(const PathSet& paths, std::string_view name) {
     size_t length = path_.size();
     appendPathComponent(path_, name);
-    bool skipped = skip_.contains(path_);
+    bool found = paths.contains(path_);
     path_.resize(length);
-    return skipped;
+    return found;
 }
 
 void Walker::addFile(int fd, Node& node, std::string_view name, const platform::FileFacts& facts) {

@@ -29,6 +29,8 @@
 
 namespace tavelin {
 
+class Exclusions;
+
 class Walker {
 public:
     struct Settings {
@@ -42,8 +44,9 @@ public:
         bool claimLinks = false;
     };
 
+    // `exclusions` is null when nothing is left out.
     Walker(Settings settings, ScanCounter& counter, LinkSet& links, const PathSet& skip,
-           const std::function<bool()>& isCancelled);
+           const Exclusions* exclusions, const std::function<bool()>& isCancelled);
 
     // Counts a folder's own blocks and length in its figures (every measure, no file).
     void countOwnBlocks(Node& folder, const platform::FileFacts& facts);
@@ -86,12 +89,14 @@ private:
     void countFile(int fd, Node& node, std::string_view name, const platform::FileFacts& facts);
     // Counts the files with several names met in the batch just listed that count here.
     void countLinkedFiles(int fd, Node& node);
-    bool isSkipped(std::string_view name);
+    bool isExcluded(std::string_view name);
+    bool pathIn(const PathSet& paths, std::string_view name);
 
     Settings settings_;
     ScanCounter& counter_;
     LinkSet& links_;
     const PathSet& skip_;
+    const Exclusions* exclusions_;
     const std::function<bool()>& isCancelled_;
     bool cancelled_ = false;
     ExtensionCounts tally_;

@@ -77,6 +77,18 @@ protected:
     TreeBuilder home{folder.path()};
 };
 
+TEST_F(CommandLineTest, TheExcludedFoldersOfTheSettingsAreLeftOutOfReportsAndSuggestions) {
+    home.file(".config/Tavelin/Tavelin.conf",
+              std::string_view("[General]\nexcludedFolders=node_modules\n"));
+    Outcome report = run({"--report", home.root()});
+    EXPECT_EQ(report.status, 0) << report.errors;
+    EXPECT_NE(report.output.find("\n- Excluded in Tavelin’s settings: `node_modules` (2 items left "
+                                 "out of every size and list here)\n"),
+              std::string::npos)
+        << report.output;
+    EXPECT_EQ(suggestions().dump().find("node_modules"), std::string::npos);
+}
+
 TEST_F(CommandLineTest, SuggestionsCarryThePlansTicksAndOnlyTheFieldsTheManualPageNames) {
     nlohmann::json document = suggestions("4MB");
     std::ifstream manual(TAVELIN_SOURCE_DIR "/data/tavelin.1");

@@ -3,11 +3,14 @@
 #include "app/ModelFixture.h"
 #include "app/watch/FakeTrayWatcher.h"
 #include "app/watch/PrivateBus.h"
+#include "privacy/Privacy.h"
 #include "report/AgentPrompt.h"
 #include "shell/DemonstrationSettings.h"
+#include "shell/ExcludedFoldersSection.h"
 #include "shell/SettingsWindow.h"
 #include "shell/SingleInstance.h"
 #include "watch/FreeSpaceChart.h"
+#include "widgets/ExcludedFolders.h"
 #include "widgets/NumberLocale.h"
 #include "widgets/SettingsKeys.h"
 #include "window/MainWindow.h"
@@ -17,6 +20,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -156,9 +161,23 @@ TEST_F(TavelinAppTest, SettingsAreReadAndWrittenAndLiveUpdatesReachEveryWindow) 
     installByteUnits();
     EXPECT_EQ(byteUnits(), ByteUnits::binary) << "what the commands without a window read";
     storeByteUnits(ByteUnits::decimal);
-    for (const char* text :
-         {"Ask an Agent", "Show free space in the system tray", "Warn me before my disk fills up",
-          "Update the map as files change", "Binary units: 1 MiB is 1,024 KiB"}) {
+    // Typed entries are kept as patterns or absolute paths; anything else says what to type.
+    auto& excluded = *settings.findChild<ExcludedFoldersSection*>();
+    QTest::keyClicks(&excluded.pattern(), QStringLiteral(" *.iso "));
+    QTest::keyClick(&excluded.pattern(), Qt::Key_Return);
+    EXPECT_TRUE(excluded.pattern().text().isEmpty());
+    EXPECT_TRUE(excluded.add(QStringLiteral("~/Films/")));
+    EXPECT_FALSE(excluded.add(QStringLiteral("Films/old")));
+    EXPECT_FALSE(excluded.problem().isHidden());
+    EXPECT_EQ(ExcludedFolders::stored(),
+              (std::vector<std::string>{"*.iso", Privacy::userHome() + "/Films"}));
+    excluded.list().item(0)->setSelected(true);
+    excluded.remove().click();
+    EXPECT_EQ(ExcludedFolders::stored(), std::vector<std::string>{Privacy::userHome() + "/Films"});
+
+    for (const char* text : {"Ask an Agent", "Show free space in the system tray",
+                             "Warn me before my disk fills up", "Update the map as files change",
+                             "Binary units: 1 MiB is 1,024 KiB", "Excluded folders"}) {
         bool found = false;
         for (QWidget* widget : settings.findChildren<QWidget*>())
             for (const char* property : {"title", "text"})

@@ -5,6 +5,7 @@
 #include "items/InfoPopover.h"
 #include "map/EmptyFolderView.h"
 #include "util/Format.h"
+#include "widgets/ExcludedFolders.h"
 #include "widgets/SandboxAccess.h"
 #include "widgets/SettingsKeys.h"
 #include "window/CloudBanner.h"
@@ -147,6 +148,13 @@ TEST_F(WindowParts, StatusLineFollowsHoverScanNoticeAndTheFinishedScan) {
     model->setHoverIndex(std::nullopt);
     model->setNotice(QStringLiteral("Moved 2 items to the Trash."));
     EXPECT_EQ(statusLine(*model), "Moved 2 items to the Trash.");
+
+    // The next scan leaves out what the settings exclude, and says how much.
+    ExcludedFolders::store({"other"});
+    ASSERT_TRUE(scanned(*model, tree.root().string()));
+    EXPECT_FALSE(test::ModelFixture::child(model->current(), "other"));
+    EXPECT_TRUE(statusLine(*model).startsWith("1 file in ")) << statusLine(*model).toStdString();
+    EXPECT_TRUE(statusLine(*model).endsWith(" s · 1 item excluded"));
 }
 
 TEST_F(WindowParts, StatusLineNamesTheRemainderWhileAndAfterScanning) {

@@ -59,6 +59,13 @@ TEST(HistoryStore, SavesByLocationAndMillisecondsAndFindsTheNewestBeforeADate) {
     EXPECT_EQ(store.latest("/data", atMilliseconds(1'700'000'002'000))->size, 1'700'000'001);
     EXPECT_FALSE(store.latest("/data", atMilliseconds(1'700'000'000'000)));
     EXPECT_FALSE(store.latest("/elsewhere", kFarFuture));
+
+    // Only records made with the same exclusions compare.
+    ScanRecord excluding = recordOf("/data", atMilliseconds(1'700'000'003'000), 3);
+    excluding.excluded = {"node_modules"};
+    ASSERT_FALSE(store.save(excluding));
+    EXPECT_EQ(store.latest("/data", kFarFuture)->size, 1'700'000'002);
+    EXPECT_EQ(store.latest("/data", kFarFuture, {"node_modules"})->size, 3);
 }
 
 TEST(HistoryStore, KeepsTheNewestRecordsEvenWhenNamesDifferInLength) {

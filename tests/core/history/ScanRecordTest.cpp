@@ -125,6 +125,7 @@ TEST(ScanRecord, RoundTripsThroughJsonWithNamesThatAreNotUtf8) {
     root->apparent = 250'000'000;
     auto odd = add(*root, "caf\xe9", Node::Kind::directory, 200'000'000);
     ScanRecord record = ScanRecord::of(*root, kFinished);
+    record.excluded = {"*.iso", "/data/caf\xc3\xa9/old"};
     EXPECT_EQ(record.sizes.count("caf\xef\xbf\xbd"), 1u);
 
     auto decoded = ScanRecord::decoded(record.encoded());
@@ -132,6 +133,7 @@ TEST(ScanRecord, RoundTripsThroughJsonWithNamesThatAreNotUtf8) {
     EXPECT_EQ(decoded->encoded(), record.encoded());
     EXPECT_EQ(decoded->date, record.date);
     EXPECT_EQ(decoded->apparent, 250'000'000);
+    EXPECT_EQ(decoded->excluded, record.excluded);
     EXPECT_EQ(decoded->sizeOf(*odd, *root), 200'000'000);
     EXPECT_DOUBLE_EQ(nlohmann::json::parse(record.encoded())["date"].get<double>(),
                      1'700'000'000.25);
@@ -157,7 +159,9 @@ TEST(ScanRecord, DecodingNeedsAllSixKeysWithTheirTypes) {
              {"files", 18'446'744'073'709'551'615ull},
              {"sizes", nlohmann::json::array()},
              {"sizes", {{"a", "big"}}},
-             {"apparent", "big"}}) {
+             {"apparent", "big"},
+             {"excluded", "node_modules"},
+             {"excluded", {1}}}) {
         nlohmann::json wrong = valid;
         wrong[key] = value;
         EXPECT_FALSE(ScanRecord::decoded(wrong.dump())) << key << " = " << value.dump();

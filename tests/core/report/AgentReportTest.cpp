@@ -128,11 +128,13 @@ TEST(AgentReport, LeavesOutTheSectionsItHasNoInputFor) {
     HomeScan scan;
     scan.input.diskName = "Computer"; // without its figures, no disk line
     scan.input.changesSince = day(2025, 3, 1);
+    scan.input.exclusions = {"node_modules"}; // which left nothing out
 
     std::string markdown = AgentReport(scan.input, 7'000).markdown;
 
-    for (const char* absent : {"- Disk:", "## Space by kind", "## What changed",
-                               "## Already suggested", "## Beyond your files", "Couldn’t be read"})
+    for (const char* absent :
+         {"- Disk:", "## Space by kind", "## What changed", "## Already suggested",
+          "## Beyond your files", "Couldn’t be read", "Excluded"})
         EXPECT_EQ(markdown.find(absent), std::string::npos) << absent;
     // A scope without folders has no "Inside" table; the two biggest lists always stand.
     scan.input.scope = scan.tree.root()->descendant("/home/ann/Movies")->shared_from_this();
@@ -151,8 +153,12 @@ TEST(AgentReport, SaysWhatCouldNotBeReadWhoMeasuredAScanFileAndWhereAWholeDiskGo
                  scan.tree.root()->descendant(path)->isUnreadable = true;
              // Left out on purpose, and said so elsewhere.
              scan.tree.root()->descendant("/home/ann/Movies")->needsAccess = true;
+             scan.input.exclusions = {"node_modules", "*.iso"};
+             scan.input.excluded = 1'234;
          },
-         "\n- Couldn’t be read: 2 folders, whose contents are missing from these sizes\n"},
+         "\n- Couldn’t be read: 2 folders, whose contents are missing from these sizes\n"
+         "- Excluded in Tavelin’s settings: `node_modules`, `*.iso` (1,234 items left out of every "
+         "size and list here)\n"},
         {[](HomeScan& scan) {
              scan.input.source = ScanSource{"ncdu 1.18", "server.json.gz", day(2025, 3, 1)};
          },

@@ -6,6 +6,7 @@
 #include "watch/TrayHost.h"
 #include "widgets/CaptionLabel.h"
 #include "widgets/NumberLocale.h"
+#include "widgets/ScreenFit.h"
 #include "widgets/SettingsKeys.h"
 #include "widgets/Texts.h"
 
@@ -15,6 +16,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QVBoxLayout>
 
@@ -54,7 +58,8 @@ SettingsWindow::SettingsWindow(Notifications& notifications, const TrayHost& tra
     , live_(settingSwitch(QStringLiteral("Update the map as files change"),
                           SettingsKeys::liveUpdates, this)) {
     setWindowTitle(QStringLiteral("Tavelin Settings"));
-    auto* layout = new QVBoxLayout(this);
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
     layout->addWidget(agentSection());
     layout->addWidget(tray_);
     layout->addWidget(captionLabel(
@@ -73,7 +78,16 @@ SettingsWindow::SettingsWindow(Notifications& notifications, const TrayHost& tra
     layout->addWidget(unitsSection());
     layout->addWidget(new ExcludedFoldersSection(this));
     layout->addStretch();
-    resize(520, sizeHint().height());
+    // Taller than a small screen: the settings scroll rather than the window leaving the screen.
+    auto* scroll = new QScrollArea(this);
+    scroll->setWidget(page);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroll);
+    QSize wanted(520 + scroll->verticalScrollBar()->sizeHint().width(), page->sizeHint().height());
+    resize(screen() ? withinScreen(wanted, screen()->availableGeometry()) : wanted);
 
     connect(tray_, &QCheckBox::toggled, this, &SettingsWindow::trayItemToggled);
     connect(&trayHost_, &TrayHost::availableChanged, this, &SettingsWindow::followTray);

@@ -2,6 +2,7 @@
 
 #include "access/AccessSheet.h"
 #include "model/AppModel.h"
+#include "widgets/ScreenFit.h"
 #include "window/DetailDialogs.h"
 #include "window/DetailToolbar.h"
 #include "window/DetailView.h"
@@ -66,8 +67,7 @@ MainWindow::MainWindow(std::unique_ptr<AppModel> model, std::string launchPath, 
 MainWindow::~MainWindow() = default;
 
 QSize MainWindow::openingSize(const QRect& available) {
-    constexpr int kTitleBar = 40;
-    return QSize(1480, 900).boundedTo(QSize(available.width(), available.height() - kTitleBar));
+    return withinScreen(QSize(1480, 900), available);
 }
 
 void MainWindow::showEvent(QShowEvent* event) {

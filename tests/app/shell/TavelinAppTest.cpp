@@ -26,6 +26,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSettings>
 #include <QTest>
 
@@ -138,6 +139,8 @@ TEST_F(TavelinAppTest, SettingsAreReadAndWrittenAndLiveUpdatesReachEveryWindow) 
     first.commands().settings->trigger();
     SettingsWindow& settings = app.showSettings();
     EXPECT_TRUE(settings.isVisible());
+    EXPECT_LT(settings.height(), settings.screen()->availableGeometry().height())
+        << "taller than the screen, the settings scroll";
     EXPECT_EQ(settings.agentPrompt().toPlainText(), "Be brief.");
     EXPECT_EQ(settings.agentPrompt().height(), 150);
     settings.standardPrompt().click();

@@ -142,10 +142,10 @@ TEST(ScanSession, TotalsEqualDuWithHardLinksSparseFilesManyEmptyFoldersAndASkipp
     EXPECT_GT(harness.changes, 0);
     EXPECT_EQ(root.size, test::duBytes(tree.root().string()) - test::duBytes(tree.path("Private")) +
                              test::allocatedBytes(tree.path("Private")));
-    struct stat skipped {};
-    ASSERT_EQ(::lstat(tree.path("Private").c_str(), &skipped), 0);
+    struct stat privateFolder {};
+    ASSERT_EQ(::lstat(tree.path("Private").c_str(), &privateFolder), 0);
     EXPECT_EQ(root.apparent, test::duBytes(tree.root().string(), true) -
-                                 test::duBytes(tree.path("Private"), true) + skipped.st_size);
+                                 test::duBytes(tree.path("Private"), true) + privateFolder.st_size);
     EXPECT_EQ(root.unique, root.size) << "ext4 shares no data between files";
     EXPECT_EQ(root.fileCount, 6 * 4 + 2);
     EXPECT_EQ(harness.session->bytes(), root.size);

@@ -228,6 +228,7 @@ TEST(Goal, ReadsWhatPeopleType) {
     EXPECT_EQ(Goal::parsed("500MB"), Goal::bytes(500'000'000));
     EXPECT_EQ(Goal::parsed("4096"), Goal::bytes(4096));
     EXPECT_EQ(Goal::parsed("20 GiB"), Goal::bytes(20LL << 30)) << "binary units whatever is shown";
-    for (const char* wrong : {"", "lots", "20 GiBs", "20Gi", "-5GB", "0.1B", "1e3GB", "20GB ", "1e40"})
+    for (const char* wrong :
+         {"", "lots", "20 GiBs", "20Gi", "-5GB", "0.1B", "1e3GB", "20GB ", "1e40"})
         EXPECT_FALSE(Goal::parsed(wrong)) << wrong;
 }

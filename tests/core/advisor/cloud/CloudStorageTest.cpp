@@ -79,6 +79,16 @@ TEST(CloudStorage, SyncClientsNameTheirFoldersInTheirOwnSettings) {
         << "folders that are gone, relative and listed twice are left out";
     std::string bare = files.folder("bare");
     EXPECT_TRUE(SyncClients::folders({bare, bare, bare}, {}).empty()) << "no settings, none";
+
+    // A relative XDG folder does not count: the home's default is used instead.
+    std::string config = std::getenv("XDG_CONFIG_HOME"), state = std::getenv("XDG_STATE_HOME");
+    ::setenv("XDG_CONFIG_HOME", "relative/config", 1);
+    ::setenv("XDG_STATE_HOME", "/elsewhere/state", 1);
+    SyncClients::Places defaults = SyncClients::Places::of("/home/ann");
+    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    ::setenv("XDG_STATE_HOME", state.c_str(), 1);
+    EXPECT_EQ(defaults.config, "/home/ann/.config");
+    EXPECT_EQ(defaults.state, "/elsewhere/state");
 }
 
 TEST(CloudStorage, DisplayNamesComeFromTheAppPartAndTheAccount) {

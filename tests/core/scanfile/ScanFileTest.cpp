@@ -381,6 +381,16 @@ TEST(ScanFile, BadInputGetsOneSentenceNamingTheByte) {
     }
     EXPECT_EQ(std::get<std::string>(ScanFile::open("/nonexistent/x.json", kThreshold)),
               "“x.json” can’t be read: No such file or directory.");
+
+    // The limit itself: folders nested 10,000 deep are read, one more is not.
+    auto nested = [&](int depth) {
+        std::string bytes = header + R"([{"name":"/x"})";
+        for (int level = 1; level < depth; ++level)
+            bytes += R"(,[{"name":"a"})";
+        return bytes + std::string(static_cast<size_t>(depth), ']') + "]";
+    };
+    EXPECT_TRUE(std::holds_alternative<ImportedScan>(readBytes(nested(10'000))));
+    EXPECT_TRUE(std::holds_alternative<std::string>(readBytes(nested(10'001))));
 }
 
 // Every folder's figures are the sum of its small files, file children and sub-folders, and

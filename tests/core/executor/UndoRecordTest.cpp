@@ -94,8 +94,11 @@ TEST(RecentAction, EachEntryIsItsOwn) {
 TEST(UndoJournal, KeepsTheNewestReadableBatchesAndNeverTouchesAnUnreadableOne) {
     tavelin::test::TemporaryFolder folder;
     UndoJournal journal(folder.path() / "undo", 2);
-    std::string unreadable = tavelin::test::TreeBuilder(folder.path())
-                                 .file("undo/9000-0badbad0.json", std::string_view("{"));
+    tavelin::test::TreeBuilder files(folder.path());
+    std::string unreadable = files.file("undo/9000-0badbad0.json", std::string_view("{"));
+    // Other files in the folder are no batches, whatever they hold.
+    for (const char* stray : {"undo/notes.json", "undo/9500-0badbad1.txt"})
+        files.file(stray, std::string_view("{"));
     RecentAction action =
         RecentAction::make("Old \xff", {"/a"}, Date{}, 10, UndoRecord::trashed({kItem}));
     for (int second : {1, 2, 3})

@@ -49,8 +49,8 @@ TEST(CloudStorage, SyncClientsNameTheirFoldersInTheirOwnSettings) {
     test::TreeBuilder files(temp.path());
     std::string home = files.folder("home");
     SyncClients::Places places{home, files.folder("config"), files.folder("state")};
-    for (const char* folder :
-         {"home/Work cloud", "home/ownCloud", "home/Dropbox (Personal)", "home/Sync", "gdrive"})
+    for (const char* folder : {"home/Work cloud", "home/ownCloud", "home/Dropbox (Personal)",
+                               "home/Sync", "home/Shared", "gdrive"})
         files.folder(folder);
     files.file("config/Nextcloud/nextcloud.cfg",
                "[Accounts]\n0\\Folders\\1\\localPath=" + home +
@@ -62,7 +62,8 @@ TEST(CloudStorage, SyncClientsNameTheirFoldersInTheirOwnSettings) {
                    R"js("business": {"path": ")js" + home + R"js(/Work cloud"}, "host": 5})js");
     files.file(
         "state/syncthing/config.xml",
-        R"(<configuration><folder id="a" path="~/Sync"/><folder path="rel"/></configuration>)");
+        R"(<configuration><folder id="a" path="~/Sync"/><folder path="rel"/><folder path=")" +
+            home + R"(/Shared"/></configuration>)");
     std::vector<platform::MountFacts> mounts{
         {.root = "/", .path = "/", .type = "ext4", .source = "/dev/sda2"},
         {.root = "/",
@@ -75,6 +76,7 @@ TEST(CloudStorage, SyncClientsNameTheirFoldersInTheirOwnSettings) {
                                           {"ownCloud", home + "/ownCloud", false},
                                           {"Dropbox", home + "/Dropbox (Personal)", false},
                                           {"Syncthing", home + "/Sync", false},
+                                          {"Syncthing", home + "/Shared", false},
                                           {"gdrive (rclone)", temp.string() + "/gdrive", false}}))
         << "folders that are gone, relative and listed twice are left out";
     std::string bare = files.folder("bare");

@@ -170,14 +170,18 @@ TEST(Planner, NestedItemsArePlannedOnce) {
     using C = AdvisorCategory;
     const std::string app = "/home/u/Projects/app";
     auto plan = Planner::plan(
-        candidates({{.id = "modules", .gb = 3, .paths = {app + "/node_modules"}},
-                    {.id = "app", .gb = 5, .category = C::developer, .paths = {app}},
-                    {.id = "deeper", .category = C::trash, .paths = {app + "/node_modules/x"}},
-                    {.id = "same", .category = C::music, .paths = {"/elsewhere", app}},
-                    {.id = "sibling", .category = C::photosVideos, .paths = {app + "lication"}}}),
+        candidates(
+            {{.id = "modules", .gb = 3, .paths = {app + "/node_modules"}},
+             {.id = "app", .gb = 5, .category = C::developer, .paths = {app}},
+             {.id = "deeper", .category = C::trash, .paths = {app + "/node_modules/x"}},
+             {.id = "same", .category = C::music, .paths = {"/elsewhere", app}},
+             {.id = "sibling", .category = C::photosVideos, .paths = {app + "lication"}},
+             // Picked first, it keeps out the folder that holds it.
+             {.id = "inner", .gb = 9, .category = C::caches, .paths = {"/home/u/.cache/x"}},
+             {.id = "outer", .gb = 2, .category = C::documents, .paths = {"/home/u/.cache"}}}),
         Goal::asMuchAsSafe());
-    EXPECT_EQ(plan.selected, (std::vector<std::string>{"app", "sibling"}));
-    EXPECT_EQ(plan.freed, 6 * GB);
+    EXPECT_EQ(plan.selected, (std::vector<std::string>{"inner", "app", "sibling"}));
+    EXPECT_EQ(plan.freed, 15 * GB);
 }
 
 TEST(Planner, ManyCandidatesPlanLikeOneAtATime) {

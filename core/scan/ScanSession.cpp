@@ -14,31 +14,7 @@
 namespace tavelin {
 namespace {
 
-struct Figures {
-    int64_t size = 0;
-    int64_t unique = 0;
-    int64_t files = 0;
-    int64_t apparent = 0;
-
-    static Figures of(const Node& node) {
-        return {node.size, node.unique, node.fileCount, node.apparent};
-    }
-    Figures& operator+=(const Figures& other) {
-        size += other.size;
-        unique += other.unique;
-        files += other.files;
-        apparent += other.apparent;
-        return *this;
-    }
-    Figures& operator-=(const Figures& other) {
-        size -= other.size;
-        unique -= other.unique;
-        files -= other.files;
-        apparent -= other.apparent;
-        return *this;
-    }
-    friend Figures operator-(Figures a, const Figures& b) { return a -= b; }
-};
+using Figures = ScanSession::Figures;
 
 void adjustAncestors(Node& node, const Figures& change) {
     node.adjustAncestors(change.size, change.unique, change.files, change.apparent);
@@ -529,8 +505,7 @@ void ScanSession::handle(Result& result) {
         return;
     }
     job.node->isScanning = true;
-    job.own = {result.node->size, result.node->unique, result.node->fileCount,
-               result.node->apparent};
+    job.own = Figures::of(*result.node);
     job.listed = true;
     // The listing already left out folders on other mounts.
     addJobs(&job, *job.node, result.subfolders);
@@ -597,18 +572,14 @@ void ScanSession::complete(Job& job) {
 
 void ScanSession::sumListedJob(Job& job) {
     Node& node = *job.node;
-    node.size = job.own.size;
-    node.unique = job.own.unique;
-    node.fileCount = job.own.files;
-    node.apparent = job.own.apparent;
-    for (const auto& child : node.children()) {
-        if (!child->isDirectory())
-            continue;
-        node.size += child->size;
-        node.unique += child->unique;
-        node.apparent += child->apparent;
-        node.fileCount += child->fileCount;
-    }
+    Figures sum = job.own;
+    for (const auto& child : node.children())
+        if (child->isDirectory())
+            sum += Figures::of(*child);
+    node.size = sum.size;
+    node.unique = sum.unique;
+    node.fileCount = sum.files;
+    node.apparent = sum.apparent;
 }
 
 void ScanSession::readCounter(Job& job, bool figures) {
@@ -718,12 +689,10 @@ void ScanSession::remove(const Node::Ptr& node) {
     Node* parent = node->parent();
     bool atRoot = parent == root_.get();
     bool small = node->kind() == Node::Kind::smallFiles;
-    Figures gone = small && parent ? Figures{parent->smallFileSize, parent->smallFileUnique,
-                                             parent->smallFileCount, parent->smallFileApparent}
-                                   : Figures::of(*node);
+    Figures gone = small && parent ? Figures::ofSmallFiles(*parent) : Figures::of(*node);
     node->detach();
     if (!node->isDirectory())
-        lowerOwnFigures(parent, gone.size, gone.unique, gone.files, gone.apparent);
+        lowerOwnFigures(parent, gone);
     if (atRoot) {
         auto top = std::find_if(topJobs_.begin(), topJobs_.end(),
                                 [&](const Job* job) { return job->node == node; });
@@ -743,16 +712,10 @@ void ScanSession::remove(const Node::Ptr& node) {
 
 // A listed folder's figures are rebuilt from its own files and its sub-folders until its job is
 // done, so files taken out of it must leave its own figures as well.
-void ScanSession::lowerOwnFigures(const Node* folder, int64_t size, int64_t unique, int64_t files,
-                                  int64_t apparent) {
-    for (const auto& job : jobs_) {
-        if (job->node.get() != folder || !job->listed || job->done)
-            continue;
-        job->own.size -= size;
-        job->own.unique -= unique;
-        job->own.files -= files;
-        job->own.apparent -= apparent;
-    }
+void ScanSession::lowerOwnFigures(const Node* folder, const Figures& gone) {
+    for (const auto& job : jobs_)
+        if (job->node.get() == folder && job->listed && !job->done)
+            job->own -= gone;
 }
 
 std::string ScanSession::beneath(const std::string& path) const {
@@ -885,8 +848,7 @@ void ScanSession::graftListing(const Node::Ptr& node, const std::string& path,
 ScanSession::Relisted ScanSession::reconcile(Node& node, Node& listing) {
     Figures before = Figures::of(node);
     Figures subfolders = before;
-    subfolders -= Figures{node.smallFileSize, node.smallFileUnique, node.smallFileCount,
-                          node.smallFileApparent};
+    subfolders -= Figures::ofSmallFiles(node);
     std::unordered_set<std::string_view> listed;
     for (const auto& child : listing.children())
         if (child->isDirectory())

@@ -3,7 +3,7 @@
 // A candidate as one line for whole-value comparisons in the advisor's tests: what the user
 // reads and what the planner weighs, with fields at their defaults left out so that an expected
 // line names only what the detector decided. The detector shows only when the id does not start
-// with it; a tool's command shows as run and as shown.
+// with it, the paths only when they are not the id's; a tool's command shows as run and as shown.
 
 #include "advisor/Candidate.h"
 
@@ -17,11 +17,13 @@ namespace tavelin::test {
 inline std::string summary(const Candidate& c) {
     std::ostringstream out;
     out.imbue(std::locale::classic());
-    out << c.id << (c.id.starts_with(c.detector + ":") ? "" : " by " + c.detector) << " | "
-        << c.title << " | " << rawValue(c.category) << ", " << label(c.rung) << " | "
-        << c.action.caseName();
-    for (const std::string& path : c.paths())
-        out << ' ' << path;
+    bool named = c.id.starts_with(c.detector + ":");
+    std::string subject = named ? c.id.substr(c.detector.size() + 1) : "";
+    out << c.id << (named ? "" : " by " + c.detector) << " | " << c.title << " | "
+        << rawValue(c.category) << ", " << label(c.rung) << " | " << c.action.caseName();
+    if (c.paths() != std::vector{subject})
+        for (const std::string& path : c.paths())
+            out << ' ' << path;
     if (const auto* tool = std::get_if<AdvisorAction::RunTool>(&c.action.value)) {
         out << ' ' << tool->command.executable;
         for (const std::string& argument : tool->command.arguments)

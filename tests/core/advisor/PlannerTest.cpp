@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -52,106 +53,77 @@ std::vector<Candidate> candidates(const std::vector<Item>& items) {
     return list;
 }
 
-struct PlanCase {
-    std::string name;
-    std::vector<Item> items;
-    Goal goal;
-    std::vector<std::string> selected;
-    double freedGB;
-    bool reachesGoal;
-};
+// The picks in order, what they free and whether the goal is reached, once the plan's cost is
+// checked to be the sum of its picks' costs.
+std::string plan(const std::vector<Candidate>& list, const Goal& goal) {
+    Plan plan = Planner::plan(list, goal);
+    double cost = 0;
+    for (const Candidate& scored : Planner::scored(list))
+        if (std::ranges::find(plan.selected, scored.id) != plan.selected.end())
+            cost += scored.cost;
+    EXPECT_DOUBLE_EQ(plan.cost, cost);
+    std::string text;
+    for (const std::string& id : plan.selected)
+        text += id + " ";
+    return text + "= " + std::to_string(plan.freed) + (plan.reachesGoal ? ", reached" : "");
+}
 
 } // namespace
 
 TEST(Planner, PicksTheCheapestStepsTowardTheGoal) {
-    const std::vector<PlanCase> cases{
-        {"the goal is reached on the lossless rung; free picks are never trimmed",
-         {{"four", Rung::lossless, 4},
-          {"eight", Rung::lossless, 8},
-          {"three", Rung::rebuildable, 3, 1}},
-         Goal::bytes(10 * GB),
-         {"eight", "four"},
-         12,
-         true},
-        {"a category's second pick is damped, and trimming keeps what the goal needs",
-         {{"eight", Rung::rebuildable, 8, 9.2}, {"six", Rung::rebuildable, 6, 1.4}},
-         Goal::bytes(10 * GB),
-         {"six", "eight"},
-         14,
-         true},
-        {"damping lets another category go before a second pick from the same one",
-         {{"a1", Rung::rebuildable, 10, 9.49},
-          {"a2", Rung::rebuildable, 9, 9.41},
-          {"b", Rung::rebuildable, 8.5, 9.415, AdvisorCategory::developer}},
-         Goal::bytes(1000 * GB),
-         {"a1", "b", "a2"},
-         27.5,
-         false},
-        {"a project is its own group, apart from its category",
-         {{"a1", Rung::rebuildable, 10, 9.49},
-          {"a2", Rung::rebuildable, 9, 9.41, AdvisorCategory::caches, "/home/u/app"},
-          {"b", Rung::rebuildable, 8.5, 9.415, AdvisorCategory::developer}},
-         Goal::bytes(1000 * GB),
-         {"a1", "a2", "b"},
-         27.5,
-         false},
-        {"equal scores go to the earliest candidate",
-         {{"first", Rung::lossless, 2, 0, AdvisorCategory::caches},
-          {"second", Rung::lossless, 2, 0, AdvisorCategory::developer}},
-         Goal::bytes(1 * GB),
-         {"first"},
-         2,
-         true},
-        {"a cheaper rung comes first even when a later one returns more for its cost",
-         {{"tool", Rung::ownerTool, 1, 0, AdvisorCategory::developer, {}, {}, 0.5},
-          {"build", Rung::rebuildable, 5}},
-         Goal::bytes(1 * GB),
-         {"tool"},
-         1,
-         true},
-        {"the costliest pick is given back once later ones make it unneeded",
-         {{"a", Rung::rebuildable, 3, 2.2, AdvisorCategory::caches},
-          {"b", Rung::rebuildable, 2, 1.3, AdvisorCategory::developer},
-          {"c", Rung::rebuildable, 8, 8.7, AdvisorCategory::downloads}},
-         Goal::bytes(10 * GB),
-         {"b", "c"},
-         10,
-         true},
-        {"an unreachable goal takes every eligible step, archives too",
-         {{"lossless", Rung::lossless, 1}, {"moved", Rung::archive, 2}},
-         Goal::bytes(100 * GB),
-         {"lossless", "moved"},
-         3,
-         false},
-        {"as much as safe: no archives, and rebuilds only when they return a gigabyte a unit",
-         {{"free", Rung::lossless, 0.5},
-          {"moved", Rung::archive, 50},
-          {"dear", Rung::rebuildable, 0.1, 4.99},
-          {"worth", Rung::rebuildable, 2, 1}},
-         Goal::asMuchAsSafe(),
-         {"free", "worth"},
-         2.5,
-         true},
-        {"nothing eligible still plans: a byte goal is not reached, safe always is",
-         {},
-         Goal::bytes(1),
-         {},
-         0,
-         false},
-        {"nothing eligible under the safe goal reaches it", {}, Goal::asMuchAsSafe(), {}, 0, true},
+    using enum Rung;
+    using enum AdvisorCategory;
+    const Goal safe = Goal::asMuchAsSafe();
+    auto gb = [](int64_t n) { return Goal::bytes(n * GB); };
+    auto planOf = [](const std::vector<Item>& items, const Goal& goal) {
+        return plan(candidates(items), goal);
     };
-    for (const PlanCase& test : cases) {
-        SCOPED_TRACE(test.name);
-        Plan plan = Planner::plan(candidates(test.items), test.goal);
-        EXPECT_EQ(plan.selected, test.selected);
-        EXPECT_EQ(plan.freed, static_cast<int64_t>(test.freedGB * GB));
-        EXPECT_EQ(plan.reachesGoal, test.reachesGoal);
-        double cost = 0;
-        for (const Candidate& scored : Planner::scored(candidates(test.items)))
-            if (std::ranges::find(plan.selected, scored.id) != plan.selected.end())
-                cost += scored.cost;
-        EXPECT_DOUBLE_EQ(plan.cost, cost);
-    }
+    // The goal is reached on the lossless rung; free picks are never trimmed.
+    EXPECT_EQ(planOf({{"four", lossless, 4}, {"eight", lossless, 8}, {"three", rebuildable, 3, 1}},
+                     gb(10)),
+              "eight four = 12000000000, reached");
+    // A category's second pick is damped, and trimming keeps what the goal needs.
+    EXPECT_EQ(planOf({{"eight", rebuildable, 8, 9.2}, {"six", rebuildable, 6, 1.4}}, gb(10)),
+              "six eight = 14000000000, reached");
+    // Damping lets another category go before a second pick from the same one...
+    EXPECT_EQ(planOf({{"a1", rebuildable, 10, 9.49},
+                      {"a2", rebuildable, 9, 9.41},
+                      {"b", rebuildable, 8.5, 9.415, developer}},
+                     gb(1000)),
+              "a1 b a2 = 27500000000");
+    // ...and a project is its own group, apart from its category.
+    EXPECT_EQ(planOf({{"a1", rebuildable, 10, 9.49},
+                      {"a2", rebuildable, 9, 9.41, caches, "/home/u/app"},
+                      {"b", rebuildable, 8.5, 9.415, developer}},
+                     gb(1000)),
+              "a1 a2 b = 27500000000");
+    // Equal scores go to the earliest candidate.
+    EXPECT_EQ(
+        planOf({{"first", lossless, 2, 0, caches}, {"second", lossless, 2, 0, developer}}, gb(1)),
+        "first = 2000000000, reached");
+    // A cheaper rung comes first even when a later one returns more for its cost.
+    EXPECT_EQ(planOf({{"tool", ownerTool, 1, 0, developer, {}, {}, 0.5}, {"build", rebuildable, 5}},
+                     gb(1)),
+              "tool = 1000000000, reached");
+    // The costliest pick is given back once later ones make it unneeded.
+    EXPECT_EQ(planOf({{"a", rebuildable, 3, 2.2, caches},
+                      {"b", rebuildable, 2, 1.3, developer},
+                      {"c", rebuildable, 8, 8.7, downloads}},
+                     gb(10)),
+              "b c = 10000000000, reached");
+    // An unreachable goal takes every eligible step, archives too.
+    EXPECT_EQ(planOf({{"lossless", lossless, 1}, {"moved", archive, 2}}, gb(100)),
+              "lossless moved = 3000000000");
+    // As much as safe: no archives, and rebuilds only when they return a gigabyte a unit.
+    EXPECT_EQ(planOf({{"free", lossless, 0.5},
+                      {"moved", archive, 50},
+                      {"dear", rebuildable, 0.1, 4.99},
+                      {"worth", rebuildable, 2, 1}},
+                     safe),
+              "free worth = 2500000000, reached");
+    // Nothing eligible still plans: a byte goal is not reached, the safe goal is.
+    EXPECT_EQ(plan({}, Goal::bytes(1)), "= 0");
+    EXPECT_EQ(plan({}, safe), "= 0, reached");
 }
 
 TEST(Planner, NeverPlansWhatNeedsTheUsersJudgementOrCannotBeApplied) {
@@ -162,26 +134,25 @@ TEST(Planner, NeverPlansWhatNeedsTheUsersJudgementOrCannotBeApplied) {
                             {"ok", Rung::lossless, 1}});
     list[2].blocked = "Close the app first.";
     list[3].action = AdvisorAction::guide("file:///", "Open it");
-    EXPECT_EQ(Planner::plan(list, Goal::bytes(100 * GB)).selected, std::vector<std::string>{"ok"});
-    EXPECT_EQ(Planner::plan(list, Goal::asMuchAsSafe()).selected, std::vector<std::string>{"ok"});
+    EXPECT_EQ(plan(list, Goal::bytes(100 * GB)), "ok = 1000000000");
+    EXPECT_EQ(plan(list, Goal::asMuchAsSafe()), "ok = 1000000000, reached");
 }
 
 TEST(Planner, NestedItemsArePlannedOnce) {
     using C = AdvisorCategory;
     const std::string app = "/home/u/Projects/app";
-    auto plan = Planner::plan(
-        candidates(
-            {{.id = "modules", .gb = 3, .paths = {app + "/node_modules"}},
-             {.id = "app", .gb = 5, .category = C::developer, .paths = {app}},
-             {.id = "deeper", .category = C::trash, .paths = {app + "/node_modules/x"}},
-             {.id = "same", .category = C::music, .paths = {"/elsewhere", app}},
-             {.id = "sibling", .category = C::photosVideos, .paths = {app + "lication"}},
-             // Picked first, it keeps out the folder that holds it.
-             {.id = "inner", .gb = 9, .category = C::caches, .paths = {"/home/u/.cache/x"}},
-             {.id = "outer", .gb = 2, .category = C::documents, .paths = {"/home/u/.cache"}}}),
-        Goal::asMuchAsSafe());
-    EXPECT_EQ(plan.selected, (std::vector<std::string>{"inner", "app", "sibling"}));
-    EXPECT_EQ(plan.freed, 15 * GB);
+    EXPECT_EQ(
+        plan(candidates(
+                 {{.id = "modules", .gb = 3, .paths = {app + "/node_modules"}},
+                  {.id = "app", .gb = 5, .category = C::developer, .paths = {app}},
+                  {.id = "deeper", .category = C::trash, .paths = {app + "/node_modules/x"}},
+                  {.id = "same", .category = C::music, .paths = {"/elsewhere", app}},
+                  {.id = "sibling", .category = C::photosVideos, .paths = {app + "lication"}},
+                  // Picked first, it keeps out the folder that holds it.
+                  {.id = "inner", .gb = 9, .category = C::caches, .paths = {"/home/u/.cache/x"}},
+                  {.id = "outer", .gb = 2, .category = C::documents, .paths = {"/home/u/.cache"}}}),
+             Goal::asMuchAsSafe()),
+        "inner app sibling = 15000000000, reached");
 }
 
 TEST(Planner, ManyCandidatesPlanLikeOneAtATime) {

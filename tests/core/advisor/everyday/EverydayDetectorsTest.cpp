@@ -81,9 +81,9 @@ TEST_F(EverydayDetectorsTest, OldDownloadsAreTheUsersCallButNotInstallersScreens
     EXPECT_EQ(titles(found), (std::set<std::string>{"dataset.tar.gz", "exactly.bin", "movie.mkv"}));
     EXPECT_EQ(summary(*std::ranges::find(found, "movie.mkv", &Candidate::title)),
               "downloads-old:/home/u/Downloads/movie.mkv | movie.mkv | downloads, Your call | "
-              "trash /home/u/Downloads/movie.mkv | 80000000 | lastUsed: Downloaded 8 months ago"
-              " | confidence 0.8 | value 0.42 | In your Downloads folder and untouched for 8 "
-              "months. Moves to the Trash, so you can put it back until you empty it.");
+              "trash | 80000000 | lastUsed: Downloaded 8 months ago | confidence 0.8 | value "
+              "0.42 | In your Downloads folder and untouched for 8 months. Moves to the Trash, "
+              "so you can put it back until you empty it.");
 }
 
 TEST_F(EverydayDetectorsTest, OldDownloadFoldersSayHowManyFilesAndWhenLastOpened) {
@@ -96,10 +96,10 @@ TEST_F(EverydayDetectorsTest, OldDownloadFoldersSayHowManyFilesAndWhenLastOpened
     EXPECT_EQ(summaries(run(OldDownloadsDetector())),
               (std::vector<std::string>{
                   "downloads-old:/home/u/Téléchargements/photos | photos | downloads, Your call | "
-                  "trash /home/u/Téléchargements/photos | 21000000/30000000 | lastUsed: Not opened "
-                  "since March | count: 3 files inside | sharing: 9 MB shared with copies | "
-                  "confidence 0.8 | value 0.547353 | In your Downloads folder and untouched for 3 "
-                  "months. Moves to the Trash, so you can put it back until you empty it."}));
+                  "trash | 21000000/30000000 | lastUsed: Not opened since March | count: 3 files "
+                  "inside | sharing: 9 MB shared with copies | confidence 0.8 | value 0.547353 | In"
+                  " your Downloads folder and untouched for 3 months. Moves to the Trash, so you "
+                  "can put it back until you empty it."}));
 }
 
 TEST_F(EverydayDetectorsTest, TheDownloadsFolderIsWhereTheUsersFoldersSay) {
@@ -151,23 +151,22 @@ TEST_F(EverydayDetectorsTest, InstallersOfInstalledAppsAreRebuildableAndOthersTh
     EXPECT_EQ(summaries(found),
               (std::vector<std::string>{
                   "installers:/home/u/Downloads/Mystery-2.0.AppImage | Mystery-2.0.AppImage | "
-                  "downloads, Your call | trash /home/u/Downloads/Mystery-2.0.AppImage | 50000000 |"
-                  " lastUsed: Downloaded 6 weeks ago | confidence 0.7 | value 0.275244 | An app "
-                  "image in Downloads, 6 weeks old. If you already installed or unpacked it, it "
-                  "isn't needed any more.",
+                  "downloads, Your call | trash | 50000000 | lastUsed: Downloaded 6 weeks ago | "
+                  "confidence 0.7 | value 0.275244 | An app image in Downloads, 6 weeks old. If you"
+                  " already installed or unpacked it, it isn't needed any more.",
                   "installers:/home/u/Downloads/Setup.pkg | Setup.pkg | downloads, Your call | "
-                  "trash /home/u/Downloads/Setup.pkg | 50000000 | lastUsed: Downloaded 3 months ago"
-                  " | confidence 0.7 | value 0.206124 | An installer in Downloads, 3 months old. If"
-                  " you already installed or unpacked it, it isn't needed any more.",
+                  "trash | 50000000 | lastUsed: Downloaded 3 months ago | confidence 0.7 | value "
+                  "0.206124 | An installer in Downloads, 3 months old. If you already installed or "
+                  "unpacked it, it isn't needed any more.",
                   "installers:/home/u/Downloads/code_1.91.1_amd64.deb | code_1.91.1_amd64.deb | "
-                  "downloads, Rebuilt | trash /home/u/Downloads/code_1.91.1_amd64.deb | 100000000 |"
-                  " note: Code is installed | confidence 0.9 | download 0.1 | The package you "
-                  "installed Code from. Code is already on this computer; the developer's website "
-                  "has the package again if you ever need it.",
+                  "downloads, Rebuilt | trash | 100000000 | note: Code is installed | confidence "
+                  "0.9 | download 0.1 | The package you installed Code from. Code is already on "
+                  "this computer; the developer's website has the package again if you ever need "
+                  "it.",
                   "installers:/home/u/Downloads/disk.dmg | disk.dmg | downloads, Your call | trash "
-                  "/home/u/Downloads/disk.dmg | 50000000 | lastUsed: Downloaded 4 weeks ago | "
-                  "confidence 0.7 | value 0.310342 | A disk image in Downloads, 4 weeks old. If you"
-                  " already installed or unpacked it, it isn't needed any more."}));
+                  "| 50000000 | lastUsed: Downloaded 4 weeks ago | confidence 0.7 | value 0.310342 "
+                  "| A disk image in Downloads, 4 weeks old. If you already installed or unpacked "
+                  "it, it isn't needed any more."}));
 }
 
 TEST_F(EverydayDetectorsTest, OldScreenshotsAndRecordingsFromTheUsersFoldersGoTogether) {
@@ -297,16 +296,15 @@ TEST_F(EverydayDetectorsTest, ALargeFileSaysWhereItIsAndWhenItLastChanged) {
     std::ranges::sort(found, {}, &Candidate::title);
     EXPECT_EQ(summaries(found),
               (std::vector<std::string>{
-                  "large-files:/home/u/big.tar | big.tar | documents, Your call | trash "
-                  "/home/u/big.tar | 600000000 | lastUsed: Not opened since November 2024 | "
-                  "location: In your home folder | confidence 0.7 | value 0.582989 | A large file "
-                  "you haven't opened in 6 months. Moves to the Trash, so you can put it back until"
-                  " you empty it.",
-                  "large-files:/home/u/Movies/old.mkv | old.mkv | photosVideos, Your call | trash "
-                  "/home/u/Movies/old.mkv | 100000000/600000000 | lastUsed: Last changed 12 months "
-                  "ago | location: In Movies | sharing: 500 MB shared with copies | confidence 0.7 "
-                  "| value 0.530915 | A large file you haven't opened in 12 months. Moves to the "
-                  "Trash, so you can put it back until you empty it."}));
+                  "large-files:/home/u/big.tar | big.tar | documents, Your call | trash | 600000000"
+                  " | lastUsed: Not opened since November 2024 | location: In your home folder | "
+                  "confidence 0.7 | value 0.582989 | A large file you haven't opened in 6 months. "
+                  "Moves to the Trash, so you can put it back until you empty it.",
+                  "large-files:/home/u/Movies/old.mkv | old.mkv | photosVideos, Your call | trash |"
+                  " 100000000/600000000 | lastUsed: Last changed 12 months ago | location: In "
+                  "Movies | sharing: 500 MB shared with copies | confidence 0.7 | value 0.530915 | "
+                  "A large file you haven't opened in 12 months. Moves to the Trash, so you can put"
+                  " it back until you empty it."}));
 }
 
 TEST(LargeFilesDetectorCategory, FollowsTheKindOfFile) {
@@ -364,8 +362,8 @@ TEST_F(EverydayDetectorsTest, UnusedAppsGoTheWayTheyCameWithTheirOwnEntries) {
                   "250000000 | lastUsed: Last opened June 2024 | confidence 0.8 | value 0.279148 | "
                   "You haven't opened Tool in 12 months. Moves to the Trash; its settings and "
                   "documents stay.",
-                  "apps-unused:/opt/tool | Opt Tool | apps, Your call | trash /opt/tool | 400000000"
-                  " | lastUsed: Never opened | confidence 0.6 | value 0.25088 | Opt Tool has never "
+                  "apps-unused:/opt/tool | Opt Tool | apps, Your call | trash | 400000000 | "
+                  "lastUsed: Never opened | confidence 0.6 | value 0.25088 | Opt Tool has never "
                   "been opened on this computer as far as the system knows. Moves to the Trash; its"
                   " settings and documents stay."}))
         << "without access times an app's own date counts";

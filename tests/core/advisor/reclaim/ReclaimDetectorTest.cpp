@@ -1,5 +1,6 @@
 #include "advisor/reclaim/ReclaimDetector.h"
 
+#include "core/advisor/CandidateSummary.h"
 #include "platform/Trash.h"
 #include "support/FakeMachine.h"
 #include "support/ScannedTree.h"
@@ -11,12 +12,15 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 using namespace tavelin;
 using namespace std::chrono_literals;
 using Kind = Evidence::Kind;
+using test::summaries;
+using test::summary;
 
 namespace {
 
@@ -33,12 +37,9 @@ struct ReclaimDetectorTest : ::testing::Test {
         return ReclaimDetector().candidates(machine.context(tree.root(), kHome, kNow));
     }
 
-    const Candidate* withID(const std::vector<Candidate>& found, const std::string& id) {
-        for (const auto& candidate : found)
-            if (candidate.id == id)
-                return &candidate;
-        ADD_FAILURE() << "no candidate " << id;
-        return nullptr;
+    static std::string summaryOf(const std::vector<Candidate>& found, const std::string& id) {
+        auto match = std::ranges::find(found, id, &Candidate::id);
+        return match == found.end() ? "no candidate " + id : summary(*match);
     }
 };
 
@@ -60,23 +61,14 @@ TEST_F(ReclaimDetectorTest, TheTrashIsOneLosslessStepForTheTrashesOfTheDiskThatH
     tree.file(volume + "/info/app.trashinfo", 4096);
     tree.folder(trash + "/files/a", 2 * GB);
     auto found = candidates();
-    ASSERT_EQ(found.size(), 1u) << "nothing inside a Trash is offered again";
-    EXPECT_EQ(found[0], Candidate({
-                            .id = "reclaim:trash:" + trash,
-                            .detector = "reclaim:trash",
-                            .title = "Trash",
-                            .detail = "Items you already deleted. Emptying the Trash is what gives "
-                                      "their space back. The Trashes of other disks aren’t "
-                                      "included.",
-                            .category = AdvisorCategory::trash,
-                            .rung = Rung::lossless,
-                            .action = AdvisorAction::emptyTrash({trash, volume}),
-                            .freed = 3 * GB + 4096,
-                            .onDisk = 3 * GB + 4096,
-                            .evidence = {{Kind::note, "You already deleted these"}},
-                            .confidence = 1,
-                        }));
-    EXPECT_TRUE(found[0].paths().empty());
+    EXPECT_EQ(summaries(found),
+              std::vector<std::string>{
+                  "reclaim:trash:" + trash +
+                  " | Trash | trash, No loss | emptyTrash | 3000004096 | note: You already deleted "
+                  "these | confidence 1 | Items you already deleted. Emptying the Trash is what "
+                  "gives their space back. The Trashes of other disks aren’t included."})
+        << "nothing inside a Trash is offered again";
+    EXPECT_EQ(found[0].action, AdvisorAction::emptyTrash({trash, volume}));
 }
 
 // On ext4 each folder owns blocks of its own, so a Trash that was used once never measures 0.
@@ -109,28 +101,18 @@ TEST_F(ReclaimDetectorTest, BuildDataUsedThisWeekCostsMoreToRebuild) {
     const std::string data = "/home/u/Library/Developer/Xcode/DerivedData/";
     tree.folder(data + "Shop-abc", 3 * GB, 3 * GB, kNow - 24h);
     tree.folder(data + "Old-def", 500 * MB, 100 * MB, kNow - 24h * 30);
-    auto found = candidates();
-    ASSERT_EQ(found.size(), 2u);
-    EXPECT_EQ(found[0], Candidate({
-                            .id = "reclaim:derived-data:" + data + "Shop-abc",
-                            .detector = "reclaim:derived-data",
-                            .title = "Xcode Build Data: Shop-abc",
-                            .detail = "Build products and indexes (DerivedData). Xcode rebuilds "
-                                      "them on the next build.",
-                            .category = AdvisorCategory::developer,
-                            .rung = Rung::rebuildable,
-                            .action = AdvisorAction::trash({data + "Shop-abc"}),
-                            .freed = 3 * GB,
-                            .evidence = {{Kind::lastUsed, "Used this week"},
-                                         {Kind::rebuild, "Rebuilt in about 40 min"}},
-                            .confidence = 1,
-                            .rebuildMinutes = 40,
-                        }));
-    EXPECT_EQ(found[1].rebuildMinutes, 2);
-    EXPECT_EQ(found[1].onDisk, 500 * MB);
-    EXPECT_EQ(found[1].evidence,
-              (std::vector<Evidence>{{Kind::rebuild, "Rebuilt in about 2 min"},
-                                     {Kind::sharing, "400 MB shared with copies"}}));
+    EXPECT_EQ(summaries(candidates()),
+              (std::vector<std::string>{
+                  "reclaim:derived-data:/home/u/Library/Developer/Xcode/DerivedData/Shop-abc | "
+                  "Xcode Build Data: Shop-abc | developer, Rebuilt | trash | 3000000000 | lastUsed:"
+                  " Used this week | rebuild: Rebuilt in about 40 min | confidence 1 | minutes 40 |"
+                  " Build products and indexes (DerivedData). Xcode rebuilds them on the next "
+                  "build.",
+                  "reclaim:derived-data:/home/u/Library/Developer/Xcode/DerivedData/Old-def | Xcode"
+                  " Build Data: Old-def | developer, Rebuilt | trash | 100000000/500000000 | "
+                  "rebuild: Rebuilt in about 2 min | sharing: 400 MB shared with copies | "
+                  "confidence 1 | minutes 2 | Build products and indexes (DerivedData). Xcode "
+                  "rebuilds them on the next build."}));
 }
 
 TEST_F(ReclaimDetectorTest, RecentUseCountsOnlyForProjectsAndDeveloperFolders) {
@@ -138,18 +120,17 @@ TEST_F(ReclaimDetectorTest, RecentUseCountsOnlyForProjectsAndDeveloperFolders) {
     tree.folder("/home/u/code/app/node_modules", 1 * GB, 1 * GB, kNow - 1h);
     machine.files.insert("/home/u/code/app/package.json");
     machine.files.insert("/home/u/code/app/.git");
-    auto found = candidates();
-    const Candidate* cache = withID(found, "reclaim:dev-caches:/home/u/.cache/app");
-    const Candidate* modules = withID(found, "reclaim:node-modules:/home/u/code/app/node_modules");
-    ASSERT_TRUE(cache && modules);
-    EXPECT_EQ(cache->redownloadGB, 2);
-    EXPECT_EQ(cache->evidence,
-              (std::vector<Evidence>{{Kind::rebuild, "Downloaded again when needed"}}));
-    EXPECT_EQ(modules->project, (Project{"/home/u/code/app", "code"}));
-    EXPECT_EQ(modules->rebuildMinutes, 40);
-    EXPECT_EQ(modules->redownloadGB, 2);
-    EXPECT_EQ(modules->evidence[0], (Evidence{Kind::lastUsed, "Used this week"}));
-    EXPECT_EQ(modules->evidence[1], (Evidence{Kind::rebuild, "Rebuilt in about 40 min"}));
+    EXPECT_EQ(summaries(candidates()),
+              (std::vector<std::string>{
+                  "reclaim:dev-caches:/home/u/.cache/app | Download Caches | caches, Rebuilt | "
+                  "trash | 2000000000 | rebuild: Downloaded again when needed | confidence 1 | "
+                  "download 2 | Package and model downloads in ~/.cache. Downloaded again when "
+                  "needed.",
+                  "reclaim:node-modules:/home/u/code/app/node_modules | Node Modules | developer, "
+                  "Rebuilt | trash | 1000000000 | lastUsed: Used this week | rebuild: Rebuilt in "
+                  "about 40 min | project /home/u/code/app (code) | confidence 1 | minutes 40 | "
+                  "download 2 | JavaScript dependencies. Reinstalled with npm, yarn or pnpm "
+                  "install."}));
 }
 
 TEST_F(ReclaimDetectorTest, ReviewRowsAskTheUserAndBlockedItemsSayWhy) {
@@ -199,26 +180,21 @@ TEST_F(ReclaimDetectorTest, ReviewRowsAskTheUserAndBlockedItemsSayWhy) {
     machine.texts["/home/u/elsewhere/.python-version"] = "3.10.14\n";
 
     auto found = candidates();
-    const Candidate* node =
-        withID(found, "reclaim:node-versions:/home/u/.nvm/versions/node/v18.20.0");
-    ASSERT_TRUE(node);
-    EXPECT_EQ(node->title, "Node.js Versions (nvm): v18.20.0");
-    EXPECT_EQ(node->rung, Rung::review);
-    EXPECT_EQ(node->confidence, 0.7);
-    EXPECT_EQ(node->value, 0.5);
-    EXPECT_EQ(node->evidence, (std::vector<Evidence>{{Kind::lastUsed, "Last changed 4 weeks ago"},
-                                                     {Kind::count, "2 files"}}))
+    EXPECT_EQ(summaryOf(found, "reclaim:node-versions:/home/u/.nvm/versions/node/v18.20.0"),
+              "reclaim:node-versions:/home/u/.nvm/versions/node/v18.20.0 | Node.js Versions "
+              "(nvm): v18.20.0 | developer, Your call | trash | 300000000 | lastUsed: Last "
+              "changed 4 weeks ago | count: 2 files | confidence 0.7 | value 0.5 | Node "
+              "versions installed with nvm. Keep the ones your projects use.")
         << "no rebuild line for the user's own call, but what it holds and when it last changed";
-    EXPECT_EQ(
-        withID(found, "reclaim:node-versions:/home/u/.nvm/versions/node/v22.1.0")->evidence.front(),
-        (Evidence{Kind::lastUsed, "Last used 10 days ago"}));
-
-    const Candidate* unity = withID(found, "reclaim:unity-library:/home/u/games/Kart/Library");
-    ASSERT_TRUE(unity);
-    EXPECT_EQ(unity->blocked, "Unity has this project open");
-    EXPECT_EQ(unity->title, "Unity Import Caches");
-    EXPECT_EQ(unity->rebuildMinutes, 15);
-    EXPECT_EQ(unity->project, (Project{"/home/u/games/Kart", "Kart"}));
+    EXPECT_THAT(summaryOf(found, "reclaim:node-versions:/home/u/.nvm/versions/node/v22.1.0"),
+                testing::HasSubstr("lastUsed: Last used 10 days ago"));
+    EXPECT_EQ(summaryOf(found, "reclaim:unity-library:/home/u/games/Kart/Library"),
+              "reclaim:unity-library:/home/u/games/Kart/Library | Unity Import Caches | "
+              "developer, Rebuilt | trash | 1000000000 | rebuild: Rebuilt in about 15 min | "
+              "project /home/u/games/Kart (Kart) | blocked: Unity has this project open | "
+              "confidence 1 | minutes 15 | Each project’s Library folder: imported assets and "
+              "build caches. Unity rebuilds it when the project next opens, which can take a "
+              "long time for big projects.");
 
     for (const auto& [path, reason] : toolchains) {
         SCOPED_TRACE(path);

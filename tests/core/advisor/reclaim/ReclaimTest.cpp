@@ -64,55 +64,62 @@ TEST(ReclaimRules, OnlyTheTrashDeletesForGoodAndItReachesEveryTrashOfTheUser) {
         << "the Trash the data folder setting points at, and those at the top of a disk";
 }
 
-TEST_F(ReclaimTest, TheFirstRuleToReachANodeOwnsItAndNoItemIsUnder1MBOrHoldsAnother) {
-    tree.folder("/home/u/.cache/node_modules", 5 * MB);
-    tree.folder("/home/u/.cache/pip", 0);
-    tree.folder("/home/u/.npm/_cacache", 0);
-    tree.folder("/home/u/.cache/small", MB - 1);
-    tree.folder("/home/u/.cache/exactly", MB);
-    tree.folder("/home/u/.cache/JetBrains/IC2024.1", 5 * MB);
-    tree.folder("/home/u/.cache/JetBrains/IC2023.2", MB - 1);
+// The first rule to reach a node owns it, and nothing below it is searched; a named folder
+// without its markers is searched inside; named rules sharing a name are tried in table order;
+// no item is under 1 MB or holds another; installed software is never searched; and any depth
+// is walked without recursion.
+TEST_F(ReclaimTest, EachRuleClaimsWhatItNamesOnceAndNothingAroundOrBelowIt) {
     std::string trash = std::string(std::getenv("XDG_DATA_HOME")) + "/Trash";
+    std::string deep = "/home/u/deep";
+    for (int level = 0; level < 100'000; ++level)
+        deep += "/d";
+    tree.folder(deep);
+    for (const char* empty :
+         {"/home/u/.cache/pip", "/home/u/.npm/_cacache", "/home/u/app/node_modules"})
+        tree.folder(empty, 0);
+    const std::pair<const char*, int64_t> folders[] = {
+        {"/home/u/.cache/node_modules", 5 * MB},
+        {"/home/u/.cache/small", MB - 1},
+        {"/home/u/.cache/exactly", MB},
+        {"/home/u/.cache/JetBrains/IC2024.1", 5 * MB},
+        {"/home/u/.cache/JetBrains/IC2023.2", MB - 1},
+        {"/home/u/web/node_modules/left-pad/node_modules", 2 * MB},
+        {"/home/u/rs/target/debug/build/node_modules", 3 * MB},
+        {"/home/u/rs/target/debug/build/.venv", 1 * MB},
+        {"/home/u/both/.venv", 1 * MB},
+        {"/home/u/old/.venv", 1 * MB},
+        {"/home/u/site/.next", 1 * MB},
+    };
+    for (auto [path, size] : folders)
+        tree.folder(path, size);
     tree.folder(trash + "/files/note.txt", 10);
-    machine.files.insert("/home/u/.cache/package.json");
+    for (const char* marker :
+         {"/home/u/.cache/package.json", "/home/u/web/node_modules/left-pad/package.json",
+          "/home/u/app/package.json", "/home/u/rs/Cargo.toml",
+          "/home/u/rs/target/debug/build/package.json",
+          "/home/u/rs/target/debug/build/requirements.txt", "/home/u/both/pyproject.toml",
+          "/home/u/both/requirements.txt", "/home/u/old/requirements.txt",
+          "/home/u/site/package.json"})
+        machine.files.insert(marker);
+    for (const char* project :
+         {"/usr/lib/node_modules/npm", "/opt/Editor/resources/app", "/var/lib/docker/overlay2/x",
+          "/home/u/.vscode/extensions/ms-python", "/home/u/.local/share/flatpak/app/x",
+          "/home/u/code/site"}) {
+        tree.folder(std::string(project) + "/node_modules", 5 * MB);
+        machine.files.insert(std::string(project) + "/package.json");
+    }
     EXPECT_EQ(claims(find()),
-              (Claims{{"dev-caches", {"/home/u/.cache/node_modules", "/home/u/.cache/exactly"}},
+              (Claims{{"cargo-target", {"/home/u/rs/target"}},
+                      {"dev-caches", {"/home/u/.cache/node_modules", "/home/u/.cache/exactly"}},
                       {"jetbrains-caches", {"/home/u/.cache/JetBrains/IC2024.1"}},
+                      {"next-build", {"/home/u/site/.next"}},
+                      {"node-modules",
+                       {"/home/u/web/node_modules/left-pad/node_modules",
+                        "/home/u/code/site/node_modules"}},
+                      {"python-venv", {"/home/u/both/.venv"}},
+                      {"python-venv-requirements", {"/home/u/old/.venv"}},
                       {"trash", {trash}}}))
         << "the Trash whatever it holds; not the folder around a claimed item";
-}
-
-TEST_F(ReclaimTest, ANamedFolderWithoutItsMarkersIsSearchedInside) {
-    tree.folder("/home/u/web/node_modules/left-pad/node_modules", 2 * MB);
-    machine.files.insert("/home/u/web/node_modules/left-pad/package.json");
-    tree.folder("/home/u/app/node_modules", 0);
-    machine.files.insert("/home/u/app/package.json");
-    EXPECT_EQ(claims(find()),
-              (Claims{{"node-modules", {"/home/u/web/node_modules/left-pad/node_modules"}}}));
-}
-
-TEST_F(ReclaimTest, NothingBelowAClaimedFolderIsSearched) {
-    tree.folder("/home/u/rs/target/debug/build/node_modules", 3 * MB);
-    machine.files.insert("/home/u/rs/Cargo.toml");
-    machine.files.insert("/home/u/rs/target/debug/build/package.json");
-    tree.folder("/home/u/rs/target/debug/build/.venv", 1 * MB);
-    machine.files.insert("/home/u/rs/target/debug/build/requirements.txt");
-    EXPECT_EQ(claims(find()), (Claims{{"cargo-target", {"/home/u/rs/target"}}}));
-}
-
-TEST_F(ReclaimTest, NamedRulesSharingANameAreTriedInTableOrder) {
-    tree.folder("/home/u/both/.venv", 1 * MB);
-    machine.files.insert("/home/u/both/pyproject.toml");
-    machine.files.insert("/home/u/both/requirements.txt");
-    tree.folder("/home/u/old/.venv", 1 * MB);
-    machine.files.insert("/home/u/old/requirements.txt");
-    tree.folder("/home/u/site/.next", 1 * MB);
-    machine.files.insert("/home/u/site/package.json");
-    EXPECT_EQ(claims(find()), (Claims{
-                                  {"next-build", {"/home/u/site/.next"}},
-                                  {"python-venv", {"/home/u/both/.venv"}},
-                                  {"python-venv-requirements", {"/home/u/old/.venv"}},
-                              }));
 }
 
 TEST_F(ReclaimTest, AnOpenUnityProjectKeepsItsLibrary) {
@@ -152,34 +159,25 @@ TEST_F(ReclaimTest, UnityEditorsThatProjectsUseAreInUse) {
               (std::map<std::string, std::string>{{"2022.3.10f1", "Used by Alpha and Zeta"}}));
 }
 
+// Odd names are parsed without guessing: one piece is left alone, extra spaces don't count, a
+// version piece that is no number ends the version, and quotes and newlines are only text.
 TEST_F(ReclaimTest, DebugSymbolsKeepTheNewestPerDevice) {
     const std::string base = "/home/u/Library/Developer/Xcode/iOS DeviceSupport/";
     for (const char* name :
          {"iPhone17,1 26.0 (23A341)", "iPhone17,1 18.6 (22G86)", "iPhone15,2 18.2 (22C152)",
           "iPad8,1 26.0 (23A341)", "iPad8,1 26.0.1 (23A355)", "iPhone9,9 17.0 (21A340)",
-          "iPhone9,9 17.0 (21A341)", "iPhone9,9 17.0 (21A339)"})
+          "iPhone9,9 17.0 (21A341)", "iPhone9,9 17.0 (21A339)", "Watch7,1",
+          "  iPhone1,1   16.0   (20A1)  ", "iPhone1,1 16.0.x (20A2)", "iPhone2,1 beta",
+          "iPhone2,1 1 (unclosed", "iPhone3,1 2 \"x\"\n(9Z)"})
         tree.folder(base + name, 100 * MB);
-    auto reasons = inUse(find());
     const std::string newest = "Newest for this device, likely what it runs";
-    EXPECT_EQ(reasons, (std::map<std::string, std::string>{{"iPhone17,1 26.0 (23A341)", newest},
-                                                           {"iPhone15,2 18.2 (22C152)", newest},
-                                                           {"iPad8,1 26.0.1 (23A355)", newest},
-                                                           {"iPhone9,9 17.0 (21A341)", newest}}));
-}
-
-TEST_F(ReclaimTest, OddDebugSymbolNamesAreParsedWithoutGuessing) {
-    const std::string base = "/home/u/Library/Developer/Xcode/iOS DeviceSupport/";
-    tree.folder(base + "Watch7,1", 9 * MB);                      // one piece: left alone
-    tree.folder(base + "  iPhone1,1   16.0   (20A1)  ", 8 * MB); // extra spaces
-    tree.folder(base + "iPhone1,1 16.0.x (20A2)", 7 * MB);       // x is no number: 16.0
-    tree.folder(base + "iPhone2,1 beta", 6 * MB);                // no version at all
-    tree.folder(base + "iPhone2,1 1 (unclosed", 5 * MB);         // version 1, no build
-    tree.folder(base + "iPhone3,1 2 \"x\"\n(9Z)", 4 * MB);       // quotes and a newline
-    auto reasons = inUse(find());
-    EXPECT_EQ(reasons.size(), 3u);
-    EXPECT_TRUE(reasons.contains("iPhone1,1 16.0.x (20A2)")) << "equal versions, later build";
-    EXPECT_TRUE(reasons.contains("iPhone2,1 1 (unclosed"));
-    EXPECT_TRUE(reasons.contains("iPhone3,1 2 \"x\"\n(9Z)"));
+    std::map<std::string, std::string> reasons;
+    for (const char* name :
+         {"iPad8,1 26.0.1 (23A355)", "iPhone1,1 16.0.x (20A2)", "iPhone15,2 18.2 (22C152)",
+          "iPhone17,1 26.0 (23A341)", "iPhone2,1 1 (unclosed", "iPhone3,1 2 \"x\"\n(9Z)",
+          "iPhone9,9 17.0 (21A341)"})
+        reasons[name] = newest;
+    EXPECT_EQ(inUse(find()), reasons) << "of equal versions the later build";
 }
 
 TEST_F(ReclaimTest, GroupsComeLargestFirstWithTheTrashAmongThem) {
@@ -199,16 +197,7 @@ TEST_F(ReclaimTest, GroupsComeLargestFirstWithTheTrashAmongThem) {
         << "in the tree's order, largest on disk first";
 }
 
-TEST_F(ReclaimTest, InstalledSoftwareIsNeverSearchedForNamedFolders) {
-    for (const char* project :
-         {"/usr/lib/node_modules/npm", "/opt/Editor/resources/app", "/var/lib/docker/overlay2/x",
-          "/home/u/.vscode/extensions/ms-python", "/home/u/.local/share/flatpak/app/x",
-          "/home/u/code/site"}) {
-        tree.folder(std::string(project) + "/node_modules", 5 * MB);
-        machine.files.insert(std::string(project) + "/package.json");
-    }
-    EXPECT_EQ(claims(find()), (Claims{{"node-modules", {"/home/u/code/site/node_modules"}}}));
-
+TEST_F(ReclaimTest, AScanOfInstalledSoftwareFindsNoNamedFolders) {
     for (std::string top : {"/opt", "/opt/Editor/resources"}) {
         test::SyntheticTree scanned(top);
         scanned.folder("/opt/Editor/resources/app/node_modules", 5 * MB);
@@ -218,14 +207,4 @@ TEST_F(ReclaimTest, InstalledSoftwareIsNeverSearchedForNamedFolders) {
                         .empty())
             << "a scan of " << top;
     }
-}
-
-TEST_F(ReclaimTest, AnyDepthIsWalkedWithoutRecursion) {
-    std::string deep = "/home/u/deep";
-    for (int level = 0; level < 100'000; ++level)
-        deep += "/d";
-    tree.folder(deep);
-    tree.folder("/home/u/site/node_modules", 1 * MB);
-    machine.files.insert("/home/u/site/package.json");
-    EXPECT_EQ(claims(find()), (Claims{{"node-modules", {"/home/u/site/node_modules"}}}));
 }

@@ -50,11 +50,10 @@ TEST(Evidence, SharingLineOnlyWhenMoreThanATenthIsShared) {
               "You already deleted these");
 }
 
+// A merge's paths are the kept file's and its copies'; a tool, a guide and the Trash have none.
 TEST(AdvisorAction, PathsFollowTheCase) {
     EXPECT_EQ(AdvisorAction::mergeDuplicates("/a", {"/b", "/c"}).paths(),
               (std::vector<std::string>{"/a", "/b", "/c"}));
-    EXPECT_EQ(AdvisorAction::archive({"/x"}, ArchiveDestination::drive("/media/d")).paths(),
-              std::vector<std::string>{"/x"});
     EXPECT_TRUE(
         AdvisorAction::runTool({"/usr/bin/podman", {"system", "prune"}, "podman"}).paths().empty());
     EXPECT_TRUE(AdvisorAction::guide("file:///", "Open it").paths().empty());
@@ -76,13 +75,6 @@ TEST(AdvisorAction, EqualityAndHashingTellCasesWithTheSamePathsApart) {
     EXPECT_TRUE(
         distinct.contains(AdvisorAction::archive({"/a"}, ArchiveDestination::cloud(drive))));
     EXPECT_NE(AdvisorAction::trash({"/a", "/b"}), AdvisorAction::trash({"/b", "/a"}));
-}
-
-TEST(Candidate, OnDiskDefaultsToFreedAndPathsComeFromTheAction) {
-    Candidate plain = candidate(Rung::rebuildable, 5 * GB, 1);
-    EXPECT_EQ(plain.onDisk, 5 * GB);
-    EXPECT_EQ(plain.paths(), std::vector<std::string>{"/a"});
-    EXPECT_EQ(Candidate({.id = "s", .freed = 1, .onDisk = 7}).onDisk, 7);
 }
 
 TEST(PlannerCost, FollowsTheRungDoubtAndRebuildTermsWithConfidenceClamped) {

@@ -2,6 +2,7 @@
 
 #include "advisor/cloud/CloudOnlineOnlyDetector.h"
 #include "advisor/cloud/SyncClients.h"
+#include "core/advisor/CandidateSummary.h"
 #include "support/FakeMachine.h"
 #include "support/SyntheticTree.h"
 #include "support/TemporaryFolder.h"
@@ -12,7 +13,7 @@
 
 using namespace tavelin;
 using namespace std::chrono_literals;
-using Kind = Evidence::Kind;
+using test::summaries;
 
 TEST(CloudStorage, FindsFileProviderFoldersTheCloudDriveAndHomeSyncFoldersInOrder) {
     test::TemporaryFolder temp;
@@ -131,30 +132,27 @@ struct OnlineOnlyTest : ::testing::Test {
 
 } // namespace
 
-TEST_F(OnlineOnlyTest, AnIdleFolderIsProposedWhole) {
+TEST_F(OnlineOnlyTest, IdleFoldersAndFilesAreProposedWholeWhereTheyCanBeMadeOnlineOnly) {
     std::string path = kDrive.root + "/Project";
     tree.file(path + "/a.mov", 200 * MB, 180 * MB, kNow - 24h * 45);
     tree.file(path + "/b.mov", 100 * MB, 100 * MB, kNow - 24h * 50);
+    tree.file(kDrive.root + "/Film.mkv", 900 * MB, std::nullopt, kNow - 24h * 800);
     auto found = candidates();
-    ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0],
-              Candidate({
-                  .id = "cloud-online-only:" + path,
-                  .detector = "cloud-online-only",
-                  .title = "Project",
-                  .detail = "Kept in Nextcloud. Removing the downloaded copy frees the space on "
-                            "this computer; these files stay in Nextcloud and download again "
-                            "when opened.",
-                  .category = AdvisorCategory::cloud,
-                  .rung = Rung::lossless,
-                  .action = AdvisorAction::makeOnlineOnly({path}, kDrive),
-                  .freed = 280 * MB,
-                  .onDisk = 300 * MB,
-                  .evidence = {{Kind::location, "Stays in Nextcloud, downloads when opened"},
-                               {Kind::lastUsed, "Not opened in 6 weeks"}},
-                  .confidence = 0.95,
-                  .redownloadGB = 0.028,
-              }));
+    EXPECT_EQ(summaries(found),
+              (std::vector<std::string>{
+                  "cloud-online-only:/home/u/Nextcloud/Film.mkv | Film.mkv | cloud, No loss | "
+                  "makeOnlineOnly | 900000000 | location: Stays in Nextcloud, downloads when opened"
+                  " | lastUsed: Not opened in 2 years | confidence 0.95 | download 0.09 | Kept in "
+                  "Nextcloud. Removing the downloaded copy frees the space on this computer; this "
+                  "file stays in Nextcloud and downloads again when opened.",
+                  "cloud-online-only:/home/u/Nextcloud/Project | Project | cloud, No loss | "
+                  "makeOnlineOnly | 280000000/300000000 | location: Stays in Nextcloud, downloads "
+                  "when opened | lastUsed: Not opened in 6 weeks | confidence 0.95 | download 0.028"
+                  " | Kept in Nextcloud. Removing the downloaded copy frees the space on this "
+                  "computer; these files stay in Nextcloud and download again when opened."}));
+    EXPECT_EQ(found[0].action, AdvisorAction::makeOnlineOnly(found[0].paths(), kDrive));
+    detector.canMakeOnlineOnly = CloudOnlineOnlyDetector().canMakeOnlineOnly;
+    EXPECT_TRUE(candidates().empty()) << "Linux sync clients offer no way to do it";
 }
 
 TEST_F(OnlineOnlyTest, ARecentlyUsedFolderIsSearchedForIdleItemsTwoLevelsDown) {
@@ -186,17 +184,6 @@ TEST_F(OnlineOnlyTest, TheDateBudgetBoundsHowFarAFolderIsSearchedForUse) {
     EXPECT_EQ(found[0].evidence[1].text, "Not opened in over a year");
     detector.dateBudget = 4;
     EXPECT_TRUE(candidates().empty());
-}
-
-TEST_F(OnlineOnlyTest, NothingIsProposedWhereFilesCannotBeMadeOnlineOnly) {
-    tree.file(kDrive.root + "/Film.mkv", 900 * MB, std::nullopt, kNow - 24h * 800);
-    EXPECT_EQ(candidates().size(), 1u);
-    EXPECT_EQ(candidates()[0].detail,
-              "Kept in Nextcloud. Removing the downloaded copy frees the space on this computer; "
-              "this file stays in Nextcloud and downloads again when opened.");
-    EXPECT_EQ(candidates()[0].evidence[1].text, "Not opened in 2 years");
-    detector.canMakeOnlineOnly = CloudOnlineOnlyDetector().canMakeOnlineOnly;
-    EXPECT_TRUE(candidates().empty()) << "Linux sync clients offer no way to do it";
 }
 
 TEST(OnlineOnly, IdleTimesReadInWeeksMonthsAndYears) {

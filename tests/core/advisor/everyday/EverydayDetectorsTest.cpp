@@ -307,13 +307,6 @@ TEST_F(EverydayDetectorsTest, ALargeFileSaysWhereItIsAndWhenItLastChanged) {
                   " it back until you empty it."}));
 }
 
-TEST(LargeFilesDetectorCategory, FollowsTheKindOfFile) {
-    using C = AdvisorCategory;
-    EXPECT_EQ(LargeFilesDetector::category("7z", true), C::downloads);
-    EXPECT_EQ(LargeFilesDetector::category("7z", false), C::documents);
-    EXPECT_EQ(LargeFilesDetector::category("pdf", true), C::documents);
-}
-
 TEST_F(EverydayDetectorsTest, UnusedAppsGoTheWayTheyCameWithTheirOwnEntries) {
     const std::string flatpak = kHome + "/.local/share/flatpak/app/org.x.Big";
     machine.apps = {

@@ -155,38 +155,6 @@ TEST(Planner, NestedItemsArePlannedOnce) {
         "inner app sibling = 15000000000, reached");
 }
 
-TEST(Planner, ManyCandidatesPlanLikeOneAtATime) {
-    // The planner offers each group's best through a heap; a long list with repeated groups
-    // and equal scores must still pick in the order of the one-by-one rule.
-    std::vector<Item> items;
-    for (int index = 0; index < 60; ++index)
-        items.push_back({"c" + std::to_string(index), Rung::rebuildable, 1.0 + index % 7,
-                         static_cast<double>(index % 5), kAllCategories[index % 3]});
-    auto list = candidates(items);
-    auto scored = Planner::scored(list);
-    std::vector<std::string> expected;
-    std::map<AdvisorCategory, int> picks;
-    std::vector<bool> taken(scored.size());
-    for (size_t round = 0; round < scored.size(); ++round) {
-        size_t best = scored.size();
-        double bestScore = -1;
-        for (size_t index = 0; index < scored.size(); ++index) {
-            if (taken[index])
-                continue;
-            double score =
-                Planner::value(scored[index]) * std::pow(0.8, picks[scored[index].category]);
-            if (score > bestScore) {
-                best = index;
-                bestScore = score;
-            }
-        }
-        taken[best] = true;
-        ++picks[scored[best].category];
-        expected.push_back(scored[best].id);
-    }
-    EXPECT_EQ(Planner::plan(list, Goal::bytes(10'000 * GB)).selected, expected);
-}
-
 TEST(Goal, DefaultFollowsHowFullTheDiskIs) {
     EXPECT_EQ(Goal::forDisk(500 * GB, 40 * GB), Goal::bytes(50 * GB)) << "35 GB needed";
     EXPECT_EQ(Goal::forDisk(500 * GB, 80 * GB), Goal::asMuchAsSafe()) << "16 % free";

@@ -30,15 +30,6 @@ void setAccessTime(const std::string& path, int64_t seconds) {
 
 } // namespace
 
-TEST(AdvisorContextPlaces, TriesTheDataVolumeFormSecond) {
-    EXPECT_EQ(AdvisorContext::places("/Applications", "/Users/u"),
-              (std::vector<std::string>{"/Applications", "/System/Volumes/Data/Applications"}));
-    EXPECT_EQ(AdvisorContext::places("Library/Caches", "/Users/u"),
-              (std::vector<std::string>{"/Users/u/Library/Caches",
-                                        "/System/Volumes/Data/Users/u/Library/Caches"}));
-    EXPECT_EQ(AdvisorContext::places(".cache", "/")[0], "/.cache");
-}
-
 TEST(AdvisorContextNode, FindsTheFirstPlaceInsideTheTree) {
     test::SyntheticTree tree("/");
     Node& plain = tree.folder("/home/u/.cache", 10);

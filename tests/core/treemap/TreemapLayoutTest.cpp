@@ -59,11 +59,8 @@ TEST(TreemapLayout, AtMostTwoHundredTilesPerLevelAndTheRestInOneOtherTile) {
     }
     const TreemapTile& other = tiles.back();
     EXPECT_EQ(other.content, TreemapTile::Content(TreemapTile::Other{300}));
-    EXPECT_EQ(other.node(), nullptr);
-    EXPECT_EQ(other.label, "300 small items");
-    EXPECT_EQ(other.size, smallestSum);
-    EXPECT_EQ(other.colorIndex, 200);
-    EXPECT_FALSE(other.isNested);
+    EXPECT_EQ(std::tuple(other.label, other.size, other.colorIndex, other.isNested),
+              std::tuple("300 small items", smallestSum, 200, false));
 }
 
 TEST(TreemapLayout, ItemsBelowTheMinimumAreaFoldIntoTheOtherTile) {
@@ -105,14 +102,11 @@ TEST(TreemapLayout, NestedItemsFillTheTileBelowItsHeaderAndInsideItsMargins) {
     tree.file("a/b/c/x", 10);
     auto tiles = layoutOf(tree, {0, 0, 200, 100});
     ASSERT_EQ(labels(tiles), (std::vector<std::string>{"a", "b", "c"}));
-    EXPECT_EQ(tiles[0].rect, (Rect{0, 0, 200, 100}));
-    EXPECT_EQ(tiles[1].rect, (Rect{3, 20, 194, 77}));
-    EXPECT_EQ(tiles[1].depth, 1);
-    EXPECT_EQ(tiles[1].headerHeight, 17);
-    EXPECT_EQ(tiles[2].rect, (Rect{6, 37, 188, 57}));
     // The third level is deep enough: "c" has items but is drawn as a plain tile.
-    EXPECT_EQ(tiles[2].depth, 2);
-    EXPECT_FALSE(tiles[2].isNested);
+    EXPECT_EQ(std::tuple(tiles[0].rect, tiles[1].rect, tiles[2].rect),
+              std::tuple(Rect{0, 0, 200, 100}, Rect{3, 20, 194, 77}, Rect{6, 37, 188, 57}));
+    EXPECT_EQ(std::tuple(tiles[1].depth, tiles[1].headerHeight, tiles[2].depth, tiles[2].isNested),
+              std::tuple(1, 17.0, 2, false));
 
     auto flat = layout(*tree.root(), {0, 0, 200, 100}, Measure::allocated, 1, kMinTileArea);
     ASSERT_EQ(flat.size(), 1u);

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 
 using namespace tavelin;
@@ -92,13 +93,12 @@ TEST_F(DuplicatesTest, IdenticalFilesOnADiskThatCannotShareDataAreTrashedButOne)
     auto found = run();
     ASSERT_EQ(found.size(), 1u);
     const Candidate& set = found[0];
-    EXPECT_EQ(set.id, "duplicates:" + first) << "the earliest made is kept";
-    EXPECT_EQ(set.title, "report.pdf");
-    EXPECT_EQ(set.rung, Rung::review);
-    EXPECT_EQ(set.category, AdvisorCategory::duplicates);
-    EXPECT_EQ(set.action.paths(), (std::vector<std::string>{third, second}));
-    EXPECT_EQ(set.freed, 2 * test::allocatedBytes(first));
-    EXPECT_EQ(set.onDisk, 3 * test::allocatedBytes(first));
+    int64_t onDisk = test::allocatedBytes(first);
+    EXPECT_EQ(
+        std::tuple(set.id, set.title, set.rung, set.category, set.paths(), set.freed, set.onDisk),
+        std::tuple("duplicates:" + first, "report.pdf", Rung::review, AdvisorCategory::duplicates,
+                   std::vector{third, second}, 2 * onDisk, 3 * onDisk))
+        << "the earliest made is kept";
     EXPECT_EQ(set.detail, "3 identical copies of this file. This disk can’t store the contents "
                           "once for all of them, so the other copies go to the Trash, from where "
                           "they can be put back.");
@@ -315,7 +315,7 @@ TEST_F(DuplicatesTest, ACancelledRunStopsAndProposesNothing) {
     EXPECT_LT(identities.load(), 40) << "the run stops soon after it is called off";
 }
 
-TEST(DuplicatesCandidate, KeepsTheEarliestMadeWithTiesByPathAndNamesUpToThreeFolders) {
+TEST(DuplicatesCandidate, KeepsTheEarliestMadeWithTiesByPathAndTrashesOnlyCopiesThatFreeSpace) {
     DuplicatesDetector detector(1, 1, 1'000);
     auto file = [](std::string path, int64_t created, uint64_t inode) {
         return identified(std::move(path), created, inode, 1, true);
@@ -330,11 +330,9 @@ TEST(DuplicatesCandidate, KeepsTheEarliestMadeWithTiesByPathAndNamesUpToThreeFol
     auto sameFolder = detector.candidate({file("/h/a/x", 1, 1), file("/g/a/y", 2, 2)});
     ASSERT_TRUE(sameFolder);
     EXPECT_EQ(sameFolder->evidence.size(), 2u) << "folders of one name say nothing of place";
-}
 
-TEST(DuplicatesCandidate, OnADiskThatCannotShareDataOnlyCopiesLeavingNoNameBehindAreTrashed) {
-    DuplicatesDetector detector(1, 1, 1'000);
-    auto set = detector.candidate(
+    // On a disk that cannot share data only copies leaving no name behind are trashed.
+    set = detector.candidate(
         {identified("/h/a/kept", 1, 1, 1, false), identified("/h/b/both", 2, 2, 2, false),
          identified("/h/c/both", 3, 2, 2, false), identified("/h/d/one of two", 4, 3, 2, false)});
     ASSERT_TRUE(set);

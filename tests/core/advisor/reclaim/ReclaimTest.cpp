@@ -198,6 +198,7 @@ TEST_F(ReclaimTest, GroupsComeLargestFirstWithTheTrashAmongThem) {
 }
 
 TEST_F(ReclaimTest, AScanOfInstalledSoftwareFindsNoNamedFolders) {
+    machine.files.insert("/opt/Editor/resources/app/package.json");
     for (std::string top : {"/opt", "/opt/Editor/resources"}) {
         test::SyntheticTree scanned(top);
         scanned.folder("/opt/Editor/resources/app/node_modules", 5 * MB);

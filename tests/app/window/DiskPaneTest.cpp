@@ -167,16 +167,14 @@ TEST_F(DiskPaneTest, SnapshotsAreDeletedAfterConfirmationAndAFailureKeepsThem) {
                   "Local snapshots deleted."}));
 }
 
-TEST(DiskPaneTexts, VolumesAreLabelledByTheirFirstRole) {
+TEST(DiskPaneTexts, VolumesAreLabelledByTheirFirstRoleAndEmptySnapshotListsSayWhy) {
     EXPECT_EQ(DiskPane::label({"root", {"System"}, 1, "sda2"}), "Linux (root)");
     EXPECT_EQ(DiskPane::label({"/boot", {"Preboot"}, 1, "sda1"}), "Boot files (/boot)");
     EXPECT_EQ(DiskPane::label({"x", {"Recovery", "System"}, 1, "d"}), "Recovery");
     EXPECT_EQ(DiskPane::label({"x", {"Update"}, 1, "d"}), "Pending updates");
     EXPECT_EQ(DiskPane::label({"/home", {}, 1, "d"}), "/home");
     EXPECT_EQ(DiskPane::label({"Backup", {"Data", "System"}, 1, "d"}), "Backup");
-}
 
-TEST(DiskPaneTexts, EmptySnapshotListsSayWhy) {
     DiskBreakdown breakdown;
     breakdown.snapshotListing = SnapshotListing::needsRoot;
     EXPECT_EQ(DiskPane::snapshotLine(breakdown),

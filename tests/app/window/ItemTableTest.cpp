@@ -83,14 +83,8 @@ TEST_F(ItemTableTest, ShowsTheColumnsWithFiguresAndHelp) {
     ItemTable table(*model);
     ASSERT_TRUE(scanned(*model, tree.root().string()));
 
-    EXPECT_EQ(
-        table.items().headerData(ItemTableModel::apparentColumn, Qt::Horizontal, Qt::DisplayRole),
-        "Apparent Size");
     EXPECT_TRUE(table.header()->isSectionHidden(ItemTableModel::locationColumn))
         << "only search results say where they lie";
-    EXPECT_EQ(
-        table.items().headerData(ItemTableModel::changeColumn, Qt::Horizontal, Qt::ToolTipRole),
-        "Change since the previous scan of this location");
 
     ASSERT_EQ(names(table), (std::vector<std::string>{"folder", "single.bin", "1 smaller file"}));
     for (bool ascending : {true, false}) {

@@ -247,53 +247,10 @@ TEST_F(ApplyStateTest, PutBackRestoresTheFilesTheTreeAndTheListWhileTheTrashHold
     EXPECT_TRUE(QTest::qWaitFor([&] { return kept().undone; }, 10000));
 }
 
-TEST_F(ApplyStateTest, OnlyRealItemsGoToTheTrashAndWhatCannotMoveIsCountedWithItsReason) {
-    tree.file("a", 2'000'000);
-    tree.file("b", 1'000'000);
-    tree.file("small", 1'000);
-    auto model = makeModel();
-    ASSERT_TRUE(scanned(*model, tree.root().string()));
-    Node::Ptr root = model->session()->root();
-    model->askToTrash({root});
-    EXPECT_FALSE(model->applying().isConfirmingTrash()) << "the scan's root";
-    for (const Node::Ptr& item : root->items())
-        if (item->isPseudo()) {
-            model->askToTrash({item});
-            EXPECT_FALSE(model->applying().isConfirmingTrash()) << "a pseudo node";
-        }
-    model->askToTrash({});
-    EXPECT_FALSE(model->applying().isConfirmingTrash());
-
-    Node::Ptr a = child(root, "a");
-    Node::Ptr b = child(root, "b");
-    model->askToTrash({a, b});
-    EXPECT_EQ(model->applying().trashPrompt(), "Move 2 items (3 MB) to the Trash?");
-    model->applying().setConfirmingTrash(false);
-    EXPECT_TRUE(model->applying().trashCandidates().empty()) << "closing forgets them";
-
-    model->setSelection({a});
-    model->askToTrash({a});
-    EXPECT_EQ(model->applying().trashPrompt(), "Move “a” (2 MB) to the Trash?");
-    // "b" vanished since the scan: it is counted with the system's reason.
-    std::filesystem::remove(tree.path("b"));
-    model->askToTrash({a, b});
-    model->confirmTrash();
-    // The tree lets the item go once the advisor's pass after the scan lets go of the tree.
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return model->notice().has_value() && !model->session()->isPaused(); }, 10000));
-    EXPECT_EQ(model->notice()->toStdString(),
-              "Moved 1 item (2 MB) to the Trash. Empty the Trash to get the space back. "
-              "Couldn’t move 1: No such file or directory");
-    EXPECT_FALSE(fs::exists(tree.path("a")));
-    EXPECT_EQ(nodeAt(*model, tree.path("a")), nullptr);
-    EXPECT_TRUE(model->selection().empty());
-    fs::path trashed = fs::path(platform::homeTrash()) / "files" / "a";
-    EXPECT_TRUE(fs::exists(trashed));
-}
-
-TEST_F(ApplyStateTest, ConfirmationsNameTheStepsWarnBeforeEmptyingTheTrashAndFollowTheDeleteKey) {
+TEST_F(ApplyStateTest, ConfirmationsNameTheStepsFollowTheDeleteKeyAndTrashOnlyRealItems) {
     tree.file("a", 2'000'000);
     tree.file("b", 2'000'000);
+    tree.file("small", 1'000);
     MainWindow window(makeModel(), {});
     AppModel& model = window.model();
 
@@ -373,6 +330,46 @@ TEST_F(ApplyStateTest, ConfirmationsNameTheStepsWarnBeforeEmptyingTheTrashAndFol
     EXPECT_TRUE(fs::exists(tree.path("a")));
     EXPECT_FALSE(undo->isEnabled()) << "nothing else to put back";
     EXPECT_EQ(model.notice().value_or("").toStdString(), "Put back “a”.");
+
+    // Only real items go to the Trash, and what cannot move is counted with its reason.
+    ASSERT_TRUE(scanned(model, tree.root().string()));
+    Node::Ptr root = model.session()->root();
+    model.askToTrash({root});
+    EXPECT_FALSE(model.applying().isConfirmingTrash()) << "the scan's root";
+    for (const Node::Ptr& item : root->items())
+        if (item->isPseudo()) {
+            model.askToTrash({item});
+            EXPECT_FALSE(model.applying().isConfirmingTrash()) << "a pseudo node";
+        }
+    model.askToTrash({});
+    EXPECT_FALSE(model.applying().isConfirmingTrash());
+
+    a = child(root, "a");
+    Node::Ptr b = child(root, "b");
+    model.askToTrash({a, b});
+    EXPECT_EQ(model.applying().trashPrompt(), "Move 2 items (4 MB) to the Trash?");
+    model.applying().setConfirmingTrash(false);
+    EXPECT_TRUE(model.applying().trashCandidates().empty()) << "closing forgets them";
+
+    model.setSelection({a});
+    model.askToTrash({a});
+    EXPECT_EQ(model.applying().trashPrompt(), "Move “a” (2 MB) to the Trash?");
+    // "b" vanished since the scan: it is counted with the system's reason.
+    std::filesystem::remove(tree.path("b"));
+    model.setNotice(std::nullopt);
+    model.askToTrash({a, b});
+    model.confirmTrash();
+    // The tree lets the item go once the advisor's pass after the scan lets go of the tree.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return model.notice().has_value() && !model.session()->isPaused(); }, 10000));
+    EXPECT_EQ(model.notice()->toStdString(),
+              "Moved 1 item (2 MB) to the Trash. Empty the Trash to get the space back. "
+              "Couldn’t move 1: No such file or directory");
+    EXPECT_FALSE(fs::exists(tree.path("a")));
+    EXPECT_EQ(nodeAt(model, tree.path("a")), nullptr);
+    EXPECT_TRUE(model.selection().empty());
+    fs::path trashed = fs::path(platform::homeTrash()) / "files" / "a";
+    EXPECT_TRUE(fs::exists(trashed));
 }
 
 TEST_F(ApplyStateTest, MergingDuplicatesOnBtrfsMeasuresTheirFolderAgain) {

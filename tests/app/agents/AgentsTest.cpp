@@ -99,28 +99,27 @@ TEST(AgentTargets, FollowTheTableForWhatWasFound) {
                                           entry("dev.zed.Zed", "Zed", "/a/zed.desktop"),
                                           entry("gedit", "Text Editor")});
 
-    std::vector<AgentTarget> targets = Agents::targets(lookup, apps);
-
-    std::vector<std::string> ids;
-    for (const AgentTarget& target : targets)
-        ids.push_back(target.id);
-    EXPECT_EQ(ids, (std::vector<std::string>{"claude-code", "claude", "codex", "cursor", "gemini",
-                                             "zed"}));
-    EXPECT_EQ(targets[0].handoff, (AgentTarget::Handoff{AgentTarget::Terminal{
-                                      "/opt/bin/claude", {"--permission-mode", "default", "--"}}}));
-    EXPECT_EQ(targets[0].appPath, "/a/claude.desktop");
-    EXPECT_EQ(targets[0].appIcon, "chrome-abc-Default") << "the app's own icon, for both";
-    EXPECT_EQ(targets[1].appIcon, "chrome-abc-Default");
-    EXPECT_EQ(targets[1].handoff,
-              (AgentTarget::Handoff{AgentTarget::Link{"https://claude.ai/new?q="}}));
-    EXPECT_EQ(std::get<AgentTarget::Terminal>(targets[2].handoff).arguments,
-              (std::vector<std::string>{"--sandbox", "read-only", "--ask-for-approval",
-                                        "on-request", "--"}));
-    EXPECT_EQ(targets[3].handoff,
-              (AgentTarget::Handoff{AgentTarget::OpenFile{"/a/cursor.desktop"}}));
-    EXPECT_EQ(targets[4].appPath, std::nullopt);
-    EXPECT_EQ(std::get<AgentTarget::Terminal>(targets[4].handoff).arguments,
-              (std::vector<std::string>{"--"}));
+    using Terminal = AgentTarget::Terminal;
+    using Found = std::tuple<std::string, AgentTarget::Handoff, std::optional<std::string>>;
+    std::vector<Found> found;
+    for (const AgentTarget& target : Agents::targets(lookup, apps)) {
+        found.emplace_back(target.id, target.handoff, target.appPath);
+        EXPECT_EQ(target.appIcon, target.id.starts_with("claude") ? "chrome-abc-Default" : "")
+            << "the app's own icon, for both Claudes";
+    }
+    EXPECT_EQ(
+        found,
+        (std::vector<Found>{
+            {"claude-code", Terminal{"/opt/bin/claude", {"--permission-mode", "default", "--"}},
+             "/a/claude.desktop"},
+            {"claude", AgentTarget::Link{"https://claude.ai/new?q="}, "/a/claude.desktop"},
+            {"codex",
+             Terminal{"/u/codex",
+                      {"--sandbox", "read-only", "--ask-for-approval", "on-request", "--"}},
+             std::nullopt},
+            {"cursor", AgentTarget::OpenFile{"/a/cursor.desktop"}, "/a/cursor.desktop"},
+            {"gemini", Terminal{"/g", {"--"}}, std::nullopt},
+            {"zed", AgentTarget::OpenFile{"/a/zed.desktop"}, "/a/zed.desktop"}}));
     EXPECT_TRUE(Agents::targets({}, {}).empty());
 }
 

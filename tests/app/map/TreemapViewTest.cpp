@@ -33,11 +33,9 @@ protected:
 
     // The centre of the tile showing `node`.
     QPoint centreOf(const Node::Ptr& node) {
-        for (const auto& tile : model->tiles(view->width(), view->height()))
-            if (tile.node() == node.get())
-                return MapGeometry::toQRectF(tile.rect).center().toPoint();
-        ADD_FAILURE() << "no tile for " << node->name;
-        return {};
+        const TreemapTile* tile = tileOf(node.get());
+        EXPECT_TRUE(tile) << "no tile for " << node->name;
+        return tile ? MapGeometry::toQRectF(tile->rect).center().toPoint() : QPoint();
     }
 
     const TreemapTile* tileOf(const Node* node) {

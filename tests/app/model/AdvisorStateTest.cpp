@@ -2,6 +2,7 @@
 
 #include "advisor/duplicates/DuplicatesDetector.h"
 #include "app/ModelFixture.h"
+#include "app/model/RunningDetector.h"
 #include "model/ApplyState.h"
 #include "scan/LiveUpdater.h"
 #include "support/TmpfsMount.h"
@@ -35,23 +36,6 @@ Candidate step(std::string id, Rung rung, int64_t freed, std::string detector = 
                       .confidence = 1});
 }
 
-// A quick detector that finds what it is given and moves the test's clock on while it runs.
-class ClockDetector final : public Detector {
-public:
-    ClockDetector(std::atomic<int64_t>& clock, std::atomic<int64_t>& advance)
-        : clock_(clock)
-        , advance_(advance) {}
-    std::string id() const override { return "clock"; }
-    std::vector<Candidate> candidates(const AdvisorContext&) const override {
-        clock_ += advance_;
-        return {};
-    }
-
-private:
-    std::atomic<int64_t>& clock_;
-    std::atomic<int64_t>& advance_;
-};
-
 struct AdvisorStateTest : test::ModelFixture {
     std::shared_ptr<ManualQueue> queue = std::make_shared<ManualQueue>();
     std::shared_ptr<WorkerPool> pool = std::make_shared<WorkerPool>(2);
@@ -60,6 +44,12 @@ struct AdvisorStateTest : test::ModelFixture {
     std::optional<platform::Volume> disk;
 
     void TearDown() override { Advisor::resetDetectors(); }
+
+    // A quick detector that moves the test's clock on while it runs.
+    void useClockDetector() {
+        Advisor::setQuickDetectors({std::make_shared<test::RunningDetector>(
+            "clock", false, [this] { millis += advance; })});
+    }
 
     AdvisorState::Clock::time_point now() const {
         return AdvisorState::Clock::time_point(std::chrono::milliseconds(millis.load()));
@@ -88,7 +78,7 @@ struct AdvisorStateTest : test::ModelFixture {
 } // namespace
 
 TEST_F(AdvisorStateTest, PassesDuringAScanAreSpacedByTwentyTimesTheirLength) {
-    Advisor::setQuickDetectors({std::make_shared<ClockDetector>(millis, advance)});
+    useClockDetector();
     auto state = make();
     auto session = runningSession();
     state->reset(session);
@@ -114,7 +104,7 @@ TEST_F(AdvisorStateTest, PassesDuringAScanAreSpacedByTwentyTimesTheirLength) {
 }
 
 TEST_F(AdvisorStateTest, AResultForAReplacedScanIsDropped) {
-    Advisor::setQuickDetectors({std::make_shared<ClockDetector>(millis, advance)});
+    useClockDetector();
     auto state = make();
     auto first = runningSession();
     state->reset(first);

@@ -2,6 +2,7 @@
 
 #include "advisor/duplicates/DuplicatesDetector.h"
 #include "app/ModelFixture.h"
+#include "app/model/RunningDetector.h"
 #include "widgets/SymbolIcons.h"
 #include "window/CandidateRow.h"
 #include "window/PaneMessage.h"
@@ -232,21 +233,12 @@ TEST_F(AdvisorPaneTest, TheRowMenuShowsInTheMapAndHides) {
 }
 
 TEST_F(AdvisorPaneTest, SaysWhileItLooksForDuplicates) {
-    // A slow detector that waits for the test.
-    struct Waiting final : Detector {
-        std::atomic<bool>& release;
-        explicit Waiting(std::atomic<bool>& flag)
-            : release(flag) {}
-        std::string id() const override { return "duplicates"; }
-        bool isSlow() const override { return true; }
-        std::vector<Candidate> candidates(const AdvisorContext&) const override {
-            while (!release)
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            return {};
-        }
-    };
     std::atomic<bool> release = false;
-    Advisor::setSlowDetectors({std::make_shared<Waiting>(release)});
+    // A slow detector that waits for the test.
+    Advisor::setSlowDetectors({std::make_shared<test::RunningDetector>("duplicates", true, [&] {
+        while (!release)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    })});
     AdvisorPane& pane = scannedPane();
     ASSERT_TRUE(QTest::qWaitFor([&] { return model->advisor().slowRunning(); }, 10000));
     model->advisor().adopt({step("a", Rung::lossless, GB)});

@@ -84,9 +84,6 @@ TEST_F(NotificationsOnABus, EachKindReplacesItsOwnNotificationAndAClickOpensTheA
     ASSERT_TRUE(posted(notifications, AlertKind::critical, *server));
     ASSERT_TRUE(posted(notifications, AlertKind::runningOut, *server));
 
-    EXPECT_EQ(server->received[1].summary, "Your computer will run out of space in about a day");
-    EXPECT_EQ(server->received[1].body, "Computer is filling up by about 2 GB a day. Open "
-                                        "Tavelin to see what’s using it.");
     EXPECT_EQ(server->received[1].replacesId, 0u) << "another kind gets its own notification";
     EXPECT_EQ(server->received[2].replacesId, first.id);
     EXPECT_EQ(server->received[3].replacesId, server->received[1].id);

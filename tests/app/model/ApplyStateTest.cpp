@@ -265,10 +265,9 @@ TEST_F(ApplyStateTest, ConfirmationsNameTheStepsFollowTheDeleteKeyAndTrashOnlyRe
     EXPECT_EQ(box->text(), "Apply 2 steps?");
     EXPECT_EQ(box->informativeText(), "Move 1 item to the Trash and empty the Trash for good. "
                                       "Emptying the Trash can’t be undone.");
-    QStringList buttons;
-    for (QAbstractButton* button : box->buttons())
-        buttons << button->text();
-    EXPECT_TRUE(buttons.contains("Apply and Empty Trash")) << buttons.join(",").toStdString();
+    EXPECT_TRUE(std::ranges::any_of(box->buttons(), [](QAbstractButton* button) {
+        return button->text() == "Apply and Empty Trash";
+    }));
     EXPECT_NE(box->defaultButton()->text(), "Apply and Empty Trash");
     box->reject();
     EXPECT_FALSE(model.applying().isConfirmingApply());

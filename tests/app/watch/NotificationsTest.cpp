@@ -98,27 +98,6 @@ TEST_F(NotificationsOnABus, EachKindReplacesItsOwnNotificationAndAClickOpensTheA
     EXPECT_EQ(advisor.count(), 1);
 }
 
-TEST_F(NotificationsOnABus, NoServiceOrARefusalCountsAsTurnedOff) {
-    Notifications alone(setup());
-    alone.readStatus();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return alone.isDenied().has_value(); }, 5000));
-    EXPECT_TRUE(*alone.isDenied()) << "no notification service on this bus";
-
-    auto server = startServer();
-    Notifications notifications(setup());
-    notifications.readStatus();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return notifications.isDenied().has_value(); }, 5000));
-    EXPECT_FALSE(*notifications.isDenied());
-
-    server->refuses = true;
-    notifications.post(alertOf(AlertKind::critical), QStringLiteral("Computer"));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return notifications.isDenied() == true; }, 5000));
-    notifications.readStatus();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return server->capabilityQueries == 2; }, 5000));
-    QTest::qWait(100);
-    EXPECT_EQ(notifications.isDenied(), true) << "still off after the refusal";
-}
-
 TEST_F(NotificationsOnABus, OutsideTheProgramTheBusIsNeverTouched) {
     auto server = startServer();
     Notifications::Setup detached = setup();
@@ -134,7 +113,12 @@ TEST_F(NotificationsOnABus, OutsideTheProgramTheBusIsNeverTouched) {
     EXPECT_FALSE(QSettings().contains(SettingsKeys::askedForNotificationPermission));
 }
 
-TEST_F(NotificationsOnABus, AsksOnceAndOnlyWithWarningsWanted) {
+TEST_F(NotificationsOnABus, AsksOnceWithWarningsWantedAndNoServiceOrARefusalCountsAsTurnedOff) {
+    Notifications alone(setup());
+    alone.readStatus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return alone.isDenied().has_value(); }, 5000));
+    EXPECT_TRUE(*alone.isDenied()) << "no notification service on this bus";
+
     auto server = startServer();
     Notifications notifications(setup());
     QSettings().setValue(SettingsKeys::diskWarnings, false);
@@ -151,6 +135,14 @@ TEST_F(NotificationsOnABus, AsksOnceAndOnlyWithWarningsWanted) {
     notifications.askOnceIfNeeded();
     QTest::qWait(200);
     EXPECT_EQ(server->capabilityQueries, 1) << "never asked again";
+
+    server->refuses = true;
+    notifications.post(alertOf(AlertKind::critical), QStringLiteral("Computer"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return notifications.isDenied() == true; }, 5000));
+    notifications.readStatus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server->capabilityQueries == 2; }, 5000));
+    QTest::qWait(100);
+    EXPECT_EQ(notifications.isDenied(), true) << "still off after the refusal";
 }
 
 TEST(Notifications, TextsNameTheLastWholeDiskScanTheDesktopsSettingsAndLocalTimes) {

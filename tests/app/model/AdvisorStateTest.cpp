@@ -5,6 +5,7 @@
 #include "app/model/RunningDetector.h"
 #include "model/ApplyState.h"
 #include "scan/LiveUpdater.h"
+#include "support/PoolGate.h"
 #include "support/TmpfsMount.h"
 #include "support/TreeCompare.h"
 #include "util/ManualQueue.h"
@@ -39,6 +40,9 @@ Candidate step(std::string id, Rung rung, int64_t freed, std::string detector = 
 struct AdvisorStateTest : test::ModelFixture {
     std::shared_ptr<ManualQueue> queue = std::make_shared<ManualQueue>();
     std::shared_ptr<WorkerPool> pool = std::make_shared<WorkerPool>(2);
+    // Scans' walkers wait here, so a scan is still running however long a test takes.
+    std::shared_ptr<WorkerPool> scanPool = std::make_shared<WorkerPool>(1);
+    test::PoolGate scanGate{*scanPool};
     std::atomic<int64_t> millis = 1'000'000;
     std::atomic<int64_t> advance = 0;
     std::optional<platform::Volume> disk;
@@ -64,12 +68,12 @@ struct AdvisorStateTest : test::ModelFixture {
                                    .clock = [this] { return now(); }});
     }
 
-    // A session over the fixture tree, started but kept running: nothing runs its UI work.
+    // A session over the fixture tree, started and kept running: its walkers wait at the gate.
     std::shared_ptr<ScanSession> runningSession() {
         tree.file("a/file", 10'000);
         auto session = std::make_shared<ScanSession>(tree.root().string(), std::nullopt, PathSet{},
                                                      std::nullopt, 1'000'000,
-                                                     ScanSession::Context{queue, pool, 2});
+                                                     ScanSession::Context{queue, scanPool, 1});
         session->start();
         return session;
     }

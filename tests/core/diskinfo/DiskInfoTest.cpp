@@ -94,6 +94,11 @@ ScriptedSystem btrfsRoot() {
 
 const std::string kSubvolumes = "btrfs subvolume list -s -r /";
 const std::string kSnapper = "snapper --jsonout list -a";
+const std::string kSnapperHere = R"({
+    "root": [{"subvolume": "/", "number": 0, "date": ""},
+             {"subvolume": "/", "number": 5, "date": "2025-03-01 08:00:00"}],
+    "home": [{"subvolume": "/home", "number": 2, "date": "2025-02-01 08:00:00"}],
+    "usb": [{"subvolume": "/media/usb", "number": 9, "date": "2025-01-01 08:00:00"}]})";
 const std::string kTwoSnapshots =
     "ID 301 gen 40 cgen 40 top level 5 otime 2025-03-09 10:15:00 path @snapshots/2\n"
     "ID 300 gen 30 cgen 30 top level 5 otime 2025-03-08 10:15:00 path @snapshots/1\n";
@@ -154,68 +159,48 @@ TEST(DiskInfo, SwapFilesOnTheDiskCountAsSwap) {
     EXPECT_EQ(accountedFor(*breakdown), breakdown->capacity);
 }
 
-TEST(DiskInfo, BtrfsSnapshotsComeFromTheBtrfsToolWhenSnapperIsAbsent) {
-    ScriptedSystem scripted = btrfsRoot();
-    scripted.answers[kSubvolumes] = answer(0, kTwoSnapshots);
-    auto breakdown = DiskInfo::load("/", scripted.system());
-    ASSERT_TRUE(breakdown);
-    EXPECT_EQ(breakdown->snapshotListing, SnapshotListing::listed);
-    EXPECT_EQ(breakdown->snapshots, (std::vector<Date>{*localDate(2025, 3, 8, 10, 15, 0),
-                                                       *localDate(2025, 3, 9, 10, 15, 0)}));
-}
-
-TEST(DiskInfo, WithoutRootTheSnapshotListSaysWhyItIsEmpty) {
-    ScriptedSystem scripted = btrfsRoot();
-    scripted.isRoot = false;
-    scripted.answers[kSubvolumes] =
-        answer(1, "ERROR: can't perform the search: Operation not permitted");
-    auto breakdown = DiskInfo::load("/", scripted.system());
-    ASSERT_TRUE(breakdown) << "the rest of the breakdown stands";
-    EXPECT_TRUE(breakdown->snapshots.empty());
-    EXPECT_EQ(breakdown->snapshotListing, SnapshotListing::needsRoot);
-
-    scripted.isRoot = true;
-    EXPECT_EQ(DiskInfo::load("/", scripted.system())->snapshotListing, SnapshotListing::failed);
-}
-
-TEST(DiskInfo, SnapperListsTheSnapshotsOfItsConfigurationsOnThisDisk) {
-    ScriptedSystem scripted = btrfsRoot();
-    scripted.isRoot = false;
-    scripted.answers[kSnapper] = answer(0, R"({
-        "root": [{"subvolume": "/", "number": 0, "date": ""},
-                 {"subvolume": "/", "number": 5, "date": "2025-03-01 08:00:00"}],
-        "home": [{"subvolume": "/home", "number": 2, "date": "2025-02-01 08:00:00"}],
-        "usb": [{"subvolume": "/media/usb", "number": 9, "date": "2025-01-01 08:00:00"}]})");
-    auto breakdown = DiskInfo::load("/", scripted.system());
-    ASSERT_TRUE(breakdown);
-    EXPECT_EQ(breakdown->snapshots.size(), 2u) << "the USB disk's snapshots are not this disk's";
-    EXPECT_EQ(breakdown->snapshotListing, SnapshotListing::listed);
-
-    scripted.answers["snapper -c home delete 2"] = answer(0, "");
-    scripted.answers["snapper -c root delete 5"] = answer(0, "");
-    ASSERT_EQ(DiskInfo::deleteLocalSnapshots("/", scripted.system()), std::nullopt);
-    EXPECT_EQ(scripted.ran.end()[-2], "snapper -c home delete 2");
-    EXPECT_EQ(scripted.ran.end()[-1], "snapper -c root delete 5");
-}
-
-TEST(DiskInfo, SnapperWithoutSnapshotsHereLeavesTheListToBtrfs) {
-    ScriptedSystem scripted = btrfsRoot();
-    scripted.answers[kSnapper] = answer(0, R"({"usb": [{"subvolume": "/media/usb",
+// Snapper lists the snapshots of its configurations on this disk; without it, or when it knows
+// none here, the btrfs tool does, which needs root.
+TEST(DiskInfo, SnapshotsAreListedBySnapperOrBtrfsOrSayWhyNot) {
+    ProcessResult denied = answer(1, "ERROR: can't perform the search: Operation not permitted");
+    ProcessResult snapperElsewhere = answer(0, R"({"usb": [{"subvolume": "/media/usb",
         "number": 9, "date": "2025-01-01 08:00:00"}]})");
-    scripted.answers[kSubvolumes] = answer(0, kTwoSnapshots);
-    EXPECT_EQ(DiskInfo::load("/", scripted.system())->snapshots.size(), 2u);
-
-    scripted.isRoot = false;
-    scripted.answers.erase(kSubvolumes);
-    auto breakdown = DiskInfo::load("/", scripted.system());
-    EXPECT_EQ(breakdown->snapshotListing, SnapshotListing::listed)
-        << "snapper answered: there are none it knows of";
+    struct Case {
+        bool isRoot;
+        std::optional<ProcessResult> subvolumes, snapper;
+        SnapshotListing listing;
+        size_t count;
+    };
+    const Case cases[] = {
+        {true, answer(0, kTwoSnapshots), {}, SnapshotListing::listed, 2},
+        {false, denied, {}, SnapshotListing::needsRoot, 0},
+        {true, denied, {}, SnapshotListing::failed, 0},
+        {false, {}, answer(0, kSnapperHere), SnapshotListing::listed, 2}, // not the USB disk's
+        {true, answer(0, kTwoSnapshots), snapperElsewhere, SnapshotListing::listed, 2},
+        {false, {}, snapperElsewhere, SnapshotListing::listed, 0}, // snapper knows of none
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        ScriptedSystem scripted = btrfsRoot();
+        scripted.isRoot = c.isRoot;
+        if (c.subvolumes)
+            scripted.answers[kSubvolumes] = *c.subvolumes;
+        if (c.snapper)
+            scripted.answers[kSnapper] = *c.snapper;
+        auto breakdown = DiskInfo::load("/", scripted.system());
+        ASSERT_TRUE(breakdown) << "the rest of the breakdown stands";
+        EXPECT_EQ(breakdown->snapshotListing, c.listing);
+        EXPECT_EQ(breakdown->snapshots.size(), c.count);
+    }
 }
 
-TEST(DiskInfo, DeletingThroughBtrfsUsesIdsKeepsMountedSnapshotsAndAsksForRightsWithoutRoot) {
+TEST(DiskInfo, DeletingUsesIdsKeepsMountedSnapshotsAndFailsInSentences) {
     ScriptedSystem scripted = btrfsRoot();
     scripted.mounts.push_back(mount("/mnt/old", "/dev/vda2", "btrfs", "/@snapshots/1"));
     scripted.answers[kSubvolumes] = answer(0, kTwoSnapshots);
+    EXPECT_EQ(
+        DiskInfo::load("/", scripted.system())->snapshots,
+        (std::vector<Date>{*localDate(2025, 3, 8, 10, 15, 0), *localDate(2025, 3, 9, 10, 15, 0)}));
     scripted.answers["btrfs subvolume delete --subvolid 301 /"] = answer(0, "Delete subvolume");
     EXPECT_FALSE(DiskInfo::deleteLocalSnapshots("/", scripted.system()));
     EXPECT_EQ(scripted.ran.back(), "btrfs subvolume delete --subvolid 301 /")
@@ -226,10 +211,8 @@ TEST(DiskInfo, DeletingThroughBtrfsUsesIdsKeepsMountedSnapshotsAndAsksForRightsW
         answer(126, "Error executing command as another user: Not authorized\n\n");
     EXPECT_EQ(DiskInfo::deleteLocalSnapshots("/", scripted.system()),
               "Error executing command as another user: Not authorized");
-}
 
-TEST(DiskInfo, DeletionFailuresAreSentences) {
-    ScriptedSystem scripted = btrfsRoot();
+    scripted = btrfsRoot();
     scripted.answers[kSubvolumes] = answer(0, kTwoSnapshots);
     scripted.answers["btrfs subvolume delete --subvolid 300 /"] = answer(1, "  \n");
     EXPECT_EQ(DiskInfo::deleteLocalSnapshots("/", scripted.system()),
@@ -237,15 +220,19 @@ TEST(DiskInfo, DeletionFailuresAreSentences) {
     scripted.answers["btrfs subvolume delete --subvolid 300 /"] = hung();
     EXPECT_EQ(DiskInfo::deleteLocalSnapshots("/", scripted.system()),
               "the snapshot tool didn’t finish in time.");
-
-    ScriptedSystem ext4 = plainExt4();
-    EXPECT_EQ(DiskInfo::deleteLocalSnapshots("/", ext4.system()),
+    EXPECT_EQ(DiskInfo::deleteLocalSnapshots("/", plainExt4().system()),
               "this disk’s file system keeps no snapshots.");
-
-    ScriptedSystem unlisted = btrfsRoot();
-    unlisted.isRoot = false;
-    EXPECT_EQ(DiskInfo::deleteLocalSnapshots("/", unlisted.system()),
+    scripted = btrfsRoot();
+    scripted.isRoot = false;
+    EXPECT_EQ(DiskInfo::deleteLocalSnapshots("/", scripted.system()),
               "listing btrfs snapshots needs administrator rights.");
+
+    scripted.answers[kSnapper] = answer(0, kSnapperHere);
+    scripted.answers["snapper -c home delete 2"] = answer(0, "");
+    scripted.answers["snapper -c root delete 5"] = answer(0, "");
+    ASSERT_EQ(DiskInfo::deleteLocalSnapshots("/", scripted.system()), std::nullopt);
+    EXPECT_EQ(std::vector(scripted.ran.end() - 2, scripted.ran.end()),
+              (std::vector<std::string>{"snapper -c home delete 2", "snapper -c root delete 5"}));
 }
 
 TEST(DiskInfo, WithTheApfsToolsTheirListsAreRead) {

@@ -36,13 +36,10 @@ TEST(Forecast, SteadyLossGivesRateAndTimeUntilTheFloor) {
     EXPECT_NEAR(*trend->hoursUntilFull, 450, 0.5);
     EXPECT_NEAR(trend->hoursOfData, 24 - 27.5 / 60, 1e-9)
         << "the oldest hour's readings average 23 h 32.5 min ago, the newest point is now";
-}
-
-TEST(Forecast, TimeUntilFullIsZeroOnceBelowTheFloor) {
-    auto samples = linearSeries(-24, 0, 30, 2'300'000'000, -20'000'000, 128 * kGB);
-    auto trend = Forecast::trend(samples, kNow);
-    ASSERT_TRUE(trend && trend->hoursUntilFull);
-    EXPECT_EQ(*trend->hoursUntilFull, 0);
+    auto below =
+        Forecast::trend(linearSeries(-24, 0, 30, 2'300'000'000, -20'000'000, 128 * kGB), kNow);
+    ASSERT_TRUE(below && below->hoursUntilFull);
+    EXPECT_EQ(*below->hoursUntilFull, 0) << "already below the floor";
 }
 
 TEST(Forecast, SlowOrUnsteadyLossHasARateButNoDate) {
@@ -88,7 +85,7 @@ TEST(Forecast, OneBigDeletionDoesNotSwingTheSlope) {
     EXPECT_NEAR(trend->bytesPerDay, -4'800'000'000, 0.05 * 4'800'000'000);
 }
 
-TEST(Forecast, NoTrendWithoutEnoughRecentData) {
+TEST(Forecast, NeedsEnoughRecentDataAndIgnoresReadingsOutsideTheWindow) {
     int64_t total = 500 * kGB;
     EXPECT_FALSE(Forecast::trend({}, kNow));
     EXPECT_FALSE(Forecast::trend(linearSeries(-11, 0, 5, 100 * kGB, -kGB, total), kNow))
@@ -105,10 +102,8 @@ TEST(Forecast, NoTrendWithoutEnoughRecentData) {
     EXPECT_FALSE(Forecast::trend(stale, kNow)) << "newest reading 3 h 1 min old";
     stale.back().date = kNow - std::chrono::minutes(180);
     EXPECT_TRUE(Forecast::trend(stale, kNow)) << "newest reading exactly 3 h old";
-}
 
-TEST(Forecast, IgnoresReadingsAfterNowAndBeforeTheWindow) {
-    int64_t total = 500 * kGB;
+    // Readings after now and before the window are left out.
     auto samples = linearSeries(-200, -80, 60, 400 * kGB, 5 * kGB, total);
     auto recent = linearSeries(-24, 0, 5, 100 * kGB, -100'000'000, total);
     samples.insert(samples.end(), recent.begin(), recent.end());

@@ -1,16 +1,11 @@
-#include "executor/Executor.h"
+#include "ExecutorTest.h"
 #include "platform/Account.h"
-#include "support/TemporaryFolder.h"
-#include "support/TrashRecords.h"
-#include "support/TreeBuilder.h"
 
 #include <cstdlib>
-#include <filesystem>
-#include <gtest/gtest.h>
 
 using namespace tavelin;
+using namespace tavelin::test;
 namespace fs = std::filesystem;
-using Paths = std::vector<std::string>;
 
 namespace {
 
@@ -59,9 +54,7 @@ struct FakeCloud {
     }
 };
 
-struct ExecutorOnlineOnly : ::testing::Test {
-    test::TemporaryFolder folder;
-    test::TreeBuilder tree{folder.path()};
+struct ExecutorOnlineOnly : ExecutorTest {
     CloudProvider drive{"Drive", tree.folder("Drive"), false};
 };
 
@@ -97,9 +90,8 @@ TEST(ExecutorTool, RunsOnlyAbsoluteToolsOutsideTheSandboxAndReportsHowTheyEnded)
               (ProcessOutput{4, "out\nerr\n"}));
     EXPECT_EQ(Executor::runProcess("/no/such/tool", {}),
               (ProcessOutput{-1, "No such file or directory"}));
-}
 
-TEST(ExecutorActions, ApplyCarriesOutEachActionAndNeverAGuide) {
+    // Applying a tool step runs it; a guide is never carried out.
     ExecutorEnvironment env = ExecutorEnvironment::live();
     EXPECT_EQ(Executor::apply(AdvisorAction::guide("https://example.com", "Do it."), false, env),
               ActionResult{});
@@ -131,15 +123,9 @@ TEST(ExecutorEnvironment, TheHomeFolderIsTheSessionsWhenItIsAbsolute) {
 
 TEST_F(ExecutorOnlineOnly, UnavailableOnThisComputerTouchesNothing) {
     std::string file = tree.file("Drive/big.mov", 100'000);
-    ExecutorEnvironment env = ExecutorEnvironment::live();
     ActionResult result = Executor::apply(AdvisorAction::makeOnlineOnly({file}, drive), false, env);
-    EXPECT_EQ(result, (ActionResult{{},
-                                    0,
-                                    {},
-                                    "Drive can't keep files online-only on this computer, so "
-                                    "nothing was changed.",
-                                    {},
-                                    {}}));
+    EXPECT_EQ(result, failed("Drive can't keep files online-only on this computer, "
+                             "so nothing was changed."));
     EXPECT_EQ(
         Executor::makeOnlineOnlyWhenUploaded({file}, drive, std::chrono::hours(6), false, env),
         result)
@@ -160,7 +146,7 @@ TEST_F(ExecutorOnlineOnly, EvictsUploadedFilesAndNamesTheRest) {
                                                            drive, false, cloud.environment());
     EXPECT_EQ(result.result.applied, (Paths{tree.path("Drive/set")}));
     EXPECT_EQ(cloud.evicted, (Paths{done}));
-    EXPECT_EQ(result.result.freedEstimate, test::allocatedBytes(done));
+    EXPECT_EQ(result.result.freedEstimate, allocatedBytes(done));
     EXPECT_EQ(result.waiting.size(), 2u);
     EXPECT_EQ(result.result.undo, UndoRecord::madeOnlineOnly({done}));
     EXPECT_EQ(result.result.error,

@@ -1,16 +1,9 @@
-#include "executor/Executor.h"
-#include "support/TemporaryFolder.h"
+#include "ExecutorTest.h"
 #include "support/TmpfsMount.h"
-#include "support/TrashRecords.h"
-#include "support/TreeBuilder.h"
-
-#include <filesystem>
-#include <gtest/gtest.h>
 
 using namespace tavelin;
+using namespace tavelin::test;
 namespace fs = std::filesystem;
-using test::contentOf;
-using Paths = std::vector<std::string>;
 
 namespace {
 
@@ -27,7 +20,7 @@ Paths everything(const fs::path& folder) {
 
 // A home folder, another drive of 64 MB and a live environment on a fixed day, for a computer
 // called "Ann's PC/2: home".
-struct ExecutorArchive : ::testing::Test {
+struct ExecutorArchive : ExecutorTest {
     void SetUp() override {
         env.home = home.root().string();
         env.macName = [] { return std::string("Ann's PC/2: home"); };
@@ -38,11 +31,9 @@ struct ExecutorArchive : ::testing::Test {
             AdvisorAction::archive(items, ArchiveDestination::drive(destination)), false, env);
     }
 
-    test::TemporaryFolder folder;
-    test::TreeBuilder home{folder.path() / "home"};
-    test::TmpfsMount drive{folder.path() / "drive", 64 << 20};
+    TreeBuilder home{folder.path() / "home"};
+    TmpfsMount drive{folder.path() / "drive", 64 << 20};
     std::string batch = drive.string() + "/" + kBatch;
-    ExecutorEnvironment env = ExecutorEnvironment::live();
 };
 
 } // namespace
@@ -69,7 +60,7 @@ TEST_F(ExecutorArchive, CopiesVerifiesThenTrashesAndUndoesInReverse) {
     EXPECT_FALSE(fs::exists(movie));
     const auto& record = std::get<UndoRecord::Archived>(result.undo->value);
     EXPECT_EQ(record.copies, result.archived);
-    EXPECT_EQ(test::readTrashInfo(test::infoFileOf(record.trashed[0].trashed))->path, movie);
+    EXPECT_EQ(readTrashInfo(infoFileOf(record.trashed[0].trashed))->path, movie);
 
     EXPECT_EQ(Executor::undo(*result.undo, env), std::nullopt);
     EXPECT_EQ(contentOf(movie).size(), 400'000u);
@@ -80,7 +71,7 @@ TEST_F(ExecutorArchive, CopiesVerifiesThenTrashesAndUndoesInReverse) {
 
 TEST_F(ExecutorArchive, NamesWhatItCouldNotCopyAndKeepsTheOriginal) {
     EXPECT_EQ(archive({home.file("a", 10)}, folder.string() + "/unplugged"),
-              (ActionResult{{}, 0, {}, "The drive isn't connected.", {}, {}}));
+              failed("The drive isn't connected."));
     TAVELIN_SKIP_UNLESS_MOUNTED(drive);
     std::string photo = home.file("Pictures/cat.jpg", "new cat");
     home.file("../drive/" + std::string(kBatch) + "/Pictures/cat.jpg", "old cat");
@@ -112,7 +103,7 @@ TEST_F(ExecutorArchive, RefusesADriveThatIsNotAnotherWritableDiskWithRoom) {
                                   "would free nothing and nothing was moved.");
     EXPECT_TRUE(fs::is_empty(unmounted));
 
-    test::TmpfsMount small(folder.path() / "small", 1 << 20);
+    TmpfsMount small(folder.path() / "small", 1 << 20);
     TAVELIN_SKIP_UNLESS_MOUNTED(small);
     EXPECT_EQ(refused(small.string()),
               "“small” has 1 MB free, but “old.mov” needs 3.1 MB, so nothing was moved.");

@@ -14,36 +14,25 @@ using namespace tavelin::platform;
 
 namespace {
 
-// A GNU message catalog of the pairs, in either byte order.
+// A GNU message catalog of the pairs, in either byte order: the header, the tables of the
+// originals and the translations (length, offset), then the strings.
 std::string catalog(const std::vector<std::pair<std::string, std::string>>& pairs,
                     bool bigEndian = false) {
-    std::string bytes;
+    std::string bytes, text;
     auto word = [&](uint32_t value) {
         for (int i = 0; i < 4; ++i)
             bytes += static_cast<char>(value >> (bigEndian ? 24 - 8 * i : 8 * i));
     };
-    uint32_t count = static_cast<uint32_t>(pairs.size());
-    uint32_t originals = 28;
-    uint32_t translations = originals + 8 * count;
-    uint32_t strings = translations + 8 * count;
-    std::string text;
-    std::vector<std::pair<uint32_t, uint32_t>> table;
-    for (const auto& [original, translated] : pairs) {
-        table.emplace_back(static_cast<uint32_t>(original.size()),
-                           static_cast<uint32_t>(strings + text.size()));
-        text += original + '\0';
-    }
-    for (const auto& [original, translated] : pairs) {
-        table.emplace_back(static_cast<uint32_t>(translated.size()),
-                           static_cast<uint32_t>(strings + text.size()));
-        text += translated + '\0';
-    }
-    for (uint32_t value : {0x950412deu, 0u, count, originals, translations, 0u, 0u})
+    auto count = static_cast<uint32_t>(pairs.size());
+    for (uint32_t value : {0x950412deu, 0u, count, 28u, 28 + 8 * count, 0u, 0u})
         word(value);
-    for (auto [length, offset] : table) {
-        word(length);
-        word(offset);
-    }
+    for (auto part : {&std::pair<std::string, std::string>::first,
+                      &std::pair<std::string, std::string>::second})
+        for (const auto& pair : pairs) {
+            word(static_cast<uint32_t>((pair.*part).size()));
+            word(static_cast<uint32_t>(28 + 16 * count + text.size()));
+            text += pair.*part + '\0';
+        }
     return bytes + text;
 }
 

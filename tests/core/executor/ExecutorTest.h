@@ -4,17 +4,14 @@
 // Trash emptied before each test.
 
 #include "executor/Executor.h"
-#include "support/TemporaryFolder.h"
 #include "support/TrashRecords.h"
-#include "support/TreeBuilder.h"
-
-#include <gtest/gtest.h>
+#include "support/TreeTest.h"
 
 namespace tavelin::test {
 
 using Paths = std::vector<std::string>;
 
-struct ExecutorTest : ::testing::Test {
+struct ExecutorTest : TreeTest {
     void SetUp() override { clearHomeTrash(); }
 
     // What a trashing step recorded for its undo.
@@ -25,8 +22,6 @@ struct ExecutorTest : ::testing::Test {
     // A result that did nothing but report `error`.
     static ActionResult failed(std::string error) { return {{}, 0, {}, std::move(error), {}, {}}; }
 
-    TemporaryFolder folder;
-    TreeBuilder tree{folder.path()};
     ExecutorEnvironment env = ExecutorEnvironment::live();
 };
 

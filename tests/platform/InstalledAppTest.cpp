@@ -117,11 +117,13 @@ TEST_F(AppSourcesTest, FlatpakAppsAreUninstalledByFlatpakFromTheirInstallation) 
                   .origin = "flathub",
                   .uninstall = {flatpak, "uninstall", "--user", "--noninteractive", "org.x.Big"},
               }));
-    EXPECT_EQ(apps[1].name, "Shared") << "named by its id without an entry";
-    EXPECT_EQ(apps[1].executable, "") << "no metadata, no program to date it by";
-    EXPECT_EQ(apps[1].origin, "");
-    EXPECT_EQ(apps[1].uninstall, (std::vector<std::string>{flatpak, "uninstall", "--system",
-                                                           "--noninteractive", "org.y.Shared"}));
+    // Named by its id without an entry; no metadata, so no program to date it by.
+    EXPECT_EQ(apps[1], (InstalledApp{.kind = Kind::flatpak,
+                                     .name = "Shared",
+                                     .id = "org.y.Shared",
+                                     .path = files.path("var/lib/flatpak/app/org.y.Shared"),
+                                     .uninstall = {flatpak, "uninstall", "--system",
+                                                   "--noninteractive", "org.y.Shared"}}));
 
     std::string pkexec = program("bin/pkexec");
     EXPECT_EQ(InstalledApp::find(sources)[1].uninstall,
@@ -158,13 +160,13 @@ TEST_F(AppSourcesTest, AppImagesInTheHomeFolderCountWhereverTheyAreRunFrom) {
                                      .path = tool,
                                      .executable = tool,
                                      .desktopEntry = toolEntry}));
-    EXPECT_EQ(apps[1].path, real) << "a link counts where it leads, by that name";
-    EXPECT_EQ(apps[1].name, "Real");
+    EXPECT_EQ(std::pair(apps[1].path, apps[1].name), std::pair(real, std::string("Real")))
+        << "a link counts where it leads, by that name";
     EXPECT_EQ(apps[2],
               (InstalledApp{
                   .kind = Kind::appImage, .name = "Other", .path = other, .executable = other}));
-    EXPECT_EQ(apps[3].path, marked) << "known by its mark, without the extension";
-    EXPECT_EQ(apps[3].name, "marked");
+    EXPECT_EQ(std::pair(apps[3].path, apps[3].name), std::pair(marked, std::string("marked")))
+        << "known by its mark, without the extension";
 }
 
 TEST_F(AppSourcesTest, OptFoldersCountOnlyWhenTheUsersOwnEntriesRunThem) {

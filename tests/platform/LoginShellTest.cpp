@@ -87,22 +87,19 @@ TEST(TerminalCommand, PrefersTheSystemsTerminalThenTheUsersThenACommonOne) {
             return std::nullopt;
         };
     };
-    // (the user's terminal, what is installed) -> the terminal and how it is told to run a script
-    const std::tuple<std::string, std::vector<std::string>, std::string> cases[] = {
-        {"kitty", {"x-terminal-emulator", "kitty"}, "/usr/bin/x-terminal-emulator -e"},
-        {"kitty", {"kitty", "xterm"}, "/usr/bin/kitty"},
-        {"myterm", {"myterm", "xterm"}, "/usr/bin/myterm -e"},
-        {"", {"xterm", "gnome-terminal"}, "/usr/bin/gnome-terminal --"},
-        {"", {"xfce4-terminal"}, "/usr/bin/xfce4-terminal -x"},
-        {"gone", {}, ""},
-    };
-    for (const auto& [preferred, installed, expected] : cases) {
-        std::string line;
-        for (const std::string& word : terminalCommand("/r/s.sh", preferred, finder(installed))
-                                           .value_or(std::vector<std::string>{}))
-            line += word + " ";
-        EXPECT_EQ(line, expected.empty() ? "" : expected + " /bin/sh /r/s.sh ") << preferred;
-    }
+    using Line = std::vector<std::string>;
+
+    EXPECT_EQ(terminalCommand("/r/s.sh", "kitty", finder({"x-terminal-emulator", "kitty"})),
+              (Line{"/usr/bin/x-terminal-emulator", "-e", "/bin/sh", "/r/s.sh"}));
+    EXPECT_EQ(terminalCommand("/r/s.sh", "kitty", finder({"kitty", "xterm"})),
+              (Line{"/usr/bin/kitty", "/bin/sh", "/r/s.sh"}));
+    EXPECT_EQ(terminalCommand("/r/s.sh", "myterm", finder({"myterm", "xterm"})),
+              (Line{"/usr/bin/myterm", "-e", "/bin/sh", "/r/s.sh"}));
+    EXPECT_EQ(terminalCommand("/r/s.sh", "", finder({"xterm", "gnome-terminal"})),
+              (Line{"/usr/bin/gnome-terminal", "--", "/bin/sh", "/r/s.sh"}));
+    EXPECT_EQ(terminalCommand("/r/s.sh", "", finder({"xfce4-terminal"})),
+              (Line{"/usr/bin/xfce4-terminal", "-x", "/bin/sh", "/r/s.sh"}));
+    EXPECT_EQ(terminalCommand("/r/s.sh", "gone", finder({})), std::nullopt);
 }
 
 } // namespace

@@ -59,11 +59,9 @@ TEST_F(Trash, MovesAnItemIntoTheHomeTrashWithItsInfoFile) {
     std::strftime(local, sizeof local, "%Y-%m-%dT%H:%M:%S", std::localtime(&seconds));
     EXPECT_EQ(info->deletionDate, local);
 
-    // Putting back never replaces what is there.
     tree.file("notes.txt", "new");
-    EXPECT_EQ(restoreFromTrash(outcome.trashed, file), EEXIST);
-    EXPECT_EQ(contentOf(file), "new");
-    EXPECT_EQ(contentOf(outcome.trashed), "keep me");
+    EXPECT_EQ(restoreFromTrash(outcome.trashed, file), EEXIST) << "putting back never replaces";
+    EXPECT_EQ(contentOf(file) + "|" + contentOf(outcome.trashed), "new|keep me");
     EXPECT_TRUE(fs::exists(test::infoFileOf(outcome.trashed)));
 }
 

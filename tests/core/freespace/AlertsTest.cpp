@@ -46,27 +46,26 @@ std::optional<AlertKind> once(const std::vector<FreeSpaceSample>& history, int64
 
 } // namespace
 
-TEST(Alerts, CriticalBelowFivePercentAndRearmedOnlyAboveAQuarterMore) {
-    Watch disk(kTerabyte);
-    EXPECT_EQ(disk.read(0, 60 * kGB), std::nullopt) << "60 GB of 1 TB is above 5%";
-    EXPECT_EQ(disk.read(3, 40 * kGB), AlertKind::critical);
-    EXPECT_EQ(disk.read(30, 62 * kGB), std::nullopt);
-    EXPECT_EQ(disk.read(33, 40 * kGB), std::nullopt) << "still disarmed below 62.5 GB";
-    EXPECT_EQ(disk.read(36, 63 * kGB), std::nullopt);
-    EXPECT_EQ(disk.read(39, 40 * kGB), AlertKind::critical);
+// Readings (hours, GB free) in turn, and what each one sent: "!" critical, "." nothing.
+std::string sent(Watch& disk, std::initializer_list<std::pair<double, double>> readings) {
+    std::string sent;
+    for (auto [hours, free] : readings)
+        sent +=
+            disk.read(hours, static_cast<int64_t>(free * kGB)) == AlertKind::critical ? "!" : ".";
+    return sent;
 }
 
-TEST(Alerts, SmallDisksAreCriticalBelowTenGigabytesAtMostOnceADay) {
-    Watch disk(100 * kGB);
-    EXPECT_EQ(disk.read(0, 9 * kGB), AlertKind::critical);
-    EXPECT_EQ(disk.read(7, 9 * kGB), std::nullopt) << "7 hours later: still disarmed";
-    EXPECT_EQ(disk.read(8, 12 * kGB), std::nullopt);
-    EXPECT_TRUE(disk.state.disarmed.contains(AlertKind::critical));
-    EXPECT_EQ(disk.read(9, 12'500'000'000), std::nullopt);
-    EXPECT_FALSE(disk.state.disarmed.contains(AlertKind::critical)) << "re-armed at 12.5 GB";
-    EXPECT_EQ(disk.read(10, 9 * kGB), std::nullopt) << "re-armed, but the day has not passed";
-    EXPECT_EQ(disk.read(23.9, 9 * kGB), std::nullopt);
-    EXPECT_EQ(disk.read(24, 9 * kGB), AlertKind::critical);
+// Critical below 5% (60 GB of 1 TB is above it), re-armed only above a quarter more (62.5 GB).
+// Small disks are critical below 10 GB, re-armed at 12.5 GB, and warned at most once a day.
+TEST(Alerts, CriticalBelowFivePercentOrTenGigabytesRearmedAboveAQuarterMoreOnceADay) {
+    Watch large(kTerabyte);
+    EXPECT_EQ(sent(large, {{0, 60}, {3, 40}, {30, 62}, {33, 40}, {36, 63}, {39, 40}}), ".!...!");
+    Watch small(100 * kGB);
+    EXPECT_EQ(sent(small, {{0, 9}, {7, 9}, {8, 12}}), "!..");
+    EXPECT_TRUE(small.state.disarmed.contains(AlertKind::critical));
+    EXPECT_EQ(sent(small, {{9, 12.5}}), ".");
+    EXPECT_FALSE(small.state.disarmed.contains(AlertKind::critical));
+    EXPECT_EQ(sent(small, {{10, 9}, {23.9, 9}, {24, 9}}), "..!");
 }
 
 TEST(Alerts, OnlyTheFirstOfSimultaneousKindsIsSentAndBothDisarm) {

@@ -105,14 +105,21 @@ const std::string kTwoSnapshots =
 
 } // namespace
 
+// A swap file on the disk counts as swap, moved from the users' share; one elsewhere is not on
+// this disk.
 TEST(DiskInfo, AnExt4DiskLoadsWithoutAskingForSnapshotsAndDevicelessFileSystemsHaveNone) {
     ScriptedSystem scripted = plainExt4();
+    scripted.swaps += "/swap\\040file file 2097152 0 -2\n/tmp/swap file 1048576 0 -3\n";
     EXPECT_EQ(DiskInfo::device("/home/user", scripted.system()), "sda2");
     auto breakdown = DiskInfo::load("/home/user", scripted.system());
     ASSERT_TRUE(breakdown);
     EXPECT_EQ(breakdown->capacity, 512 * kGiB);
     EXPECT_EQ(breakdown->snapshotListing, SnapshotListing::unsupported);
     EXPECT_EQ(scripted.ran, std::vector<std::string>{kLsblk}) << "no snapshot tool for ext4";
+    EXPECT_EQ(breakdown->volumes.back(),
+              (DiskBreakdown::Volume{"swap file", {"VM"}, 2 * kGiB, "/swap file"}));
+    EXPECT_EQ(breakdown->dataVolume("sda2")->inUse, 86 * kGiB);
+    EXPECT_EQ(accountedFor(*breakdown), breakdown->capacity);
 
     scripted.ran.clear();
     scripted.mounts.push_back(mount("/net", "server:/export", "nfs4"));
@@ -145,18 +152,6 @@ TEST(DiskInfo, FallsBackToTheOlderLsblkColumnsAndStopsAtAHang) {
     DiskSystem system = unreadable.system();
     system.figures = [](const std::string&) { return std::nullopt; };
     EXPECT_FALSE(DiskInfo::load("/", system));
-}
-
-TEST(DiskInfo, SwapFilesOnTheDiskCountAsSwap) {
-    ScriptedSystem scripted = plainExt4();
-    scripted.swaps += "/swap\\040file file 2097152 0 -2\n/tmp/swap file 1048576 0 -3\n";
-    auto breakdown = DiskInfo::load("/", scripted.system());
-    ASSERT_TRUE(breakdown);
-    EXPECT_EQ(breakdown->volumes.back(),
-              (DiskBreakdown::Volume{"swap file", {"VM"}, 2 * kGiB, "/swap file"}));
-    EXPECT_EQ(breakdown->dataVolume("sda2")->inUse, 86 * kGiB)
-        << "moved from the users' share; a swap file elsewhere is not on this disk";
-    EXPECT_EQ(accountedFor(*breakdown), breakdown->capacity);
 }
 
 // Snapper lists the snapshots of its configurations on this disk; without it, or when it knows

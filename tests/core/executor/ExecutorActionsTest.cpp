@@ -121,20 +121,18 @@ TEST(ExecutorEnvironment, TheHomeFolderIsTheSessionsWhenItIsAbsolute) {
     ::setenv("XDG_DATA_HOME", data.c_str(), 1);
 }
 
-TEST_F(ExecutorOnlineOnly, UnavailableOnThisComputerTouchesNothing) {
-    std::string file = tree.file("Drive/big.mov", 100'000);
-    ActionResult result = Executor::apply(AdvisorAction::makeOnlineOnly({file}, drive), false, env);
-    EXPECT_EQ(result, failed("Drive can't keep files online-only on this computer, "
-                             "so nothing was changed."));
-    EXPECT_EQ(
-        Executor::makeOnlineOnlyWhenUploaded({file}, drive, std::chrono::hours(6), false, env),
-        result)
-        << "no waiting for what can never happen";
-    EXPECT_TRUE(fs::exists(file));
-}
-
+// Where the provider cannot keep files online-only here, nothing is touched and nothing waited
+// for.
 TEST_F(ExecutorOnlineOnly, EvictsUploadedFilesAndNamesTheRest) {
     std::string done = tree.file("Drive/set/done.mov", 40'000);
+    ActionResult refused =
+        Executor::apply(AdvisorAction::makeOnlineOnly({done}, drive), false, env);
+    EXPECT_EQ(refused, failed("Drive can't keep files online-only on this computer, "
+                              "so nothing was changed."));
+    EXPECT_EQ(
+        Executor::makeOnlineOnlyWhenUploaded({done}, drive, std::chrono::hours(6), false, env),
+        refused);
+
     tree.file("Drive/set/up one.mov", 40'000);
     tree.file("Drive/set/up two.mov", 40'000);
     tree.sparseFile("Drive/set/online.mov", 40'000);

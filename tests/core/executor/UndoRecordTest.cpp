@@ -16,7 +16,7 @@ const TrashedItem kItem{"/home/ann/a \"b\".txt", "/home/ann/.local/share/Trash/f
 
 } // namespace
 
-TEST(UndoRecord, EncodesEachCaseExactly) {
+TEST(UndoRecord, EncodesEachCaseExactlyAndDecodesWhatItEncodes) {
     EXPECT_EQ(
         UndoRecord::trashed({kItem}).encoded(),
         R"({"trashed":{"_0":[{"original":"/home/ann/a \"b\".txt","trashed":"/home/ann/.local/share/Trash/files/a \"b\".txt"}]}})");
@@ -29,9 +29,7 @@ TEST(UndoRecord, EncodesEachCaseExactly) {
     EXPECT_FALSE(UndoRecord::trashed({{"/bad\xFF", "/t/bad\xFF"}}).encoded() ||
                  UndoRecord::archived({"/d/\xC3"}, {}).encoded() ||
                  UndoRecord::madeOnlineOnly({"/\xFE"}).encoded());
-}
 
-TEST(UndoRecord, DecodesWhatItEncodes) {
     const UndoRecord records[] = {
         UndoRecord::trashed({kItem, {"/a\nb", "/t/a\nb"}}),
         UndoRecord::archived({"/d/1", "/d/2"}, {{"/1", "/t/1"}, {"/2", "/t/2"}}),

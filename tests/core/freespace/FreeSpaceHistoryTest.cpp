@@ -132,9 +132,8 @@ TEST_F(FreeSpaceHistoryTest, KeepsTheGoodSamplesOfAPartlyDamagedFileInDateOrder)
                                             {dateFromSecondsSince1970(1'700'000'300), 2, 10},
                                             {dateFromSecondsSince1970(1'700'000'600), 3, 10}}));
     EXPECT_EQ(broken(), text);
-}
 
-TEST_F(FreeSpaceHistoryTest, SamplesFarInThePastOrFutureGoWithTheNextReading) {
+    // Samples far in the past or future are read, and go with the next reading.
     auto history = historyOf(
         R"({"v": 1, "s": [[-5000000000, 1, 10], [1699990000, 2, 10], [7000000000, 3, 10]]})");
     EXPECT_EQ(history.samples().size(), 3u);

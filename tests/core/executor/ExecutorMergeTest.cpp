@@ -85,11 +85,17 @@ protected:
 
 } // namespace
 
+// A copy in another subvolume merges too: each has a device number of its own, but they share
+// one file system.
 TEST_F(ExecutorMerge, FreesTheCopiesSpaceAndChangesNothingElseAboutThem) {
     std::string content = randomBytes(8 * MB + 123, 1); // not a whole number of blocks
     std::string keep = tree.file("keep.raw", content);
     std::string plain = tree.file("copy one.raw", content);
     std::string dressed = tree.file("sub/copy two.raw", content);
+    ASSERT_EQ(test::runCommand("btrfs subvolume create " + test::shellQuoted(tree.path("volume")) +
+                               " >/dev/null"),
+              0);
+    std::string across = tree.file("volume/copy.raw", content);
     tree.hardLink(dressed, "other name.raw");
     ::chown(dressed.c_str(), 65534, 65534);
     ::chmod(dressed.c_str(), 0440);
@@ -98,37 +104,23 @@ TEST_F(ExecutorMerge, FreesTheCopiesSpaceAndChangesNothingElseAboutThem) {
     ::utimensat(AT_FDCWD, dressed.c_str(), times, 0);
     std::string plainBefore = metadataOf(plain);
     std::string dressedBefore = metadataOf(dressed);
-    int64_t expected = Executor::uniqueBytes(plain) + Executor::uniqueBytes(dressed);
+    int64_t expected = Executor::uniqueBytes(plain) + Executor::uniqueBytes(dressed) +
+                       Executor::uniqueBytes(across);
     int64_t freeBefore = freeBytes(btrfs_->mountPoint());
 
-    ActionResult result = Executor::mergeDuplicates(keep, {plain, dressed}, env);
-    EXPECT_EQ(result.applied, (Paths{plain, dressed}));
+    ActionResult result =
+        Executor::apply(AdvisorAction::mergeDuplicates(keep, {plain, dressed, across}), false, env);
+    EXPECT_EQ(result.applied, (Paths{plain, dressed, across}));
     EXPECT_EQ(result.freedEstimate, expected);
     EXPECT_FALSE(result.error) << *result.error;
     EXPECT_FALSE(result.undo);
-    EXPECT_GE(freeBytes(btrfs_->mountPoint()) - freeBefore, 15 * MB)
-        << "two copies of 8 MiB share the kept file's blocks now";
+    EXPECT_GE(freeBytes(btrfs_->mountPoint()) - freeBefore, 23 * MB)
+        << "three copies of 8 MiB share the kept file's blocks now";
     EXPECT_EQ(metadataOf(plain), plainBefore);
     EXPECT_EQ(metadataOf(dressed), dressedBefore);
     EXPECT_EQ(Executor::uniqueBytes(plain), 0);
-    EXPECT_EQ(Executor::mergeDuplicates(keep, {plain, dressed}, env), ActionResult{})
+    EXPECT_EQ(Executor::mergeDuplicates(keep, {plain, dressed, across}, env), ActionResult{})
         << "copies that share the data already are skipped quietly";
-}
-
-// Each btrfs subvolume has a device number of its own, but they share one file system.
-TEST_F(ExecutorMerge, CopiesInAnotherSubvolumeOfTheDiskMergeToo) {
-    std::string volume = tree.path("volume");
-    if (test::runCommand("btrfs subvolume create " + test::shellQuoted(volume) + " >/dev/null"))
-        GTEST_SKIP() << "btrfs refused to make a subvolume";
-    std::string content = randomBytes(8 * MB, 6);
-    std::string keep = tree.file("keep.raw", content);
-    std::string copy = tree.file("volume/copy.raw", content);
-    int64_t freeBefore = freeBytes(btrfs_->mountPoint());
-
-    ActionResult result = Executor::apply(AdvisorAction::mergeDuplicates(keep, {copy}), false, env);
-    EXPECT_FALSE(result.error) << *result.error;
-    EXPECT_EQ(result.applied, (Paths{copy}));
-    EXPECT_GE(freeBytes(btrfs_->mountPoint()) - freeBefore, 7 * MB);
 }
 
 TEST_F(ExecutorMerge, LeavesCopiesThatDifferAreLockedOrAreGone) {

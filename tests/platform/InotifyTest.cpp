@@ -32,8 +32,9 @@ void appendRecord(std::vector<std::byte>& buffer, int watch, uint32_t mask,
 }
 
 // Each change as (watch, kind, name).
-std::vector<std::tuple<int, Kind, std::string_view>> summary(const std::vector<FolderChange>& all) {
-    std::vector<std::tuple<int, Kind, std::string_view>> found;
+using Changes = std::vector<std::tuple<int, Kind, std::string_view>>;
+Changes summary(const std::vector<FolderChange>& all) {
+    Changes found;
     for (const FolderChange& change : all)
         found.emplace_back(change.watch, change.kind, change.name);
     return found;
@@ -52,13 +53,12 @@ TEST(Inotify, DecodesWhatEachRecordMeansForTheTree) {
 
     // The deletion of a watched folder itself reaches its parent: the watch only ends.
     EXPECT_EQ(summary(Inotify::decode(records)),
-              (std::vector<std::tuple<int, Kind, std::string_view>>{
-                  {-1, Kind::overflow, ""},
-                  {3, Kind::folderAdded, "new folder"},
-                  {3, Kind::folderRemoved, "left"},
-                  {3, Kind::entries, "file\nwith a newline"},
-                  {4, Kind::watchEnded, ""},
-                  {5, Kind::entries, ""}}));
+              (Changes{{-1, Kind::overflow, ""},
+                       {3, Kind::folderAdded, "new folder"},
+                       {3, Kind::folderRemoved, "left"},
+                       {3, Kind::entries, "file\nwith a newline"},
+                       {4, Kind::watchEnded, ""},
+                       {5, Kind::entries, ""}}));
 }
 
 TEST(Inotify, WatchesAFolderThroughItsDescriptor) {
@@ -72,8 +72,7 @@ TEST(Inotify, WatchesAFolderThroughItsDescriptor) {
     EXPECT_EQ(inotify.watch(folder.get()), watch) << "one watch per folder";
     std::filesystem::create_directory(temp.path() / "sub");
     ASSERT_TRUE(waiting.wait(inotify.fd(), 5000));
-    EXPECT_EQ(summary(inotify.read()), (std::vector<std::tuple<int, Kind, std::string_view>>{
-                                           {watch, Kind::folderAdded, "sub"}}));
+    EXPECT_EQ(summary(inotify.read()), (Changes{{watch, Kind::folderAdded, "sub"}}));
 
     std::filesystem::create_symlink(temp.path() / "sub", temp.path() / "link");
     UniqueFd link = UniqueFd(::open((temp.path() / "link").c_str(), O_PATH | O_NOFOLLOW));

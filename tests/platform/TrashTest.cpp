@@ -46,9 +46,8 @@ struct Trash : ::testing::Test {
 TEST_F(Trash, MovesAnItemIntoTheHomeTrashWithItsInfoFile) {
     std::string file = tree.file("notes.txt", "keep me");
     TrashOutcome outcome = moveToTrash(file, kNoon);
-    ASSERT_EQ(outcome.error, 0);
-    EXPECT_EQ(outcome.trashed, homeTrash() + "/files/notes.txt");
-    EXPECT_EQ(homeTrash(), std::string(std::getenv("XDG_DATA_HOME")) + "/Trash");
+    EXPECT_EQ(std::pair(outcome.error, outcome.trashed),
+              std::pair(0, std::string(std::getenv("XDG_DATA_HOME")) + "/Trash/files/notes.txt"));
     EXPECT_FALSE(fs::exists(file));
     EXPECT_EQ(contentOf(outcome.trashed), "keep me");
     auto info = test::readTrashInfo(test::infoFileOf(outcome.trashed));
@@ -102,8 +101,7 @@ TEST_F(Trash, ItemsOfTheSameNameGetNamesOfTheirOwn) {
 
 TEST_F(Trash, MovesSymbolicLinksThemselvesAndRefusesMountPoints) {
     std::string target = tree.file("target", "stays");
-    std::string moved = trashed(tree.symlink(target, "link"));
-    EXPECT_TRUE(fs::is_symlink(moved));
+    EXPECT_TRUE(fs::is_symlink(trashed(tree.symlink(target, "link"))));
     EXPECT_EQ(contentOf(target), "stays");
     EXPECT_EQ(moveToTrash(tree.symlink("nowhere", "dangling"), kNoon).error, 0);
 
@@ -187,18 +185,16 @@ TEST_F(Trash, ErasingRemovesTheEntryItsInfoAndItsSizeLine) {
     auto items = listed();
     ASSERT_EQ(items.size(), 2u);
     EXPECT_EQ(eraseFromTrash(items[0]), 0);
-    EXPECT_FALSE(fs::exists(inTrash));
-    EXPECT_FALSE(fs::exists(test::infoFileOf(inTrash)));
-    EXPECT_EQ(contentOf(sizes), "42 1700000000 other%20folder\n");
+    EXPECT_FALSE(fs::exists(inTrash) || fs::exists(test::infoFileOf(inTrash)));
     EXPECT_TRUE(fs::exists(test::infoFileOf(kept)));
+    EXPECT_EQ(contentOf(sizes), "42 1700000000 other%20folder\n");
     EXPECT_EQ(eraseFromTrash(items[0]), ENOENT);
 
     // Another item under the listed name is not the one listed: it stays, with its records.
     test::writeText(kept + " new", "new");
     fs::rename(kept + " new", kept);
     EXPECT_EQ(eraseFromTrash(items[1]), ESTALE);
-    EXPECT_EQ(contentOf(kept), "new");
-    EXPECT_EQ(contentOf(sizes), "42 1700000000 other%20folder\n");
+    EXPECT_EQ(contentOf(kept) + "|" + contentOf(sizes), "new|42 1700000000 other%20folder\n");
     // Nor is one given the inode number the listed entry had, made at another moment.
     TrashItem renewed = listed().at(0);
     if (renewed.born != FileTime{}) {
@@ -218,8 +214,7 @@ TEST_F(Trash, ErasingStopsAtImmutableFilesAndOtherMounts) {
     std::string box = trashed(tree.path("box"));
     EXPECT_EQ(eraseFromTrash(listed().at(0)), EPERM);
     test::setInodeFlag(box + "/locked", FS_IMMUTABLE_FL, false);
-    EXPECT_TRUE(fs::exists(box + "/locked"));
-    EXPECT_FALSE(fs::exists(box + "/free"));
+    EXPECT_TRUE(fs::exists(box + "/locked") && !fs::exists(box + "/free"));
     EXPECT_TRUE(fs::exists(test::infoFileOf(box))) << "the entry is still there";
 
     // An immutable item cannot move at all: it stays, and so does no info file.
@@ -227,15 +222,14 @@ TEST_F(Trash, ErasingStopsAtImmutableFilesAndOtherMounts) {
     test::setInodeFlag(pinned, FS_IMMUTABLE_FL, true);
     EXPECT_EQ(moveToTrash(pinned, kNoon).error, EPERM);
     test::setInodeFlag(pinned, FS_IMMUTABLE_FL, false);
-    EXPECT_EQ(contentOf(pinned), "fixed");
-    EXPECT_FALSE(fs::exists(homeTrash() + "/info/pinned.trashinfo"));
+    EXPECT_TRUE(contentOf(pinned) == "fixed" &&
+                !fs::exists(homeTrash() + "/info/pinned.trashinfo"));
 
     // A folder holding a mount point moves to the Trash with it; erasing never enters it.
     test::TmpfsMount mount(folder.path() / "shelf/mounted", 1 << 20);
     TAVELIN_SKIP_UNLESS_MOUNTED(mount);
     test::writeText(mount.path() / "data", "another disk");
     std::string shelf = trashed(folder.string() + "/shelf");
-    ASSERT_FALSE(shelf.empty());
     auto items = listed();
     auto item = std::ranges::find(items, std::string("shelf"), &TrashItem::name);
     ASSERT_NE(item, items.end());

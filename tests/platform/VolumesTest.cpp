@@ -1,9 +1,8 @@
 #include "platform/Volumes.h"
 
 #include "support/BtrfsImage.h"
-#include "support/TemporaryFolder.h"
 #include "support/TmpfsMount.h"
-#include "support/TreeBuilder.h"
+#include "support/TreeTest.h"
 
 #include <algorithm>
 #include <cmath>
@@ -104,30 +103,26 @@ TEST(Volumes, LabelNamesTheDiskEvenAtTheRoot) {
     EXPECT_EQ(volumes, (std::vector<Volume>{{"/", "System", "/", 10, 5, true, true}}));
 }
 
-TEST(Volumes, LabelLinksAreDecodedAndKeyedByTheirDevice) {
-    TemporaryFolder folder;
-    tavelin::test::TreeBuilder tree(folder.path());
-    tree.file("devices/sda1", "");
-    tree.file("devices/sdb1", "");
+using VolumeLabels = tavelin::test::TreeTest;
+TEST_F(VolumeLabels, LinksAreDecodedAndKeyedByTheirDevice) {
+    std::string sda1 = tree.file("devices/sda1", "");
+    std::string sdb1 = tree.file("devices/sdb1", "");
     tree.symlink("../devices/sda1", "by-label/My\\x20Disk");
     tree.symlink("../devices/sdb1", "by-label/Caf\\xc3\\xa9\\x2");
     tree.symlink("../devices/gone", "by-label/Unplugged");
 
-    std::map<std::string, std::string> expected{
-        {fs::canonical(folder.path() / "devices" / "sda1").string(), "My Disk"},
-        {fs::canonical(folder.path() / "devices" / "sdb1").string(), "Caf\xc3\xa9\\x2"},
-    };
-    EXPECT_EQ(tavelin::platform::readLabels(folder.path() / "by-label"), expected);
+    EXPECT_EQ(
+        tavelin::platform::readLabels(folder.path() / "by-label"),
+        (std::map<std::string, std::string>{{fs::canonical(sda1).string(), "My Disk"},
+                                            {fs::canonical(sdb1).string(), "Caf\xc3\xa9\\x2"}}));
     EXPECT_TRUE(tavelin::platform::readLabels(folder.path() / "missing").empty());
 }
 
 TEST(Volumes, ThisMachineHasABootDiskAndAnswersFreeSpace) {
     auto volumes = tavelin::platform::readVolumes();
     ASSERT_FALSE(volumes.empty());
-    EXPECT_EQ(volumes.front().id, "/");
-    EXPECT_TRUE(volumes.front().isBoot);
-    EXPECT_GT(volumes.front().total, 0);
-    EXPECT_LE(volumes.front().free, volumes.front().total);
+    EXPECT_TRUE(volumes.front().id == "/" && volumes.front().isBoot);
+    EXPECT_TRUE(volumes.front().total > 0 && volumes.front().free <= volumes.front().total);
 
     EXPECT_TRUE(tavelin::platform::availableBytes(TemporaryFolder().string()).has_value());
     EXPECT_FALSE(tavelin::platform::availableBytes("/no/such/folder/here").has_value());

@@ -69,21 +69,36 @@ TEST_F(ExecutorArchive, CopiesVerifiesThenTrashesAndUndoesInReverse) {
         << "the copy went to the Trash once its original was back";
 }
 
-TEST_F(ExecutorArchive, NamesWhatItCouldNotCopyAndKeepsTheOriginal) {
+TEST_F(ExecutorArchive, NamesWhatItCouldNotCopyAndKeepsTheOriginalAndItsCopyOnUndo) {
     EXPECT_EQ(archive({home.file("a", 10)}, folder.string() + "/unplugged"),
               failed("The drive isn't connected."));
     TAVELIN_SKIP_UNLESS_MOUNTED(drive);
     std::string photo = home.file("Pictures/cat.jpg", "new cat");
+    std::string notes = home.file("notes.txt", "notes");
     home.file("../drive/" + std::string(kBatch) + "/Pictures/cat.jpg", "old cat");
     ActionResult result =
-        archive({photo, home.path("missing"), "/proc/self/mountinfo"}, drive.string());
+        archive({photo, home.path("missing"), "/proc/self/mountinfo", notes}, drive.string());
     EXPECT_EQ(result.error,
               "“missing” couldn't be copied, so it stayed where it was. "
               "The copy of “mountinfo” didn't match the original, so the original stayed.");
-    EXPECT_EQ(result.archived, (Paths{batch + "/Pictures/cat 2.jpg"}));
+    EXPECT_EQ(result.archived, (Paths{batch + "/Pictures/cat 2.jpg", batch + "/notes.txt"}));
     EXPECT_EQ(contentOf(batch + "/Pictures/cat 2.jpg"), "new cat");
     EXPECT_EQ(contentOf(batch + "/Pictures/cat.jpg"), "old cat");
     EXPECT_EQ(everything(batch + "/proc"), (Paths{"self"})) << "a mismatching copy goes again";
+
+    // Undo leaves the copy where its original cannot come back.
+    home.file("Pictures/cat.jpg", "another cat");
+    Paths trashedCopies;
+    env.trash = [&](const std::string& path) -> std::optional<std::string> {
+        trashedCopies.push_back(path);
+        return std::nullopt;
+    };
+    EXPECT_EQ(Executor::undo(*result.undo, env),
+              "Something new is already where “cat.jpg” was, so it stayed in the Trash. "
+              "The archived copy of notes.txt couldn't be moved to the Trash.");
+    EXPECT_EQ(trashedCopies, (Paths{result.archived[1]}));
+    EXPECT_EQ(contentOf(result.archived[0]), "new cat") << "its original is only in the Trash";
+    EXPECT_EQ(contentOf(notes), "notes");
 }
 
 // Checked when the step runs, not only when the folder was chosen: by then the drive may be
@@ -159,23 +174,4 @@ TEST_F(ExecutorArchive, AnOriginalChangedAfterItWasCopiedStaysWithItsCopy) {
     EXPECT_EQ(contentOf(track), "two, mixed again");
     EXPECT_EQ(contentOf(notes), "three and more");
     EXPECT_EQ(contentOf(result.archived[1] + "/track"), "two");
-}
-
-TEST_F(ExecutorArchive, UndoLeavesTheCopyWhereTheOriginalCannotComeBack) {
-    TAVELIN_SKIP_UNLESS_MOUNTED(drive);
-    ActionResult result =
-        archive({home.file("a.txt", "a"), home.file("b.txt", "b")}, drive.string());
-    ASSERT_EQ(result.applied.size(), 2u);
-    home.file("a.txt", "a new a");
-    Paths trashedCopies;
-    env.trash = [&](const std::string& path) -> std::optional<std::string> {
-        trashedCopies.push_back(path);
-        return std::nullopt;
-    };
-    EXPECT_EQ(Executor::undo(*result.undo, env),
-              "Something new is already where “a.txt” was, so it stayed in the Trash. "
-              "The archived copy of b.txt couldn't be moved to the Trash.");
-    EXPECT_EQ(trashedCopies, (Paths{result.archived[1]}));
-    EXPECT_EQ(contentOf(result.archived[0]), "a") << "its original is only in the Trash";
-    EXPECT_EQ(contentOf(home.path("b.txt")), "b");
 }

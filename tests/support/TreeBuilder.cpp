@@ -30,10 +30,6 @@ std::string created(const fs::path& target, const std::function<bool(int)>& fill
     return target.string();
 }
 
-bool writeAll(int fd, std::string_view bytes) {
-    return ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-}
-
 } // namespace
 
 TreeBuilder::TreeBuilder(fs::path root)
@@ -47,18 +43,13 @@ std::string TreeBuilder::folder(const std::string& relative) {
 }
 
 std::string TreeBuilder::file(const std::string& relative, int64_t bytes) {
-    return created(root_ / relative, [bytes](int fd) {
-        std::string chunk(1 << 20, 'x');
-        for (int64_t left = bytes; left > 0; left -= static_cast<int64_t>(chunk.size()))
-            if (!writeAll(fd, std::string_view(chunk).substr(
-                                  0, static_cast<size_t>(std::min<int64_t>(left, chunk.size())))))
-                return false;
-        return true;
-    });
+    return file(relative, std::string(static_cast<size_t>(bytes), 'x'));
 }
 
 std::string TreeBuilder::file(const std::string& relative, std::string_view content) {
-    return created(root_ / relative, [content](int fd) { return writeAll(fd, content); });
+    return created(root_ / relative, [content](int fd) {
+        return ::write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size());
+    });
 }
 
 std::string TreeBuilder::sparseFile(const std::string& relative, int64_t bytes) {

@@ -16,13 +16,6 @@ using platform::MountFacts;
 using platform::ProcessRequest;
 using platform::ProcessResult;
 
-std::string commandLine(const ProcessRequest& request) {
-    std::string line = request.program;
-    for (const std::string& argument : request.arguments)
-        line += " " + argument;
-    return line;
-}
-
 const std::string kLsblk = "lsblk --json --bytes --output "
                            "NAME,PATH,TYPE,SIZE,FSTYPE,FSUSED,FSAVAIL,MOUNTPOINTS,LABEL,PKNAME";
 const std::string kOlderLsblk =
@@ -31,12 +24,8 @@ const std::string kOlderLsblk =
 ProcessResult answer(int status, std::string output) {
     return {status, std::move(output), 0, false, false};
 }
-ProcessResult missing() {
-    return {-1, "", ENOENT, false, false};
-}
-ProcessResult hung() {
-    return {-1, "", 0, true, false};
-}
+const ProcessResult kMissing{-1, "", ENOENT, false, false};
+const ProcessResult kHung{-1, "", 0, true, false};
 
 // A system whose tools answer from a script; anything not in it is not installed.
 struct ScriptedSystem {
@@ -50,9 +39,11 @@ struct ScriptedSystem {
     DiskSystem system() {
         DiskSystem system;
         system.run = [this](const ProcessRequest& request) {
-            ran.push_back(commandLine(request));
+            ran.push_back(request.program);
+            for (const std::string& argument : request.arguments)
+                ran.back() += " " + argument;
             auto found = answers.find(ran.back());
-            return found == answers.end() ? missing() : found->second;
+            return found == answers.end() ? kMissing : found->second;
         };
         system.mountOf = [this](const std::string& path) -> std::optional<MountFacts> {
             std::optional<MountFacts> best; // the longest mount path the path starts with
@@ -141,7 +132,7 @@ TEST(DiskInfo, FallsBackToTheOlderLsblkColumnsAndStopsAtAHang) {
     ASSERT_TRUE(breakdown);
     EXPECT_EQ(breakdown->capacity, 512 * kGiB);
 
-    for (ProcessResult failed : {hung(), missing(), answer(0, "{\"blockdevices\": [{\"name\": ")}) {
+    for (ProcessResult failed : {kHung, kMissing, answer(0, "{\"blockdevices\": [{\"name\": ")}) {
         ScriptedSystem failing = plainExt4();
         failing.answers[kLsblk] = failed;
         EXPECT_FALSE(DiskInfo::load("/", failing.system()));
@@ -212,7 +203,7 @@ TEST(DiskInfo, DeletingUsesIdsKeepsMountedSnapshotsAndFailsInSentences) {
     scripted.answers["btrfs subvolume delete --subvolid 300 /"] = answer(1, "  \n");
     EXPECT_EQ(DiskInfo::deleteLocalSnapshots("/", scripted.system()),
               "the snapshot tool gave no reason.");
-    scripted.answers["btrfs subvolume delete --subvolid 300 /"] = hung();
+    scripted.answers["btrfs subvolume delete --subvolid 300 /"] = kHung;
     EXPECT_EQ(DiskInfo::deleteLocalSnapshots("/", scripted.system()),
               "the snapshot tool didn’t finish in time.");
     EXPECT_EQ(DiskInfo::deleteLocalSnapshots("/", plainExt4().system()),

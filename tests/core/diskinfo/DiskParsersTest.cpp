@@ -53,7 +53,7 @@ TEST(ApfsList, FindsTheContainerOfTheDeviceOrOfTheVolumeItIsASnapshotOf) {
     EXPECT_FALSE(parseAPFSList(list, "disk3s")) << "a prefix of a device is not the device";
 }
 
-TEST(ApfsList, MissingOrMistypedKeysReadAsDefaults) {
+TEST(ApfsList, MissingOrMistypedKeysReadAsDefaultsAndBadListsAsNone) {
     std::string list = plist(R"(
 <dict>
   <key>CapacityCeiling</key><string>lots</string>
@@ -66,9 +66,8 @@ TEST(ApfsList, MissingOrMistypedKeysReadAsDefaults) {
   </array>
 </dict>)");
     EXPECT_EQ(parseAPFSList(list, "disk3s5"), (ApfsContainer{0, 0, {{"?", {}, 0, "disk3s5"}}}));
-}
 
-TEST(ApfsList, RefusesWhatIsNotAContainerListOrCannotBeCounted) {
+    // What is not a container list, or cannot be counted, is refused.
     for (std::string bad :
          {std::string(""), std::string("<plist><dict><key>Containers</key>"),
           std::string("{\"Containers\": []}"),

@@ -2,8 +2,7 @@
 
 #include "executor/RecentAction.h"
 #include "executor/UndoJournal.h"
-#include "support/TemporaryFolder.h"
-#include "support/TreeBuilder.h"
+#include "support/TreeTest.h"
 
 #include <gtest/gtest.h>
 #include <unordered_set>
@@ -78,25 +77,20 @@ TEST(UndoRecord, RejectsMalformedRecordsWithAReason) {
     }
 }
 
-TEST(RecentAction, EachEntryIsItsOwn) {
-    RecentAction first = RecentAction::make("Trash: Old", {"/a"}, {}, 10, std::nullopt);
-    RecentAction second = RecentAction::make("Trash: Old", {"/a"}, {}, 10, std::nullopt);
-    EXPECT_NE(first, second) << "same contents, different entries";
-    RecentAction copy = first;
-    copy.undone = true;
-    EXPECT_EQ(copy, first);
-}
-
-TEST(UndoJournal, KeepsTheNewestReadableBatchesAndNeverTouchesAnUnreadableOne) {
-    tavelin::test::TemporaryFolder folder;
+// Each recent action is its own entry, whatever it holds, and stays itself when undone.
+using UndoJournalTest = test::TreeTest;
+TEST_F(UndoJournalTest, KeepsTheNewestReadableBatchesAndNeverTouchesAnUnreadableOne) {
     UndoJournal journal(folder.path() / "undo", 2);
-    tavelin::test::TreeBuilder files(folder.path());
-    std::string unreadable = files.file("undo/9000-0badbad0.json", std::string_view("{"));
+    std::string unreadable = tree.file("undo/9000-0badbad0.json", std::string_view("{"));
     // Other files in the folder are no batches, whatever they hold.
     for (const char* stray : {"undo/notes.json", "undo/9500-0badbad1.txt"})
-        files.file(stray, std::string_view("{"));
+        tree.file(stray, std::string_view("{"));
     RecentAction action =
         RecentAction::make("Old \xff", {"/a"}, Date{}, 10, UndoRecord::trashed({kItem}));
+    EXPECT_NE(action, RecentAction::make("Old \xff", {"/a"}, Date{}, 10, action.undo));
+    RecentAction undone = action;
+    undone.undone = true;
+    EXPECT_EQ(undone, action);
     for (int second : {1, 2, 3})
         ASSERT_FALSE(
             journal.save({std::to_string(second), Date{std::chrono::seconds(second)}, {action}}));
@@ -115,5 +109,5 @@ TEST(UndoJournal, KeepsTheNewestReadableBatchesAndNeverTouchesAnUnreadableOne) {
     ASSERT_FALSE(journal.markUndone("3", {action.id}));
     EXPECT_TRUE(journal.find("3")->batch->actions[0].undone);
     EXPECT_FALSE(journal.markUndone("0badbad0", {action.id}));
-    EXPECT_EQ(tavelin::test::contentOf(unreadable), "{");
+    EXPECT_EQ(test::contentOf(unreadable), "{");
 }

@@ -76,9 +76,7 @@ TEST_F(Files, ReadAccessTimeGivesTheAccessTimeOfFilesAndFolders) {
     ASSERT_TRUE(access) << "the test folder's file system keeps access times";
     EXPECT_EQ(std::tuple(access->seconds, access->nanoseconds, access->isDirectory),
               std::tuple(1'600'000'000, 250u, false));
-    auto own = readAccessTime(folder.string().c_str());
-    ASSERT_TRUE(own);
-    EXPECT_TRUE(own->isDirectory);
+    EXPECT_TRUE(readAccessTime(folder.string().c_str()).value_or(AccessTime{}).isDirectory);
     EXPECT_EQ(readAccessTime(tree.symlink("file", "link").c_str()), std::nullopt);
     EXPECT_EQ(readAccessTime(tree.path("missing").c_str()), std::nullopt);
 }

@@ -1,7 +1,6 @@
 #include "platform/InstalledApp.h"
 
 #include "support/TemporaryFolder.h"
-#include "support/TextFiles.h"
 #include "support/TreeBuilder.h"
 
 #include <filesystem>
@@ -33,8 +32,7 @@ struct AppSourcesTest : ::testing::Test {
     };
 
     std::string write(const std::string& relative, const std::string& text, bool program = false) {
-        std::string path = files.path(relative);
-        test::writeText(path, text);
+        std::string path = files.file(relative, text);
         if (program)
             std::filesystem::permissions(path, std::filesystem::perms::owner_all);
         return path;

@@ -115,7 +115,6 @@ TEST_F(ItemRemoval, OpensFoldersItsUserMayNotChange) {
     for (const char* path : {"cache", "cache/module", "cache/module/file"})
         ::chown(tree.path(path).c_str(), test::kNobody, test::kNobody);
     ::chmod(tree.path("cache/module").c_str(), 0555); // as Go's module cache leaves its folders
-    int result = test::runForked([&] { return removeItem(tree.path("cache")); }, test::kNobody);
-    EXPECT_EQ(result, 0);
+    EXPECT_EQ(test::runForked([&] { return removeItem(tree.path("cache")); }, test::kNobody), 0);
     EXPECT_FALSE(fs::exists(tree.path("cache")));
 }

@@ -79,16 +79,6 @@ TEST(Process, ReportsTheStatusAndOutputOfAChildAsItRan) {
     ::unsetenv("TAVELIN_PROCESS_TEST");
 }
 
-TEST(Process, AMissingProgramFailsToStartWithItsReason) {
-    ProcessResult byName = run("tavelin-no-such-program", {});
-    EXPECT_TRUE(byName.status == -1 && byName.startError == ENOENT && byName.output.empty());
-    tavelin::test::TemporaryFolder folder;
-    std::string notExecutable = folder.string() + "/script";
-    std::ofstream(notExecutable) << "#!/bin/sh\necho ran\n";
-    ProcessResult byPath = run(notExecutable, {});
-    EXPECT_TRUE(byPath.status == -1 && byPath.startError == EACCES);
-}
-
 TEST(Process, HugeOutputIsCutAtTheLimitWhileTheChildRunsToItsEnd) {
     ProcessRequest request{"head", {"-c", "50000000", "/dev/zero"}, 20s, 1'000'000};
     ProcessResult cut = runProcess(request); // the child is never blocked on a full pipe
@@ -133,14 +123,22 @@ TEST(Process, AChildThatHangsIsKilledAtItsTimeLimitWithWhatItStarted) {
     EXPECT_LT(std::chrono::steady_clock::now() - started, 3s);
 }
 
+// A missing program, or one that cannot be run, fails to start with its reason.
 TEST(Process, ALaunchReportsOnlyAnEndWithinTheWatchAndLeavesTheRestRunning) {
+    ProcessResult byName = run("tavelin-no-such-program", {});
+    EXPECT_TRUE(byName.status == -1 && byName.startError == ENOENT && byName.output.empty());
+    tavelin::test::TemporaryFolder folder;
+    std::string notExecutable = folder.string() + "/script";
+    std::ofstream(notExecutable) << "#!/bin/sh\necho ran\n";
+    ProcessResult byPath = run(notExecutable, {});
+    EXPECT_TRUE(byPath.status == -1 && byPath.startError == EACCES);
+
     LaunchResult failed = launch({"/bin/sh", "-c", "exit 3"}, 5s);
     EXPECT_TRUE(failed.ended && failed.status == 3 && failed.failed());
 
     EXPECT_FALSE(launch({"/bin/sh", "-c", "exit 0"}, 5s).failed());
     EXPECT_EQ(launch({"tavelin-no-such-program"}, 5s).startError, ENOENT);
 
-    tavelin::test::TemporaryFolder folder;
     std::string marker = folder.string() + "/still running";
     auto started = std::chrono::steady_clock::now();
     LaunchResult running =

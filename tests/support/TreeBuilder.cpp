@@ -6,9 +6,7 @@
 #include <fstream>
 #include <functional>
 #include <linux/fs.h>
-#include <set>
 #include <stdexcept>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -86,31 +84,10 @@ std::string TreeBuilder::chain(const std::string& relative, int depth, const std
 }
 
 DiskUsage independentUsage(const std::string& root) {
-    struct stat top;
-    if (::lstat(root.c_str(), &top) != 0)
-        return {};
-    std::set<std::pair<dev_t, ino_t>> links;
-    DiskUsage usage{static_cast<int64_t>(top.st_blocks) * 512, 0};
-    for (auto it =
-             fs::recursive_directory_iterator(root, fs::directory_options::skip_permission_denied);
-         it != fs::recursive_directory_iterator(); ++it) {
-        struct stat status;
-        if (::lstat(it->path().c_str(), &status) != 0)
-            continue;
-        if (status.st_dev != top.st_dev) {
-            it.disable_recursion_pending();
-            continue;
-        }
-        if (S_ISDIR(status.st_mode)) {
-            usage.bytes += static_cast<int64_t>(status.st_blocks) * 512;
-            continue;
-        }
-        if (status.st_nlink >= 2 && !links.insert({status.st_dev, status.st_ino}).second)
-            continue;
-        usage.bytes += static_cast<int64_t>(status.st_blocks) * 512;
-        usage.files += 1;
-    }
-    return usage;
+    std::string entries =
+        outputOf("find " + shellQuoted(root) +
+                 " -xdev ! -type d -printf '%D:%i\\n' 2>/dev/null | sort -u | wc -l");
+    return {std::max<int64_t>(duBytes(root), 0), entries.empty() ? 0 : std::stoll(entries)};
 }
 
 std::string contentOf(const std::string& path) {
@@ -119,14 +96,8 @@ std::string contentOf(const std::string& path) {
 }
 
 bool setInodeFlag(const std::string& path, int flag, bool on) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    int flags = 0;
-    bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    flags = on ? flags | flag : flags & ~flag;
-    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    if (fd >= 0)
-        ::close(fd);
-    return done;
+    std::string change = std::string(on ? "+" : "-") + (flag == FS_APPEND_FL ? "a" : "i");
+    return runCommand("chattr " + change + " " + shellQuoted(path) + " 2>/dev/null") == 0;
 }
 
 int64_t allocatedBytes(const std::string& path) {

@@ -102,9 +102,7 @@ bool setInodeFlag(const std::string& path, int flag, bool on) {
 
 int64_t allocatedBytes(const std::string& path) {
     struct stat status;
-    if (::lstat(path.c_str(), &status) != 0)
-        return -1;
-    return static_cast<int64_t>(status.st_blocks) * 512;
+    return ::lstat(path.c_str(), &status) == 0 ? static_cast<int64_t>(status.st_blocks) * 512 : -1;
 }
 
 int64_t duBytes(const std::string& path, bool apparent) {

@@ -6,11 +6,7 @@ using namespace tavelin::platform;
 using Words = std::vector<std::string>;
 
 TEST(DesktopEntryExec, UndoesQuotingAndDropsFieldCodes) {
-    struct Case {
-        std::string value;
-        std::optional<Words> words;
-    };
-    const Case cases[] = {
+    const std::pair<std::string, std::optional<Words>> cases[] = {
         {"/opt/app/bin/app %U", Words{"/opt/app/bin/app"}},
         {R"("/opt/My App/app" --file=%f)", Words{"/opt/My App/app", "--file="}},
         {R"(env FOO=1 BAR="a b" /opt/x/x)", Words{"env", "FOO=1", "BAR=a b", "/opt/x/x"}},
@@ -23,8 +19,8 @@ TEST(DesktopEntryExec, UndoesQuotingAndDropsFieldCodes) {
         {"%F", Words{}},
         {R"("/opt/never closed %U)", std::nullopt},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(DesktopEntry::execWords(c.value), c.words) << c.value;
+    for (const auto& [value, words] : cases)
+        EXPECT_EQ(DesktopEntry::execWords(value), words) << value;
 }
 
 TEST(DesktopEntryParse, ReadsTheApplicationGroupOnly) {

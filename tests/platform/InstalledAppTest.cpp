@@ -143,9 +143,7 @@ TEST_F(AppSourcesTest, AppImagesInTheHomeFolderCountWhereverTheyAreRunFrom) {
     files.symlink(home + "/nowhere.AppImage", "home/u/Applications/Dangling.AppImage");
     files.symlink(program("elsewhere/Outside.AppImage"), "home/u/Applications/Outside.AppImage");
     std::string marked =
-        write("home/u/Applications/marked", std::string("\x7f"
-                                                        "ELF\x02\x01\x01\0AI\x02 rest",
-                                                        16));
+        write("home/u/Applications/marked", std::string("\x7f\x45LF\x02\x01\x01\0AI\x02 rest", 16));
     write("home/u/Applications/notes.txt", "notes");
 
     auto apps = InstalledApp::find(sources);

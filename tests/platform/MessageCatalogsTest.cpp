@@ -63,28 +63,23 @@ TEST(MessageCatalogs, TranslateFromTheFirstLanguageWhoseCatalogHasTheText) {
 }
 
 TEST(MessageCatalogs, LanguagesFollowTheMessagesLocaleAndLanguageList) {
-    struct Case {
-        const char* all;
-        const char* messages;
-        const char* lang;
-        const char* language;
-        std::vector<std::string> languages;
-    };
-    const Case cases[] = {
-        {"", "", "de_AT.UTF-8@euro", "", {"de_AT", "de"}},
-        {"", "fr_FR.UTF-8", "de_DE.UTF-8", "", {"fr_FR", "fr"}},
-        {"pt_BR.UTF-8", "fr_FR.UTF-8", "", "es:it_IT", {"es", "it_IT", "it", "pt_BR", "pt"}},
-        {"C.UTF-8", "", "", "es", {}},
-        {"", "", "POSIX", "", {}},
-        {"", "", "", "es", {}},
-    };
-    for (const Case& each : cases) {
-        SCOPED_TRACE(std::string(each.all) + "/" + each.messages + "/" + each.lang);
-        ::setenv("LC_ALL", each.all, 1);
-        ::setenv("LC_MESSAGES", each.messages, 1);
-        ::setenv("LANG", each.lang, 1);
-        ::setenv("LANGUAGE", each.language, 1);
-        EXPECT_EQ(messageLanguages(), each.languages);
+    // LC_ALL, LC_MESSAGES, LANG, LANGUAGE -> the languages
+    const std::tuple<const char*, const char*, const char*, const char*, std::vector<std::string>>
+        cases[] = {
+            {"", "", "de_AT.UTF-8@euro", "", {"de_AT", "de"}},
+            {"", "fr_FR.UTF-8", "de_DE.UTF-8", "", {"fr_FR", "fr"}},
+            {"pt_BR.UTF-8", "fr_FR.UTF-8", "", "es:it_IT", {"es", "it_IT", "it", "pt_BR", "pt"}},
+            {"C.UTF-8", "", "", "es", {}},
+            {"", "", "POSIX", "", {}},
+            {"", "", "", "es", {}},
+        };
+    for (const auto& [all, messages, lang, language, languages] : cases) {
+        SCOPED_TRACE(std::string(all) + "/" + messages + "/" + lang);
+        ::setenv("LC_ALL", all, 1);
+        ::setenv("LC_MESSAGES", messages, 1);
+        ::setenv("LANG", lang, 1);
+        ::setenv("LANGUAGE", language, 1);
+        EXPECT_EQ(messageLanguages(), languages);
     }
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG", "LANGUAGE"})
         ::unsetenv(name); // the C locale, which the other suites assume

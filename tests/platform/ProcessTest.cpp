@@ -51,18 +51,14 @@ TEST(Process, PassesEveryArgumentAsItIsWithoutAShell) {
 
 // What a child's script leaves: its status and its output and errors merged in order.
 TEST(Process, ReportsTheStatusAndOutputOfAChildAsItRan) {
-    struct Case {
-        std::string script;
-        int status;
-        std::string output;
-    };
     ::setenv("TAVELIN_PROCESS_TEST", "value with spaces", 1);
     // The caller ignores SIGTERM; its child must not inherit that.
     struct sigaction previous {};
     struct sigaction ignore {};
     ignore.sa_handler = SIG_IGN;
     ::sigaction(SIGTERM, &ignore, &previous);
-    for (const Case& c : std::vector<Case>{
+    for (const auto& [script, status, output] :
+         std::vector<std::tuple<std::string, int, std::string>>{
              {"echo out; echo err >&2; echo again; exit 3", 3, "out\nerr\nagain\n"},
              {"echo before; kill -9 $$", -1, "before\n"},
              {"kill -TERM $$; echo survived", -1, ""},
@@ -70,10 +66,10 @@ TEST(Process, ReportsTheStatusAndOutputOfAChildAsItRan) {
              {"printf %s \"$TAVELIN_PROCESS_TEST\"", 0, "value with spaces"},
              {"printf 'ok \\377 \\303 caf\\303\\251'", 0, "ok \xEF\xBF\xBD \xEF\xBF\xBD café"},
          }) {
-        SCOPED_TRACE(c.script);
-        ProcessResult result = run("sh", {"-c", c.script});
+        SCOPED_TRACE(script);
+        ProcessResult result = run("sh", {"-c", script});
         EXPECT_EQ(std::tuple(result.status, result.output, result.timedOut, result.startError),
-                  std::tuple(c.status, c.output, false, 0));
+                  std::tuple(status, output, false, 0));
     }
     ::sigaction(SIGTERM, &previous, nullptr);
     ::unsetenv("TAVELIN_PROCESS_TEST");

@@ -10,11 +10,7 @@ using namespace tavelin::platform;
 using namespace std::string_literals;
 
 TEST(UserDirectories, ParsesWhatTheDesktopWritesAndSkipsWhatItCannotMean) {
-    struct Case {
-        std::string line;
-        std::optional<std::string> downloads;
-    };
-    const Case cases[] = {
+    const std::pair<std::string, std::optional<std::string>> cases[] = {
         {R"(XDG_DOWNLOAD_DIR="$HOME/Téléchargements")", "Téléchargements"},
         {R"(  XDG_DOWNLOAD_DIR="$HOME/My \"Files\"/in")", "My \"Files\"/in"},
         {R"(XDG_DOWNLOAD_DIR="/home/u/Down")", "Down"},
@@ -34,10 +30,11 @@ TEST(UserDirectories, ParsesWhatTheDesktopWritesAndSkipsWhatItCannotMean) {
         {"\xff\xfe garbage = \"", "Downloads"},
         {R"(XDG_DOWNLOADS_DIR="$HOME/Typo")", "Downloads"},
     };
-    for (const Case& c : cases) {
-        UserDirectories folders = parseUserDirectories(c.line + "\n", "/home/u/");
-        EXPECT_EQ(folders.downloads, c.downloads) << c.line;
-        EXPECT_EQ(folders.pictures, "Pictures") << c.line;
+    for (const auto& [line, downloads] : cases) {
+        UserDirectories folders = parseUserDirectories(line + "\n", "/home/u/");
+        EXPECT_EQ(std::pair(folders.downloads, folders.pictures),
+                  std::pair(downloads, std::optional<std::string>("Pictures")))
+            << line;
     }
 }
 

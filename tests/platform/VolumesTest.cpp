@@ -65,11 +65,9 @@ VolumeLookups sampleLookups() {
             return found == capacities.end() ? VolumeCapacity{kGB, kGB} : found->second;
         },
         [](const std::string& source) -> std::optional<std::string> {
-            if (source == "/dev/sdb1")
-                return "Backup";
-            if (source == "/dev/sdd1")
-                return "";
-            return std::nullopt;
+            return source == "/dev/sdb1"   ? std::optional<std::string>("Backup")
+                   : source == "/dev/sdd1" ? std::optional<std::string>("")
+                                           : std::nullopt;
         },
     };
 }

@@ -4,6 +4,7 @@
 // folder, disks and access as the test sets them. Trees are either real folders (`tree`,
 // `home`, then `scanned`) or built in memory and opened without a scan (`file`, `folder`).
 
+#include "app/QtPrinting.h"
 #include "model/AppModel.h"
 #include "support/TemporaryFolder.h"
 #include "support/TreeBuilder.h"

@@ -1,32 +1,28 @@
 #include "platform/FileIdentity.h"
 
 #include "support/BtrfsImage.h"
-#include "support/TemporaryFolder.h"
 #include "support/TmpfsMount.h"
-#include "support/TreeBuilder.h"
+#include "support/TreeTest.h"
 
-#include <gtest/gtest.h>
 #include <linux/fs.h>
 #include <sys/stat.h>
 
 using namespace tavelin;
 using platform::FileIdentity;
+using FileIdentityTest = test::TreeTest;
 
-TEST(FileIdentity, ReadsARegularFileAndNothingElse) {
-    test::TemporaryFolder folder;
-    test::TreeBuilder tree(folder.path());
+// Hard links share a data key; copies do not.
+TEST_F(FileIdentityTest, ReadsARegularFileAndNothingElse) {
     std::string file = tree.file("a/file", "twelve bytes");
     auto identity = FileIdentity::of(file);
     ASSERT_TRUE(identity);
     struct stat status;
     ASSERT_EQ(::lstat(file.c_str(), &status), 0);
-    EXPECT_EQ(identity->path, file);
-    EXPECT_EQ(identity->length, 12);
-    EXPECT_EQ(identity->allocated, status.st_blocks * 512);
-    EXPECT_EQ(identity->inode, status.st_ino);
-    EXPECT_EQ(
-        identity->modified,
-        (platform::FileTime{status.st_mtim.tv_sec, static_cast<uint32_t>(status.st_mtim.tv_nsec)}));
+    EXPECT_EQ(std::tuple(identity->path, identity->length, identity->allocated, identity->inode,
+                         identity->modified),
+              std::tuple(file, 12, status.st_blocks * 512, status.st_ino,
+                         platform::FileTime{status.st_mtim.tv_sec,
+                                            static_cast<uint32_t>(status.st_mtim.tv_nsec)}));
     EXPECT_LE(identity->created, identity->modified);
     EXPECT_FALSE(identity->isLocked());
 
@@ -36,33 +32,24 @@ TEST(FileIdentity, ReadsARegularFileAndNothingElse) {
     std::string fifo = tree.path("a/fifo");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
     EXPECT_FALSE(FileIdentity::of(fifo));
-}
 
-TEST(FileIdentity, HardLinksShareADataKeyAndCopiesDoNot) {
-    test::TemporaryFolder folder;
-    test::TreeBuilder tree(folder.path());
-    std::string file = tree.file("file", "same");
-    auto original = FileIdentity::of(file);
-    auto link = FileIdentity::of(tree.hardLink("file", "link"));
-    auto copy = FileIdentity::of(tree.file("copy", "same"));
-    ASSERT_TRUE(original && link && copy);
-    EXPECT_EQ(original->dataKey(), link->dataKey());
-    EXPECT_NE(original->dataKey(), copy->dataKey());
-}
+    auto link = FileIdentity::of(tree.hardLink("a/file", "link"));
+    auto copy = FileIdentity::of(tree.file("copy", "twelve bytes"));
+    ASSERT_TRUE(link && copy);
+    EXPECT_EQ(identity->dataKey(), link->dataKey());
+    EXPECT_NE(identity->dataKey(), copy->dataKey());
 
-TEST(FileIdentity, ImmutableAndAppendOnlyFilesAreLocked) {
-    test::TemporaryFolder folder;
-    std::string file = test::TreeBuilder(folder.path()).file("locked", "data");
+    // Immutable and append-only files are locked.
     for (int flag : {FS_IMMUTABLE_FL, FS_APPEND_FL}) {
         if (!test::setInodeFlag(file, flag, true))
             GTEST_SKIP() << "this file system or user cannot set inode flags";
-        auto identity = FileIdentity::of(file);
+        auto locked = FileIdentity::of(file);
         test::setInodeFlag(file, flag, false);
-        EXPECT_TRUE(identity && identity->isLocked()) << flag;
+        EXPECT_TRUE(locked && locked->isLocked()) << flag;
     }
 }
 
-TEST(FileIdentity, ClonesShareADataKeyOnlyWhereExtentsCanBeShared) {
+TEST(FileIdentityOnBtrfs, ClonesShareADataKeyOnlyWhereExtentsCanBeShared) {
     test::TemporaryFolder temp;
     test::BtrfsImage btrfs(temp.path());
     TAVELIN_SKIP_UNLESS_MOUNTED(btrfs);
@@ -77,8 +64,7 @@ TEST(FileIdentity, ClonesShareADataKeyOnlyWhereExtentsCanBeShared) {
     auto second = FileIdentity::of(clone, &mounts);
     auto copy = FileIdentity::of(tree.file("copy", 1'000'000), &mounts);
     ASSERT_TRUE(first && second && copy);
-    EXPECT_TRUE(first->canShareExtents);
-    EXPECT_NE(first->cloneID, 0u);
+    EXPECT_TRUE(first->canShareExtents && first->cloneID != 0);
     EXPECT_EQ(first->dataKey(), second->dataKey());
     EXPECT_EQ(first->dataKey().front(), 'c');
     EXPECT_NE(first->dataKey(), copy->dataKey());

@@ -1,36 +1,42 @@
 #include "platform/Files.h"
 
 #include "platform/Descriptors.h"
-#include "support/TemporaryFolder.h"
-#include "support/TreeBuilder.h"
+#include "support/TreeTest.h"
 
 #include <fcntl.h>
 #include <fstream>
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 using namespace tavelin;
 using namespace tavelin::platform;
+using Files = test::TreeTest;
 
-TEST(PathExists, CountsEveryKindOfEntryEvenADanglingLink) {
-    test::TemporaryFolder folder;
-    test::TreeBuilder tree(folder.path());
+TEST_F(Files, PathExistsCountsEveryKindOfEntryAndAccessTimesAreReadButNotOfLinks) {
     std::string file = tree.file("a/file", 10);
     std::string link = tree.symlink("nowhere", "a/link");
-    EXPECT_TRUE(pathExists(file.c_str()));
-    EXPECT_TRUE(pathExists(link.c_str()));
-    EXPECT_TRUE(pathExists(tree.path("a").c_str()));
-    EXPECT_FALSE(pathExists(tree.path("a/missing").c_str()));
-    EXPECT_FALSE(pathExists(tree.path("a/file/below").c_str()));
+    std::vector<bool> exist;
+    for (const std::string& path :
+         {file, link, tree.path("a"), tree.path("a/missing"), tree.path("a/file/below")})
+        exist.push_back(pathExists(path.c_str()));
+    EXPECT_EQ(exist, (std::vector<bool>{true, true, true, false, false}));
     EXPECT_EQ(readLinkTarget(link.c_str()), "nowhere");
     EXPECT_EQ(readLinkTarget(file.c_str()), std::nullopt) << "no link";
+
+    // Access times, of files and folders but never of links.
+    struct timespec times[2] = {{1'600'000'000, 250}, {0, UTIME_OMIT}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+    auto access = readAccessTime(file.c_str());
+    ASSERT_TRUE(access) << "the test folder's file system keeps access times";
+    EXPECT_EQ(std::tuple(access->seconds, access->nanoseconds, access->isDirectory),
+              std::tuple(1'600'000'000, 250u, false));
+    EXPECT_TRUE(readAccessTime(folder.string().c_str()).value_or(AccessTime{}).isDirectory);
+    EXPECT_EQ(readAccessTime(link.c_str()), std::nullopt);
+    EXPECT_EQ(readAccessTime(tree.path("missing").c_str()), std::nullopt);
 }
 
 // Where a file system cannot refuse to replace on rename, entries move by a second name, which
 // is never made over anything.
-TEST(MoveByLink, MovesFilesAndLinksWithoutReplacingAndRefusesFolders) {
-    test::TemporaryFolder folder;
-    test::TreeBuilder tree(folder.path());
+TEST_F(Files, MoveByLinkMovesFilesAndLinksWithoutReplacingAndRefusesFolders) {
     std::string file = tree.file("file", "mine");
     std::string taken = tree.file("taken", "theirs");
     EXPECT_EQ(moveByLink(AT_FDCWD, file.c_str(), AT_FDCWD, taken.c_str()), EEXIST);
@@ -54,9 +60,7 @@ TEST(MoveByLink, MovesFilesAndLinksWithoutReplacingAndRefusesFolders) {
     EXPECT_FALSE(pathExists(tree.path("box 2").c_str()));
 }
 
-TEST(ReadRegularFile, ReadsWholeFilesUpToTheLimitAndNothingElse) {
-    test::TemporaryFolder folder;
-    test::TreeBuilder tree(folder.path());
+TEST_F(Files, ReadRegularFileReadsWholeFilesUpToTheLimitAndNothingElse) {
     std::string text(100'000, 'x');
     std::ofstream(tree.path("big")) << text;
     std::ofstream(tree.path("empty"));
@@ -71,24 +75,6 @@ TEST(ReadRegularFile, ReadsWholeFilesUpToTheLimitAndNothingElse) {
     EXPECT_EQ(readRegularFile(folder.string().c_str(), 10), std::nullopt);
     EXPECT_EQ(readRegularFile(tree.path("missing").c_str(), 10), std::nullopt);
     auto mounts = readRegularFile("/proc/self/mountinfo", 1 << 24);
-    ASSERT_TRUE(mounts) << "files that report no size read to their end";
-    EXPECT_NE(mounts->find(" / "), std::string::npos);
-}
-
-TEST(ReadAccessTime, GivesTheAccessTimeOfFilesAndFolders) {
-    test::TemporaryFolder folder;
-    test::TreeBuilder tree(folder.path());
-    std::string file = tree.file("file", 10);
-    struct timespec times[2] = {{1'600'000'000, 250}, {0, UTIME_OMIT}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
-    auto access = readAccessTime(file.c_str());
-    ASSERT_TRUE(access) << "the test folder's file system keeps access times";
-    EXPECT_EQ(access->seconds, 1'600'000'000);
-    EXPECT_EQ(access->nanoseconds, 250u);
-    EXPECT_FALSE(access->isDirectory);
-    auto own = readAccessTime(folder.string().c_str());
-    ASSERT_TRUE(own);
-    EXPECT_TRUE(own->isDirectory);
-    EXPECT_EQ(readAccessTime(tree.symlink("file", "link").c_str()), std::nullopt);
-    EXPECT_EQ(readAccessTime(tree.path("missing").c_str()), std::nullopt);
+    EXPECT_NE(mounts.value_or("").find(" / "), std::string::npos)
+        << "files that report no size read to their end";
 }

@@ -1,7 +1,6 @@
 #include "platform/InstalledApp.h"
 
 #include "support/TemporaryFolder.h"
-#include "support/TextFiles.h"
 #include "support/TreeBuilder.h"
 
 #include <filesystem>
@@ -33,8 +32,7 @@ struct AppSourcesTest : ::testing::Test {
     };
 
     std::string write(const std::string& relative, const std::string& text, bool program = false) {
-        std::string path = files.path(relative);
-        test::writeText(path, text);
+        std::string path = files.file(relative, text);
         if (program)
             std::filesystem::permissions(path, std::filesystem::perms::owner_all);
         return path;
@@ -117,9 +115,9 @@ TEST_F(AppSourcesTest, FlatpakAppsAreUninstalledByFlatpakFromTheirInstallation) 
                   .origin = "flathub",
                   .uninstall = {flatpak, "uninstall", "--user", "--noninteractive", "org.x.Big"},
               }));
-    EXPECT_EQ(apps[1].name, "Shared") << "named by its id without an entry";
-    EXPECT_EQ(apps[1].executable, "") << "no metadata, no program to date it by";
-    EXPECT_EQ(apps[1].origin, "");
+    // Named by its id without an entry; no metadata, so no program to date it by.
+    EXPECT_EQ(std::tuple(apps[1].name, apps[1].executable, apps[1].origin),
+              std::tuple("Shared", "", ""));
     EXPECT_EQ(apps[1].uninstall, (std::vector<std::string>{flatpak, "uninstall", "--system",
                                                            "--noninteractive", "org.y.Shared"}));
 
@@ -145,9 +143,7 @@ TEST_F(AppSourcesTest, AppImagesInTheHomeFolderCountWhereverTheyAreRunFrom) {
     files.symlink(home + "/nowhere.AppImage", "home/u/Applications/Dangling.AppImage");
     files.symlink(program("elsewhere/Outside.AppImage"), "home/u/Applications/Outside.AppImage");
     std::string marked =
-        write("home/u/Applications/marked", std::string("\x7f"
-                                                        "ELF\x02\x01\x01\0AI\x02 rest",
-                                                        16));
+        write("home/u/Applications/marked", std::string("\x7f\x45LF\x02\x01\x01\0AI\x02 rest", 16));
     write("home/u/Applications/notes.txt", "notes");
 
     auto apps = InstalledApp::find(sources);
@@ -158,13 +154,13 @@ TEST_F(AppSourcesTest, AppImagesInTheHomeFolderCountWhereverTheyAreRunFrom) {
                                      .path = tool,
                                      .executable = tool,
                                      .desktopEntry = toolEntry}));
-    EXPECT_EQ(apps[1].path, real) << "a link counts where it leads, by that name";
-    EXPECT_EQ(apps[1].name, "Real");
+    EXPECT_EQ(std::pair(apps[1].path, apps[1].name), std::pair(real, std::string("Real")))
+        << "a link counts where it leads, by that name";
     EXPECT_EQ(apps[2],
               (InstalledApp{
                   .kind = Kind::appImage, .name = "Other", .path = other, .executable = other}));
-    EXPECT_EQ(apps[3].path, marked) << "known by its mark, without the extension";
-    EXPECT_EQ(apps[3].name, "marked");
+    EXPECT_EQ(std::pair(apps[3].path, apps[3].name), std::pair(marked, std::string("marked")))
+        << "known by its mark, without the extension";
 }
 
 TEST_F(AppSourcesTest, OptFoldersCountOnlyWhenTheUsersOwnEntriesRunThem) {

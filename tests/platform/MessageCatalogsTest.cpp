@@ -14,36 +14,25 @@ using namespace tavelin::platform;
 
 namespace {
 
-// A GNU message catalog of the pairs, in either byte order.
+// A GNU message catalog of the pairs, in either byte order: the header, the tables of the
+// originals and the translations (length, offset), then the strings.
 std::string catalog(const std::vector<std::pair<std::string, std::string>>& pairs,
                     bool bigEndian = false) {
-    std::string bytes;
+    std::string bytes, text;
     auto word = [&](uint32_t value) {
         for (int i = 0; i < 4; ++i)
             bytes += static_cast<char>(value >> (bigEndian ? 24 - 8 * i : 8 * i));
     };
-    uint32_t count = static_cast<uint32_t>(pairs.size());
-    uint32_t originals = 28;
-    uint32_t translations = originals + 8 * count;
-    uint32_t strings = translations + 8 * count;
-    std::string text;
-    std::vector<std::pair<uint32_t, uint32_t>> table;
-    for (const auto& [original, translated] : pairs) {
-        table.emplace_back(static_cast<uint32_t>(original.size()),
-                           static_cast<uint32_t>(strings + text.size()));
-        text += original + '\0';
-    }
-    for (const auto& [original, translated] : pairs) {
-        table.emplace_back(static_cast<uint32_t>(translated.size()),
-                           static_cast<uint32_t>(strings + text.size()));
-        text += translated + '\0';
-    }
-    for (uint32_t value : {0x950412deu, 0u, count, originals, translations, 0u, 0u})
+    auto count = static_cast<uint32_t>(pairs.size());
+    for (uint32_t value : {0x950412deu, 0u, count, 28u, 28 + 8 * count, 0u, 0u})
         word(value);
-    for (auto [length, offset] : table) {
-        word(length);
-        word(offset);
-    }
+    for (auto part : {&std::pair<std::string, std::string>::first,
+                      &std::pair<std::string, std::string>::second})
+        for (const auto& pair : pairs) {
+            word(static_cast<uint32_t>((pair.*part).size()));
+            word(static_cast<uint32_t>(28 + 16 * count + text.size()));
+            text += pair.*part + '\0';
+        }
     return bytes + text;
 }
 
@@ -74,37 +63,24 @@ TEST(MessageCatalogs, TranslateFromTheFirstLanguageWhoseCatalogHasTheText) {
 }
 
 TEST(MessageCatalogs, LanguagesFollowTheMessagesLocaleAndLanguageList) {
-    struct Case {
-        const char* all;
-        const char* messages;
-        const char* lang;
-        const char* language;
-        std::vector<std::string> languages;
-    };
-    const Case cases[] = {
-        {"", "", "de_AT.UTF-8@euro", "", {"de_AT", "de"}},
-        {"", "fr_FR.UTF-8", "de_DE.UTF-8", "", {"fr_FR", "fr"}},
-        {"pt_BR.UTF-8", "fr_FR.UTF-8", "", "es:it_IT", {"es", "it_IT", "it", "pt_BR", "pt"}},
-        {"C.UTF-8", "", "", "es", {}},
-        {"", "", "POSIX", "", {}},
-        {"", "", "", "es", {}},
-    };
-    const char* names[] = {"LC_ALL", "LC_MESSAGES", "LANG", "LANGUAGE"};
-    std::vector<std::optional<std::string>> saved;
-    for (const char* name : names)
-        saved.push_back(std::getenv(name) ? std::optional<std::string>(std::getenv(name))
-                                          : std::nullopt);
-    for (const Case& each : cases) {
-        SCOPED_TRACE(std::string(each.all) + "/" + each.messages + "/" + each.lang);
-        ::setenv("LC_ALL", each.all, 1);
-        ::setenv("LC_MESSAGES", each.messages, 1);
-        ::setenv("LANG", each.lang, 1);
-        ::setenv("LANGUAGE", each.language, 1);
-        EXPECT_EQ(messageLanguages(), each.languages);
+    // LC_ALL, LC_MESSAGES, LANG, LANGUAGE -> the languages
+    const std::tuple<const char*, const char*, const char*, const char*, std::vector<std::string>>
+        cases[] = {
+            {"", "", "de_AT.UTF-8@euro", "", {"de_AT", "de"}},
+            {"", "fr_FR.UTF-8", "de_DE.UTF-8", "", {"fr_FR", "fr"}},
+            {"pt_BR.UTF-8", "fr_FR.UTF-8", "", "es:it_IT", {"es", "it_IT", "it", "pt_BR", "pt"}},
+            {"C.UTF-8", "", "", "es", {}},
+            {"", "", "POSIX", "", {}},
+            {"", "", "", "es", {}},
+        };
+    for (const auto& [all, messages, lang, language, languages] : cases) {
+        SCOPED_TRACE(std::string(all) + "/" + messages + "/" + lang);
+        ::setenv("LC_ALL", all, 1);
+        ::setenv("LC_MESSAGES", messages, 1);
+        ::setenv("LANG", lang, 1);
+        ::setenv("LANGUAGE", language, 1);
+        EXPECT_EQ(messageLanguages(), languages);
     }
-    for (size_t i = 0; i < std::size(names); ++i)
-        if (saved[i])
-            ::setenv(names[i], saved[i]->c_str(), 1);
-        else
-            ::unsetenv(names[i]);
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG", "LANGUAGE"})
+        ::unsetenv(name); // the C locale, which the other suites assume
 }

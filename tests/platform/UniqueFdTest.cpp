@@ -18,8 +18,7 @@ TEST(UniqueFd, ClosesOnceWhenMovedAndDestroyed) {
     {
         UniqueFd first(raw);
         UniqueFd second(std::move(first));
-        EXPECT_FALSE(first);
-        EXPECT_EQ(second.get(), raw);
+        EXPECT_TRUE(!first && second.get() == raw);
         UniqueFd third;
         third = std::move(second);
         EXPECT_TRUE(isOpen(raw));

@@ -1,23 +1,16 @@
 #include "platform/UserDirectories.h"
 
-#include "support/TemporaryFolder.h"
 #include "support/TextFiles.h"
-#include "support/TreeBuilder.h"
+#include "support/TreeTest.h"
 
 #include <cstdlib>
-#include <filesystem>
-#include <gtest/gtest.h>
 
 using namespace tavelin;
 using namespace tavelin::platform;
 using namespace std::string_literals;
 
 TEST(UserDirectories, ParsesWhatTheDesktopWritesAndSkipsWhatItCannotMean) {
-    struct Case {
-        std::string line;
-        std::optional<std::string> downloads;
-    };
-    const Case cases[] = {
+    const std::pair<std::string, std::optional<std::string>> cases[] = {
         {R"(XDG_DOWNLOAD_DIR="$HOME/Téléchargements")", "Téléchargements"},
         {R"(  XDG_DOWNLOAD_DIR="$HOME/My \"Files\"/in")", "My \"Files\"/in"},
         {R"(XDG_DOWNLOAD_DIR="/home/u/Down")", "Down"},
@@ -37,33 +30,31 @@ TEST(UserDirectories, ParsesWhatTheDesktopWritesAndSkipsWhatItCannotMean) {
         {"\xff\xfe garbage = \"", "Downloads"},
         {R"(XDG_DOWNLOADS_DIR="$HOME/Typo")", "Downloads"},
     };
-    for (const Case& c : cases) {
-        UserDirectories folders = parseUserDirectories(c.line + "\n", "/home/u/");
-        EXPECT_EQ(folders.downloads, c.downloads) << c.line;
-        EXPECT_EQ(folders.pictures, "Pictures") << c.line;
+    for (const auto& [line, downloads] : cases) {
+        UserDirectories folders = parseUserDirectories(line + "\n", "/home/u/");
+        EXPECT_EQ(std::pair(folders.downloads, folders.pictures),
+                  std::pair(downloads, std::optional<std::string>("Pictures")))
+            << line;
     }
 }
 
-// The configured file, every folder of it, and English names for the rest.
-TEST(UserDirectories, ReadsTheConfiguredFileAndFollowsAFolderThatIsALink) {
-    test::TemporaryFolder home;
-    test::TreeBuilder files(home.path());
-    std::string elsewhere = files.folder("disk/Téléchargements");
-    files.symlink(elsewhere, "Downloads");
-    files.symlink(home.string(), "Pictures");
-    files.symlink("missing", "Desktop");
+// The configured file, every folder of it, and English names for the rest. Only what lies
+// between the quotes counts; "$HOME/" turns a folder off; a folder that is a link counts where
+// it leads, but not when that is the home folder; a dangling link finds nothing in a scan anyway.
+using UserDirectoriesFile = test::TreeTest;
+TEST_F(UserDirectoriesFile, ReadsTheConfiguredFileAndFollowsAFolderThatIsALink) {
+    std::string elsewhere = tree.folder("disk/Téléchargements");
+    tree.symlink(elsewhere, "Downloads");
+    tree.symlink(folder.string(), "Pictures");
+    tree.symlink("missing", "Desktop");
     std::string config = std::string(std::getenv("XDG_CONFIG_HOME")) + "/user-dirs.dirs";
     test::writeText(config, "# written by xdg-user-dirs-update\n"
                             "XDG_VIDEOS_DIR=\"$HOME/Films\"\r\n"
                             "XDG_DOCUMENTS_DIR=\"$HOME/\"");
-    UserDirectories folders = readUserDirectories(home.string());
+    UserDirectories folders = readUserDirectories(folder.string());
     std::filesystem::remove(config);
-
-    EXPECT_EQ(folders.videos, "Films") << "only what lies between the quotes counts";
-    EXPECT_EQ(folders.documents, std::nullopt) << "turned off";
-    EXPECT_EQ(folders.downloads, "disk/Téléchargements") << "where the link leads";
-    EXPECT_EQ(folders.pictures, std::nullopt) << "a link back to the home folder is no folder";
-    EXPECT_EQ(folders.desktop, "Desktop") << "a dangling link finds nothing in a scan anyway";
+    EXPECT_EQ(folders, (UserDirectories{"Desktop", std::nullopt, "disk/Téléchargements",
+                                        std::nullopt, "Films"}));
     test::TemporaryFolder plain;
     EXPECT_EQ(readUserDirectories(plain.string()), UserDirectories{}) << "without the file";
 }

@@ -1,9 +1,8 @@
 #include "platform/Volumes.h"
 
 #include "support/BtrfsImage.h"
-#include "support/TemporaryFolder.h"
 #include "support/TmpfsMount.h"
-#include "support/TreeBuilder.h"
+#include "support/TreeTest.h"
 
 #include <algorithm>
 #include <cmath>
@@ -66,11 +65,9 @@ VolumeLookups sampleLookups() {
             return found == capacities.end() ? VolumeCapacity{kGB, kGB} : found->second;
         },
         [](const std::string& source) -> std::optional<std::string> {
-            if (source == "/dev/sdb1")
-                return "Backup";
-            if (source == "/dev/sdd1")
-                return "";
-            return std::nullopt;
+            return source == "/dev/sdb1"   ? std::optional<std::string>("Backup")
+                   : source == "/dev/sdd1" ? std::optional<std::string>("")
+                                           : std::nullopt;
         },
     };
 }
@@ -101,39 +98,33 @@ TEST(Volumes, LabelNamesTheDiskEvenAtTheRoot) {
         "27 1 254:0 / / ro,relatime - btrfs /dev/vda2 rw,subvol=/@\n"
         "29 27 254:0 /@home /home rw,relatime - btrfs /dev/vda2 rw,subvol=/@home\n",
         lookups);
-    ASSERT_EQ(volumes.size(), 1u);
-    EXPECT_EQ(volumes[0].name, "System");
-    EXPECT_TRUE(volumes[0].isBoot);
-    EXPECT_TRUE(volumes[0].isReadOnly);
+    EXPECT_EQ(volumes, (std::vector<Volume>{{"/", "System", "/", 10, 5, true, true}}));
 }
 
-TEST(Volumes, LabelLinksAreDecodedAndKeyedByTheirDevice) {
-    TemporaryFolder folder;
-    tavelin::test::TreeBuilder tree(folder.path());
-    tree.file("devices/sda1", "");
-    tree.file("devices/sdb1", "");
+using VolumeLabels = tavelin::test::TreeTest;
+TEST_F(VolumeLabels, LinksAreDecodedAndKeyedByTheirDevice) {
+    std::string sda1 = tree.file("devices/sda1", "");
+    std::string sdb1 = tree.file("devices/sdb1", "");
     tree.symlink("../devices/sda1", "by-label/My\\x20Disk");
     tree.symlink("../devices/sdb1", "by-label/Caf\\xc3\\xa9\\x2");
     tree.symlink("../devices/gone", "by-label/Unplugged");
 
-    std::map<std::string, std::string> expected{
-        {fs::canonical(folder.path() / "devices" / "sda1").string(), "My Disk"},
-        {fs::canonical(folder.path() / "devices" / "sdb1").string(), "Caf\xc3\xa9\\x2"},
-    };
-    EXPECT_EQ(tavelin::platform::readLabels(folder.path() / "by-label"), expected);
+    EXPECT_EQ(
+        tavelin::platform::readLabels(folder.path() / "by-label"),
+        (std::map<std::string, std::string>{{fs::canonical(sda1).string(), "My Disk"},
+                                            {fs::canonical(sdb1).string(), "Caf\xc3\xa9\\x2"}}));
     EXPECT_TRUE(tavelin::platform::readLabels(folder.path() / "missing").empty());
 }
 
 TEST(Volumes, ThisMachineHasABootDiskAndAnswersFreeSpace) {
     auto volumes = tavelin::platform::readVolumes();
     ASSERT_FALSE(volumes.empty());
-    EXPECT_EQ(volumes.front().id, "/");
-    EXPECT_TRUE(volumes.front().isBoot);
-    EXPECT_GT(volumes.front().total, 0);
-    EXPECT_LE(volumes.front().free, volumes.front().total);
+    EXPECT_TRUE(volumes.front().id == "/" && volumes.front().isBoot);
+    EXPECT_TRUE(volumes.front().total > 0 && volumes.front().free <= volumes.front().total);
 
     EXPECT_TRUE(tavelin::platform::availableBytes(TemporaryFolder().string()).has_value());
     EXPECT_FALSE(tavelin::platform::availableBytes("/no/such/folder/here").has_value());
+    EXPECT_EQ(tavelin::platform::mountOf("/")->path, "/");
 }
 
 TEST(Volumes, FiguresAgreeWithDfOnADiskWithAReserveForRoot) {
@@ -167,8 +158,4 @@ TEST(Volumes, AnyMountIsFoundByItsIdWithItsRootTypeAndSourceDecoded) {
     EXPECT_FALSE(tavelin::platform::findMount(kMountTable, 99));
     EXPECT_EQ(tavelin::platform::parseMounts(kMountTable).size(), 18u)
         << "every well-formed line, pseudo file systems included";
-
-    auto root = tavelin::platform::mountOf("/");
-    ASSERT_TRUE(root);
-    EXPECT_EQ(root->path, "/");
 }

@@ -37,8 +37,7 @@ std::optional<TrashInfo> readTrashInfo(const std::string& infoFile) {
     std::string line;
     if (!in || !std::getline(in, line) || line != "[Trash Info]")
         return std::nullopt;
-    std::optional<std::string> path;
-    std::optional<std::string> date;
+    std::optional<std::string> path, date;
     while (std::getline(in, line)) {
         if (line.starts_with("Path="))
             path = urlDecoded(line.substr(5));

@@ -6,9 +6,7 @@
 #include <fstream>
 #include <functional>
 #include <linux/fs.h>
-#include <set>
 #include <stdexcept>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,10 +28,6 @@ std::string created(const fs::path& target, const std::function<bool(int)>& fill
     return target.string();
 }
 
-bool writeAll(int fd, std::string_view bytes) {
-    return ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-}
-
 } // namespace
 
 TreeBuilder::TreeBuilder(fs::path root)
@@ -47,18 +41,13 @@ std::string TreeBuilder::folder(const std::string& relative) {
 }
 
 std::string TreeBuilder::file(const std::string& relative, int64_t bytes) {
-    return created(root_ / relative, [bytes](int fd) {
-        std::string chunk(1 << 20, 'x');
-        for (int64_t left = bytes; left > 0; left -= static_cast<int64_t>(chunk.size()))
-            if (!writeAll(fd, std::string_view(chunk).substr(
-                                  0, static_cast<size_t>(std::min<int64_t>(left, chunk.size())))))
-                return false;
-        return true;
-    });
+    return file(relative, std::string(static_cast<size_t>(bytes), 'x'));
 }
 
 std::string TreeBuilder::file(const std::string& relative, std::string_view content) {
-    return created(root_ / relative, [content](int fd) { return writeAll(fd, content); });
+    return created(root_ / relative, [content](int fd) {
+        return ::write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size());
+    });
 }
 
 std::string TreeBuilder::sparseFile(const std::string& relative, int64_t bytes) {
@@ -95,31 +84,10 @@ std::string TreeBuilder::chain(const std::string& relative, int depth, const std
 }
 
 DiskUsage independentUsage(const std::string& root) {
-    struct stat top;
-    if (::lstat(root.c_str(), &top) != 0)
-        return {};
-    std::set<std::pair<dev_t, ino_t>> links;
-    DiskUsage usage{static_cast<int64_t>(top.st_blocks) * 512, 0};
-    for (auto it =
-             fs::recursive_directory_iterator(root, fs::directory_options::skip_permission_denied);
-         it != fs::recursive_directory_iterator(); ++it) {
-        struct stat status;
-        if (::lstat(it->path().c_str(), &status) != 0)
-            continue;
-        if (status.st_dev != top.st_dev) {
-            it.disable_recursion_pending();
-            continue;
-        }
-        if (S_ISDIR(status.st_mode)) {
-            usage.bytes += static_cast<int64_t>(status.st_blocks) * 512;
-            continue;
-        }
-        if (status.st_nlink >= 2 && !links.insert({status.st_dev, status.st_ino}).second)
-            continue;
-        usage.bytes += static_cast<int64_t>(status.st_blocks) * 512;
-        usage.files += 1;
-    }
-    return usage;
+    std::string entries =
+        outputOf("find " + shellQuoted(root) +
+                 " -xdev ! -type d -printf '%D:%i\\n' 2>/dev/null | sort -u | wc -l");
+    return {std::max<int64_t>(duBytes(root), 0), entries.empty() ? 0 : std::stoll(entries)};
 }
 
 std::string contentOf(const std::string& path) {
@@ -128,21 +96,13 @@ std::string contentOf(const std::string& path) {
 }
 
 bool setInodeFlag(const std::string& path, int flag, bool on) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    int flags = 0;
-    bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    flags = on ? flags | flag : flags & ~flag;
-    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    if (fd >= 0)
-        ::close(fd);
-    return done;
+    std::string change = std::string(on ? "+" : "-") + (flag == FS_APPEND_FL ? "a" : "i");
+    return runCommand("chattr " + change + " " + shellQuoted(path) + " 2>/dev/null") == 0;
 }
 
 int64_t allocatedBytes(const std::string& path) {
     struct stat status;
-    if (::lstat(path.c_str(), &status) != 0)
-        return -1;
-    return static_cast<int64_t>(status.st_blocks) * 512;
+    return ::lstat(path.c_str(), &status) == 0 ? static_cast<int64_t>(status.st_blocks) * 512 : -1;
 }
 
 int64_t duBytes(const std::string& path, bool apparent) {

@@ -37,7 +37,7 @@ private:
 
 // The allocated bytes (blocks × 512) of everything beneath `root`, folders and `root` itself
 // included, and the count of every entry that is not a folder; hard links once, on `root`'s
-// device only: an independent measure for the walker's figures.
+// device only: an independent measure for the walker's figures, taken by du and find.
 struct DiskUsage {
     int64_t bytes = 0;
     int64_t files = 0;

@@ -26,14 +26,12 @@ protected:
 
 } // namespace
 
-TEST(AccessBanner, TheHeadlineNamesWhatWasMissedInTheLocalesGrouping) {
+TEST_F(AccessViewsTest, WithoutAccessTheSheetAsksAndScanningWithoutItShowsTheBannersCounts) {
     EXPECT_EQ(AccessBanner::headline(1, 1234),
               "1 protected folder skipped · 1,234 items couldn’t be read");
     EXPECT_EQ(AccessBanner::headline(2, 0), "2 protected folders skipped");
     EXPECT_EQ(AccessBanner::headline(0, 1), "1 item couldn’t be read");
-}
 
-TEST_F(AccessViewsTest, WithoutAccessTheSheetAsksAndScanningWithoutItShowsTheBanner) {
     home.file("Desktop/note", 2'000'000);
     home.file("Code/file", 10);
     granted = false;

@@ -19,7 +19,7 @@ using test::folderNode;
 using test::sameColor;
 using test::tile;
 
-TEST(HoverLabel, SitsBelowRightOfThePointerAndStaysFourPointsInsideTheMap) {
+TEST(HoverLabel, SitsBelowRightOfThePointerInsideTheMapAndNamesTheSizeInTheMeasure) {
     HoverLabel free{QStringLiteral("Movies · 2 GB"), QPointF(100, 40), QSizeF(800, 600)};
     EXPECT_EQ(free.center(), QPointF(100 + 14 + (13 * 7 + 16) / 2.0, 70));
 
@@ -34,9 +34,7 @@ TEST(HoverLabel, SitsBelowRightOfThePointerAndStaysFourPointsInsideTheMap) {
     EXPECT_DOUBLE_EQ(bottom.center().y(), 542) << "18 points above the pointer";
     HoverLabel boundary{QStringLiteral("a"), QPointF(10, 558), QSizeF(800, 600)};
     EXPECT_DOUBLE_EQ(boundary.center().y(), 588) << "exactly at height - 12 stays below";
-}
 
-TEST(HoverLabel, TextIsNameAndSizeInTheMeasure) {
     auto node = fileNode("Movie.mov");
     node->size = 2'000'000'000;
     node->unique = 1'500'000'000;
@@ -72,13 +70,10 @@ TEST(MapGeometry, ArrowKeysMoveToTheNearestTopLevelTileOnThatSide) {
     EXPECT_EQ(MapGeometry::neighbour(tiles, 4, Direction::right), std::nullopt)
         << "the other tile is no candidate";
     EXPECT_EQ(MapGeometry::neighbour(tiles, 0, Direction::up), std::nullopt);
-}
-
-TEST(MapGeometry, ArrowTiesGoToTheFirstTile) {
-    std::vector<TreemapTile> tiles{tile(fileNode("left"), {0, 25, 50, 50}),
-                                   tile(fileNode("upper"), {50, 0, 50, 50}),
-                                   tile(fileNode("lower"), {50, 50, 50, 50})};
-    EXPECT_EQ(MapGeometry::neighbour(tiles, 0, Direction::right), 1);
+    std::vector<TreemapTile> tied{tile(fileNode("left"), {0, 25, 50, 50}),
+                                  tile(fileNode("upper"), {50, 0, 50, 50}),
+                                  tile(fileNode("lower"), {50, 50, 50, 50})};
+    EXPECT_EQ(MapGeometry::neighbour(tied, 0, Direction::right), 1) << "a tie goes to the first";
 }
 
 // Expected colours are worked out by hand from the palette's sRGB values: orange is
@@ -107,7 +102,7 @@ TEST(TreemapRenderer, FillsEachKindOfTileInItsOwnColour) {
                           QColor(112, 112, 112)));
 }
 
-TEST(TreemapRenderer, LabelsNeedMoreThan34PointsAndSizesMoreThan90) {
+TEST(TreemapRenderer, LabelsNeedMoreThan34PointsAndSizesMoreThan90AndAreDrawnOnlyThen) {
     auto narrow = tile(fileNode("f"), {0, 0, 36, 40});
     auto sixty = tile(fileNode("f"), {0, 0, 62, 40});
     auto wide = tile(fileNode("f"), {0, 0, 102, 40});
@@ -123,9 +118,7 @@ TEST(TreemapRenderer, LabelsNeedMoreThan34PointsAndSizesMoreThan90) {
     nested.isNested = true;
     nested.headerHeight = 17;
     EXPECT_DOUBLE_EQ(TreemapRenderer::stripHeight(nested), 17);
-}
 
-TEST(TreemapRenderer, DrawsTheLabelOnlyWhereItShows) {
     auto brightPixels = [](double width) {
         QImage image(120, 42, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::black);
@@ -141,15 +134,14 @@ TEST(TreemapRenderer, DrawsTheLabelOnlyWhereItShows) {
     };
     EXPECT_EQ(brightPixels(34), 0);
     EXPECT_GT(brightPixels(60), 0);
-}
 
-TEST(TreemapRenderer, SkipsTilesDrawnBelowOneAndAHalfPoints) {
+    // Tiles drawn below one and a half points are skipped.
     EXPECT_TRUE(TreemapRenderer::drawnRect(tile(fileNode("f"), {0, 0, 3.4, 50})).isEmpty());
     EXPECT_EQ(TreemapRenderer::drawnRect(tile(fileNode("f"), {10, 10, 3.5, 50})),
               QRectF(11, 11, 1.5, 48));
 }
 
-TEST(ZoomFromRect, SpringRisesWithoutOvershootAndEndsAtOne) {
+TEST(ZoomFromRect, GrowsFromTheTileToTheWholeMapOnASpringWithoutOvershoot) {
     EXPECT_EQ(ZoomFromRect::spring(0), 0);
     EXPECT_EQ(ZoomFromRect::spring(1), 1);
     double previous = 0;
@@ -160,9 +152,7 @@ TEST(ZoomFromRect, SpringRisesWithoutOvershootAndEndsAtOne) {
         previous = value;
     }
     EXPECT_GT(ZoomFromRect::spring(0.5), 0.8) << "most of the way by half time";
-}
 
-TEST(ZoomFromRect, GrowsFromTheTileToTheWholeMap) {
     ZoomFromRect zoom{QRectF(0.5, 0.25, 0.5, 0.5)};
     EXPECT_EQ(zoom.at(0), QRectF(0.5, 0.25, 0.5, 0.5));
     EXPECT_EQ(zoom.at(1), QRectF(0, 0, 1, 1));

@@ -2,8 +2,10 @@
 
 #include "advisor/duplicates/DuplicatesDetector.h"
 #include "app/ModelFixture.h"
+#include "app/model/RunningDetector.h"
 #include "model/ApplyState.h"
 #include "scan/LiveUpdater.h"
+#include "support/PoolGate.h"
 #include "support/TmpfsMount.h"
 #include "support/TreeCompare.h"
 #include "util/ManualQueue.h"
@@ -35,31 +37,23 @@ Candidate step(std::string id, Rung rung, int64_t freed, std::string detector = 
                       .confidence = 1});
 }
 
-// A quick detector that finds what it is given and moves the test's clock on while it runs.
-class ClockDetector final : public Detector {
-public:
-    ClockDetector(std::atomic<int64_t>& clock, std::atomic<int64_t>& advance)
-        : clock_(clock)
-        , advance_(advance) {}
-    std::string id() const override { return "clock"; }
-    std::vector<Candidate> candidates(const AdvisorContext&) const override {
-        clock_ += advance_;
-        return {};
-    }
-
-private:
-    std::atomic<int64_t>& clock_;
-    std::atomic<int64_t>& advance_;
-};
-
 struct AdvisorStateTest : test::ModelFixture {
     std::shared_ptr<ManualQueue> queue = std::make_shared<ManualQueue>();
     std::shared_ptr<WorkerPool> pool = std::make_shared<WorkerPool>(2);
+    // Scans' walkers wait here, so a scan is still running however long a test takes.
+    std::shared_ptr<WorkerPool> scanPool = std::make_shared<WorkerPool>(1);
+    test::PoolGate scanGate{*scanPool};
     std::atomic<int64_t> millis = 1'000'000;
     std::atomic<int64_t> advance = 0;
     std::optional<platform::Volume> disk;
 
     void TearDown() override { Advisor::resetDetectors(); }
+
+    // A quick detector that moves the test's clock on while it runs.
+    void useClockDetector() {
+        Advisor::setQuickDetectors({std::make_shared<test::RunningDetector>(
+            "clock", false, [this] { millis += advance; })});
+    }
 
     AdvisorState::Clock::time_point now() const {
         return AdvisorState::Clock::time_point(std::chrono::milliseconds(millis.load()));
@@ -74,12 +68,12 @@ struct AdvisorStateTest : test::ModelFixture {
                                    .clock = [this] { return now(); }});
     }
 
-    // A session over the fixture tree, started but kept running: nothing runs its UI work.
+    // A session over the fixture tree, started and kept running: its walkers wait at the gate.
     std::shared_ptr<ScanSession> runningSession() {
         tree.file("a/file", 10'000);
         auto session = std::make_shared<ScanSession>(tree.root().string(), std::nullopt, PathSet{},
                                                      std::nullopt, 1'000'000,
-                                                     ScanSession::Context{queue, pool, 2});
+                                                     ScanSession::Context{queue, scanPool, 1});
         session->start();
         return session;
     }
@@ -88,7 +82,7 @@ struct AdvisorStateTest : test::ModelFixture {
 } // namespace
 
 TEST_F(AdvisorStateTest, PassesDuringAScanAreSpacedByTwentyTimesTheirLength) {
-    Advisor::setQuickDetectors({std::make_shared<ClockDetector>(millis, advance)});
+    useClockDetector();
     auto state = make();
     auto session = runningSession();
     state->reset(session);
@@ -114,15 +108,14 @@ TEST_F(AdvisorStateTest, PassesDuringAScanAreSpacedByTwentyTimesTheirLength) {
 }
 
 TEST_F(AdvisorStateTest, AResultForAReplacedScanIsDropped) {
-    Advisor::setQuickDetectors({std::make_shared<ClockDetector>(millis, advance)});
+    useClockDetector();
     auto state = make();
     auto first = runningSession();
     state->reset(first);
     state->duringScan();
-    auto second =
-        std::make_shared<ScanSession>(tree.root().string(), std::nullopt, PathSet{}, std::nullopt,
-                                      1'000'000, ScanSession::Context{queue, pool, 2});
-    state->reset(second);
+    state->reset(std::make_shared<ScanSession>(tree.root().string(), std::nullopt, PathSet{},
+                                               std::nullopt, 1'000'000,
+                                               ScanSession::Context{queue, pool, 2}));
     state->adopt({step("new", Rung::lossless, GB)});
     ASSERT_TRUE(queue->runUntil([&] { return !first->isPaused(); }, 5s))
         << "the old scan's tree is released";
@@ -145,6 +138,18 @@ TEST_F(AdvisorStateTest, LaterAdoptionsAddNewPlannedStepsButKeepTheUsersTicks) {
 
     state->adopt({step("b", Rung::lossless, GB)});
     EXPECT_EQ(state->checked(), std::set<std::string>{"b"}) << "gone candidates lose their ticks";
+
+    // Blocked steps and guides can be ticked by hand but are never applied.
+    auto blocked = step("blocked", Rung::lossless, GB);
+    blocked.blocked = "Quit the app first.";
+    auto guide = step("guide", Rung::lossless, GB);
+    guide.action = AdvisorAction::guide("file:///", "Look");
+    state->adopt({blocked, guide, step("ok", Rung::lossless, GB)});
+    EXPECT_EQ(state->checked(), std::set<std::string>{"ok"});
+    state->setChecked("blocked", true);
+    state->setChecked("guide", true);
+    ASSERT_EQ(state->checkedCandidates().size(), 1u);
+    EXPECT_EQ(state->checkedCandidates()[0].id, "ok");
 }
 
 TEST_F(AdvisorStateTest, TheGoalFollowsTheDiskUntilTheUserPicksOne) {
@@ -186,33 +191,17 @@ TEST_F(AdvisorStateTest, HiddenEntriesPersistAndCanBeShownAgain) {
     auto state = make();
     state->adopt(found);
     EXPECT_TRUE(state->visible().empty()) << "hidden sets survive a restart";
-    auto entries = state->hiddenEntries();
-    ASSERT_EQ(entries.size(), 3u);
-    EXPECT_EQ(entries[0].key, "project:/home/u/Projects/app");
-    EXPECT_EQ(entries[0].label, "Project app");
-    EXPECT_EQ(entries[1].key, "detector:tmp");
-    EXPECT_EQ(entries[1].label, "Title b");
-    EXPECT_EQ(entries[2].key, "candidate:a");
+    QStringList entries;
+    for (const auto& entry : state->hiddenEntries())
+        entries << QString::fromStdString(entry.key) + "|" + entry.label;
+    EXPECT_EQ(entries, (QStringList{"project:/home/u/Projects/app|Project app",
+                                    "detector:tmp|Title b", "candidate:a|Title a"}));
 
     state->unhide("detector:tmp");
     state->unhide("project:/home/u/Projects/app");
     EXPECT_EQ(state->visible().size(), 2u);
     EXPECT_TRUE(QSettings().value("hiddenProjects").toStringList().isEmpty());
     EXPECT_EQ(QSettings().value("hiddenCandidates").toStringList(), QStringList{"a"});
-}
-
-TEST_F(AdvisorStateTest, BlockedAndGuideStepsCanBeTickedButAreNeverApplied) {
-    auto state = make();
-    auto blocked = step("blocked", Rung::lossless, GB);
-    blocked.blocked = "Quit the app first.";
-    auto guide = step("guide", Rung::lossless, GB);
-    guide.action = AdvisorAction::guide("file:///", "Look");
-    state->adopt({blocked, guide, step("ok", Rung::lossless, GB)});
-    EXPECT_EQ(state->checked(), std::set<std::string>{"ok"});
-    state->setChecked("blocked", true);
-    state->setChecked("guide", true);
-    ASSERT_EQ(state->checkedCandidates().size(), 1u);
-    EXPECT_EQ(state->checkedCandidates()[0].id, "ok");
 }
 
 // An unmounted drive's mount point is an empty folder on the system disk.

@@ -31,7 +31,7 @@ protected:
 
 } // namespace
 
-TEST_F(AppModelTest, NavigationKeepsBackAndForwardHistories) {
+TEST_F(AppModelTest, NavigationKeepsBackAndForwardHistoriesShowSelectsAndANewScanStartsAnew) {
     tree.file("a/b/c/file", 2'000'000);
     tree.file("a/other/file", 1'000'000);
     auto model = makeModel();
@@ -74,19 +74,23 @@ TEST_F(AppModelTest, NavigationKeepsBackAndForwardHistories) {
     EXPECT_EQ(model->current()->name, "c");
     model->activate(child(model->current(), "file"));
     EXPECT_EQ(opened, std::vector<std::string>{tree.path("a/b/c/file")});
-}
 
-TEST_F(AppModelTest, ShowOpensTheParentAndSelectsByPathOrNode) {
-    tree.file("a/b/big", 2'000'000);
-    auto model = makeModel();
-    ASSERT_TRUE(scanned(*model, tree.root().string()));
-    EXPECT_TRUE(model->exists("a/b/big"));
-    EXPECT_TRUE(model->exists(""));
+    // Show opens the parent and selects the item.
+    EXPECT_TRUE(model->exists("a/other/file") && model->exists(""));
     EXPECT_FALSE(model->exists("a/nothing"));
-    model->show(std::string("a/b/big"));
-    EXPECT_EQ(model->current()->name, "b");
-    ASSERT_EQ(model->selectedNodes().size(), 1u);
-    EXPECT_EQ(model->selectedNodes().front()->name, "big");
+    model->show(std::string("a/other/file"));
+    EXPECT_EQ(model->current(), other);
+    EXPECT_EQ(model->selectedNodes(), std::vector<Node::Ptr>{child(other, "file")});
+
+    // A new scan starts at its root, without the last zoom.
+    model->open(a, QRectF(0.5, 0, 0.5, 1));
+    std::optional<QRectF> zoomWhenShown = QRectF();
+    QObject::connect(model.get(), &AppModel::currentChanged, model.get(),
+                     [&] { zoomWhenShown = model->zoomFrom(); });
+    model->scan(tree.root().string());
+    EXPECT_EQ(zoomWhenShown, std::nullopt) << "the new tree must not zoom from the old tile";
+    EXPECT_EQ(model->current(), model->session()->root());
+    EXPECT_TRUE(model->backStack().empty());
 }
 
 TEST_F(AppModelTest, SearchNeedsTwoCharactersAndReturnsAtMost400LargestFirst) {
@@ -112,7 +116,7 @@ TEST_F(AppModelTest, SearchNeedsTwoCharactersAndReturnsAtMost400LargestFirst) {
     EXPECT_TRUE(model->searchResults().front()->isDirectory());
 }
 
-TEST_F(AppModelTest, EqualValuesNotifyNobody) {
+TEST_F(AppModelTest, EqualValuesNotifyNobodyAndTheMeasureResortsAndIsRemembered) {
     auto model = makeModel();
     QSignalSpy volumesSpy(model.get(), &AppModel::volumesChanged);
     QSignalSpy selectionSpy(model.get(), &AppModel::selectionChanged);
@@ -124,11 +128,10 @@ TEST_F(AppModelTest, EqualValuesNotifyNobody) {
     model->setSelection({node});
     model->setSelection({node});
     EXPECT_EQ(selectionSpy.count(), 1);
-}
 
-TEST_F(AppModelTest, MeasureResortsAndIsRemembered) {
+    // The measure resorts and is remembered.
     QSettings().setValue("measure", "unique");
-    auto model = makeModel();
+    model = makeModel();
     EXPECT_EQ(model->measure(), Measure::unique);
     EXPECT_EQ(model->sortOrder(), (std::vector<SortComparator>{{SortKey::size, false}}));
     model->setMeasure(Measure::allocated);
@@ -218,20 +221,6 @@ TEST_F(AppModelTest, RescanningScansTheSameFolderAgainUnderItsName) {
     EXPECT_EQ(model->recents().size(), 1u);
 }
 
-TEST_F(AppModelTest, ANewScanStartsAtItsRootWithoutTheLastZoom) {
-    tree.file("a/file", 2'000'000);
-    auto model = makeModel();
-    ASSERT_TRUE(scanned(*model, tree.root().string()));
-    model->open(child(model->current(), "a"), QRectF(0.5, 0, 0.5, 1));
-    std::optional<QRectF> zoomWhenShown = QRectF();
-    QObject::connect(model.get(), &AppModel::currentChanged, model.get(),
-                     [&] { zoomWhenShown = model->zoomFrom(); });
-    model->scan(tree.root().string());
-    EXPECT_EQ(zoomWhenShown, std::nullopt) << "the new tree must not zoom from the old tile";
-    EXPECT_EQ(model->current(), model->session()->root());
-    EXPECT_TRUE(model->backStack().empty());
-}
-
 TEST_F(AppModelTest, TheHistoryIsReadOffTheUiThreadAndComparedOnceBothScansAreThere) {
     tree.file("grows/data", 60'000'000);
     rememberAnEarlierScan();
@@ -247,6 +236,8 @@ TEST_F(AppModelTest, TheHistoryIsReadOffTheUiThreadAndComparedOnceBothScansAreTh
     ASSERT_TRUE(model->history().previousRecord());
     ASSERT_EQ(model->history().changes().size(), 1u);
     EXPECT_EQ(model->history().changes().front().path, "grows");
+    EXPECT_NEAR(static_cast<double>(*model->history().growth(*child(model->current(), "grows"))),
+                50e6, 1e6);
 }
 
 TEST_F(AppModelTest, HistoryOfAReplacedScanNeverReachesTheNewOne) {
@@ -265,26 +256,4 @@ TEST_F(AppModelTest, HistoryOfAReplacedScanNeverReachesTheNewOne) {
     EXPECT_FALSE(model->history().previousRecord());
     EXPECT_FALSE(model->history().growth(*model->current()));
     EXPECT_FALSE(model->history().changesCompared());
-}
-
-TEST_F(AppModelTest, ASecondScanListsWhatGrew) {
-    tree.file("grows/first", 20'000'000);
-    tree.file("steady/file", 15'000'000);
-    auto model = makeModel();
-    ASSERT_TRUE(scanned(*model, tree.root().string()));
-    EXPECT_FALSE(model->history().previousRecord());
-    EXPECT_TRUE(model->history().changes().empty());
-    ASSERT_TRUE(historySaved());
-
-    tree.file("grows/second", 60'000'000);
-    QTest::qWait(5);
-    ASSERT_TRUE(scanned(*model, tree.root().string()));
-    ASSERT_TRUE(model->history().previousRecord());
-    ASSERT_EQ(model->history().changes().size(), 1u);
-    const Change& change = model->history().changes().front();
-    EXPECT_EQ(change.path, "grows");
-    EXPECT_NEAR(static_cast<double>(change.delta()), 60e6, 1e6);
-    EXPECT_NEAR(static_cast<double>(*model->history().growth(*child(model->current(), "grows"))),
-                60e6, 1e6);
-    EXPECT_FALSE(model->history().growth(*child(model->current(), "steady")).value_or(1) != 0);
 }

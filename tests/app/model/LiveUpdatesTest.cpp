@@ -45,7 +45,7 @@ TEST_F(LiveUpdatesTest, AFileMadeAfterTheScanShowsInTheMap) {
     EXPECT_FALSE(model->liveUpdates().state().isRefreshing());
 }
 
-TEST_F(LiveUpdatesTest, TheSettingStartsAndStopsTheWatcher) {
+TEST_F(LiveUpdatesTest, TheSettingAndEachNewScanStartAndStopTheWatcher) {
     tree.file("a/file", 10);
     QSettings().setValue("liveUpdates", false);
     auto model = makeModel();
@@ -54,8 +54,21 @@ TEST_F(LiveUpdatesTest, TheSettingStartsAndStopsTheWatcher) {
     EXPECT_FALSE(model->liveUpdates().state().watcher());
 
     model->liveUpdates().setEnabled(true);
-    EXPECT_TRUE(startedWatcher(*model));
+    ASSERT_TRUE(startedWatcher(*model));
     EXPECT_TRUE(QSettings().value("liveUpdates").toBool());
+
+    Date beforeScan = FolderWatcher::now();
+    model->scan(tree.root().string());
+    EXPECT_FALSE(model->liveUpdates().state().watcher()) << "none while the scan runs";
+    EXPECT_GE(model->liveUpdates().state().watchSince(), beforeScan) << "replayed from its start";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model->isScanning(); }, 20000));
+    EXPECT_TRUE(startedWatcher(*model));
+    model->scan(tree.root().string());
+    model->stopScanning();
+    EXPECT_FALSE(model->liveUpdates().state().watcher()) << "a stopped scan is not followed";
+
+    ASSERT_TRUE(scanned(*model, tree.root().string()));
+    ASSERT_TRUE(startedWatcher(*model));
     model->liveUpdates().setEnabled(false);
     EXPECT_FALSE(model->liveUpdates().state().watcher());
     EXPECT_FALSE(QSettings().value("liveUpdates").toBool());
@@ -66,23 +79,6 @@ TEST_F(LiveUpdatesTest, TheSettingStartsAndStopsTheWatcher) {
     demonstration.liveUpdates().setEnabled(true);
     ASSERT_TRUE(scanned(demonstration, tree.root().string()));
     EXPECT_FALSE(demonstration.liveUpdates().state().watcher()) << "never in the demonstration";
-}
-
-TEST_F(LiveUpdatesTest, ANewScanStopsTheWatcherAndReplaysFromItsStart) {
-    tree.file("a/file", 10);
-    auto model = makeModel();
-    ASSERT_TRUE(scanned(*model, tree.root().string()));
-    ASSERT_TRUE(startedWatcher(*model));
-    Date beforeScan = FolderWatcher::now();
-    model->scan(tree.root().string());
-    EXPECT_FALSE(model->liveUpdates().state().watcher()) << "none while the scan runs";
-    EXPECT_GE(model->liveUpdates().state().watchSince(), beforeScan);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !model->isScanning(); }, 20000));
-    EXPECT_TRUE(startedWatcher(*model));
-
-    model->scan(tree.root().string());
-    model->stopScanning();
-    EXPECT_FALSE(model->liveUpdates().state().watcher()) << "a stopped scan is not followed";
 }
 
 TEST_F(LiveUpdatesTest, RescanMeasuresAFolderInPlaceAndTheRootAnew) {

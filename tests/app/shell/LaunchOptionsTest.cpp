@@ -8,7 +8,7 @@
 
 using tavelin::LaunchOptions;
 
-TEST(LaunchOptions, ScanTakesTheFollowingPathAsItsBytes) {
+TEST(LaunchOptions, ParsesPathsAsBytesAndWrongOptionsAsOneLineErrors) {
     EXPECT_EQ(LaunchOptions::parse({"tavelin", "-scan", "/home/me/My Files"}).scanPath,
               "/home/me/My Files");
     EXPECT_EQ(LaunchOptions::parse({"tavelin", "-scan", "/data/bad \xff\xfe name"}).scanPath,
@@ -21,9 +21,7 @@ TEST(LaunchOptions, ScanTakesTheFollowingPathAsItsBytes) {
     EXPECT_EQ(LaunchOptions::parse({"tavelin", "--", "--demo"}).scanPath, "--demo")
         << "after “--” a name that looks like an option is a folder";
     EXPECT_EQ(LaunchOptions::parse({"tavelin", "-"}).scanPath, "-");
-}
 
-TEST(LaunchOptions, WrongOptionsAreOneLineErrorsAndHelpWinsOverTheRest) {
     using Action = LaunchOptions::Action;
     for (const auto& arguments :
          std::vector<std::vector<std::string>>{{"tavelin", "--bogus"},
@@ -57,18 +55,16 @@ TEST(LaunchOptions, WrongOptionsAreOneLineErrorsAndHelpWinsOverTheRest) {
     EXPECT_EQ(exporting.outputPath, "s.gz");
     EXPECT_EQ(LaunchOptions::parse({"tavelin", "--export", "/srv"}).outputPath, "-");
     EXPECT_NE(LaunchOptions::usage().find("--pretend-no-access"), std::string::npos);
-}
 
-TEST(LaunchOptions, OnlyAnOrdinaryWindowIsHandedToTheRunningTavelin) {
+    // Only an ordinary window is handed to the running Tavelin.
     EXPECT_TRUE(LaunchOptions::parse({"tavelin", "/tmp"}).handsOver());
     EXPECT_FALSE(LaunchOptions::parse({"tavelin", "--demo"}).handsOver());
     EXPECT_FALSE(LaunchOptions::parse({"tavelin", "--pretend-no-access"}).handsOver());
     EXPECT_FALSE(LaunchOptions::parse({"tavelin", "--version"}).handsOver());
     EXPECT_FALSE(LaunchOptions::parse({"tavelin", "--import", "-"}).handsOver())
         << "standard input cannot be handed over";
-}
 
-TEST(LaunchOptions, RelativePathsAreAnchoredWhereTavelinWasStarted) {
+    // Relative paths are anchored where Tavelin was started.
     auto anchored = [](std::string path, std::string directory) {
         LaunchOptions options;
         options.scanPath = std::move(path);
@@ -87,7 +83,7 @@ namespace tavelin::test {
 
 using LaunchPathTest = ModelFixture;
 
-TEST_F(LaunchPathTest, OnlyFoldersAreScannedAndRememberedOthersSayWhy) {
+TEST_F(LaunchPathTest, OnlyFoldersAreScannedLinksAndNamesThatAreNotUtf8Included) {
     std::string fifo = tree.path("pipe");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     for (const std::string& path : {std::string("/dev/null"), fifo, tree.path("missing")}) {
@@ -101,9 +97,7 @@ TEST_F(LaunchPathTest, OnlyFoldersAreScannedAndRememberedOthersSayWhy) {
     auto model = makeModel();
     model->scanLaunchPath("/dev/null");
     EXPECT_EQ(model->notice(), QStringLiteral("“/dev/null” is not a folder."));
-}
 
-TEST_F(LaunchPathTest, ALinkWithATrailingSlashAndANameThatIsNotUtf8AreScanned) {
     tree.file("bad \xff name/big", 2'000'000);
     tree.symlink(tree.path("bad \xff name"), "link");
     for (const std::string& path : {tree.path("link") + "/", tree.path("bad \xff name")}) {

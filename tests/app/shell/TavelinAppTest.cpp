@@ -10,6 +10,7 @@
 #include "shell/SettingsWindow.h"
 #include "shell/SingleInstance.h"
 #include "watch/FreeSpaceChart.h"
+#include "watch/NotificationSettings.h"
 #include "widgets/ExcludedFolders.h"
 #include "widgets/NumberLocale.h"
 #include "widgets/SettingsKeys.h"
@@ -50,7 +51,22 @@ protected:
 
 } // namespace
 
-TEST_F(TavelinAppTest, AClickedWarningOpensAWindowOnTheAdvisor) {
+TEST_F(TavelinAppTest, TheLaunchPathIsScannedAndThePermissionAskedWhenThatScanFinishes) {
+    tree.file("file", 1'000);
+    TavelinApp app(services(), tree.root().string());
+    AppModel& model = app.openMainWindow().model();
+    ASSERT_TRUE(model.session()) << "the first window scans the launch path";
+    EXPECT_FALSE(QSettings().contains(SettingsKeys::askedForNotificationPermission));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model.isScanning(); }, 20000));
+    EXPECT_TRUE(QSettings().value(SettingsKeys::askedForNotificationPermission).toBool());
+    FreeSpaceChart& chart = app.showHistory();
+    EXPECT_EQ(&app.showHistory(), &chart) << "one history window";
+    EXPECT_TRUE(chart.isVisible());
+}
+
+TEST_F(TavelinAppTest, AClickedWarningOpensAWindowOnTheAdvisorAndTwoWindowsShowTwoScans) {
+    tree.file("first/file", 1'000);
+    tree.file("second/file", 2'000);
     TavelinApp app(services(), std::string());
     EXPECT_TRUE(app.mainWindows().empty());
     app.notifications().openAdvisor();
@@ -67,26 +83,9 @@ TEST_F(TavelinAppTest, AClickedWarningOpensAWindowOnTheAdvisor) {
     app.mainWindows()[0]->close();
     ASSERT_TRUE(QTest::qWaitFor([&] { return app.mainWindows().empty(); }, 2000));
     app.notifications().openAdvisor();
-    EXPECT_EQ(app.mainWindows().size(), 1u);
-}
+    ASSERT_EQ(app.mainWindows().size(), 1u);
 
-TEST_F(TavelinAppTest, TheLaunchPathIsScannedAndThePermissionAskedWhenThatScanFinishes) {
-    tree.file("file", 1'000);
-    TavelinApp app(services(), tree.root().string());
-    AppModel& model = app.openMainWindow().model();
-    ASSERT_TRUE(model.session()) << "the first window scans the launch path";
-    EXPECT_FALSE(QSettings().contains(SettingsKeys::askedForNotificationPermission));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !model.isScanning(); }, 20000));
-    EXPECT_TRUE(QSettings().value(SettingsKeys::askedForNotificationPermission).toBool());
-    FreeSpaceChart& chart = app.showHistory();
-    EXPECT_EQ(&app.showHistory(), &chart) << "one history window";
-    EXPECT_TRUE(chart.isVisible());
-}
-
-TEST_F(TavelinAppTest, TwoWindowsShowTwoScansAndCommandsReachOnlyTheActiveOne) {
-    tree.file("first/file", 1'000);
-    tree.file("second/file", 2'000);
-    TavelinApp app(services(), std::string());
+    // Two windows show two scans, and commands reach only the active one.
     MainWindow& first = app.openMainWindow();
     first.commands().newWindow->trigger();
     ASSERT_EQ(app.mainWindows().size(), 2u);
@@ -177,16 +176,7 @@ TEST_F(TavelinAppTest, SettingsAreReadAndWrittenAndLiveUpdatesReachEveryWindow) 
     excluded.list().item(0)->setSelected(true);
     excluded.remove().click();
     EXPECT_EQ(ExcludedFolders::stored(), std::vector<std::string>{Privacy::userHome() + "/Films"});
-
-    for (const char* text : {"Ask an Agent", "Show free space in the system tray",
-                             "Warn me before my disk fills up", "Update the map as files change",
-                             "Binary units: 1 MiB is 1,024 KiB", "Excluded folders"}) {
-        bool found = false;
-        for (QWidget* widget : settings.findChildren<QWidget*>())
-            for (const char* property : {"title", "text"})
-                found = found || widget->property(property).toString() == QString::fromUtf8(text);
-        EXPECT_TRUE(found) << text;
-    }
+    EXPECT_TRUE(settings.findChild<NotificationSettings*>()) << "the disk warnings' switch";
 }
 
 TEST_F(TavelinAppTest, ASecondLaunchOpensAWindowInTheFirst) {
@@ -208,11 +198,9 @@ TEST_F(TavelinAppTest, ASecondLaunchOpensAWindowInTheFirst) {
     ASSERT_TRUE(app.mainWindows()[1]->model().session());
     EXPECT_EQ(app.mainWindows()[1]->model().session()->path(), tree.path("folder"))
         << "a relative path is the one where the second process started";
-}
-
-TEST_F(TavelinAppTest, ALaunchWithNoOneListeningIsNotHandedOver) {
     EXPECT_FALSE(SingleInstance::handOver(QString::fromStdString(tree.path("nobody.socket")), "/",
-                                          std::chrono::milliseconds(500)));
+                                          std::chrono::milliseconds(500)))
+        << "no one listening";
 }
 
 TEST_F(TavelinAppTest, ATrayThatComesLaterIsUsedAndWithoutOneTheSwitchSaysWhy) {

@@ -30,7 +30,15 @@ protected:
 
 } // namespace
 
-TEST_F(FreeSpaceChartTest, DrawsTheHistoryAndTheForecastDownToTheFloor) {
+TEST_F(FreeSpaceChartTest, DrawsTheHistoryAndTheForecastDownToTheFloorOnceReadingsSpanHalfADay) {
+    {
+        DiskWatch watch(environment(), detached);
+        watch.refresh();
+        FreeSpaceChart chart(watch);
+        EXPECT_EQ(chart.freeSeries().count(), 1);
+        EXPECT_EQ(chart.forecastSeries().count(), 0);
+        EXPECT_TRUE(chart.caption().startsWith("A forecast needs readings that span 12 hours"));
+    }
     storeADayOfLoss();
     DiskWatch watch(environment(), detached);
     watch.refresh();
@@ -49,15 +57,6 @@ TEST_F(FreeSpaceChartTest, DrawsTheHistoryAndTheForecastDownToTheFloor) {
                                            "about 21 hours, around "))
         << chart.caption().toStdString();
     EXPECT_EQ(chart.windowTitle(), "Free-Space History — Computer");
-}
-
-TEST_F(FreeSpaceChartTest, WithoutEnoughReadingsThereIsNoForecastLine) {
-    DiskWatch watch(environment(), detached);
-    watch.refresh();
-    FreeSpaceChart chart(watch);
-    EXPECT_EQ(chart.freeSeries().count(), 1);
-    EXPECT_EQ(chart.forecastSeries().count(), 0);
-    EXPECT_TRUE(chart.caption().startsWith("A forecast needs readings that span 12 hours"));
 }
 
 TEST(ForecastCaption, SaysWhyThereIsNoDate) {

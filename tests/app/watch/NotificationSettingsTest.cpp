@@ -37,36 +37,28 @@ Notifications::Setup withoutService(std::optional<QStringList> settingsCommand) 
 
 } // namespace
 
-TEST(NotificationSettings, TheSwitchFollowsAndWritesTheSetting) {
-    QSettings().clear();
-    QSettings().setValue(SettingsKeys::diskWarnings, false);
-    Notifications notifications(withoutService(std::nullopt));
-    NotificationSettings section(notifications);
-    auto* toggle = section.findChild<QCheckBox*>();
-    EXPECT_EQ(toggle->text(), "Warn me before my disk fills up");
-    EXPECT_FALSE(toggle->isChecked());
-    toggle->setChecked(true);
-    EXPECT_TRUE(Notifications::isEnabled());
-    toggle->setChecked(false);
-    EXPECT_FALSE(QSettings().value(SettingsKeys::diskWarnings).toBool());
-}
-
-TEST(NotificationSettings, TheTurnedOffNoticeShowsOnlyWhileWarningsAreWanted) {
+TEST(NotificationSettings, TheSwitchWritesTheSettingAndTheTurnedOffNoticeShowsWhileItIsOn) {
     QSettings().clear();
     Notifications gnome(withoutService(QStringList{"/usr/bin/gnome-control-center", "x"}));
     NotificationSettings section(gnome);
+    auto* toggle = section.findChild<QCheckBox*>();
+    EXPECT_EQ(toggle->text(), "Warn me before my disk fills up");
+    EXPECT_TRUE(toggle->isChecked());
     EXPECT_FALSE(noticeShown(section)) << "not known before the section appears";
     section.show();
     EXPECT_TRUE(noticeShown(section));
     EXPECT_FALSE(settingsButton(section)->isHidden());
     EXPECT_EQ(settingsButton(section)->text(), "Open Notification Settings…");
-    section.findChild<QCheckBox*>()->setChecked(false);
+    toggle->setChecked(false);
+    EXPECT_FALSE(QSettings().value(SettingsKeys::diskWarnings).toBool());
     EXPECT_FALSE(noticeShown(section));
     EXPECT_TRUE(settingsButton(section)->isHidden());
 
     Notifications elsewhere(withoutService(std::nullopt));
     NotificationSettings other(elsewhere);
+    EXPECT_FALSE(other.findChild<QCheckBox*>()->isChecked()) << "the switch follows the setting";
     other.findChild<QCheckBox*>()->setChecked(true);
+    EXPECT_TRUE(Notifications::isEnabled());
     other.show();
     EXPECT_TRUE(noticeShown(other));
     EXPECT_TRUE(settingsButton(other)->isHidden()) << "no settings known on this desktop";

@@ -2,6 +2,7 @@
 
 #include "advisor/duplicates/DuplicatesDetector.h"
 #include "app/ModelFixture.h"
+#include "app/model/RunningDetector.h"
 #include "widgets/SymbolIcons.h"
 #include "window/CandidateRow.h"
 #include "window/PaneMessage.h"
@@ -25,6 +26,19 @@ constexpr int64_t GB = 1'000'000'000;
 
 struct AdvisorPaneTest : test::ModelFixture {
     void TearDown() override { Advisor::resetDetectors(); }
+
+    // A pane over a scan of "folder", kept as `model` and `pane`, with no quick detectors.
+    AdvisorPane& scannedPane(QSize size = {}) {
+        Advisor::setQuickDetectors({});
+        tree.file("folder/sub/file", 2'000'000);
+        model = makeModel();
+        pane = std::make_unique<AdvisorPane>(*model);
+        if (size.isValid())
+            pane->resize(size);
+        pane->show();
+        EXPECT_TRUE(scanned(*model, tree.path("folder")));
+        return *pane;
+    }
 
     Candidate step(const std::string& id, Rung rung, int64_t freed,
                    std::optional<Project> project = std::nullopt) {
@@ -55,6 +69,9 @@ struct AdvisorPaneTest : test::ModelFixture {
         ADD_FAILURE() << "no menu item " << text.toStdString();
         return nullptr;
     }
+
+    std::unique_ptr<AppModel> model;
+    std::unique_ptr<AdvisorPane> pane;
 };
 
 } // namespace
@@ -82,12 +99,7 @@ TEST_F(AdvisorPaneTest, TheMessageFollowsTheScanUntilThereIsSomethingToSuggest) 
 }
 
 TEST_F(AdvisorPaneTest, TheListGroupsStepsAndTicksTheCheapestSet) {
-    Advisor::setQuickDetectors({});
-    tree.file("folder/a", 2'000'000);
-    auto model = makeModel();
-    AdvisorPane pane(*model);
-    pane.show();
-    ASSERT_TRUE(scanned(*model, tree.path("folder")));
+    AdvisorPane& pane = scannedPane();
     model->advisor().setGoal(Goal::bytes(10 * GB));
     model->advisor().adopt({step("cache", Rung::lossless, 4 * GB),
                             step("yours", Rung::review, 3 * GB),
@@ -116,11 +128,7 @@ TEST_F(AdvisorPaneTest, TheListGroupsStepsAndTicksTheCheapestSet) {
 }
 
 TEST_F(AdvisorPaneTest, ToolStepsShowTheirCommandAndSetsLetTheUserChooseTheCopyThatStays) {
-    Advisor::setQuickDetectors({});
-    tree.file("folder/a", 2'000'000);
-    auto model = makeModel();
-    AdvisorPane pane(*model);
-    ASSERT_TRUE(scanned(*model, tree.path("folder")));
+    AdvisorPane& pane = scannedPane();
     Candidate tool = step("apt", Rung::ownerTool, GB);
     tool.action =
         AdvisorAction::runTool({"/usr/bin/pkexec", {"apt-get", "clean"}, "pkexec apt-get clean"});
@@ -158,13 +166,7 @@ TEST_F(AdvisorPaneTest, ToolStepsShowTheirCommandAndSetsLetTheUserChooseTheCopyT
 }
 
 TEST_F(AdvisorPaneTest, LongTextsWrapOrShortenWithinTheTabsWidth) {
-    Advisor::setQuickDetectors({});
-    tree.file("folder/a", 2'000'000);
-    auto model = makeModel();
-    AdvisorPane pane(*model);
-    pane.resize(340, 700);
-    pane.show();
-    ASSERT_TRUE(scanned(*model, tree.path("folder")));
+    AdvisorPane& pane = scannedPane(QSize(340, 700));
     Candidate wordy = step("wordy", Rung::review, 3 * GB, Project{"/p/app", "app"});
     wordy.title = std::string(120, 'n') + ".iso";
     wordy.evidence = {{Evidence::Kind::note, "Evidence " + std::string(60, 'e') + " " +
@@ -203,12 +205,8 @@ TEST(AdvisorPaneIcons, EveryCategoryAndRowButtonHasAnIcon) {
 }
 
 TEST_F(AdvisorPaneTest, TheRowMenuShowsInTheMapAndHides) {
-    Advisor::setQuickDetectors({});
-    tree.file("folder/sub/file", 2'000'000);
     home.folder("Dropbox");
-    auto model = makeModel();
-    AdvisorPane pane(*model);
-    ASSERT_TRUE(scanned(*model, tree.path("folder")));
+    AdvisorPane& pane = scannedPane();
     model->advisor().adopt({step("sub", Rung::lossless, GB), step("other", Rung::lossless, GB)});
     // No sync client here can keep files online-only: moving there would always fail.
     for (QAction* each : row(pane, "sub")->menu().actions())
@@ -235,26 +233,13 @@ TEST_F(AdvisorPaneTest, TheRowMenuShowsInTheMapAndHides) {
 }
 
 TEST_F(AdvisorPaneTest, SaysWhileItLooksForDuplicates) {
-    // A slow detector that waits for the test.
-    struct Waiting final : Detector {
-        std::atomic<bool>& release;
-        explicit Waiting(std::atomic<bool>& flag)
-            : release(flag) {}
-        std::string id() const override { return "duplicates"; }
-        bool isSlow() const override { return true; }
-        std::vector<Candidate> candidates(const AdvisorContext&) const override {
-            while (!release)
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            return {};
-        }
-    };
     std::atomic<bool> release = false;
-    Advisor::setQuickDetectors({});
-    Advisor::setSlowDetectors({std::make_shared<Waiting>(release)});
-    tree.file("folder/a", 2'000'000);
-    auto model = makeModel();
-    AdvisorPane pane(*model);
-    ASSERT_TRUE(scanned(*model, tree.path("folder")));
+    // A slow detector that waits for the test.
+    Advisor::setSlowDetectors({std::make_shared<test::RunningDetector>("duplicates", true, [&] {
+        while (!release)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    })});
+    AdvisorPane& pane = scannedPane();
     ASSERT_TRUE(QTest::qWaitFor([&] { return model->advisor().slowRunning(); }, 10000));
     model->advisor().adopt({step("a", Rung::lossless, GB)});
     auto lineShown = [&] {

@@ -36,11 +36,15 @@ class DiskPaneTest : public test::ModelFixture {
 protected:
     // Scans the fixture tree as a whole disk and waits for its breakdown.
     void scanDisk(AppModel& model) {
+        showDisk(model);
+        ASSERT_TRUE(scanned(model, tree.root().string()));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !model.breakdown().isLoading(); }, 5000));
+    }
+
+    void showDisk(AppModel& model) {
         volumes = {{tree.root().string(), "Disk", tree.root().string(), 512 * kGB, 376 * kGB, false,
                     false}};
         model.setVolumes(volumes);
-        ASSERT_TRUE(scanned(model, tree.root().string()));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !model.breakdown().isLoading(); }, 5000));
     }
 
     // Clicks the delete button, then the confirmation's button with this text.
@@ -66,9 +70,7 @@ TEST_F(DiskPaneTest, AWholeDiskShowsProgressThenWhereItsSpaceGoes) {
     diskBreakdown = plainDisk();
     auto model = makeModel();
     DiskPane pane(*model);
-    volumes = {
-        {tree.root().string(), "Disk", tree.root().string(), 512 * kGB, 376 * kGB, false, false}};
-    model->setVolumes(volumes);
+    showDisk(*model);
     model->scan(tree.root().string());
     EXPECT_TRUE(model->breakdown().isLoading());
     EXPECT_TRUE(pane.showsProgress());
@@ -100,24 +102,17 @@ TEST_F(DiskPaneTest, AWholeDiskShowsProgressThenWhereItsSpaceGoes) {
     EXPECT_FALSE(pane.deleteButton());
 }
 
-TEST_F(DiskPaneTest, ADiskWhoseLayoutCannotBeReadSaysSo) {
+TEST_F(DiskPaneTest, AnUnreadableLayoutSaysSoAndAFolderScanAsksForAWholeDisk) {
+    tree.file("folder/file", 1000);
     auto model = makeModel();
     DiskPane pane(*model);
     scanDisk(*model);
     EXPECT_FALSE(model->breakdown().breakdown());
-    EXPECT_EQ(pane.message().title(), "No Disk Details");
+    EXPECT_EQ(pane.message().title(), "No Disk Details") << "its layout could not be read";
     EXPECT_FALSE(pane.message().isHidden());
     EXPECT_FALSE(pane.showsDetails());
-}
 
-TEST_F(DiskPaneTest, AFolderScanAsksForAWholeDiskAndDropsTheEarlierScansBreakdown) {
-    tree.file("folder/file", 1000);
     diskBreakdown = plainDisk();
-    auto model = makeModel();
-    DiskPane pane(*model);
-    volumes = {
-        {tree.root().string(), "Disk", tree.root().string(), 512 * kGB, 376 * kGB, false, false}};
-    model->setVolumes(volumes);
     model->scan(tree.root().string());
     ASSERT_TRUE(scanned(*model, tree.path("folder")));
     QTest::qWait(100);
@@ -172,16 +167,14 @@ TEST_F(DiskPaneTest, SnapshotsAreDeletedAfterConfirmationAndAFailureKeepsThem) {
                   "Local snapshots deleted."}));
 }
 
-TEST(DiskPaneTexts, VolumesAreLabelledByTheirFirstRole) {
+TEST(DiskPaneTexts, VolumesAreLabelledByTheirFirstRoleAndEmptySnapshotListsSayWhy) {
     EXPECT_EQ(DiskPane::label({"root", {"System"}, 1, "sda2"}), "Linux (root)");
     EXPECT_EQ(DiskPane::label({"/boot", {"Preboot"}, 1, "sda1"}), "Boot files (/boot)");
     EXPECT_EQ(DiskPane::label({"x", {"Recovery", "System"}, 1, "d"}), "Recovery");
     EXPECT_EQ(DiskPane::label({"x", {"Update"}, 1, "d"}), "Pending updates");
     EXPECT_EQ(DiskPane::label({"/home", {}, 1, "d"}), "/home");
     EXPECT_EQ(DiskPane::label({"Backup", {"Data", "System"}, 1, "d"}), "Backup");
-}
 
-TEST(DiskPaneTexts, EmptySnapshotListsSayWhy) {
     DiskBreakdown breakdown;
     breakdown.snapshotListing = SnapshotListing::needsRoot;
     EXPECT_EQ(DiskPane::snapshotLine(breakdown),

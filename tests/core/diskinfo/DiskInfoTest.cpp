@@ -16,13 +16,6 @@ using platform::MountFacts;
 using platform::ProcessRequest;
 using platform::ProcessResult;
 
-std::string commandLine(const ProcessRequest& request) {
-    std::string line = request.program;
-    for (const std::string& argument : request.arguments)
-        line += " " + argument;
-    return line;
-}
-
 const std::string kLsblk = "lsblk --json --bytes --output "
                            "NAME,PATH,TYPE,SIZE,FSTYPE,FSUSED,FSAVAIL,MOUNTPOINTS,LABEL,PKNAME";
 const std::string kOlderLsblk =
@@ -31,12 +24,8 @@ const std::string kOlderLsblk =
 ProcessResult answer(int status, std::string output) {
     return {status, std::move(output), 0, false, false};
 }
-ProcessResult missing() {
-    return {-1, "", ENOENT, false, false};
-}
-ProcessResult hung() {
-    return {-1, "", 0, true, false};
-}
+const ProcessResult kMissing{-1, "", ENOENT, false, false};
+const ProcessResult kHung{-1, "", 0, true, false};
 
 // A system whose tools answer from a script; anything not in it is not installed.
 struct ScriptedSystem {
@@ -50,9 +39,11 @@ struct ScriptedSystem {
     DiskSystem system() {
         DiskSystem system;
         system.run = [this](const ProcessRequest& request) {
-            ran.push_back(commandLine(request));
+            ran.push_back(request.program);
+            for (const std::string& argument : request.arguments)
+                ran.back() += " " + argument;
             auto found = answers.find(ran.back());
-            return found == answers.end() ? missing() : found->second;
+            return found == answers.end() ? kMissing : found->second;
         };
         system.mountOf = [this](const std::string& path) -> std::optional<MountFacts> {
             std::optional<MountFacts> best; // the longest mount path the path starts with
@@ -94,20 +85,32 @@ ScriptedSystem btrfsRoot() {
 
 const std::string kSubvolumes = "btrfs subvolume list -s -r /";
 const std::string kSnapper = "snapper --jsonout list -a";
+const std::string kSnapperHere = R"({
+    "root": [{"subvolume": "/", "number": 0, "date": ""},
+             {"subvolume": "/", "number": 5, "date": "2025-03-01 08:00:00"}],
+    "home": [{"subvolume": "/home", "number": 2, "date": "2025-02-01 08:00:00"}],
+    "usb": [{"subvolume": "/media/usb", "number": 9, "date": "2025-01-01 08:00:00"}]})";
 const std::string kTwoSnapshots =
     "ID 301 gen 40 cgen 40 top level 5 otime 2025-03-09 10:15:00 path @snapshots/2\n"
     "ID 300 gen 30 cgen 30 top level 5 otime 2025-03-08 10:15:00 path @snapshots/1\n";
 
 } // namespace
 
+// A swap file on the disk counts as swap, moved from the users' share; one elsewhere is not on
+// this disk.
 TEST(DiskInfo, AnExt4DiskLoadsWithoutAskingForSnapshotsAndDevicelessFileSystemsHaveNone) {
     ScriptedSystem scripted = plainExt4();
+    scripted.swaps += "/swap\\040file file 2097152 0 -2\n/tmp/swap file 1048576 0 -3\n";
     EXPECT_EQ(DiskInfo::device("/home/user", scripted.system()), "sda2");
     auto breakdown = DiskInfo::load("/home/user", scripted.system());
     ASSERT_TRUE(breakdown);
-    EXPECT_EQ(breakdown->capacity, 512 * kGiB);
-    EXPECT_EQ(breakdown->snapshotListing, SnapshotListing::unsupported);
+    EXPECT_EQ(std::pair(breakdown->capacity, breakdown->snapshotListing),
+              std::pair(512 * kGiB, SnapshotListing::unsupported));
     EXPECT_EQ(scripted.ran, std::vector<std::string>{kLsblk}) << "no snapshot tool for ext4";
+    EXPECT_EQ(breakdown->volumes.back(),
+              (DiskBreakdown::Volume{"swap file", {"VM"}, 2 * kGiB, "/swap file"}));
+    EXPECT_EQ(breakdown->dataVolume("sda2")->inUse, 86 * kGiB);
+    EXPECT_EQ(accountedFor(*breakdown), breakdown->capacity);
 
     scripted.ran.clear();
     scripted.mounts.push_back(mount("/net", "server:/export", "nfs4"));
@@ -125,11 +128,9 @@ TEST(DiskInfo, FallsBackToTheOlderLsblkColumnsAndStopsAtAHang) {
     ScriptedSystem older = plainExt4();
     older.answers[kLsblk] = answer(1, "lsblk: unknown column: MOUNTPOINTS");
     older.answers[kOlderLsblk] = answer(0, kPlainExt4Older);
-    auto breakdown = DiskInfo::load("/", older.system());
-    ASSERT_TRUE(breakdown);
-    EXPECT_EQ(breakdown->capacity, 512 * kGiB);
+    EXPECT_EQ(DiskInfo::load("/", older.system()).value_or(DiskBreakdown{}).capacity, 512 * kGiB);
 
-    for (ProcessResult failed : {hung(), missing(), answer(0, "{\"blockdevices\": [{\"name\": ")}) {
+    for (ProcessResult failed : {kHung, kMissing, answer(0, "{\"blockdevices\": [{\"name\": ")}) {
         ScriptedSystem failing = plainExt4();
         failing.answers[kLsblk] = failed;
         EXPECT_FALSE(DiskInfo::load("/", failing.system()));
@@ -142,80 +143,48 @@ TEST(DiskInfo, FallsBackToTheOlderLsblkColumnsAndStopsAtAHang) {
     EXPECT_FALSE(DiskInfo::load("/", system));
 }
 
-TEST(DiskInfo, SwapFilesOnTheDiskCountAsSwap) {
-    ScriptedSystem scripted = plainExt4();
-    scripted.swaps += "/swap\\040file file 2097152 0 -2\n/tmp/swap file 1048576 0 -3\n";
-    auto breakdown = DiskInfo::load("/", scripted.system());
-    ASSERT_TRUE(breakdown);
-    EXPECT_EQ(breakdown->volumes.back(),
-              (DiskBreakdown::Volume{"swap file", {"VM"}, 2 * kGiB, "/swap file"}));
-    EXPECT_EQ(breakdown->dataVolume("sda2")->inUse, 86 * kGiB)
-        << "moved from the users' share; a swap file elsewhere is not on this disk";
-    EXPECT_EQ(accountedFor(*breakdown), breakdown->capacity);
-}
-
-TEST(DiskInfo, BtrfsSnapshotsComeFromTheBtrfsToolWhenSnapperIsAbsent) {
-    ScriptedSystem scripted = btrfsRoot();
-    scripted.answers[kSubvolumes] = answer(0, kTwoSnapshots);
-    auto breakdown = DiskInfo::load("/", scripted.system());
-    ASSERT_TRUE(breakdown);
-    EXPECT_EQ(breakdown->snapshotListing, SnapshotListing::listed);
-    EXPECT_EQ(breakdown->snapshots, (std::vector<Date>{*localDate(2025, 3, 8, 10, 15, 0),
-                                                       *localDate(2025, 3, 9, 10, 15, 0)}));
-}
-
-TEST(DiskInfo, WithoutRootTheSnapshotListSaysWhyItIsEmpty) {
-    ScriptedSystem scripted = btrfsRoot();
-    scripted.isRoot = false;
-    scripted.answers[kSubvolumes] =
-        answer(1, "ERROR: can't perform the search: Operation not permitted");
-    auto breakdown = DiskInfo::load("/", scripted.system());
-    ASSERT_TRUE(breakdown) << "the rest of the breakdown stands";
-    EXPECT_TRUE(breakdown->snapshots.empty());
-    EXPECT_EQ(breakdown->snapshotListing, SnapshotListing::needsRoot);
-
-    scripted.isRoot = true;
-    EXPECT_EQ(DiskInfo::load("/", scripted.system())->snapshotListing, SnapshotListing::failed);
-}
-
-TEST(DiskInfo, SnapperListsTheSnapshotsOfItsConfigurationsOnThisDisk) {
-    ScriptedSystem scripted = btrfsRoot();
-    scripted.isRoot = false;
-    scripted.answers[kSnapper] = answer(0, R"({
-        "root": [{"subvolume": "/", "number": 0, "date": ""},
-                 {"subvolume": "/", "number": 5, "date": "2025-03-01 08:00:00"}],
-        "home": [{"subvolume": "/home", "number": 2, "date": "2025-02-01 08:00:00"}],
-        "usb": [{"subvolume": "/media/usb", "number": 9, "date": "2025-01-01 08:00:00"}]})");
-    auto breakdown = DiskInfo::load("/", scripted.system());
-    ASSERT_TRUE(breakdown);
-    EXPECT_EQ(breakdown->snapshots.size(), 2u) << "the USB disk's snapshots are not this disk's";
-    EXPECT_EQ(breakdown->snapshotListing, SnapshotListing::listed);
-
-    scripted.answers["snapper -c home delete 2"] = answer(0, "");
-    scripted.answers["snapper -c root delete 5"] = answer(0, "");
-    ASSERT_EQ(DiskInfo::deleteLocalSnapshots("/", scripted.system()), std::nullopt);
-    EXPECT_EQ(scripted.ran.end()[-2], "snapper -c home delete 2");
-    EXPECT_EQ(scripted.ran.end()[-1], "snapper -c root delete 5");
-}
-
-TEST(DiskInfo, SnapperWithoutSnapshotsHereLeavesTheListToBtrfs) {
-    ScriptedSystem scripted = btrfsRoot();
-    scripted.answers[kSnapper] = answer(0, R"({"usb": [{"subvolume": "/media/usb",
+// Snapper lists the snapshots of its configurations on this disk; without it, or when it knows
+// none here, the btrfs tool does, which needs root.
+TEST(DiskInfo, SnapshotsAreListedBySnapperOrBtrfsOrSayWhyNot) {
+    ProcessResult denied = answer(1, "ERROR: can't perform the search: Operation not permitted");
+    ProcessResult snapperElsewhere = answer(0, R"({"usb": [{"subvolume": "/media/usb",
         "number": 9, "date": "2025-01-01 08:00:00"}]})");
-    scripted.answers[kSubvolumes] = answer(0, kTwoSnapshots);
-    EXPECT_EQ(DiskInfo::load("/", scripted.system())->snapshots.size(), 2u);
-
-    scripted.isRoot = false;
-    scripted.answers.erase(kSubvolumes);
-    auto breakdown = DiskInfo::load("/", scripted.system());
-    EXPECT_EQ(breakdown->snapshotListing, SnapshotListing::listed)
-        << "snapper answered: there are none it knows of";
+    struct Case {
+        bool isRoot;
+        std::optional<ProcessResult> subvolumes, snapper;
+        SnapshotListing listing;
+        size_t count;
+    };
+    const Case cases[] = {
+        {true, answer(0, kTwoSnapshots), {}, SnapshotListing::listed, 2},
+        {false, denied, {}, SnapshotListing::needsRoot, 0},
+        {true, denied, {}, SnapshotListing::failed, 0},
+        {false, {}, answer(0, kSnapperHere), SnapshotListing::listed, 2}, // not the USB disk's
+        {true, answer(0, kTwoSnapshots), snapperElsewhere, SnapshotListing::listed, 2},
+        {false, {}, snapperElsewhere, SnapshotListing::listed, 0}, // snapper knows of none
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        ScriptedSystem scripted = btrfsRoot();
+        scripted.isRoot = c.isRoot;
+        if (c.subvolumes)
+            scripted.answers[kSubvolumes] = *c.subvolumes;
+        if (c.snapper)
+            scripted.answers[kSnapper] = *c.snapper;
+        auto breakdown = DiskInfo::load("/", scripted.system());
+        ASSERT_TRUE(breakdown) << "the rest of the breakdown stands";
+        EXPECT_EQ(breakdown->snapshotListing, c.listing);
+        EXPECT_EQ(breakdown->snapshots.size(), c.count);
+    }
 }
 
-TEST(DiskInfo, DeletingThroughBtrfsUsesIdsKeepsMountedSnapshotsAndAsksForRightsWithoutRoot) {
+TEST(DiskInfo, DeletingUsesIdsKeepsMountedSnapshotsAndFailsInSentences) {
     ScriptedSystem scripted = btrfsRoot();
     scripted.mounts.push_back(mount("/mnt/old", "/dev/vda2", "btrfs", "/@snapshots/1"));
     scripted.answers[kSubvolumes] = answer(0, kTwoSnapshots);
+    EXPECT_EQ(
+        DiskInfo::load("/", scripted.system())->snapshots,
+        (std::vector<Date>{*localDate(2025, 3, 8, 10, 15, 0), *localDate(2025, 3, 9, 10, 15, 0)}));
     scripted.answers["btrfs subvolume delete --subvolid 301 /"] = answer(0, "Delete subvolume");
     EXPECT_FALSE(DiskInfo::deleteLocalSnapshots("/", scripted.system()));
     EXPECT_EQ(scripted.ran.back(), "btrfs subvolume delete --subvolid 301 /")
@@ -226,26 +195,28 @@ TEST(DiskInfo, DeletingThroughBtrfsUsesIdsKeepsMountedSnapshotsAndAsksForRightsW
         answer(126, "Error executing command as another user: Not authorized\n\n");
     EXPECT_EQ(DiskInfo::deleteLocalSnapshots("/", scripted.system()),
               "Error executing command as another user: Not authorized");
-}
 
-TEST(DiskInfo, DeletionFailuresAreSentences) {
-    ScriptedSystem scripted = btrfsRoot();
+    scripted = btrfsRoot();
     scripted.answers[kSubvolumes] = answer(0, kTwoSnapshots);
     scripted.answers["btrfs subvolume delete --subvolid 300 /"] = answer(1, "  \n");
     EXPECT_EQ(DiskInfo::deleteLocalSnapshots("/", scripted.system()),
               "the snapshot tool gave no reason.");
-    scripted.answers["btrfs subvolume delete --subvolid 300 /"] = hung();
+    scripted.answers["btrfs subvolume delete --subvolid 300 /"] = kHung;
     EXPECT_EQ(DiskInfo::deleteLocalSnapshots("/", scripted.system()),
               "the snapshot tool didn’t finish in time.");
-
-    ScriptedSystem ext4 = plainExt4();
-    EXPECT_EQ(DiskInfo::deleteLocalSnapshots("/", ext4.system()),
+    EXPECT_EQ(DiskInfo::deleteLocalSnapshots("/", plainExt4().system()),
               "this disk’s file system keeps no snapshots.");
-
-    ScriptedSystem unlisted = btrfsRoot();
-    unlisted.isRoot = false;
-    EXPECT_EQ(DiskInfo::deleteLocalSnapshots("/", unlisted.system()),
+    scripted = btrfsRoot();
+    scripted.isRoot = false;
+    EXPECT_EQ(DiskInfo::deleteLocalSnapshots("/", scripted.system()),
               "listing btrfs snapshots needs administrator rights.");
+
+    scripted.answers[kSnapper] = answer(0, kSnapperHere);
+    scripted.answers["snapper -c home delete 2"] = answer(0, "");
+    scripted.answers["snapper -c root delete 5"] = answer(0, "");
+    ASSERT_EQ(DiskInfo::deleteLocalSnapshots("/", scripted.system()), std::nullopt);
+    EXPECT_EQ(std::vector(scripted.ran.end() - 2, scripted.ran.end()),
+              (std::vector<std::string>{"snapper -c home delete 2", "snapper -c root delete 5"}));
 }
 
 TEST(DiskInfo, WithTheApfsToolsTheirListsAreRead) {
@@ -264,9 +235,8 @@ TEST(DiskInfo, WithTheApfsToolsTheirListsAreRead) {
     system.exists = [](const std::string& path) { return path.starts_with("/usr/"); };
     auto breakdown = DiskInfo::load("/", system);
     ASSERT_TRUE(breakdown);
-    EXPECT_EQ(breakdown->capacity, 1000);
-    EXPECT_EQ(breakdown->free, 400);
-    EXPECT_EQ(breakdown->snapshots.size(), 1u);
+    EXPECT_EQ(std::tuple(breakdown->capacity, breakdown->free, breakdown->snapshots.size()),
+              std::tuple(1000, 400, 1u));
 
     scripted.answers["/usr/bin/tmutil deletelocalsnapshots /"] = answer(1, " Not permitted\n");
     EXPECT_EQ(DiskInfo::deleteLocalSnapshots("/", system), "Not permitted");
@@ -288,15 +258,14 @@ TEST(DiskInfo, RealBtrfsImageListsAndDeletesItsReadOnlySnapshots) {
     DiskSystem system = DiskSystem::live();
     auto breakdown = DiskInfo::load(root, system);
     ASSERT_TRUE(breakdown);
-    EXPECT_EQ(breakdown->capacity, 128 * kMiB);
-    EXPECT_EQ(breakdown->snapshots.size(), 2u) << "the writable snapshot is not a backup";
-    std::optional<std::string> device = DiskInfo::device(root, system);
-    ASSERT_TRUE(device);
-    ASSERT_TRUE(breakdown->dataVolume(*device));
+    EXPECT_EQ(std::pair(breakdown->capacity, breakdown->snapshots.size()),
+              std::pair(128 * kMiB, 2ul))
+        << "the writable snapshot is not a backup";
+    EXPECT_TRUE(breakdown->dataVolume(DiskInfo::device(root, system).value_or("none")));
     EXPECT_EQ(accountedFor(*breakdown), breakdown->capacity);
 
     EXPECT_EQ(DiskInfo::deleteLocalSnapshots(root, system), std::nullopt);
     EXPECT_TRUE(DiskInfo::load(root, system)->snapshots.empty());
-    EXPECT_TRUE(std::filesystem::exists(image.mountPoint() / "writable" / "file"));
-    EXPECT_TRUE(std::filesystem::exists(image.mountPoint() / "data" / "file"));
+    EXPECT_TRUE(std::filesystem::exists(root + "/writable/file") &&
+                std::filesystem::exists(root + "/data/file"));
 }

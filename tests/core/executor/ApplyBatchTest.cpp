@@ -1,26 +1,20 @@
 #include "executor/ApplyBatch.h"
 
-#include "executor/Executor.h"
+#include "ExecutorTest.h"
 #include "support/Forked.h"
-#include "support/TemporaryFolder.h"
 #include "support/TmpfsMount.h"
-#include "support/TrashRecords.h"
-#include "support/TreeBuilder.h"
 #include "util/Dates.h"
 #include "util/Paths.h"
 
 #include <chrono>
 #include <csignal>
-#include <filesystem>
-#include <fstream>
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 #include <random>
 #include <thread>
 
 using namespace tavelin;
+using namespace tavelin::test;
 namespace fs = std::filesystem;
-using test::contentOf;
 
 namespace {
 
@@ -28,38 +22,28 @@ Candidate step(const std::string& id, AdvisorAction action) {
     return Candidate({.id = id, .detector = "test", .title = id, .action = std::move(action)});
 }
 
-const std::vector<TrashedItem>& trashedItems(const ActionResult& result) {
-    return std::get<UndoRecord::Trashed>(result.undo->value).items;
-}
-
 // Where the home Trash holds the item trashed from `original`, by its info file; "" for none.
 std::string inTrash(const std::string& original) {
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(platform::homeTrash() + "/files", error)) {
-        auto info = test::readTrashInfo(test::infoFileOf(entry.path().string()));
+        auto info = readTrashInfo(infoFileOf(entry.path().string()));
         if (info && info->path == original)
             return entry.path().string();
     }
     return {};
 }
 
-struct ApplyBatchTest : ::testing::Test {
-    void SetUp() override { test::clearHomeTrash(); }
-
+struct ApplyBatchTest : ExecutorTest {
     // Moves a new file to the Trash: where it landed.
     std::string trashed(const std::string& relative, const std::string& content) {
         return *env.trash(tree.file(relative, content));
     }
-
-    test::TemporaryFolder folder;
-    test::TreeBuilder tree{folder.path()};
-    ExecutorEnvironment env = ExecutorEnvironment::live();
 };
 
 TEST_F(ApplyBatchTest, EmptyingInAnyPlaceOfTheListKeepsWhatTheBatchTrashed) {
     for (size_t emptyAt : {0u, 1u, 2u}) {
         SCOPED_TRACE("emptying listed at " + std::to_string(emptyAt));
-        test::clearHomeTrash();
+        clearHomeTrash();
         std::string deleted = trashed("deleted earlier.txt", "old");
         std::string download = tree.file("Downloads/chrome.deb", "a download");
         std::string modules = tree.file("app/node_modules/x.js", "code");
@@ -74,18 +58,16 @@ TEST_F(ApplyBatchTest, EmptyingInAnyPlaceOfTheListKeepsWhatTheBatchTrashed) {
         ASSERT_EQ(done.size(), 3u);
         EXPECT_EQ(heard.front(), emptyAt) << "emptying runs first";
         EXPECT_EQ(done.front().result.applied, std::vector<std::string>{deleted});
-        EXPECT_FALSE(fs::exists(test::infoFileOf(deleted)));
+        EXPECT_FALSE(fs::exists(infoFileOf(deleted)));
         for (const ApplyBatch::Step& each : done) {
             if (!each.result.undo)
                 continue;
             const TrashedItem& item = trashedItems(each.result).at(0);
-            auto info = test::readTrashInfo(test::infoFileOf(item.trashed));
-            ASSERT_TRUE(info) << item.original << " kept its info file";
-            EXPECT_EQ(info->path, item.original);
+            EXPECT_EQ(readTrashInfo(infoFileOf(item.trashed)).value_or(TrashInfo{}).path,
+                      item.original);
             EXPECT_EQ(Executor::undo(*each.result.undo, env), std::nullopt);
         }
-        EXPECT_EQ(contentOf(download), "a download");
-        EXPECT_EQ(contentOf(modules), "code");
+        EXPECT_EQ(contentOf(download) + "|" + contentOf(modules), "a download|code");
     }
 }
 
@@ -110,8 +92,8 @@ TEST_F(ApplyBatchTest, EmptyingErasesOnlyWhatTheTrashHeldWhenTheUserConfirmed) {
     EXPECT_FALSE(done.at(0).result.error) << "what left on its own is not a failure";
     EXPECT_EQ(contentOf(replaced), "new");
     EXPECT_EQ(contentOf(arrived), "new");
-    EXPECT_TRUE(test::readTrashInfo(test::infoFileOf(replaced)));
-    EXPECT_TRUE(test::readTrashInfo(test::infoFileOf(arrived)));
+    EXPECT_TRUE(readTrashInfo(infoFileOf(replaced)));
+    EXPECT_TRUE(readTrashInfo(infoFileOf(arrived)));
     EXPECT_FALSE(fs::exists(erased));
 
     // An item of the same name trashed after the emptying is not the one the record moved.
@@ -133,7 +115,7 @@ TEST_F(ApplyBatchTest, EmptyingErasesOnlyWhatTheTrashHeldWhenTheUserConfirmed) {
 // moments: every original stays in place, or is in the Trash with its info file (and, when
 // archived, has a verified copy), and only entries the user confirmed can be gone.
 TEST_F(ApplyBatchTest, KilledAtAnyMomentNothingIsLostAndNothingUnconfirmedErased) {
-    test::TmpfsMount mount(folder.path() / "drive", 64 << 20);
+    TmpfsMount mount(folder.path() / "drive", 64 << 20);
     std::string drive = mount.mounted() ? mount.string() : tree.folder("drive");
     env.home = tree.root().string();
     env.macName = [] { return std::string("pc"); };
@@ -145,7 +127,7 @@ TEST_F(ApplyBatchTest, KilledAtAnyMomentNothingIsLostAndNothingUnconfirmedErased
         ApplyBatch::Confirmed batch;
     };
     auto setUp = [&](const std::string& round) {
-        test::clearHomeTrash();
+        clearHomeTrash();
         fs::remove_all(batchFolder);
         Scene scene;
         for (int i = 0; i < 4; ++i)
@@ -167,7 +149,7 @@ TEST_F(ApplyBatchTest, KilledAtAnyMomentNothingIsLostAndNothingUnconfirmedErased
         return scene;
     };
     auto run = [&](const Scene& scene) {
-        return test::forkRunning([&] {
+        return forkRunning([&] {
             (void)ApplyBatch::run(scene.batch, false, env);
             return 0;
         });
@@ -176,7 +158,7 @@ TEST_F(ApplyBatchTest, KilledAtAnyMomentNothingIsLostAndNothingUnconfirmedErased
     // How long an undisturbed run takes, so the kills spread over all of it.
     Scene calibration = setUp("calibration");
     auto start = std::chrono::steady_clock::now();
-    ASSERT_EQ(test::waitFor(run(calibration)), 0);
+    ASSERT_EQ(waitFor(run(calibration)), 0);
     auto span = std::chrono::duration_cast<std::chrono::microseconds>(
         std::chrono::steady_clock::now() - start);
     EXPECT_TRUE(!mount.mounted() || !inTrash(calibration.archiving[0]).empty())
@@ -190,23 +172,19 @@ TEST_F(ApplyBatchTest, KilledAtAnyMomentNothingIsLostAndNothingUnconfirmedErased
         std::this_thread::sleep_for(std::chrono::microseconds(
             std::uniform_int_distribution<int64_t>(0, span.count() * 6 / 5)(random)));
         ::kill(child, SIGKILL);
-        test::waitFor(child);
+        waitFor(child);
 
         for (const std::string& late : scene.late)
             ASSERT_EQ(contentOf(late), "late") << "arrived after the confirmation";
-        for (const std::string& path : scene.trashing) {
-            bool inPlace = fs::exists(fs::symlink_status(path));
-            ASSERT_NE(inPlace, !inTrash(path).empty()) << path;
-        }
+        for (const std::string& path : scene.trashing)
+            ASSERT_NE(fs::exists(fs::symlink_status(path)), !inTrash(path).empty()) << path;
         for (const std::string& path : scene.archiving) {
             std::string copy = batchFolder + "/" + Executor::relativePath(path, env.home);
             if (fs::exists(fs::symlink_status(path))) {
                 EXPECT_TRUE(!fs::exists(copy) || Executor::identical(path, copy)) << path;
                 continue;
             }
-            std::string trashedOriginal = inTrash(path);
-            ASSERT_FALSE(trashedOriginal.empty()) << path;
-            EXPECT_TRUE(Executor::identical(trashedOriginal, copy)) << path;
+            EXPECT_TRUE(Executor::identical(inTrash(path), copy)) << path << " is in the Trash";
         }
     }
 }

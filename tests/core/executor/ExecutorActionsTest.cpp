@@ -1,16 +1,11 @@
-#include "executor/Executor.h"
+#include "ExecutorTest.h"
 #include "platform/Account.h"
-#include "support/TemporaryFolder.h"
-#include "support/TrashRecords.h"
-#include "support/TreeBuilder.h"
 
 #include <cstdlib>
-#include <filesystem>
-#include <gtest/gtest.h>
 
 using namespace tavelin;
+using namespace tavelin::test;
 namespace fs = std::filesystem;
-using Paths = std::vector<std::string>;
 
 namespace {
 
@@ -59,9 +54,7 @@ struct FakeCloud {
     }
 };
 
-struct ExecutorOnlineOnly : ::testing::Test {
-    test::TemporaryFolder folder;
-    test::TreeBuilder tree{folder.path()};
+struct ExecutorOnlineOnly : ExecutorTest {
     CloudProvider drive{"Drive", tree.folder("Drive"), false};
 };
 
@@ -70,9 +63,8 @@ struct ExecutorOnlineOnly : ::testing::Test {
 TEST(ExecutorTool, RunsOnlyAbsoluteToolsOutsideTheSandboxAndReportsHowTheyEnded) {
     Paths ran;
     ToolCommand clean{"/usr/bin/apt-get", {"clean"}, "apt-get clean"};
-    ActionResult done = Executor::runTool(clean, false, toolEnvironment(0, "", 5000, &ran));
-    EXPECT_EQ(done.applied, (Paths{"apt-get clean"}));
-    EXPECT_EQ(done.freedEstimate, 5000);
+    EXPECT_EQ(Executor::runTool(clean, false, toolEnvironment(0, "", 5000, &ran)),
+              (ActionResult{{"apt-get clean"}, 5000, {}, {}, {}, {}}));
     EXPECT_EQ(ran, (Paths{"/usr/bin/apt-get", "clean"}));
 
     ran.clear();
@@ -84,11 +76,10 @@ TEST(ExecutorTool, RunsOnlyAbsoluteToolsOutsideTheSandboxAndReportsHowTheyEnded)
         "apt-get clean couldn't be found.");
     EXPECT_TRUE(ran.empty());
 
-    auto failed =
-        Executor::runTool(clean, false, toolEnvironment(3, "working\nno space left\n\n  \n", -400));
-    EXPECT_EQ(failed.error, "apt-get clean stopped with an error: no space left");
-    EXPECT_EQ(failed.freedEstimate, 0) << "less free space is not a negative saving";
-    EXPECT_TRUE(failed.applied.empty());
+    EXPECT_EQ(
+        Executor::runTool(clean, false, toolEnvironment(3, "working\nno space left\n\n  \n", -400)),
+        ExecutorTest::failed("apt-get clean stopped with an error: no space left"))
+        << "less free space is not a negative saving";
     EXPECT_EQ(Executor::runTool(clean, false, toolEnvironment(126, "", 0)).error,
               "apt-get clean stopped with an error.")
         << "only a tool run through pkexec has a password prompt to fail";
@@ -97,9 +88,8 @@ TEST(ExecutorTool, RunsOnlyAbsoluteToolsOutsideTheSandboxAndReportsHowTheyEnded)
               (ProcessOutput{4, "out\nerr\n"}));
     EXPECT_EQ(Executor::runProcess("/no/such/tool", {}),
               (ProcessOutput{-1, "No such file or directory"}));
-}
 
-TEST(ExecutorActions, ApplyCarriesOutEachActionAndNeverAGuide) {
+    // Applying a tool step runs it; a guide is never carried out.
     ExecutorEnvironment env = ExecutorEnvironment::live();
     EXPECT_EQ(Executor::apply(AdvisorAction::guide("https://example.com", "Do it."), false, env),
               ActionResult{});
@@ -129,26 +119,18 @@ TEST(ExecutorEnvironment, TheHomeFolderIsTheSessionsWhenItIsAbsolute) {
     ::setenv("XDG_DATA_HOME", data.c_str(), 1);
 }
 
-TEST_F(ExecutorOnlineOnly, UnavailableOnThisComputerTouchesNothing) {
-    std::string file = tree.file("Drive/big.mov", 100'000);
-    ExecutorEnvironment env = ExecutorEnvironment::live();
-    ActionResult result = Executor::apply(AdvisorAction::makeOnlineOnly({file}, drive), false, env);
-    EXPECT_EQ(result, (ActionResult{{},
-                                    0,
-                                    {},
-                                    "Drive can't keep files online-only on this computer, so "
-                                    "nothing was changed.",
-                                    {},
-                                    {}}));
-    EXPECT_EQ(
-        Executor::makeOnlineOnlyWhenUploaded({file}, drive, std::chrono::hours(6), false, env),
-        result)
-        << "no waiting for what can never happen";
-    EXPECT_TRUE(fs::exists(file));
-}
-
+// Where the provider cannot keep files online-only here, nothing is touched and nothing waited
+// for.
 TEST_F(ExecutorOnlineOnly, EvictsUploadedFilesAndNamesTheRest) {
     std::string done = tree.file("Drive/set/done.mov", 40'000);
+    ActionResult refused =
+        Executor::apply(AdvisorAction::makeOnlineOnly({done}, drive), false, env);
+    EXPECT_EQ(refused, failed("Drive can't keep files online-only on this computer, "
+                              "so nothing was changed."));
+    EXPECT_EQ(
+        Executor::makeOnlineOnlyWhenUploaded({done}, drive, std::chrono::hours(6), false, env),
+        refused);
+
     tree.file("Drive/set/up one.mov", 40'000);
     tree.file("Drive/set/up two.mov", 40'000);
     tree.sparseFile("Drive/set/online.mov", 40'000);
@@ -160,7 +142,7 @@ TEST_F(ExecutorOnlineOnly, EvictsUploadedFilesAndNamesTheRest) {
                                                            drive, false, cloud.environment());
     EXPECT_EQ(result.result.applied, (Paths{tree.path("Drive/set")}));
     EXPECT_EQ(cloud.evicted, (Paths{done}));
-    EXPECT_EQ(result.result.freedEstimate, test::allocatedBytes(done));
+    EXPECT_EQ(result.result.freedEstimate, allocatedBytes(done));
     EXPECT_EQ(result.waiting.size(), 2u);
     EXPECT_EQ(result.result.undo, UndoRecord::madeOnlineOnly({done}));
     EXPECT_EQ(result.result.error,

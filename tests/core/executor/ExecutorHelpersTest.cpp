@@ -1,23 +1,19 @@
-#include "executor/Executor.h"
+#include "ExecutorTest.h"
 #include "support/Forked.h"
-#include "support/TemporaryFolder.h"
-#include "support/TreeBuilder.h"
 
-#include <filesystem>
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 using namespace tavelin;
+using namespace tavelin::test;
 namespace fs = std::filesystem;
+using ExecutorHelpers = ExecutorTest;
 
 // Lists of two and three names, and counts of one and more, read in the steps' own messages.
-TEST(ExecutorMessages, LongListsNamesAndFreeNamesReadAsWritten) {
+TEST_F(ExecutorHelpers, LongListsNamesAndFreeNamesReadAsWritten) {
     EXPECT_EQ(Executor::list({}), "");
     EXPECT_EQ(Executor::list({"a", "b", "c", "d"}), "“a”, “b” and 2 more");
     EXPECT_EQ(Executor::list({"bad\xFF"}), "“bad\uFFFD”");
 
-    test::TemporaryFolder folder;
-    test::TreeBuilder tree(folder.path());
     for (const char* taken : {"report.pdf", "report 2.pdf", "notes", ".profile"})
         tree.file(taken, 1);
     tree.folder("archive.d");
@@ -46,9 +42,7 @@ TEST(ExecutorPaths, InsideAndRelativeCompareWholeComponents) {
     EXPECT_TRUE(Executor::isInside("/System/Volumes/Data/home/ann/a", "/home/ann"));
 }
 
-TEST(ExecutorIdentical, ComparesContentLinksAndWholeFolders) {
-    test::TemporaryFolder folder;
-    test::TreeBuilder tree(folder.path());
+TEST_F(ExecutorHelpers, IdenticalComparesContentLinksAndWholeFolders) {
     tree.file("a/doc", "same words");
     tree.file("b/doc", "same words");
     tree.file("c/doc", "same wordz");
@@ -78,25 +72,21 @@ TEST(ExecutorIdentical, ComparesContentLinksAndWholeFolders) {
     auto same = [&](const char* a, const char* b) {
         return Executor::identical(tree.path(a), tree.path(b));
     };
-    EXPECT_EQ(test::runForked([&] { return same("x/secret", "y/secret") || same("x", "y"); },
-                              test::kNobody),
+    EXPECT_EQ(runForked([&] { return same("x/secret", "y/secret") || same("x", "y"); }, kNobody),
               0);
 }
 
-TEST(ExecutorMeasures, UniqueBytesAndLocalFilesCountOnlyRealBlocks) {
-    test::TemporaryFolder folder;
-    test::TreeBuilder tree(folder.path());
+TEST_F(ExecutorHelpers, UniqueBytesAndLocalFilesCountOnlyRealBlocks) {
     std::string big = tree.file("set/big", 300'000);
     tree.file("set/inner/small", 5'000);
     std::string sparse = tree.sparseFile("set/sparse", 1'000'000);
     tree.symlink("big", "set/link");
 
-    int64_t bigBytes = test::allocatedBytes(big);
+    int64_t bigBytes = allocatedBytes(big);
     EXPECT_EQ(Executor::uniqueBytes(big), bigBytes);
     EXPECT_EQ(Executor::uniqueBytes(tree.path("missing")), 0);
-    int64_t files = test::independentUsage(tree.path("set")).bytes;
-    int64_t folders =
-        test::allocatedBytes(tree.path("set")) + test::allocatedBytes(tree.path("set/inner"));
+    int64_t files = independentUsage(tree.path("set")).bytes;
+    int64_t folders = allocatedBytes(tree.path("set")) + allocatedBytes(tree.path("set/inner"));
     EXPECT_GE(Executor::uniqueBytes(tree.path("set")), files);
     EXPECT_LE(Executor::uniqueBytes(tree.path("set")), files + folders);
 
@@ -108,8 +98,7 @@ TEST(ExecutorMeasures, UniqueBytesAndLocalFilesCountOnlyRealBlocks) {
     EXPECT_EQ(paths, (std::vector<std::string>{"big", "big again", "small"}))
         << "no sparse file without blocks, no link";
     auto single = Executor::localFiles(big);
-    ASSERT_EQ(single.size(), 1u);
-    EXPECT_EQ(single[0].allocated, bigBytes);
-    EXPECT_TRUE(Executor::localFiles(tree.path("set/link")).empty());
-    EXPECT_TRUE(Executor::localFiles(sparse).empty());
+    EXPECT_EQ(std::pair(single.size(), single.at(0).allocated), std::pair(size_t{1}, bigBytes));
+    EXPECT_TRUE(Executor::localFiles(tree.path("set/link")).empty() &&
+                Executor::localFiles(sparse).empty());
 }

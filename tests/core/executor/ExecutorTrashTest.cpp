@@ -1,62 +1,53 @@
-#include "executor/Executor.h"
+#include "ExecutorTest.h"
 #include "platform/Trash.h"
-#include "support/TemporaryFolder.h"
 #include "support/TextFiles.h"
 #include "support/TmpfsMount.h"
-#include "support/TrashRecords.h"
-#include "support/TreeBuilder.h"
 #include "util/ContentHash.h"
 
 #include <fcntl.h>
-#include <filesystem>
-#include <gtest/gtest.h>
 #include <linux/fs.h>
 #include <sys/stat.h>
 
 using namespace tavelin;
+using namespace tavelin::test;
 namespace fs = std::filesystem;
-using test::contentOf;
-using Paths = std::vector<std::string>;
+using ExecutorTrash = ExecutorTest;
 
-namespace {
-
-struct ExecutorTrash : ::testing::Test {
-    void SetUp() override { test::clearHomeTrash(); }
-    static const std::vector<TrashedItem>& items(const ActionResult& result) {
-        return std::get<UndoRecord::Trashed>(result.undo->value).items;
-    }
-
-    test::TemporaryFolder folder;
-    test::TreeBuilder tree{folder.path()};
-    ExecutorEnvironment env = ExecutorEnvironment::live();
-};
-
-} // namespace
-
-TEST_F(ExecutorTrash, MovesWhatItCanAndNamesWhatItCannot) {
+// Undo puts back what it can, but never over something new; the original's folders are made
+// again.
+TEST_F(ExecutorTrash, MovesWhatItCanNamesWhatItCannotAndUndoesWithoutReplacingAnything) {
     std::string file = tree.file("big.iso", 200'000);
     std::string album = tree.folder("album");
     tree.file("album/pic.jpg", 50'000);
-    int64_t expected = Executor::uniqueBytes(file) + Executor::uniqueBytes(album);
+    std::string taken = tree.file("taken", "old");
+    std::string deep = tree.file("deep/er/free", "mine");
+    int64_t expected = Executor::uniqueBytes(file) + Executor::uniqueBytes(album) +
+                       Executor::uniqueBytes(taken) + Executor::uniqueBytes(deep);
 
     ActionResult result =
-        Executor::trash({file, tree.path("gone"), album, tree.path("also gone")}, env);
-    EXPECT_EQ(result.applied, (Paths{file, album}));
+        Executor::trash({file, tree.path("gone"), album, tree.path("also gone"), taken, deep}, env);
+    EXPECT_EQ(result.applied, (Paths{file, album, taken, deep}));
     EXPECT_EQ(result.freedEstimate, expected);
     EXPECT_EQ(result.error, "Couldn't move “gone” and “also gone” to the Trash.");
-    ASSERT_EQ(items(result).size(), 2u);
-    EXPECT_EQ(items(result)[0].original, file);
-    EXPECT_EQ(contentOf(items(result)[0].trashed), std::string(200'000, 'x'));
+    ASSERT_EQ(trashedItems(result).size(), 4u);
+    EXPECT_EQ(trashedItems(result)[0].original, file);
+    EXPECT_EQ(contentOf(trashedItems(result)[0].trashed), std::string(200'000, 'x'));
     EXPECT_FALSE(fs::exists(file));
 
-    EXPECT_EQ(Executor::undo(*result.undo, env), std::nullopt);
+    tree.file("taken", "new");
+    fs::remove_all(tree.path("deep"));
+    EXPECT_EQ(Executor::undo(*result.undo, env),
+              "Something new is already where “taken” was, so it stayed in the Trash.");
     EXPECT_EQ(contentOf(file), std::string(200'000, 'x'));
     EXPECT_TRUE(fs::exists(tree.path("album/pic.jpg")));
-    EXPECT_FALSE(fs::exists(items(result)[1].trashed));
+    EXPECT_FALSE(fs::exists(trashedItems(result)[1].trashed));
+    EXPECT_EQ(contentOf(taken), "new");
+    EXPECT_EQ(contentOf(deep), "mine");
+    EXPECT_EQ(contentOf(trashedItems(result)[2].trashed), "old") << "still in the Trash";
+    EXPECT_TRUE(readTrashInfo(infoFileOf(trashedItems(result)[2].trashed)));
 
     env.trash = [](const std::string&) { return std::nullopt; };
-    EXPECT_EQ(Executor::trash({file}, env),
-              (ActionResult{{}, 0, {}, "Couldn't move “big.iso” to the Trash.", {}, {}}))
+    EXPECT_EQ(Executor::trash({file}, env), failed("Couldn't move “big.iso” to the Trash."))
         << "a refusing Trash leaves everything and records no undo";
     EXPECT_TRUE(fs::exists(file));
 }
@@ -64,7 +55,7 @@ TEST_F(ExecutorTrash, MovesWhatItCanAndNamesWhatItCannot) {
 // The space of an item in another disk's Trash is still used there: the step says so, since
 // freed space would show nothing.
 TEST_F(ExecutorTrash, SaysWhenAnItemWentToTheTrashOfAnotherDisk) {
-    test::TmpfsMount disk(folder.path() / "disk", 1 << 20);
+    TmpfsMount disk(folder.path() / "disk", 1 << 20);
     TAVELIN_SKIP_UNLESS_MOUNTED(disk);
     ActionResult result = Executor::apply(
         AdvisorAction::trash({tree.file("disk/film.mkv", 10), tree.file("notes", 10)}), false, env);
@@ -86,10 +77,9 @@ TEST_F(ExecutorTrash, ExtraCopiesGoOnlyWhileTheyAndTheKeptFileAreAsChecked) {
     AdvisorAction step = AdvisorAction::trashCopies(checked(keep), copies);
 
     fs::rename(keep, tree.path("keep.mov moved"));
-    ActionResult gone = Executor::apply(step, false, env);
-    EXPECT_EQ(gone.error, "“keep.mov” changed since it was checked, so its copies were left as "
-                          "they are.");
-    EXPECT_TRUE(gone.applied.empty());
+    EXPECT_EQ(
+        Executor::apply(step, false, env),
+        failed("“keep.mov” changed since it was checked, so its copies were left as they are."));
     fs::rename(tree.path("keep.mov moved"), keep);
 
     // Same length and modification time: only the content tells.
@@ -109,8 +99,8 @@ TEST_F(ExecutorTrash, ExtraCopiesGoOnlyWhileTheyAndTheKeptFileAreAsChecked) {
     EXPECT_EQ(result.applied, (Paths{copies[2].path}));
     EXPECT_EQ(result.error, "“edited.mov”, “replaced.mov” and “later.mov” changed since it was "
                             "checked and was left as it is.");
-    for (size_t i : {0, 1, 3})
-        EXPECT_TRUE(fs::exists(copies[i].path)) << copies[i].path;
+    EXPECT_TRUE(fs::exists(copies[0].path) && fs::exists(copies[1].path) &&
+                fs::exists(copies[3].path));
 }
 
 TEST_F(ExecutorTrash, EmptyingDeletesEveryEntryWithItsInfoButNeverUndoes) {
@@ -118,7 +108,7 @@ TEST_F(ExecutorTrash, EmptyingDeletesEveryEntryWithItsInfoButNeverUndoes) {
     ActionResult trashed = Executor::trash({tree.file("one", 100'000), tree.path("dir")}, env);
     ASSERT_EQ(trashed.applied.size(), 2u);
     std::string stray = env.trashFolder + "/.DS_Store";
-    test::writeText(stray, "x");
+    writeText(stray, "x");
     // The Trash a disk keeps at the top of a subvolume, as another Trash to empty.
     std::string volume = tree.folder("volume/.Trash-1000");
     tree.file("volume/.Trash-1000/files/three", 20'000);
@@ -145,35 +135,18 @@ TEST_F(ExecutorTrash, EmptyingDeletesEveryEntryWithItsInfoButNeverUndoes) {
     EXPECT_EQ(Executor::undo(*trashed.undo, env),
               "“one” and “dir” couldn't be put back; the Trash may have been emptied.");
     EXPECT_FALSE(fs::exists(tree.path("one")));
-}
 
-TEST_F(ExecutorTrash, EmptyingNamesEntriesThatCannotGo) {
+    // Entries that cannot go are named, and stay with their info files.
     std::string locked = tree.file("box/locked", "x");
-    if (!test::setInodeFlag(locked, FS_IMMUTABLE_FL, true))
+    if (!setInodeFlag(locked, FS_IMMUTABLE_FL, true))
         GTEST_SKIP() << "this file system cannot make files immutable";
-    ActionResult trashed = Executor::trash({tree.path("box"), tree.file("loose", "y")}, env);
-    ActionResult emptied = Executor::emptyTrash(Executor::listTrash({}, env));
-    test::setInodeFlag(env.trashFolder + "/box/locked", FS_IMMUTABLE_FL, false);
+    Executor::trash({tree.path("box"), tree.file("loose", "y")}, env);
+    emptied = Executor::emptyTrash(Executor::listTrash({}, env));
+    setInodeFlag(env.trashFolder + "/box/locked", FS_IMMUTABLE_FL, false);
     EXPECT_EQ(emptied.error, "Couldn't delete “box” from the Trash.");
     EXPECT_EQ(emptied.applied, (Paths{env.trashFolder + "/loose"}));
-    EXPECT_TRUE(fs::exists(test::infoFileOf(env.trashFolder + "/box")));
+    EXPECT_TRUE(fs::exists(infoFileOf(env.trashFolder + "/box")));
     EXPECT_EQ(Executor::emptyTrash(Executor::listTrash({}, env)).applied.size(), 1u);
-}
-
-TEST_F(ExecutorTrash, UndoNeverPutsAnItemBackOverSomethingNew) {
-    ActionResult result = Executor::trash(
-        {tree.file("taken", "old"), tree.file("deep/er/free", "mine"), tree.file("a", "1")}, env);
-    ASSERT_EQ(result.applied.size(), 3u);
-    tree.file("taken", "new");
-    fs::remove_all(tree.path("deep")); // the original's folders are made again
-
-    EXPECT_EQ(Executor::undo(*result.undo, env),
-              "Something new is already where “taken” was, so it stayed in the Trash.");
-    EXPECT_EQ(contentOf(tree.path("taken")), "new");
-    EXPECT_EQ(contentOf(tree.path("deep/er/free")), "mine");
-    EXPECT_EQ(contentOf(tree.path("a")), "1");
-    EXPECT_EQ(contentOf(items(result)[0].trashed), "old") << "still in the Trash, with its info";
-    EXPECT_TRUE(test::readTrashInfo(test::infoFileOf(items(result)[0].trashed)));
 }
 
 TEST_F(ExecutorTrash, UndoDownloadsAgainWhatWasMadeOnlineOnly) {

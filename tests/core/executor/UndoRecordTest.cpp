@@ -2,8 +2,7 @@
 
 #include "executor/RecentAction.h"
 #include "executor/UndoJournal.h"
-#include "support/TemporaryFolder.h"
-#include "support/TreeBuilder.h"
+#include "support/TreeTest.h"
 
 #include <gtest/gtest.h>
 #include <unordered_set>
@@ -16,7 +15,7 @@ const TrashedItem kItem{"/home/ann/a \"b\".txt", "/home/ann/.local/share/Trash/f
 
 } // namespace
 
-TEST(UndoRecord, EncodesEachCaseExactly) {
+TEST(UndoRecord, EncodesEachCaseExactlyAndDecodesWhatItEncodes) {
     EXPECT_EQ(
         UndoRecord::trashed({kItem}).encoded(),
         R"({"trashed":{"_0":[{"original":"/home/ann/a \"b\".txt","trashed":"/home/ann/.local/share/Trash/files/a \"b\".txt"}]}})");
@@ -25,9 +24,11 @@ TEST(UndoRecord, EncodesEachCaseExactly) {
         R"({"archived":{"copies":["/media/usb/a"],"trashed":[{"original":"/home/ann/a","trashed":"/t/a"}]}})");
     EXPECT_EQ(UndoRecord::madeOnlineOnly({"/c/x", "/c/y"}).encoded(),
               R"({"madeOnlineOnly":{"_0":["/c/x","/c/y"]}})");
-}
+    // Paths that are not UTF-8 cannot be encoded.
+    EXPECT_FALSE(UndoRecord::trashed({{"/bad\xFF", "/t/bad\xFF"}}).encoded() ||
+                 UndoRecord::archived({"/d/\xC3"}, {}).encoded() ||
+                 UndoRecord::madeOnlineOnly({"/\xFE"}).encoded());
 
-TEST(UndoRecord, DecodesWhatItEncodes) {
     const UndoRecord records[] = {
         UndoRecord::trashed({kItem, {"/a\nb", "/t/a\nb"}}),
         UndoRecord::archived({"/d/1", "/d/2"}, {{"/1", "/t/1"}, {"/2", "/t/2"}}),
@@ -47,12 +48,6 @@ TEST(UndoRecord, DecodesWhatItEncodes) {
     // Keys beside the case and the payload are ignored.
     auto extra = UndoRecord::decoded(R"({"note":1,"madeOnlineOnly":{"_0":["/x"],"more":true}})");
     EXPECT_EQ(extra.record, UndoRecord::madeOnlineOnly({"/x"}));
-}
-
-TEST(UndoRecord, PathsThatAreNotUtf8CannotBeEncoded) {
-    EXPECT_EQ(UndoRecord::trashed({{"/bad\xFF", "/t/bad\xFF"}}).encoded(), std::nullopt);
-    EXPECT_EQ(UndoRecord::archived({"/d/\xC3"}, {}).encoded(), std::nullopt);
-    EXPECT_EQ(UndoRecord::madeOnlineOnly({"/\xFE"}).encoded(), std::nullopt);
 }
 
 TEST(UndoRecord, RejectsMalformedRecordsWithAReason) {
@@ -82,34 +77,29 @@ TEST(UndoRecord, RejectsMalformedRecordsWithAReason) {
     }
 }
 
-TEST(RecentAction, EachEntryIsItsOwn) {
-    RecentAction first = RecentAction::make("Trash: Old", {"/a"}, {}, 10, std::nullopt);
-    RecentAction second = RecentAction::make("Trash: Old", {"/a"}, {}, 10, std::nullopt);
-    EXPECT_NE(first, second) << "same contents, different entries";
-    RecentAction copy = first;
-    copy.undone = true;
-    EXPECT_EQ(copy, first);
-}
-
-TEST(UndoJournal, KeepsTheNewestReadableBatchesAndNeverTouchesAnUnreadableOne) {
-    tavelin::test::TemporaryFolder folder;
+// Each recent action is its own entry, whatever it holds, and stays itself when undone.
+using UndoJournalTest = test::TreeTest;
+TEST_F(UndoJournalTest, KeepsTheNewestReadableBatchesAndNeverTouchesAnUnreadableOne) {
     UndoJournal journal(folder.path() / "undo", 2);
-    tavelin::test::TreeBuilder files(folder.path());
-    std::string unreadable = files.file("undo/9000-0badbad0.json", std::string_view("{"));
+    std::string unreadable = tree.file("undo/9000-0badbad0.json", std::string_view("{"));
     // Other files in the folder are no batches, whatever they hold.
     for (const char* stray : {"undo/notes.json", "undo/9500-0badbad1.txt"})
-        files.file(stray, std::string_view("{"));
+        tree.file(stray, std::string_view("{"));
     RecentAction action =
         RecentAction::make("Old \xff", {"/a"}, Date{}, 10, UndoRecord::trashed({kItem}));
+    EXPECT_NE(action, RecentAction::make("Old \xff", {"/a"}, Date{}, 10, action.undo));
+    RecentAction undone = action;
+    undone.undone = true;
+    EXPECT_EQ(undone, action);
     for (int second : {1, 2, 3})
         ASSERT_FALSE(
             journal.save({std::to_string(second), Date{std::chrono::seconds(second)}, {action}}));
     std::vector<StoredBatch> kept = journal.list();
-    ASSERT_EQ(kept.size(), 3u);
-    EXPECT_EQ(kept[0].id, "0badbad0");
-    EXPECT_FALSE(kept[0].batch);
-    EXPECT_EQ(kept[1].id, "3");
-    EXPECT_EQ(kept[2].id, "2") << "the oldest readable one went";
+    std::vector<std::string> ids;
+    for (const StoredBatch& each : kept)
+        ids.push_back(each.id + (each.batch ? "" : " unreadable"));
+    EXPECT_EQ(ids, (std::vector<std::string>{"0badbad0 unreadable", "3", "2"}))
+        << "the oldest readable one went";
     ASSERT_TRUE(kept[1].batch);
     EXPECT_EQ(kept[1].batch->actions[0].title, "Old \xEF\xBF\xBD");
     EXPECT_EQ(kept[1].batch->actions[0].undo, action.undo);
@@ -119,5 +109,5 @@ TEST(UndoJournal, KeepsTheNewestReadableBatchesAndNeverTouchesAnUnreadableOne) {
     ASSERT_FALSE(journal.markUndone("3", {action.id}));
     EXPECT_TRUE(journal.find("3")->batch->actions[0].undone);
     EXPECT_FALSE(journal.markUndone("0badbad0", {action.id}));
-    EXPECT_EQ(tavelin::test::contentOf(unreadable), "{");
+    EXPECT_EQ(test::contentOf(unreadable), "{");
 }

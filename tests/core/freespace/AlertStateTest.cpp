@@ -28,6 +28,16 @@ TEST(AlertState, SavesItsJsonFormAndReadsItBack) {
     EXPECT_EQ(readText(temp.path() / AlertState::fileName), R"({"disarmed":[],"lastSent":{}})");
     EXPECT_EQ(AlertState::load(temp.path()), AlertState());
     EXPECT_EQ(AlertState::load(temp.path() / "nowhere"), AlertState()) << "no file yet";
+
+    // Kinds it does not know are passed over, and the file is not damaged for that.
+    writeText(temp.path() / AlertState::fileName,
+              R"({"lastSent": {"critical": 5, "overheating": 6},
+                  "disarmed": ["overheating", "suddenDrop"]})");
+    AlertState known;
+    known.lastSent = {{AlertKind::critical, dateFromSecondsSince1970(5)}};
+    known.disarmed = {AlertKind::suddenDrop};
+    EXPECT_EQ(AlertState::load(temp.path()), known);
+    EXPECT_FALSE(fs::exists(temp.path() / "FreeSpaceAlerts.json.broken"));
 }
 
 TEST(AlertState, ADamagedFileIsKeptAsideAndTheStateStartsFresh) {
@@ -41,17 +51,4 @@ TEST(AlertState, ADamagedFileIsKeptAsideAndTheStateStartsFresh) {
         EXPECT_EQ(AlertState::load(temp.path()), AlertState());
         EXPECT_EQ(readText(temp.path() / "FreeSpaceAlerts.json.broken"), text);
     }
-}
-
-TEST(AlertState, KindsItDoesNotKnowArePassedOver) {
-    TemporaryFolder temp;
-    writeText(temp.path() / AlertState::fileName,
-              R"({"lastSent": {"critical": 5, "overheating": 6},
-                  "disarmed": ["overheating", "suddenDrop"]})");
-    AlertState state = AlertState::load(temp.path());
-    EXPECT_EQ(state.lastSent,
-              (std::map<AlertKind, Date>{{AlertKind::critical, dateFromSecondsSince1970(5)}}));
-    EXPECT_EQ(state.disarmed, std::set{AlertKind::suddenDrop});
-    EXPECT_FALSE(state.lastAny);
-    EXPECT_FALSE(fs::exists(temp.path() / "FreeSpaceAlerts.json.broken"));
 }

@@ -46,27 +46,26 @@ std::optional<AlertKind> once(const std::vector<FreeSpaceSample>& history, int64
 
 } // namespace
 
-TEST(Alerts, CriticalBelowFivePercentAndRearmedOnlyAboveAQuarterMore) {
-    Watch disk(kTerabyte);
-    EXPECT_EQ(disk.read(0, 60 * kGB), std::nullopt) << "60 GB of 1 TB is above 5%";
-    EXPECT_EQ(disk.read(3, 40 * kGB), AlertKind::critical);
-    EXPECT_EQ(disk.read(30, 62 * kGB), std::nullopt);
-    EXPECT_EQ(disk.read(33, 40 * kGB), std::nullopt) << "still disarmed below 62.5 GB";
-    EXPECT_EQ(disk.read(36, 63 * kGB), std::nullopt);
-    EXPECT_EQ(disk.read(39, 40 * kGB), AlertKind::critical);
+// Readings (hours, GB free) in turn, and what each one sent: "!" critical, "." nothing.
+std::string sent(Watch& disk, std::initializer_list<std::pair<double, double>> readings) {
+    std::string sent;
+    for (auto [hours, free] : readings)
+        sent +=
+            disk.read(hours, static_cast<int64_t>(free * kGB)) == AlertKind::critical ? "!" : ".";
+    return sent;
 }
 
-TEST(Alerts, SmallDisksAreCriticalBelowTenGigabytesAtMostOnceADay) {
-    Watch disk(100 * kGB);
-    EXPECT_EQ(disk.read(0, 9 * kGB), AlertKind::critical);
-    EXPECT_EQ(disk.read(7, 9 * kGB), std::nullopt) << "7 hours later: still disarmed";
-    EXPECT_EQ(disk.read(8, 12 * kGB), std::nullopt);
-    EXPECT_TRUE(disk.state.disarmed.contains(AlertKind::critical));
-    EXPECT_EQ(disk.read(9, 12'500'000'000), std::nullopt);
-    EXPECT_FALSE(disk.state.disarmed.contains(AlertKind::critical)) << "re-armed at 12.5 GB";
-    EXPECT_EQ(disk.read(10, 9 * kGB), std::nullopt) << "re-armed, but the day has not passed";
-    EXPECT_EQ(disk.read(23.9, 9 * kGB), std::nullopt);
-    EXPECT_EQ(disk.read(24, 9 * kGB), AlertKind::critical);
+// Critical below 5% (60 GB of 1 TB is above it), re-armed only above a quarter more (62.5 GB).
+// Small disks are critical below 10 GB, re-armed at 12.5 GB, and warned at most once a day.
+TEST(Alerts, CriticalBelowFivePercentOrTenGigabytesRearmedAboveAQuarterMoreOnceADay) {
+    Watch large(kTerabyte);
+    EXPECT_EQ(sent(large, {{0, 60}, {3, 40}, {30, 62}, {33, 40}, {36, 63}, {39, 40}}), ".!...!");
+    Watch small(100 * kGB);
+    EXPECT_EQ(sent(small, {{0, 9}, {7, 9}, {8, 12}}), "!..");
+    EXPECT_TRUE(small.state.disarmed.contains(AlertKind::critical));
+    EXPECT_EQ(sent(small, {{9, 12.5}}), ".");
+    EXPECT_FALSE(small.state.disarmed.contains(AlertKind::critical));
+    EXPECT_EQ(sent(small, {{10, 9}, {23.9, 9}, {24, 9}}), "..!");
 }
 
 TEST(Alerts, OnlyTheFirstOfSimultaneousKindsIsSentAndBothDisarm) {
@@ -74,16 +73,14 @@ TEST(Alerts, OnlyTheFirstOfSimultaneousKindsIsSentAndBothDisarm) {
     auto history = linearSeries(-24, -0.1, 5, 54 * kGB, -kGB, kTerabyte);
     AlertState state;
     auto alert = Alerts::evaluate(history, {kNow, 30 * kGB, kTerabyte}, state);
-    ASSERT_TRUE(alert);
-    EXPECT_EQ(alert->kind, AlertKind::critical);
+    ASSERT_TRUE(alert && alert->hoursUntilFull && alert->bytesPerDay);
+    EXPECT_EQ(std::tuple(alert->kind, alert->free, alert->drop),
+              std::tuple(AlertKind::critical, 30 * kGB, std::optional<SuddenDrop>()));
     EXPECT_EQ(state.disarmed, (std::set{AlertKind::critical, AlertKind::runningOut}));
     EXPECT_EQ(state.lastSent, (std::map<AlertKind, Date>{{AlertKind::critical, kNow}}));
     EXPECT_EQ(state.lastAny, kNow);
-    ASSERT_TRUE(alert->hoursUntilFull && alert->bytesPerDay);
     EXPECT_NEAR(*alert->hoursUntilFull, 20, 0.2);
     EXPECT_NEAR(*alert->bytesPerDay, -24 * kGB, 0.1 * kGB);
-    EXPECT_EQ(alert->free, 30 * kGB);
-    EXPECT_FALSE(alert->drop);
 }
 
 TEST(Alerts, AnyWarningHoldsBackEveryKindForSixHours) {
@@ -115,6 +112,12 @@ TEST(Alerts, DatesAheadOfNowNeverThrottleAndNonsensicalReadingsDecideNothing) {
     EXPECT_EQ(state, before);
     EXPECT_EQ(once({}, 0, 100 * kGB, state), AlertKind::critical) << "a disk with nothing free";
     EXPECT_EQ(state.lastAny, kNow);
+
+    // Low, where free space is shown: a tenth, capped at 50 GB.
+    EXPECT_EQ(std::vector({Alerts::isLow(60 * kGB, kTerabyte), Alerts::isLow(45 * kGB, kTerabyte),
+                           Alerts::isLow(24 * kGB, 256 * kGB), Alerts::isLow(26 * kGB, 256 * kGB),
+                           Alerts::isLow(0, 0)}),
+              std::vector({false, true, true, false, false}));
 }
 
 TEST(Alerts, NoStormWhileFreeSpaceHoversAtTheLimitsOrTheClockJumps) {
@@ -150,54 +153,34 @@ TEST(Alerts, NoStormWhileFreeSpaceHoversAtTheLimitsOrTheClockJumps) {
     }
 }
 
-TEST(Alerts, LowWhereFreeSpaceIsShownIsATenthCappedAtFiftyGigabytes) {
-    EXPECT_FALSE(Alerts::isLow(60 * kGB, kTerabyte));
-    EXPECT_TRUE(Alerts::isLow(45 * kGB, kTerabyte));
-    EXPECT_TRUE(Alerts::isLow(24 * kGB, 256 * kGB));
-    EXPECT_FALSE(Alerts::isLow(26 * kGB, 256 * kGB));
-    EXPECT_FALSE(Alerts::isLow(0, 0));
-}
-
-TEST(DiskAlert, WithinRoundsToHoursThenDays) {
+// The critical and running-out texts with a day to go are seen whole in the notification tests.
+TEST(DiskAlert, TextsOfEachKindRoundTheTimeLeftAndNeedAGigabyteFound) {
     const std::pair<double, const char*> cases[] = {
         {1.2, "an hour"}, {1.5, "2 hours"}, {5.4, "5 hours"}, {23.4, "23 hours"},
         {23.5, "a day"},  {30, "a day"},    {36, "2 days"},   {50, "2 days"}};
     for (auto [hours, text] : cases)
         EXPECT_EQ(DiskAlert::within(hours), std::string("in about ") + text) << hours;
-}
 
-TEST(DiskAlert, TitlesAndBodiesOfEachKind) {
     auto clock = [](Date date) {
         return date == hoursFromNow(-1.5) ? std::string("13:30") : std::string("?");
     };
     DiskAlert critical{AlertKind::critical, 9 * kGB, 100 * kGB, {}, {}, {}};
-    EXPECT_EQ(critical.title("Computer", clock), "Only 9 GB left on Computer");
     EXPECT_EQ(critical.body("Computer", std::nullopt),
               "Apps can slow down or fail to save when the disk is this full. Open Tavelin to "
               "see what you can clear.");
-
-    DiskAlert runningOut{AlertKind::runningOut, 30 * kGB, kTerabyte, 30.0, -2'500'000'000.0, {}};
+    DiskAlert runningOut{AlertKind::runningOut, 30 * kGB, kTerabyte, {}, -2'500'000'000.0, {}};
     EXPECT_EQ(runningOut.title("Computer", clock),
-              "Your computer will run out of space in about a day");
+              "Your computer will run out of space in about an hour");
     EXPECT_EQ(runningOut.body("Data “2”", std::string("Tavelin found 3 GB you can free.")),
               "Data “2” is filling up by about 2.5 GB a day. Open Tavelin to see what’s using "
               "it. Tavelin found 3 GB you can free.");
-    runningOut.hoursUntilFull.reset();
-    EXPECT_EQ(runningOut.title("Computer", clock),
-              "Your computer will run out of space in about an hour");
-
-    DiskAlert drop{AlertKind::suddenDrop,
-                   75 * kGB,
-                   kTerabyte,
-                   {},
-                   {},
-                   SuddenDrop{25 * kGB, hoursFromNow(-1.5)}};
+    DiskAlert drop = critical;
+    drop.kind = AlertKind::suddenDrop;
+    drop.drop = SuddenDrop{25 * kGB, hoursFromNow(-1.5)};
     EXPECT_EQ(drop.title("Computer", clock), "25 GB used since 13:30");
     EXPECT_EQ(drop.body("Computer", std::string()),
               "Something on Computer took a lot of space quickly. Open Tavelin to find out what.");
-}
 
-TEST(DiskAlert, AdvisorSentenceNeedsAGigabyteFound) {
     EXPECT_EQ(DiskAlert::advisorSentence(std::nullopt), std::nullopt);
     EXPECT_EQ(DiskAlert::advisorSentence(900'000'000), std::nullopt);
     EXPECT_EQ(DiskAlert::advisorSentence(1'500'000'000),

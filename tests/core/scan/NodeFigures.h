@@ -9,9 +9,12 @@
 namespace tavelin::test {
 
 // "size/unique/files/apparent": compared whole, so a failure shows every figure at once.
+inline std::string figures(int64_t size, int64_t unique, int64_t files, int64_t apparent) {
+    return std::to_string(size) + "/" + std::to_string(unique) + "/" + std::to_string(files) + "/" +
+           std::to_string(apparent);
+}
 inline std::string figures(const Node& node) {
-    return std::to_string(node.size) + "/" + std::to_string(node.unique) + "/" +
-           std::to_string(node.fileCount) + "/" + std::to_string(node.apparent);
+    return figures(node.size, node.unique, node.fileCount, node.apparent);
 }
 
 // The first folder beneath `node` (itself included) whose figures are not the sum of its small

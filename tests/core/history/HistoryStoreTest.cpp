@@ -66,20 +66,16 @@ TEST(HistoryStore, SavesByLocationAndMillisecondsAndFindsTheNewestBeforeADate) {
     ASSERT_FALSE(store.save(excluding));
     EXPECT_EQ(store.latest("/data", kFarFuture)->size, 1'700'000'002);
     EXPECT_EQ(store.latest("/data", kFarFuture, {"node_modules"})->size, 3);
-}
 
-TEST(HistoryStore, KeepsTheNewestRecordsEvenWhenNamesDifferInLength) {
-    TemporaryFolder temp;
-    Store store(temp.path(), 20);
-    // 990.json to 1010.json: sorted as text, 990 to 999 would count as the newest.
-    for (int64_t ms = 990; ms <= 1010; ++ms)
-        ASSERT_FALSE(store.save(recordOf("/data", atMilliseconds(ms))));
-
-    std::set<std::string> expected;
-    for (int64_t ms = 991; ms <= 1010; ++ms)
-        expected.insert(std::to_string(ms) + ".json");
-    EXPECT_EQ(fileNames(store.locationFolder("/data")), expected);
-    EXPECT_EQ(store.latest("/data", kFarFuture)->date, atMilliseconds(1010));
+    // 990.json to 1010.json, twenty kept: sorted as text, 990 to 999 would count as the newest.
+    std::set<std::string> newest;
+    for (int64_t ms = 990; ms <= 1010; ++ms) {
+        ASSERT_FALSE(store.save(recordOf("/other", atMilliseconds(ms))));
+        if (ms > 990)
+            newest.insert(std::to_string(ms) + ".json");
+    }
+    EXPECT_EQ(fileNames(store.locationFolder("/other")), newest);
+    EXPECT_EQ(store.latest("/other", kFarFuture)->date, atMilliseconds(1010));
 }
 
 // Records name every file of a scan, of every user after a scan of "/" as root.
@@ -115,12 +111,9 @@ TEST(HistoryStore, WhatTavelinKeepsIsPrivateAndOldOpenFilesAreTightened) {
     for (const fs::path& path : {data / "Agent Reports" / "old.md", location / "1000.json"})
         EXPECT_EQ(mode(path), 0600u) << path;
     EXPECT_EQ(mode(outside), 0644u);
-}
 
-TEST(HistoryStore, SaveReportsAFolderThatCannotBeMade) {
-    TemporaryFolder temp;
-    writeText(temp.path() / "History", "not a folder");
-    Store store(temp.path() / "History", 20);
+    // A file where the folder should be: the save says so.
+    Store store(data / "FreeSpaceAlerts.json", 20);
     EXPECT_TRUE(store.save(recordOf("/data", atMilliseconds(1'000))));
     EXPECT_FALSE(store.latest("/data", kFarFuture));
 }

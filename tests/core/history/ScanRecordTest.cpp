@@ -33,11 +33,8 @@ TEST(ScanRecord, KeepsFoldersAndFilesFromTheirFloorsAndSkipsSmallSubtrees) {
     add(*tiny, "inner", Node::Kind::directory, 9'999'999);
 
     ScanRecord record = ScanRecord::of(*root, kFinished);
-    EXPECT_EQ(record.root, "/data");
-    EXPECT_EQ(record.date, kFinished);
-    EXPECT_EQ(record.size, 900'000'000);
-    EXPECT_EQ(record.unique, 700'000'000);
-    EXPECT_EQ(record.files, 42);
+    EXPECT_EQ(std::tuple(record.root, record.date, record.size, record.unique, record.files),
+              std::tuple("/data", kFinished, 900'000'000, 700'000'000, 42));
     EXPECT_EQ(record.sizes, (std::map<std::string, int64_t>{{"", 900'000'000},
                                                             {"projects", 10'000'000},
                                                             {"projects/app", 10'000'000},
@@ -130,10 +127,8 @@ TEST(ScanRecord, RoundTripsThroughJsonWithNamesThatAreNotUtf8) {
 
     auto decoded = ScanRecord::decoded(record.encoded());
     ASSERT_TRUE(decoded);
-    EXPECT_EQ(decoded->encoded(), record.encoded());
-    EXPECT_EQ(decoded->date, record.date);
-    EXPECT_EQ(decoded->apparent, 250'000'000);
-    EXPECT_EQ(decoded->excluded, record.excluded);
+    EXPECT_EQ(std::tuple(decoded->encoded(), decoded->date, decoded->apparent, decoded->excluded),
+              std::tuple(record.encoded(), record.date, 250'000'000, record.excluded));
     EXPECT_EQ(decoded->sizeOf(*odd, *root), 200'000'000);
     EXPECT_DOUBLE_EQ(nlohmann::json::parse(record.encoded())["date"].get<double>(),
                      1'700'000'000.25);

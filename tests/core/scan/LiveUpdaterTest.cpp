@@ -75,6 +75,8 @@ TEST(LiveUpdater, TheTreeFollowsFilesAndFoldersMadeGrownDeletedAndRenamed) {
     tree.folder("fresh/a/b/c/d");
     tree.file("fresh/a/b/c/d/deep", 3'000'000);
     EXPECT_EQ(live.caughtUp(), "");
+    EXPECT_EQ(std::pair(live.session->bytes(), live.session->files()),
+              std::pair(live.root().size, live.root().fileCount));
     EXPECT_FALSE(live.updater->isRefreshing());
     EXPECT_TRUE(live.updater->refreshQueue().empty());
 

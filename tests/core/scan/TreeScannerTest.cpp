@@ -14,7 +14,6 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
-#include <pthread.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -299,32 +298,11 @@ TEST(TreeScanner, DepthCostsNoStackAndBeyondTheOpenFileLimitOnlyThatLevelIsLost)
     constexpr int kDepth = 2'000;
     tree.chain("top", kDepth, "d");
 
-    // A thread with a small stack: a walk that recursed per level would overflow it.
-    struct Work {
-        Scan scan;
-        std::string path;
-        Node::Ptr root;
-    } work{{}, tree.path("top"), nullptr};
-    pthread_attr_t attributes;
-    ASSERT_EQ(::pthread_attr_init(&attributes), 0);
-    ASSERT_EQ(::pthread_attr_setstacksize(&attributes, 256 * 1024), 0);
-    pthread_t thread;
-    auto body = [](void* argument) -> void* {
-        auto* work = static_cast<Work*>(argument);
-        work->root = work->scan.run(work->path);
-        return nullptr;
-    };
-    ASSERT_EQ(::pthread_create(&thread, &attributes, body, &work), 0);
-    ::pthread_join(thread, nullptr);
-    ::pthread_attr_destroy(&attributes);
-    ASSERT_TRUE(work.root);
-    EXPECT_EQ(depthOf(*work.root), kDepth);
-    EXPECT_EQ(work.scan.counter.snapshot().errors, 0);
-    EXPECT_EQ(work.root->size, test::duBytes(tree.path("top")));
-
-    // A chain holds few descriptors however deep it goes; a comb, whose every level still has a
-    // folder to enter, holds one per level until the limit, which ends the walk there: the two
-    // folders of that level are the only errors.
+    int64_t chainSize = test::duBytes(tree.path("top"));
+    // A child with a small stack, which a walk that recursed per level would overflow, and few
+    // descriptors. A chain holds few descriptors however deep it goes; a comb, whose every level
+    // still has a folder to enter, holds one per level until the limit, which ends the walk
+    // there: the two folders of that level are the only errors.
     std::string onward = firstListedOf(tree, "probe");
     std::string level = "comb";
     for (int i = 0; i < 100; ++i) {
@@ -333,21 +311,24 @@ TEST(TreeScanner, DepthCostsNoStackAndBeyondTheOpenFileLimitOnlyThatLevelIsLost)
         level += "/" + onward;
     }
     ChildOutcome limited = inChildProcess([&] {
-        struct rlimit limit {
+        struct rlimit files {
             64, 64
-        };
-        if (::setrlimit(RLIMIT_NOFILE, &limit) != 0)
+        }, stack{};
+        ::getrlimit(RLIMIT_STACK, &stack);
+        stack.rlim_cur = 256 * 1024;
+        if (::setrlimit(RLIMIT_NOFILE, &files) != 0 || ::setrlimit(RLIMIT_STACK, &stack) != 0)
             ::_exit(2);
         Scan chain, comb;
         auto chainRoot = chain.run(tree.path("top"));
         auto combRoot = comb.run(tree.path("comb"));
-        bool chainWhole = chainRoot && chain.counter.snapshot().errors == 0;
+        bool chainWhole =
+            chainRoot && chain.counter.snapshot().errors == 0 && chainRoot->size == chainSize;
         return std::array<int64_t, 3>{chainWhole ? depthOf(*chainRoot) : -1,
                                       combRoot ? depthOf(*combRoot) : -1,
                                       comb.counter.snapshot().errors};
     });
     ASSERT_EQ(limited.status, 0);
-    EXPECT_EQ(limited.report[0], kDepth) << "a chain needs no descriptor per level";
+    EXPECT_EQ(limited.report[0], kDepth) << "a chain needs no stack nor descriptor per level";
     EXPECT_TRUE(limited.report[1] >= 0 && limited.report[1] < 64) << "a tree, cut at the limit";
     EXPECT_EQ(limited.report[2], 2) << "only the level that could not be opened is lost";
 }

@@ -117,7 +117,7 @@ TEST(Remeasure, FoldersThatVanishOrChangeKindLeaveTheTreeAndTheRootIsWalkedInPla
 
 // Root reads everything, so the tree is made, scanned and locked by a child that has given up
 // root, and its worker threads are its own.
-TEST(Remeasure, AFolderThatBecameUnreadableShowsAsANewScanWouldShowIt) {
+TEST(Remeasure, FoldersUnreadableBeforeTheScanOrAfterShowAsANewScanWouldShowThem) {
     test::ChildOutcome outcome = test::inChildProcess([] {
         if (::getuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
             ::_exit(2);
@@ -126,21 +126,27 @@ TEST(Remeasure, AFolderThatBecameUnreadableShowsAsANewScanWouldShowIt) {
         tree.file("open/file", 2'000'000);
         tree.file("locked/inside/file", 3'000'000);
         tree.file("locked/file", 2'000'000);
-        if (!scanned.scan())
-            ::_exit(2);
+        // Deep enough to be met by a walker rather than by the session's own listing.
+        tree.file("a/b/c/d/shut/file", 2'000'000);
+        fs::permissions(tree.path("a/b/c/d/shut"), fs::perms::none);
+        bool walked = scanned.scan();
+        Node* shut = scanned.node("a/b/c/d/shut");
         fs::permissions(tree.path("locked"), fs::perms::none);
         bool refreshed = scanned.refreshed("locked");
         Node* locked = scanned.node("locked");
-        std::array<int64_t, 3> report{refreshed && locked && locked->isUnreadable,
-                                      locked && locked->children().empty(),
-                                      scanned.difference().empty()};
+        std::array<int64_t, 3> report{
+            walked && shut && shut->isUnreadable && scanned.session->errors() == 1,
+            refreshed && locked && locked->isUnreadable && locked->children().empty(),
+            scanned.difference().empty()};
         fs::permissions(tree.path("locked"), fs::perms::owner_all);
+        fs::permissions(tree.path("a/b/c/d/shut"), fs::perms::owner_all);
         return report;
     });
     if (outcome.status == 2)
         GTEST_SKIP() << "could not drop root privileges to make a folder unreadable";
     ASSERT_EQ(outcome.status, 0);
-    // Marked unreadable, what it held no longer counted, as a new scan finds it.
+    // Marked unreadable and counted as an error by the walk; marked unreadable by a refresh,
+    // what it held no longer counted; as a new scan finds them.
     EXPECT_EQ(outcome.report, (std::array<int64_t, 3>{1, 1, 1}));
 }
 

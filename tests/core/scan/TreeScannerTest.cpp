@@ -332,30 +332,3 @@ TEST(TreeScanner, DepthCostsNoStackAndBeyondTheOpenFileLimitOnlyThatLevelIsLost)
     EXPECT_TRUE(limited.report[1] >= 0 && limited.report[1] < 64) << "a tree, cut at the limit";
     EXPECT_EQ(limited.report[2], 2) << "only the level that could not be opened is lost";
 }
-
-TEST(TreeScanner, UnreadableFoldersAreMarkedAndCounted) {
-    test::TemporaryFolder temp;
-    TreeBuilder tree(temp.path() / "tree");
-    tree.file("readable/file", 2'000'000);
-    std::string locked = tree.folder("locked");
-    tree.file("locked/hidden", 2'000'000);
-    std::filesystem::permissions(temp.path(), std::filesystem::perms::all);
-    std::filesystem::permissions(locked, std::filesystem::perms::none);
-
-    // Root reads everything, so the walk runs in a child that has given up root.
-    ChildOutcome outcome = inChildProcess([&] {
-        if (::getuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
-            ::_exit(2);
-        Scan scan;
-        auto root = scan.run(tree.root().string());
-        Node* node = root ? test::childNamed(*root, "locked") : nullptr;
-        return std::array<int64_t, 3>{root ? 1 : 0, node && node->isUnreadable ? 1 : 0,
-                                      scan.counter.snapshot().errors};
-    });
-    std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
-    if (outcome.status == 2)
-        GTEST_SKIP() << "could not drop root privileges to make a folder unreadable";
-    ASSERT_EQ(outcome.status, 0);
-    // A tree, the locked folder marked unreadable, one error counted.
-    EXPECT_EQ(outcome.report, (std::array<int64_t, 3>{1, 1, 1}));
-}

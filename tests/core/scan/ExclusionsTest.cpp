@@ -2,7 +2,6 @@
 
 #include "advisor/AdvisorContext.h"
 #include "core/scan/SessionHarness.h"
-#include "scan/FolderWatcher.h"
 #include "support/BtrfsImage.h"
 #include "support/TemporaryFolder.h"
 #include "support/TreeBuilder.h"
@@ -79,37 +78,6 @@ TEST(Exclusions, ScanTotalsEqualDuExcludeAndNothingExcludedShowsAnywhere) {
     ASSERT_TRUE(scan.refreshed("p/node_modules"));
     EXPECT_FALSE(root.descendant(tree.path("p/late.iso")));
     EXPECT_EQ(root.size, before + test::duBytes(tree.path("p/node_modules2")));
-}
-
-TEST(Exclusions, TheWatcherNeitherWatchesNorReportsWhatIsExcluded) {
-    test::TemporaryFolder temp;
-    test::TreeBuilder tree(temp.path());
-    tree.folder("a/node_modules/deep");
-    tree.folder("b");
-    auto queue = std::make_shared<ManualQueue>();
-    std::set<std::string> changed;
-    std::optional<FolderWatcher::Coverage> coverage;
-    auto watcher = FolderWatcher::make(
-        temp.string(), FolderWatcher::now() + 2s, 0.05,
-        [&](std::vector<FolderWatcher::Event> events) {
-            for (const auto& event : events)
-                changed.insert(event.path);
-        },
-        queue,
-        {.ready = [&](const FolderWatcher::Coverage& ready) { coverage = ready; },
-         .limitReached = {}},
-        {}, Exclusions({"node_modules", "*.iso"}));
-    ASSERT_TRUE(watcher);
-    ASSERT_TRUE(queue->runUntil([&] { return coverage.has_value(); }, 10s));
-    EXPECT_EQ(coverage->folders, 3) << "the root, a and b";
-
-    tree.file("a/node_modules/deep/x", 10);
-    tree.folder("a/node_modules/new");
-    tree.file("a/film.iso", 10);
-    tree.folder("b/node_modules");
-    tree.file("b/seen", 10);
-    ASSERT_TRUE(queue->runUntil([&] { return changed.contains(tree.path("b")); }, 10s));
-    EXPECT_EQ(changed, std::set<std::string>{tree.path("b")}) << "only b’s own file changed it";
 }
 
 } // namespace

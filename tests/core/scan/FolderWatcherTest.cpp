@@ -57,6 +57,7 @@ struct Watching {
     std::vector<std::vector<Event>> batches;
     std::optional<FolderWatcher::Coverage> coverage;
     std::unique_ptr<FolderWatcher> watcher;
+    Exclusions exclusions;
 
     // Watches `root` (the tree by default) from `since` (by default from after the tree was made,
     // the slack for coarse clocks included) and waits until it is ready.
@@ -69,7 +70,7 @@ struct Watching {
             [this](std::vector<Event> events) { batches.push_back(std::move(events)); }, queue,
             {.ready = [this](const FolderWatcher::Coverage& ready) { coverage = ready; },
              .limitReached = std::move(limitReached)},
-            std::move(known));
+            std::move(known), exclusions);
         return watcher && queue->runUntil([&] { return coverage.has_value(); }, 10s);
     }
     // Every event reported until `wanted` is among them.
@@ -187,6 +188,25 @@ TEST(FolderWatcher, ReplaysFoldersChangedSinceTheGivenTimeAndNothingAfterItStops
     watching.batches.clear();
     watching.queue->runUntil([] { return false; }, 200ms);
     EXPECT_TRUE(watching.batches.empty());
+}
+
+TEST(FolderWatcher, NeitherWatchesNorReportsWhatIsExcluded) {
+    Watching watching;
+    auto& tree = watching.tree;
+    tree.folder("a/node_modules/deep");
+    tree.folder("b");
+    watching.exclusions = Exclusions({"node_modules", "*.iso"});
+    ASSERT_TRUE(watching.start());
+    EXPECT_EQ(watching.coverage->folders, 3) << "the root, a and b";
+
+    tree.file("a/node_modules/deep/x", 10);
+    tree.folder("a/node_modules/new");
+    tree.file("a/film.iso", 10);
+    tree.folder("b/node_modules");
+    tree.file("b/seen", 10);
+    EXPECT_EQ(watching.until({tree.path("b"), false}),
+              (std::set<std::pair<std::string, bool>>{{tree.path("b"), false}}))
+        << "only b’s own file changed it";
 }
 
 // A whole disk: the root is the top of its mount, here a bind mount of part of a tmpfs, so that

@@ -17,13 +17,15 @@ namespace {
 
 using Scanned = test::SessionHarness;
 
-TEST(Remeasure, OnlyChangesWorthShowingAreTold) {
+TEST(Remeasure, RefreshesAndRescansGiveWhatANewScanGivesAndTellOnlyChangesWorthShowing) {
     Scanned scanned;
     auto& tree = scanned.tree;
     tree.file("a/b/part", 400'000);
     tree.file("a/b/keep", 100);
     tree.file("a/b/large", 2'000'000);
     tree.folder("a/b/empty");
+    for (const char* folder : {"gone", "filed", "linked", "kept"})
+        tree.file(std::string(folder) + "/file", 2'000'000);
     ASSERT_TRUE(scanned.scan());
     scanned.changes = 0;
     Node::Ptr large = scanned.pointer("a/b/large");
@@ -39,32 +41,25 @@ TEST(Remeasure, OnlyChangesWorthShowingAreTold) {
               std::pair(before - part, folder - part))
         << "but every ancestor is lowered";
     EXPECT_EQ(scanned.node("a/b/large"), large.get()) << "a file listed again keeps its node";
-
     fs::remove(tree.path("a/b/empty"));
     ASSERT_TRUE(scanned.refreshed("a/b"));
     EXPECT_EQ(scanned.changes, 1) << "a folder that vanished is always shown";
     EXPECT_EQ(scanned.difference(), "");
-}
 
-TEST(Remeasure, APathNotInTheTreeRefreshesItsNearestAncestorAndANewFolderShowsAtOnce) {
-    Scanned scanned;
-    scanned.tree.folder("a");
-    ASSERT_TRUE(scanned.scan());
-    // The root itself is the nearest one for folders made right beneath it.
+    // A path not in the tree refreshes its nearest ancestor, the root for folders made right
+    // beneath it; a path outside the scanned folder changes nothing.
     for (const char* path : {"a/x/y", "top/deeper"}) {
-        scanned.tree.file(std::string(path) + "/file", 2'000'000);
+        tree.file(std::string(path) + "/file", 2'000'000);
         ASSERT_TRUE(scanned.refreshed(path));
         EXPECT_EQ(scanned.difference(), "") << path;
     }
-
-    // A path outside the scanned folder changes nothing.
-    int before = scanned.changes;
+    int changes = scanned.changes;
     ASSERT_TRUE(scanned.wait(
         [&](auto done) { scanned.session->refresh(scanned.temp.path().string(), done); }));
-    EXPECT_EQ(scanned.changes, before);
+    EXPECT_EQ(scanned.changes, changes);
 
     // A new folder shows while its walk runs, and its size once walked.
-    scanned.tree.file("a/new/deep/file", 3'000'000);
+    tree.file("a/new/deep/file", 3'000'000);
     std::vector<std::pair<bool, int64_t>> seen; // the new folder at each change: walking, size
     scanned.session->onChange = [&] {
         if (Node* added = scanned.node("a/new"))
@@ -72,18 +67,12 @@ TEST(Remeasure, APathNotInTheTreeRefreshesItsNearestAncestorAndANewFolderShowsAt
     };
     ASSERT_TRUE(scanned.refreshed("a"));
     ASSERT_GE(seen.size(), 2u);
-    EXPECT_EQ(seen.front(), std::pair(true, test::allocatedBytes(scanned.tree.path("a/new"))));
+    EXPECT_EQ(seen.front(), std::pair(true, test::allocatedBytes(tree.path("a/new"))));
     EXPECT_FALSE(seen.back().first);
     EXPECT_GT(seen.back().second, 3'000'000);
     EXPECT_EQ(scanned.difference(), "");
-}
 
-TEST(Remeasure, FoldersThatVanishOrChangeKindLeaveTheTreeAndTheRootIsWalkedInPlace) {
-    Scanned scanned;
-    auto& tree = scanned.tree;
-    for (const char* folder : {"gone", "filed", "linked", "kept"})
-        tree.file(std::string(folder) + "/file", 2'000'000);
-    ASSERT_TRUE(scanned.scan());
+    // Folders that vanish leave the tree.
     Node::Ptr gone = scanned.pointer("gone");
     fs::remove_all(tree.path("gone"));
     ASSERT_TRUE(scanned.rescanned("gone"));

@@ -384,17 +384,10 @@ TEST(ScanFile, BadInputGetsOneSentenceNamingTheByte) {
 }
 
 TEST(ScanFile, MutatedExportsGiveATreeOrAMessageNeverACrash) {
-    test::TemporaryFolder temp;
-    test::TreeBuilder tree(temp.path() / "tree");
-    for (int i = 0; i < 40; ++i)
-        tree.file("f" + std::to_string(i % 5) + "/file" + std::to_string(i) + ".txt",
-                  static_cast<int64_t>(100 * i));
-    tree.file("f1/large.bin", 1'100'000);
-    tree.hardLink(tree.path("f1/file1.txt"), "f2/linked");
-    tree.file("odd/\xff name", std::string_view("x"));
-    std::string json = tree.path("tree.json");
-    ASSERT_TRUE(std::holds_alternative<ScanFile::Exported>(ScanFile::exportFolder(
-        {.folder = tree.root().string(), .destination = json, .version = "1"})));
+    Fixture fixture;
+    std::string json = fixture.tree.path("tree.json");
+    ASSERT_TRUE(std::holds_alternative<ScanFile::Exported>(
+        ScanFile::exportFolder({.folder = fixture.path(), .destination = json, .version = "1"})));
     const std::string original = test::readText(json);
     ASSERT_EQ(original.find("tree.json"), std::string::npos) << "the export leaves itself out";
     const std::string packed = gzipped(original);

@@ -240,8 +240,7 @@ TEST(TreeScanner, CancellingTakesEffectAtThePublicationAndReturnsNothing) {
     EXPECT_EQ(scan.counter.snapshot().path, tree.path("many"));
 }
 
-TEST(TreeScanner,
-     PathsThatAreNotFoldersGiveNothingForeignMountsAnEmptyNodeSkippedFoldersTheirBlocks) {
+TEST(TreeScanner, PathsThatAreNotFoldersGiveNothingSkippedFoldersTheirBlocksAndMountsAreLeftOut) {
     test::TemporaryFolder temp;
     TreeBuilder tree(temp.path());
     tree.file("plain", 10);
@@ -265,22 +264,18 @@ TEST(TreeScanner,
     ASSERT_TRUE(empty);
     EXPECT_EQ(std::tuple(empty->size, empty->children().size(), *empty->rootPath(), empty->name),
               std::tuple(int64_t{0}, size_t{0}, tree.path("sub"), "sub"));
-}
 
-TEST(TreeScanner, MountsInsideTheTreeAreLeftOutFoldersAndFilesAlike) {
-    test::TemporaryFolder temp;
-    TreeBuilder tree(temp.path() / "tree");
-    tree.file("kept", 2'000'000);
-    std::string mountPoint = tree.folder("mounted");
-    std::string boundFile = tree.file("bound", 0);
-    std::string elsewhere = TreeBuilder(temp.path() / "elsewhere").file("big", 10'000'000);
+    // Mounts inside the tree are left out, folders and files alike.
+    tree.file("m/kept", 2'000'000);
+    std::string mountPoint = tree.folder("m/mounted");
+    std::string boundFile = tree.file("m/bound", 0);
+    std::string elsewhere = tree.file("elsewhere", 10'000'000);
     if (::mount("tavelin-test", mountPoint.c_str(), "tmpfs", 0, "size=16m") != 0)
         GTEST_SKIP() << "mounting a tmpfs was refused here: " << std::strerror(errno);
     TreeBuilder(mountPoint).file("inside", 4'000'000);
     bool bound = ::mount(elsewhere.c_str(), boundFile.c_str(), nullptr, MS_BIND, nullptr) == 0;
 
-    Scan scan;
-    auto root = scan.run(tree.root().string());
+    auto root = scan.run(tree.path("m"));
     ::umount(mountPoint.c_str());
     if (bound)
         ::umount(boundFile.c_str());
@@ -289,7 +284,7 @@ TEST(TreeScanner, MountsInsideTheTreeAreLeftOutFoldersAndFilesAlike) {
     EXPECT_EQ(test::childNamed(*root, "mounted"), nullptr);
     EXPECT_EQ(root->fileCount, 1) << "the file bound from elsewhere is not counted";
     EXPECT_EQ(root->size,
-              test::allocatedBytes(tree.root().string()) + test::allocatedBytes(tree.path("kept")));
+              test::allocatedBytes(tree.path("m")) + test::allocatedBytes(tree.path("m/kept")));
 }
 
 TEST(TreeScanner, DepthCostsNoStackAndBeyondTheOpenFileLimitOnlyThatLevelIsLost) {

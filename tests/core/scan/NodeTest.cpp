@@ -90,6 +90,9 @@ TEST(NodeRemainder, UnexplainedSpaceIsNotScannedYetThenOtherUsedSpace) {
     EXPECT_EQ(root->remainder(), rest) << "the pseudo node is cached";
     EXPECT_EQ(shown(), std::tuple("Other used space", 60 * GB, 0, 30 * GB, 100 * GB, 35 * GB));
 
+    EXPECT_EQ(root->shared(), 10 * GB);
+    root->unique = 50 * GB;
+    EXPECT_EQ(root->shared(), 0) << "shared is never negative";
     root->size = 100 * GB;
     EXPECT_FALSE(root->remainder());
     EXPECT_EQ(root->displaySize(), 100 * GB);
@@ -189,30 +192,6 @@ TEST(NodeOwnership, AttachmentFollowsParentsAndKeptNodesOutliveTheirParentsWitho
     for (int i = 0; i < 200'000; ++i)
         tip = folder(*tip, "d").get();
     deep.reset();
-}
-
-TEST(NodeAbsorb, TakesOverMeasuredContentButKeepsItsPlace) {
-    auto root = Node::makeRoot("Data", "/data");
-    auto placeholder = folder(*root, "job");
-    placeholder->isScanning = true;
-    auto old = folder(*placeholder, "stale");
-    auto scanned = Node::makeRoot("job", "/data/job");
-    auto fresh = file(*scanned, "big", 2 * MB, MB);
-    scanned->isUnreadable = true;
-
-    placeholder->absorb(*scanned);
-    EXPECT_EQ(figures(*placeholder), "2000000/1000000/1/0");
-    EXPECT_TRUE(placeholder->isUnreadable);
-    EXPECT_FALSE(placeholder->isScanning);
-    EXPECT_EQ(placeholder->parent(), root.get());
-    EXPECT_FALSE(placeholder->isRoot());
-    EXPECT_EQ(fresh->parent(), placeholder.get());
-    EXPECT_EQ(fresh->path(), "/data/job/big");
-    EXPECT_EQ(old->parent(), nullptr);
-
-    fresh->unique = 12 * MB;
-    EXPECT_EQ(placeholder->shared(), MB);
-    EXPECT_EQ(fresh->shared(), 0) << "shared is never negative";
 }
 
 TEST(ExtensionTally, KeysAreLowerCasedShortExtensionsAndCountsAddUpUnderThem) {

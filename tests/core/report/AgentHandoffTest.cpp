@@ -47,7 +47,7 @@ TEST(ReportFolder, SavesPrivatelyUnderADatedNameAndKeepsTheNewestFortyOrSaysWhyN
 // A folder name meant to run code if it ever reached the shell unquoted.
 constexpr std::string_view kHostile = "it's $(touch PWNED) `touch PWNED` '\\'' \"q\" ; |\n\xff";
 
-TEST(AgentScript, HandsHostileNamesToTheAgentByteForByte) {
+TEST(AgentScript, HandsHostileNamesToTheAgentByteForByteAndKeepsOptionsAndPathsPlain) {
     TemporaryFolder temporary;
     fs::path place = temporary.path() / std::string(kHostile);
     fs::create_directories(place);
@@ -78,9 +78,7 @@ TEST(AgentScript, HandsHostileNamesToTheAgentByteForByte) {
               std::string::npos);
     EXPECT_FALSE(fs::exists(place / "PWNED"));
     EXPECT_FALSE(fs::exists(fs::path(std::getenv("HOME")) / "PWNED"));
-}
 
-TEST(AgentScript, QuotesAnEmptyTextAndKeepsOptionsAndPathsPlain) {
     EXPECT_EQ(AgentScript::shellQuoted(""), "''");
 
     EXPECT_EQ(AgentScript::promptArgument("-x look", {"--mode", "--"}), "-x look");
@@ -92,7 +90,7 @@ TEST(AgentScript, QuotesAnEmptyTextAndKeepsOptionsAndPathsPlain) {
         EXPECT_EQ(AgentScript::folder(runtime, 7), "/tmp/tavelin-agents-7") << runtime;
 }
 
-TEST(ChatLink, KeepsSevenThousandCharactersAndShortensByWholeLinesBeyond) {
+TEST(ChatLink, KeepsSevenThousandCharactersShortensByWholeLinesAndEncodesTheQueryValue) {
     std::string prompt = "Please look.";
     // The prompt, the blank line and the report make exactly the limit.
     std::string line = std::string(99, 'r') + "\n";
@@ -119,9 +117,8 @@ TEST(ChatLink, KeepsSevenThousandCharactersAndShortensByWholeLinesBeyond) {
     for (int index = 0; index < 6'997; ++index)
         letters += "é";
     EXPECT_EQ(ChatLink::text("a", letters), "a\n\n" + letters);
-}
 
-TEST(ChatLink, EncodesEverythingThatCouldEndTheQueryValue) {
+    // Everything that could end the query value is encoded.
     EXPECT_EQ(ChatLink::queryValue("a&b=c+d#e f?g/h"), "a%26b%3Dc%2Bd%23e%20f?g/h");
     EXPECT_EQ(ChatLink::queryValue("é\n%\xff"), "%C3%A9%0A%25%FF");
     EXPECT_EQ(ChatLink::queryValue("~_.-!$'()*,:;@AZaz09"), "~_.-!$'()*,:;@AZaz09");

@@ -228,7 +228,7 @@ TEST(AgentReport, CodeSpansHoldAnyRunOfBackticksAndSpaces) {
 | `x\|y` |)");
 }
 
-TEST(AgentReport, CondensesWithTheFirstLevelThatFitsTheBudget) {
+TEST(AgentReport, CondensesWithTheFirstLevelThatFitsABudgetThatLeavesRoomForThePrompt) {
     SyntheticTree tree("/data");
     for (int index = 0; index < 40; ++index)
         tree.file("folder " + std::to_string(index) + "/file.bin", (100 - index) * GB);
@@ -252,9 +252,8 @@ TEST(AgentReport, CondensesWithTheFirstLevelThatFitsTheBudget) {
     // Nothing fits: the smallest rendering all the same.
     EXPECT_EQ(AgentReport(input, 10).condensed,
               AgentReport::render(input, AgentReport::kCondensed[5]));
-}
 
-TEST(AgentReport, BudgetLeavesRoomForThePromptButNeverFallsBelowTwoThousand) {
+    // The budget leaves room for the prompt but never falls below 2,000.
     EXPECT_EQ(AgentReport::budget(""), 6'990u);
     EXPECT_EQ(AgentReport::budget(std::string(100, 'x')), 6'890u);
     // Characters, not bytes: "é" is one.

@@ -139,11 +139,20 @@ TEST(Remeasure, FoldersUnreadableBeforeTheScanOrAfterShowAsANewScanWouldShowThem
     EXPECT_EQ(outcome.report, (std::array<int64_t, 3>{1, 1, 1}));
 }
 
-TEST(Remeasure, AMeasurementWaitsForAWalkOfItsFolderOrOneAbove) {
+TEST(Remeasure, MeasurementsWaitForAWalkAboveAndNothingChangesWhileScanningPausedOrCancelled) {
     Scanned scanned;
     auto& tree = scanned.tree;
     tree.file("a/b/file", 10);
-    ASSERT_TRUE(scanned.scan());
+    bool done = false;
+    {
+        test::PoolGate gate(*scanned.pool);
+        scanned.make().start();
+        scanned.session->refresh(tree.path("a"), [&] { done = true; });
+        EXPECT_TRUE(done) << "nothing is refreshed while the scan runs";
+    }
+    ASSERT_TRUE(scanned.runToEnd());
+
+    // A measurement waits for a walk of its folder or one above.
     std::vector<std::string> ended;
     {
         test::PoolGate gate(*scanned.pool);
@@ -157,19 +166,6 @@ TEST(Remeasure, AMeasurementWaitsForAWalkOfItsFolderOrOneAbove) {
     EXPECT_EQ(ended.front(), "a");
     EXPECT_EQ(scanned.difference(), "");
     EXPECT_FALSE(scanned.node("a")->isScanning);
-}
-
-TEST(Remeasure, NothingChangesWhileTheScanRunsWhilePausedOrAfterCancel) {
-    Scanned scanned;
-    scanned.tree.file("a/file", 10);
-    bool done = false;
-    {
-        test::PoolGate gate(*scanned.pool);
-        scanned.make().start();
-        scanned.session->refresh(scanned.tree.path("a"), [&] { done = true; });
-        EXPECT_TRUE(done) << "nothing is refreshed while the scan runs";
-    }
-    ASSERT_TRUE(scanned.runToEnd());
 
     scanned.tree.file("a/big", 3'000'000);
     int64_t before = scanned.root().size;

@@ -41,7 +41,7 @@ TEST(ManualQueue, RunsWorkOnTheCallingThreadInOrderDelayedWorkWhenDueUntilTheDea
     EXPECT_EQ(order.size(), 5u);
 }
 
-TEST(WorkerPool, RunsTasksOnBackgroundThreadsAndFinishesThemBeforeItGoes) {
+TEST(WorkerPool, RunsTasksOffTheCallerFinishesThemBeforeItGoesAndStartsAThreadWhenNoneIsIdle) {
     std::atomic<int> count = 0;
     std::atomic<bool> offCaller = true;
     auto caller = std::this_thread::get_id();
@@ -56,9 +56,7 @@ TEST(WorkerPool, RunsTasksOnBackgroundThreadsAndFinishesThemBeforeItGoes) {
     }
     EXPECT_EQ(count, 100);
     EXPECT_TRUE(offCaller);
-}
 
-TEST(WorkerPool, StartsAThreadForEveryTaskThatNoIdleThreadCanTake) {
     // Tasks that only finish together, one submitted by another: each needs a thread of its own.
     constexpr int kTasks = 3;
     std::atomic<int> arrived = 0, met = 0;

@@ -17,7 +17,7 @@ namespace {
 
 using Scanned = test::SessionHarness;
 
-TEST(Remeasure, RefreshesAndRescansGiveWhatANewScanGivesAndTellOnlyChangesWorthShowing) {
+TEST(Remeasure, RefreshesAndRescansGiveWhatANewScanGivesTellOnlyChangesWorthShowingCountLinksOnce) {
     Scanned scanned;
     auto& tree = scanned.tree;
     tree.file("a/b/part", 400'000);
@@ -26,6 +26,9 @@ TEST(Remeasure, RefreshesAndRescansGiveWhatANewScanGivesAndTellOnlyChangesWorthS
     tree.folder("a/b/empty");
     for (const char* folder : {"gone", "filed", "linked", "kept"})
         tree.file(std::string(folder) + "/file", 2'000'000);
+    tree.file("one/shared", 3'000'000);
+    tree.hardLink("one/shared", "two/shared");
+    tree.hardLink("one/shared", "three/deep/shared");
     ASSERT_TRUE(scanned.scan());
     scanned.changes = 0;
     Node::Ptr large = scanned.pointer("a/b/large");
@@ -102,6 +105,28 @@ TEST(Remeasure, RefreshesAndRescansGiveWhatANewScanGivesAndTellOnlyChangesWorthS
     EXPECT_TRUE(root->isRoot());
     EXPECT_EQ(scanned.difference(), "");
     EXPECT_EQ(scanned.session->bytes(), root->size);
+
+    // A file with several names still counts once.
+    int64_t total = scanned.root().size;
+    int64_t files = scanned.root().fileCount;
+    auto refreshAll = [&] {
+        for (const char* folder : {"one", "two", "three/deep"})
+            ASSERT_TRUE(scanned.refreshed(folder));
+    };
+    refreshAll();
+    EXPECT_EQ(scanned.root().size, total) << "counted once, wherever it is listed again";
+    for (const char* folder : {"three", "two", ""})
+        ASSERT_TRUE(scanned.rescanned(folder));
+    EXPECT_EQ(std::pair(scanned.root().size, scanned.root().fileCount), std::pair(total, files))
+        << "or walked again";
+
+    // Whichever name was counted, once it is gone the file counts where a name is left.
+    for (const char* name : {"one/shared", "two/shared"}) {
+        fs::remove(tree.path(name));
+        refreshAll();
+    }
+    EXPECT_EQ(scanned.difference(), "");
+    EXPECT_TRUE(test::childNamed(*scanned.node("three/deep"), "shared"));
 }
 
 // Root reads everything, so the tree is made, scanned and locked by a child that has given up
@@ -188,35 +213,6 @@ TEST(Remeasure, MeasurementsWaitForAWalkAboveAndNothingChangesWhileScanningPause
     EXPECT_TRUE(done) << "held work ends with the scan";
     scanned.idle(100ms);
     EXPECT_EQ(scanned.root().size, before);
-}
-
-TEST(Remeasure, AFileWithSeveralNamesStillCountsOnce) {
-    Scanned scanned;
-    auto& tree = scanned.tree;
-    tree.file("one/shared", 3'000'000);
-    tree.hardLink("one/shared", "two/shared");
-    tree.hardLink("one/shared", "three/deep/shared");
-    ASSERT_TRUE(scanned.scan());
-    int64_t total = scanned.root().size;
-    auto refreshAll = [&] {
-        for (const char* folder : {"one", "two", "three/deep"})
-            ASSERT_TRUE(scanned.refreshed(folder));
-    };
-    refreshAll();
-    EXPECT_EQ(scanned.root().size, total) << "counted once, wherever it is listed again";
-    for (const char* folder : {"three", "two", ""})
-        ASSERT_TRUE(scanned.rescanned(folder));
-    EXPECT_EQ(std::pair(scanned.root().size, scanned.root().fileCount),
-              std::pair(total, int64_t{1}))
-        << "or walked again";
-
-    // Whichever name was counted, once it is gone the file counts where a name is left.
-    for (const char* name : {"one/shared", "two/shared"}) {
-        fs::remove(tree.path(name));
-        refreshAll();
-    }
-    EXPECT_EQ(scanned.difference(), "");
-    EXPECT_TRUE(test::childNamed(*scanned.node("three/deep"), "shared"));
 }
 
 } // namespace

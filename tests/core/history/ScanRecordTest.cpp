@@ -53,28 +53,6 @@ TEST(ScanRecord, KeepsFoldersAndFilesFromTheirFloorsAndRoundTripsThroughJsonWith
                      1'700'000'000.25);
 }
 
-TEST(ScanRecord, SizeOfFindsNodesByTheirPathBelowTheRoot) {
-    auto root = Node::makeRoot("Computer", "/");
-    root->size = 50'000'000;
-    auto home = add(*root, "home", Node::Kind::directory, 40'000'000);
-    auto user = add(*home, "ann", Node::Kind::directory, 30'000'000);
-    auto small = add(*home, "notes", Node::Kind::directory, 1'000);
-    home->smallFileCount = 3;
-    ScanRecord record = ScanRecord::of(*root, kFinished);
-
-    EXPECT_EQ(ScanRecord::relativePath(*user, *root), "home/ann");
-    EXPECT_EQ(record.sizeOf(*root, *root), 50'000'000);
-    EXPECT_EQ(record.sizeOf(*user, *root), 30'000'000);
-    EXPECT_EQ(record.sizeOf(*small, *root), std::nullopt);
-    // The small-files node shares its folder's path but is never recorded itself.
-    EXPECT_EQ(record.sizeOf(*home->items().back(), *root), std::nullopt);
-
-    auto data = Node::makeRoot("Data", "/data");
-    auto other = Node::makeRoot("Backup", "/database");
-    auto stranger = add(*other, "x", Node::Kind::directory, 1);
-    EXPECT_EQ(ScanRecord::relativePath(*stranger, *data), "/database/x");
-}
-
 TEST(ScanRecord, AChainThousandsDeepCostsOnlyTheLevelsRecordsKeep) {
     // What a scan makes of a chain of folders 2,000 deep with one large file at the bottom,
     // beside ordinary folders: each level is as big as the file.
@@ -105,9 +83,10 @@ TEST(ScanRecord, AChainThousandsDeepCostsOnlyTheLevelsRecordsKeep) {
     EXPECT_LT(two, 2 * one + 2'000) << "linear in the number of folders";
 }
 
-TEST(ScanRecord, GrowthIsNewOnlyWhereTheRecordWouldHaveKeptTheNode) {
+TEST(ScanRecord, SizesAreFoundByPathBelowTheRootAndGrowthIsNewOnlyWhereTheRecordKeepsTheNode) {
     auto root = Node::makeRoot("Data", "/data");
     root->size = 900'000'000;
+    root->smallFileCount = 3; // its node shares the root's path but is never recorded itself
     std::vector<Node::Ptr> levels{root};
     for (int level = 0; level <= ScanRecord::deepest; ++level)
         levels.push_back(add(*levels.back(), "d", Node::Kind::directory, 800'000'000));
@@ -125,6 +104,15 @@ TEST(ScanRecord, GrowthIsNewOnlyWhereTheRecordWouldHaveKeptTheNode) {
     EXPECT_EQ(before.growthOf(*levels[ScanRecord::deepest + 1], *root), std::nullopt)
         << "deeper than records keep: not new, only not recorded";
     EXPECT_EQ(before.growthOf(*root->items().back(), *root), std::nullopt);
+
+    EXPECT_EQ(ScanRecord::relativePath(*levels[2], *root), "d/d");
+    EXPECT_EQ(std::tuple(before.sizeOf(*root, *root), before.sizeOf(*levels[2], *root),
+                         before.sizeOf(*root->items().back(), *root)),
+              std::tuple(900'000'000, 800'000'000, std::nullopt));
+    auto disk = Node::makeRoot("Computer", "/");
+    auto user = add(*add(*disk, "home", Node::Kind::directory, 1), "ann", Node::Kind::directory, 1);
+    EXPECT_EQ(ScanRecord::relativePath(*user, *disk), "home/ann");
+    EXPECT_EQ(ScanRecord::relativePath(*user, *Node::makeRoot("Home", "/ho")), "/home/ann");
 }
 
 TEST(ScanRecord, DecodingNeedsAllSixKeysWithTheirTypes) {

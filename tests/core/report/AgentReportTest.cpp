@@ -262,7 +262,7 @@ TEST(AgentReport, CondensesWithTheFirstLevelThatFitsABudgetThatLeavesRoomForTheP
     EXPECT_EQ(AgentReport::budget(std::string(7'000, 'x')), 2'000u);
 }
 
-TEST(AgentReport, BiggestFoldersListAChainAroundOneBigItemOnce) {
+TEST(AgentReport, BiggestFoldersListAChainAroundOneBigItemOnceAndPathsPercentagesAndDaysAreShort) {
     SyntheticTree tree("/data");
     tree.file("outer/inner/huge.bin", 9 * GB);
     tree.file("outer/side.bin", 1 * GB);     // inner holds 90 % of outer
@@ -279,9 +279,7 @@ TEST(AgentReport, BiggestFoldersListAChainAroundOneBigItemOnce) {
     EXPECT_EQ(paths, (std::vector<std::string>{"/data/outer/inner", "/data/even/core",
                                                "/data/split", "/data/split/a", "/data/split/b"}));
     EXPECT_EQ(ReportText::biggest(*tree.root(), Node::Kind::file, 2, 100 * MB).size(), 2u);
-}
 
-TEST(AgentReport, ShortensPathsAndWritesPercentagesAndDays) {
     EXPECT_EQ(ReportText::shortPath("/home/ann", "/home/ann"), "~");
     EXPECT_EQ(ReportText::shortPath("/home/ann/a b", "/home/ann"), "~/a b");
     EXPECT_EQ(ReportText::shortPath("/home/anna/x", "/home/ann"), "/home/anna/x");

@@ -284,7 +284,7 @@ TEST(ScanFile, ExportsOfEachToolReadAsTavelinsScanOfTheTreeAndTotalAsDuDoes) {
     });
 }
 
-TEST(ScanFile, TheHeaderSaysWhoWroteTheFileAndWhen) {
+TEST(ScanFile, TheHeaderSaysWhoWroteTheFileAndWhenAndAScanOfAUsersHomeIsAdvisedAsThatHome) {
     auto read = readBytes(R"([1,0,{"progname":"gdu","progver":"5.22","timestamp":1700000000,)"
                           R"("extra":[{"x":[1]}]},[{"name":"/srv/data"},{"name":"a"}]])");
     ASSERT_TRUE(std::holds_alternative<ImportedScan>(read)) << std::get<std::string>(read);
@@ -294,9 +294,7 @@ TEST(ScanFile, TheHeaderSaysWhoWroteTheFileAndWhen) {
                          scan.root->fileCount, scan.root->size),
               std::tuple("gdu", "5.22", dateFromTimespec(1'700'000'000, 0), "/srv/data", int64_t{1},
                          int64_t{4096}));
-}
 
-TEST(ScanFile, AScanOfAUsersHomeIsAdvisedAsThatHome) {
     const std::pair<const char*, const char*> cases[] = {{"/home/alex", "/home/alex"},
                                                          {"/home/alex/Videos", "/home/alex"},
                                                          {"/root/.cache", "/root"},

@@ -139,7 +139,7 @@ TEST(ScanSession, TotalsEqualDuWithHardLinksSparseFilesManyEmptyFoldersAndASkipp
     EXPECT_EQ(harness.node("top0/a/b/c/d/e")->fileCount, 1);
 }
 
-TEST(ScanSession, ARootWithOnlyFilesFinishesWithItsOwnBlocksCounted) {
+TEST(ScanSession, ARootWithOnlyFilesFinishesWithItsOwnBlocksCountedAMissingOneNever) {
     Harness harness;
     std::string big = harness.tree.file("big", 2'000'000);
     std::string small = harness.tree.file("small", 100);
@@ -155,6 +155,17 @@ TEST(ScanSession, ARootWithOnlyFilesFinishesWithItsOwnBlocksCounted) {
     int changes = harness.changes;
     harness.idle(600ms);
     EXPECT_EQ(harness.changes, changes) << "a finished scan refreshes nothing more";
+
+    // A missing root is unreadable and never reported as finished.
+    harness.changes = harness.finishes = 0;
+    harness.make(harness.temp.string() + "/missing/..//missing/");
+    EXPECT_EQ(harness.session->path() + " " + harness.root().name,
+              harness.temp.string() + "/missing missing");
+    harness.session->start();
+    EXPECT_FALSE(harness.session->isRunning());
+    EXPECT_EQ(std::tuple(harness.root().isUnreadable, harness.session->errors(), harness.finishes,
+                         harness.changes),
+              std::tuple(true, int64_t{1}, 0, 1));
 }
 
 TEST(ScanSession, HeldResultsAndRemovalsWaitForResume) {
@@ -199,18 +210,6 @@ TEST(ScanSession, CancellingWhilePausedGraftsNothingAndNeverFinishes) {
                          harness.session->heldCount(), harness.session->jobs().size()),
               std::tuple(0, false, size_t{0}, size_t{1}));
     EXPECT_TRUE(harness.node("a")->children().empty());
-}
-
-TEST(ScanSession, AMissingRootIsUnreadableAndNeverReportedAsFinished) {
-    Harness harness;
-    harness.make(harness.temp.string() + "/missing/..//missing/");
-    EXPECT_EQ(harness.session->path() + " " + harness.root().name,
-              harness.temp.string() + "/missing missing");
-    harness.session->start();
-    EXPECT_FALSE(harness.session->isRunning());
-    EXPECT_EQ(std::tuple(harness.root().isUnreadable, harness.session->errors(), harness.finishes,
-                         harness.changes),
-              std::tuple(true, int64_t{1}, 0, 1));
 }
 
 TEST(ScanSession, ARootWhoseListingBreaksOffPartwayKeepsWhatWasListed) {

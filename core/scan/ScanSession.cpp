@@ -182,10 +182,7 @@ ScanSession::ScanSession(Node::Ptr builtRoot, ExtensionTally kinds, int64_t larg
     , skipped_(std::make_shared<const PathSet>())
     , kinds_(std::move(kinds))
     , threshold_(largeFileThreshold)
-    , baseSize_(root_->size)
-    , baseFiles_(root_->fileCount)
-    , baseUnique_(root_->unique)
-    , baseApparent_(root_->apparent)
+    , base_(Figures::of(*root_))
     , idle_(std::make_shared<IdleWorkers>(context_.workerCount)) {}
 
 ScanSession::~ScanSession() {
@@ -274,29 +271,18 @@ void ScanSession::listRoot() {
     root_->absorb(*listing);
     root_->isScanning = true;
     kinds_.merge(tally.value);
-    for (const auto& child : root_->children()) {
-        if (child->needsAccess) {
-            baseSize_ += child->size;
-            baseUnique_ += child->unique;
-            baseApparent_ += child->apparent;
-        }
-    }
+    // Folders that need access count their own blocks at the root, not their files.
+    for (const auto& child : root_->children())
+        if (child->needsAccess)
+            base_ += Figures{child->size, child->unique, 0, child->apparent};
     addJobs(nullptr, *root_, subfolders);
-    baseSize_ += root_->size;
-    baseUnique_ += root_->unique;
-    baseApparent_ += root_->apparent;
-    baseFiles_ = root_->fileCount;
+    base_ += Figures::of(*root_);
     // From here on the root, like every listed folder, holds the sum of what lies beneath it
     // and takes the difference of every change.
-    root_->size = baseSize_;
-    root_->unique = baseUnique_;
-    root_->apparent = baseApparent_;
-    for (const Job* job : topJobs_) {
-        root_->size += job->node->size;
-        root_->unique += job->node->unique;
-        root_->apparent += job->node->apparent;
-        root_->fileCount += job->node->fileCount;
-    }
+    Figures total = base_;
+    for (const Job* job : topJobs_)
+        total += Figures::of(*job->node);
+    total.setOn(*root_);
 }
 
 // A job for every sub-folder of a listed folder that is to be measured, in the folder's order.
@@ -523,12 +509,9 @@ void ScanSession::graftShared(SharedResult& shared) {
     Figures change;
     auto settleParent = [&] {
         if (parent) {
-            parent->size += change.size;
-            parent->unique += change.unique;
-            parent->fileCount += change.files;
-            parent->apparent += change.apparent;
+            (Figures::of(*parent) + change).setOn(*parent);
             parent->sortChildren();
-            parent->adjustAncestors(change.size, change.unique, change.files, change.apparent);
+            adjustAncestors(*parent, change);
         }
         change = {};
     };
@@ -576,10 +559,7 @@ void ScanSession::sumListedJob(Job& job) {
     for (const auto& child : node.children())
         if (child->isDirectory())
             sum += Figures::of(*child);
-    node.size = sum.size;
-    node.unique = sum.unique;
-    node.fileCount = sum.files;
-    node.apparent = sum.apparent;
+    sum.setOn(node);
 }
 
 void ScanSession::readCounter(Job& job, bool figures) {
@@ -591,10 +571,7 @@ void ScanSession::readCounter(Job& job, bool figures) {
     if (!figures)
         return;
     Figures before = Figures::of(*job.node);
-    job.node->size = snapshot.bytes;
-    job.node->unique = snapshot.unique;
-    job.node->apparent = snapshot.apparent;
-    job.node->fileCount = snapshot.files;
+    Figures{snapshot.bytes, snapshot.unique, snapshot.files, snapshot.apparent}.setOn(*job.node);
     settle(*job.node, before);
     // The path shown is that of the most recently started walker that has shown one.
     if (!snapshot.path.empty() &&
@@ -699,10 +676,7 @@ void ScanSession::remove(const Node::Ptr& node) {
         if (top != topJobs_.end()) {
             topJobs_.erase(top);
         } else {
-            baseSize_ -= gone.size;
-            baseUnique_ -= gone.unique;
-            baseFiles_ -= gone.files;
-            baseApparent_ -= gone.apparent;
+            base_ -= gone;
         }
     }
     bytes_ = root_->size;

@@ -75,7 +75,14 @@ public:
             apparent -= other.apparent;
             return *this;
         }
+        friend Figures operator+(Figures a, const Figures& b) { return a += b; }
         friend Figures operator-(Figures a, const Figures& b) { return a -= b; }
+        void setOn(Node& node) const {
+            node.size = size;
+            node.unique = unique;
+            node.fileCount = files;
+            node.apparent = apparent;
+        }
     };
 
     struct Job {
@@ -173,7 +180,7 @@ public:
     const std::vector<std::unique_ptr<Job>>& jobs() const { return jobs_; }
     const std::vector<Job*>& topJobs() const { return topJobs_; }
     size_t heldCount() const { return held_.size(); }
-    int64_t baseSize() const { return baseSize_; }
+    int64_t baseSize() const { return base_.size; }
 
 private:
     // What a walker that took sub-folders of a job hands back: each folder's placeholder in the
@@ -295,10 +302,7 @@ private:
     std::vector<Job*> topJobs_;
     std::optional<uint64_t> volumeDevice_;
     bool shareAware_ = false; // files on the scanned mount can share data
-    int64_t baseSize_ = 0;
-    int64_t baseFiles_ = 0;
-    int64_t baseUnique_ = 0;
-    int64_t baseApparent_ = 0;
+    Figures base_; // what the root holds outside every job: its own files, skipped folders
     int64_t baseErrors_ = 0;
     int64_t baseExcluded_ = 0;
 

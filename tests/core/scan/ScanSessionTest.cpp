@@ -233,13 +233,12 @@ TEST(ScanSession, ARootWhoseListingBreaksOffPartwayKeepsWhatWasListed) {
     EXPECT_EQ(harness.finishes, 1) << "the scan goes on and ends as usual";
 }
 
-TEST(ScanSession, WorkerCountIsEightPerCoreWithinEightToSixteen) {
+TEST(ScanSession, WorkerCountIsEightPerCoreWithinEightToSixteenAndProgressNeverReachesOne) {
     // 0: an unknown core count.
     for (auto [cores, workers] : {std::pair{0, 8}, {1, 8}, {2, 16}, {64, 16}})
         EXPECT_EQ(ScanSession::workerCount(cores), workers) << cores;
-}
 
-TEST(ScanProgress, FractionUsesTheFirstPositiveEstimateAndNeverReachesOne) {
+    // Progress uses the first positive estimate and never reaches one.
     EXPECT_EQ(ScanProgress::fraction(50, 0, 100), 0.5);
     EXPECT_EQ(ScanProgress::fraction(25, 50, 1000), 0.5);
     EXPECT_EQ(ScanProgress::fraction(120, 100, std::nullopt), 0.99);

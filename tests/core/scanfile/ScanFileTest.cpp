@@ -306,7 +306,7 @@ TEST(ScanFile, TheHeaderSaysWhoWroteTheFileAndWhenAndAScanOfAUsersHomeIsAdvisedA
 }
 
 // The reader takes the file in batches; a name cut by a batch's end keeps all its bytes.
-TEST(ScanFile, NamesKeepTheirBytesWhereverTheyFallInTheFile) {
+TEST(ScanFile, NamesKeepTheirBytesWhereverTheyFallAndBadInputGetsOneSentenceNamingTheByte) {
     const std::string name = "\xc3\xa9t\xc3\xa9 \xff\xe2\x82\xac\xfe";
     const std::string before = R"([1,2,{"pad":")";
     const std::string prefix = R"("},[{"name":"/x"},{"name":")";
@@ -319,9 +319,8 @@ TEST(ScanFile, NamesKeepTheirBytesWhereverTheyFallInTheFile) {
         ASSERT_EQ(std::get<ImportedScan>(read).root->children().size(), 1u);
         EXPECT_EQ(std::get<ImportedScan>(read).root->children()[0]->name, name);
     }
-}
 
-TEST(ScanFile, BadInputGetsOneSentenceNamingTheByte) {
+    // Bad input gets one sentence naming the byte.
     const std::string header = R"([1,2,{"progname":"ncdu"},)";
     std::string deep = header;
     for (int i = 0; i < 100'000; ++i)

@@ -71,7 +71,7 @@ TEST(NodeItems, SmallFilesShowAsOnePseudoNodeNamedByCountBeforeTheFirstStrictlyS
     EXPECT_EQ(names(root->items()).back(), "10 smaller files");
 }
 
-TEST(NodeRemainder, UnexplainedSpaceIsNotScannedYetThenOtherUsedSpace) {
+TEST(NodeRemainder, UnexplainedSpaceIsNotScannedYetThenOtherUsedSpaceAndPathsJoinWithOneSlash) {
     auto root = Node::makeRoot("Disk", "/", 100 * GB);
     root->size = 40 * GB;
     root->unique = 30 * GB;
@@ -99,24 +99,23 @@ TEST(NodeRemainder, UnexplainedSpaceIsNotScannedYetThenOtherUsedSpace) {
     root->size = 120 * GB;
     EXPECT_EQ(root->displaySize(), 120 * GB);
     EXPECT_FALSE(Node::makeRoot("Folder", "/f")->remainder()) << "no expected size, no remainder";
-}
 
-TEST(NodePath, DescendantsMatchWholeNamesOnlyAndPathsJoinThemWithOneSlash) {
-    auto root = Node::makeRoot("Data", "/Volumes/Data");
-    auto a = folder(*root, "a");
+    // Descendants match whole names only.
+    auto data = Node::makeRoot("Data", "/Volumes/Data");
+    auto a = folder(*data, "a");
     auto x = file(*a, "x", 1, 1);
     const std::pair<const char*, Node*> cases[] = {
-        {"/Volumes/Data", root.get()},  {"/Volumes/Data//a/", a.get()},
+        {"/Volumes/Data", data.get()},  {"/Volumes/Data//a/", a.get()},
         {"/Volumes/Data/a/x", x.get()}, {"/Volumes/DataBackup/x", nullptr},
         {"/Volumes/Data/b", nullptr},   {"/Volumes", nullptr}};
     for (auto [path, found] : cases)
-        EXPECT_EQ(root->descendant(path), found) << path;
+        EXPECT_EQ(data->descendant(path), found) << path;
     EXPECT_EQ(x->path(), "/Volumes/Data/a/x");
 
     auto top = Node::makeRoot("Disk", "/");
     auto etc = folder(*top, "etc");
     EXPECT_EQ(top->descendant("/etc"), etc.get());
-    EXPECT_EQ(etc->path() + " " + top->path(), "/etc /") << "one slash under the root";
+    EXPECT_EQ(etc->path() + " " + top->path(), "/etc /") << "one slash under the data";
 }
 
 TEST(NodeDetach, RemovesFiguresFromEveryAncestorAndKeepsSiblingOrder) {

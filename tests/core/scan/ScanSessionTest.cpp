@@ -168,7 +168,7 @@ TEST(ScanSession, ARootWithOnlyFilesFinishesWithItsOwnBlocksCountedAMissingOneNe
               std::tuple(true, int64_t{1}, 0, 1));
 }
 
-TEST(ScanSession, HeldResultsAndRemovalsWaitForResume) {
+TEST(ScanSession, HeldResultsAndRemovalsWaitForResumeAndCancellingDropsThem) {
     Harness harness;
     harness.tree.file("only/file", 2'000'000);
     harness.tree.file("loose", 1'500'000);
@@ -195,21 +195,20 @@ TEST(ScanSession, HeldResultsAndRemovalsWaitForResume) {
     harness.session->resumeTreeUpdates();
     EXPECT_EQ(std::pair(harness.root().size, harness.session->bytes()),
               std::pair(before - loose->size, before - loose->size));
-}
 
-TEST(ScanSession, CancellingWhilePausedGraftsNothingAndNeverFinishes) {
-    Harness harness;
-    harness.tree.file("a/b/file", 2'000'000);
-    ASSERT_TRUE(harness.startPausedUntilHeld());
-    harness.session->cancel();
-    EXPECT_FALSE(harness.session->isRunning());
-    harness.session->resumeTreeUpdates();
-    harness.idle(400ms);
+    // Cancelling while paused grafts nothing and never finishes.
+    Harness cancelled;
+    cancelled.tree.file("a/b/file", 2'000'000);
+    ASSERT_TRUE(cancelled.startPausedUntilHeld());
+    cancelled.session->cancel();
+    EXPECT_FALSE(cancelled.session->isRunning());
+    cancelled.session->resumeTreeUpdates();
+    cancelled.idle(400ms);
     // Nothing finished or held, and the held listing made no new jobs.
-    EXPECT_EQ(std::tuple(harness.finishes, harness.session->endDate().has_value(),
-                         harness.session->heldCount(), harness.session->jobs().size()),
+    EXPECT_EQ(std::tuple(cancelled.finishes, cancelled.session->endDate().has_value(),
+                         cancelled.session->heldCount(), cancelled.session->jobs().size()),
               std::tuple(0, false, size_t{0}, size_t{1}));
-    EXPECT_TRUE(harness.node("a")->children().empty());
+    EXPECT_TRUE(cancelled.node("a")->children().empty());
 }
 
 TEST(ScanSession, ARootWhoseListingBreaksOffPartwayKeepsWhatWasListed) {

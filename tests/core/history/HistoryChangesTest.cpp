@@ -34,7 +34,7 @@ using Paths = std::vector<std::string>;
 // Which folders the list names: a child carrying 80 % of its parent's change stands for it, and
 // the floor counts. Entries deeper than records keep, which records written before they had a
 // depth bound may hold, are neither gone nor new.
-TEST(HistoryChanges, ListsTheFoldersThatExplainAChange) {
+TEST(HistoryChanges, ListsTheFoldersThatExplainAChangeNewAndGoneInFullLargestFirstAndSaturates) {
     struct Case {
         const char* why;
         std::map<std::string, int64_t> before, after;
@@ -69,9 +69,8 @@ TEST(HistoryChanges, ListsTheFoldersThatExplainAChange) {
         EXPECT_EQ(pathsOf(changes(recordOf(c.before), recordOf(c.after), kFloor, kLimit)),
                   c.listed);
     }
-}
 
-TEST(HistoryChanges, NewAndGoneItemsCountInFullLargestFirstUpToTheLimitAndExtremeSizesSaturate) {
+    // New and gone items count in full, largest first, up to the limit.
     auto before = recordOf({{"gone", 70 * kMB}, {"grew", 100 * kMB}});
     auto after = recordOf({{"new", 60 * kMB}, {"grew", 180 * kMB}});
     auto list = changes(before, after, kFloor, kLimit);

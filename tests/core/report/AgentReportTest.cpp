@@ -173,7 +173,7 @@ TEST(AgentReport, LeavesOutTheSectionsItHasNoInputFor) {
 }
 
 // A name meant to break the report's lines and tables, a terminal, and Markdown.
-TEST(AgentReport, NamesFromTheDiskStayDataInEveryPlaceTheyAppear) {
+TEST(AgentReport, NamesFromTheDiskStayDataInEveryPlaceAndCodeSpansHoldAnyRunOfBackticks) {
     SyntheticTree tree("/home/ann");
     const std::string hostile = "a|b\nc\xff\x1b]0;TITLE\x07\x1b[31mRED\xc2\x9b\x7f `x` <b>[l](u)";
     tree.file(hostile + "/big.bin", 2 * GB);
@@ -207,9 +207,8 @@ TEST(AgentReport, NamesFromTheDiskStayDataInEveryPlaceTheyAppear) {
                     !(byte == 0xc2 && next < 0xa0))
             << at;
     }
-}
 
-TEST(AgentReport, CodeSpansHoldAnyRunOfBackticksAndSpaces) {
+    // Code spans hold any run of backticks and spaces.
     struct Case {
         std::string name, span;
     };

@@ -126,9 +126,13 @@ TEST(ScanSession, TotalsEqualDuWithHardLinksSparseFilesManyEmptyFoldersAndASkipp
     EXPECT_FALSE(root.isScanning);
     EXPECT_TRUE(harness.session->endDate().has_value());
     EXPECT_TRUE(harness.session->currentPath().empty());
+    // Folders down to depth three are listed, depth four is walked whole.
     for (const auto& job : harness.session->jobs()) {
         EXPECT_TRUE(job->done && !job->node->isScanning) << job->node->path();
         EXPECT_NE(job->node->name, "Private") << "a skipped folder is not walked";
+        EXPECT_EQ(std::pair(job->depth, job->split),
+                  std::pair(job->parent ? job->parent->depth + 1 : 1, job->depth < 4))
+            << job->node->path();
     }
     EXPECT_TRUE(harness.node("Private")->needsAccess);
     Node* empty = harness.node("empty/7");
@@ -244,33 +248,6 @@ TEST(ScanSession, WorkerCountIsEightPerCoreWithinEightToSixteenAndProgressNeverR
     EXPECT_EQ(ScanProgress::fraction(-5, 100, std::nullopt), 0.0);
     EXPECT_EQ(ScanProgress::fraction(50, std::nullopt, std::nullopt), std::nullopt);
     EXPECT_EQ(ScanProgress::fraction(50, 0, 0), std::nullopt);
-}
-
-// Folders down to depth three are listed, depth four is walked whole, by one job, while the
-// other worker would sit idle.
-TEST(ScanSession, ALongWalkBelowTheListedFoldersSharedWithIdleWorkersGivesTheSameTree) {
-    Harness harness;
-    for (int i = 0; i < 30; ++i)
-        for (int j = 0; j < 4; ++j) {
-            std::string folder = "a/b/c/d/s" + std::to_string(i) + "/t" + std::to_string(j);
-            harness.tree.file(folder + "/file", j == 0 ? 1'000'000 : 5000);
-            harness.tree.file(folder + "/small.txt", 100);
-            harness.tree.folder(folder + "/u/v/w");
-        }
-
-    ASSERT_TRUE(harness.scan());
-    std::vector<std::tuple<std::string, int, bool>> jobs;
-    for (const auto& job : harness.session->jobs())
-        jobs.emplace_back(job->node->name, job->depth, job->split);
-    EXPECT_EQ(jobs, (std::vector<std::tuple<std::string, int, bool>>{
-                        {"a", 1, true}, {"b", 2, true}, {"c", 3, true}, {"d", 4, false}}));
-    EXPECT_EQ(harness.difference(), "");
-    std::string top = harness.tree.root().string();
-    EXPECT_EQ(std::pair(harness.root().size, harness.root().apparent),
-              std::pair(test::duBytes(top), test::duBytes(top, true)));
-    EXPECT_EQ(std::tuple(harness.session->kinds().entries().at("txt").files,
-                         harness.session->errors(), harness.finishes),
-              std::tuple(int64_t{30 * 4}, int64_t{0}, 1));
 }
 
 TEST(ScanSession, WhileJobsRunTotalsComeFromTheirCountersAndTheirListedParents) {

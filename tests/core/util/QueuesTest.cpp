@@ -41,7 +41,7 @@ TEST(ManualQueue, RunsWorkOnTheCallingThreadInOrderDelayedWorkWhenDueUntilTheDea
     EXPECT_EQ(order.size(), 5u);
 }
 
-TEST(WorkerPool, RunsTasksOffTheCallerFinishesThemBeforeItGoesAndStartsAThreadWhenNoneIsIdle) {
+TEST(WorkerPool, RunsTasksOffTheCallerFinishesThemStartsThreadsWhenNoneIsIdleAndMayBeLetGoByOne) {
     std::atomic<int> count = 0;
     std::atomic<bool> offCaller = true;
     auto caller = std::this_thread::get_id();
@@ -78,10 +78,9 @@ TEST(WorkerPool, RunsTasksOffTheCallerFinishesThemBeforeItGoesAndStartsAThreadWh
         together.wait_for(10s); // a pool going away starts no more threads
     }
     EXPECT_EQ(met, kTasks);
-}
 
-TEST(WorkerPool, ATaskHoldingTheLastReferenceToItsPoolLetsItGo) {
-    // As a scan session does that a pass still reads when its window closes.
+    // A task holding the last reference to its pool lets it go, as a scan session does that a
+    // pass still reads when its window closes.
     struct Holder {
         std::shared_ptr<WorkerPool> pool;
         std::promise<void>* gone;

@@ -25,7 +25,7 @@ TEST(Text, CapitalizesTheFirstCharacterInAnyScriptAndRejectsMalformedOrOverlongU
         EXPECT_FALSE(isValidUtf8(bad)) << bad;
 }
 
-TEST(Text, SingleLineShowsEveryControlCharacterAsAnEscape) {
+TEST(Text, SingleLineShowsEveryControlCharacterAsAnEscapeAndListsJoinTheLastNameWithAnd) {
     struct Case {
         std::string text, shown;
     };
@@ -43,9 +43,7 @@ TEST(Text, SingleLineShowsEveryControlCharacterAsAnEscape) {
         SCOPED_TRACE(c.shown);
         EXPECT_EQ(singleLine(c.text), c.shown);
     }
-}
 
-TEST(Text, ListsJoinTheLastNameWithAnd) {
     EXPECT_EQ(listText({}), "");
     EXPECT_EQ(listText({"A"}), "A");
     EXPECT_EQ(listText({"A", "B"}), "A and B");

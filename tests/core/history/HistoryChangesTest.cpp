@@ -34,7 +34,7 @@ using Paths = std::vector<std::string>;
 // Which folders the list names: a child carrying 80 % of its parent's change stands for it, and
 // the floor counts. Entries deeper than records keep, which records written before they had a
 // depth bound may hold, are neither gone nor new.
-TEST(HistoryChanges, ListsTheFoldersThatExplainAChange) {
+TEST(HistoryChanges, ListsTheFoldersThatExplainAChangeNewAndGoneInFullLargestFirstAndSaturates) {
     struct Case {
         const char* why;
         std::map<std::string, int64_t> before, after;
@@ -69,31 +69,26 @@ TEST(HistoryChanges, ListsTheFoldersThatExplainAChange) {
         EXPECT_EQ(pathsOf(changes(recordOf(c.before), recordOf(c.after), kFloor, kLimit)),
                   c.listed);
     }
-}
 
-TEST(HistoryChanges, NewAndGoneItemsCountInFullLargestFirstUpToTheLimit) {
+    // New and gone items count in full, largest first, up to the limit.
     auto before = recordOf({{"gone", 70 * kMB}, {"grew", 100 * kMB}});
     auto after = recordOf({{"new", 60 * kMB}, {"grew", 180 * kMB}});
     auto list = changes(before, after, kFloor, kLimit);
     ASSERT_EQ(pathsOf(list), (Paths{"grew", "gone", "new"}));
-    EXPECT_EQ(list[1].delta(), -70 * kMB);
-    EXPECT_EQ(list[1].after, std::nullopt);
-    EXPECT_EQ(list[2].delta(), 60 * kMB);
-    EXPECT_EQ(list[2].before, std::nullopt);
+    EXPECT_EQ(std::tuple(list[1].delta(), list[1].after, list[2].delta(), list[2].before),
+              std::tuple(-70 * kMB, std::nullopt, 60 * kMB, std::nullopt));
     EXPECT_EQ(pathsOf(changes(before, after, kFloor, 2)), (Paths{"grew", "gone"}));
     EXPECT_TRUE(changes(before, after, kFloor, 0).empty());
-}
 
-TEST(HistoryChanges, ExtremeRecordedSizesSaturateInsteadOfWrapping) {
+    // Extreme recorded sizes saturate instead of wrapping.
     constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
     constexpr int64_t kMin = std::numeric_limits<int64_t>::min();
     EXPECT_EQ((Change{"a", kMin, kMax}.delta()), kMax);
     EXPECT_EQ((Change{"a", kMax, kMin}.delta()), kMin);
     EXPECT_EQ((Change{"a", kMin, std::nullopt}.delta()), kMax);
     EXPECT_EQ((Change{"a", std::nullopt, kMin}.delta()), kMin);
-    auto list = changes(recordOf({{"grew", -1}, {"shrank", kMax}}),
-                        recordOf({{"grew", kMax}, {"shrank", kMin}}), kFloor, kLimit);
+    list = changes(recordOf({{"grew", -1}, {"shrank", kMax}}),
+                   recordOf({{"grew", kMax}, {"shrank", kMin}}), kFloor, kLimit);
     ASSERT_EQ(pathsOf(list), (Paths{"shrank", "grew"}));
-    EXPECT_EQ(list[0].delta(), kMin);
-    EXPECT_EQ(list[1].delta(), kMax);
+    EXPECT_EQ(std::pair(list[0].delta(), list[1].delta()), std::pair(kMin, kMax));
 }

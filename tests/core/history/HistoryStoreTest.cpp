@@ -66,20 +66,16 @@ TEST(HistoryStore, SavesByLocationAndMillisecondsAndFindsTheNewestBeforeADate) {
     ASSERT_FALSE(store.save(excluding));
     EXPECT_EQ(store.latest("/data", kFarFuture)->size, 1'700'000'002);
     EXPECT_EQ(store.latest("/data", kFarFuture, {"node_modules"})->size, 3);
-}
 
-TEST(HistoryStore, KeepsTheNewestRecordsEvenWhenNamesDifferInLength) {
-    TemporaryFolder temp;
-    Store store(temp.path(), 20);
-    // 990.json to 1010.json: sorted as text, 990 to 999 would count as the newest.
-    for (int64_t ms = 990; ms <= 1010; ++ms)
-        ASSERT_FALSE(store.save(recordOf("/data", atMilliseconds(ms))));
-
-    std::set<std::string> expected;
-    for (int64_t ms = 991; ms <= 1010; ++ms)
-        expected.insert(std::to_string(ms) + ".json");
-    EXPECT_EQ(fileNames(store.locationFolder("/data")), expected);
-    EXPECT_EQ(store.latest("/data", kFarFuture)->date, atMilliseconds(1010));
+    // 990.json to 1010.json, twenty kept: sorted as text, 990 to 999 would count as the newest.
+    std::set<std::string> newest;
+    for (int64_t ms = 990; ms <= 1010; ++ms) {
+        ASSERT_FALSE(store.save(recordOf("/other", atMilliseconds(ms))));
+        if (ms > 990)
+            newest.insert(std::to_string(ms) + ".json");
+    }
+    EXPECT_EQ(fileNames(store.locationFolder("/other")), newest);
+    EXPECT_EQ(store.latest("/other", kFarFuture)->date, atMilliseconds(1010));
 }
 
 // Records name every file of a scan, of every user after a scan of "/" as root.
@@ -115,17 +111,14 @@ TEST(HistoryStore, WhatTavelinKeepsIsPrivateAndOldOpenFilesAreTightened) {
     for (const fs::path& path : {data / "Agent Reports" / "old.md", location / "1000.json"})
         EXPECT_EQ(mode(path), 0600u) << path;
     EXPECT_EQ(mode(outside), 0644u);
-}
 
-TEST(HistoryStore, SaveReportsAFolderThatCannotBeMade) {
-    TemporaryFolder temp;
-    writeText(temp.path() / "History", "not a folder");
-    Store store(temp.path() / "History", 20);
+    // A file where the folder should be: the save says so.
+    Store store(data / "FreeSpaceAlerts.json", 20);
     EXPECT_TRUE(store.save(recordOf("/data", atMilliseconds(1'000))));
     EXPECT_FALSE(store.latest("/data", kFarFuture));
 }
 
-TEST(HistoryStore, PruningNeverDeletesTheNewRecordOrRealOnesInFavourOfFutureOrStrayFiles) {
+TEST(HistoryStore, PruningKeepsTheNewRecordRealOnesAndWhatIsNoRecordAndLatestSkipsNonRecords) {
     TemporaryFolder temp;
     Store store(temp.path(), 20);
     fs::path folder = store.locationFolder("/data");
@@ -148,23 +141,22 @@ TEST(HistoryStore, PruningNeverDeletesTheNewRecordOrRealOnesInFavourOfFutureOrSt
     EXPECT_EQ(names.size(), 20u + 4u) << "three future-dated records made room";
     EXPECT_FALSE(names.contains("9000000000000.json")) << "the earliest of them went first";
     EXPECT_EQ(store.latest("/data", atMilliseconds(4'000))->date, atMilliseconds(3'000));
-}
 
-TEST(HistoryStore, LatestPassesOverWhatIsNoRecordOfItsRootAndNeverWaitsOnAFifo) {
-    TemporaryFolder temp;
-    Store store(temp.path(), 1);
-    ASSERT_FALSE(store.save(recordOf("/data", atMilliseconds(1'000), 7)));
-    fs::path folder = store.locationFolder("/data");
-    fs::path fifo = folder / "2000.json";
+    // Latest passes over what is no record of its root, and never waits on a FIFO; pruning
+    // leaves what is not a record alone.
+    Store single(temp.path() / "single", 1);
+    ASSERT_FALSE(single.save(recordOf("/data", atMilliseconds(1'000), 7)));
+    fs::path place = single.locationFolder("/data");
+    fs::path fifo = place / "2000.json";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    fs::create_symlink(folder / "1000.json", folder / "1500.json");
-    fs::create_directory(folder / "3000.json");
-    writeText(folder / "2500.json", R"({"root": "/data", "date": 2, "size": 1, "unique": 1,
+    fs::create_symlink(place / "1000.json", place / "1500.json");
+    fs::create_directory(place / "3000.json");
+    writeText(place / "2500.json", R"({"root": "/data", "date": 2, "size": 1, "unique": 1,
                                         "sizes": {"": 1}})");
-    writeText(folder / "4000.json", recordOf("/elsewhere", atMilliseconds(4'000)).encoded());
+    writeText(place / "4000.json", recordOf("/elsewhere", atMilliseconds(4'000)).encoded());
 
     auto reading =
-        std::async(std::launch::async, [&] { return store.latest("/data", kFarFuture); });
+        std::async(std::launch::async, [&] { return single.latest("/data", kFarFuture); });
     if (reading.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
         // Let the blocked reader go before failing, so the test program can end.
         ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
@@ -173,9 +165,9 @@ TEST(HistoryStore, LatestPassesOverWhatIsNoRecordOfItsRootAndNeverWaitsOnAFifo) 
     auto latest = reading.get();
     ASSERT_TRUE(latest);
     EXPECT_EQ(latest->size, 7) << "a symbolic link is not a record either";
-    ASSERT_FALSE(store.save(recordOf("/data", atMilliseconds(5'000))));
-    std::set<std::string> names = fileNames(folder);
+    ASSERT_FALSE(single.save(recordOf("/data", atMilliseconds(5'000))));
+    std::set<std::string> left = fileNames(place);
     for (const char* kept : {"1500.json", "2000.json", "3000.json", "5000.json"})
-        EXPECT_TRUE(names.contains(kept)) << kept << ": pruning leaves what is not a record alone";
-    EXPECT_FALSE(names.contains("1000.json"));
+        EXPECT_TRUE(left.contains(kept)) << kept << ": pruning leaves what is not a record alone";
+    EXPECT_FALSE(left.contains("1000.json"));
 }

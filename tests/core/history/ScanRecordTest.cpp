@@ -20,50 +20,37 @@ const tavelin::Date kFinished = tavelin::dateFromSecondsSince1970(1'700'000'000.
 
 } // namespace
 
-TEST(ScanRecord, KeepsFoldersAndFilesFromTheirFloorsAndSkipsSmallSubtrees) {
+TEST(ScanRecord, KeepsFoldersAndFilesFromTheirFloorsAndRoundTripsThroughJsonWithNamesNotUtf8) {
     auto root = Node::makeRoot("Data", "/data");
     root->size = 900'000'000;
     root->unique = 700'000'000;
     root->fileCount = 42;
+    root->apparent = 850'000'000;
     auto projects = add(*root, "projects", Node::Kind::directory, 10'000'000);
     add(*projects, "app", Node::Kind::directory, 10'000'000);
     add(*root, "video.mov", Node::Kind::file, 100'000'000);
     add(*root, "clip.mov", Node::Kind::file, 99'999'999);
     auto tiny = add(*root, "tiny", Node::Kind::directory, 9'999'999);
     add(*tiny, "inner", Node::Kind::directory, 9'999'999);
+    auto odd = add(*root, "caf\xe9", Node::Kind::directory, 200'000'000);
 
     ScanRecord record = ScanRecord::of(*root, kFinished);
-    EXPECT_EQ(record.root, "/data");
-    EXPECT_EQ(record.date, kFinished);
-    EXPECT_EQ(record.size, 900'000'000);
-    EXPECT_EQ(record.unique, 700'000'000);
-    EXPECT_EQ(record.files, 42);
+    EXPECT_EQ(std::tuple(record.root, record.date, record.size, record.unique, record.files),
+              std::tuple("/data", kFinished, 900'000'000, 700'000'000, 42));
     EXPECT_EQ(record.sizes, (std::map<std::string, int64_t>{{"", 900'000'000},
+                                                            {"caf\xef\xbf\xbd", 200'000'000},
                                                             {"projects", 10'000'000},
                                                             {"projects/app", 10'000'000},
                                                             {"video.mov", 100'000'000}}));
-}
 
-TEST(ScanRecord, SizeOfFindsNodesByTheirPathBelowTheRoot) {
-    auto root = Node::makeRoot("Computer", "/");
-    root->size = 50'000'000;
-    auto home = add(*root, "home", Node::Kind::directory, 40'000'000);
-    auto user = add(*home, "ann", Node::Kind::directory, 30'000'000);
-    auto small = add(*home, "notes", Node::Kind::directory, 1'000);
-    home->smallFileCount = 3;
-    ScanRecord record = ScanRecord::of(*root, kFinished);
-
-    EXPECT_EQ(ScanRecord::relativePath(*user, *root), "home/ann");
-    EXPECT_EQ(record.sizeOf(*root, *root), 50'000'000);
-    EXPECT_EQ(record.sizeOf(*user, *root), 30'000'000);
-    EXPECT_EQ(record.sizeOf(*small, *root), std::nullopt);
-    // The small-files node shares its folder's path but is never recorded itself.
-    EXPECT_EQ(record.sizeOf(*home->items().back(), *root), std::nullopt);
-
-    auto data = Node::makeRoot("Data", "/data");
-    auto other = Node::makeRoot("Backup", "/database");
-    auto stranger = add(*other, "x", Node::Kind::directory, 1);
-    EXPECT_EQ(ScanRecord::relativePath(*stranger, *data), "/database/x");
+    record.excluded = {"*.iso", "/data/caf\xc3\xa9/old"};
+    auto decoded = ScanRecord::decoded(record.encoded());
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(std::tuple(decoded->encoded(), decoded->date, decoded->apparent, decoded->excluded),
+              std::tuple(record.encoded(), record.date, 850'000'000, record.excluded));
+    EXPECT_EQ(decoded->sizeOf(*odd, *root), 200'000'000);
+    EXPECT_DOUBLE_EQ(nlohmann::json::parse(record.encoded())["date"].get<double>(),
+                     1'700'000'000.25);
 }
 
 TEST(ScanRecord, AChainThousandsDeepCostsOnlyTheLevelsRecordsKeep) {
@@ -96,9 +83,10 @@ TEST(ScanRecord, AChainThousandsDeepCostsOnlyTheLevelsRecordsKeep) {
     EXPECT_LT(two, 2 * one + 2'000) << "linear in the number of folders";
 }
 
-TEST(ScanRecord, GrowthIsNewOnlyWhereTheRecordWouldHaveKeptTheNode) {
+TEST(ScanRecord, SizesAreFoundByPathBelowTheRootAndGrowthIsNewOnlyWhereTheRecordKeepsTheNode) {
     auto root = Node::makeRoot("Data", "/data");
     root->size = 900'000'000;
+    root->smallFileCount = 3; // its node shares the root's path but is never recorded itself
     std::vector<Node::Ptr> levels{root};
     for (int level = 0; level <= ScanRecord::deepest; ++level)
         levels.push_back(add(*levels.back(), "d", Node::Kind::directory, 800'000'000));
@@ -116,27 +104,15 @@ TEST(ScanRecord, GrowthIsNewOnlyWhereTheRecordWouldHaveKeptTheNode) {
     EXPECT_EQ(before.growthOf(*levels[ScanRecord::deepest + 1], *root), std::nullopt)
         << "deeper than records keep: not new, only not recorded";
     EXPECT_EQ(before.growthOf(*root->items().back(), *root), std::nullopt);
-}
 
-TEST(ScanRecord, RoundTripsThroughJsonWithNamesThatAreNotUtf8) {
-    auto root = Node::makeRoot("Data", "/data");
-    root->size = 300'000'000;
-    root->fileCount = 7;
-    root->apparent = 250'000'000;
-    auto odd = add(*root, "caf\xe9", Node::Kind::directory, 200'000'000);
-    ScanRecord record = ScanRecord::of(*root, kFinished);
-    record.excluded = {"*.iso", "/data/caf\xc3\xa9/old"};
-    EXPECT_EQ(record.sizes.count("caf\xef\xbf\xbd"), 1u);
-
-    auto decoded = ScanRecord::decoded(record.encoded());
-    ASSERT_TRUE(decoded);
-    EXPECT_EQ(decoded->encoded(), record.encoded());
-    EXPECT_EQ(decoded->date, record.date);
-    EXPECT_EQ(decoded->apparent, 250'000'000);
-    EXPECT_EQ(decoded->excluded, record.excluded);
-    EXPECT_EQ(decoded->sizeOf(*odd, *root), 200'000'000);
-    EXPECT_DOUBLE_EQ(nlohmann::json::parse(record.encoded())["date"].get<double>(),
-                     1'700'000'000.25);
+    EXPECT_EQ(ScanRecord::relativePath(*levels[2], *root), "d/d");
+    EXPECT_EQ(std::tuple(before.sizeOf(*root, *root), before.sizeOf(*levels[2], *root),
+                         before.sizeOf(*root->items().back(), *root)),
+              std::tuple(900'000'000, 800'000'000, std::nullopt));
+    auto disk = Node::makeRoot("Computer", "/");
+    auto user = add(*add(*disk, "home", Node::Kind::directory, 1), "ann", Node::Kind::directory, 1);
+    EXPECT_EQ(ScanRecord::relativePath(*user, *disk), "home/ann");
+    EXPECT_EQ(ScanRecord::relativePath(*user, *Node::makeRoot("Home", "/ho")), "/home/ann");
 }
 
 TEST(ScanRecord, DecodingNeedsAllSixKeysWithTheirTypes) {

@@ -16,10 +16,9 @@ using test::TemporaryFolder;
 using test::readText;
 using test::writeText;
 
-TEST(ReportFolder, SavesPrivatelyUnderADatedNameAndKeepsTheNewestForty) {
+TEST(ReportFolder, SavesPrivatelyUnderADatedNameAndKeepsTheNewestFortyOrSaysWhyNot) {
     TemporaryFolder temporary;
     fs::path folder = temporary.path() / "Tavelin" / "Agent Reports";
-    fs::create_directories(folder);
     auto now = fs::file_time_type::clock::now();
     for (int index = 0; index < 40; ++index) {
         fs::path old = folder / ("old " + std::to_string(index) + ".md");
@@ -32,31 +31,23 @@ TEST(ReportFolder, SavesPrivatelyUnderADatedNameAndKeepsTheNewestForty) {
 
     EXPECT_EQ(saved, folder / "Tavelin report 2025-03-09T140505Z.md");
     EXPECT_EQ(readText(saved), "# Report");
-    EXPECT_EQ(fs::status(saved).permissions(), fs::perms(0600));
-    EXPECT_EQ(fs::status(folder).permissions(), fs::perms(0700));
-    size_t left = 0;
-    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder))
-        ++left;
-    EXPECT_EQ(left, 40u);
+    EXPECT_EQ(std::pair(fs::status(saved).permissions(), fs::status(folder).permissions()),
+              std::pair(fs::perms(0600), fs::perms(0700)));
+    auto left = std::distance(fs::directory_iterator(folder), fs::directory_iterator());
+    EXPECT_EQ(left, 40);
     EXPECT_FALSE(fs::exists(folder / "old 0.md")) << "the oldest went";
     EXPECT_TRUE(fs::exists(folder / "old 1.md"));
-}
 
-TEST(ReportFolder, SaysWhyAReportCouldNotBeSaved) {
-    TemporaryFolder temporary;
-    writeText(temporary.path() / "Agent Reports", "a file where the folder should be");
-
-    auto saved = ReportFolder::save(temporary.path() / "Agent Reports", "# Report", Date{});
-
-    ASSERT_TRUE(std::holds_alternative<std::string>(saved));
-    EXPECT_TRUE(std::get<std::string>(saved).starts_with(
-        "The report couldn’t be saved in “Agent Reports”: "));
+    auto failed = ReportFolder::save(saved, "# Report", Date{});
+    ASSERT_TRUE(std::holds_alternative<std::string>(failed));
+    EXPECT_TRUE(std::get<std::string>(failed).starts_with(
+        "The report couldn’t be saved in “Tavelin report 2025-03-09T140505Z.md”: "));
 }
 
 // A folder name meant to run code if it ever reached the shell unquoted.
 constexpr std::string_view kHostile = "it's $(touch PWNED) `touch PWNED` '\\'' \"q\" ; |\n\xff";
 
-TEST(AgentScript, HandsHostileNamesToTheAgentByteForByte) {
+TEST(AgentScript, HandsHostileNamesToTheAgentByteForByteAndKeepsOptionsAndPathsPlain) {
     TemporaryFolder temporary;
     fs::path place = temporary.path() / std::string(kHostile);
     fs::create_directories(place);
@@ -87,9 +78,7 @@ TEST(AgentScript, HandsHostileNamesToTheAgentByteForByte) {
               std::string::npos);
     EXPECT_FALSE(fs::exists(place / "PWNED"));
     EXPECT_FALSE(fs::exists(fs::path(std::getenv("HOME")) / "PWNED"));
-}
 
-TEST(AgentScript, QuotesAnEmptyTextAndKeepsOptionsAndPathsPlain) {
     EXPECT_EQ(AgentScript::shellQuoted(""), "''");
 
     EXPECT_EQ(AgentScript::promptArgument("-x look", {"--mode", "--"}), "-x look");
@@ -101,7 +90,7 @@ TEST(AgentScript, QuotesAnEmptyTextAndKeepsOptionsAndPathsPlain) {
         EXPECT_EQ(AgentScript::folder(runtime, 7), "/tmp/tavelin-agents-7") << runtime;
 }
 
-TEST(ChatLink, KeepsSevenThousandCharactersAndShortensByWholeLinesBeyond) {
+TEST(ChatLink, KeepsSevenThousandCharactersShortensByWholeLinesAndEncodesTheQueryValue) {
     std::string prompt = "Please look.";
     // The prompt, the blank line and the report make exactly the limit.
     std::string line = std::string(99, 'r') + "\n";
@@ -128,9 +117,8 @@ TEST(ChatLink, KeepsSevenThousandCharactersAndShortensByWholeLinesBeyond) {
     for (int index = 0; index < 6'997; ++index)
         letters += "é";
     EXPECT_EQ(ChatLink::text("a", letters), "a\n\n" + letters);
-}
 
-TEST(ChatLink, EncodesEverythingThatCouldEndTheQueryValue) {
+    // Everything that could end the query value is encoded.
     EXPECT_EQ(ChatLink::queryValue("a&b=c+d#e f?g/h"), "a%26b%3Dc%2Bd%23e%20f?g/h");
     EXPECT_EQ(ChatLink::queryValue("é\n%\xff"), "%C3%A9%0A%25%FF");
     EXPECT_EQ(ChatLink::queryValue("~_.-!$'()*,:;@AZaz09"), "~_.-!$'()*,:;@AZaz09");

@@ -1,8 +1,7 @@
 #include "scan/Exclusions.h"
 
 #include "advisor/AdvisorContext.h"
-#include "scan/FolderWatcher.h"
-#include "scan/ScanSession.h"
+#include "core/scan/SessionHarness.h"
 #include "support/BtrfsImage.h"
 #include "support/TemporaryFolder.h"
 #include "support/TreeBuilder.h"
@@ -16,7 +15,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-TEST(Exclusions, EntriesAreNamePatternsOrAbsolutePathsMatchedAsShellGlobsOnEachName) {
+TEST(Exclusions, EntriesAreNamePatternsOrPathsMatchedAsGlobsAndScanTotalsEqualDuExclude) {
     EXPECT_EQ(Exclusions({" node_modules\t", "*.iso", "/r//x/../a/b/", "a/b", "", "..", "/",
                           "node_modules", "cache-?", "[Tt]mp"})
                   .entries(),
@@ -40,13 +39,9 @@ TEST(Exclusions, EntriesAreNamePatternsOrAbsolutePathsMatchedAsShellGlobsOnEachN
     context.exclude(exclusions);
     EXPECT_EQ(context.listFolder("/r/x")->size(), 1u);
     EXPECT_TRUE(context.listFolder("/r/a/b")->empty()) << "a folder left out lists nothing";
-}
 
-// Excluded entries at every level the scan treats differently: the listed first levels, the
-// folders walked whole, a folder and a file by path, and one name of a file with two.
-TEST(Exclusions, ScanTotalsEqualDuExcludeAndNothingExcludedShowsAnywhere) {
-    test::TemporaryFolder temp;
-    test::TreeBuilder tree(temp.path());
+    test::SessionHarness scan;
+    test::TreeBuilder& tree = scan.tree;
     for (const char* folder : {"node_modules", "p/node_modules", "p/q/r/s/t/node_modules"})
         tree.file(std::string(folder) + "/lib/index.js", 300'000);
     for (const char* file : {"x.iso", "p/q/r/s/big.iso", "disc.iso/track", "p/cache-1/blob",
@@ -55,67 +50,30 @@ TEST(Exclusions, ScanTotalsEqualDuExcludeAndNothingExcludedShowsAnywhere) {
     tree.hardLink(tree.file("p/shared", 80'000), "p/q/shared.iso");
     std::vector<std::string> entries = {"node_modules", "*.iso", "cache-?", tree.path("p/q/secret"),
                                         tree.path("p/notes.txt")};
-    auto queue = std::make_shared<ManualQueue>();
-    auto session = std::make_shared<ScanSession>(
-        temp.string(), std::nullopt, PathSet{}, std::nullopt, 1,
-        ScanSession::Context{queue, std::make_shared<WorkerPool>(2), 2});
-    session->setExclusions(Exclusions(entries));
-    session->start();
-    ASSERT_TRUE(queue->runUntil([&] { return !session->isRunning(); }, 20s));
+    ScanSession& session = scan.make({}, {}, std::nullopt, 2, 1);
+    session.setExclusions(Exclusions(entries));
+    ASSERT_TRUE(scan.scan());
 
     std::string du = "du -sB1 -x";
     for (const std::string& entry : entries)
         du += " --exclude=" + test::shellQuoted(entry);
-    Node& root = *session->root();
-    EXPECT_EQ(std::to_string(root.size) + "\t" + temp.string() + "\n",
-              test::outputOf(du + " " + test::shellQuoted(temp.string())));
-    EXPECT_EQ(root.fileCount, 2) << "data.bin and p/shared";
-    EXPECT_EQ(session->excluded(), 10);
+    Node& root = scan.root();
+    EXPECT_EQ(std::to_string(root.size) + "\t" + tree.root().string() + "\n",
+              test::outputOf(du + " " + test::shellQuoted(tree.root().string())));
+    // data.bin and p/shared are counted, ten items left out.
+    EXPECT_EQ(std::pair(root.fileCount, session.excluded()), std::pair(int64_t{2}, int64_t{10}));
     for (const char* gone : {"p/node_modules", "p/q/r/s/t/node_modules", "p/q/secret", "x.iso"})
         EXPECT_FALSE(root.descendant(tree.path(gone))) << gone;
-    EXPECT_FALSE(session->kinds().entries().contains("js"));
+    EXPECT_FALSE(session.kinds().entries().contains("js"));
 
     // Measured again, what arrived in an excluded place or under an excluded name stays out.
     int64_t before = root.size;
     tree.file("p/node_modules/more", 2'000'000);
     tree.file("p/node_modules2/new", 100'000);
     tree.file("p/late.iso", 2'000'000);
-    bool done = false;
-    session->refresh(tree.path("p/node_modules"), [&] { done = true; });
-    ASSERT_TRUE(queue->runUntil([&] { return done; }, 20s));
+    ASSERT_TRUE(scan.refreshed("p/node_modules"));
     EXPECT_FALSE(root.descendant(tree.path("p/late.iso")));
     EXPECT_EQ(root.size, before + test::duBytes(tree.path("p/node_modules2")));
-}
-
-TEST(Exclusions, TheWatcherNeitherWatchesNorReportsWhatIsExcluded) {
-    test::TemporaryFolder temp;
-    test::TreeBuilder tree(temp.path());
-    tree.folder("a/node_modules/deep");
-    tree.folder("b");
-    auto queue = std::make_shared<ManualQueue>();
-    std::set<std::string> changed;
-    std::optional<FolderWatcher::Coverage> coverage;
-    auto watcher = FolderWatcher::make(
-        temp.string(), FolderWatcher::now() + 2s, 0.05,
-        [&](std::vector<FolderWatcher::Event> events) {
-            for (const auto& event : events)
-                changed.insert(event.path);
-        },
-        queue,
-        {.ready = [&](const FolderWatcher::Coverage& ready) { coverage = ready; },
-         .limitReached = {}},
-        {}, Exclusions({"node_modules", "*.iso"}));
-    ASSERT_TRUE(watcher);
-    ASSERT_TRUE(queue->runUntil([&] { return coverage.has_value(); }, 10s));
-    EXPECT_EQ(coverage->folders, 3) << "the root, a and b";
-
-    tree.file("a/node_modules/deep/x", 10);
-    tree.folder("a/node_modules/new");
-    tree.file("a/film.iso", 10);
-    tree.folder("b/node_modules");
-    tree.file("b/seen", 10);
-    ASSERT_TRUE(queue->runUntil([&] { return changed.contains(tree.path("b")); }, 10s));
-    EXPECT_EQ(changed, std::set<std::string>{tree.path("b")}) << "only b’s own file changed it";
 }
 
 } // namespace

@@ -57,6 +57,7 @@ struct Watching {
     std::vector<std::vector<Event>> batches;
     std::optional<FolderWatcher::Coverage> coverage;
     std::unique_ptr<FolderWatcher> watcher;
+    Exclusions exclusions;
 
     // Watches `root` (the tree by default) from `since` (by default from after the tree was made,
     // the slack for coarse clocks included) and waits until it is ready.
@@ -69,7 +70,7 @@ struct Watching {
             [this](std::vector<Event> events) { batches.push_back(std::move(events)); }, queue,
             {.ready = [this](const FolderWatcher::Coverage& ready) { coverage = ready; },
              .limitReached = std::move(limitReached)},
-            std::move(known));
+            std::move(known), exclusions);
         return watcher && queue->runUntil([&] { return coverage.has_value(); }, 10s);
     }
     // Every event reported until `wanted` is among them.
@@ -95,7 +96,7 @@ Node::Ptr folder(const Node::Ptr& parent, const std::string& name) {
     return node;
 }
 
-TEST(FolderWatcher, ReportsChangedFoldersAndWatchesFoldersThatArrive) {
+TEST(FolderWatcher, ReportsChangedFoldersWatchesFoldersThatArriveAndNothingAfterItStops) {
     Watching watching;
     auto& tree = watching.tree;
     tree.file("a/b/old", 10);
@@ -104,6 +105,7 @@ TEST(FolderWatcher, ReportsChangedFoldersAndWatchesFoldersThatArrive) {
     ASSERT_TRUE(watching.start());
     EXPECT_EQ(watching.coverage->folders, 4) << "the root, a, a/b and a/c";
     EXPECT_FALSE(watching.coverage->partial);
+    watching.queue->runUntil([] { return false; }, 200ms);
     EXPECT_TRUE(watching.batches.empty()) << "nothing changed since the watcher started";
 
     tree.file("a/b/new", 10);
@@ -128,18 +130,47 @@ TEST(FolderWatcher, ReportsChangedFoldersAndWatchesFoldersThatArrive) {
     seen = watching.until({tree.path("a/new"), true});
     for (const auto& [path, whole] : seen)
         EXPECT_FALSE(path.starts_with(tree.path("a/b"))) << path;
+
+    // A change read and posted before the watcher stops is reported no more.
+    tree.file("a/new/later", 10);
+    std::this_thread::sleep_for(300ms);
+    watching.watcher->stop();
+    watching.watcher->stop();
+    watching.batches.clear();
+    watching.queue->runUntil([] { return false; }, 200ms);
+    EXPECT_TRUE(watching.batches.empty());
 }
 
-TEST(FolderWatcher, KnownFoldersListEachFolderBeforeThoseBeneathIt) {
-    auto root = Node::makeRoot("root", "/r");
-    auto a = folder(root, "a");
+// Reached through a link, the folders are named as the scan named them.
+TEST(FolderWatcher, WatchesKnownFoldersAndThoseMadeSinceThroughALinkToTheRoot) {
+    Watching watching;
+    auto& tree = watching.tree;
+    tree.folder("a/b");
+    auto link = (watching.temp.path() / "link").string();
+    std::filesystem::create_directory_symlink(tree.root(), link);
+    auto root = Node::makeRoot("link", link);
+    folder(folder(root, "a"), "b");
+    folder(root, "gone");
+    tree.folder("a/made/since");
+    ASSERT_TRUE(
+        watching.start(FolderWatcher::now() - 5s, link, FolderWatcher::KnownFolders::of(*root)));
+    EXPECT_EQ(watching.coverage->folders, 5)
+        << "the root, a, a/b, and a/made and a/made/since made since; gone is gone";
+    watching.until({link + "/a", false});
+    tree.file("a/made/since/file", 10);
+    auto seen = watching.until({link + "/a/made/since", false});
+    EXPECT_TRUE(seen.contains({link + "/a/made/since", false}));
+
+    // Known folders list each folder before those beneath it, and only folders that may be read.
+    auto model = Node::makeRoot("root", "/r");
+    auto a = folder(model, "a");
     folder(folder(a, "b"), "c");
     folder(a, "d");
-    folder(root, "locked")->needsAccess = true;
-    root->append(Node::make("file", Node::Kind::file));
-    folder(root, "e");
+    folder(model, "locked")->needsAccess = true;
+    model->append(Node::make("file", Node::Kind::file));
+    folder(model, "e");
     std::vector<std::tuple<std::string, uint32_t, uint32_t>> listed;
-    auto known = FolderWatcher::KnownFolders::of(*root);
+    auto known = FolderWatcher::KnownFolders::of(*model);
     for (const auto& entry : known->folders)
         listed.emplace_back(entry.name, entry.parent, entry.end);
     EXPECT_EQ(listed,
@@ -147,60 +178,23 @@ TEST(FolderWatcher, KnownFoldersListEachFolderBeforeThoseBeneathIt) {
                   {"", 0, 6}, {"a", 0, 5}, {"b", 1, 4}, {"c", 2, 4}, {"d", 1, 5}, {"e", 0, 6}}));
 }
 
-TEST(FolderWatcher, WatchesKnownFoldersAndThoseMadeSince) {
+TEST(FolderWatcher, NeitherWatchesNorReportsWhatIsExcluded) {
     Watching watching;
     auto& tree = watching.tree;
-    tree.folder("a/b");
-    auto root = Node::makeRoot("tree", tree.root().string());
-    folder(folder(root, "a"), "b");
-    folder(root, "gone");
-    tree.folder("a/made/since");
-    ASSERT_TRUE(
-        watching.start(FolderWatcher::now() - 5s, {}, FolderWatcher::KnownFolders::of(*root)));
-    EXPECT_EQ(watching.coverage->folders, 5)
-        << "the root, a, a/b, and a/made and a/made/since made since; gone is gone";
-    watching.until({tree.path("a"), false});
-    tree.file("a/made/since/file", 10);
-    watching.until({tree.path("a/made/since"), false});
-}
-
-TEST(FolderWatcher, FollowsARootReachedThroughALink) {
-    Watching watching;
-    watching.tree.folder("a/b");
-    auto link = watching.temp.path() / "link";
-    std::filesystem::create_directory_symlink(watching.tree.root(), link);
-    auto root = Node::makeRoot("link", link.string());
-    folder(folder(root, "a"), "b");
-    ASSERT_TRUE(watching.start(FolderWatcher::now() + 2s, link.string(),
-                               FolderWatcher::KnownFolders::of(*root)));
-    EXPECT_EQ(watching.coverage->folders, 3);
-    watching.tree.file("a/b/file", 10);
-    auto seen = watching.until({(link / "a/b").string(), false});
-    EXPECT_TRUE(seen.contains({(link / "a/b").string(), false})) << "named as the scan named it";
-}
-
-TEST(FolderWatcher, ReplaysFoldersChangedSinceTheGivenTimeAndNothingAfterItStops) {
-    Watching watching;
-    auto& tree = watching.tree;
-    tree.file("one/file", 10);
-    tree.file("two/file", 10);
+    tree.folder("a/node_modules/deep");
+    tree.folder("b");
+    watching.exclusions = Exclusions({"node_modules", "*.iso"});
     ASSERT_TRUE(watching.start());
-    watching.queue->runUntil([] { return false; }, 200ms);
-    EXPECT_TRUE(watching.batches.empty());
+    EXPECT_EQ(watching.coverage->folders, 3) << "the root, a and b";
 
-    ASSERT_TRUE(watching.start(FolderWatcher::now() - 5s));
-    auto seen = watching.until({tree.path("two"), false});
-    EXPECT_TRUE(seen.contains({tree.path("one"), false}));
-    EXPECT_TRUE(seen.contains({tree.root().string(), false}));
-
-    tree.file("one/later", 10);
-    // The change is read and its batch posted before the watcher stops.
-    std::this_thread::sleep_for(300ms);
-    watching.watcher->stop();
-    watching.watcher->stop();
-    watching.batches.clear();
-    watching.queue->runUntil([] { return false; }, 200ms);
-    EXPECT_TRUE(watching.batches.empty());
+    tree.file("a/node_modules/deep/x", 10);
+    tree.folder("a/node_modules/new");
+    tree.file("a/film.iso", 10);
+    tree.folder("b/node_modules");
+    tree.file("b/seen", 10);
+    EXPECT_EQ(watching.until({tree.path("b"), false}),
+              (std::set<std::pair<std::string, bool>>{{tree.path("b"), false}}))
+        << "only b’s own file changed it";
 }
 
 // A whole disk: the root is the top of its mount, here a bind mount of part of a tmpfs, so that

@@ -1,62 +1,37 @@
 #include "scan/ScanSession.h"
 
+#include "core/scan/NodeFigures.h"
+#include "core/scan/SessionHarness.h"
 #include "scan/ScanProgress.h"
 #include "support/BtrfsImage.h"
 #include "support/NodeLookup.h"
 #include "support/PoolGate.h"
 #include "support/SyntheticTree.h"
-#include "support/TemporaryFolder.h"
-#include "support/TreeBuilder.h"
-#include "support/TreeCompare.h"
-#include "util/ManualQueue.h"
 
-#include <algorithm>
 #include <fcntl.h>
-#include <future>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using namespace tavelin;
 using namespace std::chrono_literals;
+using test::figures;
 using test::TreeBuilder;
 
 namespace {
 
-struct Harness {
-    std::shared_ptr<ManualQueue> queue = std::make_shared<ManualQueue>();
-    std::shared_ptr<WorkerPool> pool = std::make_shared<WorkerPool>(2);
-    std::shared_ptr<ScanSession> session;
-    int changes = 0;
-    int finishes = 0;
-
-    explicit Harness(const std::string& path, PathSet skip = {},
-                     std::optional<int64_t> expected = std::nullopt, int workers = 2) {
-        session =
-            std::make_shared<ScanSession>(path, std::nullopt, std::move(skip), expected, 1'000'000,
-                                          ScanSession::Context{queue, pool, workers});
-        session->onChange = [this] { ++changes; };
-        session->onFinish = [this](const Node::Ptr& root) {
-            EXPECT_EQ(root, session->root());
-            ++finishes;
-        };
-    }
-
-    bool runUntil(const std::function<bool()>& done) { return queue->runUntil(done, 20s); }
+struct Harness : test::SessionHarness {
     // Starts paused and waits until the first listing is held back.
     bool startPausedUntilHeld() {
-        session->pauseTreeUpdates();
+        make().pauseTreeUpdates();
         session->start();
         return runUntil([&] { return session->heldCount() == 1; });
-    }
-    bool runToEnd() {
-        return runUntil([&] { return !session->isRunning(); });
     }
     // Starts the scan and lets its first-level jobs run; every job launched after them waits at
     // the gate returned until it opens.
     std::unique_ptr<test::PoolGate> startHoldingDeeperJobs() {
         test::PoolGate first(*pool);
-        session->start();
+        make().start();
         queue->runPending(); // launches the first-level jobs, which wait at `first`
         auto later = std::make_unique<test::PoolGate>(*pool);
         first.open();
@@ -71,7 +46,6 @@ struct Harness {
         int before = changes;
         return runUntil([&] { return changes > before; });
     }
-    Node* node(const std::string& path) const { return session->root()->descendant(path); }
 };
 
 // What a refresh shows: every folder the scan has listed holds the sum of what lies beneath it,
@@ -80,28 +54,27 @@ void expectListedFoldersSumWhatIsBeneath(const ScanSession& session) {
     for (const auto& job : session.jobs()) {
         if (!job->listed || job->done)
             continue;
-        int64_t size = job->own.size, unique = job->own.unique, files = job->own.files,
-                apparent = job->own.apparent;
+        Node sum("", Node::Kind::directory);
+        sum.size = job->own.size;
+        sum.unique = job->own.unique;
+        sum.fileCount = job->own.files;
+        sum.apparent = job->own.apparent;
         for (const auto& child : job->node->children()) {
             if (!child->isDirectory())
                 continue;
-            size += child->size;
-            unique += child->unique;
-            files += child->fileCount;
-            apparent += child->apparent;
+            sum.size += child->size;
+            sum.unique += child->unique;
+            sum.fileCount += child->fileCount;
+            sum.apparent += child->apparent;
         }
-        EXPECT_EQ(job->node->size, size) << job->node->path();
-        EXPECT_EQ(job->node->apparent, apparent) << job->node->path();
-        EXPECT_EQ(job->node->unique, unique) << job->node->path();
-        EXPECT_EQ(job->node->fileCount, files) << job->node->path();
+        EXPECT_EQ(figures(*job->node), figures(sum)) << job->node->path();
         EXPECT_TRUE(std::is_sorted(job->node->children().begin(), job->node->children().end(),
                                    [](const auto& a, const auto& b) { return a->size > b->size; }));
     }
     int64_t root = session.baseSize();
     for (const auto* job : session.topJobs())
         root += job->node->size;
-    EXPECT_EQ(session.root()->size, root);
-    EXPECT_EQ(session.bytes(), root);
+    EXPECT_EQ(std::pair(session.root()->size, session.bytes()), std::pair(root, root));
 }
 
 } // namespace
@@ -109,8 +82,8 @@ void expectListedFoldersSumWhatIsBeneath(const ScanSession& session) {
 // Reached through a symbolic link, with a first-level folder skipped: the skipped one counts its
 // own blocks only.
 TEST(ScanSession, TotalsEqualDuWithHardLinksSparseFilesManyEmptyFoldersAndASkippedFolder) {
-    test::TemporaryFolder temp;
-    TreeBuilder tree(temp.path() / "real");
+    Harness harness;
+    TreeBuilder& tree = harness.tree;
     for (int i = 0; i < 6; ++i) {
         std::string top = "top" + std::to_string(i);
         tree.file(top + "/a/b/c/d/e/deep" + std::to_string(i), 1'500'000);
@@ -125,161 +98,126 @@ TEST(ScanSession, TotalsEqualDuWithHardLinksSparseFilesManyEmptyFoldersAndASkipp
                     std::string(100, 'e'));
     tree.file("root file", 1'200'000);
     tree.symlink("nowhere", "dangling");
-    tree.file("Private/secret", 5'000'000);
-    std::string link = TreeBuilder(temp.path()).symlink(tree.root().string(), "link");
+    std::string secret = tree.file("Private/secret", 5'000'000);
+    std::string link = TreeBuilder(harness.temp.path()).symlink(tree.root().string(), "link");
 
-    Harness harness(link + "/", PathSet{link + "/Private"});
+    harness.make(link + "/", PathSet{link + "/Private"});
     harness.session->onChange = [&] {
         ++harness.changes;
         expectListedFoldersSumWhatIsBeneath(*harness.session);
     };
-    harness.session->start();
-    ASSERT_TRUE(harness.runToEnd());
-    const Node& root = *harness.session->root();
-    EXPECT_EQ(harness.session->path(), link);
-    EXPECT_EQ(root.name, "link");
+    ASSERT_TRUE(harness.scan());
+    const Node& root = harness.root();
+    EXPECT_EQ(harness.session->path() + " " + root.name, link + " link");
     EXPECT_EQ(harness.finishes, 1);
     EXPECT_GT(harness.changes, 0);
-    EXPECT_EQ(root.size, test::duBytes(tree.root().string()) - test::duBytes(tree.path("Private")) +
-                             test::allocatedBytes(tree.path("Private")));
     struct stat privateFolder {};
     ASSERT_EQ(::lstat(tree.path("Private").c_str(), &privateFolder), 0);
-    EXPECT_EQ(root.apparent, test::duBytes(tree.root().string(), true) -
-                                 test::duBytes(tree.path("Private"), true) + privateFolder.st_size);
-    EXPECT_EQ(root.unique, root.size) << "ext4 shares no data between files";
-    EXPECT_EQ(root.fileCount, 6 * 4 + 2);
-    EXPECT_EQ(harness.session->bytes(), root.size);
-    EXPECT_EQ(harness.session->files(), root.fileCount);
-    EXPECT_EQ(harness.session->errors(), 0);
+    int64_t size = test::duBytes(tree.root().string()) - test::allocatedBytes(secret);
+    // ext4 shares no data between files.
+    EXPECT_EQ(figures(root),
+              figures(size, size, 6 * 4 + 2,
+                      test::duBytes(tree.root().string(), true) -
+                          test::duBytes(tree.path("Private"), true) + privateFolder.st_size));
+    EXPECT_EQ(std::tuple(harness.session->bytes(), harness.session->files(),
+                         harness.session->errors(),
+                         harness.session->kinds().entries().at("").files),
+              std::tuple(root.size, root.fileCount, int64_t{0}, int64_t{6 * 4 + 2}));
     EXPECT_FALSE(root.isScanning);
     EXPECT_TRUE(harness.session->endDate().has_value());
     EXPECT_TRUE(harness.session->currentPath().empty());
-    EXPECT_EQ(harness.session->kinds().entries().at("").files, 6 * 4 + 2);
+    // Folders down to depth three are listed, depth four is walked whole.
     for (const auto& job : harness.session->jobs()) {
-        EXPECT_TRUE(job->done);
-        EXPECT_FALSE(job->node->isScanning) << job->node->path();
+        EXPECT_TRUE(job->done && !job->node->isScanning) << job->node->path();
         EXPECT_NE(job->node->name, "Private") << "a skipped folder is not walked";
+        EXPECT_EQ(std::pair(job->depth, job->split),
+                  std::pair(job->parent ? job->parent->depth + 1 : 1, job->depth < 4))
+            << job->node->path();
     }
-    Node* skipped = test::childNamed(root, "Private");
-    ASSERT_TRUE(skipped);
-    EXPECT_TRUE(skipped->needsAccess);
-    Node* empty = harness.node(link + "/empty/7");
+    EXPECT_TRUE(harness.node("Private")->needsAccess);
+    Node* empty = harness.node("empty/7");
     ASSERT_TRUE(empty);
-    EXPECT_EQ(empty->fileCount, 0) << "own blocks are not files";
-    EXPECT_EQ(empty->size, test::duBytes(tree.path("empty/7")));
-    EXPECT_EQ(harness.node(link + "/top0/a/b/c/d/e")->fileCount, 1);
+    EXPECT_EQ(std::pair(empty->fileCount, empty->size),
+              std::pair(int64_t{0}, test::duBytes(tree.path("empty/7"))))
+        << "own blocks are not files";
+    EXPECT_EQ(harness.node("top0/a/b/c/d/e")->fileCount, 1);
 }
 
-TEST(ScanSession, FoldersDownToDepthThreeAreListedAndDepthFourIsWalkedWhole) {
-    test::TemporaryFolder temp;
-    TreeBuilder tree(temp.path());
-    tree.file("a/b/c/d/e/f/file", 10);
-    Harness harness(temp.string());
-    harness.session->start();
-    ASSERT_TRUE(harness.runToEnd());
-    std::vector<std::pair<std::string, bool>> jobs;
-    for (const auto& job : harness.session->jobs()) {
-        jobs.emplace_back(job->node->name, job->split);
-        EXPECT_EQ(job->depth, static_cast<int>(jobs.size()));
-    }
-    EXPECT_EQ(jobs, (std::vector<std::pair<std::string, bool>>{
-                        {"a", true}, {"b", true}, {"c", true}, {"d", false}}));
-    EXPECT_EQ(harness.session->root()->fileCount, 1);
-}
-
-TEST(ScanSession, ARootWithOnlyFilesFinishesWithItsOwnBlocksCounted) {
-    test::TemporaryFolder temp;
-    TreeBuilder tree(temp.path());
-    std::string big = tree.file("big", 2'000'000);
-    std::string small = tree.file("small", 100);
-    Harness harness(temp.string());
-    harness.session->start();
+TEST(ScanSession, ARootWithOnlyFilesFinishesWithItsOwnBlocksCountedAMissingOneNever) {
+    Harness harness;
+    std::string big = harness.tree.file("big", 2'000'000);
+    std::string small = harness.tree.file("small", 100);
+    harness.make().start();
     EXPECT_TRUE(harness.session->jobs().empty());
     ASSERT_TRUE(harness.runToEnd());
-    EXPECT_EQ(harness.finishes, 1);
-    EXPECT_EQ(harness.session->root()->size, test::allocatedBytes(temp.string()) +
-                                                 test::allocatedBytes(big) +
-                                                 test::allocatedBytes(small));
-    EXPECT_EQ(harness.session->root()->smallFileCount, 1);
-    EXPECT_EQ(harness.session->root()->children().size(), 1u);
+    const Node& root = harness.root();
+    EXPECT_EQ(std::tuple(harness.finishes, root.size, root.smallFileCount, root.children().size()),
+              std::tuple(1,
+                         test::allocatedBytes(harness.tree.root().string()) +
+                             test::allocatedBytes(big) + test::allocatedBytes(small),
+                         int64_t{1}, size_t{1}));
     int changes = harness.changes;
-    harness.queue->runUntil([] { return false; }, 600ms);
+    harness.idle(600ms);
     EXPECT_EQ(harness.changes, changes) << "a finished scan refreshes nothing more";
+
+    // A missing root is unreadable and never reported as finished.
+    harness.changes = harness.finishes = 0;
+    harness.make(harness.temp.string() + "/missing/..//missing/");
+    EXPECT_EQ(harness.session->path() + " " + harness.root().name,
+              harness.temp.string() + "/missing missing");
+    harness.session->start();
+    EXPECT_FALSE(harness.session->isRunning());
+    EXPECT_EQ(std::tuple(harness.root().isUnreadable, harness.session->errors(), harness.finishes,
+                         harness.changes),
+              std::tuple(true, int64_t{1}, 0, 1));
 }
 
-TEST(ScanSession, HeldResultsAreGraftedOnlyAfterResume) {
-    test::TemporaryFolder temp;
-    TreeBuilder tree(temp.path());
-    tree.file("only/file", 2'000'000);
-    Harness harness(temp.string());
+TEST(ScanSession, HeldResultsAndRemovalsWaitForResumeAndCancellingDropsThem) {
+    Harness harness;
+    harness.tree.file("only/file", 2'000'000);
+    harness.tree.file("loose", 1'500'000);
     ASSERT_TRUE(harness.startPausedUntilHeld());
-    Node* only = test::childNamed(*harness.session->root(), "only");
+    Node* only = harness.node("only");
     ASSERT_TRUE(only);
     EXPECT_TRUE(only->children().empty()) << "nothing is grafted while paused";
-    harness.queue->runUntil([] { return false; }, 300ms);
+    harness.idle(300ms);
     EXPECT_TRUE(harness.session->isRunning()) << "a paused scan does not finish";
-
     harness.session->resumeTreeUpdates();
     ASSERT_TRUE(harness.runToEnd());
-    EXPECT_EQ(harness.finishes, 1);
-    EXPECT_EQ(only->fileCount, 1);
-    EXPECT_EQ(only->children().size(), 1u);
-}
+    EXPECT_EQ(std::tuple(harness.finishes, only->fileCount, only->children().size()),
+              std::tuple(1, int64_t{1}, size_t{1}));
 
-TEST(ScanSession, CancellingWhilePausedGraftsNothingAndNeverFinishes) {
-    test::TemporaryFolder temp;
-    TreeBuilder tree(temp.path());
-    tree.file("a/b/file", 2'000'000);
-    Harness harness(temp.string());
-    ASSERT_TRUE(harness.startPausedUntilHeld());
-    harness.session->cancel();
-    EXPECT_FALSE(harness.session->isRunning());
-    harness.session->resumeTreeUpdates();
-    harness.queue->runUntil([] { return false; }, 400ms);
-    EXPECT_EQ(harness.finishes, 0);
-    EXPECT_FALSE(harness.session->endDate().has_value());
-    EXPECT_EQ(harness.session->heldCount(), 0u);
-    EXPECT_EQ(harness.session->jobs().size(), 1u) << "the held listing made no new jobs";
-    EXPECT_TRUE(test::childNamed(*harness.session->root(), "a")->children().empty());
-}
-
-TEST(ScanSession, RemovalsWhilePausedWaitForResume) {
-    test::TemporaryFolder temp;
-    TreeBuilder tree(temp.path());
-    tree.file("loose", 1'500'000);
-    Harness harness(temp.string());
-    harness.session->start();
-    ASSERT_TRUE(harness.runToEnd());
     harness.session->pauseTreeUpdates();
-    Node::Ptr loose = harness.session->root()->children().front();
-    int64_t before = harness.session->root()->size;
+    Node::Ptr loose = harness.pointer("loose");
+    int64_t before = harness.root().size;
     harness.session->remove(loose);
-    EXPECT_EQ(harness.session->root()->size, before);
+    EXPECT_EQ(harness.root().size, before);
     // Each holder resumes for itself: the tree stays still until the last one does.
     harness.session->pauseTreeUpdates();
     harness.session->resumeTreeUpdates();
-    EXPECT_EQ(harness.session->root()->size, before);
+    EXPECT_EQ(harness.root().size, before);
     harness.session->resumeTreeUpdates();
-    EXPECT_EQ(harness.session->root()->size, before - loose->size);
-    EXPECT_EQ(harness.session->bytes(), harness.session->root()->size);
-}
+    EXPECT_EQ(std::pair(harness.root().size, harness.session->bytes()),
+              std::pair(before - loose->size, before - loose->size));
 
-TEST(ScanSession, AMissingRootIsUnreadableAndNeverReportedAsFinished) {
-    test::TemporaryFolder temp;
-    Harness harness(temp.string() + "/missing/..//missing/");
-    EXPECT_EQ(harness.session->path(), temp.string() + "/missing");
-    EXPECT_EQ(harness.session->root()->name, "missing");
-    harness.session->start();
-    EXPECT_FALSE(harness.session->isRunning());
-    EXPECT_TRUE(harness.session->root()->isUnreadable);
-    EXPECT_EQ(harness.session->errors(), 1);
-    EXPECT_EQ(harness.finishes, 0);
-    EXPECT_EQ(harness.changes, 1);
+    // Cancelling while paused grafts nothing and never finishes.
+    Harness cancelled;
+    cancelled.tree.file("a/b/file", 2'000'000);
+    ASSERT_TRUE(cancelled.startPausedUntilHeld());
+    cancelled.session->cancel();
+    EXPECT_FALSE(cancelled.session->isRunning());
+    cancelled.session->resumeTreeUpdates();
+    cancelled.idle(400ms);
+    // Nothing finished or held, and the held listing made no new jobs.
+    EXPECT_EQ(std::tuple(cancelled.finishes, cancelled.session->endDate().has_value(),
+                         cancelled.session->heldCount(), cancelled.session->jobs().size()),
+              std::tuple(0, false, size_t{0}, size_t{1}));
+    EXPECT_TRUE(cancelled.node("a")->children().empty());
 }
 
 TEST(ScanSession, ARootWhoseListingBreaksOffPartwayKeepsWhatWasListed) {
-    test::TemporaryFolder temp;
-    test::BtrfsImage image(temp.path());
+    Harness harness;
+    test::BtrfsImage image(harness.temp.path());
     if (!image.mounted())
         GTEST_SKIP() << image.whyNot();
     TreeBuilder tree(image.mountPoint() / "root");
@@ -289,25 +227,21 @@ TEST(ScanSession, ARootWhoseListingBreaksOffPartwayKeepsWhatWasListed) {
     if (!image.breakListingPartway(tree.root().string()))
         GTEST_SKIP() << "the image's metadata could not be damaged here";
 
-    Harness harness(tree.root().string());
-    harness.session->start();
-    ASSERT_TRUE(harness.runToEnd());
-    const Node& root = *harness.session->root();
+    harness.make(tree.root().string());
+    ASSERT_TRUE(harness.scan());
+    const Node& root = harness.root();
     EXPECT_TRUE(root.isUnreadable);
     EXPECT_EQ(harness.session->errors(), 1);
-    EXPECT_GT(root.fileCount, 0) << "what was listed is kept";
-    EXPECT_LT(root.fileCount, kEntries);
+    EXPECT_TRUE(root.fileCount > 0 && root.fileCount < kEntries) << "what was listed is kept";
     EXPECT_EQ(harness.finishes, 1) << "the scan goes on and ends as usual";
 }
 
-TEST(ScanSession, WorkerCountIsEightPerCoreWithinEightToSixteen) {
-    EXPECT_EQ(ScanSession::workerCount(0), 8) << "an unknown core count";
-    EXPECT_EQ(ScanSession::workerCount(1), 8);
-    EXPECT_EQ(ScanSession::workerCount(2), 16);
-    EXPECT_EQ(ScanSession::workerCount(64), 16);
-}
+TEST(ScanSession, WorkerCountIsEightPerCoreWithinEightToSixteenAndProgressNeverReachesOne) {
+    // 0: an unknown core count.
+    for (auto [cores, workers] : {std::pair{0, 8}, {1, 8}, {2, 16}, {64, 16}})
+        EXPECT_EQ(ScanSession::workerCount(cores), workers) << cores;
 
-TEST(ScanProgress, FractionUsesTheFirstPositiveEstimateAndNeverReachesOne) {
+    // Progress uses the first positive estimate and never reaches one.
     EXPECT_EQ(ScanProgress::fraction(50, 0, 100), 0.5);
     EXPECT_EQ(ScanProgress::fraction(25, 50, 1000), 0.5);
     EXPECT_EQ(ScanProgress::fraction(120, 100, std::nullopt), 0.99);
@@ -316,39 +250,14 @@ TEST(ScanProgress, FractionUsesTheFirstPositiveEstimateAndNeverReachesOne) {
     EXPECT_EQ(ScanProgress::fraction(50, 0, 0), std::nullopt);
 }
 
-TEST(ScanSession, ALongWalkSharedWithIdleWorkersGivesTheSameTree) {
-    test::TemporaryFolder temp;
-    TreeBuilder tree(temp.path());
-    // One job walks everything below depth 4, while the other worker would sit idle.
-    for (int i = 0; i < 30; ++i)
-        for (int j = 0; j < 4; ++j) {
-            std::string folder = "a/b/c/d/s" + std::to_string(i) + "/t" + std::to_string(j);
-            tree.file(folder + "/file", j == 0 ? 1'000'000 : 5000);
-            tree.file(folder + "/small.txt", 100);
-            tree.folder(folder + "/u/v/w");
-        }
-
-    Harness harness(temp.string());
-    harness.session->start();
-    ASSERT_TRUE(harness.runToEnd());
-    EXPECT_EQ(test::treeDifference(*harness.session->root(), *test::freshScan(temp.string())), "");
-    EXPECT_EQ(harness.session->root()->size, test::duBytes(temp.string()));
-    EXPECT_EQ(harness.session->root()->apparent, test::duBytes(temp.string(), true));
-    EXPECT_EQ(harness.session->kinds().entries().at("txt").files, 30 * 4);
-    EXPECT_EQ(harness.session->errors(), 0);
-    EXPECT_EQ(harness.finishes, 1);
-}
-
 TEST(ScanSession, WhileJobsRunTotalsComeFromTheirCountersAndTheirListedParents) {
-    test::TemporaryFolder temp;
-    TreeBuilder tree(temp.path());
+    Harness harness;
+    TreeBuilder& tree = harness.tree;
     tree.file("top/own", 2'000'000);
-    tree.file("top/first/file", 1'500'000);
-    tree.file("top/second/file", 1'500'000);
-    tree.file("top/third/file", 1'500'000);
+    for (const char* folder : {"first", "second", "third"})
+        tree.file("top/" + std::string(folder) + "/file", 1'500'000);
     tree.file("loose", 100);
 
-    Harness harness(temp.string());
     auto gate = harness.startHoldingDeeperJobs();
     ASSERT_TRUE(harness.runUntilListed(0));
     const auto& jobs = harness.session->jobs();
@@ -359,9 +268,10 @@ TEST(ScanSession, WhileJobsRunTotalsComeFromTheirCountersAndTheirListedParents) 
     ScanSession::Job& silent = *jobs[3];
     int64_t placeholder = silent.node->size;
     ASSERT_EQ(placeholder, test::allocatedBytes(silent.node->path())) << "its own blocks";
-    EXPECT_EQ(top.own.size,
-              test::allocatedBytes(tree.path("top")) + test::allocatedBytes(tree.path("top/own")));
-    EXPECT_EQ(top.own.files, 1);
+    EXPECT_EQ(std::pair(top.own.size, top.own.files),
+              std::pair(test::allocatedBytes(tree.path("top")) +
+                            test::allocatedBytes(tree.path("top/own")),
+                        int64_t{1}));
 
     // What the held-back walkers would have published by now.
     std::string olderPath = older.node->path() + "/deeper";
@@ -371,20 +281,21 @@ TEST(ScanSession, WhileJobsRunTotalsComeFromTheirCountersAndTheirListedParents) 
                        &olderShown);
     newer.counter->add({.files = 1, .bytes = 3000, .unique = 3000, .errors = 2, .path = {}});
     ASSERT_TRUE(harness.runUntilRefreshed());
-    EXPECT_EQ(older.node->size, 5000) << "two reports between ticks count once, whole";
-    EXPECT_EQ(older.node->unique, 4000);
-    EXPECT_EQ(newer.node->fileCount, 1);
-    EXPECT_EQ(silent.node->size, placeholder) << "a job that reported nothing keeps its blocks";
-    EXPECT_EQ(top.node->size, top.own.size + 5000 + 3000 + placeholder);
-    EXPECT_EQ(top.node->unique, top.own.unique + 4000 + 3000 + placeholder);
-    EXPECT_EQ(top.node->fileCount, 1 + 2 + 1);
+    // Two reports between ticks count once, whole; a job that reported nothing keeps its blocks.
+    EXPECT_EQ(
+        std::tuple(older.node->size, older.node->unique, newer.node->fileCount, silent.node->size),
+        std::tuple(int64_t{5000}, int64_t{4000}, int64_t{1}, placeholder));
+    EXPECT_EQ(std::tuple(top.node->size, top.node->unique, top.node->fileCount),
+              std::tuple(top.own.size + 5000 + 3000 + placeholder,
+                         top.own.unique + 4000 + 3000 + placeholder, int64_t{1 + 2 + 1}));
     EXPECT_EQ(top.node->children()[1], older.node) << "the grown folder moved up, after the file";
-    const Node& root = *harness.session->root();
-    EXPECT_EQ(root.size, test::allocatedBytes(temp.string()) +
+    const Node& root = harness.root();
+    EXPECT_EQ(root.size, test::allocatedBytes(tree.root().string()) +
                              test::allocatedBytes(tree.path("loose")) + top.node->size);
-    EXPECT_EQ(harness.session->files(), 1 + 4);
-    EXPECT_EQ(harness.session->errors(), 3) << "errors are summed from every job";
-    EXPECT_EQ(harness.session->currentPath(), olderPath) << "the newer job has shown no path yet";
+    // Errors are summed from every job; the newer job has shown no path yet.
+    EXPECT_EQ(std::tuple(harness.session->files(), harness.session->errors(),
+                         harness.session->currentPath()),
+              std::tuple(int64_t{1 + 4}, int64_t{3}, olderPath));
     expectListedFoldersSumWhatIsBeneath(*harness.session);
 
     std::string newerPath = newer.node->path();
@@ -392,11 +303,11 @@ TEST(ScanSession, WhileJobsRunTotalsComeFromTheirCountersAndTheirListedParents) 
     newer.counter->add({.files = 0, .bytes = 4000, .unique = 0, .errors = 0, .path = {}},
                        &newerShown);
     ASSERT_TRUE(harness.runUntilRefreshed());
-    EXPECT_EQ(harness.session->currentPath(), newerPath) << "the newest job's path is shown";
-    EXPECT_EQ(newer.node->size, 7000) << "only the job that reported changed";
-    EXPECT_EQ(older.node->size, 5000);
+    // The newest job's path is shown; only the job that reported changed.
+    EXPECT_EQ(std::tuple(harness.session->currentPath(), newer.node->size, older.node->size,
+                         harness.session->errors()),
+              std::tuple(newerPath, int64_t{7000}, int64_t{5000}, int64_t{3}));
     EXPECT_EQ(top.node->children()[1], newer.node);
-    EXPECT_EQ(harness.session->errors(), 3);
     expectListedFoldersSumWhatIsBeneath(*harness.session);
     // A later path of the same walker replaces its own.
     newerPath += "/later";
@@ -405,22 +316,33 @@ TEST(ScanSession, WhileJobsRunTotalsComeFromTheirCountersAndTheirListedParents) 
     ASSERT_TRUE(harness.runUntilRefreshed());
     EXPECT_EQ(harness.session->currentPath(), newerPath);
 
+    // A file removed from a listed folder stays removed.
+    std::string own = tree.path("top/own");
+    harness.session->remove(harness.pointer("top/own"));
+    ASSERT_TRUE(harness.runUntilRefreshed());
+    EXPECT_EQ(top.own.size, test::allocatedBytes(tree.path("top")));
+    expectListedFoldersSumWhatIsBeneath(*harness.session);
+
     gate->open();
     ASSERT_TRUE(harness.runToEnd());
-    EXPECT_EQ(root.size, test::duBytes(temp.string())) << "the walks' results replace the counters";
-    EXPECT_EQ(harness.session->errors(), 3);
+    // The walks' results replace the counters.
+    int64_t size = test::duBytes(tree.path("top")) - test::allocatedBytes(own);
+    EXPECT_EQ(std::tuple(top.node->size, top.node->unique, top.node->fileCount, root.size,
+                         harness.session->errors()),
+              std::tuple(size, size, int64_t{3},
+                         test::duBytes(tree.root().string()) - test::allocatedBytes(own),
+                         int64_t{3}));
 }
 
 TEST(ScanSession, FoldersSwappedRenamedOrReplacedBeforeTheirTurnAreCountedNotFollowed) {
-    test::TemporaryFolder temp;
-    TreeBuilder tree(temp.path() / "scanned");
-    TreeBuilder outside(temp.path() / "outside");
+    Harness harness;
+    TreeBuilder& tree = harness.tree;
+    TreeBuilder outside(harness.temp.path() / "outside");
     for (const char* name : {"swapped", "renamed", "replaced"})
         tree.file("top/" + std::string(name) + "/file", 1'500'000);
     outside.file("huge", 20'000'000);
     outside.file("replacement/file", 3'000'000);
 
-    Harness harness(tree.root().string());
     auto gate = harness.startHoldingDeeperJobs();
     ASSERT_TRUE(harness.runUntilListed(0));
     ASSERT_EQ(harness.session->jobs().size(), 4u);
@@ -434,39 +356,36 @@ TEST(ScanSession, FoldersSwappedRenamedOrReplacedBeforeTheirTurnAreCountedNotFol
 
     EXPECT_EQ(harness.session->errors(), 3) << "every folder that could not be walked counts";
     for (const char* name : {"swapped", "renamed", "replaced"}) {
-        Node* folder = harness.node(tree.path("top/" + std::string(name)));
+        Node* folder = harness.node("top/" + std::string(name));
         ASSERT_TRUE(folder) << name;
-        EXPECT_TRUE(folder->isUnreadable) << name;
-        EXPECT_FALSE(folder->isScanning) << name;
-        EXPECT_EQ(folder->fileCount, 0) << name;
+        EXPECT_EQ(std::tuple(folder->isUnreadable, folder->isScanning, folder->fileCount),
+                  std::tuple(true, false, int64_t{0}))
+            << name;
     }
-    EXPECT_LT(harness.session->root()->size, 1'000'000) << "nothing outside the tree is counted";
+    EXPECT_LT(harness.root().size, 1'000'000) << "nothing outside the tree is counted";
     EXPECT_EQ(harness.finishes, 1);
 }
 
 TEST(ScanSession, FoldersBeyondThePathLengthLimitAreMeasured) {
-    test::TemporaryFolder temp;
-    TreeBuilder tree(temp.path());
-    std::string root = tree.chain("r", 14, std::string(250, 'n'));
+    Harness harness;
+    std::string root = harness.tree.chain("r", 14, std::string(250, 'n'));
     ASSERT_LT(root.size(), 4000u);
     // Below here the path passes the 4,096-byte limit: only descriptors reach it.
     TreeBuilder(root).chain("p", 3, std::string(250, 'q'));
-
-    Harness harness(root);
-    harness.session->start();
-    ASSERT_TRUE(harness.runToEnd());
-    EXPECT_EQ(harness.session->errors(), 0);
-    EXPECT_EQ(harness.session->root()->size, test::duBytes(root));
+    harness.make(root);
+    ASSERT_TRUE(harness.scan());
+    EXPECT_EQ(std::pair(harness.session->errors(), harness.root().size),
+              std::pair(int64_t{0}, test::duBytes(root)));
 }
 
 TEST(ScanSession, AFolderRemovedBeforeOrWhileItsJobRunsIsNeverWalkedNorCounted) {
-    test::TemporaryFolder temp;
-    TreeBuilder tree(temp.path() / "scanned");
+    Harness harness;
+    TreeBuilder& tree = harness.tree;
     tree.file("kept/inner/file", 1'500'000);
     tree.file("early/inner/file.xyz", 1'500'000);
     tree.file("late/inner/file.xyz", 1'500'000);
     // Were a removed folder walked by its bare name, it would be found here.
-    TreeBuilder decoys(temp.path() / "elsewhere");
+    TreeBuilder decoys(harness.temp.path() / "elsewhere");
     decoys.file("early/inner/decoy.xyz", 1'500'000);
     decoys.file("late/inner/decoy.xyz", 1'500'000);
     std::string loose = tree.file("loose", 1'500'000);
@@ -475,12 +394,9 @@ TEST(ScanSession, AFolderRemovedBeforeOrWhileItsJobRunsIsNeverWalkedNorCounted) 
     int64_t expected = test::duBytes(tree.root().string()) - test::duBytes(tree.path("early")) -
                        test::duBytes(tree.path("late")) - test::allocatedBytes(loose);
 
-    Harness harness(tree.root().string(), {}, std::nullopt, 3);
-    auto take = [&](const char* name) {
-        harness.session->remove(harness.node(tree.path(name))->shared_from_this());
-    };
+    auto take = [&](const char* name) { harness.session->remove(harness.pointer(name)); };
     test::PoolGate gate(*harness.pool);
-    harness.session->start();
+    harness.make({}, {}, std::nullopt, 3).start();
     take("early"); // still queued
     harness.queue->runPending();
     take("late"); // its walker waits at the gate
@@ -497,32 +413,9 @@ TEST(ScanSession, AFolderRemovedBeforeOrWhileItsJobRunsIsNeverWalkedNorCounted) 
     EXPECT_FALSE(harness.session->kinds().entries().contains("xyz"));
     for (const auto& job : harness.session->jobs())
         EXPECT_TRUE(!job->parent || job->parent->node->name == "kept") << job->node->name;
-    EXPECT_EQ(harness.session->root()->size, expected);
-    EXPECT_EQ(test::childNamed(*harness.session->root(), "early"), nullptr);
-    EXPECT_EQ(harness.session->errors(), 0);
-    EXPECT_EQ(harness.finishes, 1);
-}
-
-TEST(ScanSession, AFileRemovedFromAListedFolderStaysRemoved) {
-    test::TemporaryFolder temp;
-    TreeBuilder tree(temp.path());
-    std::string big = tree.file("top/big", 3'000'000);
-    tree.file("top/sub/file", 1'500'000);
-
-    Harness harness(temp.string());
-    auto gate = harness.startHoldingDeeperJobs();
-    ASSERT_TRUE(harness.runUntilListed(0));
-    harness.session->remove(harness.node(big)->shared_from_this());
-    ASSERT_TRUE(harness.runUntilRefreshed());
-    Node* top = harness.node(tree.path("top"));
-    EXPECT_EQ(top->size, test::allocatedBytes(tree.path("top")) + top->children().front()->size);
-    gate->open();
-    ASSERT_TRUE(harness.runToEnd());
-    EXPECT_EQ(top->size, test::duBytes(tree.path("top")) - test::allocatedBytes(big));
-    EXPECT_EQ(top->fileCount, 1);
-    EXPECT_EQ(top->unique, top->size);
-    EXPECT_EQ(harness.session->root()->size,
-              test::duBytes(temp.string()) - test::allocatedBytes(big));
+    EXPECT_EQ(harness.node("early"), nullptr);
+    EXPECT_EQ(std::tuple(harness.root().size, harness.session->errors(), harness.finishes),
+              std::tuple(expected, int64_t{0}, 1));
 }
 
 TEST(ScanSessionTest, ABuiltTreeFinishesAsItIsAndIsNeverMeasuredAgain) {
@@ -543,12 +436,10 @@ TEST(ScanSessionTest, ABuiltTreeFinishesAsItIsAndIsNeverMeasuredAgain) {
     session->start();
     EXPECT_TRUE(session->isRunning());
     queue->runPending();
-    EXPECT_EQ(finishes, 1);
-    EXPECT_FALSE(session->isRunning());
-    EXPECT_EQ(session->path(), "/nonexistent/built");
-    EXPECT_EQ(session->bytes(), 5'000'000);
-    EXPECT_EQ(session->files(), 1);
-    EXPECT_EQ(session->errors(), 0);
+    EXPECT_EQ(
+        std::tuple(finishes, session->isRunning(), session->path(), session->bytes(),
+                   session->files(), session->errors()),
+        std::tuple(1, false, "/nonexistent/built", int64_t{5'000'000}, int64_t{1}, int64_t{0}));
     EXPECT_EQ(session->kinds().entries(), kinds.entries());
 
     int measured = 0;
@@ -556,6 +447,7 @@ TEST(ScanSessionTest, ABuiltTreeFinishesAsItIsAndIsNeverMeasuredAgain) {
     session->refresh("/nonexistent/built", [&] { ++measured; });
     queue->runPending();
     EXPECT_EQ(measured, 2) << "both end at once";
-    EXPECT_EQ(tree.root()->size, 5'000'000);
-    EXPECT_EQ(tree.root()->children().size(), 1u) << "the tree is left as it was built";
+    EXPECT_EQ(std::pair(tree.root()->size, tree.root()->children().size()),
+              std::pair(int64_t{5'000'000}, size_t{1}))
+        << "the tree is left as it was built";
 }

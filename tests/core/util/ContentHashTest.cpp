@@ -56,8 +56,9 @@ TEST_F(ContentHashTest, FileDigestIsTheDigestOfItsBytesAtChunkBoundaries) {
     }
 }
 
-TEST_F(ContentHashTest, OnlyReadableRegularFilesHaveADigest) {
-    auto path = files.file("data", pattern(10));
+TEST_F(ContentHashTest,
+       OnlyReadableRegularFilesHaveDigestsOrEdgesAStopEndsHashingAndReadingKeepsAccessTimes) {
+    auto path = files.file("data", pattern(3 * ContentHash::kChunkSize));
     EXPECT_FALSE(ContentHash::sha256(files.path("missing")));
     EXPECT_FALSE(ContentHash::sha256(temp.string())) << "a folder";
     EXPECT_FALSE(ContentHash::sha256(files.symlink(path, "link"))) << "a link is not followed";
@@ -66,35 +67,27 @@ TEST_F(ContentHashTest, OnlyReadableRegularFilesHaveADigest) {
     EXPECT_FALSE(ContentHash::sha256(fifo)) << "a FIFO neither blocks nor counts";
     std::vector<uint8_t> edges;
     EXPECT_FALSE(ContentHash::edges(fifo, 16, edges));
-}
+    EXPECT_FALSE(ContentHash::edges(files.path("missing"), 30, edges));
 
-TEST_F(ContentHashTest, AStopRequestEndsHashingWithoutADigest) {
-    auto path = files.file("data", pattern(3 * ContentHash::kChunkSize));
     int asked = 0;
     EXPECT_FALSE(ContentHash::sha256(path, [&] { return ++asked == 2; }));
     EXPECT_EQ(asked, 2) << "asked before each chunk, it stops at once";
-}
 
-TEST_F(ContentHashTest, EdgesAreBothEndsWithoutOverlapOrTheWholeOfASmallFile) {
-    std::vector<uint8_t> edges;
+    // Both ends without overlap, or the whole of a small file.
     std::string content = pattern(100);
-    ASSERT_TRUE(ContentHash::edges(files.file("short", content), 100, edges));
-    EXPECT_EQ(textOf(edges), content) << "no longer than the edge: the whole content";
-    ASSERT_TRUE(ContentHash::edges(files.file("between", content), 60, edges));
-    EXPECT_EQ(textOf(edges), content) << "the tail starts where the head ends";
-    ASSERT_TRUE(ContentHash::edges(files.file("long", content), 30, edges));
-    EXPECT_EQ(textOf(edges), content.substr(0, 30) + content.substr(70));
+    for (auto [edge, expected] : {std::pair{size_t{100}, content},
+                                  {size_t{60}, content},
+                                  {size_t{30}, content.substr(0, 30) + content.substr(70)}}) {
+        ASSERT_TRUE(ContentHash::edges(files.file("short", content), edge, edges));
+        EXPECT_EQ(textOf(edges), expected) << edge;
+    }
     ASSERT_TRUE(ContentHash::edges(files.file("empty", ""), 30, edges));
     EXPECT_TRUE(edges.empty());
-    EXPECT_FALSE(ContentHash::edges(files.path("missing"), 30, edges));
-}
 
-TEST_F(ContentHashTest, ReadingLeavesTheAccessTimeAlone) {
-    auto path = files.file("data", pattern(200'000));
-    // An access time older than the modification time is one every read would renew.
+    // Reading leaves the access time alone: one older than the modification time is one every
+    // read would renew.
     struct timespec times[2] = {{1'000'000'000, 0}, {0, UTIME_OMIT}};
     ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
-    std::vector<uint8_t> edges;
     ASSERT_TRUE(ContentHash::edges(path, 1'000, edges));
     ASSERT_TRUE(ContentHash::sha256(path));
     struct stat status;

@@ -30,7 +30,7 @@ TEST(FormatBytes, RoundsHalfUpToThreeFiguresInTheLargestUnitBelowAThousand) {
         EXPECT_EQ(formatBytes(bytes), text) << bytes;
 }
 
-TEST(FormatBytes, BinaryUnitsStepBy1024WithTheSameRounding) {
+TEST(FormatBytes, BinaryUnitsStepBy1024WithTheSameRoundingAndCountsGroupAsTheLocaleSays) {
     tavelin::setByteUnits(tavelin::ByteUnits::binary);
     const std::pair<int64_t, const char*> cases[] = {
         {1023, "1,023 bytes"},    {1024, "1 KiB"},         {1536, "2 KiB"},
@@ -39,12 +39,11 @@ TEST(FormatBytes, BinaryUnitsStepBy1024WithTheSameRounding) {
     for (auto [bytes, text] : cases)
         EXPECT_EQ(formatBytes(bytes), text) << bytes;
     tavelin::setByteUnits(tavelin::ByteUnits::decimal);
-}
 
-TEST(FormatCount, GroupsDigitsByThousandsAsTheLocaleSays) {
-    const std::pair<int64_t, const char*> cases[] = {
+    // Counts group digits by thousands as the locale says.
+    const std::pair<int64_t, const char*> counts[] = {
         {0, "0"}, {999, "999"}, {1234, "1,234"}, {1'000'000, "1,000,000"}, {-1234, "-1,234"}};
-    for (auto [count, text] : cases)
+    for (auto [count, text] : counts)
         EXPECT_EQ(formatCount(count), text) << count;
     EXPECT_EQ(formatCount(1234, std::locale::classic()), "1234") << "a locale without grouping";
     EXPECT_EQ(tavelin::formatCounted(1, "file"), "1 file") << "only exactly one is singular";

@@ -4,7 +4,7 @@
 
 using namespace tavelin;
 
-TEST(Paths, StandardizingResolvesDotsAndSlashes) {
+TEST(Paths, StandardizingResolvesDotsAndSlashesComponentsSplitAndJoinAndBelowIsOnABoundary) {
     EXPECT_EQ(standardizedPath("/a/b/../c/"), "/a/c");
     EXPECT_EQ(standardizedPath("/a/./b//c"), "/a/b/c");
     EXPECT_EQ(standardizedPath("/"), "/");
@@ -14,9 +14,7 @@ TEST(Paths, StandardizingResolvesDotsAndSlashes) {
     EXPECT_EQ(standardizedPath("../x/./y/"), "../x/y");
     EXPECT_EQ(standardizedPath("a/../.."), "..");
     EXPECT_EQ(standardizedPath("/a/..b/.c"), "/a/..b/.c");
-}
 
-TEST(Paths, LastComponentParentAndJoin) {
     EXPECT_EQ(lastPathComponent("/a/b/c"), "c");
     EXPECT_EQ(lastPathComponent("/a/b/"), "b");
     EXPECT_EQ(lastPathComponent("/"), "/");
@@ -28,9 +26,8 @@ TEST(Paths, LastComponentParentAndJoin) {
     EXPECT_EQ(joinPath("/", "Users"), "/Users") << "one slash under the root";
     EXPECT_EQ(joinPath("/Users", "me"), "/Users/me");
     EXPECT_EQ(joinPath("/a", "with \"quotes\"\nand newline"), "/a/with \"quotes\"\nand newline");
-}
 
-TEST(Paths, BelowMeansInsideOnAComponentBoundary) {
+    // Below means inside, on a component boundary.
     EXPECT_TRUE(isBelow("/a/b", "/a"));
     EXPECT_TRUE(isBelow("/a", "/"));
     EXPECT_FALSE(isBelow("/a", "/a"));

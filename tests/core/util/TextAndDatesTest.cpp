@@ -7,7 +7,7 @@
 
 using namespace tavelin;
 
-TEST(Text, CapitalizesTheFirstCharacterInAnyScriptAndLeavesInvalidUtf8AsItIs) {
+TEST(Text, CapitalizesTheFirstCharacterInAnyScriptAndRejectsMalformedOrOverlongUtf8) {
     EXPECT_EQ(capitalizedFirst("last used 3 months ago"), "Last used 3 months ago");
     EXPECT_EQ(capitalizedFirst("élan"), "Élan");
     EXPECT_EQ(capitalizedFirst("ßx"), "ßx") << "no single upper-case letter exists";
@@ -17,9 +17,7 @@ TEST(Text, CapitalizesTheFirstCharacterInAnyScriptAndLeavesInvalidUtf8AsItIs) {
     EXPECT_EQ(capitalizedFirst("\xc3"), "\xc3");
     EXPECT_EQ(capitalizedFirst(std::string_view("\xc3\xa9").substr(0, 1)), "\xc3")
         << "cut short before bytes that are not its own";
-}
 
-TEST(Text, Utf8ValidityRejectsMalformedAndOverlongForms) {
     EXPECT_TRUE(isValidUtf8(""));
     EXPECT_TRUE(isValidUtf8("gitdir: /home/ünïcode/😀\n"));
     // Cut short, an overlong slash, a surrogate, past U+10FFFF.
@@ -27,7 +25,7 @@ TEST(Text, Utf8ValidityRejectsMalformedAndOverlongForms) {
         EXPECT_FALSE(isValidUtf8(bad)) << bad;
 }
 
-TEST(Text, SingleLineShowsEveryControlCharacterAsAnEscape) {
+TEST(Text, SingleLineShowsEveryControlCharacterAsAnEscapeAndListsJoinTheLastNameWithAnd) {
     struct Case {
         std::string text, shown;
     };
@@ -45,25 +43,22 @@ TEST(Text, SingleLineShowsEveryControlCharacterAsAnEscape) {
         SCOPED_TRACE(c.shown);
         EXPECT_EQ(singleLine(c.text), c.shown);
     }
-}
 
-TEST(Text, ListsJoinTheLastNameWithAnd) {
     EXPECT_EQ(listText({}), "");
     EXPECT_EQ(listText({"A"}), "A");
     EXPECT_EQ(listText({"A", "B"}), "A and B");
     EXPECT_EQ(listText({"A", "B", "C"}), "A, B and C");
 }
 
-TEST(Dates, SecondsSince1970RoundTripWithFractionsAndTheDistantPastComesFirst) {
+TEST(Dates, SecondsSince1970RoundTripTheDistantPastComesFirstAndFileTimesBeyondTheClockClamp) {
     Date date = dateFromSecondsSince1970(1'700'000'000.25);
     EXPECT_DOUBLE_EQ(secondsSince1970(date), 1'700'000'000.25);
     EXPECT_EQ(wholeMillisecondsSince1970(date), 1'700'000'000'250);
     EXPECT_EQ(wholeMillisecondsSince1970(dateFromSecondsSince1970(-0.0005)), -1);
     EXPECT_LT(kDistantPast, dateFromSecondsSince1970(-2'000'000'000.0));
     EXPECT_EQ(dateFromSecondsSince1970(secondsSince1970(kDistantPast)), kDistantPast);
-}
 
-TEST(Dates, FileTimesBeyondTheClockAreClampedNotWrapped) {
+    // File times beyond the clock are clamped, not wrapped.
     constexpr int64_t k2100 = 4'102'444'800;
     constexpr int64_t k2400 = 13'569'465'600;
     EXPECT_GT(dateFromTimespec(k2400, 0), dateFromTimespec(k2100, 0));

@@ -85,7 +85,7 @@ TEST(AgentScript, HandsHostileNamesToTheAgentByteForByteAndKeepsOptionsAndPathsP
     EXPECT_EQ(AgentScript::promptArgument("-x look", {"--mode"}), " -x look");
     EXPECT_EQ(AgentScript::promptArgument("look -x", {}), "look -x");
 
-    EXPECT_EQ(AgentScript::folder("/run/user/1000", 1000), "/run/user/1000/tavelin-agents");
+    EXPECT_EQ(AgentScript::folder("/run/az/AZ/09._-", 7), "/run/az/AZ/09._-/tavelin-agents");
     for (const char* runtime : {"", "run/user/7", "/home/a b/run", "/run/'x'"})
         EXPECT_EQ(AgentScript::folder(runtime, 7), "/tmp/tavelin-agents-7") << runtime;
 }

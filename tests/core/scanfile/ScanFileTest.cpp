@@ -348,12 +348,15 @@ TEST(ScanFile, NamesKeepTheirBytesWhereverTheyFallAndBadInputGetsOneSentenceNami
                   R"({"name":"d","dsize":1152921504606846976},)"
                   R"({"name":"e","dsize":1}]])",
          "add up to more than any disk"},
+        {header + R"([{"name":"/x"},{"name":"a","asize":1e30}]])",
+         "“asize” is larger than any disk"},
         {header + R"([{"name":"/x"},{"name":"a","asize":"12"}]])", "“asize” is text"},
         {header + R"([{"name":"/x"},{"name":"a/b"}]])", "no file can have"},
         {header + R"([{"name":"/x"},{"asize":1}]])", "has no name"},
         {header + R"([{"name":"/x"},[]]])", "a folder’s list is empty"},
         {header + R"([{"name":"/x"},7]])", "a folder holds a number"},
         {header + R"([{"name":"/x"}]] [])", "goes on after the scan ends"},
+        {header + R"([{"name":"/x"}], 7])", "goes on after the scan ends"},
         {header + R"([{"name":")" + std::string(3'000'000, 'a'), "more than 1 MiB"},
         {gzipped(header + R"([{"name":"/x"}]])").replace(20, 6, "garbag"), "damaged"},
     };

@@ -13,6 +13,7 @@ TEST(Text, CapitalizesTheFirstCharacterInAnyScriptAndRejectsMalformedOrOverlongU
     EXPECT_EQ(capitalizedFirst("ßx"), "ßx") << "no single upper-case letter exists";
     EXPECT_EQ(capitalizedFirst(""), "");
     EXPECT_EQ(capitalizedFirst("\U00010000x"), "\U00010000x") << "the first four-byte character";
+    EXPECT_EQ(capitalizedFirst("\u0800x"), "\u0800x") << "the first three-byte character";
     EXPECT_EQ(capitalizedFirst("\xff abc"), "\xff abc");
     EXPECT_EQ(capitalizedFirst("\xc3"), "\xc3");
     EXPECT_EQ(capitalizedFirst(std::string_view("\xc3\xa9").substr(0, 1)), "\xc3")

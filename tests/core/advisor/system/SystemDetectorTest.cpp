@@ -92,11 +92,11 @@ TEST(SystemDetector, OffersTheSystemsSpaceAsCommandsRunAsAdministrator) {
     tree.folder(flatpak + "runtime/org.kde.Platform/x86_64/5.15-23.08", 400 * MB);
     tree.folder("/home/u/.local/share/flatpak/runtime/org.gtk.Gtk3theme.Adwaita/x86_64/3.22",
                 2 * MB);
-    tree.file("/var/lib/snapd/snaps/firefox_4600.snap", 260 * MB);
-    tree.file("/var/lib/snapd/snaps/firefox_4500.snap", 250 * MB);
+    tree.file("/var/lib/snapd/snaps/zoom-client_4600.snap", 260 * MB);
+    tree.file("/var/lib/snapd/snaps/zoom-client_4500.snap", 250 * MB);
     tree.file("/var/lib/snapd/snaps/core22_1000.snap", 70 * MB);
     tree.file("/var/lib/snapd/snaps/odd name_1.snap", 70 * MB);
-    machine.links = {{"/snap/firefox/current", "4600"}, {"/snap/core22/current", "1000"}};
+    machine.links = {{"/snap/zoom-client/current", "4600"}, {"/snap/core22/current", "1000"}};
     // Crash reports are small: their folder's listing names them, markers and all.
     tree.file("/var/crash/_usr_bin_app.1000.crash", 3 * MB);
     machine.listings["/var/crash"] = {
@@ -144,8 +144,8 @@ TEST(SystemDetector, OffersTheSystemsSpaceAsCommandsRunAsAdministrator) {
                   "--system --unused -y",
                   "Your Unused Flatpak Runtimes | Tool clean-up | 2000000 | flatpak uninstall "
                   "--user --unused -y",
-                  "Old Snap Revision: firefox 4500 | Tool clean-up | 250000000 | pkexec snap remove"
-                  " --revision=4500 firefox",
+                  "Old Snap Revision: zoom-client 4500 | Tool clean-up | 250000000 | pkexec snap "
+                  "remove --revision=4500 zoom-client",
                   "Crash Reports | Tool clean-up | 3800000 | pkexec rm -f -- "
                   "/var/crash/_usr_bin_app.1000.crash /var/crash/_usr_bin_tool.1000.crash",
                   "Core Dumps | Tool clean-up | 5000000 | pkexec rm -f -- "

@@ -98,7 +98,8 @@ TEST_F(AdvisorPaneTest, TheMessageFollowsTheScanUntilThereIsSomethingToSuggest) 
     EXPECT_EQ(pane.message().text(), "Nothing here looks safe to remove or move.");
 }
 
-TEST_F(AdvisorPaneTest, TheListGroupsStepsAndTicksTheCheapestSet) {
+TEST_F(AdvisorPaneTest, TheListGroupsStepsTicksTheCheapestSetAndEachRowActsOnItsStep) {
+    home.folder("Dropbox");
     AdvisorPane& pane = scannedPane();
     model->advisor().setGoal(Goal::bytes(10 * GB));
     model->advisor().adopt({step("cache", Rung::lossless, 4 * GB),
@@ -125,10 +126,8 @@ TEST_F(AdvisorPaneTest, TheListGroupsStepsAndTicksTheCheapestSet) {
     EXPECT_EQ(model->advisor().goal(), Goal::asMuchAsSafe());
     EXPECT_EQ(pane.goalLine(), "Everything that costs you nothing or next to nothing. Tick more "
                                "below if you like.");
-}
 
-TEST_F(AdvisorPaneTest, ToolStepsShowTheirCommandAndSetsLetTheUserChooseTheCopyThatStays) {
-    AdvisorPane& pane = scannedPane();
+    // Tool steps show their command, and sets let the user choose the copy that stays.
     Candidate tool = step("apt", Rung::ownerTool, GB);
     tool.action =
         AdvisorAction::runTool({"/usr/bin/pkexec", {"apt-get", "clean"}, "pkexec apt-get clean"});
@@ -148,7 +147,7 @@ TEST_F(AdvisorPaneTest, ToolStepsShowTheirCommandAndSetsLetTheUserChooseTheCopyT
     // No event loop from here on: a refresh of the advisor would drop these made-up steps.
     model->advisor().adopt({tool, *set});
     model->advisor().setChecked(set->id, true);
-    QStringList texts = pane.listTexts();
+    texts = pane.listTexts();
     for (const char* expected : {"pkexec apt-get clean", "Which copy stays:", "~/c/IMG copy.jpg"})
         EXPECT_TRUE(texts.contains(expected)) << expected;
 
@@ -163,6 +162,31 @@ TEST_F(AdvisorPaneTest, ToolStepsShowTheirCommandAndSetsLetTheUserChooseTheCopyT
               (std::vector<std::string>{home + "/a/IMG.jpg", home + "/b/IMG.jpg"}));
     EXPECT_EQ(row(pane, set->id)->candidate().title, "IMG copy.jpg");
     EXPECT_TRUE(row(pane, set->id)->findChildren<QRadioButton*>()[2]->isChecked());
+
+    // The row menu shows the step in the map and hides it.
+    model->advisor().adopt({step("sub", Rung::lossless, GB), step("other", Rung::lossless, GB)});
+    // No sync client here can keep files online-only: moving there would always fail.
+    for (QAction* each : row(pane, "sub")->menu().actions())
+        EXPECT_FALSE(each->text().contains("Online Only")) << each->text().toStdString();
+    EXPECT_TRUE(action(row(pane, "sub")->menu(), "Move to Another Drive…"));
+
+    action(row(pane, "sub")->menu(), "Show in Map")->trigger();
+    ASSERT_EQ(model->selectedNodes().size(), 1u);
+    EXPECT_EQ(model->selectedNodes()[0]->path(), tree.path("folder/sub"));
+    action(row(pane, "sub")->menu(), "Show in File Manager")->trigger();
+    EXPECT_EQ(revealed, std::vector<std::string>{tree.path("folder/sub")});
+
+    action(row(pane, "sub")->menu(), "Hide This Suggestion")->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(pane.rows().size(), 1u);
+    EXPECT_TRUE(pane.listTexts().contains("Title sub")) << "listed among the hidden";
+    QPushButton* show = nullptr;
+    for (QPushButton* button : pane.findChildren<QPushButton*>())
+        if (button->text() == "Show")
+            show = button;
+    QTest::mouseClick(show, Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(pane.rows().size(), 2u);
 }
 
 TEST_F(AdvisorPaneTest, LongTextsWrapOrShortenWithinTheTabsWidth) {
@@ -202,34 +226,6 @@ TEST(AdvisorPaneIcons, EveryCategoryAndRowButtonHasAnIcon) {
         EXPECT_FALSE(symbolIcon(std::string(symbol(category)).c_str()).isNull()) << title(category);
     for (const char* button : {"ellipsis.circle", "arrow.up.forward.app", "magnifyingglass"})
         EXPECT_FALSE(symbolIcon(button).isNull()) << button;
-}
-
-TEST_F(AdvisorPaneTest, TheRowMenuShowsInTheMapAndHides) {
-    home.folder("Dropbox");
-    AdvisorPane& pane = scannedPane();
-    model->advisor().adopt({step("sub", Rung::lossless, GB), step("other", Rung::lossless, GB)});
-    // No sync client here can keep files online-only: moving there would always fail.
-    for (QAction* each : row(pane, "sub")->menu().actions())
-        EXPECT_FALSE(each->text().contains("Online Only")) << each->text().toStdString();
-    EXPECT_TRUE(action(row(pane, "sub")->menu(), "Move to Another Drive…"));
-
-    action(row(pane, "sub")->menu(), "Show in Map")->trigger();
-    ASSERT_EQ(model->selectedNodes().size(), 1u);
-    EXPECT_EQ(model->selectedNodes()[0]->path(), tree.path("folder/sub"));
-    action(row(pane, "sub")->menu(), "Show in File Manager")->trigger();
-    EXPECT_EQ(revealed, std::vector<std::string>{tree.path("folder/sub")});
-
-    action(row(pane, "sub")->menu(), "Hide This Suggestion")->trigger();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(pane.rows().size(), 1u);
-    EXPECT_TRUE(pane.listTexts().contains("Title sub")) << "listed among the hidden";
-    QPushButton* show = nullptr;
-    for (QPushButton* button : pane.findChildren<QPushButton*>())
-        if (button->text() == "Show")
-            show = button;
-    QTest::mouseClick(show, Qt::LeftButton);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(pane.rows().size(), 2u);
 }
 
 TEST_F(AdvisorPaneTest, SaysWhileItLooksForDuplicates) {

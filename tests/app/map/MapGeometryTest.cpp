@@ -146,8 +146,7 @@ TEST(ZoomFromRect, GrowsFromTheTileToTheWholeMapOnASpringWithoutOvershoot) {
     double previous = 0;
     for (int step = 1; step <= 100; ++step) {
         double value = ZoomFromRect::spring(step / 100.0);
-        EXPECT_GE(value, previous) << "at " << step;
-        EXPECT_LE(value, 1.0);
+        EXPECT_TRUE(value >= previous && value <= 1.0) << "at " << step;
         previous = value;
     }
     EXPECT_GT(ZoomFromRect::spring(0.5), 0.8) << "most of the way by half time";

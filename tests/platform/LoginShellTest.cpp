@@ -50,8 +50,7 @@ TEST(LoginShell, StopsAShellThatHangsAndFindsNothing) {
     auto started = std::chrono::steady_clock::now();
     CommandLookup lookup = lookUpCommands(shell.string(), kNames, std::chrono::milliseconds(300));
 
-    EXPECT_TRUE(lookup.commands.empty());
-    EXPECT_FALSE(lookup.path);
+    EXPECT_TRUE(lookup.commands.empty() && !lookup.path);
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
     EXPECT_TRUE(lookUpCommands("/nonexistent/shell", kNames).commands.empty());
 }

@@ -74,7 +74,7 @@ VolumeLookups sampleLookups() {
 
 } // namespace
 
-TEST(Volumes, MountTableGivesOneDiskPerDeviceBootFirstThenWritableThenReadOnly) {
+TEST(Volumes, MountTableGivesOneDiskPerDeviceBootFirstThenWritableThenReadOnlyAndFindsAnyMount) {
     std::vector<Volume> expected{
         {"/", "Computer", "/", 100 * kGB, 40 * kGB, true, false},
         {"/mnt/bk", "Backup", "/mnt/bk", 500 * kGB, 100 * kGB, false, false},
@@ -85,6 +85,17 @@ TEST(Volumes, MountTableGivesOneDiskPerDeviceBootFirstThenWritableThenReadOnly) 
         {"/media/user/Photos", "Photos", "/media/user/Photos", 64 * kGB, 0, false, true},
     };
     EXPECT_EQ(tavelin::platform::parseVolumes(kMountTable, sampleLookups()), expected);
+
+    // Any mount is found by its id, with its root, type and source decoded.
+    using tavelin::platform::MountFacts;
+    EXPECT_EQ(tavelin::platform::findMount(kMountTable, 50),
+              (MountFacts{50, "/", "/media/user/Backup Drive", "exfat", "/dev/sdb1"}));
+    EXPECT_EQ(tavelin::platform::findMount(kMountTable, 28),
+              (MountFacts{28, "/srv/etc/hosts", "/etc/hosts", "ext4", "/dev/vda"}));
+    EXPECT_EQ(tavelin::platform::findMount(kMountTable, 56)->source, "server:/export");
+    EXPECT_FALSE(tavelin::platform::findMount(kMountTable, 99));
+    EXPECT_EQ(tavelin::platform::parseMounts(kMountTable).size(), 18u)
+        << "every well-formed line, pseudo file systems included";
 }
 
 TEST(Volumes, LabelNamesTheDiskEvenAtTheRoot) {
@@ -141,21 +152,8 @@ TEST(Volumes, FiguresAgreeWithDfOnADiskWithAReserveForRoot) {
     auto volumes = tavelin::platform::readVolumes();
     auto volume = std::ranges::find(volumes, mountPoint, &Volume::scanPath);
     ASSERT_NE(volume, volumes.end());
-    EXPECT_EQ(volume->total, size);
-    EXPECT_EQ(volume->used(), used);
-    EXPECT_EQ(volume->free, available);
+    EXPECT_EQ(std::tuple(volume->total, volume->used(), volume->free),
+              std::tuple(size, used, available));
     EXPECT_GT(volume->reserved, size / 6) << "a fifth is kept back for root";
     EXPECT_EQ(std::ceil(volume->usedShare() * 100), percent) << "df's Use%";
-}
-
-TEST(Volumes, AnyMountIsFoundByItsIdWithItsRootTypeAndSourceDecoded) {
-    using tavelin::platform::MountFacts;
-    EXPECT_EQ(tavelin::platform::findMount(kMountTable, 50),
-              (MountFacts{50, "/", "/media/user/Backup Drive", "exfat", "/dev/sdb1"}));
-    EXPECT_EQ(tavelin::platform::findMount(kMountTable, 28),
-              (MountFacts{28, "/srv/etc/hosts", "/etc/hosts", "ext4", "/dev/vda"}));
-    EXPECT_EQ(tavelin::platform::findMount(kMountTable, 56)->source, "server:/export");
-    EXPECT_FALSE(tavelin::platform::findMount(kMountTable, 99));
-    EXPECT_EQ(tavelin::platform::parseMounts(kMountTable).size(), 18u)
-        << "every well-formed line, pseudo file systems included";
 }

@@ -132,8 +132,7 @@ TEST(AgentHandoff, RunsATerminalAgentThroughAPrivateScriptOfItsOwnEachTime) {
     for (int time = 0; time < 2; ++time) {
         Agents::Outcome outcome = Agents::send(agent, report, "-x Look.",
                                                "/home/ann/.npm/bin:/usr/bin", desktop.launcher());
-        EXPECT_FALSE(outcome.failed);
-        EXPECT_FALSE(outcome.status);
+        EXPECT_FALSE(outcome.failed || outcome.status);
     }
 
     fs::path reports = desktop.folder.path() / "Agent Reports";
@@ -151,8 +150,9 @@ TEST(AgentHandoff, RunsATerminalAgentThroughAPrivateScriptOfItsOwnEachTime) {
     std::string script = readText(expected[1][2]);
     EXPECT_NE(script.find("export PATH='/home/ann/.npm/bin:/usr/bin'\n"), std::string::npos);
     EXPECT_NE(script.find("Tavelin report 2025-03-09T140505Z-2.prompt.txt"), std::string::npos);
-    EXPECT_EQ(fs::status(expected[1][2]).permissions(), fs::perms(0600));
-    EXPECT_EQ(fs::status(scripts).permissions(), fs::perms(0700));
+    EXPECT_EQ(
+        std::pair(fs::status(expected[1][2]).permissions(), fs::status(scripts).permissions()),
+        std::pair(fs::perms(0600), fs::perms(0700)));
 
     desktop.hasTerminal = false;
     Agents::Outcome outcome =
@@ -279,8 +279,7 @@ TEST_F(AgentSharingTest, TipsOnceThenAsksFirstAndSharesAtOnceOnceTheUserSaidSo) 
     tree.file("Projects/big.bin", 2'000'000);
     auto model = makeSharingModel();
     model->ask(codex); // no tree yet: nothing
-    EXPECT_FALSE(model->agents().isConfirmingShare());
-    EXPECT_FALSE(model->agents().tipShown());
+    EXPECT_FALSE(model->agents().isConfirmingShare() || model->agents().tipShown());
     ASSERT_TRUE(scanned(*model, tree.root().string()));
     EXPECT_TRUE(model->agents().tipShown()) << "after the first scan";
     AskAgentTip tip(model->agents());

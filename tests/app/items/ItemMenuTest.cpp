@@ -52,7 +52,7 @@ protected:
 
 } // namespace
 
-TEST_F(ItemMenuTest, OffersWhatEachItemAllowsAndActsOnTheClickedItems) {
+TEST_F(ItemMenuTest, OffersWhatEachItemAllowsActsOnTheClickedItemsAndThePopoverExplains) {
     EXPECT_EQ(entries({movies}), (QStringList{"Open", "Rescan", "Show in File Manager", "Preview",
                                               "Copy Path", "Move to Trash…"}));
     EXPECT_EQ(entries({notes}),
@@ -90,9 +90,8 @@ TEST_F(ItemMenuTest, OffersWhatEachItemAllowsAndActsOnTheClickedItems) {
     entry(QStringLiteral("Show in Map"))->trigger();
     EXPECT_EQ(model->current(), movies);
     EXPECT_EQ(model->selection(), NodeSet{clip});
-}
 
-TEST_F(ItemMenuTest, PopoverExplainsPseudoNodesAndSkippedOrUnreadableFolders) {
+    // The info popover explains pseudo nodes and skipped or unreadable folders.
     EXPECT_FALSE(InfoPopover::explains(*root));
     EXPECT_FALSE(InfoPopover::explains(*notes));
     auto disk = Node::makeRoot("disk", "/", 10'000'000);

@@ -46,10 +46,11 @@ TEST(MapGeometry, TileAtFindsTheTopmostTileChildBeforeParent) {
     std::vector<TreemapTile> tiles{tile(folderNode("parent"), {0, 0, 100, 100}),
                                    tile(fileNode("child"), {3, 20, 50, 50}, 1),
                                    tile(fileNode("beside"), {100, 0, 50, 100})};
-    EXPECT_EQ(MapGeometry::tileAt(tiles, {10, 30}), 1);
-    EXPECT_EQ(MapGeometry::tileAt(tiles, {10, 10}), 0);
-    EXPECT_EQ(MapGeometry::tileAt(tiles, {100, 10}), 2) << "a shared edge belongs to the right";
-    EXPECT_EQ(MapGeometry::tileAt(tiles, {151, 10}), std::nullopt);
+    // A shared edge belongs to the right.
+    EXPECT_EQ(
+        (std::vector{MapGeometry::tileAt(tiles, {10, 30}), MapGeometry::tileAt(tiles, {10, 10}),
+                     MapGeometry::tileAt(tiles, {100, 10}), MapGeometry::tileAt(tiles, {151, 10})}),
+        (std::vector<std::optional<int>>{1, 0, 2, std::nullopt}));
 }
 
 TEST(MapGeometry, ArrowKeysMoveToTheNearestTopLevelTileOnThatSide) {
@@ -59,17 +60,16 @@ TEST(MapGeometry, ArrowKeysMoveToTheNearestTopLevelTileOnThatSide) {
         tile(fileNode("b"), {100, 0, 100, 50}), tile(fileNode("c"), {0, 50, 120, 50}),
         tile(fileNode("d"), {120, 50, 60, 50}), tile(nullptr, {180, 50, 20, 50}),
     };
-    EXPECT_EQ(MapGeometry::neighbour(tiles, std::nullopt, Direction::down), 0)
-        << "with nothing selected the first candidate";
-    EXPECT_EQ(MapGeometry::neighbour(tiles, 0, Direction::right), 2);
-    EXPECT_EQ(MapGeometry::neighbour(tiles, 0, Direction::down), 3);
-    EXPECT_EQ(MapGeometry::neighbour(tiles, 2, Direction::down), 4);
-    EXPECT_EQ(MapGeometry::neighbour(tiles, 4, Direction::left), 3);
-    EXPECT_EQ(MapGeometry::neighbour(tiles, 2, Direction::right), std::nullopt)
-        << "nothing to the right of the rightmost tile";
-    EXPECT_EQ(MapGeometry::neighbour(tiles, 4, Direction::right), std::nullopt)
-        << "the other tile is no candidate";
-    EXPECT_EQ(MapGeometry::neighbour(tiles, 0, Direction::up), std::nullopt);
+    // With nothing selected the first candidate; nothing to the right of the rightmost tile, and
+    // the other tile is no candidate.
+    auto from = [&](std::optional<int> selected, Direction direction) {
+        return MapGeometry::neighbour(tiles, selected, direction);
+    };
+    EXPECT_EQ(
+        (std::vector{from(std::nullopt, Direction::down), from(0, Direction::right),
+                     from(0, Direction::down), from(2, Direction::down), from(4, Direction::left),
+                     from(2, Direction::right), from(4, Direction::right), from(0, Direction::up)}),
+        (std::vector<std::optional<int>>{0, 2, 3, 4, 3, std::nullopt, std::nullopt, std::nullopt}));
     std::vector<TreemapTile> tied{tile(fileNode("left"), {0, 25, 50, 50}),
                                   tile(fileNode("upper"), {50, 0, 50, 50}),
                                   tile(fileNode("lower"), {50, 50, 50, 50})};
@@ -142,23 +142,21 @@ TEST(TreemapRenderer, LabelsNeedMoreThan34PointsAndSizesMoreThan90AndAreDrawnOnl
 }
 
 TEST(ZoomFromRect, GrowsFromTheTileToTheWholeMapOnASpringWithoutOvershoot) {
-    EXPECT_EQ(ZoomFromRect::spring(0), 0);
-    EXPECT_EQ(ZoomFromRect::spring(1), 1);
+    EXPECT_EQ(std::pair(ZoomFromRect::spring(0), ZoomFromRect::spring(1)), std::pair(0.0, 1.0));
     double previous = 0;
     for (int step = 1; step <= 100; ++step) {
         double value = ZoomFromRect::spring(step / 100.0);
-        EXPECT_GE(value, previous) << "at " << step;
-        EXPECT_LE(value, 1.0);
+        EXPECT_TRUE(value >= previous && value <= 1.0) << "at " << step;
         previous = value;
     }
     EXPECT_GT(ZoomFromRect::spring(0.5), 0.8) << "most of the way by half time";
 
     ZoomFromRect zoom{QRectF(0.5, 0.25, 0.5, 0.5)};
-    EXPECT_EQ(zoom.at(0), QRectF(0.5, 0.25, 0.5, 0.5));
-    EXPECT_EQ(zoom.at(1), QRectF(0, 0, 1, 1));
+    EXPECT_EQ(std::pair(zoom.at(0), zoom.at(1)),
+              std::pair(QRectF(0.5, 0.25, 0.5, 0.5), QRectF(0, 0, 1, 1)));
     QTransform start = ZoomFromRect::transform(zoom.at(0), QSizeF(800, 400));
-    EXPECT_EQ(start.map(QPointF(0, 0)), QPointF(400, 100));
-    EXPECT_EQ(start.map(QPointF(800, 400)), QPointF(800, 300));
+    EXPECT_EQ(std::pair(start.map(QPointF(0, 0)), start.map(QPointF(800, 400))),
+              std::pair(QPointF(400, 100), QPointF(800, 300)));
     QTransform flat = ZoomFromRect::transform(QRectF(0, 0, 0, 0), QSizeF(800, 400));
     EXPECT_DOUBLE_EQ(flat.m11(), 0.001);
 }

@@ -190,8 +190,7 @@ TEST_F(TreemapViewTest, ClickingAFolderOrReturnOnItOpensItZoomingFromItsTile) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return !view->isTransitioning(); }, 2000));
 
     model->back();
-    EXPECT_TRUE(view->isTransitioning());
-    EXPECT_FALSE(view->zoomOrigin()) << "going back cross-fades";
+    EXPECT_TRUE(view->isTransitioning() && !view->zoomOrigin()) << "going back cross-fades";
 
     // Return opens the selected file or folder, and is left to others without a selection.
     model->setSelection({});
@@ -228,8 +227,7 @@ TEST_F(TreemapViewTest, ClickingSmallFilesSelectsThemAndOpensTheInfoPopover) {
     ASSERT_EQ(small->kind(), Node::Kind::smallFiles);
     QTest::mouseClick(view.get(), Qt::LeftButton, {}, centreOf(small));
     EXPECT_EQ(model->selection(), NodeSet{small});
-    ASSERT_TRUE(view->infoPopover());
-    EXPECT_TRUE(view->infoPopover()->isVisible());
+    ASSERT_TRUE(view->infoPopover() && view->infoPopover()->isVisible());
     EXPECT_EQ(model->infoItem(), small);
     EXPECT_EQ(view->infoPopover()->content().title, QStringLiteral("40 smaller files"));
     view->infoPopover()->close();

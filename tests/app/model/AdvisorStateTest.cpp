@@ -81,7 +81,7 @@ struct AdvisorStateTest : test::ModelFixture {
 
 } // namespace
 
-TEST_F(AdvisorStateTest, PassesDuringAScanAreSpacedByTwentyTimesTheirLength) {
+TEST_F(AdvisorStateTest, PassesDuringAScanAreSpacedByTwentyTimesTheirLengthAndFollowTheScan) {
     useClockDetector();
     auto state = make();
     auto session = runningSession();
@@ -104,27 +104,38 @@ TEST_F(AdvisorStateTest, PassesDuringAScanAreSpacedByTwentyTimesTheirLength) {
     state->duringScan();
     ASSERT_TRUE(queue->runUntil([&] { return !state->interimRunning(); }, 5s));
     EXPECT_EQ(state->nextInterim(), started + 100ms + 3s) << "3 s at least";
-    session->cancel();
-}
 
-TEST_F(AdvisorStateTest, AResultForAReplacedScanIsDropped) {
-    useClockDetector();
-    auto state = make();
-    auto first = runningSession();
-    state->reset(first);
+    // The goal follows the disk until the user picks one.
+    disk = platform::Volume{};
+    disk->total = 500 * GB;
+    disk->free = 40 * GB;
+    state->adopt({});
+    EXPECT_EQ(state->goal(), Goal::bytes(50 * GB));
+    disk->free = 80 * GB;
+    state->adopt({});
+    EXPECT_EQ(state->goal(), Goal::asMuchAsSafe());
+    state->setGoal(Goal::bytes(25 * GB));
+    disk->free = 1 * GB;
+    state->adopt({step("a", Rung::lossless, 30 * GB)});
+    EXPECT_EQ(state->goal(), Goal::bytes(25 * GB));
+    EXPECT_TRUE(state->plan()->reachesGoal);
+
+    // A pass's result for a scan replaced while it ran is dropped.
+    millis += 5'000;
     state->duringScan();
+    ASSERT_TRUE(state->interimRunning());
     state->reset(std::make_shared<ScanSession>(tree.root().string(), std::nullopt, PathSet{},
                                                std::nullopt, 1'000'000,
                                                ScanSession::Context{queue, pool, 2}));
     state->adopt({step("new", Rung::lossless, GB)});
-    ASSERT_TRUE(queue->runUntil([&] { return !first->isPaused(); }, 5s))
+    ASSERT_TRUE(queue->runUntil([&] { return !session->isPaused(); }, 5s))
         << "the old scan's tree is released";
     EXPECT_EQ(state->candidates().size(), 1u) << "its empty result did not replace the new one";
     EXPECT_EQ(state->nextInterim(), AdvisorState::Clock::time_point{});
-    first->cancel();
+    session->cancel();
 }
 
-TEST_F(AdvisorStateTest, LaterAdoptionsAddNewPlannedStepsButKeepTheUsersTicks) {
+TEST_F(AdvisorStateTest, LaterAdoptionsKeepTheUsersTicksAndAreLaidOutInGroups) {
     auto state = make();
     state->adopt({step("a", Rung::lossless, GB), step("b", Rung::lossless, GB),
                   step("review", Rung::review, GB)});
@@ -150,27 +161,25 @@ TEST_F(AdvisorStateTest, LaterAdoptionsAddNewPlannedStepsButKeepTheUsersTicks) {
     state->setChecked("guide", true);
     ASSERT_EQ(state->checkedCandidates().size(), 1u);
     EXPECT_EQ(state->checkedCandidates()[0].id, "ok");
-}
 
-TEST_F(AdvisorStateTest, TheGoalFollowsTheDiskUntilTheUserPicksOne) {
-    auto state = make();
-    auto session = runningSession();
-    state->reset(session);
-    disk = platform::Volume{};
-    disk->total = 500 * GB;
-    disk->free = 40 * GB;
-    state->adopt({});
-    EXPECT_EQ(state->goal(), Goal::bytes(50 * GB));
-    disk->free = 80 * GB;
-    state->adopt({});
-    EXPECT_EQ(state->goal(), Goal::asMuchAsSafe());
-
-    state->setGoal(Goal::bytes(25 * GB));
-    disk->free = 1 * GB;
-    state->adopt({step("a", Rung::lossless, 30 * GB)});
-    EXPECT_EQ(state->goal(), Goal::bytes(25 * GB));
-    EXPECT_TRUE(state->plan()->reachesGoal);
-    session->cancel();
+    // The layout groups projects by size and categories in order.
+    Project small{"/p/small", "small"};
+    Project big{"/p/big", "big"};
+    auto downloads = step("d", Rung::review, GB);
+    downloads.category = AdvisorCategory::downloads;
+    state->adopt({step("cheap-small", Rung::lossless, GB), step("dear-big", Rung::review, 9 * GB),
+                  step("cheap-big", Rung::lossless, 5 * GB), downloads,
+                  step("s1", Rung::lossless, GB, "t", small),
+                  step("b1", Rung::lossless, 2 * GB, "t", big)});
+    auto layout = state->layout();
+    ASSERT_EQ(layout.categories.size(), 2u);
+    EXPECT_EQ(std::get<AdvisorCategory>(layout.categories[0].owner), AdvisorCategory::downloads);
+    std::vector<std::string> caches;
+    for (const Candidate* candidate : layout.categories[1].candidates)
+        caches.push_back(candidate->id);
+    EXPECT_EQ(caches, (std::vector<std::string>{"cheap-big", "cheap-small", "dear-big"}));
+    ASSERT_EQ(layout.projects.size(), 2u);
+    EXPECT_EQ(std::get<Project>(layout.projects[0].owner).name, "big");
 }
 
 TEST_F(AdvisorStateTest, HiddenEntriesPersistAndCanBeShownAgain) {
@@ -219,27 +228,6 @@ TEST_F(AdvisorStateTest, MovingToAnotherDriveRefusesAFolderOnTheItemsOwnDisk) {
         GTEST_SKIP() << drive.whyNot();
     EXPECT_EQ(state->redirectToDrive(movie, drive.string()), std::nullopt);
     EXPECT_EQ(state->archiveOverrides().at("movie"), ArchiveDestination::drive(drive.string()));
-}
-
-TEST_F(AdvisorStateTest, LayoutGroupsProjectsBySizeAndCategoriesInOrder) {
-    auto state = make();
-    Project small{"/p/small", "small"};
-    Project big{"/p/big", "big"};
-    auto downloads = step("d", Rung::review, GB);
-    downloads.category = AdvisorCategory::downloads;
-    state->adopt({step("cheap-small", Rung::lossless, GB), step("dear-big", Rung::review, 9 * GB),
-                  step("cheap-big", Rung::lossless, 5 * GB), downloads,
-                  step("s1", Rung::lossless, GB, "t", small),
-                  step("b1", Rung::lossless, 2 * GB, "t", big)});
-    auto layout = state->layout();
-    ASSERT_EQ(layout.categories.size(), 2u);
-    EXPECT_EQ(std::get<AdvisorCategory>(layout.categories[0].owner), AdvisorCategory::downloads);
-    std::vector<std::string> caches;
-    for (const Candidate* candidate : layout.categories[1].candidates)
-        caches.push_back(candidate->id);
-    EXPECT_EQ(caches, (std::vector<std::string>{"cheap-big", "cheap-small", "dear-big"}));
-    ASSERT_EQ(layout.projects.size(), 2u);
-    EXPECT_EQ(std::get<Project>(layout.projects[0].owner).name, "big");
 }
 
 TEST_F(AdvisorStateTest, AScanOfAFolderEndsWithItsSuggestions) {

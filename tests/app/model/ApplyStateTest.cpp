@@ -129,8 +129,7 @@ TEST_F(ApplyStateTest, ABatchCarriesOnPastFailuresAndReportsThemNeverAsSuccess) 
                              "Title half: Couldn't move “missing” to the Trash\\."));
     EXPECT_EQ(model->notice().value_or("").toStdString(), report(*model))
         << "with the Advisor tab not shown, the status line says it";
-    EXPECT_FALSE(fs::exists(tree.path("keep/a")));
-    EXPECT_FALSE(fs::exists(tree.path("half/b")));
+    EXPECT_FALSE(fs::exists(tree.path("keep/a")) || fs::exists(tree.path("half/b")));
     // Trashed nodes leave the tree once no advisor pass holds it.
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
@@ -143,12 +142,11 @@ TEST_F(ApplyStateTest, ABatchCarriesOnPastFailuresAndReportsThemNeverAsSuccess) 
     // Only steps that did something are recent actions; newest first.
     const auto& recent = model->applying().recentActions();
     ASSERT_EQ(recent.size(), 2u);
-    EXPECT_EQ(recent[0].title, "Title a");
-    EXPECT_EQ(recent[1].title, "Title half");
+    EXPECT_EQ(recent[0].title + "|" + recent[1].title, "Title a|Title half");
     EXPECT_TRUE(recent[0].undo);
     // What was done is no longer ticked.
-    EXPECT_FALSE(model->advisor().checked().contains("a"));
-    EXPECT_FALSE(model->advisor().checked().contains("half"));
+    EXPECT_FALSE(model->advisor().checked().contains("a") ||
+                 model->advisor().checked().contains("half"));
 }
 
 TEST_F(ApplyStateTest, BatchesAppliedFromATerminalAppearWithoutARestart) {

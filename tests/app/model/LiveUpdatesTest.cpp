@@ -24,29 +24,8 @@ const FolderWatcher* startedWatcher(AppModel& model) {
 
 } // namespace
 
-TEST_F(LiveUpdatesTest, AFileMadeAfterTheScanShowsInTheMap) {
+TEST_F(LiveUpdatesTest, TheSettingAndEachNewScanStartAndStopTheWatcherWhichBringsNewFilesIn) {
     tree.file("downloads/old", 2'000'000);
-    auto model = makeModel();
-    ASSERT_TRUE(scanned(*model, tree.root().string()));
-    ASSERT_TRUE(startedWatcher(*model));
-    QSignalSpy refreshed(&model->liveUpdates(), &LiveUpdates::refreshed);
-    int64_t before = model->session()->root()->size;
-    int64_t version = model->version();
-
-    tree.file("downloads/new.iso", 30'000'000);
-    // Batched for five seconds, then listed again.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return model->session()->root()->size > before; }, 20000));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return model->version() > version; }, 1000))
-        << "the map is redrawn";
-    EXPECT_TRUE(QTest::qWaitFor([&] { return refreshed.count() > 0; }, 5000));
-    EXPECT_EQ(
-        test::treeDifference(*model->session()->root(), *test::freshScan(tree.root().string())),
-        "");
-    EXPECT_FALSE(model->liveUpdates().state().isRefreshing());
-}
-
-TEST_F(LiveUpdatesTest, TheSettingAndEachNewScanStartAndStopTheWatcher) {
-    tree.file("a/file", 10);
     QSettings().setValue("liveUpdates", false);
     auto model = makeModel();
     EXPECT_FALSE(model->liveUpdates().enabled());
@@ -69,6 +48,21 @@ TEST_F(LiveUpdatesTest, TheSettingAndEachNewScanStartAndStopTheWatcher) {
 
     ASSERT_TRUE(scanned(*model, tree.root().string()));
     ASSERT_TRUE(startedWatcher(*model));
+    // A file made after the scan shows in the map.
+    QSignalSpy refreshed(&model->liveUpdates(), &LiveUpdates::refreshed);
+    int64_t before = model->session()->root()->size;
+    int64_t version = model->version();
+
+    tree.file("downloads/new.iso", 30'000'000);
+    // Batched for five seconds, then listed again.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->session()->root()->size > before; }, 20000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return model->version() > version; }, 1000))
+        << "the map is redrawn";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return refreshed.count() > 0; }, 5000));
+    EXPECT_EQ(
+        test::treeDifference(*model->session()->root(), *test::freshScan(tree.root().string())),
+        "");
+    EXPECT_FALSE(model->liveUpdates().state().isRefreshing());
     model->liveUpdates().setEnabled(false);
     EXPECT_FALSE(model->liveUpdates().state().watcher());
     EXPECT_FALSE(QSettings().value("liveUpdates").toBool());

@@ -9,20 +9,37 @@
 using tavelin::LaunchOptions;
 
 TEST(LaunchOptions, ParsesPathsAsBytesAndWrongOptionsAsOneLineErrors) {
-    EXPECT_EQ(LaunchOptions::parse({"tavelin", "-scan", "/home/me/My Files"}).scanPath,
-              "/home/me/My Files");
-    EXPECT_EQ(LaunchOptions::parse({"tavelin", "-scan", "/data/bad \xff\xfe name"}).scanPath,
-              "/data/bad \xff\xfe name")
-        << "a name that is not UTF-8 is not decoded";
-    EXPECT_TRUE(LaunchOptions::parse({"tavelin"}).scanPath.empty());
-    EXPECT_TRUE(LaunchOptions::parse({"--demo"}).demo == false)
-        << "the program name is never an argument";
-    EXPECT_EQ(LaunchOptions::parse({"tavelin", "/a", "-scan", "/b"}).scanPath, "/b");
-    EXPECT_EQ(LaunchOptions::parse({"tavelin", "--", "--demo"}).scanPath, "--demo")
-        << "after “--” a name that looks like an option is a folder";
-    EXPECT_EQ(LaunchOptions::parse({"tavelin", "-"}).scanPath, "-");
-
     using Action = LaunchOptions::Action;
+    using Parsed = std::tuple<Action, std::string, std::string, std::string, bool>;
+    // What each command line asks for: its action, folder, scan file, output, and whether only an
+    // ordinary window is asked for, which is what is handed to the running Tavelin. A name that is
+    // not UTF-8 is not decoded; after "--" a name that looks like an option is a folder; standard
+    // input cannot be handed over.
+    for (const auto& [arguments, parsed] : std::vector<std::pair<std::vector<std::string>, Parsed>>{
+             {{"tavelin", "-scan", "/data/bad \xff\xfe name"},
+              {Action::openWindow, "/data/bad \xff\xfe name", "", "-", true}},
+             {{"tavelin"}, {Action::openWindow, "", "", "-", true}},
+             {{"tavelin", "/a", "-scan", "/b"}, {Action::openWindow, "/b", "", "-", true}},
+             {{"tavelin", "--", "--demo"}, {Action::openWindow, "--demo", "", "-", true}},
+             {{"tavelin", "-"}, {Action::openWindow, "-", "", "-", true}},
+             {{"tavelin", "--demo"}, {Action::openWindow, "", "", "-", false}},
+             {{"tavelin", "--pretend-no-access"}, {Action::openWindow, "", "", "-", false}},
+             {{"tavelin", "--import", "-"}, {Action::openWindow, "", "-", "-", false}},
+             {{"tavelin", "/tmp", "--help", "--version"}, {Action::help, "/tmp", "", "-", false}},
+             {{"tavelin", "--version"}, {Action::version, "", "", "-", false}},
+             {{"tavelin", "--import", "-", "--report"}, {Action::report, "", "-", "-", false}},
+             {{"tavelin", "--report", "--import", "-"}, {Action::report, "", "-", "-", false}},
+             {{"tavelin", "--export", "/srv", "-o", "s.gz"},
+              {Action::exportScan, "", "", "s.gz", false}},
+         }) {
+        LaunchOptions options = LaunchOptions::parse(arguments);
+        EXPECT_EQ(Parsed(options.action, options.scanPath, options.importPath, options.outputPath,
+                         options.handsOver()),
+                  parsed)
+            << arguments.back();
+    }
+    EXPECT_FALSE(LaunchOptions::parse({"--demo"}).demo) << "the program name is never an argument";
+
     for (const auto& arguments :
          std::vector<std::vector<std::string>>{{"tavelin", "--bogus"},
                                                {"tavelin", "-x", "/tmp"},
@@ -40,43 +57,24 @@ TEST(LaunchOptions, ParsesPathsAsBytesAndWrongOptionsAsOneLineErrors) {
         EXPECT_TRUE(options.error.starts_with("tavelin: ")) << options.error;
         EXPECT_EQ(options.error.find('\n'), std::string::npos);
     }
-    EXPECT_EQ(LaunchOptions::parse({"tavelin", "/tmp", "--help", "--version"}).action,
-              Action::help);
-    EXPECT_EQ(LaunchOptions::parse({"tavelin", "--version"}).action, Action::version);
     EXPECT_EQ(LaunchOptions::parse({"tavelin", "--report", "/tmp"}).action, Action::report);
-    for (const auto& arguments : std::vector<std::vector<std::string>>{
-             {"tavelin", "--import", "-", "--report"}, {"tavelin", "--report", "--import", "-"}}) {
-        LaunchOptions options = LaunchOptions::parse(arguments);
-        EXPECT_EQ(options.action, Action::report) << "the report of a scan file, without a window";
-        EXPECT_EQ(options.importPath, "-");
-    }
-    LaunchOptions exporting = LaunchOptions::parse({"tavelin", "--export", "/srv", "-o", "s.gz"});
-    EXPECT_EQ(exporting.action, Action::exportScan);
-    EXPECT_EQ(exporting.outputPath, "s.gz");
-    EXPECT_EQ(LaunchOptions::parse({"tavelin", "--export", "/srv"}).outputPath, "-");
     EXPECT_NE(LaunchOptions::usage().find("--pretend-no-access"), std::string::npos);
 
-    // Only an ordinary window is handed to the running Tavelin.
-    EXPECT_TRUE(LaunchOptions::parse({"tavelin", "/tmp"}).handsOver());
-    EXPECT_FALSE(LaunchOptions::parse({"tavelin", "--demo"}).handsOver());
-    EXPECT_FALSE(LaunchOptions::parse({"tavelin", "--pretend-no-access"}).handsOver());
-    EXPECT_FALSE(LaunchOptions::parse({"tavelin", "--version"}).handsOver());
-    EXPECT_FALSE(LaunchOptions::parse({"tavelin", "--import", "-"}).handsOver())
-        << "standard input cannot be handed over";
-
-    // Relative paths are anchored where Tavelin was started.
-    auto anchored = [](std::string path, std::string directory) {
+    // Relative paths are anchored where Tavelin was started; the model expands "~/", and only "~"
+    // itself is the home folder.
+    for (const auto& [path, directory, anchored] :
+         std::vector<std::tuple<std::string, std::string, std::string>>{
+             {"Music", "/home/me", "/home/me/Music"},
+             {".", "/", "/."},
+             {"/abs", "/home/me", "/abs"},
+             {"~/Music", "/home/me", "~/Music"},
+             {"~x", "/home/me", "/home/me/~x"},
+             {"", "/home/me", ""}}) {
         LaunchOptions options;
-        options.scanPath = std::move(path);
+        options.scanPath = path;
         options.anchorScanPath(directory);
-        return options.scanPath;
-    };
-    EXPECT_EQ(anchored("Music", "/home/me"), "/home/me/Music");
-    EXPECT_EQ(anchored(".", "/"), "/.");
-    EXPECT_EQ(anchored("/abs", "/home/me"), "/abs");
-    EXPECT_EQ(anchored("~/Music", "/home/me"), "~/Music") << "the model expands the home folder";
-    EXPECT_EQ(anchored("~x", "/home/me"), "/home/me/~x") << "only “~” itself is the home folder";
-    EXPECT_EQ(anchored("", "/home/me"), "");
+        EXPECT_EQ(options.scanPath, anchored) << path;
+    }
 }
 
 namespace tavelin::test {

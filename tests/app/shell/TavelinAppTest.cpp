@@ -110,29 +110,14 @@ TEST_F(TavelinAppTest, AClickedWarningOpensAWindowOnTheAdvisorAndTwoWindowsShowT
         << "the most recent window comes forward";
 }
 
-TEST_F(TavelinAppTest, TheTraySwitchDecidesWhetherClosingTheLastWindowQuits) {
+TEST_F(TavelinAppTest, SettingsAreReadAndWrittenLiveUpdatesReachEveryWindowAndTheTraySwitchQuits) {
+    QSettings().setValue(SettingsKeys::agentPrompt, QStringLiteral("Be brief."));
     TavelinApp::Services withTray = services();
     withTray.tray.otherTray = [] { return true; };
     QSettings().setValue(SettingsKeys::showMenuBarExtra, false);
     TavelinApp app(std::move(withTray), std::string());
     EXPECT_EQ(app.trayItem(), nullptr);
     EXPECT_TRUE(QApplication::quitOnLastWindowClosed());
-
-    SettingsWindow& settings = app.showSettings();
-    EXPECT_FALSE(settings.trayItem().isChecked());
-    settings.trayItem().setChecked(true);
-    EXPECT_TRUE(QSettings().value(SettingsKeys::showMenuBarExtra).toBool());
-    EXPECT_NE(app.trayItem(), nullptr);
-    EXPECT_FALSE(QApplication::quitOnLastWindowClosed());
-    settings.trayItem().setChecked(false);
-    EXPECT_EQ(app.trayItem(), nullptr);
-    EXPECT_TRUE(QApplication::quitOnLastWindowClosed());
-    EXPECT_EQ(&app.showSettings(), &settings) << "one settings window for the process";
-}
-
-TEST_F(TavelinAppTest, SettingsAreReadAndWrittenAndLiveUpdatesReachEveryWindow) {
-    QSettings().setValue(SettingsKeys::agentPrompt, QStringLiteral("Be brief."));
-    TavelinApp app(services(), std::string());
     MainWindow& first = app.openMainWindow();
     MainWindow& second = app.newMainWindow();
     first.commands().settings->trigger();
@@ -177,6 +162,17 @@ TEST_F(TavelinAppTest, SettingsAreReadAndWrittenAndLiveUpdatesReachEveryWindow) 
     excluded.remove().click();
     EXPECT_EQ(ExcludedFolders::stored(), std::vector<std::string>{Privacy::userHome() + "/Films"});
     EXPECT_TRUE(settings.findChild<NotificationSettings*>()) << "the disk warnings' switch";
+
+    // The tray switch decides whether closing the last window quits.
+    EXPECT_FALSE(settings.trayItem().isChecked());
+    settings.trayItem().setChecked(true);
+    EXPECT_TRUE(QSettings().value(SettingsKeys::showMenuBarExtra).toBool());
+    EXPECT_NE(app.trayItem(), nullptr);
+    EXPECT_FALSE(QApplication::quitOnLastWindowClosed());
+    settings.trayItem().setChecked(false);
+    EXPECT_EQ(app.trayItem(), nullptr);
+    EXPECT_TRUE(QApplication::quitOnLastWindowClosed());
+    EXPECT_EQ(&app.showSettings(), &settings) << "one settings window for the process";
 }
 
 TEST_F(TavelinAppTest, ASecondLaunchOpensAWindowInTheFirst) {

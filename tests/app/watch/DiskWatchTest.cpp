@@ -34,7 +34,20 @@ protected:
 
 } // namespace
 
-TEST_F(DiskWatchTest, RecordsTheStartupDiskEveryFiveMinutesWithoutWarningOutsideTheProgram) {
+TEST_F(DiskWatchTest, RecordsOnlyAStartupDiskEveryFiveMinutesWithoutWarningOutsideTheProgram) {
+    // Nothing is recorded in the demonstration, or without a startup disk.
+    auto demonstration = environment();
+    demonstration.isDemonstration = true;
+    DiskWatch shown(demonstration, detached);
+    shown.refresh();
+    EXPECT_TRUE(shown.samples().empty());
+    volumes[0].isBoot = false;
+    DiskWatch bootless(environment(), detached);
+    bootless.refresh();
+    EXPECT_TRUE(bootless.boot() == nullptr && bootless.samples().empty());
+    EXPECT_FALSE(fs::exists(folder.path() / FreeSpaceHistory::fileName));
+    volumes[0].isBoot = true;
+
     DiskWatch watch(environment(), detached);
     ASSERT_EQ(watch.volumes().size(), 1u) << "the read-only image is left out";
     EXPECT_EQ(watch.boot()->name, "Computer");
@@ -63,21 +76,6 @@ TEST_F(DiskWatchTest, TheFirstTickShowsEarlierSamplesEvenWhenItKeepsNoNewOne) {
     EXPECT_EQ(changed.count(), 1);
     tick(watch, 1);
     EXPECT_EQ(changed.count(), 1);
-}
-
-TEST_F(DiskWatchTest, NothingIsRecordedWithoutAStartupDiskOrInTheDemonstration) {
-    auto demonstration = environment();
-    demonstration.isDemonstration = true;
-    DiskWatch shown(demonstration, detached);
-    shown.refresh();
-    EXPECT_TRUE(shown.samples().empty());
-
-    volumes[0].isBoot = false;
-    DiskWatch watch(environment(), detached);
-    watch.refresh();
-    EXPECT_EQ(watch.boot(), nullptr);
-    EXPECT_TRUE(watch.samples().empty());
-    EXPECT_FALSE(fs::exists(folder.path() / FreeSpaceHistory::fileName));
 }
 
 TEST_F(DiskWatchTest, WarnsOnceThroughTheNotificationServiceAndKeepsTheState) {

@@ -52,17 +52,7 @@ using FreeSpacePanelTest = test::WatchFixture;
 
 } // namespace
 
-TEST(TrayLabel, ShowsATriangleWhenTheStartupDiskIsLow) {
-    auto terabyte = disk("/", 1'000 * kGB, 60 * kGB, true);
-    EXPECT_STREQ(TrayLabel::of(&terabyte).symbol, "internaldrive");
-    EXPECT_EQ(TrayLabel::of(&terabyte).freeText, "60 GB");
-    terabyte.free = 45 * kGB;
-    EXPECT_STREQ(TrayLabel::of(&terabyte).symbol, "exclamationmark.triangle.fill");
-    EXPECT_STREQ(TrayLabel::of(nullptr).symbol, "internaldrive");
-    EXPECT_TRUE(TrayLabel::of(nullptr).freeText.isEmpty());
-}
-
-TEST(TrayLabel, TheFreeSpaceIsDrawnIntoTheIconInFourCharactersAtMost) {
+TEST(TrayLabel, ShowsATriangleWhenTheStartupDiskIsLowAndItsFreeSpaceInFourCharactersAtMost) {
     const std::pair<int64_t, const char*> figures[] = {{0, "0B"},
                                                        {999, "999B"},
                                                        {999'500, "1M"},
@@ -78,7 +68,11 @@ TEST(TrayLabel, TheFreeSpaceIsDrawnIntoTheIconInFourCharactersAtMost) {
     TrayLabel plenty = TrayLabel::of(&terabyte);
     terabyte.free = 45 * kGB;
     TrayLabel low = TrayLabel::of(&terabyte);
-    EXPECT_EQ(plenty.figure, "60G");
+    EXPECT_EQ(plenty.freeText + "|" + plenty.figure, "60 GB|60G");
+    EXPECT_STREQ(plenty.symbol, "internaldrive");
+    EXPECT_STREQ(low.symbol, "exclamationmark.triangle.fill");
+    EXPECT_STREQ(TrayLabel::of(nullptr).symbol, "internaldrive");
+    EXPECT_TRUE(TrayLabel::of(nullptr).freeText.isEmpty());
     for (int size : {16, 22}) {
         QImage image = TrayIcon::drawn(plenty, size).toImage();
         ASSERT_EQ(image.size(), QSize(size, size));

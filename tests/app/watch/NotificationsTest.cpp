@@ -72,21 +72,21 @@ TEST_F(NotificationsOnABus, EachKindReplacesItsOwnNotificationAndAClickOpensTheA
     QSignalSpy advisor(&notifications, &Notifications::advisorRequested);
     ASSERT_TRUE(posted(notifications, AlertKind::critical, *server));
     const FakeNotificationServer::Notification first = server->received[0];
-    EXPECT_EQ(first.appName, "Tavelin");
-    EXPECT_EQ(first.replacesId, 0u);
-    EXPECT_EQ(first.summary, "Only 9 GB left on Computer");
-    EXPECT_EQ(first.body, "Apps can slow down or fail to save when the disk is this full. Open "
-                          "Tavelin to see what you can clear. Tavelin found 3 GB you can free "
-                          "without losing anything.");
+    EXPECT_EQ(std::tuple(first.appName, first.replacesId, first.summary, first.body),
+              std::tuple("Tavelin", 0u, "Only 9 GB left on Computer",
+                         "Apps can slow down or fail to save when the disk is this full. Open "
+                         "Tavelin to see what you can clear. Tavelin found 3 GB you can free "
+                         "without losing anything."));
     EXPECT_TRUE(first.actions.contains("default"));
 
     ASSERT_TRUE(posted(notifications, AlertKind::runningOut, *server));
     ASSERT_TRUE(posted(notifications, AlertKind::critical, *server));
     ASSERT_TRUE(posted(notifications, AlertKind::runningOut, *server));
 
-    EXPECT_EQ(server->received[1].replacesId, 0u) << "another kind gets its own notification";
-    EXPECT_EQ(server->received[2].replacesId, first.id);
-    EXPECT_EQ(server->received[3].replacesId, server->received[1].id);
+    // Another kind gets its own notification.
+    EXPECT_EQ((std::vector{server->received[1].replacesId, server->received[2].replacesId,
+                           server->received[3].replacesId}),
+              (std::vector{0u, first.id, server->received[1].id}));
     EXPECT_NE(first.id, server->received[1].id);
 
     // Clicking one of ours opens the advisor.
@@ -98,28 +98,25 @@ TEST_F(NotificationsOnABus, EachKindReplacesItsOwnNotificationAndAClickOpensTheA
     EXPECT_EQ(advisor.count(), 1);
 }
 
-TEST_F(NotificationsOnABus, OutsideTheProgramTheBusIsNeverTouched) {
-    auto server = startServer();
-    Notifications::Setup detached = setup();
-    detached.inBundle = false;
-    Notifications notifications(detached);
-    notifications.post(alertOf(AlertKind::critical), QStringLiteral("Computer"));
-    notifications.readStatus();
-    notifications.askOnceIfNeeded();
-    QTest::qWait(200);
-    EXPECT_TRUE(server->received.empty());
-    EXPECT_EQ(server->capabilityQueries, 0);
-    EXPECT_EQ(notifications.isDenied(), true);
-    EXPECT_FALSE(QSettings().contains(SettingsKeys::askedForNotificationPermission));
-}
-
-TEST_F(NotificationsOnABus, AsksOnceWithWarningsWantedAndNoServiceOrARefusalCountsAsTurnedOff) {
+TEST_F(NotificationsOnABus, AsksOnceInTheProgramWithWarningsWantedAndNoServiceOrARefusalIsOff) {
     Notifications alone(setup());
     alone.readStatus();
     ASSERT_TRUE(QTest::qWaitFor([&] { return alone.isDenied().has_value(); }, 5000));
     EXPECT_TRUE(*alone.isDenied()) << "no notification service on this bus";
 
+    // Outside the program the bus is never touched.
     auto server = startServer();
+    Notifications::Setup detached = setup();
+    detached.inBundle = false;
+    Notifications outside(detached);
+    outside.post(alertOf(AlertKind::critical), QStringLiteral("Computer"));
+    outside.readStatus();
+    outside.askOnceIfNeeded();
+    QTest::qWait(200);
+    EXPECT_TRUE(server->received.empty() && server->capabilityQueries == 0);
+    EXPECT_EQ(outside.isDenied(), true);
+    EXPECT_FALSE(QSettings().contains(SettingsKeys::askedForNotificationPermission));
+
     Notifications notifications(setup());
     QSettings().setValue(SettingsKeys::diskWarnings, false);
     notifications.askOnceIfNeeded();
@@ -166,16 +163,15 @@ TEST(Notifications, TextsNameTheLastWholeDiskScanTheDesktopsSettingsAndLocalTime
               (QStringList{"/usr/bin/gnome-control-center", "notifications"}));
     EXPECT_EQ(Notifications::settingsCommandFor("KDE", installed({"systemsettings5"})),
               (QStringList{"/usr/bin/systemsettings5", "kcm_notifications"}));
-    EXPECT_EQ(Notifications::settingsCommandFor("XFCE", gnome), std::nullopt);
-    EXPECT_EQ(Notifications::settingsCommandFor("GNOME", installed({})), std::nullopt);
-    EXPECT_EQ(Notifications::settingsCommandFor("", gnome), std::nullopt);
+    EXPECT_FALSE(Notifications::settingsCommandFor("XFCE", gnome) ||
+                 Notifications::settingsCommandFor("GNOME", installed({})) ||
+                 Notifications::settingsCommandFor("", gnome));
 
     Date date = dateFromSecondsSince1970(1'700'000'000); // 22:13:20 UTC
     EXPECT_EQ(timeOfDay(date, QTimeZone("Europe/Berlin"), QLocale(QLocale::German)), "23:13");
     QString american = timeOfDay(date, QTimeZone("America/New_York"),
                                  QLocale(QLocale::English, QLocale::UnitedStates));
-    EXPECT_TRUE(american.startsWith("5:13")) << american.toStdString();
-    EXPECT_TRUE(american.endsWith("PM")) << american.toStdString();
+    EXPECT_TRUE(american.startsWith("5:13") && american.endsWith("PM")) << american.toStdString();
 }
 
 TEST_F(NotificationsOnABus, ANewRunReplacesTheLastOneAndLowSpaceStaysUntilClosed) {

@@ -109,21 +109,18 @@ TEST_F(DiskPaneTest, AnUnreadableLayoutSaysSoAndAFolderScanAsksForAWholeDisk) {
     scanDisk(*model);
     EXPECT_FALSE(model->breakdown().breakdown());
     EXPECT_EQ(pane.message().title(), "No Disk Details") << "its layout could not be read";
-    EXPECT_FALSE(pane.message().isHidden());
-    EXPECT_FALSE(pane.showsDetails());
+    EXPECT_FALSE(pane.message().isHidden() || pane.showsDetails());
 
     diskBreakdown = plainDisk();
     model->scan(tree.root().string());
     ASSERT_TRUE(scanned(*model, tree.path("folder")));
     QTest::qWait(100);
-    EXPECT_FALSE(model->breakdown().breakdown());
-    EXPECT_FALSE(model->breakdown().isLoading());
+    EXPECT_FALSE(model->breakdown().breakdown() || model->breakdown().isLoading());
     EXPECT_EQ(pane.message().title(), "Scan a Whole Disk");
     EXPECT_EQ(pane.message().text(),
               "This shows where a disk’s space goes beyond your files: the system, snapshots, "
               "swap and boot files. Pick a disk in the sidebar.");
-    EXPECT_FALSE(pane.message().isHidden());
-    EXPECT_FALSE(pane.showsDetails());
+    EXPECT_FALSE(pane.message().isHidden() || pane.showsDetails());
 }
 
 TEST_F(DiskPaneTest, SnapshotsAreDeletedAfterConfirmationAndAFailureKeepsThem) {

@@ -224,32 +224,9 @@ TEST_F(ItemTableTest, RefreshesKeepSelectionAndScrollPosition) {
     EXPECT_EQ(table.verticalScrollBar()->value(), scrolled);
 }
 
-TEST_F(ItemTableTest, DoubleClickAndReturnActivateAndSpacePreviews) {
+TEST_F(ItemTableTest, SelectionIsTheModelsBothWaysTheMenuActsOnItAndRowsOpenAndPreview) {
     ItemTable& table = shownTable();
-    Node::Ptr root = showFolder(*model, 2);
-    Node::Ptr first = root->children()[0];
-    Node::Ptr inner = folder(root, "inner");
-    file(inner, "deep", 50'000'000);
-    model->treeChanged();
-    ASSERT_EQ(names(table), (std::vector<std::string>{"inner", "f000", "f001"}));
-
-    QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, rowCenter(table, 1));
-    QTest::keyClick(&table, Qt::Key_Space);
-    ASSERT_TRUE(model->previewURL());
-    EXPECT_EQ(model->previewURL()->toLocalFile().toStdString(), first->path());
-    QTest::keyClick(&table, Qt::Key_Return);
-    EXPECT_EQ(opened, std::vector<std::string>{first->path()});
-
-    // A widget's double click arrives as the second click, after a first one.
-    QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, rowCenter(table, 0));
-    QTest::mouseDClick(table.viewport(), Qt::LeftButton, {}, rowCenter(table, 0));
-    EXPECT_EQ(model->current(), inner);
-    EXPECT_EQ(names(table), std::vector<std::string>{"deep"});
-}
-
-TEST_F(ItemTableTest, SelectionIsTheModelsBothWaysAndTheMenuActsOnItOrTheClickedRowOutsideIt) {
-    ItemTable& table = shownTable();
-    showFolder(*model, 5);
+    Node::Ptr root = showFolder(*model, 5);
     const auto rows = table.items().nodes();
     QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, rowCenter(table, 1));
     EXPECT_EQ(model->selection(), NodeSet{rows[1]});
@@ -282,6 +259,24 @@ TEST_F(ItemTableTest, SelectionIsTheModelsBothWaysAndTheMenuActsOnItOrTheClicked
     rightClickAndReveal(0);
     EXPECT_EQ(model->selection(), NodeSet{rows[0]});
     EXPECT_EQ(revealed, std::vector<std::string>{rows[0]->path()});
+
+    // Return opens and Space previews the selected row; a double click opens a folder.
+    Node::Ptr inner = folder(root, "inner");
+    file(inner, "deep", 50'000'000);
+    model->treeChanged();
+    ASSERT_EQ(table.items().nodes()[0], inner);
+    QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, rowCenter(table, 1));
+    QTest::keyClick(&table, Qt::Key_Space);
+    ASSERT_TRUE(model->previewURL());
+    EXPECT_EQ(model->previewURL()->toLocalFile().toStdString(), rows[0]->path());
+    QTest::keyClick(&table, Qt::Key_Return);
+    EXPECT_EQ(opened, std::vector<std::string>{rows[0]->path()});
+
+    // A widget's double click arrives as the second click, after a first one.
+    QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, rowCenter(table, 0));
+    QTest::mouseDClick(table.viewport(), Qt::LeftButton, {}, rowCenter(table, 0));
+    EXPECT_EQ(model->current(), inner);
+    EXPECT_EQ(names(table), std::vector<std::string>{"deep"});
 }
 
 TEST_F(ItemTableTest, SearchResultsSayWhereTheyLieAndCommandsActOnThem) {

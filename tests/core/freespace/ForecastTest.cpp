@@ -90,10 +90,12 @@ TEST(Forecast, NeedsEnoughRecentDataAndIgnoresReadingsOutsideTheWindow) {
         << "11 hours";
     EXPECT_TRUE(Forecast::trend(linearSeries(-12, 0, 60, 100 * kGB, -kGB, total), kNow))
         << "exactly 12 hours";
-    std::vector<FreeSpaceSample> sevenHours;
+    std::vector<FreeSpaceSample> everyOtherHour;
     for (int hour = -12; hour <= 0; hour += 2)
-        sevenHours.push_back({hoursFromNow(hour), 100 * kGB + hour * kGB, total});
-    EXPECT_FALSE(Forecast::trend(sevenHours, kNow)) << "7 distinct hours over 12";
+        everyOtherHour.push_back({hoursFromNow(hour), 100 * kGB + hour * kGB, total});
+    EXPECT_FALSE(Forecast::trend(everyOtherHour, kNow)) << "7 distinct hours over 12";
+    everyOtherHour.insert(everyOtherHour.end() - 1, {hoursFromNow(-1), 99 * kGB, total});
+    EXPECT_TRUE(Forecast::trend(everyOtherHour, kNow)) << "8 distinct hours are enough";
 
     auto stale = linearSeries(-24, -4, 5, 100 * kGB, -kGB, total);
     stale.push_back({kNow - std::chrono::minutes(181), 79 * kGB, total});

@@ -54,20 +54,12 @@ void expectListedFoldersSumWhatIsBeneath(const ScanSession& session) {
     for (const auto& job : session.jobs()) {
         if (!job->listed || job->done)
             continue;
-        Node sum("", Node::Kind::directory);
-        sum.size = job->own.size;
-        sum.unique = job->own.unique;
-        sum.fileCount = job->own.files;
-        sum.apparent = job->own.apparent;
-        for (const auto& child : job->node->children()) {
-            if (!child->isDirectory())
-                continue;
-            sum.size += child->size;
-            sum.unique += child->unique;
-            sum.fileCount += child->fileCount;
-            sum.apparent += child->apparent;
-        }
-        EXPECT_EQ(figures(*job->node), figures(sum)) << job->node->path();
+        ScanSession::Figures sum = job->own;
+        for (const auto& child : job->node->children())
+            if (child->isDirectory())
+                sum += ScanSession::Figures::of(*child);
+        EXPECT_EQ(figures(*job->node), figures(sum.size, sum.unique, sum.files, sum.apparent))
+            << job->node->path();
         EXPECT_TRUE(std::is_sorted(job->node->children().begin(), job->node->children().end(),
                                    [](const auto& a, const auto& b) { return a->size > b->size; }));
     }
@@ -141,6 +133,18 @@ TEST(ScanSession, TotalsEqualDuWithHardLinksSparseFilesManyEmptyFoldersAndASkipp
               std::pair(int64_t{0}, test::duBytes(tree.path("empty/7"))))
         << "own blocks are not files";
     EXPECT_EQ(harness.node("top0/a/b/c/d/e")->fileCount, 1);
+}
+
+TEST(ScanSession, AWalkSharedWithAnIdleWorkerGivesTheSameTree) {
+    Harness harness;
+    // One job walks everything below depth 4, while the other worker would sit idle.
+    for (int i = 0; i < 30; ++i)
+        for (int j = 0; j < 4; ++j)
+            harness.tree.file("a/b/c/d/s" + std::to_string(i) + "/t" + std::to_string(j) + "/u/f",
+                              j == 0 ? 1'000'000 : 5000);
+    ASSERT_TRUE(harness.scan());
+    EXPECT_EQ(harness.difference(), "");
+    EXPECT_EQ(harness.root().size, test::duBytes(harness.tree.root().string()));
 }
 
 TEST(ScanSession, ARootWithOnlyFilesFinishesWithItsOwnBlocksCountedAMissingOneNever) {

@@ -30,6 +30,7 @@ TEST(Exclusions, EntriesAreNamePatternsOrPathsMatchedAsGlobsAndScanTotalsEqualDu
     for (const char* path : {"/r", "/r/a", "/r/a/bc", "/elsewhere/tmp"})
         EXPECT_FALSE(exclusions.covers("/r", path)) << path;
     EXPECT_TRUE(Exclusions({"tmp"}).covers("/", "/tmp/x"));
+    EXPECT_FALSE(Exclusions({"tmp"}).excludesName("src")) << "names alone, without patterns";
     EXPECT_FALSE(Exclusions({"r"}).covers("/r", "/r")) << "the scanned folder is always measured";
 
     AdvisorContext context{.root = Node::makeRoot("r", "/r")};

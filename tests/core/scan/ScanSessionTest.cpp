@@ -191,6 +191,7 @@ TEST(ScanSession, HeldResultsAndRemovalsWaitForResumeAndCancellingDropsThem) {
     EXPECT_EQ(std::tuple(harness.finishes, only->fileCount, only->children().size()),
               std::tuple(1, int64_t{1}, size_t{1}));
 
+    harness.session->resumeTreeUpdates(); // a resume without a pause is ignored
     harness.session->pauseTreeUpdates();
     Node::Ptr loose = harness.pointer("loose");
     int64_t before = harness.root().size;

@@ -269,14 +269,16 @@ TEST(AgentReport, BiggestFoldersListAChainAroundOneBigItemOnceAndPathsPercentage
     tree.file("even/rest.bin", 2 * GB);
     tree.file("split/a/x.bin", 3 * GB); // no child holds 80 %: all listed
     tree.file("split/b/y.bin", 3 * GB);
+    tree.file("least/deep/z.bin", 500 * MB); // exactly the minimum: listed
     tree.file("small/deep/z.bin", 400 * MB); // below the minimum, never entered
 
     std::vector<std::string> paths;
     for (const Node* node : ReportText::biggest(*tree.root(), Node::Kind::directory, 40, 500 * MB))
         paths.push_back(node->path());
 
-    EXPECT_EQ(paths, (std::vector<std::string>{"/data/outer/inner", "/data/even/core",
-                                               "/data/split", "/data/split/a", "/data/split/b"}));
+    EXPECT_EQ(paths,
+              (std::vector<std::string>{"/data/outer/inner", "/data/even/core", "/data/split",
+                                        "/data/split/a", "/data/split/b", "/data/least/deep"}));
     EXPECT_EQ(ReportText::biggest(*tree.root(), Node::Kind::file, 2, 100 * MB).size(), 2u);
 
     EXPECT_EQ(ReportText::shortPath("/home/ann", "/home/ann"), "~");

@@ -191,7 +191,7 @@ TEST(OnlineOnly, IdleTimesReadInWeeksMonthsAndYears) {
     EXPECT_EQ(CloudOnlineOnlyDetector::idleText(59), "8 weeks");
     EXPECT_EQ(CloudOnlineOnlyDetector::idleText(60), "2 months");
     EXPECT_EQ(CloudOnlineOnlyDetector::idleText(364), "12 months");
-    EXPECT_EQ(CloudOnlineOnlyDetector::idleText(400), "over a year");
+    EXPECT_EQ(CloudOnlineOnlyDetector::idleText(365), "over a year");
     EXPECT_EQ(CloudOnlineOnlyDetector::idleText(729), "over a year");
-    EXPECT_EQ(CloudOnlineOnlyDetector::idleText(800), "2 years");
+    EXPECT_EQ(CloudOnlineOnlyDetector::idleText(730), "2 years");
 }

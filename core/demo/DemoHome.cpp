@@ -143,18 +143,13 @@ private:
 
 // Sums every folder's figures from what lies beneath it, largest first, as a scan leaves them.
 void total(Node& folder) {
-    folder.size = folder.smallFileSize;
-    folder.unique = folder.smallFileUnique;
-    folder.apparent = folder.smallFileApparent;
-    folder.fileCount = folder.smallFileCount;
+    Node::Figures sum = Node::Figures::ofSmallFiles(folder);
     for (const Node::Ptr& child : folder.children()) {
         if (child->isDirectory())
             total(*child);
-        folder.size += child->size;
-        folder.unique += child->unique;
-        folder.apparent += child->apparent;
-        folder.fileCount += child->fileCount;
+        sum += Node::Figures::of(*child);
     }
+    sum.setOn(folder);
     folder.sortChildren();
 }
 

@@ -201,26 +201,18 @@ void Node::absorb(Node& other) {
     isScanning = false;
 }
 
-void Node::adjustAncestors(int64_t sizeDelta, int64_t uniqueDelta, int64_t filesDelta,
-                           int64_t apparentDelta) {
+void Node::adjustAncestors(const Figures& change) {
     for (Node* ancestor = parent_; ancestor; ancestor = ancestor->parent_) {
-        ancestor->size += sizeDelta;
-        ancestor->unique += uniqueDelta;
-        ancestor->fileCount += filesDelta;
-        ancestor->apparent += apparentDelta;
+        (Figures::of(*ancestor) + change).setOn(*ancestor);
         ancestor->sortChildren();
     }
 }
 
-void Node::adjustAncestorsKeepingOrder(int64_t sizeDelta, int64_t uniqueDelta, int64_t filesDelta,
-                                       int64_t apparentDelta) {
+void Node::adjustAncestorsKeepingOrder(const Figures& change) {
     for (Node* node = this; node->parent_; node = node->parent_) {
-        if (sizeDelta != 0)
-            node->parent_->moveToPlace(*node, sizeDelta > 0);
-        node->parent_->size += sizeDelta;
-        node->parent_->unique += uniqueDelta;
-        node->parent_->fileCount += filesDelta;
-        node->parent_->apparent += apparentDelta;
+        if (change.size != 0)
+            node->parent_->moveToPlace(*node, change.size > 0);
+        (Figures::of(*node->parent_) + change).setOn(*node->parent_);
     }
 }
 
@@ -254,25 +246,18 @@ void Node::detach() {
     Node* parent = parent_;
     if (!parent)
         return;
+    Figures gone;
     if (kind_ == Kind::smallFiles) {
-        int64_t s = parent->smallFileSize, u = parent->smallFileUnique, f = parent->smallFileCount,
-                a = parent->smallFileApparent;
-        parent->size -= s;
-        parent->unique -= u;
-        parent->fileCount -= f;
-        parent->apparent -= a;
-        parent->adjustAncestors(-s, -u, -f, -a);
+        gone = Figures::ofSmallFiles(*parent);
         parent->smallFileSize = parent->smallFileUnique = parent->smallFileCount = 0;
         parent->smallFileApparent = 0;
     } else {
+        gone = Figures::of(*this);
         Ptr self = shared_from_this(); // keeps this node alive while it leaves the list
         std::erase_if(parent->children_, [&](const Ptr& child) { return child.get() == this; });
-        parent->size -= size;
-        parent->unique -= unique;
-        parent->fileCount -= fileCount;
-        parent->apparent -= apparent;
-        parent->adjustAncestors(-size, -unique, -fileCount, -apparent);
     }
+    (Figures::of(*parent) - gone).setOn(*parent);
+    parent->adjustAncestors(Figures{} - gone);
     parent_ = nullptr;
 }
 

@@ -27,6 +27,45 @@ public:
     enum class Kind { directory, file, smallFiles, remainder };
     using Ptr = std::shared_ptr<Node>;
 
+    // A node's figures in every measure, taken and given back together.
+    struct Figures {
+        int64_t size = 0;
+        int64_t unique = 0;
+        int64_t files = 0;
+        int64_t apparent = 0;
+
+        static Figures of(const Node& node) {
+            return {node.size, node.unique, node.fileCount, node.apparent};
+        }
+        // What the folder's small files, measured together, add up to.
+        static Figures ofSmallFiles(const Node& folder) {
+            return {folder.smallFileSize, folder.smallFileUnique, folder.smallFileCount,
+                    folder.smallFileApparent};
+        }
+        Figures& operator+=(const Figures& other) {
+            size += other.size;
+            unique += other.unique;
+            files += other.files;
+            apparent += other.apparent;
+            return *this;
+        }
+        Figures& operator-=(const Figures& other) {
+            size -= other.size;
+            unique -= other.unique;
+            files -= other.files;
+            apparent -= other.apparent;
+            return *this;
+        }
+        friend Figures operator+(Figures a, const Figures& b) { return a += b; }
+        friend Figures operator-(Figures a, const Figures& b) { return a -= b; }
+        void setOn(Node& node) const {
+            node.size = size;
+            node.unique = unique;
+            node.fileCount = files;
+            node.apparent = apparent;
+        }
+    };
+
     Node(std::string name, Kind kind);
     ~Node();
     Node(const Node&) = delete;
@@ -97,11 +136,11 @@ public:
     // a placeholder); name, kind, root path, expected size, parent and pseudo nodes stay.
     void absorb(Node& other);
     // Adds the deltas to every ancestor, parent first, re-sorting each one's children.
-    void adjustAncestors(int64_t size, int64_t unique, int64_t files, int64_t apparent);
+    void adjustAncestors(const Figures& change);
     // Adds the deltas to every ancestor like `adjustAncestors`, but instead of sorting, moves
     // this node and each ancestor to where a stable sort by size puts it among its siblings,
     // which must be in order otherwise: costs what moves, not what is sorted.
-    void adjustAncestorsKeepingOrder(int64_t size, int64_t unique, int64_t files, int64_t apparent);
+    void adjustAncestorsKeepingOrder(const Figures& change);
     // Takes the node out of its parent and the figures out of every ancestor.
     void detach();
     // Stable, by allocated size, largest first.

@@ -14,11 +14,7 @@
 namespace tavelin {
 namespace {
 
-using Figures = ScanSession::Figures;
-
-void adjustAncestors(Node& node, const Figures& change) {
-    node.adjustAncestors(change.size, change.unique, change.files, change.apparent);
-}
+using Figures = Node::Figures;
 
 bool worthShowing(const Figures& change) {
     return std::llabs(change.size) + std::llabs(change.unique) >= ScanSession::visibleChange;
@@ -26,8 +22,7 @@ bool worthShowing(const Figures& change) {
 
 // The folders above a node whose figures were `before` take the difference.
 void settle(Node& node, const Figures& before) {
-    Figures change = Figures::of(node) - before;
-    node.adjustAncestorsKeepingOrder(change.size, change.unique, change.files, change.apparent);
+    node.adjustAncestorsKeepingOrder(Figures::of(node) - before);
 }
 
 void call(const std::function<void()>& done) {
@@ -511,7 +506,7 @@ void ScanSession::graftShared(SharedResult& shared) {
         if (parent) {
             (Figures::of(*parent) + change).setOn(*parent);
             parent->sortChildren();
-            adjustAncestors(*parent, change);
+            parent->adjustAncestors(change);
         }
         change = {};
     };
@@ -752,7 +747,7 @@ void ScanSession::graftRescan(const Node::Ptr& node, const std::string& path,
             Figures before = Figures::of(*node);
             node->absorb(*walked);
             Figures change = Figures::of(*node) - before;
-            adjustAncestors(*node, change);
+            node->adjustAncestors(change);
             bytes_ = root_->size;
             files_ = root_->fileCount;
             if (tellAlways || worthShowing(change))
@@ -878,7 +873,7 @@ ScanSession::Relisted ScanSession::reconcile(Node& node, Node& listing) {
     node.modified = listing.modified;
     node.sortChildren();
     Figures change = Figures::of(node) - before;
-    adjustAncestors(node, change);
+    node.adjustAncestors(change);
     relisted.visible |= !relisted.arrived.empty() || worthShowing(change);
     return relisted;
 }

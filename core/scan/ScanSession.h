@@ -46,45 +46,6 @@ public:
     // A change smaller than this is not worth showing.
     static constexpr int64_t visibleChange = 1'000'000;
 
-    // A node's figures in every measure, taken and given back together.
-    struct Figures {
-        int64_t size = 0;
-        int64_t unique = 0;
-        int64_t files = 0;
-        int64_t apparent = 0;
-
-        static Figures of(const Node& node) {
-            return {node.size, node.unique, node.fileCount, node.apparent};
-        }
-        // What the folder's small files, measured together, add up to.
-        static Figures ofSmallFiles(const Node& folder) {
-            return {folder.smallFileSize, folder.smallFileUnique, folder.smallFileCount,
-                    folder.smallFileApparent};
-        }
-        Figures& operator+=(const Figures& other) {
-            size += other.size;
-            unique += other.unique;
-            files += other.files;
-            apparent += other.apparent;
-            return *this;
-        }
-        Figures& operator-=(const Figures& other) {
-            size -= other.size;
-            unique -= other.unique;
-            files -= other.files;
-            apparent -= other.apparent;
-            return *this;
-        }
-        friend Figures operator+(Figures a, const Figures& b) { return a += b; }
-        friend Figures operator-(Figures a, const Figures& b) { return a -= b; }
-        void setOn(Node& node) const {
-            node.size = size;
-            node.unique = unique;
-            node.fileCount = files;
-            node.apparent = apparent;
-        }
-    };
-
     struct Job {
         Node::Ptr node;
         platform::FileId folder; // the folder its parent's listing met
@@ -99,7 +60,7 @@ public:
         int pending = 0;
         int64_t errors = 0; // read from the counter so far
         int64_t excluded = 0;
-        Figures own; // a listed folder's own files and blocks
+        Node::Figures own; // a listed folder's own files and blocks
     };
 
     // Where the session runs its parts: the UI thread's queue, the pool its walkers run on, and
@@ -240,7 +201,7 @@ private:
     void handle(Result& result);
     static void graftShared(SharedResult& shared);
     bool inShownTree(const Node& node) const;
-    void lowerOwnFigures(const Node* folder, const Figures& gone);
+    void lowerOwnFigures(const Node* folder, const Node::Figures& gone);
     void complete(Job& job);
     void sumListedJob(Job& job);
     // Takes the errors the job's counter has counted since it was last read, and with
@@ -302,7 +263,7 @@ private:
     std::vector<Job*> topJobs_;
     std::optional<uint64_t> volumeDevice_;
     bool shareAware_ = false; // files on the scanned mount can share data
-    Figures base_; // what the root holds outside every job: its own files, skipped folders
+    Node::Figures base_; // what the root holds outside every job: its own files, skipped folders
     int64_t baseErrors_ = 0;
     int64_t baseExcluded_ = 0;
 

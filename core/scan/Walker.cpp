@@ -12,10 +12,7 @@ namespace tavelin {
 namespace {
 
 void addFigures(Node& to, const Node& from) {
-    to.size += from.size;
-    to.unique += from.unique;
-    to.apparent += from.apparent;
-    to.fileCount += from.fileCount;
+    (Node::Figures::of(to) + Node::Figures::of(from)).setOn(to);
 }
 
 } // namespace

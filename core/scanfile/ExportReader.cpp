@@ -383,10 +383,7 @@ bool ExportReader::closeFolder() {
         return true;
     }
     Node& parent = *folders_.back().node;
-    parent.size += node.size;
-    parent.unique += node.unique;
-    parent.apparent += node.apparent;
-    parent.fileCount += node.fileCount;
+    (Node::Figures::of(parent) + Node::Figures::of(node)).setOn(parent);
     return true;
 }
 

@@ -80,7 +80,7 @@ Node::Ptr add(const Node::Ptr& parent, const std::string& name, Node::Kind kind,
     node->apparent = size;
     node->fileCount = kind == Node::Kind::file ? 1 : 0;
     parent->append(node);
-    node->adjustAncestors(size, size, node->fileCount, size);
+    node->adjustAncestors({size, size, node->fileCount, size});
     return node;
 }
 

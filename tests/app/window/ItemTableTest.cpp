@@ -210,7 +210,7 @@ TEST_F(ItemTableTest, RefreshesKeepSelectionAndScrollPosition) {
     EXPECT_EQ(tableSelection(table), NodeSet{chosen}) << "same rows: data only";
 
     chosen->size = 500'000'000;
-    chosen->adjustAncestors(0, 0, 0, 0);
+    chosen->adjustAncestors({});
     model->treeChanged();
     EXPECT_EQ(table.items().nodes().front(), chosen);
     EXPECT_EQ(tableSelection(table), NodeSet{chosen}) << "a new order keeps the selected node";

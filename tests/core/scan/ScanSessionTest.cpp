@@ -54,10 +54,10 @@ void expectListedFoldersSumWhatIsBeneath(const ScanSession& session) {
     for (const auto& job : session.jobs()) {
         if (!job->listed || job->done)
             continue;
-        ScanSession::Figures sum = job->own;
+        Node::Figures sum = job->own;
         for (const auto& child : job->node->children())
             if (child->isDirectory())
-                sum += ScanSession::Figures::of(*child);
+                sum += Node::Figures::of(*child);
         EXPECT_EQ(figures(*job->node), figures(sum.size, sum.unique, sum.files, sum.apparent))
             << job->node->path();
         EXPECT_TRUE(std::is_sorted(job->node->children().begin(), job->node->children().end(),

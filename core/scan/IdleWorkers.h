@@ -1,8 +1,8 @@
 #pragma once
 
-// The walkers a scan may still start. The session takes one for each job it launches; a walker
-// that sees one idle takes it for sub-folders it gives away, but only while no launched job
-// waits in the session's queue, which keeps the work in the order the session chose.
+// The walkers a scan may still start. The session takes one to walk the batches of jobs it
+// queues; a walker that sees one idle takes it for sub-folders it gives away, but only while no
+// batch waits for a walker, which keeps the work in the order the session chose.
 // Thread safety: lock-free; any member function from any thread.
 
 #include <atomic>
@@ -12,7 +12,16 @@ namespace tavelin {
 class IdleWorkers {
 public:
     explicit IdleWorkers(int count)
-        : idle_(count) {}
+        : idle_(count)
+        , count_(count) {}
+
+    // How many walkers the scan runs at most, busy or idle.
+    int count() const { return count_.load(std::memory_order_relaxed); }
+    // Lets more walkers run.
+    void add(int count) {
+        count_.fetch_add(count, std::memory_order_relaxed);
+        idle_.fetch_add(count, std::memory_order_release);
+    }
 
     // Takes a worker for a job of the session's queue; false when none is idle.
     bool take() {
@@ -34,6 +43,7 @@ public:
 
 private:
     std::atomic<int> idle_;
+    std::atomic<int> count_;
     std::atomic<bool> jobsWaiting_{false};
 };
 

@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <deque>
+#include <mutex>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -32,6 +35,129 @@ void call(const std::function<void()>& done) {
 
 } // namespace
 
+// What every walk of the scan shares, and the batches of jobs ready to be walked. A walker goes
+// from one batch to the next without waiting for the UI thread, and frees its worker once none
+// is left, so a scan keeps as few threads busy as it has work for.
+class ScanSession::Walkers final : public std::enable_shared_from_this<Walkers> {
+public:
+    struct Setting {
+        std::weak_ptr<ScanSession> session;
+        std::shared_ptr<MainQueue> queue;
+        // The pool the walkers run on; a pool outlives its tasks.
+        WorkerPool* pool = nullptr;
+        std::shared_ptr<IdleWorkers> idle;
+        std::shared_ptr<LinkSet> links;
+        std::shared_ptr<const PathSet> skip;
+        std::shared_ptr<const Exclusions> exclusions;
+        std::shared_ptr<CancelFlag> cancel;
+        std::shared_ptr<const platform::UniqueFd> rootFolder;
+        int64_t threshold = 0;
+        std::optional<uint64_t> mount;
+        bool shareAware = false;
+    };
+
+    explicit Walkers(Setting setting)
+        : setting_(std::move(setting)) {}
+
+    const Setting& setting() const { return setting_; }
+    // What a walk of the folder at `beneath` the root needs, its own counter and tally apart.
+    TreeScanner::Options options(ScanCounter& counter, TallyBox* tally) const;
+    // Queues a batch, and starts a walker for it when a worker is idle.
+    void push(std::vector<JobWalk> batch);
+    size_t readyCount();
+    // Forgets the batches not yet taken (their sharers hold the walkers).
+    void drop();
+    // Starts a walker for each batch waiting, as far as workers are idle.
+    void startIdle();
+    // Walks ready batches on a worker already taken until none is left, then frees the worker.
+    void work();
+
+private:
+    std::optional<std::vector<JobWalk>> takeOrLeave();
+    std::vector<Result> walk(std::vector<JobWalk>& batch);
+    void start();
+
+    Setting setting_;
+    std::mutex lock_;
+    std::deque<std::vector<JobWalk>> ready_; // guarded by lock_
+};
+
+TreeScanner::Options ScanSession::Walkers::options(ScanCounter& counter, TallyBox* tally) const {
+    return {.counter = counter,
+            .links = *setting_.links,
+            .skip = *setting_.skip,
+            .exclusions = setting_.exclusions.get(),
+            .isCancelled = [cancel = setting_.cancel] { return cancel->isSet(); },
+            .threshold = setting_.threshold,
+            .tally = tally,
+            .mount = setting_.mount,
+            .shareAware = setting_.shareAware,
+            .base = setting_.rootFolder->get()};
+}
+
+void ScanSession::Walkers::push(std::vector<JobWalk> batch) {
+    bool start = false;
+    {
+        // A walker leaving sees this batch, or frees its worker before the take below.
+        std::lock_guard guard(lock_);
+        ready_.push_back(std::move(batch));
+        setting_.idle->setJobsWaiting(true);
+        start = setting_.idle->take();
+    }
+    if (start)
+        this->start();
+}
+
+size_t ScanSession::Walkers::readyCount() {
+    std::lock_guard guard(lock_);
+    return ready_.size();
+}
+
+void ScanSession::Walkers::drop() {
+    std::lock_guard guard(lock_);
+    ready_.clear();
+    setting_.idle->setJobsWaiting(false);
+}
+
+void ScanSession::Walkers::startIdle() {
+    size_t started = 0;
+    {
+        std::lock_guard guard(lock_);
+        while (started < ready_.size() && setting_.idle->take())
+            ++started;
+    }
+    for (size_t i = 0; i < started; ++i)
+        start();
+}
+
+void ScanSession::Walkers::start() {
+    setting_.pool->submit([self = shared_from_this()] { self->work(); });
+}
+
+// A walker takes its next batch before it hands back the results of the last one: the jobs those
+// results bring are then always started as tasks of their own on the pool, which is where the
+// scan's tests hold them.
+void ScanSession::Walkers::work() {
+    auto batch = takeOrLeave();
+    while (batch) {
+        std::vector<Result> results = walk(*batch);
+        batch = takeOrLeave();
+        deliver(setting_.queue, setting_.session, std::move(results));
+    }
+}
+
+std::optional<std::vector<ScanSession::JobWalk>> ScanSession::Walkers::takeOrLeave() {
+    std::lock_guard guard(lock_);
+    if (ready_.empty()) {
+        setting_.idle->release();
+        return std::nullopt;
+    }
+    std::vector<JobWalk> batch = std::move(ready_.front());
+    ready_.pop_front();
+    setting_.idle->setJobsWaiting(!ready_.empty());
+    return batch;
+}
+
 // Gives a whole walk's sub-folders to idle workers, from the walker threads. Every walk of the
 // job, given folders included, publishes into the job's counter and may give away in turn. The
 // last of them to end grafts what the others measured into the walk's tree and hands the whole
@@ -40,44 +166,19 @@ class ScanSession::Sharer final : public TreeScanner::Sharing,
                                   public std::enable_shared_from_this<Sharer> {
 public:
     struct Walk {
-        std::weak_ptr<ScanSession> session;
-        std::shared_ptr<MainQueue> queue;
-        // The pool the walks run on; `give` runs on it too, and a pool outlives its tasks.
-        WorkerPool* pool = nullptr;
-        std::shared_ptr<IdleWorkers> idle;
+        std::shared_ptr<Walkers> walkers;
         std::shared_ptr<ScanCounter> counter;
         std::shared_ptr<TallyBox> tally;
-        std::shared_ptr<LinkSet> links;
-        std::shared_ptr<const PathSet> skip;
-        std::shared_ptr<const Exclusions> exclusions;
-        std::shared_ptr<CancelFlag> cancel;
-        int64_t threshold = 0;
-        std::optional<uint64_t> mount;
-        bool shareAware = false;
-        int index = 0;
     };
 
     explicit Sharer(Walk walk)
         : walk_(std::move(walk)) {}
 
-    bool wanted() const override { return walk_.idle->wantedForSharing(); }
+    bool wanted() const override { return walk_.walkers->setting().idle->wantedForSharing(); }
     bool give(TreeScanner::SharedFolders& folders) override;
     // The walk's own result, once it has ended: whole already when nothing it gave is still
     // out; otherwise the last gift back hands the whole to the session.
     std::optional<Result> walkEnded(Result result);
-
-    TreeScanner::Options options() {
-        return {.counter = *walk_.counter,
-                .links = *walk_.links,
-                .skip = *walk_.skip,
-                .exclusions = walk_.exclusions.get(),
-                .isCancelled = [cancel = walk_.cancel] { return cancel->isSet(); },
-                .threshold = walk_.threshold,
-                .tally = walk_.tally.get(),
-                .mount = walk_.mount,
-                .shareAware = walk_.shareAware,
-                .sharing = this};
-    }
 
 private:
     void giftEnded(SharedResult back);
@@ -92,7 +193,8 @@ private:
 };
 
 bool ScanSession::Sharer::give(TreeScanner::SharedFolders& folders) {
-    if (!walk_.idle->takeForSharing())
+    const Walkers::Setting& setting = walk_.walkers->setting();
+    if (!setting.idle->takeForSharing())
         return false;
     {
         // Counted before the giving walk ends, so its end finds the count complete.
@@ -100,13 +202,17 @@ bool ScanSession::Sharer::give(TreeScanner::SharedFolders& folders) {
         ++given_;
     }
     auto gift = std::make_shared<TreeScanner::SharedFolders>(std::move(folders));
-    walk_.pool->submit([self = shared_from_this(), gift] {
+    setting.pool->submit([self = shared_from_this(), gift] {
         SharedResult back;
-        back.nodes = TreeScanner::scanShared(*gift, self->options());
+        TreeScanner::Options options =
+            self->walk_.walkers->options(*self->walk_.counter, self->walk_.tally.get());
+        options.sharing = self.get();
+        back.nodes = TreeScanner::scanShared(*gift, options);
         for (auto& folder : gift->folders)
             back.places.push_back(std::move(folder.node));
-        self->walk_.idle->release();
         self->giftEnded(std::move(back));
+        // The worker goes on with batches queued meanwhile.
+        self->walk_.walkers->work();
     });
     return true;
 }
@@ -123,7 +229,8 @@ void ScanSession::Sharer::giftEnded(SharedResult back) {
     if (auto whole = takeIfWhole(lock)) {
         std::vector<Result> results;
         results.push_back(std::move(*whole));
-        deliver(walk_.queue, walk_.session, std::move(results));
+        const Walkers::Setting& setting = walk_.walkers->setting();
+        deliver(setting.queue, setting.session, std::move(results));
     }
 }
 
@@ -141,6 +248,29 @@ ScanSession::Sharer::takeIfWhole(std::unique_lock<std::mutex>& lock) {
     if (whole.node) {
         for (SharedResult& shared : back)
             graftShared(shared);
+    }
+    return whole;
+}
+
+// The batch's walks run one after the other; the results whole by the end go back to the UI
+// thread together. A cancelled scan's batches come back empty, unwalked.
+std::vector<ScanSession::Result> ScanSession::Walkers::walk(std::vector<JobWalk>& batch) {
+    std::vector<Result> whole;
+    for (JobWalk& walk : batch) {
+        Result result{.index = walk.index};
+        if (!setting_.cancel->isSet()) {
+            TreeScanner::Options options = this->options(*walk.counter, walk.tally.get());
+            options.descend = !walk.split;
+            options.beneath = walk.beneath;
+            options.expected = walk.folder;
+            options.subfolders = walk.split ? &result.subfolders : nullptr;
+            options.sharing = walk.sharer.get();
+            result.node = TreeScanner::scan(walk.path, options);
+        }
+        if (!walk.sharer)
+            whole.push_back(std::move(result));
+        else if (auto done = walk.sharer->walkEnded(std::move(result)))
+            whole.push_back(std::move(*done));
     }
     return whole;
 }
@@ -163,7 +293,10 @@ ScanSession::ScanSession(const std::string& path, std::optional<std::string> nam
     , startDate_(std::chrono::system_clock::now())
     , skipped_(std::make_shared<const PathSet>(std::move(skip)))
     , threshold_(largeFileThreshold)
-    , idle_(std::make_shared<IdleWorkers>(context_.workerCount)) {
+    , idle_(std::make_shared<IdleWorkers>(
+          std::min(context_.workerCount,
+                   std::max(1, static_cast<int>(std::thread::hardware_concurrency())))))
+    , reserve_(context_.workerCount - idle_->count()) {
     root_ = Node::makeRoot(name.value_or(lastPathComponent(path_)), path_, expectedSize);
 }
 
@@ -183,6 +316,8 @@ ScanSession::ScanSession(Node::Ptr builtRoot, ExtensionTally kinds, int64_t larg
 ScanSession::~ScanSession() {
     // Walkers still running have nobody left to report to.
     cancelFlag_->cancel();
+    if (walkers_)
+        walkers_->drop();
 }
 
 int ScanSession::workerCount(int activeCores) {
@@ -209,9 +344,16 @@ void ScanSession::start() {
     if (!isRunning_)
         return;
     refreshTotals();
+    processorMark_ = std::clock();
+    wallMark_ = std::chrono::steady_clock::now();
     context_.queue->post([weak] {
         if (auto session = weak.lock())
             session->pump();
+    });
+    // A cold disk shows within a few folders; a warm tree is walked before the first tick.
+    context_.queue->postAfter(std::chrono::milliseconds(25), [weak] {
+        if (auto session = weak.lock(); session && session->isRunning_)
+            session->addWalkersIfWaiting();
     });
     context_.queue->postAfter(std::chrono::milliseconds(250), [weak] {
         if (auto session = weak.lock())
@@ -263,6 +405,18 @@ void ScanSession::listRoot() {
         return;
     }
     rootListed_ = true;
+    walkers_ = std::make_shared<Walkers>(Walkers::Setting{.session = weak_from_this(),
+                                                          .queue = context_.queue,
+                                                          .pool = context_.pool.get(),
+                                                          .idle = idle_,
+                                                          .links = links_,
+                                                          .skip = skipped_,
+                                                          .exclusions = exclusions_,
+                                                          .cancel = cancelFlag_,
+                                                          .rootFolder = rootFolder_,
+                                                          .threshold = threshold_,
+                                                          .mount = volumeDevice_,
+                                                          .shareAware = shareAware_});
     root_->absorb(*listing);
     root_->isScanning = true;
     kinds_.merge(tally.value);
@@ -318,20 +472,18 @@ void ScanSession::pump() {
         cursor_ = queue_.size();
         held_.clear();
     }
+    // As many batches wait for the walkers as walkers may run, so that none waits for the UI
+    // thread; past as many batches in one turn, the rest waits for a later turn of it.
     int launched = 0;
-    while (cursor_ < queue_.size()) {
-        // Walkers that end while jobs are launched free up workers again: past as many batches
-        // as walkers may run, the rest waits for a later turn of the UI thread.
+    while (cursor_ < queue_.size() &&
+           walkers_->readyCount() < static_cast<size_t>(context_.workerCount)) {
         if (launched == context_.workerCount) {
             pumpLater();
             break;
         }
-        if (!idle_->take())
-            break;
         launch(nextBatch());
         ++launched;
     }
-    idle_->setJobsWaiting(cursor_ < queue_.size());
     if (!isPaused() && !held_.empty()) {
         auto held = std::move(held_);
         held_.clear();
@@ -384,69 +536,21 @@ ScanSession::JobWalk ScanSession::walkOf(Job& job) {
                  .counter = job.counter,
                  .tally = job.tally};
     walk.beneath = beneath(walk.path);
-    if (!job.split) {
-        walk.sharer = std::make_shared<Sharer>(Sharer::Walk{.session = weak_from_this(),
-                                                            .queue = context_.queue,
-                                                            .pool = context_.pool.get(),
-                                                            .idle = idle_,
-                                                            .counter = job.counter,
-                                                            .tally = job.tally,
-                                                            .links = links_,
-                                                            .skip = skipped_,
-                                                            .exclusions = exclusions_,
-                                                            .cancel = cancelFlag_,
-                                                            .threshold = threshold_,
-                                                            .mount = volumeDevice_,
-                                                            .shareAware = shareAware_,
-                                                            .index = job.index});
-    }
+    if (!job.split)
+        walk.sharer = std::make_shared<Sharer>(
+            Sharer::Walk{.walkers = walkers_, .counter = job.counter, .tally = job.tally});
     return walk;
 }
 
-// The batch's walks run one after the other on one worker; the results whole by the end go back
-// to the UI thread together.
 void ScanSession::launch(const std::vector<Job*>& batch) {
-    if (batch.empty()) {
-        idle_->release();
+    if (batch.empty())
         return;
-    }
     inFlight_ += static_cast<int>(batch.size());
     std::vector<JobWalk> walks;
     walks.reserve(batch.size());
     for (Job* job : batch)
         walks.push_back(walkOf(*job));
-    context_.pool->submit([weak = weak_from_this(), queue = context_.queue, idle = idle_,
-                           links = links_, skip = skipped_, exclusions = exclusions_,
-                           cancel = cancelFlag_, rootFolder = rootFolder_, threshold = threshold_,
-                           mount = volumeDevice_, shareAware = shareAware_,
-                           walks = std::move(walks)]() mutable {
-        std::vector<Result> whole;
-        for (JobWalk& walk : walks) {
-            Result result{.index = walk.index};
-            result.node = TreeScanner::scan(
-                walk.path, {.counter = *walk.counter,
-                            .links = *links,
-                            .skip = *skip,
-                            .exclusions = exclusions.get(),
-                            .isCancelled = [&] { return cancel->isSet(); },
-                            .threshold = threshold,
-                            .descend = !walk.split,
-                            .tally = walk.tally.get(),
-                            .mount = mount,
-                            .shareAware = shareAware,
-                            .base = rootFolder->get(),
-                            .beneath = walk.beneath,
-                            .expected = walk.folder,
-                            .subfolders = walk.split ? &result.subfolders : nullptr,
-                            .sharing = walk.sharer.get()});
-            if (!walk.sharer)
-                whole.push_back(std::move(result));
-            else if (auto done = walk.sharer->walkEnded(std::move(result)))
-                whole.push_back(std::move(*done));
-        }
-        idle->release();
-        deliver(queue, weak, std::move(whole));
-    });
+    walkers_->push(std::move(walks));
 }
 
 void ScanSession::accept(std::vector<Result> results) {
@@ -591,6 +695,23 @@ void ScanSession::refreshTotals() {
     excluded_ = baseExcluded_ + jobExcluded_;
 }
 
+void ScanSession::addWalkersIfWaiting() {
+    if (reserve_ == 0)
+        return;
+    std::clock_t processor = std::clock();
+    auto wall = std::chrono::steady_clock::now();
+    double used = static_cast<double>(processor - processorMark_) / CLOCKS_PER_SEC;
+    double available = std::chrono::duration<double>(wall - wallMark_).count() * idle_->count();
+    processorMark_ = processor;
+    wallMark_ = wall;
+    if (used >= available / 2)
+        return;
+    idle_->add(reserve_);
+    reserve_ = 0;
+    walkers_->startIdle();
+    pump();
+}
+
 void ScanSession::changed() {
     if (onChange)
         onChange();
@@ -603,6 +724,7 @@ void ScanSession::tick() {
         refreshTotals();
         changed();
     }
+    addWalkersIfWaiting();
     std::weak_ptr<ScanSession> weak = weak_from_this();
     context_.queue->postAfter(std::chrono::milliseconds(250), [weak] {
         if (auto session = weak.lock())
@@ -899,28 +1021,18 @@ void ScanSession::walkArrived(const std::vector<Node::Ptr>& arrived, Done done) 
 void ScanSession::walkAgain(const std::string& path, bool descend,
                             std::function<void(ScanSession&, Node::Ptr)> then) {
     context_.pool->submit(
-        [weak = weak_from_this(), queue = context_.queue, rootFolder = rootFolder_, links = links_,
-         skip = skipped_, exclusions = exclusions_, cancel = cancelFlag_, path,
-         beneath = beneath(path), descend, threshold = threshold_, mount = volumeDevice_,
-         shareAware = shareAware_, then = std::move(then)] {
+        [walkers = walkers_, path, beneath = beneath(path), descend, then = std::move(then)] {
             ScanCounter counter;
-            Node::Ptr result =
-                TreeScanner::scan(path, {.counter = counter,
-                                         .links = *links,
-                                         .skip = *skip,
-                                         .exclusions = exclusions.get(),
-                                         .isCancelled = [&] { return cancel->isSet(); },
-                                         .threshold = threshold,
-                                         .descend = descend,
-                                         .mount = mount,
-                                         .shareAware = shareAware,
-                                         .base = rootFolder->get(),
-                                         .beneath = beneath,
-                                         .claimLinks = true});
-            queue->post([weak, then, result = std::move(result)] {
-                if (auto session = weak.lock())
-                    then(*session, result);
-            });
+            TreeScanner::Options options = walkers->options(counter, nullptr);
+            options.descend = descend;
+            options.beneath = beneath;
+            options.claimLinks = true;
+            Node::Ptr result = TreeScanner::scan(path, options);
+            walkers->setting().queue->post(
+                [session = walkers->setting().session, then, result = std::move(result)] {
+                    if (auto owner = session.lock())
+                        then(*owner, result);
+                });
         });
 }
 

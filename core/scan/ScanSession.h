@@ -32,6 +32,8 @@
 #include "util/StringHash.h"
 #include "util/WorkerPool.h"
 
+#include <chrono>
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -82,10 +84,12 @@ public:
     ScanSession(const ScanSession&) = delete;
     ScanSession& operator=(const ScanSession&) = delete;
 
-    // Walkers to run at once for a number of active processor cores: eight per core, from 8 to
-    // 16. Walkers wait on the disk more than on the processor: on two cores a cold scan of a
-    // million entries takes under half the time with 16 walkers that it takes with 2, and a
-    // warm one no more. Walkers that find nothing queued share their folders, so all can work.
+    // The most walkers to run at once for a number of active processor cores: eight per core,
+    // from 8 to 16. Walkers wait on the disk more than on the processor: on two cores a cold scan
+    // of a million entries takes under half the time with 16 walkers that it takes with 2. A warm
+    // tree keeps one walker per core busy, and more only take turns: a scan starts with one per
+    // core and lets the rest join once its walkers are seen waiting on the disk. Walkers that
+    // find nothing queued share their folders, so all can work.
     static int workerCount(int activeCores);
 
     // What every walk of this session leaves out, rescans and refreshes included; set before
@@ -160,6 +164,7 @@ private:
         std::vector<TreeScanner::ListedFolder> subfolders{};
     };
     class Sharer;
+    class Walkers;
     // A job as its walker needs it.
     struct JobWalk {
         std::string path{};
@@ -208,6 +213,9 @@ private:
     // `figures` shows its figures on the job's folder.
     void readCounter(Job& job, bool figures);
     void refreshTotals();
+    // Lets the walkers held in reserve join when the process used under half of the cores'
+    // time since the last look: its walkers are waiting on the disk, not on the processor.
+    void addWalkersIfWaiting();
     void changed();
     void tick();
     void finish();
@@ -267,13 +275,17 @@ private:
     int64_t baseErrors_ = 0;
     int64_t baseExcluded_ = 0;
 
-    // The runner: jobs wait in `queue_` from `cursor_` on; `inFlight_` jobs are being walked,
-    // on at most as many workers as `idle_` hands out.
+    // The runner: jobs wait in `queue_` from `cursor_` on; `inFlight_` jobs are waiting for or
+    // being walked by `walkers_`, on at most as many workers as `idle_` hands out.
     std::vector<Job*> queue_;
     size_t cursor_ = 0;
     int inFlight_ = 0;
     bool pumpPosted_ = false;
     std::shared_ptr<IdleWorkers> idle_;
+    std::shared_ptr<Walkers> walkers_; // once the root is listed
+    int reserve_ = 0; // walkers that join once the walkers wait on the disk
+    std::clock_t processorMark_ = 0;
+    std::chrono::steady_clock::time_point wallMark_;
     // Jobs whose counters changed since the totals were last refreshed; a refresh reads only
     // those. Folders above a job take the difference of each change, so nothing is summed again.
     std::shared_ptr<ScanReports> reports_ = std::make_shared<ScanReports>();

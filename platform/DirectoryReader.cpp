@@ -7,8 +7,22 @@
 
 namespace tavelin::platform {
 
+namespace {
+
+// The buffer of the thread's last reader, kept for its next one: a scan runs many short walks
+// on each worker thread, and each would otherwise allocate and fault in its own.
+thread_local std::unique_ptr<std::byte[]> spareBuffer;
+
+} // namespace
+
 DirectoryReader::DirectoryReader()
-    : buffer_(std::make_unique_for_overwrite<std::byte[]>(kBufferSize)) {}
+    : buffer_(spareBuffer ? std::move(spareBuffer)
+                          : std::make_unique_for_overwrite<std::byte[]>(kBufferSize)) {}
+
+DirectoryReader::~DirectoryReader() {
+    if (buffer_ && !spareBuffer)
+        spareBuffer = std::move(buffer_);
+}
 
 bool DirectoryReader::next(int directoryFd) {
     for (;;) {

@@ -16,6 +16,9 @@ public:
     static constexpr size_t kBufferSize = 262'144;
 
     DirectoryReader();
+    ~DirectoryReader();
+    DirectoryReader(DirectoryReader&&) = default;
+    DirectoryReader& operator=(DirectoryReader&&) = default;
 
     // Reads the next batch from an open directory. Returns true with entries to visit, false at
     // the end of the listing or on failure; `error()` then tells which (0 at the end).

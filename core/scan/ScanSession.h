@@ -1,11 +1,12 @@
 #pragma once
 
 // One scan of one folder or disk. Lists the top folder at once, cuts the tree below into jobs
-// (folders down to depth 3 are only listed, depth-4 folders are walked whole), runs the jobs on
-// background walkers, and grafts each finished subtree into the shown tree on the UI thread.
-// Folders still being measured show live figures from their job's counter. A walker that sees
-// another one idle hands it sub-folders itself, without the UI thread; a job is grafted once
-// everything it gave away is back, so results and progress are as one walker would give them.
+// (folders at depth 1 are only listed, so that their sub-folders show live; depth-2 folders are
+// walked whole), runs the jobs on background walkers, and grafts each finished subtree into the
+// shown tree on the UI thread. Folders still being measured show live figures from their job's
+// counter. A walker that sees another one idle hands it sub-folders itself, without the UI thread;
+// a job is grafted once everything it gave away is back, so results and progress are as one walker
+// would give them.
 //
 // After the scan, `rescan` and `refresh` measure changed folders again, each on a background
 // walker of its own, and graft the result in place on the UI thread.
@@ -263,7 +264,7 @@ private:
     // Holders of the tree (advisor passes, the watcher's set-up) pause and resume it each.
     int pauses_ = 0;
     std::vector<Node::Ptr> heldRemovals_;
-    int splitDepth_ = 4;
+    int splitDepth_ = 2;
     int64_t threshold_;
     std::shared_ptr<LinkSet> links_ = std::make_shared<LinkSet>();
     std::shared_ptr<CancelFlag> cancelFlag_ = std::make_shared<CancelFlag>();
@@ -283,7 +284,7 @@ private:
     bool pumpPosted_ = false;
     std::shared_ptr<IdleWorkers> idle_;
     std::shared_ptr<Walkers> walkers_; // once the root is listed
-    int reserve_ = 0; // walkers that join once the walkers wait on the disk
+    int reserve_ = 0;                  // walkers that join once the walkers wait on the disk
     std::clock_t processorMark_ = 0;
     std::chrono::steady_clock::time_point wallMark_;
     // Jobs whose counters changed since the totals were last refreshed; a refresh reads only

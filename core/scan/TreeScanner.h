@@ -78,7 +78,7 @@ struct Options {
     // Filled, when the folder is only listed, with its sub-folders in listing order.
     std::vector<ListedFolder>* subfolders = nullptr;
     // When set, a walk that sees an idle worker gives it the later half of the sub-folders it
-    // has yet to enter at that level.
+    // has yet to enter at the shallowest level that has some.
     Sharing* sharing = nullptr;
     // Measuring folders again after the scan: files with several names count where `links`
     // counts them already (or, counted nowhere, here), and those the folders no longer hold are

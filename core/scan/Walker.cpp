@@ -54,12 +54,11 @@ void Walker::walk(platform::UniqueFd fd, Node& node, std::string_view path, plat
             leave();
             continue;
         }
-        if (shareDue_ && settings_.sharing && subfolders_.size() - level.next >= 2 &&
-            settings_.sharing->wanted()) {
+        if (shareDue_ && settings_.sharing && settings_.sharing->wanted()) {
             shareDue_ = false;
-            shareLaterHalf(level);
+            shareShallowest();
         }
-        enterNextSubfolder(level);
+        enterNextSubfolder(levels_.back());
     }
     // A cancelled walk closes the folders it still holds; its tree is dropped unsorted.
     levels_.clear();
@@ -97,23 +96,48 @@ void Walker::enterNextSubfolder(Level& level) {
     enter(std::move(fd), folder, id);
 }
 
-void Walker::shareLaterHalf(Level& level) {
-    size_t kept = level.next + (subfolders_.size() - level.next + 1) / 2;
+size_t Walker::runEnd(size_t at) const {
+    return at + 1 < levels_.size() ? levels_[at + 1].firstSubfolder : subfolders_.size();
+}
+
+// The shallowest level with sub-folders left gives the later half of them: the largest piece of
+// work the walk has yet to do. The level being listed keeps at least the one it enters next.
+void Walker::shareShallowest() {
+    for (size_t at = 0; at < levels_.size(); ++at) {
+        Level& level = levels_[at];
+        size_t end = runEnd(at);
+        bool deepest = at + 1 == levels_.size();
+        size_t left = end - level.next;
+        if (left >= (deepest ? 2 : 1)) {
+            shareLaterPart(at, level.next + (deepest ? (left + 1) / 2 : left / 2));
+            return;
+        }
+    }
+}
+
+void Walker::shareLaterPart(size_t at, size_t kept) {
+    Level& level = levels_[at];
+    size_t end = runEnd(at);
     TreeScanner::SharedFolders gift;
     gift.parent = std::make_shared<const platform::UniqueFd>(level.fd.duplicate());
     if (!*gift.parent)
         return;
-    gift.parentPath = path_;
-    for (size_t i = kept; i < subfolders_.size(); ++i)
+    gift.parentPath = path_.substr(0, level.pathLength);
+    for (size_t i = kept; i < end; ++i)
         if (!subfolders_[i].node->needsAccess)
             gift.folders.push_back({subfolders_[i].node->shared_from_this(), subfolders_[i].id});
     if (gift.folders.empty() || !settings_.sharing->give(gift))
         return;
     // The given folders count their own blocks here, as skipped ones do; the other walk brings
     // the rest.
-    for (size_t i = kept; i < subfolders_.size(); ++i)
+    for (size_t i = kept; i < end; ++i)
         addFigures(*level.node, *subfolders_[i].node);
-    subfolders_.resize(kept);
+    subfolders_.erase(subfolders_.begin() + static_cast<std::ptrdiff_t>(kept),
+                      subfolders_.begin() + static_cast<std::ptrdiff_t>(end));
+    for (size_t deeper = at + 1; deeper < levels_.size(); ++deeper) {
+        levels_[deeper].firstSubfolder -= end - kept;
+        levels_[deeper].next -= end - kept;
+    }
 }
 
 void Walker::leave() {

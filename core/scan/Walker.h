@@ -9,8 +9,9 @@
 // allocation and, beyond the statx, no system call (except the extent map where files can
 // share data). Depth costs no stack: the folders being walked are kept on an explicit stack,
 // one open descriptor per level that still has sub-folders to enter. When a worker is idle, a walk
-// gives it half of the sub-folders it has yet to enter at its current level (at most once per
-// publication), so one long walk does not keep the others waiting.
+// gives it half of the sub-folders it has yet to enter at the shallowest level that has some, the
+// largest piece of its work (at most once per publication), so one long walk does not keep the
+// others waiting.
 
 #include "platform/DirectoryReader.h"
 #include "platform/FileFacts.h"
@@ -80,7 +81,11 @@ private:
 
     void enter(platform::UniqueFd fd, Node& node, platform::FileId id);
     void enterNextSubfolder(Level& level);
-    void shareLaterHalf(Level& level);
+    // Where the sub-folders of the level `at` end in `subfolders_`.
+    size_t runEnd(size_t at) const;
+    void shareShallowest();
+    // Gives the sub-folders of the level `at` from `kept` on to an idle worker.
+    void shareLaterPart(size_t at, size_t kept);
     void leave();
     void list(int fd, Node& node);
     bool visit(int fd, Node& node, std::string_view name);

@@ -117,12 +117,12 @@ TEST(ScanSession, TotalsEqualDuWithHardLinksSparseFilesManyEmptyFoldersAndASkipp
     EXPECT_FALSE(root.isScanning);
     EXPECT_TRUE(harness.session->endDate().has_value());
     EXPECT_TRUE(harness.session->currentPath().empty());
-    // Folders down to depth three are listed, depth four is walked whole.
+    // Folders at depth one are listed, depth two is walked whole.
     for (const auto& job : harness.session->jobs()) {
         EXPECT_TRUE(job->done && !job->node->isScanning) << job->node->path();
         EXPECT_NE(job->node->name, "Private") << "a skipped folder is not walked";
         EXPECT_EQ(std::pair(job->depth, job->split),
-                  std::pair(job->parent ? job->parent->depth + 1 : 1, job->depth < 4))
+                  std::pair(job->parent ? job->parent->depth + 1 : 1, job->depth < 2))
             << job->node->path();
     }
     EXPECT_TRUE(harness.node("Private")->needsAccess);

@@ -71,9 +71,10 @@ std::string firstListedOf(TreeBuilder& tree, const std::string& relative) {
     return std::filesystem::directory_iterator(tree.path(relative))->path().filename().string();
 }
 
-// Takes the first gift a walk offers and keeps it, as an idle worker would before walking it.
+// Takes the first gift a walk offers and keeps it, as an idle worker would before walking it; it
+// turns the first `refusedAsks` asks down.
 struct KeepFirstGift : TreeScanner::Sharing {
-    bool wanted() const override { return !gift; }
+    bool wanted() const override { return !gift && asks++ >= refusedAsks; }
     bool give(TreeScanner::SharedFolders& folders) override {
         if (refuse)
             return false;
@@ -81,6 +82,8 @@ struct KeepFirstGift : TreeScanner::Sharing {
         return true;
     }
     bool refuse = false;
+    int refusedAsks = 0;
+    mutable int asks = 0;
     std::optional<TreeScanner::SharedFolders> gift;
 };
 
@@ -169,6 +172,21 @@ TEST(TreeScanner, AWalkGivesTheLaterHalfOfItsSubFoldersToAnIdleWorker) {
     }
     EXPECT_EQ(root->size + given, test::duBytes(top));
     EXPECT_EQ(test::sumsBreak(*root), "");
+
+    // Asked again from inside the first sub-folder, the walk gives from the shallowest level
+    // that has sub-folders left, and goes on with its own.
+    Scan deeper;
+    KeepFirstGift later;
+    later.refusedAsks = 1;
+    deeper.sharing = &later;
+    auto kept = deeper.run(top);
+    ASSERT_TRUE(kept && later.gift);
+    EXPECT_EQ(std::pair(later.gift->parentPath, later.gift->folders.size()), std::pair(top, 5ul));
+    int64_t laterGiven = 0;
+    for (const auto& folder : later.gift->folders)
+        laterGiven += test::duBytes(tree.path(folder.node->name)) - folder.node->size;
+    EXPECT_EQ(kept->size + laterGiven, test::duBytes(top));
+    EXPECT_EQ(test::sumsBreak(*kept), "");
 
     // The receiving walk measures them as the giver would have, and refuses a swapped folder.
     std::filesystem::rename(tree.path(gift.folders[0].node->name), temp.path() / "moved");

@@ -3,6 +3,7 @@
 #include "platform/Directories.h"
 #include "platform/Files.h"
 #include "platform/SharedExtents.h"
+#include "platform/StorageReads.h"
 #include "util/Paths.h"
 
 #include <algorithm>
@@ -346,6 +347,7 @@ void ScanSession::start() {
     refreshTotals();
     processorMark_ = std::clock();
     wallMark_ = std::chrono::steady_clock::now();
+    storageMark_ = platform::bytesReadFromStorage();
     context_.queue->post([weak] {
         if (auto session = weak.lock())
             session->pump();
@@ -702,9 +704,12 @@ void ScanSession::addWalkersIfWaiting() {
     auto wall = std::chrono::steady_clock::now();
     double used = static_cast<double>(processor - processorMark_) / CLOCKS_PER_SEC;
     double available = std::chrono::duration<double>(wall - wallMark_).count() * idle_->count();
+    std::optional<int64_t> storage = platform::bytesReadFromStorage();
+    bool readDisk = storage && storageMark_ && *storage > *storageMark_;
     processorMark_ = processor;
     wallMark_ = wall;
-    if (used >= available / 2)
+    storageMark_ = storage;
+    if (!readDisk && used >= available / 2)
         return;
     idle_->add(reserve_);
     reserve_ = 0;

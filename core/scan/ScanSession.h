@@ -214,8 +214,9 @@ private:
     // `figures` shows its figures on the job's folder.
     void readCounter(Job& job, bool figures);
     void refreshTotals();
-    // Lets the walkers held in reserve join when the process used under half of the cores'
-    // time since the last look: its walkers are waiting on the disk, not on the processor.
+    // Lets the walkers held in reserve join when the walkers are seen waiting on the disk: the
+    // process had data read from storage since the last look, or used under half of the cores'
+    // time.
     void addWalkersIfWaiting();
     void changed();
     void tick();
@@ -287,6 +288,7 @@ private:
     int reserve_ = 0;                  // walkers that join once the walkers wait on the disk
     std::clock_t processorMark_ = 0;
     std::chrono::steady_clock::time_point wallMark_;
+    std::optional<int64_t> storageMark_;
     // Jobs whose counters changed since the totals were last refreshed; a refresh reads only
     // those. Folders above a job take the difference of each change, so nothing is summed again.
     std::shared_ptr<ScanReports> reports_ = std::make_shared<ScanReports>();

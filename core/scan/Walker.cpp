@@ -177,10 +177,11 @@ bool Walker::visit(int fd, Node& node, std::string_view name) {
     else
         addFile(fd, node, name, facts);
 
-    if (++steps_ < kPublishEvery)
+    if (++steps_ % kShareEvery == 0)
+        shareDue_ = true;
+    if (steps_ < kPublishEvery)
         return true;
     steps_ = 0;
-    shareDue_ = true;
     std::string_view shown = path_;
     flush(&shown);
     cancelled_ = isCancelled_();

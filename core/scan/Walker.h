@@ -10,7 +10,7 @@
 // share data). Depth costs no stack: the folders being walked are kept on an explicit stack,
 // one open descriptor per level that still has sub-folders to enter. When a worker is idle, a walk
 // gives it half of the sub-folders it has yet to enter at the shallowest level that has some, the
-// largest piece of its work (at most once per publication), so one long walk does not keep the
+// largest piece of its work (at most once every 512 entries), so one long walk does not keep the
 // others waiting.
 
 #include "platform/DirectoryReader.h"
@@ -66,6 +66,11 @@ public:
     const std::vector<std::pair<LinkSet::Key, platform::FileId>>& held() const { return held_; }
 
     static constexpr int kPublishEvery = 4096;
+    // Sub-folders are given away at most once every so many entries, so that gifts stay worth
+    // the hand-over however small the folders are, yet come soon enough for walkers that wait on
+    // a cold disk.
+    static constexpr int kShareEvery = 512;
+    static_assert(kPublishEvery % kShareEvery == 0);
 
 private:
     // One folder being walked: its sub-folders are `subfolders_` from `firstSubfolder` on, and
@@ -114,8 +119,6 @@ private:
     // where the list ended when the level began, so no level allocates a list of its own.
     std::vector<TreeScanner::ListedFolder> subfolders_;
     int steps_ = 0;
-    // Sub-folders are given away at most once per publication, so that gifts stay worth the
-    // hand-over however small the folders are.
     bool shareDue_ = true;
     // The files with several names met in the batch being listed, decided on together so that
     // the shared set's lock is taken once a batch rather than once a file.

@@ -464,7 +464,7 @@ ScanSession::Job& ScanSession::addJob(const Node::Ptr& node, Job* parent, platfo
     job->folder = folder;
     job->parent = parent;
     job->depth = parent ? parent->depth + 1 : 1;
-    job->split = job->depth < splitDepth_;
+    job->split = job->depth < kSplitDepth;
     jobs_.push_back(std::move(job));
     return *jobs_.back();
 }

@@ -141,7 +141,6 @@ public:
     const PathSet& skipped() const { return *skipped_; }
     const ExtensionTally& kinds() const { return kinds_; }
     int64_t threshold() const { return threshold_; }
-    int splitDepth() const { return splitDepth_; }
     std::optional<uint64_t> volumeDevice() const { return volumeDevice_; }
     const std::vector<std::unique_ptr<Job>>& jobs() const { return jobs_; }
     const std::vector<Job*>& topJobs() const { return topJobs_; }
@@ -265,7 +264,8 @@ private:
     // Holders of the tree (advisor passes, the watcher's set-up) pause and resume it each.
     int pauses_ = 0;
     std::vector<Node::Ptr> heldRemovals_;
-    int splitDepth_ = 2;
+    // Jobs above this depth are only listed; those at it are walked whole.
+    static constexpr int kSplitDepth = 2;
     int64_t threshold_;
     std::shared_ptr<LinkSet> links_ = std::make_shared<LinkSet>();
     std::shared_ptr<CancelFlag> cancelFlag_ = std::make_shared<CancelFlag>();

@@ -3,7 +3,8 @@
 // Benchmarks and acceptance checks run it; it is not part of the product.
 //
 // Usage: tavelin-scan [--workers N] [--ui] [--record] PATH | --import FILE
-//   --workers N  runs N walkers instead of the number the product's rule picks for this machine
+//   --workers N  runs at most N walkers instead of the number the product's rule picks for this
+//                machine (as always, one per core until the disk is seen being read)
 //   --ui         adds "uiLongestMs" and "uiMs": the processor time of the longest piece of work
 //                the scan gave the UI thread (its start, a graft, a tick) and of all of them
 //                together; processor time, as on a busy machine a piece may wait for a core

@@ -20,6 +20,7 @@ TEST(Paths, StandardizingResolvesDotsAndSlashesComponentsSplitAndJoinAndBelowIsO
     EXPECT_EQ(lastPathComponent("/"), "/");
     EXPECT_EQ(lastPathComponent("name"), "name");
     EXPECT_EQ(parentPath("/a/b/c"), "/a/b");
+    EXPECT_EQ(parentPath("/a/b/c//"), "/a/b") << "trailing slashes name the same folder";
     EXPECT_EQ(parentPath("/a"), "/");
     EXPECT_EQ(parentPath("/"), "/");
     EXPECT_EQ(parentPath("name"), "");

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <string_view>
 #include <unistd.h>
 
 namespace tavelin::platform {
@@ -18,10 +19,11 @@ std::optional<int64_t> bytesReadFromStorage() {
     if (got <= 0)
         return std::nullopt;
     text[got] = '\0';
-    const char* line = std::strstr(text, "\nread_bytes: ");
+    constexpr std::string_view kKey = "\nread_bytes: ";
+    const char* line = std::strstr(text, kKey.data());
     if (!line)
         return std::nullopt;
-    return std::strtoll(line + std::strlen("\nread_bytes: "), nullptr, 10);
+    return std::strtoll(line + kKey.size(), nullptr, 10);
 }
 
 } // namespace tavelin::platform

@@ -12,16 +12,10 @@ namespace tavelin {
 class IdleWorkers {
 public:
     explicit IdleWorkers(int count)
-        : idle_(count)
-        , count_(count) {}
+        : idle_(count) {}
 
-    // How many walkers the scan runs at most, busy or idle.
-    int count() const { return count_.load(std::memory_order_relaxed); }
     // Lets more walkers run.
-    void add(int count) {
-        count_.fetch_add(count, std::memory_order_relaxed);
-        idle_.fetch_add(count, std::memory_order_release);
-    }
+    void add(int count) { idle_.fetch_add(count, std::memory_order_release); }
 
     // Takes a worker for a job of the session's queue; false when none is idle.
     bool take() {
@@ -43,7 +37,6 @@ public:
 
 private:
     std::atomic<int> idle_;
-    std::atomic<int> count_;
     std::atomic<bool> jobsWaiting_{false};
 };
 

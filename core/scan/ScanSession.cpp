@@ -34,6 +34,11 @@ void call(const std::function<void()>& done) {
         done();
 }
 
+// One walker per core, of the most a scan may run.
+int walkersAtFirst(int most) {
+    return std::min(most, std::max(1, static_cast<int>(std::thread::hardware_concurrency())));
+}
+
 } // namespace
 
 // What every walk of the scan shares, and the batches of jobs ready to be walked. A walker goes
@@ -294,10 +299,8 @@ ScanSession::ScanSession(const std::string& path, std::optional<std::string> nam
     , startDate_(std::chrono::system_clock::now())
     , skipped_(std::make_shared<const PathSet>(std::move(skip)))
     , threshold_(largeFileThreshold)
-    , idle_(std::make_shared<IdleWorkers>(
-          std::min(context_.workerCount,
-                   std::max(1, static_cast<int>(std::thread::hardware_concurrency())))))
-    , reserve_(context_.workerCount - idle_->count()) {
+    , idle_(std::make_shared<IdleWorkers>(walkersAtFirst(context_.workerCount)))
+    , reserve_(context_.workerCount - walkersAtFirst(context_.workerCount)) {
     root_ = Node::makeRoot(name.value_or(lastPathComponent(path_)), path_, expectedSize);
 }
 
@@ -703,7 +706,8 @@ void ScanSession::addWalkersIfWaiting() {
     std::clock_t processor = std::clock();
     auto wall = std::chrono::steady_clock::now();
     double used = static_cast<double>(processor - processorMark_) / CLOCKS_PER_SEC;
-    double available = std::chrono::duration<double>(wall - wallMark_).count() * idle_->count();
+    double available =
+        std::chrono::duration<double>(wall - wallMark_).count() * (context_.workerCount - reserve_);
     std::optional<int64_t> storage = platform::bytesReadFromStorage();
     bool readDisk = storage && storageMark_ && *storage > *storageMark_;
     processorMark_ = processor;

@@ -58,7 +58,7 @@ void Walker::walk(platform::UniqueFd fd, Node& node, std::string_view path, plat
             shareDue_ = false;
             shareShallowest();
         }
-        enterNextSubfolder(levels_.back());
+        enterNextSubfolder(level);
     }
     // A cancelled walk closes the folders it still holds; its tree is dropped unsorted.
     levels_.clear();
